@@ -1,0 +1,47 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# tessaray_add_subdirectories(): adds every direct subfolder that has a
+# CMakeLists.txt, in alphabetical order, so that a new stand-in or component
+# only needs its own folder.
+function(tessaray_add_subdirectories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# tessaray_add_test(NAME <exe> SOURCES <files...> LIBS <targets...> [GUI])
+# One GoogleTest executable; its cases are discovered by CTest at test time.
+# GUI tests run on Qt's offscreen platform and are skipped in builds without GUI.
+function(tessaray_add_test)
+  cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(T_GUI AND NOT TESSARAY_WITH_GUI)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tessaray_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSARAY_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
+               TIMEOUT 300)
+endfunction()
+
+# tessaray_header_check(<target> <headers...>): compiles every listed header on
+# its own, so that no header relies on what was included before it.
+function(tessaray_header_check target)
+  set(sources)
+  foreach(h IN LISTS ARGN)
+    get_filename_component(abs ${h} ABSOLUTE)
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${abs})
+    string(MAKE_C_IDENTIFIER ${rel} id)
+    set(src ${CMAKE_CURRENT_BINARY_DIR}/headercheck/${id}.cpp)
+    file(CONFIGURE OUTPUT ${src} CONTENT "#include \"${rel}\"\n")
+    list(APPEND sources ${src})
+  endforeach()
+  add_library(${target}_headercheck OBJECT ${sources})
+  target_link_libraries(${target}_headercheck PRIVATE ${target})
+endfunction()

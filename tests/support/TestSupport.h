@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+// The one tolerance policy of the test suites: |actual - expected| must not
+// exceed tol * max(1, |expected|). Exact comparisons are for values that are
+// exact by construction.
+::testing::AssertionResult nearRel(double actual, double expected, double tol);
+
+#define expectNearRel(actual, expected, tol) EXPECT_TRUE(::testsupport::nearRel((actual), (expected), (tol)))
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
+    [[nodiscard]] std::filesystem::path file(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Whole file as bytes, and bytes written as a whole file.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// The data folder of the calling test suite (tests/<subsystem>/data), from the
+// TESSARAY_TEST_DATA variable that CTest sets.
+std::filesystem::path dataPath(const std::string& name);
+
+} // namespace testsupport
