@@ -1,0 +1,94 @@
+#include "platform/dialogs/Dialogs.h"
+
+#include <iostream>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+
+namespace platform {
+
+Answer defaultAnswer(int style)
+{
+    static constexpr Answer table[6][3] = {
+        {Answer::Ok, Answer::Ok, Answer::Ok},
+        {Answer::Ok, Answer::Cancel, Answer::Cancel},
+        {Answer::Abort, Answer::Retry, Answer::Ignore},
+        {Answer::Yes, Answer::No, Answer::Cancel},
+        {Answer::Yes, Answer::No, Answer::No},
+        {Answer::Retry, Answer::Cancel, Answer::Cancel},
+    };
+    const int b = mb::buttons(style);
+    const int d = mb::defaultButton(style);
+    return table[b < 6 ? b : 0][d < 3 ? d : 0];
+}
+
+namespace {
+
+class SilentDialogs final : public Dialogs {
+public:
+    Answer MsgBox(std::string_view prompt, int style, std::string_view title) override
+    {
+        std::cerr << "[message box] " << title << ": " << prompt << '\n';
+        return defaultAnswer(style);
+    }
+    std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override
+    {
+        std::cerr << "[input box] " << title << ": " << prompt << '\n';
+        return std::string(defaultText);
+    }
+};
+
+Dialogs*& current()
+{
+    static Dialogs* service = nullptr;
+    return service;
+}
+
+} // namespace
+
+Dialogs& dialogs()
+{
+    static SilentDialogs silent;
+    Dialogs* service = current();
+    return service ? *service : silent;
+}
+
+void setDialogs(Dialogs* service)
+{
+    current() = service;
+}
+
+ScopedDialogs::ScopedDialogs(Dialogs& service) : m_previous(current())
+{
+    current() = &service;
+}
+
+ScopedDialogs::~ScopedDialogs()
+{
+    current() = m_previous;
+}
+
+Answer ScriptedDialogs::MsgBox(std::string_view prompt, int style, std::string_view title)
+{
+    m_calls.push_back({Call::Kind::Message, std::string(title), std::string(prompt), style});
+    if (m_answers.empty()) {
+        ++m_unscripted;
+        return defaultAnswer(style);
+    }
+    const Answer a = m_answers.front();
+    m_answers.pop_front();
+    return a;
+}
+
+std::string ScriptedDialogs::InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText)
+{
+    m_calls.push_back({Call::Kind::Input, std::string(title), std::string(prompt), 0});
+    if (m_inputs.empty()) {
+        ++m_unscripted;
+        return std::string(defaultText);
+    }
+    std::string text = std::move(m_inputs.front());
+    m_inputs.pop_front();
+    return text;
+}
+
+} // namespace platform

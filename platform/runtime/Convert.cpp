@@ -1,0 +1,251 @@
+#include "platform/runtime/Convert.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "platform/errors/Error.h"
+
+namespace platform::rt {
+
+namespace {
+
+bool isSkippable(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+double radixValue(std::string_view text, std::size_t pos, int radix)
+{
+    double value = 0;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (isSkippable(c)) {
+            continue;
+        }
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        }
+        if (digit < 0 || digit >= radix) {
+            break;
+        }
+        value = value * radix + digit;
+    }
+    return value;
+}
+
+double parseDecimal(const std::string& digits)
+{
+    double value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        throw Error::runtime(err::Overflow, "Val");
+    }
+    return value;
+}
+
+// Collects the leading number of `text` into plain decimal form; returns the
+// count of characters consumed (blanks inside included).
+std::size_t scanNumber(std::string_view text, std::string& out)
+{
+    std::size_t pos = 0;
+    auto skip = [&] {
+        while (pos < text.size() && isSkippable(text[pos])) {
+            ++pos;
+        }
+    };
+    skip();
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        if (text[pos] == '-') {
+            out.push_back('-');
+        }
+        ++pos;
+    }
+    bool digits = false;
+    auto readDigits = [&] {
+        for (;;) {
+            skip();
+            if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+                out.push_back(text[pos++]);
+                digits = true;
+            } else {
+                break;
+            }
+        }
+    };
+    readDigits();
+    skip();
+    if (pos < text.size() && text[pos] == '.') {
+        out.push_back('.');
+        ++pos;
+        readDigits();
+    }
+    if (!digits) {
+        out.clear();
+        return 0;
+    }
+    const std::size_t beforeExponent = pos;
+    const std::size_t outBefore = out.size();
+    skip();
+    if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
+        ++pos;
+        std::string exponent = "e";
+        skip();
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+            exponent.push_back(text[pos++]);
+        }
+        bool expDigits = false;
+        for (;;) {
+            skip();
+            if (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+                exponent.push_back(text[pos++]);
+                expDigits = true;
+            } else {
+                break;
+            }
+        }
+        if (expDigits) {
+            out += exponent;
+            return pos;
+        }
+    }
+    out.resize(outBefore);
+    return beforeExponent;
+}
+
+std::string generalText(double value)
+{
+    if (value == 0) {
+        return "0";
+    }
+    std::array<char, 64> buf{};
+    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::general, 15);
+    std::string text(buf.data(), result.ptr);
+    for (char& c : text) {
+        if (c == 'e') {
+            c = 'E';
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+double Val(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && isSkippable(text[pos])) {
+        ++pos;
+    }
+    if (pos + 1 < text.size() && text[pos] == '&') {
+        const char kind = text[pos + 1];
+        if (kind == 'h' || kind == 'H') {
+            return radixValue(text, pos + 2, 16);
+        }
+        if (kind == 'o' || kind == 'O') {
+            return radixValue(text, pos + 2, 8);
+        }
+    }
+    std::string digits;
+    scanNumber(text, digits);
+    if (digits.empty()) {
+        return 0;
+    }
+    return parseDecimal(digits);
+}
+
+bool IsNumeric(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) {
+        ++start;
+    }
+    std::size_t end = text.size();
+    while (end > start && (text[end - 1] == ' ' || text[end - 1] == '\t')) {
+        --end;
+    }
+    const std::string_view core = text.substr(start, end - start);
+    if (core.empty()) {
+        return false;
+    }
+    std::string digits;
+    const std::size_t used = scanNumber(core, digits);
+    return !digits.empty() && used == core.size();
+}
+
+double CDbl(std::string_view text)
+{
+    if (!IsNumeric(text)) {
+        throw Error::runtime(err::TypeMismatch);
+    }
+    return Val(text);
+}
+
+std::string CStr(double value)
+{
+    return generalText(value);
+}
+
+std::string CStr(std::int64_t value)
+{
+    return std::to_string(value);
+}
+
+std::string Str(double value)
+{
+    std::string text = generalText(value);
+    const bool negative = !text.empty() && text.front() == '-';
+    std::string body = negative ? text.substr(1) : text;
+    if (body.size() > 1 && body[0] == '0' && body[1] == '.') {
+        body.erase(0, 1);
+    }
+    return (negative ? "-" : " ") + body;
+}
+
+std::string Str(std::int64_t value)
+{
+    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+double RoundHalfEven(double value)
+{
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    const double low = std::floor(value);
+    const double diff = value - low;
+    if (diff > 0.5) {
+        return low + 1;
+    }
+    if (diff < 0.5) {
+        return low;
+    }
+    return std::fmod(low, 2.0) == 0 ? low : low + 1;
+}
+
+std::int16_t CInt(double value)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r >= -32768.0 && r <= 32767.0)) {
+        throw Error::runtime(err::Overflow);
+    }
+    return static_cast<std::int16_t>(r);
+}
+
+std::int32_t CLng(double value)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) {
+        throw Error::runtime(err::Overflow);
+    }
+    return static_cast<std::int32_t>(r);
+}
+
+} // namespace platform::rt

@@ -1,0 +1,46 @@
+#pragma once
+
+// Number <-> text conversions with the run-time library's semantics, always
+// locale-independent: a comma-decimal system locale changes no text.
+//
+//   Val("12.5abc") == 12.5     leading number; nothing numeric gives 0
+//   CStr(0.5)      == "0.5"    up to 15 significant digits, E notation for
+//                              exponents below -4 or from 15 on ("1E-05", "1E+15")
+//   Str(5)         == " 5"     Str keeps a blank for the sign of non-negative
+//   Str(0.5)       == " .5"    numbers and drops the zero before the point
+//   CInt(2.5) == 2, CInt(3.5) == 4   nearest integer, halves to the even one;
+//                              outside the type's range: error 6 (Overflow)
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform::rt {
+
+// The numeric value at the start of the text. Blanks, tabs and line feeds are
+// skipped anywhere in the number; "&H" and "&O" prefixes read hexadecimal and
+// octal; an exponent may be written with E or D. Never fails.
+[[nodiscard]] double Val(std::string_view text);
+
+// True when the whole text (blanks around it allowed) is one decimal number.
+[[nodiscard]] bool IsNumeric(std::string_view text);
+
+// The whole text as a number; error 13 (Type mismatch) when it is not one.
+[[nodiscard]] double CDbl(std::string_view text);
+
+[[nodiscard]] std::string CStr(double value);
+[[nodiscard]] std::string CStr(std::int64_t value);
+inline std::string CStr(int value) { return CStr(static_cast<std::int64_t>(value)); }
+
+[[nodiscard]] std::string Str(double value);
+[[nodiscard]] std::string Str(std::int64_t value);
+inline std::string Str(int value) { return Str(static_cast<std::int64_t>(value)); }
+
+// Nearest integer, halves to even; error 6 when outside -32768..32767 or not a number.
+[[nodiscard]] std::int16_t CInt(double value);
+// Nearest integer, halves to even; error 6 when outside the 32-bit range or not a number.
+[[nodiscard]] std::int32_t CLng(double value);
+// Rounds half to even (the rounding of CInt and CLng) without a range check.
+[[nodiscard]] double RoundHalfEven(double value);
+
+} // namespace platform::rt

@@ -1,0 +1,101 @@
+#include "platform/runtime/Convert.h"
+
+#include <clocale>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/errors/Error.h"
+
+using namespace platform::rt;
+
+TEST(Val, ReadsTheLeadingNumber)
+{
+    struct Row {
+        const char* text;
+        double value;
+    };
+    const Row rows[] = {
+        {"12.5abc", 12.5}, {"  -3", -3},    {"abc", 0},        {"", 0},          {"1 2 3", 123},
+        {".5", 0.5},       {"1e3x", 1000},  {"2.5E-2", 0.025}, {"1d2", 100},     {"7e", 7},
+        {"&HFF", 255},     {"&O17", 15},    {"+4", 4},         {"1,000", 1},     {"-.25", -0.25},
+        {"\t 8\r\n", 8},   {"3.", 3},       {"--3", 0},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(Val(r.text), r.value) << r.text;
+    }
+}
+
+TEST(CStr, UsesFifteenDigitsAndExponentsLikeTheRuntime)
+{
+    EXPECT_EQ(CStr(0.5), "0.5");
+    EXPECT_EQ(CStr(-0.5), "-0.5");
+    EXPECT_EQ(CStr(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(CStr(123456789012345.0), "123456789012345");
+    EXPECT_EQ(CStr(1e15), "1E+15");
+    EXPECT_EQ(CStr(1e-5), "1E-05");
+    EXPECT_EQ(CStr(0.0001), "0.0001");
+    EXPECT_EQ(CStr(0.0), "0");
+    EXPECT_EQ(CStr(-0.0), "0");
+    EXPECT_EQ(CStr(100.0), "100");
+    EXPECT_EQ(CStr(std::int64_t{-42}), "-42");
+}
+
+TEST(Str, KeepsASignBlankAndDropsTheLeadingZero)
+{
+    EXPECT_EQ(Str(5.0), " 5");
+    EXPECT_EQ(Str(5), " 5");
+    EXPECT_EQ(Str(-5), "-5");
+    EXPECT_EQ(Str(0.5), " .5");
+    EXPECT_EQ(Str(-0.5), "-.5");
+    EXPECT_EQ(Str(0.0), " 0");
+}
+
+TEST(CInt, RoundsHalvesToEvenAndRaisesOverflow)
+{
+    EXPECT_EQ(CInt(2.5), 2);
+    EXPECT_EQ(CInt(3.5), 4);
+    EXPECT_EQ(CInt(-2.5), -2);
+    EXPECT_EQ(CInt(-3.5), -4);
+    EXPECT_EQ(CInt(2.4999), 2);
+    EXPECT_EQ(CInt(32767.4), 32767);
+    EXPECT_EQ(CInt(-32768.5), -32768);
+    for (double bad : {32767.5, -32769.0, 1e10, std::nan("")}) {
+        try {
+            (void)CInt(bad);
+            ADD_FAILURE() << bad << " converted";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.number(), 6);
+        }
+    }
+    EXPECT_EQ(CLng(2147483647.0), 2147483647);
+    EXPECT_THROW((void)CLng(2147483648.0), platform::Error);
+    EXPECT_EQ(CLng(0.5), 0);
+    EXPECT_EQ(CLng(1.5), 2);
+}
+
+TEST(CDbl, AcceptsWholeNumbersOnly)
+{
+    EXPECT_EQ(CDbl(" 1.5 "), 1.5);
+    EXPECT_TRUE(IsNumeric("-2e3"));
+    EXPECT_FALSE(IsNumeric("12abc"));
+    EXPECT_FALSE(IsNumeric(""));
+    try {
+        (void)CDbl("x");
+        FAIL();
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), 13);
+    }
+}
+
+TEST(Convert, CommaDecimalLocaleChangesNoText)
+{
+    const char* old = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = old ? old : "C";
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
+        GTEST_SKIP() << "no comma-decimal locale installed";
+    }
+    EXPECT_EQ(CStr(0.5), "0.5");
+    EXPECT_EQ(Val("1.25"), 1.25);
+    std::setlocale(LC_ALL, saved.c_str());
+}
