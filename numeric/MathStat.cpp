@@ -1,0 +1,464 @@
+#include "numeric/MathStat.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "numeric/Checked.h"
+#include "numeric/mNumRec.h"
+#include "platform/errors/Error.h"
+#include "platform/runtime/Convert.h"
+
+namespace MathStat {
+
+using numeric::checkedDiv;
+using numeric::checkedFinite;
+using numeric::raiseReport;
+using numeric::raiseRuntime;
+namespace pd = numeric::detail;
+
+namespace {
+
+// Refuses negative counts (5) and blocks or results smaller than the counts (9).
+void checkBlock(const Matrix& X, std::int32_t nRow, std::int32_t nCol, const char* source)
+{
+    if (nRow < 0 || nCol < 0) {
+        raiseRuntime(platform::err::InvalidCall, source);
+    }
+    if (X.rows() < static_cast<std::size_t>(nRow) || X.cols() < static_cast<std::size_t>(nCol)) {
+        raiseRuntime(platform::err::Subscript, source);
+    }
+}
+
+void checkResult(const Matrix& result, std::int32_t nCol, const char* source)
+{
+    if (result.rows() < static_cast<std::size_t>(nCol) || result.cols() < static_cast<std::size_t>(nCol)) {
+        raiseRuntime(platform::err::Subscript, source);
+    }
+}
+
+void checkCount(std::span<const double> values, std::int64_t n, const char* source)
+{
+    if (n < 0) {
+        raiseRuntime(platform::err::InvalidCall, source);
+    }
+    if (values.size() < static_cast<std::size_t>(n)) {
+        raiseRuntime(platform::err::Subscript, source);
+    }
+}
+
+double pairCount(std::int32_t nCol)
+{
+    return static_cast<double>(nCol) * (static_cast<double>(nCol) - 1.0) / 2.0;
+}
+
+// Sum of squared deviations of column i from its mean, and whether the
+// column is constant over rows 0 .. nRow - 1.
+struct ColumnSpread {
+    double ss = 0;
+    bool constant = true;
+};
+
+ColumnSpread columnSpread(const Matrix& X, std::int32_t nRow, std::int32_t i, double mean)
+{
+    ColumnSpread out;
+    const std::size_t c = static_cast<std::size_t>(i);
+    for (std::int32_t k = 0; k < nRow; ++k) {
+        const double d = X(static_cast<std::size_t>(k), c) - mean;
+        out.ss += d * d;
+        if (X(static_cast<std::size_t>(k), c) != X(0, c)) {
+            out.constant = false;
+        }
+    }
+    return out;
+}
+
+// Means, sums of squares and cross product of columns i and j over the rows
+// where neither equals the code. Two passes: means first, deviations after.
+struct PairMoments {
+    std::int32_t n = 0;
+    double sxx = 0;
+    double syy = 0;
+    double sxy = 0;
+    bool xConstant = true;
+    bool yConstant = true;
+};
+
+PairMoments pairMoments(const Matrix& X, std::int32_t nRow, std::int32_t i, std::int32_t j, double code,
+                        const char* source)
+{
+    const std::size_t ci = static_cast<std::size_t>(i);
+    const std::size_t cj = static_cast<std::size_t>(j);
+    PairMoments m;
+    double sx = 0;
+    double sy = 0;
+    double firstX = 0;
+    double firstY = 0;
+    for (std::int32_t k = 0; k < nRow; ++k) {
+        const double x = X(static_cast<std::size_t>(k), ci);
+        const double y = X(static_cast<std::size_t>(k), cj);
+        if (x == code || y == code) {
+            continue;
+        }
+        if (m.n == 0) {
+            firstX = x;
+            firstY = y;
+        }
+        m.xConstant = m.xConstant && x == firstX;
+        m.yConstant = m.yConstant && y == firstY;
+        sx += x;
+        sy += y;
+        ++m.n;
+    }
+    const double mx = checkedDiv(sx, m.n, source);
+    const double my = checkedDiv(sy, m.n, source);
+    for (std::int32_t k = 0; k < nRow; ++k) {
+        const double x = X(static_cast<std::size_t>(k), ci);
+        const double y = X(static_cast<std::size_t>(k), cj);
+        if (x == code || y == code) {
+            continue;
+        }
+        m.sxx += (x - mx) * (x - mx);
+        m.syy += (y - my) * (y - my);
+        m.sxy += (x - mx) * (y - my);
+    }
+    return m;
+}
+
+} // namespace
+
+std::vector<double> GetMultMean(const Matrix& X, std::int32_t nCol, std::int32_t nRow)
+{
+    checkBlock(X, nRow, nCol, "GetMultMean");
+    if (nRow == 0) {
+        raiseReport("GetMultMean", "The input array is empty.");
+    }
+    std::vector<double> means(static_cast<std::size_t>(nCol));
+    for (std::int32_t i = 0; i < nCol; ++i) {
+        double sum = 0;
+        for (std::int32_t k = 0; k < nRow; ++k) {
+            sum += X(static_cast<std::size_t>(k), static_cast<std::size_t>(i));
+        }
+        means[static_cast<std::size_t>(i)] = checkedFinite(sum / nRow, "GetMultMean");
+    }
+    return means;
+}
+
+void GetCPLM(const Matrix& X, Matrix& CP, std::int32_t nRow, std::int32_t nCol, Progress* progress,
+             std::vector<double>* means)
+{
+    if (nRow < 2) {
+        raiseReport("GetCPLM", "At least two rows of data are needed.");
+    }
+    checkBlock(X, nRow, nCol, "GetCPLM");
+    checkResult(CP, nCol, "GetCPLM");
+    const std::vector<double> mean = GetMultMean(X, nCol, nRow);
+
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            const std::size_t ci = static_cast<std::size_t>(i);
+            const std::size_t cj = static_cast<std::size_t>(j);
+            double sum = 0;
+            for (std::int32_t k = 0; k < nRow; ++k) {
+                const std::size_t r = static_cast<std::size_t>(k);
+                sum += (X(r, ci) - mean[ci]) * (X(r, cj) - mean[cj]);
+            }
+            CP(ci, cj) = checkedFinite(sum, "GetCPLM");
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+    pd::setValue(progress, 0);
+    if (means != nullptr) {
+        *means = mean;
+    }
+}
+
+void GetCorrMat(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol, Progress* progress)
+{
+    if (nRow < 2) {
+        raiseReport("GetCorrMat:", "At least two rows of data are needed.");
+    }
+    checkBlock(X, nRow, nCol, "GetCorrMat");
+    checkResult(R, nCol, "GetCorrMat");
+    const std::size_t nc = static_cast<std::size_t>(nCol);
+    Matrix cp(nc, nc);
+    std::vector<double> mean;
+    GetCPLM(X, cp, nRow, nCol, progress, &mean);
+
+    std::vector<ColumnSpread> spread(nc);
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, nCol);
+    for (std::int32_t i = 0; i < nCol; ++i) {
+        spread[static_cast<std::size_t>(i)] = columnSpread(X, nRow, i, mean[static_cast<std::size_t>(i)]);
+        pd::setValue(progress, i);
+    }
+
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            const std::size_t ci = static_cast<std::size_t>(i);
+            const std::size_t cj = static_cast<std::size_t>(j);
+            if (spread[ci].constant || spread[cj].constant) {
+                // A constant column has no spread: the correlation is 0/0.
+                raiseRuntime(platform::err::Overflow, "GetCorrMat");
+            }
+            R(ci, cj) = checkedDiv(cp(ci, cj), std::sqrt(spread[cj].ss * spread[ci].ss), "GetCorrMat");
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+}
+
+void GetCovMat(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_t nCol, Progress* progress)
+{
+    if (nRow < 2) {
+        raiseReport("GetCovMat", "At least two variables are needed for calculating covariance matrix.");
+    }
+    checkBlock(X, nRow, nCol, "GetCovMat");
+    checkResult(V, nCol, "GetCovMat");
+    const std::size_t nc = static_cast<std::size_t>(nCol);
+    Matrix cp(nc, nc);
+    std::vector<double> mean;
+    GetCPLM(X, cp, nRow, nCol, progress, &mean);
+
+    const double divisor = nRow - 1.0;
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            const std::size_t ci = static_cast<std::size_t>(i);
+            const std::size_t cj = static_cast<std::size_t>(j);
+            V(ci, cj) = checkedDiv(cp(ci, cj), divisor, "GetCovMat");
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+    pd::setMaximum(progress, nCol);
+    for (std::int32_t i = 0; i < nCol; ++i) {
+        const std::size_t ci = static_cast<std::size_t>(i);
+        V(ci, ci) = checkedDiv(columnSpread(X, nRow, i, mean[ci]).ss, divisor, "GetCovMat");
+        pd::setValue(progress, i);
+    }
+}
+
+double CorrPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, std::int32_t i, std::int32_t j,
+                       double code)
+{
+    (void)nCol;
+    checkBlock(X, nRow, std::max(i, j) + 1, "CorrPairMissing");
+    if (i < 0 || j < 0) {
+        raiseRuntime(platform::err::Subscript, "CorrPairMissing");
+    }
+    const PairMoments m = pairMoments(X, nRow, i, j, code, "CorrPairMissing");
+    if (m.n < 2 || m.xConstant || m.yConstant) {
+        // No spread over the usable rows: the correlation is 0/0.
+        raiseRuntime(platform::err::Overflow, "CorrPairMissing");
+    }
+    return checkedDiv(m.sxy, std::sqrt(m.syy * m.sxx), "CorrPairMissing");
+}
+
+double CovPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, std::int32_t i, std::int32_t j,
+                      double code)
+{
+    (void)nCol;
+    checkBlock(X, nRow, std::max(i, j) + 1, "CovPairMissing");
+    if (i < 0 || j < 0) {
+        raiseRuntime(platform::err::Subscript, "CovPairMissing");
+    }
+    const PairMoments m = pairMoments(X, nRow, i, j, code, "CovPairMissing");
+    return checkedDiv(m.sxy, m.n - 1.0, "CovPairMissing");
+}
+
+void GetCorrMatMissing(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol, Progress* progress,
+                       double code)
+{
+    if (nCol < 2) {
+        return;
+    }
+    checkBlock(X, nRow, nCol, "GetCorrMatMissing");
+    checkResult(R, nCol, "GetCorrMatMissing");
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            R(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) =
+                CorrPairMissing(X, nRow, nCol, i, j, code);
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+    pd::setValue(progress, 0);
+}
+
+void GetCovMatMissing(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_t nCol, Progress* progress,
+                      double code)
+{
+    checkBlock(X, nRow, nCol, "GetCovMatMissing");
+    checkResult(V, nCol, "GetCovMatMissing");
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            V(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) = CovPairMissing(X, nRow, nCol, i, j, code);
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+    pd::setMaximum(progress, nCol);
+    for (std::int32_t i = 0; i < nCol; ++i) {
+        const std::size_t ci = static_cast<std::size_t>(i);
+        V(ci, ci) = CovPairMissing(X, nRow, nCol, i, i, code);
+        pd::setValue(progress, i);
+    }
+    pd::setValue(progress, 0);
+}
+
+// ---- Descriptive statistics and t tests -------------------------------------
+
+double Bico(std::int32_t n, double k1, double k2, double k3, double k4)
+{
+    const auto f = [](double v) { return mNumRec::FactLn(platform::rt::CInt(v)); };
+    const double ln = f(n) - f(k1) - f(k2) - f(k3) - f(k4);
+    return checkedFinite(std::exp(ln), "Bico");
+}
+
+std::vector<double> Count2Freq(std::span<const double> counts, std::int32_t n, double* total)
+{
+    checkCount(counts, n, "Count2Freq");
+    double sum = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        sum += counts[static_cast<std::size_t>(i)];
+    }
+    sum = checkedFinite(sum, "Count2Freq");
+    if (total != nullptr) {
+        *total = sum;
+    }
+    std::vector<double> freq;
+    if (sum > 0) {
+        freq.resize(static_cast<std::size_t>(n));
+        for (std::int32_t i = 0; i < n; ++i) {
+            freq[static_cast<std::size_t>(i)] = counts[static_cast<std::size_t>(i)] / sum;
+        }
+    }
+    return freq;
+}
+
+double AMean(std::span<const double> x, std::int64_t n)
+{
+    checkCount(x, n, "AMean");
+    if (n == 0) {
+        raiseReport("AMean", "The input array is empty.");
+    }
+    double sum = 0;
+    for (std::int64_t i = 0; i < n; ++i) {
+        sum += x[static_cast<std::size_t>(i)];
+    }
+    return checkedDiv(sum, static_cast<double>(n), "AMean");
+}
+
+double GetVariance(std::span<const double> x, std::int32_t n)
+{
+    checkCount(x, n, "GetVariance");
+    double sum = 0;
+    bool constant = true;
+    for (std::int32_t i = 0; i < n; ++i) {
+        sum += x[static_cast<std::size_t>(i)];
+        constant = constant && x[static_cast<std::size_t>(i)] == x[0];
+    }
+    // The divisor (n - 1) n is 0 for n of 0 or 1: 0/0.
+    if (n < 2) {
+        raiseRuntime(platform::err::Overflow, "GetVariance");
+    }
+    if (constant) {
+        return 0.0;
+    }
+    const double mean = sum / n;
+    double ss = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double d = x[static_cast<std::size_t>(i)] - mean;
+        ss += d * d;
+    }
+    return checkedDiv(ss, n - 1.0, "GetVariance");
+}
+
+WelchTest TTestUnequalVar(double mean1, double variance1, double size1, double mean2, double variance2,
+                          double size2)
+{
+    constexpr const char* source = "TTestUnequalVar";
+    const double a = checkedDiv(variance1, size1, source);
+    const double b = checkedDiv(variance2, size2, source);
+    WelchTest out;
+    out.se = numeric::checkedSqrt(a + b, source);
+    out.t = checkedDiv(std::fabs(mean1 - mean2), out.se, source);
+    out.df = checkedDiv((a + b) * (a + b),
+                        checkedDiv(a * a, size1 - 1.0, source) + checkedDiv(b * b, size2 - 1.0, source), source);
+    return out;
+}
+
+double GetTCV(std::int32_t df)
+{
+    // Entry k: the 0.975 quantile of Student's t for k + 1 degrees of freedom,
+    // rounded to four decimals; the entries for 4, 15 and 95 degrees of freedom
+    // are the program's own values (one unit off in the fourth decimal) and
+    // are kept so that reports do not change.
+    static constexpr std::array<double, 200> table{
+        12.7062, 4.3027, 3.1824, 2.7765, 2.5706, 2.4469, 2.3646, 2.306,  2.2622, 2.2281, 2.201,  2.1788, 2.1604,
+        2.1448,  2.1315, 2.1199, 2.1098, 2.1009, 2.093,  2.086,  2.0796, 2.0739, 2.0687, 2.0639, 2.0595, 2.0555,
+        2.0518,  2.0484, 2.0452, 2.0423, 2.0395, 2.0369, 2.0345, 2.0322, 2.0301, 2.0281, 2.0262, 2.0244, 2.0227,
+        2.0211,  2.0195, 2.0181, 2.0167, 2.0154, 2.0141, 2.0129, 2.0117, 2.0106, 2.0096, 2.0086, 2.0076, 2.0066,
+        2.0057,  2.0049, 2.004,  2.0032, 2.0025, 2.0017, 2.001,  2.0003, 1.9996, 1.999,  1.9983, 1.9977, 1.9971,
+        1.9966,  1.996,  1.9955, 1.9949, 1.9944, 1.9939, 1.9935, 1.993,  1.9925, 1.9921, 1.9917, 1.9913, 1.9908,
+        1.9905,  1.9901, 1.9897, 1.9893, 1.989,  1.9886, 1.9883, 1.9879, 1.9876, 1.9873, 1.987,  1.9867, 1.9864,
+        1.9861,  1.9858, 1.9855, 1.9852, 1.985,  1.9847, 1.9845, 1.9842, 1.984,  1.9837, 1.9835, 1.9833, 1.983,
+        1.9828,  1.9826, 1.9824, 1.9822, 1.982,  1.9818, 1.9816, 1.9814, 1.9812, 1.981,  1.9808, 1.9806, 1.9804,
+        1.9803,  1.9801, 1.9799, 1.9798, 1.9796, 1.9794, 1.9793, 1.9791, 1.979,  1.9788, 1.9787, 1.9785, 1.9784,
+        1.9782,  1.9781, 1.978,  1.9778, 1.9777, 1.9776, 1.9774, 1.9773, 1.9772, 1.9771, 1.9769, 1.9768, 1.9767,
+        1.9766,  1.9765, 1.9763, 1.9762, 1.9761, 1.976,  1.9759, 1.9758, 1.9757, 1.9756, 1.9755, 1.9754, 1.9753,
+        1.9752,  1.9751, 1.975,  1.9749, 1.9748, 1.9747, 1.9746, 1.9745, 1.9744, 1.9744, 1.9743, 1.9742, 1.9741,
+        1.974,   1.9739, 1.9739, 1.9738, 1.9737, 1.9736, 1.9735, 1.9735, 1.9734, 1.9733, 1.9732, 1.9732, 1.9731,
+        1.973,   1.9729, 1.9729, 1.9728, 1.9727, 1.9727, 1.9726, 1.9725, 1.9725, 1.9724, 1.9723, 1.9723, 1.9722,
+        1.9721,  1.9721, 1.972,  1.972,  1.9719};
+    if (df <= 0) {
+        raiseRuntime(platform::err::Subscript, "GetTCV");
+    }
+    if (df <= 200) {
+        return table[static_cast<std::size_t>(df - 1)];
+    }
+    return 1.96 + 2.0 / df;
+}
+
+std::vector<double> Base0To1(std::span<const double> src, std::int64_t n)
+{
+    checkCount(src, n, "Base0To1");
+    std::vector<double> dst(static_cast<std::size_t>(n) + 1, 0.0);
+    for (std::int64_t i = 1; i <= n; ++i) {
+        dst[static_cast<std::size_t>(i)] = src[static_cast<std::size_t>(i - 1)];
+    }
+    return dst;
+}
+
+std::vector<double> Base1To0(std::span<const double> src, std::int64_t n)
+{
+    if (n < 0) {
+        raiseRuntime(platform::err::InvalidCall, "Base1To0");
+    }
+    if (n > 0 && src.size() < static_cast<std::size_t>(n) + 1) {
+        raiseRuntime(platform::err::Subscript, "Base1To0");
+    }
+    std::vector<double> dst(static_cast<std::size_t>(n));
+    for (std::int64_t i = 1; i <= n; ++i) {
+        dst[static_cast<std::size_t>(i - 1)] = src[static_cast<std::size_t>(i)];
+    }
+    return dst;
+}
+
+} // namespace MathStat
