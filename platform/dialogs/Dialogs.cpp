@@ -21,6 +21,11 @@ Answer defaultAnswer(int style)
     return table[b < 6 ? b : 0][d < 3 ? d : 0];
 }
 
+std::optional<FileDialogResult> Dialogs::FileDialog(const FileDialogRequest&)
+{
+    return std::nullopt;
+}
+
 namespace {
 
 class SilentDialogs final : public Dialogs {
@@ -89,6 +94,18 @@ std::string ScriptedDialogs::InputBox(std::string_view prompt, std::string_view 
     std::string text = std::move(m_inputs.front());
     m_inputs.pop_front();
     return text;
+}
+
+std::optional<FileDialogResult> ScriptedDialogs::FileDialog(const FileDialogRequest& request)
+{
+    m_fileRequests.push_back(request);
+    if (m_files.empty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    auto result = std::move(m_files.front());
+    m_files.pop_front();
+    return result;
 }
 
 } // namespace platform

@@ -10,6 +10,7 @@
 // platform::Answer (1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No).
 // Texts use CR LF or LF line breaks.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,25 @@ inline constexpr int SystemModal = 4096;
 // The answer a box of the given style gives when its default button is taken.
 [[nodiscard]] Answer defaultAnswer(int style);
 
+// One open or save dialog. The filter has the bar form
+// "Text (*.txt)|*.txt|All Files (*.*)|*.*": description and pattern entries,
+// patterns separated by ";".
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string filter;
+    int filterIndex = 1;  // from 1
+    std::string initDir;
+    std::string fileName;
+    std::string defaultExt;
+    int flags = 0;  // 2 confirm overwrite, 4 hide read-only, 0x800 path must exist, 0x1000 file must exist
+};
+
+struct FileDialogResult {
+    std::string path;
+    int filterIndex = 1;  // the filter the user chose, from 1
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -48,6 +68,9 @@ public:
     virtual Answer MsgBox(std::string_view prompt, int style, std::string_view title) = 0;
     // The typed text, or "" when the user cancels.
     virtual std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) = 0;
+    // The chosen file, or nothing when the user cancels. Forms without file
+    // dialogs answer as if the user cancelled.
+    virtual std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request);
 };
 
 // The service in force. Without one installed: a silent form that answers

@@ -1,6 +1,7 @@
 #include "platform/dialogs/QtDialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -87,6 +88,53 @@ std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
     const QString text = QInputDialog::getText(QApplication::activeWindow(), toQt(title), toQt(prompt),
                                                QLineEdit::Normal, toQt(defaultText), &ok);
     return ok ? text.toStdString() : std::string();
+}
+
+QStringList qtNameFilters(std::string_view barFilter)
+{
+    const QStringList parts = toQt(barFilter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        const qsizetype paren = description.indexOf(QLatin1Char('('));
+        if (paren > 0) {
+            description = description.left(paren).trimmed();
+        }
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<FileDialogResult> QtDialogs::FileDialog(const FileDialogRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), toQt(request.title), toQt(request.initDir));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Saving over an existing file is always confirmed, whatever the flags.
+    const QStringList filters = qtNameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.defaultExt.empty()) {
+        dialog.setDefaultSuffix(toQt(request.defaultExt));
+    }
+    if (!request.fileName.empty()) {
+        dialog.selectFile(toQt(request.fileName));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    FileDialogResult result;
+    result.path = dialog.selectedFiles().first().toStdString();
+    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1) {
+        result.filterIndex = 1;
+    }
+    return result;
 }
 
 } // namespace platform

@@ -3,14 +3,20 @@
 // The Dialogs form shown to users: Qt message boxes and input dialogs,
 // parented to the application's active window.
 
+#include <QStringList>
+
 #include "platform/dialogs/Dialogs.h"
 
 namespace platform {
+
+// Qt name filters ("Text (*.txt)") from a bar-form filter.
+[[nodiscard]] QStringList qtNameFilters(std::string_view barFilter);
 
 class QtDialogs final : public Dialogs {
 public:
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
+    std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
 };
 
 } // namespace platform

@@ -1,9 +1,10 @@
 #pragma once
 
 // A Dialogs form for tests: records every box (kind, title, text, style) and
-// answers from a script. When the script runs dry it answers with the box's
-// default button (and the input box's default text) and counts the box as
-// unscripted, so a test can assert that no unexpected box appeared.
+// every file dialog request, and answers from a script. When the script runs
+// dry it answers with the box's default button (the input box's default text,
+// a cancelled file dialog) and counts the box as unscripted, so a test can
+// assert that no unexpected box appeared.
 
 #include <deque>
 #include <string>
@@ -32,9 +33,24 @@ public:
         m_inputs.push_back(std::move(text));
         return *this;
     }
+    // The next file dialog chooses `path` (with the given filter index).
+    ScriptedDialogs& choose(std::string path, int filterIndex = 1)
+    {
+        m_files.push_back(FileDialogResult{std::move(path), filterIndex});
+        return *this;
+    }
+    // The next file dialog is cancelled.
+    ScriptedDialogs& cancelFile()
+    {
+        m_files.push_back(std::nullopt);
+        return *this;
+    }
 
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
+    std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
+
+    [[nodiscard]] const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
 
     [[nodiscard]] const std::vector<Call>& calls() const { return m_calls; }
     [[nodiscard]] const Call& last() const { return m_calls.back(); }
@@ -45,6 +61,8 @@ private:
     std::deque<Answer> m_answers;
     std::deque<std::string> m_inputs;
     std::vector<Call> m_calls;
+    std::deque<std::optional<FileDialogResult>> m_files;
+    std::vector<FileDialogRequest> m_fileRequests;
     int m_unscripted = 0;
 };
 

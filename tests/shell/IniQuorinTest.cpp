@@ -1,0 +1,132 @@
+#include "shell/IniQuorin.h"
+
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "platform/errors/Error.h"
+#include "shell/mQuorin.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct MenuRecorder final : shell::RecentFileMenu {
+    std::map<int, std::string> entries;
+    void showEntry(int index, const std::string& caption) override { entries[index] = caption; }
+};
+
+} // namespace
+
+TEST(IniQuorin, WithoutASettingsFileNothingIsAddedOrWritten)
+{
+    testsupport::TempDir dir;
+    const auto ini = dir.file("QUORIN.INI");
+    shell::IniQuorin settings(ini);
+    MenuRecorder menu;
+    settings.RecentFile(menu);
+    EXPECT_EQ(settings.MaxNumRecentFile(), 0);
+    settings.AddMenu(menu, "/a.xls");
+    EXPECT_TRUE(menu.entries.empty());
+    EXPECT_FALSE(std::filesystem::exists(ini));
+}
+
+TEST(IniQuorin, RecentListKeepsNewestFirstWithinTheLimit)
+{
+    testsupport::TempDir dir;
+    const auto ini = dir.file("QUORIN.INI");
+    testsupport::writeFile(ini, "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin settings(ini);
+    MenuRecorder menu;
+    settings.RecentFile(menu);
+    for (const char* f : {"/1.xls", "/2.xls", "/3.xls", "/4.xls"}) {
+        settings.AddMenu(menu, f);
+    }
+    EXPECT_EQ(menu.entries[0], "1. /4.xls");
+    EXPECT_EQ(menu.entries[3], "4. /1.xls");
+    settings.AddMenu(menu, "/5.xls");
+    EXPECT_EQ(settings.NumRecentFile(), 4);
+    EXPECT_EQ(settings.RecentFileAt(0), "/5.xls");
+    EXPECT_EQ(settings.RecentFileAt(3), "/2.xls") << "the oldest drops out";
+
+    const std::string before = testsupport::readFile(ini);
+    settings.AddMenu(menu, "/5.xls");
+    EXPECT_EQ(testsupport::readFile(ini), before) << "the top file again changes nothing";
+
+    settings.AddMenu(menu, "/3.xls");
+    EXPECT_EQ(menu.entries[0], "1. /3.xls");
+    EXPECT_EQ(menu.entries[1], "2. /5.xls");
+    EXPECT_EQ(menu.entries[2], "3. /4.xls");
+
+    // A new object (the next run) reads the same list back.
+    shell::IniQuorin again(ini);
+    MenuRecorder menu2;
+    again.RecentFile(menu2);
+    EXPECT_EQ(menu2.entries, menu.entries);
+    EXPECT_THROW((void)again.RecentFileAt(4), platform::Error);
+}
+
+TEST(IniQuorin, LongPathsComeBackWhole)
+{
+    testsupport::TempDir dir;
+    const auto ini = dir.file("QUORIN.INI");
+    testsupport::writeFile(ini, "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin settings(ini);
+    MenuRecorder menu;
+    const std::string longPath = "/" + std::string(59, 'x');
+    settings.AddMenu(menu, longPath);
+    shell::IniQuorin again(ini);
+    again.RecentFile(menu);
+    EXPECT_EQ(again.RecentFileAt(0), longPath);
+}
+
+TEST(IniQuorin, WriteDefaultStoresFoldersTypesAndProgramState)
+{
+    testsupport::TempDir dir;
+    const auto ini = dir.file("QUORIN.INI");
+    mQuorin::ProgramState state;
+    mQuorin::ProgramScope scope(state);
+    const auto cwd = std::filesystem::current_path();
+    shell::IniQuorin settings(ini);
+    std::string data = dir.file("data").string();
+    std::string out = dir.file("out").string();
+    settings.WriteDefault(4, data, out, 2, 5);
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(settings.MaxNumRecentFile(), 4);
+    EXPECT_EQ(settings.InFileType(), "2");
+    EXPECT_EQ(settings.OutFileType(), "5");
+    EXPECT_EQ(settings.DataDir(), data);
+    EXPECT_EQ(settings.OutDir(), out);
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+    EXPECT_EQ(state.gDataDir, data);
+    EXPECT_EQ(state.gOutDir, out);
+    shell::IniQuorin again(ini);
+    EXPECT_EQ(again.MaxNumRecentFile(), 4);
+    EXPECT_EQ(again.OutFileType(), "5");
+
+    std::string twoLevels = dir.file("a/b").string();
+    try {
+        settings.WriteDefault(4, twoLevels, out, 0, 0);
+        FAIL();
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), 76);
+    }
+    std::filesystem::current_path(cwd);
+}
+
+TEST(IniQuorin, FailedWriteRaisesTheTrail)
+{
+    testsupport::TempDir dir;
+    const auto blocker = dir.file("not-a-folder");
+    testsupport::writeFile(blocker, "x");
+    shell::IniQuorin settings(blocker / "QUORIN.INI");
+    std::string data = dir.path().string();
+    std::string out = data;
+    try {
+        settings.WriteDefault(4, data, out, 0, 0);
+        FAIL();
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), 1);
+        EXPECT_EQ(e.source(), "WriteDefault");
+        EXPECT_EQ(e.description(), "Failed to write QUORIN.INI file.");
+    }
+}
