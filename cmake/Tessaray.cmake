@@ -15,14 +15,21 @@ endfunction()
 
 # tessaray_add_test(NAME <exe> SOURCES <files...> LIBS <targets...> [GUI])
 # One GoogleTest executable; its cases are discovered by CTest at test time.
-# GUI tests run on Qt's offscreen platform and are skipped in builds without GUI.
+# GUI tests get a main() that creates the Qt application, run on Qt's
+# offscreen platform and are left out of builds without GUI.
 function(tessaray_add_test)
   cmake_parse_arguments(T "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
   if(T_GUI AND NOT TESSARAY_WITH_GUI)
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tessaray_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  if(T_GUI)
+    # A Qt application exists for the whole run (tests/support/GuiTestMain.cpp).
+    set_target_properties(${T_NAME} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tessaray_testsupport tessaray_guitest_main GTest::gtest GTest::gmock Qt6::Widgets Qt6::Test)
+  else()
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} tessaray_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

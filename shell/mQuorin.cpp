@@ -17,6 +17,14 @@ void ProgramState::setErrorHandler(std::shared_ptr<shell::ErrorHandlerLink> link
     m_errorHandler = link ? std::move(link) : std::make_shared<shell::NullErrorHandlerLink>();
 }
 
+shell::IniQuorin& ProgramState::gIni()
+{
+    if (!m_ini) {
+        m_ini = std::make_unique<shell::IniQuorin>();
+    }
+    return *m_ini;
+}
+
 bool ProgramState::IsSheetOpen() const
 {
     if (gFlankWinOpen) {

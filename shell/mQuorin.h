@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "shell/ErrorHandlerLink.h"
+#include "shell/IniQuorin.h"
 
 namespace mQuorin {
 
@@ -70,6 +71,11 @@ public:
     [[nodiscard]] shell::ErrorHandlerLink& errorHandler() const { return *m_errorHandler; }
     void setErrorHandler(std::shared_ptr<shell::ErrorHandlerLink> link);
 
+    // The settings object, created (reading the settings file) on first use.
+    [[nodiscard]] shell::IniQuorin& gIni();
+    // Releases the settings object; the next use reads the file again.
+    void releaseIni() { m_ini.reset(); }
+
     // True when the flank work window is not open and more than one window is
     // loaded; workbook commands ask it first and do nothing when it is false.
     [[nodiscard]] bool IsSheetOpen() const;
@@ -82,6 +88,7 @@ public:
 
 private:
     std::shared_ptr<shell::ErrorHandlerLink> m_errorHandler;
+    std::unique_ptr<shell::IniQuorin> m_ini;
 };
 
 // The state in force: the innermost ProgramScope's, or a process default.
