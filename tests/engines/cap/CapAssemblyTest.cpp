@@ -1,0 +1,406 @@
+#include "engines/cap/Assembler.h"
+
+#include "tests/engines/cap/CapTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace captest;
+using tallowin::cap::Assembly;
+using tallowin::cap::Parameters;
+
+namespace {
+
+Assembly run(const FragmentTexts& t, const Parameters& p = typicalParameters())
+{
+    tallowin::NullProgress progress;
+    return tallowin::cap::assemble(t.sequences, t.names, t.count, p, progress);
+}
+
+// The report lines that carry a row label (not "Contig", not "consensus").
+std::vector<std::string> rowLines(const std::string& report)
+{
+    std::vector<std::string> out;
+    std::size_t begin = 0;
+    while (begin < report.size()) {
+        std::size_t end = report.find('\n', begin);
+        if (end == std::string::npos)
+            end = report.size();
+        const std::string line = report.substr(begin, end - begin);
+        if (!line.empty() && line.rfind("Contig ", 0) != 0 && line.rfind("consensus", 0) != 0)
+            out.push_back(line);
+        begin = end + 1;
+    }
+    return out;
+}
+
+const std::string Source70 = "GCUAAAGACAAUUACAUAACAUACACGUCAGCACGAAACUUGUUGGCCCAGUGUGAAUCGCUUAAGGGUU";
+
+} // namespace
+
+struct ConsensusCase {
+    const char* name;
+    const char* column;
+    char expected;
+};
+
+TEST(CapConsensus, ColumnRuleMatchesTheMajorityWithFixedTieOrder)
+{
+    const ConsensusCase cases[] = {
+        {"A and C tie to A", "AC", 'A'},
+        {"two U beat one A", "AUU", 'U'},
+        {"all four once is N", "ACGU", 'N'},
+        {"gaps outnumbering residues", "A--", '-'},
+        {"one gap against one residue", "A-", 'A'},
+        {"G and U tie to G", "GGUU", 'G'},
+        {"C and G tie to C", "CCGG", 'C'},
+        {"only unknown letters", "NN", 'N'},
+        {"T counts as unknown, outvoting nothing", "TTA", 'A'},
+        {"unknown letters count as residues against gaps", "NN-A-", 'A'},
+        {"blanks are not counted", "  A  ", 'A'},
+        {"a clear G", "AGGCG", 'G'},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tallowin::cap::consensusOf(c.column), c.expected) << c.name;
+}
+
+TEST(CapAssembly, TwoFragmentsSharingFortyLettersGiveTheMergedSequence)
+{
+    std::mt19937 rng(11);
+    const std::string source = randomRna(rng, 160);
+    FragmentTexts t;
+    t.add("first", source.substr(0, 100));
+    t.add("second", source.substr(60)); // starts with the last 40 letters of the first
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 1);
+    EXPECT_EQ(a.consensus, ";" + source);
+    EXPECT_NE(a.report.find("Contig 1\n"), std::string::npos);
+    EXPECT_EQ(a.messages, "");
+}
+
+TEST(CapAssembly, ReportLayoutIsExactForASmallCase)
+{
+    FragmentTexts t;
+    t.add("one", Source70.substr(0, 50));
+    t.add("two", Source70.substr(30));
+    Parameters p = typicalParameters();
+    p.minOverlap = 15;
+    const Assembly a = run(t, p);
+    ASSERT_TRUE(a.ok) << a.messages;
+    const std::string expected =
+        "\n"
+        "Contig 1\n"
+        "one+        GCUAAAGACAAUUACAUAACAUACACGUCAGCACGAAACUUGUUGGCCCA          \n"
+        "two+                                      GCACGAAACUUGUUGGCCCAGUGUGAAUCG\n"
+        "consensus   GCUAAAGACAAUUACAUAACAUACACGUCAGCACGAAACUUGUUGGCCCAGUGUGAAUCG\n"
+        "\n"
+        "two+        CUUAAGGGUU\n"
+        "consensus   CUUAAGGGUU\n"
+        "\n";
+    EXPECT_EQ(a.report, expected);
+    EXPECT_EQ(a.consensus, ";" + Source70);
+}
+
+TEST(CapAssembly, ReverseComplementFragmentJoinsReversed)
+{
+    std::mt19937 rng(12);
+    const std::string source = randomRna(rng, 150);
+    FragmentTexts t;
+    t.add("fwd", source.substr(0, 90));
+    t.add("rev", reverseComplement(source.substr(50)));
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 1);
+    EXPECT_EQ(a.consensus, ";" + source);
+    const auto lines = rowLines(a.report);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front().substr(0, 4), "fwd+");
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("rev-", 0) == 0; }),
+              lines.end());
+}
+
+TEST(CapAssembly, ContainedFragmentLiesUnderItsContainer)
+{
+    std::mt19937 rng(13);
+    const std::string source = randomRna(rng, 200);
+    FragmentTexts t;
+    t.add("inner", source.substr(40, 60));
+    t.add("outer", source.substr(0, 130));
+    t.add("right", source.substr(100));
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 1);
+    EXPECT_EQ(a.consensus, ";" + source);
+    const auto lines = rowLines(a.report);
+    // The contained fragment's row starts 40 columns in, under its container.
+    const auto inner = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("inner+", 0) == 0; });
+    ASSERT_NE(inner, lines.end());
+    EXPECT_EQ(inner->substr(12, 40), std::string(40, ' '));
+    EXPECT_EQ(inner->substr(52, 20), source.substr(40, 20));
+}
+
+TEST(CapAssembly, UnrelatedFragmentsStaySeparateContigs)
+{
+    std::mt19937 rng(14);
+    const std::string a1 = randomRna(rng, 120);
+    const std::string b1 = randomRna(rng, 90);
+    const std::string c1 = randomRna(rng, 200);
+    FragmentTexts t;
+    t.add("b", b1);
+    t.add("c1", c1.substr(0, 130));
+    t.add("a", a1);
+    t.add("c2", c1.substr(80));
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 3);
+    // Contigs come in the order of their lowest fragment number.
+    EXPECT_EQ(a.consensus, ";" + b1 + ";" + c1 + ";" + a1);
+}
+
+TEST(CapAssembly, LowerCaseInputIsFoldedAndTStaysUnknown)
+{
+    std::mt19937 rng(15);
+    const std::string source = randomRna(rng, 150);
+    FragmentTexts upper;
+    upper.add("x", source.substr(0, 100));
+    upper.add("y", reverseComplement(source.substr(50)));
+    FragmentTexts lower = upper;
+    std::transform(lower.sequences.begin(), lower.sequences.end(), lower.sequences.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    const Assembly a = run(upper);
+    const Assembly b = run(lower);
+    ASSERT_TRUE(a.ok);
+    ASSERT_TRUE(b.ok);
+    EXPECT_EQ(a.consensus, b.consensus);
+    EXPECT_EQ(a.report, b.report);
+
+    // "T" is not "U": alone in a column it gives "N", and it is not complemented.
+    FragmentTexts t;
+    t.add("dna", "TTTT");
+    const Assembly d = run(t);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.consensus, ";NNNN");
+    EXPECT_NE(d.report.find("dna+        TTTT\n"), std::string::npos);
+}
+
+// Cuts reads of `length` every `step` letters from a random source, both
+// strands alternately, and checks that they reassemble into the source.
+struct ReassemblyCase {
+    const char* name;
+    int sourceLength;
+    int readLength;
+    int step; // coverage is about readLength / step
+    bool withErrors;
+    unsigned seed;
+};
+
+class CapReassembly : public ::testing::TestWithParam<ReassemblyCase> {};
+
+TEST_P(CapReassembly, ReadsCutFromASourceGiveBackTheSource)
+{
+    const ReassemblyCase& c = GetParam();
+    std::mt19937 rng(c.seed);
+    SCOPED_TRACE(::testing::Message() << "seed " << c.seed);
+    const std::string source = randomRna(rng, static_cast<std::size_t>(c.sourceLength));
+    std::vector<int> starts;
+    for (int s = 0; s + c.readLength < c.sourceLength; s += c.step)
+        starts.push_back(s);
+    starts.push_back(c.sourceLength - c.readLength);
+
+    // Errors: one substitution, insertion or deletion per read in its middle
+    // third, never in the first or last read, at distinct source places, so
+    // that every column keeps a clear majority.
+    FragmentTexts t;
+    std::vector<int> errorAt;
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        std::string read = source.substr(static_cast<std::size_t>(starts[k]), static_cast<std::size_t>(c.readLength));
+        if (c.withErrors && k > 0 && k + 1 < starts.size()) {
+            const int third = c.readLength / 3;
+            int pos = 0;
+            do {
+                pos = third + std::uniform_int_distribution<int>(0, third - 1)(rng);
+            } while (std::find(errorAt.begin(), errorAt.end(), starts[k] + pos) != errorAt.end());
+            errorAt.push_back(starts[k] + pos);
+            switch (k % 3) {
+            case 0:
+                read[static_cast<std::size_t>(pos)] = otherLetter(rng, read[static_cast<std::size_t>(pos)]);
+                break;
+            case 1:
+                read.insert(static_cast<std::size_t>(pos), 1, otherLetter(rng, read[static_cast<std::size_t>(pos)]));
+                break;
+            default:
+                read.erase(static_cast<std::size_t>(pos), 1);
+                break;
+            }
+        }
+        t.add("r" + std::to_string(k), k % 2 == 0 ? read : reverseComplement(read));
+    }
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 1);
+    EXPECT_EQ(a.consensus, ";" + source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CapReassembly,
+    ::testing::Values(ReassemblyCase{"clean_coverage3", 1000, 150, 50, false, 101},
+                      ReassemblyCase{"clean_coverage6", 2000, 300, 50, false, 102},
+                      ReassemblyCase{"errors_coverage5", 2000, 250, 50, true, 103},
+                      ReassemblyCase{"errors_coverage8", 3000, 400, 50, true, 104}),
+    [](const ::testing::TestParamInfo<ReassemblyCase>& info) { return std::string(info.param.name); });
+
+struct BadInputCase {
+    const char* name;
+    int32_t count;
+    const char* sequences;
+    const char* names;
+    Parameters parameters;
+    const char* message;
+};
+
+TEST(CapAssembly, BadInputFailsWithAMessageAndNoResult)
+{
+    auto with = [](auto change) {
+        Parameters p = typicalParameters();
+        change(p);
+        return p;
+    };
+    const Parameters good = typicalParameters();
+    const BadInputCase cases[] = {
+        {"no fragments", 0, "ACGU", ">a", good, "The number of fragments is a positive integer\n"},
+        {"negative count", -3, "ACGU", ">a", good, "The number of fragments is a positive integer\n"},
+        {"fewer sequences", 2, "ACGU", ">a >b", good, "There are fewer sequences than fragments\n"},
+        {"fewer names", 2, "ACGU ACGU", ">a", good, "There are fewer names than fragments\n"},
+        {"empty texts", 1, "  ", "", good, "There are fewer sequences than fragments\n"},
+        {"character above 127", 1, "AC\xC3\xA9GU", ">a", good, "Sequences hold single-byte ASCII characters only\n"},
+        {"negative gap open", 1, "ACGU", ">a", with([](Parameters& p) { p.gapOpen = -1; }),
+         "The gap-open and gap-extend penalties are nonnegative integers\n"},
+        {"negative end gap extend", 1, "ACGU", ">a", with([](Parameters& p) { p.endGapExtend = -1; }),
+         "The gap-open and gap-extend penalties are nonnegative integers\n"},
+        {"identity above 1", 1, "ACGU", ">a", with([](Parameters& p) { p.minIdentity = 1.5f; }),
+         "The minimum identity is a fraction from 0 to 1\n"},
+        {"identity not a number", 1, "ACGU", ">a",
+         with([](Parameters& p) { p.minIdentity = std::numeric_limits<float>::quiet_NaN(); }),
+         "The minimum identity is a fraction from 0 to 1\n"},
+        {"negative filter rate", 1, "ACGU", ">a", with([](Parameters& p) { p.filterRate = -1.0f; }),
+         "The filter rate is a nonnegative number\n"},
+        {"infinite filter rate", 1, "ACGU", ">a",
+         with([](Parameters& p) { p.filterRate = std::numeric_limits<float>::infinity(); }),
+         "The filter rate is a nonnegative number\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> events;
+        tallowin::RecordingProgress progress(events);
+        const Assembly a = tallowin::cap::assemble(c.sequences, c.names, c.count, c.parameters, progress);
+        EXPECT_FALSE(a.ok) << c.name;
+        EXPECT_EQ(a.contigCount, 0) << c.name;
+        EXPECT_EQ(a.report, "") << c.name;
+        EXPECT_EQ(a.consensus, "") << c.name;
+        EXPECT_EQ(a.messages, c.message) << c.name;
+        // The window still opens with its caption and closes.
+        ASSERT_GE(events.size(), 3u) << c.name;
+        EXPECT_EQ(events[1], "caption Contig assembly") << c.name;
+        EXPECT_EQ(events.back(), "close") << c.name;
+    }
+}
+
+TEST(CapAssembly, EveryFailedAllocationIsReportedAndLeavesNoResult)
+{
+    std::mt19937 rng(16);
+    const std::string source = randomRna(rng, 300);
+    FragmentTexts t;
+    t.add("a", source.substr(0, 150));
+    t.add("b", reverseComplement(source.substr(100, 150)));
+    t.add("c", source.substr(120, 40));
+    t.add("d", randomRna(rng, 80));
+    const Parameters p = typicalParameters();
+
+    tallowin::NullProgress progress;
+    const Assembly clean = tallowin::cap::assemble(t.sequences, t.names, t.count, p, progress);
+    ASSERT_TRUE(clean.ok);
+
+    // Fail the first, second, ... checked allocation until a run gets through.
+    int failures = 0;
+    for (int n = 1; n < 10000; ++n) {
+        tallowin::EngineContext context;
+        context.failAllocationNumber(n);
+        std::vector<std::string> events;
+        tallowin::RecordingProgress recording(events);
+        const Assembly a = tallowin::cap::assemble(t.sequences, t.names, t.count, p, recording, context);
+        if (a.ok) {
+            EXPECT_EQ(a.consensus, clean.consensus);
+            EXPECT_EQ(a.report, clean.report);
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(a.messages, "Memory allocation failed.\n") << "allocation " << n;
+        EXPECT_EQ(a.contigCount, 0);
+        EXPECT_EQ(a.report, "");
+        EXPECT_EQ(a.consensus, "");
+        EXPECT_EQ(events.back(), "close");
+    }
+    EXPECT_GT(failures, 4);
+}
+
+TEST(CapAssembly, RepeatedCallsGiveIdenticalOutput)
+{
+    std::mt19937 rng(17);
+    const std::string source = randomRna(rng, 1200);
+    FragmentTexts t;
+    for (int s = 0; s + 200 <= 1200; s += 70)
+        t.add("f" + std::to_string(s), s % 140 == 0 ? source.substr(static_cast<std::size_t>(s), 200)
+                                                      : reverseComplement(source.substr(static_cast<std::size_t>(s), 200)));
+    t.add("lone", randomRna(rng, 100));
+    const Assembly first = run(t);
+    FragmentTexts bad;
+    bad.add("x", "ACGU");
+    (void)run(bad, [] {
+        Parameters p = typicalParameters();
+        p.gapOpen = -4;
+        return p;
+    }());
+    const Assembly second = run(t);
+    ASSERT_TRUE(first.ok);
+    EXPECT_EQ(first.report, second.report);
+    EXPECT_EQ(first.consensus, second.consensus);
+    EXPECT_EQ(first.contigCount, second.contigCount);
+    EXPECT_EQ(first.contigCount, 2);
+}
+
+TEST(CapAssembly, ProgressShowsTheStagesInOrder)
+{
+    FragmentTexts t;
+    t.add("one", Source70.substr(0, 50));
+    t.add("two", Source70.substr(30));
+    t.add("three", "ACGUACGUAC");
+    std::vector<std::string> events;
+    tallowin::RecordingProgress progress(events);
+    Parameters p = typicalParameters();
+    p.minOverlap = 15;
+    const Assembly a = tallowin::cap::assemble(t.sequences, t.names, t.count, p, progress);
+    ASSERT_TRUE(a.ok);
+
+    std::vector<std::string> texts;
+    for (const auto& e : events) {
+        if (e.rfind("text ", 0) == 0)
+            texts.push_back(e.substr(5));
+    }
+    const std::vector<std::string> expected = {"Running...\n",
+                                               "Recoding sequences...\n",
+                                               "Set match and mismatch weights...\n",
+                                               "Pairwise alignment...",
+                                               "Assemble contigs...",
+                                               "Formatting output...\n"};
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(events[0], "open");
+    EXPECT_EQ(events[1], "caption Contig assembly");
+    EXPECT_EQ(events.back(), "close");
+    // The overlap bar runs over all 3 x 2 trials and reaches its end.
+    const auto range = std::find(events.begin(), events.end(), "range 0 6");
+    ASSERT_NE(range, events.end());
+    EXPECT_EQ(*(range + 6), "position 6");
+}
