@@ -1,0 +1,41 @@
+#pragma once
+
+// The single formats behind WorkbookFiles (internal). Readers get the whole
+// file; every reader raises error 321 for content it cannot read and leaves
+// the workbook it fills to be thrown away.
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "platform/spreadsheet/FileType.h"
+
+namespace spreadsheet {
+class Workbook;
+}
+
+namespace spreadsheet::detail {
+
+[[noreturn]] void invalidFormat(const char* source, std::string_view why);
+
+bool looksNative(std::string_view bytes) noexcept;
+FileType readNative(std::string_view bytes, Workbook& into);
+void writeNative(std::ostream& out, const Workbook& book, FileType type);
+
+bool looksLikeText(std::string_view bytes) noexcept;
+void readText(std::string_view bytes, Workbook& into);
+// Tab-delimited CR LF lines of the active sheet, from A1 to the last used
+// row and column. valuesOnly: numbers at full precision; else as shown.
+void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
+
+// dataOnly: the active sheet's table alone; else a page with every sheet.
+void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly);
+
+bool looksLikeCompoundFile(std::string_view bytes) noexcept;
+FileType readXls(const std::string& path, Workbook& into);
+// biff8: Excel 97/2000 (BIFF8, stream "Workbook"); else Excel 5/95 (BIFF5, stream "Book").
+void writeXls(const std::string& path, const Workbook& book, bool biff8);
+// The workbook stream alone, for tests of the record layout.
+std::string buildBiffStream(const Workbook& book, bool biff8);
+
+} // namespace spreadsheet::detail

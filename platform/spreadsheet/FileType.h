@@ -1,0 +1,33 @@
+#pragma once
+
+// Workbook file type codes. The program keeps the code of a workbook's file
+// in the workbook's Tag (as decimal text) and hands it back to Write, so the
+// codes are stored in settings and documents: never renumber them.
+// The order follows the options dialog's output list (code = position + 1;
+// 0 is no type, so an empty Tag never picks a format by accident).
+
+#include <cstdint>
+#include <string_view>
+
+namespace spreadsheet {
+
+enum class FileType : std::int32_t {
+    None = 0,
+    Excel5 = 1,          // .xls, BIFF5 in a compound file (Excel 5/95)
+    Excel97 = 2,         // .xls, BIFF8 in a compound file (Excel 97/2000)
+    Native = 3,          // .vts: the program's own workbook format (see NativeFormat.h)
+    Native6 = 4,         // .vts: the same format, kept apart so that its Tag round-trips
+    Html = 5,            // .htm: a page with one table per sheet (write only)
+    HtmlDataOnly = 6,    // .htm: the active sheet's table alone (write only)
+    Text = 7,            // .txt: tab-delimited text as shown in the grid
+    TextValuesOnly = 8,  // .txt: tab-delimited text with full-precision values
+    Count
+};
+static_assert(static_cast<int>(FileType::Count) == 9, "the output list has eight entries");
+
+[[nodiscard]] constexpr bool isValidFileType(std::int32_t code) noexcept
+{
+    return code > 0 && code < static_cast<std::int32_t>(FileType::Count);
+}
+
+} // namespace spreadsheet

@@ -1,0 +1,141 @@
+#include "platform/spreadsheet/FormulaEngine.h"
+
+#include <ixion/address.hpp>
+#include <ixion/formula.hpp>
+#include <ixion/formula_name_resolver.hpp>
+#include <ixion/formula_result.hpp>
+#include <ixion/formula_tokens.hpp>
+#include <ixion/model_context.hpp>
+
+#include <set>
+#include <string>
+#include <utility>
+
+#include "platform/spreadsheet/SheetData.h"
+
+namespace spreadsheet::detail {
+
+namespace {
+
+CellError mapError(ixion::formula_error_t e)
+{
+    switch (e) {
+    case ixion::formula_error_t::division_by_zero:
+        return CellError::Div0;
+    case ixion::formula_error_t::name_not_found:
+        return CellError::Name;
+    case ixion::formula_error_t::no_range_intersection:
+        return CellError::Null;
+    case ixion::formula_error_t::ref_result_not_available:
+        return CellError::Ref;
+    case ixion::formula_error_t::invalid_value_type:
+    case ixion::formula_error_t::invalid_expression:
+    default:
+        return CellError::Value;
+    }
+}
+
+Value toValue(const ixion::formula_result& r)
+{
+    switch (r.get_type()) {
+    case ixion::formula_result::result_type::value:
+        return Value(r.get_value());  // a NaN or infinity becomes #NUM!
+    case ixion::formula_result::result_type::string:
+        return Value(r.get_string());
+    case ixion::formula_result::result_type::error:
+        return Value::error(mapError(r.get_error()));
+    case ixion::formula_result::result_type::matrix:
+        break;
+    }
+    return Value::error(CellError::Value);
+}
+
+} // namespace
+
+void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets)
+{
+    ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
+
+    // Sheet names must be unique in the engine; a repeated name gets a
+    // private suffix there, so references by that name find the first sheet.
+    std::set<std::string> used;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        std::string name = sheets[i]->name;
+        while (!used.insert(name).second)
+            name += "\x01" + std::to_string(i);
+        cxt.append_sheet(name);
+    }
+
+    // Constants, column by column (the engine stores columns).
+    std::vector<std::pair<ixion::abs_address_t, Cell*>> formulas;
+    for (std::size_t si = 0; si < sheets.size(); ++si) {
+        SheetData& s = *sheets[si];
+        const auto sheet = static_cast<ixion::sheet_t>(si);
+        std::size_t width = 0;
+        for (const auto& row : s.rows)
+            width = std::max(width, row.size());
+        for (std::size_t c = 0; c < width; ++c) {
+            for (std::size_t r = 0; r < s.rows.size(); ++r) {
+                auto& row = s.rows[r];
+                if (c >= row.size() || row[c].isEmpty())
+                    continue;
+                const ixion::abs_address_t pos(sheet, static_cast<ixion::row_t>(r), static_cast<ixion::col_t>(c));
+                Cell& cell = row[c];
+                if (cell.isFormula()) {
+                    formulas.emplace_back(pos, &cell);
+                    continue;
+                }
+                const Value v = cell.value();
+                switch (v.kind()) {
+                case ValueKind::Number:
+                    cxt.set_numeric_cell(pos, v.number());
+                    break;
+                case ValueKind::Text:
+                    cxt.set_string_cell(pos, v.text());
+                    break;
+                case ValueKind::Logical:
+                    cxt.set_boolean_cell(pos, v.logicalValue());
+                    break;
+                case ValueKind::Error:
+                    cxt.set_string_cell(pos, std::string(errorText(v.errorCode())));
+                    break;
+                case ValueKind::Empty:
+                    break;
+                }
+            }
+        }
+    }
+
+    const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
+    ixion::abs_range_set_t dirty;
+    std::vector<std::pair<ixion::abs_address_t, Cell*>> registered;
+    for (auto& [pos, cell] : formulas) {
+        try {
+            ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, cell->formula());
+            cxt.set_formula_cell(pos, std::move(tokens));
+            ixion::register_formula_cell(cxt, pos);
+            dirty.insert(ixion::abs_range_t(pos));
+            registered.emplace_back(pos, cell);
+        } catch (const std::exception&) {
+            cell->setFormulaResult(Value::error(CellError::Name));
+        }
+    }
+
+    try {
+        const auto sorted = ixion::query_and_sort_dirty_cells(cxt, ixion::abs_range_set_t(), &dirty);
+        ixion::calculate_sorted_cells(cxt, sorted, 0);
+    } catch (const std::exception&) {
+        for (auto& [pos, cell] : registered)
+            cell->setFormulaResult(Value::error(CellError::Value));
+        return;
+    }
+    for (auto& [pos, cell] : registered) {
+        try {
+            cell->setFormulaResult(toValue(cxt.get_formula_result(pos)));
+        } catch (const std::exception&) {
+            cell->setFormulaResult(Value::error(CellError::Value));
+        }
+    }
+}
+
+} // namespace spreadsheet::detail

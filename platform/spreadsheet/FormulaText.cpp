@@ -1,0 +1,337 @@
+#include "platform/spreadsheet/FormulaText.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/spreadsheet/CellRef.h"
+
+namespace spreadsheet::detail {
+
+namespace {
+
+bool isWordChar(char c) noexcept
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+           c == '$' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+char upper(char c) noexcept
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// A word as a cell reference, with its "$" marks.
+bool parseRefWord(std::string_view w, std::int32_t& row, std::int32_t& col, bool& absRow, bool& absCol)
+{
+    if (!parseCellRef(w, row, col))
+        return false;
+    absCol = !w.empty() && w[0] == '$';
+    const std::size_t firstDigit = w.find_first_of("0123456789");
+    absRow = firstDigit > 0 && w[firstDigit - 1] == '$';
+    return true;
+}
+
+std::string refPart(std::int32_t row, std::int32_t col, bool absRow, bool absCol)
+{
+    std::string s;
+    if (absCol)
+        s += '$';
+    s += columnLetters(col);
+    if (absRow)
+        s += '$';
+    s += std::to_string(row);
+    return s;
+}
+
+std::string printRef(const FormulaRef& r)
+{
+    std::string s;
+    if (!r.sheet.empty())
+        s += quoteSheetName(r.sheet) + '!';
+    s += refPart(r.row1, r.col1, r.absRow1, r.absCol1);
+    if (r.isRange)
+        s += ':' + refPart(r.row2, r.col2, r.absRow2, r.absCol2);
+    return s;
+}
+
+std::size_t wordEnd(std::string_view f, std::size_t i)
+{
+    while (i < f.size() && isWordChar(f[i]))
+        ++i;
+    return i;
+}
+
+// Reads a reference (or range) at i, the sheet already read. Returns the end
+// position, or npos when no reference stands there.
+std::size_t readRef(std::string_view f, std::size_t i, FormulaRef& ref)
+{
+    const std::size_t e = wordEnd(f, i);
+    if (e == i || !parseRefWord(f.substr(i, e - i), ref.row1, ref.col1, ref.absRow1, ref.absCol1))
+        return std::string_view::npos;
+    if (e < f.size() && f[e] == '(')
+        return std::string_view::npos;
+    ref.isRange = false;
+    if (e < f.size() && f[e] == ':') {
+        const std::size_t e2 = wordEnd(f, e + 1);
+        if (e2 > e + 1 && parseRefWord(f.substr(e + 1, e2 - e - 1), ref.row2, ref.col2, ref.absRow2, ref.absCol2) &&
+            !(e2 < f.size() && f[e2] == '(')) {
+            ref.isRange = true;
+            return e2;
+        }
+    }
+    return e;
+}
+
+void emitRef(std::string& out, FormulaRef& ref, const RefEdit& edit)
+{
+    if (edit && !edit(ref)) {
+        out += "#REF!";
+        return;
+    }
+    out += printRef(ref);
+}
+
+// Moves [lo, hi] when `count` lines are inserted before line `at`.
+void insertShift(std::int32_t& lo, std::int32_t& hi, std::int32_t at, std::int32_t count)
+{
+    if (lo >= at)
+        lo += count;
+    if (hi >= at)
+        hi += count;
+}
+
+// [lo, hi] after deleting lines first .. first + count - 1; false when all are gone.
+bool deleteShift(std::int32_t& lo, std::int32_t& hi, std::int32_t first, std::int32_t count)
+{
+    const std::int32_t last = first + count - 1;
+    if (lo >= first && hi <= last)
+        return false;
+    auto move = [&](std::int32_t v, bool isLow) {
+        if (v < first)
+            return v;
+        if (v > last)
+            return v - count;
+        return isLow ? first : first - 1;  // an end inside the deleted lines moves to the nearest kept one
+    };
+    const std::int32_t nlo = move(lo, true);
+    const std::int32_t nhi = move(hi, false);
+    lo = nlo;
+    hi = nhi;
+    return lo <= hi;
+}
+
+} // namespace
+
+std::string quoteSheetName(std::string_view name)
+{
+    bool plain = !name.empty() && !(name[0] >= '0' && name[0] <= '9');
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'))
+            plain = false;
+    // A name that reads as a cell reference ("AB1") needs quotes too.
+    std::int32_t r = 0, c = 0;
+    if (plain && parseCellRef(name, r, c))
+        plain = false;
+    if (plain)
+        return std::string(name);
+    std::string s = "'";
+    for (char c2 : name) {
+        s += c2;
+        if (c2 == '\'')
+            s += '\'';
+    }
+    s += '\'';
+    return s;
+}
+
+std::string rewriteFormulaRefs(std::string_view f, const RefEdit& edit)
+{
+    std::string out;
+    out.reserve(f.size() + 8);
+    std::size_t i = 0;
+    while (i < f.size()) {
+        const char c = f[i];
+        if (c == '"') {
+            std::size_t j = i + 1;
+            while (j < f.size()) {
+                if (f[j] == '"') {
+                    if (j + 1 < f.size() && f[j + 1] == '"') {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            j = std::min(j + 1, f.size());
+            out.append(f.substr(i, j - i));
+            i = j;
+            continue;
+        }
+        if (c == '\'') {
+            std::string name;
+            std::size_t j = i + 1;
+            bool closed = false;
+            while (j < f.size()) {
+                if (f[j] == '\'') {
+                    if (j + 1 < f.size() && f[j + 1] == '\'') {
+                        name += '\'';
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    break;
+                }
+                name += f[j++];
+            }
+            FormulaRef ref;
+            if (closed && j + 1 < f.size() && f[j + 1] == '!') {
+                ref.sheet = name;
+                const std::size_t e = readRef(f, j + 2, ref);
+                if (e != std::string_view::npos) {
+                    emitRef(out, ref, edit);
+                    i = e;
+                    continue;
+                }
+            }
+            const std::size_t stop = closed ? j + 1 : f.size();
+            out.append(f.substr(i, stop - i));
+            i = stop;
+            continue;
+        }
+        if (c >= '0' && c <= '9') {
+            // A number literal, exponent included ("1E+5" is no reference).
+            std::size_t j = i;
+            while (j < f.size() && ((f[j] >= '0' && f[j] <= '9') || f[j] == '.'))
+                ++j;
+            if (j < f.size() && (f[j] == 'e' || f[j] == 'E')) {
+                std::size_t k = j + 1;
+                if (k < f.size() && (f[k] == '+' || f[k] == '-'))
+                    ++k;
+                if (k < f.size() && f[k] >= '0' && f[k] <= '9') {
+                    while (k < f.size() && f[k] >= '0' && f[k] <= '9')
+                        ++k;
+                    j = k;
+                }
+            }
+            for (std::size_t k = i; k < j; ++k)
+                out += upper(f[k]);
+            i = j;
+            continue;
+        }
+        if (isWordChar(c)) {
+            const std::size_t e = wordEnd(f, i);
+            const std::string_view word = f.substr(i, e - i);
+            if (e < f.size() && f[e] == '!') {
+                FormulaRef ref;
+                ref.sheet = std::string(word);
+                const std::size_t e2 = readRef(f, e + 1, ref);
+                if (e2 != std::string_view::npos) {
+                    emitRef(out, ref, edit);
+                    i = e2;
+                    continue;
+                }
+            }
+            FormulaRef ref;
+            const std::size_t e2 = readRef(f, i, ref);
+            if (e2 != std::string_view::npos) {
+                emitRef(out, ref, edit);
+                i = e2;
+                continue;
+            }
+            std::size_t k = e;
+            while (k < f.size() && f[k] == ' ')
+                ++k;
+            const bool isFunction = k < f.size() && f[k] == '(';
+            const bool isConstant = word.size() <= 5 && (word == "true" || word == "false" || word == "True" ||
+                                                         word == "False" || word == "TRUE" || word == "FALSE");
+            for (char w : word)
+                out += (isFunction || isConstant) ? upper(w) : w;
+            i = e;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
+{
+    return [=](FormulaRef& r) {
+        if (!sheetMatches(r.sheet))
+            return true;
+        std::int32_t hi = r.isRange ? r.row2 : r.row1;
+        insertShift(r.row1, hi, at, count);
+        if (r.isRange)
+            r.row2 = hi;
+        return std::max(r.row1, hi) <= kMaxRows;
+    };
+}
+
+RefEdit deleteRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count)
+{
+    return [=](FormulaRef& r) {
+        if (!sheetMatches(r.sheet))
+            return true;
+        std::int32_t lo = std::min(r.row1, r.isRange ? r.row2 : r.row1);
+        std::int32_t hi = std::max(r.row1, r.isRange ? r.row2 : r.row1);
+        if (!deleteShift(lo, hi, first, count))
+            return false;
+        r.row1 = lo;
+        if (r.isRange)
+            r.row2 = hi;
+        return true;
+    };
+}
+
+RefEdit insertColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
+{
+    return [=](FormulaRef& r) {
+        if (!sheetMatches(r.sheet))
+            return true;
+        std::int32_t hi = r.isRange ? r.col2 : r.col1;
+        insertShift(r.col1, hi, at, count);
+        if (r.isRange)
+            r.col2 = hi;
+        return std::max(r.col1, hi) <= kMaxCols;
+    };
+}
+
+RefEdit deleteColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count)
+{
+    return [=](FormulaRef& r) {
+        if (!sheetMatches(r.sheet))
+            return true;
+        std::int32_t lo = std::min(r.col1, r.isRange ? r.col2 : r.col1);
+        std::int32_t hi = std::max(r.col1, r.isRange ? r.col2 : r.col1);
+        if (!deleteShift(lo, hi, first, count))
+            return false;
+        r.col1 = lo;
+        if (r.isRange)
+            r.col2 = hi;
+        return true;
+    };
+}
+
+RefEdit offsetEdit(std::int32_t rowOffset, std::int32_t colOffset)
+{
+    return [=](FormulaRef& r) {
+        auto moveRow = [&](std::int32_t& v, bool abs) {
+            if (!abs)
+                v += rowOffset;
+            return v >= 1 && v <= kMaxRows;
+        };
+        auto moveCol = [&](std::int32_t& v, bool abs) {
+            if (!abs)
+                v += colOffset;
+            return v >= 1 && v <= kMaxCols;
+        };
+        bool ok = moveRow(r.row1, r.absRow1) && moveCol(r.col1, r.absCol1);
+        if (r.isRange)
+            ok = ok && moveRow(r.row2, r.absRow2) && moveCol(r.col2, r.absCol2);
+        return ok;
+    };
+}
+
+} // namespace spreadsheet::detail

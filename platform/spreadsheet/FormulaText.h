@@ -1,0 +1,48 @@
+#pragma once
+
+// The reference side of formula texts: finding the cell and range references
+// in a formula ("B3", "$A$1:C9", "Sheet2!A1", "'X Output1'!B2:B5") so that
+// they can be moved when rows or columns are inserted or deleted, or when a
+// formula is copied to another cell. Evaluation is the formula engine's.
+//
+// Texts inside double quotes are never touched. Words followed by "(" are
+// function names and come out in upper case; references come out in upper
+// case with their "$" marks.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace spreadsheet::detail {
+
+struct FormulaRef {
+    std::string sheet;  // the sheet named in the reference; "" for the formula's own sheet
+    bool isRange = false;
+    std::int32_t row1 = 0, col1 = 0, row2 = 0, col2 = 0;  // row2/col2 only for ranges
+    bool absRow1 = false, absCol1 = false, absRow2 = false, absCol2 = false;
+};
+
+// Called once per reference; it may change the reference in place. Returning
+// false replaces the reference by #REF! (the cells it named are gone).
+using RefEdit = std::function<bool(FormulaRef&)>;
+
+// The formula with every reference passed through edit. No edit only
+// normalises case.
+[[nodiscard]] std::string rewriteFormulaRefs(std::string_view formula, const RefEdit& edit = {});
+
+// A sheet name as a formula writes it: quoted with ' when it holds anything
+// but letters, digits and "_" or starts with a digit.
+[[nodiscard]] std::string quoteSheetName(std::string_view name);
+
+// Edits for the common moves. `sheetMatches` says whether a reference's sheet
+// text ("" = the formula's own sheet) is the sheet being changed.
+[[nodiscard]] RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count);
+[[nodiscard]] RefEdit deleteRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count);
+[[nodiscard]] RefEdit insertColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count);
+[[nodiscard]] RefEdit deleteColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count);
+// Relative parts move by the offset (a formula copied to another cell);
+// a reference pushed off the sheet becomes #REF!.
+[[nodiscard]] RefEdit offsetEdit(std::int32_t rowOffset, std::int32_t colOffset);
+
+} // namespace spreadsheet::detail

@@ -1,0 +1,235 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/SheetData.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace spreadsheet::detail {
+
+namespace {
+
+bool isValidUtf8(std::string_view s) noexcept
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = 0;
+        if (c < 0x80)
+            n = 0;
+        else if ((c & 0xE0) == 0xC0 && c >= 0xC2)
+            n = 1;
+        else if ((c & 0xF0) == 0xE0)
+            n = 2;
+        else if ((c & 0xF8) == 0xF0 && c <= 0xF4)
+            n = 3;
+        else
+            return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += n + 1;
+    }
+    return true;
+}
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Windows-1252 bytes 0x80..0x9F; the rest of the upper half is Latin-1.
+constexpr char32_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+std::string cp1252ToUtf8(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size() + s.size() / 4);
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80)
+            out += ch;
+        else if (c < 0xA0)
+            appendUtf8(out, kCp1252High[c - 0x80]);
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+std::string oneLine(std::string s)
+{
+    for (char& c : s)
+        if (c == '\t' || c == '\r' || c == '\n')
+            c = ' ';
+    return s;
+}
+
+} // namespace
+
+bool looksLikeText(std::string_view bytes) noexcept
+{
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return false;
+        if (c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+void readText(std::string_view bytes, Workbook& into)
+{
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    const std::string text = isValidUtf8(bytes) ? std::string(bytes) : cp1252ToUtf8(bytes);
+
+    std::vector<std::string_view> lines;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t nl = rest.find_first_of("\r\n");
+        if (nl == std::string_view::npos) {
+            lines.push_back(rest);
+            break;
+        }
+        lines.push_back(rest.substr(0, nl));
+        const std::size_t skip = (rest[nl] == '\r' && nl + 1 < rest.size() && rest[nl + 1] == '\n') ? 2 : 1;
+        rest.remove_prefix(nl + skip);
+    }
+    while (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    if (lines.empty())
+        invalidFormat("readText", "no lines");
+    if (lines.size() > static_cast<std::size_t>(kMaxRows))
+        invalidFormat("readText", "more lines than a sheet has rows");
+
+    auto sheet = std::make_unique<SheetData>();
+    sheet->name = "Sheet1";
+    sheet->selected = true;
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        std::string_view line = lines[r];
+        std::int32_t col = 1;
+        for (;;) {
+            const std::size_t tab = line.find('\t');
+            const std::string_view field = line.substr(0, tab);
+            if (col > kMaxCols)
+                invalidFormat("readText", "more fields than a sheet has columns");
+            const Value v = parseEntry(field);
+            if (!v.isEmpty())
+                sheet->at(static_cast<std::int32_t>(r + 1), col).setValue(v);
+            if (tab == std::string_view::npos)
+                break;
+            line.remove_prefix(tab + 1);
+            ++col;
+        }
+    }
+    std::vector<std::unique_ptr<SheetData>> sheets;
+    sheets.push_back(std::move(sheet));
+    into.replaceSheets(std::move(sheets), 1);
+}
+
+void writeText(std::ostream& out, const Workbook& book, bool valuesOnly)
+{
+    const std::int32_t sheet = book.Sheet();
+    const SheetData& data = book.sheetData(sheet);
+    const std::int32_t rows = data.lastUsedRow();
+    const std::int32_t cols = data.lastUsedCol();
+    std::string buf;
+    for (std::int32_t r = 1; r <= rows; ++r) {
+        for (std::int32_t c = 1; c <= cols; ++c) {
+            if (c > 1)
+                buf += '\t';
+            const Cell* cell = data.find(r, c);
+            if (!cell)
+                continue;
+            const Value v = cell->value();
+            if (valuesOnly && v.isNumber())
+                buf += numberToRoundTripText(v.number());
+            else
+                buf += oneLine(v.displayText());
+        }
+        buf += "\r\n";
+        if (buf.size() > (1 << 16)) {
+            out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+            buf.clear();
+        }
+    }
+    out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+}
+
+void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly)
+{
+    auto escape = [](std::string_view s) {
+        std::string e;
+        for (char c : s) {
+            switch (c) {
+            case '&':
+                e += "&amp;";
+                break;
+            case '<':
+                e += "&lt;";
+                break;
+            case '>':
+                e += "&gt;";
+                break;
+            case '"':
+                e += "&quot;";
+                break;
+            default:
+                e += c;
+            }
+        }
+        return e;
+    };
+    auto table = [&](std::int32_t sheet) {
+        const SheetData& data = book.sheetData(sheet);
+        const std::int32_t rows = data.lastUsedRow();
+        const std::int32_t cols = data.lastUsedCol();
+        std::string buf = "<table border=\"1\">\r\n";
+        for (std::int32_t r = 1; r <= rows; ++r) {
+            buf += "<tr>";
+            for (std::int32_t c = 1; c <= cols; ++c) {
+                const Cell* cell = data.find(r, c);
+                const Value v = cell ? cell->value() : Value();
+                buf += v.isNumber() ? "<td align=\"right\">" : "<td>";
+                buf += escape(v.displayText());
+                buf += "</td>";
+            }
+            buf += "</tr>\r\n";
+            if (buf.size() > (1 << 16)) {
+                out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+                buf.clear();
+            }
+        }
+        buf += "</table>\r\n";
+        out.write(buf.data(), static_cast<std::streamsize>(buf.size()));
+    };
+    if (dataOnly) {
+        table(book.Sheet());
+        return;
+    }
+    out << "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n<title>" << escape(book.title())
+        << "</title>\r\n</head>\r\n<body>\r\n";
+    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
+        out << "<h2>" << escape(book.SheetName(s)) << "</h2>\r\n";
+        table(s);
+    }
+    out << "</body>\r\n</html>\r\n";
+}
+
+} // namespace spreadsheet::detail

@@ -1,0 +1,790 @@
+#include "platform/spreadsheet/Workbook.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/SheetData.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
+
+namespace spreadsheet {
+
+namespace {
+
+using detail::SheetData;
+
+[[noreturn]] void fail(std::int32_t number, const char* source)
+{
+    throw platform::Error::runtime(number, source);
+}
+
+void checkCell(std::int32_t row, std::int32_t col, const char* source)
+{
+    if (row < 1 || row > kMaxRows || col < 1 || col > kMaxCols)
+        fail(platform::err::Subscript, source);
+}
+
+void checkRect(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2, const char* source)
+{
+    if (r1 < 1 || c1 < 1 || r1 > kMaxRows || c1 > kMaxCols)
+        fail(platform::err::Subscript, source);
+    if (r2 < r1 || c2 < c1)
+        fail(platform::err::InvalidCall, source);
+}
+
+RangeRef ordered(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2)
+{
+    checkCell(r1, c1, "setSelection");
+    checkCell(r2, c2, "setSelection");
+    return RangeRef{std::min(r1, r2), std::min(c1, c2), std::max(r1, r2), std::max(c1, c2)};
+}
+
+std::string stripEquals(std::string_view f)
+{
+    while (!f.empty() && f.front() == ' ')
+        f.remove_prefix(1);
+    if (!f.empty() && f.front() == '=')
+        f.remove_prefix(1);
+    return std::string(f);
+}
+
+} // namespace
+
+Workbook::Workbook()
+{
+    auto sheet = std::make_unique<SheetData>();
+    sheet->name = "Sheet1";
+    sheet->selected = true;
+    m_sheets.push_back(std::move(sheet));
+}
+
+Workbook::~Workbook() = default;
+Workbook::Workbook(Workbook&&) noexcept = default;
+Workbook& Workbook::operator=(Workbook&&) noexcept = default;
+
+// ---- identity ---------------------------------------------------------------
+
+void Workbook::setTableName(std::string name)
+{
+    m_tableName = std::move(name);
+}
+
+bool Workbook::isNeverSaved() const noexcept
+{
+    return m_tableName.empty() || m_tableName.rfind("Book", 0) == 0;
+}
+
+std::string Workbook::title() const
+{
+    const auto slash = m_tableName.find_last_of("/\\");
+    return slash == std::string::npos ? m_tableName : m_tableName.substr(slash + 1);
+}
+
+void Workbook::setTag(std::string tag)
+{
+    m_tag = std::move(tag);
+}
+
+void Workbook::touch()
+{
+    m_changed = true;
+    if (m_onChange)
+        m_onChange();
+}
+
+// ---- sheets -------------------------------------------------------------------
+
+std::int32_t Workbook::NumSheets() const noexcept
+{
+    return static_cast<std::int32_t>(m_sheets.size());
+}
+
+void Workbook::checkSheet(std::int32_t sheet, const char* source) const
+{
+    if (sheet < 1 || sheet > NumSheets())
+        fail(platform::err::Subscript, source);
+}
+
+const SheetData& Workbook::sheetData(std::int32_t sheet) const
+{
+    checkSheet(sheet, "Sheet");
+    return *m_sheets[static_cast<std::size_t>(sheet - 1)];
+}
+
+SheetData& Workbook::sheetData(std::int32_t sheet)
+{
+    checkSheet(sheet, "Sheet");
+    return *m_sheets[static_cast<std::size_t>(sheet - 1)];
+}
+
+const SheetData& Workbook::active() const
+{
+    return *m_sheets[static_cast<std::size_t>(m_active - 1)];
+}
+
+SheetData& Workbook::active()
+{
+    return *m_sheets[static_cast<std::size_t>(m_active - 1)];
+}
+
+std::string Workbook::defaultSheetName() const
+{
+    for (std::int32_t n = NumSheets() + 1;; ++n) {
+        std::string name = "Sheet" + std::to_string(n);
+        const bool taken = std::any_of(m_sheets.begin(), m_sheets.end(), [&](const auto& s) { return s->name == name; });
+        if (!taken)
+            return name;
+    }
+}
+
+void Workbook::setNumSheets(std::int32_t count)
+{
+    if (count < 1)
+        fail(platform::err::InvalidPropertyValue, "NumSheets");
+    if (count == NumSheets())
+        return;
+    while (NumSheets() < count) {
+        auto sheet = std::make_unique<SheetData>();
+        sheet->name = defaultSheetName();
+        m_sheets.push_back(std::move(sheet));
+    }
+    if (NumSheets() > count) {
+        m_sheets.resize(static_cast<std::size_t>(count));
+        if (m_active > count) {
+            m_active = count;
+            active().selected = true;
+        }
+    }
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::setSheet(std::int32_t sheet)
+{
+    checkSheet(sheet, "Sheet");
+    for (auto& s : m_sheets)
+        s->selected = false;
+    m_active = sheet;
+    active().selected = true;
+    if (m_onChange)
+        m_onChange();
+}
+
+const std::string& Workbook::SheetName(std::int32_t sheet) const
+{
+    return sheetData(sheet).name;
+}
+
+void Workbook::setSheetName(std::int32_t sheet, std::string name)
+{
+    checkSheet(sheet, "SheetName");
+    if (name.empty())
+        fail(platform::err::InvalidPropertyValue, "SheetName");
+    sheetData(sheet).name = std::move(name);
+    m_dirty = true;
+    touch();
+}
+
+bool Workbook::SheetSelected(std::int32_t sheet) const
+{
+    return sheetData(sheet).selected;
+}
+
+void Workbook::setSheetSelected(std::int32_t sheet, bool selected)
+{
+    checkSheet(sheet, "SheetSelected");
+    if (selected) {
+        setSheet(sheet);
+        return;
+    }
+    sheetData(sheet).selected = false;
+    if (m_onChange)
+        m_onChange();
+}
+
+void Workbook::InsertSheets(std::int32_t at, std::int32_t count)
+{
+    if (at < 1 || at > NumSheets() + 1)
+        fail(platform::err::Subscript, "InsertSheets");
+    if (count < 0)
+        fail(platform::err::InvalidCall, "InsertSheets");
+    for (std::int32_t i = 0; i < count; ++i) {
+        auto sheet = std::make_unique<SheetData>();
+        sheet->name = defaultSheetName();
+        m_sheets.insert(m_sheets.begin() + (at - 1) + i, std::move(sheet));
+    }
+    if (m_active >= at)
+        m_active += count;
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::EditInsertSheets()
+{
+    const std::int32_t at = m_active;
+    InsertSheets(at, 1);
+    setSheet(at);
+}
+
+void Workbook::EditDeleteSheets()
+{
+    std::vector<bool> doomed(m_sheets.size());
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < m_sheets.size(); ++i) {
+        doomed[i] = m_sheets[i]->selected || static_cast<std::int32_t>(i + 1) == m_active;
+        n += doomed[i] ? 1 : 0;
+    }
+    if (n >= m_sheets.size())
+        fail(platform::err::InvalidCall, "EditDeleteSheets");
+    std::vector<std::unique_ptr<SheetData>> kept;
+    std::int32_t newActive = 0;
+    for (std::size_t i = 0; i < m_sheets.size(); ++i) {
+        if (!doomed[i]) {
+            kept.push_back(std::move(m_sheets[i]));
+            if (static_cast<std::int32_t>(i + 1) < m_active || newActive == 0)
+                newActive = static_cast<std::int32_t>(kept.size());
+        }
+    }
+    m_sheets = std::move(kept);
+    m_active = std::clamp(newActive, 1, NumSheets());
+    for (auto& s : m_sheets)
+        s->selected = false;
+    active().selected = true;
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::replaceSheets(std::vector<std::unique_ptr<SheetData>> sheets, std::int32_t activeSheet)
+{
+    if (sheets.empty())
+        fail(platform::err::InvalidCall, "replaceSheets");
+    m_sheets = std::move(sheets);
+    m_active = std::clamp(activeSheet, 1, NumSheets());
+    active().selected = true;
+    m_dirty = true;
+    if (m_onChange)
+        m_onChange();
+}
+
+// ---- cells ----------------------------------------------------------------------
+
+void Workbook::ensureCalculated() const
+{
+    if (!m_dirty)
+        return;
+    m_dirty = false;
+    // The mirror is rebuilt from scratch; only worth it when a formula exists.
+    bool anyFormula = false;
+    for (const auto& s : m_sheets) {
+        for (const auto& row : s->rows) {
+            for (const auto& c : row)
+                if (c.isFormula()) {
+                    anyFormula = true;
+                    break;
+                }
+            if (anyFormula)
+                break;
+        }
+        if (anyFormula)
+            break;
+    }
+    if (anyFormula)
+        detail::recalculate(const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets));
+}
+
+Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const
+{
+    checkCell(row, col, "cellValue");
+    ensureCalculated();
+    const detail::Cell* c = sheetData(sheet).find(row, col);
+    return c ? c->value() : Value();
+}
+
+std::string Workbook::cellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col) const
+{
+    checkCell(row, col, "cellFormula");
+    const detail::Cell* c = sheetData(sheet).find(row, col);
+    return c ? c->formula() : std::string();
+}
+
+std::string Workbook::cellEntryText(std::int32_t sheet, std::int32_t row, std::int32_t col) const
+{
+    checkCell(row, col, "cellEntryText");
+    const detail::Cell* c = sheetData(sheet).find(row, col);
+    if (!c)
+        return {};
+    if (c->isFormula())
+        return "=" + c->formula();
+    const Value v = c->value();
+    return v.isNumber() ? numberToRoundTripText(v.number()) : v.displayText();
+}
+
+void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value)
+{
+    checkCell(row, col, "setCellValue");
+    SheetData& s = sheetData(sheet);
+    if (value.isEmpty()) {
+        if (s.find(row, col)) {
+            s.at(row, col).clear();
+            s.trimRow(row);
+        }
+    } else {
+        s.at(row, col).setValue(value);
+    }
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula)
+{
+    checkCell(row, col, "setCellFormula");
+    SheetData& s = sheetData(sheet);
+    const std::string text = detail::rewriteFormulaRefs(stripEquals(formula));
+    if (text.empty()) {
+        setCellValue(sheet, row, col, Value());
+        return;
+    }
+    s.at(row, col).setFormula(text);
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
+{
+    if (text.size() > 1 && text.front() == '=')
+        setCellFormula(sheet, row, col, text);
+    else
+        setCellValue(sheet, row, col, parseEntry(text));
+}
+
+void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
+{
+    checkRect(range.firstRow, range.firstCol, range.lastRow, range.lastCol, "clearRange");
+    SheetData& s = sheetData(sheet);
+    const std::int32_t lastRow = std::min(range.lastRow, static_cast<std::int32_t>(s.rows.size()));
+    for (std::int32_t r = range.firstRow; r <= lastRow; ++r) {
+        auto& row = s.rows[static_cast<std::size_t>(r - 1)];
+        const std::int32_t lastCol = std::min(range.lastCol, static_cast<std::int32_t>(row.size()));
+        for (std::int32_t c = range.firstCol; c <= lastCol; ++c)
+            row[static_cast<std::size_t>(c - 1)].clear();
+    }
+    s.trimAll();
+    m_dirty = true;
+    touch();
+}
+
+std::int16_t Workbook::cellType(std::int32_t row, std::int32_t col) const
+{
+    checkCell(row, col, "cellType");
+    ensureCalculated();
+    const detail::Cell* c = active().find(row, col);
+    if (!c || c->isEmpty())
+        return 0;
+    CellTypeCode code = CellTypeCode::Number;
+    switch (c->valueKind()) {
+    case ValueKind::Empty:
+    case ValueKind::Number:
+        code = CellTypeCode::Number;
+        break;
+    case ValueKind::Text:
+        code = CellTypeCode::Text;
+        break;
+    case ValueKind::Logical:
+        code = CellTypeCode::Logical;
+        break;
+    case ValueKind::Error:
+        code = CellTypeCode::Error;
+        break;
+    }
+    const auto n = static_cast<std::int16_t>(code);
+    return c->isFormula() ? static_cast<std::int16_t>(-n) : n;
+}
+
+std::int32_t Workbook::lastUsedRow() const
+{
+    return active().lastUsedRow();
+}
+
+std::int32_t Workbook::lastUsedCol() const
+{
+    return active().lastUsedCol();
+}
+
+std::int32_t Workbook::lastUsedRow(std::int32_t sheet) const
+{
+    return sheetData(sheet).lastUsedRow();
+}
+
+std::int32_t Workbook::lastUsedCol(std::int32_t sheet) const
+{
+    return sheetData(sheet).lastUsedCol();
+}
+
+std::string Workbook::Text() const
+{
+    return cellValue(m_active, active().activeRow, active().activeCol).displayText();
+}
+
+void Workbook::setText(std::string_view text)
+{
+    setCellEntry(m_active, active().activeRow, active().activeCol, text);
+}
+
+void Workbook::setFormula(std::string_view formula)
+{
+    setCellFormula(m_active, active().activeRow, active().activeCol, formula);
+}
+
+std::string Workbook::Clip() const
+{
+    const RangeRef r = SelectionEx(0);
+    std::string out;
+    for (std::int32_t row = r.firstRow; row <= r.lastRow; ++row) {
+        for (std::int32_t col = r.firstCol; col <= r.lastCol; ++col) {
+            if (col > r.firstCol)
+                out += '\t';
+            out += cellValue(m_active, row, col).displayText();
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void Workbook::setClip(std::string_view text)
+{
+    const RangeRef r = SelectionEx(0);
+    // A final line break ends the last line; it opens no further row.
+    if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
+        text.remove_suffix(2);
+    else if (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.remove_suffix(1);
+    std::int32_t row = r.firstRow;
+    std::int32_t col = r.firstCol;
+    std::string field;
+    auto put = [&] {
+        if (row <= kMaxRows && col <= kMaxCols)
+            setCellEntry(m_active, row, col, field);
+        field.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\t') {
+            put();
+            ++col;
+        } else if (c == '\r' || c == '\n') {
+            put();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            ++row;
+            col = r.firstCol;
+        } else {
+            field += c;
+        }
+    }
+    put();
+}
+
+void Workbook::CheckRecalc()
+{
+    m_dirty = true;
+    ensureCalculated();
+    if (m_onChange)
+        m_onChange();
+}
+
+// ---- array transfer -------------------------------------------------------------
+
+void Workbook::CopyDataToArray(std::int32_t sheet, std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2,
+                               bool /*valuesOnly*/, ValueTable& table) const
+{
+    checkRect(r1, c1, r2, c2, "CopyDataToArray");
+    const SheetData& s = sheetData(sheet);
+    ensureCalculated();
+    const std::int32_t rows = std::min(r2 - r1 + 1, table.rows());
+    const std::int32_t cols = std::min(c2 - c1 + 1, table.cols());
+    for (std::int32_t i = 0; i < rows; ++i) {
+        for (std::int32_t j = 0; j < cols; ++j) {
+            const detail::Cell* c = s.find(r1 + i, c1 + j);
+            table.at(table.firstRow() + i, table.firstCol() + j) = c ? c->value() : Value();
+        }
+    }
+}
+
+void Workbook::CopyDataFromArray(std::int32_t sheet, std::int32_t r1, std::int32_t c1, std::int32_t r2,
+                                 std::int32_t c2, bool /*valuesOnly*/, const ValueTable& table)
+{
+    if (r1 < 1 || c1 < 1 || r2 < r1 || c2 < c1)
+        fail(r2 < r1 || c2 < c1 ? platform::err::InvalidCall : platform::err::Subscript, "CopyDataFromArray");
+    SheetData& s = sheetData(sheet);
+    const std::int32_t rows = std::min(r2 - r1 + 1, table.rows());
+    const std::int32_t cols = std::min(c2 - c1 + 1, table.cols());
+    if (rows > 0 && cols > 0)
+        checkCell(r1 + rows - 1, c1 + cols - 1, "CopyDataFromArray");
+    for (std::int32_t i = 0; i < rows; ++i) {
+        for (std::int32_t j = 0; j < cols; ++j) {
+            const Value& v = table.at(table.firstRow() + i, table.firstCol() + j);
+            if (v.isEmpty()) {
+                if (s.find(r1 + i, c1 + j))
+                    s.at(r1 + i, c1 + j).clear();
+            } else {
+                s.at(r1 + i, c1 + j).setValue(v);
+            }
+        }
+        s.trimRow(r1 + i);
+    }
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::CopyRangeEx(std::int32_t dstSheet, std::int32_t dr1, std::int32_t dc1, std::int32_t dr2,
+                           std::int32_t dc2, const Workbook& source, std::int32_t srcSheet, std::int32_t sr1,
+                           std::int32_t sc1, std::int32_t sr2, std::int32_t sc2)
+{
+    checkRect(dr1, dc1, dr2, dc2, "CopyRangeEx");
+    checkRect(sr1, sc1, sr2, sc2, "CopyRangeEx");
+    checkCell(dr2, dc2, "CopyRangeEx");
+    checkCell(sr2, sc2, "CopyRangeEx");
+    checkSheet(dstSheet, "CopyRangeEx");
+    source.ensureCalculated();
+    const SheetData& from = source.sheetData(srcSheet);
+    const std::int32_t rows = std::min(dr2 - dr1 + 1, sr2 - sr1 + 1);
+    const std::int32_t cols = std::min(dc2 - dc1 + 1, sc2 - sc1 + 1);
+    // Read the whole block first: source and destination may overlap.
+    std::vector<detail::Cell> block(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
+    for (std::int32_t i = 0; i < rows; ++i)
+        for (std::int32_t j = 0; j < cols; ++j)
+            if (const detail::Cell* c = from.find(sr1 + i, sc1 + j))
+                block[static_cast<std::size_t>(i * cols + j)] = *c;
+    SheetData& to = sheetData(dstSheet);
+    const auto shift = detail::offsetEdit(dr1 - sr1, dc1 - sc1);
+    for (std::int32_t i = 0; i < rows; ++i) {
+        for (std::int32_t j = 0; j < cols; ++j) {
+            detail::Cell& src = block[static_cast<std::size_t>(i * cols + j)];
+            if (src.isEmpty()) {
+                if (to.find(dr1 + i, dc1 + j))
+                    to.at(dr1 + i, dc1 + j).clear();
+                continue;
+            }
+            if (src.isFormula())
+                src.setFormula(detail::rewriteFormulaRefs(src.formula(), shift));
+            to.at(dr1 + i, dc1 + j) = std::move(src);
+        }
+        to.trimRow(dr1 + i);
+    }
+    m_dirty = true;
+    touch();
+}
+
+// ---- rows and columns ------------------------------------------------------------
+
+void Workbook::editFormulas(std::int32_t changedSheet,
+                            const std::function<detail::RefEdit(std::function<bool(const std::string&)>)>& makeEdit)
+{
+    const std::string changedName = SheetName(changedSheet);
+    for (std::size_t i = 0; i < m_sheets.size(); ++i) {
+        const bool own = static_cast<std::int32_t>(i + 1) == changedSheet;
+        const auto edit = makeEdit([own, &changedName](const std::string& sheetText) {
+            return sheetText.empty() ? own : sheetText == changedName;
+        });
+        for (auto& row : m_sheets[i]->rows)
+            for (auto& cell : row)
+                if (cell.isFormula())
+                    cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), edit));
+    }
+}
+
+void Workbook::insertRows(std::int32_t sheet, std::int32_t at, std::int32_t count)
+{
+    checkCell(at, 1, "insertRows");
+    if (count < 0)
+        fail(platform::err::InvalidCall, "insertRows");
+    if (count == 0)
+        return;
+    SheetData& s = sheetData(sheet);
+    if (s.lastUsedRow() >= at && s.lastUsedRow() + count > kMaxRows)
+        fail(platform::err::InvalidCall, "insertRows");
+    if (static_cast<std::size_t>(at) <= s.rows.size())
+        s.rows.insert(s.rows.begin() + (at - 1), static_cast<std::size_t>(count), {});
+    editFormulas(sheet, [&](auto matches) { return detail::insertRowsEdit(std::move(matches), at, count); });
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::deleteRows(std::int32_t sheet, std::int32_t first, std::int32_t count)
+{
+    checkCell(first, 1, "deleteRows");
+    if (count < 0)
+        fail(platform::err::InvalidCall, "deleteRows");
+    count = std::min(count, kMaxRows - first + 1);
+    if (count == 0)
+        return;
+    SheetData& s = sheetData(sheet);
+    if (static_cast<std::size_t>(first) <= s.rows.size()) {
+        const std::size_t end = std::min(s.rows.size(), static_cast<std::size_t>(first - 1 + count));
+        s.rows.erase(s.rows.begin() + (first - 1), s.rows.begin() + static_cast<std::ptrdiff_t>(end));
+        s.trimAll();
+    }
+    editFormulas(sheet, [&](auto matches) { return detail::deleteRowsEdit(std::move(matches), first, count); });
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::insertCols(std::int32_t sheet, std::int32_t at, std::int32_t count)
+{
+    checkCell(1, at, "insertCols");
+    if (count < 0)
+        fail(platform::err::InvalidCall, "insertCols");
+    if (count == 0)
+        return;
+    SheetData& s = sheetData(sheet);
+    if (s.lastUsedCol() >= at && s.lastUsedCol() + count > kMaxCols)
+        fail(platform::err::InvalidCall, "insertCols");
+    for (auto& row : s.rows)
+        if (static_cast<std::size_t>(at) <= row.size())
+            row.insert(row.begin() + (at - 1), static_cast<std::size_t>(count), detail::Cell());
+    editFormulas(sheet, [&](auto matches) { return detail::insertColsEdit(std::move(matches), at, count); });
+    m_dirty = true;
+    touch();
+}
+
+void Workbook::deleteCols(std::int32_t sheet, std::int32_t first, std::int32_t count)
+{
+    checkCell(1, first, "deleteCols");
+    if (count < 0)
+        fail(platform::err::InvalidCall, "deleteCols");
+    count = std::min(count, kMaxCols - first + 1);
+    if (count == 0)
+        return;
+    SheetData& s = sheetData(sheet);
+    for (auto& row : s.rows) {
+        if (static_cast<std::size_t>(first) <= row.size()) {
+            const std::size_t end = std::min(row.size(), static_cast<std::size_t>(first - 1 + count));
+            row.erase(row.begin() + (first - 1), row.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+    }
+    s.trimAll();
+    editFormulas(sheet, [&](auto matches) { return detail::deleteColsEdit(std::move(matches), first, count); });
+    m_dirty = true;
+    touch();
+}
+
+// ---- selection -------------------------------------------------------------------
+
+void Workbook::setSelection(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2)
+{
+    const RangeRef r = ordered(r1, c1, r2, c2);
+    SheetData& s = active();
+    s.selection.assign(1, r);
+    s.activeRow = r1;
+    s.activeCol = c1;
+    if (m_onChange)
+        m_onChange();
+}
+
+void Workbook::addSelection(const RangeRef& range)
+{
+    const RangeRef r = ordered(range.firstRow, range.firstCol, range.lastRow, range.lastCol);
+    SheetData& s = active();
+    s.selection.push_back(r);
+    s.activeRow = range.firstRow;
+    s.activeCol = range.firstCol;
+    if (m_onChange)
+        m_onChange();
+}
+
+void Workbook::setSelectionRef(std::string_view text)
+{
+    RangeRef r;
+    if (!parseRangeRef(text, r))
+        fail(platform::err::InvalidCall, "setSelectionRef");
+    setSelection(r.firstRow, r.firstCol, r.lastRow, r.lastCol);
+}
+
+std::int32_t Workbook::SelectionCount() const
+{
+    return static_cast<std::int32_t>(active().selection.size());
+}
+
+RangeRef Workbook::SelectionEx(std::int32_t index) const
+{
+    const auto& sel = active().selection;
+    if (index < 0 || static_cast<std::size_t>(index) >= sel.size())
+        fail(platform::err::Subscript, "SelectionEx");
+    return sel[static_cast<std::size_t>(index)];
+}
+
+std::int32_t Workbook::activeRow() const
+{
+    return active().activeRow;
+}
+
+std::int32_t Workbook::activeCol() const
+{
+    return active().activeCol;
+}
+
+void Workbook::setActiveCell(std::int32_t row, std::int32_t col)
+{
+    checkCell(row, col, "setActiveCell");
+    active().activeRow = row;
+    active().activeCol = col;
+    if (m_onChange)
+        m_onChange();
+}
+
+// ---- fill lists ------------------------------------------------------------------
+
+std::int32_t Workbook::fillListCount() const noexcept
+{
+    return static_cast<std::int32_t>(m_fillLists.size());
+}
+
+const std::string& Workbook::fillList(std::int32_t index) const
+{
+    if (index < 1 || index > fillListCount())
+        fail(platform::err::Subscript, "fillList");
+    return m_fillLists[static_cast<std::size_t>(index - 1)];
+}
+
+void Workbook::setFillList(std::int32_t index, std::string list)
+{
+    if (index < 1 || index > fillListCount() + 1)
+        fail(platform::err::Subscript, "setFillList");
+    if (index == fillListCount() + 1)
+        m_fillLists.push_back(std::move(list));
+    else
+        m_fillLists[static_cast<std::size_t>(index - 1)] = std::move(list);
+}
+
+// ---- files -------------------------------------------------------------------------
+
+std::int32_t Workbook::Read(const std::string& path)
+{
+    // Read into a fresh workbook first, so that a failure changes nothing.
+    // Fill lists belong to the control, not to the file: they stay.
+    Workbook fresh;
+    const FileType type = readWorkbookFile(path, fresh);
+    m_sheets = std::move(fresh.m_sheets);
+    m_active = fresh.m_active;
+    m_dirty = true;
+    m_changed = false;
+    if (m_onChange)
+        m_onChange();
+    return static_cast<std::int32_t>(type);
+}
+
+void Workbook::Write(const std::string& path, std::int32_t type)
+{
+    if (!isValidFileType(type))
+        fail(platform::err::InvalidCall, "Write");
+    writeWorkbookFile(path, *this, static_cast<FileType>(type));
+    m_changed = false;
+}
+
+void Workbook::WriteEx(const std::string& path, std::int32_t type)
+{
+    Write(path, type);
+}
+
+} // namespace spreadsheet

@@ -1,0 +1,236 @@
+#pragma once
+
+// The workbook model behind every document window: sheets numbered from 1,
+// each 16,384 rows x 256 columns numbered from 1, cells holding empty,
+// number, text, logical or error values or formulas, a selection per sheet,
+// array transfer, and the workbook's identity (TableName, Tag, changed flag).
+// No widgets: menus and analyses work on it directly and tests drive it
+// without a display.
+//
+// Failing members throw platform::Error:
+//   9   a sheet number, row or column outside the workbook, a table index
+//       outside its bounds, a selection index past the last range;
+//   5   an invalid argument (a negative count, a rectangle whose last row or
+//       column lies before its first, deleting the only sheet);
+//   380 an invalid property value (an empty sheet name);
+//   321 a file that is not a readable workbook (see Read);
+//   52-76 file system errors while reading or writing.
+//
+// Formulas are stored as text without "=" (the program's own form, "SUM(A1:A3)")
+// and evaluated by the formula engine; their results are computed on demand
+// after any change and read like constants (cellValue, CopyDataToArray).
+// Inserting or deleting rows and columns moves the references of every
+// formula that points at the sheet changed; references to deleted cells
+// become #REF!.
+//
+// Members keep the names the program calls them by; the ones the program
+// reaches by number in the original control have descriptive names (the
+// number is given in their comment).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/Value.h"
+
+namespace spreadsheet {
+
+namespace detail {
+struct SheetData;
+}
+
+// Type of a cell as the program tests it: 0 empty, 1 number, 2 text,
+// 3 logical, 4 error; the negative code for a formula with a result of that
+// kind (-1 a formula giving a number). A formula not yet giving anything is -1.
+enum class CellTypeCode : std::int16_t { Empty = 0, Number = 1, Text = 2, Logical = 3, Error = 4 };
+
+class Workbook {
+public:
+    // A workbook of one empty sheet "Sheet1", with an empty TableName and Tag.
+    Workbook();
+    ~Workbook();
+    Workbook(Workbook&&) noexcept;
+    Workbook& operator=(Workbook&&) noexcept;
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    // ---- identity --------------------------------------------------------
+    // The workbook's path once opened or saved, "BookN" before (member 50).
+    [[nodiscard]] const std::string& TableName() const noexcept { return m_tableName; }
+    void setTableName(std::string name);
+    // True while TableName begins with "Book" (or is empty): never saved.
+    [[nodiscard]] bool isNeverSaved() const noexcept;
+    // The file name part of TableName, the title of the save question (member 94).
+    [[nodiscard]] std::string title() const;
+    // The program's text kept with the workbook: the file type code in decimal.
+    [[nodiscard]] const std::string& Tag() const noexcept { return m_tag; }
+    void setTag(std::string tag);
+    // Set by every change of content or sheets; cleared by Read and Write (member 101).
+    [[nodiscard]] bool isChanged() const noexcept { return m_changed; }
+    void setChanged(bool changed) noexcept { m_changed = changed; }
+
+    // ---- sheets ------------------------------------------------------------
+    [[nodiscard]] std::int32_t NumSheets() const noexcept;
+    // A higher number appends sheets with default names ("Sheet2", ...); a
+    // lower one removes sheets from the end (at least one stays).
+    void setNumSheets(std::int32_t count);
+    // The active sheet's number (member 106).
+    [[nodiscard]] std::int32_t Sheet() const noexcept { return m_active; }
+    void setSheet(std::int32_t sheet);
+    [[nodiscard]] const std::string& SheetName(std::int32_t sheet) const;
+    void setSheetName(std::int32_t sheet, std::string name);
+    // Whether the sheet is selected (member 298). Selecting a sheet makes it
+    // the active one; deselecting keeps the active sheet as it is.
+    [[nodiscard]] bool SheetSelected(std::int32_t sheet) const;
+    void setSheetSelected(std::int32_t sheet, bool selected);
+    // Inserts count empty sheets with default names at position `at`
+    // (1..NumSheets+1); the sheet that was there moves to at + count.
+    void InsertSheets(std::int32_t at, std::int32_t count);
+    // Inserts one sheet in front of the active sheet and activates it.
+    void EditInsertSheets();
+    // Deletes the selected sheets (the active one at least); the last sheet
+    // of a workbook cannot be deleted (error 5).
+    void EditDeleteSheets();
+
+    // ---- cells ---------------------------------------------------------------
+    // The value of a cell (a formula's result).
+    [[nodiscard]] Value cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
+    // A formula's text without "=", or "" for a constant.
+    [[nodiscard]] std::string cellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
+    // What the formula bar shows: "=" and the formula, or the value's text.
+    [[nodiscard]] std::string cellEntryText(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
+    void setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value);
+    // Sets a formula (with or without a leading "=").
+    void setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula);
+    // As typed by a user: "=..." a formula, else parseEntry (number, logical, error, text).
+    void setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
+    void clearRange(std::int32_t sheet, const RangeRef& range);
+    // Type of a cell of the active sheet (member 282).
+    [[nodiscard]] std::int16_t cellType(std::int32_t row, std::int32_t col) const;
+    // Last row and column of the active sheet holding anything; 0 on an empty sheet (members 88, 87).
+    [[nodiscard]] std::int32_t lastUsedRow() const;
+    [[nodiscard]] std::int32_t lastUsedCol() const;
+    [[nodiscard]] std::int32_t lastUsedRow(std::int32_t sheet) const;
+    [[nodiscard]] std::int32_t lastUsedCol(std::int32_t sheet) const;
+    // Text of the active cell; setting it enters the text as typed (member 7).
+    [[nodiscard]] std::string Text() const;
+    void setText(std::string_view text);
+    // Sets the active cell's formula, given without "=" (member 9).
+    void setFormula(std::string_view formula);
+    // The selection's first range as tab/CR LF text; setting it fills the
+    // cells from the selection's top-left cell, a tab moving to the next
+    // column and a line break to the next row, each field entered as typed.
+    [[nodiscard]] std::string Clip() const;
+    void setClip(std::string_view text);
+    // Recalculates every formula now.
+    void CheckRecalc();
+
+    // ---- array transfer -------------------------------------------------------
+    // Fills the table, from its first element, with the values of the
+    // rectangle (sheet, r1, c1)-(r2, c2): formulas give their results, empty
+    // cells the empty value. Only the part that both the rectangle and the
+    // table cover is copied; other table elements are left as they are.
+    // valuesOnly is accepted for the program's calls; values are all there is.
+    void CopyDataToArray(std::int32_t sheet, std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2,
+                         bool valuesOnly, ValueTable& table) const;
+    // Writes the table's values into the rectangle from (r1, c1) on. Only the
+    // part that both cover is written: a rectangle larger than the table
+    // leaves the cells beyond the table untouched. Texts are stored as texts
+    // (not parsed); an empty table element clears its cell.
+    void CopyDataFromArray(std::int32_t sheet, std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2,
+                           bool valuesOnly, const ValueTable& table);
+    // Copies values and formulas of the source block (of this or another
+    // workbook) to the destination block, cell by cell from the top-left
+    // corners over the smaller of the two blocks. Relative references of
+    // copied formulas move with the cells.
+    void CopyRangeEx(std::int32_t dstSheet, std::int32_t dr1, std::int32_t dc1, std::int32_t dr2, std::int32_t dc2,
+                     const Workbook& source, std::int32_t srcSheet, std::int32_t sr1, std::int32_t sc1,
+                     std::int32_t sr2, std::int32_t sc2);
+    // The workbook itself, as the source of CopyRangeEx.
+    [[nodiscard]] const Workbook& SS() const noexcept { return *this; }
+
+    // ---- rows and columns ---------------------------------------------------
+    // Insert shifts the cells below (right of) `at` down (right); a shift that
+    // would push a non-empty cell off the sheet is refused with error 5 and
+    // changes nothing. Delete removes the lines and moves the rest up (left).
+    void insertRows(std::int32_t sheet, std::int32_t at, std::int32_t count);
+    void deleteRows(std::int32_t sheet, std::int32_t first, std::int32_t count);
+    void insertCols(std::int32_t sheet, std::int32_t at, std::int32_t count);
+    void deleteCols(std::int32_t sheet, std::int32_t first, std::int32_t count);
+
+    // ---- selection of the active sheet ------------------------------------------
+    // One range; the active cell moves to (r1, c1) (member 228). Corners may
+    // come in any order.
+    void setSelection(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2);
+    // Adds a further range (a control-click); the active cell moves to its first corner.
+    void addSelection(const RangeRef& range);
+    // "A1:C3" or "$A$1" (member 49); error 5 for a text that is no reference.
+    void setSelectionRef(std::string_view text);
+    [[nodiscard]] std::int32_t SelectionCount() const;
+    // The selected range with the given index, 0 the first (member 1380).
+    [[nodiscard]] RangeRef SelectionEx(std::int32_t index) const;
+    [[nodiscard]] std::int32_t activeRow() const;  // member 5
+    [[nodiscard]] std::int32_t activeCol() const;  // member 4
+    // Moves the active cell inside the selection without changing it.
+    void setActiveCell(std::int32_t row, std::int32_t col);
+
+    // ---- fill lists ---------------------------------------------------------
+    // Lists of ";"-separated entries that a fill continues (members 264, 295).
+    [[nodiscard]] std::int32_t fillListCount() const noexcept;
+    [[nodiscard]] const std::string& fillList(std::int32_t index) const;
+    // index 1..count replaces a list, count + 1 appends one.
+    void setFillList(std::int32_t index, std::string list);
+
+    // ---- files (see WorkbookFiles.h for the formats) -------------------------
+    // Reads the file into this workbook, replacing its sheets, and returns the
+    // file's type code (member 1375). The type is found from the content.
+    // On failure the workbook is unchanged. Leaves TableName to the caller.
+    std::int32_t Read(const std::string& path);
+    // Writes the workbook in the given type through a temporary file that
+    // replaces the old one only when complete; clears the changed flag.
+    void Write(const std::string& path, std::int32_t type);
+    void WriteEx(const std::string& path, std::int32_t type);
+
+    // ---- notification -----------------------------------------------------
+    // Called after every change of content, sheets or selection (the grid
+    // repaints on it). One listener.
+    void setChangeCallback(std::function<void()> callback) { m_onChange = std::move(callback); }
+
+    // ---- internal access for the file formats ------------------------------
+    [[nodiscard]] const detail::SheetData& sheetData(std::int32_t sheet) const;
+    [[nodiscard]] detail::SheetData& sheetData(std::int32_t sheet);
+    // Replaces all sheets (at least one) and resets the active sheet.
+    void replaceSheets(std::vector<std::unique_ptr<detail::SheetData>> sheets, std::int32_t activeSheet);
+    // Results are up to date after this (formulas computed).
+    void ensureCalculated() const;
+    void markFormulasDirty() noexcept { m_dirty = true; }
+
+private:
+    void checkSheet(std::int32_t sheet, const char* source) const;
+    void touch();
+    std::string defaultSheetName() const;
+    [[nodiscard]] const detail::SheetData& active() const;
+    [[nodiscard]] detail::SheetData& active();
+    // Passes every formula's references through the edit that makeEdit
+    // builds for the formula's own sheet (given whether a reference's sheet
+    // text names the changed sheet).
+    void editFormulas(std::int32_t changedSheet,
+                      const std::function<detail::RefEdit(std::function<bool(const std::string&)>)>& makeEdit);
+
+    std::vector<std::unique_ptr<detail::SheetData>> m_sheets;
+    std::int32_t m_active = 1;
+    std::string m_tableName;
+    std::string m_tag;
+    bool m_changed = false;
+    std::vector<std::string> m_fillLists;
+    std::function<void()> m_onChange;
+    mutable bool m_dirty = false;
+};
+
+} // namespace spreadsheet

@@ -1,0 +1,165 @@
+#include "platform/spreadsheet/WorkbookFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace spreadsheet {
+
+namespace fs = std::filesystem;
+
+namespace detail {
+
+void invalidFormat(const char* source, std::string_view why)
+{
+    throw platform::Error(kInvalidFileFormat, source,
+                          platform::StandardDescription(kInvalidFileFormat) + ": " + std::string(why));
+}
+
+namespace {
+
+std::int32_t errnoToNumber(int e)
+{
+    switch (e) {
+    case ENOSPC:
+        return platform::err::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return platform::err::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+        return platform::err::PathNotFound;
+    default:
+        return platform::err::PathFileAccess;
+    }
+}
+
+void syncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        throw platform::Error::runtime(errnoToNumber(errno), "writeFileAtomically");
+    const int rc = ::fsync(fd);
+    const int saved = errno;
+    ::close(fd);
+    if (rc != 0)
+        throw platform::Error::runtime(errnoToNumber(saved), "writeFileAtomically");
+}
+
+} // namespace
+
+void writeFileAtomically(const std::string& path, const std::function<void(const std::string& tempPath)>& produce)
+{
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::random_device rd;
+    const std::string temp =
+        (folder / ("." + target.filename().string() + ".tmp" + std::to_string(rd() % 1000000))).string();
+    try {
+        produce(temp);
+        syncFile(temp);
+        std::error_code ec;
+        fs::rename(temp, target, ec);
+        if (ec)
+            throw platform::Error::runtime(errnoToNumber(ec.value()), "writeFileAtomically");
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw;
+    }
+}
+
+} // namespace detail
+
+namespace {
+
+std::string readAll(const std::string& path)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        throw platform::Error::runtime(fs::exists(path, ec) ? platform::err::PathFileAccess
+                                                            : platform::err::FileNotFound,
+                                       "readWorkbookFile");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw platform::Error::runtime(platform::err::PermissionDenied, "readWorkbookFile");
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad())
+        throw platform::Error::runtime(platform::err::DeviceIO, "readWorkbookFile");
+    return std::move(ss).str();
+}
+
+void writeStream(const std::string& path, const std::function<void(std::ostream&)>& write)
+{
+    detail::writeFileAtomically(path, [&](const std::string& temp) {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw platform::Error::runtime(platform::err::PathFileAccess, "writeWorkbookFile");
+        write(out);
+        out.flush();
+        if (!out)
+            throw platform::Error::runtime(platform::err::DiskFull, "writeWorkbookFile");
+    });
+}
+
+} // namespace
+
+FileType readWorkbookFile(const std::string& path, Workbook& into)
+{
+    const std::string bytes = readAll(path);
+    if (bytes.empty())
+        detail::invalidFormat("readWorkbookFile", "the file is empty");
+    if (detail::looksLikeCompoundFile(bytes))
+        return detail::readXls(path, into);
+    if (detail::looksNative(bytes))
+        return detail::readNative(bytes, into);
+    if (detail::looksLikeText(bytes)) {
+        detail::readText(bytes, into);
+        return FileType::Text;
+    }
+    detail::invalidFormat("readWorkbookFile", "not a workbook");
+}
+
+void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type)
+{
+    book.ensureCalculated();
+    switch (type) {
+    case FileType::Excel5:
+    case FileType::Excel97:
+        detail::writeFileAtomically(
+            path, [&](const std::string& temp) { detail::writeXls(temp, book, type == FileType::Excel97); });
+        return;
+    case FileType::Native:
+    case FileType::Native6:
+        writeStream(path, [&](std::ostream& out) { detail::writeNative(out, book, type); });
+        return;
+    case FileType::Html:
+    case FileType::HtmlDataOnly:
+        writeStream(path, [&](std::ostream& out) { detail::writeHtml(out, book, type == FileType::HtmlDataOnly); });
+        return;
+    case FileType::Text:
+    case FileType::TextValuesOnly:
+        writeStream(path,
+                    [&](std::ostream& out) { detail::writeText(out, book, type == FileType::TextValuesOnly); });
+        return;
+    case FileType::None:
+    case FileType::Count:
+        break;
+    }
+    throw platform::Error::runtime(platform::err::InvalidCall, "writeWorkbookFile");
+}
+
+} // namespace spreadsheet

@@ -1,0 +1,265 @@
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using spreadsheet::CellError;
+using spreadsheet::FileType;
+using spreadsheet::Value;
+using spreadsheet::Workbook;
+namespace fs = std::filesystem;
+
+int errorNumber(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const platform::Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+// Two sheets of numbers and texts such as an analysis leaves behind.
+Workbook sampleBook()
+{
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setSheetName(1, "Expression data");
+    wb.setSheetName(2, "M\xC3\xBCller 2");  // "Müller 2": in every code page the formats use
+    wb.setCellValue(1, 1, 1, Value("gene"));
+    wb.setCellValue(1, 1, 2, Value("t1"));
+    wb.setCellValue(1, 2, 1, Value("1007_s_at"));
+    wb.setCellValue(1, 2, 2, Value(0.1 + 0.2));
+    wb.setCellValue(1, 3, 1, Value("g2"));
+    wb.setCellValue(1, 3, 2, Value(-1234567.125));
+    wb.setCellValue(1, 4, 3, Value(1e-300));
+    wb.setCellValue(2, 16384, 256, Value(42));
+    wb.setCellValue(2, 1, 1, Value("a\"quoted\" <tag> & more"));
+    return wb;
+}
+
+void expectSampleValues(const Workbook& wb, const std::string& what)
+{
+    ASSERT_EQ(wb.NumSheets(), 2) << what;
+    EXPECT_EQ(wb.SheetName(1), "Expression data") << what;
+    EXPECT_EQ(wb.SheetName(2), "M\xC3\xBCller 2") << what;
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value("gene")) << what;
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value("1007_s_at")) << what;
+    EXPECT_EQ(wb.cellValue(1, 2, 2), Value(0.1 + 0.2)) << what;
+    EXPECT_EQ(wb.cellValue(1, 3, 2), Value(-1234567.125)) << what;
+    EXPECT_EQ(wb.cellValue(1, 4, 3), Value(1e-300)) << what;
+    EXPECT_TRUE(wb.cellValue(1, 4, 1).isEmpty()) << what;
+    EXPECT_EQ(wb.cellValue(2, 16384, 256), Value(42)) << what;
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value("a\"quoted\" <tag> & more")) << what;
+}
+
+TEST(WorkbookFiles, WorkbookFormatsRoundTripValuesAndSheetNames)
+{
+    testsupport::TempDir dir;
+    struct Row {
+        const char* name;
+        FileType type;
+    };
+    const Row rows[] = {
+        {"book.xls", FileType::Excel97},
+        {"book95.xls", FileType::Excel5},
+        {"book.vts", FileType::Native},
+        {"book6.vts", FileType::Native6},
+    };
+    for (const Row& row : rows) {
+        Workbook wb = sampleBook();
+        const std::string path = dir.file(row.name).string();
+        wb.Write(path, static_cast<std::int32_t>(row.type));
+        EXPECT_FALSE(wb.isChanged()) << row.name;
+        Workbook back;
+        EXPECT_EQ(back.Read(path), static_cast<std::int32_t>(row.type)) << row.name;
+        expectSampleValues(back, row.name);
+        EXPECT_FALSE(back.isChanged()) << row.name;
+    }
+}
+
+TEST(WorkbookFiles, XlsWriterSplitsLongStringTablesIntoContinueRecords)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    std::string longText(6000, 'x');  // spans the SST and a CONTINUE record
+    longText += "\xCE\x94";  // a Greek capital delta: 16-bit characters in BIFF8
+    wb.setCellValue(1, 1, 1, Value(longText));
+    for (int r = 2; r <= 3000; ++r)
+        wb.setCellValue(1, r, 1, Value("label " + std::to_string(r)));
+    const std::string path = dir.file("long.xls").string();
+    wb.Write(path, static_cast<std::int32_t>(FileType::Excel97));
+    Workbook back;
+    back.Read(path);
+    EXPECT_EQ(back.cellValue(1, 1, 1), Value(longText));
+    EXPECT_EQ(back.cellValue(1, 3000, 1), Value("label 3000"));
+}
+
+TEST(WorkbookFiles, NativeFormatKeepsEverythingTheModelHolds)
+{
+    testsupport::TempDir dir;
+    Workbook wb = sampleBook();
+    wb.setCellValue(1, 5, 1, Value::logical(true));
+    wb.setCellValue(1, 5, 2, Value::error(CellError::NA));
+    wb.setCellValue(1, 5, 3, Value("tab\there\nline\\slash"));
+    wb.setCellFormula(1, 6, 2, "SUM(B2:B3)");
+    wb.setSheet(2);
+    wb.setSelection(3, 3, 5, 6);
+    wb.addSelection(spreadsheet::RangeRef{10, 1, 12, 2});
+    const std::string path = dir.file("all.vts").string();
+    wb.Write(path, static_cast<std::int32_t>(FileType::Native));
+
+    Workbook back;
+    back.Read(path);
+    expectSampleValues(back, "native");
+    EXPECT_EQ(back.cellValue(1, 5, 1), Value::logical(true));
+    EXPECT_EQ(back.cellValue(1, 5, 2), Value::error(CellError::NA));
+    EXPECT_EQ(back.cellValue(1, 5, 3), Value("tab\there\nline\\slash"));
+    EXPECT_EQ(back.cellFormula(1, 6, 2), "SUM(B2:B3)");
+    EXPECT_EQ(back.cellValue(1, 6, 2), Value(0.1 + 0.2 - 1234567.125));
+    EXPECT_EQ(back.Sheet(), 2);
+    ASSERT_EQ(back.SelectionCount(), 2);
+    EXPECT_EQ(back.SelectionEx(1), (spreadsheet::RangeRef{10, 1, 12, 2}));
+    EXPECT_EQ(back.activeRow(), 10);
+}
+
+TEST(WorkbookFiles, TabTextRoundTripsTheActiveSheet)
+{
+    testsupport::TempDir dir;
+    Workbook wb = sampleBook();
+    const std::string path = dir.file("values.txt").string();
+    wb.Write(path, static_cast<std::int32_t>(FileType::TextValuesOnly));
+    EXPECT_EQ(testsupport::readFile(path).substr(0, 22), "gene\tt1\t\r\n1007_s_at\t0.");
+    Workbook back;
+    EXPECT_EQ(back.Read(path), static_cast<std::int32_t>(FileType::Text));
+    EXPECT_EQ(back.cellValue(1, 2, 2), Value(0.1 + 0.2)) << "values only keeps every digit";
+    EXPECT_EQ(back.cellValue(1, 3, 1), Value("g2"));
+    EXPECT_EQ(back.cellValue(1, 4, 3), Value(1e-300));
+
+    wb.Write(path, static_cast<std::int32_t>(FileType::Text));
+    Workbook shown;
+    shown.Read(path);
+    EXPECT_EQ(shown.cellValue(1, 2, 2), Value(0.3)) << "formatted text holds what the grid shows";
+}
+
+TEST(WorkbookFiles, TextInWindows1252IsDecoded)
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file("latin.txt");
+    testsupport::writeFile(path, "M\xFCller\t1.5\r\n");
+    Workbook wb;
+    wb.Read(path.string());
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value("M\xC3\xBCller"));
+    EXPECT_EQ(wb.cellValue(1, 1, 2), Value(1.5));
+}
+
+TEST(WorkbookFiles, HtmlHoldsEverySheetEscaped)
+{
+    testsupport::TempDir dir;
+    Workbook wb = sampleBook();
+    const std::string page = dir.file("book.htm").string();
+    const std::string data = dir.file("data.htm").string();
+    wb.Write(page, static_cast<std::int32_t>(FileType::Html));
+    wb.Write(data, static_cast<std::int32_t>(FileType::HtmlDataOnly));
+    const std::string p = testsupport::readFile(page);
+    EXPECT_NE(p.find("<h2>Expression data</h2>"), std::string::npos);
+    EXPECT_NE(p.find("a&quot;quoted&quot; &lt;tag&gt; &amp; more"), std::string::npos);
+    EXPECT_NE(p.find("<td align=\"right\">-1234567.125</td>"), std::string::npos);
+    const std::string d = testsupport::readFile(data);
+    EXPECT_EQ(d.rfind("<table", 0), 0u) << "data only: the table alone";
+    EXPECT_NE(d.find("1007_s_at"), std::string::npos);
+    EXPECT_EQ(d.find("<html"), std::string::npos);
+}
+
+TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
+{
+    testsupport::TempDir dir;
+    Workbook source = sampleBook();
+    const std::string xls = dir.file("good.xls").string();
+    const std::string xls95 = dir.file("good95.xls").string();
+    const std::string vts = dir.file("good.vts").string();
+    source.Write(xls, static_cast<std::int32_t>(FileType::Excel97));
+    source.Write(xls95, static_cast<std::int32_t>(FileType::Excel5));
+    source.Write(vts, static_cast<std::int32_t>(FileType::Native));
+    const std::string xlsBytes = testsupport::readFile(xls);
+    const std::string xls95Bytes = testsupport::readFile(xls95);
+    const std::string vtsBytes = testsupport::readFile(vts);
+
+    std::string badNumber = vtsBytes;
+    badNumber.replace(badNumber.find("\tn\t") + 3, 1, "x");
+    std::string wrongCount = vtsBytes;
+    wrongCount.replace(wrongCount.rfind("end\t"), std::string::npos, "end\t1\n");
+    std::string oleGarbage = xlsBytes.substr(0, 8) + std::string(600, '\x07');
+
+    struct Row {
+        const char* name;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"empty", ""},
+        {"binary", std::string("\x01\x02\x03\x00\xFF", 5)},
+        {"xls truncated", xlsBytes.substr(0, xlsBytes.size() / 2)},
+        {"xls95 truncated", xls95Bytes.substr(0, 1024)},
+        {"xls header only", xlsBytes.substr(0, 512)},
+        {"compound file magic then garbage", oleGarbage},
+        {"native truncated", vtsBytes.substr(0, vtsBytes.size() / 2)},
+        {"native without its last line", vtsBytes.substr(0, vtsBytes.rfind("end\t"))},
+        {"native with a bad number", badNumber},
+        {"native with a wrong count", wrongCount},
+        {"native of a later version", "TESSARAY WORKBOOK\t9\n"},
+        {"text with a control character", "a\tb\r\n\x02\r\n"},
+        {"text wider than a sheet", std::string(300, '\t') + "x\r\n"},
+    };
+    for (const Row& row : rows) {
+        const auto path = dir.file("bad.bin");
+        testsupport::writeFile(path, row.bytes);
+        Workbook wb;
+        wb.setCellValue(1, 1, 1, Value("untouched"));
+        EXPECT_EQ(errorNumber([&] { wb.Read(path.string()); }), spreadsheet::kInvalidFileFormat) << row.name;
+        EXPECT_EQ(wb.cellValue(1, 1, 1), Value("untouched")) << row.name;
+    }
+    Workbook wb;
+    EXPECT_EQ(errorNumber([&] { wb.Read(dir.file("missing.xls").string()); }), platform::err::FileNotFound);
+}
+
+TEST(WorkbookFiles, InterruptedWriteKeepsTheOldFile)
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file("results.vts");
+    testsupport::writeFile(path, "the old content");
+    EXPECT_THROW(spreadsheet::detail::writeFileAtomically(path.string(),
+                                                          [](const std::string& temp) {
+                                                              std::ofstream out(temp, std::ios::binary);
+                                                              out << "half of the new";
+                                                              out.close();
+                                                              throw platform::Error(61, "test", "disk full");
+                                                          }),
+                 platform::Error);
+    EXPECT_EQ(testsupport::readFile(path), "the old content");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path()))
+        ++files;
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+}
+
+TEST(WorkbookFiles, WriteIntoMissingFolderFailsWithFileError)
+{
+    testsupport::TempDir dir;
+    Workbook wb = sampleBook();
+    wb.setChanged(true);
+    const std::string path = (dir.path() / "no such folder" / "x.vts").string();
+    const int n = errorNumber([&] { wb.Write(path, static_cast<std::int32_t>(FileType::Native)); });
+    EXPECT_TRUE(n >= 52 && n <= 76) << n;
+    EXPECT_TRUE(wb.isChanged()) << "a failed save leaves the book marked as changed";
+    EXPECT_EQ(errorNumber([&] { wb.Write(dir.file("x").string(), 0); }), 5) << "an empty Tag picks no format";
+}
+
+} // namespace

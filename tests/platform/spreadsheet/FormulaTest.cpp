@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace {
+
+using spreadsheet::CellError;
+using spreadsheet::Value;
+using spreadsheet::ValueTable;
+using spreadsheet::Workbook;
+namespace detail = spreadsheet::detail;
+
+void column(Workbook& wb, std::initializer_list<double> values)
+{
+    int r = 1;
+    for (double v : values)
+        wb.setCellValue(1, r++, 1, Value(v));
+}
+
+TEST(Formula, EnteredWithOrWithoutEqualsAndRecalculatedAfterEdits)
+{
+    Workbook wb;
+    column(wb, {1, 2, 3});
+    wb.setCellEntry(1, 4, 1, "=SUM(A1:A3)");
+    wb.setSelection(5, 1, 5, 1);
+    wb.setFormula("Sum(A1:A3)*2");  // the program's own form: no "=", any case
+    EXPECT_EQ(wb.cellValue(1, 4, 1), Value(6));
+    EXPECT_EQ(wb.cellValue(1, 5, 1), Value(12));
+    EXPECT_EQ(wb.cellFormula(1, 5, 1), "SUM(A1:A3)*2");
+    EXPECT_EQ(wb.cellEntryText(1, 4, 1), "=SUM(A1:A3)");
+
+    wb.setCellValue(1, 2, 1, Value(20));
+    EXPECT_EQ(wb.cellValue(1, 4, 1), Value(24));
+    ValueTable t(1, 2);
+    wb.CopyDataToArray(1, 4, 1, 5, 1, true, t);  // reads results, not texts
+    EXPECT_EQ(t.at(0, 0), Value(24));
+}
+
+TEST(Formula, ReferencesFollowRowAndColumnInsertion)
+{
+    Workbook wb;
+    column(wb, {1, 2, 3});
+    wb.setCellFormula(1, 4, 1, "SUM(A1:A3)");
+    wb.setCellFormula(1, 1, 3, "$A$3+A1");
+
+    wb.insertRows(1, 2, 2);  // inside the summed block: it grows
+    EXPECT_EQ(wb.cellFormula(1, 6, 1), "SUM(A1:A5)");
+    EXPECT_EQ(wb.cellFormula(1, 1, 3), "$A$5+A1");
+    wb.setCellValue(1, 2, 1, Value(10));
+    EXPECT_EQ(wb.cellValue(1, 6, 1), Value(16));
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value(4));
+
+    wb.insertCols(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(1, 6, 2), "SUM(B1:B5)");
+    EXPECT_EQ(wb.cellValue(1, 6, 2), Value(16));
+
+    wb.deleteRows(1, 5, 1);  // the row that held 3
+    EXPECT_EQ(wb.cellFormula(1, 5, 2), "SUM(B1:B4)");
+    EXPECT_EQ(wb.cellFormula(1, 1, 4), "#REF!+B1");
+    EXPECT_EQ(wb.cellValue(1, 5, 2), Value(13));
+    EXPECT_TRUE(wb.cellValue(1, 1, 4).isError());
+}
+
+TEST(Formula, ReferencesFromOtherSheetsFollowInsertion)
+{
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setSheetName(1, "X Output1");
+    wb.setCellValue(1, 1, 1, Value(5));
+    wb.setCellFormula(2, 1, 1, "'X Output1'!A1*2");
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value(10));
+    wb.insertRows(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(2, 1, 1), "'X Output1'!A2*2");
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value(10));
+    wb.insertRows(2, 1, 1);  // the formula's own sheet: its reference to sheet 1 stays
+    EXPECT_EQ(wb.cellFormula(2, 2, 1), "'X Output1'!A2*2");
+}
+
+TEST(Formula, ErrorsAreCellValuesNotExceptions)
+{
+    Workbook wb;
+    wb.setCellFormula(1, 1, 1, "1/0");
+    wb.setCellFormula(1, 1, 2, "NOSUCHFUNCTION(1)");
+    wb.setCellFormula(1, 1, 3, "SUM(");
+    wb.setCellFormula(1, 2, 1, "B2+1");
+    wb.setCellFormula(1, 2, 2, "A2+1");  // a circle
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value::error(CellError::Div0));
+    EXPECT_TRUE(wb.cellValue(1, 1, 2).isError());
+    EXPECT_TRUE(wb.cellValue(1, 1, 3).isError());
+    EXPECT_TRUE(wb.cellValue(1, 2, 1).isError());
+}
+
+TEST(Formula, CopyRangeExMovesRelativeReferences)
+{
+    Workbook wb;
+    column(wb, {1, 2});
+    wb.setCellValue(1, 1, 2, Value(10));
+    wb.setCellValue(1, 2, 2, Value(20));
+    wb.setCellFormula(1, 3, 1, "A1+$A$2");
+    wb.CopyRangeEx(1, 3, 2, 3, 2, wb.SS(), 1, 3, 1, 3, 1);
+    EXPECT_EQ(wb.cellFormula(1, 3, 2), "B1+$A$2");
+    EXPECT_EQ(wb.cellValue(1, 3, 2), Value(12));
+}
+
+TEST(FormulaText, RewritesOnlyReferences)
+{
+    struct Row {
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"sum(a1:b2)", "SUM(A2:B3)"},
+        {"\"A1\"&A1", "\"A1\"&A2"},           // text in quotes stays
+        {"LOG10(A1)", "LOG10(A2)"},           // a function name is no reference
+        {"1E+5*A1", "1E+5*A2"},               // nor is a number's exponent
+        {"Sheet2!A1+'My sheet'!$B$3", "Sheet2!A2+'My sheet'!$B$4"},
+        {"IV16384", "#REF!"},                 // pushed off the sheet
+        {"$A1+A$1", "$A2+A$2"},
+    };
+    const auto edit = detail::insertRowsEdit([](const std::string&) { return true; }, 1, 1);
+    for (const Row& r : rows)
+        EXPECT_EQ(detail::rewriteFormulaRefs(r.in, edit), r.out) << r.in;
+    EXPECT_EQ(detail::rewriteFormulaRefs("sum(a1:b2)"), "SUM(A1:B2)");
+}
+
+TEST(FormulaText, DeleteShrinksRangesAndKillsLoneReferences)
+{
+    const auto del = detail::deleteRowsEdit([](const std::string&) { return true; }, 3, 2);  // rows 3-4
+    struct Row {
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"A1:A10", "A1:A8"}, {"A3:A4", "#REF!"}, {"A4:A6", "A3:A4"}, {"A2:A3", "A2:A2"}, {"A5", "A3"}, {"A2", "A2"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(detail::rewriteFormulaRefs(r.in, del), r.out) << r.in;
+}
+
+TEST(FormulaText, SheetNamesAreQuotedWhenNeeded)
+{
+    EXPECT_EQ(detail::quoteSheetName("Sheet1"), "Sheet1");
+    EXPECT_EQ(detail::quoteSheetName("X Output1"), "'X Output1'");
+    EXPECT_EQ(detail::quoteSheetName("it's"), "'it''s'");
+    EXPECT_EQ(detail::quoteSheetName("AB1"), "'AB1'");
+    EXPECT_EQ(detail::quoteSheetName("1st"), "'1st'");
+}
+
+} // namespace
