@@ -1,0 +1,199 @@
+#include "engines/map/MapEngine.h"
+
+#include "engines/map/PairScore.h"
+#include "engines/map/Profile.h"
+#include "engines/map/Scoring.h"
+
+#include <algorithm>
+#include <new>
+#include <numeric>
+
+namespace tallowin::map {
+namespace {
+
+struct PairRecord {
+    int32_t first = 0;   // the shorter sequence, or the lower index when equally long
+    int32_t second = 0;
+    Score score = 0;
+};
+
+struct Group {
+    std::vector<int32_t> members;    // input indices, in chain order
+    std::vector<std::string> rows;   // one per member; a blank before and after the columns
+};
+
+bool sevenBit(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
+}
+
+// The argument checks, in order; false (with its message) on the first that fails.
+bool checkArguments(const std::vector<std::string>& names, const std::vector<std::string>& sequences,
+                    const MapParams& p, MessageCursor& messages)
+{
+    if (p.gapOpen < 0 || p.gapExtend < 0) {
+        messages.AppendMessage("The gap-open penalty or gap-extend penalty is a nonnegative integer\n");
+        return false;
+    }
+    if (p.minLength <= 0) {
+        messages.AppendMessage("The minimum length for constant-cost insertion is a positive integer");
+        return false;
+    }
+    if (!p.useMatrix && p.mismatch >= 0) {
+        messages.AppendMessage("The mismatch weight is a negative integer");
+        return false;
+    }
+    const int64_t count = p.count < 0 ? static_cast<int64_t>(sequences.size()) : p.count;
+    if (count <= 0 || sequences.empty()) {
+        messages.AppendMessage("The number of sequences is a positive integer");
+        return false;
+    }
+    if (static_cast<int64_t>(names.size()) != count || static_cast<int64_t>(sequences.size()) != count) {
+        messages.AppendMessage("The names and sequences texts do not hold one item per sequence");
+        return false;
+    }
+    if (!std::all_of(sequences.begin(), sequences.end(), sevenBit) || !sevenBit(p.alphabet)) {
+        messages.AppendMessage("The sequences and the matrix alphabet must be 7-bit characters");
+        return false;
+    }
+    if (p.useMatrix) {
+        const auto n = static_cast<int64_t>(p.alphabet.size());
+        if (n == 0 || static_cast<int64_t>(p.lowerTriangle.size()) < n * (n + 1) / 2) {
+            messages.AppendMessage("The substitution matrix is empty or shorter than its alphabet");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> splitAtBlanks(std::string_view text)
+{
+    std::vector<std::string> items;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ' ')
+            ++i;
+        if (i > start)
+            items.emplace_back(text.substr(start, i - start));
+    }
+    return items;
+}
+
+std::string outputText(const MapResult& result)
+{
+    std::string text;
+    for (const auto& row : result.rows) {
+        text += row;
+        text += ';';
+    }
+    return text;
+}
+
+MapResult multipleAlign(const std::vector<std::string>& names, const std::vector<std::string>& sequences,
+                        const MapParams& params, EngineProgress& progress, EngineContext& context)
+{
+    MapResult result;
+    ProgressRun run(progress, "Multiple Alignment", "Running...\n");
+    if (!checkArguments(names, sequences, params, context.messages))
+        return result;
+
+    try {
+        const GapCosts gaps = GapCosts::make(params.gapOpen, params.gapExtend, params.minLength);
+        const ScoreTable w = params.useMatrix
+            ? ScoreTable::fromMatrix(params.alphabet, params.lowerTriangle.data(), params.gapExtend)
+            : ScoreTable::constant(params.match, params.mismatch, params.gapExtend);
+        const auto count = static_cast<int32_t>(sequences.size());
+
+        // Pairwise stage: every pair's end-gap-free score, kept in the list of
+        // its first sequence, newest at the head.
+        run.text("Pairwise alignment");
+        const int64_t pairCount = int64_t{count} * (count - 1) / 2;
+        run.range(0, static_cast<int>(std::min<int64_t>(pairCount, INT32_MAX)));
+        std::vector<std::vector<PairRecord>> lists;
+        if (!context.CheckedNew(lists, static_cast<std::size_t>(count)))
+            return result;
+        int64_t done = 0;
+        for (int32_t i = 0; i + 1 < count; ++i) {
+            for (int32_t j = i + 1; j < count; ++j) {
+                const bool jShorter = sequences[static_cast<std::size_t>(j)].size()
+                    < sequences[static_cast<std::size_t>(i)].size();
+                const int32_t first = jShorter ? j : i;
+                const int32_t second = jShorter ? i : j;
+                const Score score = pairScore(sequences[static_cast<std::size_t>(first)],
+                                              sequences[static_cast<std::size_t>(second)], w, gaps);
+                lists[static_cast<std::size_t>(first)].push_back({first, second, score});
+                run.position(static_cast<int>(std::min<int64_t>(done, INT32_MAX)));
+                ++done;
+            }
+        }
+        run.position(0);
+
+        // Progressive stage: pairs gathered list by list (each from its head),
+        // best score first, equal scores in gathering order.
+        run.text("Multiple alignment");
+        std::vector<PairRecord> pairs;
+        if (!context.CheckedNew(pairs, static_cast<std::size_t>(pairCount)))
+            return result;
+        pairs.clear();
+        for (const auto& list : lists)
+            pairs.insert(pairs.end(), list.rbegin(), list.rend());
+        std::stable_sort(pairs.begin(), pairs.end(),
+                         [](const PairRecord& x, const PairRecord& y) { return x.score > y.score; });
+
+        std::vector<Group> groups;
+        if (!context.CheckedNew(groups, static_cast<std::size_t>(count)))
+            return result;
+        std::vector<int32_t> groupOf(static_cast<std::size_t>(count));
+        for (int32_t k = 0; k < count; ++k) {
+            groups[static_cast<std::size_t>(k)].members = {k};
+            groups[static_cast<std::size_t>(k)].rows = {" " + sequences[static_cast<std::size_t>(k)] + " "};
+            groupOf[static_cast<std::size_t>(k)] = k;
+        }
+        run.range(0, static_cast<int>(std::min<std::size_t>(pairs.size(), INT32_MAX)));
+        for (std::size_t p = 0; p < pairs.size(); ++p) {
+            int32_t ga = groupOf[static_cast<std::size_t>(pairs[p].first)];
+            int32_t gb = groupOf[static_cast<std::size_t>(pairs[p].second)];
+            if (ga != gb) {
+                Group* A = &groups[static_cast<std::size_t>(ga)];
+                Group* B = &groups[static_cast<std::size_t>(gb)];
+                if (B->rows.front().size() < A->rows.front().size()) {
+                    std::swap(A, B);
+                    std::swap(ga, gb);
+                }
+                const ColumnScorer scorer(A->rows, B->rows, w);
+                const EditScript script = alignProfiles(scorer, gaps);
+                A->rows = mergeRows(A->rows, B->rows, script);
+                for (int32_t member : B->members)
+                    groupOf[static_cast<std::size_t>(member)] = ga;
+                A->members.insert(A->members.end(), B->members.begin(), B->members.end());
+                *B = Group();
+            }
+            run.position(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
+        }
+
+        // Output: the group of sequence 0, rows in chain order, end gaps as "-".
+        run.text("Format output");
+        Group& final = groups[static_cast<std::size_t>(groupOf[0])];
+        result.order = final.members;
+        for (const auto& row : final.rows) {
+            std::string columns = row.substr(1, row.size() - 2);
+            std::replace(columns.begin(), columns.end(), ' ', '-');
+            result.rows.push_back(std::move(columns));
+        }
+        result.ok = true;
+    } catch (const std::bad_alloc&) {
+        context.messages.AppendMessage("Memory allocation failed.");
+        result = MapResult();
+    } catch (const std::length_error&) {
+        context.messages.AppendMessage("Memory allocation failed.");
+        result = MapResult();
+    }
+    return result;
+}
+
+} // namespace tallowin::map

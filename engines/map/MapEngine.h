@@ -1,0 +1,47 @@
+#pragma once
+
+// Progressive multiple alignment with constant-cost long insertions. Every
+// pair of sequences is scored by an end-gap-free alignment; the pairs, best
+// first, then join the sequences group by group by aligning the groups'
+// profiles.
+
+#include "engines/EngineProgress.h"
+#include "engines/frame/Frame.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tallowin::map {
+
+struct MapParams {
+    int32_t count = -1;     // sequences the caller announced; -1: as many as given
+    int32_t minLength = 0;  // insertions of more than this many columns cost a constant
+    int32_t mismatch = 0;   // without a matrix; must be negative
+    int32_t match = 0;      // without a matrix
+    int32_t gapOpen = 0;
+    int32_t gapExtend = 0;
+    bool useMatrix = false;
+    std::string alphabet;             // matrix letters, in matrix order
+    std::vector<int32_t> lowerTriangle; // row k holds k + 1 scores
+};
+
+struct MapResult {
+    bool ok = false;
+    std::vector<std::string> rows;  // aligned rows, end gaps written as "-"
+    std::vector<int32_t> order;     // input index of each row
+};
+
+// Aligns `sequences` (the engine only counts the names). Messages go to
+// `context.messages`; the stages show on `progress`.
+MapResult multipleAlign(const std::vector<std::string>& names, const std::vector<std::string>& sequences,
+                        const MapParams& params, EngineProgress& progress, EngineContext& context);
+
+// The output text of a result: every row followed by ";".
+std::string outputText(const MapResult& result);
+
+// Cuts a text at blanks; runs of blanks count as one.
+std::vector<std::string> splitAtBlanks(std::string_view text);
+
+} // namespace tallowin::map

@@ -1,0 +1,450 @@
+#include "engines/map/Profile.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace tallowin::map {
+
+// ---- Edit script ----------------------------------------------------------
+
+void EditScript::run(Score signedLength)
+{
+    if (signedLength == 0)
+        return;
+    if (!ops_.empty() && ((ops_.back() > 0 && signedLength > 0) || (ops_.back() < 0 && signedLength < 0)))
+        ops_.back() += signedLength;
+    else
+        ops_.push_back(signedLength);
+}
+
+void EditScript::append(const EditScript& other)
+{
+    for (Score op : other.ops_) {
+        if (op == 0)
+            match();
+        else
+            run(op);
+    }
+}
+
+Score EditScript::columnsOfA() const
+{
+    Score n = 0;
+    for (Score op : ops_)
+        n += op == 0 ? 1 : (op < 0 ? -op : 0);
+    return n;
+}
+
+Score EditScript::columnsOfB() const
+{
+    Score n = 0;
+    for (Score op : ops_)
+        n += op >= 0 ? (op == 0 ? 1 : op) : 0;
+    return n;
+}
+
+// ---- Column scores --------------------------------------------------------
+
+ColumnScorer::ColumnScorer(const std::vector<std::string>& rowsA, const std::vector<std::string>& rowsB,
+                           const ScoreTable& w)
+{
+    a_ = rowsA.empty() ? 0 : static_cast<Score>(rowsA.front().size()) - 2;
+    b_ = rowsB.empty() ? 0 : static_cast<Score>(rowsB.front().size()) - 2;
+
+    std::array<int, 128> kindOf;
+    kindOf.fill(-1);
+    std::vector<unsigned char> charOfKind;
+    std::array<Score, 128> counts{};
+
+    startA_.push_back(0);
+    for (Score i = 1; i <= a_; ++i) {
+        counts.fill(0);
+        Score n = 0;
+        for (const auto& row : rowsA) {
+            const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(i)]) & 0x7f;
+            if (c == ' ')
+                continue;
+            ++counts[c];
+            ++n;
+        }
+        for (int c = 0; c < 128; ++c) {
+            if (counts[static_cast<std::size_t>(c)] == 0)
+                continue;
+            if (kindOf[static_cast<std::size_t>(c)] < 0) {
+                kindOf[static_cast<std::size_t>(c)] = static_cast<int>(charOfKind.size());
+                charOfKind.push_back(static_cast<unsigned char>(c));
+            }
+            entriesA_.push_back({static_cast<std::size_t>(kindOf[static_cast<std::size_t>(c)]),
+                                 counts[static_cast<std::size_t>(c)]});
+        }
+        startA_.push_back(entriesA_.size());
+        countA_.push_back(n);
+    }
+
+    kinds_ = charOfKind.size();
+    sumsB_.assign(static_cast<std::size_t>(b_) * kinds_, 0);
+    for (Score j = 1; j <= b_; ++j) {
+        counts.fill(0);
+        Score n = 0;
+        for (const auto& row : rowsB) {
+            const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(j)]) & 0x7f;
+            if (c == ' ')
+                continue;
+            ++counts[c];
+            ++n;
+        }
+        countB_.push_back(n);
+        Score* sb = &sumsB_[static_cast<std::size_t>(j - 1) * kinds_];
+        for (int y = 0; y < 128; ++y) {
+            const Score cy = counts[static_cast<std::size_t>(y)];
+            if (cy == 0)
+                continue;
+            for (std::size_t k = 0; k < kinds_; ++k)
+                sb[k] += cy * w(charOfKind[k], static_cast<unsigned char>(y));
+        }
+    }
+}
+
+// ---- Divide-and-conquer alignment -----------------------------------------
+
+namespace {
+
+constexpr Score kNone = std::numeric_limits<Score>::min() / 4;
+// Boxes up to this many cells (or one column of A) are solved by a full
+// table with traceback.
+constexpr Score kFullCells = 4096;
+
+class Aligner {
+public:
+    Aligner(const ColumnScorer& s, const GapCosts& gaps)
+        : s_(s), g_(gaps), lag_(gaps.L + 1)
+    {
+    }
+
+    EditScript run();
+
+private:
+    // Best scores along the last row (and the last column) of the box whose
+    // top-left corner is (i1, j1) and bottom-right (i2, j2), walking forward
+    // or, when `reverse`, from (i2, j2) back to (i1, j1). Without `freeStart`
+    // the walk starts at the corner, where a gap of A's columns opens at cost
+    // `open`; with it, every cell of the starting row and column starts at 0.
+    struct PassResult {
+        std::vector<Score> h;       // by column offset from the starting side
+        std::vector<Score> f;       // the same, ending in a gap of B's side
+        std::vector<Score> lastCol; // by row offset: the far column's values
+    };
+    void pass(Score i1, Score i2, Score j1, Score j2, Score open, bool reverse, bool freeStart, PassResult& out) const;
+
+    void diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out);
+    void full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out) const;
+
+    const ColumnScorer& s_;
+    GapCosts g_;
+    Score lag_;
+};
+
+void Aligner::pass(Score i1, Score i2, Score j1, Score j2, Score open, bool reverse, bool freeStart,
+                   PassResult& out) const
+{
+    const Score M = i2 - i1;
+    const Score N = j2 - j1;
+    const Score q = g_.q, r = g_.r, P = g_.P;
+    auto& H = out.h;
+    auto& F = out.f;
+    H.assign(static_cast<std::size_t>(N + 1), 0);
+    F.assign(static_cast<std::size_t>(N + 1), kNone);
+    out.lastCol.assign(static_cast<std::size_t>(M + 1), 0);
+    if (!freeStart)
+        for (Score jj = 1; jj <= N; ++jj)
+            H[static_cast<std::size_t>(jj)] = -g_.insertion(jj);
+    out.lastCol[0] = H[static_cast<std::size_t>(N)];
+
+    for (Score ii = 1; ii <= M; ++ii) {
+        const Score ai = reverse ? i2 + 1 - ii : i1 + ii;
+        Score diag = H[0];
+        H[0] = freeStart ? 0 : -(open + ii * r);
+        F[0] = freeStart ? kNone : H[0];
+        Score e = kNone;
+        Score gl = kNone;
+        for (Score jj = 1; jj <= N; ++jj) {
+            const auto u = static_cast<std::size_t>(jj);
+            const Score bj = reverse ? j2 + 1 - jj : j1 + jj;
+            const Score up = H[u];
+            const Score f = std::max(F[u] - r, up - q - r);
+            e = std::max(e - r, H[u - 1] - q - r);
+            if (jj >= lag_)
+                gl = std::max(gl, H[static_cast<std::size_t>(jj - lag_)] - P);
+            Score h = diag + s_(ai, bj);
+            h = std::max({h, e, f, gl});
+            diag = up;
+            H[u] = h;
+            F[u] = f;
+        }
+        out.lastCol[static_cast<std::size_t>(ii)] = H[static_cast<std::size_t>(N)];
+    }
+}
+
+void Aligner::diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out)
+{
+    const Score M = i2 - i1;
+    const Score N = j2 - j1;
+    if (M <= 0) {
+        out.insert(N);
+        return;
+    }
+    if (N <= 0) {
+        out.remove(M);
+        return;
+    }
+    if (M <= 1 || (M + 1) * (N + 1) <= kFullCells) {
+        full(i1, i2, j1, j2, tb, te, out);
+        return;
+    }
+
+    const Score mid = i1 + M / 2;
+    PassResult fwd, bwd;
+    pass(i1, mid, j1, j2, tb, false, false, fwd);
+    pass(mid, i2, j1, j2, te, true, false, bwd);
+
+    // Split through an ordinary cell of row `mid`, or inside a gap of A's
+    // columns that covers columns mid and mid + 1 (its opening was counted by
+    // both halves, hence + q).
+    Score best = kNone;
+    Score bestJ = j1;
+    bool inGap = false;
+    for (Score j = j1; j <= j2; ++j) {
+        const Score v = fwd.h[static_cast<std::size_t>(j - j1)] + bwd.h[static_cast<std::size_t>(j2 - j)];
+        if (v > best) {
+            best = v;
+            bestJ = j;
+        }
+    }
+    for (Score j = j2; j >= j1; --j) {
+        const Score df = fwd.f[static_cast<std::size_t>(j - j1)];
+        const Score db = bwd.f[static_cast<std::size_t>(j2 - j)];
+        if (df <= kNone / 2 || db <= kNone / 2)
+            continue;
+        const Score v = df + db + g_.q;
+        if (v > best) {
+            best = v;
+            bestJ = j;
+            inGap = true;
+        }
+    }
+
+    if (!inGap) {
+        diff(i1, mid, j1, bestJ, tb, g_.q, out);
+        diff(mid, i2, bestJ, j2, g_.q, te, out);
+    } else {
+        diff(i1, mid - 1, j1, bestJ, tb, 0, out);
+        out.remove(2);
+        diff(mid + 1, i2, bestJ, j2, 0, te, out);
+    }
+}
+
+// Full table of the box with traceback. Start at (i1, j1), end at (i2, j2); a
+// gap of A's columns that touches the start opens at cost tb, one that
+// touches the end at cost te.
+void Aligner::full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out) const
+{
+    const Score M = i2 - i1;
+    const Score N = j2 - j1;
+    const Score q = g_.q, r = g_.r, P = g_.P;
+    const auto width = static_cast<std::size_t>(N + 1);
+    const auto cells = static_cast<std::size_t>(M + 1) * width;
+    std::vector<Score> H(cells, kNone), E(cells, kNone), F(cells, kNone), G(cells, kNone);
+    auto at = [width](Score i, Score j) { return static_cast<std::size_t>(i) * width + static_cast<std::size_t>(j); };
+
+    H[at(0, 0)] = 0;
+    for (Score j = 1; j <= N; ++j) {
+        E[at(0, j)] = -(q + j * r);
+        if (j >= lag_)
+            G[at(0, j)] = -P;
+        H[at(0, j)] = std::max(E[at(0, j)], G[at(0, j)]);
+    }
+    for (Score i = 1; i <= M; ++i) {
+        H[at(i, 0)] = F[at(i, 0)] = -(tb + i * r);
+        for (Score j = 1; j <= N; ++j) {
+            F[at(i, j)] = std::max(F[at(i - 1, j)] - r, H[at(i - 1, j)] - q - r);
+            E[at(i, j)] = std::max(E[at(i, j - 1)] - r, H[at(i, j - 1)] - q - r);
+            G[at(i, j)] = j >= lag_ ? std::max(G[at(i, j - 1)], H[at(i, j - lag_)] - P) : kNone;
+            const Score d = H[at(i - 1, j - 1)] + s_(i1 + i, j1 + j);
+            H[at(i, j)] = std::max({d, E[at(i, j)], F[at(i, j)], G[at(i, j)]});
+        }
+    }
+    // A gap of A's columns that ends at the end corner opens at cost te.
+    std::vector<Score> T(static_cast<std::size_t>(M + 1), kNone);
+    for (Score i = 1; i <= M; ++i)
+        T[static_cast<std::size_t>(i)] = std::max(T[static_cast<std::size_t>(i - 1)] - r, H[at(i - 1, N)] - te - r);
+
+    std::vector<Score> rev; // ops right to left
+    auto push = [&rev](Score op) { rev.push_back(op); };
+
+    enum class State { Any, Ins, Del, Long };
+    Score i = M, j = N;
+    State st = State::Any;
+    if (T[static_cast<std::size_t>(M)] > H[at(M, N)]) {
+        // Trailing gap of A's columns with the end's opening cost.
+        Score k = M;
+        while (T[static_cast<std::size_t>(k)] != H[at(k - 1, N)] - te - r)
+            --k;
+        push(-(M - k + 1));
+        i = k - 1;
+    }
+    while (i > 0 || j > 0) {
+        if (i == 0) {
+            push(j);
+            break;
+        }
+        if (j == 0) {
+            push(-i);
+            break;
+        }
+        switch (st) {
+        case State::Any: {
+            const Score h = H[at(i, j)];
+            if (h == H[at(i - 1, j - 1)] + s_(i1 + i, j1 + j)) {
+                push(0);
+                --i, --j;
+            } else if (h == E[at(i, j)]) {
+                st = State::Ins;
+            } else if (h == F[at(i, j)]) {
+                st = State::Del;
+            } else {
+                st = State::Long;
+            }
+            break;
+        }
+        case State::Ins:
+            push(1);
+            st = E[at(i, j)] == H[at(i, j - 1)] - q - r ? State::Any : State::Ins;
+            --j;
+            break;
+        case State::Del:
+            push(-1);
+            st = i > 1 && F[at(i, j)] == F[at(i - 1, j)] - r ? State::Del : State::Any;
+            --i;
+            break;
+        case State::Long: {
+            Score k = j - lag_;
+            while (H[at(i, k)] - P != G[at(i, j)])
+                --k;
+            push(j - k);
+            j = k;
+            st = State::Any;
+            break;
+        }
+        }
+    }
+    EditScript local;
+    for (auto it = rev.rbegin(); it != rev.rend(); ++it) {
+        if (*it == 0)
+            local.match();
+        else if (*it > 0)
+            local.insert(*it);
+        else
+            local.remove(-*it);
+    }
+    out.append(local);
+}
+
+EditScript Aligner::run()
+{
+    const Score a = s_.columnsA();
+    const Score b = s_.columnsB();
+    EditScript script;
+    if (a == 0 || b == 0) {
+        script.remove(a);
+        script.insert(b);
+        return script;
+    }
+
+    // Where the best alignment ends: a cell of the last row or column.
+    PassResult fwd;
+    pass(0, a, 0, b, 0, false, true, fwd);
+    Score best = fwd.h[static_cast<std::size_t>(b)];
+    Score ie = a, je = b;
+    for (Score j = b - 1; j >= 0; --j)
+        if (fwd.h[static_cast<std::size_t>(j)] > best)
+            best = fwd.h[static_cast<std::size_t>(j)], ie = a, je = j;
+    for (Score i = a - 1; i >= 0; --i)
+        if (fwd.lastCol[static_cast<std::size_t>(i)] > best)
+            best = fwd.lastCol[static_cast<std::size_t>(i)], ie = i, je = b;
+
+    // Where it starts: a cell of the first row or column, found walking back
+    // from the end.
+    PassResult bwd;
+    pass(0, ie, 0, je, g_.q, true, false, bwd);
+    Score is = 0, js = 0;
+    Score start = bwd.h[static_cast<std::size_t>(je)];
+    for (Score j = 1; j <= je; ++j)
+        if (bwd.h[static_cast<std::size_t>(je - j)] > start)
+            start = bwd.h[static_cast<std::size_t>(je - j)], is = 0, js = j;
+    for (Score i = 1; i <= ie; ++i)
+        if (bwd.lastCol[static_cast<std::size_t>(ie - i)] > start)
+            start = bwd.lastCol[static_cast<std::size_t>(ie - i)], is = i, js = 0;
+
+    script.insert(js);
+    script.remove(is);
+    diff(is, ie, js, je, g_.q, g_.q, script);
+    if (ie == a)
+        script.insert(b - je);
+    else
+        script.remove(a - ie);
+    return script;
+}
+
+} // namespace
+
+EditScript alignProfiles(const ColumnScorer& s, const GapCosts& gaps)
+{
+    return Aligner(s, gaps).run();
+}
+
+// ---- Merge ----------------------------------------------------------------
+
+std::vector<std::string> mergeRows(const std::vector<std::string>& rowsA, const std::vector<std::string>& rowsB,
+                                   const EditScript& script)
+{
+    const std::size_t length = static_cast<std::size_t>(script.columnsOfA() + script.columnsOfB());
+    std::vector<std::string> merged;
+    merged.reserve(rowsA.size() + rowsB.size());
+
+    // One row of a group: copy its columns where the script takes them, put
+    // gaps where the script takes the other group's columns.
+    auto rewrite = [&](const std::string& row, bool isA) {
+        std::string out;
+        out.reserve(length + 2);
+        out.push_back(' ');
+        std::size_t next = 1; // next column of the old row
+        auto gap = [&](Score k) {
+            for (Score n = 0; n < k; ++n) {
+                const bool atEnd = out.back() == ' ' || row[next] == ' ';
+                out.push_back(atEnd ? ' ' : '-');
+            }
+        };
+        auto copy = [&](Score k) {
+            for (Score n = 0; n < k; ++n)
+                out.push_back(row[next++]);
+        };
+        for (Score op : script.ops()) {
+            if (op == 0)
+                copy(1);
+            else if (op > 0)
+                isA ? gap(op) : copy(op);
+            else
+                isA ? copy(-op) : gap(-op);
+        }
+        out.push_back(' ');
+        merged.push_back(std::move(out));
+    };
+    for (const auto& row : rowsA)
+        rewrite(row, true);
+    for (const auto& row : rowsB)
+        rewrite(row, false);
+    return merged;
+}
+
+} // namespace tallowin::map
