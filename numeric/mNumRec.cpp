@@ -222,6 +222,32 @@ void GetSpearmanMat(const Matrix& data, std::int64_t n, std::int64_t m, Matrix& 
     checkBlock(data, n, m, result, "GetSpearmanMat");
     const auto rows = static_cast<std::size_t>(n);
     const auto cols = static_cast<std::size_t>(m);
+
+    // Columns without the code are ranked once: for a pair of two such
+    // columns every row is usable, and the midranks (multiples of 0.5) make
+    // the sum of squared differences exact in any order, so the value is the
+    // one SpearmanPair gives, bit for bit.
+    std::vector<bool> complete(cols, true);
+    std::vector<std::vector<double>> ranks(cols);
+    std::vector<double> tieSum(cols, 0.0);
+    std::vector<double> index(rows);
+    for (std::size_t c = 0; c < cols; ++c) {
+        for (std::size_t k = 0; k < rows && complete[c]; ++k) {
+            complete[c] = data(k, c) != code;
+        }
+        if (!complete[c]) {
+            continue;
+        }
+        ranks[c].resize(rows);
+        for (std::size_t k = 0; k < rows; ++k) {
+            ranks[c][k] = data(k, c);
+            index[k] = static_cast<double>(k + 1);
+        }
+        HeapSort2(n, ranks[c], index);
+        tieSum[c] = RankTies(n, ranks[c]);
+        HeapSort2(n, index, ranks[c]);
+    }
+
     std::vector<double> x(rows);
     std::vector<double> y(rows);
     pd::setMinimum(progress, 0);
@@ -229,11 +255,20 @@ void GetSpearmanMat(const Matrix& data, std::int64_t n, std::int64_t m, Matrix& 
     double p = 0;
     for (std::size_t i = 1; i < cols; ++i) {
         for (std::size_t j = 0; j < i; ++j) {
-            for (std::size_t k = 0; k < rows; ++k) {
-                x[k] = data(k, i);
-                y[k] = data(k, j);
+            if (complete[i] && complete[j]) {
+                double d = 0;
+                for (std::size_t k = 0; k < rows; ++k) {
+                    const double diff = ranks[i][k] - ranks[j][k];
+                    d += diff * diff;
+                }
+                result(i, j) = spearmanFromRanks(d, tieSum[i], tieSum[j], static_cast<double>(n), "SpearmanPair");
+            } else {
+                for (std::size_t k = 0; k < rows; ++k) {
+                    x[k] = data(k, i);
+                    y[k] = data(k, j);
+                }
+                result(i, j) = SpearmanPair(x, y, n, code);
             }
-            result(i, j) = SpearmanPair(x, y, n, code);
             pd::setValue(progress, p);
             p += 1;
         }

@@ -163,6 +163,38 @@ TEST(mNumRec, SpearmanMatchesNaiveMidrankPearsonOnRandomTies)
     }
 }
 
+TEST(mNumRec, SpearmanMatrixWithCodesEqualsPairByPairValues)
+{
+    const unsigned seed = 4711;
+    std::mt19937 rng(seed);
+    for (int trial = 0; trial < 40; ++trial) {
+        const std::size_t n = 6 + trial % 9, m = 3 + trial % 5;
+        Matrix data(n, m);
+        for (std::size_t k = 0; k < n; ++k) {
+            for (std::size_t c = 0; c < m; ++c) {
+                data(k, c) = std::uniform_int_distribution<int>(0, 5)(rng);
+            }
+        }
+        // Codes (-1) in about half of the columns.
+        for (std::size_t c = 0; c < m; c += 2) data(static_cast<std::size_t>(trial) % n, c) = -1;
+        Matrix g(m, m);
+        try {
+            mNumRec::GetSpearmanMat(data, static_cast<std::int64_t>(n), static_cast<std::int64_t>(m), g, -1);
+        } catch (const platform::Error& e) {
+            EXPECT_TRUE(e.number() == 6 || e.number() == 11);
+            continue;
+        }
+        for (std::size_t i = 1; i < m; ++i) {
+            for (std::size_t j = 0; j < i; ++j) {
+                std::vector<double> x(n), y(n);
+                for (std::size_t k = 0; k < n; ++k) x[k] = data(k, i), y[k] = data(k, j);
+                EXPECT_EQ(g(i, j), mNumRec::SpearmanPair(x, y, static_cast<std::int64_t>(n), -1))
+                    << "seed " << seed << " trial " << trial;
+            }
+        }
+    }
+}
+
 TEST(mNumRec, SpearmanFailuresRaiseInsteadOfNaN)
 {
     const Matrix oneRow{{1, 2}};
