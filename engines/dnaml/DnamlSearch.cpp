@@ -1,0 +1,486 @@
+#include "engines/dnaml/DnamlSearch.h"
+
+#include "engines/dnaml/DnamlTreeText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tallowin::dnaml {
+
+namespace {
+
+constexpr int kSearchPasses = 32;
+constexpr int kInsertRounds = 10;
+
+int minTipMemo(const LikelihoodTree& tree, int r, std::vector<int>& memo)
+{
+    int& m = memo[static_cast<std::size_t>(r)];
+    if (m >= 0)
+        return m;
+    if (tree.isTip(r))
+        return m = r;
+    return m = std::min(minTipMemo(tree, tree.back(tree.next(r)), memo),
+                        minTipMemo(tree, tree.back(tree.next(tree.next(r))), memo));
+}
+
+void encode(const LikelihoodTree& tree, int r, std::vector<int>& memo, SavedTree& out)
+{
+    out.z.push_back(tree.z(r));
+    out.bracket.push_back(tree.rec(r).bracket);
+    if (tree.isTip(r)) {
+        out.topology.push_back(r);
+        return;
+    }
+    out.topology.push_back(-1);
+    int a = tree.back(tree.next(r));
+    int b = tree.back(tree.next(tree.next(r)));
+    if (minTipMemo(tree, b, memo) < minTipMemo(tree, a, memo))
+        std::swap(a, b);
+    encode(tree, a, memo, out);
+    encode(tree, b, memo, out);
+}
+
+void decode(const SavedTree& saved, std::size_t& pos, std::size_t& zpos, int parent, LikelihoodTree& tree)
+{
+    const int token = saved.topology[pos++];
+    const double z = saved.z[zpos];
+    const double bracket = saved.bracket[zpos];
+    ++zpos;
+    if (token >= 0) {
+        tree.link(parent, token, z, bracket);
+        return;
+    }
+    const int first = tree.takeNode();
+    tree.link(parent, first, z, bracket);
+    decode(saved, pos, zpos, tree.next(first), tree);
+    decode(saved, pos, zpos, tree.next(tree.next(first)), tree);
+}
+
+} // namespace
+
+SavedTree canonicalForm(const LikelihoodTree& tree)
+{
+    SavedTree out;
+    const int root = tree.firstTip();
+    if (root == LikelihoodTree::kNone)
+        return out;
+    std::vector<int> memo(static_cast<std::size_t>(tree.species() + 3 * std::max(tree.species() - 2, 1)), -1);
+    out.topology.push_back(root);
+    encode(tree, tree.back(root), memo, out);
+    return out;
+}
+
+void rebuild(const SavedTree& saved, LikelihoodTree& tree)
+{
+    tree.clear();
+    if (saved.topology.empty())
+        return;
+    std::size_t pos = 1, zpos = 0;
+    decode(saved, pos, zpos, saved.topology[0], tree);
+    tree.invalidateAll();
+}
+
+int BestTreeList::insert(SavedTree&& entry)
+{
+    // After every entry at least as likely: the earlier of equals ranks first.
+    auto at = std::find_if(m_entries.begin(), m_entries.end(),
+                           [&](const SavedTree& e) { return e.lnL < entry.lnL; });
+    at = m_entries.insert(at, std::move(entry));
+    return static_cast<int>(at - m_entries.begin()) + 1;
+}
+
+int BestTreeList::find(const std::vector<int>& topology) const
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].topology == topology)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+int BestTreeList::save(const LikelihoodTree& tree, double lnL, int level, bool smoothed)
+{
+    SavedTree entry = canonicalForm(tree);
+    entry.lnL = lnL;
+    entry.level = level;
+    entry.smoothed = smoothed;
+    const double best = bestLnL();
+    const bool wasEmpty = m_entries.empty();
+    if (const int rank = find(entry.topology); rank > 0) {
+        entry.level = m_entries[static_cast<std::size_t>(rank - 1)].level;
+        m_entries.erase(m_entries.begin() + (rank - 1));
+    } else if (count() >= m_capacity) {
+        if (lnL < worstLnL())
+            return 0;
+        m_entries.pop_back();
+    }
+    if (wasEmpty || lnL > best)
+        improved = true;
+    return insert(std::move(entry));
+}
+
+void BestTreeList::recall(int rank, LikelihoodTree& tree) const
+{
+    if (m_entries.empty())
+        return;
+    rank = std::clamp(rank, 1, count());
+    rebuild(m_entries[static_cast<std::size_t>(rank - 1)], tree);
+}
+
+const SavedTree& BestTreeList::entry(int rank) const
+{
+    return m_entries[static_cast<std::size_t>(std::clamp(rank, 1, count()) - 1)];
+}
+
+void BestTreeList::setLevel(int rank, int level)
+{
+    if (rank >= 1 && rank <= count())
+        m_entries[static_cast<std::size_t>(rank - 1)].level = level;
+}
+
+void BestTreeList::clear()
+{
+    m_entries.clear();
+    improved = false;
+}
+
+int startTip(const LikelihoodTree& tree, int outgroup)
+{
+    if (outgroup >= 0 && outgroup < tree.species() && tree.hasTip(outgroup))
+        return outgroup;
+    return tree.firstTip();
+}
+
+namespace {
+
+struct ZState {
+    std::vector<double> z;
+};
+
+ZState saveZ(const LikelihoodTree& tree, int records)
+{
+    ZState s;
+    s.z.reserve(static_cast<std::size_t>(records));
+    for (int r = 0; r < records; ++r)
+        s.z.push_back(tree.z(r));
+    return s;
+}
+
+void restoreZ(LikelihoodTree& tree, const ZState& s)
+{
+    for (int r = 0; r < static_cast<int>(s.z.size()); ++r)
+        if (tree.back(r) != LikelihoodTree::kNone && tree.z(r) != s.z[static_cast<std::size_t>(r)])
+            tree.setZ(r, s.z[static_cast<std::size_t>(r)]);
+}
+
+// Every branch (by one of its records) depth-first from the start tip.
+void collectBranches(const LikelihoodTree& tree, int r, std::vector<int>& out)
+{
+    out.push_back(r);
+    const int q = tree.back(r);
+    if (tree.isTip(q))
+        return;
+    collectBranches(tree, tree.next(q), out);
+    collectBranches(tree, tree.next(tree.next(q)), out);
+}
+
+// Branches within [low, high] steps of the branch between records a and b.
+void collectNear(const LikelihoodTree& tree, int x, int depth, int low, int high, std::vector<int>& out)
+{
+    if (depth >= low)
+        out.push_back(x);
+    const int y = tree.back(x);
+    if (depth >= high || tree.isTip(y))
+        return;
+    collectNear(tree, tree.next(y), depth + 1, low, high, out);
+    collectNear(tree, tree.next(tree.next(y)), depth + 1, low, high, out);
+}
+
+double lengthOf(double z)
+{
+    return -std::log(std::max(z, kZMin));
+}
+
+class Searcher {
+public:
+    Searcher(SearchSetup& setup)
+        : m_s(setup), m_tree(setup.tree),
+          m_records(setup.tree.species() + 3 * std::max(setup.tree.species() - 2, 1))
+    {
+    }
+
+    int start() const { return startTip(m_tree, m_s.outgroup); }
+
+    bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
+
+    bool evaluateAndSave(int level, int& rank)
+    {
+        double lnL = 0;
+        if (!m_tree.evaluate(start(), lnL))
+            return false;
+        rank = m_s.best.save(m_tree, lnL, level, m_tree.smoothed);
+        return true;
+    }
+
+    // Puts the inner node of `first` (its record `first` faces p, next(first)
+    // faces q; the third record already holds the piece to insert) into the
+    // branch p-q, with branch values from the three pairwise optimisations,
+    // smooths, evaluates and offers the tree to the list. The tree is left
+    // with the node inserted; the caller restores it.
+    bool trial(int first, int p, bool quick, int level)
+    {
+        const int q = m_tree.back(p);
+        const int a = first;
+        const int b = m_tree.next(a);
+        const int c = m_tree.next(b);
+        const int r = m_tree.back(c);
+        double zpq = 0, zpr = 0, zqr = 0;
+        if (!m_tree.pairZ(p, q, m_tree.z(p), kInsertRounds, zpq) ||
+            !m_tree.pairZ(p, r, kZStart, kInsertRounds, zpr) || !m_tree.pairZ(q, r, kZStart, kInsertRounds, zqr))
+            return false;
+        const double lpq = lengthOf(zpq), lpr = lengthOf(zpr), lqr = lengthOf(zqr);
+        // Three-point solution; a side that comes out negative (the three
+        // lengths are no triangle) is set to zero length.
+        const double la = std::max(0.0, 0.5 * (lpq + lpr - lqr));
+        const double lb = std::max(0.0, 0.5 * (lpq + lqr - lpr));
+        const double lc = std::max(0.0, 0.5 * (lpr + lqr - lpq));
+        const double bracket = m_tree.rec(p).bracket;
+        m_tree.unlink(p);
+        m_tree.link(a, p, std::exp(-la), bracket);
+        m_tree.link(b, q, std::exp(-lb), bracket);
+        m_tree.setZ(c, std::exp(-lc));
+        m_tree.smoothed = true;
+        if (quick) {
+            if (!m_tree.smoothLocal(a, kSearchPasses))
+                return false;
+        } else if (!smoothWhole(kSearchPasses)) {
+            return false;
+        }
+        // Smoothing around the new node leaves the rest of the tree as it
+        // was: such a tree counts as not smoothed, so that it is smoothed
+        // whole when it comes out best.
+        if (quick)
+            m_tree.smoothed = false;
+        int rank = 0;
+        return evaluateAndSave(level, rank);
+    }
+
+    // Takes the inserted node of `first` out again and rejoins p and q.
+    void untrial(int first, int p, int q, double zpq, double bracket)
+    {
+        m_tree.unlink(first);
+        m_tree.unlink(m_tree.next(first));
+        m_tree.link(p, q, zpq, bracket);
+    }
+
+    bool addSpecies(int species)
+    {
+        m_s.best.clear();
+        std::vector<int> branches;
+        collectBranches(m_tree, start(), branches);
+        const int first = m_tree.takeNode();
+        const int tipSide = m_tree.next(m_tree.next(first));
+        m_tree.link(tipSide, species, kZStart);
+        for (int p : branches) {
+            const int q = m_tree.back(p);
+            const double zpq = m_tree.z(p);
+            const double bracket = m_tree.rec(p).bracket;
+            const ZState before = saveZ(m_tree, m_records);
+            const bool ok = trial(first, p, m_s.options.quickAdd, 0);
+            untrial(first, p, q, zpq, bracket);
+            restoreZ(m_tree, before);
+            if (!ok)
+                return false;
+        }
+        m_tree.unlink(tipSide);
+        m_tree.releaseNode(first);
+        m_s.best.recall(1, m_tree);
+        if (!m_s.best.entry(1).smoothed) {
+            m_tree.smoothed = true;
+            if (!smoothWhole(kSearchPasses))
+                return false;
+            int rank = 0;
+            if (!evaluateAndSave(m_s.best.entry(1).level, rank))
+                return false;
+        }
+        return true;
+    }
+
+    bool rearrangeRound(int level, int extent)
+    {
+        // Inner nodes, each by the record facing the start, depth-first.
+        std::vector<int> branches;
+        collectBranches(m_tree, start(), branches);
+        std::vector<int> nodes;
+        for (int p : branches)
+            if (!m_tree.isTip(m_tree.back(p)))
+                nodes.push_back(m_tree.back(p));
+        for (int node : nodes) {
+            for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r)) {
+                if (!moveSubtree(r, level, extent))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Removes the subtree behind record r together with r's node, joins the
+    // node's two other neighbours, and tries the subtree on every branch
+    // within reach; the tree is restored afterwards.
+    bool moveSubtree(int r, int level, int extent)
+    {
+        const int a = m_tree.next(r);
+        const int b = m_tree.next(a);
+        const int A = m_tree.back(a);
+        const int B = m_tree.back(b);
+        const ZState original = saveZ(m_tree, m_records);
+        const double za = m_tree.z(a), zb = m_tree.z(b);
+        const double bra = m_tree.rec(a).bracket;
+        const double brb = m_tree.rec(b).bracket;
+        m_tree.unlink(a);
+        m_tree.unlink(b);
+        m_tree.link(A, B, za * zb, bra);
+        bool ok = m_tree.makenewz(A, kInsertRounds);
+        std::vector<int> targets;
+        for (int end : {A, B})
+            if (!m_tree.isTip(end)) {
+                collectNear(m_tree, m_tree.next(end), 1, level + 1, extent, targets);
+                collectNear(m_tree, m_tree.next(m_tree.next(end)), 1, level + 1, extent, targets);
+            }
+        // The node's records: first = a faces p, next(a) = b faces q, r holds the subtree.
+        for (std::size_t i = 0; ok && i < targets.size(); ++i) {
+            const int p = targets[i];
+            const int q = m_tree.back(p);
+            const double zpq = m_tree.z(p);
+            const double bracket = m_tree.rec(p).bracket;
+            const ZState pruned = saveZ(m_tree, m_records);
+            ok = trial(a, p, false, level);
+            untrial(a, p, q, zpq, bracket);
+            restoreZ(m_tree, pruned);
+        }
+        m_tree.unlink(A);
+        m_tree.link(a, A, za, bra);
+        m_tree.link(b, B, zb, brb);
+        restoreZ(m_tree, original);
+        return ok;
+    }
+
+private:
+    SearchSetup& m_s;
+    LikelihoodTree& m_tree;
+    int m_records;
+};
+
+} // namespace
+
+bool rearrange(SearchSetup& setup, int extent, int& level)
+{
+    LikelihoodTree& tree = setup.tree;
+    Searcher search(setup);
+    extent = std::min(extent, tree.tipCount() - 3);
+    // Each round marks one topology as done; the guard only stops a run that
+    // keeps finding trees that differ in likelihood by rounding alone.
+    const int maxRounds = 50 * tree.species() + 100;
+    for (int round = 0; level < extent && round < maxRounds; ++round) {
+        int rank = 0;
+        if (!search.evaluateAndSave(level, rank))
+            return false;
+        const std::vector<int> topology = canonicalForm(tree).topology;
+        if (!search.rearrangeRound(level, extent))
+            return false;
+        setup.best.setLevel(setup.best.find(topology), extent);
+        setup.best.recall(1, tree);
+        level = setup.best.entry(1).level;
+    }
+    return true;
+}
+
+bool makeDenovoTree(SearchSetup& s, TextCursor& in, const std::vector<std::string>& names, Log& log)
+{
+    log.add("makeDenovoTree.\n");
+    LikelihoodTree& tree = s.tree;
+    const int n = tree.species();
+    Searcher search(s);
+    std::vector<int> order;
+    int inTree = 0;
+    int level = 0;
+    tree.clear();
+    s.best.clear();
+    if (s.options.restart) {
+        TreeComment comment;
+        if (!readTree(in, names, false, tree, comment, log)) {
+            log.add("treeReadLen failed in makeDenovoTree\n");
+            return false;
+        }
+        tree.smoothed = true;
+        if (!search.smoothWhole(kSearchPasses)) {
+            log.add("smoothTree failed in makeDenovoTree\n");
+            return false;
+        }
+        int rank = 0;
+        if (!search.evaluateAndSave(comment.level, rank)) {
+            log.add("evaluate failed in makeDenovoTree\n");
+            return false;
+        }
+        level = comment.level;
+        for (int sp = 0; sp < n; ++sp)
+            if (tree.hasTip(sp))
+                order.push_back(sp);
+        inTree = static_cast<int>(order.size());
+        for (int sp = 0; sp < n; ++sp)
+            if (!tree.hasTip(sp))
+                order.push_back(sp);
+    } else {
+        order.resize(static_cast<std::size_t>(n));
+        std::iota(order.begin(), order.end(), 0);
+    }
+    if (s.options.jumble) {
+        JumbleRandom random(s.options.jumbleSeed);
+        const int m = inTree;
+        for (int i = m; i < n; ++i) {
+            const int j = m + static_cast<int>(random.next() * (n - m));
+            std::swap(order[static_cast<std::size_t>(i)], order[static_cast<std::size_t>(std::min(j, n - 1))]);
+        }
+    }
+    if (inTree == 0) {
+        const int first = tree.takeNode();
+        for (int k = 0, r = first; k < 3; ++k, r = tree.next(r))
+            tree.link(r, order[static_cast<std::size_t>(k)], kZStart);
+        inTree = 3;
+        tree.smoothed = true;
+        if (!search.smoothWhole(kSearchPasses)) {
+            log.add("smoothTree failed in makeDenovoTree\n");
+            return false;
+        }
+        int rank = 0;
+        if (!search.evaluateAndSave(0, rank)) {
+            log.add("evaluate failed in makeDenovoTree\n");
+            return false;
+        }
+        if (s.onAdded)
+            s.onAdded(3);
+    }
+    for (int k = inTree; k < n; ++k) {
+        if (!search.addSpecies(order[static_cast<std::size_t>(k)])) {
+            log.add("evaluate failed in makeDenovoTree\n");
+            return false;
+        }
+        level = s.best.entry(1).level;
+        if (tree.tipCount() == 4)
+            level = 1;
+        if (s.onAdded)
+            s.onAdded(tree.tipCount());
+        const int extent = k + 1 < n ? s.options.insertRegion : s.options.globalRegion;
+        if (!rearrange(s, extent, level)) {
+            log.add("smoothTree failed in makeDenovoTree\n");
+            return false;
+        }
+    }
+    if (!rearrange(s, s.options.globalRegion, level)) {
+        log.add("smoothTree failed in makeDenovoTree\n");
+        return false;
+    }
+    return true;
+}
+
+} // namespace tallowin::dnaml

@@ -1,0 +1,431 @@
+#include "engines/dnaml/DnamlTree.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tallowin::dnaml {
+
+namespace {
+
+constexpr double kScaleFactor = 0x1p256;
+constexpr double kScaleLimit = 0x1p-256;
+const double kLnScale = 256.0 * std::log(2.0);
+
+double clampZ(double z)
+{
+    if (!(z >= kZMin))
+        return kZMin;
+    return std::min(z, kZMax);
+}
+
+} // namespace
+
+LikelihoodTree::LikelihoodTree(const Model& model, const Patterns& patterns)
+    : m_model(model), m_species(static_cast<int>(patterns.codes.size())), m_patterns(patterns.count)
+{
+    const int inner = std::max(m_species - 2, 1);
+    const int records = m_species + 3 * inner;
+    const auto np = static_cast<std::size_t>(m_patterns);
+    m_weight.assign(patterns.weight.begin(), patterns.weight.end());
+    m_rec.assign(static_cast<std::size_t>(records), Record{});
+    m_x.assign(static_cast<std::size_t>(records) * 4 * np, 0.0);
+    m_scale.assign(static_cast<std::size_t>(records) * np, 0);
+    m_siteLnL.assign(np, 0.0);
+    m_termQ.assign(np, 0.0);
+    m_termA.assign(np, 0.0);
+    m_termB.assign(np, 0.0);
+    for (int s = 0; s < m_species; ++s) {
+        Record& r = m_rec[static_cast<std::size_t>(s)];
+        r.node = s;
+        r.valid = true;
+        double* v = x(s);
+        const auto& codes = patterns.codes[static_cast<std::size_t>(s)];
+        for (std::size_t p = 0; p < np; ++p)
+            for (std::size_t b = 0; b < 4; ++b)
+                v[b * np + p] = ((codes[p] >> b) & 1) ? 1.0 : 0.0;
+    }
+    for (int k = 0; k < inner; ++k) {
+        const int first = m_species + 3 * k;
+        for (int j = 0; j < 3; ++j) {
+            Record& r = m_rec[static_cast<std::size_t>(first + j)];
+            r.node = m_species + k;
+            r.next = first + (j + 1) % 3;
+        }
+    }
+    clear();
+}
+
+void LikelihoodTree::clear()
+{
+    for (std::size_t r = 0; r < m_rec.size(); ++r) {
+        m_rec[r].back = kNone;
+        m_rec[r].z = kZStart;
+        m_rec[r].bracket = 0.0;
+        if (static_cast<int>(r) >= m_species)
+            m_rec[r].valid = false;
+    }
+    m_free.clear();
+    // Taken from the back: the lowest-numbered node is used first.
+    for (int first = static_cast<int>(m_rec.size()) - 3; first >= m_species; first -= 3)
+        m_free.push_back(first);
+}
+
+int LikelihoodTree::takeNode()
+{
+    if (m_free.empty())
+        return kNone;
+    const int first = m_free.back();
+    m_free.pop_back();
+    for (int j = 0; j < 3; ++j) {
+        Record& r = m_rec[static_cast<std::size_t>(first + j)];
+        r.back = kNone;
+        r.z = kZStart;
+        r.bracket = 0.0;
+        r.valid = false;
+    }
+    return first;
+}
+
+void LikelihoodTree::releaseNode(int r)
+{
+    const int first = m_species + 3 * ((r - m_species) / 3);
+    m_free.push_back(first);
+}
+
+void LikelihoodTree::invalidate(int r)
+{
+    if (r == kNone || isTip(r) || !m_rec[static_cast<std::size_t>(r)].valid)
+        return;
+    m_rec[static_cast<std::size_t>(r)].valid = false;
+    // The records of the neighbouring node that look away from r use its vector.
+    const int b = back(r);
+    if (b != kNone && !isTip(b)) {
+        invalidate(next(b));
+        invalidate(next(next(b)));
+    }
+}
+
+void LikelihoodTree::branchChanged(int a)
+{
+    for (int end : {a, back(a)}) {
+        if (end == kNone || isTip(end))
+            continue;
+        invalidate(next(end));
+        invalidate(next(next(end)));
+    }
+}
+
+void LikelihoodTree::invalidateAll()
+{
+    for (std::size_t r = static_cast<std::size_t>(m_species); r < m_rec.size(); ++r)
+        m_rec[r].valid = false;
+}
+
+void LikelihoodTree::link(int a, int b, double z, double bracket)
+{
+    Record& ra = m_rec[static_cast<std::size_t>(a)];
+    Record& rb = m_rec[static_cast<std::size_t>(b)];
+    ra.back = b;
+    rb.back = a;
+    ra.z = rb.z = clampZ(z);
+    ra.bracket = rb.bracket = bracket;
+    branchChanged(a);
+}
+
+void LikelihoodTree::unlink(int a)
+{
+    const int b = back(a);
+    if (b == kNone)
+        return;
+    branchChanged(a);
+    m_rec[static_cast<std::size_t>(a)].back = kNone;
+    m_rec[static_cast<std::size_t>(b)].back = kNone;
+}
+
+void LikelihoodTree::setZ(int a, double z)
+{
+    z = clampZ(z);
+    Record& ra = m_rec[static_cast<std::size_t>(a)];
+    if (ra.z == z)
+        return;
+    ra.z = z;
+    if (ra.back != kNone)
+        m_rec[static_cast<std::size_t>(ra.back)].z = z;
+    branchChanged(a);
+}
+
+int LikelihoodTree::tipCount() const
+{
+    int count = 0;
+    for (int s = 0; s < m_species; ++s)
+        count += hasTip(s) ? 1 : 0;
+    return count;
+}
+
+int LikelihoodTree::firstTip() const
+{
+    for (int s = 0; s < m_species; ++s)
+        if (hasTip(s))
+            return s;
+    return kNone;
+}
+
+bool LikelihoodTree::ensure(int r)
+{
+    if (r == kNone)
+        return false;
+    if (isTip(r) || m_rec[static_cast<std::size_t>(r)].valid)
+        return true;
+    const int c1 = back(next(r));
+    const int c2 = back(next(next(r)));
+    if (!ensure(c1) || !ensure(c2))
+        return false;
+    newview(r);
+    m_rec[static_cast<std::size_t>(r)].valid = true;
+    return true;
+}
+
+void LikelihoodTree::newview(int r)
+{
+    const Model& m = m_model;
+    const auto np = static_cast<std::size_t>(m_patterns);
+    const int s1 = next(r);
+    const int s2 = next(s1);
+    const int c1 = back(s1);
+    const int c2 = back(s2);
+
+    struct Side {
+        double ki, kv;
+    };
+    auto side = [&](double z) {
+        const double lz = std::log(std::max(z, kZMin));
+        return Side{std::exp(m.xv * lz), std::exp(lz)};
+    };
+    const Side k1 = side(z(s1));
+    const Side k2 = side(z(s2));
+
+    const double* a1 = x(c1);
+    const double* cc1 = a1 + np;
+    const double* g1 = a1 + 2 * np;
+    const double* t1 = a1 + 3 * np;
+    const double* a2 = x(c2);
+    const double* cc2 = a2 + np;
+    const double* g2 = a2 + 2 * np;
+    const double* t2 = a2 + 3 * np;
+    double* oa = x(r);
+    double* oc = oa + np;
+    double* og = oa + 2 * np;
+    double* ot = oa + 3 * np;
+
+    // Per side: y_b = (1 - ki) S + (ki - kv) S_class(b) + kv x_b.
+    const double u1 = 1.0 - k1.ki, v1 = k1.ki - k1.kv, w1 = k1.kv;
+    const double u2 = 1.0 - k2.ki, v2 = k2.ki - k2.kv, w2 = k2.kv;
+    const double fA = m.fA, fC = m.fC, fG = m.fG, fT = m.fT;
+    const double fAR = m.fAR, fGR = m.fGR, fCY = m.fCY, fTY = m.fTY;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double S1 = fA * a1[p] + fC * cc1[p] + fG * g1[p] + fT * t1[p];
+        const double R1 = fAR * a1[p] + fGR * g1[p];
+        const double Y1 = fCY * cc1[p] + fTY * t1[p];
+        const double S2 = fA * a2[p] + fC * cc2[p] + fG * g2[p] + fT * t2[p];
+        const double R2 = fAR * a2[p] + fGR * g2[p];
+        const double Y2 = fCY * cc2[p] + fTY * t2[p];
+        const double base1R = u1 * S1 + v1 * R1, base1Y = u1 * S1 + v1 * Y1;
+        const double base2R = u2 * S2 + v2 * R2, base2Y = u2 * S2 + v2 * Y2;
+        oa[p] = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
+        og[p] = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
+        oc[p] = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
+        ot[p] = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
+    }
+    const int* sc1 = scale(c1);
+    const int* sc2 = scale(c2);
+    int* so = scale(r);
+    for (std::size_t p = 0; p < np; ++p) {
+        int count = sc1[p] + sc2[p];
+        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
+        if (big > 0.0 && big < kScaleLimit) {
+            oa[p] *= kScaleFactor;
+            oc[p] *= kScaleFactor;
+            og[p] *= kScaleFactor;
+            ot[p] *= kScaleFactor;
+            ++count;
+        }
+        so[p] = count;
+    }
+}
+
+bool LikelihoodTree::evaluate(int p, double& lnL)
+{
+    const int q = back(p);
+    if (q == kNone || !ensure(p) || !ensure(q))
+        return false;
+    const Model& m = m_model;
+    const auto np = static_cast<std::size_t>(m_patterns);
+    const double lz = std::log(std::max(z(p), kZMin));
+    const double ki = std::exp(m.xv * lz);
+    const double kv = std::exp(lz);
+    const double* a1 = x(p);
+    const double* c1 = a1 + np;
+    const double* g1 = a1 + 2 * np;
+    const double* t1 = a1 + 3 * np;
+    const double* a2 = x(q);
+    const double* c2 = a2 + np;
+    const double* g2 = a2 + 2 * np;
+    const double* t2 = a2 + 3 * np;
+    const int* s1 = scale(p);
+    const int* s2 = scale(q);
+    double sum = 0.0;
+    for (std::size_t i = 0; i < np; ++i) {
+        const double K = m.fA * a1[i] * a2[i] + m.fC * c1[i] * c2[i] + m.fG * g1[i] * g2[i] + m.fT * t1[i] * t2[i];
+        const double P = (m.fA * a1[i] + m.fG * g1[i]) * (m.fA * a2[i] + m.fG * g2[i]) / m.fR +
+                         (m.fC * c1[i] + m.fT * t1[i]) * (m.fC * c2[i] + m.fT * t2[i]) / m.fY;
+        const double Q = (m.fA * a1[i] + m.fC * c1[i] + m.fG * g1[i] + m.fT * t1[i]) *
+                         (m.fA * a2[i] + m.fC * c2[i] + m.fG * g2[i] + m.fT * t2[i]);
+        const double L = Q + ki * (P - Q) + kv * (K - P);
+        if (!(L > 0.0) || !std::isfinite(L))
+            return false;
+        const double site = std::log(L) - (s1[i] + s2[i]) * kLnScale;
+        m_siteLnL[i] = site;
+        sum += m_weight[i] * site;
+    }
+    lnL = sum;
+    return std::isfinite(sum);
+}
+
+bool LikelihoodTree::branchTerms(int a, int b)
+{
+    if (!ensure(a) || !ensure(b))
+        return false;
+    const Model& m = m_model;
+    const auto np = static_cast<std::size_t>(m_patterns);
+    const double* a1 = x(a);
+    const double* c1 = a1 + np;
+    const double* g1 = a1 + 2 * np;
+    const double* t1 = a1 + 3 * np;
+    const double* a2 = x(b);
+    const double* c2 = a2 + np;
+    const double* g2 = a2 + 2 * np;
+    const double* t2 = a2 + 3 * np;
+    for (std::size_t i = 0; i < np; ++i) {
+        const double K = m.fA * a1[i] * a2[i] + m.fC * c1[i] * c2[i] + m.fG * g1[i] * g2[i] + m.fT * t1[i] * t2[i];
+        const double P = (m.fA * a1[i] + m.fG * g1[i]) * (m.fA * a2[i] + m.fG * g2[i]) / m.fR +
+                         (m.fC * c1[i] + m.fT * t1[i]) * (m.fC * c2[i] + m.fT * t2[i]) / m.fY;
+        const double Q = (m.fA * a1[i] + m.fC * c1[i] + m.fG * g1[i] + m.fT * t1[i]) *
+                         (m.fA * a2[i] + m.fC * c2[i] + m.fG * g2[i] + m.fT * t2[i]);
+        m_termQ[i] = Q;
+        m_termA[i] = P - Q;
+        m_termB[i] = K - P;
+    }
+    return true;
+}
+
+// Newton's method in ln z. With L = Q + ki A + kv B, ki = z^xv and kv = z,
+// dL/dln z = xv ki A + kv B and d2L/dln z^2 = xv^2 ki A + kv B.
+bool LikelihoodTree::newton(double start, int rounds, double& out)
+{
+    const double xv = m_model.xv;
+    const auto np = static_cast<std::size_t>(m_patterns);
+    double z = clampZ(start);
+    const double tolerance = z * 1.0000000000287557e-6 + 1e-15;
+    for (int round = 0; round < rounds; ++round) {
+        const double previous = z;
+        bool atTop = false;
+        for (int climb = 0; climb < 200; ++climb) {
+            const double kv = z;
+            const double ki = std::exp(xv * std::log(z));
+            double d1 = 0.0, d2 = 0.0;
+            bool ok = true;
+            for (std::size_t i = 0; i < np; ++i) {
+                const double ka = ki * m_termA[i];
+                const double kb = kv * m_termB[i];
+                const double L = m_termQ[i] + ka + kb;
+                ok = ok && (L > 0.0);
+                const double inv = 1.0 / L;
+                const double t1 = (xv * ka + kb) * inv;
+                const double t2 = (xv * xv * ka + kb) * inv;
+                d1 += m_weight[i] * t1;
+                d2 += m_weight[i] * (t2 - t1 * t1);
+            }
+            if (!ok || !std::isfinite(d1) || !std::isfinite(d2))
+                return false;
+            if (z >= kZMax && d2 >= 0.0) {
+                atTop = true;
+                break;
+            }
+            if (d2 < 0.0) {
+                z *= std::exp(-d1 / d2);
+                z = std::max(z, kZMin);
+                z = std::min(z, 0.25 * previous + 0.75);
+                break;
+            }
+            // Not concave here: move towards z = 1 and look again.
+            z = 0.37 * z + 0.63;
+        }
+        z = std::min(z, kZMax);
+        if (atTop || std::fabs(z - previous) <= tolerance)
+            break;
+    }
+    out = z;
+    return true;
+}
+
+bool LikelihoodTree::makenewz(int p, int rounds)
+{
+    const int q = back(p);
+    if (q == kNone || !branchTerms(p, q))
+        return false;
+    const double old = z(p);
+    double fresh = old;
+    if (!newton(old, rounds, fresh))
+        return false;
+    if (std::fabs(fresh - old) > 0.00001)
+        smoothed = false;
+    setZ(p, fresh);
+    return true;
+}
+
+bool LikelihoodTree::pairZ(int a, int b, double start, int rounds, double& out)
+{
+    return branchTerms(a, b) && newton(start, rounds, out);
+}
+
+bool LikelihoodTree::smoothBelow(int p)
+{
+    if (!makenewz(p, 1))
+        return false;
+    const int q = back(p);
+    if (isTip(q))
+        return true;
+    return smoothBelow(next(q)) && smoothBelow(next(next(q)));
+}
+
+bool LikelihoodTree::smoothPass(int start)
+{
+    return back(start) != kNone && smoothBelow(start);
+}
+
+bool LikelihoodTree::smoothTree(int start, int maxPasses)
+{
+    for (int pass = 0; pass < maxPasses; ++pass) {
+        smoothed = true;
+        if (!smoothPass(start))
+            return false;
+        if (smoothed)
+            break;
+    }
+    return true;
+}
+
+bool LikelihoodTree::smoothLocal(int p, int maxPasses)
+{
+    for (int pass = 0; pass < maxPasses; ++pass) {
+        smoothed = true;
+        for (int r = p, j = 0; j < 3; ++j, r = next(r))
+            if (!makenewz(r, 1))
+                return false;
+        if (smoothed)
+            break;
+    }
+    return true;
+}
+
+} // namespace tallowin::dnaml
