@@ -181,6 +181,21 @@ void Workbook::setSheetName(std::int32_t sheet, std::string name)
     checkSheet(sheet, "SheetName");
     if (name.empty())
         fail(platform::err::InvalidPropertyValue, "SheetName");
+    const std::string old = sheetData(sheet).name;
+    // Formulas that name the sheet follow it to its new name.
+    const bool nameTaken = std::count_if(m_sheets.begin(), m_sheets.end(), [&](const auto& s) { return s->name == old; }) > 1;
+    if (!nameTaken && old != name) {
+        const detail::RefEdit rename = [&](detail::FormulaRef& r) {
+            if (r.sheet == old)
+                r.sheet = name;
+            return true;
+        };
+        for (auto& s : m_sheets)
+            for (auto& row : s->rows)
+                for (auto& cell : row)
+                    if (cell.isFormula())
+                        cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), rename));
+    }
     sheetData(sheet).name = std::move(name);
     m_dirty = true;
     touch();

@@ -148,3 +148,18 @@ TEST(FormulaText, SheetNamesAreQuotedWhenNeeded)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Formula, RenamingASheetKeepsFormulasPointingAtIt)
+{
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setCellValue(2, 1, 1, Value(3));
+    wb.setCellFormula(1, 1, 1, "Sheet2!A1*2");
+    wb.setSheetName(2, "PC Score");
+    EXPECT_EQ(wb.cellFormula(1, 1, 1), "'PC Score'!A1*2");
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(6));
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+#pragma once
+
+// The painted cell area of SpreadsheetWidget (internal): headers, cells,
+// selection, the in-cell editor and the pointer and keyboard handling.
+
+#include <QAbstractScrollArea>
+
+#include "platform/spreadsheet/CellRef.h"
+
+class QLineEdit;
+
+namespace spreadsheet {
+
+class SpreadsheetWidget;
+class Workbook;
+
+class SpreadsheetGrid : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit SpreadsheetGrid(SpreadsheetWidget* owner);
+
+    void setZoom(std::int32_t percent);
+    [[nodiscard]] std::int32_t zoom() const noexcept { return m_zoom; }
+
+    // Row under y / column under x of the viewport; 0 on the headers or past the sheet.
+    [[nodiscard]] std::int32_t rowAt(int y) const;
+    [[nodiscard]] std::int32_t colAt(int x) const;
+    [[nodiscard]] QRect cellRect(std::int32_t row, std::int32_t col) const;
+
+    void startEdit(const QString& text);
+    void commitEdit();
+    void cancelEdit();
+    [[nodiscard]] bool isEditing() const noexcept { return m_editor != nullptr; }
+    void ensureVisible(std::int32_t row, std::int32_t col);
+    void modelChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    enum class DragKind { None, Cells, Rows, Columns };
+
+    [[nodiscard]] Workbook& book() const;
+    [[nodiscard]] int colWidth() const;
+    [[nodiscard]] int rowHeight() const;
+    [[nodiscard]] int headerHeight() const;
+    [[nodiscard]] int headerWidth() const;
+    [[nodiscard]] int topRow() const;
+    [[nodiscard]] int leftCol() const;
+    void updateScrollBars();
+    void selectTo(std::int32_t row, std::int32_t col);
+    void moveActive(std::int32_t dRow, std::int32_t dCol, bool extend);
+
+    SpreadsheetWidget* m_owner;
+    std::int32_t m_zoom = 100;
+    QLineEdit* m_editor = nullptr;
+    std::int32_t m_editRow = 0;
+    std::int32_t m_editCol = 0;
+    DragKind m_drag = DragKind::None;
+    bool m_dragAdds = false;
+    std::int32_t m_anchorRow = 1;
+    std::int32_t m_anchorCol = 1;
+    std::int32_t m_endRow = 1;  // the moving corner of the last range
+    std::int32_t m_endCol = 1;
+    std::vector<RangeRef> m_kept;  // ranges kept while a Ctrl-drag adds one
+};
+
+} // namespace spreadsheet

@@ -1,0 +1,190 @@
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/SpreadsheetGrid.h"
+
+namespace spreadsheet {
+
+SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_formulaBar = new QWidget(this);
+    auto* bar = new QHBoxLayout(m_formulaBar);
+    bar->setContentsMargins(2, 2, 2, 2);
+    m_nameBox = new QLabel(m_formulaBar);
+    m_nameBox->setMinimumWidth(70);
+    m_nameBox->setFrameShape(QFrame::StyledPanel);
+    m_formulaEdit = new QLineEdit(m_formulaBar);
+    bar->addWidget(m_nameBox);
+    bar->addWidget(m_formulaEdit, 1);
+    layout->addWidget(m_formulaBar);
+
+    m_grid = new SpreadsheetGrid(this);
+    layout->addWidget(m_grid, 1);
+
+    m_tabs = new QTabBar(this);
+    m_tabs->setShape(QTabBar::RoundedSouth);
+    m_tabs->setExpanding(false);
+    m_tabs->setDrawBase(false);
+    layout->addWidget(m_tabs);
+
+    connect(m_formulaEdit, &QLineEdit::returnPressed, this, &SpreadsheetWidget::commitFormulaBar);
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (!m_refreshing && index >= 0 && index + 1 != m_book.Sheet())
+            m_book.setSheet(index + 1);
+    });
+
+    m_book.setChangeCallback([this] { modelChanged(); });
+    refreshTabs();
+    refreshFormulaBar();
+    setFocusProxy(m_grid);
+}
+
+SpreadsheetWidget::~SpreadsheetWidget()
+{
+    m_book.setChangeCallback({});
+}
+
+bool SpreadsheetWidget::ShowEditBar() const
+{
+    return !m_formulaBar->isHidden();
+}
+
+void SpreadsheetWidget::setShowEditBar(bool shown)
+{
+    m_formulaBar->setVisible(shown);
+}
+
+std::int32_t SpreadsheetWidget::ViewScale() const
+{
+    return m_grid->zoom();
+}
+
+void SpreadsheetWidget::setViewScale(std::int32_t percent)
+{
+    m_grid->setZoom(percent);
+}
+
+void SpreadsheetWidget::SetFocus()
+{
+    m_grid->setFocus();
+}
+
+void SpreadsheetWidget::startEdit(const std::string& initialText)
+{
+    m_grid->startEdit(QString::fromStdString(initialText));
+}
+
+std::int32_t SpreadsheetWidget::rowAtY(std::int32_t y) const
+{
+    return m_grid->rowAt(y);
+}
+
+std::int32_t SpreadsheetWidget::colAtX(std::int32_t x) const
+{
+    return m_grid->colAt(x);
+}
+
+QWidget* SpreadsheetWidget::gridSurface() const
+{
+    return m_grid->viewport();
+}
+
+QRect SpreadsheetWidget::cellRect(std::int32_t row, std::int32_t col) const
+{
+    return m_grid->cellRect(row, col);
+}
+
+bool SpreadsheetWidget::isEditing() const
+{
+    return m_grid->isEditing();
+}
+
+void SpreadsheetWidget::EditCopy()
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(m_book.Clip()));
+}
+
+void SpreadsheetWidget::EditCut()
+{
+    EditCopy();
+    m_book.clearRange(m_book.Sheet(), m_book.SelectionEx(0));
+}
+
+void SpreadsheetWidget::EditPaste()
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    if (!text.isEmpty())
+        m_book.setClip(text.toStdString());
+}
+
+void SpreadsheetWidget::modelChanged()
+{
+    refreshTabs();
+    if (!m_formulaEdit->hasFocus())
+        refreshFormulaBar();
+    m_grid->modelChanged();
+
+    // Tell listeners only when the selection or the active cell moved.
+    std::vector<std::int32_t> now{m_book.Sheet(), m_book.activeRow(), m_book.activeCol()};
+    for (std::int32_t i = 0; i < m_book.SelectionCount(); ++i) {
+        const RangeRef r = m_book.SelectionEx(i);
+        now.insert(now.end(), {r.firstRow, r.firstCol, r.lastRow, r.lastCol});
+    }
+    if (now != m_lastSelection) {
+        m_lastSelection = std::move(now);
+        emit selectionChanged();
+    }
+}
+
+void SpreadsheetWidget::refreshTabs()
+{
+    bool same = m_tabs->count() == m_book.NumSheets();
+    for (int i = 0; same && i < m_tabs->count(); ++i)
+        same = m_tabs->tabText(i).toStdString() == m_book.SheetName(i + 1);
+    m_refreshing = true;
+    if (!same) {
+        while (m_tabs->count() > 0)
+            m_tabs->removeTab(m_tabs->count() - 1);
+        for (std::int32_t s = 1; s <= m_book.NumSheets(); ++s)
+            m_tabs->addTab(QString::fromStdString(m_book.SheetName(s)));
+    }
+    m_tabs->setCurrentIndex(m_book.Sheet() - 1);
+    m_refreshing = false;
+}
+
+void SpreadsheetWidget::refreshFormulaBar()
+{
+    const std::int32_t row = m_book.activeRow();
+    const std::int32_t col = m_book.activeCol();
+    m_nameBox->setText(QString::fromStdString(cellRefText(row, col)));
+    if (!m_grid || !m_grid->isEditing())
+        m_formulaEdit->setText(QString::fromStdString(m_book.cellEntryText(m_book.Sheet(), row, col)));
+}
+
+void SpreadsheetWidget::commitFormulaBar()
+{
+    m_grid->cancelEdit();
+    try {
+        m_book.setCellEntry(m_book.Sheet(), m_book.activeRow(), m_book.activeCol(),
+                            m_formulaEdit->text().toStdString());
+    } catch (const platform::Error&) {
+        QApplication::beep();
+    }
+    m_grid->setFocus();
+    refreshFormulaBar();
+}
+
+} // namespace spreadsheet

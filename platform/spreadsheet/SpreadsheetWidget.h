@@ -1,0 +1,83 @@
+#pragma once
+
+// The grid that shows a Workbook: column letters "A" to "IV" and row
+// numbers, the cells of the active sheet painted as they come into view, a
+// formula bar (shown or hidden) and sheet tabs. Mouse and keyboard select
+// cells, whole rows, whole columns and several ranges (Ctrl); typing or F2
+// edits the active cell in place; Ctrl+C, Ctrl+X and Ctrl+V move the
+// selection as tab-delimited text through the clipboard.
+//
+// The widget owns its workbook and listens to it (Workbook's change
+// callback is the widget's: do not replace it).
+
+#include <memory>
+#include <vector>
+
+#include <QWidget>
+
+#include "platform/spreadsheet/SpreadsheetView.h"
+#include "platform/spreadsheet/Workbook.h"
+
+class QLabel;
+class QLineEdit;
+class QTabBar;
+
+namespace spreadsheet {
+
+class SpreadsheetGrid;
+
+class SpreadsheetWidget : public QWidget, public SpreadsheetView {
+    Q_OBJECT
+
+public:
+    explicit SpreadsheetWidget(QWidget* parent = nullptr);
+    ~SpreadsheetWidget() override;
+
+    Workbook& workbook() override { return m_book; }
+    [[nodiscard]] const Workbook& workbook() const { return m_book; }
+
+    [[nodiscard]] bool ShowEditBar() const override;
+    void setShowEditBar(bool shown) override;
+    [[nodiscard]] std::int32_t ViewScale() const override;
+    void setViewScale(std::int32_t percent) override;
+    void SetFocus() override;
+    void startEdit(const std::string& initialText) override;
+    [[nodiscard]] std::int32_t rowAtY(std::int32_t y) const override;
+    [[nodiscard]] std::int32_t colAtX(std::int32_t x) const override;
+
+    // Clipboard commands on the selection.
+    void EditCopy();
+    void EditCut();
+    void EditPaste();
+
+    // The surface that takes the mouse and keys, and the rectangle of a cell
+    // on it (empty when the cell is out of view); for tests and the shell's
+    // pointer position.
+    [[nodiscard]] QWidget* gridSurface() const;
+    [[nodiscard]] QRect cellRect(std::int32_t row, std::int32_t col) const;
+    [[nodiscard]] bool isEditing() const;
+
+signals:
+    // The selection or the active cell changed, by the user or by the program.
+    void selectionChanged();
+    // A mouse button was released over the grid (x, y in gridSurface pixels).
+    void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+private:
+    void modelChanged();
+    void refreshTabs();
+    void refreshFormulaBar();
+    void commitFormulaBar();
+
+    Workbook m_book;
+    QLabel* m_nameBox = nullptr;
+    QLineEdit* m_formulaEdit = nullptr;
+    QWidget* m_formulaBar = nullptr;
+    SpreadsheetGrid* m_grid = nullptr;
+    QTabBar* m_tabs = nullptr;
+    bool m_refreshing = false;
+    std::vector<std::int32_t> m_lastSelection;  // sheet, active cell, ranges: as last announced
+    friend class SpreadsheetGrid;
+};
+
+} // namespace spreadsheet

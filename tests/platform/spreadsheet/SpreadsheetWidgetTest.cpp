@@ -1,0 +1,183 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+
+namespace {
+
+using spreadsheet::RangeRef;
+using spreadsheet::SpreadsheetWidget;
+using spreadsheet::Value;
+
+class SpreadsheetWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        widget = std::make_unique<SpreadsheetWidget>();
+        widget->resize(800, 600);
+        widget->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(widget.get()));
+        surface = widget->gridSurface();
+    }
+
+    QPoint centre(int row, int col) const { return widget->cellRect(row, col).center(); }
+
+    void press(QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::mousePress(surface, Qt::LeftButton, mods, at);
+    }
+    void dragTo(QPoint at)
+    {
+        QMouseEvent move(QEvent::MouseMove, at, surface->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(surface, &move);
+    }
+    void release(QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::mouseRelease(surface, Qt::LeftButton, mods, at);
+    }
+
+    std::unique_ptr<SpreadsheetWidget> widget;
+    QWidget* surface = nullptr;
+};
+
+TEST_F(SpreadsheetWidgetTest, ClickSelectsOneCellAndDragSelectsABlock)
+{
+    QSignalSpy changed(widget.get(), &SpreadsheetWidget::selectionChanged);
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(3, 2));
+    auto& wb = widget->workbook();
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 2, 3, 2}));
+    EXPECT_EQ(wb.activeRow(), 3);
+    EXPECT_GE(changed.count(), 1);
+
+    press(centre(2, 2));
+    dragTo(centre(5, 4));
+    release(centre(5, 4));
+    EXPECT_EQ(wb.SelectionCount(), 1);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{2, 2, 5, 4}));
+    EXPECT_EQ(wb.activeRow(), 2) << "the active cell stays where the drag began";
+    EXPECT_EQ(wb.activeCol(), 2);
+
+    // Dragging up and left of the start orders the corners.
+    press(centre(6, 5));
+    dragTo(centre(4, 3));
+    release(centre(4, 3));
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{4, 3, 6, 5}));
+}
+
+TEST_F(SpreadsheetWidgetTest, ControlClickAddsRangesAndShiftClickExtends)
+{
+    auto& wb = widget->workbook();
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(1, 1));
+    press(centre(4, 3), Qt::ControlModifier);
+    dragTo(centre(6, 4));
+    release(centre(6, 4), Qt::ControlModifier);
+    ASSERT_EQ(wb.SelectionCount(), 2);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 1, 1, 1}));
+    EXPECT_EQ(wb.SelectionEx(1), (RangeRef{4, 3, 6, 4}));
+
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(2, 2));
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier, centre(3, 5));
+    EXPECT_EQ(wb.SelectionCount(), 1);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{2, 2, 3, 5}));
+}
+
+TEST_F(SpreadsheetWidgetTest, HeadersSelectWholeColumnsAndRows)
+{
+    auto& wb = widget->workbook();
+    const QPoint colB(centre(1, 2).x(), 5);
+    const QPoint colD(centre(1, 4).x(), 5);
+    press(colB);
+    dragTo(colD);
+    release(colD);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 2, 16384, 4}));
+
+    const QPoint row3(5, centre(3, 1).y());
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, row3);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 1, 3, 256}));
+}
+
+TEST_F(SpreadsheetWidgetTest, TypingIntoACellUpdatesTheModel)
+{
+    auto& wb = widget->workbook();
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(2, 3));
+    QTest::keyClicks(surface, "12.5");
+    EXPECT_TRUE(widget->isEditing());
+    QTest::keyClick(surface, Qt::Key_Return);
+    EXPECT_FALSE(widget->isEditing());
+    EXPECT_EQ(wb.cellValue(1, 2, 3), Value(12.5));
+    EXPECT_EQ(wb.activeRow(), 3) << "Enter moves down";
+    EXPECT_TRUE(wb.isChanged());
+
+    QTest::keyClicks(surface, "=C2*2");
+    QTest::keyClick(surface, Qt::Key_Return);
+    EXPECT_EQ(wb.cellValue(1, 3, 3), Value(25));
+
+    QTest::keyClicks(surface, "gone");
+    QTest::keyClick(surface, Qt::Key_Escape);
+    EXPECT_TRUE(wb.cellValue(1, 4, 3).isEmpty()) << "Escape drops the edit";
+}
+
+TEST_F(SpreadsheetWidgetTest, CopyGivesTabTextAndPasteFillsFromTheActiveCell)
+{
+    auto& wb = widget->workbook();
+    wb.setCellValue(1, 1, 1, Value("a"));
+    wb.setCellValue(1, 1, 2, Value(1.5));
+    wb.setCellValue(1, 2, 2, Value::logical(true));
+    wb.setSelection(1, 1, 2, 2);
+    QTest::keyClick(surface, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "a\t1.5\r\n\tTRUE\r\n");
+
+    wb.setSelection(5, 5, 5, 5);
+    QTest::keyClick(surface, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(wb.cellValue(1, 5, 5), Value("a"));
+    EXPECT_EQ(wb.cellValue(1, 5, 6), Value(1.5));
+    EXPECT_EQ(wb.cellValue(1, 6, 6), Value::logical(true));
+}
+
+TEST_F(SpreadsheetWidgetTest, PointerTestsAndMouseUpEvent)
+{
+    QSignalSpy up(widget.get(), &SpreadsheetWidget::mouseUp);
+    const QPoint at = centre(4, 3);
+    QTest::mouseClick(surface, Qt::RightButton, Qt::NoModifier, at);
+    ASSERT_EQ(up.count(), 1);
+    EXPECT_EQ(up.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+    EXPECT_EQ(widget->rowAtY(at.y()), 4);
+    EXPECT_EQ(widget->colAtX(at.x()), 3);
+    EXPECT_EQ(widget->rowAtY(2) + widget->colAtX(2), 0) << "the header corner is no cell";
+}
+
+TEST_F(SpreadsheetWidgetTest, ZoomIsClampedAndFormulaBarToggles)
+{
+    widget->setViewScale(5);
+    EXPECT_EQ(widget->ViewScale(), 11);
+    widget->setViewScale(400);
+    EXPECT_EQ(widget->ViewScale(), 399);
+    widget->setViewScale(200);
+    EXPECT_EQ(widget->colAtX(widget->cellRect(1, 2).center().x()), 2);
+    EXPECT_TRUE(widget->ShowEditBar());
+    widget->setShowEditBar(false);
+    EXPECT_FALSE(widget->ShowEditBar());
+}
+
+TEST_F(SpreadsheetWidgetTest, ArrowKeysMoveAndShiftArrowsExtend)
+{
+    auto& wb = widget->workbook();
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(2, 2));
+    QTest::keyClick(surface, Qt::Key_Right);
+    QTest::keyClick(surface, Qt::Key_Down);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 3, 3, 3}));
+    QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(surface, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 3, 4, 4}));
+    EXPECT_EQ(wb.activeRow(), 3);
+    QTest::keyClick(surface, Qt::Key_Delete);
+}
+
+} // namespace
