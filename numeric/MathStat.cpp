@@ -74,8 +74,22 @@ ColumnSpread columnSpread(const Matrix& X, std::int32_t nRow, std::int32_t i, do
     return out;
 }
 
-// Means, sums of squares and cross product of columns i and j over the rows
-// where neither equals the code. Two passes: means first, deviations after.
+// Columns 0 .. nCol - 1 of rows 0 .. nRow - 1, each stored contiguously, so
+// that the passes over pairs read memory in order.
+std::vector<std::vector<double>> columnsOf(const Matrix& X, std::int32_t nRow, std::int32_t nCol)
+{
+    std::vector<std::vector<double>> columns(static_cast<std::size_t>(nCol),
+                                             std::vector<double>(static_cast<std::size_t>(nRow)));
+    for (std::size_t k = 0; k < static_cast<std::size_t>(nRow); ++k) {
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            columns[c][k] = X(k, c);
+        }
+    }
+    return columns;
+}
+
+// Sums of squares and cross product about the means of the pairs (x(k), y(k))
+// in which neither equals the code. Two passes: means first, deviations after.
 struct PairMoments {
     std::int32_t n = 0;
     double sxx = 0;
@@ -85,45 +99,71 @@ struct PairMoments {
     bool yConstant = true;
 };
 
-PairMoments pairMoments(const Matrix& X, std::int32_t nRow, std::int32_t i, std::int32_t j, double code,
-                        const char* source)
+PairMoments pairMoments(std::span<const double> x, std::span<const double> y, double code, const char* source)
 {
-    const std::size_t ci = static_cast<std::size_t>(i);
-    const std::size_t cj = static_cast<std::size_t>(j);
     PairMoments m;
     double sx = 0;
     double sy = 0;
     double firstX = 0;
     double firstY = 0;
-    for (std::int32_t k = 0; k < nRow; ++k) {
-        const double x = X(static_cast<std::size_t>(k), ci);
-        const double y = X(static_cast<std::size_t>(k), cj);
-        if (x == code || y == code) {
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        if (x[k] == code || y[k] == code) {
             continue;
         }
         if (m.n == 0) {
-            firstX = x;
-            firstY = y;
+            firstX = x[k];
+            firstY = y[k];
         }
-        m.xConstant = m.xConstant && x == firstX;
-        m.yConstant = m.yConstant && y == firstY;
-        sx += x;
-        sy += y;
+        m.xConstant = m.xConstant && x[k] == firstX;
+        m.yConstant = m.yConstant && y[k] == firstY;
+        sx += x[k];
+        sy += y[k];
         ++m.n;
     }
     const double mx = checkedDiv(sx, m.n, source);
     const double my = checkedDiv(sy, m.n, source);
-    for (std::int32_t k = 0; k < nRow; ++k) {
-        const double x = X(static_cast<std::size_t>(k), ci);
-        const double y = X(static_cast<std::size_t>(k), cj);
-        if (x == code || y == code) {
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        if (x[k] == code || y[k] == code) {
             continue;
         }
-        m.sxx += (x - mx) * (x - mx);
-        m.syy += (y - my) * (y - my);
-        m.sxy += (x - mx) * (y - my);
+        m.sxx += (x[k] - mx) * (x[k] - mx);
+        m.syy += (y[k] - my) * (y[k] - my);
+        m.sxy += (x[k] - mx) * (y[k] - my);
     }
     return m;
+}
+
+double corrPair(std::span<const double> x, std::span<const double> y, double code)
+{
+    const PairMoments m = pairMoments(x, y, code, "CorrPairMissing");
+    if (m.n < 2 || m.xConstant || m.yConstant) {
+        // No spread over the usable rows: the correlation is 0/0.
+        raiseRuntime(platform::err::Overflow, "CorrPairMissing");
+    }
+    return checkedDiv(m.sxy, std::sqrt(m.syy * m.sxx), "CorrPairMissing");
+}
+
+double covPair(std::span<const double> x, std::span<const double> y, double code)
+{
+    const PairMoments m = pairMoments(x, y, code, "CovPairMissing");
+    return checkedDiv(m.sxy, m.n - 1.0, "CovPairMissing");
+}
+
+void checkPair(const Matrix& X, std::int32_t nRow, std::int32_t i, std::int32_t j, const char* source)
+{
+    if (i < 0 || j < 0) {
+        raiseRuntime(platform::err::Subscript, source);
+    }
+    checkBlock(X, nRow, std::max(i, j) + 1, source);
+}
+
+std::vector<double> columnOf(const Matrix& X, std::int32_t nRow, std::int32_t c)
+{
+    std::vector<double> column(static_cast<std::size_t>(nRow));
+    for (std::size_t k = 0; k < column.size(); ++k) {
+        column[k] = X(k, static_cast<std::size_t>(c));
+    }
+    return column;
 }
 
 } // namespace
@@ -155,19 +195,24 @@ void GetCPLM(const Matrix& X, Matrix& CP, std::int32_t nRow, std::int32_t nCol, 
     checkResult(CP, nCol, "GetCPLM");
     const std::vector<double> mean = GetMultMean(X, nCol, nRow);
 
+    // Deviations from the column means, one contiguous column each.
+    std::vector<std::vector<double>> dev = columnsOf(X, nRow, nCol);
+    for (std::size_t c = 0; c < dev.size(); ++c) {
+        for (double& v : dev[c]) {
+            v -= mean[c];
+        }
+    }
+
     pd::setMinimum(progress, 0);
     pd::setMaximum(progress, pairCount(nCol));
     double done = 0;
-    for (std::int32_t i = 1; i < nCol; ++i) {
-        for (std::int32_t j = 0; j < i; ++j) {
-            const std::size_t ci = static_cast<std::size_t>(i);
-            const std::size_t cj = static_cast<std::size_t>(j);
+    for (std::size_t i = 1; i < dev.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
             double sum = 0;
-            for (std::int32_t k = 0; k < nRow; ++k) {
-                const std::size_t r = static_cast<std::size_t>(k);
-                sum += (X(r, ci) - mean[ci]) * (X(r, cj) - mean[cj]);
+            for (std::size_t k = 0; k < dev[i].size(); ++k) {
+                sum += dev[i][k] * dev[j][k];
             }
-            CP(ci, cj) = checkedFinite(sum, "GetCPLM");
+            CP(i, j) = checkedFinite(sum, "GetCPLM");
             pd::setValue(progress, done);
             done += 1;
         }
@@ -252,28 +297,16 @@ double CorrPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, st
                        double code)
 {
     (void)nCol;
-    checkBlock(X, nRow, std::max(i, j) + 1, "CorrPairMissing");
-    if (i < 0 || j < 0) {
-        raiseRuntime(platform::err::Subscript, "CorrPairMissing");
-    }
-    const PairMoments m = pairMoments(X, nRow, i, j, code, "CorrPairMissing");
-    if (m.n < 2 || m.xConstant || m.yConstant) {
-        // No spread over the usable rows: the correlation is 0/0.
-        raiseRuntime(platform::err::Overflow, "CorrPairMissing");
-    }
-    return checkedDiv(m.sxy, std::sqrt(m.syy * m.sxx), "CorrPairMissing");
+    checkPair(X, nRow, i, j, "CorrPairMissing");
+    return corrPair(columnOf(X, nRow, i), columnOf(X, nRow, j), code);
 }
 
 double CovPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, std::int32_t i, std::int32_t j,
                       double code)
 {
     (void)nCol;
-    checkBlock(X, nRow, std::max(i, j) + 1, "CovPairMissing");
-    if (i < 0 || j < 0) {
-        raiseRuntime(platform::err::Subscript, "CovPairMissing");
-    }
-    const PairMoments m = pairMoments(X, nRow, i, j, code, "CovPairMissing");
-    return checkedDiv(m.sxy, m.n - 1.0, "CovPairMissing");
+    checkPair(X, nRow, i, j, "CovPairMissing");
+    return covPair(columnOf(X, nRow, i), columnOf(X, nRow, j), code);
 }
 
 void GetCorrMatMissing(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol, Progress* progress,
@@ -284,13 +317,14 @@ void GetCorrMatMissing(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32
     }
     checkBlock(X, nRow, nCol, "GetCorrMatMissing");
     checkResult(R, nCol, "GetCorrMatMissing");
+    const std::vector<std::vector<double>> columns = columnsOf(X, nRow, nCol);
     pd::setMinimum(progress, 0);
     pd::setMaximum(progress, pairCount(nCol));
     double done = 0;
     for (std::int32_t i = 1; i < nCol; ++i) {
         for (std::int32_t j = 0; j < i; ++j) {
             R(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) =
-                CorrPairMissing(X, nRow, nCol, i, j, code);
+                corrPair(columns[static_cast<std::size_t>(i)], columns[static_cast<std::size_t>(j)], code);
             pd::setValue(progress, done);
             done += 1;
         }
@@ -303,12 +337,14 @@ void GetCovMatMissing(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_
 {
     checkBlock(X, nRow, nCol, "GetCovMatMissing");
     checkResult(V, nCol, "GetCovMatMissing");
+    const std::vector<std::vector<double>> columns = columnsOf(X, nRow, nCol);
     pd::setMinimum(progress, 0);
     pd::setMaximum(progress, pairCount(nCol));
     double done = 0;
     for (std::int32_t i = 1; i < nCol; ++i) {
         for (std::int32_t j = 0; j < i; ++j) {
-            V(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) = CovPairMissing(X, nRow, nCol, i, j, code);
+            V(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) =
+                covPair(columns[static_cast<std::size_t>(i)], columns[static_cast<std::size_t>(j)], code);
             pd::setValue(progress, done);
             done += 1;
         }
@@ -316,7 +352,7 @@ void GetCovMatMissing(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_
     pd::setMaximum(progress, nCol);
     for (std::int32_t i = 0; i < nCol; ++i) {
         const std::size_t ci = static_cast<std::size_t>(i);
-        V(ci, ci) = CovPairMissing(X, nRow, nCol, i, i, code);
+        V(ci, ci) = covPair(columns[ci], columns[ci], code);
         pd::setValue(progress, i);
     }
     pd::setValue(progress, 0);
