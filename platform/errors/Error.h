@@ -49,7 +49,9 @@ inline constexpr std::int32_t FileDialogCancelled = 32755;
 // Source given to errors that the run-time itself raises.
 inline constexpr std::string_view RuntimeSource = "Quorin";
 
-class Error : public std::exception {
+// Default visibility: the error is thrown inside shared libraries loaded at
+// run time (librampart6.so), and the client's catch must match that type.
+class [[gnu::visibility("default")]] Error : public std::exception {
 public:
     Error(std::int32_t number, std::string source, std::string description);
 

@@ -69,6 +69,7 @@ private:
 class HiveRegistry : public Registry {
 public:
     [[nodiscard]] long createKey(Hive hive, std::string_view path, std::uint32_t access, Key& out) override;
+    [[nodiscard]] long openKey(Hive hive, std::string_view path, std::uint32_t access, Key& out) override;
     [[nodiscard]] long queryValue(const Key& key, std::string_view name, Value& out) override;
     [[nodiscard]] long setValue(const Key& key, std::string_view name, const Value& value) override;
     [[nodiscard]] long deleteValue(const Key& key, std::string_view name) override;

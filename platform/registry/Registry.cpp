@@ -88,6 +88,23 @@ long HiveRegistry::createKey(Hive hive, std::string_view path, std::uint32_t acc
     return rc;
 }
 
+long HiveRegistry::openKey(Hive hive, std::string_view path, std::uint32_t access, Key& out)
+{
+    out = Key{};
+    const auto norm = normalisePath(path);
+    if (!norm || hive >= Hive::Count) {
+        return code::InvalidParameter;
+    }
+    if ((access & (KeySetValue | KeyCreateSubKey)) != 0 && !isWritable(hive)) {
+        return code::AccessDenied;
+    }
+    const long rc = read(hive, [&](HiveData& data, bool&) { return data.hasKey(*norm) ? code::Success : code::NotFound; });
+    if (rc == code::Success) {
+        out = Key{hive, *norm, access, true};
+    }
+    return rc;
+}
+
 long HiveRegistry::queryValue(const Key& key, std::string_view name, Value& out)
 {
     if (!key.open || (key.access & KeyQueryValue) == 0) {

@@ -87,6 +87,8 @@ public:
     // Opens `path` under `hive` with `access`, creating it and its parents
     // when missing.
     [[nodiscard]] virtual long createKey(Hive hive, std::string_view path, std::uint32_t access, Key& out) = 0;
+    // Opens an existing key; NotFound when it is missing.
+    [[nodiscard]] virtual long openKey(Hive hive, std::string_view path, std::uint32_t access, Key& out) = 0;
     // Reads a value: Success and the value, or NotFound (missing key or value).
     [[nodiscard]] virtual long queryValue(const Key& key, std::string_view name, Value& out) = 0;
     [[nodiscard]] virtual long setValue(const Key& key, std::string_view name, const Value& value) = 0;
