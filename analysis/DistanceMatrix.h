@@ -1,0 +1,81 @@
+#pragma once
+
+// DistanceMatrix: the distances between N items, stored as one packed strict
+// lower triangle of doubles.
+//
+// Cell (i, j) with i > j is the distance between items i and j; cells are
+// laid out row after row, (1,0), (2,0), (2,1), (3,0), ..., so that row i is
+// contiguous and cell (i, j) sits at i(i - 1)/2 + j. The diagonal is not
+// stored and reads as 0. Counts are 64-bit throughout: N is limited only by
+// the memory limit below, never by 32-bit products.
+//
+// Before a triangle is allocated its size is checked against the memory limit
+// (by default three quarters of the machine's physical memory); a triangle
+// over the limit is refused with error 7, naming the size needed.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "numeric/Matrix.h"
+
+namespace analysis {
+
+// Bytes that big allocations of the analyses may take.
+[[nodiscard]] std::uint64_t MemoryLimit() noexcept;
+// Sets the limit; 0 restores the default.
+void setMemoryLimit(std::uint64_t bytes) noexcept;
+// Raises error 7 with source and a description naming what and how many
+// bytes, when bytes exceeds the limit.
+void checkMemory(std::uint64_t bytes, std::string_view what, std::string_view source);
+
+class DistanceMatrix {
+public:
+    DistanceMatrix() = default;
+    // A triangle for n items, every distance 0. Error 5 for n < 0, error 7
+    // (source as given) when it does not fit the memory limit.
+    explicit DistanceMatrix(std::int64_t n, std::string_view source = "DistanceMatrix");
+
+    // Number of stored cells for n items: n(n - 1)/2.
+    [[nodiscard]] static constexpr std::uint64_t cellCount(std::int64_t n) noexcept
+    {
+        return n < 2 ? 0 : static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(n - 1) / 2;
+    }
+    [[nodiscard]] static constexpr std::size_t offset(std::int64_t i, std::int64_t j) noexcept
+    {
+        return static_cast<std::size_t>(i) * static_cast<std::size_t>(i - 1) / 2 + static_cast<std::size_t>(j);
+    }
+
+    [[nodiscard]] std::int64_t size() const noexcept { return m_n; }
+
+    // Cell (i, j), i > j; unchecked.
+    [[nodiscard]] double& operator()(std::int64_t i, std::int64_t j) noexcept { return m_cells[offset(i, j)]; }
+    [[nodiscard]] double operator()(std::int64_t i, std::int64_t j) const noexcept { return m_cells[offset(i, j)]; }
+
+    // The distance between items i and j in either order; 0 for i == j.
+    // Error 9 outside 0 .. size() - 1.
+    [[nodiscard]] double at(std::int64_t i, std::int64_t j) const;
+
+    // Row i: the cells (i, 0) .. (i, i - 1).
+    [[nodiscard]] double* row(std::int64_t i) noexcept { return m_cells.data() + offset(i, 0); }
+    [[nodiscard]] const double* row(std::int64_t i) const noexcept { return m_cells.data() + offset(i, 0); }
+
+    [[nodiscard]] double* data() noexcept { return m_cells.data(); }
+    [[nodiscard]] const double* data() const noexcept { return m_cells.data(); }
+
+    // The square N x N form: the lower triangle as stored, the diagonal and
+    // the upper triangle 0 (for the matrix text layouts).
+    [[nodiscard]] numeric::Matrix toSquare() const;
+    // Reads the strict lower triangle of the first n rows and columns of a
+    // square matrix. Error 9 when the matrix is smaller than n x n.
+    [[nodiscard]] static DistanceMatrix fromSquare(const numeric::Matrix& square, std::int64_t n);
+
+    friend bool operator==(const DistanceMatrix&, const DistanceMatrix&) = default;
+
+private:
+    std::int64_t m_n = 0;
+    std::vector<double> m_cells;
+};
+
+} // namespace analysis

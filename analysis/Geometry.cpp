@@ -1,0 +1,655 @@
+#include "analysis/Geometry.h"
+
+#include <cmath>
+#include <cstddef>
+#include <span>
+#include <vector>
+#include <string>
+
+#include "analysis/PairLoop.h"
+#include "numeric/Checked.h"
+#include "numeric/MatB.h"
+#include "numeric/MathStat.h"
+#include "numeric/mNumRec.h"
+#include "numeric/Trigonometry.h"
+#include "platform/errors/Error.h"
+#include "platform/runtime/Convert.h"
+
+namespace Geometry {
+
+namespace detail {
+
+using numeric::checkedDiv;
+using numeric::checkedFinite;
+using numeric::checkedSqrt;
+
+// A vector of a data block: element k at p[k * stride].
+struct View {
+    const double* p;
+    std::ptrdiff_t stride;
+    [[nodiscard]] double operator[](std::int64_t k) const noexcept { return p[k * stride]; }
+};
+
+enum class Measure { SS, Euclid, CB, PR, Chord, Geodesic };
+
+// How a measure is finished; fixed per driver or worker.
+struct Recipe {
+    Measure measure;
+    bool hasCode;
+    double code;
+    bool byCol;               // columns (true) or rows
+    std::int32_t numCol;      // the row workers' divisor
+    const char* source;       // the worker's name for errors
+};
+
+[[nodiscard]] inline bool used(double x, double y, const Recipe& r) noexcept
+{
+    return !r.hasCode || (x != r.code && y != r.code);
+}
+
+// One pair: the sums in position order, then the measure's formula.
+double pairValue(View x, View y, std::int64_t n, const Recipe& r)
+{
+    switch (r.measure) {
+    case Measure::SS:
+    case Measure::Euclid: {
+        double s = 0;
+        std::int64_t m = 0;
+        for (std::int64_t k = 0; k < n; ++k) {
+            const double a = x[k];
+            const double b = y[k];
+            if (used(a, b, r)) {
+                const double d = a - b;
+                s += d * d;
+                ++m;
+            }
+        }
+        if (r.hasCode) {
+            return checkedFinite(std::sqrt(checkedDiv(s, static_cast<double>(m), r.source)), r.source);
+        }
+        if (r.measure == Measure::Euclid && !r.byCol) {
+            return checkedFinite(std::sqrt(checkedDiv(s, r.numCol, r.source)), r.source);
+        }
+        return checkedFinite(std::sqrt(s), r.source);
+    }
+    case Measure::CB: {
+        double s = 0;
+        std::int64_t m = 0;
+        for (std::int64_t k = 0; k < n; ++k) {
+            const double a = x[k];
+            const double b = y[k];
+            if (used(a, b, r)) {
+                s += std::fabs(a - b);
+                ++m;
+            }
+        }
+        return checkedFinite(checkedDiv(s, static_cast<double>(r.hasCode ? m : n), r.source), r.source);
+    }
+    case Measure::PR: {
+        double smin = 0;
+        double smax = 0;
+        for (std::int64_t k = 0; k < n; ++k) {
+            const double a = x[k];
+            const double b = y[k];
+            if (used(a, b, r)) {
+                if (a > b) {
+                    smin += b;
+                    smax += a;
+                } else {
+                    smin += a;
+                    smax += b;
+                }
+            }
+        }
+        return checkedFinite(100.0 - checkedDiv(smin * 100.0, smax, r.source), r.source);
+    }
+    case Measure::Chord:
+    case Measure::Geodesic: {
+        double sxy = 0;
+        double sxx = 0;
+        double syy = 0;
+        for (std::int64_t k = 0; k < n; ++k) {
+            const double a = x[k];
+            const double b = y[k];
+            if (used(a, b, r)) {
+                sxy += a * b;
+                sxx += a * a;
+                syy += b * b;
+            }
+        }
+        const double cosine = checkedDiv(sxy, checkedSqrt(syy * sxx, r.source), r.source);
+        if (r.measure == Measure::Chord) {
+            return checkedFinite(2.0 * (1.0 - cosine), r.source);
+        }
+        return Trigonometry::ArcCos(cosine);
+    }
+    }
+    return 0;
+}
+
+// ---- Block and index checks -----------------------------------------------------
+
+void checkCounts(const Matrix& data, std::int32_t numRow, std::int32_t numCol, const char* source)
+{
+    if (numRow < 0 || numCol < 0) {
+        throw platform::Error::runtime(platform::err::InvalidCall, source);
+    }
+    if (data.rows() < static_cast<std::size_t>(numRow) || data.cols() < static_cast<std::size_t>(numCol)) {
+        throw platform::Error(platform::err::Subscript, source,
+                              "The data block holds fewer rows or columns than the counts given.");
+    }
+}
+
+// Every cell of the block must be a finite number.
+void checkCells(const Matrix& data, std::int32_t numRow, std::int32_t numCol, const char* source)
+{
+    for (std::int32_t r = 0; r < numRow; ++r) {
+        for (std::int32_t c = 0; c < numCol; ++c) {
+            if (!std::isfinite(data(static_cast<std::size_t>(r), static_cast<std::size_t>(c)))) {
+                throw platform::Error(platform::err::TypeMismatch, source,
+                                      "Type mismatch: the cell in row " + platform::rt::CStr(r + 1) + ", column " +
+                                          platform::rt::CStr(c + 1) + " is not a number.");
+            }
+        }
+    }
+}
+
+// Item indices of a worker: 0 .. count - 1. label is the message stem
+// ("CBDisTwoRow"), first and second the argument names, countName the bound.
+void checkItem(std::int32_t index, std::int32_t count, const char* label, const char* argument, const char* countName,
+               const char* source)
+{
+    if (index > count - 1) {
+        throw platform::Error(platform::err::Subscript, source,
+                              std::string(label) + ": " + argument + " > " + countName);
+    }
+    if (index < 0) {
+        throw platform::Error(platform::err::Subscript, source, std::string(label) + ": " + argument + " < 0");
+    }
+}
+
+// A worker on rows (Data(Row, k), k < NumCol) or columns (Data(k, Col), k < NumRow).
+double worker(const Matrix& data, std::int32_t numRow, std::int32_t numCol, std::int32_t item1, std::int32_t item2,
+              bool byCol, Measure measure, bool hasCode, double code, const char* source, const char* label)
+{
+    checkCounts(data, numRow, numCol, source);
+    if (byCol) {
+        checkItem(item1, numCol, label, "Col1", "NumCol", source);
+        checkItem(item2, numCol, label, "Col2", "NumCol", source);
+    } else {
+        checkItem(item1, numRow, label, "Row1", "NumRow", source);
+        checkItem(item2, numRow, label, "Row2", "NumRow", source);
+    }
+    const Recipe recipe{measure, hasCode, code, byCol, numCol, source};
+    const auto stride = static_cast<std::ptrdiff_t>(data.cols());
+    if (byCol) {
+        const View x{data.data() + item1, stride};
+        const View y{data.data() + item2, stride};
+        return pairValue(x, y, numRow, recipe);
+    }
+    const View x{data.data() + static_cast<std::ptrdiff_t>(item1) * stride, 1};
+    const View y{data.data() + static_cast<std::ptrdiff_t>(item2) * stride, 1};
+    return pairValue(x, y, numCol, recipe);
+}
+
+// The items as contiguous vectors, item by item (n items of length len).
+struct Items {
+    std::int64_t n = 0;
+    std::int64_t len = 0;
+    std::vector<double> cells;
+    [[nodiscard]] const double* item(std::int64_t i) const noexcept { return cells.data() + i * len; }
+};
+
+Items gatherItems(const Matrix& data, std::int32_t numRow, std::int32_t numCol, bool byCol, const char* source)
+{
+    Items items;
+    items.n = byCol ? numCol : numRow;
+    items.len = byCol ? numRow : numCol;
+    analysis::checkMemory(static_cast<std::uint64_t>(items.n) * static_cast<std::uint64_t>(items.len) * sizeof(double),
+                          "The copy of the data", source);
+    items.cells.resize(static_cast<std::size_t>(items.n * items.len));
+    for (std::int64_t i = 0; i < items.n; ++i) {
+        double* out = items.cells.data() + i * items.len;
+        for (std::int64_t k = 0; k < items.len; ++k) {
+            out[k] = byCol ? data(static_cast<std::size_t>(k), static_cast<std::size_t>(i))
+                           : data(static_cast<std::size_t>(i), static_cast<std::size_t>(k));
+        }
+    }
+    return items;
+}
+
+// Adds the driver and the failing pair to an error's trail.
+void addPairTrail(platform::Error& error, const char* driver, std::int64_t i, std::int64_t j)
+{
+    error.appendTrail(driver, "between items " + platform::rt::CStr(j + 1) + " and " + platform::rt::CStr(i + 1));
+}
+
+// The common frame: checks, a fresh DisMat, every pair through pairFn(i, j).
+template <class PairFn>
+void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, PairFn pairFn)
+{
+    disMat = DistanceMatrix(items.n, driver);
+    analysis::detail::forEachRow(items.n, static_cast<double>(items.len), pb, [&](std::int64_t i) {
+        double* out = disMat.row(i);
+        for (std::int64_t j = 0; j < i; ++j) {
+            try {
+                out[j] = pairFn(i, j);
+            } catch (platform::Error& error) {
+                addPairTrail(error, driver, i, j);
+                throw;
+            }
+        }
+    });
+}
+
+void driver(const Matrix& data, std::int32_t numRow, std::int32_t numCol, DistanceMatrix& disMat, bool byCol,
+            Progress* pb, const Missing& missing, Measure measure, const char* name, const char* rowWorker,
+            const char* colWorker, const char* rowMissingWorker, const char* colMissingWorker)
+{
+    checkCounts(data, numRow, numCol, name);
+    checkCells(data, numRow, numCol, name);
+    const Items items = gatherItems(data, numRow, numCol, byCol, name);
+    const char* workerName = missing ? (byCol ? colMissingWorker : rowMissingWorker) : (byCol ? colWorker : rowWorker);
+    const Recipe recipe{measure, missing.has_value(), missing.value_or(0.0), byCol, numCol, workerName};
+    fillPairs(items, disMat, pb, name, [&](std::int64_t i, std::int64_t j) {
+        return pairValue(View{items.item(i), 1}, View{items.item(j), 1}, items.len, recipe);
+    });
+}
+
+// ---- Correlation distances ------------------------------------------------------
+
+// Centred values and sums of squares about the mean, per item, in the
+// arithmetic of the correlation matrix routines (mean = sum / n, then the
+// deviations), so that 1 - r here equals 1 - r there.
+struct Centred {
+    Items dev;
+    std::vector<double> ss;
+    std::vector<unsigned char> constant;
+};
+
+Centred centre(Items items)
+{
+    Centred c;
+    c.ss.assign(static_cast<std::size_t>(items.n), 0.0);
+    c.constant.assign(static_cast<std::size_t>(items.n), 1);
+    for (std::int64_t i = 0; i < items.n; ++i) {
+        double* v = items.cells.data() + i * items.len;
+        double sum = 0;
+        for (std::int64_t k = 0; k < items.len; ++k) {
+            sum += v[k];
+        }
+        const double mean = checkedFinite(sum / static_cast<double>(items.len), "GetMultMean");
+        double ss = 0;
+        bool constant = true;
+        const double first = items.len > 0 ? v[0] : 0.0;
+        for (std::int64_t k = 0; k < items.len; ++k) {
+            constant = constant && v[k] == first;
+            v[k] -= mean;
+            ss += v[k] * v[k];
+        }
+        c.ss[static_cast<std::size_t>(i)] = ss;
+        c.constant[static_cast<std::size_t>(i)] = constant ? 1 : 0;
+    }
+    c.dev = std::move(items);
+    return c;
+}
+
+// Replaces the values v(0 .. len - 1) by their midranks, in the way of the
+// rank correlation routines (sort with the positions, rank, sort back), and
+// returns the tie sum.
+double rankItem(double* v, std::int64_t len)
+{
+    std::vector<double> position(static_cast<std::size_t>(len));
+    for (std::int64_t k = 0; k < len; ++k) {
+        position[static_cast<std::size_t>(k)] = static_cast<double>(k + 1);
+    }
+    const std::span<double> values(v, static_cast<std::size_t>(len));
+    mNumRec::HeapSort2(len, values, position);
+    const double tieSum = mNumRec::RankTies(len, values);
+    mNumRec::HeapSort2(len, position, values);
+    return tieSum;
+}
+
+[[noreturn]] void constantItem(std::int64_t item, const char* source)
+{
+    throw platform::Error(platform::err::Overflow, source,
+                          "Item " + platform::rt::CStr(item + 1) +
+                              " has the same value everywhere, so its correlation is undefined.");
+}
+
+// Tie-corrected Spearman coefficient from the squared rank differences d,
+// the tie sums sf, sg and the count c (the formula of the rank routines).
+double spearmanFromRanks(double d, double sf, double sg, double c, const char* source)
+{
+    const double en3n = c * c * c - c;
+    const double fac = (1.0 - checkedDiv(sf, en3n, source)) * (1.0 - checkedDiv(sg, en3n, source));
+    const double top = 1.0 - checkedDiv(6.0, en3n, source) * (d + (sf + sg) / 12.0);
+    return checkedDiv(top, checkedSqrt(fac, source), source);
+}
+
+} // namespace detail
+
+// ---- Drivers ------------------------------------------------------------------------
+
+void SSDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat, bool ByCol,
+              Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::SS, "SSDisMat", "SSDisTwoRow",
+                   "SSDisTwoCol", "SSDisTwoRowMissing", "SSDisTwoColMissing");
+}
+
+void EuclidDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat, bool ByCol,
+                  Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::Euclid, "EuclidDisMat",
+                   "EuclidDisTwoRow", "EuclidDisTwoCol", "EuclidDisTwoRowMissing", "EuclidDisTwoColMissing");
+}
+
+void CBDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat, bool ByCol,
+              Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::CB, "CBDisMat", "CBDisTwoRow",
+                   "CBDisTwoCol", "CBDisTwoRowMissing", "CBDisTwoColMissing");
+}
+
+void PRDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat, bool ByCol,
+              Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::PR, "PRDisMat", "PRDisTwoRow",
+                   "PRDisTwoCol", "PRDisTwoRowMissing", "PRDisTwoColMissing");
+}
+
+void ChordDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat, bool ByCol,
+                 Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::Chord, "ChordDisMat",
+                   "ChordDisTwoRow", "ChordDisTwoCol", "ChordDisTwoRowMissing", "ChordDisTwoColMissing");
+}
+
+void GeodesicDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, DistanceMatrix& DisMat,
+                    bool ByCol, Progress* PB, Missing missing)
+{
+    detail::driver(Data, NumRow, NumCol, DisMat, ByCol, PB, missing, detail::Measure::Geodesic, "GeodesicDisMat",
+                   "GeodesicDisTwoRow", "GeodesicDisTwoCol", "GeodesicDisTwoRowMissing", "GeodesicDisTwoColMissing");
+}
+
+bool PearsonDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol, DistanceMatrix& DisMat,
+                   Progress* PB, Missing missing)
+{
+    constexpr const char* name = "PearsonDisMat";
+    detail::checkCounts(Data, NumRow, NumCol, name);
+    detail::checkCells(Data, NumRow, NumCol, name);
+    detail::Items items = detail::gatherItems(Data, NumRow, NumCol, ByCol, name);
+    const std::int64_t n = items.n;
+    if (missing) {
+        // Pairwise over the positions both items hold, by the correlation
+        // routines' own pair routine on a block whose columns are the items.
+        const double code = *missing;
+        Matrix byColumns;
+        if (!ByCol) {
+            byColumns = Matrix(static_cast<std::size_t>(NumCol), static_cast<std::size_t>(NumRow));
+            MatB::CopyVarBlock(Data, NumRow, NumCol, byColumns);
+        }
+        const Matrix& block = ByCol ? Data : byColumns;
+        const auto observations = static_cast<std::int32_t>(items.len);
+        const auto variables = static_cast<std::int32_t>(n);
+        detail::fillPairs(items, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+            return 1.0 - MathStat::CorrPairMissing(block, observations, variables, static_cast<std::int32_t>(i),
+                                                   static_cast<std::int32_t>(j), code);
+        });
+        return true;
+    }
+    if (items.len < 2) {
+        throw platform::Error(platform::err::Raised, "GetCorrMat:", "At least two rows of data are needed.");
+    }
+    const detail::Centred c = detail::centre(std::move(items));
+    for (std::int64_t i = 0; i < n && n >= 2; ++i) {
+        if (c.constant[static_cast<std::size_t>(i)]) {
+            DisMat = DistanceMatrix(n, name);
+            detail::constantItem(i, name);
+        }
+    }
+    detail::fillPairs(c.dev, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+        const double* x = c.dev.item(i);
+        const double* y = c.dev.item(j);
+        double cp = 0;
+        for (std::int64_t k = 0; k < c.dev.len; ++k) {
+            cp += x[k] * y[k];
+        }
+        const double r = numeric::checkedDiv(cp, std::sqrt(c.ss[static_cast<std::size_t>(j)] * c.ss[static_cast<std::size_t>(i)]),
+                                             "GetCorrMat");
+        return 1.0 - r;
+    });
+    return true;
+}
+
+void SpearmanDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol, DistanceMatrix& DisMat,
+                    Progress* PB, Missing missing)
+{
+    constexpr const char* name = "SpearmanDisMat";
+    detail::checkCounts(Data, NumRow, NumCol, name);
+    detail::checkCells(Data, NumRow, NumCol, name);
+    detail::Items items = detail::gatherItems(Data, NumRow, NumCol, ByCol, name);
+    const std::int64_t n = items.n;
+    const std::int64_t len = items.len;
+    if (missing) {
+        const double code = *missing;
+        detail::fillPairs(items, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+            return 1.0 - mNumRec::SpearmanPair(std::span<const double>(items.item(i), static_cast<std::size_t>(len)),
+                                               std::span<const double>(items.item(j), static_cast<std::size_t>(len)),
+                                               len, code);
+        });
+        return;
+    }
+    // Ranks of every item once (midranks for ties) and its tie sum.
+    std::vector<double> tieSum(static_cast<std::size_t>(n));
+    for (std::int64_t i = 0; i < n; ++i) {
+        double* v = items.cells.data() + i * len;
+        bool constant = true;
+        for (std::int64_t k = 0; k < len; ++k) {
+            constant = constant && v[k] == v[0];
+        }
+        if (constant && n >= 2 && len >= 2) {
+            DisMat = DistanceMatrix(n, name);
+            detail::constantItem(i, name);
+        }
+        tieSum[static_cast<std::size_t>(i)] = detail::rankItem(v, len);
+    }
+    detail::fillPairs(items, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+        const double* ri = items.item(i);
+        const double* rj = items.item(j);
+        double d = 0;
+        for (std::int64_t k = 0; k < len; ++k) {
+            const double diff = rj[k] - ri[k];
+            d += diff * diff;
+        }
+        return 1.0 - detail::spearmanFromRanks(d, tieSum[static_cast<std::size_t>(i)], tieSum[static_cast<std::size_t>(j)],
+                                               static_cast<double>(len), "SpearmanR");
+    });
+}
+
+void DisMatByIndex(std::int16_t index, const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol,
+                   DistanceMatrix& DisMat, Progress* PB, Missing missing)
+{
+    switch (static_cast<DistanceIndex>(index)) {
+    case DistanceIndex::SumOfSquares:
+        return SSDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Euclidean:
+        return EuclidDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Manhattan:
+        return CBDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Remoteness:
+        return PRDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Chord:
+        return ChordDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Geodesic:
+        return GeodesicDisMat(Data, NumRow, NumCol, DisMat, ByCol, PB, missing);
+    case DistanceIndex::Pearson:
+        PearsonDisMat(Data, NumRow, NumCol, ByCol, DisMat, PB, missing);
+        return;
+    case DistanceIndex::Spearman:
+        return SpearmanDisMat(Data, NumRow, NumCol, ByCol, DisMat, PB, missing);
+    case DistanceIndex::Count:
+        break;
+    }
+    throw platform::Error(platform::err::InvalidCall, "DisMatByIndex",
+                          "The distance index " + platform::rt::CStr(static_cast<std::int64_t>(index)) +
+                              " is not 0 to 7.");
+}
+
+// ---- Workers ------------------------------------------------------------------------
+
+namespace {
+using detail::Measure;
+constexpr bool kRows = false;
+constexpr bool kCols = true;
+} // namespace
+
+double SSDisTwoRow(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1, std::int32_t Row2)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::SS, false, 0, "SSDisTwoRow", "SSDisTwoRow");
+}
+double SSDisTwoRowMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                          std::int32_t Row2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::SS, true, code, "SSDisTwoRowMissing",
+                          "SSDisTwoRow");
+}
+double SSDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1, std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::SS, false, 0, "SSDisTwoCol", "SSDisTwoCol");
+}
+double SSDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                          std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::SS, true, code, "SSDisTwoColMissing",
+                          "SSDisTwoCol");
+}
+
+double EuclidDisTwoRow(const Matrix& Data, std::int32_t NumCol, std::int32_t Row1, std::int32_t Row2)
+{
+    const auto rows = static_cast<std::int32_t>(Data.rows());
+    return detail::worker(Data, rows, NumCol, Row1, Row2, kRows, Measure::Euclid, false, 0, "EuclidDisTwoRow",
+                          "EuclidDisTwoRow");
+}
+double EuclidDisTwoRowMissing(const Matrix& Data, std::int32_t NumCol, std::int32_t Row1, std::int32_t Row2,
+                              double code)
+{
+    const auto rows = static_cast<std::int32_t>(Data.rows());
+    return detail::worker(Data, rows, NumCol, Row1, Row2, kRows, Measure::Euclid, true, code,
+                          "EuclidDisTwoRowMissing", "EuclidDisTwoRow");
+}
+double EuclidDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                       std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Euclid, false, 0, "EuclidDisTwoCol",
+                          "EuclidDisTwoCol");
+}
+double EuclidDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                              std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Euclid, true, code,
+                          "EuclidDisTwoColMissing", "EuclidDisTwoCol");
+}
+
+double CBDisTwoRow(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                       std::int32_t Row2)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::CB, false, 0, "CBDisTwoRow",
+                          "CBDisTwoRow");
+}
+double CBDisTwoRowMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                              std::int32_t Row2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::CB, true, code,
+                          "CBDisTwoRowMissing", "CBDisTwoRow");
+}
+double CBDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                       std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::CB, false, 0, "CBDisTwoCol",
+                          "CBDisTwoCol");
+}
+double CBDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                              std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::CB, true, code,
+                          "CBDisTwoColMissing", "CBDisTwoCol");
+}
+
+double PRDisTwoRow(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                       std::int32_t Row2)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::PR, false, 0, "PRDisTwoRow",
+                          "PRDisTwoRow");
+}
+double PRDisTwoRowMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                              std::int32_t Row2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::PR, true, code,
+                          "PRDisTwoRowMissing", "PRDisTwoRow");
+}
+double PRDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                       std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::PR, false, 0, "PRDisTwoCol",
+                          "PRDisTwoCol");
+}
+double PRDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                              std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::PR, true, code,
+                          "PRDisTwoColMissing", "PRDisTwoCol");
+}
+
+double ChordDisTwoRow(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                       std::int32_t Row2)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::Chord, false, 0, "ChordDisTwoRow",
+                          "ChordDisTwoRow");
+}
+double ChordDisTwoRowMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                              std::int32_t Row2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::Chord, true, code,
+                          "ChordDisTwoRowMissing", "ChordDisTwoRow");
+}
+double ChordDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                       std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Chord, false, 0, "ChordDisTwoCol",
+                          "ChordDisTwoCol");
+}
+double ChordDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                              std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Chord, true, code,
+                          "ChordDisTwoColMissing", "ChordDisTwoCol");
+}
+
+double GeodesicDisTwoRow(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                       std::int32_t Row2)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::Geodesic, false, 0, "GeodesicDisTwoRow",
+                          "GeodesicDisTwoRow");
+}
+double GeodesicDisTwoRowMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Row1,
+                              std::int32_t Row2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Row1, Row2, kRows, Measure::Geodesic, true, code,
+                          "GeodesicDisTwoRowMissing", "GeodesicDisTwoRow");
+}
+double GeodesicDisTwoCol(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                       std::int32_t Col2)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Geodesic, false, 0, "GeodesicDisTwoCol",
+                          "GeodesicDisTwoCol");
+}
+double GeodesicDisTwoColMissing(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, std::int32_t Col1,
+                              std::int32_t Col2, double code)
+{
+    return detail::worker(Data, NumRow, NumCol, Col1, Col2, kCols, Measure::Geodesic, true, code,
+                          "GeodesicDisTwoColMissing", "GeodesicDisTwoCol");
+}
+
+} // namespace Geometry

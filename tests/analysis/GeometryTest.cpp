@@ -1,0 +1,353 @@
+#include "analysis/Geometry.h"
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analysis/PairLoop.h"
+#include "numeric/MathStat.h"
+#include "numeric/mNumRec.h"
+#include "platform/errors/Error.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using analysis::DistanceMatrix;
+using numeric::Matrix;
+namespace G = Geometry;
+
+// Two rows; the same two vectors as the columns of the transposed matrix.
+Matrix rows(std::initializer_list<std::initializer_list<double>> r)
+{
+    return Matrix(r);
+}
+Matrix transposed(const Matrix& m)
+{
+    Matrix t(m.cols(), m.rows());
+    for (std::size_t i = 0; i < m.rows(); ++i) {
+        for (std::size_t j = 0; j < m.cols(); ++j) {
+            t(j, i) = m(i, j);
+        }
+    }
+    return t;
+}
+
+struct WorkedValue {
+    const char* name;
+    std::function<double()> value;
+    double expected;
+};
+
+TEST(Distance, WorkersGiveTheWorkedValues)
+{
+    const Matrix a = rows({{1, 2}, {4, 6}});
+    const Matrix at = transposed(a);
+    const Matrix b = rows({{1, 0}, {1, 1}});
+    const Matrix ortho = rows({{1, 0}, {0, 1}});
+    const Matrix opposite = rows({{1, 0}, {-1, 0}});
+    const Matrix scaled = rows({{1, 2}, {2, 4}});
+    const Matrix same = rows({{3, 5}, {3, 5}});
+    const double noCode = -999;  // a code that no cell holds
+    const Matrix withCode = rows({{1, 2, 9}, {4, 6, 0}, {9, 9, 1}});
+    const Matrix proportionalWithCode = rows({{1, 9, 2}, {2, 5, 4}});
+    const double sqrt2 = std::sqrt(2.0);
+    const WorkedValue cases[] = {
+        {"Euclid rows", [&] { return G::EuclidDisTwoRow(a, 2, 0, 1); }, std::sqrt(12.5)},
+        {"SS rows", [&] { return G::SSDisTwoRow(a, 2, 2, 0, 1); }, 5},
+        {"Euclid columns", [&] { return G::EuclidDisTwoCol(at, 2, 2, 0, 1); }, 5},
+        {"SS columns", [&] { return G::SSDisTwoCol(at, 2, 2, 0, 1); }, 5},
+        {"CB rows", [&] { return G::CBDisTwoRow(a, 2, 2, 0, 1); }, 3.5},
+        {"CB columns", [&] { return G::CBDisTwoCol(at, 2, 2, 0, 1); }, 3.5},
+        {"PR rows", [&] { return G::PRDisTwoRow(a, 2, 2, 0, 1); }, 70},
+        {"PR columns", [&] { return G::PRDisTwoCol(at, 2, 2, 0, 1); }, 70},
+        {"PR doubled", [&] { return G::PRDisTwoRow(scaled, 2, 2, 0, 1); }, 50},
+        {"PR equal", [&] { return G::PRDisTwoRow(same, 2, 2, 0, 1); }, 0},
+        {"chord", [&] { return G::ChordDisTwoRow(b, 2, 2, 0, 1); }, 2 * (1 - 1 / sqrt2)},
+        {"geodesic", [&] { return G::GeodesicDisTwoRow(b, 2, 2, 0, 1); }, std::numbers::pi / 4},
+        {"chord orthogonal", [&] { return G::ChordDisTwoRow(ortho, 2, 2, 0, 1); }, 2},
+        {"geodesic orthogonal", [&] { return G::GeodesicDisTwoRow(ortho, 2, 2, 0, 1); }, std::numbers::pi / 2},
+        {"chord opposite", [&] { return G::ChordDisTwoRow(opposite, 2, 2, 0, 1); }, 4},
+        {"geodesic opposite", [&] { return G::GeodesicDisTwoRow(opposite, 2, 2, 0, 1); }, std::numbers::pi},
+        {"geodesic proportional", [&] { return G::GeodesicDisTwoRow(scaled, 2, 2, 0, 1); }, 0},
+        {"chord columns", [&] { return G::ChordDisTwoCol(transposed(b), 2, 2, 0, 1); }, 2 * (1 - 1 / sqrt2)},
+        // A code that no cell holds: every position counts, m is the length.
+        {"Euclid rows, absent code", [&] { return G::EuclidDisTwoRowMissing(a, 2, 0, 1, noCode); }, std::sqrt(12.5)},
+        {"Euclid columns, absent code", [&] { return G::EuclidDisTwoColMissing(at, 2, 2, 0, 1, noCode); }, 5 / sqrt2},
+        {"SS rows, absent code", [&] { return G::SSDisTwoRowMissing(a, 2, 2, 0, 1, noCode); }, 5 / sqrt2},
+        {"SS columns, absent code", [&] { return G::SSDisTwoColMissing(at, 2, 2, 0, 1, noCode); }, 5 / sqrt2},
+        {"CB rows, absent code", [&] { return G::CBDisTwoRowMissing(a, 2, 2, 0, 1, noCode); }, 3.5},
+        {"PR rows, absent code", [&] { return G::PRDisTwoRowMissing(a, 2, 2, 0, 1, noCode); }, 70},
+        // A position with the code in either cell adds nothing and is not counted.
+        {"SS rows, code", [&] { return G::SSDisTwoRowMissing(withCode, 3, 3, 0, 1, 9); }, std::sqrt(12.5)},
+        {"Euclid rows, code", [&] { return G::EuclidDisTwoRowMissing(withCode, 3, 0, 1, 9); }, std::sqrt(12.5)},
+        {"CB rows, code", [&] { return G::CBDisTwoRowMissing(withCode, 3, 3, 0, 1, 9); }, 3.5},
+        {"PR rows, code", [&] { return G::PRDisTwoRowMissing(withCode, 3, 3, 0, 1, 9); }, 70},
+        {"CB columns, code", [&] { return G::CBDisTwoColMissing(transposed(withCode), 3, 3, 0, 1, 9); }, 3.5},
+        {"chord rows, code", [&] { return G::ChordDisTwoRowMissing(proportionalWithCode, 2, 3, 0, 1, 9); }, 0},
+        {"geodesic columns, code",
+         [&] { return G::GeodesicDisTwoColMissing(transposed(proportionalWithCode), 3, 2, 0, 1, 9); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        expectNearRel(c.value(), c.expected, 1e-15);
+    }
+}
+
+// Drivers call the workers pair by pair: every cell equals its worker.
+TEST(Distance, DriversFillEveryPairWithItsWorkerValue)
+{
+    std::mt19937 gen(5);
+    std::uniform_int_distribution<int> cell(1, 9);
+    Matrix data(7, 5);
+    for (std::size_t i = 0; i < 7; ++i) {
+        for (std::size_t j = 0; j < 5; ++j) {
+            data(i, j) = cell(gen) + 0.25 * cell(gen);
+        }
+    }
+    data(2, 3) = -1;  // the code, in one cell only
+    using Driver = void (*)(const Matrix&, std::int32_t, std::int32_t, DistanceMatrix&, bool, numeric::Progress*,
+                            G::Missing);
+    using Worker = double (*)(const Matrix&, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
+    using MissingWorker = double (*)(const Matrix&, std::int32_t, std::int32_t, std::int32_t, std::int32_t, double);
+    const struct {
+        const char* name;
+        Driver driver;
+        Worker row;
+        Worker col;
+        MissingWorker rowMissing;
+        MissingWorker colMissing;
+    } measures[] = {
+        {"SS", G::SSDisMat, G::SSDisTwoRow, G::SSDisTwoCol, G::SSDisTwoRowMissing, G::SSDisTwoColMissing},
+        {"Euclid", G::EuclidDisMat, nullptr, G::EuclidDisTwoCol, nullptr, G::EuclidDisTwoColMissing},
+        {"CB", G::CBDisMat, G::CBDisTwoRow, G::CBDisTwoCol, G::CBDisTwoRowMissing, G::CBDisTwoColMissing},
+        {"PR", G::PRDisMat, G::PRDisTwoRow, G::PRDisTwoCol, G::PRDisTwoRowMissing, G::PRDisTwoColMissing},
+        {"Chord", G::ChordDisMat, G::ChordDisTwoRow, G::ChordDisTwoCol, G::ChordDisTwoRowMissing,
+         G::ChordDisTwoColMissing},
+        {"Geodesic", G::GeodesicDisMat, G::GeodesicDisTwoRow, G::GeodesicDisTwoCol, G::GeodesicDisTwoRowMissing,
+         G::GeodesicDisTwoColMissing},
+    };
+    for (const auto& m : measures) {
+        for (bool byCol : {false, true}) {
+            for (bool code : {false, true}) {
+                SCOPED_TRACE(std::string(m.name) + (byCol ? " columns" : " rows") + (code ? " with code" : ""));
+                DistanceMatrix d;
+                m.driver(data, 7, 5, d, byCol, nullptr, code ? G::Missing(-1.0) : G::Missing());
+                const std::int64_t n = byCol ? 5 : 7;
+                ASSERT_EQ(d.size(), n);
+                for (std::int32_t i = 1; i < n; ++i) {
+                    for (std::int32_t j = 0; j < i; ++j) {
+                        double expected = 0;
+                        if (!byCol && m.row == nullptr) {
+                            expected = code ? G::EuclidDisTwoRowMissing(data, 5, i, j, -1) : G::EuclidDisTwoRow(data, 5, i, j);
+                        } else if (byCol) {
+                            expected = code ? m.colMissing(data, 7, 5, i, j, -1) : m.col(data, 7, 5, i, j);
+                        } else {
+                            expected = code ? m.rowMissing(data, 7, 5, i, j, -1) : m.row(data, 7, 5, i, j);
+                        }
+                        EXPECT_EQ(d(i, j), expected) << i << "," << j;
+                    }
+                }
+            }
+        }
+    }
+}
+
+struct Recorder : numeric::Progress {
+    std::vector<std::string> calls;
+    void setMinimum(double v) override { calls.push_back("min " + std::to_string(static_cast<int>(v))); }
+    void setMaximum(double v) override { calls.push_back("max " + std::to_string(static_cast<int>(v))); }
+    void setValue(double v) override { calls.push_back("value " + std::to_string(static_cast<int>(v))); }
+};
+
+TEST(Distance, OneItemWritesNothingAndTwoItemsOnePair)
+{
+    const Matrix data = rows({{1, 2, 3}, {2, 2, 5}});
+    Recorder one;
+    DistanceMatrix d;
+    G::EuclidDisMat(data, 2, 1, d, true, &one);
+    EXPECT_EQ(d.size(), 1);
+    EXPECT_EQ(one.calls, (std::vector<std::string>{"min 0", "max 0", "value 0"}));
+
+    Recorder two;
+    G::EuclidDisMat(data, 2, 3, d, false, &two);
+    EXPECT_EQ(d.size(), 2);
+    expectNearRel(d(1, 0), std::sqrt(5.0 / 3.0), 1e-15);
+    EXPECT_EQ(two.calls, (std::vector<std::string>{"min 0", "max 1", "value 0", "value 0"}));
+}
+
+TEST(Distance, ManyThreadsGiveTheBitsOfOneThread)
+{
+    std::mt19937 gen(42);
+    std::normal_distribution<double> normal(5, 2);
+    Matrix data(40, 400);  // 40 time points, 400 loci as columns
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        for (std::size_t j = 0; j < data.cols(); ++j) {
+            data(i, j) = std::round(normal(gen) * 8) / 8;
+        }
+    }
+    for (std::int16_t index = 0; index < 8; ++index) {
+        SCOPED_TRACE(index);
+        DistanceMatrix one;
+        DistanceMatrix many;
+        analysis::setWorkerThreads(1);
+        G::DisMatByIndex(index, data, 40, 400, true, one, nullptr);
+        analysis::setWorkerThreads(7);
+        G::DisMatByIndex(index, data, 40, 400, true, many, nullptr);
+        analysis::setWorkerThreads(0);
+        EXPECT_TRUE(one == many);
+    }
+}
+
+void expectError(std::int32_t number, const std::function<void()>& call, const std::string& text = "")
+{
+    try {
+        call();
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), number) << e.source() << " / " << e.description();
+        if (!text.empty()) {
+            EXPECT_NE((e.source() + " / " + e.description()).find(text), std::string::npos)
+                << e.source() << " / " << e.description();
+        }
+    }
+}
+
+TEST(Distance, FailuresAreNumberedErrorsThatNameTheirCause)
+{
+    DistanceMatrix d;
+    const Matrix holes = rows({{1, 9}, {9, 2}, {3, 4}});
+    expectError(platform::err::Overflow, [&] { G::EuclidDisMat(holes, 3, 2, d, false, nullptr, 9.0); },
+                "between items 1 and 2");
+    expectError(platform::err::Overflow, [&] { G::CBDisMat(holes, 3, 2, d, false, nullptr, 9.0); }, "CBDisMat");
+    Matrix notNumber = rows({{1, 2}, {3, 4}});
+    notNumber(1, 0) = std::nan("");
+    expectError(platform::err::TypeMismatch, [&] { G::SSDisMat(notNumber, 2, 2, d, true, nullptr); },
+                "row 2, column 1");
+    const Matrix zeros = rows({{0, 0}, {1, 2}});
+    expectError(platform::err::Overflow, [&] { G::ChordDisMat(zeros, 2, 2, d, false, nullptr); });
+    expectError(platform::err::Overflow, [&] { G::GeodesicDisMat(zeros, 2, 2, d, false, nullptr); });
+    const Matrix prZero = rows({{0, 0}, {0, 0}});
+    expectError(platform::err::Overflow, [&] { G::PRDisMat(prZero, 2, 2, d, false, nullptr); });
+    const Matrix prDiv = rows({{-1, 0}, {0, 0}});  // Smax 0, Smin -1
+    expectError(platform::err::DivisionByZero, [&] { G::PRDisMat(prDiv, 2, 2, d, false, nullptr); });
+    expectError(platform::err::Subscript, [&] { G::EuclidDisMat(zeros, 3, 2, d, false, nullptr); });
+    expectError(platform::err::InvalidCall, [&] { G::EuclidDisMat(zeros, -1, 2, d, false, nullptr); });
+    expectError(platform::err::InvalidCall, [&] { G::DisMatByIndex(8, zeros, 2, 2, false, d, nullptr); });
+    const Matrix a = rows({{1, 2}, {4, 6}});
+    expectError(platform::err::Subscript, [&] { (void)G::CBDisTwoRow(a, 2, 2, 2, 0); }, "CBDisTwoRow: Row1 > NumRow");
+    expectError(platform::err::Subscript, [&] { (void)G::CBDisTwoRow(a, 2, 2, 0, 2); }, "CBDisTwoRow: Row2 > NumRow");
+    expectError(platform::err::Subscript, [&] { (void)G::PRDisTwoColMissing(a, 2, 2, 0, 5, 1); },
+                "PRDisTwoCol: Col2 > NumCol");
+    expectError(platform::err::Subscript, [&] { (void)G::ChordDisTwoRowMissing(a, 2, 2, -1, 0, 1); });
+    analysis::setMemoryLimit(1000);
+    expectError(platform::err::OutOfMemory, [&] { G::SSDisMat(Matrix(2, 100), 2, 100, d, true, nullptr); },
+                "needs");
+    analysis::setMemoryLimit(0);
+}
+
+// Random expression-like data with a few tied values.
+Matrix sample(std::size_t r, std::size_t c, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<int> v(0, 12);
+    Matrix m(r, c);
+    for (std::size_t i = 0; i < r; ++i) {
+        for (std::size_t j = 0; j < c; ++j) {
+            m(i, j) = v(gen) * 0.5;
+        }
+    }
+    return m;
+}
+
+TEST(Distance, CorrelationDistancesAreOneMinusTheCorrelationMatrix)
+{
+    const Matrix data = sample(9, 6, 3);  // 9 observations, 6 items as columns
+    numeric::Matrix r(6, 6);
+    DistanceMatrix d;
+    MathStat::GetCorrMat(data, r, 9, 6);
+    EXPECT_TRUE(G::PearsonDisMat(data, 9, 6, true, d, nullptr));
+    for (std::int64_t i = 1; i < 6; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+        }
+    }
+    mNumRec::SpearmanR(data, 9, 6, r);
+    G::SpearmanDisMat(data, 9, 6, true, d, nullptr);
+    for (std::int64_t i = 1; i < 6; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+        }
+    }
+    Matrix withCode = data;
+    withCode(2, 1) = -5;
+    withCode(4, 3) = -5;
+    MathStat::GetCorrMatMissing(withCode, r, 9, 6, nullptr, -5);
+    G::PearsonDisMat(withCode, 9, 6, true, d, nullptr, -5.0);
+    for (std::int64_t i = 1; i < 6; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+        }
+    }
+    mNumRec::GetSpearmanMat(withCode, 9, 6, r, -5);
+    G::SpearmanDisMat(withCode, 9, 6, true, d, nullptr, -5.0);
+    for (std::int64_t i = 1; i < 6; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+        }
+    }
+}
+
+TEST(Distance, IdenticalItemsAreAtZeroAndOpposedItemsAtTwo)
+{
+    const Matrix data = rows({{1, 3, 2, 5}, {1, 3, 2, 5}, {-1, -3, -2, -5}});
+    for (bool spearman : {false, true}) {
+        DistanceMatrix d;
+        if (spearman) {
+            G::SpearmanDisMat(data, 3, 4, false, d, nullptr);
+        } else {
+            G::PearsonDisMat(data, 3, 4, false, d, nullptr);
+        }
+        EXPECT_NEAR(d(1, 0), 0, 1e-15);
+        EXPECT_NEAR(d(2, 0), 2, 1e-15);
+    }
+}
+
+TEST(Distance, RowsAreCorrelatedAsTheColumnsOfTheTransposedBlock)
+{
+    for (auto [r, c] : {std::pair{5, 8}, std::pair{6, 6}, std::pair{9, 4}}) {
+        const Matrix data = sample(static_cast<std::size_t>(r), static_cast<std::size_t>(c), 17);
+        const Matrix t = transposed(data);
+        for (bool code : {false, true}) {
+            const G::Missing missing = code ? G::Missing(6.0) : G::Missing();
+            DistanceMatrix byRow;
+            DistanceMatrix byCol;
+            G::PearsonDisMat(data, r, c, false, byRow, nullptr, missing);
+            G::PearsonDisMat(t, c, r, true, byCol, nullptr, missing);
+            EXPECT_TRUE(byRow == byCol) << r << "x" << c;
+            G::SpearmanDisMat(data, r, c, false, byRow, nullptr, missing);
+            G::SpearmanDisMat(t, c, r, true, byCol, nullptr, missing);
+            EXPECT_TRUE(byRow == byCol) << r << "x" << c;
+        }
+    }
+}
+
+TEST(Distance, CorrelationOfAConstantItemIsRefusedByName)
+{
+    const Matrix data = rows({{1, 2, 3}, {4, 4, 4}, {0, 5, 1}});
+    DistanceMatrix d;
+    expectError(platform::err::Overflow, [&] { G::PearsonDisMat(data, 3, 3, false, d, nullptr); }, "Item 2");
+    expectError(platform::err::Overflow, [&] { G::SpearmanDisMat(data, 3, 3, false, d, nullptr); }, "Item 2");
+    expectError(platform::err::Overflow, [&] { G::PearsonDisMat(data, 3, 3, false, d, nullptr, 0.0); });
+    expectError(platform::err::Raised, [&] { G::PearsonDisMat(data, 1, 3, true, d, nullptr); },
+                "At least two rows");
+    // One item: nothing to correlate, nothing written.
+    EXPECT_TRUE(G::PearsonDisMat(data, 1, 3, false, d, nullptr));
+    EXPECT_EQ(d.size(), 1);
+}
+
+} // namespace
