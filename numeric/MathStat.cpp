@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 
 #include "numeric/Checked.h"
 #include "numeric/mNumRec.h"
@@ -293,18 +292,16 @@ void GetCovMat(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_t nCol,
     }
 }
 
-double CorrPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, std::int32_t i, std::int32_t j,
+double CorrPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t /*nCol*/, std::int32_t i, std::int32_t j,
                        double code)
 {
-    (void)nCol;
     checkPair(X, nRow, i, j, "CorrPairMissing");
     return corrPair(columnOf(X, nRow, i), columnOf(X, nRow, j), code);
 }
 
-double CovPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t nCol, std::int32_t i, std::int32_t j,
+double CovPairMissing(const Matrix& X, std::int32_t nRow, std::int32_t /*nCol*/, std::int32_t i, std::int32_t j,
                       double code)
 {
-    (void)nCol;
     checkPair(X, nRow, i, j, "CovPairMissing");
     return covPair(columnOf(X, nRow, i), columnOf(X, nRow, j), code);
 }

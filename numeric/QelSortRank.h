@@ -16,7 +16,8 @@
 //
 // Index base 0: lo and hi are positions in the containers; only lo .. hi
 // (inclusive) are touched; hi < lo or lo = hi changes nothing. Containers are
-// anything with size() and operator[] (std::vector, std::span, std::array).
+// anything with value_type, size() and operator[] (std::vector, std::span,
+// std::array); they stay owned by the caller.
 // Keys are compared with std::less<>: numbers numerically, std::string by
 // character code (unsigned), and a Key (number or text) puts every number
 // before every text. NaN keys have no defined place.
@@ -28,6 +29,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -89,7 +91,7 @@ public:
     }
 
 private:
-    using KeyType = std::decay_t<decltype(std::declval<Keys&>()[0])>;
+    using KeyType = typename std::remove_cvref_t<Keys>::value_type;
 
     auto& key(std::int64_t i) { return m_keys[static_cast<std::size_t>(i)]; }
 
@@ -134,7 +136,11 @@ private:
         }
         const KeyType pivot = key(pivotIndex);
         auto saved = std::apply(
-            [&](auto&... c) { return std::make_tuple(c[static_cast<std::size_t>(pivotIndex)]...); }, m_companions);
+            [&](auto&... c) {
+                return std::tuple<typename std::remove_cvref_t<decltype(c)>::value_type...>(
+                    c[static_cast<std::size_t>(pivotIndex)]...);
+            },
+            m_companions);
         copy(lo, pivotIndex);
 
         std::int64_t i = lo;

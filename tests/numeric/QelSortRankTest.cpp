@@ -184,6 +184,20 @@ TEST(QelSortRank, SmallAndEmptyRangesAndSubranges)
     }
 }
 
+TEST(QelSortRank, PivotCompanionSurvivesProxyContainers)
+{
+    // Fifteen keys take the partition path; the pivot's companion is saved by
+    // value, also when the container hands out proxies (std::vector<bool>).
+    std::vector<int> keys{14, 3, 9, 1, 12, 7, 0, 11, 5, 13, 2, 10, 6, 8, 4};  // pivot: the middle key 11
+    std::vector<bool> odd(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) odd[i] = keys[i] % 2 == 1;
+    QelSortRank::QuickSort2(keys, odd, 0, 14);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(keys[i], static_cast<int>(i));
+        EXPECT_EQ(odd[i], i % 2 == 1) << i;
+    }
+}
+
 TEST(QelSortRank, SortedAndEqualInputsOfTwentyThousandFinish)
 {
     std::vector<double> sorted(20000), equal(20000, 1.0);
