@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "numeric/Progress.h"
+#include "platform/errors/Error.h"
+
+namespace seqtest {
+
+// The number of the platform::Error that f throws (0 when none).
+inline int errorNumber(const std::function<void()>& f, std::string* source = nullptr,
+                       std::string* description = nullptr)
+{
+    try {
+        f();
+    } catch (const platform::Error& e) {
+        if (source != nullptr) {
+            *source = e.source();
+        }
+        if (description != nullptr) {
+            *description = e.description();
+        }
+        return e.number();
+    }
+    return 0;
+}
+
+// Remembers the last minimum, maximum and value, and every value set.
+class RecordingProgress : public numeric::Progress {
+public:
+    void setMinimum(double v) override { minimum = v; }
+    void setMaximum(double v) override { maximum = v; }
+    void setValue(double v) override
+    {
+        value = v;
+        values.push_back(v);
+    }
+    double minimum = -1;
+    double maximum = -1;
+    double value = -1;
+    std::vector<double> values;
+};
+
+} // namespace seqtest
