@@ -26,6 +26,42 @@ struct BestCell {
     int column = 0;
 };
 
+// Per-character score rows against the second fragment, built on demand for
+// the characters the first fragment uses: weights[a][j] is the score of
+// character a against the j-th character of the second fragment.
+template <class S>
+class Profile {
+public:
+    Profile(const std::vector<int64_t>& table, std::string_view second, std::vector<S>& storage)
+        : m_table(table), m_second(second), m_storage(storage)
+    {
+        m_slot.fill(-1);
+    }
+
+    const S* row(unsigned char a)
+    {
+        int& slot = m_slot[a];
+        if (slot < 0) {
+            slot = m_used++;
+            const std::size_t n = m_second.size();
+            if (m_storage.size() < static_cast<std::size_t>(m_used) * n)
+                m_storage.resize(static_cast<std::size_t>(m_used) * n);
+            S* out = m_storage.data() + static_cast<std::size_t>(slot) * n;
+            const int64_t* t = m_table.data() + a * 128u;
+            for (std::size_t j = 0; j < n; ++j)
+                out[j] = static_cast<S>(t[static_cast<unsigned char>(m_second[j])]);
+        }
+        return m_storage.data() + static_cast<std::size_t>(slot) * m_second.size();
+    }
+
+private:
+    const std::vector<int64_t>& m_table;
+    std::string_view m_second;
+    std::vector<S>& m_storage;
+    std::array<int, 128> m_slot{};
+    int m_used = 0;
+};
+
 // Fills the traceback and returns the best cell of the last row or column.
 // S is the score type: 32 bits when the weights cannot overflow it (faster),
 // else 64 bits.
@@ -36,8 +72,7 @@ struct BestCell {
 // - the best cell is the first maximum met in row order: the last column of
 //   rows 1 .. m-1 top to bottom, then the last row left to right.
 template <class S>
-BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInput& second,
-              const std::vector<uint8_t>& reliableSecond, std::vector<S>& best, std::vector<S>& down,
+BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInput& second, AlignerBuffers<S>& work,
               uint8_t* trace)
 {
     const int m = static_cast<int>(first.text.size());
@@ -46,69 +81,74 @@ BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInp
     const S q = static_cast<S>(tables.gapOpen);
     const S eReliable = static_cast<S>(tables.gapExtend);
     const S eEnd = static_cast<S>(tables.endGapExtend);
-    const auto* b = reinterpret_cast<const unsigned char*>(second.text.data());
+    S* best = work.best.data();
+    S* down = work.down.data();
+    std::fill(best, best + n + 1, S{0});
+    std::fill(down, down + n + 1, negative);
 
-    std::fill(best.begin(), best.begin() + n + 1, S{0});
-    std::fill(down.begin(), down.begin() + n + 1, negative);
+    Profile<S> reliableProfile(tables.reliable, second.text, work.reliableProfile);
+    Profile<S> endProfile(tables.end, second.text, work.endProfile);
+    // The second fragment's reliable columns, 1-based and clamped.
+    const int reliableBegin = std::clamp(second.reliableFirst + 1, 1, n + 1);
+    const int reliableEnd = std::clamp(second.reliableLast + 2, reliableBegin, n + 1);
 
     BestCell result;
     for (int i = 1; i <= m; ++i) {
         const auto a = static_cast<unsigned char>(first.text[static_cast<std::size_t>(i - 1)]);
         const bool aReliable = i - 1 >= first.reliableFirst && i - 1 <= first.reliableLast;
-        const int64_t* reliableRow = tables.reliable.data() + a * 128u;
-        const int64_t* endRow = tables.end.data() + a * 128u;
         uint8_t* traceRow = trace + static_cast<std::size_t>(i - 1) * static_cast<std::size_t>(n);
 
         S diagonal = best[0]; // H[i-1][0]
         S left = 0;           // H[i][0]: the free start in column 0
         S right = negative;   // horizontal-gap state of the cell to the left
-        for (int j = 1; j <= n; ++j) {
-            const unsigned char c = b[j - 1];
-            const bool reliable = aReliable && reliableSecond[static_cast<std::size_t>(j - 1)] != 0;
-            const S w = static_cast<S>(reliable ? reliableRow[c] : endRow[c]);
-            const S e = reliable ? eReliable : eEnd;
 
-            const S up = best[static_cast<std::size_t>(j)];
-            uint8_t bits = 0;
+        // Columns [from, to) scored with weights w (indexed by j - 1) and gap extend e.
+        auto run = [&](int from, int to, const S* w, S e) {
+            const S openCost = q + e;
+            for (int j = from; j < to; ++j) {
+                const S up = best[j];
+                // Branch-free: the choices below are data-dependent and
+                // unpredictable, so they are computed, not jumped over.
+                const S downOpen = up - openCost;
+                const S downExtend = down[j] - e;
+                const S vertical = std::max(downOpen, downExtend);
+                const auto downExtends = static_cast<uint8_t>(downExtend >= downOpen);
 
-            const S downOpen = up - q - e;
-            const S downExtend = down[static_cast<std::size_t>(j)] - e;
-            S vertical = downOpen;
-            if (downExtend >= downOpen) {
-                vertical = downExtend;
-                bits |= DownExtends;
+                const S rightOpen = left - openCost;
+                const S rightExtend = right - e;
+                right = std::max(rightOpen, rightExtend);
+                const auto rightExtends = static_cast<uint8_t>(rightExtend >= rightOpen);
+
+                const S diagonalScore = diagonal + w[j - 1];
+                const auto takeDown = static_cast<uint8_t>(vertical > diagonalScore);
+                const S h1 = std::max(diagonalScore, vertical);
+                const auto takeRight = static_cast<uint8_t>(right > h1);
+                const S h = std::max(h1, right);
+                const auto source = static_cast<uint8_t>((takeRight << 1) | (takeDown & (takeRight ^ 1)));
+                const auto bits = static_cast<uint8_t>((downExtends << 2) | (rightExtends << 3));
+                traceRow[j - 1] = static_cast<uint8_t>(bits | source);
+
+                diagonal = up;
+                best[j] = h;
+                down[j] = vertical;
+                left = h;
             }
-
-            const S rightOpen = left - q - e;
-            const S rightExtend = right - e;
-            right = rightOpen;
-            if (rightExtend >= rightOpen) {
-                right = rightExtend;
-                bits |= RightExtends;
-            }
-
-            S h = diagonal + w;
-            uint8_t source = FromDiagonal;
-            if (vertical > h) {
-                h = vertical;
-                source = FromDown;
-            }
-            if (right > h) {
-                h = right;
-                source = FromRight;
-            }
-            traceRow[j - 1] = static_cast<uint8_t>(bits | source);
-
-            diagonal = up;
-            best[static_cast<std::size_t>(j)] = h;
-            down[static_cast<std::size_t>(j)] = vertical;
-            left = h;
-
-            if ((i == m || j == n) && static_cast<int64_t>(h) > result.score) {
-                // Row order visits (i, n) for i < m before the last row.
-                result = {static_cast<int64_t>(h), i, j};
-            }
+        };
+        const S* endRow = endProfile.row(a);
+        if (aReliable) {
+            run(1, reliableBegin, endRow, eEnd);
+            run(reliableBegin, reliableEnd, reliableProfile.row(a), eReliable);
+            run(reliableEnd, n + 1, endRow, eEnd);
+        } else {
+            run(1, n + 1, endRow, eEnd);
         }
+
+        if (i < m && static_cast<int64_t>(best[n]) > result.score)
+            result = {static_cast<int64_t>(best[n]), i, n};
+    }
+    for (int j = 1; j <= n; ++j) {
+        if (static_cast<int64_t>(best[j]) > result.score)
+            result = {static_cast<int64_t>(best[j]), m, j};
     }
     return result;
 }
@@ -165,11 +205,10 @@ Aligner::Aligner(const ScoreTables& tables, EngineContext& context) : m_tables(t
 void Aligner::reserve(int longest)
 {
     const auto size = static_cast<std::size_t>(longest) + 1;
-    if (m_best.size() >= size)
+    if (m_work64.best.size() >= size)
         return;
-    if (!m_context.CheckedNew(m_best, size) || !m_context.CheckedNew(m_down, size)
-        || !m_context.CheckedNew(m_best32, size) || !m_context.CheckedNew(m_down32, size)
-        || !m_context.CheckedNew(m_reliableSecond, size))
+    if (!m_context.CheckedNew(m_work64.best, size) || !m_context.CheckedNew(m_work64.down, size)
+        || !m_context.CheckedNew(m_work32.best, size) || !m_context.CheckedNew(m_work32.down, size))
         throw AllocationFailed{};
 }
 
@@ -190,14 +229,11 @@ Alignment Aligner::align(const AlignInput& first, const AlignInput& second)
     if (m_trace.size() < cells && !m_context.CheckedNew(m_trace, cells))
         throw AllocationFailed{};
 
-    for (int j = 0; j < n; ++j)
-        m_reliableSecond[static_cast<std::size_t>(j)] = j >= second.reliableFirst && j <= second.reliableLast;
-
     BestCell cell;
     if (fitsIn32(m_tables, m, n)) {
-        cell = fill<int32_t>(m_tables, first, second, m_reliableSecond, m_best32, m_down32, m_trace.data());
+        cell = fill<int32_t>(m_tables, first, second, m_work32, m_trace.data());
     } else {
-        cell = fill<int64_t>(m_tables, first, second, m_reliableSecond, m_best, m_down, m_trace.data());
+        cell = fill<int64_t>(m_tables, first, second, m_work64, m_trace.data());
     }
 
     // Trace back from the best cell to the first row or column.

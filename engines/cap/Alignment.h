@@ -87,6 +87,17 @@ enum class OverlapShape {
 };
 [[nodiscard]] OverlapShape shapeOf(const Alignment& a, int m, int n);
 
+// Row buffers of one score type: best score (H) and vertical-gap state of
+// the previous row, and the per-character score rows against the second
+// fragment.
+template <class S>
+struct AlignerBuffers {
+    std::vector<S> best;
+    std::vector<S> down;
+    std::vector<S> reliableProfile;
+    std::vector<S> endProfile;
+};
+
 // Work memory of the aligner, reused from pair to pair. Its buffers grow
 // through the call's checked allocation.
 class Aligner {
@@ -105,13 +116,9 @@ public:
 private:
     const ScoreTables& m_tables;
     EngineContext& m_context;
-    // Best score (H) and vertical-gap state of the previous row, in 64 and in
-    // 32 bits; the 32-bit pair serves when the weights cannot overflow it.
-    std::vector<int64_t> m_best;
-    std::vector<int64_t> m_down;
-    std::vector<int32_t> m_best32;
-    std::vector<int32_t> m_down32;
-    std::vector<uint8_t> m_reliableSecond;
+    // 32-bit buffers serve when the weights cannot overflow them.
+    AlignerBuffers<int64_t> m_work64;
+    AlignerBuffers<int32_t> m_work32;
     std::vector<uint8_t> m_trace;  // one byte of back pointers per cell
 };
 

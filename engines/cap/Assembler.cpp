@@ -138,7 +138,7 @@ std::vector<OverlapRecord> Engine::searchOverlaps(Aligner& aligner)
     // Each earlier fragment meets each later one twice: as given and reversed.
     Bar bar(run, static_cast<int64_t>(n) * (n - 1));
     int64_t trial = 0;
-    const FilterSettings filter{p.minOverlap, static_cast<double>(p.filterRate)};
+    const FilterSettings filter{p.minOverlap, static_cast<double>(p.filterRate), static_cast<double>(p.minIdentity)};
     std::vector<OverlapRecord> records;
     for (int f = 0; f + 1 < n; ++f) {
         for (bool reversed : {false, true}) {

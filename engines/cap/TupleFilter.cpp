@@ -3,7 +3,6 @@
 #include "engines/cap/Alignment.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace tallowin::cap::detail {
 
@@ -21,8 +20,7 @@ int longestStretch(const TupleIndex& walked, int p, const TupleIndex& other)
 {
     const int n = walked.length();
     const int m = other.length();
-    auto extend = [&](int q) {
-        int k = 0;
+    auto extend = [&](int q, int k) {
         while (p + k < n && q + k < m && agree(walked.code(p + k), other.code(q + k)))
             ++k;
         return k;
@@ -32,14 +30,13 @@ int longestStretch(const TupleIndex& walked, int p, const TupleIndex& other)
     if (p + 4 <= n) {
         // The 4-tuple at p, with every code-4 character standing for all four.
         std::array<uint8_t, 4> codes{};
-        int wildMask = 0;
+        int wildCount = 0;
         for (int k = 0; k < 4; ++k) {
             codes[static_cast<std::size_t>(k)] = walked.code(p + k);
-            if (codes[static_cast<std::size_t>(k)] == 4)
-                wildMask |= 1 << k;
+            wildCount += codes[static_cast<std::size_t>(k)] == 4 ? 1 : 0;
         }
         // Enumerate the tuples consistent with the wild characters.
-        const int variants = 1 << (2 * std::popcount(static_cast<unsigned>(wildMask)));
+        const int variants = 1 << (2 * wildCount);
         for (int v = 0; v < variants; ++v) {
             int tuple = 0;
             int bits = v;
@@ -51,11 +48,12 @@ int longestStretch(const TupleIndex& walked, int p, const TupleIndex& other)
                 }
                 tuple = tuple * 4 + c;
             }
+            // Positions from the list agree on their first four codes.
             for (int32_t q = other.first(tuple); q >= 0; q = other.next(q))
-                best = std::max(best, extend(q));
+                best = std::max(best, extend(q, 4));
         }
         for (int32_t q : other.wildStarts())
-            best = std::max(best, extend(q));
+            best = std::max(best, extend(q, 0));
         if (best >= 4)
             return best;
     }
@@ -148,7 +146,13 @@ bool TupleIndex::has(const uint8_t* codes, int length) const
 
 bool passesFilter(const TupleIndex& first, const TupleIndex& second, const FilterSettings& settings)
 {
-    return walkPasses(second, first, settings) || walkPasses(first, second, settings);
+    if (walkPasses(second, first, settings))
+        return true;
+    // The first fragment can lie inside the second only when the second is
+    // long enough to match the first's length at the minimum identity.
+    if (second.length() < first.length() * settings.minIdentity)
+        return false;
+    return walkPasses(first, second, settings);
 }
 
 } // namespace tallowin::cap::detail

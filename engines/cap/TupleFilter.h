@@ -14,9 +14,11 @@
 // skipped. The pair passes when, from the start or from the end of the walked
 // fragment, some i stretches cover d >= minimum overlap positions with
 // (i - 1) x rate <= d, or when the whole walked fragment is covered with
-// (stretches - 1) x rate <= covered length. Each fragment of a pair is walked
-// against the other, so that a fragment lying inside the other is found
-// whichever of the two it is.
+// (stretches - 1) x rate <= covered length. The second fragment is walked
+// against the first, and then the first against the second, so that a
+// fragment lying inside the other is found whichever of the two it is; the
+// second walk is skipped when the first fragment is too long to lie inside
+// the second at the minimum identity (the overlap would be refused anyway).
 //
 // Cost: O(n) stretches per walk, each trying the positions of one tuple.
 
@@ -73,6 +75,7 @@ private:
 struct FilterSettings {
     int minOverlap = 0;
     double rate = 0.0;
+    double minIdentity = 0.0;
 };
 
 // Whether the pair passes the filter (see the file's head).
