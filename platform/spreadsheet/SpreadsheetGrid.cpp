@@ -221,12 +221,36 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
     }
     p.fillRect(QRect(0, 0, hw, hh), kHeaderFill);
 
-    // The active cell.
+    // The active cell, the fill handle and a fill being dragged.
     const QRect active = cellRect(activeRow, activeCol);
     if (!active.isNull()) {
         p.setPen(QPen(kActiveBorder, 2));
         p.drawRect(active.adjusted(1, 1, -1, -1));
     }
+    const QRect handle = fillHandleRect();
+    if (!handle.isNull())
+        p.fillRect(handle, kActiveBorder);
+    if (m_drag == DragKind::Fill && !(m_fillTarget == m_fillSource)) {
+        const QRect a = cellRect(std::max(m_fillTarget.firstRow, firstRow), std::max(m_fillTarget.firstCol, firstCol));
+        const QRect b = cellRect(std::min(m_fillTarget.lastRow, lastRow), std::min(m_fillTarget.lastCol, lastCol));
+        if (!a.isNull() && !b.isNull()) {
+            p.setPen(QPen(kActiveBorder, 1, Qt::DashLine));
+            p.drawRect(a.united(b).adjusted(0, 0, -1, -1));
+        }
+    }
+}
+
+QRect SpreadsheetGrid::fillHandleRect() const
+{
+    const Workbook& wb = book();
+    if (wb.SelectionCount() != 1)
+        return {};
+    const RangeRef r = wb.SelectionEx(0);
+    const QRect corner = cellRect(r.lastRow, r.lastCol);
+    if (corner.isNull())
+        return {};
+    const int size = std::max(5, 7 * m_zoom / 100);
+    return QRect(corner.right() - size / 2, corner.bottom() - size / 2, size, size);
 }
 
 void SpreadsheetGrid::selectTo(std::int32_t row, std::int32_t col)
@@ -258,6 +282,12 @@ void SpreadsheetGrid::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     const QPoint pos = event->position().toPoint();
+    const QRect handle = fillHandleRect();
+    if (!handle.isNull() && handle.adjusted(-2, -2, 2, 2).contains(pos)) {
+        m_drag = DragKind::Fill;
+        m_fillSource = m_fillTarget = book().SelectionEx(0);
+        return;
+    }
     const std::int32_t row = rowAt(pos.y());
     const std::int32_t col = colAt(pos.x());
     const bool onColHeader = pos.y() < headerHeight() && col > 0;
@@ -297,6 +327,21 @@ void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
         row = kMaxRows;
     if (col == 0)
         col = kMaxCols;
+    if (m_drag == DragKind::Fill) {
+        // Down or right, whichever the pointer went further.
+        RangeRef t = m_fillSource;
+        const std::int32_t downBy = row - m_fillSource.lastRow;
+        const std::int32_t rightBy = col - m_fillSource.lastCol;
+        if (downBy > 0 && downBy * rowHeight() >= rightBy * colWidth())
+            t.lastRow = row;
+        else if (rightBy > 0)
+            t.lastCol = col;
+        if (!(t == m_fillTarget)) {
+            m_fillTarget = t;
+            viewport()->update();
+        }
+        return;
+    }
     if (m_drag == DragKind::Columns)
         row = kMaxRows;
     if (m_drag == DragKind::Rows)
@@ -307,6 +352,16 @@ void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_drag == DragKind::Fill && !(m_fillTarget == m_fillSource)) {
+        m_drag = DragKind::None;
+        Workbook& wb = book();
+        try {
+            wb.autoFill(wb.Sheet(), m_fillSource, m_fillTarget);
+            wb.setSelection(m_fillTarget.firstRow, m_fillTarget.firstCol, m_fillTarget.lastRow, m_fillTarget.lastCol);
+        } catch (const platform::Error&) {
+            QApplication::beep();
+        }
+    }
     m_drag = DragKind::None;
     m_kept.clear();
     const QPoint pos = event->position().toPoint();

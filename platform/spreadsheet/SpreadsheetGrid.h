@@ -27,6 +27,11 @@ public:
     [[nodiscard]] std::int32_t rowAt(int y) const;
     [[nodiscard]] std::int32_t colAt(int x) const;
     [[nodiscard]] QRect cellRect(std::int32_t row, std::int32_t col) const;
+    [[nodiscard]] QPoint fillHandlePosition() const
+    {
+        const QRect r = fillHandleRect();
+        return r.isNull() ? QPoint() : r.center();
+    }
 
     void startEdit(const QString& text);
     void commitEdit();
@@ -48,7 +53,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    enum class DragKind { None, Cells, Rows, Columns };
+    enum class DragKind { None, Cells, Rows, Columns, Fill };
 
     [[nodiscard]] Workbook& book() const;
     [[nodiscard]] int colWidth() const;
@@ -60,6 +65,9 @@ private:
     void updateScrollBars();
     void selectTo(std::int32_t row, std::int32_t col);
     void moveActive(std::int32_t dRow, std::int32_t dCol, bool extend);
+    // The fill handle: the small square at the bottom-right corner of a
+    // single selected range (empty when out of view or several ranges).
+    [[nodiscard]] QRect fillHandleRect() const;
 
     SpreadsheetWidget* m_owner;
     std::int32_t m_zoom = 100;
@@ -73,6 +81,8 @@ private:
     std::int32_t m_endRow = 1;  // the moving corner of the last range
     std::int32_t m_endCol = 1;
     std::vector<RangeRef> m_kept;  // ranges kept while a Ctrl-drag adds one
+    RangeRef m_fillSource;         // while the fill handle is dragged
+    RangeRef m_fillTarget;
 };
 
 } // namespace spreadsheet

@@ -107,6 +107,11 @@ QRect SpreadsheetWidget::cellRect(std::int32_t row, std::int32_t col) const
     return m_grid->cellRect(row, col);
 }
 
+QPoint SpreadsheetWidget::fillHandlePosition() const
+{
+    return m_grid->fillHandlePosition();
+}
+
 bool SpreadsheetWidget::isEditing() const
 {
     return m_grid->isEditing();

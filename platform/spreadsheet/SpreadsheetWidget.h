@@ -56,6 +56,8 @@ public:
     [[nodiscard]] QWidget* gridSurface() const;
     [[nodiscard]] QRect cellRect(std::int32_t row, std::int32_t col) const;
     [[nodiscard]] bool isEditing() const;
+    // Where the fill handle of the selection is (a null point when hidden).
+    [[nodiscard]] QPoint fillHandlePosition() const;
 
 signals:
     // The selection or the active cell changed, by the user or by the program.

@@ -150,7 +150,11 @@ void Workbook::setNumSheets(std::int32_t count)
         m_sheets.push_back(std::move(sheet));
     }
     if (NumSheets() > count) {
+        std::vector<std::string> goneNames;
+        for (std::size_t i = static_cast<std::size_t>(count); i < m_sheets.size(); ++i)
+            goneNames.push_back(m_sheets[i]->name);
         m_sheets.resize(static_cast<std::size_t>(count));
+        dropSheetReferences(goneNames);
         if (m_active > count) {
             m_active = count;
             active().selected = true;
@@ -252,6 +256,10 @@ void Workbook::EditDeleteSheets()
     }
     if (n >= m_sheets.size())
         fail(platform::err::InvalidCall, "EditDeleteSheets");
+    std::vector<std::string> goneNames;
+    for (std::size_t i = 0; i < m_sheets.size(); ++i)
+        if (doomed[i])
+            goneNames.push_back(m_sheets[i]->name);
     std::vector<std::unique_ptr<SheetData>> kept;
     std::int32_t newActive = 0;
     for (std::size_t i = 0; i < m_sheets.size(); ++i) {
@@ -262,6 +270,7 @@ void Workbook::EditDeleteSheets()
         }
     }
     m_sheets = std::move(kept);
+    dropSheetReferences(goneNames);
     m_active = std::clamp(newActive, 1, NumSheets());
     for (auto& s : m_sheets)
         s->selected = false;
@@ -593,6 +602,27 @@ void Workbook::CopyRangeEx(std::int32_t dstSheet, std::int32_t dr1, std::int32_t
 
 // ---- rows and columns ------------------------------------------------------------
 
+void Workbook::dropSheetReferences(const std::vector<std::string>& names)
+{
+    std::vector<std::string> gone;
+    for (const std::string& n : names) {
+        const bool stillThere =
+            std::any_of(m_sheets.begin(), m_sheets.end(), [&](const auto& s) { return s->name == n; });
+        if (!stillThere)
+            gone.push_back(n);
+    }
+    if (gone.empty())
+        return;
+    const detail::RefEdit edit = [&](detail::FormulaRef& r) {
+        return r.sheet.empty() || std::find(gone.begin(), gone.end(), r.sheet) == gone.end();
+    };
+    for (auto& s : m_sheets)
+        for (auto& row : s->rows)
+            for (auto& cell : row)
+                if (cell.isFormula())
+                    cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), edit));
+}
+
 void Workbook::editFormulas(std::int32_t changedSheet,
                             const std::function<detail::RefEdit(std::function<bool(const std::string&)>)>& makeEdit)
 {
@@ -770,6 +800,118 @@ void Workbook::setFillList(std::int32_t index, std::string list)
         m_fillLists.push_back(std::move(list));
     else
         m_fillLists[static_cast<std::size_t>(index - 1)] = std::move(list);
+}
+
+// ---- fill ------------------------------------------------------------------------
+
+void Workbook::autoFill(std::int32_t sheet, const RangeRef& source, const RangeRef& target)
+{
+    checkRect(source.firstRow, source.firstCol, source.lastRow, source.lastCol, "autoFill");
+    checkRect(target.firstRow, target.firstCol, target.lastRow, target.lastCol, "autoFill");
+    checkCell(target.lastRow, target.lastCol, "autoFill");
+    const bool down = target.firstRow == source.firstRow && target.firstCol == source.firstCol &&
+                      target.lastCol == source.lastCol && target.lastRow > source.lastRow;
+    const bool right = target.firstRow == source.firstRow && target.firstCol == source.firstCol &&
+                       target.lastRow == source.lastRow && target.lastCol > source.lastCol;
+    if (!down && !right)
+        fail(platform::err::InvalidCall, "autoFill");
+    ensureCalculated();
+    SheetData& s = sheetData(sheet);
+
+    // Entries of every fill list, for finding a text's place.
+    std::vector<std::vector<std::string>> lists;
+    for (const std::string& l : m_fillLists) {
+        std::vector<std::string> entries;
+        std::size_t start = 0;
+        while (start <= l.size()) {
+            const std::size_t semi = l.find(';', start);
+            const std::string e = l.substr(start, semi == std::string::npos ? std::string::npos : semi - start);
+            if (!e.empty())
+                entries.push_back(e);
+            if (semi == std::string::npos)
+                break;
+            start = semi + 1;
+        }
+        lists.push_back(std::move(entries));
+    }
+
+    const std::int32_t lines = down ? source.cols() : source.rows();
+    const std::int32_t n = down ? source.rows() : source.cols();
+    const std::int32_t extra = down ? target.rows() - n : target.cols() - n;
+    for (std::int32_t line = 0; line < lines; ++line) {
+        auto pos = [&](std::int32_t k) {
+            return down ? std::pair{source.firstRow + k, source.firstCol + line}
+                        : std::pair{source.firstRow + line, source.firstCol + k};
+        };
+        std::vector<detail::Cell> cells(static_cast<std::size_t>(n));
+        bool allNumbers = true;
+        bool allTexts = true;
+        for (std::int32_t k = 0; k < n; ++k) {
+            const auto [r, c] = pos(k);
+            if (const detail::Cell* cell = s.find(r, c))
+                cells[static_cast<std::size_t>(k)] = *cell;
+            const auto& cell = cells[static_cast<std::size_t>(k)];
+            allNumbers = allNumbers && !cell.isFormula() && cell.valueKind() == ValueKind::Number;
+            allTexts = allTexts && !cell.isFormula() && cell.valueKind() == ValueKind::Text;
+        }
+
+        // A fill list holding the texts in order, one after the other.
+        const std::vector<std::string>* list = nullptr;
+        std::size_t lastIndex = 0;
+        if (allTexts) {
+            for (const auto& entries : lists) {
+                const auto first = std::find(entries.begin(), entries.end(), cells[0].value().text());
+                if (first == entries.end())
+                    continue;
+                std::size_t idx = static_cast<std::size_t>(first - entries.begin());
+                bool ok = true;
+                for (std::int32_t k = 1; k < n && ok; ++k) {
+                    idx = (idx + 1) % entries.size();
+                    ok = entries[idx] == cells[static_cast<std::size_t>(k)].value().text();
+                }
+                if (ok) {
+                    list = &entries;
+                    lastIndex = idx;
+                    break;
+                }
+            }
+        }
+        // Least-squares line through (k, value) for numbers.
+        double mean = 0, slope = 0, meanK = (n - 1) / 2.0;
+        if (allNumbers && n >= 2) {
+            for (const auto& cell : cells)
+                mean += cell.value().number();
+            mean /= n;
+            double sxy = 0, sxx = 0;
+            for (std::int32_t k = 0; k < n; ++k) {
+                sxy += (k - meanK) * (cells[static_cast<std::size_t>(k)].value().number() - mean);
+                sxx += (k - meanK) * (k - meanK);
+            }
+            slope = sxy / sxx;
+        }
+
+        for (std::int32_t e = 0; e < extra; ++e) {
+            const std::int32_t k = n + e;
+            const auto [r, c] = pos(k);
+            detail::Cell& out = s.at(r, c);
+            if (list) {
+                out.setValue(Value((*list)[(lastIndex + 1 + static_cast<std::size_t>(e)) % list->size()]));
+            } else if (allNumbers && n >= 2) {
+                out.setValue(Value(mean + slope * (k - meanK)));
+            } else {
+                const detail::Cell& from = cells[static_cast<std::size_t>(k % n)];
+                out = from;
+                if (from.isFormula()) {
+                    const std::int32_t shift = k - k % n;
+                    out.setFormula(detail::rewriteFormulaRefs(
+                        from.formula(), detail::offsetEdit(down ? shift : 0, down ? 0 : shift)));
+                }
+            }
+        }
+    }
+    s.trimAll();
+    m_dirty = true;
+    touch();
 }
 
 // ---- files -------------------------------------------------------------------------

@@ -187,6 +187,14 @@ public:
     // index 1..count replaces a list, count + 1 appends one.
     void setFillList(std::int32_t index, std::string list);
 
+    // Extends the source block down or to the right over the target block
+    // (which starts with it), line by line, as a fill handle does: texts that
+    // stand in order in a fill list continue the list (wrapping at its end);
+    // two or more numbers continue their least-squares straight line; anything
+    // else repeats the source, formulas with their relative references moved.
+    // Error 5 when the target does not extend the source down or right.
+    void autoFill(std::int32_t sheet, const RangeRef& source, const RangeRef& target);
+
     // ---- files (see WorkbookFiles.h for the formats) -------------------------
     // Reads the file into this workbook, replacing its sheets, and returns the
     // file's type code (member 1375). The type is found from the content.
@@ -220,6 +228,8 @@ private:
     // Passes every formula's references through the edit that makeEdit
     // builds for the formula's own sheet (given whether a reference's sheet
     // text names the changed sheet).
+    // Formulas that name one of the given sheets get #REF! there.
+    void dropSheetReferences(const std::vector<std::string>& names);
     void editFormulas(std::int32_t changedSheet,
                       const std::function<detail::RefEdit(std::function<bool(const std::string&)>)>& makeEdit);
 

@@ -180,4 +180,22 @@ TEST_F(SpreadsheetWidgetTest, ArrowKeysMoveAndShiftArrowsExtend)
     QTest::keyClick(surface, Qt::Key_Delete);
 }
 
+TEST_F(SpreadsheetWidgetTest, DraggingTheFillHandleContinuesTheGeneList)
+{
+    auto& wb = widget->workbook();
+    wb.setFillList(wb.fillListCount() + 1, "G1;G2;G3;G4;G5;");
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(1, 1));
+    QTest::keyClicks(surface, "G1");
+    QTest::keyClick(surface, Qt::Key_Return);
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(1, 1));
+    const QPoint handle = widget->fillHandlePosition();
+    ASSERT_FALSE(handle.isNull());
+    press(handle);
+    dragTo(centre(4, 1));
+    release(centre(4, 1));
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value("G2"));
+    EXPECT_EQ(wb.cellValue(1, 4, 1), Value("G4"));
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 1, 4, 1}));
+}
+
 } // namespace

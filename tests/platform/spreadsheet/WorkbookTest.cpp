@@ -349,3 +349,57 @@ TEST(Workbook, ChangeCallbackFiresOnEdits)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkbookFill, GeneListContinuesAcrossTheFill)
+{
+    Workbook wb;
+    std::string genes;
+    for (int i = 1; i <= 9999; ++i)
+        genes += "G" + std::to_string(i) + ";";
+    wb.setFillList(wb.fillListCount() + 1, genes + ";;;;;;");
+    wb.setCellEntry(1, 1, 1, "G1");
+    wb.autoFill(1, RangeRef{1, 1, 1, 1}, RangeRef{1, 1, 4, 1});
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value("G2"));
+    EXPECT_EQ(wb.cellValue(1, 4, 1), Value("G4"));
+
+    wb.setCellEntry(1, 1, 3, "G9998");
+    wb.autoFill(1, RangeRef{1, 3, 1, 3}, RangeRef{1, 3, 3, 3});
+    EXPECT_EQ(wb.cellValue(1, 2, 3), Value("G9999"));
+    EXPECT_EQ(wb.cellValue(1, 3, 3), Value("G1")) << "a list wraps at its end";
+}
+
+TEST(WorkbookFill, NumbersContinueTheirLineAndOthersRepeat)
+{
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value(1));
+    wb.setCellValue(1, 1, 2, Value(3));
+    wb.autoFill(1, RangeRef{1, 1, 1, 2}, RangeRef{1, 1, 1, 5});
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value(5));
+    EXPECT_EQ(wb.cellValue(1, 1, 5), Value(9));
+
+    wb.setCellValue(1, 2, 1, Value(7));
+    wb.setCellValue(1, 2, 2, Value("x"));
+    wb.setCellFormula(1, 3, 1, "A2*2");
+    wb.autoFill(1, RangeRef{2, 1, 3, 2}, RangeRef{2, 1, 6, 2});
+    EXPECT_EQ(wb.cellValue(1, 4, 1), Value(7)) << "one number is copied";
+    EXPECT_EQ(wb.cellValue(1, 4, 2), Value("x"));
+    EXPECT_EQ(wb.cellFormula(1, 5, 1), "A4*2") << "a repeated formula moves with its copy";
+    EXPECT_EQ(wb.cellValue(1, 5, 1), Value(14));
+    EXPECT_THROW(wb.autoFill(1, RangeRef{2, 1, 3, 2}, RangeRef{1, 1, 3, 2}), platform::Error);
+}
+
+TEST(WorkbookFill, DeletingASheetTurnsReferencesToItIntoErrors)
+{
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setCellValue(2, 1, 1, Value(1));
+    wb.setCellFormula(1, 1, 1, "Sheet2!A1+1");
+    wb.setSheet(2);
+    wb.EditDeleteSheets();
+    EXPECT_EQ(wb.cellFormula(1, 1, 1), "#REF!+1");
+    EXPECT_TRUE(wb.cellValue(1, 1, 1).isError());
+}
+
+} // namespace
