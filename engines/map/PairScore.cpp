@@ -1,57 +1,93 @@
 #include "engines/map/PairScore.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <vector>
 
 namespace tallowin::map {
 namespace {
 
-// One row sweep per residue of `first`. H is the best score of any path to a
+// The recurrences, per cell (i, j): H is the best score of any path to the
 // cell, F the best ending in a gap of `second` (vertical), E the best ending
 // in an affine gap of `first` (horizontal) and G the best ending in a
-// constant-cost run of at least L + 1 columns. Leading gaps are free (row and
-// column 0 hold 0) and so are trailing ones (the answer is the best cell of the
-// last row or the last column).
+// constant-cost run of at least L + 1 columns:
+//   F = max(F(i-1, j) - r, H(i-1, j) - q - r)
+//   E = max(E(i, j-1) - r, H(i, j-1) - q - r)
+//   G = max(G(i, j-1), H(i, j-L-1) - P)
+//   H = max(H(i-1, j-1) + W, E, F, G)
+// Leading gaps are free (row and column 0 hold 0) and so are trailing ones
+// (the answer is the best cell of the last row or the last column).
+//
+// Within a row, E and G may start from T = max(H(i-1, j-1) + W, F) instead of
+// H: a horizontal run that starts where another horizontal run ends is never
+// better than the one run that covers both (two openings cost more than one,
+// and a constant-cost run grows for free). With that, the row splits into a
+// loop without any chain (F and T) and two running maxima:
+//   U(j) = max(U(j-1), T(j-1) + (j-1) r - q),  E(j) = U(j) - j r
+//   G(j) = max(G(j-1), T(j-L-1) - P)
 template <class T>
-Score sweep(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps)
+Score sweep(std::string_view first, std::string_view second, const ScoreTable& table, const GapCosts& gaps)
 {
+    constexpr T none = std::numeric_limits<T>::min() / 4;
     const std::size_t m = first.size();
     const std::size_t n = second.size();
-    const T q = static_cast<T>(gaps.q);
     const T r = static_cast<T>(gaps.r);
+    const T q = static_cast<T>(gaps.q);
     const T qr = q + r;
     const T P = static_cast<T>(gaps.P);
-    const T none = std::numeric_limits<T>::min() / 4;
-    // Columns j > L + 1 can end a constant-cost run that started at j - L - 1.
     const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
 
-    std::vector<T> prev(n + 1, 0), cur(n + 1, 0), vert(n + 1, none);
-    std::vector<unsigned char> cols(second.begin(), second.end());
+    // Scores of each residue of `first` against every column, made when the
+    // residue first occurs.
+    std::array<std::vector<T>, 128> profile;
+    auto scoresOf = [&](unsigned char a) -> const T* {
+        auto& p = profile[a & 0x7f];
+        if (p.empty()) {
+            const int32_t* w = table.row(a);
+            p.resize(n + 1, 0);
+            for (std::size_t j = 1; j <= n; ++j)
+                p[j] = static_cast<T>(w[static_cast<unsigned char>(second[j - 1]) & 0x7f]);
+        }
+        return p.data();
+    };
+
+    std::vector<T> upv(n + 1, 0), curv(n + 1, 0), vertv(n + 1, none), tv(n + 1, 0);
     T best = 0;
-    for (std::size_t i = 1; i <= m; ++i) {
-        const auto a = static_cast<unsigned char>(first[i - 1]);
-        cur[0] = 0;
-        T e = none;
-        T g = none;
+    for (std::size_t i = 0; i < m; ++i) {
+        const T* __restrict w = scoresOf(static_cast<unsigned char>(first[i]));
+        const T* __restrict up = upv.data();
+        T* __restrict cur = curv.data();
+        T* __restrict vert = vertv.data();
+        T* __restrict t = tv.data();
+
+        t[0] = 0;
         for (std::size_t j = 1; j <= n; ++j) {
-            const T f = std::max<T>(vert[j] - r, prev[j] - qr);
+            const T f = std::max<T>(vert[j] - r, up[j] - qr);
             vert[j] = f;
-            e = std::max<T>(e - r, cur[j - 1] - qr);
-            if (j >= lag)
-                g = std::max<T>(g, cur[j - lag] - P);
-            T h = prev[j - 1] + static_cast<T>(w(a, cols[j - 1]));
-            h = std::max(h, e);
-            h = std::max(h, f);
-            h = std::max(h, g);
-            cur[j] = h;
+            t[j] = std::max<T>(up[j - 1] + w[j], f);
+        }
+
+        cur[0] = 0;
+        T u = none;
+        T g = none;
+        T shift = 0; // (j - 1) r
+        std::size_t j = 1;
+        for (; j <= n && j < lag; ++j, shift += r) {
+            u = std::max<T>(u, t[j - 1] + shift - q);
+            cur[j] = std::max<T>(t[j], u - shift - r);
+        }
+        for (; j <= n; ++j, shift += r) {
+            u = std::max<T>(u, t[j - 1] + shift - q);
+            g = std::max<T>(g, t[j - lag] - P);
+            cur[j] = std::max<T>(std::max<T>(t[j], u - shift - r), g);
         }
         best = std::max(best, cur[n]);
-        std::swap(prev, cur);
+        std::swap(upv, curv);
     }
     if (m > 0)
         for (std::size_t j = 0; j <= n; ++j)
-            best = std::max(best, prev[j]);
+            best = std::max(best, upv[j]);
     return static_cast<Score>(best);
 }
 

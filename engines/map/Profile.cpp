@@ -148,41 +148,66 @@ private:
 void Aligner::pass(Score i1, Score i2, Score j1, Score j2, Score open, bool reverse, bool freeStart,
                    PassResult& out) const
 {
+    // Same recurrences as the full table below, one row at a time. Within a
+    // row, gaps of B's side (E, and G for constant-cost runs) may start from
+    // T = max(diagonal, F) rather than from H: a run that starts where another
+    // run of the same side ends is never better than one run covering both.
+    // That leaves running maxima in place of the row's chain:
+    //   U(j) = max(U(j-1), T(j-1) + (j-1) r - q),  E(j) = U(j) - j r
+    //   G(j) = max(G(j-1), T(j-L-1) - P)
     const Score M = i2 - i1;
     const Score N = j2 - j1;
     const Score q = g_.q, r = g_.r, P = g_.P;
-    auto& H = out.h;
-    auto& F = out.f;
-    H.assign(static_cast<std::size_t>(N + 1), 0);
-    F.assign(static_cast<std::size_t>(N + 1), kNone);
+    const auto n = static_cast<std::size_t>(N);
+    const std::size_t lag = lag_ > N ? n + 1 : static_cast<std::size_t>(lag_);
+    out.h.assign(n + 1, 0);
+    out.f.assign(n + 1, kNone);
     out.lastCol.assign(static_cast<std::size_t>(M + 1), 0);
+    std::vector<Score> tv(n + 1, 0), scores(n + 1, 0);
+    Score* __restrict H = out.h.data();
+    Score* __restrict F = out.f.data();
+    Score* __restrict t = tv.data();
+    Score* __restrict sc = scores.data();
     if (!freeStart)
-        for (Score jj = 1; jj <= N; ++jj)
-            H[static_cast<std::size_t>(jj)] = -g_.insertion(jj);
-    out.lastCol[0] = H[static_cast<std::size_t>(N)];
+        for (std::size_t jj = 1; jj <= n; ++jj)
+            H[jj] = -g_.insertion(static_cast<Score>(jj));
+    out.lastCol[0] = H[n];
 
     for (Score ii = 1; ii <= M; ++ii) {
         const Score ai = reverse ? i2 + 1 - ii : i1 + ii;
+        if (reverse)
+            for (std::size_t jj = 1; jj <= n; ++jj)
+                sc[jj] = s_(ai, j2 + 1 - static_cast<Score>(jj));
+        else
+            for (std::size_t jj = 1; jj <= n; ++jj)
+                sc[jj] = s_(ai, j1 + static_cast<Score>(jj));
+
+        // Column 0: free, or a gap of A's columns from the corner.
+        const Score h0 = freeStart ? 0 : -(open + ii * r);
+        t[0] = h0;
         Score diag = H[0];
-        H[0] = freeStart ? 0 : -(open + ii * r);
-        F[0] = freeStart ? kNone : H[0];
-        Score e = kNone;
-        Score gl = kNone;
-        for (Score jj = 1; jj <= N; ++jj) {
-            const auto u = static_cast<std::size_t>(jj);
-            const Score bj = reverse ? j2 + 1 - jj : j1 + jj;
-            const Score up = H[u];
-            const Score f = std::max(F[u] - r, up - q - r);
-            e = std::max(e - r, H[u - 1] - q - r);
-            if (jj >= lag_)
-                gl = std::max(gl, H[static_cast<std::size_t>(jj - lag_)] - P);
-            Score h = diag + s_(ai, bj);
-            h = std::max({h, e, f, gl});
+        for (std::size_t jj = 1; jj <= n; ++jj) {
+            const Score up = H[jj];
+            const Score f = std::max(F[jj] - r, up - q - r);
+            F[jj] = f;
+            t[jj] = std::max(diag + sc[jj], f);
             diag = up;
-            H[u] = h;
-            F[u] = f;
         }
-        out.lastCol[static_cast<std::size_t>(ii)] = H[static_cast<std::size_t>(N)];
+        H[0] = h0;
+        F[0] = freeStart ? kNone : h0;
+
+        Score u = kNone, g = kNone, shift = 0;
+        std::size_t jj = 1;
+        for (; jj <= n && jj < lag; ++jj, shift += r) {
+            u = std::max(u, t[jj - 1] + shift - q);
+            H[jj] = std::max(t[jj], u - shift - r);
+        }
+        for (; jj <= n; ++jj, shift += r) {
+            u = std::max(u, t[jj - 1] + shift - q);
+            g = std::max(g, t[jj - lag] - P);
+            H[jj] = std::max(std::max(t[jj], u - shift - r), g);
+        }
+        out.lastCol[static_cast<std::size_t>(ii)] = H[n];
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "engines/map/Scoring.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,15 @@ public:
         for (std::size_t k = lo; k < hi; ++k)
             sum += entriesA_[k].count * sb[entriesA_[k].kind];
         const Score pairs = countA_[static_cast<std::size_t>(i - 1)] * countB_[static_cast<std::size_t>(j - 1)];
-        return pairs == 0 ? 0 : sum / pairs;
+        if (pairs == 1)
+            return sum;
+        if (pairs == 0)
+            return 0;
+        // C++ division truncates toward zero, as the score requires; the
+        // 32-bit form is much cheaper and almost always enough.
+        if (sum >= INT32_MIN && sum <= INT32_MAX && pairs <= INT32_MAX)
+            return static_cast<int32_t>(sum) / static_cast<int32_t>(pairs);
+        return sum / pairs;
     }
 
 private:

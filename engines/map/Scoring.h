@@ -52,6 +52,8 @@ public:
     static ScoreTable fromMatrix(std::string_view alphabet, const int32_t* lowerTriangle, int32_t gapExtend);
 
     int32_t operator()(unsigned char x, unsigned char y) const { return w_[index(x, y)]; }
+    // The scores of x against every character, indexed by the second one.
+    const int32_t* row(unsigned char x) const { return &w_[index(x, 0)]; }
     // Largest absolute value in the table.
     int64_t maxAbs() const;
 

@@ -1,0 +1,80 @@
+// Time of the multiple alignment export on seeded sets of related DNA
+// sequences of about 1,000 bases (substitutions and short indels), as the
+// program calls it. Prints one line per set size; never asserts.
+
+#include "engines/map/MapExports.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> relatedSet(std::size_t count, std::size_t length, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    const char* bases = "ACGT";
+    std::string ancestor(length, 'A');
+    for (auto& c : ancestor)
+        c = bases[rng() % 4];
+    std::vector<std::string> set;
+    for (std::size_t k = 0; k < count; ++k) {
+        std::string s;
+        for (char c : ancestor) {
+            const unsigned roll = rng() % 1000;
+            if (roll < 60)
+                s.push_back(bases[rng() % 4]); // substitution
+            else if (roll < 70)
+                continue;                      // deletion
+            else if (roll < 80)
+                s.push_back(c), s.push_back(bases[rng() % 4]); // insertion
+            else
+                s.push_back(c);
+        }
+        set.push_back(s);
+    }
+    return set;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::size_t> sizes{10, 50, 200};
+    if (argc > 1) {
+        sizes.clear();
+        for (int k = 1; k < argc; ++k)
+            sizes.push_back(static_cast<std::size_t>(std::strtoul(argv[k], nullptr, 10)));
+    }
+    for (std::size_t n : sizes) {
+        const auto set = relatedSet(n, 1000, 20261208u + static_cast<unsigned>(n));
+        std::string names, seqs;
+        std::size_t longest = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            names += (k ? " " : "") + std::string("\x01") + std::to_string(k);
+            seqs += (k ? " " : "") + set[k];
+            longest = std::max(longest, set[k].size());
+        }
+        std::string messages(4096, ' ');
+        std::string output(3 * n * longest + 1, ' ');
+        std::vector<int32_t> order(n);
+        const auto start = std::chrono::steady_clock::now();
+        const int32_t result = mapMainDll(names.c_str(), static_cast<int32_t>(names.size()), seqs.c_str(),
+                                          static_cast<int32_t>(seqs.size()), static_cast<int32_t>(n), 10, -5, 10, 10,
+                                          4, 0, "", 0, nullptr, messages.data(), output.data(), order.data());
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const std::size_t columns = output.find(';');
+        std::printf("mapMainDll: %3zu sequences x ~1000 bases: %8.3f s, result %d, %zu columns, peak RSS %ld KiB\n",
+                    n, seconds, result, columns, usage.ru_maxrss);
+        std::fflush(stdout);
+    }
+    return 0;
+}
