@@ -187,3 +187,60 @@ TEST_F(HandlerTest, TraceFileIsClosedWhenTheHandlerEnds)
     }
     EXPECT_EQ(open, 0);
 }
+
+TEST_F(HandlerTest, ScriptedScenarioWritesLogAndTraceByteForByte)
+{
+    handler().SetTraceFile("Quorin.trc");
+    initialize();
+    handler().SetTrace(true);
+    ui().dialogAnswers = {{2, ""}};
+
+    handler().TraceEnter("MMain", "Main");
+    handler().TraceEnter("MFile", "Load");
+    EXPECT_EQ(handler().HandleError(ErrObject(53, "", "File not found", 0, 120), "MFile", "Load", "book.txt",
+                                    rmpBoundaryNone, rmpSeverityNormal, rmpRetryLine),
+              2);
+    std::int32_t raised = 0;
+    try {
+        handler().PropagateError(rmpBoundaryNone);
+    } catch (const platform::Error& e) {
+        raised = e.number();
+    }
+    handler().TraceExit("MFile", "Load");
+    EXPECT_EQ(handler().HandleError(ErrObject(raised, "Rampart", "Collapsing Call Stack"), "MMain", "Main", "",
+                                    rmpBoundaryVB, rmpSeverityNormal, rmpRetryLine),
+              2);
+    handler().TraceExit("MMain", "Main");
+
+    EXPECT_EQ(log(),
+              "Rampart Error Report\t\t2001/12/31 23:59:58\r\n"
+              "\r\n"
+              "Component        = Quorin\r\n"
+              "Module           = MFile\r\n"
+              "Procedure        = Load\r\n"
+              "Context          = book.txt\r\n"
+              "Boundary         = rmpBoundaryNone\r\n"
+              "Severity         = rmpSeverityNormal\r\n"
+              "Erl              = 120\r\n"
+              "Err.Number       = 53\r\n"
+              "Err.Description  = File not found\r\n"
+              "Err.Source       = Quorin\r\n"
+              "Description      = Unexpected Error\r\n"
+              "Suggestion       = \r\n"
+              "Notes            = \r\n"
+              "\r\n"
+              "\r\n\r\n\r\n"
+              "Rampart Collapsing Call Stack\t\t2001/12/31 23:59:58\r\n"
+              "\r\n"
+              "Component        = Quorin\r\n"
+              "Module           = MMain\r\n"
+              "Procedure        = Main\r\n"
+              "Context          = \r\n"
+              "Boundary         = rmpBoundaryVB\r\n"
+              "Severity         = rmpSeverityNormal\r\n"
+              "Erl              = 0\r\n"
+              "\r\n"
+              "\r\n");
+    EXPECT_EQ(testsupport::readFile(m_dir.path() / "Quorin.trc"),
+              "MMain..\r\n=>..Main\r\n    |MFile..\r\n    |=>..Load\r\n    |<=..Load\r\nMMain\r\n<=..Main\r\n");
+}
