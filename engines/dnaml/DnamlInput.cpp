@@ -51,8 +51,8 @@ bool readHeader(TextCursor& in, InputData& data, Log& log)
     }
     // A tree needs three species and the analysis at least one site; the
     // search would otherwise work on species that do not exist.
-    if (*species < 3 || *species > 100000) {
-        log.add("Number of species must be from 3 to 100000; found " + formatInt(*species) + "\n");
+    if (*species < 3 || *species > 5000) {
+        log.add("Number of species must be from 3 to 5000; found " + formatInt(*species) + "\n");
         return false;
     }
     if (*sites < 1 || *sites > 100000000) {

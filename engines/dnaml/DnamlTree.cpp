@@ -18,6 +18,46 @@ double clampZ(double z)
     return std::min(z, kZMax);
 }
 
+// The vector of a node from its two children's vectors a1 and a2 across
+// branches with factors (ki, kv): per side and base,
+// y_b = (1 - ki) S + (ki - kv) S_class(b) + kv x_b, and the node's value is
+// the product of the two sides. Arrays are A, C, G, T blocks of np values.
+void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa,
+                          std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
+{
+    const double* __restrict__ cc1 = a1 + np;
+    const double* __restrict__ g1 = a1 + 2 * np;
+    const double* __restrict__ t1 = a1 + 3 * np;
+    const double* __restrict__ cc2 = a2 + np;
+    const double* __restrict__ g2 = a2 + 2 * np;
+    const double* __restrict__ t2 = a2 + 3 * np;
+    double* __restrict__ oc = oa + np;
+    double* __restrict__ og = oa + 2 * np;
+    double* __restrict__ ot = oa + 3 * np;
+    const double u1 = 1.0 - ki1, v1 = ki1 - kv1, w1 = kv1;
+    const double u2 = 1.0 - ki2, v2 = ki2 - kv2, w2 = kv2;
+    const double fA = m.fA, fC = m.fC, fG = m.fG, fT = m.fT;
+    const double fAR = m.fAR, fGR = m.fGR, fCY = m.fCY, fTY = m.fTY;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double S1 = fA * a1[p] + fC * cc1[p] + fG * g1[p] + fT * t1[p];
+        const double R1 = fAR * a1[p] + fGR * g1[p];
+        const double Y1 = fCY * cc1[p] + fTY * t1[p];
+        const double S2 = fA * a2[p] + fC * cc2[p] + fG * g2[p] + fT * t2[p];
+        const double R2 = fAR * a2[p] + fGR * g2[p];
+        const double Y2 = fCY * cc2[p] + fTY * t2[p];
+        const double base1R = u1 * S1 + v1 * R1, base1Y = u1 * S1 + v1 * Y1;
+        const double base2R = u2 * S2 + v2 * R2, base2Y = u2 * S2 + v2 * Y2;
+        const double va = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
+        const double vg = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
+        const double vc = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
+        const double vt = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
+        oa[p] = va;
+        og[p] = vg;
+        oc[p] = vc;
+        ot[p] = vt;
+    }
+}
+
 } // namespace
 
 LikelihoodTree::LikelihoodTree(const Model& model, const Patterns& patterns)
@@ -204,52 +244,26 @@ void LikelihoodTree::newview(int r)
     const Side k1 = side(z(s1));
     const Side k2 = side(z(s2));
 
-    const double* a1 = x(c1);
-    const double* cc1 = a1 + np;
-    const double* g1 = a1 + 2 * np;
-    const double* t1 = a1 + 3 * np;
-    const double* a2 = x(c2);
-    const double* cc2 = a2 + np;
-    const double* g2 = a2 + 2 * np;
-    const double* t2 = a2 + 3 * np;
+    combineSides(x(c1), x(c2), x(r), np, m, k1.ki, k1.kv, k2.ki, k2.kv);
+    const int* __restrict__ sc1 = scale(c1);
+    const int* __restrict__ sc2 = scale(c2);
+    int* __restrict__ so = scale(r);
+    for (std::size_t p = 0; p < np; ++p)
+        so[p] = sc1[p] + sc2[p];
+    // Patterns whose four values all fell below the limit are rescaled.
     double* oa = x(r);
     double* oc = oa + np;
     double* og = oa + 2 * np;
     double* ot = oa + 3 * np;
-
-    // Per side: y_b = (1 - ki) S + (ki - kv) S_class(b) + kv x_b.
-    const double u1 = 1.0 - k1.ki, v1 = k1.ki - k1.kv, w1 = k1.kv;
-    const double u2 = 1.0 - k2.ki, v2 = k2.ki - k2.kv, w2 = k2.kv;
-    const double fA = m.fA, fC = m.fC, fG = m.fG, fT = m.fT;
-    const double fAR = m.fAR, fGR = m.fGR, fCY = m.fCY, fTY = m.fTY;
     for (std::size_t p = 0; p < np; ++p) {
-        const double S1 = fA * a1[p] + fC * cc1[p] + fG * g1[p] + fT * t1[p];
-        const double R1 = fAR * a1[p] + fGR * g1[p];
-        const double Y1 = fCY * cc1[p] + fTY * t1[p];
-        const double S2 = fA * a2[p] + fC * cc2[p] + fG * g2[p] + fT * t2[p];
-        const double R2 = fAR * a2[p] + fGR * g2[p];
-        const double Y2 = fCY * cc2[p] + fTY * t2[p];
-        const double base1R = u1 * S1 + v1 * R1, base1Y = u1 * S1 + v1 * Y1;
-        const double base2R = u2 * S2 + v2 * R2, base2Y = u2 * S2 + v2 * Y2;
-        oa[p] = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
-        og[p] = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
-        oc[p] = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
-        ot[p] = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
-    }
-    const int* sc1 = scale(c1);
-    const int* sc2 = scale(c2);
-    int* so = scale(r);
-    for (std::size_t p = 0; p < np; ++p) {
-        int count = sc1[p] + sc2[p];
         const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
         if (big > 0.0 && big < kScaleLimit) {
             oa[p] *= kScaleFactor;
             oc[p] *= kScaleFactor;
             og[p] *= kScaleFactor;
             ot[p] *= kScaleFactor;
-            ++count;
+            ++so[p];
         }
-        so[p] = count;
     }
 }
 
@@ -263,14 +277,14 @@ bool LikelihoodTree::evaluate(int p, double& lnL)
     const double lz = std::log(std::max(z(p), kZMin));
     const double ki = std::exp(m.xv * lz);
     const double kv = std::exp(lz);
-    const double* a1 = x(p);
-    const double* c1 = a1 + np;
-    const double* g1 = a1 + 2 * np;
-    const double* t1 = a1 + 3 * np;
-    const double* a2 = x(q);
-    const double* c2 = a2 + np;
-    const double* g2 = a2 + 2 * np;
-    const double* t2 = a2 + 3 * np;
+    const double* __restrict__ a1 = x(p);
+    const double* __restrict__ c1 = a1 + np;
+    const double* __restrict__ g1 = a1 + 2 * np;
+    const double* __restrict__ t1 = a1 + 3 * np;
+    const double* __restrict__ a2 = x(q);
+    const double* __restrict__ c2 = a2 + np;
+    const double* __restrict__ g2 = a2 + 2 * np;
+    const double* __restrict__ t2 = a2 + 3 * np;
     const int* s1 = scale(p);
     const int* s2 = scale(q);
     double sum = 0.0;
@@ -297,14 +311,14 @@ bool LikelihoodTree::branchTerms(int a, int b)
         return false;
     const Model& m = m_model;
     const auto np = static_cast<std::size_t>(m_patterns);
-    const double* a1 = x(a);
-    const double* c1 = a1 + np;
-    const double* g1 = a1 + 2 * np;
-    const double* t1 = a1 + 3 * np;
-    const double* a2 = x(b);
-    const double* c2 = a2 + np;
-    const double* g2 = a2 + 2 * np;
-    const double* t2 = a2 + 3 * np;
+    const double* __restrict__ a1 = x(a);
+    const double* __restrict__ c1 = a1 + np;
+    const double* __restrict__ g1 = a1 + 2 * np;
+    const double* __restrict__ t1 = a1 + 3 * np;
+    const double* __restrict__ a2 = x(b);
+    const double* __restrict__ c2 = a2 + np;
+    const double* __restrict__ g2 = a2 + 2 * np;
+    const double* __restrict__ t2 = a2 + 3 * np;
     for (std::size_t i = 0; i < np; ++i) {
         const double K = m.fA * a1[i] * a2[i] + m.fC * c1[i] * c2[i] + m.fG * g1[i] * g2[i] + m.fT * t1[i] * t2[i];
         const double P = (m.fA * a1[i] + m.fG * g1[i]) * (m.fA * a2[i] + m.fG * g2[i]) / m.fR +

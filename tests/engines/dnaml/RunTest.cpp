@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
+#include <random>
 
 using namespace tallowin::dnaml;
 
@@ -348,4 +349,49 @@ TEST(DnamlLocale, CommaDecimalLocaleChangesNoNumber)
         std::setlocale(LC_ALL, previous.c_str());
         GTEST_SKIP() << "no comma-decimal locale can be set here";
     }
+}
+
+TEST(DnamlRun, DamagedInputNeverCrashesNorReportsANonNumber)
+{
+    const std::string good = withOptions("UG") + "2\n[likelihood=-1]((Alpha:0.1,Beta:[2]0.2):0.3,(Chi,Delta));\n"
+                                                 "('Alpha',Chi,(Beta,Delta));\n";
+    ASSERT_EQ(run(good, {}).code, ResultCode::Success) << run(good, {}).log;
+    const std::string alphabet = "ACGTN.-?()[],:;'0123456789 \n\r\tUGJKLOQRT34FZ";
+    std::mt19937 rng(20261208);
+    for (int trial = 0; trial < 400; ++trial) {
+        std::string text = good;
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = rng() % text.size();
+            switch (rng() % 3) {
+            case 0: text[at] = alphabet[rng() % alphabet.size()]; break;
+            case 1: text.erase(at, 1 + rng() % 8); break;
+            default: text.insert(at, 1, alphabet[rng() % alphabet.size()]); break;
+            }
+            if (text.empty())
+                text = "3";
+        }
+        RunOptions o;
+        o.treeCount = 2;
+        o.bracket = (trial % 2) == 0;
+        const RunResult r = run(text, o);
+        if (r.code == ResultCode::Success) {
+            EXPECT_TRUE(std::isfinite(r.lnL)) << text;
+            for (double v : r.patternLnL)
+                EXPECT_TRUE(std::isfinite(v)) << text;
+        } else {
+            EXPECT_FALSE(r.log.empty()) << text;
+        }
+    }
+}
+
+TEST(DnamlRun, TreeCountBelowOneReportsNoRows)
+{
+    RunOptions o;
+    o.treeCount = 0;
+    const RunResult r = run(kFour, o);
+    ASSERT_EQ(r.code, ResultCode::Success);
+    EXPECT_EQ(r.rows, 0);
+    EXPECT_TRUE(r.patternLnL.empty());
+    EXPECT_TRUE(std::isfinite(r.lnL));
 }
