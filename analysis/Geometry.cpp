@@ -47,6 +47,24 @@ struct Recipe {
     return !r.hasCode || (x != r.code && y != r.code);
 }
 
+// The squared-difference measures from their sum over m used positions.
+double finishSquares(double s, std::int64_t m, const Recipe& r)
+{
+    if (r.hasCode) {
+        return checkedFinite(std::sqrt(checkedDiv(s, static_cast<double>(m), r.source)), r.source);
+    }
+    if (r.measure == Measure::Euclid && !r.byCol) {
+        return checkedFinite(std::sqrt(checkedDiv(s, r.numCol, r.source)), r.source);
+    }
+    return checkedFinite(std::sqrt(s), r.source);
+}
+
+// The mean absolute difference from its sum over m positions.
+double finishAbsolute(double s, std::int64_t m, const Recipe& r)
+{
+    return checkedFinite(checkedDiv(s, static_cast<double>(m), r.source), r.source);
+}
+
 // One pair: the sums in position order, then the measure's formula.
 double pairValue(View x, View y, std::int64_t n, const Recipe& r)
 {
@@ -64,13 +82,7 @@ double pairValue(View x, View y, std::int64_t n, const Recipe& r)
                 ++m;
             }
         }
-        if (r.hasCode) {
-            return checkedFinite(std::sqrt(checkedDiv(s, static_cast<double>(m), r.source)), r.source);
-        }
-        if (r.measure == Measure::Euclid && !r.byCol) {
-            return checkedFinite(std::sqrt(checkedDiv(s, r.numCol, r.source)), r.source);
-        }
-        return checkedFinite(std::sqrt(s), r.source);
+        return finishSquares(s, m, r);
     }
     case Measure::CB: {
         double s = 0;
@@ -83,7 +95,7 @@ double pairValue(View x, View y, std::int64_t n, const Recipe& r)
                 ++m;
             }
         }
-        return checkedFinite(checkedDiv(s, static_cast<double>(r.hasCode ? m : n), r.source), r.source);
+        return finishAbsolute(s, r.hasCode ? m : n, r);
     }
     case Measure::PR: {
         double smin = 0;
@@ -242,6 +254,65 @@ void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const c
     });
 }
 
+// The same for measures that are one sum of op(x(k), y(k)) over all
+// positions: a row's pairs are summed four at a time, each into its own sum
+// in position order, so every pair gets exactly the bits of a one-pair loop
+// (pairFn) while the four additions overlap. finish(sum, i, j) gives the
+// distance. A failing row is redone pair by pair to name the failing pair.
+template <class Op, class Finish, class PairFn>
+void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, Op op,
+                      Finish finish, PairFn pairFn)
+{
+    disMat = DistanceMatrix(items.n, driver);
+    const std::int64_t len = items.len;
+    analysis::detail::forEachRow(items.n, static_cast<double>(len), pb, [&](std::int64_t i) {
+        double* out = disMat.row(i);
+        const double* x = items.item(i);
+        try {
+            std::int64_t j = 0;
+            for (; j + 4 <= i; j += 4) {
+                const double* y0 = items.item(j);
+                const double* y1 = y0 + len;
+                const double* y2 = y1 + len;
+                const double* y3 = y2 + len;
+                double s0 = 0;
+                double s1 = 0;
+                double s2 = 0;
+                double s3 = 0;
+                for (std::int64_t k = 0; k < len; ++k) {
+                    const double a = x[k];
+                    s0 += op(a, y0[k]);
+                    s1 += op(a, y1[k]);
+                    s2 += op(a, y2[k]);
+                    s3 += op(a, y3[k]);
+                }
+                out[j] = finish(s0, i, j);
+                out[j + 1] = finish(s1, i, j + 1);
+                out[j + 2] = finish(s2, i, j + 2);
+                out[j + 3] = finish(s3, i, j + 3);
+            }
+            for (; j < i; ++j) {
+                const double* y = items.item(j);
+                double s = 0;
+                for (std::int64_t k = 0; k < len; ++k) {
+                    s += op(x[k], y[k]);
+                }
+                out[j] = finish(s, i, j);
+            }
+        } catch (const platform::Error&) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                try {
+                    out[j] = pairFn(i, j);
+                } catch (platform::Error& error) {
+                    addPairTrail(error, driver, i, j);
+                    throw;
+                }
+            }
+            throw;
+        }
+    });
+}
+
 void driver(const Matrix& data, std::int32_t numRow, std::int32_t numCol, DistanceMatrix& disMat, bool byCol,
             Progress* pb, const Missing& missing, Measure measure, const char* name, const char* rowWorker,
             const char* colWorker, const char* rowMissingWorker, const char* colMissingWorker)
@@ -251,9 +322,24 @@ void driver(const Matrix& data, std::int32_t numRow, std::int32_t numCol, Distan
     const Items items = gatherItems(data, numRow, numCol, byCol, name);
     const char* workerName = missing ? (byCol ? colMissingWorker : rowMissingWorker) : (byCol ? colWorker : rowWorker);
     const Recipe recipe{measure, missing.has_value(), missing.value_or(0.0), byCol, numCol, workerName};
-    fillPairs(items, disMat, pb, name, [&](std::int64_t i, std::int64_t j) {
+    auto pair = [&](std::int64_t i, std::int64_t j) {
         return pairValue(View{items.item(i), 1}, View{items.item(j), 1}, items.len, recipe);
-    });
+    };
+    if (!recipe.hasCode && (measure == Measure::SS || measure == Measure::Euclid)) {
+        fillPairsBlocked(
+            items, disMat, pb, name,
+            [](double a, double b) {
+                const double d = a - b;
+                return d * d;
+            },
+            [&](double sum, std::int64_t, std::int64_t) { return finishSquares(sum, items.len, recipe); }, pair);
+    } else if (!recipe.hasCode && measure == Measure::CB) {
+        fillPairsBlocked(
+            items, disMat, pb, name, [](double a, double b) { return std::fabs(a - b); },
+            [&](double sum, std::int64_t, std::int64_t) { return finishAbsolute(sum, items.len, recipe); }, pair);
+    } else {
+        fillPairs(items, disMat, pb, name, pair);
+    }
 }
 
 // ---- Correlation distances ------------------------------------------------------
@@ -409,17 +495,20 @@ bool PearsonDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol,
             detail::constantItem(i, name);
         }
     }
-    detail::fillPairs(c.dev, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+    auto finish = [&](double cp, std::int64_t i, std::int64_t j) {
+        const double spread = std::sqrt(c.ss[static_cast<std::size_t>(j)] * c.ss[static_cast<std::size_t>(i)]);
+        return 1.0 - numeric::checkedDiv(cp, spread, "GetCorrMat");
+    };
+    auto pair = [&](std::int64_t i, std::int64_t j) {
         const double* x = c.dev.item(i);
         const double* y = c.dev.item(j);
         double cp = 0;
         for (std::int64_t k = 0; k < c.dev.len; ++k) {
             cp += x[k] * y[k];
         }
-        const double r = numeric::checkedDiv(cp, std::sqrt(c.ss[static_cast<std::size_t>(j)] * c.ss[static_cast<std::size_t>(i)]),
-                                             "GetCorrMat");
-        return 1.0 - r;
-    });
+        return finish(cp, i, j);
+    };
+    detail::fillPairsBlocked(c.dev, DisMat, PB, name, [](double a, double b) { return a * b; }, finish, pair);
     return true;
 }
 
@@ -455,17 +544,26 @@ void SpearmanDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol
         }
         tieSum[static_cast<std::size_t>(i)] = detail::rankItem(v, len);
     }
-    detail::fillPairs(items, DisMat, PB, name, [&](std::int64_t i, std::int64_t j) {
+    auto finish = [&](double d, std::int64_t i, std::int64_t j) {
+        return 1.0 - detail::spearmanFromRanks(d, tieSum[static_cast<std::size_t>(i)],
+                                               tieSum[static_cast<std::size_t>(j)], static_cast<double>(len),
+                                               "SpearmanR");
+    };
+    // Squared rank differences, rank of j minus rank of i as the rank routine takes them.
+    auto op = [](double ri, double rj) {
+        const double diff = rj - ri;
+        return diff * diff;
+    };
+    auto pair = [&](std::int64_t i, std::int64_t j) {
         const double* ri = items.item(i);
         const double* rj = items.item(j);
         double d = 0;
         for (std::int64_t k = 0; k < len; ++k) {
-            const double diff = rj[k] - ri[k];
-            d += diff * diff;
+            d += op(ri[k], rj[k]);
         }
-        return 1.0 - detail::spearmanFromRanks(d, tieSum[static_cast<std::size_t>(i)], tieSum[static_cast<std::size_t>(j)],
-                                               static_cast<double>(len), "SpearmanR");
-    });
+        return finish(d, i, j);
+    };
+    detail::fillPairsBlocked(items, DisMat, PB, name, op, finish, pair);
 }
 
 void DisMatByIndex(std::int16_t index, const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol,
