@@ -2,6 +2,10 @@
 // engine names, and keeping the host's progress window choice.
 
 #include "engines/EngineProgress.h"
+#include "engines/map/MapExports.h"
+#include "engines/small/SmallExports.h"
+#include "platform/dll/Library.h"
+#include "platform/errors/Error.h"
 
 #include <gtest/gtest.h>
 
@@ -77,4 +81,39 @@ TEST(TallowinLibrary, LoadsByNameAndBindsEveryEngineExport)
         EXPECT_NE(dlsym(handle, name.c_str()), nullptr) << name;
     EXPECT_EQ(dlsym(handle, "_ZN8tallowin12makeProgressEv"), nullptr) << "internal C++ names must stay hidden";
     dlclose(handle);
+}
+
+TEST(TallowinLibrary, CallableThroughTheProgramsLoaderByName)
+{
+    platform::dll::Library tallowin("libtallowin.so");
+    std::vector<std::string> names(kFrameAndSmallExports.begin(), kFrameAndSmallExports.end());
+    for (const auto& name : std::string(TALLOWIN_EXPECTED_EXPORTS) | std::views::split(' ')) {
+        if (!name.empty())
+            names.emplace_back(name.begin(), name.end());
+    }
+    for (const auto& name : names)
+        EXPECT_NE(tallowin.symbol(name), nullptr) << name;
+
+    platform::dll::Function<decltype(&ExactDLL)> exact(tallowin, "ExactDLL");
+    double two = 0, one = 0;
+    EXPECT_EQ(exact(3, 1, 1, 3, &two, &one), 1);
+    EXPECT_NEAR(two, 34.0 / 70.0, 1e-12);
+
+    platform::dll::Function<decltype(&KMPSearchDLL)> kmp(tallowin, "KMPSearchDLL");
+    EXPECT_EQ(kmp("abaaba", "aab", 3, 6), 2);
+
+    platform::dll::Function<decltype(&mapMainDll)> align(tallowin, "mapMainDll");
+    std::string messages(4096, ' '), output(64, ' ');
+    int32_t order[2] = {-1, -1};
+    EXPECT_EQ(align("a b", 3, "ACGT ACGT", 9, 2, 10, -5, 10, 10, 4, 0, "", 0, nullptr, messages.data(),
+                    output.data(), order),
+              1);
+    EXPECT_STREQ(output.c_str(), "ACGT;ACGT;");
+
+    try {
+        (void)tallowin.symbol("NoSuchEngine");
+        FAIL() << "a missing export must raise";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), 453);
+    }
 }
