@@ -31,6 +31,11 @@ TEST_F(HandlerTest, NewHandlerHasItsDefaultsAndPropertyRules)
         handler().SetBaseErrorNumber(row.value);
         EXPECT_EQ(handler().BaseErrorNumber(), row.expected) << row.value;
     }
+    // A negative wait or limit has no meaning and counts as 0.
+    handler().SetRetryInterval(-5);
+    handler().SetRetryLimit(-1);
+    EXPECT_EQ(handler().RetryInterval(), 0);
+    EXPECT_EQ(handler().RetryLimit(), 0);
     // The collapse error follows the base number.
     handler().SetBaseErrorNumber(1000);
     handler().SetComponentName("  Quorin ");
