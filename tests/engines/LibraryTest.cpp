@@ -73,6 +73,19 @@ TEST(TallowinLibrary, ExportsOnlyEngineNamesSizedFormsAndTheProgressHook)
     }
 }
 
+TEST(TallowinLibrary, NeedsNoQtLibrary)
+{
+    const std::string command = std::string("readelf -d '") + TALLOWIN_LIBRARY_FILE + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    ASSERT_TRUE(pipe);
+    std::string all;
+    std::array<char, 512> line{};
+    while (std::fgets(line.data(), static_cast<int>(line.size()), pipe.get()) != nullptr)
+        all += line.data();
+    ASSERT_NE(all.find("NEEDED"), std::string::npos);
+    EXPECT_EQ(all.find("libQt"), std::string::npos) << all;
+}
+
 TEST(TallowinLibrary, LoadsByNameAndBindsEveryEngineExport)
 {
     void* handle = dlopen("libtallowin.so", RTLD_NOW);
