@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/FormulaEngine.h"
 
 #include <ixion/address.hpp>
+#include <ixion/exceptions.hpp>
 #include <ixion/formula.hpp>
 #include <ixion/formula_name_resolver.hpp>
 #include <ixion/formula_result.hpp>
@@ -8,6 +9,7 @@
 #include <ixion/model_context.hpp>
 
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <utility>
 
@@ -121,15 +123,54 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets)
         }
     }
 
+    // One formula the engine cannot compute (a function it does not have)
+    // stops a whole run; then each formula is computed on its own, in
+    // dependency order, so that only the ones affected show an error.
+    std::vector<ixion::abs_range_t> sorted;
     try {
-        const auto sorted = ixion::query_and_sort_dirty_cells(cxt, ixion::abs_range_set_t(), &dirty);
-        ixion::calculate_sorted_cells(cxt, sorted, 0);
+        sorted = ixion::query_and_sort_dirty_cells(cxt, ixion::abs_range_set_t(), &dirty);
     } catch (const std::exception&) {
         for (auto& [pos, cell] : registered)
             cell->setFormulaResult(Value::error(CellError::Value));
         return;
     }
+    std::unordered_map<ixion::abs_address_t, CellError, ixion::abs_address_t::hash> failed;
+    try {
+        ixion::calculate_sorted_cells(cxt, sorted, 0);
+    } catch (const std::exception&) {
+        for (const ixion::abs_range_t& range : sorted) {
+            try {
+                ixion::calculate_sorted_cells(cxt, {range}, 0);
+            } catch (const ixion::not_implemented_error&) {
+                failed[range.first] = CellError::Name;
+            } catch (const std::exception&) {
+                failed[range.first] = CellError::Value;
+            }
+        }
+    }
+    if (!failed.empty()) {
+        // Formulas that use a failed one, directly or not, carry its error
+        // instead of reading it as empty.
+        ixion::abs_address_set_t sources;
+        bool allNames = true;
+        for (const auto& [pos, error] : failed) {
+            sources.insert(pos);
+            allNames = allNames && error == CellError::Name;
+        }
+        try {
+            for (const ixion::abs_address_t& dep : ixion::query_dirty_cells(cxt, sources))
+                failed.emplace(dep, allNames ? CellError::Name : CellError::Value);
+        } catch (const std::exception&) {
+            for (auto& [pos, cell] : registered)
+                failed.emplace(pos, CellError::Value);
+        }
+    }
     for (auto& [pos, cell] : registered) {
+        const auto f = failed.find(pos);
+        if (f != failed.end()) {
+            cell->setFormulaResult(Value::error(f->second));
+            continue;
+        }
         try {
             cell->setFormulaResult(toValue(cxt.get_formula_result(pos)));
         } catch (const std::exception&) {

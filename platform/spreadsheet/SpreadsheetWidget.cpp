@@ -27,6 +27,7 @@ SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent)
     m_nameBox->setMinimumWidth(70);
     m_nameBox->setFrameShape(QFrame::StyledPanel);
     m_formulaEdit = new QLineEdit(m_formulaBar);
+    m_formulaEdit->setFocusPolicy(Qt::ClickFocus);  // the grid, not the bar, takes the focus first
     bar->addWidget(m_nameBox);
     bar->addWidget(m_formulaEdit, 1);
     layout->addWidget(m_formulaBar);
@@ -138,7 +139,7 @@ void SpreadsheetWidget::EditPaste()
 void SpreadsheetWidget::modelChanged()
 {
     refreshTabs();
-    if (!m_formulaEdit->hasFocus())
+    if (!m_formulaEdit->isModified())  // keep what the user is typing there
         refreshFormulaBar();
     m_grid->modelChanged();
 

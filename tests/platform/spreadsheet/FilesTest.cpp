@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -260,6 +262,66 @@ TEST(WorkbookFiles, WriteIntoMissingFolderFailsWithFileError)
     EXPECT_TRUE(n >= 52 && n <= 76) << n;
     EXPECT_TRUE(wb.isChanged()) << "a failed save leaves the book marked as changed";
     EXPECT_EQ(errorNumber([&] { wb.Write(dir.file("x").string(), 0); }), 5) << "an empty Tag picks no format";
+}
+
+} // namespace
+
+namespace {
+
+TEST(WorkbookFiles, TextLineEndsEmptyFieldsAndLinesKeepTheirPlaces)
+{
+    testsupport::TempDir dir;
+    struct Row {
+        const char* name;
+        std::string bytes;
+    };
+    // Every variant holds the same table: a header, an empty line, a row with an empty field.
+    const Row rows[] = {
+        {"CR LF", "id\tx\r\n\r\nr1\t\t3\r\n\r\n"},
+        {"LF", "id\tx\n\nr1\t\t3\n"},
+        {"CR", "id\tx\r\rr1\t\t3\r"},
+        {"UTF-8 mark", "\xEF\xBB\xBFid\tx\n\nr1\t\t3\n"},
+    };
+    for (const Row& row : rows) {
+        const auto path = dir.file("t.txt");
+        testsupport::writeFile(path, row.bytes);
+        Workbook wb;
+        wb.Read(path.string());
+        EXPECT_EQ(wb.cellValue(1, 1, 1), Value("id")) << row.name;
+        EXPECT_EQ(wb.cellValue(1, 1, 2), Value("x")) << row.name;
+        EXPECT_TRUE(wb.cellValue(1, 2, 1).isEmpty()) << row.name;
+        EXPECT_EQ(wb.cellValue(1, 3, 1), Value("r1")) << row.name;
+        EXPECT_TRUE(wb.cellValue(1, 3, 2).isEmpty()) << row.name << ": an empty field keeps its column";
+        EXPECT_EQ(wb.cellValue(1, 3, 3), Value(3)) << row.name;
+        EXPECT_EQ(wb.lastUsedRow(), 3) << row.name << ": trailing empty lines add no rows";
+    }
+}
+
+TEST(WorkbookFiles, TextWriteKeepsEmptyCellsAndFlattensLineBreaksInTexts)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value("two\nlines"));
+    wb.setCellValue(1, 2, 3, Value(1e20));
+    const auto path = dir.file("o.txt");
+    wb.Write(path.string(), static_cast<std::int32_t>(FileType::Text));
+    EXPECT_EQ(testsupport::readFile(path), "two lines\t\t\r\n\t\t1E+20\r\n");
+    wb.Write(path.string(), static_cast<std::int32_t>(FileType::TextValuesOnly));
+    EXPECT_EQ(testsupport::readFile(path), "two lines\t\t\r\n\t\t1e+20\r\n");
+}
+
+TEST(WorkbookFiles, XlsReadKeepsTheActiveBookAfterAFailedRead)
+{
+    testsupport::TempDir dir;
+    Workbook wb = sampleBook();
+    wb.setTableName("/x/y.xls");
+    wb.setTag("2");
+    const auto path = dir.file("broken.xls");
+    testsupport::writeFile(path, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(100, '\0'));
+    EXPECT_THROW(wb.Read(path.string()), platform::Error);
+    expectSampleValues(wb, "after a failed read");
+    EXPECT_EQ(wb.TableName(), "/x/y.xls");
+    EXPECT_EQ(wb.Tag(), "2");
 }
 
 } // namespace

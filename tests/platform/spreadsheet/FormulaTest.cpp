@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -160,6 +162,65 @@ TEST(Formula, RenamingASheetKeepsFormulasPointingAtIt)
     wb.setSheetName(2, "PC Score");
     EXPECT_EQ(wb.cellFormula(1, 1, 1), "'PC Score'!A1*2");
     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(6));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Formula, CommonFunctionsAndResultKinds)
+{
+    Workbook wb;
+    column(wb, {2, 4, 9});
+    struct Row {
+        const char* formula;
+        Value expected;
+    };
+    const Row rows[] = {
+        {"AVERAGE(A1:A3)", Value(5)},
+        {"MAX(A1,A2,A3)-MIN(A1,A2,A3)", Value(7)},
+        {"\"n=\"&A1", Value("n=2")},
+        {"IF(A1>1,10,20)", Value(10)},
+        {"(A1+A2)*A3/2", Value(27)},
+    };
+    int col = 3;
+    for (const Row& r : rows) {
+        wb.setCellFormula(1, 1, col, r.formula);
+        EXPECT_EQ(wb.cellValue(1, 1, col), r.expected) << r.formula;
+        ++col;
+    }
+}
+
+TEST(Formula, ColumnDeletionAcrossSheetsKeepsReferencesRight)
+{
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setCellValue(1, 1, 3, Value(8));
+    wb.setCellFormula(2, 1, 1, "Sheet1!C1+Sheet1!A1");
+    wb.deleteCols(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(2, 1, 1), "Sheet1!B1+#REF!");
+    wb.setCellFormula(2, 1, 1, "Sheet1!B1*2");
+    wb.insertCols(1, 1, 2);
+    EXPECT_EQ(wb.cellFormula(2, 1, 1), "Sheet1!D1*2");
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value(16));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Formula, FunctionTheEngineLacksGivesNameErrorToItsUsersOnly)
+{
+    Workbook wb;
+    column(wb, {2, 4, 9});
+    wb.setCellFormula(1, 1, 2, "SQRT(A3)");  // not in the engine
+    wb.setCellFormula(1, 1, 3, "B1+1");      // uses it
+    wb.setCellFormula(1, 2, 3, "C1*2");      // uses it through C1
+    wb.setCellFormula(1, 1, 4, "SUM(A1:A3)");
+    EXPECT_EQ(wb.cellValue(1, 1, 2), Value::error(CellError::Name));
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value::error(CellError::Name)) << "not read as 0";
+    EXPECT_EQ(wb.cellValue(1, 2, 3), Value::error(CellError::Name));
+    EXPECT_EQ(wb.cellValue(1, 1, 4), Value(15)) << "other formulas still compute";
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 
 namespace {
@@ -196,6 +198,33 @@ TEST_F(SpreadsheetWidgetTest, DraggingTheFillHandleContinuesTheGeneList)
     EXPECT_EQ(wb.cellValue(1, 2, 1), Value("G2"));
     EXPECT_EQ(wb.cellValue(1, 4, 1), Value("G4"));
     EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 1, 4, 1}));
+}
+
+TEST_F(SpreadsheetWidgetTest, FormulaBarShowsAndEntersTheActiveCell)
+{
+    auto& wb = widget->workbook();
+    wb.setCellFormula(1, 1, 1, "1+2");
+    wb.setSelection(1, 1, 1, 1);
+    auto* bar = widget->findChild<QLineEdit*>();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->text().toStdString(), "=1+2");
+    bar->setFocus();
+    bar->setText("=A1*10");
+    QTest::keyClick(bar, Qt::Key_Return);
+    EXPECT_EQ(wb.cellValue(1, 1, 1).isError(), true) << "a formula that refers to itself";
+    bar->setText("5");
+    QTest::keyClick(bar, Qt::Key_Return);
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(5));
+}
+
+TEST_F(SpreadsheetWidgetTest, CutCopiesThenClears)
+{
+    auto& wb = widget->workbook();
+    wb.setCellValue(1, 2, 2, Value("moved"));
+    wb.setSelection(2, 2, 2, 2);
+    QTest::keyClick(surface, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(wb.cellValue(1, 2, 2).isEmpty());
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "moved\r\n");
 }
 
 } // namespace

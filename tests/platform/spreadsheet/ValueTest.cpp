@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/Value.h"
 #include "platform/errors/Error.h"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
 #include "platform/errors/Error.h"
 
 namespace {
@@ -400,6 +402,47 @@ TEST(WorkbookFill, DeletingASheetTurnsReferencesToItIntoErrors)
     wb.EditDeleteSheets();
     EXPECT_EQ(wb.cellFormula(1, 1, 1), "#REF!+1");
     EXPECT_TRUE(wb.cellValue(1, 1, 1).isError());
+}
+
+} // namespace
+
+namespace {
+
+TEST(WorkbookTransfer, OnlyTheOverlapOfRectangleAndTableIsCopied)
+{
+    Workbook wb;
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            wb.setCellValue(1, r, c, Value(r * 10 + c));
+    // A table smaller than the rectangle: the rectangle's top-left part.
+    ValueTable small(2, 2);
+    wb.CopyDataToArray(1, 1, 1, 3, 3, true, small);
+    EXPECT_EQ(small.at(1, 1), Value(22));
+    // A table larger than the rectangle: the rest of it stays as it was.
+    ValueTable big(3, 3);
+    big.at(2, 2) = Value("mine");
+    wb.CopyDataToArray(1, 2, 2, 3, 3, true, big);
+    EXPECT_EQ(big.at(0, 0), Value(22));
+    EXPECT_EQ(big.at(1, 1), Value(33));
+    EXPECT_EQ(big.at(2, 2), Value("mine"));
+    // An empty table element clears its cell on the way back.
+    ValueTable blank(1, 1);
+    wb.CopyDataFromArray(1, 1, 1, 1, 1, true, blank);
+    EXPECT_TRUE(wb.cellValue(1, 1, 1).isEmpty());
+    EXPECT_EQ(wb.lastUsedRow(), 3);
+}
+
+TEST(WorkbookTransfer, TextsFromArraysAreNotParsed)
+{
+    Workbook wb;
+    ValueTable t(1, 3);
+    t.at(0, 0) = Value("007");
+    t.at(0, 1) = Value("=A1");
+    t.at(0, 2) = Value("TRUE");
+    wb.CopyDataFromArray(1, 1, 1, 1, 3, true, t);
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value("007")) << "a label such as a probe number stays text";
+    EXPECT_EQ(wb.cellFormula(1, 1, 2), "");
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value("TRUE"));
 }
 
 } // namespace
