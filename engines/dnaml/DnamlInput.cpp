@@ -1,14 +1,13 @@
 #include "engines/dnaml/DnamlInput.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace tallowin::dnaml {
 
 uint8_t residueCode(char c)
 {
-    switch (std::toupper(static_cast<unsigned char>(c))) {
+    switch (asciiUpper(static_cast<unsigned char>(c))) {
     case 'A': return 1;
     case 'C': return 2;
     case 'G': return 4;
@@ -76,7 +75,7 @@ bool getoptions(TextCursor& in, Options& opt, Log& log)
             return true;
         if (c == ' ' || c == '\t')
             continue;
-        switch (std::toupper(c)) {
+        switch (asciiUpper(c)) {
         case '3': opt.flag3 = !opt.flag3; break;
         case '4': opt.writeTrees = !opt.writeTrees; break;
         case 'F': opt.empiricalFreqs = !opt.empiricalFreqs; break;
@@ -133,7 +132,7 @@ int lineTag(const TextCursor& in)
     const std::string_view line = in.restOfLine();
     for (char c : line) {
         if (c != ' ' && c != '\t')
-            return std::toupper(static_cast<unsigned char>(c));
+            return asciiUpper(static_cast<unsigned char>(c));
     }
     return 0;
 }
@@ -157,7 +156,7 @@ bool readGlobalLine(std::string_view body, int species, Options& opt, Log& log)
         used = i;
         if (used < body.size() && (body[used] == '+' || body[used] == '-'))
             ++used;
-        while (used < body.size() && std::isdigit(static_cast<unsigned char>(body[used])) != 0)
+        while (used < body.size() && asciiDigit(body[used]))
             ++used;
     }
     long long g = global.value_or(0);

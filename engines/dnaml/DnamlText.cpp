@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <cctype>
 #include <cmath>
 #include <type_traits>
 
@@ -88,7 +87,7 @@ std::size_t numberSpan(std::string_view text, bool allowFraction)
     std::size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
-    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) != 0 ||
+    while (i < text.size() && (asciiDigit(text[i]) ||
                                (allowFraction && (text[i] == '.' || text[i] == 'e' || text[i] == 'E' ||
                                                   ((text[i] == '+' || text[i] == '-') &&
                                                    (text[i - 1] == 'e' || text[i - 1] == 'E'))))))

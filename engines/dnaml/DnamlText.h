@@ -11,6 +11,16 @@
 
 namespace tallowin::dnaml {
 
+// Letter case and digits of the ASCII range only, whatever the locale says.
+constexpr int asciiUpper(int c)
+{
+    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
+constexpr bool asciiDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // printf-style "%d".
 std::string formatInt(long long value);
 // printf-style "%<width>.<decimals>f": right-aligned in `width` characters,
