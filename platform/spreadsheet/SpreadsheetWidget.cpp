@@ -55,7 +55,12 @@ SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent)
 
 SpreadsheetWidget::~SpreadsheetWidget()
 {
+    // The grid reads the workbook, which goes before the base class deletes
+    // the children: drop an open editor and the grid first.
     m_book.setChangeCallback({});
+    m_grid->cancelEdit();
+    delete m_grid;
+    m_grid = nullptr;
 }
 
 bool SpreadsheetWidget::ShowEditBar() const

@@ -227,4 +227,14 @@ TEST_F(SpreadsheetWidgetTest, CutCopiesThenClears)
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "moved\r\n");
 }
 
+TEST_F(SpreadsheetWidgetTest, ClosingWithAnOpenEditorIsSafe)
+{
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(2, 2));
+    QTest::keyClicks(surface, "unfinished");
+    ASSERT_TRUE(widget->isEditing());
+    widget.reset();
+    QApplication::processEvents();
+    SUCCEED();
+}
+
 } // namespace
