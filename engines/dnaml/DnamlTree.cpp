@@ -58,6 +58,67 @@ void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, 
     }
 }
 
+// Per-pattern terms of the likelihood across one branch between vectors x1
+// and x2: Q (unrelated ends), A = P - Q and B = K - P, so that the pattern's
+// likelihood at branch value z is Q + z^xv A + z B.
+void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
+               double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
+{
+    const double* __restrict__ c1 = a1 + np;
+    const double* __restrict__ g1 = a1 + 2 * np;
+    const double* __restrict__ t1 = a1 + 3 * np;
+    const double* __restrict__ c2 = a2 + np;
+    const double* __restrict__ g2 = a2 + 2 * np;
+    const double* __restrict__ t2 = a2 + 3 * np;
+    const double fA = m.fA, fC = m.fC, fG = m.fG, fT = m.fT, fR = m.fR, fY = m.fY;
+    for (std::size_t i = 0; i < np; ++i) {
+        const double K = fA * a1[i] * a2[i] + fC * c1[i] * c2[i] + fG * g1[i] * g2[i] + fT * t1[i] * t2[i];
+        const double P = (fA * a1[i] + fG * g1[i]) * (fA * a2[i] + fG * g2[i]) / fR +
+                         (fC * c1[i] + fT * t1[i]) * (fC * c2[i] + fT * t2[i]) / fY;
+        const double Q = (fA * a1[i] + fC * c1[i] + fG * g1[i] + fT * t1[i]) *
+                         (fA * a2[i] + fC * c2[i] + fG * g2[i] + fT * t2[i]);
+        termQ[i] = Q;
+        termA[i] = P - Q;
+        termB[i] = K - P;
+    }
+}
+
+// Weighted sums over patterns of d ln L / d ln z and d2 ln L / d ln z^2 at
+// branch value z (ki = z^xv, kv = z), from the terms of pairTerms. Four
+// running sums, added in a fixed order at the end, so the loop vectorises
+// and the result does not depend on the machine.
+void derivatives(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
+                 const double* __restrict__ w, std::size_t np, double xv, double ki, double kv, double& d1,
+                 double& d2)
+{
+    constexpr std::size_t kLanes = 4;
+    double s1[kLanes] = {}, s2[kLanes] = {};
+    const double xv2 = xv * xv;
+    std::size_t i = 0;
+    for (; i + kLanes <= np; i += kLanes) {
+        for (std::size_t j = 0; j < kLanes; ++j) {
+            const double ka = ki * a[i + j];
+            const double kb = kv * b[i + j];
+            const double inv = 1.0 / (q[i + j] + ka + kb);
+            const double t1 = (xv * ka + kb) * inv;
+            const double t2 = (xv2 * ka + kb) * inv;
+            s1[j] += w[i + j] * t1;
+            s2[j] += w[i + j] * (t2 - t1 * t1);
+        }
+    }
+    for (; i < np; ++i) {
+        const double ka = ki * a[i];
+        const double kb = kv * b[i];
+        const double inv = 1.0 / (q[i] + ka + kb);
+        const double t1 = (xv * ka + kb) * inv;
+        const double t2 = (xv2 * ka + kb) * inv;
+        s1[0] += w[i] * t1;
+        s2[0] += w[i] * (t2 - t1 * t1);
+    }
+    d1 = (s1[0] + s1[1]) + (s1[2] + s1[3]);
+    d2 = (s2[0] + s2[1]) + (s2[2] + s2[3]);
+}
+
 } // namespace
 
 LikelihoodTree::LikelihoodTree(const Model& model, const Patterns& patterns)
@@ -309,26 +370,8 @@ bool LikelihoodTree::branchTerms(int a, int b)
 {
     if (!ensure(a) || !ensure(b))
         return false;
-    const Model& m = m_model;
-    const auto np = static_cast<std::size_t>(m_patterns);
-    const double* __restrict__ a1 = x(a);
-    const double* __restrict__ c1 = a1 + np;
-    const double* __restrict__ g1 = a1 + 2 * np;
-    const double* __restrict__ t1 = a1 + 3 * np;
-    const double* __restrict__ a2 = x(b);
-    const double* __restrict__ c2 = a2 + np;
-    const double* __restrict__ g2 = a2 + 2 * np;
-    const double* __restrict__ t2 = a2 + 3 * np;
-    for (std::size_t i = 0; i < np; ++i) {
-        const double K = m.fA * a1[i] * a2[i] + m.fC * c1[i] * c2[i] + m.fG * g1[i] * g2[i] + m.fT * t1[i] * t2[i];
-        const double P = (m.fA * a1[i] + m.fG * g1[i]) * (m.fA * a2[i] + m.fG * g2[i]) / m.fR +
-                         (m.fC * c1[i] + m.fT * t1[i]) * (m.fC * c2[i] + m.fT * t2[i]) / m.fY;
-        const double Q = (m.fA * a1[i] + m.fC * c1[i] + m.fG * g1[i] + m.fT * t1[i]) *
-                         (m.fA * a2[i] + m.fC * c2[i] + m.fG * g2[i] + m.fT * t2[i]);
-        m_termQ[i] = Q;
-        m_termA[i] = P - Q;
-        m_termB[i] = K - P;
-    }
+    pairTerms(x(a), x(b), static_cast<std::size_t>(m_patterns), m_model, m_termQ.data(), m_termA.data(),
+              m_termB.data());
     return true;
 }
 
@@ -347,19 +390,9 @@ bool LikelihoodTree::newton(double start, int rounds, double& out)
             const double kv = z;
             const double ki = std::exp(xv * std::log(z));
             double d1 = 0.0, d2 = 0.0;
-            bool ok = true;
-            for (std::size_t i = 0; i < np; ++i) {
-                const double ka = ki * m_termA[i];
-                const double kb = kv * m_termB[i];
-                const double L = m_termQ[i] + ka + kb;
-                ok = ok && (L > 0.0);
-                const double inv = 1.0 / L;
-                const double t1 = (xv * ka + kb) * inv;
-                const double t2 = (xv * xv * ka + kb) * inv;
-                d1 += m_weight[i] * t1;
-                d2 += m_weight[i] * (t2 - t1 * t1);
-            }
-            if (!ok || !std::isfinite(d1) || !std::isfinite(d2))
+            derivatives(m_termQ.data(), m_termA.data(), m_termB.data(), m_weight.data(), np, xv, ki, kv, d1, d2);
+            // A pattern of zero likelihood makes a sum infinite or undefined.
+            if (!std::isfinite(d1) || !std::isfinite(d2))
                 return false;
             if (z >= kZMax && d2 >= 0.0) {
                 atTop = true;
