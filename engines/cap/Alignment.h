@@ -27,7 +27,9 @@
 
 namespace tallowin::cap::detail {
 
-// The two 128 x 128 substitution tables, indexed by characters.
+// The two 128 x 128 substitution tables, indexed by characters. The aligner
+// computes the same values from the weights kept beside them (equal
+// characters, "N"), which lets its cell loop run without table look-ups.
 struct ScoreTables {
     // Reliable table: match on the diagonal, mismatch elsewhere, the whole row
     // and column of "N" mismatch + 1.
@@ -38,6 +40,10 @@ struct ScoreTables {
     int64_t gapOpen = 0;
     int64_t gapExtend = 0;
     int64_t endGapExtend = 0;
+    // The weights the tables were built from.
+    int64_t match = 0;
+    int64_t mismatch = 0;
+    int64_t endMismatch = 0;
     // The largest magnitude among the weights and penalties.
     int64_t largestWeight = 0;
 
@@ -87,15 +93,15 @@ enum class OverlapShape {
 };
 [[nodiscard]] OverlapShape shapeOf(const Alignment& a, int m, int n);
 
-// Row buffers of one score type: best score (H) and vertical-gap state of
-// the previous row, and the per-character score rows against the second
-// fragment.
+// Work buffers of one score type: three anti-diagonals of best scores (H),
+// two of each gap state, the scores of the last row and column, and the two
+// fragments' characters with their "N" and reliable-region flags.
 template <class S>
 struct AlignerBuffers {
-    std::vector<S> best;
-    std::vector<S> down;
-    std::vector<S> reliableProfile;
-    std::vector<S> endProfile;
+    std::vector<S> h0, h1, h2, v0, v1, r0, r1;
+    std::vector<S> lastRow, lastColumn;
+    std::vector<uint8_t> firstChar, firstN, firstReliable;
+    std::vector<uint8_t> secondChar, secondN, secondReliable;
 };
 
 // Work memory of the aligner, reused from pair to pair. Its buffers grow
@@ -119,6 +125,8 @@ private:
     // 32-bit buffers serve when the weights cannot overflow them.
     AlignerBuffers<int64_t> m_work64;
     AlignerBuffers<int32_t> m_work32;
+    std::vector<std::size_t> m_diagonalBase;
+    std::size_t m_reserved = 0;
     std::vector<uint8_t> m_trace;  // one byte of back pointers per cell
 };
 
