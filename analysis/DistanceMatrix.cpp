@@ -1,8 +1,12 @@
 #include "analysis/DistanceMatrix.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/errors/Error.h"
@@ -22,6 +26,14 @@ std::uint64_t defaultLimit() noexcept
         return std::uint64_t{4} << 30;
     }
     return static_cast<std::uint64_t>(pages) / 4 * 3 * static_cast<std::uint64_t>(pageSize);
+}
+
+// Blocks from this size on are mapped directly, in huge pages where possible.
+constexpr std::size_t kMapped = std::size_t{2} << 20;
+
+std::size_t mappedLength(std::size_t bytes)
+{
+    return (bytes + kMapped - 1) / kMapped * kMapped;
 }
 
 std::string megabytes(std::uint64_t bytes)
@@ -53,6 +65,66 @@ void checkMemory(std::uint64_t bytes, std::string_view what, std::string_view so
     }
 }
 
+void detail::CellsRelease::operator()(double* cells) const noexcept
+{
+    if (cells == nullptr) {
+        return;
+    }
+    if (bytes >= kMapped) {
+        ::munmap(cells, mappedLength(bytes));
+    } else {
+        std::free(cells);
+    }
+}
+
+DistanceMatrix::Cells DistanceMatrix::allocate(std::size_t count, std::string_view source)
+{
+    const std::size_t bytes = std::max<std::size_t>(count, 1) * sizeof(double);
+    void* p = nullptr;
+    if (bytes >= kMapped) {
+        p = ::mmap(nullptr, mappedLength(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) {
+            p = nullptr;
+        } else {
+            // Fresh anonymous pages read as zero; huge pages are a hint only.
+            (void)::madvise(p, mappedLength(bytes), MADV_HUGEPAGE);
+        }
+    } else {
+        p = std::calloc(bytes / sizeof(double), sizeof(double));
+    }
+    if (p == nullptr) {
+        throw platform::Error(platform::err::OutOfMemory, std::string(source),
+                              "The system refused the " + megabytes(bytes) + " that the distance matrix needs.");
+    }
+    return Cells(static_cast<double*>(p), detail::CellsRelease{bytes});
+}
+
+DistanceMatrix::DistanceMatrix(const DistanceMatrix& other)
+    : m_n(other.m_n), m_cells(allocate(static_cast<std::size_t>(cellCount(other.m_n)), "DistanceMatrix"))
+{
+    if (m_n >= 2) {
+        std::memcpy(m_cells.get(), other.m_cells.get(), static_cast<std::size_t>(cellCount(m_n)) * sizeof(double));
+    }
+}
+
+DistanceMatrix& DistanceMatrix::operator=(const DistanceMatrix& other)
+{
+    if (this != &other) {
+        DistanceMatrix copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+bool operator==(const DistanceMatrix& a, const DistanceMatrix& b) noexcept
+{
+    if (a.m_n != b.m_n) {
+        return false;
+    }
+    const auto count = static_cast<std::size_t>(DistanceMatrix::cellCount(a.m_n));
+    return count == 0 || std::equal(a.data(), a.data() + count, b.data());
+}
+
 DistanceMatrix::DistanceMatrix(std::int64_t n, std::string_view source) : m_n(n)
 {
     if (n < 0) {
@@ -61,7 +133,7 @@ DistanceMatrix::DistanceMatrix(std::int64_t n, std::string_view source) : m_n(n)
     const std::uint64_t cells = cellCount(n);
     checkMemory(cells * sizeof(double),
                 "The distance matrix of " + platform::rt::CStr(static_cast<std::int64_t>(n)) + " items", source);
-    m_cells.assign(static_cast<std::size_t>(cells), 0.0);
+    m_cells = allocate(static_cast<std::size_t>(cells), source);
 }
 
 double DistanceMatrix::at(std::int64_t i, std::int64_t j) const

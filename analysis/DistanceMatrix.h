@@ -11,12 +11,14 @@
 //
 // Before a triangle is allocated its size is checked against the memory limit
 // (by default three quarters of the machine's physical memory); a triangle
-// over the limit is refused with error 7, naming the size needed.
+// over the limit is refused with error 7, naming the size needed. Large
+// triangles are mapped in huge pages where the system offers them, which
+// keeps the clustering's row and column walks cheap.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "numeric/Matrix.h"
 
@@ -30,12 +32,25 @@ void setMemoryLimit(std::uint64_t bytes) noexcept;
 // bytes, when bytes exceeds the limit.
 void checkMemory(std::uint64_t bytes, std::string_view what, std::string_view source);
 
+namespace detail {
+// Frees the cells of a distance matrix by the way they were allocated.
+struct CellsRelease {
+    std::size_t bytes = 0;
+    void operator()(double* cells) const noexcept;
+};
+} // namespace detail
+
 class DistanceMatrix {
 public:
     DistanceMatrix() = default;
     // A triangle for n items, every distance 0. Error 5 for n < 0, error 7
     // (source as given) when it does not fit the memory limit.
     explicit DistanceMatrix(std::int64_t n, std::string_view source = "DistanceMatrix");
+    DistanceMatrix(const DistanceMatrix& other);
+    DistanceMatrix& operator=(const DistanceMatrix& other);
+    DistanceMatrix(DistanceMatrix&& other) noexcept = default;
+    DistanceMatrix& operator=(DistanceMatrix&& other) noexcept = default;
+    ~DistanceMatrix() = default;
 
     // Number of stored cells for n items: n(n - 1)/2.
     [[nodiscard]] static constexpr std::uint64_t cellCount(std::int64_t n) noexcept
@@ -51,18 +66,21 @@ public:
 
     // Cell (i, j), i > j; unchecked.
     [[nodiscard]] double& operator()(std::int64_t i, std::int64_t j) noexcept { return m_cells[offset(i, j)]; }
-    [[nodiscard]] double operator()(std::int64_t i, std::int64_t j) const noexcept { return m_cells[offset(i, j)]; }
+    [[nodiscard]] double operator()(std::int64_t i, std::int64_t j) const noexcept
+    {
+        return m_cells[offset(i, j)];
+    }
 
     // The distance between items i and j in either order; 0 for i == j.
     // Error 9 outside 0 .. size() - 1.
     [[nodiscard]] double at(std::int64_t i, std::int64_t j) const;
 
     // Row i: the cells (i, 0) .. (i, i - 1).
-    [[nodiscard]] double* row(std::int64_t i) noexcept { return m_cells.data() + offset(i, 0); }
-    [[nodiscard]] const double* row(std::int64_t i) const noexcept { return m_cells.data() + offset(i, 0); }
+    [[nodiscard]] double* row(std::int64_t i) noexcept { return m_cells.get() + offset(i, 0); }
+    [[nodiscard]] const double* row(std::int64_t i) const noexcept { return m_cells.get() + offset(i, 0); }
 
-    [[nodiscard]] double* data() noexcept { return m_cells.data(); }
-    [[nodiscard]] const double* data() const noexcept { return m_cells.data(); }
+    [[nodiscard]] double* data() noexcept { return m_cells.get(); }
+    [[nodiscard]] const double* data() const noexcept { return m_cells.get(); }
 
     // The square N x N form: the lower triangle as stored, the diagonal and
     // the upper triangle 0 (for the matrix text layouts).
@@ -71,11 +89,16 @@ public:
     // square matrix. Error 9 when the matrix is smaller than n x n.
     [[nodiscard]] static DistanceMatrix fromSquare(const numeric::Matrix& square, std::int64_t n);
 
-    friend bool operator==(const DistanceMatrix&, const DistanceMatrix&) = default;
+    // Same size and the same value in every cell.
+    friend bool operator==(const DistanceMatrix& a, const DistanceMatrix& b) noexcept;
 
 private:
+    using Cells = std::unique_ptr<double[], detail::CellsRelease>;
+    // count zeroed cells; error 7 when the system refuses the memory.
+    static Cells allocate(std::size_t count, std::string_view source);
+
     std::int64_t m_n = 0;
-    std::vector<double> m_cells;
+    Cells m_cells;
 };
 
 } // namespace analysis

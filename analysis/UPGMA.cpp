@@ -1,10 +1,14 @@
 #include "analysis/UPGMA.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <thread>
 #include <utility>
 
+#include "analysis/PairLoop.h"
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Rnd.h"
@@ -18,6 +22,8 @@ namespace {
 
 constexpr const char* kSource = "BuildUpgmaTree";
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// How many rows ahead the column walk of a join fetches.
+constexpr std::int64_t kPrefetch = 8;
 
 [[noreturn]] void fail(std::int32_t number, const std::string& description)
 {
@@ -54,45 +60,89 @@ void checkInput(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule
 
 // Rearranges the item-indexed triangle in place so that cell (p, q) holds the
 // distance between the items at positions p and q of the visiting order.
-// Each cell is moved once, following the cycles of the permutation.
+//
+// The cell of the position pair {p, q} takes the cell of {pi(p), pi(q)},
+// pi(p) the item at position p. Cells therefore move along the orbits of pi
+// acting on unordered pairs, which follow from the cycles of pi: for two
+// cycles of lengths L1 and L2 there are gcd(L1, L2) orbits, led by the pairs
+// (first of the one cycle, d-th of the other), d < gcd; within one cycle of
+// length L the orbits are led by (first, d-th) for d = 1 .. L/2. Each orbit
+// is moved by one thread, every cell once; orbits are shared among threads.
 void permuteToPositions(DistanceMatrix& w, const std::vector<std::int32_t>& order)
 {
     const std::int64_t n = w.size();
-    const std::uint64_t cells = DistanceMatrix::cellCount(n);
-    std::vector<std::uint64_t> done((cells + 63) / 64, 0);
-    auto isDone = [&done](std::uint64_t e) { return (done[e >> 6] >> (e & 63)) & 1U; };
-    auto markDone = [&done](std::uint64_t e) { done[e >> 6] |= std::uint64_t{1} << (e & 63); };
-    double* a = w.data();
-    for (std::int64_t p = 1; p < n; ++p) {
-        for (std::int64_t q = 0; q < p; ++q) {
-            const std::uint64_t start = DistanceMatrix::offset(p, q);
-            if (isDone(start)) {
-                continue;
-            }
-            const double held = a[start];
-            std::uint64_t cur = start;
-            std::int64_t cp = p;
-            std::int64_t cq = q;
-            for (;;) {
-                // The cell that belongs at (cp, cq) is the one of its items.
-                std::int64_t sp = order[static_cast<std::size_t>(cp)] - 1;
-                std::int64_t sq = order[static_cast<std::size_t>(cq)] - 1;
-                if (sp < sq) {
-                    std::swap(sp, sq);
-                }
-                const std::uint64_t src = DistanceMatrix::offset(sp, sq);
-                markDone(cur);
-                if (src == start) {
-                    a[cur] = held;
-                    break;
-                }
-                a[cur] = a[src];
-                cur = src;
-                cp = sp;
-                cq = sq;
+    std::vector<std::int64_t> item(static_cast<std::size_t>(n));
+    for (std::int64_t p = 0; p < n; ++p) {
+        item[static_cast<std::size_t>(p)] = order[static_cast<std::size_t>(p)] - 1;
+    }
+    std::vector<std::vector<std::int64_t>> cycles;
+    std::vector<unsigned char> seen(static_cast<std::size_t>(n), 0);
+    for (std::int64_t p = 0; p < n; ++p) {
+        if (seen[static_cast<std::size_t>(p)]) {
+            continue;
+        }
+        std::vector<std::int64_t> cycle;
+        for (std::int64_t c = p; !seen[static_cast<std::size_t>(c)]; c = item[static_cast<std::size_t>(c)]) {
+            seen[static_cast<std::size_t>(c)] = 1;
+            cycle.push_back(c);
+        }
+        cycles.push_back(std::move(cycle));
+    }
+    struct Orbit {
+        std::int64_t p;
+        std::int64_t q;
+        std::int64_t length;
+    };
+    std::vector<Orbit> orbits;
+    for (std::size_t a = 0; a < cycles.size(); ++a) {
+        const auto la = static_cast<std::int64_t>(cycles[a].size());
+        for (std::int64_t d = 1; 2 * d <= la; ++d) {
+            orbits.push_back({cycles[a][0], cycles[a][static_cast<std::size_t>(d)], 2 * d == la ? la / 2 : la});
+        }
+        for (std::size_t b = a + 1; b < cycles.size(); ++b) {
+            const auto lb = static_cast<std::int64_t>(cycles[b].size());
+            const std::int64_t g = std::gcd(la, lb);
+            for (std::int64_t d = 0; d < g; ++d) {
+                orbits.push_back({cycles[a][0], cycles[b][static_cast<std::size_t>(d)], la / g * lb});
             }
         }
     }
+
+    double* cells = w.data();
+    auto moveOrbit = [&](const Orbit& orbit) {
+        std::int64_t cp = std::max(orbit.p, orbit.q);
+        std::int64_t cq = std::min(orbit.p, orbit.q);
+        const std::uint64_t start = DistanceMatrix::offset(cp, cq);
+        const double held = cells[start];
+        std::uint64_t cur = start;
+        for (std::int64_t step = 1; step < orbit.length; ++step) {
+            std::int64_t sp = item[static_cast<std::size_t>(cp)];
+            std::int64_t sq = item[static_cast<std::size_t>(cq)];
+            if (sp < sq) {
+                std::swap(sp, sq);
+            }
+            const std::uint64_t src = DistanceMatrix::offset(sp, sq);
+            cells[cur] = cells[src];
+            cur = src;
+            cp = sp;
+            cq = sq;
+        }
+        cells[cur] = held;
+    };
+    const unsigned threads = static_cast<std::size_t>(n) * static_cast<std::size_t>(n) < (1U << 20)
+                                 ? 1U
+                                 : std::min<unsigned>(analysis::workerThreads(), static_cast<unsigned>(orbits.size()));
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t o = next.fetch_add(1); o < orbits.size(); o = next.fetch_add(1)) {
+            moveOrbit(orbits[o]);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (unsigned t = 1; t < threads; ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
 }
 
 class Merger {
@@ -103,7 +153,8 @@ public:
     std::unique_ptr<MyNode> run(std::vector<std::unique_ptr<MyNode>> clusters, numeric::Progress* progress)
     {
         const auto n = static_cast<std::size_t>(m_n);
-        m_alive.assign(n, 1);
+        m_live.resize(n);
+        std::iota(m_live.begin(), m_live.end(), std::int64_t{0});
         m_size.assign(n, 1);
         m_height.assign(n, 0.0);
         m_minVal.assign(n, kInfinity);
@@ -119,7 +170,7 @@ public:
             // The smallest cached row minimum; the earliest row among equals.
             double best = kInfinity;
             std::int64_t second = -1;
-            for (std::int64_t j = 1; j < m_n; ++j) {
+            for (const std::int64_t j : m_live) {
                 if (m_minVal[static_cast<std::size_t>(j)] < best) {
                     best = m_minVal[static_cast<std::size_t>(j)];
                     second = j;
@@ -133,18 +184,35 @@ public:
     }
 
 private:
-    [[nodiscard]] double dist(std::int64_t a, std::int64_t b) const { return a > b ? m_w(a, b) : m_w(b, a); }
-    [[nodiscard]] double& cell(std::int64_t a, std::int64_t b) { return a > b ? m_w(a, b) : m_w(b, a); }
+    // Index in m_live of the first live position not below p.
+    [[nodiscard]] std::size_t liveFrom(std::int64_t p) const
+    {
+        return static_cast<std::size_t>(std::lower_bound(m_live.begin(), m_live.end(), p) - m_live.begin());
+    }
 
+    // The smallest cell of row j over the live positions before j, the
+    // earliest among equals. Cells of retired positions hold +infinity, so a
+    // dense row is scanned straight through; a sparse one through the list.
     void rescan(std::int64_t j)
     {
         const double* row = m_w.row(j);
         double best = kInfinity;
         std::int64_t arg = -1;
-        for (std::int64_t i = 0; i < j; ++i) {
-            if (m_alive[static_cast<std::size_t>(i)] && row[i] < best) {
-                best = row[i];
-                arg = i;
+        const std::size_t liveBefore = liveFrom(j);
+        if (static_cast<std::int64_t>(liveBefore) * 4 >= j) {
+            for (std::int64_t i = 0; i < j; ++i) {
+                if (row[i] < best) {
+                    best = row[i];
+                    arg = i;
+                }
+            }
+        } else {
+            for (std::size_t t = 0; t < liveBefore; ++t) {
+                const std::int64_t i = m_live[t];
+                if (row[i] < best) {
+                    best = row[i];
+                    arg = i;
+                }
             }
         }
         m_minVal[static_cast<std::size_t>(j)] = best;
@@ -166,30 +234,42 @@ private:
         joined->addChild(std::move(clusters[s]))->setBranchLen(lenSecond);
         clusters[f] = std::move(joined);
 
-        m_alive[s] = 0;
+        m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(liveFrom(second)));
         m_minVal[s] = kInfinity;
         m_minArg[s] = -1;
 
         const std::int32_t na = m_size[f];
         const std::int32_t nb = m_size[s];
-        // Positions before first: their rows do not hold first's distances;
-        // only first's own row changes.
+        // Every cell of a retired position is set to +infinity as it is read
+        // for the last time, so that row scans need not ask who is alive.
         double* firstRow = m_w.row(first);
-        for (std::int64_t k = 0; k < first; ++k) {
-            if (m_alive[static_cast<std::size_t>(k)]) {
-                firstRow[k] = UpdatedDistance(m_rule, firstRow[k], dist(second, k), na, nb);
-            }
+        double* secondRow = m_w.row(second);
+        const std::size_t firstAt = liveFrom(first);
+        // Live positions before first: only first's own row holds them.
+        for (std::size_t t = 0; t < firstAt; ++t) {
+            const std::int64_t k = m_live[t];
+            firstRow[k] = UpdatedDistance(m_rule, firstRow[k], secondRow[k], na, nb);
+            secondRow[k] = kInfinity;
         }
-        // Positions after first: update their cell of first and repair their
-        // cached minimum, which may have pointed at first or second.
-        for (std::int64_t k = first + 1; k < m_n; ++k) {
-            const auto kk = static_cast<std::size_t>(k);
-            if (!m_alive[kk]) {
-                continue;
+        // Live positions after first: update their cell of first and repair
+        // their cached minimum, which may have pointed at first or second.
+        const std::size_t live = m_live.size();
+        for (std::size_t t = firstAt + 1; t < live; ++t) {
+            if (t + kPrefetch < live) {
+                // The column walk jumps from row to row; fetch ahead.
+                const std::int64_t ahead = m_live[t + kPrefetch];
+                __builtin_prefetch(&m_w(ahead, first), 1);
+                if (ahead > second) {
+                    __builtin_prefetch(&m_w(ahead, second), 1);
+                }
             }
+            const std::int64_t k = m_live[t];
+            const auto kk = static_cast<std::size_t>(k);
             double& c = m_w(k, first);
-            const double v = UpdatedDistance(m_rule, c, dist(second, k), na, nb);
+            double& retired = k > second ? m_w(k, second) : secondRow[k];
+            const double v = UpdatedDistance(m_rule, c, retired, na, nb);
             c = v;
+            retired = kInfinity;
             const std::int64_t arg = m_minArg[kk];
             if (arg == first || arg == second) {
                 if (v <= m_minVal[kk]) {
@@ -203,6 +283,7 @@ private:
                 m_minArg[kk] = first;
             }
         }
+        secondRow[first] = kInfinity;
         rescan(first);
         m_size[f] = na + nb;
     }
@@ -210,7 +291,7 @@ private:
     DistanceMatrix& m_w;
     Rule m_rule;
     std::int64_t m_n;
-    std::vector<unsigned char> m_alive;
+    std::vector<std::int64_t> m_live;  // live positions, ascending
     std::vector<std::int32_t> m_size;
     std::vector<double> m_height;
     std::vector<double> m_minVal;
