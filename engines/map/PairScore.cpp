@@ -26,6 +26,7 @@ namespace {
 // loop without any chain (F and T) and two running maxima:
 //   U(j) = max(U(j-1), T(j-1) + (j-1) r - q),  E(j) = U(j) - j r
 //   G(j) = max(G(j-1), T(j-L-1) - P)
+// This scalar form serves scores that need 64 bits.
 template <class T>
 Score sweep(std::string_view first, std::string_view second, const ScoreTable& table, const GapCosts& gaps)
 {
@@ -91,16 +92,157 @@ Score sweep(std::string_view first, std::string_view second, const ScoreTable& t
     return static_cast<Score>(best);
 }
 
+
+// ---- Vector form of the row sweep (32-bit scores) ---------------------------
+//
+// The same row as above, with E and G written through prefix maxima:
+//   E(j) = max(a[0..j-1]) - j r,   a[k] = T(k) + k r - q
+//   G(j) = max(b[0..j-L-1]),       b[k] = T(k) - P
+//   H(j) = max(T(j), E(j), G(j))
+// so that every loop runs on eight columns at once; the prefix maxima are
+// taken eight at a time by shifting and combining within the block.
+
+using V8 = int32_t __attribute__((vector_size(32)));
+
+// Inclusive prefix maxima of src[0..n] into dst[0..n].
+[[gnu::always_inline]] inline void prefixMax(const int32_t* __restrict src, int32_t* __restrict dst,
+                                             std::size_t count, int32_t none)
+{
+    const V8 fill = none - V8{};
+    V8 carry = fill;
+    std::size_t k = 0;
+    for (; k + 8 <= count; k += 8) {
+        V8 x, y;
+        __builtin_memcpy(&x, src + k, sizeof x);
+        y = __builtin_shuffle(x, fill, V8{8, 0, 1, 2, 3, 4, 5, 6});
+        x = x > y ? x : y;
+        y = __builtin_shuffle(x, fill, V8{8, 8, 0, 1, 2, 3, 4, 5});
+        x = x > y ? x : y;
+        y = __builtin_shuffle(x, fill, V8{8, 8, 8, 8, 0, 1, 2, 3});
+        x = x > y ? x : y;
+        x = x > carry ? x : carry;
+        __builtin_memcpy(dst + k, &x, sizeof x);
+        carry = x[7] - V8{};
+    }
+    int32_t run = carry[0];
+    for (; k < count; ++k) {
+        run = std::max(run, src[k]);
+        dst[k] = run;
+    }
+}
+
+[[gnu::always_inline]] inline Score vectorSweep(std::string_view first, std::string_view second, const ScoreTable& table,
+                         const GapCosts& gaps)
+{
+    using T = int32_t;
+    constexpr T none = std::numeric_limits<T>::min() / 4;
+    const std::size_t m = first.size();
+    const std::size_t n = second.size();
+    const T r = static_cast<T>(gaps.r);
+    const T q = static_cast<T>(gaps.q);
+    const T qr = q + r;
+    const T P = static_cast<T>(gaps.P);
+    const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
+
+    std::array<std::vector<T>, 128> profile;
+    auto scoresOf = [&](unsigned char c) -> const T* {
+        auto& p = profile[c & 0x7f];
+        if (p.empty()) {
+            const int32_t* w = table.row(c);
+            p.resize(n + 1, 0);
+            for (std::size_t j = 1; j <= n; ++j)
+                p[j] = w[static_cast<unsigned char>(second[j - 1]) & 0x7f];
+        }
+        return p.data();
+    };
+
+    std::vector<T> upv(n + 1, 0), curv(n + 1, 0), vertv(n + 1, none), tv(n + 1, 0), av(n + 1), bv(n + 1),
+        pa(n + 1), pb(n + 1), rj(n + 1);
+    for (std::size_t j = 0; j <= n; ++j)
+        rj[j] = static_cast<T>(j) * r;
+    T best = 0;
+    for (std::size_t i = 0; i < m; ++i) {
+        const T* __restrict w = scoresOf(static_cast<unsigned char>(first[i]));
+        const T* __restrict up = upv.data();
+        const T* __restrict jr = rj.data();
+        T* __restrict cur = curv.data();
+        T* __restrict vert = vertv.data();
+        T* __restrict t = tv.data();
+        T* __restrict a = av.data();
+        T* __restrict b = bv.data();
+
+        t[0] = 0;
+        a[0] = -q;
+        b[0] = -P;
+        for (std::size_t j = 1; j <= n; ++j) {
+            const T f = std::max<T>(vert[j] - r, up[j] - qr);
+            vert[j] = f;
+            const T tj = std::max<T>(up[j - 1] + w[j], f);
+            t[j] = tj;
+            a[j] = tj + jr[j] - q;
+            b[j] = tj - P;
+        }
+        prefixMax(a, pa.data(), n + 1, none);
+        const T* __restrict ua = pa.data();
+        cur[0] = 0;
+        const std::size_t open = std::min(lag, n + 1);
+        for (std::size_t j = 1; j < open; ++j)
+            cur[j] = std::max<T>(t[j], ua[j - 1] - jr[j]);
+        if (lag <= n) {
+            prefixMax(b, pb.data(), n + 1 - lag, none);
+            const T* __restrict gb = pb.data();
+            for (std::size_t j = lag; j <= n; ++j)
+                cur[j] = std::max<T>(std::max<T>(t[j], ua[j - 1] - jr[j]), gb[j - lag]);
+        }
+        best = std::max(best, cur[n]);
+        std::swap(upv, curv);
+    }
+    if (m > 0)
+        for (std::size_t j = 0; j <= n; ++j)
+            best = std::max(best, upv[j]);
+    return static_cast<Score>(best);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) Score vectorSweepAvx2(std::string_view first, std::string_view second,
+                                                      const ScoreTable& table, const GapCosts& gaps)
+{
+    return vectorSweep(first, second, table, gaps);
+}
+#endif
+
+Score vectorSweepPortable(std::string_view first, std::string_view second, const ScoreTable& table,
+                          const GapCosts& gaps)
+{
+    return vectorSweep(first, second, table, gaps);
+}
+
+// 32-bit arithmetic when no score of this pair can come near its range.
+bool fitsInt32(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps)
+{
+    const Score unit = w.maxAbs() + gaps.q + gaps.r + gaps.P + 1;
+    const Score span = static_cast<Score>(first.size() + second.size() + 2);
+    return unit < (Score{1} << 28) && unit * span < (Score{1} << 28);
+}
+
 } // namespace
 
 Score pairScore(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps)
 {
-    // 32-bit arithmetic when no score of this pair can come near its range.
-    const Score unit = w.maxAbs() + gaps.q + gaps.r + gaps.P + 1;
-    const Score span = static_cast<Score>(first.size() + second.size() + 2);
-    if (unit < (Score{1} << 28) && unit * span < (Score{1} << 28))
-        return sweep<int32_t>(first, second, w, gaps);
-    return sweep<int64_t>(first, second, w, gaps);
+    if (!fitsInt32(first, second, w, gaps))
+        return sweep<int64_t>(first, second, w, gaps);
+#if defined(__x86_64__) || defined(__i386__)
+    if (__builtin_cpu_supports("avx2"))
+        return vectorSweepAvx2(first, second, w, gaps);
+#endif
+    return vectorSweepPortable(first, second, w, gaps);
+}
+
+Score pairScorePortable(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps)
+{
+    if (!fitsInt32(first, second, w, gaps))
+        return sweep<int64_t>(first, second, w, gaps);
+    return vectorSweepPortable(first, second, w, gaps);
 }
 
 } // namespace tallowin::map

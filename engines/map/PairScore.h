@@ -12,4 +12,7 @@ namespace tallowin::map {
 
 Score pairScore(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps);
 
+// The same score without the processor-specific code path.
+Score pairScorePortable(std::string_view first, std::string_view second, const ScoreTable& w, const GapCosts& gaps);
+
 } // namespace tallowin::map

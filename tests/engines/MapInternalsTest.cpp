@@ -89,20 +89,26 @@ TEST(MapPairScore, LongInsertionCostsTheConstant)
     EXPECT_EQ(pairScore(first, second, w, GapCosts::make(10, 4, 100)), 20);
 }
 
-TEST(MapPairScore, MatchesTheCubicReferenceOnRandomPairs)
+TEST(MapPairScore, EveryCodePathMatchesTheCubicReferenceOnRandomPairs)
 {
     std::mt19937 rng(7);
-    const auto w = ScoreTable::constant(10, -5, 4);
-    for (int trial = 0; trial < 300; ++trial) {
-        const GapCosts g = GapCosts::make(static_cast<int32_t>(rng() % 12), static_cast<int32_t>(rng() % 5),
-                                          1 + static_cast<int32_t>(rng() % 6));
-        const std::string base = randomDna(rng, 1 + rng() % 30, trial % 2 ? "AC" : "ACGT");
+    const auto small = ScoreTable::constant(10, -5, 4);
+    // Weights this large need 64-bit arithmetic.
+    const auto large = ScoreTable::constant(1 << 27, -(1 << 26), 1 << 20);
+    for (int trial = 0; trial < 400; ++trial) {
+        const bool big = trial % 4 == 3;
+        const auto& w = big ? large : small;
+        const GapCosts g = big ? GapCosts::make(1 << 24, 1 << 20, 1 + static_cast<int32_t>(rng() % 6))
+                               : GapCosts::make(static_cast<int32_t>(rng() % 12), static_cast<int32_t>(rng() % 5),
+                                                1 + static_cast<int32_t>(rng() % 6));
+        const std::string base = randomDna(rng, 1 + rng() % 40, trial % 2 ? "AC" : "ACGT");
         std::string x = base, y = mutate(rng, base);
         if (y.size() < x.size())
             std::swap(x, y);
         auto s = [&](Score i, Score j) { return Score{w(x[i - 1], y[j - 1])}; };
-        EXPECT_EQ(pairScore(x, y, w, g), cubicOptimum(static_cast<Score>(x.size()), static_cast<Score>(y.size()), s, g))
-            << x << " / " << y;
+        const Score expected = cubicOptimum(static_cast<Score>(x.size()), static_cast<Score>(y.size()), s, g);
+        EXPECT_EQ(pairScore(x, y, w, g), expected) << x << " / " << y;
+        EXPECT_EQ(pairScorePortable(x, y, w, g), expected) << x << " / " << y;
     }
 }
 
