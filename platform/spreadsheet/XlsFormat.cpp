@@ -10,7 +10,9 @@
 // Windows-1252; characters it lacks become "?".
 
 #include <freexl.h>
+#include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -20,6 +22,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -357,6 +360,127 @@ struct GObjectUnref {
     }
 };
 
+CellError errorFromBiff(unsigned code)
+{
+    switch (code) {
+    case 0x00:
+        return CellError::Null;
+    case 0x07:
+        return CellError::Div0;
+    case 0x0F:
+        return CellError::Value;
+    case 0x17:
+        return CellError::Ref;
+    case 0x1D:
+        return CellError::Name;
+    case 0x24:
+        return CellError::Num;
+    default:
+        return CellError::NA;
+    }
+}
+
+void ensureGsf()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+// The workbook stream of a compound file, or "" when there is none.
+std::string readWorkbookStream(const std::string& path)
+{
+    ensureGsf();
+    GError* error = nullptr;
+    std::unique_ptr<GsfInput, GObjectUnref<GsfInput>> input(gsf_input_stdio_new(path.c_str(), &error));
+    if (error)
+        g_error_free(error);
+    if (!input)
+        return {};
+    error = nullptr;
+    std::unique_ptr<GsfInfile, GObjectUnref<GsfInfile>> ole(gsf_infile_msole_new(input.get(), &error));
+    if (error)
+        g_error_free(error);
+    if (!ole)
+        return {};
+    for (const char* name : {"Workbook", "Book", "WORKBOOK", "BOOK"}) {
+        std::unique_ptr<GsfInput, GObjectUnref<GsfInput>> stream(gsf_infile_child_by_name(ole.get(), name));
+        if (!stream)
+            continue;
+        const gsf_off_t size = gsf_input_size(stream.get());
+        if (size <= 0 || size > (gsf_off_t{1} << 31))
+            return {};
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        if (!gsf_input_read(stream.get(), bytes.size(), reinterpret_cast<guint8*>(bytes.data())))
+            return {};
+        return bytes;
+    }
+    return {};
+}
+
+// Logical and error cells (BOOLERR records, and formulas whose cached result
+// is a logical or an error) come out of the reading library as the numbers 1
+// and 0 or as the error's code number. Puts the true values back, sheet by
+// sheet in the order of the workbook's worksheets.
+void restoreLogicalAndErrorCells(const std::string& path, std::vector<std::unique_ptr<SheetData>>& sheets)
+{
+    const std::string stream = readWorkbookStream(path);
+    if (stream.empty())
+        invalidFormat("readXls", "no workbook stream");
+    auto u16 = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(stream[at]) |
+                                     (static_cast<unsigned char>(stream[at + 1]) << 8));
+    };
+    // Positions of the worksheets, from the sheet list of the globals.
+    std::vector<std::size_t> positions;
+    std::size_t i = 0;
+    while (i + 4 <= stream.size()) {
+        const unsigned id = u16(i);
+        const std::size_t len = u16(i + 2);
+        if (i + 4 + len > stream.size())
+            break;
+        if (id == 0x0085 && len >= 6 && static_cast<unsigned char>(stream[i + 4 + 5]) == 0) {
+            const std::size_t pos = u16(i + 4) | (static_cast<std::size_t>(u16(i + 6)) << 16);
+            positions.push_back(pos);
+        }
+        if (id == 0x000A)
+            break;  // the end of the globals
+        i += 4 + len;
+    }
+    if (positions.size() != sheets.size())
+        return;  // chart or macro sheets in between: keep what was read
+    for (std::size_t s = 0; s < positions.size(); ++s) {
+        std::size_t at = positions[s];
+        while (at + 4 <= stream.size()) {
+            const unsigned id = u16(at);
+            const std::size_t len = u16(at + 2);
+            const std::size_t body = at + 4;
+            if (body + len > stream.size() || id == 0x000A)
+                break;
+            if ((id == 0x0205 && len >= 8) || (id == 0x0006 && len >= 14)) {
+                const unsigned row = u16(body);
+                const unsigned col = u16(body + 2);
+                if (row < static_cast<unsigned>(kMaxRows) && col < static_cast<unsigned>(kMaxCols)) {
+                    std::optional<Value> v;
+                    if (id == 0x0205) {
+                        const unsigned value = static_cast<unsigned char>(stream[body + 6]);
+                        v = stream[body + 7] ? Value::error(errorFromBiff(value)) : Value::logical(value != 0);
+                    } else if (u16(body + 12) == 0xFFFF) {
+                        const unsigned kind = static_cast<unsigned char>(stream[body + 6]);
+                        const unsigned value = static_cast<unsigned char>(stream[body + 8]);
+                        if (kind == 1)
+                            v = Value::logical(value != 0);
+                        else if (kind == 2)
+                            v = Value::error(errorFromBiff(value));
+                    }
+                    if (v)
+                        sheets[s]->at(static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(col + 1)).setValue(*v);
+                }
+            }
+            at = body + len;
+        }
+    }
+}
+
 } // namespace
 
 std::string buildBiffStream(const Workbook& book, bool biff8)
@@ -460,8 +584,7 @@ std::string buildBiffStream(const Workbook& book, bool biff8)
 
 void writeXls(const std::string& path, const Workbook& book, bool biff8)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    ensureGsf();
     const std::string stream = buildBiffStream(book, biff8);
 
     GError* error = nullptr;
@@ -560,6 +683,7 @@ FileType readXls(const std::string& path, Workbook& into)
         }
         sheets.push_back(std::move(sheet));
     }
+    restoreLogicalAndErrorCells(path, sheets);
     sheets.front()->selected = true;
     into.replaceSheets(std::move(sheets), 1);
     return version >= 8 ? FileType::Excel97 : FileType::Excel5;

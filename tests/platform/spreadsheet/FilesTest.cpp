@@ -325,3 +325,31 @@ TEST(WorkbookFiles, XlsReadKeepsTheActiveBookAfterAFailedRead)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkbookFiles, XlsKeepsLogicalAndErrorValues)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    wb.setNumSheets(2);
+    wb.setCellValue(2, 1, 1, Value::logical(true));
+    wb.setCellValue(2, 1, 2, Value::logical(false));
+    wb.setCellValue(2, 2, 1, Value::error(CellError::Div0));
+    wb.setCellValue(2, 2, 2, Value::error(CellError::NA));
+    wb.setCellValue(2, 3, 1, Value(1));
+    for (FileType type : {FileType::Excel97, FileType::Excel5}) {
+        const std::string path = dir.file("kinds.xls").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        Workbook back;
+        back.Read(path);
+        const int t = static_cast<int>(type);
+        EXPECT_EQ(back.cellValue(2, 1, 1), Value::logical(true)) << t;
+        EXPECT_EQ(back.cellValue(2, 1, 2), Value::logical(false)) << t;
+        EXPECT_EQ(back.cellValue(2, 2, 1), Value::error(CellError::Div0)) << t << ": an error never turns into a number";
+        EXPECT_EQ(back.cellValue(2, 2, 2), Value::error(CellError::NA)) << t;
+        EXPECT_EQ(back.cellValue(2, 3, 1), Value(1)) << t;
+    }
+}
+
+} // namespace
