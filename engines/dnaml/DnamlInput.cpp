@@ -191,9 +191,11 @@ bool readAuxiliaryLines(TextCursor& in, const Options& given, InputData& data, L
     bool sawG = false, sawJ = false, sawO = false, sawT = false;
     while (!in.atEnd()) {
         const int tag = lineTag(in);
-        if (expected == 0 && !(given.global && !sawG && tag == 'G'))
-            break;
         const std::string_view body = lineBody(in);
+        // After the counted lines only a G line that holds a number is taken,
+        // so that a first species named "G..." still starts the sequences.
+        if (expected == 0 && !(given.global && !sawG && tag == 'G' && parseInt(body)))
+            break;
         switch (tag) {
         case 'G':
             if (!given.global) {

@@ -184,7 +184,9 @@ void collectBranches(const LikelihoodTree& tree, int r, std::vector<int>& out)
     collectBranches(tree, tree.next(tree.next(q)), out);
 }
 
-// Branches within [low, high] steps of the branch between records a and b.
+// The branch of record x lies `depth` steps from some reference branch;
+// collects it when depth is within [low, high], then the branches beyond it
+// (away from the reference) one step further, up to `high`.
 void collectNear(const LikelihoodTree& tree, int x, int depth, int low, int high, std::vector<int>& out)
 {
     if (depth >= low)
@@ -326,7 +328,9 @@ public:
 
     // Removes the subtree behind record r together with r's node, joins the
     // node's two other neighbours, and tries the subtree on every branch
-    // within reach; the tree is restored afterwards.
+    // within reach; the tree is restored afterwards. Reach counts branches
+    // from the joined one on both of its sides alike: distance 1 is a branch
+    // that shares a node with it.
     bool moveSubtree(int r, int level, int extent)
     {
         const int a = m_tree.next(r);

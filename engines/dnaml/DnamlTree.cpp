@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kScaleFactor = 0x1p256;
 constexpr double kScaleLimit = 0x1p-256;
-const double kLnScale = 256.0 * std::log(2.0);
+constexpr double kLnScale = 256.0 * 0.693147180559945309417; // ln 2^256
 
 double clampZ(double z)
 {

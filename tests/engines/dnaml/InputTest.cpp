@@ -119,6 +119,20 @@ TEST(DnamlOptions, AuxiliaryLinesComeInAnyOrderAndOthersAreSkipped)
     EXPECT_EQ(r.data.names[0], "Alpha     ");
 }
 
+TEST(DnamlOptions, GlobalLineMayFollowTheOthersOrBeLeftOut)
+{
+    const ReadOutcome after = readText("4 10 GT\nT 2\nG 1\n" + kSeqs);
+    ASSERT_TRUE(after.ok) << after.log;
+    EXPECT_EQ(after.data.options.globalRegion, 1);
+    // Without a G line the region is the whole tree, and a first species
+    // whose name begins with G is not taken for one.
+    const ReadOutcome none = readText("4 10 G\nGorilla   ACGTACGTAA\nBeta      ACGTACGTCC\n"
+                                      "Chi       ACGAACGTGG\nDelta     ACGAACCTTT\n");
+    ASSERT_TRUE(none.ok) << none.log;
+    EXPECT_EQ(none.data.names[0], "Gorilla   ");
+    EXPECT_EQ(none.data.options.globalRegion, 1);
+}
+
 TEST(DnamlOptions, JumbleWithUserTreesRunsWithoutJumble)
 {
     const ReadOutcome r = readText("4 10 JU\nJ 7\n" + kSeqs);
