@@ -253,6 +253,54 @@ INSTANTIATE_TEST_SUITE_P(
                       ReassemblyCase{"errors_coverage8", 3000, 400, 50, true, 104}),
     [](const ::testing::TestParamInfo<ReassemblyCase>& info) { return std::string(info.param.name); });
 
+struct SecondPassCase {
+    const char* name;
+    int32_t minEndScore;
+    int32_t contigs;
+};
+
+TEST(CapAssembly, SecondPassJoinsContigEndsScoringAboveTheEndScore)
+{
+    std::mt19937 rng(18);
+    const std::string source = randomRna(rng, 300);
+    // A proper overlap of 15 letters, below the minimum overlap of 20.
+    FragmentTexts shortOverlap;
+    shortOverlap.add("left", source.substr(0, 100));
+    shortOverlap.add("right", source.substr(85, 100));
+    // A fragment inside another with one letter in seven changed: identity
+    // below 0.9, score 2 x 51 - 5 x 9 = 57.
+    std::string inner = source.substr(50, 60);
+    for (std::size_t k = 3; k + 1 < inner.size(); k += 7)
+        inner[k] = otherLetter(rng, inner[k]);
+    FragmentTexts contained;
+    contained.add("inner", inner);
+    contained.add("outer", source.substr(0, 200));
+
+    const SecondPassCase cases[] = {
+        {"short overlap, end score 20", 20, 1},
+        {"short overlap, end score 200", 200, 2},
+        {"weak containment, end score 40", 40, 1},
+        {"weak containment, end score 100", 100, 2},
+    };
+    for (const auto& c : cases) {
+        Parameters p = typicalParameters();
+        p.minEndScore = c.minEndScore;
+        const bool overlapCase = std::string(c.name).rfind("short", 0) == 0;
+        const Assembly a = run(overlapCase ? shortOverlap : contained, p);
+        ASSERT_TRUE(a.ok) << c.name;
+        EXPECT_EQ(a.contigCount, c.contigs) << c.name;
+        if (c.contigs == 1 && overlapCase) {
+            EXPECT_EQ(a.consensus, ";" + source.substr(0, 185)) << c.name;
+        } else if (c.contigs == 1) {
+            // Under its container (a column of two disagreeing letters may
+            // follow either, so only the length is the source's).
+            EXPECT_EQ(a.consensus.size(), 201u) << c.name;
+            EXPECT_NE(a.report.find("\ninner+      " + std::string(50, ' ') + inner.substr(0, 10)), std::string::npos)
+                << c.name;
+        }
+    }
+}
+
 struct BadInputCase {
     const char* name;
     int32_t count;
