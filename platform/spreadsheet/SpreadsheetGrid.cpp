@@ -449,6 +449,28 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Backtab:
         moveActive(0, -1, false);
         return;
+    case Qt::Key_Space:
+        // Ctrl+Space the active cell's column, Shift+Space its row.
+        if (ctrl || shift) {
+            const std::int32_t row = wb.activeRow();
+            const std::int32_t col = wb.activeCol();
+            if (ctrl)
+                wb.setSelection(1, col, kMaxRows, col);
+            else
+                wb.setSelection(row, 1, row, kMaxCols);
+            wb.setActiveCell(row, col);
+            return;
+        }
+        break;
+    case Qt::Key_A:
+        if (ctrl) {
+            const std::int32_t row = wb.activeRow();
+            const std::int32_t col = wb.activeCol();
+            wb.setSelection(1, 1, kMaxRows, kMaxCols);
+            wb.setActiveCell(row, col);
+            return;
+        }
+        break;
     case Qt::Key_F2:
         startEdit(QString::fromStdString(wb.cellEntryText(wb.Sheet(), wb.activeRow(), wb.activeCol())));
         return;

@@ -3,7 +3,9 @@
 // The grid that shows a Workbook: column letters "A" to "IV" and row
 // numbers, the cells of the active sheet painted as they come into view, a
 // formula bar (shown or hidden) and sheet tabs. Mouse and keyboard select
-// cells, whole rows, whole columns and several ranges (Ctrl); typing or F2
+// cells, whole rows (row headers, Shift+Space), whole columns (column
+// headers, Ctrl+Space), the sheet (the corner, Ctrl+A) and several ranges
+// (Ctrl+click); a drag of the fill handle fills down or right; typing or F2
 // edits the active cell in place; Ctrl+C, Ctrl+X and Ctrl+V move the
 // selection as tab-delimited text through the clipboard.
 //

@@ -24,8 +24,7 @@
 // become #REF!.
 //
 // Members keep the names the program calls them by; the ones the program
-// reaches by number in the original control have descriptive names (the
-// number is given in their comment).
+// reaches by number have descriptive names, with the number in their comment.
 
 #include <cstdint>
 #include <functional>

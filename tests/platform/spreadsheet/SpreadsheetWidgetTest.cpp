@@ -237,4 +237,20 @@ TEST_F(SpreadsheetWidgetTest, ClosingWithAnOpenEditorIsSafe)
     SUCCEED();
 }
 
+TEST_F(SpreadsheetWidgetTest, KeysSelectRowsColumnsAndTheSheet)
+{
+    auto& wb = widget->workbook();
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, centre(3, 2));
+    QTest::keyClick(surface, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 1, 3, 256}));
+    QTest::keyClick(surface, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 2, 16384, 2}));
+    QTest::keyClick(surface, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 1, 16384, 256}));
+    EXPECT_EQ(wb.activeRow(), 3) << "the active cell stays";
+    EXPECT_EQ(wb.activeCol(), 2);
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{1, 1, 16384, 256})) << "the header corner selects the sheet";
+}
+
 } // namespace
