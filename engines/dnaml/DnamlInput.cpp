@@ -307,6 +307,11 @@ bool readFrequencies(TextCursor& in, InputData& data, Log& log)
         }
         data.freqs[static_cast<std::size_t>(b)] = *f;
     }
+    // Frequencies given as proportions that do not add up to one (say
+    // "1 1 1 1") are taken relative to their sum.
+    const double total = data.freqs[0] + data.freqs[1] + data.freqs[2] + data.freqs[3];
+    for (double& f : data.freqs)
+        f /= total;
     return true;
 }
 
@@ -339,12 +344,6 @@ bool readSequences(TextCursor& in, InputData& data, Log& log)
                     name.push_back(c == '\t' ? ' ' : static_cast<char>(c));
                 }
                 name.resize(kNameLength, ' ');
-                if (name.find_first_not_of(' ') == std::string::npos) {
-                    log.add("Blank name for species " + formatInt(i + 1) + "; ");
-                    log.add("check number of species,\n");
-                    log.add("       number of sites, and interleave option.\n");
-                    return false;
-                }
                 data.names[static_cast<std::size_t>(i)] = name;
             } else if (in.atEnd()) {
                 log.add("End-of-file at site " + formatInt(static_cast<long long>(row.size()) + 1) +

@@ -93,7 +93,9 @@ bool setupModel(const std::array<double, 4>& freqs, double ratio, Model& m, Log&
     const double y = m.fC * m.fTY + m.fA * m.fGR;
     m.xi = x / (x + y);
     m.xv = 1.0 - m.xi;
-    if (!(m.xi > 0.0)) {
+    // A ratio below what the frequencies allow gives xi <= 0; a negative
+    // ratio can also give xi > 1 (negative general rate). Both are reset.
+    if (!(m.xi > 0.0 && m.xi <= 1.0)) {
         log.add("Warning: This transition/transversion ratio\n");
         log.add("         is impossible with these base frequencies!\n");
         log.add("Transition/transversion parameter reset\n\n");

@@ -148,6 +148,10 @@ TEST(DnamlOptions, ToggleOptionsFlipTwice)
     EXPECT_TRUE(r.data.options.writeTrees);
     EXPECT_FALSE(r.data.options.empiricalFreqs);
     EXPECT_DOUBLE_EQ(r.data.freqs[3], 0.4);
+    const ReadOutcome ratios = readText("4 10 F\n1 1 2 4\n" + kSeqs);
+    ASSERT_TRUE(ratios.ok) << ratios.log;
+    EXPECT_DOUBLE_EQ(ratios.data.freqs[0], 0.125);
+    EXPECT_DOUBLE_EQ(ratios.data.freqs[3], 0.5);
 }
 
 struct SequenceCase {

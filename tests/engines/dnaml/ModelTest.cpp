@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Table, DnamlModelConstants,
                                          ConstantsCase{"Unequal", {0.3, 0.2, 0.2, 0.3}, 2.0, 0.6129032, 0.3870968,
                                                        0.5806452, false},
                                          ConstantsCase{"ImpossibleRatio", {0.25, 0.25, 0.25, 0.25}, 0.5, 1e-6,
+                                                       0.999999, 0.74999975, true},
+                                         ConstantsCase{"NegativeRatio", {0.25, 0.25, 0.25, 0.25}, -3.0, 1e-6,
                                                        0.999999, 0.74999975, true}),
                          [](const testing::TestParamInfo<ConstantsCase>& i) { return std::string(i.param.name); });
 
