@@ -39,7 +39,7 @@ enum class ValueKind : std::uint8_t { Empty, Number, Text, Logical, Error };
 class Value {
 public:
     Value() = default;
-    Value(double number);  // NOLINT: a number converts implicitly, as in the original's variants
+    Value(double number);  // converts implicitly, so that tables take numbers as they come
     Value(int number) : Value(static_cast<double>(number)) {}
     Value(std::string text) : m_data(std::move(text)) {}
     Value(const char* text) : m_data(std::string(text)) {}
