@@ -118,23 +118,47 @@ void readText(std::string_view bytes, Workbook& into)
     if (lines.size() > static_cast<std::size_t>(kMaxRows))
         invalidFormat("readText", "more lines than a sheet has rows");
 
+    // Tab-delimited; a text without any tab but with commas is read as
+    // comma-separated, where a field in double quotes may hold commas ("" is
+    // a quote). Every separator ends one field, so empty fields keep their
+    // columns.
+    const bool comma = text.find('\t') == std::string::npos && text.find(',') != std::string::npos;
     auto sheet = std::make_unique<SheetData>();
     sheet->name = "Sheet1";
     sheet->selected = true;
     for (std::size_t r = 0; r < lines.size(); ++r) {
-        std::string_view line = lines[r];
+        const std::string_view line = lines[r];
         std::int32_t col = 1;
+        std::size_t i = 0;
         for (;;) {
-            const std::size_t tab = line.find('\t');
-            const std::string_view field = line.substr(0, tab);
+            std::string field;
+            bool quoted = false;
+            if (comma && i < line.size() && line[i] == '"') {
+                quoted = true;
+                ++i;
+                while (i < line.size()) {
+                    if (line[i] == '"') {
+                        if (i + 1 < line.size() && line[i + 1] == '"') {
+                            field += '"';
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
+                    }
+                    field += line[i++];
+                }
+            }
+            const std::size_t sep = line.find(comma ? ',' : '\t', i);
+            field += line.substr(i, sep == std::string_view::npos ? std::string_view::npos : sep - i);
             if (col > kMaxCols)
                 invalidFormat("readText", "more fields than a sheet has columns");
-            const Value v = parseEntry(field);
+            const Value v = quoted ? (field.empty() ? Value() : Value(field)) : parseEntry(field);
             if (!v.isEmpty())
                 sheet->at(static_cast<std::int32_t>(r + 1), col).setValue(v);
-            if (tab == std::string_view::npos)
+            if (sep == std::string_view::npos)
                 break;
-            line.remove_prefix(tab + 1);
+            i = sep + 1;
             ++col;
         }
     }

@@ -6,7 +6,8 @@
 //   - a compound (OLE2) file holding a BIFF5 or BIFF8 workbook: .xls;
 //   - a file starting with the native header line: the native format;
 //   - text without control characters other than tab, CR and LF (UTF-8, or
-//     else read as Windows-1252): tab-delimited text into the first sheet;
+//     else read as Windows-1252): tab-delimited text into the first sheet,
+//     or comma-separated when it holds commas but no tab;
 //   - anything else, and any of these that is damaged, truncated, encrypted
 //     or empty, raises error 321 ("Invalid file format"), which the program
 //     reports as "Unable to load"; a missing file raises 53.

@@ -353,3 +353,26 @@ TEST(WorkbookFiles, XlsKeepsLogicalAndErrorValues)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkbookFiles, CommaSeparatedTextWithoutTabsIsSplitAtCommas)
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file("latin.csv");
+    testsupport::writeFile(path, "gene,\"M\xFCller, K.\",,2.5\r\n\"say \"\"hi\"\"\",1\r\n");
+    Workbook wb;
+    wb.Read(path.string());
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value("gene"));
+    EXPECT_EQ(wb.cellValue(1, 1, 2), Value("M\xC3\xBCller, K."));
+    EXPECT_TRUE(wb.cellValue(1, 1, 3).isEmpty());
+    EXPECT_EQ(wb.cellValue(1, 1, 4), Value(2.5));
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value("say \"hi\""));
+    EXPECT_EQ(wb.cellValue(1, 2, 2), Value(1));
+
+    testsupport::writeFile(path, "a,b\tc\xE9\r\n");  // a tab decides: commas stay in the text
+    wb.Read(path.string());
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value("a,b"));
+}
+
+} // namespace
