@@ -1,6 +1,7 @@
 #include "engines/dnaml/Dnaml.h"
 #include "engines/dnaml/DnamlExports.h"
 #include "engines/dnaml/DnamlText.h"
+#include "engines/frame/Frame.h"
 
 #include "tests/engines/dnaml/DnamlTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -394,4 +395,37 @@ TEST(DnamlRun, TreeCountBelowOneReportsNoRows)
     EXPECT_EQ(r.rows, 0);
     EXPECT_TRUE(r.patternLnL.empty());
     EXPECT_TRUE(std::isfinite(r.lnL));
+}
+
+namespace {
+tallowin::EngineProgress* recordingWindow(void* user)
+{
+    auto* events = static_cast<std::vector<std::string>*>(user);
+    events->emplace_back("made");
+    return new tallowin::RecordingProgress(*events);
+}
+} // namespace
+
+TEST(DnamlExports, OnlyTheProgressExportMakesAWindow)
+{
+    std::vector<std::string> events;
+    tallowin_set_progress_factory(&recordingWindow, &events);
+    std::vector<char> tree(64000), log(6400);
+    std::vector<double> site(20);
+    std::vector<int32_t> weight(20);
+    int32_t treeLen = 0, logLen = 0, patterns = 0;
+    double lnL = 0;
+    EXPECT_EQ(DNAMLDLL(kFour.c_str(), tree.data(), &treeLen, log.data(), &logLen, site.data(), weight.data(),
+                       &patterns, 1, 0, &lnL),
+              0);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(DNAMLDLLWithProgress(kFour.c_str(), tree.data(), &treeLen, log.data(), &logLen, site.data(),
+                                   weight.data(), &patterns, 1, 0, &lnL),
+              0);
+    tallowin_set_progress_factory(nullptr, nullptr);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(events[0], "made");
+    EXPECT_EQ(events[1], "open");
+    EXPECT_EQ(events[2], "caption DNAML");
+    EXPECT_EQ(events.back(), "close");
 }
