@@ -205,7 +205,7 @@ double lengthOf(double z)
 
 class Searcher {
 public:
-    Searcher(SearchSetup& setup)
+    explicit Searcher(SearchSetup& setup)
         : m_s(setup), m_tree(setup.tree),
           m_records(setup.tree.species() + 3 * std::max(setup.tree.species() - 2, 1))
     {
