@@ -159,6 +159,7 @@ public:
         m_height.assign(n, 0.0);
         m_minVal.assign(n, kInfinity);
         m_minArg.assign(n, -1);
+        m_stale.assign(n, 0);
         for (std::int64_t j = 1; j < m_n; ++j) {
             rescan(j);
         }
@@ -168,13 +169,21 @@ public:
         for (std::int64_t step = 1; step < m_n; ++step) {
             numeric::detail::setValue(progress, static_cast<double>(step));
             // The smallest cached row minimum; the earliest row among equals.
-            double best = kInfinity;
+            // A stale row's value is only a lower bound of its minimum: when
+            // one wins, it is rescanned and the choice made again.
             std::int64_t second = -1;
-            for (const std::int64_t j : m_live) {
-                if (m_minVal[static_cast<std::size_t>(j)] < best) {
-                    best = m_minVal[static_cast<std::size_t>(j)];
-                    second = j;
+            for (;;) {
+                double best = kInfinity;
+                for (const std::int64_t j : m_live) {
+                    if (m_minVal[static_cast<std::size_t>(j)] < best) {
+                        best = m_minVal[static_cast<std::size_t>(j)];
+                        second = j;
+                    }
                 }
+                if (!m_stale[static_cast<std::size_t>(second)]) {
+                    break;
+                }
+                rescan(second);
             }
             const std::int64_t first = m_minArg[static_cast<std::size_t>(second)];
             join(clusters, first, second);
@@ -217,6 +226,7 @@ private:
         }
         m_minVal[static_cast<std::size_t>(j)] = best;
         m_minArg[static_cast<std::size_t>(j)] = arg;
+        m_stale[static_cast<std::size_t>(j)] = 0;
     }
 
     void join(std::vector<std::unique_ptr<MyNode>>& clusters, std::int64_t first, std::int64_t second)
@@ -270,13 +280,23 @@ private:
             const double v = UpdatedDistance(m_rule, c, retired, na, nb);
             c = v;
             retired = kInfinity;
+            // Row k's other cells are unchanged and not below its (exact or
+            // bounding) minimum.
             const std::int64_t arg = m_minArg[kk];
-            if (arg == first || arg == second) {
+            if (m_stale[kk]) {
+                if (v < m_minVal[kk]) {
+                    m_minVal[kk] = v;
+                    m_minArg[kk] = first;
+                    m_stale[kk] = 0;
+                }
+            } else if (arg == first || arg == second) {
                 if (v <= m_minVal[kk]) {
                     m_minVal[kk] = v;
                     m_minArg[kk] = first;
                 } else {
-                    rescan(k);
+                    // The old minimum stays a lower bound; rescan only when
+                    // the row comes up for a join.
+                    m_stale[kk] = 1;
                 }
             } else if (v < m_minVal[kk] || (v == m_minVal[kk] && first < arg)) {
                 m_minVal[kk] = v;
@@ -296,6 +316,7 @@ private:
     std::vector<double> m_height;
     std::vector<double> m_minVal;
     std::vector<std::int64_t> m_minArg;
+    std::vector<unsigned char> m_stale;  // m_minVal only bounds the row's minimum from below
 };
 
 } // namespace

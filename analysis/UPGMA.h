@@ -28,9 +28,11 @@
 // root's joining distance.
 //
 // Complexity. Each position caches the minimum of its row of earlier
-// positions (the smallest earlier position among equal values); a step picks
-// the smallest cached minimum and repairs only the rows the join touched.
-// This selects exactly the pair of a full scan, so trees, child order and
+// positions (the smallest earlier position among equal values), or a lower
+// bound of it when a join raised the cell it pointed at; a step picks the
+// smallest cached value, rescans that row first if it holds only a bound, and
+// repairs only the rows the join touched (as in Muellner's generic
+// algorithm). This selects exactly the pair of a full scan, so trees, child order and
 // branch-length bits are those of the plain O(N^3) algorithm, in about
 // O(N^2) time on real data (O(N^3) in the worst case). Memory: the packed
 // triangle of distances, permuted in place into visiting order, plus O(N).

@@ -250,6 +250,29 @@ TEST(Distance, FailuresAreNumberedErrorsThatNameTheirCause)
     analysis::setMemoryLimit(0);
 }
 
+TEST(Distance, TheFirstFailingPairIsReportedWhateverTheThreads)
+{
+    Matrix data(40, 300);
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        for (std::size_t j = 0; j < data.cols(); ++j) {
+            data(i, j) = static_cast<double>((i * 7 + j * 3) % 11);
+        }
+    }
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        data(i, 5) = -1;    // item 6 has no value at all
+        data(i, 250) = -1;  // nor has item 251
+    }
+    for (unsigned threads : {1U, 7U}) {
+        analysis::setWorkerThreads(threads);
+        DistanceMatrix d;
+        expectError(platform::err::Overflow, [&] { G::SSDisMat(data, 40, 300, d, true, nullptr, -1.0); },
+                    "between items 1 and 6");
+        EXPECT_EQ(d.size(), 300);
+        EXPECT_EQ(d(4, 3), G::SSDisTwoColMissing(data, 40, 300, 4, 3, -1));  // pairs before it are kept
+    }
+    analysis::setWorkerThreads(0);
+}
+
 // Random expression-like data with a few tied values.
 Matrix sample(std::size_t r, std::size_t c, unsigned seed)
 {

@@ -229,6 +229,38 @@ TEST(Hclust, FastTreeEqualsTheScanBitForBitOnRandomTieHeavyMatrices)
     EXPECT_EQ(trials, 3000);
 }
 
+TEST(Hclust, FastTreeEqualsTheScanOnLargerClusteredMatrices)
+{
+    // Points on a small integer grid: many equal distances, deep merges, and
+    // long runs of retired positions.
+    const std::uint32_t seed = 777;
+    std::mt19937 gen(seed);
+    for (int t = 0; t < 48; ++t) {
+        const std::int32_t n = 60 + static_cast<std::int32_t>(gen() % 60);
+        std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
+        for (auto& xy : p) {
+            xy = {static_cast<int>(gen() % 6), static_cast<int>(gen() % 6)};
+        }
+        DistanceMatrix d(n);
+        for (std::int64_t i = 1; i < n; ++i) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                const auto& a = p[static_cast<std::size_t>(i)];
+                const auto& b = p[static_cast<std::size_t>(j)];
+                d(i, j) = std::abs(a.first - b.first) + std::abs(a.second - b.second);
+            }
+        }
+        const auto rule = static_cast<std::int16_t>(t % 3);
+        const bool shuffle = t % 2 == 0;
+        platform::rt::RandomSource rngFast(t + 1);
+        platform::rt::RandomSource rngOrder(t + 1);
+        const auto order = UPGMA::VisitingOrder(n, shuffle, &rngOrder);
+        const auto fast = UPGMA::BuildUpgmaTree(d, n, rule, itemNames(n), shuffle, nullptr, &rngFast);
+        const auto slow = testref::upgmaByScan(d, n, rule, itemNames(n), order);
+        ASSERT_EQ(testref::exactText(*fast), testref::exactText(*slow))
+            << "seed " << seed << " trial " << t << " n " << n << " rule " << rule << " shuffle " << shuffle;
+    }
+}
+
 TEST(Hclust, ShuffleDrawsFromTheGivenGenerator)
 {
     platform::rt::RandomSource a(7);
