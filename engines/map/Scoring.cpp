@@ -13,6 +13,9 @@ void ScoreTable::setGapScores(int32_t gapExtend)
         set('-', static_cast<unsigned char>(x), gap);
     }
     set('-', '-', 0);
+    maxAbs_ = 0;
+    for (int32_t v : w_)
+        maxAbs_ = std::max(maxAbs_, std::abs(static_cast<int64_t>(v)));
 }
 
 ScoreTable ScoreTable::constant(int32_t match, int32_t mismatch, int32_t gapExtend)
@@ -48,14 +51,6 @@ ScoreTable ScoreTable::fromMatrix(std::string_view alphabet, const int32_t* lowe
     }
     t.setGapScores(gapExtend);
     return t;
-}
-
-int64_t ScoreTable::maxAbs() const
-{
-    int64_t m = 0;
-    for (int32_t v : w_)
-        m = std::max(m, std::abs(static_cast<int64_t>(v)));
-    return m;
 }
 
 } // namespace tallowin::map

@@ -55,7 +55,7 @@ public:
     // The scores of x against every character, indexed by the second one.
     const int32_t* row(unsigned char x) const { return &w_[index(x, 0)]; }
     // Largest absolute value in the table.
-    int64_t maxAbs() const;
+    int64_t maxAbs() const { return maxAbs_; }
 
 private:
     static std::size_t index(unsigned char x, unsigned char y)
@@ -66,6 +66,7 @@ private:
     void setGapScores(int32_t gapExtend);
 
     std::vector<int32_t> w_ = std::vector<int32_t>(kSize * kSize, 0);
+    int64_t maxAbs_ = 0;
 };
 
 } // namespace tallowin::map
