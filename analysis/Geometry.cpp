@@ -129,7 +129,7 @@ double pairValue(View x, View y, std::int64_t n, const Recipe& r)
                 syy += b * b;
             }
         }
-        const double cosine = checkedDiv(sxy, checkedSqrt(syy * sxx, r.source), r.source);
+        const double cosine = checkedDiv(sxy, checkedSqrt(checkedFinite(syy * sxx, r.source), r.source), r.source);
         if (r.measure == Measure::Chord) {
             return checkedFinite(2.0 * (1.0 - cosine), r.source);
         }
@@ -496,7 +496,8 @@ bool PearsonDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol,
         }
     }
     auto finish = [&](double cp, std::int64_t i, std::int64_t j) {
-        const double spread = std::sqrt(c.ss[static_cast<std::size_t>(j)] * c.ss[static_cast<std::size_t>(i)]);
+        const double spread = std::sqrt(
+            numeric::checkedFinite(c.ss[static_cast<std::size_t>(j)] * c.ss[static_cast<std::size_t>(i)], "GetCorrMat"));
         return 1.0 - numeric::checkedDiv(cp, spread, "GetCorrMat");
     };
     auto pair = [&](std::int64_t i, std::int64_t j) {
