@@ -125,20 +125,28 @@ public:
     EditScript run();
 
 private:
-    // Best scores along the last row (and the last column) of the box whose
-    // top-left corner is (i1, j1) and bottom-right (i2, j2), walking forward
-    // or, when `reverse`, from (i2, j2) back to (i1, j1). Without `freeStart`
-    // the walk starts at the corner, where a gap of A's columns opens at cost
-    // `open`; with it, every cell of the starting row and column starts at 0.
+    // The ends of a sub-problem. Without a free start it begins at its
+    // top-left corner, where a gap of A's columns opens at cost `tb` (0 when
+    // it continues a gap of the enclosing problem); with one it may begin
+    // anywhere on its top row or left column, the leading gap costing
+    // nothing. The end likewise, with `te` and the bottom row or right column.
+    struct Ends {
+        Score tb, te;
+        bool freeStart, freeEnd;
+    };
+
+    // Best scores along the last row of the box whose top-left corner is
+    // (i1, j1) and bottom-right (i2, j2), walking forward or, when `reverse`,
+    // from (i2, j2) back to (i1, j1); also along the far column.
     struct PassResult {
         std::vector<Score> h;       // by column offset from the starting side
-        std::vector<Score> f;       // the same, ending in a gap of B's side
+        std::vector<Score> f;       // the same, ending in a gap of A's columns
         std::vector<Score> lastCol; // by row offset: the far column's values
     };
     void pass(Score i1, Score i2, Score j1, Score j2, Score open, bool reverse, bool freeStart, PassResult& out) const;
 
-    void diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out);
-    void full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out) const;
+    void diff(Score i1, Score i2, Score j1, Score j2, Ends ends, EditScript& out);
+    void full(Score i1, Score i2, Score j1, Score j2, Ends ends, EditScript& out) const;
 
     const ColumnScorer& s_;
     GapCosts g_;
@@ -211,7 +219,7 @@ void Aligner::pass(Score i1, Score i2, Score j1, Score j2, Score open, bool reve
     }
 }
 
-void Aligner::diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out)
+void Aligner::diff(Score i1, Score i2, Score j1, Score j2, Ends ends, EditScript& out)
 {
     const Score M = i2 - i1;
     const Score N = j2 - j1;
@@ -224,21 +232,25 @@ void Aligner::diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, E
         return;
     }
     if (M <= 1 || (M + 1) * (N + 1) <= kFullCells) {
-        full(i1, i2, j1, j2, tb, te, out);
+        full(i1, i2, j1, j2, ends, out);
         return;
     }
 
     const Score mid = i1 + M / 2;
     PassResult fwd, bwd;
-    pass(i1, mid, j1, j2, tb, false, false, fwd);
-    pass(mid, i2, j1, j2, te, true, false, bwd);
+    pass(i1, mid, j1, j2, ends.tb, false, ends.freeStart, fwd);
+    pass(mid, i2, j1, j2, ends.te, true, ends.freeEnd, bwd);
 
-    // Split through an ordinary cell of row `mid`, or inside a gap of A's
-    // columns that covers columns mid and mid + 1 (its opening was counted by
-    // both halves, hence + q).
+    // Where the best alignment crosses row `mid`: through an ordinary cell,
+    // inside a gap of A's columns that covers columns mid and mid + 1 (its
+    // opening was counted by both halves, hence + q), or, with free ends,
+    // not at all: a free leading gap of A's columns reaching below `mid`, or
+    // a free trailing one starting above it.
+    enum class Split { Cell, InGap, Leading, Trailing };
+    Split split = Split::Cell;
     Score best = kNone;
     Score bestJ = j1;
-    bool inGap = false;
+    Score bestRow = mid;
     for (Score j = j1; j <= j2; ++j) {
         const Score v = fwd.h[static_cast<std::size_t>(j - j1)] + bwd.h[static_cast<std::size_t>(j2 - j)];
         if (v > best) {
@@ -255,28 +267,62 @@ void Aligner::diff(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, E
         if (v > best) {
             best = v;
             bestJ = j;
-            inGap = true;
+            split = Split::InGap;
+        }
+    }
+    if (ends.freeStart) {
+        // Columns i1 + 1 .. k of A deleted for free, the rest from (k, j1).
+        for (Score k = mid + 1; k <= i2; ++k) {
+            const Score v = bwd.lastCol[static_cast<std::size_t>(i2 - k)];
+            if (v > best) {
+                best = v;
+                bestRow = k;
+                split = Split::Leading;
+            }
+        }
+    }
+    if (ends.freeEnd) {
+        // The alignment up to (k, j2), then columns k + 1 .. i2 of A for free.
+        for (Score k = mid - 1; k >= i1; --k) {
+            const Score v = fwd.lastCol[static_cast<std::size_t>(k - i1)];
+            if (v > best) {
+                best = v;
+                bestRow = k;
+                split = Split::Trailing;
+            }
         }
     }
 
-    if (!inGap) {
-        diff(i1, mid, j1, bestJ, tb, g_.q, out);
-        diff(mid, i2, bestJ, j2, g_.q, te, out);
-    } else {
-        diff(i1, mid - 1, j1, bestJ, tb, 0, out);
+    const Score q = g_.q;
+    switch (split) {
+    case Split::Cell:
+        diff(i1, mid, j1, bestJ, {ends.tb, q, ends.freeStart, false}, out);
+        diff(mid, i2, bestJ, j2, {q, ends.te, false, ends.freeEnd}, out);
+        break;
+    case Split::InGap:
+        diff(i1, mid - 1, j1, bestJ, {ends.tb, 0, ends.freeStart, false}, out);
         out.remove(2);
-        diff(mid + 1, i2, bestJ, j2, 0, te, out);
+        diff(mid + 1, i2, bestJ, j2, {0, ends.te, false, ends.freeEnd}, out);
+        break;
+    case Split::Leading:
+        out.remove(bestRow - i1);
+        diff(bestRow, i2, j1, j2, {q, ends.te, false, ends.freeEnd}, out);
+        break;
+    case Split::Trailing:
+        diff(i1, bestRow, j1, j2, {ends.tb, q, ends.freeStart, false}, out);
+        out.remove(i2 - bestRow);
+        break;
     }
 }
 
-// Full table of the box with traceback. Start at (i1, j1), end at (i2, j2); a
-// gap of A's columns that touches the start opens at cost tb, one that
-// touches the end at cost te.
-void Aligner::full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, EditScript& out) const
+// Full table of the box with traceback, from (i1, j1) to (i2, j2) under the
+// given ends.
+void Aligner::full(Score i1, Score i2, Score j1, Score j2, Ends ends, EditScript& out) const
 {
     const Score M = i2 - i1;
     const Score N = j2 - j1;
     const Score q = g_.q, r = g_.r, P = g_.P;
+    const Score tb = ends.tb, te = ends.te;
     const auto width = static_cast<std::size_t>(N + 1);
     const auto cells = static_cast<std::size_t>(M + 1) * width;
     std::vector<Score> H(cells, kNone), E(cells, kNone), F(cells, kNone), G(cells, kNone);
@@ -284,13 +330,20 @@ void Aligner::full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, E
 
     H[at(0, 0)] = 0;
     for (Score j = 1; j <= N; ++j) {
+        if (ends.freeStart) {
+            H[at(0, j)] = 0;
+            continue;
+        }
         E[at(0, j)] = -(q + j * r);
         if (j >= lag_)
             G[at(0, j)] = -P;
         H[at(0, j)] = std::max(E[at(0, j)], G[at(0, j)]);
     }
     for (Score i = 1; i <= M; ++i) {
-        H[at(i, 0)] = F[at(i, 0)] = -(tb + i * r);
+        if (ends.freeStart)
+            H[at(i, 0)] = 0;
+        else
+            H[at(i, 0)] = F[at(i, 0)] = -(tb + i * r);
         for (Score j = 1; j <= N; ++j) {
             F[at(i, j)] = std::max(F[at(i - 1, j)] - r, H[at(i - 1, j)] - q - r);
             E[at(i, j)] = std::max(E[at(i, j - 1)] - r, H[at(i, j - 1)] - q - r);
@@ -299,25 +352,40 @@ void Aligner::full(Score i1, Score i2, Score j1, Score j2, Score tb, Score te, E
             H[at(i, j)] = std::max({d, E[at(i, j)], F[at(i, j)], G[at(i, j)]});
         }
     }
-    // A gap of A's columns that ends at the end corner opens at cost te.
-    std::vector<Score> T(static_cast<std::size_t>(M + 1), kNone);
-    for (Score i = 1; i <= M; ++i)
-        T[static_cast<std::size_t>(i)] = std::max(T[static_cast<std::size_t>(i - 1)] - r, H[at(i - 1, N)] - te - r);
 
     std::vector<Score> rev; // ops right to left
     auto push = [&rev](Score op) { rev.push_back(op); };
+    Score i = M, j = N;
+    if (ends.freeEnd) {
+        // Stop at the best cell of the last row or column; the rest is a
+        // free trailing gap.
+        Score best = H[at(M, N)];
+        for (Score k = N - 1; k >= 0; --k)
+            if (H[at(M, k)] > best)
+                best = H[at(M, k)], i = M, j = k;
+        for (Score k = M - 1; k >= 0; --k)
+            if (H[at(k, N)] > best)
+                best = H[at(k, N)], i = k, j = N;
+        if (j < N)
+            push(N - j);
+        else if (i < M)
+            push(-(M - i));
+    } else {
+        // A gap of A's columns that ends at the end corner opens at cost te.
+        std::vector<Score> T(static_cast<std::size_t>(M + 1), kNone);
+        for (Score k = 1; k <= M; ++k)
+            T[static_cast<std::size_t>(k)] = std::max(T[static_cast<std::size_t>(k - 1)] - r, H[at(k - 1, N)] - te - r);
+        if (T[static_cast<std::size_t>(M)] > H[at(M, N)]) {
+            Score k = M;
+            while (T[static_cast<std::size_t>(k)] != H[at(k - 1, N)] - te - r)
+                --k;
+            push(-(M - k + 1));
+            i = k - 1;
+        }
+    }
 
     enum class State { Any, Ins, Del, Long };
-    Score i = M, j = N;
     State st = State::Any;
-    if (T[static_cast<std::size_t>(M)] > H[at(M, N)]) {
-        // Trailing gap of A's columns with the end's opening cost.
-        Score k = M;
-        while (T[static_cast<std::size_t>(k)] != H[at(k - 1, N)] - te - r)
-            --k;
-        push(-(M - k + 1));
-        i = k - 1;
-    }
     while (i > 0 || j > 0) {
         if (i == 0) {
             push(j);
@@ -385,39 +453,8 @@ EditScript Aligner::run()
         script.insert(b);
         return script;
     }
-
-    // Where the best alignment ends: a cell of the last row or column.
-    PassResult fwd;
-    pass(0, a, 0, b, 0, false, true, fwd);
-    Score best = fwd.h[static_cast<std::size_t>(b)];
-    Score ie = a, je = b;
-    for (Score j = b - 1; j >= 0; --j)
-        if (fwd.h[static_cast<std::size_t>(j)] > best)
-            best = fwd.h[static_cast<std::size_t>(j)], ie = a, je = j;
-    for (Score i = a - 1; i >= 0; --i)
-        if (fwd.lastCol[static_cast<std::size_t>(i)] > best)
-            best = fwd.lastCol[static_cast<std::size_t>(i)], ie = i, je = b;
-
-    // Where it starts: a cell of the first row or column, found walking back
-    // from the end.
-    PassResult bwd;
-    pass(0, ie, 0, je, g_.q, true, false, bwd);
-    Score is = 0, js = 0;
-    Score start = bwd.h[static_cast<std::size_t>(je)];
-    for (Score j = 1; j <= je; ++j)
-        if (bwd.h[static_cast<std::size_t>(je - j)] > start)
-            start = bwd.h[static_cast<std::size_t>(je - j)], is = 0, js = j;
-    for (Score i = 1; i <= ie; ++i)
-        if (bwd.lastCol[static_cast<std::size_t>(ie - i)] > start)
-            start = bwd.lastCol[static_cast<std::size_t>(ie - i)], is = i, js = 0;
-
-    script.insert(js);
-    script.remove(is);
-    diff(is, ie, js, je, g_.q, g_.q, script);
-    if (ie == a)
-        script.insert(b - je);
-    else
-        script.remove(a - ie);
+    // All four ends free.
+    diff(0, a, 0, b, {g_.q, g_.q, true, true}, script);
     return script;
 }
 

@@ -136,8 +136,10 @@ TEST(MapProfileAlignment, DivideAndConquerReachesTheFullTableOptimum)
     std::mt19937 rng(11);
     const auto w = ScoreTable::constant(10, -5, 4);
     const ProfileCase sizes[] = {{1, 1, 1, 1},  {1, 3, 2, 9},   {2, 40, 1, 60}, {3, 70, 2, 90},
-                                 {1, 90, 1, 140}, {4, 100, 3, 100}, {2, 150, 2, 160}, {1, 5, 3, 200}};
-    for (int trial = 0; trial < 96; ++trial) {
+                                 {1, 90, 1, 140}, {4, 100, 3, 100}, {2, 150, 2, 160}, {1, 5, 3, 200},
+                                 // A longer than B: free leading or trailing gaps of A's columns.
+                                 {2, 120, 2, 30}, {1, 200, 1, 8}};
+    for (int trial = 0; trial < 120; ++trial) {
         const auto& c = sizes[static_cast<std::size_t>(trial) % std::size(sizes)];
         const GapCosts g = GapCosts::make(static_cast<int32_t>(rng() % 30), static_cast<int32_t>(rng() % 6),
                                           1 + static_cast<int32_t>(rng() % 8));
