@@ -5,8 +5,8 @@
 #include "engines/map/Scoring.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
-#include <numeric>
 
 namespace tallowin::map {
 namespace {
@@ -43,7 +43,7 @@ bool checkArguments(const std::vector<std::string>& names, const std::vector<std
         messages.AppendMessage("The mismatch weight is a negative integer");
         return false;
     }
-    const int64_t count = p.count < 0 ? static_cast<int64_t>(sequences.size()) : p.count;
+    const int64_t count = p.count ? *p.count : static_cast<int64_t>(sequences.size());
     if (count <= 0 || sequences.empty()) {
         messages.AppendMessage("The number of sequences is a positive integer");
         return false;

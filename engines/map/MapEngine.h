@@ -9,6 +9,7 @@
 #include "engines/frame/Frame.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,7 +17,7 @@
 namespace tallowin::map {
 
 struct MapParams {
-    int32_t count = -1;     // sequences the caller announced; -1: as many as given
+    std::optional<int32_t> count;  // sequences the caller announced; none: as many as given
     int32_t minLength = 0;  // insertions of more than this many columns cost a constant
     int32_t mismatch = 0;   // without a matrix; must be negative
     int32_t match = 0;      // without a matrix

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,7 +20,7 @@ struct Call {
     int32_t useMatrix = 0;
     std::string alphabet;
     std::vector<int32_t> matrix{0};
-    int32_t count = -1; // -1: the number of sequences
+    std::optional<int32_t> count; // none: the number of sequences
 };
 
 struct Outcome {
@@ -58,7 +59,7 @@ std::vector<std::string> splitRows(const std::string& output)
 Outcome run(const Call& c)
 {
     const auto n = static_cast<int32_t>(c.sequences.size());
-    const int32_t count = c.count < 0 ? n : c.count;
+    const int32_t count = c.count.value_or(n);
     std::vector<std::string> nameItems;
     for (int32_t i = 0; i < n; ++i)
         nameItems.push_back("\x01" + std::to_string(i));
@@ -126,10 +127,12 @@ TEST(MapMainDll, ArgumentChecksComeInOrderWithTheirMessages)
     Call countBad = mismatchBad;
     countBad.mismatch = -5;
     countBad.count = 0;
+    Call negativeCount = countBad;
+    negativeCount.count = -3;
     Call itemsBad = countBad;
     itemsBad.count = 3;
     Call highBad = countBad;
-    highBad.count = -1;
+    highBad.count.reset();
     highBad.sequences = {"AC\xc3\xa9GT", "ACGT"};
     Call matrixBad = highBad;
     matrixBad.sequences = {"ACGT", "ACGT"};
@@ -142,6 +145,7 @@ TEST(MapMainDll, ArgumentChecksComeInOrderWithTheirMessages)
         {minBad, "The minimum length for constant-cost insertion is a positive integer\n"},
         {mismatchBad, "The mismatch weight is a negative integer\n"},
         {countBad, "The number of sequences is a positive integer\n"},
+        {negativeCount, "The number of sequences is a positive integer\n"},
         {itemsBad, "The names and sequences texts do not hold one item per sequence\n"},
         {highBad, "The sequences and the matrix alphabet must be 7-bit characters\n"},
         {matrixBad, "The substitution matrix is empty or shorter than its alphabet\n"},
