@@ -62,6 +62,32 @@ private:
 namespace detail {
 // Thrown by a step to leave its procedure; caught only by guarded().
 struct LeaveProcedure {};
+
+enum class Next { RunAgain, GoOn, Leave };
+
+// Runs one statement; when it throws, the error goes to the reporter and
+// `decide` turns the answer into what happens next.
+template <class F, class Decide>
+void runStep(F&& statement, Decide&& decide)
+{
+    for (;;) {
+        try {
+            statement();
+            return;
+        } catch (const LeaveProcedure&) {
+            throw;
+        } catch (...) {
+            switch (decide(reportError(currentAsError()))) {
+            case Next::RunAgain:
+                continue;
+            case Next::GoOn:
+                return;
+            case Next::Leave:
+                throw LeaveProcedure{};
+            }
+        }
+    }
+}
 } // namespace detail
 
 class Guard {
@@ -70,23 +96,12 @@ public:
     template <class F>
     void step(F&& statement)
     {
-        for (;;) {
-            try {
-                std::forward<F>(statement)();
-                return;
-            } catch (const detail::LeaveProcedure&) {
-                throw;
-            } catch (...) {
-                const Answer answer = reportError(currentAsError());
-                if (answer == Answer::Retry) {
-                    continue;
-                }
-                if (answer == Answer::Ignore) {
-                    return;
-                }
-                throw detail::LeaveProcedure{};
+        detail::runStep(std::forward<F>(statement), [](Answer answer) {
+            if (answer == Answer::Retry) {
+                return detail::Next::RunAgain;
             }
-        }
+            return answer == Answer::Ignore ? detail::Next::GoOn : detail::Next::Leave;
+        });
     }
 };
 
@@ -122,26 +137,18 @@ public:
     template <class F>
     void step(F&& statement)
     {
-        for (;;) {
-            try {
-                std::forward<F>(statement)();
-                return;
-            } catch (const detail::LeaveProcedure&) {
-                throw;
-            } catch (...) {
-                const Answer answer = reportError(currentAsError());
-                if (answer == Answer::Retry && m_exit.debugMode && m_exit.debugMode()) {
-                    continue;
-                }
-                if (answer == Answer::Ignore) {
-                    return;
-                }
-                if (m_exit.onExit) {
-                    m_exit.onExit();
-                }
-                throw detail::LeaveProcedure{};
+        detail::runStep(std::forward<F>(statement), [this](Answer answer) {
+            if (answer == Answer::Retry && m_exit.debugMode && m_exit.debugMode()) {
+                return detail::Next::RunAgain;
             }
-        }
+            if (answer == Answer::Ignore) {
+                return detail::Next::GoOn;
+            }
+            if (m_exit.onExit) {
+                m_exit.onExit();
+            }
+            return detail::Next::Leave;
+        });
     }
 
 private:
