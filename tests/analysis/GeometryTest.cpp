@@ -180,6 +180,40 @@ TEST(Distance, OneItemWritesNothingAndTwoItemsOnePair)
     EXPECT_EQ(two.calls, (std::vector<std::string>{"min 0", "max 1", "value 0", "value 0"}));
 }
 
+TEST(Distance, NoItemsGiveAnEmptyMatrix)
+{
+    Recorder none;
+    DistanceMatrix d(3);
+    G::CBDisMat(Matrix(2, 0), 2, 0, d, true, &none);
+    EXPECT_EQ(d.size(), 0);
+    EXPECT_EQ(none.calls, (std::vector<std::string>{"min 0", "max 0", "value 0"}));
+}
+
+TEST(DistanceMatrix, PackedTriangleReadsBothWaysAndConvertsToSquare)
+{
+    DistanceMatrix d(4);
+    double v = 1;
+    for (std::int64_t i = 1; i < 4; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            d(i, j) = v++;
+        }
+    }
+    EXPECT_EQ(d.row(3)[1], 5);  // (1,0) (2,0) (2,1) (3,0) (3,1)
+    EXPECT_EQ(d.at(1, 3), 5);
+    EXPECT_EQ(d.at(2, 2), 0);
+    EXPECT_THROW((void)d.at(4, 0), platform::Error);
+    const Matrix square = d.toSquare();
+    EXPECT_EQ(square(3, 1), 5);
+    EXPECT_EQ(square(1, 3), 0);  // only the lower triangle is written
+    EXPECT_TRUE(DistanceMatrix::fromSquare(square, 4) == d);
+    DistanceMatrix copy = d;
+    copy(3, 1) = 9;
+    EXPECT_EQ(d(3, 1), 5);
+    EXPECT_FALSE(copy == d);
+    EXPECT_EQ(DistanceMatrix::cellCount(46342), 1073767311U);  // beyond 32-bit products of N(N-1)
+    EXPECT_THROW(DistanceMatrix(-1), platform::Error);
+}
+
 TEST(Distance, ManyThreadsGiveTheBitsOfOneThread)
 {
     std::mt19937 gen(42);
