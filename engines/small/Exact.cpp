@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
+#include <optional>
 
 namespace tallowin {
 namespace {
@@ -35,16 +35,6 @@ int64_t absCross(const Table& t)
     return cross < 0 ? -cross : cross;
 }
 
-// Adds exp(logs[k] - shift) for every entry, largest first for accuracy.
-double sumScaled(std::vector<double> logs, double shift)
-{
-    std::sort(logs.begin(), logs.end());
-    double s = 0.0;
-    for (double l : logs)
-        s += std::exp(l - shift);
-    return s;
-}
-
 // Ties between probabilities are compared with this relative slack, so that
 // rounding in the logarithms cannot drop a table of equal probability.
 constexpr double kTieSlack = 1e-7;
@@ -67,45 +57,61 @@ ExactResult fisherExact(int64_t a, int64_t b, int64_t c, int64_t d)
     const int64_t cross0 = absCross(observed);
     const bool low = a * d - b * c <= 0;
 
-    // Same direction: the observed table and every table further out.
-    std::vector<double> sameSide{log0};
-    for (Table t = observed;;) {
-        if (low) {
+    // Tables with these margins have log-concave probabilities: once a walk
+    // outward sees them fall by a ratio rho, every later step falls at least as
+    // much, so the rest of the walk adds at most term * rho / (1 - rho). The
+    // walks stop when that can no longer change the sums. Probabilities are
+    // taken relative to the observed table's so that nothing underflows.
+    auto outward = [](Table t, bool towardLow) -> std::optional<Table> {
+        if (towardLow) {
             if (t.a <= 0 || t.d <= 0)
-                break;
+                return std::nullopt;
             --t.a, --t.d, ++t.b, ++t.c;
         } else {
             if (t.b <= 0 || t.c <= 0)
-                break;
+                return std::nullopt;
             --t.b, --t.c, ++t.a, ++t.d;
         }
-        sameSide.push_back(logProbability(t));
+        return t;
+    };
+    // `rel` and `previousRel` are consecutive log probabilities relative to
+    // the observed table; `term` is exp(rel).
+    auto negligible = [](double rel, double previousRel, double term, double total) {
+        if (rel >= previousRel)
+            return false;
+        const double rho = std::exp(rel - previousRel);
+        return term * rho / (1.0 - rho) < 1e-17 * total;
+    };
+
+    // Same direction: the observed table and every table further out.
+    double one = 1.0;
+    double previousRel = 0.0;
+    for (auto t = outward(observed, low); t; t = outward(*t, low)) {
+        const double rel = logProbability(*t) - log0;
+        const double term = std::exp(rel);
+        one += term;
+        if (negligible(rel, previousRel, term, one))
+            break;
+        previousRel = rel;
     }
 
     // Other direction: tables at least as extreme and at most as probable.
-    std::vector<double> otherSide;
-    const double tieLimit = log0 + std::log1p(kTieSlack);
-    for (Table t = observed;;) {
-        if (low) {
-            if (t.b <= 0 || t.c <= 0)
+    double other = 0.0;
+    previousRel = 0.0;
+    const double tieLimit = std::log1p(kTieSlack);
+    for (auto t = outward(observed, !low); t; t = outward(*t, !low)) {
+        const double rel = logProbability(*t) - log0;
+        if (absCross(*t) >= cross0 && rel <= tieLimit) {
+            const double term = std::exp(rel);
+            other += term;
+            if (negligible(rel, previousRel, term, one + other))
                 break;
-            --t.b, --t.c, ++t.a, ++t.d;
-        } else {
-            if (t.a <= 0 || t.d <= 0)
-                break;
-            --t.a, --t.d, ++t.b, ++t.c;
         }
-        if (absCross(t) < cross0)
-            continue;
-        const double l = logProbability(t);
-        if (l <= tieLimit)
-            otherSide.push_back(l);
+        previousRel = rel;
     }
 
-    // Sum relative to the observed table so nothing underflows on the way.
-    const double one = sumScaled(sameSide, log0);
-    const double two = one + sumScaled(otherSide, log0);
-    ExactResult r{true, std::min(1.0, std::exp(log0 + std::log(two))), std::min(1.0, std::exp(log0 + std::log(one)))};
+    ExactResult r{true, std::min(1.0, std::exp(log0 + std::log(one + other))),
+                  std::min(1.0, std::exp(log0 + std::log(one)))};
     if (!std::isfinite(r.oneSided) || !std::isfinite(r.twoSided) || r.oneSided < 0.0 || r.twoSided < 0.0)
         return failed;
     return r;
