@@ -8,6 +8,18 @@
 namespace tallowin {
 namespace {
 
+// log(x!) for x >= 0. The reentrant form leaves the library's global sign
+// variable alone, so that concurrent calls do not race on it.
+double logFactorial(int64_t x)
+{
+#if defined(__GLIBC__)
+    int sign = 0;
+    return lgamma_r(static_cast<double>(x) + 1.0, &sign);
+#else
+    return std::lgamma(static_cast<double>(x) + 1.0);
+#endif
+}
+
 struct Table {
     int64_t a, b, c, d;
 };
@@ -23,9 +35,9 @@ double logProbability(const Table& t)
     std::sort(den.begin(), den.end());
     double s = 0.0;
     for (int64_t v : num)
-        s += std::lgamma(static_cast<double>(v) + 1.0);
+        s += logFactorial(v);
     for (int64_t v : den)
-        s -= std::lgamma(static_cast<double>(v) + 1.0);
+        s -= logFactorial(v);
     return s;
 }
 
