@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/errorlib/HandlerFixture.h"
+#include "tests/support/ErrorAssert.h"
 
 using namespace rampart;
 using errorlib_test::HandlerTest;
@@ -35,22 +36,6 @@ public:
     std::int16_t collapseAction = 0;
     std::string diagnostics;
 };
-
-int32_t raisedNumber(const std::function<void()>& f, std::string* source = nullptr, std::string* description = nullptr)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        if (source != nullptr) {
-            *source = e.source();
-        }
-        if (description != nullptr) {
-            *description = e.description();
-        }
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -220,7 +205,7 @@ TEST_F(HandlerTest, SilentAutoRetryHonoursFatalRetryNoneCosmeticAndAllowRetry)
     // After a failed inline check only a procedure retry is offered.
     handler().SetAllowRetry(true);
     handler().CacheInlineError(ErrObject(53, "", "File not found"));
-    EXPECT_EQ(raisedNumber([&] { handler().CheckInlineError(52); }), 53);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckInlineError(52); }), 53);
     EXPECT_EQ(handler().HandleError(ErrObject(53, "", "x"), "M", "P", "", rmpBoundaryNone, rmpSeverityNormal,
                                     rmpRetryLine),
               0);
@@ -236,10 +221,10 @@ TEST_F(HandlerTest, ProcedureRetryBecomesCancelAndTheCallerRetriesItsLine)
               2);
     std::string source;
     std::string description;
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryNone); }, &source, &description), 32000);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryNone); }, &source, &description), 32000);
     EXPECT_EQ(source, "Rampart");
     EXPECT_EQ(description, "Collapsing Call Stack");
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 0);
     // The caller's handler gets the collapse error and retries its line once.
     EXPECT_EQ(handler().HandleError(ErrObject(32000, "Rampart", "Collapsing Call Stack"), "M", "Outer", "",
                                     rmpBoundaryNone, rmpSeverityNormal, rmpRetryLine),
@@ -263,8 +248,8 @@ TEST_F(HandlerTest, EachBoundaryKindSetsThePendingErrorItsOwnWay)
     // VB and Firewall: the collapse error waits, PropagateError there raises nothing.
     ui().dialogAnswers = {{2, ""}, {2, ""}, {2, ""}};
     handler().HandleError(ErrObject(11, "", "x"), "M", "P", "", rmpBoundaryVB, rmpSeverityNormal, rmpRetryLine);
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryVB); }), 0);
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryFirewall); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryVB); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryFirewall); }), 0);
     EXPECT_EQ(client->calls.back(), "EndStackCollapse");
 
     // ActiveX: the handled error resurfaces with the facility bits.
@@ -272,7 +257,7 @@ TEST_F(HandlerTest, EachBoundaryKindSetsThePendingErrorItsOwnWay)
                           rmpRetryLine);
     std::string source;
     std::string description;
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryActiveX); }, &source, &description),
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryActiveX); }, &source, &description),
               static_cast<std::int32_t>(0x8004000Bu));
     EXPECT_EQ(source, "Src");
     EXPECT_EQ(description, "Div");
@@ -285,25 +270,25 @@ TEST_F(HandlerTest, EachBoundaryKindSetsThePendingErrorItsOwnWay)
               3);
     EXPECT_EQ(client->calls, (std::vector<std::string>{"StackCollapse Q"}));
 
-    EXPECT_EQ(raisedNumber([&] { handler().ForcePropagateError(); }), 32000);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().ForcePropagateError(); }), 32000);
 }
 
 TEST_F(HandlerTest, ThrownErrorSurfacesAtTheFirstActiveXBoundary)
 {
     initialize();
     std::string source;
-    EXPECT_EQ(raisedNumber([&] { handler().ThrowError(5, "S", "D"); }, &source), 32001);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().ThrowError(5, "S", "D"); }, &source), 32001);
     EXPECT_EQ(source, "Rampart");
     const std::string before = log();
     EXPECT_EQ(handler().HandleError(ErrObject(32001, "Rampart", "Throwing Error"), "M", "P", "", rmpBoundaryNone,
                                     rmpSeverityNormal, rmpRetryLine),
               0);
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 32001);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 32001);
     EXPECT_EQ(handler().HandleError(ErrObject(32001, "Rampart", "Throwing Error"), "M", "P", "",
                                     rmpBoundaryActiveX, rmpSeverityNormal, rmpRetryLine),
               0);
     std::string description;
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryActiveX); }, &source, &description),
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryActiveX); }, &source, &description),
               -2147221499);
     EXPECT_EQ(source, "S");
     EXPECT_EQ(description, "D");
@@ -311,10 +296,10 @@ TEST_F(HandlerTest, ThrownErrorSurfacesAtTheFirstActiveXBoundary)
     EXPECT_TRUE(ui().dialogs.empty());
 
     // Handled at a VB boundary the thrown error ends there.
-    EXPECT_EQ(raisedNumber([&] { handler().ThrowError(5, "S", "D"); }), 32001);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().ThrowError(5, "S", "D"); }), 32001);
     handler().HandleError(ErrObject(32001, "Rampart", "Throwing Error"), "M", "P", "", rmpBoundaryVB,
                           rmpSeverityNormal, rmpRetryLine);
-    EXPECT_EQ(raisedNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().PropagateError(rmpBoundaryNone); }), 0);
 }
 
 TEST_F(HandlerTest, EndAtAVbBoundaryLogsTheApplicationEndAndAsksTheClientToEnd)

@@ -11,6 +11,7 @@
 #include "errorlib/MRegistry.h"
 #include "platform/registry/MemoryRegistry.h"
 #include "tests/errorlib/HandlerFixture.h"
+#include "tests/support/ErrorAssert.h"
 
 using namespace rampart;
 using errorlib_test::HandlerTest;
@@ -25,19 +26,6 @@ std::u32string repeatAlphabet(std::size_t length)
         text += static_cast<char32_t>('A' + i % 26);
     }
     return text;
-}
-
-std::int32_t raisedNumber(const std::function<void()>& f, std::string* description = nullptr)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        if (description != nullptr) {
-            *description = e.description();
-        }
-        return e.number();
-    }
-    return 0;
 }
 
 } // namespace
@@ -91,12 +79,12 @@ TEST(EstablishPath, CreatesMissingLevelsAndCompletesThePath)
     EstablishPath(path);  // an existing folder is fine
 
     std::string relative = "rel/x";
-    EXPECT_EQ(raisedNumber([&] { EstablishPath(relative); }), 75);
+    EXPECT_EQ(testsupport::errorNumber([&] { EstablishPath(relative); }), 75);
     std::string tiny = "a";
-    EXPECT_EQ(raisedNumber([&] { EstablishPath(tiny); }), 75);
+    EXPECT_EQ(testsupport::errorNumber([&] { EstablishPath(tiny); }), 75);
     testsupport::writeFile(dir.path() / "file", "");
     std::string underFile = dir.path().string() + "/file/sub";
-    EXPECT_NE(raisedNumber([&] { EstablishPath(underFile); }), 0);
+    EXPECT_NE(testsupport::errorNumber([&] { EstablishPath(underFile); }), 0);
 }
 
 TEST(ReportTexts, NamesPadsAndDatePatterns)
@@ -140,7 +128,7 @@ TEST_F(HandlerTest, HandledExceptionIsRaisedNamedAndReportedWithItsCode)
     const ExceptionInfo inner{0xC0000005, nullptr};
     const ExceptionInfo outer{0x80000001, &inner};
     std::string description;
-    EXPECT_EQ(raisedNumber([&] { (void)handler().HandleException(&outer); }, &description), 32008);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)handler().HandleException(&outer); }, nullptr, &description), 32008);
     EXPECT_EQ(description, "EXCEPTION_ACCESS_VIOLATION");
     EXPECT_EQ(handler().LastExceptionCode(), static_cast<std::int32_t>(0xC0000005u));
     EXPECT_EQ(handler().LastExceptionDescription(), "EXCEPTION_ACCESS_VIOLATION");
@@ -158,15 +146,15 @@ TEST_F(HandlerTest, ApiErrorsRaiseByReturnKindAndPrintTheirBlock)
     initialize();
     handler().HandleAPIError(ErrObject(0, "", "", ENOENT), rmpAPIBool, 1);
     std::string description;
-    EXPECT_EQ(raisedNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", ENOENT), rmpAPIBool, 0); },
-                           &description),
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", ENOENT), rmpAPIBool, 0); },
+                           nullptr, &description),
               32009);
     EXPECT_EQ(description, std::strerror(ENOENT));
-    EXPECT_EQ(raisedNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", 0), rmpAPILong, ENOENT); },
-                           &description),
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", 0), rmpAPILong, ENOENT); },
+                           nullptr, &description),
               32009);
     EXPECT_EQ(description, std::strerror(ENOENT));
-    EXPECT_EQ(raisedNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", EACCES), rmbAPIVoid, 0); }), 32009);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().HandleAPIError(ErrObject(0, "", "", EACCES), rmbAPIVoid, 0); }), 32009);
     EXPECT_EQ(handler().LastAPIError(), EACCES);
     ui().dialogAnswers = {{2, ""}};
     handler().HandleError(ErrObject(32009, "Quorin", std::strerror(EACCES)), "M", "P", "", rmpBoundaryNone,
@@ -176,21 +164,21 @@ TEST_F(HandlerTest, ApiErrorsRaiseByReturnKindAndPrintTheirBlock)
               std::string::npos);
 
     handler().CacheAPIError(ErrObject(0, "", "", EACCES), rmpAPIHandle, 0);  // never raises
-    EXPECT_EQ(raisedNumber([&] { handler().CheckLastAPIError(ENOENT); }), 1);
-    EXPECT_EQ(raisedNumber([&] { handler().CheckLastAPIError(ENOENT, EACCES); }), 0);
-    EXPECT_EQ(raisedNumber([&] { handler().CheckAPIReturnValue(5); }), 0);  // cached return value 0
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckLastAPIError(ENOENT); }), 1);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckLastAPIError(ENOENT, EACCES); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckAPIReturnValue(5); }), 0);  // cached return value 0
 }
 
 TEST_F(HandlerTest, InlineErrorsAreCachedAndCheckedAgainstTheExpectedNumbers)
 {
     initialize();
     handler().CacheInlineError(ErrObject(0, "", ""));
-    EXPECT_EQ(raisedNumber([&] { handler().CheckInlineError(52); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckInlineError(52); }), 0);
     handler().CacheInlineError(ErrObject(static_cast<std::int32_t>(0x80040035u), "Rampart", "File not found", 0, 12));
     EXPECT_EQ(handler().InlineError(), 53);
     EXPECT_EQ(handler().InlineErrorSource(), "Quorin");
-    EXPECT_EQ(raisedNumber([&] { handler().CheckInlineError(1, 2, 3, 4, 53); }), 0);
-    EXPECT_EQ(raisedNumber([&] { handler().CheckInlineError(52); }), 53);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckInlineError(1, 2, 3, 4, 53); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { handler().CheckInlineError(52); }), 53);
     ui().dialogAnswers = {{2, ""}};
     handler().HandleError(ErrObject(53, "", "File not found"), "M", "P", "", rmpBoundaryNone, rmpSeverityNormal,
                           rmpRetryLine);
@@ -242,7 +230,7 @@ TEST(MRegistry, ReadersFollowTheValueTypes)
     EXPECT_FALSE(MRegistry::RegValueExists(key, "missing"));
     EXPECT_EQ(MRegistry::GetRegLong(key, "missing", 7), 7);
     EXPECT_EQ(MRegistry::GetRegString(key, "missing", "dflt"), "dflt");
-    EXPECT_EQ(raisedNumber([&] { (void)MRegistry::IsRegValueClear(key, "missing"); }), 2);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MRegistry::IsRegValueClear(key, "missing"); }), 2);
 
     MRegistry::SetRegString(key, "empty", "");
     EXPECT_EQ(MRegistry::GetRegString(key, "empty", "dflt"), "");
@@ -253,5 +241,5 @@ TEST(MRegistry, ReadersFollowTheValueTypes)
         EXPECT_EQ(MRegistry::GetRegLong(key, "flag", 99), value);
     }
     const auto readOnly = MRegistry::OpenRegKey(reg::Hive::CurrentUser, "Software\\T", reg::KeyRead);
-    EXPECT_EQ(raisedNumber([&] { MRegistry::SetRegLong(readOnly, "flag", 1); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { MRegistry::SetRegLong(readOnly, "flag", 1); }), 5);
 }

@@ -10,6 +10,7 @@
 
 #include "platform/errors/Error.h"
 #include "tests/numeric/RecordingProgress.h"
+#include "tests/support/ErrorAssert.h"
 
 using numeric::Matrix;
 
@@ -18,16 +19,6 @@ namespace {
 std::string blanks(std::size_t n)
 {
     return std::string(n, ' ');
-}
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 const std::vector<std::string> kG{"g1", "g2", "g3"};
@@ -129,14 +120,14 @@ TEST(FormatMatrix, IntegralLargestValueNoLongerLetsNumbersCollide)
 TEST(FormatMatrix, BadInputIsRefused)
 {
     const Matrix m(2, 2);
-    EXPECT_EQ(errorNumber([&] { (void)FormatMatrix::FormatCorrMat(m, 0, kAbc, 2); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)FormatMatrix::FormatDistMat(m, 3, kAbc, nullptr, 2); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)FormatMatrix::FormatCovMat(m, 2, std::vector<std::string>{"a"}, 2); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)FormatMatrix::FormatCovMat(m, 2, kAbc, -1); }), 5);
-    EXPECT_EQ(errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 0, std::vector<double>{}, 0); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 2, std::vector<double>{1, 2}, 0); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)FormatMatrix::FormatCorrMat(m, 0, kAbc, 2); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)FormatMatrix::FormatDistMat(m, 3, kAbc, nullptr, 2); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)FormatMatrix::FormatCovMat(m, 2, std::vector<std::string>{"a"}, 2); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)FormatMatrix::FormatCovMat(m, 2, kAbc, -1); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 0, std::vector<double>{}, 0); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 2, std::vector<double>{1, 2}, 0); }), 9);
     Matrix withNaN(2, 2);
     withNaN(1, 0) = NAN;
-    EXPECT_EQ(errorNumber([&] { (void)FormatMatrix::FormatDistMat(withNaN, 2, kAbc, nullptr, 2); }), 6);
-    EXPECT_EQ(errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 2, std::vector<double>{1, INFINITY, 0}, 0); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)FormatMatrix::FormatDistMat(withNaN, 2, kAbc, nullptr, 2); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatDisLi::DistMat2Text("AB", 2, std::vector<double>{1, INFINITY, 0}, 0); }), 6);
 }

@@ -7,21 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 
 using numeric::BoundedMatrix;
 using numeric::Matrix;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -48,8 +39,8 @@ TEST(MatB, MovingAverageWindowsAndPadding)
                   row.expected)
             << row.name;
     }
-    EXPECT_EQ(errorNumber([] { (void)MatB::MovingAverage(std::vector<double>{1}, 1, 0, false); }), 5);
-    EXPECT_EQ(errorNumber([] { (void)MatB::MovingAverage(std::vector<double>{1}, 2, 1, false); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)MatB::MovingAverage(std::vector<double>{1}, 1, 0, false); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)MatB::MovingAverage(std::vector<double>{1}, 2, 1, false); }), 9);
 }
 
 TEST(MatB, MatMultShapesAndCodes)
@@ -105,11 +96,11 @@ TEST(MatB, ProductsScalingAndCopies)
     EXPECT_EQ(MatB::MatScalarMult(block, 2, 2, 0.5), (Matrix{{0.5, 1}, {2, 2.5}}));
     EXPECT_EQ(MatB::MatElemMult(block, 2, 3, std::vector<double>{1, 1}), block);
     EXPECT_EQ(MatB::MatElemMult(block, 2, 3, std::vector<double>{2, -1}), (Matrix{{2, 4, 6}, {-4, -5, -6}}));
-    EXPECT_EQ(errorNumber([&] { (void)MatB::MatElemMult(block, 2, 3, std::vector<double>{1}); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)MatB::MatScalarMult(Matrix(1, 1, 1e300), 1, 1, 1e300); }), 6);
-    EXPECT_EQ(errorNumber([&] { MatB::CopyVarBlock(block, 2, 3, p); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatB::MatElemMult(block, 2, 3, std::vector<double>{1}); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatB::MatScalarMult(Matrix(1, 1, 1e300), 1, 1, 1e300); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { MatB::CopyVarBlock(block, 2, 3, p); }), 0);
     Matrix tooSmall(2, 2);
-    EXPECT_EQ(errorNumber([&] { MatB::CopyVarBlock(block, 2, 3, tooSmall); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { MatB::CopyVarBlock(block, 2, 3, tooSmall); }), 9);
 }
 
 TEST(MatB, ExtremesOfBlocksAndLowerTriangle)
@@ -122,8 +113,8 @@ TEST(MatB, ExtremesOfBlocksAndLowerTriangle)
     EXPECT_EQ(MatB::MaxOfCol(m, 2, 1), 5);
     EXPECT_EQ(MatB::MaxOfLowerTri(m, 3), 7);  // ignores 100 at (0, 1)
     EXPECT_EQ(MatB::MaxOfLowerTri(m, 1), 5);
-    EXPECT_EQ(errorNumber([] { (void)MatB::MaxOfCol(Matrix{}, 0, 0); }), 9);
-    EXPECT_EQ(errorNumber([&] { (void)MatB::MinOfCol(m, 4, 1); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)MatB::MaxOfCol(Matrix{}, 0, 0); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)MatB::MinOfCol(m, 4, 1); }), 9);
     // Counts above the 16-bit range work.
     Matrix wide(1, 40000, 1.0);
     wide(0, 39999) = 2.0;

@@ -11,6 +11,7 @@
 #include "platform/errors/Error.h"
 #include "tests/numeric/RecordingProgress.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 using numeric::Matrix;
 using numerictest::RecordingProgress;
@@ -18,22 +19,6 @@ using numerictest::RecordingProgress;
 namespace {
 
 // Runs f and returns the number of the platform::Error it throws (0 when none).
-int errorNumber(const std::function<void()>& f, std::string* source = nullptr, std::string* description = nullptr)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        if (source != nullptr) {
-            *source = e.source();
-        }
-        if (description != nullptr) {
-            *description = e.description();
-        }
-        return e.number();
-    }
-    return 0;
-}
-
 const Matrix kThreeRows{{1, 2}, {2, 4}, {3, 7}};
 
 // Textbook two-pass Pearson r and sample covariance of columns a and b over
@@ -226,7 +211,7 @@ TEST(MathStatCorrelation, ReportsAndArithmeticFailuresCarryTheirNumbersAndTexts)
     };
     for (const Row& row : rows) {
         std::string source, description;
-        EXPECT_EQ(errorNumber(row.call, &source, &description), row.number) << row.name;
+        EXPECT_EQ(testsupport::errorNumber(row.call, &source, &description), row.number) << row.name;
         if (row.source != nullptr) {
             EXPECT_EQ(source, row.source) << row.name;
         }
@@ -240,7 +225,7 @@ TEST(MathStatCorrelation, PairsBeforeAConstantColumnStayWritten)
 {
     const Matrix X{{1, 2, 5, 0}, {2, 3, 5, 1}, {4, 1, 5, 3}};
     Matrix r(4, 4, -3);
-    EXPECT_EQ(errorNumber([&] { MathStat::GetCorrMat(X, r, 3, 4); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { MathStat::GetCorrMat(X, r, 3, 4); }), 6);
     EXPECT_NE(r(1, 0), -3);  // pair (1,0) done
     EXPECT_EQ(r(2, 0), -3);  // pair (2,0) failed: column 2 is constant
     EXPECT_EQ(r(3, 0), -3);
@@ -354,10 +339,10 @@ TEST(MathStatDescriptive, FailuresAreNumberedErrors)
         {"Base0To1 short", [&] { (void)MathStat::Base0To1(two, 3); }, 9},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(errorNumber(row.call), row.number) << row.name;
+        EXPECT_EQ(testsupport::errorNumber(row.call), row.number) << row.name;
     }
     std::string source, description;
-    errorNumber([&] { (void)MathStat::AMean(two, 0); }, &source, &description);
+    testsupport::errorNumber([&] { (void)MathStat::AMean(two, 0); }, &source, &description);
     EXPECT_EQ(source, "AMean");
     EXPECT_EQ(description, "The input array is empty.");
 }

@@ -11,20 +11,11 @@
 #include "platform/errors/Error.h"
 #include "tests/numeric/RecordingProgress.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 using numeric::Matrix;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 Matrix randomSymmetric(std::mt19937& rng, std::size_t n, double scale)
 {
@@ -254,10 +245,10 @@ TEST(QelNumRec, BadInputIsRefused)
 {
     Matrix v(2, 2), small(1, 1);
     Matrix a{{1, 2}, {2, 1}};
-    EXPECT_EQ(errorNumber([&] { QelNumRec::GetEigen(a, 2, v, 0); }), 5);
-    EXPECT_EQ(errorNumber([&] { QelNumRec::GetEigen(a, 2, small, 1e-6); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(a, 2, v, 0); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(a, 2, small, 1e-6); }), 9);
     Matrix withNaN{{1, 0}, {NAN, 1}};
-    EXPECT_EQ(errorNumber([&] { QelNumRec::GetEigen(withNaN, 2, v, 1e-6); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(withNaN, 2, v, 1e-6); }), 6);
     Matrix huge{{1, 1e200}, {1e200, 1}};
-    EXPECT_EQ(errorNumber([&] { QelNumRec::GetEigen(huge, 2, v, 1e-6); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(huge, 2, v, 1e-6); }), 6);
 }

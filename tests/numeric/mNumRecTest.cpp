@@ -12,20 +12,11 @@
 #include "platform/errors/Error.h"
 #include "tests/numeric/RecordingProgress.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 using numeric::Matrix;
 
 namespace {
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Spearman's rho as Pearson's r of midranks, computed naively.
 double naiveSpearman(const std::vector<double>& x, const std::vector<double>& y)
@@ -77,7 +68,7 @@ TEST(mNumRec, HeapSort2SortsKeysAndMovesCompanion)
     std::vector<double> one{7}, oneComp{1};
     mNumRec::HeapSort2(1, one, oneComp);  // no run past the array
     EXPECT_EQ(one, std::vector<double>{7});
-    EXPECT_EQ(errorNumber([] {
+    EXPECT_EQ(testsupport::errorNumber([] {
                   std::vector<double> a{1, 2}, b{1};
                   mNumRec::HeapSort2(2, a, b);
               }),
@@ -200,12 +191,12 @@ TEST(mNumRec, SpearmanFailuresRaiseInsteadOfNaN)
     const Matrix oneRow{{1, 2}};
     const Matrix constant{{1, 5}, {2, 5}, {3, 5}};
     Matrix r(2, 2);
-    EXPECT_EQ(errorNumber([&] { mNumRec::SpearmanR(oneRow, 1, 2, r); }), 6);
-    const int constantError = errorNumber([&] { mNumRec::SpearmanR(constant, 3, 2, r); });
+    EXPECT_EQ(testsupport::errorNumber([&] { mNumRec::SpearmanR(oneRow, 1, 2, r); }), 6);
+    const int constantError = testsupport::errorNumber([&] { mNumRec::SpearmanR(constant, 3, 2, r); });
     EXPECT_TRUE(constantError == 6 || constantError == 11) << constantError;
-    EXPECT_EQ(errorNumber([] { (void)mNumRec::SpearmanPair(std::vector<double>{1, 9}, std::vector<double>{9, 2}, 2, 9); }),
+    EXPECT_EQ(testsupport::errorNumber([] { (void)mNumRec::SpearmanPair(std::vector<double>{1, 9}, std::vector<double>{9, 2}, 2, 9); }),
               6);
-    EXPECT_EQ(errorNumber([&] { mNumRec::SpearmanR(constant, 4, 2, r); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { mNumRec::SpearmanR(constant, 4, 2, r); }), 9);
     // Counts that overflow 32-bit n^3 still give a sound value.
     const std::size_t big = 2000;
     Matrix many(big, 2);

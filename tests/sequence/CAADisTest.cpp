@@ -106,7 +106,7 @@ TEST(CAADis, StoredTablesServeTheCombinedLookups)
     double d0 = 0;
     double d1 = 0;
     double d2 = 0;
-    EXPECT_EQ(seqtest::errorNumber([&] { d.GetDistAll('W', 'C', d0, d1, d2); }), 91);
+    EXPECT_EQ(testsupport::errorNumber([&] { d.GetDistAll('W', 'C', d0, d1, d2); }), 91);
     ASSERT_TRUE(d.InitializeAllCompDistMat());
     d.GetDistAll('W', 'C', d0, d1, d2);
     EXPECT_EQ(d0, 214);
@@ -132,12 +132,12 @@ TEST(CAADis, BadArgumentsRaiseAndChangeNothing)
 {
     CAADis d;
     ASSERT_TRUE(d.Initialize(true, 0, 0));
-    EXPECT_EQ(seqtest::errorNumber([&] { d.Initialize(true, 4, 0); }), 5);
-    EXPECT_EQ(seqtest::errorNumber([&] { d.Initialize(false, 0, 17); }), 5);
-    EXPECT_EQ(seqtest::errorNumber([&] { d.Initialize(false, 0, -1); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { d.Initialize(true, 4, 0); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { d.Initialize(false, 0, 17); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { d.Initialize(false, 0, -1); }), 5);
     EXPECT_EQ(dist(d, 'L', 'I'), 5);
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)d.GetDist('a', 'A'); }), 9);
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)d.GetDist(-1, 'A'); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)d.GetDist('a', 'A'); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)d.GetDist(-1, 'A'); }), 9);
 }
 
 } // namespace

@@ -108,7 +108,7 @@ TEST(ClustalAln, BadTextFailsAndLeavesTheCallersArrays)
         std::int32_t numSeq = c.numSeq;
         std::int32_t alnLen = 77;
         std::string source;
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::ReadClustalAln(text, seqs, names, numSeq, alnLen); },
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::ReadClustalAln(text, seqs, names, numSeq, alnLen); },
                                        &source),
                   c.error);
         EXPECT_EQ(source, "ReadClustalAln");
@@ -199,7 +199,7 @@ TEST(ClustalAln, Compare2SeqCountsMatchesAndGaps)
     std::string source;
     std::string description;
     match = 9;
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::Compare2Seq("A", "AC", match, gap); }, &source, &description), 1);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::Compare2Seq("A", "AC", match, gap); }, &source, &description), 1);
     EXPECT_EQ(source, "Compare2Seq");
     EXPECT_EQ(description, "The two sequences have unequal lengths");
     EXPECT_EQ(match, 9);
@@ -252,11 +252,11 @@ TEST(ClustalAln, SiteEntropiesRefuseUnalignedSetsAndBadWindows)
     EXPECT_EQ(boxes.last().title, "Warning");
     EXPECT_EQ(value, std::vector<double>{42});
     std::string description;
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::NucSiteVarIndex(makeSet({"AC"}), 0, value, number, nullptr); },
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::NucSiteVarIndex(makeSet({"AC"}), 0, value, number, nullptr); },
                                    nullptr, &description),
               1);
     EXPECT_EQ(description, "WindowSize = 0");
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::NucSiteVarIndex(makeSet({}), 1, value, number, nullptr); }), 11);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::NucSiteVarIndex(makeSet({}), 1, value, number, nullptr); }), 11);
 }
 
 TEST(ClustalAln, MovingAverageWithAndWithoutPaddedEnds)
@@ -329,9 +329,9 @@ TEST(ClustalAln, SpuriousAlignmentNeedsEnoughDataAndKeepsTheOldReport)
 {
     std::string report = "old";
     SequenceSet one = makeSet({"ACGT"});
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::TestSpuriousAlignment(one, report, nullptr); }), 11);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::TestSpuriousAlignment(one, report, nullptr); }), 11);
     SequenceSet questionSites = makeSet({"A??", "C??"});
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::TestSpuriousAlignment(questionSites, report, nullptr); }), 11);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::TestSpuriousAlignment(questionSites, report, nullptr); }), 11);
     EXPECT_EQ(questionSites.seq, (Seqs{"A", "C"}));
     EXPECT_EQ(report, "old");
 }

@@ -7,26 +7,9 @@
 
 #include "numeric/Progress.h"
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 
 namespace seqtest {
-
-// The number of the platform::Error that f throws (0 when none).
-inline int errorNumber(const std::function<void()>& f, std::string* source = nullptr,
-                       std::string* description = nullptr)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        if (source != nullptr) {
-            *source = e.source();
-        }
-        if (description != nullptr) {
-            *description = e.description();
-        }
-        return e.number();
-    }
-    return 0;
-}
 
 // Remembers the last minimum, maximum and value, and every value set.
 class RecordingProgress : public numeric::Progress {

@@ -24,7 +24,7 @@ TEST(SeqUtil, LongestNameAndSequenceReportTheFirstOfATie)
     EXPECT_EQ(index, 0);
     EXPECT_EQ(SeqUtil::GetMaxNameLen(Seqs{"a", "abcd", "ab"}, 3), 4);
     EXPECT_EQ(SeqUtil::GetMaxNameLen(Seqs{"a", "abcd", "ab"}, 1), 1);
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)SeqUtil::GetMaxSeqLen(seqs, 5); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)SeqUtil::GetMaxSeqLen(seqs, 5); }), 9);
 }
 
 TEST(SeqUtil, DuplicatesAreReportedPairByPair)
@@ -57,7 +57,7 @@ TEST(SeqUtil, CuttingAndDeletingSitesCheckTheirRange)
     EXPECT_EQ(seqs, (Seqs{"AG", "TG"}));
     EXPECT_EQ(length, 2);
     for (auto [first, last] : {std::pair{2, 1}, std::pair{0, 1}, std::pair{1, 3}}) {
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::DeleteSeqColumns(first, last, seqs, 2, length); }), 5);
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::DeleteSeqColumns(first, last, seqs, 2, length); }), 5);
     }
     EXPECT_EQ(seqs, (Seqs{"AG", "TG"}));
 
@@ -69,7 +69,7 @@ TEST(SeqUtil, CuttingAndDeletingSitesCheckTheirRange)
     SeqUtil::CutSeqsAt(1, cut, newLength, 2);
     EXPECT_EQ(cut, (Seqs{"", ""}));
     EXPECT_EQ(newLength, 0);
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqUtil::CutSeqsAt(0, cut, newLength, 2); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqUtil::CutSeqsAt(0, cut, newLength, 2); }), 5);
 }
 
 TEST(SeqUtil, SiteCountsAndConsensusMarks)
@@ -217,7 +217,7 @@ TEST(SeqUtil, BlockLayouts)
     EXPECT_EQ(SeqUtil::FormatSeqNumbered(fifty + "ccc", 53),
               "       1  aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa aaaaaaaaaa \r\n      51  ccc");
     EXPECT_EQ(SeqUtil::FormatSeqNumberedBy("ACG", 3, 1, 30), "       1  A C G ");
-    EXPECT_EQ(seqtest::errorNumber([] { (void)SeqUtil::FormatSeqBlocks("A", 0, 1, 0, 5); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)SeqUtil::FormatSeqBlocks("A", 0, 1, 0, 5); }), 5);
 }
 
 TEST(SeqUtil, InterleavedLayouts)

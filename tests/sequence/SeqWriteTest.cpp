@@ -251,25 +251,25 @@ TEST_F(SeqWriteTest, RefusalsLeaveAnExistingFileAsItWas)
     const SequenceSet empty = makeSet({}, {});
     for (std::int16_t code = 0; code <= 13; ++code) {
         SCOPED_TRACE(code);
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, broken, nullptr); }), 5);
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, badName, nullptr); }), 5);
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, overCount, nullptr); }), 9);
-        EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, empty, nullptr); }), 5);
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, broken, nullptr); }), 5);
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, badName, nullptr); }), 5);
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, overCount, nullptr); }), 9);
+        EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(path, code, empty, nullptr); }), 5);
     }
     EXPECT_EQ(readFile(path), "precious");
     EXPECT_FALSE(std::filesystem::exists(file("never.txt")));
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(file("never.txt"), 14, broken, nullptr); }), 0);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(file("never.txt"), 14, broken, nullptr); }), 0);
     EXPECT_FALSE(std::filesystem::exists(file("never.txt")));
 }
 
 TEST_F(SeqWriteTest, UnwritableFolderRaisesAFileErrorAndLeavesNoTemporaryFile)
 {
     const SequenceSet set = makeSet({"a"}, {"ACGT"});
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(file("no/such/dir/x.fas"), 2, set, nullptr); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(file("no/such/dir/x.fas"), 2, set, nullptr); }),
               76);
     std::filesystem::create_directory(file("taken"));
     // A folder in the way of the file: it cannot be replaced.
-    EXPECT_EQ(seqtest::errorNumber([&] { SeqWrite::WriteSeqFile(file("taken"), 2, set, nullptr); }), 75);
+    EXPECT_EQ(testsupport::errorNumber([&] { SeqWrite::WriteSeqFile(file("taken"), 2, set, nullptr); }), 75);
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(file(""))) {
         ++entries;

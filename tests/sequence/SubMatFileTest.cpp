@@ -62,21 +62,21 @@ TEST(SubMatFile, MissingShortAndDamagedFilesGiveNumberedErrors)
     testsupport::TempDir dir;
     const auto path = dir.file("AASubMat.Bin");
     std::string source;
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); },
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); },
                                    &source),
               53);
     EXPECT_EQ(source, "ReadAASubMat");
 
     testsupport::writeFile(path, sequence::EncodeSubMatRecord(SubMatKind::AminoAcid, "Only", triangle(300, 0)));
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 1, true); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 1, true); }),
               62);
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, -1, true); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, -1, true); }),
               63);
     testsupport::writeFile(path, std::string(1000, '\0'));
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); }),
               62);
     testsupport::writeFile(path, "");
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)sequence::ReadSubMatRecord(path, SubMatKind::AminoAcid, 0, true); }),
               62);
     EXPECT_EQ(sequence::SubMatFilePath(SubMatKind::Nucleotide).filename(), "NucSubMat.Bin");
 }

@@ -31,8 +31,8 @@ TEST(cSeqFmt, CataloguesHoldTheirNamesAndPatterns)
     EXPECT_EQ(fmt.InSeqFmt(21), "Unknown");
     EXPECT_EQ(fmt.OutSeqFmt(2), "Pearson/FASTA");
     EXPECT_EQ(fmt.OutFileExt(14), "*.SK");
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)fmt.InSeqFmt(22); }), 9);
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)fmt.OutFileExt(-1); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)fmt.InSeqFmt(22); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)fmt.OutFileExt(-1); }), 9);
 }
 
 TEST(cSeqFmt, FiltersHaveOneEntryPerCodeInCodeOrder)
@@ -103,7 +103,7 @@ TEST(cSeqFmt, MissingFileRaisesFileNotFound)
 {
     const cSeqFmt fmt;
     testsupport::TempDir dir;
-    EXPECT_EQ(seqtest::errorNumber([&] { (void)fmt.GetFileType(dir.file("absent.fas")); }), 53);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)fmt.GetFileType(dir.file("absent.fas")); }), 53);
 }
 
 TEST(cSeqFmt, ValidationAsksOnlyWhenTheContentDisagrees)

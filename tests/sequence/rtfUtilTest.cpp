@@ -31,7 +31,7 @@ TEST(RtfUtil, ColourOutsideTheEnumRaisesItsError)
 {
     std::string source;
     std::string description;
-    EXPECT_EQ(seqtest::errorNumber([] { (void)rtfUtil::RtfColorPrefix("A", static_cast<rtfUtil::Color>(5)); },
+    EXPECT_EQ(testsupport::errorNumber([] { (void)rtfUtil::RtfColorPrefix("A", static_cast<rtfUtil::Color>(5)); },
                                    &source, &description),
               1);
     EXPECT_EQ(source, "rtfConv");

@@ -6,6 +6,7 @@
 #include "platform/errors/Error.h"
 #include "platform/registry/MemoryRegistry.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 namespace com = platform::com;
 namespace reg = platform::registry;
@@ -13,16 +14,6 @@ namespace reg = platform::registry;
 namespace {
 
 constexpr const char* kClsid = "{ABCDEF00-1111-2222-3333-444444444444}";
-
-std::int32_t errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class ComTest : public ::testing::Test {
 protected:
@@ -78,14 +69,14 @@ TEST_F(ComTest, ClassesThatCannotBeCreatedAreError429)
         if (!row.path.empty()) {
             ASSERT_EQ(com::RegisterClass(kClsid, "Lib.Thing", row.path), 0);
         }
-        EXPECT_EQ(errorNumber([] { (void)com::CreateInstance(kClsid, "{IID}"); }), 429);
+        EXPECT_EQ(testsupport::errorNumber([] { (void)com::CreateInstance(kClsid, "{IID}"); }), 429);
     }
 }
 
 TEST_F(ComTest, ALibraryThatCannotBeLoadedCannotRegister)
 {
     testsupport::TempDir dir;
-    EXPECT_EQ(errorNumber([&] { (void)com::RegisterServerLibrary(dir.path() / "gone.so"); }), 48);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)com::RegisterServerLibrary(dir.path() / "gone.so"); }), 48);
 }
 
 TEST_F(ComTest, RegistryOpenKeyDoesNotCreate)

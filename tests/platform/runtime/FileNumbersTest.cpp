@@ -4,19 +4,11 @@
 
 #include "platform/errors/Error.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 using namespace platform::rt;
 
 namespace {
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 TEST(FileNumbers, WritesCrLfLinesAndReadsAnyLineEnd)
@@ -38,20 +30,20 @@ TEST(FileNumbers, WritesCrLfLinesAndReadsAnyLineEnd)
     EXPECT_FALSE(files.Eof(n));
     EXPECT_EQ(files.LineInput(n), "four");
     EXPECT_TRUE(files.Eof(n));
-    EXPECT_EQ(errorNumber([&] { (void)files.LineInput(n); }), 62);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)files.LineInput(n); }), 62);
 }
 
 TEST(FileNumbers, ErrorsCarryTheRuntimeNumbers)
 {
     testsupport::TempDir dir;
     FileNumbers files;
-    EXPECT_EQ(errorNumber([&] { files.Open(dir.file("missing"), FileMode::Input, 1); }), 53);
-    EXPECT_EQ(errorNumber([&] { files.Open(dir.file("no/such/dir/x"), FileMode::Output, 1); }), 76);
-    EXPECT_EQ(errorNumber([&] { files.PrintLine(3, "x"); }), 52);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.Open(dir.file("missing"), FileMode::Input, 1); }), 53);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.Open(dir.file("no/such/dir/x"), FileMode::Output, 1); }), 76);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.PrintLine(3, "x"); }), 52);
     files.Open(dir.file("b"), FileMode::Output, 3);
-    EXPECT_EQ(errorNumber([&] { files.Open(dir.file("c"), FileMode::Output, 3); }), 55);
-    EXPECT_EQ(errorNumber([&] { (void)files.LineInput(3); }), 54);
-    EXPECT_EQ(errorNumber([&] { files.Open(dir.file("d"), FileMode::Output, 0); }), 52);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.Open(dir.file("c"), FileMode::Output, 3); }), 55);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)files.LineInput(3); }), 54);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.Open(dir.file("d"), FileMode::Output, 0); }), 52);
 }
 
 TEST(FileNumbers, CloseAllClosesEveryFileSoARetryMeetsBadFileNumber)
@@ -63,5 +55,5 @@ TEST(FileNumbers, CloseAllClosesEveryFileSoARetryMeetsBadFileNumber)
     EXPECT_EQ(files.OpenCount(), 2);
     files.CloseAll();
     EXPECT_EQ(files.OpenCount(), 0);
-    EXPECT_EQ(errorNumber([&] { files.PrintLine(1, "x"); }), 52);
+    EXPECT_EQ(testsupport::errorNumber([&] { files.PrintLine(1, "x"); }), 52);
 }

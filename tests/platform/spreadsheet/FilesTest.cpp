@@ -10,6 +10,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/ErrorAssert.h"
 
 namespace {
 
@@ -18,16 +19,6 @@ using spreadsheet::FileType;
 using spreadsheet::Value;
 using spreadsheet::Workbook;
 namespace fs = std::filesystem;
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Two sheets of numbers and texts such as an analysis leaves behind.
 Workbook sampleBook()
@@ -225,11 +216,11 @@ TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
         testsupport::writeFile(path, row.bytes);
         Workbook wb;
         wb.setCellValue(1, 1, 1, Value("untouched"));
-        EXPECT_EQ(errorNumber([&] { wb.Read(path.string()); }), spreadsheet::kInvalidFileFormat) << row.name;
+        EXPECT_EQ(testsupport::errorNumber([&] { wb.Read(path.string()); }), spreadsheet::kInvalidFileFormat) << row.name;
         EXPECT_EQ(wb.cellValue(1, 1, 1), Value("untouched")) << row.name;
     }
     Workbook wb;
-    EXPECT_EQ(errorNumber([&] { wb.Read(dir.file("missing.xls").string()); }), platform::err::FileNotFound);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.Read(dir.file("missing.xls").string()); }), platform::err::FileNotFound);
 }
 
 TEST(WorkbookFiles, InterruptedWriteKeepsTheOldFile)
@@ -258,10 +249,10 @@ TEST(WorkbookFiles, WriteIntoMissingFolderFailsWithFileError)
     Workbook wb = sampleBook();
     wb.setChanged(true);
     const std::string path = (dir.path() / "no such folder" / "x.vts").string();
-    const int n = errorNumber([&] { wb.Write(path, static_cast<std::int32_t>(FileType::Native)); });
+    const int n = testsupport::errorNumber([&] { wb.Write(path, static_cast<std::int32_t>(FileType::Native)); });
     EXPECT_TRUE(n >= 52 && n <= 76) << n;
     EXPECT_TRUE(wb.isChanged()) << "a failed save leaves the book marked as changed";
-    EXPECT_EQ(errorNumber([&] { wb.Write(dir.file("x").string(), 0); }), 5) << "an empty Tag picks no format";
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.Write(dir.file("x").string(), 0); }), 5) << "an empty Tag picks no format";
 }
 
 } // namespace

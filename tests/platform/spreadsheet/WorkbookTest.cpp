@@ -5,6 +5,7 @@
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 
 namespace {
 
@@ -12,16 +13,6 @@ using spreadsheet::RangeRef;
 using spreadsheet::Value;
 using spreadsheet::ValueTable;
 using spreadsheet::Workbook;
-
-int errorNumber(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(Workbook, NewBookHasOneEmptySheet)
 {
@@ -88,7 +79,7 @@ TEST(Workbook, OneLargerRectangleAtTheSheetEdgeIsAccepted)
     t.at(0, 0) = Value(7);
     wb.CopyDataFromArray(1, 16384, 256, 16385, 257, true, t);
     EXPECT_EQ(wb.cellValue(1, 16384, 256), Value(7));
-    EXPECT_EQ(errorNumber([&] { wb.CopyDataFromArray(1, 16385, 1, 16385, 1, true, t); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.CopyDataFromArray(1, 16385, 1, 16385, 1, true, t); }), 9);
 }
 
 TEST(Workbook, BadArgumentsRaiseNumberedErrors)
@@ -111,7 +102,7 @@ TEST(Workbook, BadArgumentsRaiseNumberedErrors)
         {"no sheets left", [&] { wb.setNumSheets(0); }, 380},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(errorNumber(row.call), row.number) << row.name;
+        EXPECT_EQ(testsupport::errorNumber(row.call), row.number) << row.name;
 }
 
 TEST(Workbook, NaNWrittenToSheetBecomesVisibleError)
@@ -171,7 +162,7 @@ TEST(Workbook, SheetSelectionAndDeletion)
     wb.setSheetSelected(1, true);
     wb.EditDeleteSheets();
     EXPECT_EQ(wb.NumSheets(), 1);
-    EXPECT_EQ(errorNumber([&] { wb.EditDeleteSheets(); }), 5) << "the last sheet stays";
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.EditDeleteSheets(); }), 5) << "the last sheet stays";
 
     wb.EditInsertSheets();
     EXPECT_EQ(wb.NumSheets(), 2);
@@ -211,7 +202,7 @@ TEST(Workbook, SelectionRangesAndActiveCell)
     wb.setSelectionRef("$B$3:C4");
     EXPECT_EQ(wb.SelectionCount(), 1);
     EXPECT_EQ(wb.SelectionEx(0), (RangeRef{3, 2, 4, 3}));
-    EXPECT_EQ(errorNumber([&] { wb.setSelectionRef("nonsense"); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.setSelectionRef("nonsense"); }), 5);
 
     wb.setSheet(1);
     wb.setNumSheets(2);
@@ -308,17 +299,17 @@ TEST(Workbook, FillListsAppendAndReplace)
     EXPECT_EQ(wb.fillListCount(), 1);
     wb.setFillList(1, "A;B;");
     EXPECT_EQ(wb.fillList(1), "A;B;");
-    EXPECT_EQ(errorNumber([&] { wb.setFillList(3, "x"); }), 9);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.setFillList(3, "x"); }), 9);
 }
 
 TEST(Workbook, InsertThatWouldPushDataOffTheSheetIsRefused)
 {
     Workbook wb;
     wb.setCellValue(1, 16384, 1, Value(5));
-    EXPECT_EQ(errorNumber([&] { wb.insertRows(1, 10, 1); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.insertRows(1, 10, 1); }), 5);
     EXPECT_EQ(wb.cellValue(1, 16384, 1), Value(5));
     wb.setCellValue(1, 1, 256, Value(6));
-    EXPECT_EQ(errorNumber([&] { wb.insertCols(1, 1, 1); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.insertCols(1, 1, 1); }), 5);
     EXPECT_EQ(wb.cellValue(1, 1, 256), Value(6));
 }
 
