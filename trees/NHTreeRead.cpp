@@ -1,0 +1,141 @@
+#include "trees/NHTreeRead.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
+#include "platform/errors/Error.h"
+#include "platform/errors/Guard.h"
+#include "platform/runtime/Convert.h"
+#include "trees/Newick.h"
+#include "trees/NewickScan.h"
+
+namespace trees::NHTreeRead {
+
+using analysis::MyNode;
+
+namespace {
+constexpr double MissingLength = 0.0001;
+}
+
+bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
+{
+    const char* source = "BuildNHTree";
+    const auto opens = std::count(text.begin(), text.end(), '(');
+    const auto closes = std::count(text.begin(), text.end(), ')');
+    if (opens != closes) {
+        message = std::string(ParenMessage);
+        return false;
+    }
+    const auto commas = std::count(text.begin(), text.end(), ',');
+    if (commas >= INT32_MAX) {
+        throw platform::Error(platform::err::Overflow, source, "The tree text is too long.");
+    }
+    const auto leafSlots = static_cast<std::int32_t>(commas + 1);
+
+    const std::string cleaned = Newick::StripBracketComments(text);
+    const std::size_t lastSemicolon = cleaned.rfind(';');
+    const std::string_view body =
+        std::string_view(cleaned).substr(0, lastSemicolon == std::string::npos ? cleaned.size() : lastSemicolon);
+    Newick::CheckTreeText(body, source);
+    const bool withLengths = body.find(':') != std::string_view::npos;
+    const std::vector<std::size_t> match = Newick::MatchBrackets(body);
+    const std::size_t open = body.find('(');
+
+    Tree built;
+    built.root = std::make_unique<MyNode>();
+    built.root->setIndex(leafSlots);
+    built.leafNames.assign(static_cast<std::size_t>(leafSlots), std::string());
+    std::int32_t innerCounter = leafSlots;
+
+    auto onLeaf = [&](MyNode* parent, const detail::LeafItem& item) {
+        const std::size_t colon = item.field.find(':');
+        double length = withLengths && !item.endsGroup ? MissingLength : 0.0;
+        std::string_view label = item.field;
+        if (colon != std::string_view::npos) {
+            label = item.field.substr(0, colon);
+            length = platform::rt::Val(item.field.substr(colon + 1));
+        }
+        if (built.leafCount >= leafSlots) {
+            throw platform::Error(platform::err::Subscript, source, "The tree text holds more leaves than names.");
+        }
+        auto leaf = std::make_unique<MyNode>();
+        leaf->setTip(true);
+        leaf->setCaption(std::string(label));
+        leaf->setBranchLen(length);
+        leaf->setIndex(built.leafCount);
+        built.leafNames[static_cast<std::size_t>(built.leafCount)] = std::string(label);
+        ++built.leafCount;
+        parent->addChild(std::move(leaf));
+    };
+    auto onGroup = [&](MyNode* parent, std::string_view tail) {
+        const std::size_t colon = tail.find(':');
+        double length = withLengths ? MissingLength : 0.0;
+        if (withLengths && colon != std::string_view::npos) {
+            length = platform::rt::Val(tail.substr(colon + 1));
+        }
+        auto inner = std::make_unique<MyNode>();
+        inner->setIndex(++innerCounter);
+        inner->setBranchLen(length);
+        return parent->addChild(std::move(inner));
+    };
+    detail::ScanItems<MyNode*>(body, match, open + 1, match[open], built.root.get(), onLeaf, onGroup);
+    tree = std::move(built);
+    return true;
+}
+
+void WriteNHWithLengths(const MyNode& node, std::string& text)
+{
+    Newick::AppendGroup(
+        node, text, Newick::ChildrenOf, [](const MyNode& n) -> const std::string& { return n.Caption(); },
+        [](const MyNode& n, std::string& out) {
+            out += ':';
+            out += Newick::FormatFixed5(n.BranchLen());
+        });
+}
+
+bool ReRootNH(std::string_view text, std::string_view tipName, std::string& output, std::string& message)
+{
+    Tree tree;
+    std::optional<bool> balanced;
+    std::string written;
+    bool done = false;
+    const std::string tip = Newick::RemoveBlanks(tipName);
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { balanced = BuildNHTree(text, message, tree); });
+        if (balanced.has_value() && !*balanced) {
+            return;
+        }
+        g.step([&] {
+            if (!tree.root) {
+                throw platform::Error(platform::err::ObjectNotSet, "ReRootNH", "No tree was read.");
+            }
+            const MyNode* leaf = Newick::FindLeaf(*tree.root, tip);
+            if (leaf == nullptr) {
+                throw platform::Error(platform::err::InvalidCall, "ReRootNH",
+                                      "\"" + std::string(tipName) + "\" is not the name of a leaf of the tree.");
+            }
+            tree.root = Newick::ReRootAtLeaf(std::move(tree.root), leaf);
+        });
+        g.step([&] {
+            if (!tree.root) {
+                throw platform::Error(platform::err::ObjectNotSet, "ReRootNH", "No tree was read.");
+            }
+            std::string fresh;
+            WriteNHWithLengths(*tree.root, fresh);
+            written = std::move(fresh);
+            done = true;
+        });
+    });
+    if (balanced.has_value() && !*balanced) {
+        return false;
+    }
+    if (!done) {
+        return false;
+    }
+    output += written;
+    output += ';';
+    return true;
+}
+
+} // namespace trees::NHTreeRead
