@@ -1,12 +1,13 @@
 // Quorin: the Tessaray workbench program.
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QStringList>
 
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
 #include "shell/ErrHandler.h"
 #include "shell/mQuorin.h"
+#include "shell/ui/MainModule.h"
 
 int main(int argc, char* argv[])
 {
@@ -16,16 +17,24 @@ int main(int argc, char* argv[])
 
     mQuorin::ProgramState program;
     mQuorin::ProgramScope programScope(program);
-    program.loadedWindowCount = [] { return static_cast<int>(QApplication::topLevelWidgets().size()); };
 
     platform::QtDialogs dialogs;
     platform::ScopedDialogs dialogsScope(dialogs);
     ErrHandler::InstallAsReporter();
     platform::rt::setDoEventsHook([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tessaray"));
-    window.resize(1024, 720);
-    window.show();
-    return QApplication::exec();
+    MMain::Options options;
+    options.programPath = QCoreApplication::applicationFilePath().toStdString();
+    options.commandLine = QCoreApplication::arguments().join(QLatin1Char(' ')).toStdString();
+    int result = 1;
+    {
+        MMain::MainModule module(std::move(options));
+        if (module.Main()) {
+            result = QApplication::exec();
+        }
+        // The handler goes before the application object does.
+        module.Shutdown();
+    }
+    platform::rt::setDoEventsHook(nullptr);
+    return result;
 }

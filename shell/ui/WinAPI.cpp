@@ -3,11 +3,75 @@
 #include <QDesktopServices>
 #include <QNetworkInterface>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QStackedLayout>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QUrl>
 
+#include "platform/errors/Error.h"
+
 namespace WinAPI {
+
+namespace {
+constexpr const char* HomeProperty = "tessarayHomeParent";
+} // namespace
+
+QWidget* StatusBarPanel(QStatusBar* statusBar, int panelIndex)
+{
+    if (!statusBar) {
+        return nullptr;
+    }
+    return statusBar->findChild<QWidget*>(QStringLiteral("Panel") + QString::number(panelIndex));
+}
+
+void PutInStatusBar(bool show, QWidget* control, QStatusBar* statusBar, int panelIndex)
+{
+    if (!control) {
+        throw platform::Error::runtime(platform::err::ObjectNotSet, "PutInStatusBar");
+    }
+    if (show) {
+        QWidget* panel = StatusBarPanel(statusBar, panelIndex);
+        if (!panel) {
+            throw platform::Error::runtime(platform::err::Subscript, "PutInStatusBar");
+        }
+        if (control->parentWidget() != panel) {
+            control->setProperty(HomeProperty, QVariant::fromValue(QPointer<QWidget>(control->parentWidget())));
+        }
+        if (auto* stack = qobject_cast<QStackedLayout*>(panel->layout())) {
+            if (stack->indexOf(control) < 0) {
+                stack->addWidget(control);
+            }
+            stack->setCurrentWidget(control);
+        } else {
+            control->setParent(panel);
+            control->setGeometry(panel->rect());
+        }
+        control->setVisible(true);
+        if (auto* bar = qobject_cast<QProgressBar*>(control)) {
+            bar->setValue(0);
+        }
+        return;
+    }
+    const QVariant home = control->property(HomeProperty);
+    if (!home.isValid()) {
+        control->setVisible(false);
+        return;
+    }
+    if (QWidget* panel = control->parentWidget()) {
+        if (auto* stack = qobject_cast<QStackedLayout*>(panel->layout())) {
+            stack->removeWidget(control);
+        }
+    }
+    const QPointer<QWidget> homeParent = home.value<QPointer<QWidget>>();
+    const QRect last = control->geometry();
+    control->setParent(homeParent.data());
+    control->setGeometry(last);
+    control->setVisible(false);
+    control->setProperty(HomeProperty, QVariant());
+}
 
 void UndoText(QTextEdit* box)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-// Small window helpers shared by the program's windows: undo in a text box,
+// Small window helpers shared by the program's windows: a control placed
+// over a panel of a status bar and taken out again, undo in a text box,
 // the caret's line and column, whether the machine is on a network, and
 // opening a web address or document with the user's registered program.
 
@@ -8,9 +9,20 @@
 
 class QTextEdit;
 class QPlainTextEdit;
+class QStatusBar;
 class QWidget;
 
 namespace WinAPI {
+
+// The panel widgets of a status bar are its children named "Panel1",
+// "Panel2", ... (panels counted from 1).
+[[nodiscard]] QWidget* StatusBarPanel(QStatusBar* statusBar, int panelIndex);
+
+// Show true: the control moves over the panel of the status bar (error 9 when
+// the bar has no such panel), covering it, visible, and a progress bar's value
+// becomes 0. Show false: the control goes back to the window it came from,
+// hidden, keeping its last position; the bar and the panel are not used.
+void PutInStatusBar(bool show, QWidget* control, QStatusBar* statusBar, int panelIndex);
 
 void UndoText(QTextEdit* box);
 void UndoText(QPlainTextEdit* box);

@@ -1,0 +1,132 @@
+#pragma once
+
+// The program's main window "Tessaray": a frame of document windows with the
+// menu bar, the three toolbars (the formatting one holding the font name,
+// font size and zoom boxes), the status bar (file text, the active document's
+// progress bar, date, time) and the recent-file entries of the File menu.
+//
+// The top-level menus shown follow the visible view of the active document
+// window (data, tree or output); the shortcuts of hidden menus do not fire.
+// Closing the frame (also File, Exit) releases the settings object, closes
+// the numbered files and closes every document window, each asking about
+// unsaved changes; a window that stays open stops the closing.
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs/CommonDialog.h"
+#include "shell/IniQuorin.h"
+#include "shell/ShellRules.h"
+
+class QComboBox;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+namespace shell {
+
+class frmMDIChild;
+
+class MainFrame : public QMainWindow, public RecentFileMenu {
+    Q_OBJECT
+public:
+    explicit MainFrame(QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    // Reads the settings (recent files, default folders) and fills the font list.
+    void Form_Load();
+    // Builds the column letters, shows "File: No file in buffer" and gives the
+    // focus to the active document window's visible view.
+    void Form_Activate();
+
+    // Creates, loads and shows a new document window ("Book" and the next number).
+    frmMDIChild* NewDocument();
+    // Creates and loads a document window without showing it.
+    frmMDIChild* LoadDocument();
+    void ShowDocument(frmMDIChild* child);
+
+    [[nodiscard]] frmMDIChild* ActiveChild() const;
+    [[nodiscard]] std::vector<frmMDIChild*> Documents() const;
+
+    // Shows a view of the active document window and sets the menus to it.
+    void ShowView(View view);
+    // Sets the top-level menus (and the Recalc item) to a view's set.
+    void SetMenuSet(View view);
+
+    // A menu action by its control name (top-level menus by their name:
+    // "mnuFile", "Edit", ...); null when there is none.
+    [[nodiscard]] QAction* action(const QString& name) const;
+    [[nodiscard]] QMenu* menu(const QString& name) const;
+    // Shows a top-level menu as a pop-up at the pointer.
+    void popupMenu(const QString& name);
+
+    [[nodiscard]] QStatusBar* sbStatusBar() const;
+    [[nodiscard]] QString statusText() const;
+    [[nodiscard]] QComboBox* cboFontName() const { return m_cboFontName; }
+    [[nodiscard]] QComboBox* cboFontSize() const { return m_cboFontSize; }
+    [[nodiscard]] QComboBox* cboZoom() const { return m_cboZoom; }
+    [[nodiscard]] platform::CommonDialog& CommonDialog1() { return m_commonDialog; }
+    // The recent-file entries of the File menu, in order.
+    [[nodiscard]] const std::vector<QAction*>& mnuFileList() const { return m_fileList; }
+
+    // RecentFileMenu: entry i shows its caption, visible and enabled.
+    void showEntry(int index, const std::string& caption) override;
+
+    // What a recent-file entry opens (set by the workbook-file commands).
+    std::function<void(int index)> openRecentFile;
+    // Sets the font size of the active workbook's selection (set by the
+    // formatting commands; nothing happens without it).
+    std::function<void(frmMDIChild&, std::int16_t size)> applyFontSize;
+    // Ends the process once the frame has unloaded.
+    std::function<void()> endProcess;
+
+    void cboFontSize_Click();
+    void cboZoom_Click();
+
+    // Called by a document window that really closes.
+    void documentClosing(frmMDIChild& child);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    void buildStatusBar();
+    void subWindowActivated(QMdiSubWindow* window);
+    void Form_QueryUnload();
+    [[nodiscard]] bool unloadDocuments();
+    void Form_Unload();
+    void setMenuLive(QAction* action, bool live);
+
+    QMdiArea* m_mdi = nullptr;
+    std::map<QString, QAction*> m_actions;
+    std::map<QString, QMenu*> m_menus;
+    std::vector<QAction*> m_fileList;
+    QAction* m_fileListEnd = nullptr;
+    QToolBar* m_tlbStandard = nullptr;
+    QToolBar* m_tlbFormat = nullptr;
+    QToolBar* m_tlbDraw = nullptr;
+    QComboBox* m_cboFontName = nullptr;
+    QComboBox* m_cboFontSize = nullptr;
+    QComboBox* m_cboZoom = nullptr;
+    QLabel* m_panelText = nullptr;
+    QLabel* m_panelDate = nullptr;
+    QLabel* m_panelTime = nullptr;
+    platform::CommonDialog m_commonDialog;
+    frmMDIChild* m_lastActive = nullptr;
+    bool m_inZoom = false;
+    bool m_closing = false;
+};
+
+} // namespace shell

@@ -1,0 +1,82 @@
+#pragma once
+
+// A document window: one workbook with three views stacked on the same
+// client area, exactly one of them visible: the data view (the workbook grid
+// `ss`), the tree view `TreeView1` and the output view `RichTextBox1`. Its
+// progress bar `ProgressBar1` lives in the main window's status bar.
+//
+// Closing a window whose workbook has changed asks "Save changes before
+// closing?": Yes saves this window's workbook through the save hook, No
+// closes, Cancel (or a save that is cancelled or fails) keeps it open.
+
+#include <QWidget>
+
+#include <functional>
+
+#include "shell/ShellRules.h"
+
+class QProgressBar;
+class QTextEdit;
+class QTreeWidget;
+
+namespace spreadsheet {
+class SpreadsheetWidget;
+class Workbook;
+}
+
+namespace shell {
+
+class MainFrame;
+
+enum class SaveResult { Saved, Cancelled, Failed };
+
+class frmMDIChild : public QWidget {
+    Q_OBJECT
+public:
+    // Creates the window with the design caption "Book"; Form_Load names it.
+    explicit frmMDIChild(MainFrame& frame, QWidget* parent = nullptr);
+    ~frmMDIChild() override;
+
+    // Names a window that still has the design caption "Book" after the next
+    // book number, clears the changed flag, hides the tree and output views,
+    // registers the gene fill list and puts the progress bar into the status bar.
+    void Form_Load();
+
+    [[nodiscard]] spreadsheet::SpreadsheetWidget* ss() const { return m_ss; }
+    [[nodiscard]] spreadsheet::Workbook& workbook() const;
+    [[nodiscard]] QTreeWidget* TreeView1() const { return m_tree; }
+    [[nodiscard]] QTextEdit* RichTextBox1() const { return m_text; }
+    [[nodiscard]] QProgressBar* ProgressBar1() const { return m_progress; }
+
+    // The visible view, and showing one view (hiding the other two).
+    [[nodiscard]] View visibleView() const;
+    void showView(View view);
+
+    // Saves this window's workbook under a name the user chooses. The
+    // workbook-file commands replace it; the default asks for a name through
+    // the file dialog and writes the workbook in the chosen type.
+    std::function<SaveResult(frmMDIChild&)> saveHook;
+
+    // The closing question; true when the window may close.
+    [[nodiscard]] bool Form_Unload();
+
+    // The default save hook.
+    static SaveResult SaveAsThroughDialog(frmMDIChild& window);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ss_MouseUp(Qt::MouseButton button, int x, int y);
+    void TreeView1_MouseUp(Qt::MouseButton button);
+
+    MainFrame& m_frame;
+    spreadsheet::SpreadsheetWidget* m_ss = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QTextEdit* m_text = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
+
+} // namespace shell
