@@ -1,5 +1,6 @@
 #include "analysis/Geometry.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <span>
@@ -254,10 +255,13 @@ void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const c
     });
 }
 
+// Pairs summed together by the blocked row loop below.
+constexpr std::int64_t kBlock = 8;
+
 // The same for measures that are one sum of op(x(k), y(k)) over all
-// positions: a row's pairs are summed four at a time, each into its own sum
+// positions: a row's pairs are summed kBlock at a time, each into its own sum
 // in position order, so every pair gets exactly the bits of a one-pair loop
-// (pairFn) while the four additions overlap. finish(sum, i, j) gives the
+// (pairFn) while the independent additions overlap. finish(sum, i, j) gives the
 // distance. A failing row is redone pair by pair to name the failing pair.
 template <class Op, class Finish, class PairFn>
 void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, Op op,
@@ -270,26 +274,18 @@ void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, 
         const double* x = items.item(i);
         try {
             std::int64_t j = 0;
-            for (; j + 4 <= i; j += 4) {
-                const double* y0 = items.item(j);
-                const double* y1 = y0 + len;
-                const double* y2 = y1 + len;
-                const double* y3 = y2 + len;
-                double s0 = 0;
-                double s1 = 0;
-                double s2 = 0;
-                double s3 = 0;
+            for (; j + kBlock <= i; j += kBlock) {
+                const double* y = items.item(j);
+                std::array<double, kBlock> sums{};
                 for (std::int64_t k = 0; k < len; ++k) {
                     const double a = x[k];
-                    s0 += op(a, y0[k]);
-                    s1 += op(a, y1[k]);
-                    s2 += op(a, y2[k]);
-                    s3 += op(a, y3[k]);
+                    for (std::int64_t b = 0; b < kBlock; ++b) {
+                        sums[static_cast<std::size_t>(b)] += op(a, y[b * len + k]);
+                    }
                 }
-                out[j] = finish(s0, i, j);
-                out[j + 1] = finish(s1, i, j + 1);
-                out[j + 2] = finish(s2, i, j + 2);
-                out[j + 3] = finish(s3, i, j + 3);
+                for (std::int64_t b = 0; b < kBlock; ++b) {
+                    out[j + b] = finish(sums[static_cast<std::size_t>(b)], i, j + b);
+                }
             }
             for (; j < i; ++j) {
                 const double* y = items.item(j);
