@@ -84,6 +84,19 @@ void moveRow(const Matrix& data, Matrix& means, std::vector<std::int32_t>& sizes
     ++sizes[at(to)];
 }
 
+// The distance of a row to a group mean; a failure names the row and group.
+double measure(const analysis::CDistTwoVector& dist, const Matrix& data, const Matrix& means, std::int32_t row,
+               std::int32_t group, std::int32_t nCol, const char* source)
+{
+    try {
+        return dist.DistVectorToGroupMeanVector(data, means, row, group, nCol);
+    } catch (const platform::Error&) {
+        platform::RaiseError(source, "measuring row " + platform::rt::CStr(row + 1) + " against the mean of cluster " +
+                                         platform::rt::CStr(group + 1));
+        throw;
+    }
+}
+
 struct KMeanState {
     const Matrix& data;
     std::int32_t nRow;
@@ -116,7 +129,7 @@ bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress
                     if (h == g) {
                         continue;
                     }
-                    const double d = dist.DistVectorToGroupMeanVector(s.data, s.means, i, h, s.nCol);
+                    const double d = measure(dist, s.data, s.means, i, h, s.nCol, "KMeanReassign");
                     if (d < best) {
                         best = d;
                         target = h;
@@ -324,7 +337,7 @@ std::vector<double> GetClusterError(const Matrix& data, const std::vector<std::i
     const auto dist = distanceFor(data, nRow, nCol, rooted ? 0 : distIndex);
     std::vector<double> acc(at(k), 0.0);
     for (std::int32_t i = 0; i < nRow; ++i) {
-        acc[at(group[at(i)])] += dist->DistVectorToGroupMeanVector(data, means, i, group[at(i)], nCol);
+        acc[at(group[at(i)])] += measure(*dist, data, means, i, group[at(i)], nCol, source);
     }
 
     std::vector<double> errors(at(k) + 1);
@@ -432,7 +445,7 @@ bool JoinClustering(const Matrix& data, std::int32_t nCol, std::int32_t nRow, st
         double best = 0;
         std::int32_t target = -1;
         for (std::int32_t h = 0; h < k; ++h) {
-            const double d = dist->DistVectorToGroupMeanVector(data, means, i, h, nCol);
+            const double d = measure(*dist, data, means, i, h, nCol, source);
             if (target < 0 || d < best) {
                 best = d;
                 target = h;
@@ -456,13 +469,13 @@ bool JoinClustering(const Matrix& data, std::int32_t nCol, std::int32_t nRow, st
         for (std::int32_t i = 0; i < nRow; ++i) {
             const std::int32_t g = group[at(i)];
             if (sizes[at(g)] > 1) {
-                double best = dist->DistVectorToGroupMeanVector(data, means, i, g, nCol);
+                double best = measure(*dist, data, means, i, g, nCol, source);
                 std::int32_t target = g;
                 for (std::int32_t h = 0; h < k; ++h) {
                     if (h == g) {
                         continue;
                     }
-                    const double d = dist->DistVectorToGroupMeanVector(data, means, i, h, nCol);
+                    const double d = measure(*dist, data, means, i, h, nCol, source);
                     if (d < best) {
                         best = d;
                         target = h;

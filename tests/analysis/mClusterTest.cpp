@@ -261,6 +261,19 @@ TEST(KMeans, BadCallsAreRefusedBeforeAnyWork)
     EXPECT_NO_THROW((void)mCluster::KMeanClustering(withCode, 3, 5, 2, 0, g, s, e, nullptr));
 }
 
+TEST(KMeans, AFailingDistanceNamesTheRow)
+{
+    // Row 3 is constant, so its Pearson correlation with any mean is 0/0.
+    const Matrix data{{1, 2, 3}, {3, 1, 2}, {4, 4, 4}, {2, 3, 1}};
+    try {
+        (void)kmeans(data, 2, 6);
+        FAIL() << "a constant row was clustered under 1 - r";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::err::Overflow);
+        EXPECT_NE(e.description().find("measuring row 3 against"), std::string::npos) << e.description();
+    }
+}
+
 TEST(ClusterError, EachIndexAveragesTheMeasureOverTheGroup)
 {
     // Group 0: rows (1, 3) and (3, 5), mean (2, 4); group 1: (2, 6) alone.
