@@ -103,9 +103,9 @@ TEST(Distance, DriversFillEveryPairWithItsWorkerValue)
 {
     std::mt19937 gen(5);
     std::uniform_int_distribution<int> cell(1, 9);
-    Matrix data(7, 5);
-    for (std::size_t i = 0; i < 7; ++i) {
-        for (std::size_t j = 0; j < 5; ++j) {
+    Matrix data(12, 10);  // rows of up to 11 pairs: blocked and single sums
+    for (std::size_t i = 0; i < 12; ++i) {
+        for (std::size_t j = 0; j < 10; ++j) {
             data(i, j) = cell(gen) + 0.25 * cell(gen);
         }
     }
@@ -136,18 +136,18 @@ TEST(Distance, DriversFillEveryPairWithItsWorkerValue)
             for (bool code : {false, true}) {
                 SCOPED_TRACE(std::string(m.name) + (byCol ? " columns" : " rows") + (code ? " with code" : ""));
                 DistanceMatrix d;
-                m.driver(data, 7, 5, d, byCol, nullptr, code ? G::Missing(-1.0) : G::Missing());
-                const std::int64_t n = byCol ? 5 : 7;
+                m.driver(data, 12, 10, d, byCol, nullptr, code ? G::Missing(-1.0) : G::Missing());
+                const std::int64_t n = byCol ? 10 : 12;
                 ASSERT_EQ(d.size(), n);
                 for (std::int32_t i = 1; i < n; ++i) {
                     for (std::int32_t j = 0; j < i; ++j) {
                         double expected = 0;
                         if (!byCol && m.row == nullptr) {
-                            expected = code ? G::EuclidDisTwoRowMissing(data, 5, i, j, -1) : G::EuclidDisTwoRow(data, 5, i, j);
+                            expected = code ? G::EuclidDisTwoRowMissing(data, 10, i, j, -1) : G::EuclidDisTwoRow(data, 10, i, j);
                         } else if (byCol) {
-                            expected = code ? m.colMissing(data, 7, 5, i, j, -1) : m.col(data, 7, 5, i, j);
+                            expected = code ? m.colMissing(data, 12, 10, i, j, -1) : m.col(data, 12, 10, i, j);
                         } else {
-                            expected = code ? m.rowMissing(data, 7, 5, i, j, -1) : m.row(data, 7, 5, i, j);
+                            expected = code ? m.rowMissing(data, 12, 10, i, j, -1) : m.row(data, 12, 10, i, j);
                         }
                         EXPECT_EQ(d(i, j), expected) << i << "," << j;
                     }
@@ -330,14 +330,14 @@ TEST(Distance, CorrelationDistancesAreOneMinusTheCorrelationMatrix)
     EXPECT_TRUE(G::PearsonDisMat(data, 9, 6, true, d, nullptr));
     for (std::int64_t i = 1; i < 6; ++i) {
         for (std::int64_t j = 0; j < i; ++j) {
-            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+            EXPECT_EQ(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
         }
     }
     mNumRec::SpearmanR(data, 9, 6, r);
     G::SpearmanDisMat(data, 9, 6, true, d, nullptr);
     for (std::int64_t i = 1; i < 6; ++i) {
         for (std::int64_t j = 0; j < i; ++j) {
-            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+            EXPECT_EQ(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
         }
     }
     Matrix withCode = data;
@@ -347,14 +347,14 @@ TEST(Distance, CorrelationDistancesAreOneMinusTheCorrelationMatrix)
     G::PearsonDisMat(withCode, 9, 6, true, d, nullptr, -5.0);
     for (std::int64_t i = 1; i < 6; ++i) {
         for (std::int64_t j = 0; j < i; ++j) {
-            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+            EXPECT_EQ(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
         }
     }
     mNumRec::GetSpearmanMat(withCode, 9, 6, r, -5);
     G::SpearmanDisMat(withCode, 9, 6, true, d, nullptr, -5.0);
     for (std::int64_t i = 1; i < 6; ++i) {
         for (std::int64_t j = 0; j < i; ++j) {
-            expectNearRel(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)), 1e-13);
+            EXPECT_EQ(d(i, j), 1 - r(static_cast<std::size_t>(i), static_cast<std::size_t>(j)));
         }
     }
 }
