@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "numeric/Matrix.h"
 
@@ -48,8 +49,17 @@ public:
     explicit DistanceMatrix(std::int64_t n, std::string_view source = "DistanceMatrix");
     DistanceMatrix(const DistanceMatrix& other);
     DistanceMatrix& operator=(const DistanceMatrix& other);
-    DistanceMatrix(DistanceMatrix&& other) noexcept = default;
-    DistanceMatrix& operator=(DistanceMatrix&& other) noexcept = default;
+    // A moved-from matrix is empty (no items).
+    DistanceMatrix(DistanceMatrix&& other) noexcept
+        : m_n(std::exchange(other.m_n, 0)), m_cells(std::move(other.m_cells))
+    {
+    }
+    DistanceMatrix& operator=(DistanceMatrix&& other) noexcept
+    {
+        m_n = std::exchange(other.m_n, 0);
+        m_cells = std::move(other.m_cells);
+        return *this;
+    }
     ~DistanceMatrix() = default;
 
     // Number of stored cells for n items: n(n - 1)/2.

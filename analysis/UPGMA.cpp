@@ -348,7 +348,6 @@ std::unique_ptr<MyNode> BuildUpgmaTree(DistanceMatrix&& distMat, std::int32_t N,
         platform::rt::Randomize();
     }
     DistanceMatrix w = std::move(distMat);
-    distMat = DistanceMatrix();
 
     const std::vector<std::int32_t> order = VisitingOrder(N, shuffle, rng);
     bool identity = true;
