@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "analysis/MyNode.h"
+#include "trees/Newick.h"
 
 namespace trees::NHTreeRead {
 
@@ -51,6 +52,12 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree);
 // Ignore goes on with the next step; the result is true only when the
 // re-rooted tree was written.
 bool ReRootNH(std::string_view text, std::string_view tipName, std::string& output, std::string& message);
+
+// Comments in square brackets blanked out, then every blank removed.
+[[nodiscard]] inline std::string StripBracketComments(std::string_view text)
+{
+    return Newick::StripBracketComments(text);
+}
 
 // Appends the group of the node's children with five-decimal lengths.
 void WriteNHWithLengths(const analysis::MyNode& node, std::string& text);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -355,6 +356,44 @@ TEST(NHAdapter, WriteNHGivesCaptionsOnly)
     std::string text;
     NHAdapter::WriteNH(*root, text);
     EXPECT_EQ(text, "(p,q,(r,s))");
+}
+
+// A node linked like tree-view nodes: first child, next sibling, a tag that
+// may be empty.
+struct LinkedNode {
+    std::string text;
+    std::optional<double> tag;
+    const LinkedNode* child = nullptr;
+    const LinkedNode* next = nullptr;
+};
+
+std::string outTreeBranchlen(const LinkedNode& node)
+{
+    std::string out;
+    Newick::AppendGroup(
+        node, out,
+        [](const LinkedNode& n) {
+            std::vector<const LinkedNode*> kids;
+            for (const LinkedNode* c = n.child; c != nullptr; c = c->next) {
+                kids.push_back(c);
+            }
+            return kids;
+        },
+        [](const LinkedNode& n) { return n.text; },
+        [](const LinkedNode& n, std::string& text) { text += ":" + Newick::FormatLen5(n.tag.value_or(0.0)); });
+    return out;
+}
+
+TEST(NewickWriter, GroupWriterWorksOverSiblingLinkedNodes)
+{
+    LinkedNode q{"q", 1.25};
+    LinkedNode p{"p", 0.5, nullptr, &q};
+    LinkedNode top{"Root", std::nullopt, &p};
+    EXPECT_EQ(outTreeBranchlen(top), "(p:0.5,q:1.25)");
+    LinkedNode untagged{"p"};
+    LinkedNode single{"Root", std::nullopt, &untagged};
+    EXPECT_EQ(outTreeBranchlen(single), "(p:0)");
+    EXPECT_EQ(outTreeBranchlen(q), "()");  // a selected leaf
 }
 
 // ---- Round trips and deep trees -------------------------------------------------------------
