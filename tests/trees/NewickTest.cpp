@@ -390,7 +390,7 @@ TEST(NewickWriter, GroupWriterWorksOverSiblingLinkedNodes)
     LinkedNode p{"p", 0.5, nullptr, &q};
     LinkedNode top{"Root", std::nullopt, &p};
     EXPECT_EQ(outTreeBranchlen(top), "(p:0.5,q:1.25)");
-    LinkedNode untagged{"p"};
+    LinkedNode untagged{"p", std::nullopt};
     LinkedNode single{"Root", std::nullopt, &untagged};
     EXPECT_EQ(outTreeBranchlen(single), "(p:0)");
     EXPECT_EQ(outTreeBranchlen(q), "()");  // a selected leaf
