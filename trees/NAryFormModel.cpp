@@ -64,7 +64,11 @@ void NAryFormModel::PlotTree(int type, std::string_view treeStr, std::int32_t ro
     m_lineThickness = 5;
     m_fontPoints = 8;
     m_yGap = 100;
+    // Visibility and enabled states start afresh for the kind shown; the
+    // scale bar's check mark stays as the user left it.
+    const bool scaleChecked = m_menu.scaleChecked;
     m_menu = TreeMenuState{};
+    m_menu.scaleChecked = scaleChecked;
     m_leafNames.clear();
     switch (kind) {
     case TreeKind::Newick:

@@ -231,8 +231,10 @@ DrawList DrawTree(NAryFormModel& model, double surfaceWidth, TreeView view, Surf
     if (root == nullptr) {
         return out;
     }
+    // A root without children (a reading that failed) has no depth: it is
+    // drawn alone, unscaled.
     const double depth = model.DrawingDepth();
-    model.setXScale(XScaleFor(surfaceWidth, depth));
+    model.setXScale(depth > 0 ? XScaleFor(surfaceWidth, depth) : 0.0);
     LayoutParams params;
     params.labelWidth = model.LabelWidth();
     params.labelHeight = model.LabelHeight();

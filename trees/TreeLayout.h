@@ -117,7 +117,8 @@ void DrawScaleBar(const NAryNode& root, double depth, const LayoutParams& params
 // zero: a tree whose leaves all sit at the root is scaled by the depth it is
 // drawn with), draws the view, then the scale bar when the menu's scale is
 // checked, else sets the height to the lowest label top + 5 gaps. Pen width
-// and font size follow the model's settings. An empty model gives an empty list.
+// and font size follow the model's settings. An empty model gives an empty
+// list; a root without children is placed alone with XScale 0.
 [[nodiscard]] DrawList DrawTree(NAryFormModel& model, double surfaceWidth, TreeView view,
                                 Surface surface = Surface::Screen);
 

@@ -236,6 +236,16 @@ TEST(NAryFormModel, InitialisedWindowStoresTheTextWithoutRebuildingUntilClosed)
     EXPECT_EQ(model.YGap(), 100);
     EXPECT_EQ(model.LeafNames(), (std::vector<std::string>{"x", "y"}));
     EXPECT_THROW(model.PlotTree(3, "(x,y);", 1), platform::Error);
+    // The scale bar's check mark outlives closing; hidden items come back.
+    model.Menu().scaleChecked = true;
+    model.Close();
+    model.PlotTree(2, "((a:[1]1,b:[2]1):[3]1,c:[4]1);", 1);
+    EXPECT_FALSE(model.Menu().scaleVisible);
+    model.Close();
+    model.PlotTree(0, "(x,y);", 1);
+    EXPECT_TRUE(model.Menu().scaleChecked);
+    EXPECT_TRUE(model.Menu().scaleVisible);
+    EXPECT_TRUE(model.Menu().reRootEnabled);
 }
 
 TEST(NAryFormModel, LabelsMapBackToTheirNodes)

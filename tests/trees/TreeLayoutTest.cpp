@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/errors/Error.h"
+#include "platform/errors/Guard.h"
 #include "tests/support/TestSupport.h"
 #include "trees/NAryFormModel.h"
 #include "trees/TreeLayout.h"
@@ -222,9 +223,16 @@ TEST(TreeLayout, PenWidthIsHalfTheLineThickness)
     EXPECT_EQ(TreeLayout::PenWidth(12), 6);
 }
 
-TEST(TreeLayout, EmptyModelDrawsNothing)
+TEST(TreeLayout, EmptyModelOrFailedReadingDrawsWithoutError)
 {
     NAryFormModel model;
-    const DrawList list = TreeLayout::DrawTree(model, Width, TreeView::Phenogram);
-    EXPECT_TRUE(list.items.empty());
+    EXPECT_TRUE(TreeLayout::DrawTree(model, Width, TreeView::Phenogram).items.empty());
+    platform::ScopedReporter quiet([](const platform::Error&) { return platform::Answer::Abort; });
+    model.PlotTree(0, "(a);", 1);
+    ASSERT_NE(model.RootNode(), nullptr);
+    model.Menu().scaleChecked = true;
+    DrawList list;
+    ASSERT_NO_THROW(list = TreeLayout::DrawTree(model, Width, TreeView::Phenogram));
+    EXPECT_EQ(model.XScale(), 0.0);
+    EXPECT_TRUE(linesOf(list).size() == 1u);  // the scale bar only
 }
