@@ -99,8 +99,8 @@ void DoPCA(Matrix& data, std::int32_t nRow, std::int32_t nCol, const std::vector
 // nRow or nCol below 1, a negative entry, a row or column whose sum is 0
 // (naming it, counted from 1), the missing-value code; 13 for an entry that
 // is not a finite number; 9 for counts beyond F. Returns true.
-// Progress: maximum nRow, value i during the sums and the row axes; then the
-// eigen solver's; 0 at the end.
+// Progress: maximum nRow, value i after row i of the sums; the eigen
+// solver's; maximum K0, value k after row axis k; 0 at the end.
 bool RA(const Matrix& F, std::int32_t nRow, std::int32_t nCol, Matrix& M, std::vector<double>& eigenvalues, Matrix& U,
         Matrix& V, Matrix& rowOrd, Matrix& colOrd, std::vector<double>& corr, Progress* progress,
         std::optional<double> missingCode = {});

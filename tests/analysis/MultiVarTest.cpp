@@ -218,14 +218,13 @@ TEST(PrincipalComponents, ExtraComponentsAreZeroColumns)
 TEST(PrincipalComponents, OneColumnShowsTheMessageAndReportsNothing)
 {
     platform::ScriptedDialogs boxes;
-    platform::setDialogs(&boxes);
+    const platform::ScopedDialogs scope(boxes);
     Matrix data{{1}, {2}, {3}};
     std::string report = "before";
     Matrix scores;
     std::vector<double> evals;
     Matrix evecs;
     MultiVar::DoPCA(data, 3, 1, {}, {"a"}, true, scores, 1, evals, evecs, nullptr, false, {}, &report);
-    platform::setDialogs(nullptr);
     ASSERT_EQ(boxes.calls().size(), 1u);
     EXPECT_EQ(boxes.last().text, "There are < 2 variables: inappropriate for PCA.");
     EXPECT_EQ(boxes.last().style, platform::mb::Information);
