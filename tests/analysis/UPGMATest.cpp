@@ -1,5 +1,6 @@
 #include "analysis/UPGMA.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -258,6 +259,57 @@ TEST(Hclust, FastTreeEqualsTheScanOnLargerClusteredMatrices)
         const auto slow = testref::upgmaByScan(d, n, rule, itemNames(n), order);
         ASSERT_EQ(testref::exactText(*fast), testref::exactText(*slow))
             << "seed " << seed << " trial " << t << " n " << n << " rule " << rule << " shuffle " << shuffle;
+    }
+}
+
+// Exact text with children in a fixed order (by their smallest leaf), so
+// that trees differing only in child order compare equal.
+std::string canonical(const MyNode& node, std::string* smallest = nullptr)
+{
+    if (node.Tip()) {
+        if (smallest != nullptr) {
+            *smallest = node.Caption();
+        }
+        char buf[64];
+        std::snprintf(buf, sizeof buf, ":%a", node.BranchLen());
+        return node.Caption() + buf;
+    }
+    std::vector<std::pair<std::string, std::string>> parts;
+    for (const auto& c : node.Children()) {
+        std::string least;
+        std::string text = canonical(*c, &least);
+        parts.emplace_back(least, text);
+    }
+    std::sort(parts.begin(), parts.end());
+    if (smallest != nullptr) {
+        *smallest = parts.front().first;
+    }
+    std::string out = "(";
+    for (const auto& part : parts) {
+        out += part.second + ",";
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "):%a", node.BranchLen());
+    return out + buf;
+}
+
+TEST(Hclust, ShuffledOrderOnlyChangesChildOrderWithoutTies)
+{
+    // Large enough for the triangle to be rearranged on several threads.
+    constexpr std::int32_t n = 1100;
+    std::mt19937_64 gen(99);
+    std::uniform_real_distribution<double> real(1, 2);
+    DistanceMatrix d(n);
+    for (std::int64_t i = 1; i < n; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            d(i, j) = real(gen);
+        }
+    }
+    for (std::int16_t rule = 0; rule < 3; ++rule) {
+        platform::rt::RandomSource rng(rule + 5);
+        const auto plain = UPGMA::BuildUpgmaTree(d, n, rule, itemNames(n), false);
+        const auto shuffled = UPGMA::BuildUpgmaTree(d, n, rule, itemNames(n), true, nullptr, &rng);
+        EXPECT_EQ(canonical(*plain), canonical(*shuffled)) << "rule " << rule;
     }
 }
 
