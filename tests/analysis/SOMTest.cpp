@@ -93,6 +93,51 @@ TEST(SelfOrganisingMap, SearchTakesTheLowerOfTiedNodesAndUpdatesTheNeighbourhood
     EXPECT_EQ(minDist, 4);
 }
 
+TEST(SelfOrganisingMap, SearchMatchesTheFullSearchOnRandomAndTiedMaps)
+{
+    const unsigned seed = 4242;
+    SCOPED_TRACE(seed);
+    std::mt19937 gen(seed);
+    for (int trial = 0; trial < 200; ++trial) {
+        const bool tied = trial % 2 == 0;  // small integers: many equal distances
+        const std::size_t nCol = 1 + static_cast<std::size_t>(trial % 23);
+        const std::size_t nNodes = 1 + static_cast<std::size_t>(trial % 9);
+        std::uniform_real_distribution<double> u(-5, 5);
+        std::uniform_int_distribution<int> small(0, 2);
+        auto draw = [&] { return tied ? static_cast<double>(small(gen)) : u(gen); };
+        Matrix row(1, nCol);
+        Matrix map(nNodes, nCol);
+        for (std::size_t j = 0; j < nCol; ++j) {
+            row(0, j) = draw();
+            for (std::size_t r = 0; r < nNodes; ++r) {
+                map(r, j) = draw();
+            }
+        }
+        for (const auto metric : {1, 2}) {
+            std::int32_t wantNode = 0;
+            double want = 1.7E+308;
+            for (std::size_t r = 0; r < nNodes; ++r) {
+                double s = 0;
+                for (std::size_t j = 0; j < nCol; ++j) {
+                    const double d = row(0, j) - map(r, j);
+                    s += metric == 1 ? d * d : std::fabs(d);
+                }
+                if (s < want) {
+                    want = s;
+                    wantNode = static_cast<std::int32_t>(r);
+                }
+            }
+            std::int32_t best = -1;
+            double minDist = 0;
+            SOM::CreateSOMMetric(static_cast<std::uint8_t>(metric))
+                ->GetMinSumSqDiff1D(row, 0, static_cast<std::int32_t>(nCol), map, static_cast<std::int32_t>(nNodes),
+                                    best, minDist);
+            EXPECT_EQ(best, wantNode);
+            EXPECT_EQ(minDist, want);
+        }
+    }
+}
+
 TEST(SelfOrganisingMap, ReportLayoutWithAFixedSeed)
 {
     const Matrix data = digits(11);
