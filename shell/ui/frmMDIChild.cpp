@@ -1,6 +1,7 @@
 #include "shell/ui/frmMDIChild.h"
 
 #include <QCloseEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QTextEdit>
@@ -162,14 +163,24 @@ bool frmMDIChild::Form_Unload()
 
 void frmMDIChild::closeEvent(QCloseEvent* event)
 {
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
     bool mayClose = false;
     platform::guarded([&](platform::Guard& g) { g.step([&] { mayClose = Form_Unload(); }); });
     if (!mayClose) {
         event->ignore();
         return;
     }
+    m_unloaded = true;
     m_frame.documentClosing(*this);
     event->accept();
+    // The frame's window around this one goes with it.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->close();
+    }
 }
 
 void frmMDIChild::ss_MouseUp(Qt::MouseButton button, int x, int y)

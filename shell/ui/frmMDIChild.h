@@ -77,6 +77,7 @@ private:
     QTreeWidget* m_tree = nullptr;
     QTextEdit* m_text = nullptr;
     QProgressBar* m_progress = nullptr;
+    bool m_unloaded = false;
 };
 
 } // namespace shell

@@ -1,0 +1,586 @@
+// The main window, the document windows and the start-up on the offscreen
+// platform, with message boxes and file dialogs answered from a script.
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "errorlib/Rampart.h"
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/profile/Profile.h"
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/mQuorin.h"
+#include "shell/ui/FError.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/MainModule.h"
+#include "shell/ui/WinAPI.h"
+#include "shell/ui/frmMDIChild.h"
+#include "shell/ui/frmOption.h"
+#include "tests/shell/RampartRegistry.h"
+#include "tests/support/TestSupport.h"
+
+using platform::Answer;
+using shell::View;
+
+namespace {
+
+// A fresh program state, settings folder and scripted boxes for each test.
+class ShellWindow : public ::testing::Test {
+protected:
+    ShellWindow() : m_scope(program), m_dialogsScope(boxes)
+    {
+        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
+    }
+    ~ShellWindow() override { ::unsetenv("QUORIN_WINDOWS_DIR"); }
+
+    std::unique_ptr<shell::MainFrame> loadFrame()
+    {
+        auto frame = std::make_unique<shell::MainFrame>();
+        frame->endProcess = [this] { ++ended; };
+        frame->Form_Load();
+        return frame;
+    }
+
+    static void change(shell::frmMDIChild* child, const char* text = "x")
+    {
+        child->workbook().setCellEntry(1, 1, 1, text);
+        ASSERT_TRUE(child->workbook().isChanged());
+    }
+
+    [[nodiscard]] std::filesystem::path file(const std::string& name) const { return m_dir.file(name); }
+    [[nodiscard]] std::filesystem::path ini() const { return m_dir.path() / "win" / "QUORIN.INI"; }
+
+    testsupport::TempDir m_dir;
+    mQuorin::ProgramState program;
+    mQuorin::ProgramScope m_scope;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs m_dialogsScope;
+    int ended = 0;
+};
+
+bool menuShown(const shell::MainFrame& frame, const char* name)
+{
+    return frame.action(QString::fromLatin1(name))->isVisible();
+}
+
+MMain::Options testOptions(const testsupport::TempDir& dir)
+{
+    MMain::Options options;
+    options.programPath = (dir.path() / "Quorin").string();
+    options.commandLine = "Quorin /TRACE";
+    options.lockPath = QString::fromStdString(dir.file("Quorin.lock").string());
+    options.splashHold = 0;
+    options.startupHold = 0;
+    options.logPath = dir.path().string();
+    return options;
+}
+
+} // namespace
+
+// ---- start-up --------------------------------------------------------------
+
+class StartUp : public ShellWindow {
+protected:
+    testsupport::PrivateRegistry m_registry;
+};
+
+TEST_F(StartUp, UnregisteredLibraryGivesTheCriticalBoxAndNothingStaysOpen)
+{
+    MMain::MainModule module(testOptions(m_dir));
+    EXPECT_FALSE(module.Main());
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    const std::string& text = boxes.last().text;
+    EXPECT_EQ(text.rfind("Error Initializing Rampart Error Handling\r\n\r\nError=429\r\nSource=", 0), 0u) << text;
+    EXPECT_NE(text.find("\r\nDescription=ActiveX component can't create object"), std::string::npos) << text;
+    EXPECT_EQ(boxes.last().style, 16);
+    EXPECT_EQ(boxes.last().title, "Tessaray");
+    EXPECT_EQ(module.mainFrame(), nullptr);
+    EXPECT_EQ(module.gErrorHandler(), nullptr);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    }
+}
+
+TEST_F(StartUp, SecondCopyShowsItsMessageAndEnds)
+{
+    ASSERT_EQ(testsupport::PrivateRegistry::registerRampart(), 0);
+    QLockFile running(QString::fromStdString(m_dir.file("Quorin.lock").string()));
+    ASSERT_TRUE(running.tryLock(0));
+    MMain::MainModule module(testOptions(m_dir));
+    EXPECT_FALSE(module.Main());
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, "Quorin is already running.");
+    EXPECT_EQ(module.mainFrame(), nullptr);
+}
+
+TEST_F(StartUp, ShowsTheMainWindowWithBook1InItsDataView)
+{
+    ASSERT_EQ(testsupport::PrivateRegistry::registerRampart(), 0);
+    MMain::MainModule module(testOptions(m_dir));
+    ASSERT_TRUE(module.Main());
+    EXPECT_TRUE(boxes.calls().empty());
+    shell::MainFrame* frame = module.mainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tessaray"));
+    ASSERT_EQ(frame->Documents().size(), 1u);
+    shell::frmMDIChild* book = module.firstDocument();
+    EXPECT_EQ(book->windowTitle(), QStringLiteral("Book1"));
+    EXPECT_EQ(book->workbook().TableName(), "Book1");
+    EXPECT_FALSE(book->workbook().isChanged());
+    EXPECT_EQ(book->visibleView(), View::Data);
+    EXPECT_TRUE(book->TreeView1()->isHidden());
+    EXPECT_TRUE(book->RichTextBox1()->isHidden());
+    EXPECT_EQ(frame->statusText(), QStringLiteral("File: No file in buffer"));
+    ASSERT_EQ(program.gColLetter.size(), 256u);
+    EXPECT_EQ(program.gColLetter[255], "IV");
+    EXPECT_EQ(program.gFieldSep, std::string(1, '\x01'));
+    EXPECT_TRUE(program.IsSheetOpen());
+
+    // The handler knows the program by its file name, and "/TRACE" left tracing off.
+    rampart::ICErrorHandler* handler = module.gErrorHandler();
+    ASSERT_NE(handler, nullptr);
+    EXPECT_EQ(handler->ComponentName(), "Quorin");
+    EXPECT_FALSE(handler->Trace());
+    EXPECT_TRUE(module.gErrorClient()->ShowDialog);
+
+    module.Shutdown();
+    EXPECT_EQ(module.gErrorHandler(), nullptr);
+    EXPECT_EQ(module.mainFrame(), nullptr);
+}
+
+// ---- settings ----------------------------------------------------------------
+
+TEST_F(ShellWindow, RecentFilesAreKeptAcrossRestartsInTheSettingsFile)
+{
+    ASSERT_TRUE(platform::profile::WriteString("Recent Files", "MaxNumRecentFile", "4", ini()));
+    const std::string a = "/data/run one.vts";
+    const std::string b = "/data/R&D/run two.xls";
+    {
+        auto frame = loadFrame();
+        program.gIni().AddMenu(*frame, a);
+        program.gIni().AddMenu(*frame, b);
+        ASSERT_EQ(frame->mnuFileList().size(), 2u);
+        EXPECT_TRUE(frame->close());
+    }
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "NumRecentFile", "", ini()), "2");
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "File1", "", ini()), b);
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "File2", "", ini()), a);
+
+    // A second run of the program reads the list back.
+    mQuorin::ProgramState next;
+    mQuorin::ProgramScope nextScope(next);
+    auto frame = loadFrame();
+    const auto& entries = frame->mnuFileList();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0]->isVisible());
+    EXPECT_TRUE(entries[0]->isEnabled());
+    EXPECT_EQ(entries[0]->data().toString().toStdString(), "1. " + b);
+    // The "&" of the path is shown, not taken as an access key.
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("1. /data/R&&D/run two.xls"));
+    EXPECT_EQ(entries[1]->data().toString().toStdString(), "2. " + a);
+}
+
+TEST_F(ShellWindow, FoldersFallBackToTheProgramFolderWhenTheStoredOnesAreGone)
+{
+    ASSERT_TRUE(platform::profile::WriteString("Defaults", "DataDir", file("deleted").string(), ini()));
+    ASSERT_TRUE(platform::profile::WriteString("Defaults", "OutDir", m_dir.path().string(), ini()));
+    auto frame = loadFrame();
+    EXPECT_EQ(program.gDataDir, QCoreApplication::applicationDirPath().toStdString());
+    EXPECT_EQ(program.gOutDir, m_dir.path().string());
+}
+
+TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
+{
+    // Storing the data folder makes it the current folder: give it back after.
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    auto frame = loadFrame();
+    std::filesystem::create_directories(file("data"));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* options = qobject_cast<shell::frmOption*>(QApplication::activeModalWidget());
+        ASSERT_NE(options, nullptr);
+        seen = true;
+        EXPECT_EQ(options->txtOpt(0)->text(), QStringLiteral("4"));
+        options->txtOpt(1)->setText(QString::fromStdString(file("data").string()));
+        options->txtOpt(2)->setText(QString::fromStdString(file("out").string()));
+        options->cboInFile()->setCurrentIndex(4);
+        options->cboOutFile()->setCurrentIndex(6);
+        options->cmdDone()->click();
+    });
+    frame->action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), "4");
+    EXPECT_EQ(platform::profile::GetString("Defaults", "DataDir", "", ini()), file("data").string());
+    EXPECT_EQ(platform::profile::GetString("Defaults", "OutDir", "", ini()), file("out").string());
+    EXPECT_EQ(platform::profile::GetString("Defaults", "InFileType", "", ini()), "4");
+    EXPECT_EQ(platform::profile::GetString("Defaults", "OutFileType", "", ini()), "6");
+    EXPECT_TRUE(std::filesystem::is_directory(file("out")));
+    EXPECT_EQ(program.gOutDir, file("out").string());
+    EXPECT_EQ(std::filesystem::current_path(), file("data"));
+    std::filesystem::current_path(cwd);
+}
+
+// ---- document windows ----------------------------------------------------------
+
+TEST_F(ShellWindow, BooksAreNamedOnwardAndViewsFillTheWindowAfterAResize)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* first = frame->NewDocument();
+    shell::frmMDIChild* second = frame->NewDocument();
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("Book1"));
+    EXPECT_EQ(second->windowTitle(), QStringLiteral("Book2"));
+    ASSERT_TRUE(first->close());
+    EXPECT_EQ(frame->NewDocument()->windowTitle(), QStringLiteral("Book3"));
+
+    second->resize(500, 300);
+    for (QWidget* view : {static_cast<QWidget*>(second->ss()), static_cast<QWidget*>(second->TreeView1()),
+                          static_cast<QWidget*>(second->RichTextBox1())}) {
+        EXPECT_EQ(view->geometry(), second->rect());
+    }
+    // The gene fill list is the workbook's newest fill list.
+    const auto& book = second->workbook();
+    EXPECT_EQ(book.fillList(book.fillListCount()).substr(0, 6), "G1;G2;");
+}
+
+TEST_F(ShellWindow, ClosingAnUnchangedBookAsksNothing)
+{
+    auto frame = loadFrame();
+    shell::frmMDIChild* book = frame->NewDocument();
+    EXPECT_TRUE(book->close());
+    EXPECT_TRUE(boxes.calls().empty());
+}
+
+TEST_F(ShellWindow, SaveQuestionHonoursYesNoAndCancel)
+{
+    auto frame = loadFrame();
+    const struct {
+        const char* name;
+        Answer answer;
+        bool chooseFile;
+        bool closes;
+    } rows[] = {
+        {"cancel keeps it open", Answer::Cancel, false, false},
+        {"no closes without saving", Answer::No, false, true},
+        {"yes saves and closes", Answer::Yes, true, true},
+        {"yes with a cancelled dialog keeps it open", Answer::Yes, false, false},
+    };
+    std::vector<std::string> reported;
+    platform::ScopedReporter reporter([&](const platform::Error& e) {
+        reported.push_back(std::to_string(e.number()) + " " + e.source() + " " + e.description());
+        return Answer::Abort;
+    });
+    for (const auto& row : rows) {
+        shell::frmMDIChild* book = frame->NewDocument();
+        change(book);
+        book->TreeView1()->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Root")}));
+        boxes.clear();
+        boxes.answer(row.answer);
+        const std::string path = file(std::string("saved-") + std::to_string(&row - rows) + ".vts").string();
+        if (row.chooseFile) {
+            boxes.choose(path, 1);
+        } else if (row.answer == Answer::Yes) {
+            boxes.cancelFile();
+        }
+        const bool closed = book->close();
+        EXPECT_EQ(closed, row.closes) << row.name;
+        ASSERT_EQ(boxes.calls().size(), 1u) << row.name;
+        EXPECT_EQ(boxes.last().text, "Save changes before closing?");
+        EXPECT_EQ(boxes.last().style, 35);
+        EXPECT_EQ(std::filesystem::exists(path), row.chooseFile) << row.name;
+        if (!closed) {
+            EXPECT_EQ(book->TreeView1()->topLevelItemCount(), 1) << row.name;
+            book->workbook().setChanged(false);
+            ASSERT_TRUE(book->close());
+        }
+    }
+    EXPECT_TRUE(reported.empty()) << (reported.empty() ? std::string() : reported.front());
+}
+
+TEST_F(ShellWindow, FailedSaveKeepsTheWindowOpenAndReportsTheError)
+{
+    auto frame = loadFrame();
+    shell::frmMDIChild* book = frame->NewDocument();
+    change(book);
+    std::vector<int> reported;
+    platform::ScopedReporter reporter([&](const platform::Error& e) {
+        reported.push_back(e.number());
+        return Answer::Abort;
+    });
+    boxes.answer(Answer::Yes).choose(file("no-such-folder/book.vts").string(), 1);
+    EXPECT_FALSE(book->close());
+    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_TRUE(book->workbook().isChanged());
+    EXPECT_TRUE(book->isVisible() || !book->isHidden());
+}
+
+TEST_F(ShellWindow, YesSavesTheClosingBookNotTheActiveOne)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* first = frame->NewDocument();
+    change(first, "first");
+    shell::frmMDIChild* second = frame->NewDocument();
+    change(second, "second");
+    ASSERT_EQ(frame->ActiveChild(), second);
+    const std::string path = file("first.vts").string();
+    boxes.answer(Answer::Yes).choose(path, 1);
+    ASSERT_TRUE(first->close());
+    spreadsheet::Workbook readBack;
+    readBack.Read(path);
+    EXPECT_EQ(readBack.cellValue(1, 1, 1), spreadsheet::Value(std::string("first")));
+    EXPECT_TRUE(second->workbook().isChanged());
+}
+
+TEST_F(ShellWindow, ExitAsksEveryChangedBookAndCancelKeepsTheProgramOpen)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* first = frame->NewDocument();
+    change(first);
+    shell::frmMDIChild* second = frame->NewDocument();
+    change(second);
+    boxes.answer(Answer::No).answer(Answer::Cancel);
+    frame->action(QStringLiteral("mnuFileExit"))->trigger();
+    EXPECT_EQ(boxes.calls().size(), 2u);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->Documents().size(), 1u);
+    EXPECT_EQ(ended, 0);
+
+    boxes.answer(Answer::No);
+    frame->action(QStringLiteral("mnuFileExit"))->trigger();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(ended, 1);
+}
+
+// ---- menus --------------------------------------------------------------------
+
+TEST_F(ShellWindow, MenuSetFollowsTheVisibleViewOfTheActiveBook)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* book = frame->NewDocument();
+    EXPECT_TRUE(menuShown(*frame, "mnuFile"));
+    EXPECT_TRUE(menuShown(*frame, "mnuEdit"));
+    EXPECT_FALSE(menuShown(*frame, "Edit"));
+    EXPECT_FALSE(menuShown(*frame, "mnuFixed"));
+
+    for (int twice = 0; twice < 2; ++twice) {
+        frame->action(QStringLiteral("mnuWindowTree"))->trigger();
+        EXPECT_EQ(book->visibleView(), View::Tree);
+        for (const char* hidden : {"mnuFile", "mnuEdit", "Edit", "mnuView", "mnuInsert", "mnuFormat", "mnuData",
+                                   "mnuAnalysis", "mnuToolsRecalc"}) {
+            EXPECT_FALSE(menuShown(*frame, hidden)) << hidden;
+        }
+        for (const char* shown : {"mnuTree", "mnuToolS", "mnuWindow", "mnuHelp"}) {
+            EXPECT_TRUE(menuShown(*frame, shown)) << shown;
+        }
+    }
+
+    frame->ShowView(View::Data);
+    frame->ShowView(View::Output);
+    EXPECT_EQ(book->visibleView(), View::Output);
+    EXPECT_TRUE(book->ss()->isHidden());
+    EXPECT_TRUE(menuShown(*frame, "Edit"));
+    EXPECT_FALSE(menuShown(*frame, "mnuEdit"));
+    EXPECT_EQ(frame->action(QStringLiteral("Edit"))->text(), frame->action(QStringLiteral("mnuEdit"))->text());
+
+    // Another book in its data view brings the data view's menus with it.
+    shell::frmMDIChild* other = frame->NewDocument();
+    EXPECT_EQ(other->visibleView(), View::Data);
+    EXPECT_TRUE(menuShown(*frame, "mnuFile"));
+    EXPECT_FALSE(menuShown(*frame, "Edit"));
+    frame->ShowDocument(book);
+    EXPECT_TRUE(menuShown(*frame, "Edit"));
+    EXPECT_FALSE(menuShown(*frame, "mnuFile"));
+}
+
+TEST_F(ShellWindow, ShortcutsOfHiddenMenusDoNotFire)
+{
+    auto frame = loadFrame();
+    frame->show();
+    frame->NewDocument();
+    QAction* cut = frame->action(QStringLiteral("mnuEditCut"));
+    QAction* findNext = frame->action(QStringLiteral("EditFindNext"));
+    QAction* recalc = frame->action(QStringLiteral("mnuToolsRecalc"));
+    for (QAction* a : {cut, findNext, recalc}) {
+        a->setEnabled(true);
+    }
+    int cuts = 0;
+    int finds = 0;
+    QObject::connect(cut, &QAction::triggered, [&] { ++cuts; });
+    QObject::connect(findNext, &QAction::triggered, [&] { ++finds; });
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+
+    QTest::keyClick(frame.get(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(frame.get(), Qt::Key_F3);
+    EXPECT_EQ(cuts, 1);
+    EXPECT_EQ(finds, 0);
+    EXPECT_EQ(findNext->shortcut(), QKeySequence());
+
+    frame->ShowView(View::Output);
+    QTest::keyClick(frame.get(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(frame.get(), Qt::Key_F3);
+    EXPECT_EQ(cuts, 1);
+    EXPECT_EQ(finds, 1);
+    EXPECT_EQ(recalc->shortcut(), QKeySequence());
+
+    frame->ShowView(View::Data);
+    EXPECT_EQ(recalc->shortcut(), QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(cut->shortcut(), QKeySequence(QStringLiteral("Ctrl+X")));
+}
+
+TEST_F(ShellWindow, ItemsOfLaterCommandsArePresentAndDisabled)
+{
+    auto frame = loadFrame();
+    for (const char* name : {"mnuFileOpen", "mnuFileSave", "mnuEditCopy", "mnuFormatCells", "mnuInsertRows",
+                             "mnuDataLog", "mnuAnaCluster", "mnuTreeNodeProperty", "mnuToolsRecalc", "mnuHelpAck"}) {
+        QAction* a = frame->action(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_FALSE(a->isEnabled()) << name;
+    }
+    EXPECT_FALSE(frame->action(QStringLiteral("mnuAnaCorr"))->isVisible());
+    EXPECT_TRUE(frame->action(QStringLiteral("mnuFileExit"))->isEnabled());
+    EXPECT_TRUE(frame->action(QStringLiteral("mnuViewStatusBar"))->isChecked());
+}
+
+// ---- toolbar boxes and status bar ----------------------------------------------------
+
+TEST_F(ShellWindow, ZoomBoxRefusesValuesOutsideElevenTo399)
+{
+    auto frame = loadFrame();
+    frame->cboZoom()->setEditText(QStringLiteral("75%"));
+    frame->cboZoom_Click();  // no document window: nothing happens
+    EXPECT_TRUE(boxes.calls().empty());
+
+    shell::frmMDIChild* book = frame->NewDocument();
+    frame->cboZoom_Click();
+    EXPECT_EQ(book->ss()->ViewScale(), 75);
+    for (const char* refused : {"400%", "10"}) {
+        frame->cboZoom()->setEditText(QString::fromLatin1(refused));
+        frame->cboZoom_Click();
+        EXPECT_EQ(boxes.last().text, "View Scale must be between 10 and 400") << refused;
+        EXPECT_EQ(boxes.last().title, "View Scale");
+        EXPECT_EQ(boxes.last().style, 1);
+        EXPECT_EQ(frame->cboZoom()->currentText(), QStringLiteral("100%"));
+        EXPECT_EQ(book->ss()->ViewScale(), 75);
+    }
+    frame->cboZoom()->setEditText(QStringLiteral("399"));
+    frame->cboZoom_Click();
+    EXPECT_EQ(book->ss()->ViewScale(), 399);
+}
+
+TEST_F(ShellWindow, FontSizeBoxHandsTheRoundedSizeToTheWorkbook)
+{
+    auto frame = loadFrame();
+    std::vector<int> sizes;
+    frame->applyFontSize = [&](shell::frmMDIChild&, std::int16_t size) { sizes.push_back(size); };
+    frame->cboFontSize()->setEditText(QStringLiteral("12"));
+    frame->cboFontSize_Click();  // no document window
+    frame->NewDocument();
+    for (const char* text : {"12.5", "13.5", "  "}) {
+        frame->cboFontSize()->setEditText(QString::fromLatin1(text));
+        frame->cboFontSize_Click();
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{12, 14}));
+}
+
+TEST_F(ShellWindow, OnlyTheActiveBooksProgressBarShowsInTheStatusBar)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* first = frame->NewDocument();
+    QWidget* panel = WinAPI::StatusBarPanel(frame->sbStatusBar(), 2);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(first->ProgressBar1()->parentWidget(), panel);
+    first->ProgressBar1()->setValue(40);
+    shell::frmMDIChild* second = frame->NewDocument();
+    EXPECT_TRUE(second->ProgressBar1()->isVisibleTo(panel));
+    EXPECT_FALSE(first->ProgressBar1()->isVisibleTo(panel));
+    frame->ShowDocument(first);
+    EXPECT_TRUE(first->ProgressBar1()->isVisibleTo(panel));
+    EXPECT_EQ(first->ProgressBar1()->value(), 40);
+    // A closed book takes its bar with it.
+    QPointer<QProgressBar> bar = second->ProgressBar1();
+    ASSERT_TRUE(second->close());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(bar.isNull());
+}
+
+TEST(WinAPI, PutInStatusBarCoversThePanelAndTakingItOutHidesIt)
+{
+    QWidget window;
+    QStatusBar bar;
+    auto* panel = new QWidget(&bar);
+    panel->setObjectName(QStringLiteral("Panel2"));
+    panel->setGeometry(10, 2, 120, 18);
+    auto* progress = new QProgressBar(&window);
+    progress->setValue(55);
+    progress->setGeometry(5, 5, 50, 10);
+
+    WinAPI::PutInStatusBar(true, progress, &bar, 2);
+    EXPECT_EQ(progress->parentWidget(), panel);
+    EXPECT_EQ(progress->geometry(), panel->rect());
+    EXPECT_FALSE(progress->isHidden());
+    EXPECT_EQ(progress->value(), 0);
+
+    WinAPI::PutInStatusBar(false, progress, nullptr, 0);
+    EXPECT_EQ(progress->parentWidget(), &window);
+    EXPECT_TRUE(progress->isHidden());
+    EXPECT_EQ(progress->geometry(), panel->rect());
+
+    try {
+        WinAPI::PutInStatusBar(true, progress, &bar, 7);
+        FAIL() << "no error raised";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), 9);
+    }
+}
+
+// ---- the program's error dialog ---------------------------------------------------------
+
+TEST(FError, AnswersTheButtonAndNoStaleChoiceWhenClosedWithoutOne)
+{
+    shell::FError dialog;
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Error!"));
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::int16_t expected;
+    } rows[] = {
+        {"retry", [&] { dialog.cmdRetry()->click(); }, 4},
+        {"closed", [&] { dialog.reject(); }, 0},
+        {"abort", [&] { dialog.cmdAbort()->click(); }, 3},
+        {"cancel", [&] { dialog.cmdCancel()->click(); }, 2},
+    };
+    for (const auto& row : rows) {
+        QTimer::singleShot(0, row.act);
+        std::int16_t choice = -1;
+        dialog.Display("Error in Quorin\r\n\r\nat M.P\r\n\r\n53\r\nFile not found", choice);
+        EXPECT_EQ(choice, row.expected) << row.name;
+        EXPECT_EQ(dialog.txtError()->toPlainText(), QStringLiteral("Error in Quorin\n\nat M.P\n\n53\nFile not found"));
+        EXPECT_FALSE(dialog.isVisible());
+    }
+}
