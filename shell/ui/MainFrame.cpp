@@ -733,6 +733,9 @@ void MainFrame::closeEvent(QCloseEvent* event)
     Form_QueryUnload();
     if (!unloadDocuments()) {
         event->ignore();
+        // The program goes on: its new settings object must know the recent
+        // files, or the next file opened would write a list of one.
+        platform::guarded([&](platform::Guard& g) { g.step([&] { mQuorin::Program().gIni().RecentFile(*this); }); });
         return;
     }
     m_closing = true;

@@ -355,6 +355,10 @@ TEST_F(ShellWindow, YesSavesTheClosingBookNotTheActiveOne)
 
 TEST_F(ShellWindow, ExitAsksEveryChangedBookAndCancelKeepsTheProgramOpen)
 {
+    for (const auto& [key, value] : {std::pair{"MaxNumRecentFile", "4"}, std::pair{"NumRecentFile", "2"},
+                                     std::pair{"File1", "/d/b.vts"}, std::pair{"File2", "/d/a.vts"}}) {
+        ASSERT_TRUE(platform::profile::WriteString("Recent Files", key, value, ini()));
+    }
     auto frame = loadFrame();
     frame->show();
     shell::frmMDIChild* first = frame->NewDocument();
@@ -367,6 +371,10 @@ TEST_F(ShellWindow, ExitAsksEveryChangedBookAndCancelKeepsTheProgramOpen)
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->Documents().size(), 1u);
     EXPECT_EQ(ended, 0);
+    // The program goes on with its whole recent-file list.
+    program.gIni().AddMenu(*frame, "/d/c.vts");
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "NumRecentFile", "", ini()), "3");
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "File3", "", ini()), "/d/a.vts");
 
     boxes.answer(Answer::No);
     frame->action(QStringLiteral("mnuFileExit"))->trigger();
