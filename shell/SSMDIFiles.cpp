@@ -1,0 +1,387 @@
+#include "shell/SSMDIFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+#include "platform/dialogs/CommonDialog.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Error.h"
+#include "platform/runtime/Convert.h"
+#include "platform/runtime/FileNumbers.h"
+#include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/NativeFormat.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/FileUtil.h"
+#include "shell/IniQuorin.h"
+#include "shell/ProgramInfo.h"
+#include "shell/StrUtil.h"
+#include "shell/WorkbookHost.h"
+#include "shell/mQuorin.h"
+
+namespace SSMDI1 {
+
+namespace {
+
+using spreadsheet::FileType;
+using spreadsheet::Value;
+using spreadsheet::ValueTable;
+using spreadsheet::Workbook;
+
+// How many leading bytes decide between plain text and a workbook file.
+constexpr std::int32_t kAsciiHeadLength = 500;
+
+void message(const std::string& text, std::string_view title = shell::ProgramInfo::Title)
+{
+    (void)platform::dialogs().MsgBox(text, platform::mb::OkOnly, title);
+}
+
+// Fields of one line: every tab or comma ends a field; runs of blanks
+// separate fields and blanks at the ends give none.
+std::vector<std::string> splitLine(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    if (separator == ' ') {
+        int count = 0;
+        StrUtil::SplitMultiDelim(line, count, fields, " ");
+        fields.resize(static_cast<std::size_t>(count));
+        return fields;
+    }
+    if (line.empty()) {
+        return fields;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(separator, start);
+        fields.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) {
+            return fields;
+        }
+        start = end + 1;
+    }
+}
+
+// An empty workbook no one has touched: a file may go into it.
+bool isPristine(const Workbook& book)
+{
+    if (!book.isNeverSaved() || book.isChanged()) {
+        return false;
+    }
+    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
+        if (book.lastUsedRow(s) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::int32_t fileTypeOfTag(const std::string& tag)
+{
+    const double v = platform::rt::Val(tag);
+    return v >= 0 && v < 1e9 ? static_cast<std::int32_t>(v) : 0;
+}
+
+// The text file at `path`, already read, into a document window. Throws on
+// any failure with no workbook changed and no window left behind.
+void loadText(shell::WorkbookHost& host, std::string text)
+{
+    ValueTable fields;
+    std::int32_t lines = 0;
+    std::int32_t width = 0;
+    SplitDelimText(std::move(text), fields, lines, width);
+    if (lines > spreadsheet::kMaxRows || width > spreadsheet::kMaxCols) {
+        throw platform::Error(platform::err::Subscript, "SSMDIOpenFile",
+                              "The text has more lines or fields than a worksheet holds");
+    }
+    const ValueTable cells = TextFieldsAsCells(fields);
+    Workbook* active = host.activeWorkbook();
+    if (active != nullptr && isPristine(*active)) {
+        if (lines > 0 && width > 0) {
+            active->CopyDataFromArray(1, 1, 1, lines, width, true, cells);
+        }
+        active->setSheet(1);
+        active->setChanged(false);
+        return;
+    }
+    Workbook& book = host.loadWorkbook();
+    try {
+        if (lines > 0 && width > 0) {
+            book.CopyDataFromArray(1, 1, 1, lines, width, true, cells);
+        }
+        book.setChanged(false);
+        host.showWorkbook(book);
+    } catch (...) {
+        host.discardWorkbook(book);
+        throw;
+    }
+}
+
+void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path)
+{
+    Workbook& book = host.loadWorkbook();
+    try {
+        const std::int32_t type = book.Read(path);
+        book.setTableName(path);
+        host.setCaption(book, path);
+        host.showWorkbook(book);
+        book.setTag(std::to_string(type));
+    } catch (...) {
+        host.discardWorkbook(book);
+        throw;
+    }
+}
+
+void afterOpen(shell::WorkbookHost& host, const std::string& path)
+{
+    host.setStatusText("File: " + path);
+    std::string p = path;
+    SSMDIOpenFile(host, p);
+    if (Workbook* book = host.activeWorkbook()) {
+        host.applyFormulaBar(*book);
+    }
+    host.showAnalysisMenus();
+}
+
+} // namespace
+
+std::string SaveFilter()
+{
+    static_assert(static_cast<int>(FileType::Count) == 9, "one filter entry per writable type, in code order");
+    return "Excel 5 and 7/95 (*.xls)|*.xls|Excel 97/2000 (*.xls)|*.xls|Formula One 3/4/5 (*.vts)|*.vts|"
+           "Formula One 6 (*.vts)|*.vts|HTML (*.htm)|*.htm|HTML, data only (*.htm)|*.htm|"
+           "Tab-delimited text (*.txt)|*.txt|Tab-delimited text, values only (*.txt)|*.txt";
+}
+
+// ---- delimited text -------------------------------------------------------------
+
+void SplitDelimText(std::string text, ValueTable& table, std::int32_t& lines, std::int32_t& fields)
+{
+    const char separator = text.find('\t') != std::string::npos   ? '\t'
+                           : text.find(',') != std::string::npos ? ','
+                                                                 : ' ';
+    const std::string lineBreak = StrUtil::UnifyLineBreak(text);
+    std::vector<std::string> rawLines;
+    if (lineBreak.empty()) {
+        rawLines.push_back(text);
+    } else {
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = text.find(lineBreak, start);
+            rawLines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (end == std::string::npos) {
+                break;
+            }
+            start = end + lineBreak.size();
+        }
+    }
+    while (!rawLines.empty() && rawLines.back().empty()) {
+        rawLines.pop_back();
+    }
+    std::vector<std::vector<std::string>> split;
+    split.reserve(rawLines.size());
+    std::size_t width = 0;
+    for (const std::string& line : rawLines) {
+        split.push_back(splitLine(line, separator));
+        width = std::max(width, split.back().size());
+    }
+    ValueTable out(static_cast<std::int32_t>(split.size()), static_cast<std::int32_t>(width));
+    for (std::size_t i = 0; i < split.size(); ++i) {
+        for (std::size_t j = 0; j < split[i].size(); ++j) {
+            if (!split[i][j].empty()) {
+                out.at(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j)) = Value(split[i][j]);
+            }
+        }
+    }
+    table = std::move(out);
+    lines = table.rows();
+    fields = table.cols();
+}
+
+void ReadDelimText(const std::string& path, ValueTable& table, std::int32_t& lines, std::int32_t& fields)
+{
+    SplitDelimText(FileUtil::ReadFileAll(path), table, lines, fields);
+}
+
+ValueTable TextFieldsAsCells(const ValueTable& fields)
+{
+    ValueTable cells(fields.rows(), fields.cols(), fields.firstRow(), fields.firstCol());
+    for (std::int32_t i = fields.firstRow(); i <= fields.lastRow(); ++i) {
+        for (std::int32_t j = fields.firstCol(); j <= fields.lastCol(); ++j) {
+            const Value& v = fields.at(i, j);
+            double number = 0;
+            if (v.isText() && spreadsheet::parseNumber(v.text(), number)) {
+                cells.at(i, j) = Value(number);
+            } else {
+                cells.at(i, j) = v;
+            }
+        }
+    }
+    return cells;
+}
+
+// ---- workbooks and windows --------------------------------------------------------
+
+Workbook* NewWorkbook(shell::WorkbookHost& host)
+{
+    try {
+        return &host.newWorkbook();
+    } catch (...) {
+        message("Unable to create new worksheet.");
+        return nullptr;
+    }
+}
+
+bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path)
+{
+    if (host.activeWorkbook() == nullptr && NewWorkbook(host) == nullptr) {
+        return false;
+    }
+    if (path.empty()) {
+        platform::FileDialogRequest request;
+        request.title = "Open file";
+        request.filter = kOpenFilter;
+        try {
+            const auto chosen = platform::dialogs().FileDialog(request);
+            if (!chosen || chosen->path.empty()) {
+                return false;
+            }
+            path = chosen->path;
+        } catch (...) {
+            return false;
+        }
+    }
+    try {
+        std::string bytes = FileUtil::ReadFileAll(path);
+        // The program's own workbook format is plain text too: it goes to the
+        // workbook reader by its header line.
+        const bool native = bytes.compare(0, spreadsheet::detail::kNativeMagic.size(),
+                                          spreadsheet::detail::kNativeMagic) == 0;
+        if (!native && StrUtil::IsAsciiHead(bytes, kAsciiHeadLength)) {
+            loadText(host, std::move(bytes));
+        } else {
+            loadWorkbookFile(host, path);
+        }
+    } catch (...) {
+        message("Unable to load " + path);
+        return false;
+    }
+    return true;
+}
+
+std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
+{
+    Workbook* book = host.activeWorkbook();
+    if (book == nullptr) {
+        return kSaveCancelled;
+    }
+    if (book->isNeverSaved()) {
+        return SSMDISaveAsFile(host, *book);
+    }
+    try {
+        book->Write(book->TableName(), fileTypeOfTag(book->Tag()));
+    } catch (...) {
+        message("Unable to save " + book->TableName());
+        return kSaveFailed;
+    }
+    return kSaved;
+}
+
+std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
+{
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.title = "Save";
+    request.filter = SaveFilter();
+    const std::int32_t tagType = fileTypeOfTag(book.Tag());
+    request.filterIndex = spreadsheet::isValidFileType(tagType) ? tagType : static_cast<int>(FileType::Native);
+    request.fileName = book.isNeverSaved() ? book.TableName() : book.title();
+    request.initDir = book.isNeverSaved() ? mQuorin::Program().gOutDir : FileUtil::GetFilePath(book.TableName());
+    request.flags = 2;  // ask before replacing a file
+    std::optional<platform::FileDialogResult> chosen;
+    try {
+        chosen = platform::dialogs().FileDialog(request);
+    } catch (...) {
+        platform::Error error = platform::currentAsError();
+        error.appendTrail("SSMDISaveAsFile", error.description());
+        (void)platform::reportError(error);
+        return kSaveCancelled;
+    }
+    if (!chosen || chosen->path.empty()) {
+        return kSaveCancelled;
+    }
+    const std::int32_t type =
+        spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native);
+    try {
+        book.WriteEx(chosen->path, type);
+    } catch (...) {
+        message("Unable to write " + chosen->path);
+        return kSaveFailed;
+    }
+    book.setTableName(chosen->path);
+    host.setCaption(book, chosen->path);
+    book.setTag(std::to_string(type));
+    return kSaved;
+}
+
+// ---- File menu steps ------------------------------------------------------------
+
+std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, std::int32_t inFileType,
+                                         const std::string& dataDir)
+{
+    dialog.CancelError = true;
+    dialog.Flags = 2068;  // path must exist, hide read-only, show help
+    dialog.Filter = kOpenFilter;
+    dialog.FilterIndex = inFileType + 1;
+    dialog.InitDir = dataDir;
+    dialog.FileName.clear();
+    try {
+        dialog.ShowOpen();
+    } catch (const platform::Error& e) {
+        if (e.number() == platform::err::FileDialogCancelled) {
+            return std::nullopt;
+        }
+    } catch (...) {
+    }
+    if (dialog.FileName.empty()) {
+        return std::nullopt;
+    }
+    return dialog.FileName;
+}
+
+void OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
+                    const std::string& path)
+{
+    std::error_code ec;
+    const auto length = std::filesystem::file_size(path, ec);
+    if (ec) {
+        throw platform::Error::runtime(platform::err::FileNotFound, "mnuFileOpen");
+    }
+    if (length == 0) {
+        message("The file named " + path + " is empty! Please try another file.", "Warning!");
+        return;
+    }
+    ini.AddMenu(menu, path);
+    afterOpen(host, path);
+}
+
+void OpenRecentFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu, int index)
+{
+    platform::rt::Files().CloseAll();
+    const std::string path = ini.RecentFileAt(index);
+    if (!FileUtil::FileExists(path)) {
+        message("Cannot find the file " + path + ". You might have moved it elsewhere.");
+        return;
+    }
+    std::string p = path;
+    SSMDIOpenFile(host, p);
+    ini.AddMenu(menu, path);
+    host.setStatusText("File: " + path);
+    if (Workbook* book = host.activeWorkbook()) {
+        host.applyFormulaBar(*book);
+    }
+    host.showAnalysisMenus();
+}
+
+} // namespace SSMDI1

@@ -1,0 +1,129 @@
+#pragma once
+
+// Workbooks to and from disk: opening workbook files and plain-text files,
+// saving under the current name or a new one, and the File menu's open and
+// recent-file steps that need no window.
+//
+// A workbook's file type code (platform/spreadsheet/FileType.h) is kept in
+// its Tag as decimal text; saving under the current name writes that type.
+// A workbook whose TableName begins with "Book" has never been saved.
+// Messages go through platform::dialogs() with an OK button and the
+// program's title unless another title is named.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/spreadsheet/Value.h"
+
+namespace platform {
+class CommonDialog;
+}
+namespace spreadsheet {
+class Workbook;
+}
+
+namespace shell {
+class IniQuorin;
+class RecentFileMenu;
+class WorkbookHost;
+} // namespace shell
+
+namespace SSMDI1 {
+
+// The open dialog's filter; its entries are numbered from 1.
+inline constexpr const char* kOpenFilter =
+    "Excel 5 and 7/95 (*.xls)|*.xls|Excel 97/2000(*.xls)|*.xls|Formula One 3/4/5 (*.vts)|*.vts|"
+    "Formula One 6 (*.vts)|*.vts|Text files (*.txt)|*.txt|All files (*.*)|*.*";
+
+// The save dialog's filter: entry n (from 1) writes file type code n.
+[[nodiscard]] std::string SaveFilter();
+
+// Results of the save operations.
+inline constexpr std::int16_t kSaved = 0;
+inline constexpr std::int16_t kSaveFailed = 1;     // the write failed and was reported
+inline constexpr std::int16_t kSaveCancelled = 2;  // the dialog ended without a file
+
+// ---- delimited text -------------------------------------------------------------
+
+// Splits text into a table of fields (line, field), both from 0, every
+// non-empty field a text and every empty one an empty value. The separator
+// is a tab when the text holds one, else a comma when it holds one, else a
+// blank. Tabs and commas each end one field, so an empty field keeps its
+// place and the fields after it stay in their columns ("a\t\tb" gives a, an
+// empty cell, b; a line starting with a tab starts with an empty cell).
+// Blanks are alignment: a run of them separates two fields, and leading and
+// trailing blanks give none. Line breaks may be LF, CR LF or CR. Empty lines
+// at the end are dropped; empty lines inside stay as empty rows. Lines may
+// have different numbers of fields; the table is as wide as the longest.
+// Text without lines gives an empty table (0 lines, 0 fields).
+void SplitDelimText(std::string text, spreadsheet::ValueTable& table, std::int32_t& lines, std::int32_t& fields);
+
+// SplitDelimText of a whole file. File errors: 53 not found, 75 unreadable.
+void ReadDelimText(const std::string& path, spreadsheet::ValueTable& table, std::int32_t& lines,
+                   std::int32_t& fields);
+
+// The cells a table of text fields fills: fields that are whole numbers
+// ("1.5", "-2", "1E-3", blanks around allowed) become numbers, other fields
+// stay texts exactly as read (a leading "=" makes no formula).
+[[nodiscard]] spreadsheet::ValueTable TextFieldsAsCells(const spreadsheet::ValueTable& fields);
+
+// ---- workbooks and windows --------------------------------------------------------
+
+// A new document window; "Unable to create new worksheet." when it cannot be
+// made (nothing passed on). Null then.
+spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
+
+// Opens a file into a document window. With no window open a new workbook
+// comes first. An empty path asks with the open dialog ("Open file"); a
+// cancelled dialog ends silently. A file whose first 500 bytes (all, when
+// shorter) are below 127 and that is not in the program's own workbook
+// format (which is text too) is plain text, read by ReadDelimText into sheet 1
+// from A1 of the active workbook when that is an empty, unchanged workbook
+// never saved, else of a new document window; any other file is read by the
+// workbook reader into a new document window that takes the path as its
+// TableName and caption and the file type code as its Tag. Any failure
+// (unreadable file, unknown format, a text larger than a sheet) closes the
+// window made for the file, shows "Unable to load " & path and changes no
+// workbook. True when the file was loaded.
+bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
+
+// Saves the active workbook: under its TableName in the type of its Tag, or,
+// never saved, through SSMDISaveAsFile. A failed write shows "Unable to save
+// " & TableName. Without a document window: kSaveCancelled.
+std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
+
+// Asks for a file name and type with the save dialog ("Save") and writes
+// `book` there; then TableName, the window's caption and the Tag follow the
+// new file. kSaveCancelled when the dialog ends without a file; a failed
+// write shows "Unable to write " & path and gives kSaveFailed with the
+// workbook's name and type unchanged.
+std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
+
+// ---- File menu steps ------------------------------------------------------------
+
+// The File menu's open dialog on the main window's dialog control: cancel
+// raises, flags 2068, the open filter at entry inFileType + 1, starting in
+// dataDir with no file name. Nothing when the dialog was cancelled or gave
+// no name; other errors of the dialog are ignored.
+[[nodiscard]] std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, std::int32_t inFileType,
+                                                       const std::string& dataDir);
+
+// Opens a file the user chose: an empty file gives "The file named " & path
+// & " is empty! Please try another file." (title "Warning!") and nothing
+// else; otherwise the path goes to the top of the recent-file list (written
+// to the settings file), "File: " & path into the status bar, the file is
+// opened (SSMDIOpenFile), its workbook gets the formula-bar setting and the
+// Tree menu is hidden and the Analysis menu shown. Errors (a missing file,
+// an unwritable settings file) pass to the caller.
+void OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
+                    const std::string& path);
+
+// A recent-file entry (0-based): closes the numbered files; when the file
+// exists it is opened and moves to the top of the list, with the status bar
+// and menus as for OpenChosenFile; otherwise "Cannot find the file " & path &
+// ". You might have moved it elsewhere.".
+void OpenRecentFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu, int index);
+
+} // namespace SSMDI1

@@ -1,0 +1,411 @@
+#include "shell/SSMDIFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs/CommonDialog.h"
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/IniQuorin.h"
+#include "shell/mQuorin.h"
+#include "tests/shell/FakeWorkbookHost.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using spreadsheet::FileType;
+using spreadsheet::Value;
+using spreadsheet::ValueTable;
+using spreadsheet::Workbook;
+using testsupport::FakeWorkbookHost;
+
+// The table as rows of texts ("" for an empty cell).
+std::vector<std::vector<std::string>> rowsOf(const ValueTable& t)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (std::int32_t i = 0; i < t.rows(); ++i) {
+        rows.emplace_back();
+        for (std::int32_t j = 0; j < t.cols(); ++j) {
+            rows.back().push_back(t.at(i, j).displayText());
+        }
+    }
+    return rows;
+}
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    std::vector<std::vector<std::string>> rows;
+};
+
+TEST(SplitDelimText, KeepsEveryFieldInItsColumn)
+{
+    using Rows = std::vector<std::vector<std::string>>;
+    const SplitCase cases[] = {
+        {"tab with header", "\tt1\tt2\ng1\t1\t2\ng2\t3\t4\n", Rows{{"", "t1", "t2"}, {"g1", "1", "2"}, {"g2", "3", "4"}}},
+        {"comma", "id,a,b\r\nx,1,2\r\n", Rows{{"id", "a", "b"}, {"x", "1", "2"}}},
+        {"blanks split at runs", "  id  a b\nx 1   2  \n", Rows{{"id", "a", "b"}, {"x", "1", "2"}}},
+        {"two tabs keep an empty cell", "a\t\tb", Rows{{"a", "", "b"}}},
+        {"two commas keep an empty cell", "g1,,5,6\ng2,1,,6", Rows{{"g1", "", "5", "6"}, {"g2", "1", "", "6"}}},
+        {"trailing empty lines add no rows", "a\tb\n\n\n", Rows{{"a", "b"}}},
+        {"empty line inside is an empty row", "a\tb\n\nc\td\n", Rows{{"a", "b"}, {"", ""}, {"c", "d"}}},
+        {"later lines may be longer", "a\tb\n1\t2\t3\t4\n5\n", Rows{{"a", "b", "", ""}, {"1", "2", "3", "4"}, {"5", "", "", ""}}},
+        {"carriage returns alone", "a\tb\rc\td\r", Rows{{"a", "b"}, {"c", "d"}}},
+        {"line of separators only", "a\tb\n\t\nc\td", Rows{{"a", "b"}, {"", ""}, {"c", "d"}}},
+        {"trailing tab gives an empty last cell", "a\tb\t\nc\td\te", Rows{{"a", "b", ""}, {"c", "d", "e"}}},
+        {"no separator at all", "one\ntwo", Rows{{"one"}, {"two"}}},
+    };
+    for (const SplitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ValueTable table;
+        std::int32_t lines = -1, fields = -1;
+        SSMDI1::SplitDelimText(c.text, table, lines, fields);
+        EXPECT_EQ(rowsOf(table), c.rows);
+        EXPECT_EQ(lines, static_cast<std::int32_t>(c.rows.size()));
+        EXPECT_EQ(fields, static_cast<std::int32_t>(c.rows.at(0).size()));
+    }
+}
+
+TEST(SplitDelimText, TextWithoutLinesGivesAnEmptyTable)
+{
+    for (const std::string text : {"", "\n\n", "\r\n"}) {
+        ValueTable table;
+        std::int32_t lines = -1, fields = -1;
+        SSMDI1::SplitDelimText(text, table, lines, fields);
+        EXPECT_EQ(lines, 0);
+        EXPECT_EQ(fields, 0);
+    }
+}
+
+TEST(TextFieldsAsCells, NumbersBecomeNumbersAndEverythingElseStaysText)
+{
+    ValueTable fields(1, 5);
+    fields.at(0, 0) = Value(std::string("1.5"));
+    fields.at(0, 1) = Value(std::string("-2E-3"));
+    fields.at(0, 2) = Value(std::string("YAL001C"));
+    fields.at(0, 3) = Value(std::string("=SUM(A1:A2)"));
+    const ValueTable cells = SSMDI1::TextFieldsAsCells(fields);
+    EXPECT_EQ(cells.at(0, 0), Value(1.5));
+    EXPECT_EQ(cells.at(0, 1), Value(-0.002));
+    EXPECT_EQ(cells.at(0, 2), Value("YAL001C"));
+    EXPECT_EQ(cells.at(0, 3), Value("=SUM(A1:A2)"));
+    EXPECT_TRUE(cells.at(0, 4).isEmpty());
+}
+
+class WorkbookFiles : public ::testing::Test {
+protected:
+    std::string file(const std::string& name, const std::string& bytes)
+    {
+        const auto path = dir.file(name);
+        testsupport::writeFile(path, bytes);
+        return path.string();
+    }
+
+    testsupport::TempDir dir;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scopedDialogs{dialogs};
+    mQuorin::ProgramState state;
+    mQuorin::ProgramScope scope{state};
+    FakeWorkbookHost host;
+};
+
+TEST_F(WorkbookFiles, TabFileWithGapsOpensIntoTheEmptyBookWithEveryValueInItsCell)
+{
+    (void)host.newWorkbook();
+    std::string path = file("gaps.txt", "\t0h\t2h\t4h\r\nYAL1\t1.5\t\t-2\r\nYAL2\t\t3\t4\r\nYAL3\t7\r\n");
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+    ASSERT_EQ(host.books.size(), 1U);
+    const Workbook& book = *host.books[0];
+    const std::vector<std::vector<Value>> expected = {
+        {Value(), Value("0h"), Value("2h"), Value("4h")},
+        {Value("YAL1"), Value(1.5), Value(), Value(-2.0)},
+        {Value("YAL2"), Value(), Value(3.0), Value(4.0)},
+        {Value("YAL3"), Value(7.0), Value(), Value()},
+    };
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+        for (std::size_t c = 0; c < expected[r].size(); ++c) {
+            EXPECT_EQ(book.cellValue(1, static_cast<int>(r) + 1, static_cast<int>(c) + 1), expected[r][c])
+                << "row " << r + 1 << " column " << c + 1;
+        }
+    }
+    EXPECT_EQ(book.lastUsedRow(1), 4);
+    EXPECT_EQ(book.lastUsedCol(1), 4);
+    EXPECT_EQ(book.TableName(), "Book1");
+    EXPECT_FALSE(book.isChanged());
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(WorkbookFiles, TextNeverOverwritesAWorkbookWithContentOrChanges)
+{
+    Workbook& first = host.newWorkbook();
+    first.setCellValue(1, 1, 1, 42.0);
+    first.setChanged(false);
+    std::string path = file("a.txt", "x,y\n1,2\n");
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+    ASSERT_EQ(host.books.size(), 2U);
+    EXPECT_EQ(first.cellValue(1, 1, 1), Value(42.0));
+    EXPECT_EQ(first.lastUsedRow(1), 1);
+    Workbook& second = *host.books[1];
+    EXPECT_EQ(host.activeWorkbook(), &second);
+    EXPECT_EQ(second.cellValue(1, 2, 2), Value(2.0));
+
+    // An empty workbook with unsaved changes (typed and cleared) is not taken either.
+    Workbook& third = host.newWorkbook();
+    third.setChanged(true);
+    std::string again = path;
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, again));
+    EXPECT_EQ(host.books.size(), 4U);
+    EXPECT_EQ(third.lastUsedRow(1), 0);
+}
+
+TEST_F(WorkbookFiles, WithNoWindowOpenANewWorkbookTakesTheText)
+{
+    std::string path = file("short.txt", "a b c\n1 2 3\n");
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+    ASSERT_EQ(host.books.size(), 1U);
+    EXPECT_EQ(host.books[0]->cellValue(1, 2, 3), Value(3.0));
+    EXPECT_EQ(host.shown.count(host.books[0].get()), 1U);
+}
+
+TEST_F(WorkbookFiles, HighByteInTheHeadGoesToTheWorkbookReaderAndOnlyThere)
+{
+    (void)host.newWorkbook();
+    // A byte of 127 or more within the first 500: the workbook reader, which
+    // reads UTF-8 text too; the new window takes the path and the type.
+    std::string head = file("head.txt", "gene\tvalue\nS\xc3\xa9q\t2\n");
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, head));
+    ASSERT_EQ(host.books.size(), 2U);
+    const Workbook& read = *host.books[1];
+    EXPECT_EQ(read.TableName(), head);
+    EXPECT_EQ(host.captions.at(&read), head);
+    EXPECT_EQ(read.Tag(), std::to_string(static_cast<int>(FileType::Text)));
+    EXPECT_EQ(read.cellValue(1, 2, 1), Value("S\xc3\xa9q"));
+
+    // The same byte after the first 500 bytes: the program's own text reader.
+    std::string body(520, 'a');
+    body[10] = '\t';
+    body += "\n\xe9\t1\n";
+    std::string tail = file("tail.txt", body);
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, tail));
+    const Workbook& own = *host.books.back();
+    EXPECT_NE(own.TableName(), tail);
+    EXPECT_EQ(own.cellValue(1, 2, 2), Value(1.0));
+}
+
+TEST_F(WorkbookFiles, UnreadableFileShowsUnableToLoadAndChangesNothing)
+{
+    Workbook& active = host.newWorkbook();
+    std::string bad = file("bad.xls", std::string("\xd0\xcf\x11\xe0 damaged \x01\x02\x03", 16) + std::string(600, '\x90'));
+    EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, bad));
+    std::string missing = (dir.path() / "missing.txt").string();
+    EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, missing));
+
+    ASSERT_EQ(dialogs.calls().size(), 2U);
+    EXPECT_EQ(dialogs.calls()[0].text, "Unable to load " + bad);
+    EXPECT_EQ(dialogs.calls()[0].style, platform::mb::OkOnly);
+    EXPECT_EQ(dialogs.calls()[0].title, "Tessaray");
+    EXPECT_EQ(dialogs.calls()[1].text, "Unable to load " + missing);
+    EXPECT_EQ(host.books.size(), 1U);
+    EXPECT_EQ(host.activeWorkbook(), &active);
+    EXPECT_EQ(active.lastUsedRow(1), 0);
+    EXPECT_FALSE(active.isChanged());
+}
+
+TEST_F(WorkbookFiles, TextWiderThanASheetIsRefusedWhole)
+{
+    Workbook& active = host.newWorkbook();
+    std::string wide(300, ',');
+    std::string path = file("wide.txt", "a" + wide + "b\n");
+    EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
+    EXPECT_EQ(dialogs.last().text, "Unable to load " + path);
+    EXPECT_EQ(active.lastUsedRow(1), 0);
+    EXPECT_EQ(host.books.size(), 1U);
+}
+
+TEST_F(WorkbookFiles, EmptyPathAsksAndACancelledDialogChangesNothing)
+{
+    (void)host.newWorkbook();
+    std::string path;
+    dialogs.cancelFile();
+    EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
+    ASSERT_EQ(dialogs.fileRequests().size(), 1U);
+    EXPECT_EQ(dialogs.fileRequests()[0].title, "Open file");
+    EXPECT_FALSE(dialogs.fileRequests()[0].save);
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(host.books.size(), 1U);
+
+    const std::string chosen = file("c.txt", "1\t2\n");
+    dialogs.choose(chosen);
+    ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+    EXPECT_EQ(path, chosen);
+}
+
+TEST_F(WorkbookFiles, SaveAsXlsAndNativeAndReopenGivesEqualValues)
+{
+    for (const FileType type : {FileType::Excel97, FileType::Excel5, FileType::Native}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        Workbook& book = host.newWorkbook();
+        book.setCellEntry(1, 1, 1, "gene");
+        book.setCellEntry(1, 1, 2, "0h");
+        book.setCellEntry(1, 2, 1, "YAL1");
+        book.setCellValue(1, 2, 2, 0.1);
+        book.setCellValue(1, 3, 2, -1234.5678901234);
+        const std::string path = (dir.path() / ("out" + std::to_string(static_cast<int>(type)))).string();
+        dialogs.choose(path, static_cast<int>(type));
+        ASSERT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaved);
+        EXPECT_EQ(dialogs.fileRequests().back().title, "Save");
+        EXPECT_TRUE(dialogs.fileRequests().back().save);
+        EXPECT_EQ(book.TableName(), path);
+        EXPECT_EQ(host.captions.at(&book), path);
+        EXPECT_EQ(book.Tag(), std::to_string(static_cast<int>(type)));
+        EXPECT_FALSE(book.isChanged());
+
+        std::string reopen = path;
+        ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, reopen));
+        const Workbook& back = *host.books.back();
+        EXPECT_EQ(back.Tag(), std::to_string(static_cast<int>(type)));
+        EXPECT_EQ(back.cellValue(1, 1, 2), Value("0h"));
+        EXPECT_EQ(back.cellValue(1, 2, 1), Value("YAL1"));
+        EXPECT_EQ(back.cellValue(1, 2, 2), Value(0.1));
+        EXPECT_EQ(back.cellValue(1, 3, 2), Value(-1234.5678901234));
+    }
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(WorkbookFiles, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
+{
+    Workbook& book = host.newWorkbook();
+    book.setCellValue(1, 1, 1, 5.0);
+    const std::string path = (dir.path() / "book.vts").string();
+    book.Write(path, static_cast<int>(FileType::Native));
+    book.setTableName(path);
+    book.setTag(std::to_string(static_cast<int>(FileType::Native)));
+    book.setCellValue(1, 1, 1, 6.0);
+
+    ASSERT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaved);
+    EXPECT_TRUE(dialogs.fileRequests().empty());
+    Workbook check;
+    EXPECT_EQ(check.Read(path), static_cast<int>(FileType::Native));
+    EXPECT_EQ(check.cellValue(1, 1, 1), Value(6.0));
+}
+
+TEST_F(WorkbookFiles, FailedWritesAreReportedAsFailuresAndKeepTheName)
+{
+    Workbook& book = host.newWorkbook();
+    book.setCellValue(1, 1, 1, 5.0);
+    const std::string nowhere = (dir.path() / "no-such-folder" / "x.xls").string();
+    dialogs.choose(nowhere, static_cast<int>(FileType::Excel97));
+    EXPECT_EQ(SSMDI1::SSMDISaveAsFile(host, book), SSMDI1::kSaveFailed);
+    EXPECT_EQ(dialogs.last().text, "Unable to write " + nowhere);
+    EXPECT_EQ(book.TableName(), "Book1");
+    EXPECT_TRUE(book.isChanged());
+
+    book.setTableName(nowhere);
+    book.setTag("2");
+    EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveFailed);
+    EXPECT_EQ(dialogs.last().text, "Unable to save " + nowhere);
+}
+
+TEST_F(WorkbookFiles, CancelledSaveDialogChangesAndShowsNothing)
+{
+    Workbook& book = host.newWorkbook();
+    book.setCellValue(1, 1, 1, 5.0);
+    dialogs.cancelFile();
+    EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveCancelled);
+    EXPECT_EQ(book.TableName(), "Book1");
+    EXPECT_TRUE(book.Tag().empty());
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
+}
+
+TEST_F(WorkbookFiles, NewWorkbookFailureShowsItsMessage)
+{
+    host.failNew = true;
+    EXPECT_EQ(SSMDI1::NewWorkbook(host), nullptr);
+    EXPECT_EQ(dialogs.last().text, "Unable to create new worksheet.");
+}
+
+class RecordingMenu final : public shell::RecentFileMenu {
+public:
+    void showEntry(int index, const std::string& caption) override
+    {
+        if (static_cast<std::size_t>(index) >= entries.size()) {
+            entries.resize(static_cast<std::size_t>(index) + 1);
+        }
+        entries[static_cast<std::size_t>(index)] = caption;
+    }
+    std::vector<std::string> entries;
+};
+
+TEST_F(WorkbookFiles, OpeningAChosenFileUpdatesTheRecentListStatusAndMenus)
+{
+    testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin ini(dir.file("QUORIN.INI"));
+    RecordingMenu menu;
+    const std::string first = file("first.txt", "a\tb\n1\t2\n");
+    const std::string second = file("second.txt", "a\tb\n3\t4\n");
+    SSMDI1::OpenChosenFile(host, ini, menu, first);
+    SSMDI1::OpenChosenFile(host, ini, menu, second);
+
+    ASSERT_EQ(ini.NumRecentFile(), 2);
+    EXPECT_EQ(ini.RecentFileAt(0), second);
+    EXPECT_EQ(ini.RecentFileAt(1), first);
+    ASSERT_GE(menu.entries.size(), 2U);
+    EXPECT_EQ(menu.entries[0], "1. " + second);
+    EXPECT_EQ(host.status, "File: " + second);
+    EXPECT_EQ(host.analysisMenusShown, 2);
+    EXPECT_EQ(host.formulaBarApplied, 2);
+    // The list is in the settings file for the next start.
+    shell::IniQuorin reread(dir.file("QUORIN.INI"));
+    RecordingMenu menu2;
+    reread.RecentFile(menu2);
+    EXPECT_EQ(reread.RecentFileAt(0), second);
+
+    // A recent entry opens its file again and moves it to the top.
+    SSMDI1::OpenRecentFile(host, ini, menu, 1);
+    EXPECT_EQ(ini.RecentFileAt(0), first);
+    EXPECT_EQ(host.status, "File: " + first);
+    EXPECT_EQ(host.books.back()->cellValue(1, 2, 1), Value(1.0));
+}
+
+TEST_F(WorkbookFiles, EmptyOrMovedFilesAreRefusedWithTheirMessages)
+{
+    testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin ini(dir.file("QUORIN.INI"));
+    RecordingMenu menu;
+    const std::string empty = file("empty.txt", "");
+    SSMDI1::OpenChosenFile(host, ini, menu, empty);
+    EXPECT_EQ(dialogs.last().text, "The file named " + empty + " is empty! Please try another file.");
+    EXPECT_EQ(dialogs.last().title, "Warning!");
+    EXPECT_EQ(ini.NumRecentFile(), 0);
+    EXPECT_TRUE(host.books.empty());
+
+    const std::string moved = file("moved.txt", "1\n");
+    SSMDI1::OpenChosenFile(host, ini, menu, moved);
+    std::filesystem::remove(moved);
+    SSMDI1::OpenRecentFile(host, ini, menu, 0);
+    EXPECT_EQ(dialogs.last().text, "Cannot find the file " + moved + ". You might have moved it elsewhere.");
+}
+
+TEST_F(WorkbookFiles, OpenDialogStartsOnTheDefaultTypeAndFolder)
+{
+    platform::CommonDialog dialog;
+    dialog.FileName = "stale.txt";
+    dialogs.cancelFile();
+    EXPECT_FALSE(SSMDI1::AskFileToOpen(dialog, 4, "/data").has_value());
+    const platform::FileDialogRequest& request = dialogs.fileRequests().at(0);
+    EXPECT_EQ(request.filterIndex, 5);
+    EXPECT_EQ(request.flags, 2068);
+    EXPECT_EQ(request.initDir, "/data");
+    EXPECT_TRUE(request.fileName.empty());
+    EXPECT_EQ(request.filter, SSMDI1::kOpenFilter);
+
+    dialogs.choose("/data/x.txt");
+    EXPECT_EQ(SSMDI1::AskFileToOpen(dialog, 0, "/data"), std::optional<std::string>("/data/x.txt"));
+}
+
+} // namespace
