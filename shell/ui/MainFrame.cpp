@@ -207,6 +207,11 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
 
 MainFrame::~MainFrame()
 {
+    // The document windows go with the frame: no signal of theirs may reach it.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    for (QComboBox* box : {m_cboFontSize, m_cboZoom}) {
+        box->lineEdit()->removeEventFilter(this);
+    }
     mQuorin::Program().loadedWindowCount = nullptr;
 }
 

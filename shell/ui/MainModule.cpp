@@ -116,9 +116,9 @@ void MainModule::StartUp()
         platform::rt::WaitPumping(deadline - platform::rt::MonotonicSeconds());
     });
     s.step([&] {
+        // The closed splash keeps its lock on the running copy until the end.
         if (m_splash) {
             m_splash->close();
-            m_splash.reset();
         }
     });
     s.step([&] {

@@ -54,7 +54,10 @@ frmMDIChild::frmMDIChild(MainFrame& frame, QWidget* parent) : QWidget(parent), m
     m_tree->viewport()->installEventFilter(this);
 }
 
-frmMDIChild::~frmMDIChild() = default;
+frmMDIChild::~frmMDIChild()
+{
+    m_tree->viewport()->removeEventFilter(this);
+}
 
 spreadsheet::Workbook& frmMDIChild::workbook() const
 {

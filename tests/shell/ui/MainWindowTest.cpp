@@ -156,6 +156,12 @@ TEST_F(StartUp, ShowsTheMainWindowWithBook1InItsDataView)
     EXPECT_EQ(program.gColLetter[255], "IV");
     EXPECT_EQ(program.gFieldSep, std::string(1, '\x01'));
     EXPECT_TRUE(program.IsSheetOpen());
+    // The splash has gone, but a second copy is still refused.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(w->objectName() == QStringLiteral("frmSplash") && w->isVisible());
+    }
+    QLockFile second(QString::fromStdString(m_dir.file("Quorin.lock").string()));
+    EXPECT_FALSE(second.tryLock(0));
 
     // The handler knows the program by its file name, and "/TRACE" left tracing off.
     rampart::ICErrorHandler* handler = module.gErrorHandler();
