@@ -572,14 +572,13 @@ void MainFrame::subWindowActivated(QMdiSubWindow* window)
 
 void MainFrame::ShowView(View view)
 {
+    // Without a document window there is no view to show: nothing happens.
+    frmMDIChild* child = ActiveChild();
+    if (!child) {
+        return;
+    }
     platform::guarded([&](platform::Guard& g) {
-        g.step([&] {
-            frmMDIChild* child = ActiveChild();
-            if (!child) {
-                throw platform::Error::runtime(platform::err::ObjectNotSet, "MainFrame");
-            }
-            child->showView(view);
-        });
+        g.step([&] { child->showView(view); });
         g.step([&] { SetMenuSet(view); });
     });
 }

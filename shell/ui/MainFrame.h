@@ -56,7 +56,8 @@ public:
     [[nodiscard]] frmMDIChild* ActiveChild() const;
     [[nodiscard]] std::vector<frmMDIChild*> Documents() const;
 
-    // Shows a view of the active document window and sets the menus to it.
+    // Shows a view of the active document window and sets the menus to it;
+    // nothing without a document window.
     void ShowView(View view);
     // Sets the top-level menus (and the Recalc item) to a view's set.
     void SetMenuSet(View view);

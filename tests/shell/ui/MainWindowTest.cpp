@@ -394,6 +394,10 @@ TEST_F(ShellWindow, MenuSetFollowsTheVisibleViewOfTheActiveBook)
 {
     auto frame = loadFrame();
     frame->show();
+    // No document window: a view command changes nothing and reports nothing.
+    frame->ShowView(View::Tree);
+    EXPECT_TRUE(menuShown(*frame, "mnuFile"));
+    EXPECT_TRUE(boxes.calls().empty());
     shell::frmMDIChild* book = frame->NewDocument();
     EXPECT_TRUE(menuShown(*frame, "mnuFile"));
     EXPECT_TRUE(menuShown(*frame, "mnuEdit"));
