@@ -175,6 +175,22 @@ TEST_F(StartUp, ShowsTheMainWindowWithBook1InItsDataView)
     EXPECT_EQ(module.mainFrame(), nullptr);
 }
 
+TEST_F(StartUp, EndApplicationFromTheLibraryClosesEveryWindow)
+{
+    ASSERT_EQ(testsupport::PrivateRegistry::registerRampart(), 0);
+    MMain::MainModule module(testOptions(m_dir));
+    ASSERT_TRUE(module.Main());
+    module.mainFrame()->endProcess = [this] { ++ended; };
+    change(module.firstDocument());
+    boxes.answer(Answer::No);
+    module.gErrorClient()->EndApplication();
+    // The changed book was asked about before it went.
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, "Save changes before closing?");
+    EXPECT_FALSE(module.mainFrame()->isVisible());
+    EXPECT_EQ(ended, 1);
+}
+
 // ---- settings ----------------------------------------------------------------
 
 TEST_F(ShellWindow, RecentFilesAreKeptAcrossRestartsInTheSettingsFile)
@@ -329,14 +345,10 @@ TEST_F(ShellWindow, FailedSaveKeepsTheWindowOpenAndReportsTheError)
     auto frame = loadFrame();
     shell::frmMDIChild* book = frame->NewDocument();
     change(book);
-    std::vector<int> reported;
-    platform::ScopedReporter reporter([&](const platform::Error& e) {
-        reported.push_back(e.number());
-        return Answer::Abort;
-    });
-    boxes.answer(Answer::Yes).choose(file("no-such-folder/book.vts").string(), 1);
+    const std::string path = file("no-such-folder/book.vts").string();
+    boxes.answer(Answer::Yes).choose(path, 3);
     EXPECT_FALSE(book->close());
-    EXPECT_EQ(reported.size(), 1u);
+    EXPECT_EQ(boxes.last().text, "Unable to write " + path);
     EXPECT_TRUE(book->workbook().isChanged());
     EXPECT_TRUE(book->isVisible() || !book->isHidden());
 }
@@ -386,6 +398,40 @@ TEST_F(ShellWindow, ExitAsksEveryChangedBookAndCancelKeepsTheProgramOpen)
     frame->action(QStringLiteral("mnuFileExit"))->trigger();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(ended, 1);
+}
+
+TEST_F(ShellWindow, RightClickOnANodeWithChildrenPopsUpTheTreeMenu)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* book = frame->NewDocument();
+    frame->ShowView(View::Tree);
+    QTreeWidget* tree = book->TreeView1();
+    auto* root = new QTreeWidgetItem(tree, QStringList{QStringLiteral("Root")});
+    auto* leaf = new QTreeWidgetItem(root, QStringList{QStringLiteral("G1")});
+    root->setExpanded(true);
+    QMenu* treeMenu = frame->menu(QStringLiteral("mnuTree"));
+    const struct {
+        const char* name;
+        QTreeWidgetItem* node;
+        Qt::MouseButton button;
+        bool popsUp;
+    } rows[] = {
+        {"right button on an inner node", root, Qt::RightButton, true},
+        {"left button on an inner node", root, Qt::LeftButton, false},
+        {"right button on a leaf", leaf, Qt::RightButton, false},
+        {"right button with nothing selected", nullptr, Qt::RightButton, false},
+    };
+    for (const auto& row : rows) {
+        treeMenu->hide();
+        tree->setCurrentItem(row.node);
+        if (!row.node) {
+            tree->clearSelection();
+        }
+        QTest::mouseRelease(tree->viewport(), row.button, {}, QPoint(5, 5));
+        EXPECT_EQ(treeMenu->isVisible(), row.popsUp) << row.name;
+    }
+    treeMenu->hide();
 }
 
 // ---- menus --------------------------------------------------------------------
@@ -473,8 +519,8 @@ TEST_F(ShellWindow, ShortcutsOfHiddenMenusDoNotFire)
 TEST_F(ShellWindow, ItemsOfLaterCommandsArePresentAndDisabled)
 {
     auto frame = loadFrame();
-    for (const char* name : {"mnuFileOpen", "mnuFileSave", "mnuEditCopy", "mnuFormatCells", "mnuInsertRows",
-                             "mnuDataLog", "mnuAnaCluster", "mnuTreeNodeProperty", "mnuToolsRecalc", "mnuHelpAck"}) {
+    for (const char* name : {"mnuEditCopy", "mnuFormatCells", "mnuInsertRows", "mnuAnaCluster", "mnuTreeNodeProperty",
+                             "mnuToolsRecalc", "mnuHelpAck"}) {
         QAction* a = frame->action(QString::fromLatin1(name));
         ASSERT_NE(a, nullptr) << name;
         EXPECT_FALSE(a->isEnabled()) << name;
