@@ -36,7 +36,7 @@ constexpr const char* Caption = "Cluster Options";
 // Message boxes without a title of their own carry the program's name.
 platform::Answer message(const std::string& text, int style = platform::mb::OkOnly)
 {
-    return platform::dialogs().MsgBox(text, style, shell::ProgramInfo::ExeName);
+    return platform::dialogs().MsgBox(text, style, shell::ProgramInfo::Title);
 }
 
 QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }

@@ -206,6 +206,8 @@ TEST_F(ClusterDialog, OkHandsTheTreeAndReportToTheWindowAndCloses)
               "Clustering method: Average linkage.\r\n");
     ASSERT_EQ(boxes.calls().size(), 1u);
     EXPECT_EQ(boxes.last().text, "Options are recorded in the 'Output Window' under the Window menu.");
+    EXPECT_EQ(boxes.last().title, "Tessaray");
+    EXPECT_EQ(boxes.last().style, platform::mb::Information);
     EXPECT_TRUE(d->ranClustering());
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(d->lblInfo->isHidden());
