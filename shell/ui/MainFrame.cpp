@@ -32,6 +32,7 @@
 #include "shell/FileUtil.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmOption.h"
@@ -200,6 +201,8 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildToolbars();
     buildStatusBar();
+    // The workbook commands live as the frame's child and serve its menus.
+    new WorkbookCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };

@@ -9,23 +9,14 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "shell/SSMDIFiles.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/WorkbookCommands.h"
 
 namespace shell {
-
-namespace {
-
-// The types the save dialog offers, in the order of its filter.
-constexpr spreadsheet::FileType kSaveTypes[] = {spreadsheet::FileType::Native, spreadsheet::FileType::Excel97,
-                                                spreadsheet::FileType::Text};
-constexpr const char* kSaveFilter =
-    "Formula One (*.vts)|*.vts|Excel 97/8 (*.xls)|*.xls|Tab-delimited text (*.txt)|*.txt";
-
-} // namespace
 
 frmMDIChild::frmMDIChild(MainFrame& frame, QWidget* parent) : QWidget(parent), m_frame(frame)
 {
@@ -112,33 +103,14 @@ void frmMDIChild::resizeEvent(QResizeEvent* event)
 
 SaveResult frmMDIChild::SaveAsThroughDialog(frmMDIChild& window)
 {
-    spreadsheet::Workbook& book = window.workbook();
-    platform::FileDialogRequest request;
-    request.save = true;
-    request.title = "Save As";
-    request.filter = kSaveFilter;
-    request.initDir = mQuorin::Program().gOutDir;
-    request.fileName = book.title();
-    request.flags = 2;  // confirm overwriting
-    const auto chosen = platform::dialogs().FileDialog(request);
-    if (!chosen || chosen->path.empty()) {
+    FrameWorkbookHost host(window.m_frame);
+    switch (SSMDI1::SSMDISaveAsFile(host, window.workbook())) {
+    case SSMDI1::kSaved:
+        return SaveResult::Saved;
+    case SSMDI1::kSaveCancelled:
         return SaveResult::Cancelled;
-    }
-    const int index = chosen->filterIndex >= 1 && chosen->filterIndex <= 3 ? chosen->filterIndex : 1;
-    const auto type = static_cast<std::int32_t>(kSaveTypes[index - 1]);
-    for (;;) {
-        try {
-            book.WriteEx(chosen->path, type);
-            book.setTableName(chosen->path);
-            book.setTag(std::to_string(type));
-            window.setWindowTitle(QString::fromStdString(chosen->path));
-            return SaveResult::Saved;
-        } catch (...) {
-            const platform::Answer answer = platform::reportError(platform::currentAsError());
-            if (answer != platform::Answer::Retry) {
-                return SaveResult::Failed;
-            }
-        }
+    default:
+        return SaveResult::Failed;
     }
 }
 
