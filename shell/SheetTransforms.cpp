@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <set>
 #include <vector>
 
 #include "analysis/DataTool.h"
@@ -71,17 +70,27 @@ bool cellNumber(const Value& v, std::optional<double>& out)
 // A finite number that no value of the block equals: stands for the empty cells.
 double absentCode(const std::vector<std::vector<std::optional<double>>>& values)
 {
-    std::set<double> present;
+    std::vector<double> present;
     for (const auto& row : values) {
         for (const auto& v : row) {
             if (v) {
-                present.insert(*v);
+                present.push_back(*v);
             }
         }
     }
     double code = -std::numeric_limits<double>::max();
-    while (present.count(code) != 0) {
-        code = std::nextafter(code, 0.0);
+    if (std::find(present.begin(), present.end(), code) == present.end()) {
+        return code;
+    }
+    // The lowest double is taken: walk up past the values at the bottom.
+    std::sort(present.begin(), present.end());
+    for (const double v : present) {
+        if (v > code) {
+            break;
+        }
+        if (v == code) {
+            code = std::nextafter(code, 0.0);
+        }
     }
     return code;
 }
