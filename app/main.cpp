@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "analysis/ui/ClusterMenu.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
 #include "shell/ErrHandler.h"
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     {
         MMain::MainModule module(std::move(options));
         if (module.Main()) {
+            analysis::InstallClusterDialog(*module.mainFrame());
             result = QApplication::exec();
         }
         // The handler goes before the application object does.

@@ -23,12 +23,12 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/FileNumbers.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/widgets/treeview/TreeView.h"
 #include "shell/FileUtil.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/WinAPI.h"

@@ -9,7 +9,6 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QTreeWidget>
 
 #include <cmath>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include "platform/runtime/Convert.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
 #include "shell/FileUtil.h"
 #include "shell/ProgramInfo.h"
 #include "shell/SSMDI1.h"
@@ -430,17 +430,16 @@ void WorkbookCommands::mnuAnaCluster()
             }
         });
         g.step([&] {
-            QTreeWidget* tree = child->TreeView1();
-            if (tree->topLevelItemCount() == 0) {
+            platform::TreeViewModel& nodes = child->TreeView1()->Nodes();
+            if (nodes.Count() == 0) {
                 return;
             }
             const platform::Answer answer =
                 platform::dialogs().MsgBox("Delete the current tree to save memory (Yes recommended)?",
                                            platform::mb::YesNo, "Info");
             if (answer == platform::Answer::Yes) {
-                tree->setUpdatesEnabled(false);
-                tree->clear();
-                tree->setUpdatesEnabled(true);
+                platform::FrozenUpdates frozen(nodes);
+                nodes.Clear();
             }
         });
         g.step([&] { m_clusterDialog(); });

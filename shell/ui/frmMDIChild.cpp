@@ -5,16 +5,20 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QTextEdit>
-#include <QTreeWidget>
 
 #include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/widgets/treeview/TreeView.h"
+#include "shell/ProgramInfo.h"
 #include "shell/SSMDIFiles.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WorkbookCommands.h"
+#include "trees/ListTrees.h"
+#include "trees/view/TreeTool.h"
 
 namespace shell {
 
@@ -25,10 +29,8 @@ frmMDIChild::frmMDIChild(MainFrame& frame, QWidget* parent) : QWidget(parent), m
     setWindowTitle(QStringLiteral("Book"));
     m_ss = new spreadsheet::SpreadsheetWidget(this);
     m_ss->setObjectName(QStringLiteral("ss"));
-    m_tree = new QTreeWidget(this);
+    m_tree = new platform::TreeView(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
-    m_tree->setHeaderHidden(true);
-    m_tree->setRootIsDecorated(true);
     m_text = new QTextEdit(this);
     m_text->setObjectName(QStringLiteral("RichTextBox1"));
     m_text->setFont(QFont(QStringLiteral("Courier New")));
@@ -130,9 +132,8 @@ bool frmMDIChild::Form_Unload()
             }
         }
     }
-    m_tree->setUpdatesEnabled(false);
-    m_tree->clear();
-    m_tree->setUpdatesEnabled(true);
+    platform::FrozenUpdates frozen(m_tree->Nodes());
+    m_tree->Nodes().Clear();
     return true;
 }
 
@@ -168,13 +169,56 @@ void frmMDIChild::ss_MouseUp(Qt::MouseButton button, int x, int y)
     }
 }
 
+trees::TreeTool* frmMDIChild::CTreeTool()
+{
+    if (!m_treeTool) {
+        m_treeTool = std::make_unique<trees::TreeTool>();
+    }
+    return m_treeTool.get();
+}
+
+void frmMDIChild::MyRootNode(std::unique_ptr<analysis::MyNode> root)
+{
+    if (!root) {
+        throw platform::Error(platform::err::ObjectNotSet, "MyRootNode", "No tree was given.");
+    }
+    m_root = std::move(root);
+    platform::TreeViewModel& nodes = m_tree->Nodes();
+    trees::TreeTool* tool = CTreeTool();
+    tool->Initialize(nodes);
+    const std::int32_t top = nodes.Add({}, "Root");
+    tool->PlantTree(*m_root, top, true, true);
+    nodes.setExpanded(1, true);
+}
+
+void frmMDIChild::CollapseWithCutOff(double cutoff)
+{
+    std::unique_ptr<analysis::MyNode> collapsed;
+    if (m_root) {
+        collapsed = trees::ListTrees::CollapseWithCutOff(*m_root, cutoff);
+    }
+    if (!collapsed) {
+        (void)platform::dialogs().MsgBox(trees::ListTrees::NothingToCollapse, platform::mb::Information,
+                                         ProgramInfo::Title);
+        return;
+    }
+    platform::TreeViewModel& nodes = m_tree->Nodes();
+    trees::TreeTool* tool = CTreeTool();
+    tool->Initialize(nodes);
+    platform::FrozenUpdates frozen(nodes);
+    nodes.Clear();
+    const std::int32_t top = nodes.Add({}, "Root");
+    tool->PlantTree(*collapsed, top, true, true);
+    nodes.setExpanded(1, true);
+}
+
 void frmMDIChild::TreeView1_MouseUp(Qt::MouseButton button)
 {
     if (button != Qt::RightButton) {
         return;
     }
-    const QTreeWidgetItem* node = m_tree->currentItem();
-    if (node && node->isSelected() && node->childCount() > 0) {
+    const std::int32_t node = m_tree->Nodes().SelectedItem();
+    if (node != 0 && m_tree->Nodes().Children(node) > 0) {
         m_frame.popupMenu(QStringLiteral("mnuTree"));
     }
 }

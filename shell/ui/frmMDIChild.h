@@ -8,16 +8,30 @@
 // Closing a window whose workbook has changed asks "Save changes before
 // closing?": Yes saves this window's workbook through the save hook, No
 // closes, Cancel (or a save that is cancelled or fails) keeps it open.
+//
+// A cluster tree handed to MyRootNode is kept as the window's full tree and
+// planted in the tree view below a top node "Root"; collapsing at a cut-off
+// shows copies of the clusters below the cut and never alters the full tree.
 
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "shell/ShellRules.h"
 
 class QProgressBar;
 class QTextEdit;
-class QTreeWidget;
+
+namespace analysis {
+class MyNode;
+}
+namespace platform {
+class TreeView;
+}
+namespace trees {
+class TreeTool;
+}
 
 namespace spreadsheet {
 class SpreadsheetWidget;
@@ -44,7 +58,7 @@ public:
 
     [[nodiscard]] spreadsheet::SpreadsheetWidget* ss() const { return m_ss; }
     [[nodiscard]] spreadsheet::Workbook& workbook() const;
-    [[nodiscard]] QTreeWidget* TreeView1() const { return m_tree; }
+    [[nodiscard]] platform::TreeView* TreeView1() const { return m_tree; }
     [[nodiscard]] QTextEdit* RichTextBox1() const { return m_text; }
     [[nodiscard]] QProgressBar* ProgressBar1() const { return m_progress; }
 
@@ -56,6 +70,20 @@ public:
     // workbook-file commands replace it; the default asks for a name through
     // the file dialog and writes the workbook in the chosen type.
     std::function<SaveResult(frmMDIChild&)> saveHook;
+
+    // The tree-view adapter of TreeView1, created on first use.
+    [[nodiscard]] trees::TreeTool* CTreeTool();
+    // Keeps the tree as the window's full tree and adds it to the tree view
+    // below a new top node "Root" (lengths in the tags, expanded), then
+    // expands the first node. Nodes already in the view stay.
+    void MyRootNode(std::unique_ptr<analysis::MyNode> root);
+    // The full tree last set through MyRootNode; null before.
+    [[nodiscard]] const analysis::MyNode* mRoot() const { return m_root.get(); }
+    // Shows the full tree cut at the distance `cutoff`: the clusters below
+    // the cut (copies) under a new top node "Root". When no child of the
+    // root lies above the cut (or there is no tree), the information box
+    // "There is no node to be collapsed at the cutoff point." and no change.
+    void CollapseWithCutOff(double cutoff);
 
     // The closing question; true when the window may close.
     [[nodiscard]] bool Form_Unload();
@@ -74,7 +102,9 @@ private:
 
     MainFrame& m_frame;
     spreadsheet::SpreadsheetWidget* m_ss = nullptr;
-    QTreeWidget* m_tree = nullptr;
+    platform::TreeView* m_tree = nullptr;
+    std::unique_ptr<trees::TreeTool> m_treeTool;
+    std::unique_ptr<analysis::MyNode> m_root;
     QTextEdit* m_text = nullptr;
     QProgressBar* m_progress = nullptr;
     bool m_unloaded = false;

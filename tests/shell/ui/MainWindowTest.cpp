@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <cstdlib>
 #include <memory>
@@ -29,6 +28,7 @@
 #include "platform/profile/Profile.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/FError.h"
 #include "shell/ui/MainFrame.h"
@@ -320,7 +320,7 @@ TEST_F(ShellWindow, SaveQuestionHonoursYesNoAndCancel)
     for (const auto& row : rows) {
         shell::frmMDIChild* book = frame->NewDocument();
         change(book);
-        book->TreeView1()->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Root")}));
+        book->TreeView1()->Nodes().Add({}, "Root");
         boxes.clear();
         boxes.answer(row.answer);
         const std::string path = file(std::string("saved-") + std::to_string(&row - rows) + ".vts").string();
@@ -336,7 +336,7 @@ TEST_F(ShellWindow, SaveQuestionHonoursYesNoAndCancel)
         EXPECT_EQ(boxes.last().style, 35);
         EXPECT_EQ(std::filesystem::exists(path), row.chooseFile) << row.name;
         if (!closed) {
-            EXPECT_EQ(book->TreeView1()->topLevelItemCount(), 1) << row.name;
+            EXPECT_EQ(book->TreeView1()->Nodes().Count(), 1) << row.name;
             book->workbook().setChanged(false);
             ASSERT_TRUE(book->close());
         }
@@ -410,27 +410,29 @@ TEST_F(ShellWindow, RightClickOnANodeWithChildrenPopsUpTheTreeMenu)
     frame->show();
     shell::frmMDIChild* book = frame->NewDocument();
     frame->ShowView(View::Tree);
-    QTreeWidget* tree = book->TreeView1();
-    auto* root = new QTreeWidgetItem(tree, QStringList{QStringLiteral("Root")});
-    auto* leaf = new QTreeWidgetItem(root, QStringList{QStringLiteral("G1")});
-    root->setExpanded(true);
+    platform::TreeView* tree = book->TreeView1();
+    platform::TreeViewModel& nodes = tree->Nodes();
+    const std::int32_t root = nodes.Add({}, "Root");
+    const std::int32_t leaf = nodes.Add(root, platform::TreeRelationship::Child, {}, "G1");
+    nodes.setExpanded(root, true);
     QMenu* treeMenu = frame->menu(QStringLiteral("mnuTree"));
     const struct {
         const char* name;
-        QTreeWidgetItem* node;
+        std::int32_t node;
         Qt::MouseButton button;
         bool popsUp;
     } rows[] = {
         {"right button on an inner node", root, Qt::RightButton, true},
         {"left button on an inner node", root, Qt::LeftButton, false},
         {"right button on a leaf", leaf, Qt::RightButton, false},
-        {"right button with nothing selected", nullptr, Qt::RightButton, false},
+        {"right button with nothing selected", 0, Qt::RightButton, false},
     };
     for (const auto& row : rows) {
         treeMenu->hide();
-        tree->setCurrentItem(row.node);
-        if (!row.node) {
-            tree->clearSelection();
+        if (row.node != 0) {
+            nodes.setSelected(row.node, true);
+        } else if (nodes.SelectedItem() != 0) {
+            nodes.setSelected(nodes.SelectedItem(), false);
         }
         QTest::mouseRelease(tree->viewport(), row.button, {}, QPoint(5, 5));
         EXPECT_EQ(treeMenu->isVisible(), row.popsUp) << row.name;

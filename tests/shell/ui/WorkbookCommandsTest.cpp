@@ -8,7 +8,6 @@
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QTreeWidget>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +22,7 @@
 #include "platform/profile/Profile.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
 #include "shell/SSMDI1.h"
 #include "shell/mQuorin.h"
 #include "shell/ui/MainFrame.h"
@@ -308,7 +308,7 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     commands->setClusterDialog([&] {
         ++shownDialogs;
         EXPECT_TRUE(program.gDataMat.empty());
-        first->TreeView1()->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("Root")}));
+        first->TreeView1()->Nodes().Add({}, "Root");
     });
     spreadsheet::Workbook& book = active();
     book.setCellEntry(1, 1, 2, "a");
@@ -331,11 +331,11 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     trigger("mnuAnaCluster");
     EXPECT_EQ(boxes.last().text, "Delete the current tree to save memory (Yes recommended)?");
     EXPECT_EQ(boxes.last().title, "Info");
-    EXPECT_EQ(first->TreeView1()->topLevelItemCount(), 2);
+    EXPECT_EQ(first->TreeView1()->Nodes().Count(), 2);
     frame->ShowView(shell::View::Data);
     boxes.answer(Answer::Yes);
     trigger("mnuAnaCluster");
-    EXPECT_EQ(first->TreeView1()->topLevelItemCount(), 1);
+    EXPECT_EQ(first->TreeView1()->Nodes().Count(), 1);
     EXPECT_TRUE(reported.empty());
 }
 

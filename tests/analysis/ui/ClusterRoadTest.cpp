@@ -1,0 +1,392 @@
+// The clustering road through the real windows on the offscreen platform: a
+// seeded expression file opened from the File menu, Analysis, Clustering with
+// the dialog driven as a user would, the report in the output view and the
+// tree in the tree view checked against the cores run directly, and the
+// collapse of the shown tree at a cut-off.
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/Geometry.h"
+#include "analysis/SOM.h"
+#include "analysis/UPGMA.h"
+#include "analysis/mCluster.h"
+#include "analysis/ui/ClusterMenu.h"
+#include "analysis/ui/ClusterRun.h"
+#include "analysis/ui/frmClusterOpt.h"
+#include "numeric/MatB.h"
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/runtime/Rnd.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
+#include "shell/StrUtil.h"
+#include "shell/mQuorin.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/WorkbookCommands.h"
+#include "shell/ui/frmMDIChild.h"
+#include "tests/support/TestSupport.h"
+#include "trees/ListTrees.h"
+#include "trees/NHAdapter.h"
+#include "trees/view/TreeTool.h"
+
+namespace {
+
+using analysis::MyNode;
+using platform::Answer;
+using platform::TreeViewModel;
+
+constexpr int Loci = 24;
+constexpr int Points = 6;
+constexpr double Seed = 17;
+
+// Tab-delimited expression data: a header row, then one row per gene, built
+// from a few seeded profiles with noise (no two distances tie).
+std::string expressionText()
+{
+    std::mt19937 gen(2024);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    std::string text = "Gene";
+    for (int t = 1; t <= Points; ++t) {
+        text += "\tt" + std::to_string(t);
+    }
+    text += "\r\n";
+    for (int g = 0; g < Loci; ++g) {
+        text += "YAL" + std::to_string(100 + g) + "W";
+        for (int t = 0; t < Points; ++t) {
+            const double profile = (g % 3 == 0) ? t : (g % 3 == 1 ? Points - t : (t % 2) * 2.0);
+            char cell[32];
+            const auto end = std::to_chars(cell, cell + sizeof cell, profile + noise(gen), std::chars_format::fixed, 4);
+            text += '\t';
+            text.append(cell, end.ptr);
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+// One view node: parent, text and tag.
+struct Shown {
+    std::int32_t parent;
+    std::string text;
+    std::optional<double> tag;
+    bool operator==(const Shown&) const = default;
+};
+
+std::vector<Shown> shown(const TreeViewModel& view)
+{
+    std::vector<Shown> out;
+    for (std::int32_t i = 1; i <= view.Count(); ++i) {
+        out.push_back({view.Parent(i), view.Text(i), view.Tag(i)});
+    }
+    return out;
+}
+
+// A tree planted as the document window plants it.
+std::vector<Shown> plantedAlone(const MyNode& root)
+{
+    TreeViewModel view;
+    trees::TreeTool tool;
+    tool.Initialize(view);
+    tool.PlantTree(root, view.Add({}, "Root"), true, true);
+    return shown(view);
+}
+
+std::string newick(const MyNode& root)
+{
+    std::string text;
+    trees::NHAdapter::WriteNHBranchLen(root, text);
+    return text;
+}
+
+class ClusterRoad : public ::testing::Test {
+protected:
+    ClusterRoad() : m_scope(program), m_dialogs(boxes)
+    {
+        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
+        frame = std::make_unique<shell::MainFrame>();
+        frame->Form_Load();
+        frame->NewDocument();
+        analysis::InstallClusterDialog(*frame, &rng);
+        commands = shell::WorkbookCommands::of(*frame);
+
+        const auto path = m_dir.file("expression.txt");
+        testsupport::writeFile(path, expressionText());
+        boxes.choose(path.string());
+        commands->mnuFileOpen();
+        child = frame->ActiveChild();
+    }
+    ~ClusterRoad() override
+    {
+        frame.reset();
+        ::unsetenv("QUORIN_WINDOWS_DIR");
+    }
+
+    // Analysis, Clustering with the dialog set up by `drive` and then OK.
+    void cluster(const std::function<void(analysis::frmClusterOpt&)>& drive)
+    {
+        rng = platform::rt::RandomSource(Seed);
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "the clustering dialog is open";
+            drive(*dialog);
+            dialog->cmdDone_Click();
+            driven = true;
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
+        ASSERT_TRUE(driven);
+    }
+
+    static void choose(analysis::frmClusterOpt& d, int method, int index)
+    {
+        d.cboClusterMethod->setCurrentIndex(method);
+        d.cboClusterMethod_Click(method);
+        d.cboIndex->setCurrentIndex(index);
+    }
+
+    // gDataMat (time point first) as the partitioning routines take it.
+    [[nodiscard]] numeric::Matrix locusByTime() const
+    {
+        numeric::Matrix m(Loci, Points);
+        for (int g = 0; g < Loci; ++g) {
+            for (int t = 0; t < Points; ++t) {
+                m(static_cast<std::size_t>(g), static_cast<std::size_t>(t)) =
+                    program.gDataMat[static_cast<std::size_t>(t)][static_cast<std::size_t>(g)];
+            }
+        }
+        return m;
+    }
+
+    [[nodiscard]] std::string outputView() const { return child->RichTextBox1()->toPlainText().toStdString(); }
+    [[nodiscard]] const TreeViewModel& treeView() const { return child->TreeView1()->Nodes(); }
+
+    testsupport::TempDir m_dir;
+    mQuorin::ProgramState program;
+    mQuorin::ProgramScope m_scope;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs m_dialogs;
+    platform::rt::RandomSource rng{Seed};
+    std::unique_ptr<shell::MainFrame> frame;
+    shell::WorkbookCommands* commands = nullptr;
+    shell::frmMDIChild* child = nullptr;
+};
+
+std::string lf(std::string text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+TEST_F(ClusterRoad, HierarchicalMethodsShowTheCoresTreeAndReport)
+{
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(frame->action(QStringLiteral("mnuAnaCluster"))->isEnabled());
+    struct Row {
+        int method;
+        int index;
+        const char* distance;
+        const char* methodLine;
+    };
+    const std::vector<Row> rows = {
+        {0, 1, "Euclidean distance", "Single linkage."},
+        {1, 1, "Euclidean distance", "Complete linkage."},
+        {2, 1, "Euclidean distance", "Average linkage."},
+        {0, 6, "Pearson correlation", "Single linkage."},
+        {1, 6, "Pearson correlation", "Complete linkage."},
+        {2, 6, "Pearson correlation", "Average linkage."},
+    };
+    bool first = true;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.methodLine) + " " + row.distance);
+        if (!first) {
+            boxes.answer(Answer::Yes);  // delete the tree shown before
+        }
+        boxes.answer(Answer::Ok);  // "Options are recorded ..."
+        cluster([&](analysis::frmClusterOpt& d) { choose(d, row.method, row.index); });
+        first = false;
+
+        EXPECT_EQ(child->visibleView(), shell::View::Tree);
+        EXPECT_TRUE(frame->action(QStringLiteral("mnuTree"))->isVisible());
+        EXPECT_EQ(outputView(), "Cluster analysis\n\nNumber of loci: 24\nNumber of time points: 6\n"
+                                "No missing value specified.\nDistance: " +
+                                    std::string(row.distance) + "\nClustering method: " + row.methodLine + "\n");
+
+        // The cores, run directly on the data matrix the dialog read.
+        numeric::Matrix data(Points, Loci);
+        for (int t = 0; t < Points; ++t) {
+            for (int g = 0; g < Loci; ++g) {
+                data(static_cast<std::size_t>(t), static_cast<std::size_t>(g)) =
+                    program.gDataMat[static_cast<std::size_t>(t)][static_cast<std::size_t>(g)];
+            }
+        }
+        analysis::DistanceMatrix distances;
+        Geometry::DisMatByIndex(static_cast<std::int16_t>(row.index), data, Points, Loci, true, distances, nullptr);
+        std::int64_t a = 1;
+        std::int64_t b = 0;
+        for (std::int64_t i = 1; i < Loci; ++i) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                if (distances(i, j) < distances(a, b)) {
+                    a = i;
+                    b = j;
+                }
+            }
+        }
+        const double closest = distances(a, b);
+        platform::rt::RandomSource direct(Seed);
+        const auto tree = UPGMA::BuildUpgmaTree(std::move(distances), Loci, static_cast<std::int16_t>(row.method),
+                                                program.gRowName, row.method != 0, nullptr, &direct);
+        EXPECT_EQ(shown(treeView()), plantedAlone(*tree));
+
+        // Leaf count, and the first merge: the closest pair under one node at half their distance.
+        std::int32_t tips = 0;
+        child->CTreeTool()->GetTipsBelowNode(1, tips);
+        EXPECT_EQ(tips, Loci);
+        bool found = false;
+        for (std::int32_t i = 1; i <= treeView().Count(); ++i) {
+            if (treeView().Text(i) != program.gRowName[static_cast<std::size_t>(a)]) {
+                continue;
+            }
+            const std::int32_t parent = treeView().Parent(i);
+            std::vector<std::string> pair;
+            std::int32_t n = 0;
+            child->CTreeTool()->GetLociBelowNode(parent, pair, n);
+            EXPECT_EQ(n, 2);
+            EXPECT_NE(std::find(pair.begin(), pair.end(), program.gRowName[static_cast<std::size_t>(b)]), pair.end());
+            expectNearRel(*treeView().Tag(i), closest / 2, 1e-12);
+            found = true;
+        }
+        EXPECT_TRUE(found);
+        EXPECT_EQ(treeView().Text(1), "Root");
+        EXPECT_TRUE(treeView().Expanded(1));
+    }
+    EXPECT_EQ(boxes.unscripted(), 0);
+}
+
+TEST_F(ClusterRoad, KMeansAndTheMapShowTheirPartitions)
+{
+    // k-means with 3 clusters; the map with 4 nodes and absolute distance.
+    boxes.type("3").answer(Answer::Ok);
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 4, 1); });
+    EXPECT_EQ(child->visibleView(), shell::View::Tree);
+
+    std::vector<std::int32_t> group;
+    std::vector<std::int32_t> sizes;
+    std::vector<double> errors;
+    (void)mCluster::KMeanClustering(locusByTime(), Points, Loci, 3, 1, group, sizes, errors, nullptr);
+    const auto kTree = mCluster::BuildKMeanTree(group, Loci, program.gRowName, 3, errors);
+    EXPECT_EQ(shown(treeView()), plantedAlone(*kTree));
+    const std::string report = outputView();
+    EXPECT_EQ(report.rfind("Cluster analysis\n\nNumber of loci: 24\nNumber of time points: 6\n"
+                           "No missing value specified.\nDistance: Euclidean distance\n"
+                           "Clustering method: K-Mean clustering (Hartigan 1979).\n",
+                           0),
+              0u)
+        << report;
+    for (int k = 0; k < 3; ++k) {
+        const std::string line = StrUtil::FormatNumRight(k + 1, 7, 0) +
+                                 StrUtil::FormatNumRight(sizes[static_cast<std::size_t>(k)], 8, 0) +
+                                 StrUtil::FormatNumRight(errors[static_cast<std::size_t>(k)], 12, 3) + "\n";
+        EXPECT_NE(report.find(line), std::string::npos) << line;
+    }
+    EXPECT_NE(report.find("Global error:" + StrUtil::FormatNumRight(errors[3], 14, 3)), std::string::npos);
+
+    boxes.answer(Answer::Yes).type("4").answer(Answer::Ok);
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 6, 1); });
+    platform::rt::RandomSource direct(Seed);
+    std::vector<double> fit;
+    std::int32_t clusters = 0;
+    std::string mapReport;
+    (void)SOM::SOMClustering(locusByTime(), Loci, Points, 0.9, 0.01, 40, 2, 4, group, clusters, fit, sizes, mapReport,
+                             nullptr, &direct);
+    EXPECT_EQ(outputView(), lf(mapReport));
+    const auto mapTree = mCluster::BuildSOMTree(group, Loci, program.gRowName, clusters, fit);
+    EXPECT_EQ(shown(treeView()), plantedAlone(*mapTree));
+    EXPECT_EQ(boxes.unscripted(), 0);
+}
+
+TEST_F(ClusterRoad, CollapsingShowsCopiesAndLeavesTheFullTreeAlone)
+{
+    boxes.answer(Answer::Ok);
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 2, 1); });
+    const MyNode* full = child->mRoot();
+    ASSERT_NE(full, nullptr);
+    const std::string before = newick(*full);
+    const std::vector<Shown> fullView = shown(treeView());
+
+    auto copy = full->clone();
+    trees::ListTrees::ComputeDist2Tip(*copy);
+    const double height = copy->Dist2Tip();
+    for (double cut : {height / 3, height / 2}) {
+        SCOPED_TRACE(cut);
+        child->CollapseWithCutOff(cut);
+        auto direct = trees::ListTrees::CollapseWithCutOff(*copy, cut);
+        ASSERT_NE(direct, nullptr);
+        EXPECT_EQ(shown(treeView()), plantedAlone(*direct));
+        std::int32_t tips = 0;
+        child->CTreeTool()->GetTipsBelowNode(1, tips);
+        EXPECT_EQ(tips, Loci) << "no leaf is lost";
+        EXPECT_EQ(newick(*child->mRoot()), before) << "the full tree is never altered";
+        EXPECT_FALSE(treeView().isFrozen());
+    }
+
+    // Nothing above the cut-off: the message, and the view stays as it was.
+    const std::vector<Shown> collapsed = shown(treeView());
+    boxes.answer(Answer::Ok);
+    child->CollapseWithCutOff(height * 2);
+    EXPECT_EQ(boxes.last().text, "There is no node to be collapsed at the cutoff point.");
+    EXPECT_EQ(boxes.last().style, platform::mb::Information);
+    EXPECT_EQ(shown(treeView()), collapsed);
+
+    // A cut-off below every leaf height shows every leaf under the new root.
+    child->CollapseWithCutOff(0);
+    EXPECT_EQ(treeView().Children(1), Loci);
+    EXPECT_NE(shown(treeView()), fullView);
+
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT")) {
+        child->CollapseWithCutOff(height / 2);
+        child->resize(420, 520);
+        child->show();
+        QApplication::processEvents();
+        child->grab().save(QString::fromLocal8Bit(shot));
+    }
+}
+
+TEST_F(ClusterRoad, ARefusedRunLeavesTheWindowAsItWas)
+{
+    // A blank value cell without "Has missing value": refused, nothing handed over.
+    child->workbook().setCellEntry(1, 3, 3, "");
+    child->RichTextBox1()->setPlainText(QStringLiteral("earlier report"));
+    boxes.answer(Answer::Ok);  // the refusal
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 2, 1); });
+    EXPECT_NE(boxes.last().text.find("empty value cells"), std::string::npos) << boxes.last().text;
+    EXPECT_EQ(treeView().Count(), 0);
+    EXPECT_EQ(child->mRoot(), nullptr);
+    EXPECT_EQ(outputView(), "earlier report");
+}
+
+} // namespace
