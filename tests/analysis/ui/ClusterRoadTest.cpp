@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -335,6 +336,16 @@ TEST_F(ClusterRoad, CollapsingShowsCopiesAndLeavesTheFullTreeAlone)
     cluster([&](analysis::frmClusterOpt& d) { choose(d, 2, 1); });
     const MyNode* full = child->mRoot();
     ASSERT_NE(full, nullptr);
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT")) {
+        // A picture of the main window showing the planted tree.
+        frame->resize(900, 640);
+        frame->show();
+        if (QWidget* sub = child->parentWidget()) {
+            sub->showMaximized();
+        }
+        QApplication::processEvents();
+        frame->grab().save(QString::fromLocal8Bit(shot));
+    }
     const std::string before = newick(*full);
     const std::vector<Shown> fullView = shown(treeView());
 
@@ -367,13 +378,6 @@ TEST_F(ClusterRoad, CollapsingShowsCopiesAndLeavesTheFullTreeAlone)
     EXPECT_EQ(treeView().Children(1), Loci);
     EXPECT_NE(shown(treeView()), fullView);
 
-    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT")) {
-        child->CollapseWithCutOff(height / 2);
-        child->resize(420, 520);
-        child->show();
-        QApplication::processEvents();
-        child->grab().save(QString::fromLocal8Bit(shot));
-    }
 }
 
 TEST_F(ClusterRoad, ARefusedRunLeavesTheWindowAsItWas)
