@@ -96,7 +96,7 @@ TEST(TextFieldsAsCells, NumbersBecomeNumbersAndEverythingElseStaysText)
     EXPECT_TRUE(cells.at(0, 4).isEmpty());
 }
 
-class WorkbookFiles : public ::testing::Test {
+class WorkbookFileCommands : public ::testing::Test {
 protected:
     std::string file(const std::string& name, const std::string& bytes)
     {
@@ -113,7 +113,7 @@ protected:
     FakeWorkbookHost host;
 };
 
-TEST_F(WorkbookFiles, TabFileWithGapsOpensIntoTheEmptyBookWithEveryValueInItsCell)
+TEST_F(WorkbookFileCommands, TabFileWithGapsOpensIntoTheEmptyBookWithEveryValueInItsCell)
 {
     (void)host.newWorkbook();
     std::string path = file("gaps.txt", "\t0h\t2h\t4h\r\nYAL1\t1.5\t\t-2\r\nYAL2\t\t3\t4\r\nYAL3\t7\r\n");
@@ -139,7 +139,7 @@ TEST_F(WorkbookFiles, TabFileWithGapsOpensIntoTheEmptyBookWithEveryValueInItsCel
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
-TEST_F(WorkbookFiles, TextNeverOverwritesAWorkbookWithContentOrChanges)
+TEST_F(WorkbookFileCommands, TextNeverOverwritesAWorkbookWithContentOrChanges)
 {
     Workbook& first = host.newWorkbook();
     first.setCellValue(1, 1, 1, 42.0);
@@ -162,7 +162,7 @@ TEST_F(WorkbookFiles, TextNeverOverwritesAWorkbookWithContentOrChanges)
     EXPECT_EQ(third.lastUsedRow(1), 0);
 }
 
-TEST_F(WorkbookFiles, WithNoWindowOpenANewWorkbookTakesTheText)
+TEST_F(WorkbookFileCommands, WithNoWindowOpenANewWorkbookTakesTheText)
 {
     std::string path = file("short.txt", "a b c\n1 2 3\n");
     ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
@@ -171,7 +171,7 @@ TEST_F(WorkbookFiles, WithNoWindowOpenANewWorkbookTakesTheText)
     EXPECT_EQ(host.shown.count(host.books[0].get()), 1U);
 }
 
-TEST_F(WorkbookFiles, HighByteInTheHeadGoesToTheWorkbookReaderAndOnlyThere)
+TEST_F(WorkbookFileCommands, HighByteInTheHeadGoesToTheWorkbookReaderAndOnlyThere)
 {
     (void)host.newWorkbook();
     // A byte of 127 or more within the first 500: the workbook reader, which
@@ -196,7 +196,7 @@ TEST_F(WorkbookFiles, HighByteInTheHeadGoesToTheWorkbookReaderAndOnlyThere)
     EXPECT_EQ(own.cellValue(1, 2, 2), Value(1.0));
 }
 
-TEST_F(WorkbookFiles, UnreadableFileShowsUnableToLoadAndChangesNothing)
+TEST_F(WorkbookFileCommands, UnreadableFileShowsUnableToLoadAndChangesNothing)
 {
     Workbook& active = host.newWorkbook();
     std::string bad = file("bad.xls", std::string("\xd0\xcf\x11\xe0 damaged \x01\x02\x03", 16) + std::string(600, '\x90'));
@@ -215,7 +215,7 @@ TEST_F(WorkbookFiles, UnreadableFileShowsUnableToLoadAndChangesNothing)
     EXPECT_FALSE(active.isChanged());
 }
 
-TEST_F(WorkbookFiles, TextWiderThanASheetIsRefusedWhole)
+TEST_F(WorkbookFileCommands, TextWiderThanASheetIsRefusedWhole)
 {
     Workbook& active = host.newWorkbook();
     std::string wide(300, ',');
@@ -226,7 +226,7 @@ TEST_F(WorkbookFiles, TextWiderThanASheetIsRefusedWhole)
     EXPECT_EQ(host.books.size(), 1U);
 }
 
-TEST_F(WorkbookFiles, EmptyPathAsksAndACancelledDialogChangesNothing)
+TEST_F(WorkbookFileCommands, EmptyPathAsksAndACancelledDialogChangesNothing)
 {
     (void)host.newWorkbook();
     std::string path;
@@ -244,7 +244,7 @@ TEST_F(WorkbookFiles, EmptyPathAsksAndACancelledDialogChangesNothing)
     EXPECT_EQ(path, chosen);
 }
 
-TEST_F(WorkbookFiles, SaveAsXlsAndNativeAndReopenGivesEqualValues)
+TEST_F(WorkbookFileCommands, SaveAsXlsAndNativeAndReopenGivesEqualValues)
 {
     for (const FileType type : {FileType::Excel97, FileType::Excel5, FileType::Native}) {
         SCOPED_TRACE(static_cast<int>(type));
@@ -276,7 +276,7 @@ TEST_F(WorkbookFiles, SaveAsXlsAndNativeAndReopenGivesEqualValues)
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
-TEST_F(WorkbookFiles, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
+TEST_F(WorkbookFileCommands, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
 {
     Workbook& book = host.newWorkbook();
     book.setCellValue(1, 1, 1, 5.0);
@@ -293,7 +293,7 @@ TEST_F(WorkbookFiles, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
     EXPECT_EQ(check.cellValue(1, 1, 1), Value(6.0));
 }
 
-TEST_F(WorkbookFiles, FailedWritesAreReportedAsFailuresAndKeepTheName)
+TEST_F(WorkbookFileCommands, FailedWritesAreReportedAsFailuresAndKeepTheName)
 {
     Workbook& book = host.newWorkbook();
     book.setCellValue(1, 1, 1, 5.0);
@@ -310,7 +310,7 @@ TEST_F(WorkbookFiles, FailedWritesAreReportedAsFailuresAndKeepTheName)
     EXPECT_EQ(dialogs.last().text, "Unable to save " + nowhere);
 }
 
-TEST_F(WorkbookFiles, CancelledSaveDialogChangesAndShowsNothing)
+TEST_F(WorkbookFileCommands, CancelledSaveDialogChangesAndShowsNothing)
 {
     Workbook& book = host.newWorkbook();
     book.setCellValue(1, 1, 1, 5.0);
@@ -322,7 +322,7 @@ TEST_F(WorkbookFiles, CancelledSaveDialogChangesAndShowsNothing)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
 }
 
-TEST_F(WorkbookFiles, NewWorkbookFailureShowsItsMessage)
+TEST_F(WorkbookFileCommands, NewWorkbookFailureShowsItsMessage)
 {
     host.failNew = true;
     EXPECT_EQ(SSMDI1::NewWorkbook(host), nullptr);
@@ -341,7 +341,7 @@ public:
     std::vector<std::string> entries;
 };
 
-TEST_F(WorkbookFiles, OpeningAChosenFileUpdatesTheRecentListStatusAndMenus)
+TEST_F(WorkbookFileCommands, OpeningAChosenFileUpdatesTheRecentListStatusAndMenus)
 {
     testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
     shell::IniQuorin ini(dir.file("QUORIN.INI"));
@@ -372,7 +372,7 @@ TEST_F(WorkbookFiles, OpeningAChosenFileUpdatesTheRecentListStatusAndMenus)
     EXPECT_EQ(host.books.back()->cellValue(1, 2, 1), Value(1.0));
 }
 
-TEST_F(WorkbookFiles, EmptyOrMovedFilesAreRefusedWithTheirMessages)
+TEST_F(WorkbookFileCommands, EmptyOrMovedFilesAreRefusedWithTheirMessages)
 {
     testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
     shell::IniQuorin ini(dir.file("QUORIN.INI"));
@@ -391,7 +391,7 @@ TEST_F(WorkbookFiles, EmptyOrMovedFilesAreRefusedWithTheirMessages)
     EXPECT_EQ(dialogs.last().text, "Cannot find the file " + moved + ". You might have moved it elsewhere.");
 }
 
-TEST_F(WorkbookFiles, OpenDialogStartsOnTheDefaultTypeAndFolder)
+TEST_F(WorkbookFileCommands, OpenDialogStartsOnTheDefaultTypeAndFolder)
 {
     platform::CommonDialog dialog;
     dialog.FileName = "stale.txt";
