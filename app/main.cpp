@@ -8,6 +8,7 @@
 #include "platform/runtime/Events.h"
 #include "shell/ErrHandler.h"
 #include "shell/mQuorin.h"
+#include "shell/ui/MainFrame.h"
 #include "shell/ui/MainModule.h"
 
 int main(int argc, char* argv[])
@@ -31,7 +32,9 @@ int main(int argc, char* argv[])
     {
         MMain::MainModule module(std::move(options));
         if (module.Main()) {
-            analysis::InstallClusterDialog(*module.mainFrame());
+            if (shell::MainFrame* frame = module.mainFrame()) {
+                analysis::InstallClusterDialog(*frame);
+            }
             result = QApplication::exec();
         }
         // The handler goes before the application object does.
