@@ -295,7 +295,7 @@ void frmClusterOpt::cmdDone_Click()
     choice.index = cboIndex->currentIndex();
     choice.hasMissing = chkMissing->isChecked();
     choice.missingText = txtMissing->text().toStdString();
-    choice.showMatrix = chkOutMat->isVisible() && chkOutMat->isChecked();
+    choice.showMatrix = chkOutMat->isChecked();
     choice.count = m_count;
 
     m_running = true;
