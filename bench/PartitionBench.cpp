@@ -22,65 +22,13 @@
 #include "analysis/mCluster.h"
 #include "platform/runtime/Rnd.h"
 
-namespace {
-
-constexpr int kClusters = 25;
-
-// Loci as rows, time points as columns.
-numeric::Matrix expressionData(std::int32_t loci, std::int32_t points, unsigned seed)
-{
-    std::mt19937_64 gen(seed);
-    std::normal_distribution<double> normal(0, 1);
-    std::vector<std::vector<double>> centre(kClusters, std::vector<double>(static_cast<std::size_t>(points)));
-    for (auto& profile : centre) {
-        double level = 8 + 2 * normal(gen);
-        for (double& v : profile) {
-            level += 0.4 * normal(gen);
-            v = level;
-        }
-    }
-    numeric::Matrix data(static_cast<std::size_t>(loci), static_cast<std::size_t>(points));
-    std::uniform_int_distribution<int> pick(0, kClusters - 1);
-    for (std::int32_t g = 0; g < loci; ++g) {
-        const auto& profile = centre[static_cast<std::size_t>(pick(gen))];
-        const double gain = 1 + 0.2 * normal(gen);
-        for (std::int32_t t = 0; t < points; ++t) {
-            data(static_cast<std::size_t>(g), static_cast<std::size_t>(t)) =
-                gain * profile[static_cast<std::size_t>(t)] + 0.5 * normal(gen);
-        }
-    }
-    return data;
-}
-
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakBytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::atof(line.c_str() + 6) * 1024.0;
-        }
-    }
-    return 0;
-}
-
-double seconds(std::chrono::steady_clock::time_point from)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
-} // namespace
+#include "bench/BenchSupport.h"
 
 int main(int argc, char** argv)
 {
     const std::int32_t loci = argc > 1 ? std::atoi(argv[1]) : 10000;
     const std::int32_t points = 80;
-    const numeric::Matrix data = expressionData(loci, points, 7);
+    const numeric::Matrix data = bench::expressionData(loci, points, 7, bench::Orientation::LociAsRows);
 
     for (const std::uint8_t index : {std::uint8_t{0}, std::uint8_t{6}}) {
         std::vector<std::int32_t> group, sizes;
@@ -88,7 +36,7 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         const bool settled = mCluster::KMeanClustering(data, points, loci, 20, index, group, sizes, errors, nullptr);
         std::printf("k-means  %d x %d  k=20 index %d  %.3f s  settled %d  global error %.4f\n", loci, points,
-                    static_cast<int>(index), seconds(start), settled ? 1 : 0, errors.back());
+                    static_cast<int>(index), bench::seconds(start), settled ? 1 : 0, errors.back());
     }
 
     {
@@ -100,7 +48,7 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         (void)SOM::SOMClustering(data, loci, points, 0.9, 0.01, 40, 1, 20, group, clusters, fit, sizes, report,
                                  nullptr, &rng);
-        std::printf("map      %d x %d  20 nodes       %.3f s  clusters %d\n", loci, points, seconds(start), clusters);
+        std::printf("map      %d x %d  20 nodes       %.3f s  clusters %d\n", loci, points, bench::seconds(start), clusters);
     }
 
     {
@@ -114,7 +62,7 @@ int main(int argc, char** argv)
         std::string report;
         const auto start = std::chrono::steady_clock::now();
         MultiVar::DoPCA(work, loci, points, {}, labels, true, scores, 3, evals, evecs, nullptr, false, {}, &report);
-        std::printf("PCA      %d x %d  correlation    %.3f s  first eigenvalue %.4f\n", loci, points, seconds(start),
+        std::printf("PCA      %d x %d  correlation    %.3f s  first eigenvalue %.4f\n", loci, points, bench::seconds(start),
                     evals[0]);
     }
 
@@ -130,12 +78,12 @@ int main(int argc, char** argv)
         }
         numeric::Matrix M, U, V, rowOrd, colOrd;
         std::vector<double> eigenvalues, corr;
-        resetPeak();
-        const double before = peakBytes();
+        bench::resetPeak();
+        const double before = bench::peakBytes();
         const auto start = std::chrono::steady_clock::now();
         (void)MultiVar::RA(table, loci, cols, M, eigenvalues, U, V, rowOrd, colOrd, corr, nullptr);
-        const double elapsed = seconds(start);
-        const double peak = peakBytes();
+        const double elapsed = bench::seconds(start);
+        const double peak = bench::peakBytes();
         std::printf("CA       %d x %d  count table    %.3f s  peak %.1f MB (%.1f MB above the table)  "
                     "second eigenvalue %.5f\n",
                     loci, cols, elapsed, peak / 1e6, (peak - before) / 1e6, eigenvalues[1]);
