@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "tests/engines/cap/CapTestSupport.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ constexpr double ErrorRate = 0.01;
 constexpr unsigned Seed = 20000;
 
 constexpr char Letters[] = "ACGU";
-
-std::string reverseComplement(const std::string& s)
-{
-    std::string out(s.rbegin(), s.rend());
-    for (char& c : out)
-        c = c == 'A' ? 'U' : c == 'U' ? 'A' : c == 'C' ? 'G' : 'C';
-    return out;
-}
 
 // Fewest edits (substitutions, insertions, deletions) that turn `text` into
 // some stretch of `genome`: how far a consensus is from the truth.
@@ -94,24 +87,16 @@ int main()
             }
         }
         if (k % 2 == 1)
-            read = reverseComplement(read);
+            read = captest::reverseComplement(read);
         sequences += (k > 0 ? " " : "") + read;
         names += (k > 0 ? " >r" : ">r") + std::to_string(k);
     }
 
-    tallowin::cap::Parameters p;
+    tallowin::cap::Parameters p = captest::typicalParameters();
     p.clearStart = 21;
     p.clearEnd = 380;
-    p.gapOpen = 6;
-    p.gapExtend = 1;
-    p.match = 2;
-    p.mismatch = -5;
-    p.endMismatch = -2;
-    p.endGapExtend = 1;
     p.minOverlap = 30;
-    p.minIdentity = 0.9f;
     p.minEndScore = 100;
-    p.filterRate = 10.0f;
 
     const long before = peakResidentKiB();
     tallowin::NullProgress progress;
@@ -131,7 +116,7 @@ int main()
     }
     // The contig may come out as either strand of the genome.
     const std::size_t edits =
-        std::min(editsAgainst(longest, genome), editsAgainst(longest, reverseComplement(genome)));
+        std::min(editsAgainst(longest, genome), editsAgainst(longest, captest::reverseComplement(genome)));
     std::printf("contig assembly: %d reads of %d-%d bases from a %d-base genome, %.0f%% errors, both strands\n",
                 ReadCount, ShortestRead, LongestRead, GenomeLength, ErrorRate * 100);
     std::printf("  result %s, %d contigs, longest consensus %zu bases, %zu edits from the genome\n",
