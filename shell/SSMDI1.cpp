@@ -383,8 +383,12 @@ bool OneStrLine2Sheet(Workbook& book, std::int32_t sheet, std::int32_t row, std:
     return true;
 }
 
-bool Array2Sheet(Workbook& book, std::int32_t sheet, const std::vector<double>& values, std::int32_t count,
-                 std::int32_t row, std::int32_t col)
+namespace {
+
+// Writes the first `count` entries of a list down one column.
+template <class T>
+bool listToSheet(Workbook& book, std::int32_t sheet, const std::vector<T>& values, std::int32_t count, std::int32_t row,
+                 std::int32_t col)
 {
     if (count < 0 || static_cast<std::size_t>(count) > values.size()) {
         fail(platform::err::Subscript, "Array2Sheet", "The list is shorter than its count");
@@ -397,18 +401,18 @@ bool Array2Sheet(Workbook& book, std::int32_t sheet, const std::vector<double>& 
     return true;
 }
 
+} // namespace
+
+bool Array2Sheet(Workbook& book, std::int32_t sheet, const std::vector<double>& values, std::int32_t count,
+                 std::int32_t row, std::int32_t col)
+{
+    return listToSheet(book, sheet, values, count, row, col);
+}
+
 bool Array2Sheet(Workbook& book, std::int32_t sheet, const std::vector<std::string>& values, std::int32_t count,
                  std::int32_t row, std::int32_t col)
 {
-    if (count < 0 || static_cast<std::size_t>(count) > values.size()) {
-        fail(platform::err::Subscript, "Array2Sheet", "The list is shorter than its count");
-    }
-    if (!SelectSheet(book, sheet)) {
-        return false;
-    }
-    writeTable(book, sheet, count, 1, row, col, [&](std::int32_t i, std::int32_t) { return Value(values[i]); },
-               "Array2Sheet");
-    return true;
+    return listToSheet(book, sheet, values, count, row, col);
 }
 
 bool Mat2Sheet(Workbook& book, std::int32_t sheet, const std::vector<std::vector<double>>& matrix, std::int32_t rows,
