@@ -165,6 +165,24 @@ std::vector<double> columnOf(const Matrix& X, std::int32_t nRow, std::int32_t c)
     return column;
 }
 
+
+// Calls f(i, j) for every pair j < i of nCol columns in row order, with the
+// progress running from 0 over the number of pairs.
+template <class F>
+void forEachLowerPair(std::int32_t nCol, Progress* progress, F&& f)
+{
+    pd::setMinimum(progress, 0);
+    pd::setMaximum(progress, pairCount(nCol));
+    double done = 0;
+    for (std::int32_t i = 1; i < nCol; ++i) {
+        for (std::int32_t j = 0; j < i; ++j) {
+            f(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+            pd::setValue(progress, done);
+            done += 1;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<double> GetMultMean(const Matrix& X, std::int32_t nCol, std::int32_t nRow)
@@ -202,20 +220,13 @@ void GetCPLM(const Matrix& X, Matrix& CP, std::int32_t nRow, std::int32_t nCol, 
         }
     }
 
-    pd::setMinimum(progress, 0);
-    pd::setMaximum(progress, pairCount(nCol));
-    double done = 0;
-    for (std::size_t i = 1; i < dev.size(); ++i) {
-        for (std::size_t j = 0; j < i; ++j) {
-            double sum = 0;
-            for (std::size_t k = 0; k < dev[i].size(); ++k) {
-                sum += dev[i][k] * dev[j][k];
-            }
-            CP(i, j) = checkedFinite(sum, "GetCPLM");
-            pd::setValue(progress, done);
-            done += 1;
+    forEachLowerPair(nCol, progress, [&](std::size_t i, std::size_t j) {
+        double sum = 0;
+        for (std::size_t k = 0; k < dev[i].size(); ++k) {
+            sum += dev[i][k] * dev[j][k];
         }
-    }
+        CP(i, j) = checkedFinite(sum, "GetCPLM");
+    });
     pd::setValue(progress, 0);
     if (means != nullptr) {
         *means = mean;
@@ -315,17 +326,8 @@ void GetCorrMatMissing(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32
     checkBlock(X, nRow, nCol, "GetCorrMatMissing");
     checkResult(R, nCol, "GetCorrMatMissing");
     const std::vector<std::vector<double>> columns = columnsOf(X, nRow, nCol);
-    pd::setMinimum(progress, 0);
-    pd::setMaximum(progress, pairCount(nCol));
-    double done = 0;
-    for (std::int32_t i = 1; i < nCol; ++i) {
-        for (std::int32_t j = 0; j < i; ++j) {
-            R(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) =
-                corrPair(columns[static_cast<std::size_t>(i)], columns[static_cast<std::size_t>(j)], code);
-            pd::setValue(progress, done);
-            done += 1;
-        }
-    }
+    forEachLowerPair(nCol, progress,
+                     [&](std::size_t i, std::size_t j) { R(i, j) = corrPair(columns[i], columns[j], code); });
     pd::setValue(progress, 0);
 }
 
@@ -335,17 +337,8 @@ void GetCovMatMissing(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_
     checkBlock(X, nRow, nCol, "GetCovMatMissing");
     checkResult(V, nCol, "GetCovMatMissing");
     const std::vector<std::vector<double>> columns = columnsOf(X, nRow, nCol);
-    pd::setMinimum(progress, 0);
-    pd::setMaximum(progress, pairCount(nCol));
-    double done = 0;
-    for (std::int32_t i = 1; i < nCol; ++i) {
-        for (std::int32_t j = 0; j < i; ++j) {
-            V(static_cast<std::size_t>(i), static_cast<std::size_t>(j)) =
-                covPair(columns[static_cast<std::size_t>(i)], columns[static_cast<std::size_t>(j)], code);
-            pd::setValue(progress, done);
-            done += 1;
-        }
-    }
+    forEachLowerPair(nCol, progress,
+                     [&](std::size_t i, std::size_t j) { V(i, j) = covPair(columns[i], columns[j], code); });
     pd::setMaximum(progress, nCol);
     for (std::int32_t i = 0; i < nCol; ++i) {
         const std::size_t ci = static_cast<std::size_t>(i);
