@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -43,6 +44,31 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(m_path, ec);
+}
+
+CommaDecimalLocale::CommaDecimalLocale()
+{
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    m_previous = previous ? previous : "C";
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name) != nullptr) {
+            m_active = true;
+            return;
+        }
+    }
+    // Build one for this process when the system has the locale sources.
+    TempDir dir;
+    const std::string command = "localedef -i de_DE -f UTF-8 " + dir.file("de_DE.UTF-8").string() + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) == 0) {
+        ::setenv("LOCPATH", dir.path().c_str(), 1);
+        m_active = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+        ::unsetenv("LOCPATH");
+    }
+}
+
+CommaDecimalLocale::~CommaDecimalLocale()
+{
+    std::setlocale(LC_ALL, m_previous.c_str());
 }
 
 std::string readFile(const std::filesystem::path& path)

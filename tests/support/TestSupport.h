@@ -30,6 +30,24 @@ private:
     std::filesystem::path m_path;
 };
 
+// Switches the process to a comma-decimal locale (German) for its lifetime
+// and restores the previous one: an installed locale when there is one, else
+// one built with localedef into a temporary folder. active() says whether the
+// switch succeeded.
+class CommaDecimalLocale {
+public:
+    CommaDecimalLocale();
+    ~CommaDecimalLocale();
+    CommaDecimalLocale(const CommaDecimalLocale&) = delete;
+    CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
+
+    [[nodiscard]] bool active() const { return m_active; }
+
+private:
+    std::string m_previous;
+    bool m_active = false;
+};
+
 // Whole file as bytes, and bytes written as a whole file.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
+#include <optional>
 #include <random>
 
 using namespace tallowin::dnaml;
@@ -321,33 +322,21 @@ TEST(DnamlLocale, CommaDecimalLocaleChangesNoNumber)
 {
     const std::string input = withOptions("T", "T 2.5\n");
     const RunResult plainC = run(input, {});
-    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"};
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    bool set = false;
-    for (const char* n : names)
-        set = set || std::setlocale(LC_ALL, n) != nullptr;
-    if (!set) {
-        // Build one for this process when the system has the sources.
-        testsupport::TempDir dir;
-        const std::string cmd = "localedef -i de_DE -f UTF-8 " + dir.file("de_DE.UTF-8").string() + " >/dev/null 2>&1";
-        if (std::system(cmd.c_str()) == 0) {
-            setenv("LOCPATH", dir.path().c_str(), 1);
-            set = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-            unsetenv("LOCPATH");
-        }
-    }
+    std::optional<testsupport::CommaDecimalLocale> comma;
+    comma.emplace();
+    const bool set = comma->active();
     // Whatever locale is in force, number text stays in the C form.
     EXPECT_EQ(formatFixed(0.5, 8, 6), "0.500000");
     EXPECT_EQ(parseDouble("2.5").value_or(0), 2.5);
     if (set) {
         ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-        const RunResult comma = run(input, {});
-        std::setlocale(LC_ALL, previous.c_str());
-        EXPECT_EQ(comma.treeText, plainC.treeText);
-        EXPECT_EQ(comma.lnL, plainC.lnL);
-        EXPECT_EQ(comma.log, plainC.log);
+        const RunResult underComma = run(input, {});
+        comma.reset();
+        EXPECT_EQ(underComma.treeText, plainC.treeText);
+        EXPECT_EQ(underComma.lnL, plainC.lnL);
+        EXPECT_EQ(underComma.log, plainC.log);
     } else {
-        std::setlocale(LC_ALL, previous.c_str());
+        comma.reset();
         GTEST_SKIP() << "no comma-decimal locale can be set here";
     }
 }

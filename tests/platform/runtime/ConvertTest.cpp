@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
+#include "tests/support/TestSupport.h"
 
 using namespace platform::rt;
 
@@ -90,12 +91,13 @@ TEST(CDbl, AcceptsWholeNumbersOnly)
 
 TEST(Convert, CommaDecimalLocaleChangesNoText)
 {
-    const char* old = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "fr_FR.UTF-8")) {
-        GTEST_SKIP() << "no comma-decimal locale installed";
+    testsupport::CommaDecimalLocale comma;
+    if (!comma.active()) {
+        GTEST_SKIP() << "no comma-decimal locale can be set here";
     }
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(CStr(0.5), "0.5");
+    EXPECT_EQ(Str(-0.25), "-.25");
     EXPECT_EQ(Val("1.25"), 1.25);
-    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(CDbl("2.5e1"), 25);
 }
