@@ -159,7 +159,7 @@ constexpr std::array kDescriptions{
     Description{450, "Wrong number of arguments or invalid property assignment"},
     Description{453, "Specified DLL function not found"},
     Description{457, "This key is already associated with an element of this collection"},
-    Description{458, "Variable uses an Automation type not supported in Visual Basic"},
+    Description{458, "Variable uses an Automation type not supported"},
     Description{460, "Invalid clipboard format"},
     Description{461, "Method or data member not found"},
     Description{462, "The remote server machine does not exist or is unavailable"},
