@@ -242,7 +242,8 @@ void CErrorHandler::SetTrace(bool value)
     }
 }
 
-bool CErrorHandler::applyLogPath(const std::string& value, bool raise)
+bool CErrorHandler::applyPath(const std::string& value, bool raise, std::int32_t failureCode, std::string& target,
+                              bool locked, const char* settingName)
 {
     std::string path = value;
     try {
@@ -250,36 +251,26 @@ bool CErrorHandler::applyLogPath(const std::string& value, bool raise)
     } catch (const platform::Error& e) {
         const std::string extra = e.description() + "\r\nPath='" + path + "'";
         if (raise) {
-            raiseInternal(25, extra);
+            raiseInternal(failureCode, extra);
         }
-        logInternal(25, extra);
+        logInternal(failureCode, extra);
         return false;
     }
-    m_logPath = path;
-    if (!m_logPathLocked) {
-        writeSetting("LogPath", path);
+    target = path;
+    if (!locked) {
+        writeSetting(settingName, path);
     }
     return true;
 }
 
+bool CErrorHandler::applyLogPath(const std::string& value, bool raise)
+{
+    return applyPath(value, raise, 25, m_logPath, m_logPathLocked, "LogPath");
+}
+
 bool CErrorHandler::applyTracePath(const std::string& value, bool raise)
 {
-    std::string path = value;
-    try {
-        EstablishPath(path);
-    } catch (const platform::Error& e) {
-        const std::string extra = e.description() + "\r\nPath='" + path + "'";
-        if (raise) {
-            raiseInternal(26, extra);
-        }
-        logInternal(26, extra);
-        return false;
-    }
-    m_tracePath = path;
-    if (!m_tracePathLocked) {
-        writeSetting("TracePath", path);
-    }
-    return true;
+    return applyPath(value, raise, 26, m_tracePath, m_tracePathLocked, "TracePath");
 }
 
 void CErrorHandler::Initialize()

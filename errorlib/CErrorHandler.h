@@ -194,6 +194,10 @@ private:
     [[nodiscard]] bool settingIsSet(const char* name) const;
     void writeSetting(const char* name, const std::string& value) const;
     // Establish the folder and store it; false (after logging) when it cannot be.
+    // Establishes a log or trace folder; on failure logs (and with `raise`
+    // raises) the internal error `failureCode`.
+    bool applyPath(const std::string& value, bool raise, std::int32_t failureCode, std::string& target, bool locked,
+                   const char* settingName);
     bool applyLogPath(const std::string& value, bool raise);
     bool applyTracePath(const std::string& value, bool raise);
     void openTraceFile();
