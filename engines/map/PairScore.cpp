@@ -8,6 +8,31 @@
 namespace tallowin::map {
 namespace {
 
+// Scores of each residue against every column of `second` (from column 1),
+// made when the residue first occurs.
+template <class T>
+class ResidueProfile {
+public:
+    ResidueProfile(std::string_view second, const ScoreTable& table) : m_second(second), m_table(table) {}
+
+    const T* operator()(unsigned char residue)
+    {
+        auto& p = m_rows[residue & 0x7f];
+        if (p.empty()) {
+            const int32_t* w = m_table.row(residue);
+            p.resize(m_second.size() + 1, 0);
+            for (std::size_t j = 1; j <= m_second.size(); ++j)
+                p[j] = static_cast<T>(w[static_cast<unsigned char>(m_second[j - 1]) & 0x7f]);
+        }
+        return p.data();
+    }
+
+private:
+    std::string_view m_second;
+    const ScoreTable& m_table;
+    std::array<std::vector<T>, 128> m_rows;
+};
+
 // The recurrences, per cell (i, j): H is the best score of any path to the
 // cell, F the best ending in a gap of `second` (vertical), E the best ending
 // in an affine gap of `first` (horizontal) and G the best ending in a
@@ -39,19 +64,7 @@ Score sweep(std::string_view first, std::string_view second, const ScoreTable& t
     const T P = static_cast<T>(gaps.P);
     const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
 
-    // Scores of each residue of `first` against every column, made when the
-    // residue first occurs.
-    std::array<std::vector<T>, 128> profile;
-    auto scoresOf = [&](unsigned char a) -> const T* {
-        auto& p = profile[a & 0x7f];
-        if (p.empty()) {
-            const int32_t* w = table.row(a);
-            p.resize(n + 1, 0);
-            for (std::size_t j = 1; j <= n; ++j)
-                p[j] = static_cast<T>(w[static_cast<unsigned char>(second[j - 1]) & 0x7f]);
-        }
-        return p.data();
-    };
+    ResidueProfile<T> scoresOf(second, table);
 
     std::vector<T> upv(n + 1, 0), curv(n + 1, 0), vertv(n + 1, none), tv(n + 1, 0);
     T best = 0;
@@ -144,17 +157,7 @@ using V8 = int32_t __attribute__((vector_size(32)));
     const T P = static_cast<T>(gaps.P);
     const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
 
-    std::array<std::vector<T>, 128> profile;
-    auto scoresOf = [&](unsigned char c) -> const T* {
-        auto& p = profile[c & 0x7f];
-        if (p.empty()) {
-            const int32_t* w = table.row(c);
-            p.resize(n + 1, 0);
-            for (std::size_t j = 1; j <= n; ++j)
-                p[j] = w[static_cast<unsigned char>(second[j - 1]) & 0x7f];
-        }
-        return p.data();
-    };
+    ResidueProfile<T> scoresOf(second, table);
 
     std::vector<T> upv(n + 1, 0), curv(n + 1, 0), vertv(n + 1, none), tv(n + 1, 0), av(n + 1), bv(n + 1),
         pa(n + 1), pb(n + 1), rj(n + 1);
