@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "platform/errors/Guard.h"
-#include "shell/ErrorHandlerLink.h"
-#include "shell/mQuorin.h"
+#include "shell/core/ErrorHandlerLink.h"
+#include "shell/core/mQuorin.h"
 
 namespace shell {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "platform/dialogs/CommonDialog.h"
-#include "shell/IniQuorin.h"
-#include "shell/ShellRules.h"
+#include "shell/core/IniQuorin.h"
+#include "shell/core/ShellRules.h"
 
 class QComboBox;
 class QLabel;

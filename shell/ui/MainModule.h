@@ -21,7 +21,7 @@
 
 #include "errorlib/CrashGuard.h"
 #include "errorlib/ICErrorHandler.h"
-#include "shell/CErrorClient.h"
+#include "shell/core/CErrorClient.h"
 
 namespace shell {
 class FError;

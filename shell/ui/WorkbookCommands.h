@@ -16,8 +16,8 @@
 #include <string>
 
 #include "numeric/Progress.h"
-#include "shell/SheetTransforms.h"
-#include "shell/WorkbookHost.h"
+#include "shell/workbook/SheetTransforms.h"
+#include "shell/workbook/WorkbookHost.h"
 
 class QAction;
 class QProgressBar;

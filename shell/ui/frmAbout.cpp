@@ -7,7 +7,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "shell/ProgramInfo.h"
+#include "shell/core/ProgramInfo.h"
 #include "shell/ui/WinAPI.h"
 
 namespace shell {

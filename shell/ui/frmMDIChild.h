@@ -18,7 +18,7 @@
 #include <functional>
 #include <memory>
 
-#include "shell/ShellRules.h"
+#include "shell/core/ShellRules.h"
 
 class QProgressBar;
 class QTextEdit;

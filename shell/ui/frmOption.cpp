@@ -10,8 +10,8 @@
 
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
-#include "shell/FileUtil.h"
-#include "shell/mQuorin.h"
+#include "shell/core/FileUtil.h"
+#include "shell/core/mQuorin.h"
 
 namespace shell {
 

@@ -12,7 +12,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Convert.h"
-#include "shell/ProgramInfo.h"
+#include "shell/core/ProgramInfo.h"
 
 namespace shell {
 

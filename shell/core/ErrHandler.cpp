@@ -1,10 +1,10 @@
-#include "shell/ErrHandler.h"
+#include "shell/core/ErrHandler.h"
 
 #include <string_view>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/runtime/FileNumbers.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace ErrHandler {
 

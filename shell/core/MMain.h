@@ -16,7 +16,7 @@
 #include "errorlib/ICErrorHandler.h"
 #include "errorlib/IErrorClient.h"
 #include "platform/errors/Error.h"
-#include "shell/ErrorHandlerLink.h"
+#include "shell/core/ErrorHandlerLink.h"
 
 namespace MMain {
 

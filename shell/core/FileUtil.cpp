@@ -1,4 +1,4 @@
-#include "shell/FileUtil.h"
+#include "shell/core/FileUtil.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -8,8 +8,8 @@
 
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
-#include "shell/clsOpenSave.h"
-#include "shell/StrUtil.h"
+#include "shell/core/clsOpenSave.h"
+#include "shell/core/StrUtil.h"
 
 namespace FileUtil {
 

@@ -1,10 +1,10 @@
-#include "shell/ShellRules.h"
+#include "shell/core/ShellRules.h"
 
 #include <cmath>
 
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace shell {
 

@@ -1,4 +1,4 @@
-#include "shell/SheetTransforms.h"
+#include "shell/workbook/SheetTransforms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +12,9 @@
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/ProgramInfo.h"
-#include "shell/SSMDI1.h"
-#include "shell/mQuorin.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/workbook/SSMDI1.h"
+#include "shell/core/mQuorin.h"
 
 namespace shell {
 

@@ -1,4 +1,4 @@
-#include "shell/SSMDI1.h"
+#include "shell/workbook/SSMDI1.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,8 +9,8 @@
 #include "platform/runtime/Convert.h"
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/StrUtil.h"
-#include "shell/mQuorin.h"
+#include "shell/core/StrUtil.h"
+#include "shell/core/mQuorin.h"
 
 namespace SSMDI1 {
 

@@ -1,11 +1,11 @@
-#include "shell/CErrorClient.h"
+#include "shell/core/CErrorClient.h"
 
 #include <sys/utsname.h>
 
 #include <initializer_list>
 
 #include "platform/runtime/FileNumbers.h"
-#include "shell/ProgramInfo.h"
+#include "shell/core/ProgramInfo.h"
 
 namespace shell {
 

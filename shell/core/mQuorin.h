@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/ErrorHandlerLink.h"
-#include "shell/IniQuorin.h"
+#include "shell/core/ErrorHandlerLink.h"
+#include "shell/core/IniQuorin.h"
 
 namespace mQuorin {
 

@@ -1,4 +1,4 @@
-#include "shell/clsOpenSave.h"
+#include "shell/core/clsOpenSave.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "shell/MMain.h"
+#include "shell/core/MMain.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "shell/SSMDIFiles.h"
+#include "shell/workbook/SSMDIFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,12 +14,12 @@
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/NativeFormat.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/FileUtil.h"
-#include "shell/IniQuorin.h"
-#include "shell/ProgramInfo.h"
-#include "shell/StrUtil.h"
-#include "shell/WorkbookHost.h"
-#include "shell/mQuorin.h"
+#include "shell/core/FileUtil.h"
+#include "shell/core/IniQuorin.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/core/StrUtil.h"
+#include "shell/workbook/WorkbookHost.h"
+#include "shell/core/mQuorin.h"
 
 namespace SSMDI1 {
 

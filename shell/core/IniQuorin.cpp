@@ -1,4 +1,4 @@
-#include "shell/IniQuorin.h"
+#include "shell/core/IniQuorin.h"
 
 #include <algorithm>
 #include <system_error>
@@ -6,8 +6,8 @@
 #include "platform/errors/Error.h"
 #include "platform/profile/Profile.h"
 #include "platform/runtime/Convert.h"
-#include "shell/FileUtil.h"
-#include "shell/mQuorin.h"
+#include "shell/core/FileUtil.h"
+#include "shell/core/mQuorin.h"
 
 namespace shell {
 

@@ -1,4 +1,4 @@
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace mQuorin {
 
