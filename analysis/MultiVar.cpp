@@ -14,8 +14,8 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
-#include "shell/ProgramInfo.h"
-#include "shell/StrUtil.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/core/StrUtil.h"
 
 namespace MultiVar {
 

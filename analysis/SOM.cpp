@@ -11,7 +11,7 @@
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/Rnd.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 namespace SOM {
 

@@ -6,8 +6,8 @@
 #include "analysis/ui/ClusterMenu.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
-#include "shell/ErrHandler.h"
-#include "shell/mQuorin.h"
+#include "shell/core/ErrHandler.h"
+#include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/MainModule.h"
 

@@ -17,7 +17,7 @@
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeViewModel.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "trees/view/TreeTool.h"
 
 #ifdef TESSARAY_BENCH_WITH_GUI

@@ -8,7 +8,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "sequence/SeqUtil.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 namespace SeqUtil {
 

@@ -5,7 +5,7 @@
 // ("AA" for protein, anything else nucleotides). One type serves the flank
 // sets of the program state and every sequence routine.
 
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace sequence {
 

@@ -11,7 +11,7 @@
 #include "platform/runtime/Format.h"
 #include "platform/runtime/PrintLine.h"
 #include "sequence/SeqUtil.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 namespace SeqWrite {
 

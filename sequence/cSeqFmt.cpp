@@ -7,7 +7,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 namespace sequence {
 

@@ -7,7 +7,7 @@
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 #include "trees/NHTreeRead.h"
 #include "trees/Newick.h"
 #include "trees/NewickScan.h"

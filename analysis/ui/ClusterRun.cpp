@@ -18,9 +18,9 @@
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/SSMDI1.h"
-#include "shell/StrUtil.h"
-#include "shell/mQuorin.h"
+#include "shell/workbook/SSMDI1.h"
+#include "shell/core/StrUtil.h"
+#include "shell/core/mQuorin.h"
 
 namespace analysis {
 

@@ -23,9 +23,9 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
-#include "shell/ProgramInfo.h"
-#include "shell/SSMDI1.h"
-#include "shell/mQuorin.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/workbook/SSMDI1.h"
+#include "shell/core/mQuorin.h"
 
 namespace analysis {
 

@@ -9,7 +9,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/runtime/Rnd.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "sequence/SeqUtil.h"
 #include "sequence/SeqWrite.h"
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 #include "tests/sequence/SeqTestUtil.h"
 #include "tests/support/TestSupport.h"
 

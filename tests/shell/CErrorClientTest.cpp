@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/runtime/FileNumbers.h"
-#include "shell/CErrorClient.h"
+#include "shell/core/CErrorClient.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

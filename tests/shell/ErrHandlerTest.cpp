@@ -1,4 +1,4 @@
-#include "shell/ErrHandler.h"
+#include "shell/core/ErrHandler.h"
 
 #include <vector>
 
@@ -7,7 +7,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/FileNumbers.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;

@@ -13,7 +13,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/WorkbookHost.h"
+#include "shell/workbook/WorkbookHost.h"
 
 namespace testsupport {
 

@@ -1,4 +1,4 @@
-#include "shell/FileUtil.h"
+#include "shell/core/FileUtil.h"
 
 #include <cstdlib>
 
@@ -6,7 +6,7 @@
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
-#include "shell/clsOpenSave.h"
+#include "shell/core/clsOpenSave.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;

@@ -1,11 +1,11 @@
-#include "shell/IniQuorin.h"
+#include "shell/core/IniQuorin.h"
 
 #include <map>
 
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -9,8 +9,8 @@
 
 #include "errorlib/Rampart.h"
 #include "platform/com/Com.h"
-#include "shell/CErrorClient.h"
-#include "shell/MMain.h"
+#include "shell/core/CErrorClient.h"
+#include "shell/core/MMain.h"
 #include "tests/shell/RampartRegistry.h"
 #include "tests/support/TestSupport.h"
 

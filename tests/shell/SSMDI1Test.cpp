@@ -1,4 +1,4 @@
-#include "shell/SSMDI1.h"
+#include "shell/workbook/SSMDI1.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace {
 

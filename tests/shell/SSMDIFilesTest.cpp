@@ -1,4 +1,4 @@
-#include "shell/SSMDIFiles.h"
+#include "shell/workbook/SSMDIFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/IniQuorin.h"
-#include "shell/mQuorin.h"
+#include "shell/core/IniQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "tests/shell/FakeWorkbookHost.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "shell/SheetTransforms.h"
+#include "shell/workbook/SheetTransforms.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
-#include "shell/ShellRules.h"
-#include "shell/mQuorin.h"
+#include "shell/core/ShellRules.h"
+#include "shell/core/mQuorin.h"
 
 using shell::View;
 

@@ -1,4 +1,4 @@
-#include "shell/StrUtil.h"
+#include "shell/core/StrUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 #include <gtest/gtest.h>
 

@@ -15,8 +15,8 @@
 #include "platform/errors/Error.h"
 #include "platform/runtime/Rnd.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/StrUtil.h"
-#include "shell/mQuorin.h"
+#include "shell/core/StrUtil.h"
+#include "shell/core/mQuorin.h"
 #include "tests/support/TestSupport.h"
 #include "trees/NHAdapter.h"
 

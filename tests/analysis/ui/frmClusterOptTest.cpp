@@ -16,7 +16,7 @@
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Rnd.h"
 #include "platform/spreadsheet/Workbook.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "shell/ui/FError.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/MainModule.h"

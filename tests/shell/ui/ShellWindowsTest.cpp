@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dialogs/ScriptedDialogs.h"
-#include "shell/mQuorin.h"
+#include "shell/core/mQuorin.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmOption.h"
