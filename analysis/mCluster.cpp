@@ -20,7 +20,6 @@ using numeric::detail::setValue;
 
 namespace {
 
-constexpr double kNoDistance = 1E+308;
 constexpr std::int32_t kMaxKMeanPasses = 100;
 constexpr std::int32_t kMaxJoinPasses = 100;
 
@@ -110,7 +109,6 @@ struct KMeanState {
 // The reassignment passes (see the header's step 2 and 3).
 bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress* progress)
 {
-    std::vector<double> current(at(s.nRow), kNoDistance);
     bool changed = true;
     std::int32_t passes = 0;
     setMinimum(progress, 0);
@@ -123,7 +121,9 @@ bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress
         for (std::int32_t i = 0; i < s.nRow; ++i) {
             const std::int32_t g = s.group[at(i)];
             if (s.sizes[at(g)] > 1) {
-                double best = current[at(i)];
+                // The row's own group is measured as it stands now: another
+                // group must be strictly nearer for the row to move.
+                double best = measure(dist, s.data, s.means, i, g, s.nCol, "KMeanReassign");
                 std::int32_t target = g;
                 for (std::int32_t h = 0; h < s.k; ++h) {
                     if (h == g) {
@@ -136,7 +136,6 @@ bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress
                     }
                 }
                 if (target != g) {
-                    current[at(i)] = best;
                     moveRow(s.data, s.means, s.sizes, i, g, target, s.nCol);
                     s.group[at(i)] = target;
                     changed = true;

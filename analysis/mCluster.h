@@ -7,17 +7,20 @@
 // 0 .. nCol - 1 (time points or conditions); the matrix may be larger. Note
 // the argument order (nCol before nRow). Groups are numbered 0 .. k - 1.
 //
-// K-means (KMeanClustering), after Hartigan's exchange formulation:
+// K-means (KMeanClustering), an online (MacQueen-style) k-means: each row
+// is compared plainly with the current means, its own group's included (the
+// row is not taken out of its own mean first, as Hartigan's exchange method
+// would do).
 //   1. Initial partition in blocks of nRow \ k consecutive rows; the last
 //      group takes the rest.
 //   2. Passes over the rows in order. A row whose group has at least two rows
-//      is measured against the mean of every OTHER group (its own is never
-//      measured); it moves to the nearest one when that distance is strictly
-//      below the distance recorded at the row's last move (1E+308 before its
-//      first move), ties to the lower group. Means are updated at once after
-//      each move (target first, then source, column by column), so later rows
-//      of the pass see them. So in the first pass every row met while its
-//      group still has two or more rows moves; no group ever becomes empty.
+//      is measured against the mean of its own group and of every other
+//      group; it moves only to a group whose mean is strictly nearer than its
+//      own group's, the nearest such, ties to the lower group. Means are
+//      updated at once after each move (target first, then source, column by
+//      column), so later rows of the pass see them. No group ever becomes
+//      empty. Under the squared distance every move lowers the within-group
+//      sum of squares, so the passes settle.
 //   3. Stop after a pass without moves: true when it is one of passes 1 to
 //      99, false when it is pass 100 or 101; when pass 101 still moves a row,
 //      stop with false. At most 101 passes.

@@ -154,6 +154,25 @@ std::string ClusterRun::ReadInput(const spreadsheet::Workbook& book)
     spreadsheet::ValueTable table(range.rows(), range.cols());
     book.CopyDataToArray(book.Sheet(), range.firstRow, range.firstCol, range.lastRow, range.lastCol, true, table);
 
+    // A value cell holding text ("NA", say) is named by its sheet and cell,
+    // so that the user can fix it and retry; rows that the reading drops
+    // (their first two value cells empty) are not looked at.
+    for (std::int32_t i = 1; i < table.rows(); ++i) {
+        if (table.at(i, 1).isEmpty() && (table.cols() < 3 || table.at(i, 2).isEmpty())) {
+            continue;
+        }
+        for (std::int32_t j = 1; j < table.cols(); ++j) {
+            const spreadsheet::Value& v = table.at(i, j);
+            double number = 0;
+            if (!v.isEmpty() && !v.isNumber() && !(v.isText() && spreadsheet::parseNumber(v.text(), number))) {
+                throw platform::Error(platform::err::TypeMismatch, "ReadInput",
+                                      "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) +
+                                          " of sheet " + inQuotes(book.SheetName(book.Sheet())) + " holds " +
+                                          inQuotes(v.displayText()) + ", which is not a number.");
+            }
+        }
+    }
+
     // Empty value cells of rows that hold any value.
     std::int64_t empty = 0;
     for (std::int32_t i = 1; i < table.rows(); ++i) {

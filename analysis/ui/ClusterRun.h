@@ -108,7 +108,9 @@ public:
     // Stage 1: "" when the choice can run, else the message.
     [[nodiscard]] std::string CheckChoice() const;
     // Stage 2: "" when the block was read and can be clustered, else the
-    // message. Errors of reading (a text in the value cells: 13) are thrown.
+    // message. A value cell that is not a number (a text such as "NA") is
+    // error 13 naming the sheet, the cell and its text; the block is read
+    // anew when the stage is retried.
     [[nodiscard]] std::string ReadInput(const spreadsheet::Workbook& book);
     // Stage 3: the route. Error 5 when called before a successful ReadInput.
     void Cluster();

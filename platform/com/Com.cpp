@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include "platform/errors/Error.h"
+#include "platform/registry/FileRegistry.h"
 #include "platform/registry/Registry.h"
 
 namespace platform::com {
@@ -47,9 +48,11 @@ std::string ClassKeyPath(std::string_view clsid)
     return "Software\\Classes\\CLSID\\" + std::string(clsid);
 }
 
-std::optional<std::filesystem::path> ServerPath(std::string_view clsid)
+namespace {
+
+// The library registered for a class in the machine hive of `r`.
+std::optional<std::filesystem::path> registeredLibrary(reg::Registry& r, std::string_view clsid)
 {
-    reg::Registry& r = reg::current();
     reg::Key key;
     reg::Value value;
     // A lookup opens without creating, so that asking for a class leaves no key behind.
@@ -64,6 +67,28 @@ std::optional<std::filesystem::path> ServerPath(std::string_view clsid)
         return std::nullopt;
     }
     return std::filesystem::path(path);
+}
+
+} // namespace
+
+std::optional<std::filesystem::path> ServerPath(std::string_view clsid)
+{
+    const auto own = registeredLibrary(reg::current(), clsid);
+    std::error_code ec;
+    if (own && std::filesystem::exists(*own, ec)) {
+        return own;
+    }
+    // The installation's registration, made when the program was built or
+    // installed; it also stands in for a registration of the user's whose
+    // library has gone.
+    const std::filesystem::path machineFolder = reg::machineWideFolder();
+    if (!machineFolder.empty()) {
+        reg::FileRegistry machine(machineFolder);
+        if (const auto installed = registeredLibrary(machine, clsid)) {
+            return installed;
+        }
+    }
+    return own;
 }
 
 void* CreateInstance(std::string_view clsid, std::string_view iid)

@@ -13,7 +13,8 @@
 //     std::int32_t tessaray_register_server();    // 0 or a registry result code
 //     std::int32_t tessaray_unregister_server();
 //
-// A class is registered in the machine hive of the registry:
+// A class is registered in the machine hive of the registry (of the registry
+// in force, or of the installation's own folder, see ServerPath):
 //     Software\Classes\CLSID\{clsid}                   default value: class name
 //     Software\Classes\CLSID\{clsid}\InprocServer32    default value: library path,
 //                                                      "ThreadingModel"="Apartment"
@@ -44,6 +45,9 @@ using RegisterServerFn = std::int32_t (*)();
 [[nodiscard]] std::string ClassKeyPath(std::string_view clsid);
 
 // The registered library of a class, or nullopt when it is not registered.
+// The registry in force is asked first; when it has no registration, or one
+// whose library file no longer exists, the machine hive of the installation's
+// own folder (registry::machineWideFolder()) is asked.
 [[nodiscard]] std::optional<std::filesystem::path> ServerPath(std::string_view clsid);
 
 // A new object as the interface iid. Throws platform::Error 429 or 430 (see above).

@@ -42,6 +42,19 @@ std::filesystem::path defaultFolder()
     return config / "tessaray" / "registry";
 }
 
+std::filesystem::path machineWideFolder()
+{
+    if (const std::string dir = envOrEmpty("TESSARAY_MACHINE_REGISTRY_DIR"); !dir.empty()) {
+        return dir;
+    }
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || program.empty()) {
+        return {};
+    }
+    return program.parent_path().parent_path() / "share" / "tessaray" / "registry";
+}
+
 Registry& current()
 {
     if (Registry* r = installed().load()) {

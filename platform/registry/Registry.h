@@ -102,6 +102,15 @@ public:
 // XDG_CONFIG_HOME is unset).
 [[nodiscard]] std::filesystem::path defaultFolder();
 
+// The installation's own hive folder, shared by every user of the program:
+// $TESSARAY_MACHINE_REGISTRY_DIR when set and not empty, else
+// "../share/tessaray/registry" beside the folder of the running program (so
+// "build/share/tessaray/registry" for a program in "build/bin"), so that
+// separate build trees and installations on one machine keep their own. Only
+// its machine hive is used: the class registrations made when the program
+// was built or installed, read after those of the registry in force.
+[[nodiscard]] std::filesystem::path machineWideFolder();
+
 // The registry in force.
 [[nodiscard]] Registry& current();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/NumberFit.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -171,6 +173,11 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
     const std::int32_t activeRow = wb.activeRow();
     const std::int32_t activeCol = wb.activeCol();
 
+    const QFontMetrics metrics(font);
+    const TextWidth fontWidth = [&metrics](std::string_view t) {
+        return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
+    };
+
     // Cells: only those in view.
     for (std::int32_t r = firstRow; r <= lastRow; ++r) {
         const int y = hh + (r - firstRow) * rh;
@@ -191,7 +198,10 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
             else if (v.isLogical() || v.isError())
                 align = Qt::AlignVCenter | Qt::AlignHCenter;
             p.setPen(Qt::black);
-            p.drawText(cell.adjusted(3, 0, -3, 0), static_cast<int>(align), QString::fromStdString(v.displayText()));
+            const QRect textArea = cell.adjusted(3, 0, -3, 0);
+            const std::string text =
+                v.isNumber() ? fitNumberText(v.number(), textArea.width(), fontWidth) : v.displayText();
+            p.drawText(textArea, static_cast<int>(align), QString::fromStdString(text));
         }
     }
 

@@ -225,7 +225,16 @@ platform::Answer ErrorHandler(const platform::Error& error)
     platform::guardedTraced(exit, [&](platform::TracedGuard& g) {
         g.step([&] { link.TraceEnter(Module, Procedure); });
         Report report;
-        g.step([&] { report = ReportFor(error.number(), error.source()); });
+        g.step([&] {
+            report = ReportFor(error.number(), error.source());
+            // A type mismatch that says which value failed (a text in a block
+            // of numbers, say) tells the user what to fix: show it.
+            if (error.number() == platform::err::TypeMismatch &&
+                error.description() != platform::StandardDescription(error.number())) {
+                report.text = lines({"Type mismatch.", "", error.description(), "", numberLine(error.number()), "",
+                                     requestA()});
+            }
+        });
         g.step([&] { answer = platform::dialogs().MsgBox(report.text, ReportStyle, report.title); });
         g.step([&] { platform::rt::Files().CloseAll(); });
         g.step([&] { link.TraceExit(Module, Procedure); });

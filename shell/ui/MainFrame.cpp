@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QProgressBar>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -32,6 +33,7 @@
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
@@ -188,6 +190,38 @@ QString menuCaption(const std::string& caption)
     return QString::fromStdString(caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
+// The step between cascaded windows: one title bar.
+int cascadeStep(const QMdiArea& mdi)
+{
+    return std::max(mdi.style()->pixelMetric(QStyle::PM_TitleBarHeight), 16) + 4;
+}
+
+// The document windows that Cascade and Tile arrange: shown, not minimised,
+// in the order they were opened; maximised ones come back to normal first.
+void arrangeWindows(QMdiArea& mdi, bool tiled)
+{
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdi.subWindowList(QMdiArea::CreationOrder)) {
+        if (w->isVisible() && !w->isMinimized()) {
+            if (w->isMaximized()) {
+                w->showNormal();
+            }
+            windows.push_back(w);
+        }
+    }
+    const QSize area = mdi.viewport()->size();
+    const int n = static_cast<int>(windows.size());
+    const std::vector<QRect> places =
+        tiled ? WindowLayout::tile(area, n) : WindowLayout::cascade(area, n, cascadeStep(mdi));
+    for (int i = 0; i < n; ++i) {
+        windows[static_cast<std::size_t>(i)]->setGeometry(places[static_cast<std::size_t>(i)]);
+        windows[static_cast<std::size_t>(i)]->raise();
+    }
+    if (!tiled && n > 0) {
+        mdi.setActiveSubWindow(windows.back());
+    }
+}
+
 } // namespace
 
 MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
@@ -197,6 +231,9 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIClient"));
     setCentralWidget(m_mdi);
+    // Tiled windows that cannot all be shown at a usable size stay reachable.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) { subWindowActivated(w); });
     buildMenus();
     buildToolbars();
@@ -303,8 +340,9 @@ void MainFrame::buildMenus()
     connect(action(QStringLiteral("mnuWindowNew")), &QAction::triggered, this, [this] {
         platform::guarded([&](platform::Guard& g) { g.step([&] { NewDocument(); }); });
     });
-    connect(action(QStringLiteral("mnuWindowCascade")), &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
-    connect(action(QStringLiteral("mnuWindowTile")), &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
+    connect(action(QStringLiteral("mnuWindowCascade")), &QAction::triggered, this,
+            [this] { arrangeWindows(*m_mdi, false); });
+    connect(action(QStringLiteral("mnuWindowTile")), &QAction::triggered, this, [this] { arrangeWindows(*m_mdi, true); });
     connect(action(QStringLiteral("mnuWindowArrangeIcons")), &QAction::triggered, this, [this] {
         // Minimised windows line up along the bottom of the frame's client area.
         int x = 0;
@@ -518,13 +556,18 @@ void MainFrame::ShowDocument(frmMDIChild* child)
         return;
     }
     if (auto* sub = qobject_cast<QMdiSubWindow*>(child->parentWidget())) {
-        if (!sub->property("tessarayShown").toBool()) {
-            // A new window takes three quarters of the frame's client area.
-            const QSize area = m_mdi->viewport()->size();
-            sub->resize(std::max(480, area.width() * 3 / 4), std::max(320, area.height() * 3 / 4));
-            sub->setProperty("tessarayShown", true);
+        const bool first = !sub->property("tessarayShown").toBool();
+        int shown = 0;
+        for (QMdiSubWindow* w : m_mdi->subWindowList()) {
+            shown += w != sub && w->isVisible() ? 1 : 0;
         }
         sub->show();
+        if (first) {
+            // A new window takes three quarters of the frame's client area,
+            // a step below the windows already shown, and lies inside it.
+            sub->setGeometry(WindowLayout::newWindow(m_mdi->viewport()->size(), shown, cascadeStep(*m_mdi)));
+            sub->setProperty("tessarayShown", true);
+        }
         m_mdi->setActiveSubWindow(sub);
     }
 }

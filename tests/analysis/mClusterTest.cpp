@@ -72,8 +72,8 @@ Result kmeans(const Matrix& data, std::int32_t k, std::uint8_t index, numeric::P
 }
 
 // Squared-difference k-means transcribed step by step from its description:
-// consecutive blocks, own group never measured, recorded distances, at most
-// 101 passes.
+// consecutive blocks, the own group measured too, a move only to a strictly
+// nearer mean, at most 101 passes.
 Result referenceKMeans(const Matrix& data, int k)
 {
     const int n = static_cast<int>(data.rows());
@@ -107,7 +107,6 @@ Result referenceKMeans(const Matrix& data, int k)
         }
         return s;
     };
-    std::vector<double> recorded(static_cast<std::size_t>(n), 1E+308);
     for (int pass = 1; pass <= 101; ++pass) {
         bool moved = false;
         for (int i = 0; i < n; ++i) {
@@ -116,7 +115,7 @@ Result referenceKMeans(const Matrix& data, int k)
                 continue;
             }
             int target = g;
-            double best = recorded[static_cast<std::size_t>(i)];
+            double best = dist(i, g);
             for (int h = 0; h < k; ++h) {
                 if (h != g && dist(i, h) < best) {
                     best = dist(i, h);
@@ -126,7 +125,6 @@ Result referenceKMeans(const Matrix& data, int k)
             if (target == g) {
                 continue;
             }
-            recorded[static_cast<std::size_t>(i)] = best;
             auto& mt = mean[static_cast<std::size_t>(target)];
             auto& mg = mean[static_cast<std::size_t>(g)];
             const double st = r.sizes[static_cast<std::size_t>(target)];
@@ -150,6 +148,41 @@ Result referenceKMeans(const Matrix& data, int k)
     return r;
 }
 
+// A settled partition leaves no row of a group of two or more rows strictly
+// nearer (squared distance) another group's mean than its own.
+void expectNoRowNearerAnotherMean(const Matrix& data, const Result& r, int k)
+{
+    const std::size_t p = data.cols();
+    Matrix mean(static_cast<std::size_t>(k), p);
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        for (std::size_t j = 0; j < p; ++j) {
+            mean(static_cast<std::size_t>(r.group[i]), j) += data(i, j);
+        }
+    }
+    for (int g = 0; g < k; ++g) {
+        for (std::size_t j = 0; j < p; ++j) {
+            mean(static_cast<std::size_t>(g), j) /= r.sizes[static_cast<std::size_t>(g)];
+        }
+    }
+    auto dist = [&](std::size_t i, int g) {
+        double sum = 0;
+        for (std::size_t j = 0; j < p; ++j) {
+            const double d = data(i, j) - mean(static_cast<std::size_t>(g), j);
+            sum += d * d;
+        }
+        return sum;
+    };
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        const int g = r.group[i];
+        if (r.sizes[static_cast<std::size_t>(g)] < 2) {
+            continue;
+        }
+        for (int h = 0; h < k; ++h) {
+            EXPECT_LE(dist(i, g), dist(i, h) * (1 + 1e-12)) << "row " << i << " group " << g << " other " << h;
+        }
+    }
+}
+
 int refusal(const std::function<void()>& call)
 {
     try {
@@ -160,15 +193,17 @@ int refusal(const std::function<void()>& call)
     return 0;
 }
 
-TEST(KMeans, WorkedFourRowExampleSettlesAfterThreePasses)
+TEST(KMeans, WorkedFourRowExampleKeepsItsTwoBlocksAfterOnePass)
 {
+    // The blocks {0, 1} and {10, 11} are already the best partition: every
+    // row is nearer its own mean than the other one, so nothing moves.
     const Matrix data = column({0, 1, 10, 11});
     PassCounter passes;
     const Result r = kmeans(data, 2, 0, &passes);
     EXPECT_TRUE(r.settled);
-    EXPECT_EQ(r.group, (Groups{1, 1, 0, 0}));
+    EXPECT_EQ(r.group, (Groups{0, 0, 1, 1}));
     EXPECT_EQ(r.sizes, (Groups{2, 2}));
-    EXPECT_EQ(passes.endings - 1, 3);
+    EXPECT_EQ(passes.endings - 1, 1);
     EXPECT_EQ(passes.last, 0);
     ASSERT_EQ(r.errors.size(), 3u);
     for (const double e : r.errors) {
@@ -180,11 +215,33 @@ TEST(KMeans, WorkedFourRowExampleSettlesAfterThreePasses)
     expectNearRel(euclid.errors[2], 0.25, 1e-12);
 }
 
+TEST(KMeans, MisplacedRowsMoveToTheNearerMeanAndSettle)
+{
+    // Blocks {0, 10, 1} and {11, 12, 2}: rows 10 and 2 sit in the wrong block.
+    PassCounter passes;
+    const Result r = kmeans(column({0, 10, 1, 11, 12, 2}), 2, 0, &passes);
+    EXPECT_TRUE(r.settled);
+    EXPECT_EQ(r.group, (Groups{0, 1, 0, 1, 1, 0}));
+    EXPECT_EQ(r.sizes, (Groups{3, 3}));
+    EXPECT_EQ(passes.endings - 1, 2);
+}
+
 TEST(KMeans, TiedGroupsGoToTheLowerNumber)
 {
-    // Row 2 starts in the block {2, 3} and is equally far from groups 0 and 1.
+    // Blocks {-1}, {1}, {0, 5}: row 2 is nearer groups 0 and 1 (both at
+    // distance 1) than its own mean 2.5, and goes to group 0.
     const Result r = kmeans(column({-1, 1, 0, 5}), 3, 0);
-    EXPECT_EQ(r.group, (Groups{1, 0, 0, 2}));
+    EXPECT_EQ(r.group, (Groups{0, 1, 0, 2}));
+    EXPECT_TRUE(r.settled);
+}
+
+TEST(KMeans, ARowAsNearItsOwnMeanAsAnotherStays)
+{
+    // Blocks {0, 2} and {4, 2}: both rows of value 2 are at distance 1 from
+    // their own mean and from the other one; only a strictly nearer mean
+    // moves a row.
+    const Result r = kmeans(column({0, 2, 4, 2}), 2, 0);
+    EXPECT_EQ(r.group, (Groups{0, 0, 1, 1}));
     EXPECT_TRUE(r.settled);
 }
 
@@ -214,6 +271,9 @@ TEST(KMeans, MatchesTheStepByStepReferenceOnRandomData)
             EXPECT_EQ(got.group, want.group);
             EXPECT_EQ(got.sizes, want.sizes);
             EXPECT_EQ(got.settled, want.settled);
+            if (got.settled) {
+                expectNoRowNearerAnotherMean(data, got, s.k);
+            }
         }
     }
 }

@@ -42,6 +42,7 @@ protected:
     testsupport::TempDir m_dir;
     bool m_hadSaved = false;
     std::string m_saved;
+    testsupport::ScopedEnv m_machine{"TESSARAY_MACHINE_REGISTRY_DIR", (m_dir.path() / "installation").string()};
 };
 
 } // namespace

@@ -184,3 +184,21 @@ TEST(ErrHandler, FailureInsideTheReporterEndsWithNoneInsteadOfRecursing)
     EXPECT_LE(boxes.asked, 2);
     EXPECT_NE(std::find(link->calls.begin(), link->calls.end(), "propagate 1"), link->calls.end());
 }
+
+TEST(ErrHandler, TypeMismatchShowsWhatFailedWhenTheErrorSaysIt)
+{
+    mQuorin::ProgramState state;
+    mQuorin::ProgramScope scope(state);
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    (void)ErrHandler::ErrorHandler(Error(13, "ReadInput", "The cell C5 holds \"NA\"."));
+    (void)ErrHandler::ErrorHandler(Error(13, "Val", platform::StandardDescription(13)));
+    ASSERT_EQ(boxes.calls().size(), 2u);
+    EXPECT_EQ(boxes.calls()[0].title, "Error!");
+    EXPECT_EQ(boxes.calls()[0].text.rfind("Type mismatch.\r\n\r\nThe cell C5 holds \"NA\".\r\n\r\n"
+                                          "Error number: 13, Type mismatch\r\n\r\nPlease write down",
+                                          0),
+              0u)
+        << boxes.calls()[0].text;
+    EXPECT_EQ(boxes.calls()[1].text, ErrHandler::ReportFor(13, "Val").text);
+}

@@ -1,8 +1,9 @@
 #pragma once
 
 // A private registry for a test: the registry folder points at a fresh
-// temporary folder for the object's lifetime, and the built error-handling
-// library can be registered into it.
+// temporary folder for the object's lifetime (and the installation's folder at
+// an empty one), and the built error-handling library can be registered into
+// it.
 
 #include <cstdlib>
 #include <string>
@@ -41,6 +42,7 @@ private:
     TempDir m_dir;
     bool m_hadSaved = false;
     std::string m_saved;
+    ScopedEnv m_machine{"TESSARAY_MACHINE_REGISTRY_DIR", (m_dir.path() / "installation").string()};
 };
 
 } // namespace testsupport

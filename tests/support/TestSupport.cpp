@@ -91,4 +91,25 @@ std::filesystem::path dataPath(const std::string& name)
     return std::filesystem::path(dir ? dir : ".") / name;
 }
 
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name)
+{
+    const char* old = std::getenv(name);
+    m_had = old != nullptr;
+    m_old = m_had ? old : "";
+    if (value.empty()) {
+        ::unsetenv(name);
+    } else {
+        ::setenv(name, value.c_str(), 1);
+    }
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_had) {
+        ::setenv(m_name, m_old.c_str(), 1);
+    } else {
+        ::unsetenv(m_name);
+    }
+}
+
 } // namespace testsupport

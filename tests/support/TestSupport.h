@@ -56,4 +56,19 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 // TESSARAY_TEST_DATA variable that CTest sets.
 std::filesystem::path dataPath(const std::string& name);
 
+// Sets an environment variable (unsets it for an empty value) for the
+// object's lifetime and restores what it was.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
 } // namespace testsupport

@@ -4,6 +4,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 
@@ -147,6 +148,13 @@ TreeView::TreeView(QWidget* parent)
 {
     setHeaderHidden(true);
     setUniformRowHeights(true);
+    // The one column is as wide as its widest shown row, indentation
+    // included, so that a deep tree scrolls sideways instead of running off
+    // the right edge.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setResizeContentsPrecision(-1);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setModel(m_itemModel.get());

@@ -2,7 +2,8 @@
 
 // TreeView: the tree-view control as a Qt widget. It owns its nodes (a
 // TreeViewModel, reached through Nodes()) and shows them in one column
-// without a header: text, bold, fore and back colour, expansion and the
+// without a header, as wide as its widest shown row (so a deep tree scrolls
+// sideways): text, bold, fore and back colour, expansion and the
 // single selection follow the model both ways (a node the user expands or
 // selects is expanded or selected in the model).
 //

@@ -16,6 +16,7 @@
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Rnd.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "shell/core/ErrHandler.h"
 #include "shell/core/mQuorin.h"
 
 namespace {
@@ -268,6 +269,45 @@ TEST_F(ClusterDialog, RetryRunsTheFailedStepAgain)
     d->cmdDone_Click();
     EXPECT_EQ(reported, 2u) << "the clustering step ran twice";
     EXPECT_EQ(window.roots, 0);
+}
+
+TEST_F(ClusterDialog, TextInTheValueBlockIsNamedAndRetryAfterTheFixRunsOn)
+{
+    auto rows = Six;
+    rows[4] = {"d", "1", "NA", "2.5"};  // sheet cell C5
+    window.fill(rows);
+    for (const Answer answer : {Answer::Abort, Answer::Ignore, Answer::Retry}) {
+        SCOPED_TRACE(static_cast<int>(answer));
+        window.book.setCellEntry(1, 5, 3, "NA");
+        boxes.clear();
+        boxes.answer(answer);
+        int reported = 0;
+        platform::ScopedReporter reporter([&](const platform::Error& e) {
+            ++reported;
+            // The user fixes the cell before answering.
+            window.book.setCellEntry(1, 5, 3, "1.5");
+            return ErrHandler::ErrorHandler(e);
+        });
+        auto d = loaded();
+        d->show();
+        d->cmdDone_Click();
+        EXPECT_EQ(reported, 1);
+        ASSERT_GE(boxes.calls().size(), 1u);
+        const std::string& text = boxes.calls()[0].text;
+        EXPECT_EQ(boxes.calls()[0].title, "Error!");
+        EXPECT_NE(text.find("The cell C5 of sheet \"Sheet1\" holds \"NA\", which is not a number."),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("Error number: 13"), std::string::npos) << text;
+        if (answer == Answer::Retry) {
+            // The block was read again with the fixed cell and the run went on.
+            EXPECT_EQ(window.roots, 1);
+            EXPECT_TRUE(d->ranClustering());
+        } else {
+            EXPECT_EQ(window.roots, 0);
+            EXPECT_TRUE(d->isVisible());
+        }
+    }
 }
 
 } // namespace

@@ -1,9 +1,12 @@
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "platform/com/Com.h"
 #include "platform/errors/Error.h"
+#include "platform/registry/FileRegistry.h"
 #include "platform/registry/MemoryRegistry.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/ErrorAssert.h"
@@ -20,6 +23,9 @@ protected:
     ComTest() : m_scope(m_registry) {}
     reg::MemoryRegistry m_registry;
     reg::ScopedRegistry m_scope;
+    // No installation's registration unless a test makes one.
+    testsupport::TempDir m_machine;
+    testsupport::ScopedEnv m_machineDir{"TESSARAY_MACHINE_REGISTRY_DIR", m_machine.path().string()};
 };
 
 } // namespace
@@ -87,4 +93,60 @@ TEST_F(ComTest, RegistryOpenKeyDoesNotCreate)
     ASSERT_EQ(m_registry.createKey(reg::Hive::CurrentUser, "Software\\Yes", reg::KeyRead, key), 0);
     EXPECT_EQ(m_registry.openKey(reg::Hive::CurrentUser, "software\\yes", reg::KeyRead, key), 0);
     EXPECT_TRUE(key.open);
+}
+
+
+TEST_F(ComTest, TheInstallationsRegistrationIsReadAfterTheUsers)
+{
+    testsupport::TempDir dir;
+    const testsupport::ScopedEnv machineDir("TESSARAY_MACHINE_REGISTRY_DIR", (dir.path() / "machine").string());
+    testsupport::writeFile(dir.file("installed.so"), "x");
+    testsupport::writeFile(dir.file("users.so"), "x");
+    const std::string installed = dir.file("installed.so").string();
+    const std::string users = dir.file("users.so").string();
+    const std::string gone = dir.file("gone.so").string();
+
+    EXPECT_EQ(com::ServerPath(kClsid), std::nullopt);
+    {
+        reg::FileRegistry machine(dir.path() / "machine");
+        const reg::ScopedRegistry inMachine(machine);
+        ASSERT_EQ(com::RegisterClass(kClsid, "Lib.Thing", installed), 0);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "machine" / "machine.hive"));
+    const struct {
+        const char* name;
+        std::string users;  // empty: the user has no registration
+        std::string found;
+    } rows[] = {
+        {"only the installation's", "", installed},
+        {"the user's own comes first", users, users},
+        {"a user's registration whose library has gone", gone, installed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(com::UnregisterClass(kClsid), 0);
+        if (!row.users.empty()) {
+            ASSERT_EQ(com::RegisterClass(kClsid, "Lib.Thing", row.users), 0);
+        }
+        EXPECT_EQ(com::ServerPath(kClsid), std::filesystem::path(row.found));
+    }
+    // A library that is really missing stays error 429 wherever it is registered.
+    ASSERT_EQ(com::UnregisterClass(kClsid), 0);
+    {
+        reg::FileRegistry machine(dir.path() / "machine");
+        const reg::ScopedRegistry inMachine(machine);
+        ASSERT_EQ(com::RegisterClass(kClsid, "Lib.Thing", gone), 0);
+    }
+    EXPECT_EQ(testsupport::errorNumber([] { (void)com::CreateInstance(kClsid, "{IID}"); }), 429);
+}
+
+TEST(MachineWideFolder, IsBesideTheProgramsFolderUnlessTheVariableSaysOtherwise)
+{
+    {
+        const testsupport::ScopedEnv unset("TESSARAY_MACHINE_REGISTRY_DIR", "");
+        const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+        EXPECT_EQ(reg::machineWideFolder(), program.parent_path().parent_path() / "share" / "tessaray" / "registry");
+    }
+    const testsupport::ScopedEnv set("TESSARAY_MACHINE_REGISTRY_DIR", "/srv/tessaray/registry");
+    EXPECT_EQ(reg::machineWideFolder(), std::filesystem::path("/srv/tessaray/registry"));
 }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
@@ -119,6 +120,26 @@ TEST_F(StartUp, UnregisteredLibraryGivesTheCriticalBoxAndNothingStaysOpen)
     for (QWidget* w : QApplication::topLevelWidgets()) {
         EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     }
+}
+
+TEST_F(StartUp, StartsForAUserWithoutARegistrationWhenTheInstallationHasOne)
+{
+    // The build or install registered the library in the installation's own
+    // hive; this user's registry has never heard of it.
+    const std::filesystem::path machine = m_dir.path() / "installation" / "registry";
+    const testsupport::ScopedEnv installation("TESSARAY_MACHINE_REGISTRY_DIR", machine.string());
+    {
+        const testsupport::ScopedEnv registering("TESSARAY_REGISTRY_DIR", machine.string());
+        ASSERT_EQ(testsupport::PrivateRegistry::registerRampart(), 0);
+    }
+    ASSERT_TRUE(std::filesystem::exists(machine / "machine.hive"));
+    ASSERT_FALSE(std::filesystem::exists(m_registry.folder() / "registry" / "machine.hive"));
+
+    MMain::MainModule module(testOptions(m_dir));
+    EXPECT_TRUE(module.Main());
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_NE(module.gErrorHandler(), nullptr);
+    module.Shutdown();
 }
 
 TEST_F(StartUp, SecondCopyShowsItsMessageAndEnds)
@@ -288,6 +309,36 @@ TEST_F(ShellWindow, BooksAreNamedOnwardAndViewsFillTheWindowAfterAResize)
     // The gene fill list is the workbook's newest fill list.
     const auto& book = second->workbook();
     EXPECT_EQ(book.fillList(book.fillListCount()).substr(0, 6), "G1;G2;");
+}
+
+TEST_F(ShellWindow, NewWindowsOpenInsideTheFrameAndCascadeAndTileKeepThemUsable)
+{
+    auto frame = loadFrame();
+    frame->resize(1000, 720);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    for (int i = 0; i < 3; ++i) {
+        (void)frame->NewDocument();
+    }
+    const auto* area = frame->findChild<QMdiArea*>(QStringLiteral("MDIClient"));
+    ASSERT_NE(area, nullptr);
+    const QRect client = area->viewport()->rect();
+    auto expectUsableInside = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const auto windows = area->subWindowList();
+        ASSERT_EQ(windows.size(), 3);
+        for (const QMdiSubWindow* w : windows) {
+            EXPECT_GE(w->width(), 360) << w->windowTitle().toStdString();
+            EXPECT_GE(w->height(), 240) << w->windowTitle().toStdString();
+            EXPECT_TRUE(client.contains(w->geometry())) << w->windowTitle().toStdString();
+            EXPECT_GT(qobject_cast<shell::frmMDIChild*>(w->widget())->ss()->height(), 100);
+        }
+    };
+    expectUsableInside("opened");
+    frame->action(QStringLiteral("mnuWindowCascade"))->trigger();
+    expectUsableInside("cascaded");
+    frame->action(QStringLiteral("mnuWindowTile"))->trigger();
+    expectUsableInside("tiled");
 }
 
 TEST_F(ShellWindow, ClosingAnUnchangedBookAsksNothing)

@@ -1,5 +1,8 @@
 #include "platform/widgets/treeview/TreeView.h"
 
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -65,6 +68,37 @@ TEST(TreeView, ReportsTheReleasedButton)
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
     EXPECT_EQ(view.Nodes().SelectedItem(), 1);
+}
+
+TEST(TreeView, DeepTreeScrollsSidewaysToItsDeepestNode)
+{
+    platform::TreeView view;
+    auto& nodes = view.Nodes();
+    std::int32_t node = 0;
+    {
+        platform::FrozenUpdates frozen(nodes);
+        node = nodes.Add({}, "Root");
+        for (int depth = 1; depth <= 120; ++depth) {
+            nodes.setExpanded(node, true);
+            node = nodes.Add(node, TreeRelationship::Child, {}, "node at depth " + std::to_string(depth));
+        }
+    }
+    view.resize(300, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QCoreApplication::processEvents();
+
+    QScrollBar* bar = view.horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0) << "a tree deeper than the view is wide needs a horizontal scroll bar";
+    view.scrollTo(view.indexOfNode(node));
+    bar->setValue(bar->maximum());
+    QCoreApplication::processEvents();
+    const QRect deepest = view.visualRect(view.indexOfNode(node));
+    const QFontMetrics metrics(view.font());
+    const int textWidth = metrics.horizontalAdvance(QStringLiteral("node at depth 120"));
+    EXPECT_LE(deepest.left() + textWidth, view.viewport()->width())
+        << "scrolled to its right end, the deepest node's text is in view";
+    EXPECT_GE(deepest.right(), 0);
 }
 
 } // namespace
