@@ -562,7 +562,9 @@ void MainFrame::ShowDocument(frmMDIChild* child)
             shown += w != sub && w->isVisible() ? 1 : 0;
         }
         sub->show();
-        if (first) {
+        // A window that opens maximised (as new ones do beside a maximised
+        // one) keeps that state.
+        if (first && !sub->isMaximized()) {
             // A new window takes three quarters of the frame's client area,
             // a step below the windows already shown, and lies inside it.
             sub->setGeometry(WindowLayout::newWindow(m_mdi->viewport()->size(), shown, cascadeStep(*m_mdi)));

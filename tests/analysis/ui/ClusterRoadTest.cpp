@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
@@ -394,3 +395,98 @@ TEST_F(ClusterRoad, ARefusedRunLeavesTheWindowAsItWas)
 }
 
 } // namespace
+
+// Pictures of the windows a user checks numbers in, saved only when
+// TESSARAY_SCREENSHOT_DIR names a folder: a standardised sheet (negative
+// numbers in the grid's narrow columns), the tree view of single linkage on
+// 1,500 loci scrolled to the right end of its deepest branch, and two
+// workbooks after Window, Cascade.
+TEST(TrustPictures, SheetTreeAndCascade)
+{
+    const char* dir = std::getenv("TESSARAY_SCREENSHOT_DIR");
+    if (dir == nullptr) {
+        GTEST_SKIP() << "pictures are taken only when TESSARAY_SCREENSHOT_DIR names a folder";
+    }
+    const std::string folder(dir);
+    testsupport::TempDir temp;
+    const testsupport::ScopedEnv windows("QUORIN_WINDOWS_DIR", temp.file("win").string());
+    mQuorin::ProgramState program;
+    mQuorin::ProgramScope scope(program);
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs installed(boxes);
+
+    auto frame = std::make_unique<shell::MainFrame>();
+    frame->Form_Load();
+    frame->resize(1100, 720);
+    frame->show();
+    auto fill = [](spreadsheet::Workbook& book, int loci, int points, unsigned seed) {
+        std::mt19937 gen(seed);
+        std::normal_distribution<double> noise(0.0, 1.0);
+        book.setCellEntry(1, 1, 1, "Gene");
+        for (int t = 1; t <= points; ++t) {
+            book.setCellEntry(1, 1, t + 1, "t" + std::to_string(t));
+        }
+        for (int g = 0; g < loci; ++g) {
+            book.setCellEntry(1, g + 2, 1, "G" + std::to_string(g + 1));
+            double level = 800 + 300 * noise(gen);
+            for (int t = 0; t < points; ++t) {
+                level += 120 * noise(gen);
+                char cell[32];
+                const auto end = std::to_chars(cell, cell + sizeof cell, std::max(level, 5.0), std::chars_format::fixed, 3);
+                book.setCellEntry(1, g + 2, t + 2, std::string(cell, end.ptr));
+            }
+        }
+    };
+
+    shell::frmMDIChild* sheet = frame->NewDocument();
+    fill(sheet->workbook(), 60, 8, 7);
+    frame->action(QStringLiteral("mnuDataNormalize"))->trigger();
+    sheet->parentWidget()->showMaximized();
+    QApplication::processEvents();
+    EXPECT_TRUE(frame->grab().save(QString::fromStdString(folder + "/sheet-negative-narrow.png")));
+
+    shell::frmMDIChild* treeBook = frame->NewDocument();
+    fill(treeBook->workbook(), 1500, 6, 11);
+    analysis::ClusterChoice choice;
+    choice.inRange = "$A$1:$G$1501";
+    choice.method = 0;
+    choice.index = 1;
+    analysis::ClusterRun run(choice, program);
+    ASSERT_EQ(run.CheckChoice(), "");
+    ASSERT_EQ(run.ReadInput(treeBook->workbook()), "");
+    run.Cluster();
+    treeBook->MyRootNode(run.takeTree());
+    treeBook->showView(shell::View::Tree);
+    platform::TreeView* view = treeBook->TreeView1();
+    TreeViewModel& nodes = view->Nodes();
+    std::int32_t deepest = 1;
+    int deepestLevel = 0;
+    {
+        platform::FrozenUpdates frozen(nodes);
+        for (std::int32_t i = 1; i <= nodes.Count(); ++i) {
+            nodes.setExpanded(i, true);
+            int level = 0;
+            for (std::int32_t p = nodes.Parent(i); p != 0; p = nodes.Parent(p)) {
+                ++level;
+            }
+            if (level > deepestLevel) {
+                deepestLevel = level;
+                deepest = i;
+            }
+        }
+    }
+    treeBook->parentWidget()->showMaximized();
+    QApplication::processEvents();
+    view->scrollTo(view->indexOfNode(deepest), QAbstractItemView::PositionAtCenter);
+    view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_GT(view->horizontalScrollBar()->maximum(), 0) << "deepest level " << deepestLevel;
+    EXPECT_TRUE(frame->grab().save(QString::fromStdString(folder + "/tree-deep-scrolled-right.png")));
+
+    treeBook->parentWidget()->showNormal();
+    sheet->parentWidget()->showNormal();
+    treeBook->showView(shell::View::Data);
+    frame->action(QStringLiteral("mnuWindowCascade"))->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(frame->grab().save(QString::fromStdString(folder + "/windows-cascade.png")));
+}
