@@ -17,10 +17,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QProgressBar>
 #include <QStackedLayout>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -213,11 +213,11 @@ void arrangeWindows(QMdiArea& mdi, bool tiled)
     const int n = static_cast<int>(windows.size());
     const std::vector<QRect> places =
         tiled ? WindowLayout::tile(area, n) : WindowLayout::cascade(area, n, cascadeStep(mdi));
-    for (int i = 0; i < n; ++i) {
-        windows[static_cast<std::size_t>(i)]->setGeometry(places[static_cast<std::size_t>(i)]);
-        windows[static_cast<std::size_t>(i)]->raise();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->setGeometry(places[i]);
+        windows[i]->raise();
     }
-    if (!tiled && n > 0) {
+    if (!tiled && !windows.empty()) {
         mdi.setActiveSubWindow(windows.back());
     }
 }
