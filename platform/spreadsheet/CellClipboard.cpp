@@ -1,5 +1,6 @@
 #include "platform/spreadsheet/CellClipboard.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <QClipboard>
@@ -41,8 +42,12 @@ void copy(const Workbook& book)
 {
     const RangeRef r = book.SelectionEx(0);
     auto snapshot = std::make_unique<Workbook>();
-    snapshot->CopyRangeEx(1, r.firstRow, r.firstCol, r.lastRow, r.lastCol, book, book.Sheet(), r.firstRow,
-                          r.firstCol, r.lastRow, r.lastCol);
+    // Only the used part of the selection holds cells (a whole sheet may be selected).
+    const std::int32_t lastRow = std::min(r.lastRow, book.lastUsedRow());
+    const std::int32_t lastCol = std::min(r.lastCol, book.lastUsedCol());
+    if (lastRow >= r.firstRow && lastCol >= r.firstCol)
+        snapshot->CopyRangeEx(1, r.firstRow, r.firstCol, lastRow, lastCol, book, book.Sheet(), r.firstRow,
+                              r.firstCol, lastRow, lastCol);
     static std::uint64_t counter = 0;
     Held& h = held();
     h.book = std::move(snapshot);
@@ -82,13 +87,23 @@ void paste(Workbook& book, PasteWhat what)
     const std::int32_t lastCol = at.firstCol + from.cols() - 1;
     if (lastRow > kMaxRows || lastCol > kMaxCols)
         doesNotFit();
-    if (what == PasteWhat::Values) {
-        ValueTable values(from.rows(), from.cols());
-        h.book->CopyDataToArray(1, from.firstRow, from.firstCol, from.lastRow, from.lastCol, true, values);
-        book.CopyDataFromArray(book.Sheet(), at.firstRow, at.firstCol, lastRow, lastCol, true, values);
-    } else {
-        book.CopyRangeEx(book.Sheet(), at.firstRow, at.firstCol, lastRow, lastCol, *h.book, 1, from.firstRow,
-                         from.firstCol, from.lastRow, from.lastCol);
+    // The block's empty cells empty their places; its used part brings the cells.
+    book.clearRange(book.Sheet(), RangeRef{at.firstRow, at.firstCol, lastRow, lastCol});
+    const std::int32_t usedRows = std::min(from.lastRow, h.book->lastUsedRow(1)) - from.firstRow + 1;
+    const std::int32_t usedCols = std::min(from.lastCol, h.book->lastUsedCol(1)) - from.firstCol + 1;
+    if (usedRows > 0 && usedCols > 0) {
+        const std::int32_t srcLastRow = from.firstRow + usedRows - 1;
+        const std::int32_t srcLastCol = from.firstCol + usedCols - 1;
+        const std::int32_t dstLastRow = at.firstRow + usedRows - 1;
+        const std::int32_t dstLastCol = at.firstCol + usedCols - 1;
+        if (what == PasteWhat::Values) {
+            ValueTable values(usedRows, usedCols);
+            h.book->CopyDataToArray(1, from.firstRow, from.firstCol, srcLastRow, srcLastCol, true, values);
+            book.CopyDataFromArray(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, true, values);
+        } else {
+            book.CopyRangeEx(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, *h.book, 1,
+                             from.firstRow, from.firstCol, srcLastRow, srcLastCol);
+        }
     }
     book.setSelection(at.firstRow, at.firstCol, lastRow, lastCol);
 }

@@ -192,6 +192,25 @@ TEST_F(EditWindow, PasteRunningOffTheSheetIsRefusedAndChangesNothing)
     EXPECT_TRUE(reported.empty());
 }
 
+TEST_F(EditWindow, WholeColumnsCopyAndPasteOnlyWhereTheyFit)
+{
+    put(1, 1, Value(1.0));
+    put(3, 1, Value("x"));
+    put(2, 2, Value("cleared"));
+    select("A1:A16384");
+    trigger("mnuEditCopy");
+    select("B1");
+    trigger("mnuEditPast");
+    EXPECT_EQ(row(1, 1, 2), (std::vector<Value>{Value(1.0), Value(1.0)}));
+    EXPECT_TRUE(at(2, 2).isEmpty());  // the copied column's empty cell empties its place
+    EXPECT_EQ(at(3, 2), Value("x"));
+    EXPECT_EQ(book().SelectionEx(0), (spreadsheet::RangeRef{1, 2, 16384, 2}));
+    select("C2");
+    trigger("mnuEditPast");
+    EXPECT_EQ(boxes.last().text, "The cells to paste do not fit on the sheet from the selected cell.");
+    EXPECT_TRUE(at(3, 3).isEmpty());
+}
+
 TEST_F(EditWindow, PasteTransposedTurnsAColumnIntoARow)
 {
     trigger("mnuEditPasteTranspos");
