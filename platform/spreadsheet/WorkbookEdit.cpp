@@ -113,6 +113,19 @@ std::vector<std::size_t> matches(std::string_view text, std::string_view what, c
     return out;
 }
 
+// Whether the text of a number ("-1.5E-03") could hold `what`: only when
+// `what` is made of the characters such texts are made of.
+bool numberTextCouldHold(std::string_view what)
+{
+    return what.find_first_not_of("0123456789.-+Ee") == std::string_view::npos;
+}
+
+// A constant number whose shown text cannot match is passed over without formatting it.
+bool cannotMatch(const Cell& cell, bool numbersCanMatch)
+{
+    return cell.isEmpty() || (!numbersCanMatch && !cell.isFormula() && cell.valueKind() == ValueKind::Number);
+}
+
 } // namespace
 
 // ---- clipboard extent ------------------------------------------------------------
@@ -366,6 +379,7 @@ std::optional<std::pair<std::int32_t, std::int32_t>> Workbook::findCell(std::str
         return static_cast<std::int64_t>(r - 1) * lastCol + (std::min(c, lastCol) - 1);
     };
     const std::int64_t start = indexOf(std::max(row, 1), std::max(col, 1));
+    const bool numbersCanMatch = numberTextCouldHold(what);
     for (std::int64_t k = 1; k <= total; ++k) {
         const std::int64_t at = (start + k) % total;
         const std::int32_t r = options.byColumns ? static_cast<std::int32_t>(at % lastRow) + 1
@@ -373,7 +387,7 @@ std::optional<std::pair<std::int32_t, std::int32_t>> Workbook::findCell(std::str
         const std::int32_t c = options.byColumns ? static_cast<std::int32_t>(at / lastRow) + 1
                                                  : static_cast<std::int32_t>(at % lastCol) + 1;
         const Cell* cell = active().find(r, c);
-        if (!cell || cell->isEmpty())
+        if (!cell || cannotMatch(*cell, numbersCanMatch))
             continue;
         if (!matches(cellEntryText(m_active, r, c), what, options).empty())
             return std::make_pair(r, c);
@@ -409,10 +423,11 @@ std::int32_t Workbook::replaceAll(std::string_view what, std::string_view with, 
     std::int32_t changed = 0;
     const std::int32_t lastRow = lastUsedRow();
     const std::int32_t lastCol = lastUsedCol();
+    const bool numbersCanMatch = numberTextCouldHold(what);
     for (std::int32_t r = 1; r <= lastRow; ++r)
         for (std::int32_t c = 1; c <= lastCol; ++c) {
             const Cell* cell = active().find(r, c);
-            if (cell && !cell->isEmpty() && replaceInCell(r, c, what, with, options))
+            if (cell && !cannotMatch(*cell, numbersCanMatch) && replaceInCell(r, c, what, with, options))
                 ++changed;
         }
     return changed;

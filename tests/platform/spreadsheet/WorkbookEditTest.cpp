@@ -269,6 +269,8 @@ TEST(WorkbookFind, ReplaceAllChangesEveryMatchAndKeepsKinds)
     EXPECT_EQ(rowTexts(wb, 1, 1, 3), (std::vector<std::string>{"b-1", "1.5", "b-b"}));
     EXPECT_EQ(wb.replaceAll(".5", ".25", o), 1);
     EXPECT_EQ(wb.cellValue(1, 1, 2), Value(1.25));  // still a number
+    EXPECT_EQ(wb.findCell("1.25", 1, 1, o), std::make_optional(std::make_pair(1, 2)));  // numbers by their text
+    EXPECT_EQ(wb.findCell("-", 1, 2, o), std::make_optional(std::make_pair(1, 3)));
     EXPECT_EQ(wb.replaceAll("", "x", o), 0);
 }
 
