@@ -89,8 +89,13 @@ TEST(SheetEdit, QuickSortRefusesToTearRowsApart)
     EXPECT_NE(description.find("separate"), std::string::npos);
     EXPECT_EQ(wb.cellEntryText(1, 1, 2), "2");
 
+    // Only the first range of a multiple selection is sorted.
+    wb.setCellEntry(1, 5, 4, "9");
+    wb.setCellEntry(1, 6, 4, "8");
     wb.setSelection(1, 1, 2, 2);
+    wb.addSelection(spreadsheet::RangeRef{5, 4, 6, 4});
     SheetEdit::SortSelection(wb, true);
+    EXPECT_EQ(wb.cellEntryText(1, 5, 4), "9");
     EXPECT_EQ(wb.cellEntryText(1, 1, 1), "g1");
     EXPECT_EQ(wb.cellEntryText(1, 1, 2), "1");
     SheetEdit::SortSelection(wb, false);
