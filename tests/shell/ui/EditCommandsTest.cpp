@@ -421,6 +421,49 @@ TEST_F(EditWindow, StandardToolbarHasItsButtonsTipsAndPictures)
     EXPECT_NE(boxes.last().text.find("\r\n\r\nIf you would like"), std::string::npos);
 }
 
+TEST_F(EditWindow, ToolbarOpenRefusesAnEmptyFileAndCancelChangesNothing)
+{
+    const std::string empty = m_dir.file("empty.txt").string();
+    testsupport::writeFile(m_dir.file("empty.txt"), "");
+    boxes.choose(empty);
+    click("Open");
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().title, "Warning!");
+    EXPECT_EQ(boxes.last().text, "The file named " + empty + " is empty! Please try another file.");
+    EXPECT_EQ(frame->Documents().size(), 1u);
+    EXPECT_FALSE(frame->mnuFileList()[0]->isVisible());
+
+    boxes.clear();
+    boxes.cancelFile();
+    click("Open");
+    EXPECT_TRUE(boxes.calls().empty());
+
+    const std::string data = m_dir.file("expr.txt").string();
+    testsupport::writeFile(m_dir.file("expr.txt"), "Gene\t0h\nYAL001C\t0.5\n");
+    boxes.choose(data);
+    click("Open");
+    EXPECT_EQ(frame->ActiveChild()->workbook().cellValue(1, 2, 2), Value(0.5));
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + data);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(EditWindow, WithoutADocumentWindowOnlyNewAndHelpAct)
+{
+    child->parentWidget()->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(frame->Documents().empty());
+    for (const char* key : {"Save", "Cut", "Copy", "Paste", "Delete", "Sum", "SortA", "SortD", "Find"})
+        click(key);
+    for (const char* item : {"mnuEditCut", "mnuEditPast", "mnuEditFind", "mnuDataSortA", "mnuEditPasteTranspos"})
+        trigger(item);
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(reported.empty());
+    click("Help");
+    EXPECT_EQ(boxes.calls().size(), 1u);
+    click("New");
+    EXPECT_EQ(frame->Documents().size(), 1u);
+}
+
 TEST_F(EditWindow, SumButtonSumsTheRunAboveAndOpensTheEditorWhenAlone)
 {
     put(1, 1, Value("label"));
