@@ -649,6 +649,17 @@ TEST_F(EditWindow, ScreenshotOfTheMainWindowWithItsToolbar)
         sub->showMaximized();
     QApplication::processEvents();
     ASSERT_TRUE(frame->grab().save(QString::fromLocal8Bit(shot)));
+    // The sort and replace dialogs beside it.
+    QString base = QString::fromLocal8Bit(shot);
+    base.chop(4);
+    trigger("mnuEditSort");
+    trigger("mnuEditReplace");
+    for (const char* name : {"SortDlg", "ReplaceDlg"}) {
+        QDialog* dlg = child->ss()->findChild<QDialog*>(QString::fromLatin1(name));
+        ASSERT_NE(dlg, nullptr);
+        QApplication::processEvents();
+        ASSERT_TRUE(dlg->grab().save(base + QLatin1Char('-') + QString::fromLatin1(name) + QStringLiteral(".png")));
+    }
 }
 
 } // namespace
