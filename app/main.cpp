@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "analysis/ui/ClusterMenu.h"
+#include "shell/ui/ClusterMenu.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
 #include "shell/core/ErrHandler.h"
@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
         MMain::MainModule module(std::move(options));
         if (module.Main()) {
             if (shell::MainFrame* frame = module.mainFrame()) {
-                analysis::InstallClusterDialog(*frame);
+                shell::InstallClusterDialog(*frame);
             }
             result = QApplication::exec();
         }

@@ -421,7 +421,11 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->matches(QKeySequence::Paste)) {
-        m_owner->EditPaste();
+        try {
+            m_owner->EditPaste();
+        } catch (const platform::Error&) {
+            QApplication::beep();  // cells that would run off the sheet are not pasted
+        }
         return;
     }
     const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;

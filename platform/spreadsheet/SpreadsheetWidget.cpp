@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/CellClipboard.h"
+#include "platform/spreadsheet/SheetDialogs.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
 
 namespace spreadsheet {
@@ -125,7 +127,8 @@ bool SpreadsheetWidget::isEditing() const
 
 void SpreadsheetWidget::EditCopy()
 {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(m_book.Clip()));
+    m_grid->commitEdit();
+    CellClipboard::copy(m_book);
 }
 
 void SpreadsheetWidget::EditCut()
@@ -136,9 +139,66 @@ void SpreadsheetWidget::EditCut()
 
 void SpreadsheetWidget::EditPaste()
 {
-    const QString text = QGuiApplication::clipboard()->text();
-    if (!text.isEmpty())
-        m_book.setClip(text.toStdString());
+    EditPasteSpecial(0);
+}
+
+void SpreadsheetWidget::EditPasteSpecial(std::int32_t what)
+{
+    if (what < 0 || what > 3)
+        throw platform::Error::runtime(platform::err::InvalidCall, "EditPasteSpecial");
+    m_grid->commitEdit();
+    CellClipboard::paste(m_book, static_cast<CellClipboard::PasteWhat>(what));
+}
+
+bool SpreadsheetWidget::CanEditPaste() const
+{
+    return CellClipboard::canPaste();
+}
+
+namespace {
+
+template <class Dialog, class... Args>
+QDialog* showDialog(QDialog*& slot, SpreadsheetWidget& grid, Args... args)
+{
+    if (!slot) {
+        slot = new Dialog(grid, args...);  // owned by the grid
+        slot->setWindowFlag(Qt::Tool);
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+} // namespace
+
+QDialog* SpreadsheetWidget::FindDlg()
+{
+    return showDialog<FindDialog>(m_findDlg, *this, false);
+}
+
+QDialog* SpreadsheetWidget::ReplaceDlg()
+{
+    return showDialog<FindDialog>(m_replaceDlg, *this, true);
+}
+
+QDialog* SpreadsheetWidget::GotoDlg()
+{
+    return showDialog<GotoDialog>(m_gotoDlg, *this);
+}
+
+QDialog* SpreadsheetWidget::SortDlg()
+{
+    const bool made = m_sortDlg != nullptr;
+    QDialog* d = showDialog<SortDialog>(m_sortDlg, *this);
+    if (made)
+        static_cast<SortDialog*>(d)->refresh();
+    return d;
+}
+
+void SpreadsheetWidget::ensureVisible(std::int32_t row, std::int32_t col)
+{
+    m_grid->ensureVisible(row, col);
 }
 
 void SpreadsheetWidget::modelChanged()

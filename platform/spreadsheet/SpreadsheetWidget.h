@@ -20,6 +20,7 @@
 #include "platform/spreadsheet/SpreadsheetView.h"
 #include "platform/spreadsheet/Workbook.h"
 
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QTabBar;
@@ -47,10 +48,22 @@ public:
     [[nodiscard]] std::int32_t rowAtY(std::int32_t y) const override;
     [[nodiscard]] std::int32_t colAtX(std::int32_t x) const override;
 
-    // Clipboard commands on the selection.
+    // Clipboard commands on the selection (see CellClipboard.h). A paste
+    // that would run off the sheet raises error 5 and changes nothing.
     void EditCopy();
     void EditCut();
     void EditPaste();
+    // 0 everything, 1 formulas, 2 values, 3 formats.
+    void EditPasteSpecial(std::int32_t what);
+    [[nodiscard]] bool CanEditPaste() const;
+
+    // The control's dialogs (SheetDialogs.h), shown modeless and returned.
+    QDialog* FindDlg();
+    QDialog* ReplaceDlg();
+    QDialog* GotoDlg();
+    QDialog* SortDlg();
+    // Scrolls the grid so that the cell shows.
+    void ensureVisible(std::int32_t row, std::int32_t col);
 
     // The surface that takes the mouse and keys, and the rectangle of a cell
     // on it (empty when the cell is out of view); for tests and the shell's
@@ -80,6 +93,10 @@ private:
     SpreadsheetGrid* m_grid = nullptr;
     QTabBar* m_tabs = nullptr;
     bool m_refreshing = false;
+    QDialog* m_findDlg = nullptr;
+    QDialog* m_replaceDlg = nullptr;
+    QDialog* m_gotoDlg = nullptr;
+    QDialog* m_sortDlg = nullptr;
     std::vector<std::int32_t> m_lastSelection;  // sheet, active cell, ranges: as last announced
     friend class SpreadsheetGrid;
 };

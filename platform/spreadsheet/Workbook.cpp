@@ -468,7 +468,9 @@ std::string Workbook::Clip() const
         for (std::int32_t col = r.firstCol; col <= r.lastCol; ++col) {
             if (col > r.firstCol)
                 out += '\t';
-            out += cellValue(m_active, row, col).displayText();
+            // Numbers go out in full, so that a copy pasted back is the same number.
+            const Value v = cellValue(m_active, row, col);
+            out += v.isNumber() ? numberToRoundTripText(v.number()) : v.displayText();
         }
         out += "\r\n";
     }
@@ -477,6 +479,9 @@ std::string Workbook::Clip() const
 
 void Workbook::setClip(std::string_view text)
 {
+    if (!clipFits(text))
+        throw platform::Error(platform::err::InvalidCall, "Clip",
+                              "The cells to paste do not fit on the sheet from the selected cell.");
     const RangeRef r = SelectionEx(0);
     // A final line break ends the last line; it opens no further row.
     if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -203,6 +204,68 @@ public:
     // replaces the old one only when complete; clears the changed flag.
     void Write(const std::string& path, std::int32_t type);
     void WriteEx(const std::string& path, std::int32_t type);
+
+    // ---- editing commands (WorkbookEdit.cpp) ----------------------------------
+    // The rows and the widest row's columns that a clipboard text fills; a
+    // final line break opens no further row. An empty text fills nothing.
+    struct ClipExtent {
+        std::int32_t rows = 0;
+        std::int32_t cols = 0;
+    };
+    [[nodiscard]] static ClipExtent clipExtent(std::string_view text);
+    // Whether the text fits on the active sheet from the selection's top-left
+    // cell; setClip refuses a text that does not (error 5, sheet unchanged).
+    [[nodiscard]] bool clipFits(std::string_view text) const;
+
+    // Fill down (right): the first row (column) of the selection's first
+    // range copied over the rest of it, relative references moving along.
+    void EditCopyDown();
+    void EditCopyRight();
+    // Clears the selection's first range: 1 everything, 2 formats, 3
+    // contents. The workbook keeps no cell formats, so 2 changes nothing.
+    void EditClear(std::int32_t what);
+    // Deletes the cells of the selection's first range; the cells below them
+    // in the same columns move up (member 1349).
+    void deleteSelectedCells();
+    // Deletes the rows (columns) that the selection's first range spans (member 146 with 3, 4).
+    void deleteSelectedRows();
+    void deleteSelectedCols();
+
+    // Sorts the block (r1, c1)-(r2, c2) of the active sheet in place (member
+    // 230). byRows: the block's rows are reordered by key columns; otherwise
+    // its columns by key rows. A key is +n (ascending) or -n (descending) for
+    // the n-th column (row) of the block, counted from 1 at the block's first
+    // column (row); 0 is no key. Each line moves whole: a row's cells stay
+    // together and formulas move like copied cells. Order within a key:
+    // numbers, then texts (ignoring case), logicals, errors; empty cells come
+    // last in both directions; lines with equal keys keep their order.
+    // Error 5 when a key lies outside the block or when a key column holds
+    // both numbers and texts (typically a label row inside the block); the
+    // sheet is then unchanged.
+    void Sort3(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2, bool byRows, std::int32_t key1,
+               std::int32_t key2, std::int32_t key3);
+    // Whether a cell just beside the block holds anything: left or right of
+    // its rows (byRows), above or below its columns (otherwise). Sorting such
+    // a block alone would tear its lines apart from the rest of their data.
+    [[nodiscard]] bool hasDataBeside(const RangeRef& block, bool byRows) const;
+
+    // Finding a text in the active sheet: in each cell's entry text (the
+    // formula with "=", or the value as shown).
+    struct FindOptions {
+        bool matchCase = false;
+        bool wholeCell = false;  // the whole entry, not a part of it
+        bool byColumns = false;  // search down the columns instead of along the rows
+    };
+    // The first cell after (row, col) in search order whose entry matches,
+    // wrapping past the end of the used area to its start; (row, col) itself
+    // comes last. Nothing for an empty text or when no cell matches.
+    [[nodiscard]] std::optional<std::pair<std::int32_t, std::int32_t>>
+    findCell(std::string_view what, std::int32_t row, std::int32_t col, const FindOptions& options) const;
+    // Replaces the matches in one cell's entry; false when it has none.
+    bool replaceInCell(std::int32_t row, std::int32_t col, std::string_view what, std::string_view with,
+                       const FindOptions& options);
+    // Replaces the matches in every cell of the active sheet; the number of cells changed.
+    std::int32_t replaceAll(std::string_view what, std::string_view with, const FindOptions& options);
 
     // ---- notification -----------------------------------------------------
     // Called after every change of content, sheets or selection (the grid

@@ -32,6 +32,10 @@
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/EditCommands.h"
+#include "shell/ui/OutputEditCommands.h"
+#include "shell/ui/StandardToolbar.h"
+#include "shell/ui/StatusTimer.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
@@ -240,6 +244,11 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     // The workbook commands live as the frame's child and serve its menus.
     new WorkbookCommands(*this);
+    // The Edit menus, the standard toolbar and the status timer that keeps it in step.
+    new EditCommands(*this);
+    new OutputEditCommands(*this);
+    new StandardToolbar(*this);
+    new StatusTimer(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };

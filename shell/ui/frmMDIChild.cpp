@@ -17,6 +17,7 @@
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WorkbookCommands.h"
+#include "platform/widgets/richtext/RichTextBox.h"
 #include "trees/ListTrees.h"
 #include "trees/view/TreeTool.h"
 
@@ -31,7 +32,7 @@ frmMDIChild::frmMDIChild(MainFrame& frame, QWidget* parent) : QWidget(parent), m
     m_ss->setObjectName(QStringLiteral("ss"));
     m_tree = new platform::TreeView(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
-    m_text = new QTextEdit(this);
+    m_text = new platform::RichTextBox(this);
     m_text->setObjectName(QStringLiteral("RichTextBox1"));
     m_text->setFont(QFont(QStringLiteral("Courier New")));
     m_text->setLineWrapMode(QTextEdit::NoWrap);

@@ -28,7 +28,7 @@
 #include "analysis/SOM.h"
 #include "analysis/UPGMA.h"
 #include "analysis/mCluster.h"
-#include "analysis/ui/ClusterMenu.h"
+#include "shell/ui/ClusterMenu.h"
 #include "analysis/ui/ClusterRun.h"
 #include "analysis/ui/frmClusterOpt.h"
 #include "numeric/MatB.h"
@@ -124,7 +124,7 @@ protected:
         frame = std::make_unique<shell::MainFrame>();
         frame->Form_Load();
         frame->NewDocument();
-        analysis::InstallClusterDialog(*frame, &rng);
+        shell::InstallClusterDialog(*frame, &rng);
         commands = shell::WorkbookCommands::of(*frame);
 
         const auto path = m_dir.file("expression.txt");

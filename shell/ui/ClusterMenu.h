@@ -13,29 +13,27 @@ namespace platform::rt {
 class RandomSource;
 }
 namespace shell {
-class MainFrame;
-class frmMDIChild;
-}
 
-namespace analysis {
+class frmMDIChild;
+class MainFrame;
 
 // A document window as the dialog's target.
-class DocumentClusterTarget final : public ClusterTarget {
+class DocumentClusterTarget final : public analysis::ClusterTarget {
 public:
-    explicit DocumentClusterTarget(shell::frmMDIChild& window) : m_window(window) {}
+    explicit DocumentClusterTarget(frmMDIChild& window) : m_window(window) {}
 
     spreadsheet::Workbook& workbook() override;
-    void setMyRootNode(std::unique_ptr<MyNode> root) override;
+    void setMyRootNode(std::unique_ptr<analysis::MyNode> root) override;
     // The report's CR LF line ends become the view's line breaks.
     void setOutputText(const std::string& text) override;
 
 private:
-    shell::frmMDIChild& m_window;
+    frmMDIChild& m_window;
 };
 
 // Gives the frame's Analysis, Clustering item its dialog. rng: the random
 // source of the runs (null: the run-time's generator); it must outlive the
 // frame's use of the item.
-void InstallClusterDialog(shell::MainFrame& frame, platform::rt::RandomSource* rng = nullptr);
+void InstallClusterDialog(MainFrame& frame, platform::rt::RandomSource* rng = nullptr);
 
-} // namespace analysis
+} // namespace shell

@@ -1,4 +1,4 @@
-#include "analysis/ui/ClusterMenu.h"
+#include "shell/ui/ClusterMenu.h"
 
 #include <QString>
 #include <QTextEdit>
@@ -8,11 +8,11 @@
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
 
-namespace analysis {
+namespace shell {
 
 spreadsheet::Workbook& DocumentClusterTarget::workbook() { return m_window.workbook(); }
 
-void DocumentClusterTarget::setMyRootNode(std::unique_ptr<MyNode> root) { m_window.MyRootNode(std::move(root)); }
+void DocumentClusterTarget::setMyRootNode(std::unique_ptr<analysis::MyNode> root) { m_window.MyRootNode(std::move(root)); }
 
 void DocumentClusterTarget::setOutputText(const std::string& text)
 {
@@ -21,23 +21,23 @@ void DocumentClusterTarget::setOutputText(const std::string& text)
     m_window.RichTextBox1()->setPlainText(shown);
 }
 
-void InstallClusterDialog(shell::MainFrame& frame, platform::rt::RandomSource* rng)
+void InstallClusterDialog(MainFrame& frame, platform::rt::RandomSource* rng)
 {
-    shell::WorkbookCommands* commands = shell::WorkbookCommands::of(frame);
+    WorkbookCommands* commands = WorkbookCommands::of(frame);
     if (commands == nullptr) {
         throw platform::Error(platform::err::ObjectNotSet, "InstallClusterDialog",
                               "The main window has no workbook commands.");
     }
     commands->setClusterDialog([&frame, rng] {
-        shell::frmMDIChild* child = frame.ActiveChild();
+        frmMDIChild* child = frame.ActiveChild();
         if (child == nullptr) {
             return;
         }
         DocumentClusterTarget target(*child);
-        frmClusterOpt dialog(target, &frame);
+        analysis::frmClusterOpt dialog(target, &frame);
         dialog.setRandomSource(rng);
         (void)dialog.ShowModal();
     });
 }
 
-} // namespace analysis
+} // namespace shell

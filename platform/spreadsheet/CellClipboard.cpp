@@ -1,0 +1,117 @@
+#include "platform/spreadsheet/CellClipboard.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace spreadsheet::CellClipboard {
+
+namespace {
+
+constexpr const char* CellsFormat = "application/x-tessaray-cells";
+
+// The cells of the last copy, on sheet 1 of a private workbook at the
+// places they were copied from.
+struct Held {
+    std::unique_ptr<Workbook> book;
+    RangeRef range;
+    QByteArray token;
+};
+
+Held& held()
+{
+    static Held h;
+    return h;
+}
+
+[[noreturn]] void doesNotFit()
+{
+    throw platform::Error(platform::err::InvalidCall, "Paste",
+                          "The cells to paste do not fit on the sheet from the selected cell.");
+}
+
+} // namespace
+
+void copy(const Workbook& book)
+{
+    const RangeRef r = book.SelectionEx(0);
+    auto snapshot = std::make_unique<Workbook>();
+    // Only the used part of the selection holds cells (a whole sheet may be selected).
+    const std::int32_t lastRow = std::min(r.lastRow, book.lastUsedRow());
+    const std::int32_t lastCol = std::min(r.lastCol, book.lastUsedCol());
+    if (lastRow >= r.firstRow && lastCol >= r.firstCol)
+        snapshot->CopyRangeEx(1, r.firstRow, r.firstCol, lastRow, lastCol, book, book.Sheet(), r.firstRow,
+                              r.firstCol, lastRow, lastCol);
+    static std::uint64_t counter = 0;
+    Held& h = held();
+    h.book = std::move(snapshot);
+    h.range = r;
+    h.token = QByteArray::number(QCoreApplication::applicationPid()) + '.' + QByteArray::number(++counter);
+
+    auto mime = std::make_unique<QMimeData>();
+    mime->setText(QString::fromStdString(book.Clip()));
+    mime->setData(QString::fromLatin1(CellsFormat), h.token);
+    QGuiApplication::clipboard()->setMimeData(mime.release());
+}
+
+void paste(Workbook& book, PasteWhat what)
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
+        return;
+    const RangeRef at = book.SelectionEx(0);
+    Held& h = held();
+    const bool ours = h.book && mime->hasFormat(QString::fromLatin1(CellsFormat)) &&
+                      mime->data(QString::fromLatin1(CellsFormat)) == h.token;
+    if (what == PasteWhat::Formats)
+        return;
+    if (!ours) {
+        const std::string text = mime->text().toStdString();
+        if (text.empty())
+            return;
+        const Workbook::ClipExtent e = Workbook::clipExtent(text);
+        if (!book.clipFits(text))
+            doesNotFit();
+        book.setClip(text);
+        book.setSelection(at.firstRow, at.firstCol, at.firstRow + e.rows - 1, at.firstCol + e.cols - 1);
+        return;
+    }
+    const RangeRef& from = h.range;
+    const std::int32_t lastRow = at.firstRow + from.rows() - 1;
+    const std::int32_t lastCol = at.firstCol + from.cols() - 1;
+    if (lastRow > kMaxRows || lastCol > kMaxCols)
+        doesNotFit();
+    // The block's empty cells empty their places; its used part brings the cells.
+    book.clearRange(book.Sheet(), RangeRef{at.firstRow, at.firstCol, lastRow, lastCol});
+    const std::int32_t usedRows = std::min(from.lastRow, h.book->lastUsedRow(1)) - from.firstRow + 1;
+    const std::int32_t usedCols = std::min(from.lastCol, h.book->lastUsedCol(1)) - from.firstCol + 1;
+    if (usedRows > 0 && usedCols > 0) {
+        const std::int32_t srcLastRow = from.firstRow + usedRows - 1;
+        const std::int32_t srcLastCol = from.firstCol + usedCols - 1;
+        const std::int32_t dstLastRow = at.firstRow + usedRows - 1;
+        const std::int32_t dstLastCol = at.firstCol + usedCols - 1;
+        if (what == PasteWhat::Values) {
+            ValueTable values(usedRows, usedCols);
+            h.book->CopyDataToArray(1, from.firstRow, from.firstCol, srcLastRow, srcLastCol, true, values);
+            book.CopyDataFromArray(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, true, values);
+        } else {
+            book.CopyRangeEx(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, *h.book, 1,
+                             from.firstRow, from.firstCol, srcLastRow, srcLastCol);
+        }
+    }
+    book.setSelection(at.firstRow, at.firstCol, lastRow, lastCol);
+}
+
+bool canPaste()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    return mime && (mime->hasFormat(QString::fromLatin1(CellsFormat)) || !mime->text().isEmpty());
+}
+
+} // namespace spreadsheet::CellClipboard

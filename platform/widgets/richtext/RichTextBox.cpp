@@ -1,0 +1,106 @@
+#include "platform/widgets/richtext/RichTextBox.h"
+
+#include <algorithm>
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace platform {
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {}
+
+std::int32_t RichTextBox::textLength() const
+{
+    // The document's last position stands behind its closing paragraph break.
+    return std::max(0, document()->characterCount() - 1);
+}
+
+std::int32_t RichTextBox::find(std::string_view what, std::int32_t from) const
+{
+    if (from < 0)
+        from = 0;
+    const QString text = toPlainText();
+    if (from > text.size())
+        return -1;
+    return static_cast<std::int32_t>(
+        text.indexOf(QString::fromUtf8(what.data(), static_cast<qsizetype>(what.size())), from, Qt::CaseSensitive));
+}
+
+std::int32_t RichTextBox::length(std::string_view text) const
+{
+    return static_cast<std::int32_t>(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).size());
+}
+
+std::int32_t RichTextBox::SelStart() const
+{
+    return textCursor().selectionStart();
+}
+
+std::int32_t RichTextBox::SelLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void RichTextBox::setSelStart(std::int32_t start)
+{
+    QTextCursor c = textCursor();
+    c.setPosition(std::clamp(start, 0, textLength()));
+    setTextCursor(c);
+}
+
+void RichTextBox::setSelLength(std::int32_t length)
+{
+    QTextCursor c = textCursor();
+    const int start = c.selectionStart();
+    c.setPosition(start);
+    c.setPosition(std::clamp(start + std::max(0, length), 0, textLength()), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void RichTextBox::SetFocus()
+{
+    setFocus();
+}
+
+void RichTextBox::setSelColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    QTextCharFormat format;
+    format.setForeground(QColor(red, green, blue));
+    QTextCursor c = textCursor();
+    c.mergeCharFormat(format);
+}
+
+void RichTextBox::setSelBold(bool bold)
+{
+    QTextCharFormat format;
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    QTextCursor c = textCursor();
+    c.mergeCharFormat(format);
+}
+
+std::string RichTextBox::SelText() const
+{
+    // A selection across lines holds paragraph separators: give them as line breaks.
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text.toStdString();
+}
+
+void RichTextBox::setSelText(std::string_view text)
+{
+    QTextCursor c = textCursor();
+    c.insertText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    setTextCursor(c);
+}
+
+void RichTextBox::clearText()
+{
+    QTextCursor c(document());
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    setTextCursor(c);
+}
+
+} // namespace platform

@@ -1,0 +1,77 @@
+#include "shell/ui/StatusTimer.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <QToolBar>
+
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "shell/core/ToolbarRules.h"
+#include "shell/core/mQuorin.h"
+#include "shell/ui/MainFrame.h"
+#include "shell/ui/StandardToolbar.h"
+#include "shell/ui/frmMDIChild.h"
+
+namespace shell {
+
+StatusTimer::StatusTimer(MainFrame& frame) : QObject(&frame), m_frame(frame)
+{
+    setObjectName(QStringLiteral("StatusTimer"));
+    selectedObjects = [](frmMDIChild&) { return std::pair<std::int32_t, std::int32_t>{0, 0}; };
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(500);
+    connect(m_timer, &QTimer::timeout, this, [this] { tick(); });
+    m_timer->start();
+}
+
+StatusTimer* StatusTimer::of(const MainFrame& frame)
+{
+    return frame.findChild<StatusTimer*>(QStringLiteral("StatusTimer"), Qt::FindDirectChildrenOnly);
+}
+
+void StatusTimer::tick()
+{
+    if (m_ticking)
+        return;
+    m_ticking = true;
+    try {
+        auto* mdi = m_frame.findChild<QMdiArea*>(QStringLiteral("MDIClient"));
+        QMdiSubWindow* sub = mdi ? mdi->currentSubWindow() : nullptr;
+        if (!sub && mdi)
+            sub = mdi->activeSubWindow();
+        ToolbarPollInput input;
+        input.hasActiveChild = sub && sub->widget();
+        if (input.hasActiveChild)
+            input.caption = sub->widget()->windowTitle().toStdString();
+        input.sheetOpen = mQuorin::Program().IsSheetOpen();
+        auto* child = input.hasActiveChild ? qobject_cast<frmMDIChild*>(sub->widget()) : nullptr;
+        if (child) {
+            const auto [count, type] = selectedObjects ? selectedObjects(*child) : std::pair{0, 0};
+            input.selectedObjects = count;
+            input.firstObjectType = type;
+            input.canPaste = child->ss()->CanEditPaste();
+        }
+        const std::optional<ToolbarStates> states = child ? PollToolbars(input) : std::nullopt;
+        if (states) {
+            if (auto* format = m_frame.findChild<QToolBar*>(QStringLiteral("tlbFormat")))
+                format->setEnabled(states->formatEnabled);
+            if (auto* draw = m_frame.findChild<QToolBar*>(QStringLiteral("tlbDraw")))
+                if (auto* polygon = draw->findChild<QAction*>(QStringLiteral("tlbDraw_Freeform")))
+                    polygon->setEnabled(states->polygonEnabled);
+            if (StandardToolbar* standard = StandardToolbar::of(m_frame)) {
+                for (const std::string_view key : kCellButtonKeys)
+                    if (QAction* a = standard->button(QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()))))
+                        a->setEnabled(states->cellButtonsEnabled);
+                if (QAction* paste = standard->button(QStringLiteral("Paste")))
+                    paste->setEnabled(states->pasteEnabled);
+            }
+        }
+    } catch (...) {
+        // A failing poll is skipped; the next tick tries again.
+    }
+    m_ticking = false;
+}
+
+} // namespace shell

@@ -1,0 +1,47 @@
+#pragma once
+
+// The main window's status timer: twice a second it looks at the active
+// document window's worksheet and keeps the toolbars in step with it. While
+// exactly one drawing object is selected the formatting toolbar and the
+// standard toolbar's cell buttons (Sum, the sorts, Find) are off, otherwise
+// on; the Paste button is on exactly when the clipboard holds something to
+// paste. Windows without a worksheet (no active child, a sequence window
+// whose caption begins with "Seq", no sheet open) leave the states as they
+// are. A tick never shows a box: one that fails is skipped.
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+class QTimer;
+
+namespace shell {
+
+class MainFrame;
+class frmMDIChild;
+
+class StatusTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit StatusTimer(MainFrame& frame);
+
+    [[nodiscard]] static StatusTimer* of(const MainFrame& frame);
+    [[nodiscard]] QTimer* Timer1() const { return m_timer; }
+
+    // One poll, as the timer runs it.
+    void tick();
+
+    // The selected drawing objects of a document window's worksheet: their
+    // count and the type of the first. The worksheet holds no drawing
+    // objects yet, so the default answers none.
+    std::function<std::pair<std::int32_t, std::int32_t>(frmMDIChild&)> selectedObjects;
+
+private:
+    MainFrame& m_frame;
+    QTimer* m_timer = nullptr;
+    bool m_ticking = false;
+};
+
+} // namespace shell
