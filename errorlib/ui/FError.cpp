@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +67,7 @@ FError::FError(UiClock& clock, QWidget* parent) : QDialog(parent), m_clock(clock
     m_txtError->setReadOnly(true);
     m_txtError->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_txtError->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_txtError->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txtRemarks = new QPlainTextEdit(m_frames[1]);
     m_txtRemarks->setObjectName(QStringLiteral("txtRemarks"));
     m_txtRemarks->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -199,8 +201,11 @@ void FError::layOut(const ErrorDialogRequest& request)
     // Error text and the width of the dialog.
     const std::string text = L::errorText(request.description, request.suggestion, request.notes);
     const QFont textFont = m_txtError->font();
+    // A line's width in the box includes the box's frame and text margins.
+    const int chrome = static_cast<int>(std::lround(
+        (2 * m_txtError->frameWidth() + 2 * m_txtError->document()->documentMargin() + 1) * twipsPerPixel()));
     const int widest = L::widestLine(text, [&](const std::string& line) {
-        return textTwips(QString::fromStdString(line), textFont);
+        return textTwips(QString::fromStdString(line), textFont) + chrome;
     });
     const int scrollBar =
         static_cast<int>(std::lround(style()->pixelMetric(QStyle::PM_ScrollBarExtent) * twipsPerPixel()));

@@ -7,7 +7,10 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cstdlib>
+
 #include "errorlib/ui/FAbout.h"
+#include "errorlib/ui/FDiags.h"
 #include "errorlib/ui/FError.h"
 #include "tests/errorlib/ui/WindowFixture.h"
 
@@ -300,4 +303,51 @@ TEST_F(WindowTest, MessageBoxFormAsksThroughTheDialogService)
     EXPECT_EQ(m_dialogs.calls()[1].text, "Retry is not Available\r\nPlease make another selection");
     EXPECT_EQ(m_dialogs.calls()[3].text, "Ignore is not Available\r\nPlease make another selection");
     EXPECT_EQ(m_ui->errorDialog(), nullptr) << "the message-box form makes no dialog window";
+}
+
+// With TESSARAY_SCREENSHOT_DIR set, the three windows are saved as pictures
+// (errorlib-error-dialog.png, errorlib-viewer.png, errorlib-about.png).
+TEST_F(WindowTest, WindowsSaveTheirPicturesWhenAsked)
+{
+    const char* dir = std::getenv("TESSARAY_SCREENSHOT_DIR");
+    if (dir == nullptr) {
+        GTEST_SKIP() << "TESSARAY_SCREENSHOT_DIR not set";
+    }
+    const QString folder = QString::fromLocal8Bit(dir) + QLatin1Char('/');
+    m_handler->SetAllowRemarks(true);
+    m_handler->SetAutoRetry(true);
+    m_handler->SetShowCustom(true);
+    m_handler->SetCustomFrameCaption("Support");
+    m_handler->SetCustomCaption(1, "&Mail the Log");
+    m_handler->SetCustomCaption(2, "");
+    m_handler->SetCustomCaption(3, "&Open Log Folder");
+    m_handler->SetDefaultErrorSuggestion("Check that the workbook file exists and that you may read it.");
+    m_handler->SetDefaultErrorNotes("The last file opened was /home/ana/arrays/yeast-cdc15.xls");
+    m_handler->SetDebugMode(true);
+    initialize();
+    m_handler->SetTrace(true);
+    m_handler->TraceEnter("MMain", "StartUp");
+    m_handler->TraceString("reading QUORIN.INI");
+    m_handler->TraceExit("MMain", "StartUp");
+    whenShown([&] {
+        FError* d = m_ui->errorDialog();
+        QTest::keyClicks(d->txtRemarks(), "Opened from the recent-file list.");
+        m_clock.advance(3000);
+        d->grab().save(folder + QStringLiteral("errorlib-error-dialog.png"));
+        QTimer::singleShot(0, [&] {
+            QWidget* about = QApplication::activeModalWidget();
+            QTest::qWait(50);
+            about->grab().save(folder + QStringLiteral("errorlib-about.png"));
+            qobject_cast<FAbout*>(about)->cmdOK()->click();
+        });
+        d->cmdAbout()->click();
+        d->cmdButton(1)->click();
+    });
+    (void)raise();
+    FDiags* viewer = m_ui->viewer();
+    ASSERT_NE(viewer, nullptr);
+    viewer->Display();
+    QTest::qWait(50);
+    viewer->grab().save(folder + QStringLiteral("errorlib-viewer.png"));
+    m_handler->SetShowCustom(false);
 }
