@@ -11,6 +11,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
+#include "platform/spreadsheet/WorkbookOptionsDialog.h"
 
 namespace spreadsheet {
 
@@ -196,6 +197,14 @@ void SpreadsheetWidget::commitFormulaBar()
     }
     m_grid->setFocus();
     refreshFormulaBar();
+}
+
+void SpreadsheetWidget::OptionsDlg(std::int32_t pages)
+{
+    if ((pages & WorkbookOptionsDialog::AllKnownPages) == 0)
+        return;
+    WorkbookOptionsDialog dialog(m_book, pages, this);
+    dialog.exec();
 }
 
 } // namespace spreadsheet
