@@ -31,9 +31,9 @@
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/ToolsHelpCommands.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WorkbookCommands.h"
-#include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmOption.h"
 
@@ -203,6 +203,7 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     // The workbook commands live as the frame's child and serve its menus.
     new WorkbookCommands(*this);
+    new ToolsHelpCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };
@@ -321,10 +322,6 @@ void MainFrame::buildMenus()
     connect(action(QStringLiteral("mnuToolsGlobalOpt")), &QAction::triggered, this, [this] {
         frmOption options(m_commonDialog, this);
         options.exec();
-    });
-    connect(action(QStringLiteral("mnuHelpAbout")), &QAction::triggered, this, [this] {
-        frmAbout about(this);
-        about.exec();
     });
 }
 
