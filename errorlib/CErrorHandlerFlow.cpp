@@ -198,6 +198,13 @@ std::int16_t CErrorHandler::HandleError(const ErrObject& error, const std::strin
                 request.autoRetry = m_autoRetry;
                 request.allowRemarks = m_allowRemarks;
                 request.retryInterval = m_retryInterval;
+                request.showCustom = ShowCustom();
+                request.customFrameCaption = CustomFrameCaption();
+                for (std::int16_t i = 1; i <= 3; ++i) {
+                    request.customCaptions[static_cast<std::size_t>(i - 1)] = CustomCaption(i);
+                    request.customToolTips[static_cast<std::size_t>(i - 1)] = CustomToolTip(i);
+                }
+                request.customClick = [this](std::int16_t index) { DispatchCustomClick(index); };
                 try {
                     if (m_useMessageBox) {
                         choice = DisplayWithMessageBox(*m_ui, request);

@@ -21,12 +21,18 @@ public:
     {
         return pick().MsgBox(prompt, style, title);
     }
-    void CreateErrorDialog() override { pick().CreateErrorDialog(); }
+    void CreateErrorDialog() override { m_qt.CreateErrorDialog(); }
     ErrorDialogResult ShowErrorDialog(const ErrorDialogRequest& request) override
     {
         return pick().ShowErrorDialog(request);
     }
-    void CreateViewer(const std::string& component) override { pick().CreateViewer(component); }
+    // The Qt form learns of its viewer even before an application object
+    // exists; the window itself comes with its first use.
+    void CreateViewer(const std::string& component) override
+    {
+        m_qt.CreateViewer(component);
+        m_console->CreateViewer(component);
+    }
     void ShowViewer(bool visible) override { pick().ShowViewer(visible); }
     void AddTrace(const std::string& line) override { pick().AddTrace(line); }
     void AddDiags(const std::string& text, bool startNew) override { pick().AddDiags(text, startNew); }

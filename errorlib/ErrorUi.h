@@ -7,8 +7,10 @@
 // and records what would have been shown (tests script its answers); the Qt
 // form (QtErrorUi, in builds with windows) shows real message boxes.
 
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +39,14 @@ struct ErrorDialogRequest {
     bool autoRetry = false;
     bool allowRemarks = false;
     std::int16_t retryInterval = 20;
+    // The custom row (one setting per thread, shared by every handler).
+    bool showCustom = false;
+    std::string customFrameCaption;
+    std::array<std::string, 3> customCaptions;
+    std::array<std::string, 3> customToolTips;
+    // Passes a custom button's click (index 1 to 3) to the client; the
+    // dialog stays open.
+    std::function<void(std::int16_t index)> customClick;
 };
 
 struct ErrorDialogResult {

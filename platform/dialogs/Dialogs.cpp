@@ -26,6 +26,11 @@ std::optional<FileDialogResult> Dialogs::FileDialog(const FileDialogRequest&)
     return std::nullopt;
 }
 
+std::optional<FontChoice> Dialogs::FontDialog(const FontChoice&)
+{
+    return std::nullopt;
+}
+
 namespace {
 
 class SilentDialogs final : public Dialogs {
@@ -105,6 +110,18 @@ std::optional<FileDialogResult> ScriptedDialogs::FileDialog(const FileDialogRequ
     }
     auto result = std::move(m_files.front());
     m_files.pop_front();
+    return result;
+}
+
+std::optional<FontChoice> ScriptedDialogs::FontDialog(const FontChoice& initial)
+{
+    m_fontRequests.push_back(initial);
+    if (m_fonts.empty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    auto result = std::move(m_fonts.front());
+    m_fonts.pop_front();
     return result;
 }
 

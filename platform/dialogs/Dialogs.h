@@ -61,6 +61,17 @@ struct FileDialogResult {
     int filterIndex = 1;  // the filter the user chose, from 1
 };
 
+// A font as the font dialog shows and returns it: face name, size in points,
+// bold and italic.
+struct FontChoice {
+    std::string face;
+    double size = 8;
+    bool bold = false;
+    bool italic = false;
+
+    friend bool operator==(const FontChoice&, const FontChoice&) = default;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -71,6 +82,9 @@ public:
     // The chosen file, or nothing when the user cancels. Forms without file
     // dialogs answer as if the user cancelled.
     virtual std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request);
+    // The font dialog opened on `initial`: the confirmed choice, or nothing
+    // when the user cancels. Forms without a font dialog answer as cancelled.
+    virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
 };
 
 // The service in force. Without one installed: a silent form that answers

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -135,6 +136,22 @@ std::optional<FileDialogResult> QtDialogs::FileDialog(const FileDialogRequest& r
         result.filterIndex = 1;
     }
     return result;
+}
+
+std::optional<FontChoice> QtDialogs::FontDialog(const FontChoice& initial)
+{
+    QFont font(QString::fromStdString(initial.face));
+    if (initial.size > 0) {
+        font.setPointSizeF(initial.size);
+    }
+    font.setBold(initial.bold);
+    font.setItalic(initial.italic);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, QApplication::activeWindow());
+    if (!ok) {
+        return std::nullopt;
+    }
+    return FontChoice{chosen.family().toStdString(), chosen.pointSizeF(), chosen.bold(), chosen.italic()};
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 
-// The Dialogs form shown to users: Qt message boxes and input dialogs,
+// The Dialogs form shown to users: Qt message boxes, input, file and font dialogs,
 // parented to the application's active window.
 
 #include <QStringList>
@@ -17,6 +17,7 @@ public:
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
     std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
+    std::optional<FontChoice> FontDialog(const FontChoice& initial) override;
 };
 
 } // namespace platform

@@ -46,11 +46,27 @@ public:
         return *this;
     }
 
+    // The next font dialog confirms `font`.
+    ScriptedDialogs& chooseFont(FontChoice font)
+    {
+        m_fonts.push_back(std::move(font));
+        return *this;
+    }
+    // The next font dialog is cancelled.
+    ScriptedDialogs& cancelFont()
+    {
+        m_fonts.push_back(std::nullopt);
+        return *this;
+    }
+
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
     std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
+    std::optional<FontChoice> FontDialog(const FontChoice& initial) override;
 
     [[nodiscard]] const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    // The fonts the font dialogs were opened on.
+    [[nodiscard]] const std::vector<FontChoice>& fontRequests() const { return m_fontRequests; }
 
     [[nodiscard]] const std::vector<Call>& calls() const { return m_calls; }
     [[nodiscard]] const Call& last() const { return m_calls.back(); }
@@ -63,6 +79,8 @@ private:
     std::vector<Call> m_calls;
     std::deque<std::optional<FileDialogResult>> m_files;
     std::vector<FileDialogRequest> m_fileRequests;
+    std::deque<std::optional<FontChoice>> m_fonts;
+    std::vector<FontChoice> m_fontRequests;
     int m_unscripted = 0;
 };
 

@@ -61,11 +61,15 @@ int SpreadsheetGrid::rowHeight() const
 
 int SpreadsheetGrid::headerHeight() const
 {
+    if (!book().options().showColHeading)
+        return 0;
     return std::max(4, kHeaderHeight * m_zoom / 100);
 }
 
 int SpreadsheetGrid::headerWidth() const
 {
+    if (!book().options().showRowHeading)
+        return 0;
     return std::max(8, kHeaderWidth * m_zoom / 100);
 }
 
@@ -141,6 +145,8 @@ void SpreadsheetGrid::modelChanged()
 {
     if (m_editor && (m_editRow != book().activeRow() || m_editCol != book().activeCol()))
         commitEdit();
+    // The headings may have come or gone with the workbook's options.
+    updateScrollBars();
     viewport()->update();
 }
 
@@ -186,9 +192,11 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
             const QRect cell(x, y, cw, rh);
             if (selected(r, c) && !(r == activeRow && c == activeCol))
                 p.fillRect(cell, kSelectionFill);
-            p.setPen(kGridLine);
-            p.drawLine(cell.topRight(), cell.bottomRight());
-            p.drawLine(cell.bottomLeft(), cell.bottomRight());
+            if (wb.options().showGridLines) {
+                p.setPen(kGridLine);
+                p.drawLine(cell.topRight(), cell.bottomRight());
+                p.drawLine(cell.bottomLeft(), cell.bottomRight());
+            }
             const Value v = wb.cellValue(sheet, r, c);
             if (v.isEmpty())
                 continue;
@@ -211,7 +219,7 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
             return rows ? (n >= s.firstRow && n <= s.lastRow) : (n >= s.firstCol && n <= s.lastCol);
         });
     };
-    for (std::int32_t c = firstCol; c <= lastCol; ++c) {
+    for (std::int32_t c = firstCol; c <= lastCol && hh > 0; ++c) {
         const QRect h(hw + (c - firstCol) * cw, 0, cw, hh);
         p.fillRect(h, bandSelected(false, c) ? kHeaderSelected : kHeaderFill);
         p.setPen(kGridLine.darker(130));
@@ -220,7 +228,7 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
         p.setPen(Qt::black);
         p.drawText(h, Qt::AlignCenter, QString::fromStdString(columnLetters(c)));
     }
-    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+    for (std::int32_t r = firstRow; r <= lastRow && hw > 0; ++r) {
         const QRect h(0, hh + (r - firstRow) * rh, hw, rh);
         p.fillRect(h, bandSelected(true, r) ? kHeaderSelected : kHeaderFill);
         p.setPen(kGridLine.darker(130));
@@ -229,7 +237,8 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
         p.setPen(Qt::black);
         p.drawText(h, Qt::AlignCenter, QString::number(r));
     }
-    p.fillRect(QRect(0, 0, hw, hh), kHeaderFill);
+    if (hw > 0 && hh > 0)
+        p.fillRect(QRect(0, 0, hw, hh), kHeaderFill);
 
     // The active cell, the fill handle and a fill being dragged.
     const QRect active = cellRect(activeRow, activeCol);

@@ -13,6 +13,7 @@
 #include "platform/spreadsheet/CellClipboard.h"
 #include "platform/spreadsheet/SheetDialogs.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
+#include "platform/spreadsheet/WorkbookOptionsDialog.h"
 
 namespace spreadsheet {
 
@@ -256,6 +257,14 @@ void SpreadsheetWidget::commitFormulaBar()
     }
     m_grid->setFocus();
     refreshFormulaBar();
+}
+
+void SpreadsheetWidget::OptionsDlg(std::int32_t pages)
+{
+    if ((pages & WorkbookOptionsDialog::AllKnownPages) == 0)
+        return;
+    WorkbookOptionsDialog dialog(m_book, pages, this);
+    dialog.exec();
 }
 
 } // namespace spreadsheet

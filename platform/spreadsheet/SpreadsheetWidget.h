@@ -48,6 +48,10 @@ public:
     [[nodiscard]] std::int32_t rowAtY(std::int32_t y) const override;
     [[nodiscard]] std::int32_t colAtX(std::int32_t x) const override;
 
+    // The control's options dialog on the workbook (modal), showing the pages
+    // whose bits are set (WorkbookOptionsDialog::AllPages for all of them).
+    void OptionsDlg(std::int32_t pages);
+
     // Clipboard commands on the selection (see CellClipboard.h). A paste
     // that would run off the sheet raises error 5 and changes nothing.
     void EditCopy();

@@ -287,11 +287,26 @@ void Workbook::replaceSheets(std::vector<std::unique_ptr<SheetData>> sheets, std
     m_active = std::clamp(activeSheet, 1, NumSheets());
     active().selected = true;
     m_dirty = true;
+    // A book just read shows its formulas' results whatever the recalculation setting.
+    ensureCalculated();
+    if (m_onChange)
+        m_onChange();
+}
+
+void Workbook::setOptions(const WorkbookOptions& options)
+{
+    m_options = options;
     if (m_onChange)
         m_onChange();
 }
 
 // ---- cells ----------------------------------------------------------------------
+
+void Workbook::calculateIfAutomatic() const
+{
+    if (m_options.autoRecalc)
+        ensureCalculated();
+}
 
 void Workbook::ensureCalculated() const
 {
@@ -320,7 +335,7 @@ void Workbook::ensureCalculated() const
 Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const
 {
     checkCell(row, col, "cellValue");
-    ensureCalculated();
+    calculateIfAutomatic();
     const detail::Cell* c = sheetData(sheet).find(row, col);
     return c ? c->value() : Value();
 }
@@ -401,7 +416,7 @@ void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
 std::int16_t Workbook::cellType(std::int32_t row, std::int32_t col) const
 {
     checkCell(row, col, "cellType");
-    ensureCalculated();
+    calculateIfAutomatic();
     const detail::Cell* c = active().find(row, col);
     if (!c || c->isEmpty())
         return 0;
@@ -529,7 +544,7 @@ void Workbook::CopyDataToArray(std::int32_t sheet, std::int32_t r1, std::int32_t
 {
     checkRect(r1, c1, r2, c2, "CopyDataToArray");
     const SheetData& s = sheetData(sheet);
-    ensureCalculated();
+    calculateIfAutomatic();
     const std::int32_t rows = std::min(r2 - r1 + 1, table.rows());
     const std::int32_t cols = std::min(c2 - c1 + 1, table.cols());
     for (std::int32_t i = 0; i < rows; ++i) {
@@ -575,7 +590,7 @@ void Workbook::CopyRangeEx(std::int32_t dstSheet, std::int32_t dr1, std::int32_t
     checkCell(dr2, dc2, "CopyRangeEx");
     checkCell(sr2, sc2, "CopyRangeEx");
     checkSheet(dstSheet, "CopyRangeEx");
-    source.ensureCalculated();
+    source.calculateIfAutomatic();
     const SheetData& from = source.sheetData(srcSheet);
     const std::int32_t rows = std::min(dr2 - dr1 + 1, sr2 - sr1 + 1);
     const std::int32_t cols = std::min(dc2 - dc1 + 1, sc2 - sc1 + 1);
@@ -820,7 +835,7 @@ void Workbook::autoFill(std::int32_t sheet, const RangeRef& source, const RangeR
                        target.lastRow == source.lastRow && target.lastCol > source.lastCol;
     if (!down && !right)
         fail(platform::err::InvalidCall, "autoFill");
-    ensureCalculated();
+    calculateIfAutomatic();
     SheetData& s = sheetData(sheet);
 
     // Entries of every fill list, for finding a text's place.

@@ -50,6 +50,20 @@ struct SheetData;
 // kind (-1 a formula giving a number). A formula not yet giving anything is -1.
 enum class CellTypeCode : std::int16_t { Empty = 0, Number = 1, Text = 2, Logical = 3, Error = 4 };
 
+// The settings of the control's options dialog. They belong to the open
+// workbook and are not written to its files.
+struct WorkbookOptions {
+    // On: formulas give up-to-date results after every change. Off: results
+    // stay as they were until CheckRecalc (a new formula shows nothing until
+    // then), except that reading a file and writing one compute them.
+    bool autoRecalc = true;
+    bool showGridLines = true;
+    bool showRowHeading = true;  // the row numbers at the left
+    bool showColHeading = true;  // the column letters at the top
+
+    friend bool operator==(const WorkbookOptions&, const WorkbookOptions&) = default;
+};
+
 class Workbook {
 public:
     // A workbook of one empty sheet "Sheet1", with an empty TableName and Tag.
@@ -130,6 +144,11 @@ public:
     void setClip(std::string_view text);
     // Recalculates every formula now.
     void CheckRecalc();
+
+    // ---- options ---------------------------------------------------------------
+    [[nodiscard]] const WorkbookOptions& options() const noexcept { return m_options; }
+    // Takes effect at once (the grid repaints); does not mark the book changed.
+    void setOptions(const WorkbookOptions& options);
 
     // ---- array transfer -------------------------------------------------------
     // Fills the table, from its first element, with the values of the
@@ -277,11 +296,15 @@ public:
     [[nodiscard]] detail::SheetData& sheetData(std::int32_t sheet);
     // Replaces all sheets (at least one) and resets the active sheet.
     void replaceSheets(std::vector<std::unique_ptr<detail::SheetData>> sheets, std::int32_t activeSheet);
-    // Results are up to date after this (formulas computed).
+    // Results are up to date after this (formulas computed), whatever the
+    // recalculation setting: the file writers call it.
     void ensureCalculated() const;
     void markFormulasDirty() noexcept { m_dirty = true; }
 
 private:
+    // What reading a value needs: up-to-date results under automatic
+    // recalculation, the results as they stand otherwise.
+    void calculateIfAutomatic() const;
     void checkSheet(std::int32_t sheet, const char* source) const;
     void touch();
     std::string defaultSheetName() const;
@@ -302,6 +325,7 @@ private:
     bool m_changed = false;
     std::vector<std::string> m_fillLists;
     std::function<void()> m_onChange;
+    WorkbookOptions m_options;
     mutable bool m_dirty = false;
 };
 

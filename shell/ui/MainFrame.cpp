@@ -36,10 +36,10 @@
 #include "shell/ui/OutputEditCommands.h"
 #include "shell/ui/StandardToolbar.h"
 #include "shell/ui/StatusTimer.h"
+#include "shell/ui/ToolsHelpCommands.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
-#include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmOption.h"
 
@@ -249,6 +249,7 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new OutputEditCommands(*this);
     new StandardToolbar(*this);
     new StatusTimer(*this);
+    new ToolsHelpCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };
@@ -368,10 +369,6 @@ void MainFrame::buildMenus()
     connect(action(QStringLiteral("mnuToolsGlobalOpt")), &QAction::triggered, this, [this] {
         frmOption options(m_commonDialog, this);
         options.exec();
-    });
-    connect(action(QStringLiteral("mnuHelpAbout")), &QAction::triggered, this, [this] {
-        frmAbout about(this);
-        about.exec();
     });
 }
 

@@ -22,9 +22,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     lblTitle->setFont(QFont(QStringLiteral("Times New Roman"), 14, QFont::Bold));
     m_lblVersion = new QLabel(this);
     m_lblVersion->setText(QStringLiteral("Version: ") + QString::fromStdString(ProgramInfo::Version()));
-    auto* label1 = new QLabel(QStringLiteral("Citation: The Tessaray developers (2001). Tessaray: a workbench for "
-                                             "gene-expression and sequence analysis."),
-                              this);
+    auto* label1 = new QLabel(QStringLiteral("Citation: ") + QString::fromLatin1(ProgramInfo::Citation), this);
     label1->setWordWrap(true);
     auto* lblFund = new QLabel(QStringLiteral("This work was supported by research grants."), this);
     auto* lblDescription = new QLabel(QStringLiteral("I hand this program to its users with the wish that it serves "

@@ -4,6 +4,7 @@
 
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -224,3 +225,61 @@ TEST(Formula, FunctionTheEngineLacksGivesNameErrorToItsUsersOnly)
 }
 
 } // namespace
+
+namespace {
+
+using spreadsheet::WorkbookOptions;
+
+WorkbookOptions manual()
+{
+    WorkbookOptions o;
+    o.autoRecalc = false;
+    return o;
+}
+
+} // namespace
+
+TEST(Formula, ManualRecalculationKeepsResultsUntilCheckRecalc)
+{
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value(2));
+    wb.setCellEntry(1, 2, 1, "=A1*10");
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value(20));
+    const bool changedBefore = wb.isChanged();
+    wb.setOptions(manual());
+    EXPECT_EQ(wb.isChanged(), changedBefore) << "options are not workbook content";
+
+    wb.setCellValue(1, 1, 1, Value(3));
+    wb.setCellEntry(1, 3, 1, "=A1+1");
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value(20)) << "the result as it stood";
+    EXPECT_TRUE(wb.cellValue(1, 3, 1).isEmpty()) << "a new formula waits for the recalculation";
+    ValueTable table(1, 1);
+    wb.CopyDataToArray(1, 2, 1, 2, 1, true, table);
+    EXPECT_EQ(table.at(0, 0), Value(20)) << "blocks read what the sheet shows";
+
+    wb.CheckRecalc();
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value(30));
+    EXPECT_EQ(wb.cellValue(1, 3, 1), Value(4));
+
+    // Back to automatic: results are current again at once.
+    wb.setCellValue(1, 1, 1, Value(5));
+    wb.setOptions(WorkbookOptions{});
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value(50));
+}
+
+TEST(Formula, FilesAreWrittenAndReadWithCurrentResultsUnderManualRecalculation)
+{
+    testsupport::TempDir dir;
+    const std::string path = (dir.path() / "manual.xls").string();
+    Workbook wb;
+    wb.setOptions(manual());
+    wb.setCellValue(1, 1, 1, Value(7));
+    wb.setCellEntry(1, 1, 2, "=A1*2");
+    wb.Write(path, static_cast<std::int32_t>(spreadsheet::FileType::Excel97));
+    EXPECT_EQ(wb.cellValue(1, 1, 2), Value(14)) << "writing computed the results it wrote";
+
+    Workbook back;
+    back.setOptions(manual());
+    back.Read(path);
+    EXPECT_EQ(back.cellValue(1, 1, 2), Value(14));
+}

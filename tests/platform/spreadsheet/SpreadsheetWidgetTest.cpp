@@ -9,7 +9,13 @@
 
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
+#include <QCheckBox>
+#include <QTimer>
+
+#include <functional>
+
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/WorkbookOptionsDialog.h"
 
 namespace {
 
@@ -254,3 +260,79 @@ TEST_F(SpreadsheetWidgetTest, KeysSelectRowsColumnsAndTheSheet)
 }
 
 } // namespace
+
+namespace {
+
+// Runs `act` on the options dialog once it is up.
+void onOptionsDialog(std::function<void(spreadsheet::WorkbookOptionsDialog&)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* dialog = qobject_cast<spreadsheet::WorkbookOptionsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
+
+} // namespace
+
+TEST_F(SpreadsheetWidgetTest, OptionsDialogChangesRecalculationGridAndHeadings)
+{
+    spreadsheet::Workbook& book = widget->workbook();
+    const QRect withHeadings = widget->cellRect(1, 1);
+    EXPECT_GT(withHeadings.x(), 0);
+    EXPECT_GT(withHeadings.y(), 0);
+
+    onOptionsDialog([](spreadsheet::WorkbookOptionsDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Options");
+        for (QCheckBox* box : {d.chkAutoRecalc(), d.chkGridLines(), d.chkRowHeading(), d.chkColHeading()}) {
+            EXPECT_TRUE(box->isChecked());
+            EXPECT_TRUE(box->isVisibleTo(&d));
+        }
+        d.chkAutoRecalc()->setChecked(false);
+        d.chkGridLines()->setChecked(false);
+        d.chkRowHeading()->setChecked(false);
+        d.accept();
+    });
+    widget->OptionsDlg(spreadsheet::WorkbookOptionsDialog::AllPages);
+    EXPECT_FALSE(book.options().autoRecalc);
+    EXPECT_FALSE(book.options().showGridLines);
+    EXPECT_FALSE(book.options().showRowHeading);
+    EXPECT_TRUE(book.options().showColHeading);
+    EXPECT_EQ(widget->cellRect(1, 1).x(), 0) << "no row numbers at the left";
+    EXPECT_EQ(widget->cellRect(1, 1).y(), withHeadings.y());
+
+    // Cancel leaves everything as it is; the page mask picks the pages.
+    onOptionsDialog([](spreadsheet::WorkbookOptionsDialog& d) {
+        EXPECT_FALSE(d.chkAutoRecalc()->isVisibleTo(&d));
+        EXPECT_TRUE(d.chkColHeading()->isVisibleTo(&d));
+        d.chkColHeading()->setChecked(false);
+        d.reject();
+    });
+    widget->OptionsDlg(spreadsheet::WorkbookOptionsDialog::PageView);
+    EXPECT_TRUE(book.options().showColHeading);
+    const int modalsBefore = QApplication::activeModalWidget() == nullptr ? 0 : 1;
+    widget->OptionsDlg(0);  // no page: nothing opens
+    EXPECT_EQ(QApplication::activeModalWidget() == nullptr ? 0 : 1, modalsBefore);
+}
+
+TEST_F(SpreadsheetWidgetTest, GridWithoutLinesPaintsNoLines)
+{
+    spreadsheet::WorkbookOptions options;
+    options.showGridLines = false;
+    options.showRowHeading = false;
+    options.showColHeading = false;
+    widget->workbook().setOptions(options);
+    const QImage image = surface->grab().toImage();
+    // Every pixel of an empty sheet without lines or headings is white.
+    const QRect active = widget->cellRect(1, 1).adjusted(-3, -3, 3, 3);
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width() - 20; ++x) {
+            if (active.contains(x, y)) {
+                continue;  // the active cell's border and fill handle
+            }
+            grey += image.pixelColor(x, y) == QColor(Qt::white) ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(grey, 0);
+}
