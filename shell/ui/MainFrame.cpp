@@ -32,6 +32,7 @@
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/PrintCommands.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
@@ -203,6 +204,8 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     // The workbook commands live as the frame's child and serve its menus.
     new WorkbookCommands(*this);
+    // So do the printing commands, with the tree printer.
+    new PrintCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };
