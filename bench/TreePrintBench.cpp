@@ -52,6 +52,8 @@ void run(const char* name, platform::TreeViewModel& model, const std::filesystem
     printer.Title().setText("Condenced output of tree structrue");
     printer.setPrintOnlyExpandedNodes(true);
     printer.setControl(&model, platform::StdFont{"Sans Serif", 8});
+    int pages = 1;
+    printer.BeforeNewPage = [&pages] { ++pages; };
 
     const auto start = std::chrono::steady_clock::now();
     QPrinter device(QPrinter::HighResolution);
@@ -60,7 +62,7 @@ void run(const char* name, platform::TreeViewModel& model, const std::filesystem
     platform::QtPagePrinter page(device);
     const bool ok = printer.PrintControl(page);
     const double s = bench::seconds(start);
-    std::printf("%-34s %6d rows  %5d pages  %6.2f s  %7.1f MB  %s\n", name, printer.PrintedNodes(), page.Page(), s,
+    std::printf("%-34s %6d rows  %5d pages  %6.2f s  %7.1f MB  %s\n", name, printer.PrintedNodes(), pages, s,
                 static_cast<double>(std::filesystem::file_size(pdf)) / 1e6, ok ? "ok" : "FAILED");
 }
 
@@ -72,7 +74,9 @@ int main(int argc, char** argv)
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
-    const auto dir = std::filesystem::temp_directory_path() / "tessaray-bench-treeprint";
+    // An argument names a folder that keeps the PDF files.
+    const bool keep = argc > 1;
+    const auto dir = keep ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "tessaray-bench-treeprint";
     std::filesystem::create_directories(dir);
 
     platform::TreeViewModel balancedTree;
@@ -88,6 +92,8 @@ int main(int argc, char** argv)
     chain(chainTree, top, 16000);
     run("chain 16,000 deep, 16,000 leaves", chainTree, dir / "chain.pdf");
 
-    std::filesystem::remove_all(dir);
+    if (!keep) {
+        std::filesystem::remove_all(dir);
+    }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -219,6 +220,12 @@ TEST_F(GridPrinting, PreviewShowsEveryPage)
     whenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog& d) {
         auto* view = d.findChild<QPrintPreviewWidget*>();
         previewPages = view ? view->pageCount() : -1;
+        if (const char* shot = std::getenv("TESSARAY_SCREENSHOT")) {
+            // A picture of the preview as the user sees it.
+            d.resize(900, 700);
+            QApplication::processEvents();
+            d.grab().save(QString::fromLocal8Bit(shot));
+        }
         d.reject();
     });
     grid.FilePrintPreview();
