@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace spreadsheet::detail {
@@ -57,6 +58,7 @@ struct SheetData {
     std::int32_t activeRow = 1;
     std::int32_t activeCol = 1;
     bool selected = false;
+    PageSetup pageSetup;
 
     [[nodiscard]] const Cell* find(std::int32_t row, std::int32_t col) const noexcept;
     // The cell, making room for it.

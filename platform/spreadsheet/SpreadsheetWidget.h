@@ -69,6 +69,13 @@ public:
     // Scrolls the grid so that the cell shows.
     void ensureVisible(std::int32_t row, std::int32_t col);
 
+    // Printing of the active sheet: the page setup dialog, the print
+    // preview, and printing with or without the print dialog. Defined with
+    // the sheet printer (SheetPrinter.cpp).
+    void FilePageSetupDlg();
+    void FilePrintPreview();
+    void FilePrint(bool showDialog);
+
     // The surface that takes the mouse and keys, and the rectangle of a cell
     // on it (empty when the cell is out of view); for tests and the shell's
     // pointer position.

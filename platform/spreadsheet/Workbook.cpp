@@ -180,6 +180,17 @@ const std::string& Workbook::SheetName(std::int32_t sheet) const
     return sheetData(sheet).name;
 }
 
+const PageSetup& Workbook::pageSetup(std::int32_t sheet) const
+{
+    return sheetData(sheet).pageSetup;
+}
+
+void Workbook::setPageSetup(std::int32_t sheet, const PageSetup& setup)
+{
+    checkPageSetup(setup);
+    sheetData(sheet).pageSetup = setup;
+}
+
 void Workbook::setSheetName(std::int32_t sheet, std::string name)
 {
     checkSheet(sheet, "SheetName");

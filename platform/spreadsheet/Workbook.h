@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/Value.h"
@@ -133,6 +134,11 @@ public:
     [[nodiscard]] std::int32_t lastUsedRow(std::int32_t sheet) const;
     [[nodiscard]] std::int32_t lastUsedCol(std::int32_t sheet) const;
     // Text of the active cell; setting it enters the text as typed (member 7).
+    // Page setup of a sheet (from 1) for printing; a setting is checked
+    // (checkPageSetup) before it is kept.
+    [[nodiscard]] const PageSetup& pageSetup(std::int32_t sheet) const;
+    void setPageSetup(std::int32_t sheet, const PageSetup& setup);
+
     [[nodiscard]] std::string Text() const;
     void setText(std::string_view text);
     // Sets the active cell's formula, given without "=" (member 9).

@@ -38,6 +38,7 @@
 #include "shell/ui/StatusTimer.h"
 #include "shell/ui/ToolsHelpCommands.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/PrintCommands.h"
 #include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
@@ -250,6 +251,8 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new StandardToolbar(*this);
     new StatusTimer(*this);
     new ToolsHelpCommands(*this);
+    // So do the printing commands, with the tree printer.
+    new PrintCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };

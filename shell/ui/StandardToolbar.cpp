@@ -41,7 +41,7 @@ StandardToolbar::StandardToolbar(MainFrame& frame) : QObject(&frame), m_frame(fr
         a->setToolTip(QString::fromLatin1(entry.tip.data(), static_cast<qsizetype>(entry.tip.size())));
         connect(a, &QAction::triggered, this, [this, key] { tlbStandard_ButtonClick(key); });
     }
-    for (const char* idle : {"Undo", "Redo", "Print"})
+    for (const char* idle : {"Undo", "Redo"})
         button(QString::fromLatin1(idle))->setEnabled(false);
 }
 
@@ -88,6 +88,10 @@ void StandardToolbar::tlbStandard_ButtonClick(const QString& key)
             } else if (key == QLatin1String("SortA") || key == QLatin1String("SortD")) {
                 if (window && edit)
                     edit->SortSelection(key == QLatin1String("SortA"));
+            } else if (key == QLatin1String("Print")) {
+                // The toolbar prints without the print dialog.
+                if (window)
+                    m_frame.ActiveChild()->ss()->FilePrint(false);
             } else if (key == QLatin1String("Help")) {
                 (void)platform::dialogs().MsgBox(kToolbarHelpText, platform::mb::OkOnly | platform::mb::Information,
                                                  ProgramInfo::Title);

@@ -135,6 +135,10 @@ public:
     [[nodiscard]] std::int32_t SelectedItem() const noexcept { return m_selected; }
     [[nodiscard]] std::int16_t Style() const noexcept { return m_style; }
     void setStyle(std::int16_t style) noexcept { m_style = style; }
+    // Indentation of a child below its parent, in twips (20 pixels at 15 twips
+    // a pixel by default).
+    [[nodiscard]] double Indentation() const noexcept { return m_indentation; }
+    void setIndentation(double twips) noexcept { m_indentation = twips; }
     [[nodiscard]] const ImageList* imageList() const noexcept { return m_imageList; }
     void setImageList(const ImageList* list) noexcept { m_imageList = list; }
 
@@ -172,6 +176,7 @@ private:
     std::unordered_map<std::string, std::int32_t> m_keys;
     std::int32_t m_selected = 0;
     std::int16_t m_style = 0;
+    double m_indentation = 300.0;
     const ImageList* m_imageList = nullptr;
     int m_freeze = 0;
     TreeViewObserver* m_observer = nullptr;

@@ -1,0 +1,304 @@
+#include "platform/spreadsheet/SheetPrinter.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Error.h"
+#include "platform/print/QtPrinter.h"
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace spreadsheet {
+
+namespace {
+
+struct PaperChoice {
+    std::int16_t code;
+    const char* name;
+};
+constexpr PaperChoice kPapers[] = {
+    {platform::paper::Letter, "Letter"}, {platform::paper::Legal, "Legal"}, {platform::paper::A3, "A3"},
+    {platform::paper::A4, "A4"},         {platform::paper::A5, "A5"},
+};
+
+QString cellText(const Value& v)
+{
+    return QString::fromStdString(v.displayText());
+}
+
+} // namespace
+
+void applyPageSetup(const PageSetup& setup, QPrinter& device)
+{
+    platform::QtPagePrinter printer(device);
+    printer.setPaperSize(setup.paperSize);
+    printer.setOrientation(setup.orientation);
+}
+
+std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device)
+{
+    const std::int32_t lastRow = book.lastUsedRow(sheet);
+    const std::int32_t lastCol = book.lastUsedCol(sheet);
+    if (lastRow < 1 || lastCol < 1) {
+        return 0;
+    }
+    const PageSetup& setup = book.pageSetup(sheet);
+    applyPageSetup(setup, device);
+    device.setFullPage(true);
+
+    const double dpi = device.resolution();
+    const QFont font(QStringLiteral("Arial"), 10);
+    const QFontMetricsF metrics(font, &device);
+    const double pad = metrics.horizontalAdvance(QLatin1Char('0')) / 2.0;
+    const double defaultWidth = metrics.horizontalAdvance(QLatin1Char('0')) * 8.43 + 2 * pad;
+    const double rowHeight = metrics.height() + pad;
+    const double scale = setup.scale / 100.0;
+
+    std::vector<double> widths(static_cast<std::size_t>(lastCol), defaultWidth);
+    for (std::int32_t r = 1; r <= lastRow; ++r) {
+        for (std::int32_t c = 1; c <= lastCol; ++c) {
+            const Value v = book.cellValue(sheet, r, c);
+            if (!v.isEmpty()) {
+                double& w = widths[static_cast<std::size_t>(c - 1)];
+                w = std::max(w, metrics.horizontalAdvance(cellText(v)) + 2 * pad);
+            }
+        }
+    }
+    const std::vector<double> heights(static_cast<std::size_t>(lastRow), rowHeight);
+
+    const QRectF paper = device.pageLayout().fullRectPixels(static_cast<int>(dpi));
+    const double left = setup.marginLeft * dpi;
+    const double top = setup.marginTop * dpi;
+    const double roomW = (paper.width() - left - setup.marginRight * dpi) / scale;
+    const double roomH = (paper.height() - top - setup.marginBottom * dpi) / scale;
+    if (roomW <= 0 || roomH < rowHeight) {
+        throw platform::Error(380, "FilePrint", "Invalid property value: the margins leave no room on the page");
+    }
+    const std::vector<PageRange> pages = paginate(widths, heights, 1, 1, roomW, roomH, setup.acrossFirst);
+
+    QPainter p;
+    if (!p.begin(&device)) {
+        throw platform::Error(482, "FilePrint", "Printer error");
+    }
+    const auto pageCount = static_cast<std::int32_t>(pages.size());
+    const std::string fileName = QFileInfo(QString::fromStdString(book.TableName())).fileName().toStdString();
+    for (std::int32_t i = 0; i < pageCount; ++i) {
+        if (i > 0) {
+            device.newPage();
+        }
+        const PageRange& page = pages[static_cast<std::size_t>(i)];
+        p.resetTransform();
+        p.setFont(font);
+        p.setPen(Qt::black);
+        const QString header = QString::fromStdString(
+            expandHeaderText(setup.header, i + 1, pageCount, book.SheetName(sheet), fileName));
+        const QString footer = QString::fromStdString(
+            expandHeaderText(setup.footer, i + 1, pageCount, book.SheetName(sheet), fileName));
+        p.drawText(QRectF(0, setup.headerMargin * dpi, paper.width(), metrics.height()), Qt::AlignHCenter | Qt::AlignTop,
+                   header);
+        p.drawText(QRectF(0, paper.height() - setup.footerMargin * dpi - metrics.height(), paper.width(),
+                          metrics.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, footer);
+
+        p.translate(left, top);
+        p.scale(scale, scale);
+        p.setClipRect(QRectF(0, 0, roomW, roomH));
+        const QPen gridPen(QColor(128, 128, 128), std::max(1.0, dpi / 300.0));
+        double y = 0;
+        for (std::int32_t r = page.firstRow; r <= page.lastRow; ++r) {
+            double x = 0;
+            for (std::int32_t c = page.firstCol; c <= page.lastCol; ++c) {
+                const double w = widths[static_cast<std::size_t>(c - 1)];
+                const QRectF cell(x, y, w, rowHeight);
+                if (setup.gridLines) {
+                    p.setPen(gridPen);
+                    p.drawRect(cell);
+                }
+                const Value v = book.cellValue(sheet, r, c);
+                if (!v.isEmpty()) {
+                    p.setPen(Qt::black);
+                    const bool right = v.kind() == ValueKind::Number;
+                    p.drawText(cell.adjusted(pad, 0, -pad, 0),
+                               Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft), cellText(v));
+                }
+                x += w;
+            }
+            y += rowHeight;
+        }
+        p.setClipping(false);
+    }
+    p.end();
+    return pageCount;
+}
+
+PageSetupDlg::PageSetupDlg(const PageSetup& setup, QWidget* parent) : QDialog(parent), m_original(setup)
+{
+    setObjectName(QStringLiteral("PageSetupDlg"));
+    setWindowTitle(tr("Page Setup"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* orientation = new QGroupBox(tr("Orientation"), this);
+    auto* orientationRow = new QHBoxLayout(orientation);
+    m_portrait = new QRadioButton(tr("&Portrait"), orientation);
+    m_landscape = new QRadioButton(tr("&Landscape"), orientation);
+    m_portrait->setObjectName(QStringLiteral("optPortrait"));
+    m_landscape->setObjectName(QStringLiteral("optLandscape"));
+    orientationRow->addWidget(m_portrait);
+    orientationRow->addWidget(m_landscape);
+    (setup.orientation == 2 ? m_landscape : m_portrait)->setChecked(true);
+    layout->addWidget(orientation);
+
+    auto* form = new QFormLayout;
+    m_paper = new QComboBox(this);
+    m_paper->setObjectName(QStringLiteral("cboPaper"));
+    for (const auto& choice : kPapers) {
+        m_paper->addItem(QString::fromLatin1(choice.name), static_cast<int>(choice.code));
+    }
+    m_paper->setCurrentIndex(std::max(0, m_paper->findData(static_cast<int>(setup.paperSize))));
+    form->addRow(tr("Paper si&ze:"), m_paper);
+
+    const auto margin = [this, form](const char* name, const QString& label, double value) {
+        auto* box = new QDoubleSpinBox(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(0.0, 10.0);
+        box->setDecimals(2);
+        box->setSingleStep(0.1);
+        box->setSuffix(tr(" in"));
+        box->setValue(value);
+        form->addRow(label, box);
+        return box;
+    };
+    m_left = margin("txtMarginLeft", tr("&Left margin:"), setup.marginLeft);
+    m_right = margin("txtMarginRight", tr("&Right margin:"), setup.marginRight);
+    m_top = margin("txtMarginTop", tr("&Top margin:"), setup.marginTop);
+    m_bottom = margin("txtMarginBottom", tr("&Bottom margin:"), setup.marginBottom);
+    m_headerMargin = margin("txtHeaderMargin", tr("Header margin:"), setup.headerMargin);
+    m_footerMargin = margin("txtFooterMargin", tr("Footer margin:"), setup.footerMargin);
+
+    m_header = new QLineEdit(QString::fromStdString(setup.header), this);
+    m_header->setObjectName(QStringLiteral("txtHeader"));
+    m_header->setToolTip(tr("&P page number, &N number of pages, &A sheet name, &F file name"));
+    form->addRow(tr("&Header:"), m_header);
+    m_footer = new QLineEdit(QString::fromStdString(setup.footer), this);
+    m_footer->setObjectName(QStringLiteral("txtFooter"));
+    m_footer->setToolTip(m_header->toolTip());
+    form->addRow(tr("&Footer:"), m_footer);
+
+    m_scale = new QSpinBox(this);
+    m_scale->setObjectName(QStringLiteral("txtScale"));
+    m_scale->setRange(10, 400);
+    m_scale->setSuffix(QStringLiteral(" %"));
+    m_scale->setValue(setup.scale);
+    form->addRow(tr("&Scale:"), m_scale);
+    layout->addLayout(form);
+
+    m_gridLines = new QCheckBox(tr("&Gridlines"), this);
+    m_gridLines->setObjectName(QStringLiteral("chkGridLines"));
+    m_gridLines->setChecked(setup.gridLines);
+    layout->addWidget(m_gridLines);
+    m_acrossFirst = new QCheckBox(tr("Pages &across, then down"), this);
+    m_acrossFirst->setObjectName(QStringLiteral("chkAcrossFirst"));
+    m_acrossFirst->setChecked(setup.acrossFirst);
+    layout->addWidget(m_acrossFirst);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+PageSetup PageSetupDlg::value() const
+{
+    PageSetup s = m_original;
+    s.orientation = m_landscape->isChecked() ? 2 : 1;
+    s.paperSize = static_cast<std::int16_t>(m_paper->currentData().toInt());
+    s.marginLeft = m_left->value();
+    s.marginRight = m_right->value();
+    s.marginTop = m_top->value();
+    s.marginBottom = m_bottom->value();
+    s.headerMargin = m_headerMargin->value();
+    s.footerMargin = m_footerMargin->value();
+    s.header = m_header->text().toStdString();
+    s.footer = m_footer->text().toStdString();
+    s.gridLines = m_gridLines->isChecked();
+    s.scale = m_scale->value();
+    s.acrossFirst = m_acrossFirst->isChecked();
+    return s;
+}
+
+// ---- The control's printing members --------------------------------------------
+
+namespace {
+
+bool refuseEmpty(const Workbook& book)
+{
+    if (book.lastUsedRow(book.Sheet()) >= 1 && book.lastUsedCol(book.Sheet()) >= 1) {
+        return false;
+    }
+    platform::dialogs().MsgBox("There is nothing to print on " + book.SheetName(book.Sheet()) + ".",
+                               platform::mb::Information | platform::mb::OkOnly, "Print");
+    return true;
+}
+
+} // namespace
+
+void SpreadsheetWidget::FilePageSetupDlg()
+{
+    PageSetupDlg dialog(m_book.pageSetup(m_book.Sheet()), this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_book.setPageSetup(m_book.Sheet(), dialog.value());
+    }
+}
+
+void SpreadsheetWidget::FilePrintPreview()
+{
+    if (refuseEmpty(m_book)) {
+        return;
+    }
+    QPrinter device(QPrinter::HighResolution);
+    applyPageSetup(m_book.pageSetup(m_book.Sheet()), device);
+    QPrintPreviewDialog preview(&device, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(tr("Print Preview"));
+    const Workbook& book = m_book;
+    const std::int32_t sheet = m_book.Sheet();
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&book, sheet](QPrinter* printer) { printSheet(book, sheet, *printer); });
+    preview.exec();
+}
+
+void SpreadsheetWidget::FilePrint(bool showDialog)
+{
+    if (refuseEmpty(m_book)) {
+        return;
+    }
+    auto device = platform::PrintTarget::jobPrinter(QString::fromStdString(m_book.title()));
+    if (!device) {
+        return;
+    }
+    applyPageSetup(m_book.pageSetup(m_book.Sheet()), *device);
+    if (showDialog && !platform::PrintTarget::runPrintDialog(*device, this)) {
+        return;
+    }
+    printSheet(m_book, m_book.Sheet(), *device);
+}
+
+} // namespace spreadsheet

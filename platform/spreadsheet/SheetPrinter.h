@@ -1,0 +1,66 @@
+#pragma once
+
+// Printing a worksheet: its used range from A1, laid out in columns wide
+// enough for every shown value (at least the default column width) and rows
+// one line high, cut into pages by the sheet's page setup (PageSetup.h),
+// with the header and footer of the page setup on every page and the cell
+// grid when gridlines are on. Numbers stand at the right of their cells,
+// texts at the left, as on the screen.
+//
+// PageSetupDlg is the control's page setup dialog: orientation, paper,
+// margins, header and footer, gridlines, scale and page order.
+
+#include <cstdint>
+
+#include <QDialog>
+
+#include "platform/spreadsheet/PageSetup.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLineEdit;
+class QPrinter;
+class QRadioButton;
+class QSpinBox;
+
+namespace spreadsheet {
+
+class Workbook;
+
+// Paper and orientation of the page setup onto the device.
+void applyPageSetup(const PageSetup& setup, QPrinter& device);
+
+// Prints the used range of the sheet on the device and returns the number
+// of pages (0 for an empty sheet, which prints nothing). Error 482 when the
+// device cannot be drawn on.
+std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device);
+
+class PageSetupDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit PageSetupDlg(const PageSetup& setup, QWidget* parent = nullptr);
+
+    // The settings as the controls show them.
+    [[nodiscard]] PageSetup value() const;
+
+private:
+    PageSetup m_original;
+    QRadioButton* m_portrait;
+    QRadioButton* m_landscape;
+    QComboBox* m_paper;
+    QDoubleSpinBox* m_left;
+    QDoubleSpinBox* m_right;
+    QDoubleSpinBox* m_top;
+    QDoubleSpinBox* m_bottom;
+    QDoubleSpinBox* m_headerMargin;
+    QDoubleSpinBox* m_footerMargin;
+    QLineEdit* m_header;
+    QLineEdit* m_footer;
+    QCheckBox* m_gridLines;
+    QSpinBox* m_scale;
+    QCheckBox* m_acrossFirst;
+};
+
+} // namespace spreadsheet

@@ -1,0 +1,74 @@
+#include "platform/spreadsheet/PageSetup.h"
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/Workbook.h"
+
+namespace {
+
+using spreadsheet::PageRange;
+
+TEST(PageSetup, HeaderCodesExpandToPageSheetAndFile)
+{
+    using spreadsheet::expandHeaderText;
+    EXPECT_EQ(expandHeaderText("Page &P of &N", 2, 7, "Sheet1", "a.xls"), "Page 2 of 7");
+    EXPECT_EQ(expandHeaderText("&A - &F", 1, 1, "Data", "expr.vts"), "Data - expr.vts");
+    EXPECT_EQ(expandHeaderText("R&&D &X&", 1, 1, "", ""), "R&D &X&");
+}
+
+TEST(PageSetup, BandsFitTheRoomAndOversizedItemsStandAlone)
+{
+    const std::vector<double> sizes{3, 3, 3, 10, 2, 2};
+    const auto b = spreadsheet::bands(sizes, 6);
+    using Band = std::pair<std::size_t, std::size_t>;
+    EXPECT_EQ(b, (std::vector<Band>{{0, 1}, {2, 2}, {3, 3}, {4, 5}}));
+    EXPECT_TRUE(spreadsheet::bands(std::vector<double>{}, 6).empty());
+}
+
+TEST(PageSetup, PagesGoDownFirstUnlessAcrossIsAsked)
+{
+    const std::vector<double> cols{5, 5, 5};
+    const std::vector<double> rows{1, 1, 1, 1, 1};
+    const auto down = spreadsheet::paginate(cols, rows, 1, 1, 10, 3, false);
+    EXPECT_EQ(down, (std::vector<PageRange>{{1, 3, 1, 2}, {4, 5, 1, 2}, {1, 3, 3, 3}, {4, 5, 3, 3}}));
+    const auto across = spreadsheet::paginate(cols, rows, 1, 1, 10, 3, true);
+    EXPECT_EQ(across, (std::vector<PageRange>{{1, 3, 1, 2}, {1, 3, 3, 3}, {4, 5, 1, 2}, {4, 5, 3, 3}}));
+    // Every cell lands on exactly one page.
+    std::vector<int> seen(15, 0);
+    for (const PageRange& p : down) {
+        for (int r = p.firstRow; r <= p.lastRow; ++r) {
+            for (int c = p.firstCol; c <= p.lastCol; ++c) {
+                ++seen[static_cast<std::size_t>((r - 1) * 3 + c - 1)];
+            }
+        }
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 15);
+}
+
+TEST(PageSetup, SheetsKeepTheirOwnCheckedSettings)
+{
+    spreadsheet::Workbook book;
+    book.setNumSheets(2);
+    spreadsheet::PageSetup landscape;
+    landscape.orientation = 2;
+    landscape.footer = "&P/&N";
+    book.setPageSetup(2, landscape);
+    EXPECT_EQ(book.pageSetup(2), landscape);
+    EXPECT_EQ(book.pageSetup(1), spreadsheet::PageSetup{});
+
+    for (auto change : std::vector<void (*)(spreadsheet::PageSetup&)>{
+             [](spreadsheet::PageSetup& s) { s.marginLeft = -0.1; },
+             [](spreadsheet::PageSetup& s) { s.scale = 5; },
+             [](spreadsheet::PageSetup& s) { s.orientation = 3; },
+         }) {
+        spreadsheet::PageSetup bad;
+        change(bad);
+        EXPECT_THROW(book.setPageSetup(1, bad), platform::Error);
+        EXPECT_EQ(book.pageSetup(1), spreadsheet::PageSetup{});
+    }
+}
+
+} // namespace
