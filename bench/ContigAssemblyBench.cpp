@@ -1,15 +1,30 @@
-// Time and peak memory of the contig assembly engine on seeded reads: 400
-// reads of 400 to 700 bases cut from a random 20,000-base genome, half of them
-// reverse complemented, with 1% errors (substitutions, insertions and
-// deletions in equal parts). Prints its figures; asserts nothing.
+// Time and peak memory of the contig assembly engine on seeded reads. Prints
+// its figures; asserts nothing.
+//
+// Scenarios:
+// - 400 reads of 400 to 700 bases cut from a random 20,000-base genome, half
+//   of them reverse complemented, with 1% errors (substitutions, insertions
+//   and deletions in equal parts), written once in RNA letters (U) and once in
+//   DNA letters (T);
+// - the same kind of reads from a genome that holds one 1,000-base stretch
+//   twice: every contig must still match one stretch of the genome;
+// - two reads of 40,000 bases overlapping by 10,000.
+//
+// Each scenario runs in a child process so that its peak memory is its own.
+// Every contig is compared with the genome (fewest edits against a stretch of
+// either strand): a contig joined across unrelated places of the genome shows
+// as one far from every stretch.
 
 #include "engines/cap/Assembler.h"
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,17 +32,10 @@
 
 namespace {
 
-constexpr int GenomeLength = 20000;
-constexpr int ReadCount = 400;
-constexpr int ShortestRead = 400;
-constexpr int LongestRead = 700;
-constexpr double ErrorRate = 0.01;
-constexpr unsigned Seed = 20000;
-
 constexpr char Letters[] = "ACGU";
 
 // Fewest edits (substitutions, insertions, deletions) that turn `text` into
-// some stretch of `genome`: how far a consensus is from the truth.
+// some stretch of `genome`.
 std::size_t editsAgainst(const std::string& text, const std::string& genome)
 {
     std::vector<std::size_t> previous(genome.size() + 1, 0);
@@ -43,34 +51,37 @@ std::size_t editsAgainst(const std::string& text, const std::string& genome)
     return *std::min_element(previous.begin(), previous.end());
 }
 
-long peakResidentKiB()
+std::string randomGenome(std::mt19937& rng, int length)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss; // KiB on Linux
-}
-
-} // namespace
-
-int main()
-{
-    std::mt19937 rng(Seed);
     std::uniform_int_distribution<int> letter(0, 3);
-    std::string genome(GenomeLength, 'A');
+    std::string genome(static_cast<std::size_t>(length), 'A');
     for (char& c : genome)
         c = Letters[letter(rng)];
+    return genome;
+}
 
+struct Reads {
     std::string sequences;
     std::string names;
-    std::uniform_int_distribution<int> readLength(ShortestRead, LongestRead);
+    int count = 0;
+};
+
+// `count` reads of `shortest`..`longest` bases at random places, every second
+// one reverse complemented, with `errorRate` errors per base.
+Reads simulate(std::mt19937& rng, const std::string& genome, int count, int shortest, int longest, double errorRate)
+{
+    Reads out;
+    std::uniform_int_distribution<int> letter(0, 3);
+    std::uniform_int_distribution<int> readLength(shortest, longest);
     std::uniform_real_distribution<double> chance(0.0, 1.0);
-    for (int k = 0; k < ReadCount; ++k) {
+    const int genomeLength = static_cast<int>(genome.size());
+    for (int k = 0; k < count; ++k) {
         const int length = readLength(rng);
-        const int start = std::uniform_int_distribution<int>(0, GenomeLength - length)(rng);
+        const int start = std::uniform_int_distribution<int>(0, genomeLength - length)(rng);
         std::string read;
         for (int i = start; i < start + length; ++i) {
             const char c = genome[static_cast<std::size_t>(i)];
-            if (chance(rng) >= ErrorRate) {
+            if (chance(rng) >= errorRate) {
                 read += c;
                 continue;
             }
@@ -88,41 +99,114 @@ int main()
         }
         if (k % 2 == 1)
             read = captest::reverseComplement(read);
-        sequences += (k > 0 ? " " : "") + read;
-        names += (k > 0 ? " >r" : ">r") + std::to_string(k);
+        out.sequences += (k > 0 ? " " : "") + read;
+        out.names += (k > 0 ? " >r" : ">r") + std::to_string(k);
+        ++out.count;
     }
+    return out;
+}
 
+std::vector<std::string> contigsOf(const std::string& consensus)
+{
+    std::vector<std::string> out;
+    for (std::size_t begin = 0; begin < consensus.size();) {
+        std::size_t end = consensus.find(';', begin + 1);
+        if (end == std::string::npos)
+            end = consensus.size();
+        out.push_back(consensus.substr(begin + 1, end - begin - 1));
+        begin = end;
+    }
+    return out;
+}
+
+// Runs one assembly and prints time, contigs and their distance from the
+// genome.
+void assembleAndReport(const Reads& reads, const tallowin::cap::Parameters& p, const std::string& genome)
+{
+    tallowin::NullProgress progress;
+    const auto t0 = std::chrono::steady_clock::now();
+    const tallowin::cap::Assembly a = tallowin::cap::assemble(reads.sequences, reads.names, reads.count, p, progress);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("  result %s, %d contigs, time %.3f s\n", a.ok ? "ok" : "FAILED", a.contigCount, elapsed);
+    if (!a.ok)
+        std::printf("  messages: %s", a.messages.c_str());
+    const std::string reverse = captest::reverseComplement(genome);
+    int far = 0;
+    for (const std::string& contig : contigsOf(a.consensus)) {
+        const bool exact = genome.find(contig) != std::string::npos || reverse.find(contig) != std::string::npos;
+        const std::size_t edits =
+            exact ? 0 : std::min(editsAgainst(contig, genome), editsAgainst(contig, reverse));
+        const double identity = contig.empty() ? 0.0 : 100.0 * (1.0 - static_cast<double>(edits) / contig.size());
+        const bool misjoined = identity < 98.0;
+        far += misjoined ? 1 : 0;
+        std::printf("    contig of %zu bases: %zu edits from the genome, %.2f%% identity%s\n", contig.size(), edits,
+                    identity, misjoined ? "  MISJOINED" : "");
+    }
+    std::printf("  contigs far from every stretch of the genome (below 98%% identity): %d\n", far);
+}
+
+// Runs `scenario` in a child process and prints the child's peak memory.
+void inChild(const char* title, const std::function<void()>& scenario)
+{
+    std::printf("%s\n", title);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        scenario();
+        std::fflush(stdout);
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    std::printf("  peak resident memory %.1f MiB\n\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
+}
+
+std::string toDnaLetters(std::string text)
+{
+    std::replace(text.begin(), text.end(), 'U', 'T');
+    return text;
+}
+
+} // namespace
+
+int main()
+{
     tallowin::cap::Parameters p = captest::typicalParameters();
     p.clearStart = 21;
     p.clearEnd = 380;
     p.minOverlap = 30;
     p.minEndScore = 100;
 
-    const long before = peakResidentKiB();
-    tallowin::NullProgress progress;
-    const auto t0 = std::chrono::steady_clock::now();
-    const tallowin::cap::Assembly a = tallowin::cap::assemble(sequences, names, ReadCount, p, progress);
-    const auto t1 = std::chrono::steady_clock::now();
-    const long after = peakResidentKiB();
+    std::mt19937 rng(20000);
+    const std::string genome = randomGenome(rng, 20000);
+    const Reads reads = simulate(rng, genome, 400, 400, 700, 0.01);
 
-    std::string longest;
-    for (std::size_t begin = 0; begin < a.consensus.size();) {
-        std::size_t end = a.consensus.find(';', begin + 1);
-        if (end == std::string::npos)
-            end = a.consensus.size();
-        if (end - begin - 1 > longest.size())
-            longest = a.consensus.substr(begin + 1, end - begin - 1);
-        begin = end;
-    }
-    // The contig may come out as either strand of the genome.
-    const std::size_t edits =
-        std::min(editsAgainst(longest, genome), editsAgainst(longest, captest::reverseComplement(genome)));
-    std::printf("contig assembly: %d reads of %d-%d bases from a %d-base genome, %.0f%% errors, both strands\n",
-                ReadCount, ShortestRead, LongestRead, GenomeLength, ErrorRate * 100);
-    std::printf("  result %s, %d contigs, longest consensus %zu bases, %zu edits from the genome\n",
-                a.ok ? "ok" : "FAILED", a.contigCount, longest.size(), edits);
-    std::printf("  time %.3f s\n", std::chrono::duration<double>(t1 - t0).count());
-    std::printf("  peak resident memory %.1f MiB (%.1f MiB before the call)\n", static_cast<double>(after) / 1024.0,
-                static_cast<double>(before) / 1024.0);
-    return a.ok ? 0 : 1;
+    inChild("400 reads of 400-700 bases from a 20,000-base genome, 1% errors, both strands, in U letters",
+            [&] { assembleAndReport(reads, p, genome); });
+    inChild("the same reads in T letters", [&] {
+        Reads dna = reads;
+        dna.sequences = toDnaLetters(dna.sequences);
+        assembleAndReport(dna, p, genome);
+    });
+
+    // A 20,000-base genome holding the 1,000 bases at 5,000 again at 13,000.
+    std::mt19937 repeatRng(20001);
+    std::string repeated = randomGenome(repeatRng, 20000);
+    repeated.replace(13000, 1000, repeated.substr(5000, 1000));
+    const Reads repeatReads = simulate(repeatRng, repeated, 400, 400, 700, 0.01);
+    inChild("400 reads from a 20,000-base genome holding a 1,000-base stretch twice",
+            [&] { assembleAndReport(repeatReads, p, repeated); });
+
+    // Two long reads sharing 10,000 bases.
+    std::mt19937 longRng(20002);
+    const std::string longGenome = randomGenome(longRng, 70000);
+    Reads longReads;
+    longReads.sequences = longGenome.substr(0, 40000) + " " + captest::reverseComplement(longGenome.substr(30000, 40000));
+    longReads.names = ">long1 >long2";
+    longReads.count = 2;
+    tallowin::cap::Parameters longP = captest::typicalParameters();
+    inChild("two reads of 40,000 bases overlapping by 10,000 (the second reversed)",
+            [&] { assembleAndReport(longReads, longP, longGenome); });
+    return 0;
 }

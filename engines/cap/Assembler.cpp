@@ -41,9 +41,12 @@ std::vector<std::string_view> words(std::string_view text, int32_t count)
     return out;
 }
 
-char upper(char c)
+// Upper case, with T read as U: the engine works in RNA letters, so reads
+// written in DNA letters assemble exactly as the same reads written with U.
+char fold(char c)
 {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    const char u = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return u == 'T' ? 'U' : u;
 }
 
 // What is wrong with the arguments, or empty when nothing is.
@@ -237,7 +240,7 @@ Assembly runEngine(std::string_view sequences, std::string_view names, int32_t c
         for (char c : sequenceWords[static_cast<std::size_t>(k)]) {
             if (static_cast<unsigned char>(c) > 127)
                 return fail("Sequences hold single-byte ASCII characters only");
-            f.forward.push_back(upper(c));
+            f.forward.push_back(fold(c));
         }
         if (f.forward.size() > static_cast<std::size_t>(INT32_MAX / 2))
             return fail("A sequence is too long");

@@ -10,10 +10,11 @@
 // against a score threshold; and lays out each contig as a multiple alignment
 // of its fragments with a consensus row.
 //
-// Letters are folded to upper case at entry. Residue codes are A 0, C 1, G 2,
-// U 3 and 4 for every other character ("T" included: the engine works in RNA
-// letters). The reverse complement turns A into U, C into G, G into C and U
-// into A and copies every other character.
+// Letters are folded to upper case at entry, and "T" to "U": the engine works
+// in RNA letters, and the same reads written in DNA letters give the same
+// contigs (their rows and consensus show "U"). Residue codes are A 0, C 1,
+// G 2, U 3 and 4 for every other character. The reverse complement turns A
+// into U, C into G, G into C and U into A and copies every other character.
 //
 // Nothing is kept between calls: every call builds its own working state, so
 // repeated calls with the same input give the same output.

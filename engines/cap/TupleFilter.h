@@ -31,7 +31,8 @@
 
 namespace tallowin::cap::detail {
 
-// Residue code of an upper-case character: A 0, C 1, G 2, U 3, anything else 4.
+// Residue code of an upper-case character: A 0, C 1, G 2, U and T 3 (the
+// same base in RNA and DNA letters), anything else 4.
 [[nodiscard]] constexpr uint8_t residueCode(char c)
 {
     switch (c) {
@@ -42,6 +43,7 @@ namespace tallowin::cap::detail {
     case 'G':
         return 2;
     case 'U':
+    case 'T':
         return 3;
     default:
         return 4;

@@ -58,7 +58,9 @@ TEST(CapConsensus, ColumnRuleMatchesTheMajorityWithFixedTieOrder)
         {"G and U tie to G", "GGUU", 'G'},
         {"C and G tie to C", "CCGG", 'C'},
         {"only unknown letters", "NN", 'N'},
-        {"T counts as unknown, outvoting nothing", "TTA", 'A'},
+        {"T is the same base as U", "TTA", 'U'},
+        {"T and U count together", "TUAA", 'A'},
+        {"T and U together outvote A", "TUA", 'U'},
         {"unknown letters count as residues against gaps", "NN-A-", 'A'},
         {"blanks are not counted", "  A  ", 'A'},
         {"a clear G", "AGGCG", 'G'},
@@ -161,7 +163,7 @@ TEST(CapAssembly, UnrelatedFragmentsStaySeparateContigs)
     EXPECT_EQ(a.consensus, ";" + b1 + ";" + c1 + ";" + a1);
 }
 
-TEST(CapAssembly, LowerCaseInputIsFoldedAndTStaysUnknown)
+TEST(CapAssembly, LowerCaseInputIsFolded)
 {
     std::mt19937 rng(15);
     const std::string source = randomRna(rng, 150);
@@ -177,14 +179,71 @@ TEST(CapAssembly, LowerCaseInputIsFoldedAndTStaysUnknown)
     ASSERT_TRUE(b.ok);
     EXPECT_EQ(a.consensus, b.consensus);
     EXPECT_EQ(a.report, b.report);
+}
 
-    // "T" is not "U": alone in a column it gives "N", and it is not complemented.
+namespace {
+
+// The sequences of `t` rewritten: U as T, and every third fragment in lower
+// case when `mixCase` is set.
+FragmentTexts inDnaLetters(const FragmentTexts& t, bool mixCase)
+{
+    FragmentTexts out = t;
+    int fragment = 0;
+    for (char& c : out.sequences) {
+        if (c == ' ') {
+            ++fragment;
+            continue;
+        }
+        if (c == 'U')
+            c = 'T';
+        if (mixCase && fragment % 3 == 1)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(CapAssembly, ReadsInDnaLettersGiveTheSameContigsAsInRnaLetters)
+{
+    // Reads of both strands with a few errors, and an unrelated read: the
+    // reverse complement of a DNA read must pair A with T as with U.
+    std::mt19937 rng(16);
+    const std::string source = randomRna(rng, 1500);
+    FragmentTexts rna;
+    for (int start = 0, k = 0; start + 300 <= 1500; start += 120, ++k) {
+        std::string read = source.substr(static_cast<std::size_t>(start), 300);
+        if (k % 2 == 1)
+            read[150] = otherLetter(rng, read[150]);
+        rna.add("r" + std::to_string(k), k % 2 == 0 ? read : reverseComplement(read));
+    }
+    rna.add("lone", randomRna(rng, 200));
+
+    const Assembly expected = run(rna);
+    ASSERT_TRUE(expected.ok) << expected.messages;
+    ASSERT_EQ(expected.contigCount, 2);
+    EXPECT_EQ(expected.consensus.substr(0, source.size() + 1), ";" + source);
+
+    struct Case {
+        const char* name;
+        FragmentTexts texts;
+    };
+    const Case cases[] = {{"T for U", inDnaLetters(rna, false)}, {"T for U, some reads in lower case", inDnaLetters(rna, true)}};
+    for (const Case& c : cases) {
+        const Assembly a = run(c.texts);
+        ASSERT_TRUE(a.ok) << c.name;
+        EXPECT_EQ(a.contigCount, expected.contigCount) << c.name;
+        EXPECT_EQ(a.consensus, expected.consensus) << c.name;
+        EXPECT_EQ(a.report, expected.report) << c.name;
+    }
+
+    // A lone DNA read shows its T as U in its row and consensus.
     FragmentTexts t;
-    t.add("dna", "TTTT");
+    t.add("dna", "TTtACGu");
     const Assembly d = run(t);
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.consensus, ";NNNN");
-    EXPECT_NE(d.report.find("dna+        TTTT\n"), std::string::npos);
+    EXPECT_EQ(d.consensus, ";UUUACGU");
+    EXPECT_NE(d.report.find("dna+        UUUACGU\n"), std::string::npos) << d.report;
 }
 
 // Cuts reads of `length` every `step` letters from a random source, both
