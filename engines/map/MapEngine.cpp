@@ -56,6 +56,14 @@ bool checkArguments(const std::vector<std::string>& names, const std::vector<std
         messages.AppendMessage("The sequences and the matrix alphabet must be 7-bit characters");
         return false;
     }
+    // ";" ends every output row and "-" is the gap: either inside a sequence
+    // would make the output ambiguous (more rows than sequences, or residues
+    // that read as gaps).
+    const auto reserved = [](const std::string& s) { return s.find_first_of(";-") != std::string::npos; };
+    if (std::any_of(sequences.begin(), sequences.end(), reserved)) {
+        messages.AppendMessage("The sequences must not hold \";\" (it ends each output row) or \"-\" (the gap)");
+        return false;
+    }
     if (p.useMatrix) {
         const auto n = static_cast<int64_t>(p.alphabet.size());
         if (n == 0 || static_cast<int64_t>(p.lowerTriangle.size()) < n * (n + 1) / 2) {

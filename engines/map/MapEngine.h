@@ -34,7 +34,9 @@ struct MapResult {
     std::vector<int32_t> order;     // input index of each row
 };
 
-// Aligns `sequences` (the engine only counts the names). Messages go to
+// Aligns `sequences` (the engine only counts the names). Refused before any
+// work, with result not ok and a message: bad penalties or counts, characters
+// above 127, and sequences holding ";" or "-" (the output's row end and gap). Messages go to
 // `context.messages`; the stages show on `progress`.
 MapResult multipleAlign(const std::vector<std::string>& names, const std::vector<std::string>& sequences,
                         const MapParams& params, EngineProgress& progress, EngineContext& context);

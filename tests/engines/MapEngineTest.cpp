@@ -157,6 +157,44 @@ TEST(MapMainDll, ArgumentChecksComeInOrderWithTheirMessages)
     }
 }
 
+TEST(MapMainDll, RowSeparatorOrGapInsideASequenceIsRefusedBeforeAnyWork)
+{
+    const std::string message = "The sequences must not hold \";\" (it ends each output row) or \"-\" (the gap)\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> sequences;
+        int32_t useMatrix;
+    };
+    const Case cases[] = {
+        {"separators and gaps together", {"AC--GT;;", "ACGT"}, 0},
+        {"a separator in the middle", {"ACGT", "AC;GT", "ACGA"}, 0},
+        {"a gap at the start", {"-ACGT", "ACGT"}, 0},
+        {"a gap at the end of the last sequence", {"ACGT", "ACGT-"}, 0},
+        {"a sequence of one separator", {";", "ACGT"}, 0},
+        {"with a matrix", {"AC-GT", "ACGT"}, 1},
+    };
+    for (const auto& c : cases) {
+        Call call;
+        call.sequences = c.sequences;
+        call.useMatrix = c.useMatrix;
+        if (c.useMatrix != 0) {
+            call.alphabet = "ACGT-";
+            call.matrix.assign(15, 1);
+        }
+        const Outcome o = run(call);
+        EXPECT_EQ(o.result, 0) << c.name;
+        EXPECT_EQ(o.messages, message) << c.name;
+        // Nothing was written: the output keeps the caller's blanks and the
+        // order its filler.
+        EXPECT_EQ(o.output.find_first_not_of(' '), std::string::npos) << c.name;
+        EXPECT_EQ(o.order[0], -7) << c.name;
+    }
+    // The same letters without the two characters align.
+    Call clean;
+    clean.sequences = {"ACGT", "ACGT"};
+    EXPECT_EQ(run(clean).result, 1);
+}
+
 TEST(MapMainDll, ProgressWindowOpensAndClosesEvenWhenTheFirstCheckFails)
 {
     std::vector<std::string> events;
