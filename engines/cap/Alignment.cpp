@@ -7,11 +7,6 @@ namespace tallowin::cap::detail {
 
 namespace {
 
-// Largest traceback (cells) one pairwise alignment may take: one byte per
-// cell, so two fragments of about 32,000 characters each. Beyond it the
-// request is treated as memory that cannot be had.
-constexpr std::size_t MaxTraceCells = std::size_t{1} << 30;
-
 // Back-pointer bits of one cell.
 constexpr uint8_t FromDiagonal = 0;
 constexpr uint8_t FromDown = 1;   // H took the vertical-gap state
@@ -19,6 +14,13 @@ constexpr uint8_t FromRight = 2;  // H took the horizontal-gap state
 constexpr uint8_t SourceMask = 3;
 constexpr uint8_t DownExtends = 4;  // the vertical gap continues one from above
 constexpr uint8_t RightExtends = 8; // the horizontal gap continues one from the left
+
+// Scores of chosen rows kept by the score pass, so that the traceback of a
+// large pair starts from the nearest row above instead of from row 0.
+struct Checkpoints {
+    std::vector<int> rows;                 // ascending, each in 1 .. m-1
+    std::vector<std::vector<int64_t>> h, v; // per row: H and V of columns 0 .. n
+};
 
 struct BestCell {
     int64_t score = std::numeric_limits<int64_t>::min();
@@ -125,9 +127,9 @@ TALLOWIN_CAP_VECTOR_CLONES void cells(int count, const CellWeights<S>& k, const 
     }
 }
 
-// Fills the traceback and returns the best cell of the last row or column.
-// S is the score type: 32 bits when the weights cannot overflow it (faster),
-// else 64 bits.
+// Fills the traceback (when `trace` is given) and returns the best cell of
+// the last row or column. S is the score type: 32 bits when the weights
+// cannot overflow it (faster), else 64 bits.
 //
 // Tie-breaks, fixed so that every call gives the same path:
 // - a cell prefers the diagonal, then the vertical gap, then the horizontal gap;
@@ -136,7 +138,7 @@ TALLOWIN_CAP_VECTOR_CLONES void cells(int count, const CellWeights<S>& k, const 
 //   rows 1 .. m-1 top to bottom, then the last row left to right.
 template <class S>
 BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInput& second, AlignerBuffers<S>& work,
-              const DiagonalLayout& layout, uint8_t* trace)
+              const DiagonalLayout& layout, uint8_t* trace, Checkpoints* checkpoints)
 {
     const int m = static_cast<int>(first.text.size());
     const int n = static_cast<int>(second.text.size());
@@ -209,7 +211,8 @@ BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInp
         const auto up = static_cast<std::size_t>(lo - 1);
         cells<S>(hi - lo + 1, k, work.firstChar.data() + a, work.firstN.data() + a, work.firstReliable.data() + a,
                  work.secondChar.data() + b, work.secondN.data() + b, work.secondReliable.data() + b, h2 + up,
-                 h1 + up, v1 + up, r1 + a, h0 + a, v0 + a, r0 + a, trace + layout.index(lo, d - lo));
+                 h1 + up, v1 + up, r1 + a, h0 + a, v0 + a, r0 + a,
+                 trace != nullptr ? trace + layout.index(lo, d - lo) : work.scratch.data());
         if (hi == m)
             work.lastRow[static_cast<std::size_t>(d - m)] = h0[m];
         if (d - n >= lo && d - n <= hi)
@@ -222,6 +225,16 @@ BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInp
         h0 = spare;
         std::swap(v1, v0);
         std::swap(r1, r0);
+        if (checkpoints != nullptr) {
+            // The new anti-diagonal is now h1 and v1.
+            for (std::size_t k = 0; k < checkpoints->rows.size(); ++k) {
+                const int r = checkpoints->rows[k];
+                if (r >= lo && r <= hi) {
+                    checkpoints->h[k][static_cast<std::size_t>(d - r)] = h1[r];
+                    checkpoints->v[k][static_cast<std::size_t>(d - r)] = v1[r];
+                }
+            }
+        }
     }
 
     BestCell result;
@@ -300,7 +313,7 @@ bool reserveBuffers(EngineContext& context, AlignerBuffers<S>& work, std::size_t
             return false;
     }
     for (auto* v : {&work.firstChar, &work.firstN, &work.firstReliable, &work.secondChar, &work.secondN,
-                    &work.secondReliable}) {
+                    &work.secondReliable, &work.scratch}) {
         if (!context.CheckedNew(*v, size))
             return false;
     }
@@ -319,6 +332,206 @@ void Aligner::reserve(int longest)
     m_reserved = size;
 }
 
+namespace {
+
+enum class State { Best, Down, Right };
+
+// A point of the traceback: the cell and the state it is in.
+struct Cursor {
+    int i = 0;
+    int j = 0;
+    State state = State::Best;
+    [[nodiscard]] bool done() const { return i == 0 || j == 0; }
+};
+
+// Walks the traceback back from `c` while it stays below row `stopRow` and
+// off the first row and column, appending the columns in reverse order.
+// `bits(i, j)` gives the back pointers of a cell.
+template <class Bits>
+void walkBack(Cursor& c, int stopRow, const Bits& bits, std::vector<Step>& reversed)
+{
+    while (c.i > stopRow && c.j > 0) {
+        const uint8_t b = bits(c.i, c.j);
+        switch (c.state) {
+        case State::Best:
+            switch (b & SourceMask) {
+            case FromDown:
+                c.state = State::Down;
+                break;
+            case FromRight:
+                c.state = State::Right;
+                break;
+            default:
+                reversed.push_back(Step::Both);
+                --c.i;
+                --c.j;
+                break;
+            }
+            break;
+        case State::Down:
+            reversed.push_back(Step::FirstOnly);
+            c.state = (b & DownExtends) != 0 ? State::Down : State::Best;
+            --c.i;
+            break;
+        case State::Right:
+            reversed.push_back(Step::SecondOnly);
+            c.state = (b & RightExtends) != 0 ? State::Right : State::Best;
+            --c.j;
+            break;
+        }
+    }
+}
+
+// The traceback of a pair too large for one byte per cell, in memory linear
+// in the lengths: the same recurrences and tie-breaks as the score pass,
+// computed row by row in 64 bits.
+//
+// To walk back from a cell of row r to the row t above it, rows t+1 .. r are
+// needed. When they fit the block budget their back pointers are kept and
+// walked; otherwise the rows are computed from row t down to the middle row
+// (keeping only that row), the lower half is walked from the middle row's
+// scores, and then the upper half from where the walk crossed the middle
+// (Hirschberg's halving applied to the traceback itself, so that the path is
+// the one the full traceback would take). The path never moves right, so
+// each upper half needs only the columns up to its crossing.
+//
+// Cost: the score rows of each halving level are computed once, about
+// log2(rows x columns / budget) / 2 times the cells of the prefix up to the
+// best cell; memory two rows per level plus the block.
+class LinearTraceback {
+public:
+    LinearTraceback(const ScoreTables& t, const AlignInput& first, const AlignInput& second, std::size_t budget)
+        : m_budget(std::max<std::size_t>(budget, 1)),
+          m_q(t.gapOpen),
+          m_reliableExtend(t.gapExtend),
+          m_endExtend(t.endGapExtend),
+          m_match(t.match),
+          m_mismatch(t.mismatch),
+          m_endMismatch(t.endMismatch),
+          m_unknown(t.mismatch + 1)
+    {
+        const int m = static_cast<int>(first.text.size());
+        const int n = static_cast<int>(second.text.size());
+        m_firstChar.assign(static_cast<std::size_t>(m + 1), 0);
+        m_firstReliable.assign(static_cast<std::size_t>(m + 1), 0);
+        m_secondChar.assign(static_cast<std::size_t>(n + 1), 0);
+        m_secondReliable.assign(static_cast<std::size_t>(n + 1), 0);
+        for (int i = 1; i <= m; ++i) {
+            m_firstChar[at(i)] = static_cast<uint8_t>(first.text[at(i - 1)]);
+            m_firstReliable[at(i)] = i - 1 >= first.reliableFirst && i - 1 <= first.reliableLast;
+        }
+        for (int j = 1; j <= n; ++j) {
+            m_secondChar[at(j)] = static_cast<uint8_t>(second.text[at(j - 1)]);
+            m_secondReliable[at(j)] = j - 1 >= second.reliableFirst && j - 1 <= second.reliableLast;
+        }
+    }
+
+    // Walks back from cell (i, j) to the first row or column; returns where
+    // it ends, the columns in reverse order in `reversed`. The walk goes from
+    // one kept row of scores to the next above it.
+    Cursor run(int i, int j, const Checkpoints& kept, std::vector<Step>& reversed)
+    {
+        m_reversed = &reversed;
+        Cursor c{i, j, State::Best};
+        for (std::size_t k = kept.rows.size(); k-- > 0;) {
+            if (kept.rows[k] >= c.i)
+                continue;
+            c = solve(kept.rows[k], kept.h[k], kept.v[k], c);
+            if (c.done())
+                return c;
+        }
+        // Row 0: free starts, no vertical gap state.
+        std::vector<int64_t> h(at(c.j + 1), 0);
+        std::vector<int64_t> v(at(c.j + 1), Negative);
+        return solve(0, h, v, c);
+    }
+
+private:
+    static constexpr int64_t Negative = std::numeric_limits<int64_t>::min() / 4;
+
+    static std::size_t at(int k) { return static_cast<std::size_t>(k); }
+
+    // Rows from+1 .. to over columns 0 .. columns, in place: h and v hold
+    // row `from` on entry and row `to` on return. Back pointers go to
+    // `bits` (row-major from row from+1, column 1) when it is given.
+    void advance(int from, int to, int columns, std::vector<int64_t>& h, std::vector<int64_t>& v, uint8_t* bits) const
+    {
+        for (int i = from + 1; i <= to; ++i) {
+            const uint8_t a = m_firstChar[at(i)];
+            const bool aN = a == 'N';
+            const bool aReliable = m_firstReliable[at(i)] != 0;
+            int64_t diagonal = h[0]; // H(i-1, 0)
+            h[0] = 0;                // the free first column
+            int64_t right = Negative;
+            for (int j = 1; j <= columns; ++j) {
+                const uint8_t b = m_secondChar[at(j)];
+                const bool bN = b == 'N';
+                const bool reliable = aReliable && m_secondReliable[at(j)] != 0;
+                const bool same = a == b;
+                const int64_t w = reliable ? ((aN || bN) ? m_unknown : (same ? m_match : m_mismatch))
+                                           : ((aN && bN) ? m_unknown : (same ? m_match : m_endMismatch));
+                const int64_t e = reliable ? m_reliableExtend : m_endExtend;
+                const int64_t openCost = m_q + e;
+
+                const int64_t up = h[at(j)];
+                const int64_t downOpen = up - openCost;
+                const int64_t downExtend = v[at(j)] - e;
+                const int64_t vertical = std::max(downOpen, downExtend);
+                const int64_t rightOpen = h[at(j - 1)] - openCost;
+                const int64_t rightExtend = right - e;
+                const int64_t horizontal = std::max(rightOpen, rightExtend);
+                const int64_t diagonalScore = diagonal + w;
+                const bool takeDown = vertical > diagonalScore;
+                const int64_t withDown = std::max(diagonalScore, vertical);
+                const bool takeRight = horizontal > withDown;
+                diagonal = up;
+                h[at(j)] = std::max(withDown, horizontal);
+                v[at(j)] = vertical;
+                right = horizontal;
+                if (bits != nullptr) {
+                    *bits++ = static_cast<uint8_t>((takeRight ? FromRight : (takeDown ? FromDown : FromDiagonal))
+                                                   | (downExtend >= downOpen ? DownExtends : 0)
+                                                   | (rightExtend >= rightOpen ? RightExtends : 0));
+                }
+            }
+        }
+    }
+
+    // Walks back from `end` (a cell below row `top`) up to row `top`, the
+    // first row or the first column. topH and topV are row `top`'s scores.
+    Cursor solve(int top, const std::vector<int64_t>& topH, const std::vector<int64_t>& topV, Cursor end)
+    {
+        const int rows = end.i - top;
+        const int columns = end.j;
+        std::vector<int64_t> h(topH.begin(), topH.begin() + columns + 1);
+        std::vector<int64_t> v(topV.begin(), topV.begin() + columns + 1);
+        // One row is always walked from its back pointers (its columns' worth).
+        if (rows <= 1 || static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns) <= m_budget) {
+            m_block.resize(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
+            advance(top, end.i, columns, h, v, m_block.data());
+            const auto bits = [&](int i, int j) {
+                return m_block[at(i - top - 1) * at(columns) + at(j - 1)];
+            };
+            walkBack(end, top, bits, *m_reversed);
+            return end;
+        }
+        const int middle = top + rows / 2;
+        advance(top, middle, columns, h, v, nullptr);
+        const Cursor crossing = solve(middle, h, v, end);
+        if (crossing.done())
+            return crossing;
+        return solve(top, topH, topV, crossing);
+    }
+
+    std::size_t m_budget;
+    int64_t m_q, m_reliableExtend, m_endExtend, m_match, m_mismatch, m_endMismatch, m_unknown;
+    std::vector<uint8_t> m_firstChar, m_firstReliable, m_secondChar, m_secondReliable;
+    std::vector<uint8_t> m_block;
+    std::vector<Step>* m_reversed = nullptr;
+};
+
+} // namespace
+
 Alignment Aligner::align(const AlignInput& first, const AlignInput& second)
 {
     Alignment result;
@@ -328,66 +541,53 @@ Alignment Aligner::align(const AlignInput& first, const AlignInput& second)
         return result;
     reserve(std::max(m, n));
 
+    // A pair within the budget keeps one byte of back pointers per cell;
+    // a larger one finds its best cell in a score pass and is traced in
+    // linear space. Both give the same path.
     const std::size_t cells = static_cast<std::size_t>(m) * static_cast<std::size_t>(n);
-    if (cells > MaxTraceCells) {
-        m_context.messages.AppendMessage("Memory allocation failed.");
+    const bool whole = cells <= m_traceBudget;
+    if (whole && m_trace.size() < cells && !m_context.CheckedNew(m_trace, cells))
         throw AllocationFailed{};
-    }
-    if (m_trace.size() < cells && !m_context.CheckedNew(m_trace, cells))
-        throw AllocationFailed{};
-
-    const DiagonalLayout layout(m, n, m_diagonalBase);
-    BestCell cell;
-    if (fitsIn32(m_tables, m, n)) {
-        cell = fill<int32_t>(m_tables, first, second, m_work32, layout, m_trace.data());
-    } else {
-        cell = fill<int64_t>(m_tables, first, second, m_work64, layout, m_trace.data());
-    }
-
-    // Trace back from the best cell to the first row or column.
-    enum class State { Best, Down, Right };
-    State state = State::Best;
-    int i = cell.row;
-    int j = cell.column;
-    result.score = cell.score;
-    result.firstEnd = i;
-    result.secondEnd = j;
-    while (i > 0 && j > 0) {
-        const uint8_t bits = m_trace[layout.index(i, j)];
-        switch (state) {
-        case State::Best:
-            switch (bits & SourceMask) {
-            case FromDown:
-                state = State::Down;
-                break;
-            case FromRight:
-                state = State::Right;
-                break;
-            default:
-                result.steps.push_back(Step::Both);
-                if (first.text[static_cast<std::size_t>(i - 1)] == second.text[static_cast<std::size_t>(j - 1)])
-                    ++result.identities;
-                --i;
-                --j;
-                break;
-            }
-            break;
-        case State::Down:
-            result.steps.push_back(Step::FirstOnly);
-            state = (bits & DownExtends) != 0 ? State::Down : State::Best;
-            --i;
-            break;
-        case State::Right:
-            result.steps.push_back(Step::SecondOnly);
-            state = (bits & RightExtends) != 0 ? State::Right : State::Best;
-            --j;
-            break;
+    uint8_t* trace = whole ? m_trace.data() : nullptr;
+    Checkpoints checkpoints;
+    if (!whole) {
+        // Up to 16 evenly spaced rows: a traceback then computes only the
+        // stretches of rows that its path crosses.
+        const auto count = static_cast<int>(std::min<std::size_t>({16, cells / m_traceBudget, static_cast<std::size_t>(m - 1)}));
+        for (int k = 1; k <= count; ++k) {
+            checkpoints.rows.push_back(static_cast<int>(static_cast<int64_t>(m) * k / (count + 1)));
+            checkpoints.h.emplace_back(static_cast<std::size_t>(n + 1), 0);
+            checkpoints.v.emplace_back(static_cast<std::size_t>(n + 1), std::numeric_limits<int64_t>::min() / 4);
         }
     }
-    result.firstBegin = i;
-    result.secondBegin = j;
+
+    const DiagonalLayout layout(m, n, m_diagonalBase);
+    const BestCell cell = fitsIn32(m_tables, m, n)
+        ? fill<int32_t>(m_tables, first, second, m_work32, layout, trace, &checkpoints)
+        : fill<int64_t>(m_tables, first, second, m_work64, layout, trace, &checkpoints);
+    result.score = cell.score;
+    result.firstEnd = cell.row;
+    result.secondEnd = cell.column;
+
+    Cursor c{cell.row, cell.column, State::Best};
+    if (whole) {
+        walkBack(c, 0, [&](int i, int j) { return m_trace[layout.index(i, j)]; }, result.steps);
+    } else {
+        LinearTraceback traceback(m_tables, first, second, m_traceBudget);
+        c = traceback.run(cell.row, cell.column, checkpoints, result.steps);
+    }
+    result.firstBegin = c.i;
+    result.secondBegin = c.j;
     std::reverse(result.steps.begin(), result.steps.end());
     result.columns = static_cast<int>(result.steps.size());
+    int i = result.firstBegin;
+    int j = result.secondBegin;
+    for (Step s : result.steps) {
+        if (s == Step::Both && first.text[static_cast<std::size_t>(i)] == second.text[static_cast<std::size_t>(j)])
+            ++result.identities;
+        i += s == Step::SecondOnly ? 0 : 1;
+        j += s == Step::FirstOnly ? 0 : 1;
+    }
     return result;
 }
 

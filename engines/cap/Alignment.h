@@ -102,6 +102,7 @@ struct AlignerBuffers {
     std::vector<S> lastRow, lastColumn;
     std::vector<uint8_t> firstChar, firstN, firstReliable;
     std::vector<uint8_t> secondChar, secondN, secondReliable;
+    std::vector<uint8_t> scratch; // back pointers of one anti-diagonal, when none are kept
 };
 
 // Work memory of the aligner, reused from pair to pair. Its buffers grow
@@ -116,8 +117,16 @@ public:
 
     // The best end-gap-free alignment of `first` against `second`, with its
     // path. An empty result (no steps) when either text is empty.
-    // Throws AllocationFailed when the path memory cannot be had.
+    // Pairs of up to the trace budget's cells keep one byte of back pointers
+    // per cell; larger pairs find the best cell in a score pass and trace its
+    // path back in memory linear in the lengths, with the same result.
+    // Throws AllocationFailed when the memory cannot be had.
     [[nodiscard]] Alignment align(const AlignInput& first, const AlignInput& second);
+
+    // Largest number of cells whose back pointers are kept at once (one byte
+    // each); 4 Mi cells unless set. Tests lower it to exercise the linear
+    // traceback on small pairs.
+    void setTraceBudget(std::size_t cells) { m_traceBudget = cells; }
 
 private:
     const ScoreTables& m_tables;
@@ -128,6 +137,7 @@ private:
     std::vector<std::size_t> m_diagonalBase;
     std::size_t m_reserved = 0;
     std::vector<uint8_t> m_trace;  // one byte of back pointers per cell
+    std::size_t m_traceBudget = std::size_t{1} << 22;
 };
 
 // Raised inside the engine when a checked allocation fails; the message is

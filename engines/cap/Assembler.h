@@ -76,8 +76,9 @@ struct Assembly {
 // gives ok == false and "Memory allocation failed.".
 //
 // Cost: O(N^2) filter walks of O(L) each for N fragments of length L, plus
-// O(L^2) time and memory per aligned pair; the second pass aligns every pair
-// of contig ends.
+// O(L^2) time per aligned pair in memory linear in L (pairs beyond a few
+// million cells trace their path back without a full matrix); the second
+// pass aligns every pair of contig ends.
 [[nodiscard]] Assembly assemble(std::string_view sequences, std::string_view names, int32_t count,
                                 const Parameters& parameters, EngineProgress& progress, EngineContext& context);
 

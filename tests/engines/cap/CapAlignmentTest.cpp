@@ -132,6 +132,62 @@ TEST(CapAligner, ScoreAndPathMatchAPlainReferenceOnRandomPairs)
     }
 }
 
+TEST(CapAligner, LinearTracebackGivesTheSamePathAsTheWholeTraceback)
+{
+    // The same pairs aligned with every back pointer kept and with budgets
+    // that force the score pass with kept rows and the halving traceback:
+    // equal scores, ends and columns, tie-heavy inputs included.
+    const unsigned seed = 777;
+    SCOPED_TRACE(::testing::Message() << "seed " << seed);
+    std::mt19937 rng(seed);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    tallowin::EngineContext context;
+    for (int round = 0; round < 200; ++round) {
+        const bool bigWeights = round % 10 == 9; // 64-bit score pass
+        const Weights w = bigWeights ? Weights{INT32_MAX / 2, INT32_MIN / 2, -5, 7, 3, 0}
+                                     : Weights{pick(1, 4), pick(-6, -1), pick(-4, 0), pick(0, 6), pick(0, 3), pick(0, 3)};
+        const ScoreTables tables =
+            makeScoreTables(w.match, w.mismatch, w.endMismatch, w.gapOpen, w.gapExtend, w.endGapExtend);
+        // Related pairs (a shared stretch with edits) and unrelated ones, over
+        // two or four letters.
+        const std::string source = randomRna(rng, static_cast<std::size_t>(pick(20, 400)));
+        std::string x = source.substr(0, static_cast<std::size_t>(pick(1, static_cast<int>(source.size()))));
+        std::string y = source.substr(static_cast<std::size_t>(pick(0, static_cast<int>(source.size()) - 1)));
+        if (round % 4 == 0)
+            y = randomRna(rng, static_cast<std::size_t>(pick(1, 300)));
+        for (std::string* t : {&x, &y}) {
+            for (int edit = pick(0, 8); edit > 0; --edit) {
+                const auto at = static_cast<std::size_t>(pick(0, static_cast<int>(t->size()) - 1));
+                if (edit % 3 == 0)
+                    (*t)[at] = 'N';
+                else if (edit % 3 == 1)
+                    t->insert(at, 1, 'A');
+                else if (t->size() > 1)
+                    t->erase(at, 1);
+            }
+            if (round % 5 == 0)
+                std::replace(t->begin(), t->end(), 'C', 'A');
+        }
+        const AlignInput a{x, pick(0, 30), pick(10, 400)};
+        const AlignInput b{y, pick(0, 30), pick(10, 400)};
+        Aligner whole(tables, context);
+        const Alignment expected = whole.align(a, b);
+        for (std::size_t budget : {std::size_t{1}, std::size_t{37}, std::size_t{4096}}) {
+            Aligner linear(tables, context);
+            linear.setTraceBudget(budget);
+            const Alignment got = linear.align(a, b);
+            SCOPED_TRACE(::testing::Message() << "round " << round << ", budget " << budget << ": " << x << " / " << y);
+            ASSERT_EQ(got.score, expected.score);
+            ASSERT_EQ(got.firstBegin, expected.firstBegin);
+            ASSERT_EQ(got.secondBegin, expected.secondBegin);
+            ASSERT_EQ(got.firstEnd, expected.firstEnd);
+            ASSERT_EQ(got.secondEnd, expected.secondEnd);
+            ASSERT_TRUE(got.steps == expected.steps);
+            ASSERT_EQ(got.identities, expected.identities);
+        }
+    }
+}
+
 TEST(CapAligner, LargeWeightsScoreWithoutOverflow)
 {
     tallowin::EngineContext context;

@@ -369,6 +369,24 @@ struct BadInputCase {
     const char* message;
 };
 
+TEST(CapAssembly, TwoOverlappingReadsOfFortyThousandBasesAssemble)
+{
+#ifndef NDEBUG
+    GTEST_SKIP() << "two 40,000 x 40,000 alignments take minutes without optimisation";
+#endif
+    // The pair has 1.6e9 cells: far too many for a byte of back pointers each.
+    std::mt19937 rng(40000);
+    const std::string genome = randomRna(rng, 70000);
+    FragmentTexts t;
+    t.add("long1", genome.substr(0, 40000));
+    t.add("long2", reverseComplement(genome.substr(30000, 40000)));
+    const Assembly a = run(t);
+    ASSERT_TRUE(a.ok) << a.messages;
+    EXPECT_EQ(a.contigCount, 1);
+    EXPECT_EQ(a.consensus, ";" + genome);
+    EXPECT_EQ(a.messages, "");
+}
+
 TEST(CapAssembly, BadInputFailsWithAMessageAndNoResult)
 {
     auto with = [](auto change) {
