@@ -97,6 +97,7 @@ struct Engine {
     void secondPass(ContigGraph& graph, std::vector<OverlapRecord>& records, Aligner& aligner);
     [[nodiscard]] bool agreesWithNeighbours(const ContigGraph& graph, const std::vector<OverlapRecord>& records,
                                             const OverlapRecord& r, Aligner& aligner) const;
+    [[nodiscard]] bool isGoodEndJoin(const Alignment& a, int first, int second) const;
 };
 
 // A contig end found inside another in the second pass is taken only when,
@@ -115,12 +116,19 @@ bool Engine::agreesWithNeighbours(const ContigGraph& graph, const std::vector<Ov
             continue;
         const bool neighbourReversed = records[static_cast<std::size_t>(nb.record)].otherReversed(false);
         const Alignment check = aligner.align(input(nb.fragment, neighbourReversed), input(inner, innerReversed));
-        const OverlapShape shape = shapeOf(check, length(nb.fragment), length(inner));
-        const bool proper = shape == OverlapShape::FirstThenSecond || shape == OverlapShape::SecondThenFirst;
-        if (check.empty() || check.score <= p.minEndScore || !proper || check.columns <= p.minOverlap)
+        if (!isGoodEndJoin(check, nb.fragment, inner))
             return false;
     }
     return true;
+}
+
+// A proper overlap between contig ends as the second pass takes them: above
+// the minimum end score over more than the minimum overlap.
+bool Engine::isGoodEndJoin(const Alignment& a, int first, int second) const
+{
+    const OverlapShape shape = shapeOf(a, length(first), length(second));
+    const bool proper = shape == OverlapShape::FirstThenSecond || shape == OverlapShape::SecondThenFirst;
+    return !a.empty() && a.score > p.minEndScore && proper && a.columns > p.minOverlap;
 }
 
 void Engine::recode()
@@ -195,18 +203,41 @@ void Engine::secondPass(ContigGraph& graph, std::vector<OverlapRecord>& records,
     };
     std::stable_sort(added.begin(), added.end(), byScore);
 
-    // Containments first. Only a contig end that stands alone moves under
-    // another: one joined to others would break its own chain.
+    // Containments first. A contig end that stands alone moves under its
+    // container. One joined to a neighbour moves only when its contig can
+    // follow whole: that neighbour must then join the container's free end
+    // through a proper overlap (above the minimum end score, over more than
+    // the minimum overlap), which replaces its link to the moved end.
     for (int k : added) {
-        const OverlapRecord& r = records[static_cast<std::size_t>(k)];
+        const OverlapRecord r = records[static_cast<std::size_t>(k)];
         if (!r.isContainment())
             continue;
         const int inner = r.contained();
         const int outer = r.container();
-        if (graph.isContained(inner) || !graph.isLone(inner) || graph.sameContig(inner, outer))
+        if (graph.isContained(inner) || graph.isContained(outer) || graph.sameContig(inner, outer))
             continue;
-        if (agreesWithNeighbours(graph, records, r, aligner))
+        if (!agreesWithNeighbours(graph, records, r, aligner))
+            continue;
+        if (graph.isLone(inner)) {
             graph.contain(inner, outer, k);
+            continue;
+        }
+        const int heldEnd = graph.neighbour(inner, 0).fragment >= 0 ? 0 : 1;
+        if (graph.neighbour(inner, 1 - heldEnd).fragment >= 0)
+            continue; // joined on both sides: not a contig end any more
+        const Neighbour held = graph.neighbour(inner, heldEnd);
+        // Orientations with the container as given: the inner fragment's from
+        // the containment, its neighbour's from their link.
+        const bool innerReversed = r.otherReversed(false);
+        const bool neighbourReversed = records[static_cast<std::size_t>(held.record)].otherReversed(innerReversed);
+        const Alignment bridge = aligner.align(input(outer, neighbourReversed), input(held.fragment, false));
+        if (!isGoodEndJoin(bridge, outer, held.fragment))
+            continue;
+        const int bridgeRecord = static_cast<int>(records.size());
+        records.push_back(makeRecord(outer, neighbourReversed, held.fragment, bridge, length(outer),
+                                     length(held.fragment)));
+        if (!graph.moveUnder(inner, outer, k, records.back(), bridgeRecord))
+            records.pop_back();
     }
     for (int k : added)
         graph.join(records[static_cast<std::size_t>(k)], k);

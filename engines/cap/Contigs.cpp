@@ -120,6 +120,37 @@ bool ContigGraph::join(const OverlapRecord& r, int record)
     return true;
 }
 
+bool ContigGraph::moveUnder(int f, int container, int record, const OverlapRecord& bridge, int bridgeRecord)
+{
+    if (f == container || isContained(f) || isContained(container) || sameContig(f, container)
+        || bridge.isContainment())
+        return false;
+    // f has exactly one neighbour, the one the bridge joins to the container.
+    const int joinedEnd = neighbour(f, 0).fragment >= 0 ? 0 : 1;
+    const Neighbour held = neighbour(f, joinedEnd);
+    if (held.fragment < 0 || neighbour(f, 1 - joinedEnd).fragment >= 0)
+        return false;
+    const int w = held.fragment;
+    if (bridge.other(w) != container || (bridge.first != w && bridge.second != w))
+        return false;
+    const int wEnd = neighbour(w, 0).fragment == f && neighbour(w, 0).record == held.record ? 0 : 1;
+    const int containerEnd = bridge.endUsed(container);
+    if (bridge.endUsed(w) != wEnd || neighbour(container, containerEnd).fragment >= 0)
+        return false;
+    for (int c = container; c >= 0; c = m_container[static_cast<std::size_t>(c)]) {
+        if (c == f)
+            return false; // a cycle of containers
+    }
+    m_ends[static_cast<std::size_t>(f)][static_cast<std::size_t>(joinedEnd)] = {};
+    m_ends[static_cast<std::size_t>(w)][static_cast<std::size_t>(wEnd)] = {container, bridgeRecord};
+    m_ends[static_cast<std::size_t>(container)][static_cast<std::size_t>(containerEnd)] = {w, bridgeRecord};
+    m_container[static_cast<std::size_t>(f)] = container;
+    m_containRecord[static_cast<std::size_t>(f)] = record;
+    // Every fragment involved ends in one contig, so the sets only merge.
+    m_parent[static_cast<std::size_t>(find(f))] = find(container);
+    return true;
+}
+
 void resolveContainments(ContigGraph& graph, const std::vector<OverlapRecord>& records,
                          const std::function<void(int)>& onFragment)
 {

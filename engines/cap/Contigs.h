@@ -94,6 +94,14 @@ public:
     // Joins the two ends a proper overlap uses when both are free, both
     // fragments are not contained and they lie in different contigs.
     bool join(const OverlapRecord& r, int record);
+    // Moves `f`, a contig end joined to one neighbour, under `container`
+    // (another contig's end, not contained), and joins that neighbour to the
+    // container instead through `bridge` (record `bridgeRecord`): a proper
+    // overlap of the neighbour and the container using the neighbour's end
+    // that held `f` and a free end of the container. The contig of `f` thus
+    // joins the container's contig whole. Changes nothing and returns false
+    // when any of this does not hold.
+    bool moveUnder(int f, int container, int record, const OverlapRecord& bridge, int bridgeRecord);
 
 private:
     int find(int f);

@@ -360,6 +360,57 @@ TEST(CapAssembly, SecondPassJoinsContigEndsScoringAboveTheEndScore)
     }
 }
 
+TEST(CapAssembly, SecondPassMovesAJoinedContigEndUnderItsContainerAndCarriesItsContig)
+{
+    // Source positions: z [0, 400), y [300, 800), x [350, 750), w [650, 1000).
+    // x lies inside y but carries 51 changes in its middle, and y carries 17
+    // changes in [700, 800), so neither x in y nor y against w reaches the
+    // identity of 0.9: the first pass builds the contigs z-y and x-w. In the
+    // second pass x, an end of x-w, lies inside y, an end of z-y; x overlaps
+    // z (y's neighbour), and w overlaps y's free end, so x moves under y and
+    // w joins y: one contig.
+    std::mt19937 rng(19);
+    const std::string source = randomRna(rng, 1000);
+    std::string x = source.substr(350, 400);
+    for (std::size_t k = 100; k < 300 && k < x.size(); k += 4)
+        x[k] = otherLetter(rng, x[k]);
+    x[298] = otherLetter(rng, x[298]);
+    std::string y = source.substr(300, 500);
+    for (std::size_t k = 400; k < 500; k += 6)
+        y[k] = otherLetter(rng, y[k]);
+    const std::string z = source.substr(0, 400);
+    const std::string w = source.substr(650);
+
+    FragmentTexts t;
+    t.add("z", z);
+    t.add("y", y);
+    t.add("x", x);
+    t.add("w", w);
+    struct Case {
+        const char* name;
+        int32_t minEndScore;
+        int32_t contigs;
+    };
+    // The x-z check scores 2 x 50 = 100: an end score of 100 refuses it.
+    const Case cases[] = {{"end score 60", 60, 1}, {"end score 100", 100, 2}};
+    for (const Case& c : cases) {
+        Parameters p = typicalParameters();
+        p.minEndScore = c.minEndScore;
+        const Assembly a = run(t, p);
+        ASSERT_TRUE(a.ok) << c.name;
+        EXPECT_EQ(a.contigCount, c.contigs) << c.name;
+        if (c.contigs == 1) {
+            // All four rows in one contig spanning the source (columns where
+            // two rows disagree may take either letter).
+            EXPECT_EQ(a.consensus.size(), 1001u) << c.name;
+            for (const char* label : {"\nz+", "\ny+", "\nx+", "\nw+"})
+                EXPECT_NE(a.report.find(label), std::string::npos) << c.name << " " << label;
+            EXPECT_EQ(a.consensus.substr(1, 300), source.substr(0, 300)) << c.name;
+            EXPECT_EQ(a.consensus.substr(801), source.substr(800)) << c.name;
+        }
+    }
+}
+
 struct BadInputCase {
     const char* name;
     int32_t count;
