@@ -1,6 +1,7 @@
 #include "engines/cap/Alignment.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace tallowin::cap::detail {
@@ -15,11 +16,28 @@ constexpr uint8_t SourceMask = 3;
 constexpr uint8_t DownExtends = 4;  // the vertical gap continues one from above
 constexpr uint8_t RightExtends = 8; // the horizontal gap continues one from the left
 
-// Scores of chosen rows kept by the score pass, so that the traceback of a
-// large pair starts from the nearest row above instead of from row 0.
+// Scores along chosen rows or columns, kept by the score pass so that the
+// traceback of a large pair starts from the nearest kept line instead of
+// from the first row or column.
+struct KeptLines {
+    std::vector<int> at;                         // ascending line numbers, from 1
+    std::vector<std::vector<int64_t>> best, gap; // per line: H and the gap state along the line
+};
+
+// Rows keep H and V (the vertical gap) of columns 0 .. n; columns keep H and
+// R (the horizontal gap) of rows 0 .. m.
 struct Checkpoints {
-    std::vector<int> rows;                 // ascending, each in 1 .. m-1
-    std::vector<std::vector<int64_t>> h, v; // per row: H and V of columns 0 .. n
+    KeptLines rows;
+    KeptLines columns;
+
+    void keep(KeptLines& lines, int count, int extent, int length)
+    {
+        for (int k = 1; k <= count; ++k) {
+            lines.at.push_back(static_cast<int>(static_cast<int64_t>(extent) * k / (count + 1)));
+            lines.best.emplace_back(static_cast<std::size_t>(length + 1), 0);
+            lines.gap.emplace_back(static_cast<std::size_t>(length + 1), std::numeric_limits<int64_t>::min() / 4);
+        }
+    }
 };
 
 struct BestCell {
@@ -227,11 +245,20 @@ BestCell fill(const ScoreTables& tables, const AlignInput& first, const AlignInp
         std::swap(r1, r0);
         if (checkpoints != nullptr) {
             // The new anti-diagonal is now h1 and v1.
-            for (std::size_t k = 0; k < checkpoints->rows.size(); ++k) {
-                const int r = checkpoints->rows[k];
+            KeptLines& rows = checkpoints->rows;
+            for (std::size_t k = 0; k < rows.at.size(); ++k) {
+                const int r = rows.at[k];
                 if (r >= lo && r <= hi) {
-                    checkpoints->h[k][static_cast<std::size_t>(d - r)] = h1[r];
-                    checkpoints->v[k][static_cast<std::size_t>(d - r)] = v1[r];
+                    rows.best[k][static_cast<std::size_t>(d - r)] = h1[r];
+                    rows.gap[k][static_cast<std::size_t>(d - r)] = v1[r];
+                }
+            }
+            KeptLines& columns = checkpoints->columns;
+            for (std::size_t k = 0; k < columns.at.size(); ++k) {
+                const int row = d - columns.at[k];
+                if (row >= lo && row <= hi) {
+                    columns.best[k][static_cast<std::size_t>(row)] = h1[row];
+                    columns.gap[k][static_cast<std::size_t>(row)] = r1[row];
                 }
             }
         }
@@ -395,13 +422,23 @@ void walkBack(Cursor& c, int stopRow, const Bits& bits, std::vector<Step>& rever
 // the one the full traceback would take). The path never moves right, so
 // each upper half needs only the columns up to its crossing.
 //
+// The walk runs over rows when the best cell is on the last row and over
+// columns (the pair transposed) when it is on the last column: the rows
+// crossed then scale with the path, not with the fragment before it. In the
+// transposed frame the vertical and horizontal gaps trade places, and so do
+// their places in the tie order.
+//
 // Cost: the score rows of each halving level are computed once, about
-// log2(rows x columns / budget) / 2 times the cells of the prefix up to the
-// best cell; memory two rows per level plus the block.
+// log2(rows x columns / budget) / 2 times the cells the path crosses between
+// kept lines; memory two rows per level plus the block.
 class LinearTraceback {
 public:
-    LinearTraceback(const ScoreTables& t, const AlignInput& first, const AlignInput& second, std::size_t budget)
+    // `first` gives the rows and `second` the columns of the frame; with
+    // `transposed` they are the aligner's second and first fragment.
+    LinearTraceback(const ScoreTables& t, const AlignInput& first, const AlignInput& second, std::size_t budget,
+                    bool transposed)
         : m_budget(std::max<std::size_t>(budget, 1)),
+          m_transposed(transposed),
           m_q(t.gapOpen),
           m_reliableExtend(t.gapExtend),
           m_endExtend(t.endGapExtend),
@@ -414,29 +451,28 @@ public:
         const int n = static_cast<int>(second.text.size());
         m_firstChar.assign(static_cast<std::size_t>(m + 1), 0);
         m_firstReliable.assign(static_cast<std::size_t>(m + 1), 0);
-        m_secondChar.assign(static_cast<std::size_t>(n + 1), 0);
-        m_secondReliable.assign(static_cast<std::size_t>(n + 1), 0);
         for (int i = 1; i <= m; ++i) {
             m_firstChar[at(i)] = static_cast<uint8_t>(first.text[at(i - 1)]);
             m_firstReliable[at(i)] = i - 1 >= first.reliableFirst && i - 1 <= first.reliableLast;
         }
+        m_secondCode.assign(static_cast<std::size_t>(n + 1), 0);
         for (int j = 1; j <= n; ++j) {
-            m_secondChar[at(j)] = static_cast<uint8_t>(second.text[at(j - 1)]);
-            m_secondReliable[at(j)] = j - 1 >= second.reliableFirst && j - 1 <= second.reliableLast;
+            const bool reliable = j - 1 >= second.reliableFirst && j - 1 <= second.reliableLast;
+            m_secondCode[at(j)] = static_cast<uint8_t>((static_cast<uint8_t>(second.text[at(j - 1)]) & 127) | (reliable ? 128 : 0));
         }
     }
 
     // Walks back from cell (i, j) to the first row or column; returns where
     // it ends, the columns in reverse order in `reversed`. The walk goes from
     // one kept row of scores to the next above it.
-    Cursor run(int i, int j, const Checkpoints& kept, std::vector<Step>& reversed)
+    Cursor run(int i, int j, const KeptLines& kept, std::vector<Step>& reversed)
     {
         m_reversed = &reversed;
         Cursor c{i, j, State::Best};
-        for (std::size_t k = kept.rows.size(); k-- > 0;) {
-            if (kept.rows[k] >= c.i)
+        for (std::size_t k = kept.at.size(); k-- > 0;) {
+            if (kept.at[k] >= c.i)
                 continue;
-            c = solve(kept.rows[k], kept.h[k], kept.v[k], c);
+            c = solve(kept.at[k], kept.best[k], kept.gap[k], c);
             if (c.done())
                 return c;
         }
@@ -454,39 +490,60 @@ private:
     // Rows from+1 .. to over columns 0 .. columns, in place: h and v hold
     // row `from` on entry and row `to` on return. Back pointers go to
     // `bits` (row-major from row from+1, column 1) when it is given.
-    void advance(int from, int to, int columns, std::vector<int64_t>& h, std::vector<int64_t>& v, uint8_t* bits) const
+    void advance(int from, int to, int columns, std::vector<int64_t>& h, std::vector<int64_t>& v, uint8_t* bits)
     {
+        int64_t* hp = h.data();
+        int64_t* vp = v.data();
+        const uint8_t* code = m_secondCode.data();
         for (int i = from + 1; i <= to; ++i) {
+            // This row's weight and gap extension against every column code
+            // (a character, plus 128 when it lies in a reliable region).
             const uint8_t a = m_firstChar[at(i)];
-            const bool aN = a == 'N';
             const bool aReliable = m_firstReliable[at(i)] != 0;
-            int64_t diagonal = h[0]; // H(i-1, 0)
-            h[0] = 0;                // the free first column
-            int64_t right = Negative;
-            for (int j = 1; j <= columns; ++j) {
-                const uint8_t b = m_secondChar[at(j)];
+            for (int c = 0; c < 256; ++c) {
+                const auto b = static_cast<uint8_t>(c & 127);
+                const bool reliable = aReliable && c >= 128;
+                const bool aN = a == 'N';
                 const bool bN = b == 'N';
-                const bool reliable = aReliable && m_secondReliable[at(j)] != 0;
-                const bool same = a == b;
-                const int64_t w = reliable ? ((aN || bN) ? m_unknown : (same ? m_match : m_mismatch))
-                                           : ((aN && bN) ? m_unknown : (same ? m_match : m_endMismatch));
-                const int64_t e = reliable ? m_reliableExtend : m_endExtend;
+                m_rowWeight[at(c)] = reliable ? ((aN || bN) ? m_unknown : (a == b ? m_match : m_mismatch))
+                                              : ((aN && bN) ? m_unknown : (a == b ? m_match : m_endMismatch));
+                m_rowExtend[at(c)] = reliable ? m_reliableExtend : m_endExtend;
+            }
+            const int64_t* rowWeight = m_rowWeight.data();
+            const int64_t* rowExtend = m_rowExtend.data();
+            int64_t diagonal = hp[0]; // H(i-1, 0)
+            hp[0] = 0;                // the free first column
+            int64_t right = Negative;
+            int64_t left = 0;         // H(i, j-1)
+            for (int j = 1; j <= columns; ++j) {
+                const uint8_t k = code[j];
+                const int64_t w = rowWeight[k];
+                const int64_t e = rowExtend[k];
                 const int64_t openCost = m_q + e;
 
-                const int64_t up = h[at(j)];
+                const int64_t up = hp[j];
                 const int64_t downOpen = up - openCost;
-                const int64_t downExtend = v[at(j)] - e;
+                const int64_t downExtend = vp[j] - e;
                 const int64_t vertical = std::max(downOpen, downExtend);
-                const int64_t rightOpen = h[at(j - 1)] - openCost;
+                const int64_t rightOpen = left - openCost;
                 const int64_t rightExtend = right - e;
                 const int64_t horizontal = std::max(rightOpen, rightExtend);
                 const int64_t diagonalScore = diagonal + w;
-                const bool takeDown = vertical > diagonalScore;
-                const int64_t withDown = std::max(diagonalScore, vertical);
-                const bool takeRight = horizontal > withDown;
+                // The diagonal first, then the aligner's vertical gap, then
+                // its horizontal one (swapped in the transposed frame).
+                bool takeDown = false;
+                bool takeRight = false;
+                if (!m_transposed) {
+                    takeDown = vertical > diagonalScore;
+                    takeRight = horizontal > std::max(diagonalScore, vertical);
+                } else {
+                    takeDown = vertical > std::max(diagonalScore, horizontal);
+                    takeRight = !takeDown && horizontal > diagonalScore;
+                }
                 diagonal = up;
-                h[at(j)] = std::max(withDown, horizontal);
-                v[at(j)] = vertical;
+                left = std::max({diagonalScore, vertical, horizontal});
+                hp[j] = left;
+                vp[j] = vertical;
                 right = horizontal;
                 if (bits != nullptr) {
                     *bits++ = static_cast<uint8_t>((takeRight ? FromRight : (takeDown ? FromDown : FromDiagonal))
@@ -524,8 +581,12 @@ private:
     }
 
     std::size_t m_budget;
+    bool m_transposed;
     int64_t m_q, m_reliableExtend, m_endExtend, m_match, m_mismatch, m_endMismatch, m_unknown;
-    std::vector<uint8_t> m_firstChar, m_firstReliable, m_secondChar, m_secondReliable;
+    std::vector<uint8_t> m_firstChar, m_firstReliable;
+    std::vector<uint8_t> m_secondCode; // character, plus 128 in a reliable region
+    std::array<int64_t, 256> m_rowWeight{};
+    std::array<int64_t, 256> m_rowExtend{};
     std::vector<uint8_t> m_block;
     std::vector<Step>* m_reversed = nullptr;
 };
@@ -551,14 +612,11 @@ Alignment Aligner::align(const AlignInput& first, const AlignInput& second)
     uint8_t* trace = whole ? m_trace.data() : nullptr;
     Checkpoints checkpoints;
     if (!whole) {
-        // Up to 16 evenly spaced rows: a traceback then computes only the
-        // stretches of rows that its path crosses.
-        const auto count = static_cast<int>(std::min<std::size_t>({16, cells / m_traceBudget, static_cast<std::size_t>(m - 1)}));
-        for (int k = 1; k <= count; ++k) {
-            checkpoints.rows.push_back(static_cast<int>(static_cast<int64_t>(m) * k / (count + 1)));
-            checkpoints.h.emplace_back(static_cast<std::size_t>(n + 1), 0);
-            checkpoints.v.emplace_back(static_cast<std::size_t>(n + 1), std::numeric_limits<int64_t>::min() / 4);
-        }
+        // Up to 8 evenly spaced rows and columns: a traceback then computes
+        // only the stretches that its path crosses.
+        const std::size_t most = std::min<std::size_t>(8, cells / m_traceBudget);
+        checkpoints.keep(checkpoints.rows, static_cast<int>(std::min<std::size_t>(most, static_cast<std::size_t>(m - 1))), m, n);
+        checkpoints.keep(checkpoints.columns, static_cast<int>(std::min<std::size_t>(most, static_cast<std::size_t>(n - 1))), n, m);
     }
 
     const DiagonalLayout layout(m, n, m_diagonalBase);
@@ -573,8 +631,18 @@ Alignment Aligner::align(const AlignInput& first, const AlignInput& second)
     if (whole) {
         walkBack(c, 0, [&](int i, int j) { return m_trace[layout.index(i, j)]; }, result.steps);
     } else {
-        LinearTraceback traceback(m_tables, first, second, m_traceBudget);
-        c = traceback.run(cell.row, cell.column, checkpoints, result.steps);
+        if (cell.row == m) {
+            LinearTraceback traceback(m_tables, first, second, m_traceBudget, false);
+            c = traceback.run(cell.row, cell.column, checkpoints.rows, result.steps);
+        } else {
+            LinearTraceback traceback(m_tables, second, first, m_traceBudget, true);
+            const Cursor t = traceback.run(cell.column, cell.row, checkpoints.columns, result.steps);
+            c = Cursor{t.j, t.i, State::Best};
+            for (Step& step : result.steps) {
+                if (step != Step::Both)
+                    step = step == Step::FirstOnly ? Step::SecondOnly : Step::FirstOnly;
+            }
+        }
     }
     result.firstBegin = c.i;
     result.secondBegin = c.j;
