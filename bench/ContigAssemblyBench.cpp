@@ -8,7 +8,7 @@
 //   DNA letters (T);
 // - the same kind of reads from a genome that holds one 1,000-base stretch
 //   twice: every contig must still match one stretch of the genome;
-// - two reads of 40,000 bases overlapping by 10,000.
+// - two reads of 20,000 and of 40,000 bases overlapping by a quarter.
 //
 // Each scenario runs in a child process so that its peak memory is its own.
 // Every contig is compared with the genome (fewest edits against a stretch of
@@ -198,15 +198,20 @@ int main()
     inChild("400 reads from a 20,000-base genome holding a 1,000-base stretch twice",
             [&] { assembleAndReport(repeatReads, p, repeated); });
 
-    // Two long reads sharing 10,000 bases.
-    std::mt19937 longRng(20002);
-    const std::string longGenome = randomGenome(longRng, 70000);
-    Reads longReads;
-    longReads.sequences = longGenome.substr(0, 40000) + " " + captest::reverseComplement(longGenome.substr(30000, 40000));
-    longReads.names = ">long1 >long2";
-    longReads.count = 2;
-    tallowin::cap::Parameters longP = captest::typicalParameters();
-    inChild("two reads of 40,000 bases overlapping by 10,000 (the second reversed)",
-            [&] { assembleAndReport(longReads, longP, longGenome); });
+    // Two long reads sharing a quarter of their length, at two lengths: the
+    // peak memory grows with the length, not with its square.
+    for (const int length : {20000, 40000}) {
+        std::mt19937 longRng(20002);
+        const int shared = length / 4;
+        const std::string longGenome = randomGenome(longRng, 2 * length - shared);
+        Reads longReads;
+        longReads.sequences = longGenome.substr(0, static_cast<std::size_t>(length)) + " "
+            + captest::reverseComplement(longGenome.substr(static_cast<std::size_t>(length - shared)));
+        longReads.names = ">long1 >long2";
+        longReads.count = 2;
+        const std::string title = "two reads of " + std::to_string(length) + " bases overlapping by "
+            + std::to_string(shared) + " (the second reversed)";
+        inChild(title.c_str(), [&] { assembleAndReport(longReads, captest::typicalParameters(), longGenome); });
+    }
     return 0;
 }
