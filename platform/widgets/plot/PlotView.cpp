@@ -1,0 +1,178 @@
+#include "platform/widgets/plot/PlotView.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QFile>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QStackedLayout>
+#include <QSvgGenerator>
+
+#include "platform/metafile/EmfPaintDevice.h"
+
+namespace platform {
+
+PlotView::PlotView(QWidget* parent)
+    : QWidget(parent), m_stack(new QStackedLayout(this)), m_chartView(new QChartView(this))
+{
+    m_stack->setContentsMargins(0, 0, 0, 0);
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_stack->addWidget(m_chartView);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+}
+
+PlotView::~PlotView() = default;
+
+void PlotView::showChart(QChart* chart)
+{
+    QChart* former = m_chart;
+    m_chart = chart;
+    m_chartView->setChart(chart);
+    delete former;
+    if (m_painted != nullptr) {
+        m_stack->removeWidget(m_painted);
+        m_painted->deleteLater();
+        m_painted = nullptr;
+    }
+    m_stack->setCurrentWidget(m_chartView);
+}
+
+void PlotView::showPainted(QWidget* surface)
+{
+    if (m_painted != nullptr) {
+        m_stack->removeWidget(m_painted);
+        m_painted->deleteLater();
+    }
+    m_painted = surface;
+    m_stack->addWidget(surface);
+    m_stack->setCurrentWidget(surface);
+    if (m_chart != nullptr) {
+        // The chart view keeps an empty chart of its own.
+        m_chartView->setChart(new QChart());
+        delete m_chart;
+        m_chart = nullptr;
+    }
+}
+
+void PlotView::render(QPainter& painter, const QRectF& target)
+{
+    painter.save();
+    painter.fillRect(target, Qt::white);
+    if (m_chart != nullptr) {
+        m_chartView->scene()->render(&painter, target, QRectF(QPointF(0, 0), m_chart->size()),
+                                     Qt::IgnoreAspectRatio);
+    } else if (m_painted != nullptr) {
+        painter.translate(target.topLeft());
+        painter.scale(target.width() / std::max(1, m_painted->width()),
+                      target.height() / std::max(1, m_painted->height()));
+        m_painted->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+    painter.restore();
+}
+
+QImage PlotView::toImage()
+{
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    return image;
+}
+
+bool PlotView::saveBitmap(const QString& path)
+{
+    const bool bmp = path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive);
+    return toImage().save(path, bmp ? "BMP" : "PNG");
+}
+
+QByteArray PlotView::svgBytes()
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size());
+    generator.setViewBox(QRect(QPoint(0, 0), size()));
+    generator.setTitle(QStringLiteral("Graph"));
+    {
+        QPainter painter(&generator);
+        render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    }
+    return bytes;
+}
+
+bool PlotView::saveSvg(const QString& path)
+{
+    QFile file(path);
+    const QByteArray bytes = svgBytes();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray PlotView::metafileBytes()
+{
+    emf::EmfPaintDevice device(size());
+    {
+        QPainter painter(&device);
+        render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    }
+    return device.bytes();
+}
+
+bool PlotView::saveMetafile(const QString& path)
+{
+    QFile file(path);
+    const QByteArray bytes = metafileBytes();
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush();
+}
+
+void PlotView::print(QPrinter& printer)
+{
+    QPainter painter(&printer);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
+        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const QSizeF picture = QSizeF(size()).scaled(page.size(), Qt::KeepAspectRatio);
+    render(painter, QRectF(page.topLeft(), picture));
+}
+
+bool PlotView::printToPdf(const QString& path)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageOrientation(width() >= height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    print(printer);
+    return QFile::exists(path) && QFile(path).size() > 0;
+}
+
+void PlotView::copyBitmap()
+{
+    QApplication::clipboard()->setImage(toImage());
+}
+
+void PlotView::copyVector()
+{
+    auto* data = new QMimeData();
+    data->setData(QStringLiteral("image/svg+xml"), svgBytes());
+    const QByteArray emf = metafileBytes();
+    data->setData(QStringLiteral("image/emf"), emf);
+    data->setData(QStringLiteral("image/x-emf"), emf);
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void PlotView::copyText(const QString& text)
+{
+    QApplication::clipboard()->clear();
+    QApplication::clipboard()->setText(text);
+}
+
+} // namespace platform

@@ -1,0 +1,69 @@
+#pragma once
+
+// PlotView: the picture of a chart or a graph and its exports, shared by the
+// chart and graph controls.
+//
+// A plot view shows one surface: a Qt Charts chart (the 2-D chart types) or
+// a widget that paints itself (the oblique 3-D types). Whatever it shows is
+// rendered, at the view's size, into
+//   - a bitmap (QImage; PNG or BMP files),
+//   - SVG (Qt SVG),
+//   - an enhanced metafile (platform/metafile),
+//   - a PDF page (Qt Print Support; the printer stand-in until printing
+//     lands),
+// and copied to the clipboard as a bitmap, as vector data (SVG and the
+// metafile bytes) or, for the data, as text.
+
+#include <QByteArray>
+#include <QImage>
+#include <QWidget>
+
+class QChart;
+class QChartView;
+class QPainter;
+class QPrinter;
+class QStackedLayout;
+
+namespace platform {
+
+class PlotView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlotView(QWidget* parent = nullptr);
+    ~PlotView() override;
+
+    // Shows the chart (the view takes it; the former chart is deleted).
+    void showChart(QChart* chart);
+    // Shows a widget that paints itself (the view takes it).
+    void showPainted(QWidget* surface);
+    [[nodiscard]] QChart* chart() const noexcept { return m_chart; }
+    [[nodiscard]] bool isChartShown() const noexcept { return m_chart != nullptr; }
+
+    // Draws what the view shows into the target rectangle.
+    void render(QPainter& painter, const QRectF& target);
+
+    [[nodiscard]] QImage toImage();
+    // "bmp" writes a Windows bitmap, anything else PNG. False when the file
+    // cannot be written.
+    [[nodiscard]] bool saveBitmap(const QString& path);
+    [[nodiscard]] QByteArray svgBytes();
+    [[nodiscard]] bool saveSvg(const QString& path);
+    [[nodiscard]] QByteArray metafileBytes();
+    [[nodiscard]] bool saveMetafile(const QString& path);
+    // One page, the picture scaled to the page with its shape kept.
+    void print(QPrinter& printer);
+    [[nodiscard]] bool printToPdf(const QString& path);
+
+    void copyBitmap();
+    // SVG ("image/svg+xml") and the metafile ("image/emf", "image/x-emf").
+    void copyVector();
+    static void copyText(const QString& text);
+
+private:
+    QStackedLayout* m_stack;
+    QChartView* m_chartView;
+    QChart* m_chart = nullptr;
+    QWidget* m_painted = nullptr;
+};
+
+} // namespace platform
