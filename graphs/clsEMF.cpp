@@ -79,6 +79,14 @@ std::int32_t checkedSum(std::int32_t a, std::int32_t b)
     return static_cast<std::int32_t>(sum);
 }
 
+// One logical unit is a twip, far below a screen pixel: a pen one unit wide
+// (or less) is recorded as the one-pixel pen (width 0), as it shows on
+// screen, so that readers do not thin it away.
+std::int32_t penWidth(std::int32_t width)
+{
+    return width <= 1 ? 0 : width;
+}
+
 std::int32_t toHundredthsMm(std::int32_t twips)
 {
     return static_cast<std::int32_t>(static_cast<std::int64_t>(twips) * 2540 / 1440);
@@ -105,9 +113,9 @@ clsEMF::clsEMF(const std::filesystem::path& folder)
     platform::emf::FontSpec font;
     font.height = -160;  // 8 points
     m_writer->selectObject(m_writer->createFont(font));
-    m_pen = m_writer->createPen(platform::emf::pen::Solid, 1, platform::emf::rgb(255, 0, 0));
+    m_pen = m_writer->createPen(platform::emf::pen::Solid, penWidth(1), platform::emf::rgb(255, 0, 0));
     m_writer->selectObject(m_pen);
-    m_ops.push_back(PenOp{0, 1, platform::emf::rgb(255, 0, 0)});
+    m_ops.push_back(Op{Op::Kind::Pen, 0, 1, 0, 0, platform::emf::rgb(255, 0, 0), {}});
 }
 
 clsEMF::~clsEMF() = default;
@@ -149,14 +157,14 @@ void clsEMF::emfEllipse(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::
 {
     recording();
     m_writer->ellipse(platform::emf::Rect{x1, y1, x2, y2});
-    m_ops.push_back(EllipseOp{x1, y1, x2, y2});
+    m_ops.push_back(Op{Op::Kind::Ellipse, x1, y1, x2, y2, 0, {}});
 }
 
 void clsEMF::emfLineTo(std::int32_t x, std::int32_t y)
 {
     recording();
     m_writer->lineTo(platform::emf::Point{x, y});
-    m_ops.push_back(LineOp{x, y});
+    m_ops.push_back(Op{Op::Kind::Line, x, y, 0, 0, 0, {}});
     m_currentX = x;
     m_currentY = y;
 }
@@ -165,7 +173,7 @@ void clsEMF::emfMoveToEx(std::int32_t x, std::int32_t y)
 {
     recording();
     m_writer->moveTo(platform::emf::Point{x, y});
-    m_ops.push_back(MoveOp{x, y});
+    m_ops.push_back(Op{Op::Kind::Move, x, y, 0, 0, 0, {}});
     m_currentX = x;
     m_currentY = y;
 }
@@ -173,11 +181,11 @@ void clsEMF::emfMoveToEx(std::int32_t x, std::int32_t y)
 void clsEMF::emfCreatePen(std::int32_t& style, std::int32_t width, std::uint32_t colour)
 {
     recording();
-    const std::uint32_t pen = m_writer->createPen(static_cast<std::uint32_t>(style), width, colour);
+    const std::uint32_t pen = m_writer->createPen(static_cast<std::uint32_t>(style), penWidth(width), colour);
     m_writer->selectObject(pen);
     m_writer->deleteObject(m_pen);  // the former pen is released once, here
     m_pen = pen;
-    m_ops.push_back(PenOp{style, width, colour});
+    m_ops.push_back(Op{Op::Kind::Pen, style, width, 0, 0, colour, {}});
 }
 
 void clsEMF::emfPlayEMF(EmfPlayTarget& target, std::int32_t& mapMode, std::int32_t x, std::int32_t y)
@@ -195,22 +203,23 @@ void clsEMF::emfPlayEMF(EmfPlayTarget& target, std::int32_t& mapMode, std::int32
     }
     target.setViewportOrigin(x, y);
     for (const Op& op : m_ops) {
-        std::visit(
-            [&target](const auto& o) {
-                using T = std::decay_t<decltype(o)>;
-                if constexpr (std::is_same_v<T, MoveOp>) {
-                    target.moveTo(o.x, o.y);
-                } else if constexpr (std::is_same_v<T, LineOp>) {
-                    target.lineTo(o.x, o.y);
-                } else if constexpr (std::is_same_v<T, EllipseOp>) {
-                    target.ellipse(o.x1, o.y1, o.x2, o.y2);
-                } else if constexpr (std::is_same_v<T, PenOp>) {
-                    target.setPen(o.style, o.width, o.colour);
-                } else {
-                    target.text(o.x, o.y, o.text);
-                }
-            },
-            op);
+        switch (op.kind) {
+        case Op::Kind::Move:
+            target.moveTo(op.a, op.b);
+            break;
+        case Op::Kind::Line:
+            target.lineTo(op.a, op.b);
+            break;
+        case Op::Kind::Ellipse:
+            target.ellipse(op.a, op.b, op.c, op.d);
+            break;
+        case Op::Kind::Pen:
+            target.setPen(op.a, op.b, op.colour);
+            break;
+        case Op::Kind::Text:
+            target.text(op.a, op.b, op.text);
+            break;
+        }
     }
 }
 
@@ -218,7 +227,7 @@ void clsEMF::emfPrint(const std::string& text)
 {
     recording();
     m_writer->textOut(platform::emf::Point{m_currentX, m_currentY}, utf16(text), {});
-    m_ops.push_back(TextOp{m_currentX, m_currentY, text});
+    m_ops.push_back(Op{Op::Kind::Text, m_currentX, m_currentY, 0, 0, 0, text});
 }
 
 std::string clsEMF::emfFileName() const

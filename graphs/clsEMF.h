@@ -10,7 +10,8 @@
 // pen one unit wide selected and an 8-point font for text. The frame (left,
 // top, width, height in twips; 0, 0, 100, 100 until set) is written into the
 // file's header when the recording ends (emfEndDoc), so the file opens at
-// the size the caller set, whatever it was at creation.
+// the size the caller set, whatever it was at creation. Pens one twip wide
+// are recorded as one-pixel pens, as they show on screen.
 //
 // The temporary file belongs to the object and to every holder of
 // emfFile(): it is removed when the last of them goes, unless it has been
@@ -24,7 +25,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace platform::emf {
@@ -105,24 +105,13 @@ public:
     [[nodiscard]] bool isEnded() const noexcept { return m_ended; }
 
 private:
-    struct MoveOp {
-        std::int32_t x, y;
-    };
-    struct LineOp {
-        std::int32_t x, y;
-    };
-    struct EllipseOp {
-        std::int32_t x1, y1, x2, y2;
-    };
-    struct PenOp {
-        std::int32_t style, width;
-        std::uint32_t colour;
-    };
-    struct TextOp {
-        std::int32_t x, y;
+    // One drawing call as emfPlayEMF draws it again.
+    struct Op {
+        enum class Kind { Move, Line, Ellipse, Pen, Text } kind;
+        std::int32_t a = 0, b = 0, c = 0, d = 0;  // coordinates; for a pen: style, width
+        std::uint32_t colour = 0;
         std::string text;
     };
-    using Op = std::variant<MoveOp, LineOp, EllipseOp, PenOp, TextOp>;
 
     void recording() const;
 

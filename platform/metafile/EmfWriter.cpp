@@ -169,6 +169,7 @@ void EmfWriter::deleteObject(std::uint32_t handle)
 
 void EmfWriter::moveTo(Point p)
 {
+    m_position = p;
     begin(rec::MoveToEx);
     i32(p.x);
     i32(p.y);
@@ -181,7 +182,9 @@ void EmfWriter::lineTo(Point p)
     i32(p.x);
     i32(p.y);
     end();
+    bound(m_position);
     bound(p);
+    m_position = p;
 }
 
 void EmfWriter::ellipse(Rect box)

@@ -168,6 +168,7 @@ private:
     std::size_t m_recordStart = 0;
     std::uint32_t m_records = 0;
     std::vector<bool> m_handleUsed;  // index 0 is reserved
+    Point m_position{};  // the current position, for the bounds of line records
     Rect m_bounds{};
     bool m_hasBounds = false;
 };
