@@ -91,6 +91,7 @@ frmGraphics::frmGraphics(QWidget* parent)
         platform::guarded([this](platform::Guard& g) { g.step([this] { cmdQuit(); }); });
     });
     buildMenus();
+    m_scroll->viewport()->installEventFilter(this);
     resize(900, 650);
     fitPicture();
 }
@@ -550,9 +551,22 @@ void frmGraphics::resizeEvent(QResizeEvent* event)
     if (isMinimized()) {
         return;
     }
+    m_fitPending = true;
     fitPicture();
     m_state.ZoomFactorV = ResizeZoomFactorV;
     m_state.ZoomFactorH = ResizeZoomFactorH;
+}
+
+bool frmGraphics::eventFilter(QObject* watched, QEvent* event)
+{
+    // The client area gets its size after the window's own resize event:
+    // the picture follows it then. Scroll bars coming and going after a zoom
+    // do not undo the zoom.
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_fitPending) {
+        m_fitPending = false;
+        fitPicture();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmGraphics::ViewZoonInHoriz()

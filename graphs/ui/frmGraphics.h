@@ -70,6 +70,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -115,6 +116,7 @@ private:
     QListWidget* m_lstVar;
     QPushButton* m_cmdRePlot;
     QPushButton* m_cmdQuit;
+    bool m_fitPending = true;  // the window was resized: the picture takes the client area once it is laid out
 };
 
 } // namespace graphs

@@ -150,6 +150,63 @@ private:
     std::vector<Label> m_labels;
 };
 
+// The markers of a scatter graph, painted as one item over the chart: the
+// chart module's scatter series makes one graphics item per point, which
+// takes seconds for tens of thousands of points. Empty scatter series keep
+// the legend and the axes.
+class ScatterMarkersItem : public QGraphicsItem {
+public:
+    ScatterMarkersItem(QChart* chart, const GraphModel& model, QAbstractSeries* series)
+        : QGraphicsItem(chart), m_chart(chart), m_series(series), m_size(model.thickLines() ? 9.0 : 7.0)
+    {
+        for (int s = 0; s < model.numSets(); ++s) {
+            Set set;
+            set.colour = GraphView::setColour(model.setColorIndex(s));
+            const auto& values = model.setValues(s);
+            set.points.reserve(values.size());
+            for (int p = 0; p < model.numPoints(); ++p) {
+                const double y = values[static_cast<std::size_t>(p)];
+                if (std::isfinite(y) && std::isfinite(model.x(p))) {
+                    set.points.append(QPointF(model.x(p), y));
+                }
+            }
+            m_sets.push_back(std::move(set));
+        }
+        setZValue(10);
+    }
+
+    QRectF boundingRect() const override { return m_chart->boundingRect(); }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
+    {
+        const QRectF area = m_chart->plotArea();
+        painter->save();
+        painter->setClipRect(area.adjusted(-m_size, -m_size, m_size, m_size));
+        const double r = m_size / 2;
+        for (const Set& set : m_sets) {
+            painter->setPen(QPen(set.colour.darker(130), 0.8));
+            painter->setBrush(set.colour);
+            for (const QPointF& at : set.points) {
+                const QPointF pos = m_chart->mapToPosition(at, m_series);
+                if (area.contains(pos)) {
+                    painter->drawEllipse(pos, r, r);
+                }
+            }
+        }
+        painter->restore();
+    }
+
+private:
+    struct Set {
+        QColor colour;
+        QList<QPointF> points;
+    };
+    QChart* m_chart;
+    QAbstractSeries* m_series;
+    double m_size;
+    std::vector<Set> m_sets;
+};
+
 void addOverlays(QChart* chart, const GraphModel& m, QAbstractAxis* xAxis, QAbstractAxis* yAxis)
 {
     const int bits = m.statistics();
@@ -201,6 +258,10 @@ QChart* xyChart(const GraphModel& m)
     QAbstractAxis* xAxis = valueAxis(m.axis(GraphAxis::X));
     QAbstractAxis* yAxis = logY ? logAxis(m) : valueAxis(m.axis(GraphAxis::Y));
     if (polar) {
+        // The radial axis runs through the labels of the angles: its title
+        // goes to the top of the chart instead.
+        yAxis->setTitleText(QString());
+        chart->setTitle(qs(m.axis(GraphAxis::Y).title));
         auto* pc = static_cast<QPolarChart*>(chart);
         pc->addAxis(xAxis, QPolarChart::PolarOrientationAngular);
         pc->addAxis(yAxis, QPolarChart::PolarOrientationRadial);
@@ -223,11 +284,10 @@ QChart* xyChart(const GraphModel& m)
         const QColor colour = GraphView::setColour(m.setColorIndex(s));
         QAbstractSeries* series = nullptr;
         if (type == GraphType::Scatter) {
-            auto* scatter = new QScatterSeries();
+            auto* scatter = new QScatterSeries();  // legend and axes; the markers are painted
             scatter->setMarkerSize(m.thickLines() ? 9 : 7);
             scatter->setColor(colour);
             scatter->setBorderColor(colour.darker(130));
-            scatter->replace(points);
             series = scatter;
         } else if (type == GraphType::Area || type == GraphType::AreaAlt) {
             auto* upper = new QLineSeries();
@@ -259,6 +319,9 @@ QChart* xyChart(const GraphModel& m)
         if (first == nullptr) {
             first = series;
         }
+    }
+    if (type == GraphType::Scatter && first != nullptr) {
+        new ScatterMarkersItem(chart, m, first);
     }
     if (!polar) {
         addOverlays(chart, m, xAxis, yAxis);
@@ -446,15 +509,13 @@ private:
         const double lo = ys.min;
         const double hi = ys.max > ys.min ? ys.max : ys.min + 1;
         const double legendWidth = m_model.hasLegend() ? 140 : 0;
-        const double depthTotal = std::min(width(), height()) * 0.18;
-        const double step = sets > 0 ? depthTotal / sets : 0;
+        const double depthTotal = std::min(width(), height()) * 0.06;
         const QRectF plot(70, 30 + depthTotal, width() - 100 - legendWidth - depthTotal,
                           height() - 90 - depthTotal);
         if (plot.width() <= 10 || plot.height() <= 10 || n == 0 || sets == 0) {
             return;
         }
         const auto yPos = [&](double v) { return plot.bottom() - (std::clamp(v, lo, hi) - lo) / (hi - lo) * plot.height(); };
-        const QPointF depth(step, -step);
         // Back walls and grid lines.
         const QPointF back(depthTotal, -depthTotal);
         painter.setPen(QPen(QColor(170, 170, 170), 0.8));
@@ -476,17 +537,16 @@ private:
                              qs(FormatGraphLabel(v, ys.format)));
         }
         const double slot = plot.width() / n;
-        const double barWidth = slot * std::max(0.05, 1.0 - m_model.barGap() / 100.0) * 0.9;
+        const double groupWidth = slot * std::max(0.05, 1.0 - m_model.barGap() / 100.0) * 0.9;
+        const double barWidth = groupWidth / sets;
         const double zero = yPos(std::clamp(0.0, lo, hi));
-        for (int s = sets - 1; s >= 0; --s) {
-            const QPointF offset = depth * s;
-            const QColor colour = GraphView::setColour(m_model.setColorIndex(s));
-            for (int p = 0; p < n; ++p) {
-                const double left = plot.left() + slot * p + (slot - barWidth) / 2;
+        const QPointF d(std::min(barWidth * 0.6, depthTotal * 0.6), -std::min(barWidth * 0.6, depthTotal * 0.6));
+        for (int p = 0; p < n; ++p) {
+            for (int s = 0; s < sets; ++s) {
+                const QColor colour = GraphView::setColour(m_model.setColorIndex(s));
+                const double left = plot.left() + slot * p + (slot - groupWidth) / 2 + barWidth * s;
                 const double top = yPos(m_model.value(s, p));
-                const QRectF front = QRectF(QPointF(left, std::min(top, zero)), QPointF(left + barWidth, std::max(top, zero)))
-                                         .translated(offset);
-                const QPointF d = depth * 0.8;
+                const QRectF front(QPointF(left, std::min(top, zero)), QPointF(left + barWidth, std::max(top, zero)));
                 painter.setPen(QPen(colour.darker(170), 0.6));
                 painter.setBrush(colour.darker(125));
                 painter.drawPolygon(QPolygonF{front.topRight(), front.topRight() + d, front.bottomRight() + d,

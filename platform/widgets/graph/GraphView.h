@@ -7,7 +7,9 @@
 //
 // How the chart types are drawn:
 //   scatter, line, log-Y, area   X-Y series over two value axes (log-Y
-//                                leaves out values that are not positive)
+//                                leaves out values that are not positive);
+//                                scatter markers are painted in one item,
+//                                fast for tens of thousands of points
 //   polar                        X as the angle, Y as the radius
 //   2-D bar                      one bar per point and set, the bar gap
 //                                setting narrowing the bars

@@ -2,6 +2,7 @@
 // opened by an independent reader: LibreOffice converts it to PNG, and the
 // picture must not be blank and must have the extent it was written with.
 
+#include <QApplication>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -69,9 +70,11 @@ TEST(LibreOfficeReadsOurPictures, GraphAndRecorderFilesConvertToPictures)
     platform::ScopedDialogs scoped(dialogs);
     std::vector<Written> files;
 
+    // Small enough for the reader's page to show it at its own size.
     graphs::frmGraphics window;
-    window.resize(900, 600);
+    window.resize(640, 480);
     window.show();
+    QApplication::processEvents();
     platform::GraphView& view = window.graph();
     const auto scores = graphtest::seededScores(300, 5);
     std::int32_t n = 300;
