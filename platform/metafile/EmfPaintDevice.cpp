@@ -199,13 +199,13 @@ public:
         const double angle = std::atan2(m_transform.m12(), m_transform.m11()) * 180.0 / M_PI;
         double pixelSize = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * m_dpi / 72.0;
         pixelSize *= scale;
-        FontSpec spec;
-        spec.height = -std::max(1, px(pixelSize));
-        spec.escapement = -px(angle * 10.0);
-        spec.weight = font.weight() >= QFont::DemiBold ? 700 : 400;
-        spec.italic = font.italic();
-        spec.face = font.family().toStdU16String();
-        selectFont(spec);
+        FontSpec wanted;
+        wanted.height = -std::max(1, px(pixelSize));
+        wanted.escapement = -px(angle * 10.0);
+        wanted.weight = font.weight() >= QFont::DemiBold ? 700 : 400;
+        wanted.italic = font.italic();
+        wanted.face = font.family().toStdU16String();
+        selectFont(wanted);
         const std::uint32_t colour = colourRef(m_qpen.color());
         if (m_textColour != colour) {
             m_writer->setTextColor(colour);
@@ -314,15 +314,15 @@ private:
         m_brush = colour;
     }
 
-    void selectFont(const FontSpec& spec)
+    void selectFont(const FontSpec& wanted)
     {
-        const auto key = std::make_tuple(spec.face, spec.height, spec.escapement, spec.weight, spec.italic);
+        const auto key = std::make_tuple(wanted.face, wanted.height, wanted.escapement, wanted.weight, wanted.italic);
         if (m_font == key) {
             return;
         }
         auto it = m_fonts.find(key);
         if (it == m_fonts.end()) {
-            it = m_fonts.emplace(key, m_writer->createFont(spec)).first;
+            it = m_fonts.emplace(key, m_writer->createFont(wanted)).first;
         }
         m_writer->selectObject(it->second);
         m_font = key;
