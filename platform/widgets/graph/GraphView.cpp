@@ -418,7 +418,8 @@ QChart* highLowChart(const GraphModel& m)
     series->setName(qs(m.legendText(0)));
     series->setIncreasingColor(GraphView::setColour(m.setColorIndex(0)));
     series->setDecreasingColor(GraphView::setColour(m.setColorIndex(0)).darker(150));
-    series->setBodyWidth(std::max(0.05, 1.0 - m.barGap() / 100.0));
+    series->setBodyWidth(std::max(0.05, 0.35 * (1.0 - m.barGap() / 100.0)));
+    series->setCapsVisible(true);
     for (int p = 0; p < m.numPoints(); ++p) {
         double lo = m.value(0, p);
         double hi = lo;
@@ -479,12 +480,17 @@ protected:
     }
 
 private:
+    // The legend names the sets of a bar graph and the points (the slices)
+    // of a pie graph.
+    [[nodiscard]] bool slicesInLegend() const { return m_model.chartType() == GraphType::Pie3D; }
+    [[nodiscard]] int legendEntries() const { return slicesInLegend() ? m_model.numPoints() : m_model.numSets(); }
+
     QRectF legendArea()
     {
         if (!m_model.hasLegend()) {
             return {};
         }
-        return QRectF(width() - 130, 20, 120, 18.0 * m_model.numSets() + 10);
+        return QRectF(width() - 130, 20, 120, 18.0 * legendEntries() + 10);
     }
 
     void paintLegend(QPainter& painter)
@@ -494,10 +500,15 @@ private:
             return;
         }
         painter.setPen(Qt::black);
-        for (int s = 0; s < m_model.numSets(); ++s) {
-            const QRectF swatch(box.left() + 4, box.top() + 6 + 18 * s, 12, 12);
-            painter.fillRect(swatch, GraphView::setColour(m_model.setColorIndex(s)));
-            painter.drawText(QPointF(swatch.right() + 6, swatch.bottom() - 1), qs(m_model.legendText(s)));
+        for (int i = 0; i < legendEntries(); ++i) {
+            const QRectF swatch(box.left() + 4, box.top() + 6 + 18 * i, 12, 12);
+            if (slicesInLegend()) {
+                painter.fillRect(swatch, GraphView::setColour((i + 1) % 14));
+                painter.drawText(QPointF(swatch.right() + 6, swatch.bottom() - 1), pointName(m_model, i));
+            } else {
+                painter.fillRect(swatch, GraphView::setColour(m_model.setColorIndex(i)));
+                painter.drawText(QPointF(swatch.right() + 6, swatch.bottom() - 1), qs(m_model.legendText(i)));
+            }
         }
     }
 
