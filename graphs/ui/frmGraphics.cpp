@@ -256,9 +256,11 @@ void frmGraphics::DrawGraph(const std::vector<double>& XValues, const std::vecto
     if (result.pointLabelsGiven) {
         m_fullLabels.assign(PointLabels->begin(), PointLabels->begin() + m_graph->model().numPoints());
         action(QStringLiteral("EditAddDataLabel"))->setEnabled(true);
-        action(QStringLiteral("EditAddDataLabel"))->setChecked(true);
         action(QStringLiteral("EditShortenDataLabel"))->setEnabled(true);
     }
+    // The check mark follows the labels of this drawing, not of the last one.
+    action(QStringLiteral("EditAddDataLabel"))->setChecked(result.pointLabelsGiven);
+    action(QStringLiteral("EditShortenDataLabel"))->setEnabled(result.pointLabelsGiven);
     action(QStringLiteral("EditLegend"))->setChecked(m_graph->model().hasLegend());
     setAccessibleDescription(QString::fromStdString(YTitle));
     redraw();

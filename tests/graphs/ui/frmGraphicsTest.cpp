@@ -142,6 +142,9 @@ TEST_F(GraphWindowTest, DrawGraphDrawsEveryKeywordWithSeededData)
         window.DrawGraph(t.x, t.data, n, m, "X", "Y", type, &t.setNames, false, false, nullptr);
         EXPECT_GT(inkShare(window.graph().toImage()), 0.02) << keyword;
     }
+    EXPECT_FALSE(model().dataLabelsVisible()) << "a drawing without point labels shows none";
+    EXPECT_FALSE(window.action("EditAddDataLabel")->isChecked());
+    EXPECT_FALSE(window.action("EditShortenDataLabel")->isEnabled());
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
