@@ -24,6 +24,26 @@ std::uint32_t colourRef(const QColor& c)
     return emf::rgb(rgb.red(), rgb.green(), rgb.blue());
 }
 
+// The one colour a brush is recorded with: its own, or for a gradient the
+// mean of its stops (a metafile brush has a single colour).
+QColor brushColour(const QBrush& brush)
+{
+    const QGradient* gradient = brush.gradient();
+    if (gradient == nullptr || gradient->stops().isEmpty()) {
+        return brush.color();
+    }
+    double r = 0, g = 0, b = 0, a = 0;
+    for (const QGradientStop& stop : gradient->stops()) {
+        r += stop.second.redF();
+        g += stop.second.greenF();
+        b += stop.second.blueF();
+        a += stop.second.alphaF();
+    }
+    const auto n = static_cast<double>(gradient->stops().size());
+    return QColor::fromRgbF(static_cast<float>(r / n), static_cast<float>(g / n), static_cast<float>(b / n),
+                            static_cast<float>(a / n));
+}
+
 std::int32_t px(double v)
 {
     return static_cast<std::int32_t>(std::lround(v));
@@ -330,7 +350,8 @@ private:
 
     std::optional<std::tuple<std::uint32_t, std::int32_t, std::uint32_t>> penSpec() const
     {
-        if (m_qpen.style() == Qt::NoPen || m_qpen.color().alpha() == 0 || m_qpen.brush().style() == Qt::NoBrush) {
+        if (m_qpen.style() == Qt::NoPen || brushColour(m_qpen.brush()).alpha() == 0 ||
+            m_qpen.brush().style() == Qt::NoBrush) {
             return std::nullopt;
         }
         std::uint32_t style = pen::Solid;
@@ -352,15 +373,16 @@ private:
         if (!m_qpen.isCosmetic()) {
             width *= std::hypot(m_transform.m11(), m_transform.m12());
         }
-        return std::make_tuple(style, std::max(1, px(width)), colourRef(m_qpen.color()));
+        return std::make_tuple(style, std::max(1, px(width)), colourRef(brushColour(m_qpen.brush())));
     }
 
     std::optional<std::uint32_t> brushSpec() const
     {
-        if (m_qbrush.style() == Qt::NoBrush || m_qbrush.color().alpha() == 0) {
+        const QColor colour = brushColour(m_qbrush);
+        if (m_qbrush.style() == Qt::NoBrush || colour.alpha() == 0) {
             return std::nullopt;
         }
-        return colourRef(m_qbrush.color());
+        return colourRef(colour);
     }
 
     void stroke(const std::vector<std::vector<Point>>& shapes, bool)

@@ -8,8 +8,9 @@
 // polyline records in device pixels; text stays text (one text record per
 // run, with its font, colour, rotation and character advances). Clipping is
 // kept as rectangles. Images and pixmaps are not recorded (the pictures
-// drawn here have none). Colours lose their transparency: a fully
-// transparent pen or brush draws nothing.
+// drawn here have none). Colours lose their transparency (a fully
+// transparent pen or brush draws nothing) and a gradient is recorded as the
+// mean colour of its stops.
 //
 //     EmfPaintDevice device(QSize(800, 600));
 //     { QPainter p(&device); scene.render(&p); }

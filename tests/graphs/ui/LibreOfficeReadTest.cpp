@@ -135,6 +135,7 @@ TEST(LibreOfficeReadsOurPictures, GraphAndRecorderFilesConvertToPictures)
     QProcess process;
     process.start(soffice, args);
     ASSERT_TRUE(process.waitForFinished(240000)) << "LibreOffice did not finish";
+    std::map<std::string, double> inkInside;  // share of dark pixels inside each drawing
     for (const Written& w : files) {
         const std::filesystem::path png = out / (std::filesystem::path(w.name).stem().string() + ".png");
         SCOPED_TRACE(w.name);
@@ -145,6 +146,7 @@ TEST(LibreOfficeReadsOurPictures, GraphAndRecorderFilesConvertToPictures)
         std::cerr << w.name << ": page " << image.width() << "x" << image.height() << ", drawing " << ink.width()
                   << "x" << ink.height() << " at " << ink.x() << "," << ink.y() << "\n";
         EXPECT_GT(inkShare(image), 0.0005) << "the picture is not blank";
+        inkInside[w.name] = inkShare(image.copy(ink));
         EXPECT_GE(ink.width(), w.minWidth);
         EXPECT_LE(ink.width(), w.maxWidth);
         EXPECT_GE(ink.height(), w.minHeight);
@@ -163,6 +165,12 @@ TEST(LibreOfficeReadsOurPictures, GraphAndRecorderFilesConvertToPictures)
             EXPECT_LT(inkInRow(ink.top()), ink.width() * 0.2);
         }
     }
+    // The vector picture looks like the bitmap: about as much ink inside the
+    // drawing (a background gone black or lost would change it many times).
+    ASSERT_EQ(inkInside.count("scatter-emf.emf"), 1u);
+    const double ratio = inkInside["scatter-emf.emf"] / inkInside["scatter-bmp.bmp"];
+    EXPECT_GT(ratio, 0.5) << ratio;
+    EXPECT_LT(ratio, 2.0) << ratio;
 }
 
 } // namespace

@@ -80,3 +80,23 @@ TEST(EmfPaintDevice, TransparentPaintRecordsNothing)
 }
 
 } // namespace
+
+namespace {
+
+// A white-to-white gradient (as chart backgrounds are) must not turn black:
+// a gradient brush's own colour is black.
+TEST(EmfPaintDevice, GradientIsRecordedAsTheMeanOfItsStops)
+{
+    const auto f = paint([](QPainter& p) {
+        QLinearGradient gradient(0, 0, 0, 100);
+        gradient.setColorAt(0, QColor(255, 255, 255));
+        gradient.setColorAt(1, QColor(200, 200, 200));
+        p.fillRect(QRect(0, 0, 100, 100), QBrush(gradient));
+    });
+    ASSERT_TRUE(f.wellFormed);
+    const auto* brush = f.first(rec::CreateBrushIndirect);
+    ASSERT_NE(brush, nullptr);
+    EXPECT_EQ(testemf::u32(f.bytes, brush->offset + 16), platform::emf::rgb(228, 228, 228));
+}
+
+} // namespace
