@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -20,6 +21,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
+#include "platform/print/QtPrinter.h"
 #include "platform/runtime/Convert.h"
 #include "platform/widgets/graph/GraphView.h"
 #include "shell/core/FileUtil.h"
@@ -446,19 +448,14 @@ void frmGraphics::GEditCopyExcel()
 
 void frmGraphics::GraphPrint()
 {
-    platform::FileDialogRequest request;
-    request.save = true;
-    request.title = "Print";
-    request.filter = "PDF Files (*.pdf)|*.pdf";
-    request.initDir = mQuorin::Program().gOutDir;
-    request.defaultExt = "pdf";
-    request.flags = 2;
-    const auto chosen = platform::dialogs().FileDialog(request);
-    if (!chosen || chosen->path.empty()) {
+    // One page on the program's printer (a PDF file where there is none).
+    const std::unique_ptr<QPrinter> device = platform::PrintTarget::jobPrinter(QString::fromLatin1(Title));
+    if (!device) {
         return;
     }
-    if (!m_graph->printToPdf(QString::fromStdString(chosen->path))) {
-        throw platform::Error(PrinterError, "GraphPrint", "Unable to print to " + chosen->path + ".");
+    device->setPageOrientation(m_graph->width() >= m_graph->height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (!m_graph->print(*device)) {
+        throw platform::Error(PrinterError, "GraphPrint", "Unable to print the graph.");
     }
 }
 

@@ -135,13 +135,17 @@ bool PlotView::saveMetafile(const QString& path)
            file.write(bytes) == bytes.size() && file.flush();
 }
 
-void PlotView::print(QPrinter& printer)
+bool PlotView::print(QPrinter& printer)
 {
     QPainter painter(&printer);
+    if (!painter.isActive()) {
+        return false;
+    }
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
         -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
     const QSizeF picture = QSizeF(size()).scaled(page.size(), Qt::KeepAspectRatio);
     render(painter, QRectF(page.topLeft(), picture));
+    return painter.end();
 }
 
 bool PlotView::printToPdf(const QString& path)
@@ -150,8 +154,7 @@ bool PlotView::printToPdf(const QString& path)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     printer.setPageOrientation(width() >= height() ? QPageLayout::Landscape : QPageLayout::Portrait);
-    print(printer);
-    return QFile::exists(path) && QFile(path).size() > 0;
+    return print(printer) && QFile::exists(path) && QFile(path).size() > 0;
 }
 
 void PlotView::copyBitmap()

@@ -50,8 +50,9 @@ public:
     [[nodiscard]] bool saveSvg(const QString& path);
     [[nodiscard]] QByteArray metafileBytes();
     [[nodiscard]] bool saveMetafile(const QString& path);
-    // One page, the picture scaled to the page with its shape kept.
-    void print(QPrinter& printer);
+    // One page, the picture scaled to the page with its shape kept; false
+    // when the printer cannot be drawn on.
+    [[nodiscard]] bool print(QPrinter& printer);
     [[nodiscard]] bool printToPdf(const QString& path);
 
     void copyBitmap();
