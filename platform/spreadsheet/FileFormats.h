@@ -32,10 +32,18 @@ void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
 void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly);
 
 bool looksLikeCompoundFile(std::string_view bytes) noexcept;
-FileType readXls(const std::string& path, Workbook& into);
+// The whole file, already read.
+FileType readXls(std::string_view file, Workbook& into);
+// The workbook stream of an .xls file ("Workbook" before "Book"); 321 when
+// the file is not a compound file or holds neither.
+std::string xlsWorkbookStream(std::string_view file);
 // biff8: Excel 97/2000 (BIFF8, stream "Workbook"); else Excel 5/95 (BIFF5, stream "Book").
 void writeXls(const std::string& path, const Workbook& book, bool biff8);
 // The workbook stream alone, for tests of the record layout.
 std::string buildBiffStream(const Workbook& book, bool biff8);
+// A compound file holding `stream` as its workbook stream ("Workbook" when
+// biff8, else "Book"). Errors: 75 when the file cannot be made, 61 when it
+// cannot be written whole.
+void writeXlsStream(const std::string& path, std::string_view stream, bool biff8);
 
 } // namespace spreadsheet::detail

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/spreadsheet/CodePage.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -33,42 +34,6 @@ bool isValidUtf8(std::string_view s) noexcept
         i += n + 1;
     }
     return true;
-}
-
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Windows-1252 bytes 0x80..0x9F; the rest of the upper half is Latin-1.
-constexpr char32_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-std::string cp1252ToUtf8(std::string_view s)
-{
-    std::string out;
-    out.reserve(s.size() + s.size() / 4);
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80)
-            out += ch;
-        else if (c < 0xA0)
-            appendUtf8(out, kCp1252High[c - 0x80]);
-        else
-            appendUtf8(out, c);
-    }
-    return out;
 }
 
 std::string oneLine(std::string s)

@@ -123,7 +123,7 @@ FileType readWorkbookFile(const std::string& path, Workbook& into)
     if (bytes.empty())
         detail::invalidFormat("readWorkbookFile", "the file is empty");
     if (detail::looksLikeCompoundFile(bytes))
-        return detail::readXls(path, into);
+        return detail::readXls(bytes, into);
     if (detail::looksNative(bytes))
         return detail::readNative(bytes, into);
     if (detail::looksLikeText(bytes)) {

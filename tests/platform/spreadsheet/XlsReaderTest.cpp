@@ -1,0 +1,457 @@
+// The .xls reader on hand-built workbook streams: every kind of cell record,
+// texts split over CONTINUE records, code pages, number formats, and files
+// crafted to read past their records, each of which must be refused with
+// error 321 and leave the workbook as it was.
+//
+// The crafted files are kept in fuzz/corpus/workbook_file/ as regression
+// inputs; running this suite with TESSARAY_WRITE_CORPUS=<folder> writes them
+// there again.
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
+#include "platform/spreadsheet/BiffRecords.h"
+#include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
+#include "platform/spreadsheet/XlsReader.h"
+#include "tests/support/ErrorAssert.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+namespace biff = spreadsheet::detail::biff;
+using spreadsheet::CellError;
+using spreadsheet::FileType;
+using spreadsheet::Value;
+using spreadsheet::Workbook;
+namespace fs = std::filesystem;
+
+// ---- building records -----------------------------------------------------------
+
+std::string u8(unsigned v)
+{
+    return std::string(1, static_cast<char>(v & 0xFF));
+}
+std::string u16(unsigned v)
+{
+    return u8(v) + u8(v >> 8);
+}
+std::string u32(std::uint32_t v)
+{
+    return u16(v & 0xFFFF) + u16(v >> 16);
+}
+std::string f64(double d)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    return u32(static_cast<std::uint32_t>(bits)) + u32(static_cast<std::uint32_t>(bits >> 32));
+}
+std::string rec(unsigned id, const std::string& body)
+{
+    return u16(id) + u16(static_cast<unsigned>(body.size())) + body;
+}
+std::string cell(unsigned row, unsigned col, unsigned xf = 15)
+{
+    return u16(row) + u16(col) + u16(xf);
+}
+std::string bof(bool biff8, unsigned type)
+{
+    return rec(biff::kBof, u16(biff8 ? biff::kBiff8 : biff::kBiff5) + u16(type) + u16(0x0DBB) + u16(0x07CC) +
+                               (biff8 ? u32(0) + u32(6) : std::string()));
+}
+std::string eof()
+{
+    return rec(biff::kEof, "");
+}
+// A BIFF8 text of 8-bit characters with a 16-bit count.
+std::string text8(const std::string& latin1)
+{
+    return u16(static_cast<unsigned>(latin1.size())) + u8(0) + latin1;
+}
+std::string number(unsigned row, unsigned col, double v)
+{
+    return rec(biff::kNumber, cell(row, col) + f64(v));
+}
+// A FORMULA record with an 8-byte result and the formula =1 behind it.
+std::string formula(unsigned row, unsigned col, const std::string& result)
+{
+    return rec(biff::kFormula, cell(row, col) + result + u16(0) + u32(0) + u16(3) + u8(0x1E) + u16(1));
+}
+std::string specialResult(unsigned kind, unsigned value)
+{
+    return u8(kind) + u8(0) + u8(value) + u8(0) + u8(0) + u8(0) + u16(0xFFFF);
+}
+
+struct SheetSpec {
+    std::string name;
+    std::string cells;  // records between the sheet's BOF and EOF
+    unsigned type = 0;  // 0 worksheet, 2 chart
+};
+
+// A workbook stream: globals (BOF, `globals`, one BOUNDSHEET per sheet, EOF)
+// and the sheets behind them, their positions filled in.
+std::string book(bool biff8, const std::string& globals, const std::vector<SheetSpec>& sheets)
+{
+    std::string g = bof(biff8, biff::kGlobals) + globals;
+    std::vector<std::size_t> patch;
+    for (const SheetSpec& s : sheets) {
+        const std::string name = biff8 ? u8(static_cast<unsigned>(s.name.size())) + u8(0) + s.name
+                                       : u8(static_cast<unsigned>(s.name.size())) + s.name;
+        patch.push_back(g.size() + 4);
+        g += rec(biff::kBoundSheet, u32(0) + u8(0) + u8(s.type) + name);
+    }
+    g += eof();
+    std::string body;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        const std::string pos = u32(static_cast<std::uint32_t>(g.size() + body.size()));
+        g.replace(patch[i], 4, pos);
+        body += bof(biff8, sheets[i].type == 0 ? biff::kWorksheet : 0x0020) + sheets[i].cells + eof();
+    }
+    return g + body;
+}
+
+std::string book8(const std::string& cells, const std::string& globals = "")
+{
+    return book(true, globals, {{"Data", cells}});
+}
+std::string book5(const std::string& cells, const std::string& globals = "")
+{
+    return book(false, globals, {{"Data", cells}});
+}
+
+// One SST of 8-bit strings.
+std::string sst(const std::vector<std::string>& strings)
+{
+    std::string body = u32(static_cast<std::uint32_t>(strings.size())) + u32(static_cast<std::uint32_t>(strings.size()));
+    for (const std::string& s : strings)
+        body += text8(s);
+    return rec(biff::kSst, body);
+}
+
+// ---- the cases ------------------------------------------------------------------
+
+using Check = std::function<void(const Workbook&)>;
+
+struct Case {
+    const char* file;  // name in the corpus
+    bool biff8;
+    std::string stream;
+    Check check;  // null: the file must be refused with 321
+};
+
+std::vector<Case> cases()
+{
+    std::vector<Case> c;
+
+    // -- what must read --
+    c.push_back({"formula_results.xls", true,
+                 book8(formula(0, 0, f64(6.5)) +
+                       formula(1, 0, specialResult(0, 0)) + rec(0x04BC, std::string(8, '\0')) +  // shared formula
+                       rec(biff::kString, text8("Hello world")) +
+                       formula(2, 0, specialResult(1, 1)) + formula(3, 0, specialResult(2, 0x07)) +
+                       formula(4, 0, specialResult(3, 0)) +
+                       formula(5, 0, specialResult(0, 0)) + number(5, 1, 2)),  // STRING never came
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(6.5));
+                     EXPECT_EQ(wb.cellValue(1, 2, 1), Value("Hello world"));
+                     EXPECT_EQ(wb.cellValue(1, 3, 1), Value::logical(true));
+                     EXPECT_EQ(wb.cellValue(1, 4, 1), Value::error(CellError::Div0));
+                     EXPECT_TRUE(wb.cellValue(1, 5, 1).isEmpty()) << "an empty text result";
+                     EXPECT_TRUE(wb.cellValue(1, 6, 1).isEmpty());
+                     EXPECT_EQ(wb.cellValue(1, 6, 2), Value(2));
+                 }});
+    c.push_back({"formula_results_biff5.xls", false,
+                 book5(formula(0, 0, f64(-0.25)) + formula(0, 1, specialResult(0, 0)) +
+                       rec(biff::kString, u16(3) + "\xE9t\xE9") + formula(0, 2, specialResult(1, 0))),
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(-0.25));
+                     EXPECT_EQ(wb.cellValue(1, 1, 2), Value("\xC3\xA9t\xC3\xA9"));
+                     EXPECT_EQ(wb.cellValue(1, 1, 3), Value::logical(false));
+                 }});
+    {
+        // Texts split over CONTINUE records: the first string changes from 8-
+        // to 16-bit characters at the break, the second carries formatting runs
+        // and extended data that run over a break themselves.
+        std::string first = u32(3) + u32(3) + u16(5) + u8(0) + "abc";
+        std::string second = u8(1) + u16(0x0394) + u16(0x0395);
+        std::string third = u16(3) + u8(0x0C) + u16(2) + u32(6) + "xyz" + std::string(5, '\x01');
+        std::string fourth = std::string(3, '\x01') + std::string(6, '\x02') + text8("after");
+        c.push_back({"sst_split_over_continue.xls", true,
+                     book8(rec(biff::kLabelSst, cell(0, 0) + u32(0)) + rec(biff::kLabelSst, cell(1, 0) + u32(1)) +
+                               rec(biff::kLabelSst, cell(2, 0) + u32(2)),
+                           rec(biff::kSst, first) + rec(biff::kContinue, second) + rec(biff::kContinue, third) +
+                               rec(biff::kContinue, fourth)),
+                     [](const Workbook& wb) {
+                         EXPECT_EQ(wb.cellValue(1, 1, 1), Value("abc\xCE\x94\xCE\x95"));
+                         EXPECT_EQ(wb.cellValue(1, 2, 1), Value("xyz"));
+                         EXPECT_EQ(wb.cellValue(1, 3, 1), Value("after"));
+                     }});
+    }
+    c.push_back({"numbers_rk_mulrk_boolerr.xls", true,
+                 book8(rec(biff::kRk, cell(0, 0) + u32((42u << 2) | 2u)) +
+                       rec(biff::kRk, cell(0, 1) + u32((325u << 2) | 3u)) +
+                       rec(biff::kRk, cell(0, 2) + u32(0x3FE00000u)) +
+                       rec(biff::kRk, cell(0, 3) + u32(static_cast<std::uint32_t>(-7 * 4) | 2u)) +
+                       rec(biff::kMulRk, u16(1) + u16(4) + u16(15) + u32((1u << 2) | 2u) + u16(15) +
+                                             u32((2u << 2) | 2u) + u16(15) + u32((3u << 2) | 2u) + u16(6)) +
+                       rec(biff::kBoolErr, cell(2, 0) + u8(1) + u8(0)) +
+                       rec(biff::kBoolErr, cell(2, 1) + u8(0x2A) + u8(1)) +
+                       rec(biff::kBlank, cell(3, 0)) + rec(biff::kMulBlank, u16(3) + u16(1) + u16(15) + u16(15) + u16(2)) +
+                       number(4, 255, 1e-300) + number(16383, 0, -1234567.125)),
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(42));
+                     EXPECT_EQ(wb.cellValue(1, 1, 2), Value(3.25));
+                     EXPECT_EQ(wb.cellValue(1, 1, 3), Value(0.5));
+                     EXPECT_EQ(wb.cellValue(1, 1, 4), Value(-7));
+                     EXPECT_EQ(wb.cellValue(1, 2, 5), Value(1));
+                     EXPECT_EQ(wb.cellValue(1, 2, 7), Value(3));
+                     EXPECT_EQ(wb.cellValue(1, 3, 1), Value::logical(true));
+                     EXPECT_EQ(wb.cellValue(1, 3, 2), Value::error(CellError::NA));
+                     EXPECT_TRUE(wb.cellValue(1, 4, 1).isEmpty());
+                     EXPECT_EQ(wb.cellValue(1, 5, 256), Value(1e-300));
+                     EXPECT_EQ(wb.cellValue(1, 16384, 1), Value(-1234567.125));
+                 }});
+    c.push_back({"biff5_codepage_1251.xls", false,
+                 book(false, rec(biff::kCodePage, u16(1251)),
+                      {{"\xCB\xE8\xF1\xF2", rec(biff::kLabel, cell(0, 0) + u16(6) + "\xCF\xF0\xE8\xE2\xE5\xF2") +
+                                                rec(biff::kRString, cell(0, 1) + u16(2) + "\xE0\xFF" + u8(0))}}),
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.SheetName(1), "\xD0\x9B\xD0\xB8\xD1\x81\xD1\x82");  // "Лист"
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"));
+                     EXPECT_EQ(wb.cellValue(1, 1, 2), Value("\xD0\xB0\xD1\x8F"));
+                 }});
+    c.push_back({"biff5_windows_1252.xls", false, book5(rec(biff::kLabel, cell(0, 0) + u16(4) + "\x80 \x93\xFC")),
+                 [](const Workbook& wb) { EXPECT_EQ(wb.cellValue(1, 1, 1), Value("\xE2\x82\xAC \xE2\x80\x9C\xC3\xBC")); }});
+    c.push_back({"chart_inside_sheet_and_chart_sheet.xls", true,
+                 book(true, "",
+                      {{"Chart1", number(0, 0, 99), 2},
+                       {"Data", number(0, 0, 1) + bof(true, 0x0020) + number(0, 0, 99) + eof() + number(1, 0, 2)}}),
+                 [](const Workbook& wb) {
+                     ASSERT_EQ(wb.NumSheets(), 1);
+                     EXPECT_EQ(wb.SheetName(1), "Data");
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1));
+                     EXPECT_EQ(wb.cellValue(1, 2, 1), Value(2));
+                 }});
+    {
+        // The table counts three strings and holds two.
+        std::string body = u32(3) + u32(3) + text8("one") + text8("two");
+        c.push_back({"sst_counts_more_than_it_holds.xls", true,
+                     book8(rec(biff::kLabelSst, cell(0, 0) + u32(1)), rec(biff::kSst, body)),
+                     [](const Workbook& wb) { EXPECT_EQ(wb.cellValue(1, 1, 1), Value("two")); }});
+    }
+
+    // A text cell longer than 16,430 characters once made the whole workbook
+    // unreadable: 20,000 characters, the last one 16 bits wide.
+    for (bool biff8 : {true, false}) {
+        Workbook wb;
+        wb.setCellValue(1, 1, 1, Value("long"));
+        wb.setCellValue(1, 1, 2, Value(std::string(19999, 'x') + "\xCE\x94"));
+        wb.setCellValue(1, 2, 1, Value(1.5));
+        c.push_back({biff8 ? "long_text_cell_biff8.xls" : "long_text_cell_biff5.xls", biff8,
+                     spreadsheet::detail::buildBiffStream(wb, biff8), [biff8](const Workbook& back) {
+                         const Value v = back.cellValue(1, 1, 2);
+                         ASSERT_TRUE(v.isText());
+                         // BIFF5 labels hold at most 2,072 bytes of Windows-1252.
+                         EXPECT_EQ(v.text(), biff8 ? std::string(19999, 'x') + "\xCE\x94" : std::string(2072, 'x'));
+                         EXPECT_EQ(back.cellValue(1, 2, 1), Value(1.5));
+                     }});
+    }
+
+    // -- what must be refused --
+    c.push_back({"sst_text_past_its_records.xls", true,
+                 book8(rec(biff::kLabelSst, cell(0, 0) + u32(0)),
+                       rec(biff::kSst, u32(1) + u32(1) + u16(65535) + u8(0) + "short")),
+                 nullptr});
+    c.push_back({"sst_wide_text_past_its_records.xls", true,
+                 book8("", rec(biff::kSst, u32(1) + u32(1) + u16(40000) + u8(1) + u16('a')) +
+                               rec(biff::kContinue, u8(1) + u16('b'))),
+                 nullptr});
+    c.push_back({"sst_character_split_between_records.xls", true,
+                 book8("", rec(biff::kSst, u32(1) + u32(1) + u16(2) + u8(1) + "a") + rec(biff::kContinue, "\x00" "b\x00")),
+                 nullptr});
+    c.push_back({"sst_rich_runs_past_its_records.xls", true,
+                 book8("", rec(biff::kSst, u32(1) + u32(1) + u16(1) + u8(0x08) + u16(0x4000) + "a")), nullptr});
+    c.push_back({"sst_extended_data_past_its_records.xls", true,
+                 book8("", rec(biff::kSst, u32(1) + u32(1) + u16(1) + u8(0x04) + u32(0xFFFFFFF0u) + "a")), nullptr});
+    c.push_back({"labelsst_index_past_the_table.xls", true,
+                 book8(rec(biff::kLabelSst, cell(0, 0) + u32(5)), sst({"only"})), nullptr});
+    c.push_back({"biff5_label_past_its_record.xls", false, book5(rec(biff::kLabel, cell(0, 0) + u16(60000) + "abc")),
+                 nullptr});
+    c.push_back({"biff8_label_past_its_record.xls", true, book8(rec(biff::kLabel, cell(0, 0) + u16(300) + u8(1) + "ab")),
+                 nullptr});
+    c.push_back({"string_result_past_its_record.xls", true,
+                 book8(formula(0, 0, specialResult(0, 0)) + rec(biff::kString, u16(9000) + u8(0) + "abc")), nullptr});
+    c.push_back({"number_record_cut_short.xls", true, book8(rec(biff::kNumber, cell(0, 0) + "\x01\x02")), nullptr});
+    c.push_back({"mulrk_with_wrong_length.xls", true, book8(rec(biff::kMulRk, u16(0) + u16(0) + u8(15) + u16(6))),
+                 nullptr});
+    c.push_back({"cell_below_the_last_row.xls", true, book8(number(20000, 0, 1)), nullptr});
+    c.push_back({"cell_right_of_the_last_column.xls", true,
+                 book8(rec(biff::kMulRk, u16(0) + u16(254) + (u16(15) + u32(2)) + (u16(15) + u32(2)) +
+                                             (u16(15) + u32(2)) + u16(256))),
+                 nullptr});
+    c.push_back({"password_protected.xls", true, book8(number(0, 0, 1), rec(biff::kFilePass, u16(0))), nullptr});
+    c.push_back({"excel4_version.xls", true,
+                 rec(biff::kBof, u16(0x0400) + u16(biff::kGlobals)) + eof(), nullptr});
+    c.push_back({"only_a_chart_sheet.xls", true, book(true, "", {{"Chart1", "", 2}}), nullptr});
+    {
+        std::string s = book8(number(0, 0, 1));
+        s.resize(s.size() - 4);  // the sheet's EOF
+        c.push_back({"sheet_without_end.xls", true, s, nullptr});
+        c.push_back({"record_past_the_end_of_the_stream.xls", true,
+                     book8(number(0, 0, 1) + u16(biff::kNumber) + u16(0xFFFF) + "tail"), nullptr});
+        std::string h = s;
+        h += std::string("\x0A\x00", 2);  // half the header of the sheet's EOF
+        c.push_back({"record_head_cut_short.xls", true, h, nullptr});
+    }
+    {
+        std::string s = book8(number(0, 0, 1));
+        const std::size_t pos = s.find(std::string(u16(biff::kBoundSheet))) + 4;
+        std::string past = s;
+        past.replace(pos, 4, u32(0x7FFFFFF0u));
+        c.push_back({"sheet_list_points_past_the_stream.xls", true, past, nullptr});
+        std::string globals = s;
+        globals.replace(pos, 4, u32(0));
+        c.push_back({"sheet_list_points_at_the_globals.xls", true, globals, nullptr});
+    }
+    {
+        std::string s = book(true, "", {{"A", number(0, 0, 1)}, {"B", number(0, 0, 2)}});
+        const std::size_t first = s.find(std::string(u16(biff::kBoundSheet))) + 4;
+        const std::size_t second = s.find(std::string(u16(biff::kBoundSheet)), first) + 4;
+        s.replace(second, 4, s.substr(first, 4));
+        c.push_back({"two_sheets_at_one_place.xls", true, s, nullptr});
+    }
+    return c;
+}
+
+Workbook untouchedBook()
+{
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value("untouched"));
+    return wb;
+}
+
+void expectCase(const Case& k, const std::string& path)
+{
+    Workbook wb = untouchedBook();
+    if (!k.check) {
+        EXPECT_EQ(testsupport::errorNumber([&] { wb.Read(path); }), spreadsheet::kInvalidFileFormat) << k.file;
+        EXPECT_EQ(wb.cellValue(1, 1, 1), Value("untouched")) << k.file;
+        EXPECT_EQ(wb.NumSheets(), 1) << k.file;
+        return;
+    }
+    EXPECT_EQ(wb.Read(path), static_cast<std::int32_t>(k.biff8 ? FileType::Excel97 : FileType::Excel5)) << k.file;
+    SCOPED_TRACE(k.file);
+    k.check(wb);
+}
+
+fs::path corpusFolder()
+{
+    return fs::path(TESSARAY_SOURCE_DIR) / "fuzz" / "corpus" / "workbook_file";
+}
+
+TEST(XlsReader, CraftedStreamsReadAsBuiltOrAreRefusedUnchanged)
+{
+    testsupport::TempDir dir;
+    const char* writeTo = std::getenv("TESSARAY_WRITE_CORPUS");
+    for (const Case& k : cases()) {
+        const std::string path = dir.file(k.file).string();
+        spreadsheet::detail::writeXlsStream(path, k.stream, k.biff8);
+        expectCase(k, path);
+        if (writeTo && *writeTo)
+            fs::copy_file(path, fs::path(writeTo) / k.file, fs::copy_options::overwrite_existing);
+    }
+}
+
+// The kept regression inputs still give what their builders promise.
+TEST(XlsReader, RegressionInputsInTheCorpusKeepTheirOutcome)
+{
+    std::set<std::string> seen;
+    for (const Case& k : cases()) {
+        const fs::path path = corpusFolder() / k.file;
+        ASSERT_TRUE(fs::exists(path)) << path;
+        expectCase(k, path.string());
+        seen.insert(k.file);
+    }
+}
+
+// Texts longer than one record (the shared-string table and its CONTINUE
+// records in BIFF8) read back whole; several such cells in a row, 8-bit and
+// 16-bit, with a break falling on every kind of place.
+TEST(XlsReader, LongTextCellsReadBackWhole)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    const std::string greek = "\xCE\x94";  // a 16-bit character
+    std::vector<std::string> texts;
+    for (std::size_t len : {8223u, 8224u, 8225u, 16430u, 16431u, 20000u, 32767u}) {
+        texts.push_back(std::string(len, 'q'));
+        texts.push_back(std::string(len / 2 - 1, 'w') + greek);
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        wb.setCellValue(1, static_cast<std::int32_t>(i + 1), 1, Value(texts[i]));
+    const std::string path = dir.file("long.xls").string();
+    wb.Write(path, static_cast<std::int32_t>(FileType::Excel97));
+    Workbook back;
+    back.Read(path);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(back.cellValue(1, static_cast<std::int32_t>(i + 1), 1), Value(texts[i])) << "text " << i;
+}
+
+// Number formats travel beside the cells, so that a date keeps its serial
+// number and its date format; General cells are not listed.
+TEST(XlsReader, CellsKeepTheNumberFormatOfTheirXf)
+{
+    std::string globals = rec(biff::kDateMode, u16(1)) + rec(biff::kFormat, u16(164) + text8("yyyy-mm-dd"));
+    for (unsigned format : {0u, 14u, 164u})
+        globals += rec(biff::kXf, u16(0) + u16(format) + std::string(16, '\0'));
+    const auto parsed = spreadsheet::detail::parseBiffStream(
+        book8(rec(biff::kNumber, cell(0, 0, 0) + f64(1.5)) + rec(biff::kNumber, cell(1, 0, 1) + f64(46364)) +
+                  rec(biff::kRk, cell(2, 0, 2) + u32((46000u << 2) | 2u)) + rec(biff::kNumber, cell(3, 0, 99) + f64(2)),
+              globals));
+    EXPECT_TRUE(parsed.biff8);
+    EXPECT_TRUE(parsed.date1904);
+    ASSERT_EQ(parsed.numberFormats.count(164), 1u);
+    EXPECT_EQ(parsed.numberFormats.at(164), "yyyy-mm-dd");
+    ASSERT_EQ(parsed.sheets.size(), 1u);
+    const auto& formats = parsed.sheets[0].formats;
+    ASSERT_EQ(formats.size(), 2u);
+    EXPECT_EQ(formats[0].row, 2);
+    EXPECT_EQ(formats[0].numberFormat, 14);
+    EXPECT_EQ(formats[1].row, 3);
+    EXPECT_EQ(formats[1].numberFormat, 164);
+    EXPECT_EQ(parsed.sheets[0].data->find(2, 1)->value(), Value(46364));
+    EXPECT_EQ(parsed.sheets[0].data->find(3, 1)->value(), Value(46000));
+}
+
+// Truncating a good file anywhere gives 321 or a workbook, never a read past
+// the data (the sanitizer build watches).
+TEST(XlsReader, EveryTruncationOfAStreamIsRefusedOrRead)
+{
+    Workbook source;
+    source.setCellValue(1, 1, 1, Value(std::string(9000, 'x') + "\xCE\x94"));
+    source.setCellValue(1, 2, 1, Value(3.5));
+    source.setCellValue(1, 3, 1, Value::logical(true));
+    for (bool biff8 : {true, false}) {
+        const std::string stream = spreadsheet::detail::buildBiffStream(source, biff8);
+        int refused = 0;
+        for (std::size_t n = 0; n < stream.size(); n += (n < 2000 || stream.size() - n < 2000) ? 1 : 97) {
+            try {
+                (void)spreadsheet::detail::parseBiffStream(std::string_view(stream).substr(0, n));
+            } catch (const platform::Error& e) {
+                EXPECT_EQ(e.number(), spreadsheet::kInvalidFileFormat);
+                ++refused;
+            }
+        }
+        EXPECT_GT(refused, 0);
+    }
+}
+
+} // namespace
