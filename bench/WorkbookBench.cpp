@@ -1,7 +1,10 @@
 // Workbook speed and memory: load and save times of a 16,000 x 80 numeric
 // sheet as tab-delimited text, in the native format and as .xls (BIFF8 and
 // BIFF5); the array copy of that block; the peak memory of a full
-// 16,384 x 256 numeric sheet. Prints its figures; asserts nothing.
+// 16,384 x 256 numeric sheet; the time and peak memory of refusing a 40 KB
+// text too wide for a sheet (one line of 8,000 tabs, then 16,383 short
+// lines) through the workbook reader and through the program's delimited
+// import. Prints its figures; asserts nothing.
 
 #include <sys/resource.h>
 
@@ -11,7 +14,10 @@
 #include <functional>
 #include <random>
 
+#include "bench/BenchSupport.h"
+#include "platform/errors/Error.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "shell/workbook/SSMDIFiles.h"
 
 namespace {
 
@@ -88,6 +94,42 @@ int main()
         std::printf("%-20s save %.3f s, load %.3f s (%.1f MB)\n", f.name, save, load,
                     static_cast<double>(std::filesystem::file_size(path)) / 1e6);
     }
+
+    // A text too wide for a sheet is refused as it is read.
+    std::string wide(8000, '\t');
+    wide += '\n';
+    for (int i = 0; i < 16383; ++i)
+        wide += "a\n";
+    const std::string widePath = (dir / "wide.txt").string();
+    std::FILE* f = std::fopen(widePath.c_str(), "wb");
+    if (f) {
+        std::fwrite(wide.data(), 1, wide.size(), f);
+        std::fclose(f);
+    }
+    auto refusal = [&](const char* name, const std::function<void()>& read) {
+        bench::resetPeak();
+        const double before = bench::peakBytes();
+        int number = 0;
+        const double t = seconds([&] {
+            try {
+                read();
+            } catch (const platform::Error& e) {
+                number = e.number();
+            }
+        });
+        std::printf("%-34s refused with error %d in %.4f s, peak memory +%.1f MB\n", name, number, t,
+                    (bench::peakBytes() - before) / 1e6);
+    };
+    refusal("40 KB text, workbook reader", [&] {
+        Workbook back;
+        back.Read(widePath);
+    });
+    refusal("40 KB text, delimited import", [&] {
+        ValueTable table;
+        std::int32_t lines = 0;
+        std::int32_t fields = 0;
+        SSMDI1::ReadDelimText(widePath, table, lines, fields);
+    });
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -64,9 +64,15 @@ void readText(std::string_view bytes, Workbook& into)
         bytes.remove_prefix(3);
     const std::string text = isValidUtf8(bytes) ? std::string(bytes) : cp1252ToUtf8(bytes);
 
+    // Empty lines at the end are the line breaks at the end; the count of the
+    // others is checked as they are found.
     std::vector<std::string_view> lines;
     std::string_view rest = text;
+    while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
+        rest.remove_suffix(1);
     while (!rest.empty()) {
+        if (lines.size() == static_cast<std::size_t>(kMaxRows))
+            invalidFormat("readText", "more lines than a sheet has rows");
         const std::size_t nl = rest.find_first_of("\r\n");
         if (nl == std::string_view::npos) {
             lines.push_back(rest);
@@ -76,12 +82,8 @@ void readText(std::string_view bytes, Workbook& into)
         const std::size_t skip = (rest[nl] == '\r' && nl + 1 < rest.size() && rest[nl + 1] == '\n') ? 2 : 1;
         rest.remove_prefix(nl + skip);
     }
-    while (!lines.empty() && lines.back().empty())
-        lines.pop_back();
     if (lines.empty())
         invalidFormat("readText", "no lines");
-    if (lines.size() > static_cast<std::size_t>(kMaxRows))
-        invalidFormat("readText", "more lines than a sheet has rows");
 
     // Tab-delimited; a text without any tab but with commas is read as
     // comma-separated, where a field in double quotes may hold commas ("" is

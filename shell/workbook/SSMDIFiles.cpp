@@ -63,6 +63,12 @@ std::vector<std::string> splitLine(const std::string& line, char separator)
     }
 }
 
+[[noreturn]] void tooLargeForASheet()
+{
+    throw platform::Error(platform::err::Subscript, "ReadDelimText",
+                          "The text has more lines or fields than a worksheet holds");
+}
+
 // An empty workbook no one has touched: a file may go into it.
 bool isPristine(const Workbook& book)
 {
@@ -91,10 +97,6 @@ void loadText(shell::WorkbookHost& host, std::string text)
     std::int32_t lines = 0;
     std::int32_t width = 0;
     SplitDelimText(std::move(text), fields, lines, width);
-    if (lines > spreadsheet::kMaxRows || width > spreadsheet::kMaxCols) {
-        throw platform::Error(platform::err::Subscript, "SSMDIOpenFile",
-                              "The text has more lines or fields than a worksheet holds");
-    }
     const ValueTable cells = TextFieldsAsCells(fields);
     Workbook* active = host.activeWorkbook();
     if (active != nullptr && isPristine(*active)) {
@@ -162,29 +164,33 @@ void SplitDelimText(std::string text, ValueTable& table, std::int32_t& lines, st
                            : text.find(',') != std::string::npos ? ','
                                                                  : ' ';
     const std::string lineBreak = StrUtil::UnifyLineBreak(text);
-    std::vector<std::string> rawLines;
-    if (lineBreak.empty()) {
-        rawLines.push_back(text);
-    } else {
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = text.find(lineBreak, start);
-            rawLines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-            if (end == std::string::npos) {
-                break;
-            }
-            start = end + lineBreak.size();
+    std::string_view rest = text;
+    // Empty lines at the end give no rows: they are the line breaks at the end.
+    if (!lineBreak.empty()) {
+        while (rest.size() >= lineBreak.size() && rest.substr(rest.size() - lineBreak.size()) == lineBreak) {
+            rest.remove_suffix(lineBreak.size());
         }
     }
-    while (!rawLines.empty() && rawLines.back().empty()) {
-        rawLines.pop_back();
-    }
+    // The sheet's limits are checked line by line, before a line's fields are
+    // made, so that a text too large for a sheet costs no more than reading it.
     std::vector<std::vector<std::string>> split;
-    split.reserve(rawLines.size());
     std::size_t width = 0;
-    for (const std::string& line : rawLines) {
-        split.push_back(splitLine(line, separator));
+    while (!rest.empty()) {
+        if (split.size() == static_cast<std::size_t>(spreadsheet::kMaxRows)) {
+            tooLargeForASheet();
+        }
+        const std::size_t end = lineBreak.empty() ? std::string_view::npos : rest.find(lineBreak);
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + lineBreak.size());
+        if (separator != ' ' &&
+            std::count(line.begin(), line.end(), separator) >= static_cast<std::ptrdiff_t>(spreadsheet::kMaxCols)) {
+            tooLargeForASheet();
+        }
+        split.push_back(splitLine(std::string(line), separator));
         width = std::max(width, split.back().size());
+        if (width > static_cast<std::size_t>(spreadsheet::kMaxCols)) {
+            tooLargeForASheet();
+        }
     }
     ValueTable out(static_cast<std::int32_t>(split.size()), static_cast<std::int32_t>(width));
     for (std::size_t i = 0; i < split.size(); ++i) {

@@ -57,7 +57,10 @@ inline constexpr std::int16_t kSaveCancelled = 2;  // the dialog ended without a
 // trailing blanks give none. Line breaks may be LF, CR LF or CR. Empty lines
 // at the end are dropped; empty lines inside stay as empty rows. Lines may
 // have different numbers of fields; the table is as wide as the longest.
-// Text without lines gives an empty table (0 lines, 0 fields).
+// Text without lines gives an empty table (0 lines, 0 fields). A text that
+// a worksheet cannot hold, more than 16,384 lines or a line of more than 256
+// fields, raises error 9 as soon as the line is met, before its fields or
+// the table are made.
 void SplitDelimText(std::string text, spreadsheet::ValueTable& table, std::int32_t& lines, std::int32_t& fields);
 
 // SplitDelimText of a whole file. File errors: 53 not found, 75 unreadable.

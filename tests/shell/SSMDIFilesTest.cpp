@@ -8,11 +8,14 @@
 
 #include "platform/dialogs/CommonDialog.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/IniQuorin.h"
 #include "shell/core/mQuorin.h"
 #include "tests/shell/FakeWorkbookHost.h"
+#include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -215,15 +218,89 @@ TEST_F(WorkbookFileCommands, UnreadableFileShowsUnableToLoadAndChangesNothing)
     EXPECT_FALSE(active.isChanged());
 }
 
-TEST_F(WorkbookFileCommands, TextWiderThanASheetIsRefusedWhole)
+// One line of 8,000 tabs and then 16,383 short lines (40 KB): once a table of
+// 16,384 x 8,001 cells was built before the text was refused.
+std::string tabLineThenShortLines()
 {
+    std::string text(8000, '\t');
+    text += '\n';
+    for (int i = 0; i < 16383; ++i) {
+        text += "a\n";
+    }
+    return text;
+}
+
+TEST_F(WorkbookFileCommands, TextLargerThanASheetIsRefusedWhole)
+{
+    std::string lines;
+    for (int i = 0; i <= spreadsheet::kMaxRows; ++i) {
+        lines += "1\n";
+    }
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"commas", "a" + std::string(300, ',') + "b\n"},
+        {"tabs after a short line", "a\tb\n" + std::string(256, '\t') + "\n"},
+        {"16,385 lines", lines},
+        {"8,000 tabs then 16,383 lines", tabLineThenShortLines()},
+    };
     Workbook& active = host.newWorkbook();
-    std::string wide(300, ',');
-    std::string path = file("wide.txt", "a" + wide + "b\n");
-    EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
-    EXPECT_EQ(dialogs.last().text, "Unable to load " + path);
-    EXPECT_EQ(active.lastUsedRow(1), 0);
-    EXPECT_EQ(host.books.size(), 1U);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = file("large.txt", c.text);
+        EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
+        EXPECT_EQ(dialogs.last().text, "Unable to load " + path);
+        EXPECT_EQ(active.lastUsedRow(1), 0);
+        EXPECT_EQ(host.books.size(), 1U);
+    }
+}
+
+TEST(SplitDelimText, TextsLargerThanASheetRaiseError9AndTheLimitsThemselvesRead)
+{
+    std::string rows;
+    for (int i = 0; i < spreadsheet::kMaxRows; ++i) {
+        rows += "x\r\n";
+    }
+    std::vector<std::string> fields(static_cast<std::size_t>(spreadsheet::kMaxCols), "f");
+    auto joined = [&](char separator) {
+        std::string line = fields[0];
+        for (std::size_t i = 1; i < fields.size(); ++i) {
+            line += separator + fields[i];
+        }
+        return line;
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        std::int32_t lines;  // 0: error 9
+        std::int32_t width;
+    } cases[] = {
+        {"16,384 lines and empty ones after them", rows + "\r\n\r\n", spreadsheet::kMaxRows, 1},
+        {"16,385 lines", rows + "x", 0, 0},
+        {"256 tab fields", joined('\t'), 1, spreadsheet::kMaxCols},
+        {"257 tab fields", joined('\t') + "\t", 0, 0},
+        {"256 comma fields", joined(','), 1, spreadsheet::kMaxCols},
+        {"257 comma fields", "a\n" + joined(',') + ",", 0, 0},
+        {"256 blank fields", joined(' ') + "   ", 1, spreadsheet::kMaxCols},
+        {"257 blank fields", joined(' ') + " z", 0, 0},
+        {"8,000 tabs then 16,383 lines", tabLineThenShortLines(), 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ValueTable table;
+        std::int32_t lines = -1, width = -1;
+        if (c.lines == 0) {
+            EXPECT_EQ(testsupport::errorNumber([&] { SSMDI1::SplitDelimText(c.text, table, lines, width); }),
+                      platform::err::Subscript);
+            EXPECT_EQ(table.rows(), 0) << "the table stays as it was";
+            continue;
+        }
+        SSMDI1::SplitDelimText(c.text, table, lines, width);
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(width, c.width);
+        EXPECT_EQ(table.at(lines - 1, width - 1), Value(c.width == 1 ? "x" : "f"));
+    }
 }
 
 TEST_F(WorkbookFileCommands, EmptyPathAsksAndACancelledDialogChangesNothing)

@@ -172,6 +172,25 @@ TEST(WorkbookFiles, HtmlHoldsEverySheetEscaped)
     EXPECT_EQ(d.find("<html"), std::string::npos);
 }
 
+std::string repeated(const std::string& s, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += s;
+    return out;
+}
+
+TEST(WorkbookFiles, TextOfAsManyLinesAsASheetHoldsReads)
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file("full.txt");
+    testsupport::writeFile(path, repeated("7\r\n", spreadsheet::kMaxRows) + "\r\n\r\n");
+    Workbook wb;
+    wb.Read(path.string());
+    EXPECT_EQ(wb.lastUsedRow(1), spreadsheet::kMaxRows);
+    EXPECT_EQ(wb.cellValue(1, spreadsheet::kMaxRows, 1), Value(7));
+}
+
 TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
 {
     testsupport::TempDir dir;
@@ -210,6 +229,8 @@ TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
         {"native of a later version", "TESSARAY WORKBOOK\t9\n"},
         {"text with a control character", "a\tb\r\n\x02\r\n"},
         {"text wider than a sheet", std::string(300, '\t') + "x\r\n"},
+        {"text longer than a sheet", repeated("1\r\n", spreadsheet::kMaxRows + 1)},
+        {"a line of 8,000 tabs, then 16,383 lines", std::string(8000, '\t') + "\n" + repeated("a\n", 16383)},
     };
     for (const Row& row : rows) {
         const auto path = dir.file("bad.bin");
