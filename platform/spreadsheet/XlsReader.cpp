@@ -57,8 +57,10 @@ public:
 
     [[nodiscard]] unsigned u8()
     {
-        if (m_pos == m_piece.size() && !nextPiece())
-            damaged("a record is shorter than its contents");
+        while (m_pos == m_piece.size()) {  // a CONTINUE record may be empty
+            if (!nextPiece())
+                damaged("a record is shorter than its contents");
+        }
         return byteAt(m_piece, m_pos++);
     }
     [[nodiscard]] unsigned u16()
@@ -206,7 +208,7 @@ public:
             if (!e.worksheet)
                 continue;
             const auto after = std::upper_bound(starts.begin(), starts.end(), e.position);
-            const std::size_t limit = after == starts.end() ? m_stream.size() : *after;
+            const std::size_t limit = after == starts.end() ? m_stream.size() : std::min(*after, m_stream.size());
             if (e.position >= limit)
                 damaged("a sheet lies past the end of the file");
             BiffSheet sheet;

@@ -195,6 +195,21 @@ std::vector<Case> cases()
                          EXPECT_EQ(wb.cellValue(1, 3, 1), Value("after"));
                      }});
     }
+    // Empty CONTINUE records in the middle of a text and of its header.
+    c.push_back({"sst_with_empty_continue_records.xls", true,
+                 book8(rec(biff::kLabelSst, cell(0, 0) + u32(0)) + rec(biff::kLabelSst, cell(0, 1) + u32(1)),
+                       rec(biff::kSst, u32(2) + u32(2) + u16(4) + u8(0) + "ab") + rec(biff::kContinue, "") +
+                           rec(biff::kContinue, u8(0) + "cd" + u16(3) + u8(0x08)) + rec(biff::kContinue, "") +
+                           rec(biff::kContinue, u8(1) + u8(0)) + rec(biff::kContinue, "") +
+                           rec(biff::kContinue, u8(0) + "xyz" + std::string(4, '\x01'))),
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellValue(1, 1, 1), Value("abcd"));
+                     EXPECT_EQ(wb.cellValue(1, 1, 2), Value("xyz"));
+                 }});
+    c.push_back({"sst_ends_in_an_empty_continue_record.xls", true,
+                 book8("", rec(biff::kSst, u32(1) + u32(1) + u16(2) + u8(0x08) + u16(1) + "ab") +
+                               rec(biff::kContinue, "")),
+                 nullptr});
     c.push_back({"numbers_rk_mulrk_boolerr.xls", true,
                  book8(rec(biff::kRk, cell(0, 0) + u32((42u << 2) | 2u)) +
                        rec(biff::kRk, cell(0, 1) + u32((325u << 2) | 3u)) +
@@ -320,6 +335,18 @@ std::vector<Case> cases()
         std::string globals = s;
         globals.replace(pos, 4, u32(0));
         c.push_back({"sheet_list_points_at_the_globals.xls", true, globals, nullptr});
+        // A chart sheet placed past the end: the worksheet before it reads up
+        // to the end of the stream, not up to where the chart would start.
+        std::string chart = book(true, "", {{"Data", number(0, 0, 1)}, {"Chart", "", 2}});
+        const std::size_t second = chart.find(std::string(u16(biff::kBoundSheet)), pos) + 4;
+        chart.replace(second, 4, u32(0x7FFFFFF0u));
+        c.push_back({"chart_sheet_placed_past_the_stream.xls", true, chart,
+                     [](const Workbook& wb) { EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1)); }});
+        // The same without the worksheet's EOF: reading must stop at the end
+        // of the stream, not run on towards where the chart would be.
+        std::string open = chart;
+        open.erase(open.find(number(0, 0, 1) + eof()) + number(0, 0, 1).size(), eof().size());
+        c.push_back({"sheet_without_end_before_a_chart_past_the_stream.xls", true, open, nullptr});
     }
     {
         std::string s = book(true, "", {{"A", number(0, 0, 1)}, {"B", number(0, 0, 2)}});

@@ -3,6 +3,7 @@
 // dialogs answered from a script.
 
 #include <QAction>
+#include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
@@ -20,6 +21,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/profile/Profile.h"
+#include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
@@ -349,6 +351,34 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
     EXPECT_EQ(boxes.last().text, "Unable to load " + p);
     EXPECT_EQ(frame->Documents().size(), 1U);
     EXPECT_EQ(frame->ActiveChild(), first);
+}
+
+// A workbook another program made opens in a window of its own with the
+// results of its formulas, its 20,000-character text and its errors.
+TEST_F(WorkbookWindow, XlsWorkbookMadeElsewhereOpensWithItsFormulaResults)
+{
+    const std::string p = (std::filesystem::path(TESSARAY_SOURCE_DIR) / "tests" / "platform" / "spreadsheet" / "data" /
+                           "libreoffice_mixed.xls")
+                              .string();
+    open(p);
+    EXPECT_TRUE(reported.empty());
+    ASSERT_EQ(frame->Documents().size(), 2U);
+    const spreadsheet::Workbook& book = active();
+    EXPECT_EQ(book.TableName(), p);
+    EXPECT_EQ(book.Tag(), std::to_string(static_cast<int>(spreadsheet::FileType::Excel97)));
+    EXPECT_EQ(book.cellValue(1, 3, 2), Value(6.5));
+    EXPECT_EQ(book.cellValue(1, 4, 2), Value("Hello world"));
+    EXPECT_EQ(book.cellValue(1, 5, 2), Value::logical(true));
+    EXPECT_EQ(book.cellValue(1, 6, 2), Value::error(spreadsheet::CellError::Div0));
+    EXPECT_EQ(book.cellValue(1, 10, 2).text().size(), 20001U);
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT_XLS")) {
+        frame->resize(1000, 620);
+        if (QWidget* sub = frame->ActiveChild()->parentWidget()) {
+            sub->showMaximized();
+        }
+        QApplication::processEvents();
+        frame->grab().save(QString::fromLocal8Bit(shot));
+    }
 }
 
 } // namespace
