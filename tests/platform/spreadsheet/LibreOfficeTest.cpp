@@ -105,7 +105,9 @@ std::map<std::string, Grid> libreOfficeSheets(const fs::path& soffice, const fs:
 {
     const fs::path out = work / "csv";
     fs::create_directories(out);
-    std::string cmd = "'" + soffice.string() + "' -env:UserInstallation=file://" + (work / "profile").string() +
+    // A point-decimal locale, whatever the test runs under, so that imported
+    // text reads its numbers as numbers.
+    std::string cmd = "LC_ALL=C.UTF-8 '" + soffice.string() + "' -env:UserInstallation=file://" + (work / "profile").string() +
                       " --headless --norestore";
     if (!inFilter.empty())
         cmd += " '--infilter=" + inFilter + "'";
@@ -379,7 +381,7 @@ TEST(LibreOffice, OurWorkbookSavedAgainByItReadsBackWhole)
     const fs::path ours = dir.file("ours.xls");
     wb.Write(ours.string(), static_cast<std::int32_t>(FileType::Excel97));
     const fs::path out = dir.path() / "resaved";
-    const std::string cmd = "'" + soffice->string() + "' -env:UserInstallation=file://" +
+    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice->string() + "' -env:UserInstallation=file://" +
                             (dir.path() / "profile").string() +
                             " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
                             ours.string() + "' >/dev/null 2>&1";
