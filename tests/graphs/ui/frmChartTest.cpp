@@ -358,6 +358,12 @@ TEST(frmChart, PrintGoesStraightToThePrinterWithoutTheClipboard)
     ASSERT_TRUE(std::filesystem::exists(pdf));
     EXPECT_GT(std::filesystem::file_size(pdf), 1000u);
     EXPECT_EQ(testsupport::readFile(pdf).rfind("%PDF", 0), 0u);
+    // One page, read back by an independent reader where it is installed.
+    if (std::system("command -v pdfinfo >/dev/null 2>&1") == 0) {
+        const std::string command = "pdfinfo '" + pdf.string() + "' > '" + dir.file("info.txt").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_NE(testsupport::readFile(dir.file("info.txt")).find("Pages:          1"), std::string::npos);
+    }
     EXPECT_TRUE(win.boxes.calls().empty());
 }
 
