@@ -1,0 +1,32 @@
+#pragma once
+
+// Copies and printouts of a chart: the picture at a given size in pixels, as
+// a bitmap or SVG, and together with the table's text on the clipboard.
+
+#include <memory>
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+class QMimeData;
+
+namespace platform {
+
+class ChartModel;
+
+[[nodiscard]] QImage chartImage(const ChartModel& model, QSize size);
+[[nodiscard]] QByteArray chartSvg(const ChartModel& model, QSize size);
+
+// The picture (PNG bitmap and SVG) and the data (tab-separated text) in one
+// clipboard entry, so that the receiving program pastes the one it takes.
+[[nodiscard]] std::unique_ptr<QMimeData> chartMimeData(const ChartModel& model, QSize size);
+void copyChart(const ChartModel& model, QSize size);
+
+// Prints the picture at its size (96 pixels to the inch) from the top-left
+// corner of one page on the program's printer (platform/print). False when
+// the user gave up the choice of a PDF file on a machine without a printer;
+// a printer that cannot be drawn on raises error 482.
+bool printChart(const ChartModel& model, QSize size);
+
+} // namespace platform
