@@ -5,6 +5,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <fstream>
+
+#include "platform/widgets/richtext/RtfReader.h"
+
 namespace platform {
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {}
@@ -101,6 +105,35 @@ void RichTextBox::clearText()
     c.select(QTextCursor::Document);
     c.removeSelectedText();
     setTextCursor(c);
+}
+
+std::string RichTextBox::Text() const
+{
+    return toPlainText().toStdString();
+}
+
+void RichTextBox::setText(std::string_view text)
+{
+    QString q = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    q.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    setPlainText(q);
+}
+
+void RichTextBox::setTextRTF(std::string_view rtf)
+{
+    ReadRtf(*document(), rtf);
+    moveCursor(QTextCursor::Start);
+}
+
+bool RichTextBox::savePlainText(const std::string& path) const
+{
+    QString q = toPlainText();
+    q.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const QByteArray bytes = q.toUtf8();
+    out.write(bytes.constData(), bytes.size());
+    return static_cast<bool>(out);
 }
 
 } // namespace platform

@@ -35,6 +35,16 @@ public:
     // Empties the box as one undoable step (setPlainText would drop the undo history).
     void clearText();
 
+    // The box's whole text as plain text (line breaks as LF), and replacing
+    // it with plain text (CR LF and lone CR read as line breaks) or with rich
+    // text in RTF.
+    [[nodiscard]] std::string Text() const;
+    void setText(std::string_view text);
+    void setTextRTF(std::string_view rtf);
+    // Writes the whole text as plain text with CR LF line ends; false when
+    // the file cannot be written.
+    bool savePlainText(const std::string& path) const;
+
 private:
     [[nodiscard]] std::int32_t textLength() const;
 

@@ -1,0 +1,185 @@
+#include "sequence/ui/frmEntrezA.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/net/QtInet.h"
+#include "shell/core/mQuorin.h"
+#include "tests/sequence/ui/LoopbackServer.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using testsupport::LoopbackServer;
+
+std::string yeastPage(const std::string& residues)
+{
+    return "<PRE>\n>gene\n     1 " + residues + "\n</PRE>";
+}
+
+class EntrezDialog : public ::testing::Test {
+protected:
+    EntrezDialog()
+        : env("QUORIN_WINDOWS_DIR", dir.path().string()), scope(state), dialogsScope(dialogs)
+    {
+        state.gSelLociName = {"YAL001C", "YAL002W", "NOPE"};
+        state.gNumSelLoci = 3;
+        sequence::frmEntrezA::setWorkWindowOpener([this] { ++workWindowsOpened; });
+    }
+    ~EntrezDialog() override { sequence::frmEntrezA::setWorkWindowOpener(nullptr); }
+
+    void pointServersAt(const LoopbackServer& server, int timeout = 5)
+    {
+        std::ofstream ini(dir.file("QUORIN.INI"));
+        ini << "[Sequence Retrieval]\r\nYeastServer=" << server.base() << "/\r\nLocusLinkServer=" << server.base()
+            << "\r\nEntrezServer=" << server.base() << "\r\nTimeoutSeconds=" << timeout << "\r\n";
+    }
+
+    testsupport::TempDir dir;
+    testsupport::ScopedEnv env;
+    mQuorin::ProgramState state;
+    mQuorin::ProgramScope scope;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs dialogsScope;
+    int workWindowsOpened = 0;
+};
+
+TEST_F(EntrezDialog, LoadFillsTheGeneListAndTheChoices)
+{
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    EXPECT_EQ(dlg.windowTitle(), "Sequence retrieval");
+    ASSERT_EQ(dlg.lstLocus->count(), 3);
+    EXPECT_EQ(dlg.lstLocus->item(2)->text(), "NOPE");
+    ASSERT_EQ(dlg.cboSpecies->count(), 7);
+    EXPECT_EQ(dlg.cboSpecies->itemText(6), "aLL animals");
+    EXPECT_EQ(dlg.cboDB->itemText(1), "GenBank via LocusLink");
+    EXPECT_EQ(dlg.txtNumNtUp->text(), "100");
+    EXPECT_TRUE(dlg.chkUpstream->isChecked());
+    dlg.show();
+    dlg.chkUpstream->click();
+    EXPECT_FALSE(dlg.txtNumNtUp->isVisible());
+    EXPECT_FALSE(dlg.txtProxy->isVisible());
+    dlg.optProxy->click();
+    EXPECT_TRUE(dlg.txtProxy->isVisible());
+    EXPECT_EQ(inet.AccessType(), platform::inet::NamedProxy);
+    dlg.optDefault->click();
+    EXPECT_EQ(inet.AccessType(), platform::inet::UseDefault);
+}
+
+TEST_F(EntrezDialog, RetrieveFillsBothSetsAndOpensTheWorkWindow)
+{
+    LoopbackServer server([](const std::string& target) -> LoopbackServer::Reply {
+        const std::string seq = LoopbackServer::param(target, "seq");
+        if (seq == "NOPE") {
+            return {"No sequences"};
+        }
+        return {yeastPage(std::string(20, 'A') + std::string(30, 'G') + std::string(20, 'T'))};
+    });
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.show();
+    dlg.txtNumNtUp->setText("20");
+    dlg.txtNumNtDown->setText("20.5");
+    dlg.cmdRetrieve->click();
+    EXPECT_EQ(workWindowsOpened, 1);
+    EXPECT_TRUE(state.gFlankWinOpen);
+    ASSERT_EQ(state.gLeft.numSeq, 2);
+    EXPECT_EQ(state.gRight.numSeq, 2);
+    EXPECT_EQ(state.gLeft.seq[0], std::string(20, 'A'));
+    EXPECT_EQ(state.gRight.seq[1], std::string(20, 'U'));
+    EXPECT_EQ(state.gRight.name, state.gLeft.name);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dialogs.unscripted(), 0);
+}
+
+TEST_F(EntrezDialog, StoppedRetrievalKeepsTheSetsOfTheLastOne)
+{
+    state.gLeft.seq = {"OLD"};
+    state.gLeft.name = {"old"};
+    state.gLeft.numSeq = 1;
+    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"", LoopbackServer::Mode::CloseWithoutReply}; });
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dialogs.answer(platform::Answer::Abort);
+    dlg.cmdRetrieve->click();
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().title, "Sequence retrieval");
+    EXPECT_EQ(dialogs.last().text.rfind("Gene \"YAL001C\": ", 0), 0U) << dialogs.last().text;
+    EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{"OLD"});
+    EXPECT_EQ(workWindowsOpened, 0);
+    EXPECT_EQ(dlg.lblWait->text().toStdString(), "Retrieval stopped. The flanking sequences held before are kept.");
+}
+
+TEST_F(EntrezDialog, QuitDuringARequestCancelsItAndClosesAfterwards)
+{
+    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"", LoopbackServer::Mode::NeverAnswer}; });
+    pointServersAt(server, 30);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.show();
+    QTimer::singleShot(300, &dlg, [&] {
+        EXPECT_TRUE(dlg.running());
+        dlg.cmdQuit->click();
+    });
+    dlg.cmdRetrieve->click();
+    EXPECT_FALSE(dlg.running());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(server.targets().size(), 1U) << "no gene is asked for after Quit";
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(workWindowsOpened, 0);
+}
+
+TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)
+{
+    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
+    pointServersAt(server);
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.txtNumNtDown->setText("-10");
+    dlg.cmdRetrieve->click();
+    EXPECT_TRUE(server.targets().empty());
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().text, "The number of upstream and downstream nucleotides must be 0 or more.");
+}
+
+TEST_F(EntrezDialog, Screenshot)
+{
+    const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR");
+    if (!shot) {
+        GTEST_SKIP() << "set TESSARAY_SCREENSHOT_DIR to a folder to take the picture";
+    }
+    state.gSelLociName = {"YAL001C", "YAL002W", "YAL003W", "YAL004C/YAL005C", "YAL007C", "YAL008W", "YAL009W"};
+    state.gNumSelLoci = 7;
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.lblWait->setVisible(true);
+    dlg.lblWait->setText("Receiving a response from the host......");
+    dlg.ProgressBar1->setMaximum(7);
+    dlg.ProgressBar1->setValue(3);
+    dlg.resize(620, 380);
+    dlg.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(dlg.grab().save(QString::fromLocal8Bit(shot) + "/sequence-retrieval.png"));
+}
+
+} // namespace
