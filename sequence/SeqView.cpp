@@ -90,17 +90,20 @@ std::string rtfBody(const Seqs& seqs, const Seqs& names, std::int32_t side, std:
                     std::int32_t count, std::int32_t nameWidth, bool protein, const std::string& position,
                     const std::string& ruler, const std::string* marks)
 {
+    // Colour switches hold until the next one: plain parts go back to black
+    // (index 0 of both tables).
+    const std::string black = "\\cf0 ";
     const std::string prefix = blanks(nameWidth + 1);
     std::string out;
-    out += rtfPlain(prefix + part(position, from, sites)) + "\\par ";
+    out += black + rtfPlain(prefix + part(position, from, sites)) + "\\par ";
     out += rtfPlain(prefix + part(ruler, from, sites)) + "\\par ";
     for (std::int32_t i = 0; i < count; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        out += rtfUtil::RtfEscape(FitName(names[k], nameWidth, side)) + " ";
+        out += black + rtfUtil::RtfEscape(FitName(names[k], nameWidth, side)) + " ";
         out += colour(part(seqs[k], from, sites), protein) + " \\par ";
     }
     if (marks != nullptr) {
-        out += rtfPlain(prefix + part(*marks, from, sites)) + "\\par ";
+        out += black + rtfPlain(prefix + part(*marks, from, sites)) + "\\par ";
     }
     return out;
 }
@@ -174,7 +177,7 @@ std::string FormatAlignedRtfView(const Seqs& seqs, const Seqs& names, std::int32
     return rtfUtil::RtfHeader(protein) + rtfPlain(before) +
            rtfBody(seqs, names, side, 0, width, count, nameWidth, protein, PositionLine(width), RulerLine(width),
                    &marks) +
-           rtfPlain(after) + "\\par }";
+           "\\cf0 " + rtfPlain(after) + "\\par }";
 }
 
 std::string FormatSeqListRtf(const Seqs& seqs, const Seqs& names, std::int32_t side, std::int32_t count,
@@ -186,7 +189,7 @@ std::string FormatSeqListRtf(const Seqs& seqs, const Seqs& names, std::int32_t s
     return rtfUtil::RtfHeader(protein) + rtfPlain(before) +
            rtfBody(seqs, names, side, 0, width, count, nameWidth, protein, PositionLine(width), RulerLine(width),
                    nullptr) +
-           rtfPlain(after) + "\\par }";
+           "\\cf0 " + rtfPlain(after) + "\\par }";
 }
 
 namespace {

@@ -68,7 +68,8 @@ TEST_P(SeqBufferPlainCases, CapsSequencesAndResiduesWithTheirNotes)
                   std::string::npos);
     }
     EXPECT_EQ(text.find("The longest sequence length = ") != std::string::npos, c.lengthNote);
-    const std::string line0 = "s0" + std::string(c.count > 10 ? 2 : 1, ' ');
+    const std::size_t nameWidth = ("s" + std::to_string(std::min(c.count, 500) - 1)).size();
+    const std::string line0 = "s0" + std::string(nameWidth - 2 + 1, ' ');
     const auto at = text.find("\r\n" + line0);
     ASSERT_NE(at, std::string::npos);
     const auto end = text.find("\r\n", at + 2);
@@ -114,7 +115,7 @@ TEST(SeqView, ColouredViewEscapesNamesAndClosesTheDocument)
     const Seqs names = {"a{1}", "b\\2"};
     const auto buffer = SeqUtil::SeqBufferRtf(BufferSet{seqs, names, 2, true, false, ""}, "", "");
     EXPECT_EQ(buffer.rtf.rfind("{\\rtf1", 0), 0U);
-    EXPECT_NE(buffer.rtf.find("a\\{1\\} \\cf1 A\\cf2 C\\cf3 G\\cf4 U \\par "), std::string::npos);
+    EXPECT_NE(buffer.rtf.find("\\cf0 a\\{1\\} \\cf1 A\\cf2 C\\cf3 G\\cf4 U \\par "), std::string::npos);
     EXPECT_NE(buffer.rtf.find("b\\\\2 "), std::string::npos);
     EXPECT_EQ(buffer.rtf.substr(buffer.rtf.size() - 6), "\\par }");
     EXPECT_FALSE(buffer.note.has_value());
