@@ -102,7 +102,8 @@ private:
         const char c = m_rtf[m_pos];
         if (!std::isalpha(static_cast<unsigned char>(c))) {
             ++m_pos;
-            if (c == '\'' && m_pos + 2 <= m_rtf.size()) {
+            if (c == '\'' && m_pos + 2 <= m_rtf.size() && std::isxdigit(static_cast<unsigned char>(m_rtf[m_pos])) &&
+                std::isxdigit(static_cast<unsigned char>(m_rtf[m_pos + 1]))) {
                 const std::string hex(m_rtf.substr(m_pos, 2));
                 m_pos += 2;
                 text(static_cast<char>(std::stoi(hex, nullptr, 16)));
