@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Error.h"

@@ -1,0 +1,168 @@
+#include "sequence/ui/FlankRetrieval.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Error.h"
+#include "tests/sequence/ui/FlankReplies.h"
+
+namespace {
+
+using namespace flanktest;
+using sequence::SequenceSet;
+
+// ---- the pure parts ---------------------------------------------------------------
+
+TEST(FlankRetrieval, YeastSequenceIsCutFromTheLastNumberOneAndKeepsItsLastResidue)
+{
+    const std::string reply = "<PRE>\n>YAL001C Chr 1 from ...\n     1 AAAAACCCCC GGGGGTTTTT ACGTACGTAC\n"
+                              "    31 TTTTTGGGGG\n</PRE>";
+    ASSERT_EQ(sequence::YeastSequence(reply), "AAAAACCCCCGGGGGTTTTTACGTACGTACTTTTTGGGGG");
+    // A residue right before the closing tag is a residue, not a line break.
+    EXPECT_EQ(sequence::YeastSequence("x 1 ACGTA</PRE>"), "ACGTA");
+    EXPECT_EQ(sequence::YeastSequence("no block here"), std::nullopt);
+    EXPECT_EQ(sequence::YeastSequence(" 1 ACGT without end"), std::nullopt);
+
+    const auto flanks = sequence::CutYeastFlanks("AAAAACCCCCGGGGGTTTTTACGTACGTACTTTTTGGGGG", 20, 10);
+    ASSERT_TRUE(flanks);
+    EXPECT_EQ(flanks->left, "AAAAACCCCCGGGGGUUUUU");
+    EXPECT_EQ(flanks->right, "UUUUUGGGGG");
+    EXPECT_EQ(sequence::CutYeastFlanks(std::string(40, 'A'), 20, 20), std::nullopt);
+    EXPECT_EQ(sequence::CutYeastFlanks("ttTT", 2, 1)->left, "tt") << "lower-case t stays";
+}
+
+TEST(FlankRetrieval, LengthsRoundHalvesToEvenAndNegativeOnesAreRefused)
+{
+    EXPECT_EQ(sequence::FlankLength("100.5"), 100);
+    EXPECT_EQ(sequence::FlankLength("101.5"), 102);
+    EXPECT_EQ(sequence::FlankLength("abc"), 0);
+    EXPECT_EQ(sequence::FlankLength("  250 nt"), 250);
+    EXPECT_EQ(sequence::FlankLength("-5"), std::nullopt);
+}
+
+TEST(FlankRetrieval, LocusLinkIdsComeAfterRefSeqElseGenBank)
+{
+    EXPECT_EQ(sequence::LocusLinkIds("... RefSeq ... uid:4501234,4505678\" ..."), "4501234,4505678");
+    EXPECT_EQ(sequence::LocusLinkIds("GenBank x:M12345\""), "M12345");
+    EXPECT_EQ(sequence::LocusLinkIds("We were unable to find RefSeq"), std::nullopt);
+    EXPECT_EQ(sequence::LocusLinkIds("<html>a gene page without identifiers</html>"), std::nullopt);
+    EXPECT_THROW((void)sequence::LocusLinkIds("RefSeq uid:4501234"), platform::Error);
+}
+
+TEST(FlankRetrieval, QueryValuesArePercentEncoded)
+{
+    sequence::RetrievalServers s;
+    s.yeast = s.locusLink = s.entrez = "http://h";
+    EXPECT_EQ(sequence::LocusLinkUrl(s, "A&B", "fruit fly"), "http://h/LocusLink/list.cgi?Q=A%26B&ORG=fruit%20fly&V=0");
+    EXPECT_EQ(sequence::YeastUrl(s, "YAL001C", 100, 50),
+              "http://h/cgi-bin/SGD/getSeq?seq=YAL001C&flankl=100&flankr=50&map=amap");
+    EXPECT_EQ(sequence::EntrezUrl(s, "4501234,4505678"),
+              "http://h/htbin-post/Entrez/query?db=n&form=6&uid=4501234,4505678&dopt=g&title=no&html=no");
+}
+
+TEST(FlankRetrieval, ChoicesAreRefusedOrQuestionedAsTheSpeciesAndSourceDemand)
+{
+    platform::ScriptedDialogs d;
+    platform::ScopedDialogs scope(d);
+    d.answer(platform::Answer::Yes).answer(platform::Answer::No);
+    EXPECT_TRUE(sequence::ChoicesAreValid(0, 1));
+    EXPECT_FALSE(sequence::ChoicesAreValid(0, 1));
+    EXPECT_EQ(d.last().title, "Info");
+    d.clear();
+    EXPECT_FALSE(sequence::ChoicesAreValid(1, 0));
+    EXPECT_EQ(d.last().text, "You have chosen to retrieve human genes from the Saccharomyces Genome Database. There "
+                             "is no human gene in a database for the yeast. Please reselect.");
+    EXPECT_FALSE(sequence::ChoicesAreValid(6, 0));
+    EXPECT_EQ(d.last().style, platform::mb::Information);
+    d.clear();
+    EXPECT_TRUE(sequence::ChoicesAreValid(0, 0));
+    EXPECT_TRUE(sequence::ChoicesAreValid(4, 1));
+    EXPECT_TRUE(sequence::ChoicesAreValid(6, 1));
+    EXPECT_TRUE(d.calls().empty());
+}
+
+struct ParseCase {
+    const char* name;
+    std::string cds;
+    int up;
+    int down;
+    std::optional<std::pair<int, int>> left;   // 1-based first position and length
+    std::optional<std::pair<int, int>> right;
+};
+
+class ParseGenBank : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseGenBank, CutsTheFlanksAroundTheCds)
+{
+    const ParseCase c = GetParam();
+    const std::string bases = bases60();
+    // An exon feature whose location starts with 1 stands between the CDS and
+    // the sequence: the residues must still come from the ORIGIN block.
+    const std::string reply =
+        genbankRecord("NM_000001", c.cds, bases, "     exon            1..60\n                     /number=1\n");
+    SequenceSet left;
+    SequenceSet right;
+    ASSERT_TRUE(sequence::ParseGenBankFlanks("ABC", reply, c.up, c.down, left, right));
+    ASSERT_EQ(left.numSeq, c.left ? 1 : 0);
+    ASSERT_EQ(right.numSeq, c.right ? 1 : 0);
+    if (c.left) {
+        EXPECT_EQ(left.name[0], "ABC_NM_000001 ");
+        EXPECT_EQ(left.seq[0], bases.substr(static_cast<std::size_t>(c.left->first - 1),
+                                            static_cast<std::size_t>(c.left->second)));
+    }
+    if (c.right) {
+        EXPECT_EQ(right.seq[0], bases.substr(static_cast<std::size_t>(c.right->first - 1),
+                                             static_cast<std::size_t>(c.right->second)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParseGenBank,
+    ::testing::Values(ParseCase{"inside", "11..50", 5, 5, std::pair{6, 5}, std::pair{51, 5}},
+                      ParseCase{"startsAtBase1", "1..50", 5, 5, std::nullopt, std::pair{51, 5}},
+                      ParseCase{"endsAtLastBase", "11..60", 5, 5, std::pair{6, 5}, std::nullopt},
+                      ParseCase{"upstreamLongerThanThereIs", "11..50", 30, 30, std::pair{1, 10}, std::pair{51, 10}},
+                      ParseCase{"upstreamExactlyAll", "11..50", 10, 0, std::pair{1, 10}, std::pair{51, 0}},
+                      ParseCase{"complementHasNoLeftFlank", "complement(11..50)", 5, 5, std::nullopt,
+                                std::pair{51, 5}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FlankRetrieval, RecordsAreParsedOnTheirOwn)
+{
+    const std::string bases = bases60();
+    // The first record has no CDS: it gives no flank and must not borrow the
+    // second record's.
+    const std::string reply = genbankRecord("NM_1", "", bases) + genbankRecord("NM_2", "21..40", bases);
+    SequenceSet left;
+    SequenceSet right;
+    ASSERT_TRUE(sequence::ParseGenBankFlanks("G", reply, 3, 4, left, right));
+    ASSERT_EQ(left.numSeq, 1);
+    EXPECT_EQ(left.name[0], "G_NM_2      ");
+    EXPECT_EQ(left.seq[0], bases.substr(17, 3));
+    EXPECT_EQ(right.seq[0], bases.substr(40, 4));
+    EXPECT_FALSE(sequence::ParseGenBankFlanks("G", "<html>nothing</html>", 3, 4, left, right));
+}
+
+TEST(FlankRetrieval, CutOffRecordRaisesAnErrorNamingTheGeneAndChangesNothing)
+{
+    std::string reply = genbankRecord("NM_1", "11..50", bases60());
+    reply.resize(reply.size() - 10);
+    SequenceSet left;
+    SequenceSet right;
+    try {
+        (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
+        FAIL() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_NE(e.description().find("\"ABC\""), std::string::npos);
+        EXPECT_NE(e.description().find("NM_1"), std::string::npos);
+    }
+    EXPECT_EQ(left.numSeq, 0);
+    EXPECT_EQ(right.numSeq, 0);
+}
+
+} // namespace
