@@ -492,3 +492,45 @@ void NAryFormModel::ToBranchList(const NAryNode& node, std::string& pairs, std::
 }
 
 } // namespace trees
+
+// ---- Drawing settings of the Print menu -------------------------------------------
+
+namespace trees {
+
+void NAryFormModel::FontSizeFamily(std::int32_t s)
+{
+    const std::int64_t product = static_cast<std::int64_t>(m_yGap) * s;
+    if (product > 32767 || product < -32768) {
+        throw platform::Error::runtime(platform::err::Overflow, "PrintFontSize");
+    }
+    if (m_fontPoints <= 0) {
+        throw platform::Error::runtime(platform::err::DivisionByZero, "PrintFontSize");
+    }
+    m_yGap = static_cast<std::int32_t>(product / m_fontPoints);
+    m_fontPoints = s;
+    m_menu.fontChecked = s;
+}
+
+void NAryFormModel::LineThicknessFamily(std::int32_t w)
+{
+    m_menu.lineChecked = w;
+    m_lineThickness = w;
+}
+
+void NAryFormModel::VerticalSpacingFamily(double factor)
+{
+    m_yGap = static_cast<std::int32_t>(std::trunc(m_yGap * factor));
+}
+
+bool NAryFormModel::PasteNH(std::string_view clipboard)
+{
+    std::string text = StrUtil::RemoveStr(StrUtil::RemoveStr(StrUtil::RemoveStr(clipboard, " "), "\r"), "\n");
+    text = StrUtil::RemoveStr(text, "\t");
+    // A text that is no tree is refused before the tree in the window goes.
+    Newick::CheckTreeText(text, "TreePasteNH");
+    m_nhText = text;
+    setTreeText(text, TreeKind::Newick);
+    return BuildAndDraw(TreeKind::Newick);
+}
+
+} // namespace trees

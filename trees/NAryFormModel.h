@@ -89,6 +89,21 @@ public:
     // PAMLText, CurTreeType, YGap and Initialised.
     void Close();
 
+    // ---- Drawing settings of the Print menu ------------------------------------
+    // Font size s: the vertical spacing follows the font (YGap becomes the
+    // whole part of YGap x s / FontPoints; error 6 when YGap x s exceeds
+    // 32767), FontPoints = s and its menu item is checked.
+    void FontSizeFamily(std::int32_t s);
+    // Line thickness w and its check mark.
+    void LineThicknessFamily(std::int32_t w);
+    // YGap becomes the whole part of YGap x factor.
+    void VerticalSpacingFamily(double factor);
+    // A Newick tree from the clipboard: trimmed, without any blank, CR or LF;
+    // it becomes NHText and TreeText and is built as Newick (the kind given to
+    // PlotTree stays). False when the text gives no tree: the model keeps the
+    // tree it had.
+    bool PasteNH(std::string_view clipboard);
+
     // ---- State ---------------------------------------------------------------
     [[nodiscard]] NAryNode* RootNode() noexcept { return m_root.get(); }
     [[nodiscard]] const NAryNode* RootNode() const noexcept { return m_root.get(); }

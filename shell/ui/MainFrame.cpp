@@ -39,6 +39,7 @@
 #include "shell/ui/ToolsHelpCommands.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/PrintCommands.h"
+#include "shell/ui/TreeCommands.h"
 #include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
@@ -253,6 +254,8 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new ToolsHelpCommands(*this);
     // So do the printing commands, with the tree printer.
     new PrintCommands(*this);
+    // And the Tree menu's node commands.
+    new TreeCommands(*this);
     resize(1000, 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };

@@ -1,0 +1,289 @@
+// The tree-drawing window driven offscreen: views, labels, scaling,
+// re-rooting by a click, the clipboard, the tree file, printing and the
+// drawing settings, with boxes answered from a script.
+
+#include "trees/ui/NAryForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollArea>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/print/QtPrinter.h"
+#include "shell/core/mQuorin.h"
+#include "tests/support/PdfReader.h"
+#include "tests/support/TestSupport.h"
+
+using trees::DrawItem;
+using trees::NAryForm;
+using trees::NAryNode;
+
+namespace {
+
+const std::string kTree = "((P:0.1,Q:0.2):0.05,R:0.3);";
+
+std::vector<std::string> texts(const trees::DrawList& list)
+{
+    std::vector<std::string> out;
+    for (const DrawItem& item : list.items) {
+        if (item.kind == DrawItem::Kind::Text) {
+            out.push_back(item.text);
+        }
+    }
+    return out;
+}
+
+NAryNode* leafNamed(NAryNode& root, const std::string& name)
+{
+    std::vector<NAryNode*> stack{&root};
+    while (!stack.empty()) {
+        NAryNode* n = stack.back();
+        stack.pop_back();
+        if (n->IsLeaf() && n->Box().Caption == name) {
+            return n;
+        }
+        for (const auto& c : n->Children()) {
+            stack.push_back(c.get());
+        }
+    }
+    return nullptr;
+}
+
+class NAryFormTest : public ::testing::Test {
+protected:
+    NAryFormTest()
+        : m_programScope(program), m_dialogs(boxes), m_reporter([this](const platform::Error& e) {
+              reported.push_back(e);
+              return platform::Answer::Abort;
+          })
+    {
+        program.gOutDir = dir.path().string();
+        form.resize(700, 500);
+    }
+    ~NAryFormTest() override
+    {
+        platform::PrintTarget::setPdfOutput({});
+        platform::PrintTarget::setDialogHandler({});
+    }
+    void trigger(const char* name)
+    {
+        QAction* a = form.action(name);
+        ASSERT_NE(a, nullptr) << name;
+        ASSERT_TRUE(a->isEnabled()) << name;
+        a->trigger();
+    }
+
+    testsupport::TempDir dir;
+    mQuorin::ProgramState program;
+    mQuorin::ProgramScope m_programScope;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs m_dialogs;
+    std::vector<platform::Error> reported;
+    platform::ScopedReporter m_reporter;
+    NAryForm form;
+};
+
+TEST_F(NAryFormTest, PhenogramShowsTheLeavesAndTheViewsSwapTheirItems)
+{
+    form.plot(0, kTree, 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"P", "Q", "R"}));
+    EXPECT_FALSE(form.action("TreePhen")->isEnabled());
+    EXPECT_TRUE(form.action("TreeClad")->isEnabled());
+    const auto phenogram = form.Picture1()->drawing().items.size();
+
+    trigger("TreeClad");
+    EXPECT_FALSE(form.isPhenogramShown());
+    EXPECT_TRUE(form.action("TreePhen")->isEnabled());
+    EXPECT_FALSE(form.action("TreeClad")->isEnabled());
+    trigger("TreePhen");
+    EXPECT_EQ(form.Picture1()->drawing().items.size(), phenogram);
+
+    // Inner labels twice give the first drawing back.
+    trigger("TreeInNodeLabel");
+    EXPECT_GT(texts(form.Picture1()->drawing()).size(), 3u);
+    trigger("TreeInNodeLabel");
+    EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"P", "Q", "R"}));
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(NAryFormTest, ScaleBarComesWithItsNotice)
+{
+    form.plot(0, kTree, 1);
+    trigger("TreeScale");
+    EXPECT_TRUE(form.action("TreeScale")->isChecked());
+    ASSERT_FALSE(boxes.calls().empty());
+    EXPECT_EQ(boxes.last().text, std::string(trees::TreeLayout::ScaleBarNotice));
+    const auto t = texts(form.Picture1()->drawing());
+    EXPECT_EQ(t.back(), "0.1");  // the bar's length for a depth of 0.35
+}
+
+TEST_F(NAryFormTest, LabelsAnswerClicksOnlyAfterReRootIsChosen)
+{
+    form.plot(0, kTree, 1);
+    const std::string before = form.model().NHText();
+    NAryNode* p = leafNamed(*form.model().RootNode(), "P");
+    ASSERT_NE(p, nullptr);
+    form.NodeLabel_Click(*p);  // labels are disabled
+    EXPECT_EQ(form.model().NHText(), before);
+
+    trigger("TreeReRoot");
+    EXPECT_EQ(boxes.last().text, "Click the node that you wish to root by");
+    EXPECT_TRUE(form.labelsEnabled());
+    // A click lands on the label's place on the surface.
+    p = leafNamed(*form.model().RootNode(), "P");
+    const QPoint at(static_cast<int>((p->Box().Left + 10) / trees::TwipsPerPixel),
+                    static_cast<int>((p->Box().Top + 10) / trees::TwipsPerPixel));
+    ASSERT_EQ(form.Picture1()->labelAt(at), p);
+    form.NodeLabel_Click(*p);
+    EXPECT_FALSE(form.labelsEnabled());
+    EXPECT_NE(form.model().NHText(), before);
+    EXPECT_EQ(form.model().LeafNames().size(), 3u);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(NAryFormTest, NewickTravelsThroughTheClipboardAndBadTextKeepsTheTree)
+{
+    form.plot(0, kTree, 1);
+    trigger("TreeCopyNH");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), kTree);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("(A, B,\nC);"));
+    trigger("TreePasteNH");
+    EXPECT_EQ(form.model().NHText(), "(A,B,C);");
+    EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("((A,B),C;"));
+    trigger("TreePasteNH");
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].number(), 5);
+    EXPECT_EQ(form.model().NHText(), "(A,B,C);");
+    EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
+
+    trigger("TreeCopy");
+    EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+}
+
+TEST_F(NAryFormTest, TreeFileHoldsTheNewickTextAndReadsBack)
+{
+    form.plot(0, kTree, 1);
+    boxes.cancelFile();
+    trigger("TreeSave");
+    EXPECT_TRUE(boxes.calls().empty());  // cancelled: nothing shown
+
+    const auto file = dir.file("tree.DND");
+    boxes.choose(file.string());
+    trigger("TreeSave");
+    EXPECT_EQ(testsupport::readFile(file), kTree + "\r\n");
+    EXPECT_EQ(boxes.last().title, "File Saved");
+    EXPECT_EQ(boxes.last().text, "The tree has been saved to file " + file.string() +
+                                     ". You may view the tree latter by click the main menu File|View Tree.");
+
+    NAryForm again;
+    again.plot(0, testsupport::readFile(file), 1);
+    EXPECT_EQ(texts(again.Picture1()->drawing()), texts(form.Picture1()->drawing()));
+}
+
+TEST_F(NAryFormTest, AddedLeafJoinsTheTreeBelowTheClickedNode)
+{
+    form.plot(0, kTree, 1);
+    trigger("TreeAdd");
+    boxes.type("Cheetah, 0.33");
+    form.NodeLabel_Click(*form.model().RootNode());
+    EXPECT_NE(form.model().NHText().find("Cheetah:0.33000"), std::string::npos) << form.model().NHText();
+    EXPECT_EQ(form.model().LeafNames().size(), 4u);
+
+    trigger("TreeAdd");
+    boxes.type("");
+    form.NodeLabel_Click(*form.model().RootNode());
+    EXPECT_EQ(boxes.last().text, "You have cancelled the operation.");
+    EXPECT_EQ(form.model().LeafNames().size(), 4u);
+}
+
+TEST_F(NAryFormTest, SettingsChangeSpacingAndChecks)
+{
+    form.plot(0, kTree, 1);
+    EXPECT_TRUE(form.action("PrintFS8")->isChecked());
+    EXPECT_TRUE(form.action("PrintLTFive")->isChecked());
+    trigger("PrintFS16");
+    EXPECT_EQ(form.model().YGap(), 200);
+    EXPECT_TRUE(form.action("PrintFS16")->isChecked());
+    EXPECT_FALSE(form.action("PrintFS8")->isChecked());
+    EXPECT_EQ(form.Picture1()->drawing().fontPoints, 16);
+    trigger("PrintLT12");
+    EXPECT_EQ(form.Picture1()->drawing().penWidth, 6);
+    trigger("PrintVS10");
+    EXPECT_EQ(form.model().YGap(), 220);
+}
+
+TEST_F(NAryFormTest, LeafLabelsOfALargeTreeNeverOverlap)
+{
+    std::string tree = "(";
+    for (int i = 0; i < 500; ++i) {
+        tree += (i ? "," : "") + std::string("(probe_") + std::to_string(i) + "_at:0.1,x" + std::to_string(i) +
+                ":0.2):0.05";
+    }
+    tree += ");";
+    form.plot(0, tree, 1);
+    std::vector<double> tops;
+    for (const DrawItem& item : form.Picture1()->drawing().items) {
+        if (item.kind == DrawItem::Kind::Text) {
+            tops.push_back(item.y1);
+        }
+    }
+    ASSERT_EQ(tops.size(), 1000u);
+    std::sort(tops.begin(), tops.end());
+    for (std::size_t i = 1; i < tops.size(); ++i) {
+        // 8-point text is 160 twips high; the slots are a label height apart.
+        EXPECT_GE(tops[i] - tops[i - 1], 160.0) << i;
+    }
+    // The surface scrolls to show them all.
+    EXPECT_GT(form.Picture1()->height(), form.findChild<QScrollArea*>()->viewport()->height());
+}
+
+TEST_F(NAryFormTest, PrintNowPutsEveryLeafOnThePage)
+{
+    form.plot(0, kTree, 1);
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(dir.file("tree.pdf").string()));
+    bool cancel = true;
+    platform::PrintTarget::setDialogHandler([&](QPrinter&, QWidget*) { return !cancel; });
+    trigger("PrintNow");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("tree.pdf")));
+    cancel = false;
+    form.model().FontSizeFamily(16);
+    trigger("PrintNow");
+    ASSERT_TRUE(std::filesystem::exists(dir.file("tree.pdf")));
+    EXPECT_EQ(form.model().YGap(), 100);  // the spacing scaled back to 8 points stays
+    if (testsupport::hasPoppler()) {
+        const auto text = testsupport::pdfText(dir.file("tree.pdf"));
+        ASSERT_TRUE(text.has_value());
+        for (const char* leaf : {"P", "Q", "R"}) {
+            EXPECT_NE(text->find(leaf), std::string::npos) << leaf;
+        }
+        EXPECT_EQ(testsupport::pdfPageCount(dir.file("tree.pdf")), 1);
+    }
+}
+
+TEST_F(NAryFormTest, ClosingForgetsTheTreeAndTheNextPlotStartsAfresh)
+{
+    form.plot(0, kTree, 1);
+    form.model().FontSizeFamily(16);
+    trigger("TreeExit");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.model().RootNode(), nullptr);
+    EXPECT_FALSE(form.model().Initialised());
+    form.plot(0, "(A,B,C);", 1);
+    EXPECT_EQ(form.model().YGap(), 100);
+    EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+} // namespace

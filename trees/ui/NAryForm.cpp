@@ -1,0 +1,535 @@
+#include "trees/ui/NAryForm.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QAction>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/print/QtPrinter.h"
+#include "platform/runtime/Convert.h"
+#include "shell/core/FileUtil.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/core/mQuorin.h"
+#include "trees/NAryExport.h"
+
+namespace trees {
+
+namespace {
+
+constexpr double MinimumSurfaceTwips = 6000;
+
+platform::Answer box(const std::string& text, int style, const std::string& title = shell::ProgramInfo::Title)
+{
+    return platform::dialogs().MsgBox(text, style, title);
+}
+
+// Every node of the tree, pre-order, iteratively.
+template <typename Visit>
+void forEachNode(NAryNode& root, Visit visit)
+{
+    std::vector<NAryNode*> stack{&root};
+    while (!stack.empty()) {
+        NAryNode* n = stack.back();
+        stack.pop_back();
+        if (visit(*n)) {
+            return;
+        }
+        for (auto it = n->Children().rbegin(); it != n->Children().rend(); ++it) {
+            stack.push_back(it->get());
+        }
+    }
+}
+
+} // namespace
+
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels)
+{
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(Qt::black);
+    pen.setWidthF(std::max(1.0, penPixels));
+    painter.setPen(pen);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(list.fontPoints > 0 ? list.fontPoints : 8);
+    painter.setFont(font);
+    const double ascent = QFontMetricsF(font, painter.device()).ascent();
+    for (const DrawItem& item : list.items) {
+        if (item.kind == DrawItem::Kind::Line) {
+            painter.drawLine(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip),
+                             QPointF(item.x2 * pixelsPerTwip, item.y2 * pixelsPerTwip));
+        } else {
+            painter.drawText(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip + ascent),
+                             QString::fromStdString(item.text));
+        }
+    }
+}
+
+// ---- TreeCanvas ----------------------------------------------------------------------
+
+TreeCanvas::TreeCanvas(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Picture1"));
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void TreeCanvas::setDrawing(DrawList list, double widthTwips)
+{
+    m_list = std::move(list);
+    const int w = static_cast<int>(std::ceil(widthTwips / TwipsPerPixel));
+    const int h = static_cast<int>(std::ceil(std::max(m_list.height, 600.0) / TwipsPerPixel));
+    setFixedSize(std::max(w, 1), std::max(h, 1));
+    update();
+}
+
+void TreeCanvas::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    paintDrawList(painter, m_list, 1.0 / TwipsPerPixel, m_list.penWidth);
+}
+
+void TreeCanvas::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && labelAt && onLabelClick) {
+        if (NAryNode* node = labelAt(event->position().toPoint())) {
+            onLabelClick(*node);
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+// ---- NAryForm ------------------------------------------------------------------------
+
+NAryForm::NAryForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("NAryForm"));
+    setWindowTitle(QStringLiteral("Tree"));
+    setSizeGripEnabled(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QMenuBar(this);
+    layout->setMenuBar(bar);
+    buildMenus(bar);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("DrawArea"));
+    m_scroll->setBackgroundRole(QPalette::Base);
+    m_canvas = new TreeCanvas;
+    m_scroll->setWidget(m_canvas);
+    layout->addWidget(m_scroll);
+    m_canvas->labelAt = [this](QPoint p) -> NAryNode* {
+        NAryNode* root = m_model.RootNode();
+        if (root == nullptr || !labelsEnabled()) {
+            return nullptr;
+        }
+        const double x = p.x() * TwipsPerPixel;
+        const double y = p.y() * TwipsPerPixel;
+        NAryNode* hit = nullptr;
+        forEachNode(*root, [&](NAryNode& n) {
+            const NodeLabel& b = n.Box();
+            if (x >= b.Left && x <= b.Left + b.Width && y >= b.Top && y <= b.Top + b.Height) {
+                hit = &n;
+                return true;
+            }
+            return false;
+        });
+        return hit;
+    };
+    m_canvas->onLabelClick = [this](NAryNode& node) { NodeLabel_Click(node); };
+    resize(760, 560);
+}
+
+NAryForm::~NAryForm() = default;
+
+void NAryForm::connectItem(QMenu* menu, const char* name, const char* caption, std::function<void()> command,
+                           bool checkable)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setCheckable(checkable);
+    if (command) {
+        connect(a, &QAction::triggered, this, [this, command = std::move(command)] { guarded(command); });
+    }
+    m_actions[name] = a;
+}
+
+void NAryForm::buildMenus(QMenuBar* bar)
+{
+    QMenu* tree = bar->addMenu(QStringLiteral("&Tree"));
+    tree->setObjectName(QStringLiteral("Tree"));
+    connectItem(tree, "TreeSave", "Save tree for future viewing", [this] { TreeSave(); });
+    connectItem(tree, "TreeSaveEMF", "Save tree as enhanced metafile", {});
+    connectItem(tree, "TreeCopy", "Copy Tree as BMP file", [this] { TreeCopy(); });
+    connectItem(tree, "TreeCopyEMF", "Copy tree as enhanced metafile", {});
+    connectItem(tree, "TreeCopyNH", "Copy Tree in PHYLIP Format", [this] { TreeCopyNH(); });
+    connectItem(tree, "TreePasteNH", "Paste NH tree", [this] { TreePasteNH(); });
+    connectItem(tree, "TreeAdd", "Add OTU to selected node", [this] { TreeAdd(); });
+    connectItem(tree, "TreeRemove", "Remove OTU and its descendents", [] {});
+    tree->addSeparator();
+    connectItem(tree, "TreePhen", "Phenogram", [this] { TreePhen(); });
+    connectItem(tree, "TreeRecPhe", "Rectangular Phenogram", [this] { TreeRecPhe(); });
+    connectItem(tree, "TreeClad", "Cladogram (experimental)", [this] { TreeClad(); });
+    connectItem(tree, "TreeInNodeLabel", "Toggle Internal Node Label", [this] { TreeInNodeLabel(); });
+    connectItem(tree, "TreeScale", "Toggle Branch Length Scaling", [this] { TreeScale(); }, true);
+    connectItem(tree, "TreeReRoot", "Re-root the tree", [this] { TreeReRoot(); });
+    tree->addSeparator();
+    connectItem(tree, "TreeExit", "Exit", [this] { TreeExit(); });
+    // The metafile items wait for the metafile recorder.
+    m_actions["TreeSaveEMF"]->setEnabled(false);
+    m_actions["TreeCopyEMF"]->setEnabled(false);
+
+    QMenu* print = bar->addMenu(QStringLiteral("&Print"));
+    print->setObjectName(QStringLiteral("Print"));
+    connectItem(print, "PrintNow", "Print Now", [this] { PrintNow(); });
+    QMenu* fonts = print->addMenu(QStringLiteral("Change font size"));
+    fonts->setObjectName(QStringLiteral("PrintFontSize"));
+    connectItem(fonts, "PrintFS8", "Font size 8 (Default)", [this] { FontSize(8); }, true);
+    connectItem(fonts, "PrintFS10", "Font size 10", [this] { FontSize(10); }, true);
+    connectItem(fonts, "PrintFS12", "Font size 12", [this] { FontSize(12); }, true);
+    connectItem(fonts, "PrintFS14", "Font size 14", [this] { FontSize(14); }, true);
+    connectItem(fonts, "PrintFS16", "Font size 16", [this] { FontSize(16); }, true);
+    QMenu* lines = print->addMenu(QStringLiteral("Change line thickness"));
+    lines->setObjectName(QStringLiteral("PrintLineWidth"));
+    connectItem(lines, "PrintLT2", "2 pixels thick", [this] { LineWidth(2); }, true);
+    connectItem(lines, "PrintLTFive", "5 pixels thick (Default)", [this] { LineWidth(5); }, true);
+    connectItem(lines, "PrintLT8", "8 pixels thick", [this] { LineWidth(8); }, true);
+    connectItem(lines, "PrintLT12", "12 pixels thick", [this] { LineWidth(12); }, true);
+    QMenu* spacing = print->addMenu(QStringLiteral("Change vertical spacing"));
+    spacing->setObjectName(QStringLiteral("PrintYgap"));
+    connectItem(spacing, "PrintVS5", "Increase by 5%", [this] { VerticalSpacing(1.05); });
+    connectItem(spacing, "PrintVS10", "Increase by 10%", [this] { VerticalSpacing(1.1); });
+    connectItem(spacing, "PrintVSD5", "Decrease by 5%", [this] { VerticalSpacing(0.95); });
+    connectItem(spacing, "PrintVSD10", "Decrease by 10%", [this] { VerticalSpacing(0.9); });
+
+    QAction* help = bar->addAction(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("TreeHelp"));
+    connect(help, &QAction::triggered, this, [this] { guarded([this] { TreeHelp(); }); });
+    m_actions["TreeHelp"] = help;
+}
+
+QAction* NAryForm::action(const char* name) const
+{
+    const auto it = m_actions.find(name);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool NAryForm::isPhenogramShown() const
+{
+    return m_view == TreeView::Phenogram;
+}
+
+void NAryForm::applyMenuState()
+{
+    const TreeMenuState& m = m_model.Menu();
+    action("TreeSave")->setVisible(m.saveVisible);
+    action("TreeScale")->setVisible(m.scaleVisible);
+    action("TreeScale")->setChecked(m.scaleChecked);
+    action("TreePasteNH")->setVisible(m.pasteVisible);
+    action("TreeReRoot")->setEnabled(m.reRootEnabled);
+    action("TreePhen")->setEnabled(m_view != TreeView::Phenogram);
+    action("TreeClad")->setEnabled(m_view == TreeView::Phenogram);
+    for (int s : {8, 10, 12, 14, 16}) {
+        action(("PrintFS" + std::to_string(s)).c_str())->setChecked(m.fontChecked == s);
+    }
+    action("PrintLT2")->setChecked(m.lineChecked == 2);
+    action("PrintLTFive")->setChecked(m.lineChecked == 5);
+    action("PrintLT8")->setChecked(m.lineChecked == 8);
+    action("PrintLT12")->setChecked(m.lineChecked == 12);
+}
+
+void NAryForm::guarded(const std::function<void()>& command)
+{
+    platform::guarded([&](platform::Guard& g) { g.step(command); });
+}
+
+double NAryForm::surfaceWidthTwips() const
+{
+    const int viewport = m_scroll->viewport()->width();
+    return std::max(MinimumSurfaceTwips, viewport * TwipsPerPixel);
+}
+
+void NAryForm::draw(TreeView view, bool notice)
+{
+    m_view = view;
+    DrawList list = TreeLayout::DrawTree(m_model, surfaceWidthTwips(), view);
+    m_canvas->setDrawing(std::move(list), surfaceWidthTwips());
+    applyMenuState();
+    if (notice && m_model.Menu().scaleChecked && m_model.RootNode() != nullptr) {
+        box(std::string(TreeLayout::ScaleBarNotice), platform::mb::OkOnly);
+    }
+}
+
+void NAryForm::rebuild(TreeKind kind)
+{
+    m_model.BuildAndDraw(kind);
+    draw(TreeView::Phenogram, true);
+}
+
+void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based)
+{
+    m_view = TreeView::Phenogram;
+    const bool first = !m_model.Initialised();
+    m_model.PlotTree(type, treeStr, rootNum1Based);
+    if (!first) {
+        // The window was open: the text is stored, the drawing stays.
+        applyMenuState();
+    } else {
+        draw(TreeView::Phenogram, true);
+    }
+    show();
+}
+
+void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based)
+{
+    plot(type, treeStr, rootNum1Based);
+    hide();
+    exec();
+}
+
+void NAryForm::redraw()
+{
+    if (isMinimized() || isMaximized()) {
+        return;
+    }
+    draw(TreeView::Phenogram, false);
+}
+
+void NAryForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (m_model.RootNode() != nullptr) {
+        redraw();
+    }
+}
+
+void NAryForm::closeEvent(QCloseEvent* event)
+{
+    m_pendingClick = PendingClick::None;
+    m_model.Close();
+    m_canvas->setDrawing(DrawList{}, surfaceWidthTwips());
+    QDialog::closeEvent(event);
+}
+
+QImage NAryForm::picture() const
+{
+    return m_canvas->grab().toImage();
+}
+
+// ---- Commands --------------------------------------------------------------------
+
+void NAryForm::TreeSave()
+{
+    const bool mrc = m_model.CurTreeType() == TreeKind::Mrc;
+    const std::string extension = mrc ? "MRC" : "DND";
+    const std::string& text = mrc ? m_model.MRCText() : m_model.NHText();
+    const std::string name = FileUtil::GetDlgFileName("Supply a file name and leave the extension as is.", extension,
+                                                      m_commonDialog, 2, mQuorin::Program().gOutDir, "");
+    if (name.empty()) {
+        return;
+    }
+    FileUtil::WriteStrToFile(name, text);  // it ends the file with CR LF
+    box("The tree has been saved to file " + name +
+            ". You may view the tree latter by click the main menu File|View Tree.",
+        platform::mb::OkOnly, "File Saved");
+}
+
+void NAryForm::TreeCopy()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setImage(picture());
+}
+
+void NAryForm::TreeCopyNH()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(QString::fromStdString(m_model.NHText()));
+}
+
+void NAryForm::TreePasteNH()
+{
+    const std::string text = QGuiApplication::clipboard()->text().trimmed().toStdString();
+    m_model.PasteNH(text);
+    redraw();
+}
+
+void NAryForm::TreeAdd()
+{
+    if (m_model.RootNode() == nullptr) {
+        return;
+    }
+    m_pendingClick = PendingClick::AddOtu;
+    box("Click the node that you wish to add the OTU to", platform::mb::Information | platform::mb::OkOnly);
+}
+
+void NAryForm::addOtuBelow(NAryNode& node)
+{
+    if (node.childCount() == 0) {
+        return;
+    }
+    const std::string answer = platform::dialogs().InputBox(
+        "Please enter an OTU name and, optionally, a branch length separated by a comma, e.g., Cheetah, 0.33",
+        "Adding OTU", "");
+    if (answer.empty()) {
+        box("You have cancelled the operation.", platform::mb::Information, "Info");
+        return;
+    }
+    std::string name = answer;
+    double length = 0;
+    if (const auto comma = answer.find(','); comma != std::string::npos) {
+        name = answer.substr(0, comma);
+        length = platform::rt::Val(answer.substr(answer.rfind(',') + 1));
+    }
+    auto leaf = std::make_unique<NAryNode>();
+    leaf->setIsLeaf(true);
+    leaf->Box().Caption = name;
+    leaf->setBranchLength(length >= 0 ? length : 0);
+    node.addChild(std::move(leaf));
+    // The new leaf joins the tree's Newick text, so that every later
+    // rebuild keeps it.
+    std::string text;
+    WriteNHLengths(*m_model.RootNode(), text);
+    m_model.setNHText(text + ";");
+    m_model.setTreeText(m_model.NHText(), TreeKind::Newick);
+    m_model.BuildAndDraw(TreeKind::Newick);
+    redraw();
+}
+
+void NAryForm::TreePhen()
+{
+    draw(TreeView::Phenogram, false);
+}
+
+void NAryForm::TreeRecPhe()
+{
+    m_model.setTreeText(m_model.PAMLText(), TreeKind::BranchList);
+    rebuild(TreeKind::BranchList);
+}
+
+void NAryForm::TreeClad()
+{
+    draw(TreeView::Cladogram, false);
+}
+
+void NAryForm::TreeInNodeLabel()
+{
+    m_model.setShowInnerLabels(!m_model.ShowInnerLabels());
+    draw(m_view, false);
+}
+
+void NAryForm::TreeScale()
+{
+    m_model.Menu().scaleChecked = !m_model.Menu().scaleChecked;
+    m_model.Rebuild();
+    draw(TreeView::Phenogram, true);
+}
+
+void NAryForm::TreeReRoot()
+{
+    m_pendingClick = PendingClick::ReRoot;
+    box("Click the node that you wish to root by", platform::mb::Information | platform::mb::OkOnly);
+}
+
+void NAryForm::NodeLabel_Click(NAryNode& node)
+{
+    const PendingClick pending = m_pendingClick;
+    m_pendingClick = PendingClick::None;
+    guarded([&] {
+        if (pending == PendingClick::AddOtu) {
+            addOtuBelow(node);
+            return;
+        }
+        if (pending != PendingClick::ReRoot) {
+            return;
+        }
+        std::string message;
+        if (!m_model.ReRootAtNode(node, message) && !message.empty()) {
+            box("ReRoot2 Error: \r\n" + message, platform::mb::OkOnly);
+        }
+        redraw();
+    });
+}
+
+void NAryForm::TreeExit()
+{
+    close();
+}
+
+void NAryForm::TreeHelp()
+{
+    box("Help topic 121 (the tree-drawing window) is not available: there is no help file.",
+        platform::mb::Information | platform::mb::OkOnly);
+}
+
+void NAryForm::FontSize(std::int32_t points)
+{
+    m_model.FontSizeFamily(points);
+    m_model.Rebuild();
+    redraw();
+}
+
+void NAryForm::LineWidth(std::int32_t thickness)
+{
+    m_model.LineThicknessFamily(thickness);
+    m_model.Rebuild();
+    redraw();
+}
+
+void NAryForm::VerticalSpacing(double factor)
+{
+    m_model.VerticalSpacingFamily(factor);
+    m_model.Rebuild();
+    redraw();
+}
+
+void NAryForm::PrintNow()
+{
+    if (m_model.RootNode() == nullptr) {
+        return;
+    }
+    auto device = platform::PrintTarget::jobPrinter(QStringLiteral("Tree"));
+    if (!device || !platform::PrintTarget::runPrintDialog(*device, this)) {
+        return;
+    }
+    platform::QtPagePrinter printer(*device);
+    printer.setPaperSize(platform::paper::A4);
+    if (m_model.FontPoints() <= 0) {
+        throw platform::Error::runtime(platform::err::DivisionByZero, "PrintNow");
+    }
+    m_model.setYGap(m_model.YGap() * 8 / m_model.FontPoints());
+    const double savedHeight = m_model.LabelHeight();
+    const double pageHeight = printer.ScaleHeight();
+    if (m_canvas->height() * TwipsPerPixel < pageHeight) {
+        m_model.setLabelSize(m_model.LabelWidth(), (pageHeight - 600) / (1.5 * m_model.NameCount() + 15));
+    }
+    const DrawList list = TreeLayout::DrawTree(m_model, printer.ScaleWidth(), m_view);
+    // The line thickness in the printer's pixels of a 600-dot inch.
+    const double penPixels = m_model.LineThickness() * device->resolution() / 600.0;
+    paintDrawList(printer.painter(), list, printer.pixelsPerTwip(), penPixels);
+    printer.EndDoc();
+    m_model.setLabelSize(m_model.LabelWidth(), savedHeight);
+    if (m_model.CurTreeType() == TreeKind::Mrc) {
+        LengthsToCaptions(*m_model.RootNode());
+        m_model.Menu().reRootEnabled = false;
+        m_model.RootNode()->Box().Caption.clear();
+        m_model.setShowInnerLabels(true);
+        applyMenuState();
+    }
+}
+
+} // namespace trees

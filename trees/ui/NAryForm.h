@@ -1,0 +1,142 @@
+#pragma once
+
+// NAryForm: the tree-drawing window. It shows the tree of its model
+// (NAryFormModel) drawn by TreeLayout on a scrollable surface (Picture1) at
+// 15 twips a pixel, with the "&Tree", "&Print" and "Help" menus: saving and
+// pasting Newick text, bitmap and Newick copies, the phenogram, rectangular
+// phenogram and cladogram views, inner-node labels, the scale bar,
+// re-rooting by a click on a node, adding a leaf below a clicked node,
+// printing, and the font-size, line-thickness and vertical-spacing settings.
+//
+// PlotTree shows the window modally, as the main window's Show subtree asks;
+// plot() does the same drawing without waiting, for tests and callers that
+// keep the window open. Every command runs under the program's error guard
+// (Abort leaves it, Retry runs the failing step again, Ignore goes on).
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include <QDialog>
+#include <QImage>
+
+#include "platform/dialogs/CommonDialog.h"
+#include "trees/NAryFormModel.h"
+#include "trees/TreeLayout.h"
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QPainter;
+class QScrollArea;
+
+namespace trees {
+
+inline constexpr double TwipsPerPixel = 15.0;
+
+// Draws a drawing list on a painter at `pixelsPerTwip`, lines black with
+// the list's pen width (pixels of the surface) and texts in its font size.
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels);
+
+// The drawing surface: paints the current drawing list and reports clicks
+// on node labels while they are enabled.
+class TreeCanvas : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TreeCanvas(QWidget* parent = nullptr);
+
+    void setDrawing(DrawList list, double widthTwips);
+    [[nodiscard]] const DrawList& drawing() const noexcept { return m_list; }
+    // Called with the node whose label was clicked (labels enabled only).
+    std::function<void(NAryNode&)> onLabelClick;
+    // The node whose label covers a point of the surface (pixels), or null.
+    std::function<NAryNode*(QPoint)> labelAt;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    DrawList m_list;
+};
+
+class NAryForm : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit NAryForm(QWidget* parent = nullptr);
+    ~NAryForm() override;
+
+    // Draws the tree (type 0 Newick, 1 branch list, 2 MRC) and shows the
+    // window modally; returns when the window is closed.
+    void PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based);
+    // The same without waiting: the window is shown and stays open.
+    void plot(int type, const std::string& treeStr, std::int32_t rootNum1Based);
+
+    [[nodiscard]] NAryFormModel& model() noexcept { return m_model; }
+    [[nodiscard]] TreeCanvas* Picture1() const noexcept { return m_canvas; }
+    [[nodiscard]] QAction* action(const char* name) const;
+    [[nodiscard]] bool isPhenogramShown() const;
+    // Whether node labels answer clicks (after "Re-root the tree").
+    [[nodiscard]] bool labelsEnabled() const noexcept { return m_pendingClick != PendingClick::None; }
+    // The picture of the surface, as "Copy Tree as BMP file" puts it on the
+    // clipboard.
+    [[nodiscard]] QImage picture() const;
+
+    // ---- Commands ----------------------------------------------------------------
+    void TreeSave();
+    void TreeCopy();
+    void TreeCopyNH();
+    void TreePasteNH();
+    void TreeAdd();
+    void TreePhen();
+    void TreeRecPhe();
+    void TreeClad();
+    void TreeInNodeLabel();
+    void TreeScale();
+    void TreeReRoot();
+    void TreeExit();
+    void TreeHelp();
+    void PrintNow();
+    void FontSize(std::int32_t points);
+    void LineWidth(std::int32_t thickness);
+    void VerticalSpacing(double factor);
+    // A click on the label of `node` (ignored while labels are disabled).
+    void NodeLabel_Click(NAryNode& node);
+    // The full redraw of the window (its resize handling): the phenogram.
+    void redraw();
+
+    // The surface width the drawing is scaled to, in twips.
+    [[nodiscard]] double surfaceWidthTwips() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    enum class PendingClick { None, ReRoot, AddOtu };
+
+    void buildMenus(QMenuBar* bar);
+    void connectItem(QMenu* menu, const char* name, const char* caption, std::function<void()> command,
+                     bool checkable = false);
+    void applyMenuState();
+    // Draws the model's tree in a view and shows it; with `notice`, the box
+    // that points to the scale bar follows a drawing that has one.
+    void draw(TreeView view, bool notice);
+    // BuildAndDraw of the model followed by its drawing tail.
+    void rebuild(TreeKind kind);
+    void guarded(const std::function<void()>& command);
+    void addOtuBelow(NAryNode& node);
+
+    NAryFormModel m_model;
+    QScrollArea* m_scroll = nullptr;
+    TreeCanvas* m_canvas = nullptr;
+    std::map<std::string, QAction*> m_actions;
+    platform::CommonDialog m_commonDialog;
+    PendingClick m_pendingClick = PendingClick::None;
+    TreeView m_view = TreeView::Phenogram;
+};
+
+} // namespace trees
