@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <QAction>
 #include <QClipboard>
@@ -9,6 +12,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -16,6 +20,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "graphs/clsEMF.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/print/QtPrinter.h"
@@ -51,6 +56,21 @@ void forEachNode(NAryNode& root, Visit visit)
             stack.push_back(it->get());
         }
     }
+}
+
+// A file name from the save dialog, or "" when the user cancels (which ends
+// the command silently).
+std::string askSaveName(const std::string& title, const std::string& extension, const std::string& initDir)
+{
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.title = title;
+    request.filter = FileUtil::FilterForExtensions(extension);
+    request.initDir = initDir;
+    request.defaultExt = extension;
+    request.flags = 2;
+    const auto chosen = platform::dialogs().FileDialog(request);
+    return chosen ? chosen->path : std::string();
 }
 
 } // namespace
@@ -172,9 +192,9 @@ void NAryForm::buildMenus(QMenuBar* bar)
     QMenu* tree = bar->addMenu(QStringLiteral("&Tree"));
     tree->setObjectName(QStringLiteral("Tree"));
     connectItem(tree, "TreeSave", "Save tree for future viewing", [this] { TreeSave(); });
-    connectItem(tree, "TreeSaveEMF", "Save tree as enhanced metafile", {});
+    connectItem(tree, "TreeSaveEMF", "Save tree as enhanced metafile", [this] { TreeSaveEMF(); });
     connectItem(tree, "TreeCopy", "Copy Tree as BMP file", [this] { TreeCopy(); });
-    connectItem(tree, "TreeCopyEMF", "Copy tree as enhanced metafile", {});
+    connectItem(tree, "TreeCopyEMF", "Copy tree as enhanced metafile", [this] { TreeCopyEMF(); });
     connectItem(tree, "TreeCopyNH", "Copy Tree in PHYLIP Format", [this] { TreeCopyNH(); });
     connectItem(tree, "TreePasteNH", "Paste NH tree", [this] { TreePasteNH(); });
     connectItem(tree, "TreeAdd", "Add OTU to selected node", [this] { TreeAdd(); });
@@ -188,9 +208,6 @@ void NAryForm::buildMenus(QMenuBar* bar)
     connectItem(tree, "TreeReRoot", "Re-root the tree", [this] { TreeReRoot(); });
     tree->addSeparator();
     connectItem(tree, "TreeExit", "Exit", [this] { TreeExit(); });
-    // The metafile items wait for the metafile recorder.
-    m_actions["TreeSaveEMF"]->setEnabled(false);
-    m_actions["TreeCopyEMF"]->setEnabled(false);
 
     QMenu* print = bar->addMenu(QStringLiteral("&Print"));
     print->setObjectName(QStringLiteral("Print"));
@@ -336,8 +353,8 @@ void NAryForm::TreeSave()
     const bool mrc = m_model.CurTreeType() == TreeKind::Mrc;
     const std::string extension = mrc ? "MRC" : "DND";
     const std::string& text = mrc ? m_model.MRCText() : m_model.NHText();
-    const std::string name = FileUtil::GetDlgFileName("Supply a file name and leave the extension as is.", extension,
-                                                      m_commonDialog, 2, mQuorin::Program().gOutDir, "");
+    const std::string name =
+        askSaveName("Supply a file name and leave the extension as is.", extension, mQuorin::Program().gOutDir);
     if (name.empty()) {
         return;
     }
@@ -345,6 +362,80 @@ void NAryForm::TreeSave()
     box("The tree has been saved to file " + name +
             ". You may view the tree latter by click the main menu File|View Tree.",
         platform::mb::OkOnly, "File Saved");
+}
+
+std::string NAryForm::RenderToMetafile(graphs::clsEMF& emf, bool release)
+{
+    emf.emfTop(0);
+    emf.emfLeft(0);
+    const auto height = static_cast<std::int32_t>(m_canvas->height() * TwipsPerPixel);
+    const auto width = static_cast<std::int32_t>(surfaceWidthTwips());
+    emf.emfHeight(height);
+    emf.emfWidth(width);
+    if (m_model.FontPoints() <= 0) {
+        throw platform::Error::runtime(platform::err::DivisionByZero, "RenderToMetafile");
+    }
+    m_model.setYGap(m_model.YGap() * 8 / m_model.FontPoints());
+    const DrawList list = TreeLayout::DrawTree(m_model, width, m_view, Surface::Metafile);
+    for (const DrawItem& item : list.items) {
+        if (item.kind == DrawItem::Kind::Line) {
+            emf.emfMoveToEx(static_cast<std::int32_t>(item.x1), static_cast<std::int32_t>(item.y1));
+            emf.emfLineTo(static_cast<std::int32_t>(item.x2), static_cast<std::int32_t>(item.y2));
+        } else {
+            emf.emfCurrentX(static_cast<std::int32_t>(item.x1));
+            emf.emfCurrentY(static_cast<std::int32_t>(item.y1));
+            emf.emfPrint(item.text);
+        }
+    }
+    if (m_model.Menu().scaleChecked) {
+        emf.emfHeight(static_cast<std::int32_t>(list.height));
+    }
+    emf.emfEndDoc();
+    const std::string name = emf.emfFileName();
+    if (release) {
+        emf.emfCls();
+    }
+    return name;
+}
+
+void NAryForm::TreeSaveEMF()
+{
+    if (m_model.RootNode() == nullptr) {
+        return;
+    }
+    graphs::clsEMF emf;
+    const std::string temporary = RenderToMetafile(emf, true);
+    const std::string name = askSaveName("Save file...", "emf", std::filesystem::current_path().string());
+    if (name.empty()) {
+        return;  // the recording's temporary file goes with it
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, name, ec);
+    if (ec) {
+        // Another file system: copy, then the temporary file goes.
+        std::filesystem::copy_file(temporary, name, std::filesystem::copy_options::overwrite_existing, ec);
+        if (ec) {
+            throw platform::Error(platform::err::PathFileAccess, "TreeSaveEMF", "Unable to write " + name);
+        }
+    }
+}
+
+void NAryForm::TreeCopyEMF()
+{
+    if (m_model.RootNode() == nullptr) {
+        return;
+    }
+    graphs::clsEMF emf;
+    const std::string temporary = RenderToMetafile(emf, true);
+    std::ifstream in(temporary, std::ios::binary);
+    const QByteArray bytes = QByteArray::fromStdString(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QStringLiteral("image/emf"), bytes);
+    data->setData(QStringLiteral("image/x-emf"), bytes);
+    clipboard->setMimeData(data.release());
 }
 
 void NAryForm::TreeCopy()

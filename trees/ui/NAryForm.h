@@ -21,7 +21,6 @@
 #include <QDialog>
 #include <QImage>
 
-#include "platform/dialogs/CommonDialog.h"
 #include "trees/NAryFormModel.h"
 #include "trees/TreeLayout.h"
 
@@ -30,6 +29,10 @@ class QMenu;
 class QMenuBar;
 class QPainter;
 class QScrollArea;
+
+namespace graphs {
+class clsEMF;
+}
 
 namespace trees {
 
@@ -87,6 +90,8 @@ public:
 
     // ---- Commands ----------------------------------------------------------------
     void TreeSave();
+    void TreeSaveEMF();
+    void TreeCopyEMF();
     void TreeCopy();
     void TreeCopyNH();
     void TreePasteNH();
@@ -107,6 +112,12 @@ public:
     void NodeLabel_Click(NAryNode& node);
     // The full redraw of the window (its resize handling): the phenogram.
     void redraw();
+
+    // Draws the current tree into the metafile recording (frame of the
+    // drawing surface; the spacing scaled to 8-point text and kept), ends the
+    // recording and returns its file name; `release` also frees the
+    // recording's pen.
+    std::string RenderToMetafile(graphs::clsEMF& emf, bool release);
 
     // The surface width the drawing is scaled to, in twips.
     [[nodiscard]] double surfaceWidthTwips() const;
@@ -134,7 +145,6 @@ private:
     QScrollArea* m_scroll = nullptr;
     TreeCanvas* m_canvas = nullptr;
     std::map<std::string, QAction*> m_actions;
-    platform::CommonDialog m_commonDialog;
     PendingClick m_pendingClick = PendingClick::None;
     TreeView m_view = TreeView::Phenogram;
 };

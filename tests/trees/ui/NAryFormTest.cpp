@@ -7,6 +7,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QScrollArea>
 
 #include <algorithm>
@@ -284,6 +288,94 @@ TEST_F(NAryFormTest, ClosingForgetsTheTreeAndTheNextPlotStartsAfresh)
     form.plot(0, "(A,B,C);", 1);
     EXPECT_EQ(form.model().YGap(), 100);
     EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NAryFormTest, MetafileCopiesAndFilesHoldTheTree)
+{
+    form.plot(0, kTree, 1);
+    trigger("TreeCopyEMF");
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    const QByteArray emf = data->data(QStringLiteral("image/emf"));
+    ASSERT_GT(emf.size(), 88);
+    EXPECT_EQ(emf.mid(40, 4), QByteArray(" EMF"));
+
+    boxes.cancelFile();
+    trigger("TreeSaveEMF");
+    EXPECT_TRUE(boxes.calls().empty());
+    const auto file = dir.file("tree.emf");
+    boxes.choose(file.string());
+    trigger("TreeSaveEMF");
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(testsupport::readFile(file).substr(40, 4), " EMF");
+    for (const auto& e : reported) {
+        ADD_FAILURE() << e.number() << " " << e.source() << ": " << e.description();
+    }
+}
+
+// LibreOffice opens the saved tree at the tree's size and upright: the
+// group of six leaves above, the lone long branch below.
+TEST_F(NAryFormTest, SavedMetafileOpensInLibreOfficeUpright)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    }
+    form.plot(0, "((A:0.1,B:0.1,C:0.1,D:0.1,E:0.1,F:0.1):0.05,Z:0.3);", 1);
+    const auto file = dir.file("tree.emf");
+    boxes.choose(file.string());
+    trigger("TreeSaveEMF");
+    ASSERT_TRUE(std::filesystem::exists(file));
+
+    QProcess office;
+    office.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(dir.file("lo").string()),
+                           QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("png"),
+                           QStringLiteral("--outdir"), QString::fromStdString(dir.path().string()),
+                           QString::fromStdString(file.string())});
+    ASSERT_TRUE(office.waitForFinished(180000));
+    const QImage picture(QString::fromStdString(dir.file("tree.png").string()));
+    ASSERT_FALSE(picture.isNull());
+    // The reader puts the drawing on a page; look at its ink only.
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QRect ink;
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (qGray(rgb.pixel(x, y)) < 200) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    ASSERT_FALSE(ink.isEmpty()) << "the picture is blank";
+    // Upright: the lone leaf Z, with the longest branch, stands below the
+    // group of six, so the ink at the far right lies in the lower half.
+    double sumY = 0;
+    qint64 count = 0;
+    for (int y = ink.top(); y <= ink.bottom(); ++y) {
+        for (int x = ink.left() + ink.width() * 4 / 5; x <= ink.right(); ++x) {
+            if (qGray(rgb.pixel(x, y)) < 200) {
+                sumY += y;
+                ++count;
+            }
+        }
+    }
+    ASSERT_GT(count, 0);
+    EXPECT_GT(sumY / static_cast<double>(count), ink.center().y()) << "the tree is upside down";
+    // At its own size: the branches span their twips at 96 pixels an inch.
+    double left = 1e9;
+    double right = 0;
+    for (const DrawItem& item : form.Picture1()->drawing().items) {
+        if (item.kind == DrawItem::Kind::Line) {
+            left = std::min({left, item.x1, item.x2});
+            right = std::max({right, item.x1, item.x2});
+        }
+    }
+    const double branchesPx = (right - left) / 15.0;
+    EXPECT_GE(ink.width(), branchesPx * 0.9);
+    EXPECT_LE(ink.width(), form.surfaceWidthTwips() / 15.0);
 }
 
 } // namespace
