@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 
+#include "graphs/ui/DrawChart.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
@@ -28,6 +29,7 @@ TreeCommands::TreeCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
     };
     connectItem("mnuTreeNodeProperty", [this] { mnuTreeNodeProperty(); });
     connectItem("mnuTreeShowSubTree", [this] { mnuTreeShowSubTree(); });
+    connectItem("mnuTreeExprPlot", [this] { mnuTreeExprPlot(); });
     connectItem("mnuTreeCollapse", [this] { mnuTreeCollapse(); });
     connectItem("mnuTreeCollapseCutoff", [this] { mnuTreeCollapseCutoff(); });
     connectItem("mnuTreeExpand", [this] { mnuTreeExpand(); });
@@ -95,6 +97,25 @@ void TreeCommands::mnuTreeShowSubTree()
             }
         });
     });
+}
+
+void TreeCommands::mnuTreeExprPlot()
+{
+    frmMDIChild* child = nullptr;
+    std::int32_t node = 0;
+    if (!selection(child, node)) {
+        return;
+    }
+    mQuorin::ProgramState& program = mQuorin::Program();
+    program.gSelLociExpr.clear();
+    program.gNumSelLoci = 0;
+    GetLociExprBelowNode(node);
+    if (program.gNumSelLoci == 0) {
+        platform::dialogs().MsgBox("None of the loci below this node is in the data set that was clustered.",
+                                   platform::mb::Information | platform::mb::OkOnly, ProgramInfo::Title);
+        return;
+    }
+    graphs::Graphics::PlotExpressionProfiles(program.gColName, program.gSelLociName, program.gSelLociExpr);
 }
 
 void TreeCommands::setAllExpanded(bool expanded)

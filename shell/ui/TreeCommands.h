@@ -3,7 +3,8 @@
 // The main window's Tree menu on the cluster tree of the active document
 // window's tree view: node information, the subtree in the tree-drawing
 // window, collapsing and expanding every node, collapsing at a cut-off, and
-// the loci below a node with their expression values. One object lives as a
+// the loci below a node with their expression values and their profiles
+// in the chart window. One object lives as a
 // child of the main window; it owns the program's tree-drawing window,
 // created on first use.
 
@@ -43,6 +44,7 @@ public:
 
     void mnuTreeNodeProperty();
     void mnuTreeShowSubTree();
+    void mnuTreeExprPlot();
     void mnuTreeCollapse();
     void mnuTreeExpand();
     void mnuTreeCollapseCutoff();

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "analysis/MyNode.h"
+#include "graphs/ui/DrawChart.h"
+#include "graphs/ui/frmChart.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
@@ -164,6 +166,23 @@ TEST_F(TreeMenu, LociBelowANodeTakeTheirOwnDataRows)
     commands->GetLociExprBelowNode(1);
     EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A"}));
     EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{3}, {30}}));
+}
+
+TEST_F(TreeMenu, ExpressionPlotDrawsOneLinePerLocusBelowTheNode)
+{
+    program.gRowName = {"C", "B", "A"};
+    program.gDataMat = {{3, 2, 1}, {30, 20, 10}, {300, 200, 100}};
+    program.gColName = {"0h", "1h", "2h"};
+    program.gNumRow = 3;
+    program.gNumCol = 3;
+    int shown = 0;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart&) { ++shown; });
+    nodes().setSelected(nodes().Parent(find("A")), true);
+    trigger("mnuTreeExprPlot");
+    graphs::Graphics::setModalRunner({});
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{1, 2}, {10, 20}, {100, 200}}));
 }
 
 } // namespace
