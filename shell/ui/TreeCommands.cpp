@@ -12,6 +12,7 @@
 #include "shell/core/StrUtil.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
+#include "sequence/ui/frmEntrezA.h"
 #include "shell/ui/frmMDIChild.h"
 #include "trees/ui/NAryForm.h"
 #include "trees/view/TreeTool.h"
@@ -30,6 +31,7 @@ TreeCommands::TreeCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
     connectItem("mnuTreeNodeProperty", [this] { mnuTreeNodeProperty(); });
     connectItem("mnuTreeShowSubTree", [this] { mnuTreeShowSubTree(); });
     connectItem("mnuTreeExprPlot", [this] { mnuTreeExprPlot(); });
+    connectItem("mnuTreeRetrieve", [this] { mnuTreeRetrieve(); });
     connectItem("mnuTreeCollapse", [this] { mnuTreeCollapse(); });
     connectItem("mnuTreeCollapseCutoff", [this] { mnuTreeCollapseCutoff(); });
     connectItem("mnuTreeExpand", [this] { mnuTreeExpand(); });
@@ -116,6 +118,29 @@ void TreeCommands::mnuTreeExprPlot()
         return;
     }
     graphs::Graphics::PlotExpressionProfiles(program.gColName, program.gSelLociName, program.gSelLociExpr);
+}
+
+void TreeCommands::mnuTreeRetrieve()
+{
+    frmMDIChild* child = nullptr;
+    std::int32_t node = 0;
+    if (!selection(child, node)) {
+        return;
+    }
+    mQuorin::ProgramState& program = mQuorin::Program();
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            program.gSelLociExpr.clear();
+            program.gNumSelLoci = 0;
+            program.gSelLociName.clear();
+            child->CTreeTool()->GetLociBelowNode(node, program.gSelLociName, program.gNumSelLoci);
+            program.gSelLociName.resize(static_cast<std::size_t>(program.gNumSelLoci));
+        });
+        g.step([&] {
+            sequence::frmEntrezA dialog(&m_frame);
+            dialog.exec();
+        });
+    });
 }
 
 void TreeCommands::setAllExpanded(bool expanded)

@@ -4,7 +4,7 @@
 // window's tree view: node information, the subtree in the tree-drawing
 // window, collapsing and expanding every node, collapsing at a cut-off, and
 // the loci below a node with their expression values and their profiles
-// in the chart window. One object lives as a
+// in the chart window, and the retrieval of their flanking sequences. One object lives as a
 // child of the main window; it owns the program's tree-drawing window,
 // created on first use.
 
@@ -45,6 +45,7 @@ public:
     void mnuTreeNodeProperty();
     void mnuTreeShowSubTree();
     void mnuTreeExprPlot();
+    void mnuTreeRetrieve();
     void mnuTreeCollapse();
     void mnuTreeExpand();
     void mnuTreeCollapseCutoff();

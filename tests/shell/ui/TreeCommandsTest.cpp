@@ -3,6 +3,8 @@
 #include "shell/ui/TreeCommands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
+#include "sequence/ui/frmEntrezA.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/frmMDIChild.h"
@@ -183,6 +186,24 @@ TEST_F(TreeMenu, ExpressionPlotDrawsOneLinePerLocusBelowTheNode)
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{1, 2}, {10, 20}, {100, 200}}));
+}
+
+TEST_F(TreeMenu, RetrieveOpensTheRetrievalDialogWithTheLociBelowTheNode)
+{
+    nodes().setSelected(nodes().Parent(find("A")), true);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<sequence::frmEntrezA*>(w); d && d->isVisible()) {
+                shown = true;
+                d->close();
+            }
+        }
+    });
+    trigger("mnuTreeRetrieve");
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(program.gNumSelLoci, 2);
 }
 
 } // namespace
