@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/shell/ui/MainWindowFixture.h"
+
 #include "analysis/MyNode.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/print/QtPrinter.h"
@@ -46,16 +48,10 @@ std::unique_ptr<analysis::MyNode> caterpillar(int leaves)
     return tree;
 }
 
-class PrintCommandsTest : public ::testing::Test {
+class PrintCommandsTest : public shelltest::MainWindowFixture {
 protected:
-    PrintCommandsTest() : m_scope(program), m_dialogsScope(boxes)
+    PrintCommandsTest()
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        std::filesystem::create_directories(m_dir.file("win"));
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->Form_Load();
-        frame->show();
         frame->NewDocument();
         platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf().string()));
     }
@@ -63,27 +59,8 @@ protected:
     {
         platform::PrintTarget::setPdfOutput({});
         platform::PrintTarget::setDialogHandler({});
-        for (shell::frmMDIChild* child : frame->Documents()) {
-            child->workbook().setChanged(false);
-        }
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
     [[nodiscard]] std::filesystem::path pdf() const { return m_dir.file("job.pdf"); }
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
-
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
 };
 
 TEST_F(PrintCommandsTest, TreePrinterIsSetUpAsTheMainWindowWantsIt)

@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/shell/ui/MainWindowFixture.h"
+
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
@@ -38,52 +40,17 @@ using spreadsheet::Value;
 
 namespace {
 
-class ToolsHelp : public ::testing::Test {
+class ToolsHelp : public shelltest::MainWindowFixture {
 protected:
-    ToolsHelp() : m_scope(program), m_dialogsScope(boxes)
+    ToolsHelp()
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        std::filesystem::create_directories(m_dir.file("win"));
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->Form_Load();
-        frame->show();
         commands = shell::ToolsHelpCommands::of(*frame);
         commands->isNetworked = [this] { return networked; };
         commands->openUrl = [this](const std::string& url) { opened.push_back(url); };
-        reporter = std::make_unique<platform::ScopedReporter>([this](const platform::Error& e) {
-            reported.push_back(e.description());
-            return Answer::Abort;
-        });
     }
-    ~ToolsHelp() override
-    {
-        for (shell::frmMDIChild* child : frame->Documents()) {
-            child->workbook().setChanged(false);
-        }
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
-    }
-
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
-
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
     shell::ToolsHelpCommands* commands = nullptr;
     bool networked = true;
     std::vector<std::string> opened;
-    std::vector<std::string> reported;
-    std::unique_ptr<platform::ScopedReporter> reporter;
 };
 
 } // namespace

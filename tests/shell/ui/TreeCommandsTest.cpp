@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/shell/ui/MainWindowFixture.h"
+
 #include "analysis/MyNode.h"
 #include "graphs/ui/DrawChart.h"
 #include "graphs/ui/frmChart.h"
@@ -49,27 +51,13 @@ std::unique_ptr<analysis::MyNode> sample()
     return root;
 }
 
-class TreeMenu : public ::testing::Test {
+class TreeMenu : public shelltest::MainWindowFixture {
 protected:
-    TreeMenu() : m_scope(program), m_dialogsScope(boxes)
+    TreeMenu()
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        std::filesystem::create_directories(m_dir.file("win"));
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->Form_Load();
-        frame->show();
         frame->NewDocument()->MyRootNode(sample());
         commands = shell::TreeCommands::of(*frame);
         commands->setModalDrawing(false);
-    }
-    ~TreeMenu() override
-    {
-        for (shell::frmMDIChild* child : frame->Documents()) {
-            child->workbook().setChanged(false);
-        }
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
     platform::TreeViewModel& nodes() { return frame->ActiveChild()->TreeView1()->Nodes(); }
     std::int32_t find(const std::string& text)
@@ -81,20 +69,7 @@ protected:
         }
         return 0;
     }
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
     shell::TreeCommands* commands = nullptr;
 };
 
