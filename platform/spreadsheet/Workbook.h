@@ -305,6 +305,12 @@ public:
     // the active sheet.
     void formatSelection(const std::function<void(CellFormat&)>& edit);
 
+    // Gives the block of sheet dstSheet from (dr, dc) the formats of the
+    // block `from` of srcSheet in src (which may be this workbook; the blocks
+    // must not overlap then). Error 5 when the block would run off the sheet.
+    void copyFormats(std::int32_t dstSheet, std::int32_t dr, std::int32_t dc, const Workbook& src,
+                     std::int32_t srcSheet, const RangeRef& from);
+
     // Read from the active cell, set on the whole selection (members 1302-1304, 1307).
     [[nodiscard]] bool FontBold() const { return activeFormat().bold; }
     [[nodiscard]] bool FontItalic() const { return activeFormat().italic; }

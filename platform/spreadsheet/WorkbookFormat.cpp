@@ -57,6 +57,37 @@ void Workbook::formatSelection(const std::function<void(CellFormat&)>& edit)
     touch();
 }
 
+void Workbook::copyFormats(std::int32_t dstSheet, std::int32_t dr, std::int32_t dc, const Workbook& src,
+                           std::int32_t srcSheet, const RangeRef& from)
+{
+    if (dr < 1 || dc < 1 || dr + from.rows() - 1 > kMaxRows || dc + from.cols() - 1 > kMaxCols)
+        fail(platform::err::InvalidCall, "copyFormats");
+    const SheetFormat& in = src.sheetFormat(srcSheet);
+    SheetFormat& out = sheetData(dstSheet).format;
+    const std::int32_t dRow = dr - from.firstRow;
+    const std::int32_t dCol = dc - from.firstCol;
+    auto put = [&](std::int32_t row, std::int32_t c1, std::int32_t c2, std::uint16_t style) {
+        const CellFormat& f = in.style(style);
+        out.change({row + dRow, c1 + dCol, row + dRow, c2 + dCol}, [&f](CellFormat& c) { c = f; });
+    };
+    for (std::int32_t row = from.firstRow; row <= from.lastRow; ++row) {
+        std::int32_t col = from.firstCol;  // the first column not yet given
+        for (const SheetFormat::Run& r : in.runs(row)) {
+            if (r.lastCol < from.firstCol || r.firstCol > from.lastCol)
+                continue;
+            const std::int32_t a = std::max(r.firstCol, from.firstCol);
+            const std::int32_t b = std::min(r.lastCol, from.lastCol);
+            if (col < a)
+                put(row, col, a - 1, 0);
+            put(row, a, b, r.style);
+            col = b + 1;
+        }
+        if (col <= from.lastCol)
+            put(row, col, from.lastCol, 0);
+    }
+    touch();
+}
+
 void Workbook::setFontBold(bool on)
 {
     formatSelection([on](CellFormat& f) { f.bold = on; });
