@@ -97,6 +97,9 @@ FormatCellsDialog::FormatCellsDialog(Workbook& book, std::int32_t pages, QWidget
     numberLayout->addWidget(new QLabel(QStringLiteral("Code:"), number));
     numberLayout->addWidget(m_code);
     numberLayout->addWidget(m_sample);
+    const auto listed = m_codes->findItems(QString::fromStdString(m_start.numberFormat), Qt::MatchExactly);
+    if (!listed.isEmpty())
+        m_codes->setCurrentItem(listed.front());
     connect(m_codes, &QListWidget::currentTextChanged, m_code, &QLineEdit::setText);
     connect(m_code, &QLineEdit::textChanged, this, [this] { updateSample(); });
 
@@ -183,6 +186,7 @@ FormatCellsDialog::FormatCellsDialog(Workbook& book, std::int32_t pages, QWidget
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
+    setMinimumWidth(480);  // all six tabs in view
     layout->addWidget(okCancel(this));
     updateSample();
 }

@@ -412,6 +412,30 @@ std::string dateSection(double v, const std::vector<Token>& toks)
     return out;
 }
 
+// A code split into its sections' tokens, kept per thread for the codes
+// last used: a sheet uses few codes over many cells.
+struct Parsed {
+    std::vector<std::vector<Token>> sections;
+    std::vector<bool> dates;
+};
+
+const Parsed& parsed(std::string_view code)
+{
+    thread_local std::vector<std::pair<std::string, Parsed>> cache;
+    for (const auto& [c, p] : cache)
+        if (c == code)
+            return p;
+    Parsed p;
+    for (std::string_view s : sections(code)) {
+        p.sections.push_back(tokens(s));
+        p.dates.push_back(hasDateTokens(p.sections.back()));
+    }
+    if (cache.size() >= 32)
+        cache.erase(cache.begin());
+    cache.emplace_back(std::string(code), std::move(p));
+    return cache.back().second;
+}
+
 } // namespace
 
 bool isDateFormat(std::string_view code)
@@ -425,18 +449,18 @@ std::string formatNumber(double v, std::string_view code)
 {
     if (!std::isfinite(v) || code.empty() || code == "@" || equalsNoCase(code, "General"))
         return Value(v).displayText();
-    const auto secs = sections(code);
-    std::string_view section = secs[0];
+    const Parsed& p = parsed(code);
+    std::size_t section = 0;
     bool minus = v < 0;
-    if (v < 0 && secs.size() >= 2) {
-        section = secs[1];
+    if (v < 0 && p.sections.size() >= 2) {
+        section = 1;
         minus = false;
         v = -v;
-    } else if (v == 0 && secs.size() >= 3) {
-        section = secs[2];
+    } else if (v == 0 && p.sections.size() >= 3) {
+        section = 2;
     }
-    const auto toks = tokens(section);
-    if (hasDateTokens(toks)) {
+    const auto& toks = p.sections[section];
+    if (p.dates[section]) {
         if (v < 0 || v >= 2958466.0)
             return "";  // no date: the caller shows '#'s
         return dateSection(v, toks);

@@ -197,7 +197,9 @@ QIcon icon(const QString& key)
                                    QStringLiteral("Print"), QStringLiteral("Cut"),    QStringLiteral("Delete"),
                                    QStringLiteral("Copy"),  QStringLiteral("Paste"),  QStringLiteral("Undo"),
                                    QStringLiteral("Redo"),  QStringLiteral("Sum"),    QStringLiteral("SortD"),
-                                   QStringLiteral("SortA"), QStringLiteral("Find"),   QStringLiteral("Help")};
+                                   QStringLiteral("SortA"), QStringLiteral("Find"),   QStringLiteral("Help"),
+                                   QStringLiteral("Bold"),  QStringLiteral("Italic"), QStringLiteral("Underline"),
+                                   QStringLiteral("Align Left"), QStringLiteral("Center"), QStringLiteral("Align Right")};
     if (!known.contains(key))
         return {};
     QPixmap pixmap(Size, Size);
