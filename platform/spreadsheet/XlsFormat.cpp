@@ -429,8 +429,10 @@ FileType readXls(std::string_view file, Workbook& into)
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
-    for (BiffSheet& sheet : book.sheets)
+    for (BiffSheet& sheet : book.sheets) {
+        applyNumberFormats(book, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
+    }
     sheets.front()->selected = true;
     into.replaceSheets(std::move(sheets), 1);
     return book.biff8 ? FileType::Excel97 : FileType::Excel5;

@@ -6,6 +6,7 @@
 
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/XlsReader.h"
 
 namespace spreadsheet::detail {
 
@@ -121,7 +122,45 @@ unsigned widthUnits(double chars)
     return static_cast<unsigned>(std::lround(std::clamp(chars, 0.0, 255.0) * 256.0));
 }
 
+// The format texts of the built-in number format codes.
+const std::map<std::uint16_t, std::string>& builtInCodes()
+{
+    static const std::map<std::uint16_t, std::string> codes = {
+        {1, "0"},           {2, "0.00"},         {3, "#,##0"},         {4, "#,##0.00"},
+        {9, "0%"},          {10, "0.00%"},       {11, "0.00E+00"},     {12, "# ?/?"},
+        {13, "# ?\?/?\?"},    {14, "m/d/yy"},      {15, "d-mmm-yy"},     {16, "d-mmm"},
+        {17, "mmm-yy"},     {18, "h:mm AM/PM"},  {19, "h:mm:ss AM/PM"}, {20, "h:mm"},
+        {21, "h:mm:ss"},    {22, "m/d/yy h:mm"}, {37, "#,##0 ;(#,##0)"}, {38, "#,##0 ;[Red](#,##0)"},
+        {39, "#,##0.00;(#,##0.00)"}, {40, "#,##0.00;[Red](#,##0.00)"}, {45, "mm:ss"},
+        {46, "[h]:mm:ss"},  {47, "mm:ss.0"},     {48, "##0.0E+0"},     {49, "@"}};
+    return codes;
+}
+
 } // namespace
+
+void applyNumberFormats(const BiffBook& book, const BiffSheet& sheet, SheetData& into)
+{
+    auto codeText = [&](std::uint16_t code) -> std::string {
+        const auto own = book.numberFormats.find(code);
+        if (own != book.numberFormats.end())
+            return own->second;
+        const auto built = builtInCodes().find(code);
+        return built != builtInCodes().end() ? built->second : std::string("General");
+    };
+    // Neighbouring cells of a row with one code become one run.
+    const auto& cells = sheet.formats;
+    for (std::size_t i = 0; i < cells.size();) {
+        std::size_t j = i + 1;
+        while (j < cells.size() && cells[j].row == cells[i].row && cells[j].col == cells[j - 1].col + 1 &&
+               cells[j].numberFormat == cells[i].numberFormat)
+            ++j;
+        const std::string text = codeText(cells[i].numberFormat);
+        if (text != "General")
+            into.format.change({cells[i].row, cells[i].col, cells[i].row, cells[j - 1].col},
+                               [&text](CellFormat& f) { f.numberFormat = text; });
+        i = j;
+    }
+}
 
 bool XlsStyles::Font::operator<(const Font& o) const
 {

@@ -30,6 +30,15 @@ class Workbook;
 
 namespace spreadsheet::detail {
 
+struct BiffBook;
+struct BiffSheet;
+struct SheetData;
+
+// Reading: gives the cells of a sheet read from an .xls file their number
+// formats (the built-in codes by their format text, the others from the
+// file's FORMAT records); fonts, widths and the rest of the look are not read.
+void applyNumberFormats(const BiffBook& book, const BiffSheet& sheet, SheetData& into);
+
 class XlsStyles {
 public:
     static constexpr unsigned kPlainXf = 15;

@@ -321,6 +321,28 @@ TEST(WorkbookFormat, NativeReaderRefusesBrokenFormatRecords)
     EXPECT_EQ(wb.sheetFormat(1).styleCount(), 1u);
 }
 
+TEST(WorkbookFormat, XlsRoundTripKeepsNumberFormats)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    const char* codes[] = {"0.00", "0.000E+00", "d-mmm-yy", "#,##0.0 \"kg\""};
+    for (std::int32_t c = 1; c <= 4; ++c) {
+        wb.setCellValue(1, 2, c, Value(1234.5));
+        wb.setSelection(2, c, 2, c);
+        wb.setNumberFormat(codes[c - 1]);
+    }
+    wb.setCellValue(1, 3, 1, Value(2.0));  // unformatted
+    for (FileType type : {FileType::Excel97, FileType::Excel5}) {
+        const std::string path = dir.file("codes.xls").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        Workbook back;
+        back.Read(path);
+        for (std::int32_t c = 1; c <= 4; ++c)
+            EXPECT_EQ(back.cellFormat(1, 2, c).numberFormat, codes[c - 1]) << c;
+        EXPECT_EQ(back.cellFormat(1, 3, 1).numberFormat, "General");
+    }
+}
+
 // LibreOffice reads back what we write: bold, a number format, a column width.
 TEST(WorkbookFormat, XlsFormatsOpenInAnotherProgram)
 {
