@@ -48,6 +48,7 @@ void copy(const Workbook& book)
     if (lastRow >= r.firstRow && lastCol >= r.firstCol)
         snapshot->CopyRangeEx(1, r.firstRow, r.firstCol, lastRow, lastCol, book, book.Sheet(), r.firstRow,
                               r.firstCol, lastRow, lastCol);
+    snapshot->copyFormats(1, r.firstRow, r.firstCol, book, book.Sheet(), r);
     static std::uint64_t counter = 0;
     Held& h = held();
     h.book = std::move(snapshot);
@@ -69,8 +70,17 @@ void paste(Workbook& book, PasteWhat what)
     Held& h = held();
     const bool ours = h.book && mime->hasFormat(QString::fromLatin1(CellsFormat)) &&
                       mime->data(QString::fromLatin1(CellsFormat)) == h.token;
-    if (what == PasteWhat::Formats)
+    if (what == PasteWhat::Formats) {
+        // Only cells copied here carry formats; text from elsewhere has none.
+        if (!ours)
+            return;
+        const RangeRef& from = h.range;
+        if (at.firstRow + from.rows() - 1 > kMaxRows || at.firstCol + from.cols() - 1 > kMaxCols)
+            doesNotFit();
+        book.copyFormats(book.Sheet(), at.firstRow, at.firstCol, *h.book, 1, from);
+        book.setSelection(at.firstRow, at.firstCol, at.firstRow + from.rows() - 1, at.firstCol + from.cols() - 1);
         return;
+    }
     if (!ours) {
         const std::string text = mime->text().toStdString();
         if (text.empty())
@@ -105,6 +115,8 @@ void paste(Workbook& book, PasteWhat what)
                              from.firstRow, from.firstCol, srcLastRow, srcLastCol);
         }
     }
+    if (what == PasteWhat::All)
+        book.copyFormats(book.Sheet(), at.firstRow, at.firstCol, *h.book, 1, from);
     book.setSelection(at.firstRow, at.firstCol, lastRow, lastCol);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/NativeFormat.h"
 
 #include <charconv>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,6 +122,197 @@ std::int64_t toInt(std::string_view s, std::int64_t lo, std::int64_t hi)
     return v;
 }
 
+std::string hex(Rgb v)
+{
+    char b[16];
+    std::snprintf(b, sizeof b, "%06X", static_cast<unsigned>(v));
+    return v == kNoFill ? std::string("-") : std::string(b);
+}
+
+Rgb readHex(std::string_view s)
+{
+    if (s == "-")
+        return kNoFill;
+    std::uint32_t v = 0;
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+    if (s.size() != 6 || res.ec != std::errc() || res.ptr != s.data() + s.size())
+        invalidFormat("readNative", "bad colour");
+    return v;
+}
+
+std::string num(double v)
+{
+    return numberToRoundTripText(v);
+}
+
+double readDouble(std::string_view s, double lo, double hi)
+{
+    double d = 0;
+    if (!parseNumber(s, d) || !(d >= lo && d <= hi))
+        invalidFormat("readNative", "bad number");
+    return d;
+}
+
+// Only what differs from a new sheet is written.
+void writeFormats(std::string& buf, const SheetFormat& f)
+{
+    const bool styled = f.styleCount() > 1 || !(f.style(0) == CellFormat());
+    for (std::size_t i = 0; styled && i < f.styleCount(); ++i) {
+        const CellFormat& c = f.style(static_cast<std::uint16_t>(i));
+        const int flags = (c.bold ? 1 : 0) | (c.italic ? 2 : 0) | (c.underline ? 4 : 0) | (c.wrap ? 8 : 0) |
+                          (c.locked ? 16 : 0);
+        buf += "style\t" + std::to_string(i) + "\t";
+        appendEscaped(buf, c.fontName);
+        buf += "\t" + num(c.fontSize) + "\t" + std::to_string(flags) + "\t" + hex(c.fontColor) + "\t";
+        appendEscaped(buf, c.numberFormat);
+        buf += "\t" + std::to_string(static_cast<int>(c.hAlign)) + "\t" + std::to_string(static_cast<int>(c.vAlign));
+        for (BorderStyle b : {c.borderLeft, c.borderRight, c.borderTop, c.borderBottom})
+            buf += "\t" + std::to_string(static_cast<int>(b));
+        buf += "\t" + hex(c.fill) + "\n";
+    }
+    for (std::int32_t r = 1; r <= f.lastFormattedRow(); ++r) {
+        const auto& runs = f.runs(r);
+        if (runs.empty())
+            continue;
+        buf += "runs\t" + std::to_string(r);
+        for (const auto& run : runs)
+            buf += "\t" + std::to_string(run.firstCol) + "\t" + std::to_string(run.lastCol) + "\t" +
+                   std::to_string(run.style);
+        buf += '\n';
+    }
+    if (f.defaultColWidth() != SheetFormat::kDefaultColWidth || f.defaultRowHeight() != SheetFormat::kDefaultRowHeight)
+        buf += "defaults\t" + num(f.defaultColWidth()) + "\t" + num(f.defaultRowHeight()) + "\n";
+    for (const auto& [c, w] : f.colWidths())
+        buf += "colwidth\t" + std::to_string(c) + "\t" + num(w) + "\n";
+    for (const auto& [r, h] : f.rowHeights())
+        buf += "rowheight\t" + std::to_string(r) + "\t" + num(h) + "\n";
+    for (std::int32_t c : f.hiddenCols())
+        buf += "hidecol\t" + std::to_string(c) + "\n";
+    for (std::int32_t r : f.hiddenRows())
+        buf += "hiderow\t" + std::to_string(r) + "\n";
+    const auto& z = f.freeze;
+    if (!(z == SheetFormat::Freeze()))
+        buf += "freeze\t" + std::to_string(z.firstRow) + "\t" + std::to_string(z.rows) + "\t" + std::to_string(z.firstCol) +
+           "\t" + std::to_string(z.cols) + "\n";
+    if (f.isProtected)
+        buf += "protect\t1\n";
+    if (f.printArea)
+        buf += "printarea\t" + std::to_string(f.printArea->firstRow) + "\t" + std::to_string(f.printArea->firstCol) +
+               "\t" + std::to_string(f.printArea->lastRow) + "\t" + std::to_string(f.printArea->lastCol) + "\n";
+    const RangeRef& t = f.printTitles;
+    if (!(t == RangeRef{0, 0, 0, 0}))
+        buf += "printtitles\t" + std::to_string(t.firstRow) + "\t" + std::to_string(t.firstCol) + "\t" +
+           std::to_string(t.lastRow) + "\t" + std::to_string(t.lastCol) + "\n";
+}
+
+std::int32_t toLine(std::string_view s, std::int32_t max);
+
+// One format record of a sheet; false when the line is no format record.
+bool readFormatLine(const std::vector<std::string_view>& f, SheetFormat& into, std::vector<std::uint16_t>& ids)
+{
+    const std::string_view key = f[0];
+    auto need = [&](std::size_t n) {
+        if (f.size() != n)
+            invalidFormat("readNative", "bad format record");
+    };
+    if (key == "style") {
+        need(14);
+        if (static_cast<std::size_t>(toInt(f[1], 0, 0xFFFF)) != ids.size())
+            invalidFormat("readNative", "styles out of order");
+        CellFormat c;
+        c.fontName = unescape(f[2]);
+        if (c.fontName.empty())
+            invalidFormat("readNative", "empty font name");
+        c.fontSize = readDouble(f[3], 1, 409);
+        const auto flags = toInt(f[4], 0, 31);
+        c.bold = flags & 1;
+        c.italic = flags & 2;
+        c.underline = flags & 4;
+        c.wrap = flags & 8;
+        c.locked = flags & 16;
+        c.fontColor = readHex(f[5]);
+        if (c.fontColor == kNoFill)
+            invalidFormat("readNative", "bad colour");
+        c.numberFormat = unescape(f[6]);
+        c.hAlign = static_cast<HAlign>(toInt(f[7], 1, static_cast<int>(HAlign::Count) - 1));
+        c.vAlign = static_cast<VAlign>(toInt(f[8], 1, static_cast<int>(VAlign::Count) - 1));
+        BorderStyle* edges[] = {&c.borderLeft, &c.borderRight, &c.borderTop, &c.borderBottom};
+        for (std::size_t k = 0; k < 4; ++k)
+            *edges[k] = static_cast<BorderStyle>(toInt(f[9 + k], 0, static_cast<int>(BorderStyle::Count) - 1));
+        c.fill = readHex(f[13]);
+        if (ids.empty()) {
+            into.setNormal(c);
+            ids.push_back(0);
+        } else {
+            ids.push_back(into.intern(c));
+        }
+    } else if (key == "runs") {
+        if (f.size() < 5 || (f.size() - 2) % 3 != 0)
+            invalidFormat("readNative", "bad runs");
+        const std::int32_t row = toLine(f[1], kMaxRows);
+        std::vector<SheetFormat::Run> runs;
+        for (std::size_t k = 2; k < f.size(); k += 3) {
+            const auto id = static_cast<std::size_t>(toInt(f[k + 2], 0, 0xFFFF));
+            if (id >= ids.size())
+                invalidFormat("readNative", "unknown style");
+            runs.push_back({toLine(f[k], kMaxCols), toLine(f[k + 1], kMaxCols), ids[id]});
+        }
+        if (into.runs(row).size() != 0 || !into.restoreRuns(row, std::move(runs)))
+            invalidFormat("readNative", "bad runs");
+    } else if (key == "defaults") {
+        need(3);
+        into.setDefaultColWidth(readDouble(f[1], 0, SheetFormat::kMaxColWidth));
+        into.setDefaultRowHeight(readDouble(f[2], 0, SheetFormat::kMaxRowHeight));
+    } else if (key == "colwidth") {
+        need(3);
+        const std::int32_t c = toLine(f[1], kMaxCols);
+        into.setColWidth(c, c, readDouble(f[2], 0, SheetFormat::kMaxColWidth));
+    } else if (key == "rowheight") {
+        need(3);
+        const std::int32_t r = toLine(f[1], kMaxRows);
+        into.setRowHeight(r, r, readDouble(f[2], 0, SheetFormat::kMaxRowHeight));
+    } else if (key == "hidecol") {
+        need(2);
+        const std::int32_t c = toLine(f[1], kMaxCols);
+        into.setColHidden(c, c, true);
+    } else if (key == "hiderow") {
+        need(2);
+        const std::int32_t r = toLine(f[1], kMaxRows);
+        into.setRowHidden(r, r, true);
+    } else if (key == "freeze") {
+        need(5);
+        SheetFormat::Freeze z{toLine(f[1], kMaxRows), static_cast<std::int32_t>(toInt(f[2], 0, kMaxRows)),
+                              toLine(f[3], kMaxCols), static_cast<std::int32_t>(toInt(f[4], 0, kMaxCols))};
+        if (z.firstRow + z.rows - 1 > kMaxRows || z.firstCol + z.cols - 1 > kMaxCols)
+            invalidFormat("readNative", "bad freeze");
+        into.freeze = z;
+    } else if (key == "protect") {
+        need(2);
+        into.isProtected = toInt(f[1], 0, 1) == 1;
+    } else if (key == "printarea") {
+        need(5);
+        RangeRef r{toLine(f[1], kMaxRows), toLine(f[2], kMaxCols), toLine(f[3], kMaxRows), toLine(f[4], kMaxCols)};
+        if (r.lastRow < r.firstRow || r.lastCol < r.firstCol)
+            invalidFormat("readNative", "bad print area");
+        into.printArea = r;
+    } else if (key == "printtitles") {
+        need(5);
+        RangeRef t{static_cast<std::int32_t>(toInt(f[1], 0, kMaxRows)), static_cast<std::int32_t>(toInt(f[2], 0, kMaxCols)),
+                   static_cast<std::int32_t>(toInt(f[3], 0, kMaxRows)), static_cast<std::int32_t>(toInt(f[4], 0, kMaxCols))};
+        if (t.lastRow < t.firstRow || t.lastCol < t.firstCol)
+            invalidFormat("readNative", "bad print titles");
+        into.printTitles = t;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::int32_t toLine(std::string_view s, std::int32_t max)
+{
+    return static_cast<std::int32_t>(toInt(s, 1, max));
+}
+
 } // namespace
 
 bool looksNative(std::string_view bytes) noexcept
@@ -194,6 +386,7 @@ void writeNative(std::ostream& out, const Workbook& book, FileType type)
                     flush();
             }
         }
+        writeFormats(buf, sheet.format);
         buf += "endsheet\n";
     }
     buf += "end\t" + std::to_string(total) + "\n";
@@ -206,7 +399,8 @@ FileType readNative(std::string_view bytes, Workbook& into)
     const auto& head = in.next();
     if (head.size() != 2 || std::string(head[0]) + "\t" != kNativeMagic)
         invalidFormat("readNative", "not a native workbook");
-    if (toInt(head[1], 0, 1000) != kNativeVersion)
+    const auto version = toInt(head[1], 0, 1000);
+    if (version != kNativeVersion && version != 1)
         invalidFormat("readNative", "unknown version");
     const auto type = static_cast<FileType>(toInt(in.expect("type", 2)[1], 3, 4));
     const auto& sh = in.expect("sheets", 3);
@@ -283,7 +477,15 @@ FileType readNative(std::string_view bytes, Workbook& into)
             }
         }
         total += count;
-        in.expect("endsheet", 1);
+        // Version 1 files end the sheet here; later ones put its formats first.
+        std::vector<std::uint16_t> styleIds;
+        for (;;) {
+            const auto& f = in.next();
+            if (f.size() == 1 && f[0] == "endsheet")
+                break;
+            if (version == 1 || !readFormatLine(f, sheet->format, styleIds))
+                invalidFormat("readNative", "unexpected record");
+        }
         sheets.push_back(std::move(sheet));
     }
     if (static_cast<std::size_t>(toInt(in.expect("end", 2)[1], 0, INT64_MAX)) != total || !in.atEnd())

@@ -9,7 +9,7 @@
 // shortest decimal text that reads back to the same double, with a point as
 // decimal sign, whatever the locale.
 //
-//   TESSARAY WORKBOOK<TAB>1                 header: format version 1
+//   TESSARAY WORKBOOK<TAB>2                 header: format version (1 is read too)
 //   type<TAB>3                              the type code it was written as (3 or 4)
 //   sheets<TAB><count><TAB><active sheet>   count >= 1, active 1..count
 //   then for each sheet, in order:
@@ -22,6 +22,20 @@
 //        kind n: number; s: text; b: logical (0 or 1); e: error code
 //        (CellError in Value.h); f: formula text without "=" (its result is
 //        computed again on reading)
+//     then the sheet's formats (from version 2), any of these lines:
+//     style<TAB><id><TAB><font><TAB><points><TAB><flags><TAB><colour><TAB><number format>
+//          <TAB><h align 1-4><TAB><v align 1-3><TAB><left><TAB><right><TAB><top><TAB><bottom><TAB><fill>
+//        ids from 0 in order, 0 the normal style; flags 1 bold, 2 italic,
+//        4 underline, 8 wrap, 16 locked; colours RRGGBB in hex, fill "-"
+//        for none; borders 0 none, 1 thin, 2 medium, 3 thick
+//     runs<TAB><row>{<TAB><first col><TAB><last col><TAB><style id>}   runs of one row
+//     defaults<TAB><column width><TAB><row height>   characters, points
+//     colwidth<TAB><col><TAB><characters>     rowheight<TAB><row><TAB><points>
+//     hidecol<TAB><col>                      hiderow<TAB><row>
+//     freeze<TAB><first row><TAB><rows><TAB><first col><TAB><cols>
+//     protect<TAB><0|1>
+//     printarea<TAB><r1><TAB><c1><TAB><r2><TAB><c2>
+//     printtitles<TAB><r1><TAB><c1><TAB><r2><TAB><c2>   0 for none
 //     endsheet
 //   end<TAB><total cell count>             the last line; a file without it is truncated
 //
@@ -35,6 +49,6 @@
 namespace spreadsheet::detail {
 
 inline constexpr std::string_view kNativeMagic = "TESSARAY WORKBOOK\t";
-inline constexpr int kNativeVersion = 1;
+inline constexpr int kNativeVersion = 2;
 
 } // namespace spreadsheet::detail

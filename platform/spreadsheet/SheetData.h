@@ -14,6 +14,7 @@
 
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/PageSetup.h"
+#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace spreadsheet::detail {
@@ -59,6 +60,7 @@ struct SheetData {
     std::int32_t activeCol = 1;
     bool selected = false;
     PageSetup pageSetup;
+    SheetFormat format;
 
     [[nodiscard]] const Cell* find(std::int32_t row, std::int32_t col) const noexcept;
     // The cell, making room for it.

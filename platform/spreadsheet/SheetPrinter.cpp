@@ -24,6 +24,7 @@
 #include "platform/errors/Error.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/Workbook.h"
 
 namespace spreadsheet {
@@ -39,9 +40,10 @@ constexpr PaperChoice kPapers[] = {
     {platform::paper::A4, "A4"},         {platform::paper::A5, "A5"},
 };
 
-QString cellText(const Value& v)
+// A cell's text under its number format.
+QString cellText(const Value& v, const std::string& numberFormat)
 {
-    return QString::fromStdString(v.displayText());
+    return QString::fromStdString(v.isNumber() ? formatNumber(v.number(), numberFormat) : v.displayText());
 }
 
 } // namespace
@@ -78,7 +80,7 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
             const Value v = book.cellValue(sheet, r, c);
             if (!v.isEmpty()) {
                 double& w = widths[static_cast<std::size_t>(c - 1)];
-                w = std::max(w, metrics.horizontalAdvance(cellText(v)) + 2 * pad);
+                w = std::max(w, metrics.horizontalAdvance(cellText(v, book.cellFormat(sheet, r, c).numberFormat)) + 2 * pad);
             }
         }
     }
@@ -137,7 +139,8 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
                     p.setPen(Qt::black);
                     const bool right = v.kind() == ValueKind::Number;
                     p.drawText(cell.adjusted(pad, 0, -pad, 0),
-                               Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft), cellText(v));
+                               Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft),
+                               cellText(v, book.cellFormat(sheet, r, c).numberFormat));
                 }
                 x += w;
             }

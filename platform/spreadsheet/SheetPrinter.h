@@ -4,8 +4,8 @@
 // enough for every shown value (at least the default column width) and rows
 // one line high, cut into pages by the sheet's page setup (PageSetup.h),
 // with the header and footer of the page setup on every page and the cell
-// grid when gridlines are on. Numbers stand at the right of their cells,
-// texts at the left, as on the screen.
+// grid when gridlines are on. Numbers are shown under their number formats
+// and stand at the right of their cells, texts at the left, as on the screen.
 //
 // PageSetupDlg is the control's page setup dialog: orientation, paper,
 // margins, header and footer, gridlines, scale and page order.

@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/SpreadsheetGrid.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -11,7 +12,7 @@
 #include <QScrollBar>
 
 #include "platform/errors/Error.h"
-#include "platform/spreadsheet/NumberFit.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -25,6 +26,9 @@ constexpr int kRowHeight = 20;
 constexpr int kHeaderHeight = 20;
 constexpr int kHeaderWidth = 44;
 constexpr double kFontPoints = 9.0;
+// Column widths are kept in characters and row heights in points.
+constexpr double kPixelsPerChar = kColWidth / SheetFormat::kDefaultColWidth;
+constexpr double kPixelsPerPoint = kRowHeight / SheetFormat::kDefaultRowHeight;
 
 const QColor kGridLine(218, 220, 224);
 const QColor kHeaderFill(240, 240, 240);
@@ -57,6 +61,57 @@ int SpreadsheetGrid::colWidth() const
 int SpreadsheetGrid::rowHeight() const
 {
     return std::max(4, kRowHeight * m_zoom / 100);
+}
+
+int SpreadsheetGrid::colPixels(std::int32_t col) const
+{
+    const double chars = book().sheetFormat(book().Sheet()).colWidth(col);
+    return static_cast<int>(std::lround(chars * kPixelsPerChar * m_zoom / 100.0));
+}
+
+int SpreadsheetGrid::rowPixels(std::int32_t row) const
+{
+    const double points = book().sheetFormat(book().Sheet()).rowHeight(row);
+    return static_cast<int>(std::lround(points * kPixelsPerPoint * m_zoom / 100.0));
+}
+
+namespace {
+
+// Lines from `frozenFirst` (count `frozen`) and then from `first` on, until `room` pixels are filled.
+template <typename SizeOf>
+std::vector<SpreadsheetGrid::Line> linesInView(std::int32_t frozenFirst, std::int32_t frozen, std::int32_t first,
+                                               std::int32_t max, int start, int room, SizeOf sizeOf)
+{
+    std::vector<SpreadsheetGrid::Line> out;
+    int at = start;
+    auto add = [&](std::int32_t n) {
+        const int size = sizeOf(n);
+        if (size > 0) {
+            out.push_back({n, at, size});
+            at += size;
+        }
+    };
+    for (std::int32_t n = frozenFirst; n < frozenFirst + frozen && n <= max && at < room; ++n)
+        add(n);
+    for (std::int32_t n = std::max(first, frozen > 0 ? frozenFirst + frozen : 1); n <= max && at < room; ++n)
+        add(n);
+    return out;
+}
+
+} // namespace
+
+std::vector<SpreadsheetGrid::Line> SpreadsheetGrid::rowsInView() const
+{
+    const auto f = book().freeze();
+    return linesInView(f.firstRow, f.rows, topRow(), kMaxRows, headerHeight(), viewport()->height(),
+                       [this](std::int32_t r) { return rowPixels(r); });
+}
+
+std::vector<SpreadsheetGrid::Line> SpreadsheetGrid::colsInView() const
+{
+    const auto f = book().freeze();
+    return linesInView(f.firstCol, f.cols, leftCol(), kMaxCols, headerWidth(), viewport()->width(),
+                       [this](std::int32_t c) { return colPixels(c); });
 }
 
 int SpreadsheetGrid::headerHeight() const
@@ -106,39 +161,71 @@ std::int32_t SpreadsheetGrid::rowAt(int y) const
 {
     if (y < headerHeight())
         return 0;
-    const std::int32_t row = topRow() + (y - headerHeight()) / rowHeight();
-    return row <= kMaxRows ? row : 0;
+    for (const Line& l : rowsInView())
+        if (y >= l.at && y < l.at + l.size)
+            return l.n;
+    return 0;
 }
 
 std::int32_t SpreadsheetGrid::colAt(int x) const
 {
     if (x < headerWidth())
         return 0;
-    const std::int32_t col = leftCol() + (x - headerWidth()) / colWidth();
-    return col <= kMaxCols ? col : 0;
+    for (const Line& l : colsInView())
+        if (x >= l.at && x < l.at + l.size)
+            return l.n;
+    return 0;
 }
 
 QRect SpreadsheetGrid::cellRect(std::int32_t row, std::int32_t col) const
 {
-    if (row < topRow() || col < leftCol())
+    const auto rows = rowsInView();
+    const auto cols = colsInView();
+    const auto r = std::find_if(rows.begin(), rows.end(), [row](const Line& l) { return l.n == row; });
+    const auto c = std::find_if(cols.begin(), cols.end(), [col](const Line& l) { return l.n == col; });
+    if (r == rows.end() || c == cols.end())
         return {};
-    const QRect r(headerWidth() + (col - leftCol()) * colWidth(), headerHeight() + (row - topRow()) * rowHeight(),
-                  colWidth(), rowHeight());
-    return r.intersects(viewport()->rect()) ? r : QRect();
+    return QRect(c->at, r->at, c->size, r->size);
 }
 
 void SpreadsheetGrid::ensureVisible(std::int32_t row, std::int32_t col)
 {
-    const int rows = std::max(1, (viewport()->height() - headerHeight()) / rowHeight());
-    const int cols = std::max(1, (viewport()->width() - headerWidth()) / colWidth());
-    if (row < topRow())
-        verticalScrollBar()->setValue(row - 1);
-    else if (row >= topRow() + rows)
-        verticalScrollBar()->setValue(row - rows);
-    if (col < leftCol())
-        horizontalScrollBar()->setValue(col - 1);
-    else if (col >= leftCol() + cols)
-        horizontalScrollBar()->setValue(col - cols);
+    const auto f = book().freeze();
+    // A frozen line is always in view; the others scroll until they are.
+    auto inView = [](const std::vector<Line>& lines, std::int32_t n, int room) {
+        for (const Line& l : lines)
+            if (l.n == n)
+                return l.at + l.size <= room || &l == &lines.front();
+        return false;
+    };
+    const bool rowFrozen = row >= f.firstRow && row < f.firstRow + f.rows;
+    if (!rowFrozen && !inView(rowsInView(), row, viewport()->height())) {
+        if (row < topRow() || f.rows > 0) {
+            verticalScrollBar()->setValue(row - 1);
+        } else {
+            int room = viewport()->height() - headerHeight();
+            std::int32_t top = row;
+            while (top > 1 && room - rowPixels(top) >= 0) {
+                room -= rowPixels(top);
+                --top;
+            }
+            verticalScrollBar()->setValue(std::min(top, row - 1));
+        }
+    }
+    const bool colFrozen = col >= f.firstCol && col < f.firstCol + f.cols;
+    if (!colFrozen && !inView(colsInView(), col, viewport()->width())) {
+        if (col < leftCol() || f.cols > 0) {
+            horizontalScrollBar()->setValue(col - 1);
+        } else {
+            int room = viewport()->width() - headerWidth();
+            std::int32_t left = col;
+            while (left > 1 && room - colPixels(left) >= 0) {
+                room -= colPixels(left);
+                --left;
+            }
+            horizontalScrollBar()->setValue(std::min(left, col - 1));
+        }
+    }
 }
 
 void SpreadsheetGrid::modelChanged()
@@ -161,14 +248,21 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
 
     const Workbook& wb = book();
     const std::int32_t sheet = wb.Sheet();
+    const SheetFormat& formats = wb.sheetFormat(sheet);
     const int hh = headerHeight();
     const int hw = headerWidth();
-    const int cw = colWidth();
-    const int rh = rowHeight();
+    const auto rows = rowsInView();
+    const auto cols = colsInView();
+    if (rows.empty() || cols.empty())
+        return;
     const std::int32_t firstRow = topRow();
     const std::int32_t firstCol = leftCol();
-    const std::int32_t lastRow = std::min<std::int32_t>(kMaxRows, firstRow + (area.height() - hh) / rh + 1);
-    const std::int32_t lastCol = std::min<std::int32_t>(kMaxCols, firstCol + (area.width() - hw) / cw + 1);
+    std::int32_t lastRow = 0;
+    std::int32_t lastCol = 0;
+    for (const Line& l : rows)
+        lastRow = std::max(lastRow, l.n);
+    for (const Line& l : cols)
+        lastCol = std::max(lastCol, l.n);
 
     std::vector<RangeRef> selection;
     for (std::int32_t i = 0; i < wb.SelectionCount(); ++i)
@@ -179,39 +273,96 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
     const std::int32_t activeRow = wb.activeRow();
     const std::int32_t activeCol = wb.activeCol();
 
-    const QFontMetrics metrics(font);
-    const TextWidth fontWidth = [&metrics](std::string_view t) {
-        return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
+    // Fonts by look, made once per paint.
+    const double scale = kFontPoints / 10.0 * m_zoom / 100.0;
+    auto fontFor = [&](const CellFormat& f) {
+        QFont cf(QString::fromStdString(f.fontName));
+        cf.setPointSizeF(std::max(1.0, f.fontSize * scale));
+        cf.setBold(f.bold);
+        cf.setItalic(f.italic);
+        cf.setUnderline(f.underline);
+        return cf;
+    };
+    auto edgePen = [](BorderStyle b) {
+        return QPen(Qt::black, b == BorderStyle::Thin ? 1 : b == BorderStyle::Medium ? 2 : 3);
     };
 
     // Cells: only those in view.
-    for (std::int32_t r = firstRow; r <= lastRow; ++r) {
-        const int y = hh + (r - firstRow) * rh;
-        for (std::int32_t c = firstCol; c <= lastCol; ++c) {
-            const int x = hw + (c - firstCol) * cw;
-            const QRect cell(x, y, cw, rh);
+    for (const Line& rl : rows) {
+        for (const Line& cl : cols) {
+            const std::int32_t r = rl.n;
+            const std::int32_t c = cl.n;
+            const QRect cell(cl.at, rl.at, cl.size, rl.size);
+            const CellFormat& f = formats.format(r, c);
+            if (f.fill != kNoFill)
+                p.fillRect(cell, QColor::fromRgb(f.fill));
             if (selected(r, c) && !(r == activeRow && c == activeCol))
-                p.fillRect(cell, kSelectionFill);
+                p.fillRect(cell, f.fill != kNoFill ? QColor(kSelectionFill.red(), kSelectionFill.green(),
+                                                             kSelectionFill.blue(), 150)
+                                                   : kSelectionFill);
             if (wb.options().showGridLines) {
                 p.setPen(kGridLine);
                 p.drawLine(cell.topRight(), cell.bottomRight());
                 p.drawLine(cell.bottomLeft(), cell.bottomRight());
             }
+            if (f.borderLeft != BorderStyle::None) {
+                p.setPen(edgePen(f.borderLeft));
+                p.drawLine(cell.topLeft(), cell.bottomLeft());
+            }
+            if (f.borderRight != BorderStyle::None) {
+                p.setPen(edgePen(f.borderRight));
+                p.drawLine(cell.topRight(), cell.bottomRight());
+            }
+            if (f.borderTop != BorderStyle::None) {
+                p.setPen(edgePen(f.borderTop));
+                p.drawLine(cell.topLeft(), cell.topRight());
+            }
+            if (f.borderBottom != BorderStyle::None) {
+                p.setPen(edgePen(f.borderBottom));
+                p.drawLine(cell.bottomLeft(), cell.bottomRight());
+            }
             const Value v = wb.cellValue(sheet, r, c);
             if (v.isEmpty())
                 continue;
-            Qt::Alignment align = Qt::AlignVCenter | Qt::AlignLeft;
-            if (v.isNumber())
-                align = Qt::AlignVCenter | Qt::AlignRight;
-            else if (v.isLogical() || v.isError())
-                align = Qt::AlignVCenter | Qt::AlignHCenter;
-            p.setPen(Qt::black);
-            const QRect textArea = cell.adjusted(3, 0, -3, 0);
-            const std::string text =
-                v.isNumber() ? fitNumberText(v.number(), textArea.width(), fontWidth) : v.displayText();
-            p.drawText(textArea, static_cast<int>(align), QString::fromStdString(text));
+            Qt::Alignment align = Qt::AlignLeft;
+            switch (f.hAlign) {
+            case HAlign::Left:
+                align = Qt::AlignLeft;
+                break;
+            case HAlign::Center:
+                align = Qt::AlignHCenter;
+                break;
+            case HAlign::Right:
+                align = Qt::AlignRight;
+                break;
+            default:
+                if (v.isNumber())
+                    align = Qt::AlignRight;
+                else if (v.isLogical() || v.isError())
+                    align = Qt::AlignHCenter;
+            }
+            align |= f.vAlign == VAlign::Top ? Qt::AlignTop : f.vAlign == VAlign::Center ? Qt::AlignVCenter
+                                                                                          : Qt::AlignBottom;
+            const QFont cellFont = fontFor(f);
+            p.setFont(cellFont);
+            const QFontMetrics metrics(cellFont);
+            const TextWidth fontWidth = [&metrics](std::string_view t) {
+                return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
+            };
+            p.setPen(QColor::fromRgb(f.fontColor));
+            const QRect textArea = cell.adjusted(3, 1, -3, -1);
+            const std::string text = v.isNumber() ? shownNumberText(v.number(), f.numberFormat, textArea.width(), fontWidth)
+                                                  : v.displayText();
+            int flags = static_cast<int>(align);
+            if (f.wrap && !v.isNumber())
+                flags |= Qt::TextWordWrap;
+            p.save();
+            p.setClipRect(cell);
+            p.drawText(textArea, flags, QString::fromStdString(text));
+            p.restore();
         }
     }
+    p.setFont(font);
 
     // Headers.
     auto bandSelected = [&](bool rows, std::int32_t n) {
@@ -219,26 +370,48 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
             return rows ? (n >= s.firstRow && n <= s.lastRow) : (n >= s.firstCol && n <= s.lastCol);
         });
     };
-    for (std::int32_t c = firstCol; c <= lastCol && hh > 0; ++c) {
-        const QRect h(hw + (c - firstCol) * cw, 0, cw, hh);
-        p.fillRect(h, bandSelected(false, c) ? kHeaderSelected : kHeaderFill);
+    for (const Line& cl : cols) {
+        if (hh == 0)
+            break;
+        const QRect h(cl.at, 0, cl.size, hh);
+        p.fillRect(h, bandSelected(false, cl.n) ? kHeaderSelected : kHeaderFill);
         p.setPen(kGridLine.darker(130));
         p.drawLine(h.topRight(), h.bottomRight());
         p.drawLine(h.bottomLeft(), h.bottomRight());
         p.setPen(Qt::black);
-        p.drawText(h, Qt::AlignCenter, QString::fromStdString(columnLetters(c)));
+        p.drawText(h, Qt::AlignCenter, QString::fromStdString(columnLetters(cl.n)));
     }
-    for (std::int32_t r = firstRow; r <= lastRow && hw > 0; ++r) {
-        const QRect h(0, hh + (r - firstRow) * rh, hw, rh);
-        p.fillRect(h, bandSelected(true, r) ? kHeaderSelected : kHeaderFill);
+    for (const Line& rl : rows) {
+        if (hw == 0)
+            break;
+        const QRect h(0, rl.at, hw, rl.size);
+        p.fillRect(h, bandSelected(true, rl.n) ? kHeaderSelected : kHeaderFill);
         p.setPen(kGridLine.darker(130));
         p.drawLine(h.topRight(), h.bottomRight());
         p.drawLine(h.bottomLeft(), h.bottomRight());
         p.setPen(Qt::black);
-        p.drawText(h, Qt::AlignCenter, QString::number(r));
+        p.drawText(h, Qt::AlignCenter, QString::number(rl.n));
     }
     if (hw > 0 && hh > 0)
         p.fillRect(QRect(0, 0, hw, hh), kHeaderFill);
+    // The edge of frozen panes.
+    const auto freeze = wb.freeze();
+    if (freeze.rows > 0) {
+        int y = hh;
+        for (const Line& l : rows)
+            if (l.n >= freeze.firstRow && l.n < freeze.firstRow + freeze.rows)
+                y = l.at + l.size;
+        p.setPen(QPen(Qt::darkGray, 1));
+        p.drawLine(0, y - 1, area.width(), y - 1);
+    }
+    if (freeze.cols > 0) {
+        int x = hw;
+        for (const Line& l : cols)
+            if (l.n >= freeze.firstCol && l.n < freeze.firstCol + freeze.cols)
+                x = l.at + l.size;
+        p.setPen(QPen(Qt::darkGray, 1));
+        p.drawLine(x - 1, 0, x - 1, area.height());
+    }
 
     // The active cell, the fill handle and a fill being dragged.
     const QRect active = cellRect(activeRow, activeCol);

@@ -5,6 +5,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <vector>
+
 #include "platform/spreadsheet/CellRef.h"
 
 class QLineEdit;
@@ -18,6 +20,13 @@ class SpreadsheetGrid : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
+    // A line in view: its number, where it starts and its size in pixels.
+    struct Line {
+        std::int32_t n = 0;
+        int at = 0;
+        int size = 0;
+    };
+
     explicit SpreadsheetGrid(SpreadsheetWidget* owner);
 
     void setZoom(std::int32_t percent);
@@ -56,8 +65,14 @@ private:
     enum class DragKind { None, Cells, Rows, Columns, Fill };
 
     [[nodiscard]] Workbook& book() const;
-    [[nodiscard]] int colWidth() const;
-    [[nodiscard]] int rowHeight() const;
+    [[nodiscard]] int colWidth() const;   // the default width, in pixels
+    [[nodiscard]] int rowHeight() const;  // the default height, in pixels
+    [[nodiscard]] int colPixels(std::int32_t col) const;
+    [[nodiscard]] int rowPixels(std::int32_t row) const;
+    // The rows (columns) in view from top to bottom: the frozen block first,
+    // then the scrolled lines after it; hidden lines are left out.
+    [[nodiscard]] std::vector<Line> rowsInView() const;
+    [[nodiscard]] std::vector<Line> colsInView() const;
     [[nodiscard]] int headerHeight() const;
     [[nodiscard]] int headerWidth() const;
     [[nodiscard]] int topRow() const;

@@ -66,6 +66,16 @@ public:
     QDialog* ReplaceDlg();
     QDialog* GotoDlg();
     QDialog* SortDlg();
+    // The format dialogs (FormatDialogs.h), modal, on the active sheet. The
+    // page masks take FormatCellsDialog's page bits (0x7FFFFFFF: all); a
+    // mask without a known page opens nothing.
+    void FormatCellsDlg(std::int32_t pages);
+    void RowHeightDlg();
+    void ColWidthDlg();
+    void DefRowHeightDlg();
+    void DefColWidthDlg();
+    void FormatSheetDlg(std::int32_t pages, bool reserved);
+    void FormatDefaultFontDlg();
     // Scrolls the grid so that the cell shows.
     void ensureVisible(std::int32_t row, std::int32_t col);
 

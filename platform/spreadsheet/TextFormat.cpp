@@ -4,6 +4,7 @@
 
 #include "platform/spreadsheet/CodePage.h"
 #include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -151,6 +152,8 @@ void writeText(std::ostream& out, const Workbook& book, bool valuesOnly)
             const Value v = cell->value();
             if (valuesOnly && v.isNumber())
                 buf += numberToRoundTripText(v.number());
+            else if (v.isNumber())
+                buf += formatNumber(v.number(), data.format.format(r, c).numberFormat);
             else
                 buf += oneLine(v.displayText());
         }
@@ -198,7 +201,8 @@ void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly)
                 const Cell* cell = data.find(r, c);
                 const Value v = cell ? cell->value() : Value();
                 buf += v.isNumber() ? "<td align=\"right\">" : "<td>";
-                buf += escape(v.displayText());
+                buf += escape(v.isNumber() ? formatNumber(v.number(), data.format.format(r, c).numberFormat)
+                                           : v.displayText());
                 buf += "</td>";
             }
             buf += "</tr>\r\n";

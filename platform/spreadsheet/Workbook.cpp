@@ -682,6 +682,7 @@ void Workbook::insertRows(std::int32_t sheet, std::int32_t at, std::int32_t coun
         fail(platform::err::InvalidCall, "insertRows");
     if (static_cast<std::size_t>(at) <= s.rows.size())
         s.rows.insert(s.rows.begin() + (at - 1), static_cast<std::size_t>(count), {});
+    s.format.insertRows(at, count);
     editFormulas(sheet, [&](auto matches) { return detail::insertRowsEdit(std::move(matches), at, count); });
     m_dirty = true;
     touch();
@@ -701,6 +702,7 @@ void Workbook::deleteRows(std::int32_t sheet, std::int32_t first, std::int32_t c
         s.rows.erase(s.rows.begin() + (first - 1), s.rows.begin() + static_cast<std::ptrdiff_t>(end));
         s.trimAll();
     }
+    s.format.deleteRows(first, count);
     editFormulas(sheet, [&](auto matches) { return detail::deleteRowsEdit(std::move(matches), first, count); });
     m_dirty = true;
     touch();
@@ -719,6 +721,7 @@ void Workbook::insertCols(std::int32_t sheet, std::int32_t at, std::int32_t coun
     for (auto& row : s.rows)
         if (static_cast<std::size_t>(at) <= row.size())
             row.insert(row.begin() + (at - 1), static_cast<std::size_t>(count), detail::Cell());
+    s.format.insertCols(at, count);
     editFormulas(sheet, [&](auto matches) { return detail::insertColsEdit(std::move(matches), at, count); });
     m_dirty = true;
     touch();
@@ -740,6 +743,7 @@ void Workbook::deleteCols(std::int32_t sheet, std::int32_t first, std::int32_t c
         }
     }
     s.trimAll();
+    s.format.deleteCols(first, count);
     editFormulas(sheet, [&](auto matches) { return detail::deleteColsEdit(std::move(matches), first, count); });
     m_dirty = true;
     touch();

@@ -36,6 +36,7 @@
 
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/PageSetup.h"
+#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/Value.h"
@@ -246,8 +247,8 @@ public:
     // range copied over the rest of it, relative references moving along.
     void EditCopyDown();
     void EditCopyRight();
-    // Clears the selection's first range: 1 everything, 2 formats, 3
-    // contents. The workbook keeps no cell formats, so 2 changes nothing.
+    // Clears the selection's first range: 1 everything (values and
+    // formats), 2 formats, 3 contents.
     void EditClear(std::int32_t what);
     // Deletes the cells of the selection's first range; the cells below them
     // in the same columns move up (member 1349).
@@ -291,6 +292,63 @@ public:
                        const FindOptions& options);
     // Replaces the matches in every cell of the active sheet; the number of cells changed.
     std::int32_t replaceAll(std::string_view what, std::string_view with, const FindOptions& options);
+
+    // ---- formats (WorkbookFormat.cpp) ---------------------------------------
+    [[nodiscard]] const SheetFormat& sheetFormat(std::int32_t sheet) const;
+    // Changes one sheet's formats or layout through `edit`, then marks the
+    // book changed and notifies.
+    void editSheetFormat(std::int32_t sheet, const std::function<void(SheetFormat&)>& edit);
+    [[nodiscard]] const CellFormat& cellFormat(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
+    // The active cell's format: what the formatting toolbar and font boxes show.
+    [[nodiscard]] const CellFormat& activeFormat() const;
+    // Applies `edit` to the format of every cell of every selected range of
+    // the active sheet.
+    void formatSelection(const std::function<void(CellFormat&)>& edit);
+
+    // Gives the block of sheet dstSheet from (dr, dc) the formats of the
+    // block `from` of srcSheet in src (which may be this workbook; the blocks
+    // must not overlap then). Error 5 when the block would run off the sheet.
+    void copyFormats(std::int32_t dstSheet, std::int32_t dr, std::int32_t dc, const Workbook& src,
+                     std::int32_t srcSheet, const RangeRef& from);
+
+    // Read from the active cell, set on the whole selection (members 1302-1304, 1307).
+    [[nodiscard]] bool FontBold() const { return activeFormat().bold; }
+    [[nodiscard]] bool FontItalic() const { return activeFormat().italic; }
+    [[nodiscard]] bool FontUnderline() const { return activeFormat().underline; }
+    [[nodiscard]] HAlign hAlign() const { return activeFormat().hAlign; }
+    [[nodiscard]] const std::string& FontName() const { return activeFormat().fontName; }
+    // In points: the one unit of font sizes everywhere.
+    [[nodiscard]] double FontSize() const { return activeFormat().fontSize; }
+    [[nodiscard]] const std::string& NumberFormat() const { return activeFormat().numberFormat; }
+    void setFontBold(bool on);
+    void setFontItalic(bool on);
+    void setFontUnderline(bool on);
+    void setHAlign(HAlign align);
+    // Error 380 for an empty name.
+    void setFontName(const std::string& name);
+    // Error 380 outside 1..409 points.
+    void setFontSize(double points);
+    void setNumberFormat(const std::string& code);
+    void FormatFixed2() { setNumberFormat("0.00"); }
+
+    // Layout of the active sheet.
+    void SetColWidth(std::int32_t c1, std::int32_t c2, double chars);
+    void SetRowHeight(std::int32_t r1, std::int32_t r2, double points);
+    void SetColHidden(std::int32_t c1, std::int32_t c2, bool hidden);
+    void SetRowHidden(std::int32_t r1, std::int32_t r2, bool hidden);
+    // Each column c1..c2 as wide as the widest shown text of rows r1..r2 in
+    // it (counted in characters of the normal font, scaled by the cell's font
+    // size) plus one; a column with nothing in the block keeps its width.
+    void SetColWidthAuto(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int32_t c2);
+    // Frozen panes of the active sheet (members 10-13).
+    [[nodiscard]] SheetFormat::Freeze freeze() const;
+    void setFreeze(const SheetFormat::Freeze& f);
+    [[nodiscard]] bool EnableProtection() const;
+    void setEnableProtection(bool on);
+    // Print area = the selection's first range; print titles = its whole
+    // rows and/or whole columns (a block that is neither clears them).
+    void SetPrintAreaFromSelection();
+    void SetPrintTitlesFromSelection();
 
     // ---- notification -----------------------------------------------------
     // Called after every change of content, sheets or selection (the grid

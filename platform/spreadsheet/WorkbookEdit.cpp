@@ -200,8 +200,13 @@ void Workbook::EditClear(std::int32_t what)
 {
     if (what < 1 || what > 3)
         throw platform::Error::runtime(platform::err::InvalidCall, "EditClear");
-    if (what == 2)
-        return;
+    if (what != 3) {
+        active().format.clear(SelectionEx(0));
+        if (what == 2) {
+            touch();
+            return;
+        }
+    }
     clearRange(m_active, SelectionEx(0));
 }
 

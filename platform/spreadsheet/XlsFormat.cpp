@@ -3,10 +3,11 @@
 // BIFF5 and BIFF8 records and put in.
 //
 // The writer puts out the smallest complete workbook the BIFF format allows:
-// the globals (BOF, CODEPAGE, WINDOW1, DATEMODE, five FONTs, sixteen XFs,
-// STYLE, one BOUNDSHEET per sheet, in BIFF8 the shared-string table SST with
-// its CONTINUE records, EOF), then per sheet BOF, DIMENSIONS, WINDOW2, the
-// cells (NUMBER, LABELSST in BIFF8 or LABEL in BIFF5, BOOLERR) and EOF.
+// the globals (BOF, CODEPAGE, WINDOW1, DATEMODE, the fonts, number formats,
+// XFs, STYLE and PALETTE of XlsStyles, one BOUNDSHEET per sheet, in BIFF8 the
+// shared-string table SST with its CONTINUE records, EOF), then per sheet
+// BOF, column widths, DIMENSIONS, ROWs, WINDOW2, the cells (NUMBER, LABELSST
+// in BIFF8 or LABEL in BIFF5, BOOLERR, BLANK for formatted empty cells) and EOF.
 // Formulas are written as their current results. BIFF5 texts are written in
 // Windows-1252; characters it lacks become "?".
 
@@ -33,6 +34,7 @@
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/XlsReader.h"
+#include "platform/spreadsheet/XlsStyles.h"
 
 namespace spreadsheet::detail {
 
@@ -109,7 +111,6 @@ void shortString5(Bytes& b, std::string_view utf8)
     b.raw(s);
 }
 
-constexpr unsigned kCellXf = 15;
 
 // The shared-string table of a BIFF8 workbook.
 class StringTable {
@@ -191,10 +192,12 @@ void eof(std::string& stream)
     record(stream, biff::kEof, Bytes());
 }
 
-std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, StringTable& sst)
+std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, StringTable& sst, const XlsStyles& styles,
+                        std::int32_t index)
 {
     std::string s;
     bof(s, biff8, biff::kWorksheet);
+    styles.writeColumns(s, sheet.format);
     const std::int32_t rows = sheet.lastUsedRow();
     const std::int32_t cols = sheet.lastUsedCol();
     Bytes dim;
@@ -212,6 +215,7 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
         dim.u16(0);
     }
     record(s, biff::kDimensions, dim);
+    styles.writeRows(s, sheet.format);
     Bytes w2;
     w2.u16(activeTab ? 0x06B6 : 0x00B6);
     w2.u16(0);
@@ -230,16 +234,20 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
     for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
         const auto& row = sheet.rows[r];
         for (std::size_t c = 0; c < row.size(); ++c) {
-            if (row[c].isEmpty())
+            const unsigned xf = styles.xf(index, sheet.format.styleAt(static_cast<std::int32_t>(r + 1),
+                                                                      static_cast<std::int32_t>(c + 1)));
+            if (row[c].isEmpty() && xf == XlsStyles::kPlainXf)
                 continue;
             const Value v = row[c].value();
             Bytes b;
             b.u16(static_cast<unsigned>(r));
             b.u16(static_cast<unsigned>(c));
-            b.u16(kCellXf);
+            b.u16(xf);
             switch (v.kind()) {
             case ValueKind::Empty:
-                continue;  // a formula without a result
+                if (xf != XlsStyles::kPlainXf)
+                    record(s, 0x0201, b);  // BLANK: a formatted empty cell
+                continue;
             case ValueKind::Number:
                 b.f64(v.number());
                 record(s, biff::kNumber, b);
@@ -324,9 +332,10 @@ std::string buildBiffStream(const Workbook& book, bool biff8)
 {
     book.ensureCalculated();
     StringTable sst;
+    const XlsStyles styles(book, biff8);
     std::vector<std::string> sheets;
     for (std::int32_t i = 1; i <= book.NumSheets(); ++i)
-        sheets.push_back(sheetStream(book.sheetData(i), biff8, i == book.Sheet(), sst));
+        sheets.push_back(sheetStream(book.sheetData(i), biff8, i == book.Sheet(), sst, styles, i));
 
     // The globals, with the sheet positions patched in once their size is known.
     std::string g;
@@ -348,49 +357,7 @@ std::string buildBiffStream(const Workbook& book, bool biff8)
     Bytes dm;
     dm.u16(0);
     record(g, biff::kDateMode, dm);
-    for (int i = 0; i < 5; ++i) {
-        Bytes f;
-        f.u16(200);
-        f.u16(0);
-        f.u16(0x7FFF);
-        f.u16(400);
-        f.u16(0);
-        f.u8(0);
-        f.u8(0);
-        f.u8(0);
-        f.u8(0);
-        if (biff8)
-            shortString8(f, "Arial");
-        else
-            shortString5(f, "Arial");
-        record(g, biff::kFont, f);
-    }
-    for (unsigned i = 0; i < 16; ++i) {
-        const bool cellXf = i == kCellXf;
-        Bytes x;
-        x.u16(0);
-        x.u16(0);
-        x.u16(cellXf ? 0x0001 : 0xFFF5);
-        if (biff8) {
-            x.u8(0x20);
-            x.u8(0);
-            x.u8(0);
-            x.u8(cellXf ? 0x00 : 0xF4);
-            x.u32(0);
-            x.u32(0);
-            x.u16(0x20C0);
-        } else {
-            x.u16(0x0020);
-            x.u32(0x000020C0);
-            x.u32(0);
-        }
-        record(g, biff::kXf, x);
-    }
-    Bytes style;
-    style.u16(0x8000);
-    style.u8(0);
-    style.u8(0xFF);
-    record(g, biff::kStyle, style);
+    styles.writeGlobals(g);
     std::vector<std::size_t> patch;
     for (std::int32_t i = 1; i <= book.NumSheets(); ++i) {
         Bytes bs;
@@ -462,8 +429,10 @@ FileType readXls(std::string_view file, Workbook& into)
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
-    for (BiffSheet& sheet : book.sheets)
+    for (BiffSheet& sheet : book.sheets) {
+        applyNumberFormats(book, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
+    }
     sheets.front()->selected = true;
     into.replaceSheets(std::move(sheets), 1);
     return book.biff8 ? FileType::Excel97 : FileType::Excel5;

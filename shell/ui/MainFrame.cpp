@@ -33,6 +33,7 @@
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/EditCommands.h"
+#include "shell/ui/FormatCommands.h"
 #include "shell/ui/OutputEditCommands.h"
 #include "shell/ui/StandardToolbar.h"
 #include "shell/ui/StatusTimer.h"
@@ -250,6 +251,7 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new EditCommands(*this);
     new OutputEditCommands(*this);
     new StandardToolbar(*this);
+    new FormatCommands(*this);
     new StatusTimer(*this);
     new ToolsHelpCommands(*this);
     // So do the printing commands, with the tree printer.

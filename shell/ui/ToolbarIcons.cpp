@@ -157,6 +157,26 @@ void draw(QPainter& p, const QString& key)
         p.setPen(pen(Ink, 1.8));
         p.setBrush(QColor(190, 220, 250));
         p.drawEllipse(QPointF(10, 10), 6.5, 6.5);
+    } else if (key == QLatin1String("Bold") || key == QLatin1String("Italic") || key == QLatin1String("Underline")) {
+        QFont f(QStringLiteral("Serif"));
+        f.setPixelSize(17);
+        f.setBold(key == QLatin1String("Bold"));
+        f.setItalic(key == QLatin1String("Italic"));
+        f.setUnderline(key == QLatin1String("Underline"));
+        p.setFont(f);
+        p.setPen(pen(Ink));
+        p.drawText(QRectF(2, 1, 20, 21), Qt::AlignCenter,
+                   key == QLatin1String("Bold") ? QStringLiteral("B")
+                   : key == QLatin1String("Italic") ? QStringLiteral("I") : QStringLiteral("U"));
+    } else if (key == QLatin1String("Align Left") || key == QLatin1String("Center") || key == QLatin1String("Align Right")) {
+        p.setPen(pen(Ink, 1.6));
+        const double widths[] = {16, 10, 16, 10};
+        for (int i = 0; i < 4; ++i) {
+            const double w = widths[i];
+            const double x = key == QLatin1String("Align Left") ? 4 : key == QLatin1String("Center") ? 12 - w / 2 : 20 - w;
+            const double y = 6 + i * 4;
+            p.drawLine(QPointF(x, y), QPointF(x + w, y));
+        }
     } else if (key == QLatin1String("Help")) {
         p.setPen(pen(Blue));
         p.setBrush(QColor(220, 235, 255));
@@ -177,7 +197,9 @@ QIcon icon(const QString& key)
                                    QStringLiteral("Print"), QStringLiteral("Cut"),    QStringLiteral("Delete"),
                                    QStringLiteral("Copy"),  QStringLiteral("Paste"),  QStringLiteral("Undo"),
                                    QStringLiteral("Redo"),  QStringLiteral("Sum"),    QStringLiteral("SortD"),
-                                   QStringLiteral("SortA"), QStringLiteral("Find"),   QStringLiteral("Help")};
+                                   QStringLiteral("SortA"), QStringLiteral("Find"),   QStringLiteral("Help"),
+                                   QStringLiteral("Bold"),  QStringLiteral("Italic"), QStringLiteral("Underline"),
+                                   QStringLiteral("Align Left"), QStringLiteral("Center"), QStringLiteral("Align Right")};
     if (!known.contains(key))
         return {};
     QPixmap pixmap(Size, Size);

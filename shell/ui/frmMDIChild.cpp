@@ -14,6 +14,7 @@
 #include "shell/core/ProgramInfo.h"
 #include "shell/workbook/SSMDIFiles.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/FormatCommands.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/WorkbookCommands.h"
@@ -46,6 +47,13 @@ frmMDIChild::frmMDIChild(MainFrame& frame, QWidget* parent) : QWidget(parent), m
     connect(m_ss, &spreadsheet::SpreadsheetWidget::mouseUp, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) { ss_MouseUp(button, x, y); });
     m_tree->viewport()->installEventFilter(this);
+    // The formatting toolbar and font boxes follow the active cell.
+    connect(m_ss, &spreadsheet::SpreadsheetWidget::selectionChanged, this, [this] {
+        if (FormatCommands* f = FormatCommands::of(m_frame)) {
+            f->SyncFontBoxes();
+            f->SyncFormatToolbar();
+        }
+    });
 }
 
 frmMDIChild::~frmMDIChild()

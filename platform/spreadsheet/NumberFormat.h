@@ -1,0 +1,43 @@
+#pragma once
+
+// The text of a number under a spreadsheet number format code.
+//
+// Codes: "General"; up to three sections "positive;negative;zero" (a single
+// section serves all, negatives getting a leading "-"; a negative section
+// shows the magnitude); in a section the digit placeholders 0 (always a
+// digit) and # (a digit only when significant), "." for the decimals, ","
+// between placeholders for thousands separators, "%" (the value times 100),
+// "E+"/"E-" with 0s after them for scientific notation, literal text in
+// double quotes or after a backslash, and "[...]" colour tags (ignored).
+// Sections holding y, m, d, h or s show the value as a date serial (days
+// since 30 December 1899, the 1900 date system, fractions as time of day):
+// yyyy yy mmmm mmm mm m dddd ddd dd d hh h mm (minutes after h or before s)
+// ss s AM/PM. Text outside placeholders stays in place before or after the
+// number. All text is locale-independent: "." decimal sign, "," thousands.
+//
+// Fitting a number in a cell follows the sheet's rule: General numbers are
+// rounded to what fits (fitNumberText); a formatted number whose text does not
+// fit shows '#'s, never a cut-off string.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/spreadsheet/NumberFit.h"
+
+namespace spreadsheet {
+
+// The full text of v under code (General: Value's display text). A code that
+// cannot be read falls back to General; a non-finite v shows as General does.
+[[nodiscard]] std::string formatNumber(double v, std::string_view code);
+
+// The text a cell of width `available` shows for v under code.
+[[nodiscard]] std::string shownNumberText(double v, std::string_view code, int available, const TextWidth& width);
+
+// Whether the code shows dates or times (such cells are numbers underneath).
+[[nodiscard]] bool isDateFormat(std::string_view code);
+
+// The codes the Format Cells dialog offers, General first.
+[[nodiscard]] const std::vector<std::string>& builtInNumberFormats();
+
+} // namespace spreadsheet

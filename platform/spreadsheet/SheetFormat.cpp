@@ -1,0 +1,345 @@
+#include "platform/spreadsheet/SheetFormat.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "platform/errors/Error.h"
+
+namespace spreadsheet {
+
+namespace {
+
+const std::vector<SheetFormat::Run> kNoRuns;
+
+// Drops style-0 runs and joins neighbours of one style.
+std::vector<SheetFormat::Run> normalised(std::vector<SheetFormat::Run> runs)
+{
+    std::vector<SheetFormat::Run> out;
+    out.reserve(runs.size());
+    for (const auto& r : runs) {
+        if (r.style == 0 || r.lastCol < r.firstCol)
+            continue;
+        if (!out.empty() && out.back().style == r.style && out.back().lastCol + 1 == r.firstCol)
+            out.back().lastCol = r.lastCol;
+        else
+            out.push_back(r);
+    }
+    return out;
+}
+
+} // namespace
+
+SheetFormat::SheetFormat() : m_styles(1) {}
+
+const std::vector<SheetFormat::Run>& SheetFormat::runs(std::int32_t row) const
+{
+    if (row < 1 || row > lastFormattedRow())
+        return kNoRuns;
+    return m_rows[static_cast<std::size_t>(row - 1)];
+}
+
+std::uint16_t SheetFormat::styleAt(std::int32_t row, std::int32_t col) const
+{
+    const auto& rs = runs(row);
+    const auto it = std::upper_bound(rs.begin(), rs.end(), col, [](std::int32_t c, const Run& r) { return c < r.firstCol; });
+    if (it == rs.begin())
+        return 0;
+    const Run& r = *std::prev(it);
+    return col <= r.lastCol ? r.style : 0;
+}
+
+const CellFormat& SheetFormat::format(std::int32_t row, std::int32_t col) const
+{
+    return m_styles[styleAt(row, col)];
+}
+
+std::uint16_t SheetFormat::intern(const CellFormat& f)
+{
+    const auto it = std::find(m_styles.begin(), m_styles.end(), f);
+    if (it != m_styles.end())
+        return static_cast<std::uint16_t>(it - m_styles.begin());
+    if (m_styles.size() > 0xFFFF)
+        throw platform::Error(7, "SheetFormat", "Too many different cell formats in one sheet.");
+    m_styles.push_back(f);
+    return static_cast<std::uint16_t>(m_styles.size() - 1);
+}
+
+void SheetFormat::setRuns(std::int32_t row, std::vector<Run> rs)
+{
+    rs = normalised(std::move(rs));
+    if (rs.empty() && row > lastFormattedRow())
+        return;
+    if (row > lastFormattedRow())
+        m_rows.resize(static_cast<std::size_t>(row));
+    m_rows[static_cast<std::size_t>(row - 1)] = std::move(rs);
+    while (!m_rows.empty() && m_rows.back().empty())
+        m_rows.pop_back();
+}
+
+bool SheetFormat::restoreRuns(std::int32_t row, std::vector<Run> rs)
+{
+    if (row < 1 || row > kMaxRows)
+        return false;
+    std::int32_t next = 1;
+    for (const Run& r : rs) {
+        if (r.firstCol < next || r.lastCol < r.firstCol || r.lastCol > kMaxCols || r.style >= m_styles.size())
+            return false;
+        next = r.lastCol + 1;
+    }
+    setRuns(row, std::move(rs));
+    return true;
+}
+
+void SheetFormat::change(const RangeRef& range, const std::function<void(CellFormat&)>& edit)
+{
+    std::unordered_map<std::uint16_t, std::uint16_t> made;  // old style -> new style
+    auto changed = [&](std::uint16_t old) {
+        const auto it = made.find(old);
+        if (it != made.end())
+            return it->second;
+        CellFormat f = m_styles[old];
+        edit(f);
+        const std::uint16_t id = intern(f);
+        made.emplace(old, id);
+        return id;
+    };
+    for (std::int32_t row = range.firstRow; row <= range.lastRow; ++row) {
+        const auto& old = runs(row);
+        std::vector<Run> out;
+        out.reserve(old.size() + 2);
+        std::int32_t col = range.firstCol;  // the next column of the range to place
+        for (const Run& r : old) {
+            if (r.lastCol < range.firstCol || r.firstCol > range.lastCol) {
+                if (r.firstCol > range.lastCol && col <= range.lastCol) {
+                    out.push_back({col, range.lastCol, changed(0)});
+                    col = range.lastCol + 1;
+                }
+                out.push_back(r);
+                continue;
+            }
+            if (r.firstCol < range.firstCol)
+                out.push_back({r.firstCol, range.firstCol - 1, r.style});
+            const std::int32_t a = std::max(r.firstCol, range.firstCol);
+            const std::int32_t b = std::min(r.lastCol, range.lastCol);
+            if (col < a)
+                out.push_back({col, a - 1, changed(0)});
+            out.push_back({a, b, changed(r.style)});
+            col = b + 1;
+            if (r.lastCol > range.lastCol)
+                out.push_back({range.lastCol + 1, r.lastCol, r.style});
+        }
+        if (col <= range.lastCol) {
+            // The gap may sit before runs that lie wholly to the right: keep the order.
+            Run gap{col, range.lastCol, changed(0)};
+            const auto at = std::find_if(out.begin(), out.end(), [&](const Run& r) { return r.firstCol > col; });
+            out.insert(at, gap);
+        }
+        setRuns(row, std::move(out));
+    }
+}
+
+void SheetFormat::setStyle(const RangeRef& range, std::uint16_t id)
+{
+    const CellFormat f = m_styles.at(id);
+    change(range, [&f](CellFormat& c) { c = f; });
+}
+
+void SheetFormat::insertRows(std::int32_t at, std::int32_t count)
+{
+    if (at <= lastFormattedRow()) {
+        m_rows.insert(m_rows.begin() + (at - 1), static_cast<std::size_t>(count), {});
+        if (lastFormattedRow() > kMaxRows)
+            m_rows.resize(kMaxRows);
+    }
+    std::map<std::int32_t, double> heights;
+    for (const auto& [r, h] : m_rowHeight)
+        if (r < at)
+            heights[r] = h;
+        else if (r + count <= kMaxRows)
+            heights[r + count] = h;
+    m_rowHeight = std::move(heights);
+    std::vector<std::int32_t> hidden;
+    for (std::int32_t r : m_hiddenRows)
+        if (r < at)
+            hidden.push_back(r);
+        else if (r + count <= kMaxRows)
+            hidden.push_back(r + count);
+    m_hiddenRows = std::move(hidden);
+}
+
+void SheetFormat::deleteRows(std::int32_t first, std::int32_t count)
+{
+    if (first <= lastFormattedRow()) {
+        const auto end = std::min<std::int32_t>(first - 1 + count, lastFormattedRow());
+        m_rows.erase(m_rows.begin() + (first - 1), m_rows.begin() + end);
+        while (!m_rows.empty() && m_rows.back().empty())
+            m_rows.pop_back();
+    }
+    std::map<std::int32_t, double> heights;
+    for (const auto& [r, h] : m_rowHeight)
+        if (r < first)
+            heights[r] = h;
+        else if (r >= first + count)
+            heights[r - count] = h;
+    m_rowHeight = std::move(heights);
+    std::vector<std::int32_t> hidden;
+    for (std::int32_t r : m_hiddenRows)
+        if (r < first)
+            hidden.push_back(r);
+        else if (r >= first + count)
+            hidden.push_back(r - count);
+    m_hiddenRows = std::move(hidden);
+}
+
+void SheetFormat::insertCols(std::int32_t at, std::int32_t count)
+{
+    for (std::int32_t row = 1; row <= lastFormattedRow(); ++row) {
+        std::vector<Run> out;
+        for (Run r : runs(row)) {
+            if (r.lastCol < at) {
+                out.push_back(r);
+                continue;
+            }
+            if (r.firstCol < at) {
+                out.push_back({r.firstCol, at - 1, r.style});
+                r.firstCol = at;
+            }
+            r.firstCol += count;
+            r.lastCol = std::min(r.lastCol + count, kMaxCols);
+            if (r.firstCol <= kMaxCols)
+                out.push_back(r);
+        }
+        m_rows[static_cast<std::size_t>(row - 1)] = normalised(std::move(out));
+    }
+    std::map<std::int32_t, double> widths;
+    for (const auto& [c, w] : m_colWidth)
+        if (c < at)
+            widths[c] = w;
+        else if (c + count <= kMaxCols)
+            widths[c + count] = w;
+    m_colWidth = std::move(widths);
+    std::vector<std::int32_t> hidden;
+    for (std::int32_t c : m_hiddenCols)
+        if (c < at)
+            hidden.push_back(c);
+        else if (c + count <= kMaxCols)
+            hidden.push_back(c + count);
+    m_hiddenCols = std::move(hidden);
+}
+
+void SheetFormat::deleteCols(std::int32_t first, std::int32_t count)
+{
+    const std::int32_t last = first + count - 1;
+    for (std::int32_t row = 1; row <= lastFormattedRow(); ++row) {
+        std::vector<Run> out;
+        for (Run r : runs(row)) {
+            if (r.lastCol < first) {
+                out.push_back(r);
+                continue;
+            }
+            if (r.firstCol < first)
+                out.push_back({r.firstCol, first - 1, r.style});
+            if (r.lastCol > last)
+                out.push_back({std::max(r.firstCol, last + 1) - count, r.lastCol - count, r.style});
+        }
+        m_rows[static_cast<std::size_t>(row - 1)] = normalised(std::move(out));
+    }
+    while (!m_rows.empty() && m_rows.back().empty())
+        m_rows.pop_back();
+    std::map<std::int32_t, double> widths;
+    for (const auto& [c, w] : m_colWidth)
+        if (c < first)
+            widths[c] = w;
+        else if (c > last)
+            widths[c - count] = w;
+    m_colWidth = std::move(widths);
+    std::vector<std::int32_t> hidden;
+    for (std::int32_t c : m_hiddenCols)
+        if (c < first)
+            hidden.push_back(c);
+        else if (c > last)
+            hidden.push_back(c - count);
+    m_hiddenCols = std::move(hidden);
+}
+
+double SheetFormat::storedColWidth(std::int32_t col) const
+{
+    const auto it = m_colWidth.find(col);
+    return it == m_colWidth.end() ? m_defaultColWidth : it->second;
+}
+
+double SheetFormat::storedRowHeight(std::int32_t row) const
+{
+    const auto it = m_rowHeight.find(row);
+    return it == m_rowHeight.end() ? m_defaultRowHeight : it->second;
+}
+
+double SheetFormat::colWidth(std::int32_t col) const
+{
+    return isColHidden(col) ? 0.0 : storedColWidth(col);
+}
+
+double SheetFormat::rowHeight(std::int32_t row) const
+{
+    return isRowHidden(row) ? 0.0 : storedRowHeight(row);
+}
+
+void SheetFormat::setColWidth(std::int32_t first, std::int32_t last, double chars)
+{
+    chars = std::clamp(chars, 0.0, kMaxColWidth);
+    for (std::int32_t c = first; c <= last; ++c)
+        m_colWidth[c] = chars;
+}
+
+void SheetFormat::setRowHeight(std::int32_t first, std::int32_t last, double points)
+{
+    points = std::clamp(points, 0.0, kMaxRowHeight);
+    for (std::int32_t r = first; r <= last; ++r)
+        m_rowHeight[r] = points;
+}
+
+void SheetFormat::setDefaultColWidth(double chars)
+{
+    m_defaultColWidth = std::clamp(chars, 0.0, kMaxColWidth);
+}
+
+void SheetFormat::setDefaultRowHeight(double points)
+{
+    m_defaultRowHeight = std::clamp(points, 0.0, kMaxRowHeight);
+}
+
+bool SheetFormat::isColHidden(std::int32_t col) const
+{
+    return std::binary_search(m_hiddenCols.begin(), m_hiddenCols.end(), col);
+}
+
+bool SheetFormat::isRowHidden(std::int32_t row) const
+{
+    return std::binary_search(m_hiddenRows.begin(), m_hiddenRows.end(), row);
+}
+
+void SheetFormat::toggle(std::vector<std::int32_t>& list, std::int32_t first, std::int32_t last, bool on)
+{
+    std::vector<std::int32_t> out;
+    out.reserve(list.size() + (on ? static_cast<std::size_t>(last - first + 1) : 0));
+    for (std::int32_t v : list)
+        if (v < first || v > last)
+            out.push_back(v);
+    if (on)
+        for (std::int32_t v = first; v <= last; ++v)
+            out.push_back(v);
+    std::sort(out.begin(), out.end());
+    list = std::move(out);
+}
+
+void SheetFormat::setColHidden(std::int32_t first, std::int32_t last, bool hidden)
+{
+    toggle(m_hiddenCols, first, last, hidden);
+}
+
+void SheetFormat::setRowHidden(std::int32_t first, std::int32_t last, bool hidden)
+{
+    toggle(m_hiddenRows, first, last, hidden);
+}
+
+} // namespace spreadsheet
