@@ -3,13 +3,15 @@
 // transition/transversion ratio 2, 1,000 sites) of 10, 20 and 40 species,
 // default options. Prints one line per size.
 //
-// Usage: bench_dnaml [species ...]   (default 10 20 40; 80 takes minutes)
+// Usage: bench_dnaml [-t threads] [species ...]
+//   (default: every core; 10 20 40 species; 80 takes minutes)
 // Where PhyML is installed (bench/peers/install) the same alignment is also
 // given to it on one core (F84, ratio 2, one rate class, empirical
 // frequencies, its default search) and its seconds and log-likelihood are
 // printed beside ours.
 
 #include "engines/dnaml/Dnaml.h"
+#include "engines/dnaml/DnamlSearch.h"
 
 #include <array>
 #include <chrono>
@@ -148,10 +150,15 @@ PeerRun runPeer(const std::string& input, int species)
 int main(int argc, char** argv)
 {
     std::vector<int> sizes;
-    for (int a = 1; a < argc; ++a)
-        sizes.push_back(std::atoi(argv[a]));
+    for (int a = 1; a < argc; ++a) {
+        if (std::string(argv[a]) == "-t" && a + 1 < argc)
+            tallowin::dnaml::setSearchThreads(static_cast<unsigned>(std::atoi(argv[++a])));
+        else
+            sizes.push_back(std::atoi(argv[a]));
+    }
     if (sizes.empty())
         sizes = {10, 20, 40};
+    std::printf("threads: %u\n", tallowin::dnaml::searchThreads());
     std::printf("species  sites  patterns  seconds  log-likelihood     peer s  peer log-likelihood\n");
     for (int species : sizes) {
         const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species));

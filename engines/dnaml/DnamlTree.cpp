@@ -22,8 +22,13 @@ double clampZ(double z)
 // branches with factors (ki, kv): per side and base,
 // y_b = (1 - ki) S + (ki - kv) S_class(b) + kv x_b, and the node's value is
 // the product of the two sides. Arrays are A, C, G, T blocks of np values.
-void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa,
-                          std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
+//
+// The kernels here have a copy for processors with 256-bit vectors, chosen
+// when the library loads. Every lane does the same operations in the same
+// order (no fused multiply-add), so both copies give the same bits.
+__attribute__((target_clones("avx2", "default"))) void
+combineSides(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa, std::size_t np,
+             const Model& m, double ki1, double kv1, double ki2, double kv2)
 {
     const double* __restrict__ cc1 = a1 + np;
     const double* __restrict__ g1 = a1 + 2 * np;
@@ -47,21 +52,49 @@ void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, 
         const double Y2 = fCY * cc2[p] + fTY * t2[p];
         const double base1R = u1 * S1 + v1 * R1, base1Y = u1 * S1 + v1 * Y1;
         const double base2R = u2 * S2 + v2 * R2, base2Y = u2 * S2 + v2 * Y2;
-        const double va = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
-        const double vg = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
-        const double vc = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
-        const double vt = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
-        oa[p] = va;
-        og[p] = vg;
-        oc[p] = vc;
-        ot[p] = vt;
+        oa[p] = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
+        og[p] = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
+        oc[p] = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
+        ot[p] = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
+    }
+}
+
+// Patterns whose four values all fell below 2^-256 are multiplied by 2^256
+// and counted in `so`, which starts as the sum of the children's counts.
+__attribute__((target_clones("avx2", "default"))) void
+rescale(double* __restrict__ oa, const int* __restrict__ sc1, const int* __restrict__ sc2, int* __restrict__ so,
+        std::size_t np)
+{
+    double* __restrict__ oc = oa + np;
+    double* __restrict__ og = oa + 2 * np;
+    double* __restrict__ ot = oa + 3 * np;
+    for (std::size_t p = 0; p < np; ++p)
+        so[p] = sc1[p] + sc2[p];
+    // Few patterns ever need it: look for one first, without branches.
+    int tiny = 0;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
+        tiny |= static_cast<int>(big > 0.0) & static_cast<int>(big < kScaleLimit);
+    }
+    if (tiny == 0)
+        return;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
+        if (big > 0.0 && big < kScaleLimit) {
+            oa[p] *= kScaleFactor;
+            oc[p] *= kScaleFactor;
+            og[p] *= kScaleFactor;
+            ot[p] *= kScaleFactor;
+            ++so[p];
+        }
     }
 }
 
 // Per-pattern terms of the likelihood across one branch between vectors x1
 // and x2: Q (unrelated ends), A = P - Q and B = K - P, so that the pattern's
 // likelihood at branch value z is Q + z^xv A + z B.
-void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
+__attribute__((target_clones("avx2", "default"))) void
+pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
                double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
 {
     const double* __restrict__ c1 = a1 + np;
@@ -87,7 +120,8 @@ void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std
 // branch value z (ki = z^xv, kv = z), from the terms of pairTerms. Four
 // running sums, added in a fixed order at the end, so the loop vectorises
 // and the result does not depend on the machine.
-void derivatives(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
+__attribute__((target_clones("avx2", "default"))) void
+derivatives(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
                  const double* __restrict__ w, std::size_t np, double xv, double ki, double kv, double& d1,
                  double& d2)
 {
@@ -306,26 +340,7 @@ void LikelihoodTree::newview(int r)
     const Side k2 = side(z(s2));
 
     combineSides(x(c1), x(c2), x(r), np, m, k1.ki, k1.kv, k2.ki, k2.kv);
-    const int* __restrict__ sc1 = scale(c1);
-    const int* __restrict__ sc2 = scale(c2);
-    int* __restrict__ so = scale(r);
-    for (std::size_t p = 0; p < np; ++p)
-        so[p] = sc1[p] + sc2[p];
-    // Patterns whose four values all fell below the limit are rescaled.
-    double* oa = x(r);
-    double* oc = oa + np;
-    double* og = oa + 2 * np;
-    double* ot = oa + 3 * np;
-    for (std::size_t p = 0; p < np; ++p) {
-        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
-        if (big > 0.0 && big < kScaleLimit) {
-            oa[p] *= kScaleFactor;
-            oc[p] *= kScaleFactor;
-            og[p] *= kScaleFactor;
-            ot[p] *= kScaleFactor;
-            ++so[p];
-        }
-    }
+    rescale(x(r), scale(c1), scale(c2), scale(r), np);
 }
 
 bool LikelihoodTree::evaluate(int p, double& lnL)
