@@ -8,7 +8,9 @@
 #include <exception>
 #include <latch>
 #include <memory>
+#include <new>
 #include <numeric>
+#include <system_error>
 #include <thread>
 
 namespace tallowin::dnaml {
@@ -389,23 +391,31 @@ std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, 
         }
     };
     {
-        // The helpers copy the tree before anyone changes it.
+        // The helpers copy the tree before anyone changes it. A helper that
+        // cannot get the memory for its copy takes no part; the others do
+        // its share.
         std::latch copied(static_cast<std::ptrdiff_t>(threads) - 1);
         std::vector<std::jthread> helpers;
         helpers.reserve(threads - 1);
         for (unsigned id = 1; id < threads; ++id) {
-            helpers.emplace_back([&, id] {
+            const auto start = [&, id] {
                 std::unique_ptr<LikelihoodTree> copy;
                 try {
                     copy = std::make_unique<LikelihoodTree>(tree);
-                } catch (...) {
-                    errors[id] = std::current_exception();
-                    stop = true;
+                } catch (const std::bad_alloc&) {
+                    copy.reset();
                 }
                 copied.count_down();
                 if (copy)
                     loop(*copy, id);
-            });
+            };
+            try {
+                helpers.emplace_back(start);
+            } catch (const std::system_error&) {
+                // No more threads to be had: the ones running do the work.
+                copied.count_down(static_cast<std::ptrdiff_t>(threads - id));
+                break;
+            }
         }
         copied.wait();
         loop(tree, 0);
