@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,6 +55,12 @@ struct ReferenceCase {
     std::string treeText; // as pinned
     double lnL;           // as pinned
 };
+
+// Test names show the case's name rather than its bytes.
+void PrintTo(const ReferenceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 std::string inputOf(const ReferenceCase& c)
 {
