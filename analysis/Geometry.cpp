@@ -258,29 +258,53 @@ void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const c
 // Pairs summed together by the blocked row loop below.
 constexpr std::int64_t kBlock = 8;
 
+// The items in whole blocks of kBlock, each block position by position:
+// block c holds item c kBlock + b at position k in cell (c len + k) kBlock + b,
+// so that one position of a block's kBlock items is one contiguous run.
+std::vector<double> interleaveBlocks(const Items& items, const char* source)
+{
+    const std::int64_t blocks = items.n / kBlock;
+    analysis::checkMemory(static_cast<std::uint64_t>(blocks * kBlock * items.len) * sizeof(double),
+                          "The blocked copy of the data", source);
+    std::vector<double> out(static_cast<std::size_t>(blocks * kBlock * items.len));
+    for (std::int64_t c = 0; c < blocks; ++c) {
+        double* block = out.data() + c * kBlock * items.len;
+        for (std::int64_t b = 0; b < kBlock; ++b) {
+            const double* item = items.item(c * kBlock + b);
+            for (std::int64_t k = 0; k < items.len; ++k) {
+                block[k * kBlock + b] = item[k];
+            }
+        }
+    }
+    return out;
+}
+
 // The same for measures that are one sum of op(x(k), y(k)) over all
-// positions: a row's pairs are summed kBlock at a time, each into its own sum
-// in position order, so every pair gets exactly the bits of a one-pair loop
-// (pairFn) while the independent additions overlap. finish(sum, i, j) gives the
-// distance. A failing row is redone pair by pair to name the failing pair.
+// positions: a row's pairs are summed kBlock at a time from the interleaved
+// copy, each into its own sum in position order, so every pair gets exactly
+// the bits of a one-pair loop (pairFn) while the kBlock sums of a position
+// are added side by side. finish(sum, i, j) gives the distance. A failing
+// row is redone pair by pair to name the failing pair.
 template <class Op, class Finish, class PairFn>
 void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, Op op,
                       Finish finish, PairFn pairFn)
 {
     disMat = DistanceMatrix(items.n, driver);
     const std::int64_t len = items.len;
+    const std::vector<double> blocked = interleaveBlocks(items, driver);
     analysis::detail::forEachRow(items.n, static_cast<double>(len), pb, [&](std::int64_t i) {
         double* out = disMat.row(i);
         const double* x = items.item(i);
         try {
             std::int64_t j = 0;
             for (; j + kBlock <= i; j += kBlock) {
-                const double* y = items.item(j);
+                const double* block = blocked.data() + j * len;
                 std::array<double, kBlock> sums{};
                 for (std::int64_t k = 0; k < len; ++k) {
                     const double a = x[k];
+                    const double* y = block + k * kBlock;
                     for (std::int64_t b = 0; b < kBlock; ++b) {
-                        sums[static_cast<std::size_t>(b)] += op(a, y[b * len + k]);
+                        sums[static_cast<std::size_t>(b)] += op(a, y[b]);
                     }
                 }
                 for (std::int64_t b = 0; b < kBlock; ++b) {

@@ -22,8 +22,10 @@ namespace {
 
 constexpr const char* kSource = "BuildUpgmaTree";
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// How many rows ahead the column walk of a join fetches.
-constexpr std::int64_t kPrefetch = 8;
+// How many rows ahead the column walk of a join fetches, and how many cells
+// ahead the moves of the visiting-order permutation.
+constexpr std::int64_t kPrefetch = 32;
+constexpr std::int64_t kOrbitAhead = 16;
 
 [[noreturn]] void fail(std::int32_t number, const std::string& description)
 {
@@ -109,23 +111,39 @@ void permuteToPositions(DistanceMatrix& w, const std::vector<std::int32_t>& orde
     }
 
     double* cells = w.data();
+    // The cell whose distance moves into the cell of {p, q}; p > q both ways.
+    auto source = [&](std::int64_t& p, std::int64_t& q) {
+        std::int64_t sp = item[static_cast<std::size_t>(p)];
+        std::int64_t sq = item[static_cast<std::size_t>(q)];
+        if (sp < sq) {
+            std::swap(sp, sq);
+        }
+        p = sp;
+        q = sq;
+    };
     auto moveOrbit = [&](const Orbit& orbit) {
         std::int64_t cp = std::max(orbit.p, orbit.q);
         std::int64_t cq = std::min(orbit.p, orbit.q);
         const std::uint64_t start = DistanceMatrix::offset(cp, cq);
         const double held = cells[start];
         std::uint64_t cur = start;
+        // The cells of an orbit lie far apart; a second walk runs
+        // kOrbitAhead steps ahead and fetches them.
+        std::int64_t ap = cp;
+        std::int64_t aq = cq;
+        for (std::int64_t step = 1; step <= kOrbitAhead && step < orbit.length; ++step) {
+            source(ap, aq);
+            __builtin_prefetch(&cells[DistanceMatrix::offset(ap, aq)], 1);
+        }
         for (std::int64_t step = 1; step < orbit.length; ++step) {
-            std::int64_t sp = item[static_cast<std::size_t>(cp)];
-            std::int64_t sq = item[static_cast<std::size_t>(cq)];
-            if (sp < sq) {
-                std::swap(sp, sq);
+            if (step + kOrbitAhead < orbit.length) {
+                source(ap, aq);
+                __builtin_prefetch(&cells[DistanceMatrix::offset(ap, aq)], 1);
             }
-            const std::uint64_t src = DistanceMatrix::offset(sp, sq);
+            source(cp, cq);
+            const std::uint64_t src = DistanceMatrix::offset(cp, cq);
             cells[cur] = cells[src];
             cur = src;
-            cp = sp;
-            cq = sq;
         }
         cells[cur] = held;
     };
@@ -205,28 +223,60 @@ private:
     void rescan(std::int64_t j)
     {
         const double* row = m_w.row(j);
-        double best = kInfinity;
-        std::int64_t arg = -1;
         const std::size_t liveBefore = liveFrom(j);
+        const std::int64_t* live = m_live.data();
+        Minimum found;
         if (static_cast<std::int64_t>(liveBefore) * 4 >= j) {
-            for (std::int64_t i = 0; i < j; ++i) {
-                if (row[i] < best) {
-                    best = row[i];
-                    arg = i;
-                }
-            }
+            found = firstMinimum(row, j, [](std::int64_t t) { return t; });
         } else {
-            for (std::size_t t = 0; t < liveBefore; ++t) {
-                const std::int64_t i = m_live[t];
-                if (row[i] < best) {
-                    best = row[i];
-                    arg = i;
+            found = firstMinimum(row, static_cast<std::int64_t>(liveBefore), [live](std::int64_t t) { return live[t]; });
+        }
+        m_minVal[static_cast<std::size_t>(j)] = found.value;
+        m_minArg[static_cast<std::size_t>(j)] = found.at;
+        m_stale[static_cast<std::size_t>(j)] = 0;
+    }
+
+    struct Minimum {
+        double value = kInfinity;
+        std::int64_t at = -1;
+    };
+
+    // The smallest of row[at(t)], t = 0 .. count - 1, at ascending with t:
+    // its value and the first at that holds it (value +infinity and at -1
+    // when no cell is below +infinity). Four interleaved running minima, each
+    // keeping the first place of its own, break the chain of comparisons;
+    // joined by value and then by place they give the one-by-one result.
+    template <class At>
+    [[nodiscard]] static Minimum firstMinimum(const double* row, std::int64_t count, At at)
+    {
+        constexpr std::int64_t kLanes = 4;
+        double value[kLanes] = {kInfinity, kInfinity, kInfinity, kInfinity};
+        std::int64_t place[kLanes] = {-1, -1, -1, -1};
+        std::int64_t t = 0;
+        for (; t + kLanes <= count; t += kLanes) {
+            for (std::int64_t l = 0; l < kLanes; ++l) {
+                const std::int64_t i = at(t + l);
+                if (row[i] < value[l]) {
+                    value[l] = row[i];
+                    place[l] = i;
                 }
             }
         }
-        m_minVal[static_cast<std::size_t>(j)] = best;
-        m_minArg[static_cast<std::size_t>(j)] = arg;
-        m_stale[static_cast<std::size_t>(j)] = 0;
+        for (; t < count; ++t) {
+            const std::int64_t i = at(t);
+            if (row[i] < value[0]) {
+                value[0] = row[i];
+                place[0] = i;
+            }
+        }
+        Minimum best;
+        for (std::int64_t l = 0; l < kLanes; ++l) {
+            if (place[l] >= 0 && (best.at < 0 || value[l] < best.value || (value[l] == best.value && place[l] < best.at))) {
+                best.value = value[l];
+                best.at = place[l];
+            }
+        }
+        return best;
     }
 
     void join(std::vector<std::unique_ptr<MyNode>>& clusters, std::int64_t first, std::int64_t second)

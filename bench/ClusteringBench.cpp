@@ -7,6 +7,10 @@
 // Usage: bench_clustering [N ...]   (default 2000 5000 10000 16000)
 // Prints one line per run: N, measure, rule, distance seconds, tree seconds,
 // peak resident memory and its ratio to one packed triangle plus the data.
+// For average linkage it also times the peer on the same data, SciPy's pdist
+// plus fastcluster on one core (bench/peers/clustering_peer.py, installed by
+// bench/peers/install), and prints its distance and tree seconds and our
+// total over its total; "-" where the peer is not installed.
 
 #include <chrono>
 #include <cmath>
@@ -28,6 +32,41 @@ namespace {
 
 constexpr std::int32_t kTimePoints = 80;
 
+struct PeerTime {
+    double dist = -1;
+    double tree = -1;
+};
+
+// Seconds of the peer's distances and tree on the loci of `data` (time
+// points x loci); negative when it cannot be run.
+PeerTime peerSeconds(const numeric::Matrix& data, std::int32_t n, const char* measure)
+{
+    const std::string path = "/tmp/bench_clustering_peer_" + std::to_string(n) + ".bin";
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (std::int32_t g = 0; g < n; ++g) {
+            for (std::int32_t t = 0; t < kTimePoints; ++t) {
+                const double v = data(static_cast<std::size_t>(t), static_cast<std::size_t>(g));
+                out.write(reinterpret_cast<const char*>(&v), sizeof v);
+            }
+        }
+    }
+    const std::string command = "/usr/bin/python3 " TESSARAY_BENCH_DIR "/peers/clustering_peer.py " + path + " " +
+                                std::to_string(n) + " " + std::to_string(kTimePoints) + " " + measure +
+                                " 2>/dev/null";
+    double dist = -1, tree = -1;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        if (std::fscanf(pipe, "%lf %lf", &dist, &tree) != 2) {
+            dist = tree = -1;
+        }
+        if (pclose(pipe) != 0) {
+            dist = tree = -1;
+        }
+    }
+    std::remove(path.c_str());
+    return {dist, tree};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -39,8 +78,8 @@ int main(int argc, char** argv)
     if (sizes.empty()) {
         sizes = {2000, 5000, 10000, 16000};
     }
-    std::printf("%7s %-9s %-8s %10s %10s %10s %11s %8s\n", "N", "measure", "rule", "dist s", "tree s", "total s",
-                "peak MB", "ratio");
+    std::printf("%7s %-9s %-8s %10s %10s %10s %11s %8s %10s %10s %8s\n", "N", "measure", "rule", "dist s", "tree s",
+                "total s", "peak MB", "ratio", "peer dist", "peer tree", "vs peer");
     for (const std::int32_t n : sizes) {
         const numeric::Matrix data = bench::expressionData(n, kTimePoints, 20261208U + static_cast<unsigned>(n), bench::Orientation::LociAsColumns);
         std::vector<std::string> names;
@@ -62,9 +101,17 @@ int main(int argc, char** argv)
                 const double treeTime = bench::seconds(start);
                 const double peak = bench::peakBytes();
                 root.reset();
-                std::printf("%7d %-9s %-8s %10.3f %10.3f %10.3f %11.1f %8.3f\n", n,
+                const PeerTime peer =
+                    rule == 2 ? peerSeconds(data, n, measure == 1 ? "euclidean" : "correlation") : PeerTime{};
+                std::printf("%7d %-9s %-8s %10.3f %10.3f %10.3f %11.1f %8.3f", n,
                             measure == 1 ? "Euclid" : "1-Pearson", rule == 2 ? "average" : "single", distTime,
                             treeTime, distTime + treeTime, peak / 1048576.0, peak / (triangle + dataBytes));
+                if (peer.dist >= 0) {
+                    std::printf(" %10.3f %10.3f %8.3f\n", peer.dist, peer.tree,
+                                (distTime + treeTime) / (peer.dist + peer.tree));
+                } else {
+                    std::printf(" %10s %10s %8s\n", "-", "-", "-");
+                }
                 std::fflush(stdout);
             }
         }

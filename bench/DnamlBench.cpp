@@ -1,11 +1,22 @@
 // Wall time and final log-likelihood of the maximum-likelihood phylogeny
-// engine on seeded simulated alignments of 10, 20 and 40 species x 1,000
-// sites, default options. Prints one line per size.
+// engine on seeded simulated alignments (the two-class model with
+// transition/transversion ratio 2, 1,000 sites) of 10, 20 and 40 species,
+// default options. Prints one line per size.
+//
+// Usage: bench_dnaml [-t threads] [species ...]
+//   (default: every core; 10 20 40 species; 80 takes minutes)
+// Where PhyML is installed (bench/peers/install) the same alignment is also
+// given to it on one core (F84, ratio 2, one rate class, empirical
+// frequencies, its default search) and its seconds and log-likelihood are
+// printed beside ours.
 
 #include "engines/dnaml/Dnaml.h"
+#include "engines/dnaml/DnamlSearch.h"
 
 #include <array>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -102,18 +113,67 @@ std::string simulate(int species, int sites, uint64_t seed)
     return text;
 }
 
+struct PeerRun {
+    double seconds = -1;
+    double lnL = 0;
+};
+
+// Runs PhyML on the alignment (our input is sequential PHYLIP text already).
+PeerRun runPeer(const std::string& input, int species)
+{
+    PeerRun peer;
+    char dir[] = "/tmp/bench_dnaml_peer_XXXXXX";
+    if (mkdtemp(dir) == nullptr)
+        return peer;
+    const std::string file = std::string(dir) + "/aln" + std::to_string(species) + ".phy";
+    std::ofstream(file) << input;
+    const std::string command = "PHYMLCPUS=1 phyml -i " + file +
+                                " -d nt -m F84 -t 2 -c 1 -f e -b 0 -o tlr --quiet --no_memory_check >/dev/null 2>&1";
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::ifstream stats(file + "_phyml_stats.txt");
+    std::string line;
+    while (status == 0 && std::getline(stats, line)) {
+        const auto at = line.find("Log-likelihood:");
+        if (at != std::string::npos) {
+            peer.lnL = std::atof(line.c_str() + at + 15);
+            peer.seconds = seconds;
+        }
+    }
+    std::system(("rm -rf " + std::string(dir)).c_str());
+    return peer;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    std::printf("species  sites  patterns  seconds  log-likelihood\n");
-    for (int species : {10, 20, 40}) {
+    std::vector<int> sizes;
+    for (int a = 1; a < argc; ++a) {
+        if (std::string(argv[a]) == "-t" && a + 1 < argc)
+            tallowin::dnaml::setSearchThreads(static_cast<unsigned>(std::atoi(argv[++a])));
+        else
+            sizes.push_back(std::atoi(argv[a]));
+    }
+    if (sizes.empty())
+        sizes = {10, 20, 40};
+    std::printf("threads: %u\n", tallowin::dnaml::searchThreads());
+    std::printf("species  sites  patterns  seconds  log-likelihood     peer s  peer log-likelihood\n");
+    for (int species : sizes) {
         const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species));
         const auto start = std::chrono::steady_clock::now();
         const auto result = tallowin::dnaml::run(input, {});
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%7d  %5d  %8d  %7.2f  %.6f%s\n", species, 1000, result.patternCount, seconds, result.lnL,
+        std::printf("%7d  %5d  %8d  %7.2f  %.6f%s", species, 1000, result.patternCount, seconds, result.lnL,
                     result.code == tallowin::dnaml::ResultCode::Success ? "" : "  (failed)");
+        std::fflush(stdout);
+        const PeerRun peer = runPeer(input, species);
+        if (peer.seconds >= 0)
+            std::printf("  %9.2f  %.6f\n", peer.seconds, peer.lnL);
+        else
+            std::printf("  %9s  -\n", "-");
+        std::fflush(stdout);
     }
     return 0;
 }

@@ -188,6 +188,7 @@ private:
             TreeComment comment;
             if (!readTree(m_in, m_data.names, opt.userLengths, *m_tree, comment, m_log))
                 fail(ResultCode::UserTreesFailed);
+            requireEverySpecies(i);
             const int start = startTip(*m_tree, setup.outgroup);
             m_tree->smoothed = true;
             if (!opt.userLengths && !m_tree->smoothTree(start, kUserTreePasses))
@@ -208,6 +209,23 @@ private:
             if (opt.writeTrees)
                 writeCurrent(setup);
         }
+    }
+
+    // A user tree is compared with the others by its likelihood over all
+    // the species; one that leaves a species out would be evaluated on a
+    // subset and its likelihood would mean something else.
+    void requireEverySpecies(int treeNumber)
+    {
+        bool complete = true;
+        for (int s = 0; s < m_data.species; ++s) {
+            if (!m_tree->hasTip(s)) {
+                m_log.add("Species " + treeName(m_data.names[static_cast<std::size_t>(s)]) +
+                          " is missing from user tree " + formatInt(treeNumber) + "\n");
+                complete = false;
+            }
+        }
+        if (!complete)
+            fail(ResultCode::UserTreesFailed);
     }
 
     void output(const SearchSetup& setup)

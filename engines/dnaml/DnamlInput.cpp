@@ -308,7 +308,16 @@ bool readFrequencies(TextCursor& in, InputData& data, Log& log)
         data.freqs[static_cast<std::size_t>(b)] = *f;
     }
     // Frequencies given as proportions that do not add up to one (say
-    // "1 1 1 1") are taken relative to their sum.
+    // "1 1 1 1") are taken relative to their sum. They are first brought
+    // near one by a power of two taken from the largest, so that the sum of
+    // four values near the largest double cannot overflow (nor that of four
+    // subnormal ones lose its digits); scaling by a power of two is exact,
+    // so ordinary frequencies give the same quotients as without it.
+    const double largest = *std::max_element(data.freqs.begin(), data.freqs.end());
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    for (double& f : data.freqs)
+        f = std::ldexp(f, -exponent);
     const double total = data.freqs[0] + data.freqs[1] + data.freqs[2] + data.freqs[3];
     for (double& f : data.freqs)
         f /= total;

@@ -3,8 +3,15 @@
 #include "engines/dnaml/DnamlTreeText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <latch>
+#include <memory>
+#include <new>
 #include <numeric>
+#include <system_error>
+#include <thread>
 
 namespace tallowin::dnaml {
 
@@ -104,6 +111,12 @@ int BestTreeList::save(const LikelihoodTree& tree, double lnL, int level, bool s
     entry.lnL = lnL;
     entry.level = level;
     entry.smoothed = smoothed;
+    return save(std::move(entry));
+}
+
+int BestTreeList::save(SavedTree entry)
+{
+    const double lnL = entry.lnL;
     const double best = bestLnL();
     const bool wasEmpty = m_entries.empty();
     if (const int rank = find(entry.topology); rank > 0) {
@@ -152,6 +165,11 @@ int startTip(const LikelihoodTree& tree, int outgroup)
 }
 
 namespace {
+
+std::atomic<unsigned> g_searchThreads{0};
+
+// Bytes of tree copies that the threads of one search may hold together.
+constexpr std::size_t kCopyBudget = std::size_t{1} << 30;
 
 struct ZState {
     std::vector<double> z;
@@ -203,33 +221,93 @@ double lengthOf(double z)
     return -std::log(std::max(z, kZMin));
 }
 
-class Searcher {
+// What one piece of the search's independent work gave: the trees it
+// offered to the best-tree list, in the order it offered them, and the
+// tree's smoothed flag when it had finished.
+struct Outcome {
+    std::vector<SavedTree> offered;
+    bool smoothed = true;
+    bool ok = true;
+};
+
+// Trial insertions and subtree moves on one tree. Each piece of work leaves
+// the tree's topology and branch values as it found them and depends on
+// nothing else, so pieces may run on copies of the tree in any order.
+class Trials {
 public:
-    explicit Searcher(SearchSetup& setup)
-        : m_s(setup), m_tree(setup.tree),
-          m_records(setup.tree.species() + 3 * std::max(setup.tree.species() - 2, 1))
+    Trials(LikelihoodTree& tree, int outgroup, int records) : m_tree(tree), m_outgroup(outgroup), m_records(records)
     {
     }
 
-    int start() const { return startTip(m_tree, m_s.outgroup); }
-
-    bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
-
-    bool evaluateAndSave(int level, int& rank)
+    // Evaluates the tree and records it as offered at `level`.
+    bool offer(int level, Outcome& out)
     {
         double lnL = 0;
-        if (!m_tree.evaluate(start(), lnL))
+        if (!m_tree.evaluate(startTip(m_tree, m_outgroup), lnL))
             return false;
-        rank = m_s.best.save(m_tree, lnL, level, m_tree.smoothed);
+        SavedTree saved = canonicalForm(m_tree);
+        saved.lnL = lnL;
+        saved.level = level;
+        saved.smoothed = m_tree.smoothed;
+        out.offered.push_back(std::move(saved));
         return true;
     }
 
     // Puts the inner node of `first` (its record `first` faces p, next(first)
     // faces q; the third record already holds the piece to insert) into the
     // branch p-q, with branch values from the three pairwise optimisations,
-    // smooths, evaluates and offers the tree to the list. The tree is left
-    // with the node inserted; the caller restores it.
-    bool trial(int first, int p, bool quick, int level)
+    // smooths, evaluates and offers the tree; then restores the tree.
+    bool insertAt(int first, int p, bool quick, int level, Outcome& out)
+    {
+        const int q = m_tree.back(p);
+        const double zpq = m_tree.z(p);
+        const double bracket = m_tree.rec(p).bracket;
+        const ZState before = saveZ(m_tree, m_records);
+        const bool ok = trial(first, p, quick, level, out);
+        untrial(first, p, q, zpq, bracket);
+        restoreZ(m_tree, before);
+        out.smoothed = m_tree.smoothed;
+        return ok;
+    }
+
+    // Removes the subtree behind record r together with r's node, joins the
+    // node's two other neighbours, and tries the subtree on every branch
+    // within reach; the tree is restored afterwards. Reach counts branches
+    // from the joined one on both of its sides alike: distance 1 is a branch
+    // that shares a node with it.
+    bool moveSubtree(int r, int level, int extent, Outcome& out)
+    {
+        const int a = m_tree.next(r);
+        const int b = m_tree.next(a);
+        const int A = m_tree.back(a);
+        const int B = m_tree.back(b);
+        const ZState original = saveZ(m_tree, m_records);
+        const double za = m_tree.z(a), zb = m_tree.z(b);
+        const double bra = m_tree.rec(a).bracket;
+        const double brb = m_tree.rec(b).bracket;
+        m_tree.unlink(a);
+        m_tree.unlink(b);
+        m_tree.link(A, B, za * zb, bra);
+        bool ok = m_tree.makenewz(A, kInsertRounds);
+        std::vector<int> targets;
+        for (int end : {A, B})
+            if (!m_tree.isTip(end)) {
+                collectNear(m_tree, m_tree.next(end), 1, level + 1, extent, targets);
+                collectNear(m_tree, m_tree.next(m_tree.next(end)), 1, level + 1, extent, targets);
+            }
+        // The node's records: first = a faces p, next(a) = b faces q, r holds the subtree.
+        for (std::size_t i = 0; ok && i < targets.size(); ++i)
+            ok = insertAt(a, targets[i], false, level, out);
+        m_tree.unlink(A);
+        m_tree.link(a, A, za, bra);
+        m_tree.link(b, B, zb, brb);
+        restoreZ(m_tree, original);
+        out.smoothed = m_tree.smoothed;
+        return ok;
+    }
+
+private:
+    bool trial(int first, int p, bool quick, int level, Outcome& out)
     {
         const int q = m_tree.back(p);
         const int a = first;
@@ -255,7 +333,7 @@ public:
         if (quick) {
             if (!m_tree.smoothLocal(a, kSearchPasses))
                 return false;
-        } else if (!smoothWhole(kSearchPasses)) {
+        } else if (!m_tree.smoothTree(startTip(m_tree, m_outgroup), kSearchPasses)) {
             return false;
         }
         // Smoothing around the new node leaves the rest of the tree as it
@@ -263,8 +341,7 @@ public:
         // whole when it comes out best.
         if (quick)
             m_tree.smoothed = false;
-        int rank = 0;
-        return evaluateAndSave(level, rank);
+        return offer(level, out);
     }
 
     // Takes the inserted node of `first` out again and rejoins p and q.
@@ -275,6 +352,104 @@ public:
         m_tree.link(p, q, zpq, bracket);
     }
 
+    LikelihoodTree& m_tree;
+    int m_outgroup;
+    int m_records;
+};
+
+// Runs work(trials, k, outcome) for k = 0 .. count - 1 on up to `threads`
+// threads, each on its own copy of `tree` (the calling thread on `tree`
+// itself), taking the pieces in ascending order. Every piece must leave its
+// tree as it found it, so each sees the tree as it is now, whichever thread
+// runs it: the outcomes are those of one thread running them in turn. After
+// a failing piece no further piece is started. Rethrows what a thread threw.
+template <class Work>
+std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, std::size_t count, unsigned threads,
+                               Work work)
+{
+    std::vector<Outcome> outcomes(count);
+    threads = static_cast<unsigned>(std::min<std::size_t>(std::max(threads, 1u), count));
+    if (threads <= 1) {
+        Trials trials(tree, outgroup, records);
+        for (std::size_t k = 0; k < count; ++k)
+            if (!(outcomes[k].ok = work(trials, k, outcomes[k])))
+                break;
+        return outcomes;
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::vector<std::exception_ptr> errors(threads);
+    auto loop = [&](LikelihoodTree& t, unsigned id) {
+        try {
+            Trials trials(t, outgroup, records);
+            for (std::size_t k = next.fetch_add(1); k < count && !stop; k = next.fetch_add(1))
+                if (!(outcomes[k].ok = work(trials, k, outcomes[k])))
+                    stop = true;
+        } catch (...) {
+            errors[id] = std::current_exception();
+            stop = true;
+        }
+    };
+    {
+        // The helpers copy the tree before anyone changes it. A helper that
+        // cannot get the memory for its copy takes no part; the others do
+        // its share.
+        std::latch copied(static_cast<std::ptrdiff_t>(threads) - 1);
+        std::vector<std::jthread> helpers;
+        helpers.reserve(threads - 1);
+        for (unsigned id = 1; id < threads; ++id) {
+            const auto start = [&, id] {
+                std::unique_ptr<LikelihoodTree> copy;
+                try {
+                    copy = std::make_unique<LikelihoodTree>(tree);
+                } catch (const std::bad_alloc&) {
+                    copy.reset();
+                }
+                copied.count_down();
+                if (copy)
+                    loop(*copy, id);
+            };
+            try {
+                helpers.emplace_back(start);
+            } catch (const std::system_error&) {
+                // No more threads to be had: the ones running do the work.
+                copied.count_down(static_cast<std::ptrdiff_t>(threads - id));
+                break;
+            }
+        }
+        copied.wait();
+        loop(tree, 0);
+    }
+    for (const auto& error : errors)
+        if (error)
+            std::rethrow_exception(error);
+    return outcomes;
+}
+
+class Searcher {
+public:
+    explicit Searcher(SearchSetup& setup)
+        : m_s(setup), m_tree(setup.tree),
+          m_records(setup.tree.species() + 3 * std::max(setup.tree.species() - 2, 1))
+    {
+        const std::size_t perCopy = std::max<std::size_t>(m_tree.memoryBytes(), 1);
+        m_threads = static_cast<unsigned>(
+            std::clamp<std::size_t>(kCopyBudget / perCopy, 1, std::max(searchThreads(), 1u)));
+    }
+
+    int start() const { return startTip(m_tree, m_s.outgroup); }
+
+    bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
+
+    bool evaluateAndSave(int level, int& rank)
+    {
+        double lnL = 0;
+        if (!m_tree.evaluate(start(), lnL))
+            return false;
+        rank = m_s.best.save(m_tree, lnL, level, m_tree.smoothed);
+        return true;
+    }
+
     bool addSpecies(int species)
     {
         m_s.best.clear();
@@ -283,17 +458,12 @@ public:
         const int first = m_tree.takeNode();
         const int tipSide = m_tree.next(m_tree.next(first));
         m_tree.link(tipSide, species, kZStart);
-        for (int p : branches) {
-            const int q = m_tree.back(p);
-            const double zpq = m_tree.z(p);
-            const double bracket = m_tree.rec(p).bracket;
-            const ZState before = saveZ(m_tree, m_records);
-            const bool ok = trial(first, p, m_s.options.quickAdd, 0);
-            untrial(first, p, q, zpq, bracket);
-            restoreZ(m_tree, before);
-            if (!ok)
-                return false;
-        }
+        const bool quick = m_s.options.quickAdd;
+        if (!offerAll(runPieces(m_tree, m_s.outgroup, m_records, branches.size(), m_threads,
+                                [&](Trials& trials, std::size_t k, Outcome& out) {
+                                    return trials.insertAt(first, branches[k], quick, 0, out);
+                                })))
+            return false;
         m_tree.unlink(tipSide);
         m_tree.releaseNode(first);
         m_s.best.recall(1, m_tree);
@@ -310,72 +480,62 @@ public:
 
     bool rearrangeRound(int level, int extent)
     {
-        // Inner nodes, each by the record facing the start, depth-first.
+        // Inner nodes, each by the record facing the start, depth-first;
+        // every record of each in turn holds the subtree to move.
         std::vector<int> branches;
         collectBranches(m_tree, start(), branches);
-        std::vector<int> nodes;
-        for (int p : branches)
-            if (!m_tree.isTip(m_tree.back(p)))
-                nodes.push_back(m_tree.back(p));
-        for (int node : nodes) {
-            for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r)) {
-                if (!moveSubtree(r, level, extent))
-                    return false;
-            }
+        std::vector<int> moves;
+        for (int p : branches) {
+            const int node = m_tree.back(p);
+            if (m_tree.isTip(node))
+                continue;
+            for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r))
+                moves.push_back(r);
         }
-        return true;
-    }
-
-    // Removes the subtree behind record r together with r's node, joins the
-    // node's two other neighbours, and tries the subtree on every branch
-    // within reach; the tree is restored afterwards. Reach counts branches
-    // from the joined one on both of its sides alike: distance 1 is a branch
-    // that shares a node with it.
-    bool moveSubtree(int r, int level, int extent)
-    {
-        const int a = m_tree.next(r);
-        const int b = m_tree.next(a);
-        const int A = m_tree.back(a);
-        const int B = m_tree.back(b);
-        const ZState original = saveZ(m_tree, m_records);
-        const double za = m_tree.z(a), zb = m_tree.z(b);
-        const double bra = m_tree.rec(a).bracket;
-        const double brb = m_tree.rec(b).bracket;
-        m_tree.unlink(a);
-        m_tree.unlink(b);
-        m_tree.link(A, B, za * zb, bra);
-        bool ok = m_tree.makenewz(A, kInsertRounds);
-        std::vector<int> targets;
-        for (int end : {A, B})
-            if (!m_tree.isTip(end)) {
-                collectNear(m_tree, m_tree.next(end), 1, level + 1, extent, targets);
-                collectNear(m_tree, m_tree.next(m_tree.next(end)), 1, level + 1, extent, targets);
-            }
-        // The node's records: first = a faces p, next(a) = b faces q, r holds the subtree.
-        for (std::size_t i = 0; ok && i < targets.size(); ++i) {
-            const int p = targets[i];
-            const int q = m_tree.back(p);
-            const double zpq = m_tree.z(p);
-            const double bracket = m_tree.rec(p).bracket;
-            const ZState pruned = saveZ(m_tree, m_records);
-            ok = trial(a, p, false, level);
-            untrial(a, p, q, zpq, bracket);
-            restoreZ(m_tree, pruned);
-        }
-        m_tree.unlink(A);
-        m_tree.link(a, A, za, bra);
-        m_tree.link(b, B, zb, brb);
-        restoreZ(m_tree, original);
-        return ok;
+        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), m_threads,
+                                  [&](Trials& trials, std::size_t k, Outcome& out) {
+                                      return trials.moveSubtree(moves[k], level, extent, out);
+                                  }));
     }
 
 private:
+    // Offers the trees of every piece to the list in the order of the
+    // pieces, as one thread doing them in turn would have, and leaves the
+    // tree's smoothed flag as the last piece left it. False after a failed
+    // piece.
+    bool offerAll(std::vector<Outcome> outcomes)
+    {
+        for (Outcome& outcome : outcomes) {
+            for (SavedTree& saved : outcome.offered)
+                m_s.best.save(std::move(saved));
+            if (!outcome.ok)
+                return false;
+        }
+        if (!outcomes.empty())
+            m_tree.smoothed = outcomes.back().smoothed;
+        return true;
+    }
+
     SearchSetup& m_s;
     LikelihoodTree& m_tree;
     int m_records;
+    unsigned m_threads = 1;
 };
 
 } // namespace
+
+void setSearchThreads(unsigned threads) noexcept
+{
+    g_searchThreads = threads;
+}
+
+unsigned searchThreads() noexcept
+{
+    const unsigned chosen = g_searchThreads;
+    if (chosen > 0)
+        return chosen;
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
 
 bool rearrange(SearchSetup& setup, int extent, int& level)
 {

@@ -7,6 +7,12 @@
 // among trees of equal likelihood the one saved first ranks higher; inner
 // nodes are taken lowest-numbered first. The same input therefore always
 // gives the same trees.
+//
+// Threads: the trial insertions of a species and the subtree moves of a
+// rearrangement round are independent of one another; they run on copies of
+// the tree on several threads, and their trees are offered to the list in
+// the order above afterwards, so the result does not depend on the number of
+// threads.
 
 #include "engines/dnaml/DnamlInput.h"
 #include "engines/dnaml/DnamlTree.h"
@@ -45,6 +51,9 @@ public:
     // one enters unless the list is full and it is below the worst kept.
     // Returns its rank (1 = best) or 0 when refused.
     int save(const LikelihoodTree& tree, double lnL, int level, bool smoothed);
+    // The same for a tree already in canonical form, with its likelihood,
+    // level and smoothed flag filled in.
+    int save(SavedTree entry);
     // Rebuilds the tree of rank k (clamped to 1..count) into `tree`.
     void recall(int rank, LikelihoodTree& tree) const;
 
@@ -94,6 +103,11 @@ struct SearchSetup {
     // Called after each species is added with the number in the tree.
     std::function<void(int)> onAdded;
 };
+
+// Threads the search may use; 0 (the default) means one per core. The
+// copies of the tree that the threads work on are held within 1 GiB.
+void setSearchThreads(unsigned threads) noexcept;
+[[nodiscard]] unsigned searchThreads() noexcept;
 
 // Rearranges the current tree to the given extent (subtrees moved to
 // branches up to that many steps away), keeping the best trees in the list;

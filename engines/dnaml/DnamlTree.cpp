@@ -18,12 +18,26 @@ double clampZ(double z)
     return std::min(z, kZMax);
 }
 
+// Each kernel below has a plain copy and one for processors with 256-bit
+// vectors, chosen at the first call. Every lane does the same operations in
+// the same order (no fused multiply-add), so both copies give the same bits.
+// The choice is made in ordinary code rather than by the loader, which would
+// run it before a sanitizer's run-time is ready.
+bool wideVectors()
+{
+    static const bool wide = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return wide;
+}
+
 // The vector of a node from its two children's vectors a1 and a2 across
 // branches with factors (ki, kv): per side and base,
 // y_b = (1 - ki) S + (ki - kv) S_class(b) + kv x_b, and the node's value is
 // the product of the two sides. Arrays are A, C, G, T blocks of np values.
-void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa,
-                          std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
+[[gnu::always_inline]] inline void combineSidesBody(const double* __restrict__ a1, const double* __restrict__ a2,
+    double* __restrict__ oa, std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
 {
     const double* __restrict__ cc1 = a1 + np;
     const double* __restrict__ g1 = a1 + 2 * np;
@@ -47,22 +61,90 @@ void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, 
         const double Y2 = fCY * cc2[p] + fTY * t2[p];
         const double base1R = u1 * S1 + v1 * R1, base1Y = u1 * S1 + v1 * Y1;
         const double base2R = u2 * S2 + v2 * R2, base2Y = u2 * S2 + v2 * Y2;
-        const double va = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
-        const double vg = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
-        const double vc = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
-        const double vt = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
-        oa[p] = va;
-        og[p] = vg;
-        oc[p] = vc;
-        ot[p] = vt;
+        oa[p] = (base1R + w1 * a1[p]) * (base2R + w2 * a2[p]);
+        og[p] = (base1R + w1 * g1[p]) * (base2R + w2 * g2[p]);
+        oc[p] = (base1Y + w1 * cc1[p]) * (base2Y + w2 * cc2[p]);
+        ot[p] = (base1Y + w1 * t1[p]) * (base2Y + w2 * t2[p]);
     }
+}
+
+void combineSidesPlain(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa,
+    std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
+{
+    combineSidesBody(a1, a2, oa, np, m, ki1, kv1, ki2, kv2);
+}
+
+[[gnu::target("avx2")]] void combineSidesWide(const double* __restrict__ a1, const double* __restrict__ a2,
+    double* __restrict__ oa, std::size_t np, const Model& m, double ki1, double kv1, double ki2, double kv2)
+{
+    combineSidesBody(a1, a2, oa, np, m, ki1, kv1, ki2, kv2);
+}
+
+void combineSides(const double* __restrict__ a1, const double* __restrict__ a2, double* __restrict__ oa, std::size_t np,
+    const Model& m, double ki1, double kv1, double ki2, double kv2)
+{
+    if (wideVectors())
+        combineSidesWide(a1, a2, oa, np, m, ki1, kv1, ki2, kv2);
+    else
+        combineSidesPlain(a1, a2, oa, np, m, ki1, kv1, ki2, kv2);
+}
+
+// Patterns whose four values all fell below 2^-256 are multiplied by 2^256
+// and counted in `so`, which starts as the sum of the children's counts.
+[[gnu::always_inline]] inline void rescaleBody(double* __restrict__ oa, const int* __restrict__ sc1,
+    const int* __restrict__ sc2, int* __restrict__ so, std::size_t np)
+{
+    double* __restrict__ oc = oa + np;
+    double* __restrict__ og = oa + 2 * np;
+    double* __restrict__ ot = oa + 3 * np;
+    for (std::size_t p = 0; p < np; ++p)
+        so[p] = sc1[p] + sc2[p];
+    // Few patterns ever need it: look for one first, without branches.
+    int tiny = 0;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
+        tiny |= static_cast<int>(big > 0.0) & static_cast<int>(big < kScaleLimit);
+    }
+    if (tiny == 0)
+        return;
+    for (std::size_t p = 0; p < np; ++p) {
+        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
+        if (big > 0.0 && big < kScaleLimit) {
+            oa[p] *= kScaleFactor;
+            oc[p] *= kScaleFactor;
+            og[p] *= kScaleFactor;
+            ot[p] *= kScaleFactor;
+            ++so[p];
+        }
+    }
+}
+
+void rescalePlain(double* __restrict__ oa, const int* __restrict__ sc1, const int* __restrict__ sc2,
+    int* __restrict__ so, std::size_t np)
+{
+    rescaleBody(oa, sc1, sc2, so, np);
+}
+
+[[gnu::target("avx2")]] void rescaleWide(double* __restrict__ oa, const int* __restrict__ sc1,
+    const int* __restrict__ sc2, int* __restrict__ so, std::size_t np)
+{
+    rescaleBody(oa, sc1, sc2, so, np);
+}
+
+void rescale(double* __restrict__ oa, const int* __restrict__ sc1, const int* __restrict__ sc2, int* __restrict__ so,
+    std::size_t np)
+{
+    if (wideVectors())
+        rescaleWide(oa, sc1, sc2, so, np);
+    else
+        rescalePlain(oa, sc1, sc2, so, np);
 }
 
 // Per-pattern terms of the likelihood across one branch between vectors x1
 // and x2: Q (unrelated ends), A = P - Q and B = K - P, so that the pattern's
 // likelihood at branch value z is Q + z^xv A + z B.
-void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
-               double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
+[[gnu::always_inline]] inline void pairTermsBody(const double* __restrict__ a1, const double* __restrict__ a2,
+    std::size_t np, const Model& m, double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
 {
     const double* __restrict__ c1 = a1 + np;
     const double* __restrict__ g1 = a1 + 2 * np;
@@ -73,23 +155,44 @@ void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std
     const double fA = m.fA, fC = m.fC, fG = m.fG, fT = m.fT, fR = m.fR, fY = m.fY;
     for (std::size_t i = 0; i < np; ++i) {
         const double K = fA * a1[i] * a2[i] + fC * c1[i] * c2[i] + fG * g1[i] * g2[i] + fT * t1[i] * t2[i];
-        const double P = (fA * a1[i] + fG * g1[i]) * (fA * a2[i] + fG * g2[i]) / fR +
-                         (fC * c1[i] + fT * t1[i]) * (fC * c2[i] + fT * t2[i]) / fY;
-        const double Q = (fA * a1[i] + fC * c1[i] + fG * g1[i] + fT * t1[i]) *
-                         (fA * a2[i] + fC * c2[i] + fG * g2[i] + fT * t2[i]);
+        const double P = (fA * a1[i] + fG * g1[i]) * (fA * a2[i] + fG * g2[i]) / fR
+            + (fC * c1[i] + fT * t1[i]) * (fC * c2[i] + fT * t2[i]) / fY;
+        const double Q
+            = (fA * a1[i] + fC * c1[i] + fG * g1[i] + fT * t1[i]) * (fA * a2[i] + fC * c2[i] + fG * g2[i] + fT * t2[i]);
         termQ[i] = Q;
         termA[i] = P - Q;
         termB[i] = K - P;
     }
 }
 
+void pairTermsPlain(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
+    double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
+{
+    pairTermsBody(a1, a2, np, m, termQ, termA, termB);
+}
+
+[[gnu::target("avx2")]] void pairTermsWide(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np,
+    const Model& m, double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
+{
+    pairTermsBody(a1, a2, np, m, termQ, termA, termB);
+}
+
+void pairTerms(const double* __restrict__ a1, const double* __restrict__ a2, std::size_t np, const Model& m,
+    double* __restrict__ termQ, double* __restrict__ termA, double* __restrict__ termB)
+{
+    if (wideVectors())
+        pairTermsWide(a1, a2, np, m, termQ, termA, termB);
+    else
+        pairTermsPlain(a1, a2, np, m, termQ, termA, termB);
+}
+
 // Weighted sums over patterns of d ln L / d ln z and d2 ln L / d ln z^2 at
 // branch value z (ki = z^xv, kv = z), from the terms of pairTerms. Four
 // running sums, added in a fixed order at the end, so the loop vectorises
 // and the result does not depend on the machine.
-void derivatives(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
-                 const double* __restrict__ w, std::size_t np, double xv, double ki, double kv, double& d1,
-                 double& d2)
+[[gnu::always_inline]] inline void derivativesBody(const double* __restrict__ q, const double* __restrict__ a,
+    const double* __restrict__ b, const double* __restrict__ w, std::size_t np, double xv, double ki, double kv,
+    double& d1, double& d2)
 {
     constexpr std::size_t kLanes = 4;
     double s1[kLanes] = {}, s2[kLanes] = {};
@@ -117,6 +220,28 @@ void derivatives(const double* __restrict__ q, const double* __restrict__ a, con
     }
     d1 = (s1[0] + s1[1]) + (s1[2] + s1[3]);
     d2 = (s2[0] + s2[1]) + (s2[2] + s2[3]);
+}
+
+void derivativesPlain(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
+    const double* __restrict__ w, std::size_t np, double xv, double ki, double kv, double& d1, double& d2)
+{
+    derivativesBody(q, a, b, w, np, xv, ki, kv, d1, d2);
+}
+
+[[gnu::target("avx2")]] void derivativesWide(const double* __restrict__ q, const double* __restrict__ a,
+    const double* __restrict__ b, const double* __restrict__ w, std::size_t np, double xv, double ki, double kv,
+    double& d1, double& d2)
+{
+    derivativesBody(q, a, b, w, np, xv, ki, kv, d1, d2);
+}
+
+void derivatives(const double* __restrict__ q, const double* __restrict__ a, const double* __restrict__ b,
+    const double* __restrict__ w, std::size_t np, double xv, double ki, double kv, double& d1, double& d2)
+{
+    if (wideVectors())
+        derivativesWide(q, a, b, w, np, xv, ki, kv, d1, d2);
+    else
+        derivativesPlain(q, a, b, w, np, xv, ki, kv, d1, d2);
 }
 
 } // namespace
@@ -306,26 +431,7 @@ void LikelihoodTree::newview(int r)
     const Side k2 = side(z(s2));
 
     combineSides(x(c1), x(c2), x(r), np, m, k1.ki, k1.kv, k2.ki, k2.kv);
-    const int* __restrict__ sc1 = scale(c1);
-    const int* __restrict__ sc2 = scale(c2);
-    int* __restrict__ so = scale(r);
-    for (std::size_t p = 0; p < np; ++p)
-        so[p] = sc1[p] + sc2[p];
-    // Patterns whose four values all fell below the limit are rescaled.
-    double* oa = x(r);
-    double* oc = oa + np;
-    double* og = oa + 2 * np;
-    double* ot = oa + 3 * np;
-    for (std::size_t p = 0; p < np; ++p) {
-        const double big = std::max(std::max(oa[p], oc[p]), std::max(og[p], ot[p]));
-        if (big > 0.0 && big < kScaleLimit) {
-            oa[p] *= kScaleFactor;
-            oc[p] *= kScaleFactor;
-            og[p] *= kScaleFactor;
-            ot[p] *= kScaleFactor;
-            ++so[p];
-        }
-    }
+    rescale(x(r), scale(c1), scale(c2), scale(r), np);
 }
 
 bool LikelihoodTree::evaluate(int p, double& lnL)

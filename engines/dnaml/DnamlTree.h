@@ -15,6 +15,7 @@
 
 #include "engines/dnaml/DnamlModel.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -92,6 +93,12 @@ public:
 
     // All vectors out of date (after a rebuild).
     void invalidateAll();
+
+    // Bytes of the vectors, what a copy of the tree costs.
+    [[nodiscard]] std::size_t memoryBytes() const
+    {
+        return m_x.size() * sizeof(double) + m_scale.size() * sizeof(int);
+    }
 
 private:
     void invalidate(int r);

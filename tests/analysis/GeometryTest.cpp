@@ -157,6 +157,44 @@ TEST(Distance, DriversFillEveryPairWithItsWorkerValue)
     }
 }
 
+TEST(Distance, BlockedSumsGiveTheBitsOfOnePairSumsAcrossManyBlocks)
+{
+    // 45 items: five whole blocks of pairs and a remainder in the later rows;
+    // values of very different sizes, so that any change in the order of the
+    // additions would show in the last bits.
+    std::mt19937_64 gen(31);
+    std::uniform_real_distribution<double> mantissa(-1, 1);
+    std::uniform_int_distribution<int> exponent(-20, 20);
+    constexpr std::int32_t points = 23;
+    constexpr std::int32_t items = 45;
+    Matrix data(points, items);
+    for (std::size_t t = 0; t < points; ++t) {
+        for (std::size_t g = 0; g < items; ++g) {
+            data(t, g) = std::ldexp(mantissa(gen), exponent(gen));
+        }
+    }
+    const struct {
+        const char* name;
+        void (*driver)(const Matrix&, std::int32_t, std::int32_t, DistanceMatrix&, bool, numeric::Progress*,
+                       G::Missing);
+        double (*worker)(const Matrix&, std::int32_t, std::int32_t, std::int32_t, std::int32_t);
+    } measures[] = {
+        {"SS", G::SSDisMat, G::SSDisTwoCol},
+        {"Euclid", G::EuclidDisMat, G::EuclidDisTwoCol},
+        {"CB", G::CBDisMat, G::CBDisTwoCol},
+    };
+    for (const auto& m : measures) {
+        SCOPED_TRACE(m.name);
+        DistanceMatrix d;
+        m.driver(data, points, items, d, true, nullptr, G::Missing());
+        for (std::int32_t i = 1; i < items; ++i) {
+            for (std::int32_t j = 0; j < i; ++j) {
+                ASSERT_EQ(d(i, j), m.worker(data, points, items, i, j)) << i << "," << j;
+            }
+        }
+    }
+}
+
 struct Recorder : numeric::Progress {
     std::vector<std::string> calls;
     void setMinimum(double v) override { calls.push_back("min " + std::to_string(static_cast<int>(v))); }

@@ -262,6 +262,36 @@ TEST(Hclust, FastTreeEqualsTheScanOnLargerClusteredMatrices)
     }
 }
 
+TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
+{
+    // Rows long enough for the row minima to be found several cells at a
+    // time with a remainder, and orbits of the visiting-order permutation
+    // longer than the distance at which their cells are fetched.
+    const std::uint32_t seed = 4242;
+    std::mt19937 gen(seed);
+    constexpr std::int32_t n = 300;
+    std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
+    for (auto& xy : p) {
+        xy = {static_cast<int>(gen() % 9), static_cast<int>(gen() % 9)};
+    }
+    DistanceMatrix d(n);
+    for (std::int64_t i = 1; i < n; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            const auto& a = p[static_cast<std::size_t>(i)];
+            const auto& b = p[static_cast<std::size_t>(j)];
+            d(i, j) = std::hypot(a.first - b.first, a.second - b.second);
+        }
+    }
+    for (std::int16_t rule = 0; rule < 3; ++rule) {
+        platform::rt::RandomSource rngFast(rule + 11);
+        platform::rt::RandomSource rngOrder(rule + 11);
+        const auto order = UPGMA::VisitingOrder(n, true, &rngOrder);
+        const auto fast = UPGMA::BuildUpgmaTree(d, n, rule, itemNames(n), true, nullptr, &rngFast);
+        const auto slow = testref::upgmaByScan(d, n, rule, itemNames(n), order);
+        ASSERT_EQ(testref::exactText(*fast), testref::exactText(*slow)) << "seed " << seed << " rule " << rule;
+    }
+}
+
 // Exact text with children in a fixed order (by their smallest leaf), so
 // that trees differing only in child order compare equal.
 std::string canonical(const MyNode& node, std::string* smallest = nullptr)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <string>
 
 using namespace tallowin::dnaml;
@@ -152,6 +154,53 @@ TEST(DnamlOptions, ToggleOptionsFlipTwice)
     ASSERT_TRUE(ratios.ok) << ratios.log;
     EXPECT_DOUBLE_EQ(ratios.data.freqs[0], 0.125);
     EXPECT_DOUBLE_EQ(ratios.data.freqs[3], 0.5);
+}
+
+struct FrequencyCase {
+    const char* name;
+    std::string line;
+    std::array<double, 4> expected;
+};
+
+class DnamlFrequencyLine : public testing::TestWithParam<FrequencyCase> {};
+
+// Frequencies are taken relative to their sum, whatever their scale: four
+// values near the largest double must not overflow the sum, four subnormal
+// ones must keep their proportions, and ordinary ones give exactly the
+// quotient by their plain sum.
+TEST_P(DnamlFrequencyLine, ProportionsAreKeptAtAnyScale)
+{
+    const FrequencyCase& c = GetParam();
+    const ReadOutcome r = readText("4 10 F\n" + c.line + "\n" + kSeqs);
+    ASSERT_TRUE(r.ok) << r.log;
+    for (std::size_t b = 0; b < 4; ++b) {
+        EXPECT_TRUE(std::isfinite(r.data.freqs[b])) << b;
+        EXPECT_NEAR(r.data.freqs[b], c.expected[b], 1e-15 * c.expected[b]) << b;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DnamlFrequencyLine,
+    testing::Values(FrequencyCase{"NearLargestDouble", "1e308 1e308 1e308 1e308", {0.25, 0.25, 0.25, 0.25}},
+                    FrequencyCase{"LargestDouble", "1.7976931348623157e308 1.7976931348623157e308 "
+                                                   "1.7976931348623157e308 1.7976931348623157e308",
+                                  {0.25, 0.25, 0.25, 0.25}},
+                    FrequencyCase{"HugeUnequal", "3e307 2e307 2e307 3e307", {0.3, 0.2, 0.2, 0.3}},
+                    FrequencyCase{"Subnormal", "1e-320 1e-320 2e-320 4e-320", {0.125, 0.125, 0.25, 0.5}},
+                    FrequencyCase{"Ordinary", "0.1 0.2 0.3 0.4",
+                                  {0.1 / (0.1 + 0.2 + 0.3 + 0.4), 0.2 / (0.1 + 0.2 + 0.3 + 0.4),
+                                   0.3 / (0.1 + 0.2 + 0.3 + 0.4), 0.4 / (0.1 + 0.2 + 0.3 + 0.4)}}),
+    [](const testing::TestParamInfo<FrequencyCase>& info) { return std::string(info.param.name); });
+
+TEST(DnamlFrequencyLine, OrdinaryFrequenciesGiveThePlainQuotientsExactly)
+{
+    const ReadOutcome r = readText("4 10 F\n0.3 0.2 0.15 0.3\n" + kSeqs);
+    ASSERT_TRUE(r.ok) << r.log;
+    const double total = 0.3 + 0.2 + 0.15 + 0.3;
+    EXPECT_EQ(r.data.freqs[0], 0.3 / total);
+    EXPECT_EQ(r.data.freqs[1], 0.2 / total);
+    EXPECT_EQ(r.data.freqs[2], 0.15 / total);
+    EXPECT_EQ(r.data.freqs[3], 0.3 / total);
 }
 
 struct SequenceCase {

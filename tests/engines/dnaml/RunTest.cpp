@@ -124,6 +124,23 @@ TEST(DnamlRun, UserLengthsAreKeptUnchanged)
     EXPECT_NE(r.log.find("User-tree option set for this run."), std::string::npos);
 }
 
+TEST(DnamlRun, StartingTreeMayStillLeaveSpeciesOutForTheSearchToAdd)
+{
+    const RunResult r = run(withOptions("R") + "(Alpha,Beta,Chi);\n", {});
+    ASSERT_EQ(r.code, ResultCode::Success) << r.log;
+    EXPECT_NE(r.treeText.find("Delta"), std::string::npos);
+}
+
+TEST(DnamlRun, FrequenciesNearTheLargestDoubleRunLikeTheirProportions)
+{
+    const RunResult huge = run(withOptions("F", "1e308 1e308 1e308 1e308\n"), {});
+    const RunResult plain = run(withOptions("F", "0.25 0.25 0.25 0.25\n"), {});
+    ASSERT_EQ(huge.code, ResultCode::Success) << huge.log;
+    ASSERT_EQ(plain.code, ResultCode::Success) << plain.log;
+    EXPECT_EQ(huge.treeText, plain.treeText);
+    EXPECT_EQ(huge.lnL, plain.lnL);
+}
+
 TEST(DnamlRun, OutputDoesNotDependOnWhatRanBefore)
 {
     const RunResult first = run(kFour, {});
@@ -199,6 +216,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "Unable to read the number of user trees\n"},
         CodeCase{"BadUserTree", withOptions("U") + "1\n((Alpha,Beta),Chi,Omega);\n", 0, ResultCode::UserTreesFailed,
                  "Cannot find tree species: Omega\n"},
+        CodeCase{"UserTreeWithoutASpecies", withOptions("U") + "1\n(Alpha,Beta,Chi);\n", 0,
+                 ResultCode::UserTreesFailed, "Species Delta is missing from user tree 1\n"},
+        CodeCase{"SecondUserTreeWithoutASpecies",
+                 withOptions("U") + "2\n((Alpha,Beta),Chi,Delta);\n(Alpha,(Beta,Delta));\n", 0,
+                 ResultCode::UserTreesFailed, "Species Chi is missing from user tree 2\n"},
+        CodeCase{"UserLengthsTreeWithoutTwoSpecies",
+                 "5 20 L\n" + kFour.substr(kFour.find('\n') + 1) + "Epsilon   ACGAACTAACCTAACGTTCA\n1\n"
+                 "(Alpha:0.1,Beta:0.1,Chi:0.1);\n",
+                 0, ResultCode::UserTreesFailed, "Species Delta is missing from user tree 1\n"
+                                                  "Species Epsilon is missing from user tree 1\n"},
         CodeCase{"BadStartingTree", withOptions("R") + "(Alpha,Beta;\n", 0, ResultCode::SearchFailed,
                  "treeReadLen failed in makeDenovoTree\n"}),
     [](const testing::TestParamInfo<CodeCase>& i) { return std::string(i.param.name); });
