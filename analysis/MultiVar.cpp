@@ -25,7 +25,11 @@ using numeric::detail::setValue;
 
 namespace {
 
-constexpr double kEigenTolerance = 1E-6;
+// The rotations run until every off-diagonal element is below this share of
+// the matrix's largest element: far under the rounding of the diagonal, so
+// eigenvalues and eigenvectors carry full double precision (a rotation this
+// small no longer changes any element it touches, and the sweeps end).
+constexpr double kEigenRelativeTolerance = 1E-18;
 // Eigenvalues of Q at or below this count as 0 (Q's eigenvalues lie in [0, 1]).
 constexpr double kZeroEigenvalue = 1E-10;
 
@@ -34,8 +38,7 @@ std::size_t at(std::int64_t i)
     return static_cast<std::size_t>(i);
 }
 
-// 1E-6, made proportionally smaller for a matrix whose largest element is
-// below 1, so that the rotations still run on small-valued matrices.
+// The stopping threshold of the rotations, relative to the largest element.
 double toleranceFor(const Matrix& A, std::int64_t n)
 {
     double scale = 0;
@@ -45,9 +48,9 @@ double toleranceFor(const Matrix& A, std::int64_t n)
         }
     }
     if (!std::isfinite(scale) || scale <= 0) {
-        return kEigenTolerance;
+        return kEigenRelativeTolerance;
     }
-    return kEigenTolerance * std::min(1.0, scale);
+    return kEigenRelativeTolerance * scale;
 }
 
 void readDiagonal(const Matrix& A, std::int64_t n, std::vector<double>& evals)

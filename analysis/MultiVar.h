@@ -54,9 +54,9 @@ void SortEigenDesc(std::vector<double>& evals, Matrix& evecs, std::int64_t n);
 
 // Sorted decomposition of the symmetric matrix A (its lower triangle and
 // diagonal are read; A is overwritten). evals is resized to n, evecs to
-// n x n. The rotations stop at the tolerance 1E-6, scaled down for matrices
-// whose largest element is below 1 (so small-valued covariance matrices are
-// still diagonalised). Errors of QelNumRec::GetEigen.
+// n x n. The rotations run to rounding level: they stop once every
+// off-diagonal element is below 1E-18 times the largest element. Errors of
+// QelNumRec::GetEigen.
 void GetEigenSorted(Matrix& A, std::int64_t n, std::vector<double>& evals, Matrix& evecs);
 // The same for covariance matrices (the caller's name for that route).
 inline void GetEigenSortedVar(Matrix& A, std::int64_t n, std::vector<double>& evals, Matrix& evecs)

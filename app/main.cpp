@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "shell/ui/ClusterMenu.h"
+#include "shell/ui/OrdinationMenu.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
 #include "shell/core/ErrHandler.h"
@@ -34,6 +35,7 @@ int main(int argc, char* argv[])
         if (module.Main()) {
             if (shell::MainFrame* frame = module.mainFrame()) {
                 shell::InstallClusterDialog(*frame);
+                shell::InstallOrdinationDialogs(*frame);
             }
             result = QApplication::exec();
         }

@@ -1,0 +1,670 @@
+#include "analysis/ui/OrdinationDialogs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/ui/OrdinationRun.h"
+#include "numeric/Progress.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/runtime/Convert.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/core/ProgramInfo.h"
+#include "shell/core/mQuorin.h"
+#include "shell/workbook/SSMDI1.h"
+
+namespace analysis {
+
+namespace {
+
+platform::Answer message(const std::string& text, int style = platform::mb::Information)
+{
+    return platform::dialogs().MsgBox(text, style, shell::ProgramInfo::Title);
+}
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+// The dialog's progress bar as the cores drive it, repainted now and then
+// while the work runs on the user-interface thread.
+class BarProgress final : public numeric::Progress {
+public:
+    explicit BarProgress(QProgressBar& bar) : m_bar(bar)
+    {
+        m_bar.setRange(0, Steps);
+        m_timer.start();
+    }
+    ~BarProgress() override { m_bar.setValue(0); }
+    BarProgress(const BarProgress&) = delete;
+    BarProgress& operator=(const BarProgress&) = delete;
+    void setMinimum(double minimum) override { m_min = minimum; }
+    void setMaximum(double maximum) override { m_max = maximum; }
+    void setValue(double value) override
+    {
+        if (value != m_min && m_timer.elapsed() < 40) {
+            return;
+        }
+        const double span = m_max - m_min;
+        const double share = span > 0 ? (value - m_min) / span : 0.0;
+        m_bar.setValue(static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * Steps)));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        m_timer.restart();
+    }
+
+private:
+    static constexpr int Steps = 1000;
+    QProgressBar& m_bar;
+    QElapsedTimer m_timer;
+    double m_min = 0;
+    double m_max = 0;
+};
+
+// The load-time check of the data block shared by the principal component
+// and correspondence dialogs; "" when the block is too small or unreadable.
+std::string blockRange(spreadsheet::Workbook& book, platform::Guard& g, const std::string& analysisName)
+{
+    std::int32_t rows = 0;
+    std::int32_t cols = 0;
+    bool selected = false;
+    g.step([&] { selected = SSMDI1::SelectDataInActiveSheet(book, rows, cols); });
+    if (!selected) {
+        return {};
+    }
+    if (rows < 3) {
+        (void)message("Not enough data for PCA because there are only " + std::to_string(rows) + " rows of data.");
+        return {};
+    }
+    if (cols < 3) {
+        (void)message("Not enough data for " + analysisName + " because there are only " + std::to_string(cols) +
+                      " columns of data.");
+        return {};
+    }
+    std::string range;
+    g.step([&] { range = SSMDI1::RowCol2Range(1, 1, rows, cols); });
+    return range;
+}
+
+QListWidget* plotList(QWidget* parent)
+{
+    auto* list = new QListWidget(parent);
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    return list;
+}
+
+constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
+
+} // namespace
+
+void PlotChoice(const QListWidget& list, int& a, int& b)
+{
+    a = 0;
+    b = 0;
+    int i = 0;
+    for (; i < list.count(); ++i) {
+        if (list.item(i)->isSelected()) {
+            a = i;
+            break;
+        }
+    }
+    for (++i; i < list.count(); ++i) {
+        if (list.item(i)->isSelected()) {
+            b = i;
+            break;
+        }
+    }
+}
+
+// ---- frmPCAOpt ------------------------------------------------------------------
+
+frmPCAOpt::frmPCAOpt(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+{
+    setObjectName("frmPCAOpt");
+    setWindowTitle("Principal Component Analysis");
+
+    frInput = new QGroupBox("Input", this);
+    lblInRange = new QLabel("Input range:", frInput);
+    txtInRange = new QLineEdit(frInput);
+    chkMissing = new QCheckBox("Has missing value", frInput);
+    lblMissing = new QLabel("Code missing value as:", frInput);
+    txtMissing = new QLineEdit("9.999999", frInput);
+    auto* in = new QGridLayout(frInput);
+    in->addWidget(lblInRange, 0, 0);
+    in->addWidget(txtInRange, 0, 1);
+    in->addWidget(chkMissing, 1, 0, 1, 2);
+    in->addWidget(lblMissing, 2, 0);
+    in->addWidget(txtMissing, 2, 1);
+
+    frMethod = new QGroupBox("Options", this);
+    optCorr = new QRadioButton("Use correlation matrix", frMethod);
+    optCov = new QRadioButton("Use covariance matrix", frMethod);
+    optCorr->setChecked(true);
+    lblNumPC = new QLabel("Number of PC scores to keep:", frMethod);
+    txtNumPC = new QLineEdit("3", frMethod);
+    chkStdPCScore = new QCheckBox("Standardize principal component scores", frMethod);
+    chkGraphOut = new QCheckBox("Graphic output", frMethod);
+    auto* method = new QGridLayout(frMethod);
+    method->addWidget(optCorr, 0, 0, 1, 2);
+    method->addWidget(optCov, 1, 0, 1, 2);
+    method->addWidget(lblNumPC, 2, 0);
+    method->addWidget(txtNumPC, 2, 1);
+    method->addWidget(chkStdPCScore, 3, 0, 1, 2);
+    method->addWidget(chkGraphOut, 4, 0, 1, 2);
+
+    frOutput = new QGroupBox("Output", this);
+    optOutRange = new QRadioButton("Output range:", frOutput);
+    txtOutRange = new QLineEdit(frOutput);
+    optNewSheet = new QRadioButton("New worksheet", frOutput);
+    txtNewSheet = new QLineEdit(frOutput);
+    optNewBook = new QRadioButton("New workbook", frOutput);
+    auto* out = new QGridLayout(frOutput);
+    out->addWidget(optOutRange, 0, 0);
+    out->addWidget(txtOutRange, 0, 1);
+    out->addWidget(optNewSheet, 1, 0);
+    out->addWidget(txtNewSheet, 1, 1);
+    out->addWidget(optNewBook, 2, 0);
+
+    cmdDone = new QPushButton("OK", this);
+    cmdDone->setDefault(true);
+    cmdHelp = new QPushButton("Help", this);
+    cmdExit = new QPushButton("Exit", this);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setTextVisible(false);
+
+    frPlot = new QGroupBox("Plot options", this);
+    lstPlot = plotList(frPlot);
+    cmdPlot = new QPushButton("Plot", frPlot);
+    cmdHelp2 = new QPushButton("Help", frPlot);
+    auto* plot = new QGridLayout(frPlot);
+    plot->addWidget(lstPlot, 0, 0, 3, 1);
+    plot->addWidget(cmdPlot, 0, 1);
+    plot->addWidget(cmdHelp2, 1, 1);
+    frPlot->setVisible(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdDone);
+    buttons->addWidget(cmdHelp);
+    buttons->addWidget(cmdExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frInput);
+    layout->addWidget(frMethod);
+    layout->addWidget(frOutput);
+    layout->addWidget(frPlot);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+
+    connect(chkMissing, &QCheckBox::clicked, this, [this] { chkMissing_Click(); });
+    connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdPlot, &QPushButton::clicked, this, [this] { cmdPlot_Click(); });
+    connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
+}
+
+frmPCAOpt::~frmPCAOpt() = default;
+
+bool frmPCAOpt::Form_Load()
+{
+    if (m_loaded) {
+        return true;
+    }
+    platform::guarded([&](platform::Guard& g) {
+        const std::string range = blockRange(m_target.workbook(), g, "PCA");
+        if (range.empty()) {
+            return;
+        }
+        txtInRange->setText(q(range));
+        mQuorin::Program().gMissingCode = PCADefaultMissingCode;
+        optNewSheet->setChecked(true);
+        chkMissing->setChecked(true);
+        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
+        m_loaded = true;
+    });
+    return m_loaded;
+}
+
+void frmPCAOpt::chkMissing_Click()
+{
+    const bool checked = chkMissing->isChecked();
+    lblMissing->setEnabled(checked);
+    txtMissing->setEnabled(checked);
+    if (checked) {
+        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
+    }
+}
+
+void frmPCAOpt::cmdDone_Click()
+{
+    m_ran = false;
+    PCAChoice choice;
+    choice.inRange = txtInRange->text().toStdString();
+    choice.hasMissing = chkMissing->isChecked();
+    choice.missingText = txtMissing->text().toStdString();
+    choice.useCorr = optCorr->isChecked();
+    choice.numPCText = txtNumPC->text().toStdString();
+    choice.standardScores = chkStdPCScore->isChecked();
+    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
+                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
+                                                              : OrdinationOutput::None;
+
+    BarProgress progress(*ProgressBar1);
+    PCARun run(choice, mQuorin::Program(), &progress);
+    std::string refusal;
+    bool written = false;
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
+        if (!refusal.empty() || !run.inputRead()) {
+            return;
+        }
+        g.step([&] { run.Compute(); });
+        if (!run.finished()) {
+            return;
+        }
+        g.step([&] { m_target.setOutputText(run.report()); });
+        g.step([&] {
+            if (output == OrdinationOutput::NewSheet) {
+                run.WriteScoresToNewSheet(m_target.workbook());
+            } else if (output == OrdinationOutput::NewBook) {
+                run.WriteScores(m_target.newWorkbook(), 1);
+            }
+            written = true;
+        });
+        if (!written) {
+            return;
+        }
+        if (output == OrdinationOutput::NewSheet) {
+            (void)message("Output are shown in two windows, with the principal component scores saved in the "
+                          "worksheet labeled 'PCScore' and the rest in the Output Window under the Window menu.");
+        } else if (output == OrdinationOutput::NewBook) {
+            (void)message("Output are shown in two windows, with the principal component scores saved in the new "
+                          "workbook and the rest in the Output Window under the Window menu.");
+        }
+    });
+    if (!refusal.empty()) {
+        (void)message(refusal, platform::mb::Exclamation);
+        return;
+    }
+    if (!written) {
+        return;
+    }
+    m_ran = true;
+    m_scores = run.scores();
+    m_rowNames = mQuorin::Program().gRowName;
+    if (!chkGraphOut->isChecked()) {
+        close();
+        return;
+    }
+    frOutput->setVisible(false);
+    frMethod->setVisible(false);
+    frInput->setVisible(false);
+    cmdDone->setVisible(false);
+    cmdHelp->setVisible(false);
+    ProgressBar1->setVisible(false);
+    frPlot->setVisible(true);
+    lstPlot->clear();
+    for (std::int32_t j = 1; j <= run.nPC(); ++j) {
+        lstPlot->addItem(q("PC " + std::to_string(j)));
+    }
+    adjustSize();
+}
+
+void frmPCAOpt::cmdPlot_Click()
+{
+    int a = 0;
+    int b = 0;
+    PlotChoice(*lstPlot, a, b);
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            const std::size_t n = m_scores.rows();
+            std::vector<double> x(n);
+            std::vector<double> y(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                x[i] = m_scores(i, static_cast<std::size_t>(a));
+                y[i] = m_scores(i, static_cast<std::size_t>(b));
+            }
+            m_target.plot(x, y, "PC" + std::to_string(a + 1), "PC" + std::to_string(b + 1), m_rowNames);
+        });
+    });
+    raise();
+}
+
+void frmPCAOpt::cmdHelp_Click()
+{
+    (void)message("Choose the correlation or the covariance matrix and the number of principal component scores "
+                  "to keep, then press OK. The report goes to the output view and the scores to the worksheet "
+                  "or workbook chosen under Output.");
+}
+
+void frmPCAOpt::cmdHelp2_Click() { (void)message(PlotHelp); }
+
+void frmPCAOpt::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
+// ---- frmCA ----------------------------------------------------------------------
+
+frmCA::frmCA(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+{
+    setObjectName("frmCA");
+    setWindowTitle("Correspondence Analysis");
+
+    frInput = new QGroupBox("Input", this);
+    lblInput = new QLabel("Input Range", frInput);
+    txtInRange = new QLineEdit(frInput);
+    chkMissing = new QCheckBox("Has missing value", frInput);
+    lblMissing = new QLabel("Code missing value as: ", frInput);
+    txtMissing = new QLineEdit("0.999999", frInput);
+    lblNumCA = new QLabel("Max number of axes to keep:", frInput);
+    txtNumAxis = new QLineEdit("2", frInput);
+    chkGraphOut = new QCheckBox("Graphic Output", frInput);
+    auto* in = new QGridLayout(frInput);
+    in->addWidget(lblInput, 0, 0);
+    in->addWidget(txtInRange, 0, 1);
+    in->addWidget(chkMissing, 1, 0, 1, 2);
+    in->addWidget(lblMissing, 2, 0);
+    in->addWidget(txtMissing, 2, 1);
+    in->addWidget(lblNumCA, 3, 0);
+    in->addWidget(txtNumAxis, 3, 1);
+    in->addWidget(chkGraphOut, 4, 0, 1, 2);
+
+    cmdDone = new QPushButton("OK", this);
+    cmdDone->setDefault(true);
+    cmdHelp = new QPushButton("Help", this);
+    cmdExit = new QPushButton("Exit", this);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setTextVisible(false);
+
+    frPlot = new QGroupBox("Plot options", this);
+    lstPlot = plotList(frPlot);
+    cmdPlot = new QPushButton("Plot", frPlot);
+    cmdHelp2 = new QPushButton("Help", frPlot);
+    auto* plot = new QGridLayout(frPlot);
+    plot->addWidget(lstPlot, 0, 0, 3, 1);
+    plot->addWidget(cmdPlot, 0, 1);
+    plot->addWidget(cmdHelp2, 1, 1);
+    frPlot->setVisible(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdDone);
+    buttons->addWidget(cmdHelp);
+    buttons->addWidget(cmdExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frInput);
+    layout->addWidget(frPlot);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+
+    connect(chkMissing, &QCheckBox::clicked, this, [this] { chkMissing_Click(); });
+    connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdPlot, &QPushButton::clicked, this, [this] { cmdPlot_Click(); });
+    connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
+}
+
+frmCA::~frmCA() = default;
+
+bool frmCA::Form_Load()
+{
+    if (m_loaded) {
+        return true;
+    }
+    platform::guarded([&](platform::Guard& g) {
+        const std::string range = blockRange(m_target.workbook(), g, "correspondence analysis");
+        if (range.empty()) {
+            return;
+        }
+        txtInRange->setText(q(range));
+        mQuorin::Program().gMissingCode = PCADefaultMissingCode;
+        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
+        txtMissing->setEnabled(false);
+        lblMissing->setEnabled(false);
+        m_loaded = true;
+    });
+    return m_loaded;
+}
+
+void frmCA::chkMissing_Click()
+{
+    const bool checked = chkMissing->isChecked();
+    lblMissing->setEnabled(checked);
+    txtMissing->setEnabled(checked);
+    if (checked) {
+        txtMissing->setText(q(platform::rt::CStr(m_missingCode)));
+    }
+}
+
+void frmCA::cmdDone_Click()
+{
+    m_ran = false;
+    CAChoice choice;
+    choice.inRange = txtInRange->text().toStdString();
+    choice.numAxisText = txtNumAxis->text().toStdString();
+    if (chkMissing->isChecked()) {
+        m_missingCode = platform::rt::Val(txtMissing->text().toStdString());
+    }
+    BarProgress progress(*ProgressBar1);
+    CARun run(choice, mQuorin::Program(), &progress);
+    std::string refusal;
+    bool written = false;
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
+        if (!refusal.empty() || !run.inputRead()) {
+            return;
+        }
+        g.step([&] { run.Compute(); });
+        if (!run.finished()) {
+            return;
+        }
+        g.step([&] {
+            spreadsheet::Workbook& book = m_target.workbook();
+            book.setSheetSelected(book.Sheet(), false);
+            run.WriteOutputSheet(book);
+            written = true;
+        });
+    });
+    if (!refusal.empty()) {
+        (void)message(refusal, platform::mb::Exclamation);
+        return;
+    }
+    if (!written) {
+        return;
+    }
+    m_ran = true;
+    run.PlotPoints(m_coords, m_labels);
+    if (!chkGraphOut->isChecked()) {
+        close();
+        return;
+    }
+    frInput->setVisible(false);
+    cmdDone->setVisible(false);
+    cmdHelp->setVisible(false);
+    ProgressBar1->setVisible(false);
+    frPlot->setVisible(true);
+    lstPlot->clear();
+    for (std::int32_t k = 1; k <= run.nAxis(); ++k) {
+        lstPlot->addItem(q("CA " + std::to_string(k)));
+    }
+    adjustSize();
+}
+
+void frmCA::cmdPlot_Click()
+{
+    int a = 0;
+    int b = 0;
+    PlotChoice(*lstPlot, a, b);
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            std::vector<double> x;
+            std::vector<double> y;
+            for (const auto& point : m_coords) {
+                x.push_back(point[static_cast<std::size_t>(a)]);
+                y.push_back(point[static_cast<std::size_t>(b)]);
+            }
+            m_target.plot(x, y, "CA" + std::to_string(a + 1), "CA" + std::to_string(b + 1), m_labels);
+        });
+    });
+    raise();
+}
+
+void frmCA::cmdHelp_Click() { (void)message("No help is available yet for correspondence analysis."); }
+
+void frmCA::cmdHelp2_Click() { (void)message(PlotHelp); }
+
+void frmCA::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
+// ---- frmCorr --------------------------------------------------------------------
+
+frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+{
+    setObjectName("frmCorr");
+    setWindowTitle("Correlation");
+
+    frInput = new QGroupBox("Input", this);
+    lblInRange = new QLabel("Input range:", frInput);
+    txtInRange = new QLineEdit("$B$1:$G$8", frInput);
+    lblVarSpec = new QLabel("Variables in: ", frInput);
+    optVarCol = new QRadioButton("Columns", frInput);
+    optVarRow = new QRadioButton("Rows", frInput);
+    chkLabels = new QCheckBox("Labels present", frInput);
+    auto* in = new QGridLayout(frInput);
+    in->addWidget(lblInRange, 0, 0);
+    in->addWidget(txtInRange, 0, 1, 1, 2);
+    in->addWidget(lblVarSpec, 1, 0);
+    in->addWidget(optVarCol, 1, 1);
+    in->addWidget(optVarRow, 1, 2);
+    in->addWidget(chkLabels, 2, 0, 1, 3);
+
+    frOutput = new QGroupBox("Output", this);
+    optOutRange = new QRadioButton("Output range:", frOutput);
+    txtOutRange = new QLineEdit(frOutput);
+    optNewSheet = new QRadioButton("New worksheet", frOutput);
+    txtNewSheet = new QLineEdit(frOutput);
+    optNewBook = new QRadioButton("New workbook", frOutput);
+    auto* out = new QGridLayout(frOutput);
+    out->addWidget(optOutRange, 0, 0);
+    out->addWidget(txtOutRange, 0, 1);
+    out->addWidget(optNewSheet, 1, 0);
+    out->addWidget(txtNewSheet, 1, 1);
+    out->addWidget(optNewBook, 2, 0);
+
+    cmdOK = new QPushButton("OK", this);
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton("Cancel", this);
+    cmdHelp = new QPushButton("Help", this);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setTextVisible(false);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(cmdOK);
+    side->addWidget(cmdCancel);
+    side->addWidget(cmdHelp);
+    side->addStretch(1);
+    auto* body = new QVBoxLayout;
+    body->addWidget(frInput);
+    body->addWidget(frOutput);
+    body->addWidget(ProgressBar1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(side);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+}
+
+frmCorr::~frmCorr() = default;
+
+bool frmCorr::Form_Load()
+{
+    if (m_loaded) {
+        return true;
+    }
+    platform::guarded([&](platform::Guard& g) {
+        std::int32_t rows = 0;
+        std::int32_t cols = 0;
+        bool selected = false;
+        g.step([&] { selected = SSMDI1::SelectDataInActiveSheet(m_target.workbook(), rows, cols); });
+        if (!selected) {
+            return;
+        }
+        if (rows < 3 || cols < 3) {
+            (void)message("Not enough data for computing correlation.");
+            return;
+        }
+        g.step([&] { txtInRange->setText(q(SSMDI1::RowCol2Range(1, 1, rows, cols))); });
+        optVarCol->setChecked(true);
+        optNewSheet->setChecked(true);
+        m_loaded = true;
+    });
+    return m_loaded;
+}
+
+void frmCorr::cmdOK_Click()
+{
+    m_ran = false;
+    CorrChoice choice;
+    choice.inRange = txtInRange->text().toStdString();
+    choice.labels = chkLabels->isChecked();
+    choice.varsInColumns = optVarCol->isChecked();
+    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
+                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
+                                                              : OrdinationOutput::None;
+    BarProgress progress(*ProgressBar1);
+    CorrRun run(choice, &progress);
+    std::string refusal;
+    bool written = false;
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
+        if (!refusal.empty() || !run.inputRead()) {
+            return;
+        }
+        g.step([&] { run.Compute(); });
+        if (!run.finished()) {
+            return;
+        }
+        g.step([&] {
+            if (output == OrdinationOutput::NewSheet) {
+                run.WriteToNewSheet(m_target.workbook());
+            } else if (output == OrdinationOutput::NewBook) {
+                run.WriteMatrix(m_target.newWorkbook(), 1);
+            }
+            written = true;
+        });
+    });
+    if (!refusal.empty()) {
+        (void)message(refusal, platform::mb::Exclamation);
+        return;
+    }
+    if (written) {
+        m_ran = true;
+        close();
+    }
+}
+
+void frmCorr::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
+} // namespace analysis

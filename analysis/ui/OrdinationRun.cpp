@@ -1,0 +1,530 @@
+#include "analysis/ui/OrdinationRun.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "analysis/MultiVar.h"
+#include "numeric/MatB.h"
+#include "numeric/MathStat.h"
+#include "platform/errors/Error.h"
+#include "platform/runtime/Convert.h"
+#include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/Value.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/core/mQuorin.h"
+#include "shell/workbook/SSMDI1.h"
+
+namespace analysis {
+
+namespace {
+
+std::size_t at(std::int64_t i) { return static_cast<std::size_t>(i); }
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A cell's number: numbers and number texts; false for anything else.
+bool numberOf(const spreadsheet::Value& v, double& out)
+{
+    if (v.isNumber()) {
+        out = v.number();
+        return true;
+    }
+    return v.isText() && spreadsheet::parseNumber(v.text(), out);
+}
+
+// The block of the active sheet that the range text names, read as values.
+// "" when it is a block of at least 3 x 3 cells, else the refusal.
+std::string readBlock(const spreadsheet::Workbook& book, const std::string& rangeText, spreadsheet::RangeRef& range,
+                      spreadsheet::ValueTable& table)
+{
+    if (!spreadsheet::parseRangeRef(rangeText, range) || range.rows() < 3 || range.cols() < 3) {
+        return "The input range " + inQuotes(rangeText) +
+               " is not a block of at least 3 rows and 3 columns (labels included).";
+    }
+    table = spreadsheet::ValueTable(range.rows(), range.cols());
+    book.CopyDataToArray(book.Sheet(), range.firstRow, range.firstCol, range.lastRow, range.lastCol, true, table);
+    return {};
+}
+
+// Error 13 for the first value cell (from row r0 and column c0 of the table
+// on) that holds something other than a number; rows that the reading drops
+// (their first two value cells empty) are skipped when skipDropped is set.
+void refuseText(const spreadsheet::Workbook& book, const spreadsheet::RangeRef& range,
+                const spreadsheet::ValueTable& table, std::int32_t r0, std::int32_t c0, bool skipDropped,
+                std::string_view source)
+{
+    for (std::int32_t i = r0; i < table.rows(); ++i) {
+        if (skipDropped && table.at(i, 1).isEmpty() && table.at(i, 2).isEmpty()) {
+            continue;
+        }
+        for (std::int32_t j = c0; j < table.cols(); ++j) {
+            const spreadsheet::Value& v = table.at(i, j);
+            double number = 0;
+            if (!v.isEmpty() && !numberOf(v, number)) {
+                throw platform::Error(platform::err::TypeMismatch, std::string(source),
+                                      "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) +
+                                          " of sheet " + inQuotes(book.SheetName(book.Sheet())) + " holds " +
+                                          inQuotes(v.displayText()) + ", which is not a number.");
+            }
+        }
+    }
+}
+
+// Empty value cells of the rows that the reading keeps.
+std::int64_t emptyCells(const spreadsheet::ValueTable& table)
+{
+    std::int64_t empty = 0;
+    for (std::int32_t i = 1; i < table.rows(); ++i) {
+        if (table.at(i, 1).isEmpty() && table.at(i, 2).isEmpty()) {
+            continue;
+        }
+        for (std::int32_t j = 1; j < table.cols(); ++j) {
+            empty += table.at(i, j).isEmpty() ? 1 : 0;
+        }
+    }
+    return empty;
+}
+
+// The whole number a count box holds; false when it holds no number.
+bool countOf(const std::string& text, std::int32_t& count)
+{
+    if (!platform::rt::IsNumeric(text)) {
+        return false;
+    }
+    const double value = std::round(platform::rt::Val(text));
+    if (value < -1e9 || value > 1e9) {
+        return false;
+    }
+    count = static_cast<std::int32_t>(value);
+    return true;
+}
+
+// `base` when no sheet has that name, else base followed by the smallest
+// number from 2 that no sheet name takes.
+std::string freeSheetName(const spreadsheet::Workbook& book, const std::string& base)
+{
+    auto taken = [&book](const std::string& name) {
+        for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
+            if (book.SheetName(s) == name) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (!taken(base)) {
+        return base;
+    }
+    for (std::int32_t n = 2;; ++n) {
+        const std::string name = base + std::to_string(n);
+        if (!taken(name)) {
+            return name;
+        }
+    }
+}
+
+void worksheetCheck(bool ok, const char* source)
+{
+    if (!ok) {
+        throw platform::Error(platform::err::InvalidCall, source, "Worksheet error.");
+    }
+}
+
+} // namespace
+
+// ---- principal components ----------------------------------------------------
+
+PCARun::PCARun(PCAChoice choice, mQuorin::ProgramState& state, numeric::Progress* progress)
+    : m_choice(std::move(choice)), m_state(state), m_progress(progress)
+{
+}
+
+std::string PCARun::ReadInput(const spreadsheet::Workbook& book)
+{
+    m_inputRead = false;
+    m_finished = false;
+    const PCAChoice& c = m_choice;
+    if (c.hasMissing && !platform::rt::IsNumeric(c.missingText)) {
+        return "The missing value code " + inQuotes(c.missingText) +
+               " is not a number. Please type the number that stands for a missing value.";
+    }
+    if (!countOf(c.numPCText, m_nPC) || m_nPC < 1) {
+        return "The number of PC scores to keep must be a whole number of at least 1.";
+    }
+    spreadsheet::RangeRef range;
+    spreadsheet::ValueTable table;
+    if (std::string refusal = readBlock(book, c.inRange, range, table); !refusal.empty()) {
+        return refusal;
+    }
+    refuseText(book, range, table, 1, 1, true, "PCA");
+    const std::int64_t empty = emptyCells(table);
+    if (empty > 0 && !c.hasMissing) {
+        return "The input range has " + std::to_string(empty) +
+               " empty value cells. Please check \"Has missing value\" so that they are treated as missing "
+               "values, or fill them.";
+    }
+    m_code = c.hasMissing ? platform::rt::Val(c.missingText) : PCADefaultMissingCode;
+
+    std::vector<std::vector<double>> columns;
+    std::vector<std::string> rowNames;
+    std::vector<std::string> colNames;
+    std::int32_t nRow = 0;
+    std::int32_t nCol = 0;
+    SSMDI1::Table2Mat(table, columns, rowNames, colNames, nRow, nCol, m_code, m_progress);
+    if (nRow < 3) {
+        return "At least 3 rows of data are needed for PCA; the input range holds " + std::to_string(nRow) + ".";
+    }
+    // A column with fewer than two values, or all of them equal, has no
+    // variance: its correlations do not exist.
+    for (std::int32_t j = 0; j < nCol; ++j) {
+        std::int32_t present = 0;
+        double first = 0;
+        bool varies = false;
+        for (std::int32_t i = 0; i < nRow; ++i) {
+            const double x = columns[at(j)][at(i)];
+            if (c.hasMissing && x == m_code) {
+                continue;
+            }
+            if (present == 0) {
+                first = x;
+            } else if (x != first) {
+                varies = true;
+            }
+            ++present;
+        }
+        if (present < 2) {
+            return "The column " + inQuotes(colNames[at(j)]) + " has fewer than 2 values.";
+        }
+        if (!varies && c.useCorr) {
+            return "The column " + inQuotes(colNames[at(j)]) +
+                   " holds one value only, so its correlations do not exist. Please leave it out of the input "
+                   "range or use the covariance matrix.";
+        }
+    }
+
+    if (m_nPC > nCol) {
+        return "The number of PC scores to keep (" + std::to_string(m_nPC) +
+               ") cannot be larger than the number of variables (" + std::to_string(nCol) + ").";
+    }
+    m_state.gDataReady = true;
+    m_state.gMissingCode = m_code;
+    m_state.gDataMat = columns;
+    m_state.gRowName = rowNames;
+    m_state.gColName = colNames;
+    m_state.gNumRow = nRow;
+    m_state.gNumCol = nCol;
+    m_data = numeric::Matrix(at(nRow), at(nCol));
+    for (std::int32_t i = 0; i < nRow; ++i) {
+        for (std::int32_t j = 0; j < nCol; ++j) {
+            m_data(at(i), at(j)) = columns[at(j)][at(i)];
+        }
+    }
+    m_inputRead = true;
+    return {};
+}
+
+void PCARun::Compute()
+{
+    if (!m_inputRead) {
+        throw platform::Error(platform::err::InvalidCall, "PCARun", "The input has not been read.");
+    }
+    m_finished = false;
+    const std::optional<double> code = m_choice.hasMissing ? std::optional<double>(m_code) : std::nullopt;
+    MultiVar::DoPCA(m_data, m_state.gNumRow, m_state.gNumCol, m_state.gRowName, m_state.gColName, m_choice.useCorr,
+                    m_scores, m_nPC, m_evals, m_evecs, m_progress, m_choice.standardScores, code, &m_report);
+    // With correlations the data block was standardised: later analyses see it.
+    if (m_choice.useCorr) {
+        for (std::int32_t i = 0; i < m_state.gNumRow; ++i) {
+            for (std::int32_t j = 0; j < m_state.gNumCol; ++j) {
+                m_state.gDataMat[at(j)][at(i)] = m_data(at(i), at(j));
+            }
+        }
+    }
+    m_finished = true;
+}
+
+void PCARun::WriteScores(spreadsheet::Workbook& book, std::int32_t sheet) const
+{
+    const std::int32_t n = m_state.gNumRow;
+    spreadsheet::ValueTable table(n + 1, m_nPC + 1);
+    for (std::int32_t j = 1; j <= m_nPC; ++j) {
+        table.at(0, j) = spreadsheet::Value("PC " + std::to_string(j));
+    }
+    for (std::int32_t i = 1; i <= n; ++i) {
+        table.at(i, 0) = spreadsheet::Value(m_state.gRowName[at(i - 1)]);
+        for (std::int32_t j = 1; j <= m_nPC; ++j) {
+            table.at(i, j) = spreadsheet::Value(m_scores(at(i - 1), at(j - 1)));
+        }
+    }
+    book.CopyDataFromArray(sheet, 1, 1, n + 1, m_nPC + 1, false, table);
+}
+
+void PCARun::WriteScoresToNewSheet(spreadsheet::Workbook& book) const
+{
+    const std::int32_t sheet = book.Sheet();
+    const std::string name = freeSheetName(book, "PCScore");
+    book.InsertSheets(sheet, 1);
+    WriteScores(book, sheet);
+    book.setSheetName(sheet, name);
+}
+
+// ---- correspondence analysis --------------------------------------------------
+
+CARun::CARun(CAChoice choice, mQuorin::ProgramState& state, numeric::Progress* progress)
+    : m_choice(std::move(choice)), m_state(state), m_progress(progress)
+{
+}
+
+std::string CARun::ReadInput(const spreadsheet::Workbook& book)
+{
+    m_inputRead = false;
+    m_finished = false;
+    if (!countOf(m_choice.numAxisText, m_nAxis) || m_nAxis < 1) {
+        return "The number of axes to keep must be a whole number of at least 1.";
+    }
+    spreadsheet::RangeRef range;
+    spreadsheet::ValueTable table;
+    if (std::string refusal = readBlock(book, m_choice.inRange, range, table); !refusal.empty()) {
+        return refusal;
+    }
+    refuseText(book, range, table, 1, 1, true, "CA");
+    if (const std::int64_t empty = emptyCells(table); empty > 0) {
+        return "The input range has " + std::to_string(empty) +
+               " empty value cells. Correspondence analysis needs a count in every cell; please fill them.";
+    }
+    for (std::int32_t i = 1; i < table.rows(); ++i) {
+        for (std::int32_t j = 1; j < table.cols(); ++j) {
+            double x = 0;
+            if (numberOf(table.at(i, j), x) && x < 0) {
+                return "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) + " holds " +
+                       platform::rt::CStr(x) +
+                       ". Correspondence analysis needs counts or other values that are not negative.";
+            }
+        }
+    }
+    std::vector<std::vector<double>> matrix;
+    std::vector<std::string> rowNames;
+    std::vector<std::string> colNames;
+    double smallest = 0;
+    SSMDI1::Table2MatCA(table, matrix, rowNames, colNames, m_rows, m_cols, PCADefaultMissingCode, smallest,
+                        m_progress);
+    if (m_rows < 2 || m_cols < 2) {
+        return "Correspondence analysis needs at least 2 rows and 2 columns of data.";
+    }
+    m_F = numeric::Matrix(at(m_rows), at(m_cols));
+    std::vector<double> colSum(at(m_cols), 0.0);
+    for (std::int32_t i = 0; i < m_rows; ++i) {
+        double rowSum = 0;
+        for (std::int32_t j = 0; j < m_cols; ++j) {
+            m_F(at(i), at(j)) = matrix[at(i)][at(j)];
+            rowSum += matrix[at(i)][at(j)];
+            colSum[at(j)] += matrix[at(i)][at(j)];
+        }
+        if (rowSum <= 0) {
+            return "The row " + inQuotes(rowNames[at(i)]) +
+                   " sums to 0. Correspondence analysis needs every row and column to hold a count; please leave "
+                   "it out of the input range.";
+        }
+    }
+    for (std::int32_t j = 0; j < m_cols; ++j) {
+        if (colSum[at(j)] <= 0) {
+            return "The column " + inQuotes(colNames[at(j)]) +
+                   " sums to 0. Correspondence analysis needs every row and column to hold a count; please leave "
+                   "it out of the input range.";
+        }
+    }
+    m_nAxis = std::min(m_nAxis, std::min(m_rows, m_cols) - 1);
+    m_state.gDataReady = true;
+    m_state.gMissingCode = PCADefaultMissingCode;
+    m_state.gRowName = rowNames;
+    m_state.gColName = colNames;
+    m_state.gNumRow = m_rows;
+    m_state.gNumCol = m_cols;
+    m_inputRead = true;
+    return {};
+}
+
+void CARun::Compute()
+{
+    if (!m_inputRead) {
+        throw platform::Error(platform::err::InvalidCall, "CARun", "The input has not been read.");
+    }
+    m_finished = false;
+    if (!MultiVar::RA(m_F, m_rows, m_cols, m_M, m_evals, m_U, m_V, m_rowOrd, m_colOrd, m_corr, m_progress)) {
+        throw platform::Error(platform::err::InvalidCall, "RA", "The correspondence analysis did not finish.");
+    }
+    m_finished = true;
+}
+
+void CARun::WriteOutputSheet(spreadsheet::Workbook& book) const
+{
+    const std::string name = freeSheetName(book, "CA Output");
+    worksheetCheck(SSMDI1::InsertSheet2End(book, 1), "InsertSheet2End");
+    const std::int32_t sheet = book.NumSheets();
+    book.setSheet(sheet);
+    const std::int32_t r = m_rows;
+    const std::int32_t c = m_cols;
+    const std::int32_t k = m_nAxis;
+    std::vector<std::string> header{""};
+    for (std::int32_t a = 1; a <= k; ++a) {
+        header.push_back("CA " + std::to_string(a));
+    }
+    auto title = [&](std::int32_t row, const std::string& text) {
+        worksheetCheck(SSMDI1::OneStrLine2Sheet(book, sheet, row, 1, text), "OneStrLine2Sheet");
+    };
+    title(1, "Correspondence analysis");
+    title(3, "M matrix:");
+    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_M, r, c, 4, 1), "Mat2Sheet");
+    const std::int32_t t1 = r + 5;
+    title(t1, "The first " + std::to_string(k + 1) + " eigenvalues:");
+    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_evals, k + 1, t1 + 1, 1), "Array2Sheet");
+    const std::int32_t t2 = t1 + 1 + k + 2;
+    title(t2, "The first " + std::to_string(k) + " eigenvectors for the P matrix (P = M*M'):");
+    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_U, r, k, t2 + 1, 1), "Mat2Sheet");
+    const std::int32_t t3 = t2 + 1 + r + 1;
+    title(t3, "Row ordination:");
+    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_rowOrd, r, k + 1, m_state.gRowName, "", header,
+                                                t3 + 1, 1),
+                   "Mat2SheetHeaderWithX");
+    const std::int32_t t4 = t3 + 1 + r + 2;
+    title(t4, "The first " + std::to_string(k) + " eigenvectors for the Q matrix (P = M'*M):");
+    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_V, c, k, t4 + 1, 1), "Mat2Sheet");
+    const std::int32_t t5 = t4 + 1 + c + 2;
+    title(t5, "Column ordination:");
+    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_colOrd, c, k + 1, m_state.gColName, "", header,
+                                                t5 + 1, 1),
+                   "Mat2SheetHeaderWithX");
+    const std::int32_t t6 = t5 + 1 + c + 2;
+    title(t6, "Row-Column correlations:");
+    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_corr, k, t6 + 1, 1), "Array2Sheet");
+    book.setSheetName(sheet, name);
+}
+
+void CARun::PlotPoints(std::vector<std::vector<double>>& coords, std::vector<std::string>& labels) const
+{
+    coords.assign(at(m_rows + m_cols), std::vector<double>(at(m_nAxis), 0.0));
+    labels.assign(at(m_rows + m_cols), std::string());
+    for (std::int32_t i = 0; i < m_rows; ++i) {
+        labels[at(i)] = m_state.gRowName[at(i)];
+        for (std::int32_t a = 1; a <= m_nAxis; ++a) {
+            coords[at(i)][at(a - 1)] = m_rowOrd(at(i), at(a));
+        }
+    }
+    for (std::int32_t j = 0; j < m_cols; ++j) {
+        labels[at(m_rows + j)] = m_state.gColName[at(j)];
+        for (std::int32_t a = 1; a <= m_nAxis; ++a) {
+            coords[at(m_rows + j)][at(a - 1)] = m_colOrd(at(j), at(a));
+        }
+    }
+}
+
+// ---- correlation matrix -----------------------------------------------------------
+
+CorrRun::CorrRun(CorrChoice choice, numeric::Progress* progress) : m_choice(std::move(choice)), m_progress(progress) {}
+
+std::string CorrRun::ReadInput(const spreadsheet::Workbook& book)
+{
+    m_inputRead = false;
+    m_finished = false;
+    spreadsheet::RangeRef range;
+    spreadsheet::ValueTable table;
+    if (std::string refusal = readBlock(book, m_choice.inRange, range, table); !refusal.empty()) {
+        return refusal;
+    }
+    const bool labels = m_choice.labels;
+    const bool byCol = m_choice.varsInColumns;
+    // With labels, the names are in row 0 (variables in columns) or column 0.
+    const std::int32_t r0 = labels && byCol ? 1 : 0;
+    const std::int32_t c0 = labels && !byCol ? 1 : 0;
+    refuseText(book, range, table, r0, c0, false, "Correlation");
+    std::int64_t empty = 0;
+    for (std::int32_t i = r0; i < table.rows(); ++i) {
+        for (std::int32_t j = c0; j < table.cols(); ++j) {
+            empty += table.at(i, j).isEmpty() ? 1 : 0;
+        }
+    }
+    if (empty > 0) {
+        return "The input range has " + std::to_string(empty) +
+               " empty value cells. Correlations need a value in every cell; please fill them or narrow the range.";
+    }
+    const std::int32_t nr = table.rows() - r0;
+    const std::int32_t nc = table.cols() - c0;
+    numeric::Matrix block(at(nr), at(nc));
+    for (std::int32_t i = 0; i < nr; ++i) {
+        for (std::int32_t j = 0; j < nc; ++j) {
+            double x = 0;
+            (void)numberOf(table.at(i + r0, j + c0), x);
+            block(at(i), at(j)) = x;
+        }
+    }
+    m_names.clear();
+    if (byCol) {
+        m_X = block;
+        m_obs = nr;
+        m_vars = nc;
+        for (std::int32_t j = 0; j < nc; ++j) {
+            m_names.push_back(labels ? table.at(0, j).displayText() : "Col" + std::to_string(j + 1));
+        }
+    } else {
+        m_X = numeric::Matrix(at(nc), at(nr));
+        MatB::CopyVarBlock(block, nr, nc, m_X);
+        m_obs = nc;
+        m_vars = nr;
+        for (std::int32_t i = 0; i < nr; ++i) {
+            m_names.push_back(labels ? table.at(i, 0).displayText() : "Row" + std::to_string(i + 1));
+        }
+    }
+    if (m_obs < 3) {
+        return "At least 3 observations are needed for a correlation; the input range holds " +
+               std::to_string(m_obs) + ".";
+    }
+    for (std::int32_t v = 0; v < m_vars; ++v) {
+        bool varies = false;
+        for (std::int32_t o = 1; o < m_obs && !varies; ++o) {
+            varies = m_X(at(o), at(v)) != m_X(0, at(v));
+        }
+        if (!varies) {
+            return "The variable " + inQuotes(m_names[at(v)]) +
+                   " holds one value only, so its correlations do not exist. Please leave it out of the input range.";
+        }
+    }
+    m_inputRead = true;
+    return {};
+}
+
+void CorrRun::Compute()
+{
+    if (!m_inputRead) {
+        throw platform::Error(platform::err::InvalidCall, "CorrRun", "The input has not been read.");
+    }
+    m_finished = false;
+    m_R = numeric::Matrix(at(m_vars), at(m_vars));
+    MathStat::GetCorrMat(m_X, m_R, m_obs, m_vars, m_progress);
+    m_finished = true;
+}
+
+void CorrRun::WriteMatrix(spreadsheet::Workbook& book, std::int32_t sheet) const
+{
+    const std::int32_t n = m_vars;
+    spreadsheet::ValueTable table(n + 1, n + 1);
+    for (std::int32_t i = 1; i <= n; ++i) {
+        table.at(i, 0) = spreadsheet::Value(m_names[at(i - 1)]);
+        table.at(0, i) = spreadsheet::Value(m_names[at(i - 1)]);
+    }
+    for (std::int32_t i = 2; i <= n; ++i) {
+        for (std::int32_t j = 1; j < i; ++j) {
+            table.at(i, j) = spreadsheet::Value(m_R(at(i - 1), at(j - 1)));
+        }
+    }
+    book.CopyDataFromArray(sheet, 1, 1, n + 1, n + 1, true, table);
+}
+
+void CorrRun::WriteToNewSheet(spreadsheet::Workbook& book) const
+{
+    const std::int32_t sheet = book.Sheet();
+    book.InsertSheets(sheet, 1);
+    WriteMatrix(book, sheet);
+}
+
+} // namespace analysis
