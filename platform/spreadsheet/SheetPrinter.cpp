@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/SheetPrinter.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include <QCheckBox>
@@ -57,11 +58,38 @@ void applyPageSetup(const PageSetup& setup, QPrinter& device)
 
 std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device)
 {
-    const std::int32_t lastRow = book.lastUsedRow(sheet);
-    const std::int32_t lastCol = book.lastUsedCol(sheet);
-    if (lastRow < 1 || lastCol < 1) {
+    const SheetFormat& format = book.sheetFormat(sheet);
+    // The print area, or the used range from A1.
+    RangeRef area{1, 1, book.lastUsedRow(sheet), book.lastUsedCol(sheet)};
+    if (format.printArea) {
+        area = *format.printArea;
+    }
+    if (area.lastRow < area.firstRow || area.lastCol < area.firstCol || area.lastRow < 1 || area.lastCol < 1) {
         return 0;
     }
+    // Hidden rows and columns are not printed; title lines repeat on every page.
+    const auto lines = [](std::int32_t first, std::int32_t last, const auto& hidden) {
+        std::vector<std::int32_t> out;
+        for (std::int32_t i = std::max(first, 1); i <= last; ++i) {
+            if (!hidden(i)) {
+                out.push_back(i);
+            }
+        }
+        return out;
+    };
+    const auto rowHidden = [&](std::int32_t r) { return format.isRowHidden(r); };
+    const auto colHidden = [&](std::int32_t c) { return format.isColHidden(c); };
+    const std::vector<std::int32_t> rows = lines(area.firstRow, area.lastRow, rowHidden);
+    const std::vector<std::int32_t> cols = lines(area.firstCol, area.lastCol, colHidden);
+    if (rows.empty() || cols.empty()) {
+        return 0;
+    }
+    const RangeRef& titles = format.printTitles;
+    const std::vector<std::int32_t> titleRows =
+        titles.firstRow > 0 ? lines(titles.firstRow, titles.lastRow, rowHidden) : std::vector<std::int32_t>{};
+    const std::vector<std::int32_t> titleCols =
+        titles.firstCol > 0 ? lines(titles.firstCol, titles.lastCol, colHidden) : std::vector<std::int32_t>{};
+
     const PageSetup& setup = book.pageSetup(sheet);
     applyPageSetup(setup, device);
     device.setFullPage(true);
@@ -74,27 +102,49 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
     const double rowHeight = metrics.height() + pad;
     const double scale = setup.scale / 100.0;
 
-    std::vector<double> widths(static_cast<std::size_t>(lastCol), defaultWidth);
-    for (std::int32_t r = 1; r <= lastRow; ++r) {
-        for (std::int32_t c = 1; c <= lastCol; ++c) {
+    // Every column is as wide as its widest shown value, at least the default.
+    std::map<std::int32_t, double> width;
+    const auto measure = [&](std::int32_t c, const std::vector<std::int32_t>& inRows) {
+        double w = defaultWidth;
+        for (std::int32_t r : inRows) {
             const Value v = book.cellValue(sheet, r, c);
             if (!v.isEmpty()) {
-                double& w = widths[static_cast<std::size_t>(c - 1)];
-                w = std::max(w, metrics.horizontalAdvance(cellText(v, book.cellFormat(sheet, r, c).numberFormat)) + 2 * pad);
+                w = std::max(w, metrics.horizontalAdvance(cellText(v, book.cellFormat(sheet, r, c).numberFormat)) +
+                                    2 * pad);
             }
         }
+        width[c] = std::max(width[c], w);
+    };
+    std::vector<std::int32_t> allRows = rows;
+    allRows.insert(allRows.end(), titleRows.begin(), titleRows.end());
+    for (std::int32_t c : cols) {
+        measure(c, allRows);
     }
-    const std::vector<double> heights(static_cast<std::size_t>(lastRow), rowHeight);
+    for (std::int32_t c : titleCols) {
+        measure(c, allRows);
+    }
+    std::vector<double> colSizes;
+    for (std::int32_t c : cols) {
+        colSizes.push_back(width[c]);
+    }
+    const std::vector<double> rowSizes(rows.size(), rowHeight);
+    double titleWidth = 0;
+    for (std::int32_t c : titleCols) {
+        titleWidth += width[c];
+    }
+    const double titleHeight = rowHeight * static_cast<double>(titleRows.size());
 
     const QRectF paper = device.pageLayout().fullRectPixels(static_cast<int>(dpi));
     const double left = setup.marginLeft * dpi;
     const double top = setup.marginTop * dpi;
     const double roomW = (paper.width() - left - setup.marginRight * dpi) / scale;
     const double roomH = (paper.height() - top - setup.marginBottom * dpi) / scale;
-    if (roomW <= 0 || roomH < rowHeight) {
-        throw platform::Error(380, "FilePrint", "Invalid property value: the margins leave no room on the page");
+    if (roomW - titleWidth <= 0 || roomH - titleHeight < rowHeight) {
+        throw platform::Error(380, "FilePrint",
+                              "Invalid property value: the margins and print titles leave no room on the page");
     }
-    const std::vector<PageRange> pages = paginate(widths, heights, 1, 1, roomW, roomH, setup.acrossFirst);
+    const std::vector<PageRange> pages =
+        paginate(colSizes, rowSizes, 0, 0, roomW - titleWidth, roomH - titleHeight, setup.acrossFirst);
 
     QPainter p;
     if (!p.begin(&device)) {
@@ -102,6 +152,20 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
     }
     const auto pageCount = static_cast<std::int32_t>(pages.size());
     const std::string fileName = QFileInfo(QString::fromStdString(book.TableName())).fileName().toStdString();
+    const QPen gridPen(QColor(128, 128, 128), std::max(1.0, dpi / 300.0));
+    const auto drawCell = [&](std::int32_t r, std::int32_t c, const QRectF& cell) {
+        if (setup.gridLines) {
+            p.setPen(gridPen);
+            p.drawRect(cell);
+        }
+        const Value v = book.cellValue(sheet, r, c);
+        if (!v.isEmpty()) {
+            p.setPen(Qt::black);
+            const bool right = v.kind() == ValueKind::Number;
+            p.drawText(cell.adjusted(pad, 0, -pad, 0), Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft),
+                       cellText(v, book.cellFormat(sheet, r, c).numberFormat));
+        }
+    };
     for (std::int32_t i = 0; i < pageCount; ++i) {
         if (i > 0) {
             device.newPage();
@@ -123,25 +187,21 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
         p.translate(left, top);
         p.scale(scale, scale);
         p.setClipRect(QRectF(0, 0, roomW, roomH));
-        const QPen gridPen(QColor(128, 128, 128), std::max(1.0, dpi / 300.0));
+        // The page's rows and columns, after the title rows and columns.
+        std::vector<std::int32_t> pageRows = titleRows;
+        for (std::int32_t k = page.firstRow; k <= page.lastRow; ++k) {
+            pageRows.push_back(rows[static_cast<std::size_t>(k)]);
+        }
+        std::vector<std::int32_t> pageCols = titleCols;
+        for (std::int32_t k = page.firstCol; k <= page.lastCol; ++k) {
+            pageCols.push_back(cols[static_cast<std::size_t>(k)]);
+        }
         double y = 0;
-        for (std::int32_t r = page.firstRow; r <= page.lastRow; ++r) {
+        for (std::int32_t r : pageRows) {
             double x = 0;
-            for (std::int32_t c = page.firstCol; c <= page.lastCol; ++c) {
-                const double w = widths[static_cast<std::size_t>(c - 1)];
-                const QRectF cell(x, y, w, rowHeight);
-                if (setup.gridLines) {
-                    p.setPen(gridPen);
-                    p.drawRect(cell);
-                }
-                const Value v = book.cellValue(sheet, r, c);
-                if (!v.isEmpty()) {
-                    p.setPen(Qt::black);
-                    const bool right = v.kind() == ValueKind::Number;
-                    p.drawText(cell.adjusted(pad, 0, -pad, 0),
-                               Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft),
-                               cellText(v, book.cellFormat(sheet, r, c).numberFormat));
-                }
+            for (std::int32_t c : pageCols) {
+                const double w = width[c];
+                drawCell(r, c, QRectF(x, y, w, rowHeight));
                 x += w;
             }
             y += rowHeight;

@@ -1,11 +1,13 @@
 #pragma once
 
-// Printing a worksheet: its used range from A1, laid out in columns wide
-// enough for every shown value (at least the default column width) and rows
-// one line high, cut into pages by the sheet's page setup (PageSetup.h),
-// with the header and footer of the page setup on every page and the cell
-// grid when gridlines are on. Numbers are shown under their number formats
-// and stand at the right of their cells, texts at the left, as on the screen.
+// Printing a worksheet: its print area (or its used range from A1) without
+// its hidden rows and columns, laid out in columns wide enough for every
+// shown value (at least the default column width) and rows one line high,
+// cut into pages by the sheet's page setup (PageSetup.h), with the print
+// title rows and columns repeated on every page, the header and footer of
+// the page setup, and the cell grid when gridlines are on. Values show in
+// their number formats; numbers stand at the right of their cells, texts at
+// the left, as on the screen.
 //
 // PageSetupDlg is the control's page setup dialog: orientation, paper,
 // margins, header and footer, gridlines, scale and page order.

@@ -23,6 +23,7 @@
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/support/PdfReader.h"
@@ -87,6 +88,34 @@ TEST(SheetPrinter, EveryCellIsPrintedOnceAcrossNumberedPages)
         EXPECT_NE(text->find("Page " + std::to_string(p) + " of " + std::to_string(pages)), std::string::npos) << p;
     }
     EXPECT_EQ(occurrences(*text, "Sheet1"), static_cast<std::size_t>(pages));  // the header, once a page
+}
+
+TEST(SheetPrinter, PrintAreaTitlesAndHiddenLinesShapeThePages)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    testsupport::TempDir dir;
+    spreadsheet::Workbook book;
+    fill(book, 150, 10);
+    book.editSheetFormat(1, [](spreadsheet::SheetFormat& f) {
+        f.printArea = spreadsheet::RangeRef{2, 1, 150, 4};  // rows 2..150, columns A..D
+        f.printTitles = spreadsheet::RangeRef{1, 0, 1, 0};   // row 1 on every page
+        f.setRowHidden(10, 10, true);
+    });
+    QPrinter device(QPrinter::HighResolution);
+    device.setOutputFormat(QPrinter::PdfFormat);
+    device.setOutputFileName(QString::fromStdString(dir.file("area.pdf").string()));
+    const int pages = spreadsheet::printSheet(book, 1, device);
+    ASSERT_GT(pages, 1);
+    const auto text = testsupport::pdfText(dir.file("area.pdf"));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(occurrences(*text, "r1c1"), static_cast<std::size_t>(pages));  // the title row
+    EXPECT_EQ(occurrences(*text, "r2c1"), 1u);
+    EXPECT_EQ(occurrences(*text, "r10c1"), 0u);  // hidden
+    EXPECT_EQ(occurrences(*text, "r150c1"), 1u);
+    EXPECT_EQ(occurrences(*text, Value(-(2 * 1000.0 + 4) - 0.125).displayText()), 1u);  // column D
+    EXPECT_EQ(occurrences(*text, Value(-(2 * 1000.0 + 5) - 0.125).displayText()), 0u);  // column E: outside
 }
 
 TEST(SheetPrinter, LandscapeAndSmallerScaleNeedFewerPages)
