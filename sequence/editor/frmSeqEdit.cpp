@@ -164,6 +164,7 @@ frmSeqEdit::frmSeqEdit(const std::vector<std::string>& seqs, const std::vector<s
     rtfSeq->setGeometry(134, 2, 600, 300);
     VScroll1 = new QScrollBar(Qt::Vertical, body);
     VScroll1->setObjectName("VScroll1");
+    VScroll1->setGeometry(0, 0, VScroll1->sizeHint().width(), 100);
     HScroll1 = new QSlider(Qt::Horizontal, body);
     HScroll1->setObjectName("HScroll1");
     HScroll1->setFixedHeight(20);
@@ -360,6 +361,8 @@ void frmSeqEdit::fillPanes()
 
     rtfSeq->clear();
     QTextCursor cursor(rtfSeq->document());
+    // One edit block: the pane lays its text out once, not after every run.
+    cursor.beginEditBlock();
     QTextCharFormat plain;
     plain.setForeground(Qt::black);
     cursor.insertText(QString::fromStdString(part(m_rulerNum)), plain);
@@ -379,6 +382,7 @@ void frmSeqEdit::fillPanes()
             i = j;
         }
     }
+    cursor.endEditBlock();
     rtfSeq->document()->setModified(false);
 }
 

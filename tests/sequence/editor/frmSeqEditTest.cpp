@@ -195,7 +195,7 @@ TEST(frmSeqEdit, BadSetsAreRefusedAndTheTextStays)
     } cases[] = {
         {"unknown letter", named({"ACG?T", "ACGT"}), "Sequence 1 holds the character \"?\"", platform::mb::Exclamation},
         {"one sequence", named({"ACGT"}), "Only one sequence", platform::mb::Exclamation},
-        {"duplicate names", Set{{"ACGT", "ACGA"}, {"x", "x"}}, "Sequence 1 and Sequence 2", platform::mb::Critical},
+        {"duplicate names", Set{{"ACGT", "ACGA"}, {"x", "x"}}, "Sequence 2 and Sequence 1", platform::mb::Critical},
     };
     for (const auto& c : cases) {
         frmSeqEdit w(c.set.seqs, c.set.names, c.set.count(), 5, "DNA");
@@ -221,15 +221,15 @@ TEST(frmSeqEdit, DeletesColumnSegments)
         frmSeqEdit w(set.seqs, set.names, 3, 16, "DNA");
         script.type("11");
         w.EditRidHead->trigger();
-        EXPECT_EQ(w.sequences(), (std::vector<std::string>{"GTAAAA", "GTCCCC", "GTGGGG"}));
-        EXPECT_EQ(w.maxLen(), 6);
-        script.type("6");
+        EXPECT_EQ(w.sequences(), (std::vector<std::string>{"TAAAA", "TCCCC", "TGGGG"}));
+        EXPECT_EQ(w.maxLen(), 5);
+        script.type("5");
         w.EditRidHead->trigger();
         ASSERT_EQ(reported.errors.size(), 1u);
         EXPECT_EQ(reported.errors[0].source(), "SeqRidHead");
         EXPECT_EQ(reported.errors[0].description(),
                   "The sequence length is 16 which is smaller than, or equal to, your input number.");
-        EXPECT_EQ(w.maxLen(), 6);
+        EXPECT_EQ(w.maxLen(), 5);
     }
     {
         auto set = named(seqs);
