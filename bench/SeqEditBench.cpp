@@ -1,0 +1,92 @@
+// The sequence editor end to end, timed: a seeded set of 50 related
+// sequences of about 1,000 bases is loaded into the editor, aligned through
+// its Align command (libtallowin.so loaded at the first call) and taken back
+// from the panes. Prints its figures; asserts nothing. With a folder as the
+// argument it also saves pictures of the editor holding the aligned set and
+// of the genetic-code window there.
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QPixmap>
+
+#include "sequence/editor/frmSeqEdit.h"
+#include "sequence/editor/frmShowCode.h"
+
+namespace {
+
+std::vector<std::string> family(unsigned seed, int count, int length)
+{
+    std::mt19937 rng(seed);
+    const std::string letters = "ACGT";
+    auto pick = [&] { return letters[std::uniform_int_distribution<std::size_t>(0, 3)(rng)]; };
+    std::string root;
+    for (int i = 0; i < length; ++i)
+        root += pick();
+    std::vector<std::string> out;
+    for (int s = 0; s < count; ++s) {
+        std::string copy;
+        for (char c : root) {
+            const int r = std::uniform_int_distribution<int>(0, 99)(rng);
+            if (r < 6)
+                copy += pick();
+            else if (r < 8)
+                continue;
+            else if (r < 10)
+                copy += std::string(1, c) + pick();
+            else
+                copy += c;
+        }
+        out.push_back(copy);
+    }
+    return out;
+}
+
+double seconds(std::chrono::steady_clock::time_point from)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const std::string pictures = argc > 1 ? argv[1] : "";
+    for (const auto& [count, length] : {std::pair{50, 1000}, std::pair{20, 300}}) {
+        const auto seqs = family(2024, count, length);
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i)
+            names.push_back("seq" + std::to_string(i + 1));
+        std::size_t longest = 0;
+        for (const auto& s : seqs)
+            longest = std::max(longest, s.size());
+
+        const auto start = std::chrono::steady_clock::now();
+        sequence::editor::frmSeqEdit editor(seqs, names, count, static_cast<std::int32_t>(longest), "DNA");
+        editor.resize(1200, 760);
+        editor.show();
+        QApplication::processEvents();
+        const double load = seconds(start);
+        const auto alignStart = std::chrono::steady_clock::now();
+        editor.SeqAlign->trigger();
+        const auto aligned = editor.sequences();
+        QApplication::processEvents();
+        const double align = seconds(alignStart);
+        std::printf("%d x %d bases: load %.3f s, align and redisplay %.3f s, end to end %.3f s, aligned width %zu\n",
+                    count, length, load, align, seconds(start), aligned.empty() ? 0 : aligned[0].size());
+        if (!pictures.empty() && count == 50) {
+            editor.grab().save(QString::fromStdString(pictures + "/sequence-editor-aligned.png"));
+            sequence::editor::frmShowCode code;
+            code.show();
+            QApplication::processEvents();
+            code.grab().save(QString::fromStdString(pictures + "/genetic-code-window.png"));
+        }
+    }
+    return 0;
+}
