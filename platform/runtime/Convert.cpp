@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
@@ -38,14 +39,76 @@ double radixValue(std::string_view text, std::size_t pos, int radix)
         }
         value = value * radix + digit;
     }
+    if (!std::isfinite(value)) {
+        throw Error::runtime(err::Overflow, "Val");
+    }
     return value;
 }
 
+// True when the plain decimal text `digits` ("-12.5e-3" form, as scanNumber
+// builds it) is a non-zero number whose magnitude lies below the smallest
+// double, that is, when it is out of range by underflow rather than overflow.
+bool isUnderflow(const std::string& digits)
+{
+    const std::size_t ePos = digits.find('e');
+    const std::string_view mantissa = std::string_view(digits).substr(0, ePos);
+    // Decimal exponent of the leading significant digit of the mantissa.
+    std::int64_t lead = 0;
+    bool found = false;
+    std::int64_t intDigits = 0;
+    bool inFraction = false;
+    std::int64_t fractionIndex = 0;
+    for (const char c : mantissa) {
+        if (c == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (c < '0' || c > '9') {
+            continue;
+        }
+        if (inFraction) {
+            ++fractionIndex;
+            if (!found && c != '0') {
+                lead = -fractionIndex;
+                found = true;
+            }
+        } else if (found || c != '0') {
+            if (!found) {
+                found = true;
+            }
+            ++intDigits;
+        }
+    }
+    if (!found) {
+        return false;
+    }
+    if (intDigits > 0) {
+        lead = intDigits - 1;
+    }
+    // The exponent, saturated far beyond any double's range.
+    std::int64_t exponent = 0;
+    bool negative = false;
+    if (ePos != std::string::npos) {
+        for (std::size_t i = ePos + 1; i < digits.size(); ++i) {
+            if (digits[i] == '-') {
+                negative = true;
+            } else if (digits[i] >= '0' && digits[i] <= '9' && exponent < 1'000'000'000) {
+                exponent = exponent * 10 + (digits[i] - '0');
+            }
+        }
+    }
+    return lead + (negative ? -exponent : exponent) < 0;
+}
+
+// Too small a magnitude gives 0; too large a one is error 6 (Overflow).
 double parseDecimal(const std::string& digits)
 {
     double value = 0;
     const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
+        if (isUnderflow(digits)) {
+            return 0;
+        }
         throw Error::runtime(err::Overflow, "Val");
     }
     return value;

@@ -19,7 +19,8 @@ namespace platform::rt {
 
 // The numeric value at the start of the text. Blanks, tabs and line feeds are
 // skipped anywhere in the number; "&H" and "&O" prefixes read hexadecimal and
-// octal; an exponent may be written with E or D. Never fails.
+// octal; an exponent may be written with E or D. A number too small for a
+// double gives 0; one too large for it is error 6 (Overflow).
 [[nodiscard]] double Val(std::string_view text);
 
 // True when the whole text (blanks around it allowed) is one decimal number.

@@ -19,23 +19,28 @@ struct Decimal {
     int exponent = 0;
 };
 
-Decimal toDecimal(double value)
+// The decimal form of |value| times 10^shift; the shift moves the exponent
+// only, so scaling (percent) can neither round nor overflow.
+Decimal toDecimal(double value, int shift = 0)
 {
     Decimal d;
     value = std::fabs(value);
-    if (value == 0) {
+    if (value == 0 || !std::isfinite(value)) {
         return d;
     }
     std::array<char, 64> buf{};
     const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::scientific, 14);
     const std::string text(buf.data(), res.ptr);  // d.dddddddddddddde+XX
     const auto e = text.find('e');
+    if (e == std::string::npos) {
+        return d;
+    }
     for (std::size_t i = 0; i < e; ++i) {
         if (text[i] != '.') {
             d.digits.push_back(text[i]);
         }
     }
-    d.exponent = std::atoi(text.c_str() + e + 1) + 1;
+    d.exponent = std::atoi(text.c_str() + e + 1) + 1 + shift;
     while (!d.digits.empty() && d.digits.back() == '0') {
         d.digits.pop_back();
     }
@@ -207,14 +212,12 @@ std::string formatMagnitude(double magnitude, const Section& s)
     if (!s.hasDigits) {
         return s.before + s.after;
     }
-    if (s.percent) {
-        magnitude *= 100;
-    }
+    const int shift = s.percent ? 2 : 0;
     std::string intPart;
     std::string fracPart;
     std::string exponentText;
     if (s.scientific) {
-        Decimal d = toDecimal(magnitude);
+        Decimal d = toDecimal(magnitude, shift);
         const int intPlaces = std::max(1, s.intZeros + s.intHashes);
         int exponent = 0;
         if (!d.digits.empty()) {
@@ -224,7 +227,7 @@ std::string formatMagnitude(double magnitude, const Section& s)
         roundFixed(d, s.fracTotal, intPart, fracPart);
         if (static_cast<int>(intPart.size()) > intPlaces) {
             // rounding carried into a new digit: renormalise
-            Decimal again = toDecimal(magnitude);
+            Decimal again = toDecimal(magnitude, shift);
             exponent = again.exponent - intPlaces + 1;
             again.exponent = intPlaces - 1;
             roundFixed(again, s.fracTotal, intPart, fracPart);
@@ -242,7 +245,7 @@ std::string formatMagnitude(double magnitude, const Section& s)
         }
         exponentText += expDigits;
     } else {
-        roundFixed(toDecimal(magnitude), s.fracTotal, intPart, fracPart);
+        roundFixed(toDecimal(magnitude, shift), s.fracTotal, intPart, fracPart);
     }
     while (static_cast<int>(intPart.size()) < s.intZeros) {
         intPart.insert(intPart.begin(), '0');
@@ -268,7 +271,7 @@ bool roundsToZero(double magnitude, const Section& s)
     }
     std::string intPart;
     std::string fracPart;
-    roundFixed(toDecimal(s.percent ? magnitude * 100 : magnitude), s.fracTotal, intPart, fracPart);
+    roundFixed(toDecimal(magnitude, s.percent ? 2 : 0), s.fracTotal, intPart, fracPart);
     return intPart.empty() && fracPart.find_first_not_of('0') == std::string::npos;
 }
 
@@ -342,19 +345,34 @@ std::string twoDigits(int v)
 
 } // namespace
 
+namespace {
+
+void checkMonth(const DateTime& when)
+{
+    if (when.month < 1 || when.month > 12) {
+        throw Error::runtime(err::InvalidCall, "Format");
+    }
+}
+
+} // namespace
+
 int DayOfWeek(const DateTime& when)
 {
+    checkMonth(when);
     // Sakamoto's method.
     static constexpr std::array<int, 12> t{0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    int y = when.year;
+    long long y = when.year;
     if (when.month < 3) {
         y -= 1;
     }
-    return (y + y / 4 - y / 100 + y / 400 + t[(when.month - 1 + 12) % 12] + when.day) % 7;
+    // Years before 1 and odd day numbers still give a day from 0 to 6.
+    const long long sum = y + y / 4 - y / 100 + y / 400 + t[when.month - 1] + when.day;
+    return static_cast<int>((sum % 7 + 7) % 7);
 }
 
 std::string FormatDate(const DateTime& when, std::string_view pattern)
 {
+    checkMonth(when);
     std::string out;
     bool afterHour = false;
     std::size_t i = 0;

@@ -2,10 +2,12 @@
 
 #include <clocale>
 #include <cmath>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::rt;
@@ -25,6 +27,37 @@ TEST(Val, ReadsTheLeadingNumber)
     for (const auto& r : rows) {
         EXPECT_EQ(Val(r.text), r.value) << r.text;
     }
+}
+
+TEST(Val, UnderflowGivesZeroAndOverflowRaisesSix)
+{
+    struct Row {
+        const char* text;
+        double value;  // -1 marks error 6
+    };
+    const Row rows[] = {
+        {"1e-400", 0},
+        {"-1e-400", 0},
+        {"0.000001e-320", 0},
+        {"1e-99999999999999999999", 0},
+        {"123456789e-330", 123456789e-330},
+        {"0e999999", 0},
+        {"1e400", -1},
+        {"-1e400", -1},
+        {"100000000000000000000e300", -1},
+        {"0.001e311", 1e308},
+        {"1e99999999999999999999", -1},
+    };
+    for (const auto& r : rows) {
+        if (r.value == -1) {
+            EXPECT_EQ(testsupport::errorNumber([&] { (void)Val(r.text); }), platform::err::Overflow) << r.text;
+        } else {
+            EXPECT_EQ(Val(r.text), r.value) << r.text;
+        }
+    }
+    EXPECT_EQ(testsupport::errorNumber([] { (void)Val("&H" + std::string(300, 'F')); }), platform::err::Overflow);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)CDbl("1e400"); }), platform::err::Overflow);
+    EXPECT_EQ(CDbl("1e-400"), 0);
 }
 
 TEST(CStr, UsesFifteenDigitsAndExponentsLikeTheRuntime)

@@ -1,6 +1,12 @@
 #include "platform/runtime/Format.h"
 
+#include <limits>
+#include <string>
+
 #include <gtest/gtest.h>
+
+#include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 
 using namespace platform::rt;
 
@@ -38,6 +44,37 @@ TEST(Format, NumberPatterns)
     };
     for (const auto& r : rows) {
         EXPECT_EQ(Format(r.value, r.pattern), r.text) << r.value << " with " << r.pattern;
+    }
+}
+
+TEST(Format, PercentOfTheLargestNumbersIsWrittenWhole)
+{
+    // Scaling by 100 would make these infinite; the scale is a shift of the decimal point.
+    const std::string big = Format(1e307, "0%");
+    EXPECT_EQ(big, "1" + std::string(309, '0') + "%");
+    const double largest = std::numeric_limits<double>::max();
+    const std::string text = Format(largest, "0.00%");
+    EXPECT_EQ(text.substr(0, 6), "179769");
+    EXPECT_EQ(text.size(), 311u + 4u);
+    EXPECT_EQ(Format(-1e307, "0.0E+00%"), "-1.0E+309%");
+    EXPECT_EQ(Format(0.145, "0%"), "15%");
+}
+
+TEST(Format, NonFiniteNumbersAndBadMonthsAreErrors)
+{
+    EXPECT_EQ(testsupport::errorNumber([] { (void)Format(std::numeric_limits<double>::infinity(), "0"); }),
+              platform::err::Overflow);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)Format(std::numeric_limits<double>::quiet_NaN(), "0%"); }),
+              platform::err::Overflow);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)FormatDate(DateTime{2026, 13, 1}, "mmm"); }),
+              platform::err::InvalidCall);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)DayOfWeek(DateTime{2026, -40, 1}); }), platform::err::InvalidCall);
+    // Days of years before 1 and negative day numbers stay within the week.
+    for (const DateTime& when : {DateTime{-1, 1, 1}, DateTime{-400, 3, -9}, DateTime{1, 1, -2000000000}}) {
+        const int day = DayOfWeek(when);
+        EXPECT_GE(day, 0);
+        EXPECT_LE(day, 6);
+        EXPECT_EQ(FormatDate(when, "ddd").size(), 3u);
     }
 }
 
