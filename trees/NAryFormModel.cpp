@@ -36,6 +36,24 @@ std::string beforeFirstSemicolon(const std::string& text)
     throw platform::Error(Newick::BadTreeText, source, std::move(description));
 }
 
+// Node numbers of a branch list are whole numbers from 1 up; larger ones than
+// a 32-bit count cannot name a node of any tree the window holds.
+constexpr double LargestNodeNumber = 2147483647.0;
+
+// The node number at one end of `pair`, whole part of its leading number.
+// A number outside 1 .. LargestNodeNumber is bad text (error 5), checked
+// before the number is converted, so no branch is dropped unseen.
+std::int64_t nodeNumber(std::string_view number, std::string_view pair, const char* source)
+{
+    const double value = Newick::ReadLength(number, source);
+    const double whole = std::trunc(value);
+    if (!(whole >= 1 && whole <= LargestNodeNumber)) {
+        badText(source, "The node number \"" + std::string(number) + "\" of the branch \"" + std::string(pair) +
+                            "\" is not a node number from 1 to 2147483647.");
+    }
+    return static_cast<std::int64_t>(whole);
+}
+
 } // namespace
 
 // ---- Entry points -----------------------------------------------------------------
@@ -238,7 +256,7 @@ void NAryFormModel::readNewick()
         const std::size_t colon = item.field.find(':');
         if (colon != std::string_view::npos) {
             name = item.field.substr(0, colon);
-            length = platform::rt::Val(item.field.substr(item.field.rfind(':') + 1));
+            length = Newick::ReadLength(item.field.substr(item.field.rfind(':') + 1), source);
         }
         newNode(*parent, std::string(name), length, true);
         m_leafNames.emplace_back(name);
@@ -250,7 +268,7 @@ void NAryFormModel::readNewick()
         if (colon != std::string_view::npos) {
             m_hasLengths = true;
             m_menu.scaleVisible = true;
-            length = platform::rt::Val(tail.substr(colon + 1));
+            length = Newick::ReadLength(tail.substr(colon + 1), source);
         } else {
             m_hasLengths = false;
             m_menu.scaleVisible = false;
@@ -295,7 +313,7 @@ void NAryFormModel::readMrc()
         if (colon != std::string_view::npos) {
             name = item.field.substr(0, colon);
             const std::size_t bracket = item.field.rfind(']');
-            length = bracket == std::string_view::npos ? 0.0 : platform::rt::Val(item.field.substr(bracket + 1));
+            length = bracket == std::string_view::npos ? 0.0 : Newick::ReadLength(item.field.substr(bracket + 1), source);
         }
         newNode(*parent, std::string(name), length, true);
         m_leafNames.emplace_back(name);
@@ -309,8 +327,8 @@ void NAryFormModel::readMrc()
             const std::string_view rest = tail.substr(std::min(colon + 2, tail.size()));
             const std::size_t bracket = rest.find(']');
             const std::string_view supportText = rest.substr(0, std::min(bracket, rest.size()));
-            length = bracket == std::string_view::npos ? 0.0 : platform::rt::Val(rest.substr(bracket + 1));
-            support = platform::rt::CStr(platform::rt::RoundHalfEven(platform::rt::Val(supportText)));
+            length = bracket == std::string_view::npos ? 0.0 : Newick::ReadLength(rest.substr(bracket + 1), source);
+            support = platform::rt::CStr(platform::rt::RoundHalfEven(Newick::ReadLength(supportText, source)));
         } else {
             m_hasLengths = false;
             m_menu.scaleVisible = false;
@@ -345,30 +363,33 @@ void NAryFormModel::readBranchList()
     pairs.resize(static_cast<std::size_t>(pairCount));
     std::vector<double> lengths(pairs.size(), 0.0);
     for (std::size_t i = 0; i < pairs.size() && i < static_cast<std::size_t>(lengthCount); ++i) {
-        lengths[i] = platform::rt::Val(lengthFields[i]);
+        lengths[i] = Newick::ReadLength(lengthFields[i], source);
     }
 
     const std::int64_t leafCount = NameCount();
-    std::string rootCaption = m_rootNum <= leafCount ? PartnerOf(pairs, m_rootNum) : platform::rt::CStr(std::int64_t{m_rootNum});
-    m_root->Box().Caption = rootCaption;
 
     // Both ends of every branch, and the branches at each node in list order.
     struct Ends {
-        double a;
-        double b;
+        std::int64_t a;
+        std::int64_t b;
     };
     std::vector<Ends> ends(pairs.size());
-    std::unordered_map<double, std::vector<std::size_t>> atNode;
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> atNode;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         const std::string_view pair = pairs[i];
-        ends[i].a = platform::rt::Val(pair.substr(0, std::min(pair.find('.'), pair.size())));
         const std::size_t lastDot = pair.rfind('.');
-        ends[i].b = lastDot == std::string_view::npos ? 0.0 : platform::rt::Val(pair.substr(lastDot + 1));
+        if (lastDot == std::string_view::npos) {
+            badText(source, "The branch \"" + pairs[i] + "\" is not two node numbers joined by \"..\".");
+        }
+        ends[i].a = nodeNumber(pair.substr(0, pair.find('.')), pair, source);
+        ends[i].b = nodeNumber(pair.substr(lastDot + 1), pair, source);
         atNode[ends[i].a].push_back(i);
         if (ends[i].b != ends[i].a) {
             atNode[ends[i].b].push_back(i);
         }
     }
+    m_root->Box().Caption =
+        m_rootNum <= leafCount ? PartnerOf(pairs, m_rootNum) : platform::rt::CStr(std::int64_t{m_rootNum});
     std::vector<bool> used(pairs.size(), false);
     // Every branch is used once, so the tree hangs from the chosen root
     // whatever the direction in which its branches were listed.
@@ -376,30 +397,32 @@ void NAryFormModel::readBranchList()
     while (!stack.empty()) {
         NAryNode* parent = stack.back();
         stack.pop_back();
-        const double k = platform::rt::Val(parent->Box().Caption);
-        const auto found = atNode.find(k);
+        const double caption = platform::rt::Val(parent->Box().Caption);
+        const auto found = caption >= 1 && caption <= LargestNodeNumber
+                               ? atNode.find(static_cast<std::int64_t>(std::trunc(caption)))
+                               : atNode.end();
         if (found == atNode.end()) {
             if (parent == m_root.get()) {
                 badText(source, "Node \"" + parent->Box().Caption + "\" is not in the branch list.");
             }
             continue;
         }
+        const std::int64_t k = found->first;
         std::vector<NAryNode*> innerChildren;
         for (const std::size_t i : found->second) {
             if (used[i]) {
                 continue;
             }
             used[i] = true;
-            const double other = ends[i].a == k ? ends[i].b : ends[i].a;
-            const auto whole = static_cast<std::int64_t>(std::trunc(other));
-            if (whole <= 0 || other == k) {
+            const std::int64_t other = ends[i].a == k ? ends[i].b : ends[i].a;
+            if (other == k) {
                 continue;
             }
-            if (whole <= leafCount) {
-                const std::string& name = m_leafNames[static_cast<std::size_t>(whole - 1)];
+            if (other <= leafCount) {
+                const std::string& name = m_leafNames[static_cast<std::size_t>(other - 1)];
                 newNode(*parent, name, lengths[i], true);
             } else {
-                innerChildren.push_back(newNode(*parent, platform::rt::CStr(whole), lengths[i], false));
+                innerChildren.push_back(newNode(*parent, platform::rt::CStr(other), lengths[i], false));
             }
         }
         for (auto it = innerChildren.rbegin(); it != innerChildren.rend(); ++it) {
@@ -427,11 +450,16 @@ std::int64_t NAryFormModel::OtherEnd(std::int64_t k, std::string_view pair)
     const std::size_t lastDot = pair.rfind('.');
     const double b = lastDot == std::string_view::npos ? 0.0 : platform::rt::Val(pair.substr(lastDot + 1));
     const auto kd = static_cast<double>(k);
+    // Whole part of a node number; 0 for anything that names no node.
+    auto whole = [](double v) {
+        const double w = std::trunc(v);
+        return w >= 1 && w <= LargestNodeNumber ? static_cast<std::int64_t>(w) : std::int64_t{0};
+    };
     if (a == kd) {
-        return static_cast<std::int64_t>(std::trunc(b));
+        return whole(b);
     }
     if (b == kd) {
-        return static_cast<std::int64_t>(std::trunc(a));
+        return whole(a);
     }
     return 0;
 }

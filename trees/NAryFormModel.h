@@ -164,7 +164,7 @@ public:
     // now ends with `close`, else "".
     static std::string StripEnclosing(std::string& text, char open, char close);
     // The other end of a branch "a..b" from node k: b when a = k, a when
-    // b = k, else 0 (whole parts).
+    // b = k, else 0 (whole parts; 0 also for an end outside 1 .. 2^31 - 1).
     [[nodiscard]] static std::int64_t OtherEnd(std::int64_t k, std::string_view pair);
     // The first branch touching node k gives the text of its other end; ""
     // when none does.

@@ -64,7 +64,7 @@ std::unique_ptr<MyNode> NHAdapter::BuildFromNH(std::string_view text)
         double length = 0;
         if (colon != std::string_view::npos) {
             label = item.field.substr(0, colon);
-            length = platform::rt::Val(item.field.substr(item.field.rfind(':') + 1));
+            length = Newick::ReadLength(item.field.substr(item.field.rfind(':') + 1), source);
         }
         auto leaf = std::make_unique<MyNode>();
         leaf->setTip(true);
@@ -81,7 +81,7 @@ std::unique_ptr<MyNode> NHAdapter::BuildFromNH(std::string_view text)
     };
     auto onGroup = [&](MyNode* parent, std::string_view tail) {
         const std::size_t colon = tail.find(':');
-        const double length = colon == std::string_view::npos ? 0.0 : platform::rt::Val(tail.substr(colon + 1));
+        const double length = colon == std::string_view::npos ? 0.0 : Newick::ReadLength(tail.substr(colon + 1), source);
         auto inner = std::make_unique<MyNode>();
         inner->setCaption(platform::rt::CStr(static_cast<std::int64_t>(++m_innerCounter)));
         inner->setBranchLen(positiveOrZero(length));

@@ -54,7 +54,7 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
         std::string_view label = item.field;
         if (colon != std::string_view::npos) {
             label = item.field.substr(0, colon);
-            length = platform::rt::Val(item.field.substr(colon + 1));
+            length = Newick::ReadLength(item.field.substr(colon + 1), source);
         }
         if (built.leafCount >= leafSlots) {
             throw platform::Error(platform::err::Subscript, source, "The tree text holds more leaves than names.");
@@ -72,7 +72,7 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
         const std::size_t colon = tail.find(':');
         double length = withLengths ? MissingLength : 0.0;
         if (withLengths && colon != std::string_view::npos) {
-            length = platform::rt::Val(tail.substr(colon + 1));
+            length = Newick::ReadLength(tail.substr(colon + 1), source);
         }
         auto inner = std::make_unique<MyNode>();
         inner->setIndex(++innerCounter);

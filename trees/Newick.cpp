@@ -53,6 +53,15 @@ std::string at(std::size_t position)
 
 } // namespace
 
+double ReadLength(std::string_view text, std::string_view source)
+{
+    try {
+        return platform::rt::Val(text);
+    } catch (const platform::Error&) {
+        badText(source, "The branch length \"" + std::string(text) + "\" is too large.");
+    }
+}
+
 std::string FormatLen5(double value)
 {
     std::string text = fixedText(value, 5, "FormatLen5");
@@ -147,6 +156,11 @@ void CheckTreeText(std::string_view text, std::string_view source)
             const std::string_view number = text.substr(start, p - start);
             if (!platform::rt::IsNumeric(number)) {
                 badText(source, at(start) + "the branch length \"" + std::string(number) + "\" is not a number.");
+            }
+            try {
+                (void)platform::rt::Val(number);
+            } catch (const platform::Error&) {
+                badText(source, at(start) + "the branch length \"" + std::string(number) + "\" is too large.");
             }
         }
     };

@@ -37,6 +37,11 @@ inline constexpr int BadTreeText = 5;
 // is "0.00000". Error 6 for NaN or infinity.
 [[nodiscard]] std::string FormatFixed5(double value);
 
+// The leading-number value of a branch-length text (0 when none). A number
+// too large for a double is bad tree text: error BadTreeText with `source`
+// and a description naming the number.
+[[nodiscard]] double ReadLength(std::string_view text, std::string_view source);
+
 // ---- Text helpers -------------------------------------------------------------
 
 // For every "(" of the text the position of its matching ")" (the first ")"
@@ -58,7 +63,8 @@ inline constexpr int BadTreeText = 5;
 // (BadTreeText) with `source` and a description naming the fault and its
 // character position for: empty text, brackets that do not match, a leaf
 // without a name, a branch length that is not a number, text that is no
-// group, a tree with fewer than two leaves. O(length), no recursion.
+// group, a branch length too large for a number, a tree with fewer than two
+// leaves. O(length), no recursion.
 void CheckTreeText(std::string_view text, std::string_view source);
 
 // ---- Re-rooting -----------------------------------------------------------------

@@ -27,8 +27,14 @@ IniQuorin::IniQuorin(std::filesystem::path iniFile) : m_file(std::move(iniFile))
 
 std::int16_t IniQuorin::readNumber(const std::string& section, const std::string& key) const
 {
-    const double v = platform::rt::Val(ReadIni(section, key, m_file));
-    // A number outside the 16-bit range is no usable setting: read it as 0.
+    // A number outside the 16-bit range (one too large for a double
+    // included) is no usable setting: read it as 0.
+    double v = 0;
+    try {
+        v = platform::rt::Val(ReadIni(section, key, m_file));
+    } catch (const platform::Error&) {
+        return 0;
+    }
     if (!(v >= 0 && v <= 32767)) {
         return 0;
     }

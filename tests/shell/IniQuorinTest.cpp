@@ -130,3 +130,25 @@ TEST(IniQuorin, FailedWriteRaisesTheTrail)
         EXPECT_EQ(e.description(), "Failed to write QUORIN.INI file.");
     }
 }
+
+TEST(IniQuorin, NumbersOutOfRangeReadAsZero)
+{
+    struct Row {
+        const char* name;
+        const char* value;
+        std::int16_t expected;
+    };
+    const Row rows[] = {
+        {"plain", "7", 7},           {"too large for a double", "1e400", 0}, {"underflow", "1e-400", 0},
+        {"negative", "-3", 0},       {"beyond 16 bits", "40000", 0},         {"hexadecimal overflow", "&HFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", 0},
+    };
+    for (const auto& r : rows) {
+        testsupport::TempDir dir;
+        const auto ini = dir.file("QUORIN.INI");
+        testsupport::writeFile(ini, std::string("[Recent Files]\r\nMaxNumRecentFile=") + r.value +
+                                        "\r\n[Defaults]\r\nInFileType=" + r.value + "\r\n");
+        const shell::IniQuorin settings(ini);
+        EXPECT_EQ(settings.MaxNumRecentFile(), r.expected) << r.name;
+        EXPECT_EQ(settings.InFileType(), std::to_string(r.expected)) << r.name;
+    }
+}

@@ -209,6 +209,10 @@ TEST(NAryFormModel, BadTextGoesToTheReporterWithANumberedError)
         {"leaf subtree", 0, "();"},
         {"empty branch list", 1, "\r"},
         {"unbalanced MRC", 2, "((a,b);"},
+        {"length too large", 0, "(a:1e400,b);"},
+        {"MRC length too large", 2, "((a:[1]1e999,b:[2]1):[3]1,c:[4]1);"},
+        {"MRC support too large", 2, "((a:[1]1,b:[2]1):[3e999]1,c:[4]1);"},
+        {"branch length too large", 1, " 5..6\r 1e999"},
     };
     for (const Row& row : rows) {
         RecordingReporter reporter;
@@ -218,6 +222,38 @@ TEST(NAryFormModel, BadTextGoesToTheReporterWithANumberedError)
         EXPECT_EQ(reporter.errors[0].number(), 5) << row.name;
         EXPECT_FALSE(reporter.errors[0].description().empty()) << row.name;
     }
+}
+
+TEST(NAryFormModel, BranchListNodeNumbersOutsideTheRangeAreNamedErrors)
+{
+    struct Row {
+        const char* name;
+        const char* text;
+        const char* fault;
+    };
+    const Row rows[] = {
+        {"too large for 32 bits", " 5..1e40 5..6 6..1 6..2\r 0.1 0.1 0.1 0.1", "1e40"},
+        {"too large for a double", " 5..1e400 5..6\r 0.1 0.1", "1e400"},
+        {"just beyond 32 bits", " 5..2147483648\r 0.1", "2147483648"},
+        {"zero", " 5..0 5..6\r 0.1 0.1", "\"0\""},
+        {"negative", " -5..6\r 0.1", "-5"},
+        {"no dots", " 56\r 0.1", "56"},
+    };
+    for (const Row& row : rows) {
+        RecordingReporter reporter;
+        NAryFormModel model;
+        model.PlotTree(0, "((P:0.1,Q:0.2):0.05,R:0.3);", 1);
+        ASSERT_TRUE(reporter.errors.empty()) << row.name;
+        model.Close();
+        model.PlotTree(1, row.text, 5);
+        ASSERT_EQ(reporter.errors.size(), 1u) << row.name;
+        EXPECT_EQ(reporter.errors[0].number(), 5) << row.name;
+        EXPECT_NE(reporter.errors[0].description().find(row.fault), std::string::npos)
+            << row.name << ": " << reporter.errors[0].description();
+    }
+    EXPECT_EQ(NAryFormModel::OtherEnd(5, "5..1e40"), 0);
+    EXPECT_EQ(NAryFormModel::OtherEnd(5, "5..-7"), 0);
+    EXPECT_EQ(NAryFormModel::OtherEnd(7, "1e300..7"), 0);
 }
 
 TEST(NAryFormModel, InitialisedWindowStoresTheTextWithoutRebuildingUntilClosed)

@@ -108,6 +108,8 @@ TEST(NewickCheck, BadTreeTextGivesNumberedErrorWithClearDescription)
         {"leaf alone", "a;", "does not begin"},
         {"two trees", "(a,b),(c,d);", "follows the end"},
         {"name before group", "(a(b,c));", "\"(\" follows a name"},
+        {"leaf length too large", "(a:1e400,b);", "\"1e400\" is too large"},
+        {"group length too large", "((a,b):-2e308,c);", "\"-2e308\" is too large"},
     };
     for (const Row& row : rows) {
         try {
@@ -118,6 +120,19 @@ TEST(NewickCheck, BadTreeTextGivesNumberedErrorWithClearDescription)
             EXPECT_EQ(e.source(), "Reader") << row.name;
             EXPECT_NE(e.description().find(row.fragment), std::string::npos) << row.name << ": " << e.description();
         }
+    }
+}
+
+TEST(NewickCheck, TinyLengthsReadAsZeroAndHugeOnesAreBadText)
+{
+    EXPECT_NO_THROW(Newick::CheckTreeText("(a:1e-400,b:1);", "Reader"));
+    EXPECT_EQ(Newick::ReadLength("1e-400", "Reader"), 0.0);
+    try {
+        (void)Newick::ReadLength("9e999", "Reader");
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), Newick::BadTreeText);
+        EXPECT_NE(e.description().find("9e999"), std::string::npos) << e.description();
     }
 }
 
