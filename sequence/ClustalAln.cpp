@@ -1,7 +1,9 @@
 #include "sequence/ClustalAln.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 
 #include "numeric/MathStat.h"
 #include "numeric/StatDistr.h"
@@ -68,15 +70,29 @@ void ReadClustalAln(std::string& text, std::vector<std::string>& seqs, std::vect
     bool firstBlock = true;
     bool sawSequence = false;
 
+    // Later blocks are matched to the first by name: a block may list its
+    // sequences in another order. That needs names that tell the sequences
+    // apart; with repeated names only the order of the first block can be
+    // followed, and a later block that departs from it is refused.
+    std::unordered_map<std::string, std::int32_t> byName;
+    bool namesUnique = true;
+    std::vector<bool> inBlock;
+
     // Line 0 is the title. Every later line, the last one included, is read.
     for (std::size_t n = 1; n < lines.size(); ++n) {
-        const std::string line = trimBlanks(lines[n]);
+        // A tab separates like a blank.
+        std::string raw = lines[n];
+        std::replace(raw.begin(), raw.end(), '\t', ' ');
+        const std::string line = trimBlanks(raw);
         if (!sawSequence && line.empty()) {
             continue;
         }
         if (isSeparatorLine(line)) {
             if (blockCount == 0) {
                 blockCount = k;
+            }
+            if (k > 0 || firstBlock) {
+                inBlock.assign(idx(blockCount), false);
             }
             k = 0;
             firstBlock = false;
@@ -89,14 +105,39 @@ void ReadClustalAln(std::string& text, std::vector<std::string>& seqs, std::vect
                                   "Line " + std::to_string(n + 1) +
                                       " holds a name without residues, or residues without a name.");
         }
-        if (idx(k) >= readSeqs.size()) {
-            readSeqs.resize(idx(k) + 1);
-            readNames.resize(idx(k) + 1);
-        }
+        const std::string name = line.substr(0, blank);
         if (firstBlock) {
-            readNames[idx(k)] = line.substr(0, blank);
+            readSeqs.push_back(line.substr(blank + 1));
+            readNames.push_back(name);
+            if (!byName.emplace(name, k).second) {
+                namesUnique = false;
+            }
+            ++k;
+            continue;
         }
-        readSeqs[idx(k)] += line.substr(blank + 1);
+        std::int32_t target = k;
+        if (idx(k) >= readNames.size() || readNames[idx(k)] != name) {
+            const auto found = byName.find(name);
+            if (found == byName.end()) {
+                throw platform::Error(platform::err::InvalidCall, ReaderSource,
+                                      "Line " + std::to_string(n + 1) + " holds the sequence \"" + name +
+                                          "\", which the first block of the alignment does not list.");
+            }
+            if (!namesUnique) {
+                throw platform::Error(platform::err::InvalidCall, ReaderSource,
+                                      "Line " + std::to_string(n + 1) + " lists the sequences in another order than "
+                                      "the first block, and the names of the first block repeat, so the lines "
+                                      "cannot be matched to their sequences.");
+            }
+            target = found->second;
+        }
+        if (inBlock[idx(target)]) {
+            throw platform::Error(platform::err::InvalidCall, ReaderSource,
+                                  "Line " + std::to_string(n + 1) + " lists the sequence \"" + name +
+                                      "\" a second time in one block.");
+        }
+        inBlock[idx(target)] = true;
+        readSeqs[idx(target)] += line.substr(blank + 1);
         ++k;
     }
     if (!sawSequence) {

@@ -18,9 +18,11 @@
 namespace SeqUtil {
 
 // Reads a Clustal alignment text: a title line, then blocks of "name
-// residues [count]" lines, each block ended by a consensus or blank line.
-// Names come from the first block; later blocks append by position. Blanks,
-// digits and line breaks are dropped from the residues, "*" becomes "?".
+// residues [count]" lines, each block ended by a consensus or blank line; a
+// tab separates like a blank. Names come from the first block; a line of a
+// later block is appended to the sequence of its name, so later blocks may
+// list the sequences in any order. Blanks, digits and line breaks are dropped
+// from the residues, "*" becomes "?".
 // numSeq: when not 0 on entry, the number of sequences to keep (the rest are
 // dropped); when 0, set to the number found. alnLen receives the length of
 // sequence 0. `text` has its line breaks unified.
@@ -31,7 +33,9 @@ namespace SeqUtil {
 //   9  no sequence line after the title; fewer sequences than numSeq asks
 //      for; a sequence without residues
 //   5  a sequence line without a blank between name and residues; sequences
-//      of unequal length (a cut-off or damaged file)
+//      of unequal length (a cut-off or damaged file); a later block naming a
+//      sequence the first block does not list, or one sequence twice; a later
+//      block in another order when the first block repeats a name
 void ReadClustalAln(std::string& text, std::vector<std::string>& seqs, std::vector<std::string>& names,
                     std::int32_t& numSeq, std::int32_t& alnLen);
 

@@ -166,19 +166,34 @@ void locusAndCounts(PrintLine& p, const std::string& seq, const std::string& nam
     p.item(counts[3]).item(gcg ? "t .." : "t").endLine();
 }
 
+// A name column of at least `width` characters that always leaves a blank
+// before the next field. The name is cut only where the residue blocks cut it
+// (at the name width), so the header names the sequences as the blocks do.
+std::string nameColumn(const std::string& name, std::int32_t width, std::int32_t nameWidth)
+{
+    std::string column = nameWidth > 0 && len(name) > nameWidth ? name.substr(0, idx(nameWidth)) : name;
+    if (len(column) < width) {
+        column.resize(idx(width), ' ');
+    } else {
+        column.push_back(' ');
+    }
+    return column;
+}
+
 std::string msfText(const Seqs& seqs, const Seqs& names, std::int32_t count, numeric::Progress* progress,
                     const std::string& seqType, std::int32_t nameWidth)
 {
     const std::int32_t longest = longestOf(seqs, count);
     PrintLine p;
+    // The header is one line that ends with "..", as GCG defines it.
     p.tab(1).item(SourceFileName).item("  MSF: ").item(longest).item("  Type: ").item(seqType == "AA" ? "P" : "N ");
-    p.item(today("mmm d yyyy")).item(" ").endLine();
-    p.item(today("h:m")).item("  Check:").item(right(StrUtil::GetCRC16(seqs[0]), 9)).endLine();
+    p.item(today("mmm d yyyy")).item(" ").item(today("h:m")).item("  Check:");
+    p.item(right(StrUtil::GetCRC16(seqs[0]), 9)).item(" ..").endLine();
     p.endLine();
     for (std::int32_t i = 0; i < count; ++i) {
         setValue(progress, i);
         const std::string& s = seqs[idx(i)];
-        p.item("Name: " + SeqUtil::FitName(names[idx(i)], 17, 1) + "Len:  " + std::to_string(s.size()) +
+        p.item("Name: " + nameColumn(names[idx(i)], 17, nameWidth) + "Len:  " + std::to_string(s.size()) +
                "  Check:" + right(StrUtil::GetCRC16(s), 9) + "  Weight:  1.00")
             .endLine();
     }
@@ -457,7 +472,7 @@ bool OutNEXUS(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_
         p.endLine();
         for (std::int32_t i = 0; i < count; ++i) {
             setValue(progress, i);
-            p.item("[Name: " + SeqUtil::FitName(names[idx(i)], 18, 1) + "Len: " + std::to_string(longest) +
+            p.item("[Name: " + nameColumn(names[idx(i)], 18, nameWidth) + "Len: " + std::to_string(longest) +
                    "  Check:" + right(StrUtil::GetCRC16(seqs[idx(i)]), 9) + "]")
                 .endLine();
         }
@@ -476,7 +491,7 @@ bool OutNEXUS(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_
             p.item(SeqUtil::FormatInterleaved(seqs, names, 0, longest, count, nameWidth, 20, 5)).endLine();
         }
         p.item(";").endLine();
-        p.item("end").endLine();
+        p.item("end;").endLine();
         return p.text();
     });
 }

@@ -144,6 +144,40 @@ std::int16_t code(InFmt f)
     return static_cast<std::int16_t>(f);
 }
 
+// The leading number of a line for the numeric rules. Detection never fails:
+// a number too large for a double counts as a large number of its sign.
+double leadingNumber(const std::string& line)
+{
+    try {
+        return platform::rt::Val(line);
+    } catch (const platform::Error&) {
+        const auto first = line.find_first_not_of(" \t");
+        return first != std::string::npos && line[first] == '-' ? -1.0 : 1.0;
+    }
+}
+
+// A GCG single-sequence file keeps a header in front of its residues that
+// ends with a line ending in "..", also when the header is GenBank's.
+bool hasGcgDivider(const std::string& text)
+{
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", from);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string line = trimBlanks(std::string_view(text).substr(from, end - from));
+        if (startsWith(line, "ORIGIN")) {
+            return false;
+        }
+        if (line.size() >= 3 && line.compare(line.size() - 3, 3, " ..") == 0) {
+            return true;
+        }
+        from = end + 1;
+    }
+    return false;
+}
+
 std::int16_t detectLines(const std::string& text, bool fromFile)
 {
     const Lines line(text);
@@ -164,10 +198,17 @@ std::int16_t detectLines(const std::string& text, bool fromFile)
         return l0.size() >= 4 && l0[3] == ';' ? code(InFmt::NBRF) : code(InFmt::FASTA);
     }
     if (startsWith(l0, "LOCUS")) {
-        return code(InFmt::GenBank);
+        return hasGcgDivider(text) ? code(InFmt::GCG) : code(InFmt::GenBank);
     }
     if (startsWith(l0, "ID")) {
         return code(InFmt::EMBL);
+    }
+    // GCG 9 files name their kind on their first line.
+    if (startsWith(l0, "!!NA_MULTIPLE_ALIGNMENT") || startsWith(l0, "!!AA_MULTIPLE_ALIGNMENT")) {
+        return code(InFmt::MSF);
+    }
+    if (startsWith(l0, "!!NA_SEQUENCE") || startsWith(l0, "!!AA_SEQUENCE")) {
+        return code(InFmt::GCG);
     }
     if (fromFile && startsWith(l0, "!!")) {
         return startsWith(line[1], "ID") ? code(InFmt::EMBL) : code(InFmt::MEGA);
@@ -188,10 +229,10 @@ std::int16_t detectLines(const std::string& text, bool fromFile)
     if (contains(l0, "MSF")) {
         return code(InFmt::MSF);
     }
-    if (platform::rt::Val(l0) > 0) {
+    if (leadingNumber(l0) > 0) {
         return contains(trimBlanks(line[1]), " ") ? code(InFmt::PHYLIP) : code(InFmt::PAML);
     }
-    if (platform::rt::Val(line[2]) > 0 && platform::rt::Val(line[3]) > 0) {
+    if (leadingNumber(line[2]) > 0 && leadingNumber(line[3]) > 0) {
         return code(InFmt::GCG);
     }
     const std::string l1 = trimBlanks(line[1]);
@@ -227,6 +268,11 @@ namespace detail {
 
 std::int16_t DetectSeqFmt(std::string_view text, bool fromFile)
 {
+    // A UTF-8 byte-order mark is no part of the text.
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    if (startsWith(text, ByteOrderMark)) {
+        text.remove_prefix(ByteOrderMark.size());
+    }
     const std::string head(text.substr(0, HeadBytes));
     if (contains(upper(head), "#NEXUS")) {
         return code(InFmt::NEXUS);

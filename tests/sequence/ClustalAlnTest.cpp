@@ -99,6 +99,10 @@ TEST(ClustalAln, BadTextFailsAndLeavesTheCallersArrays)
         {"cut off in the second block", "CLUSTAL\n\na  AC\nb  AG\n\na  GT\n", 0, 5},
         {"sequence of digits only", "CLUSTAL\n\na  12\nb  AG\n", 0, 9},
         {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10), 0, 9},
+        {"later block names an unknown sequence", "CLUSTAL\n\na  AC\nb  AG\n\na  GT\nc  GA\n\n", 0, 5},
+        {"later block lists one sequence twice", "CLUSTAL\n\na  AC\nb  AG\n\na  GT\na  GA\n\n", 0, 5},
+        {"repeated names in another order", "CLUSTAL\n\na  AC\na  AG\nb  TT\n\nb  GT\na  GA\na  CC\n\n", 0, 5},
+        {"later block longer than the first", "CLUSTAL\n\na  AC\nb  AG\n\na  GT\nb  GA\nb  CC\n\n", 0, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -116,6 +120,41 @@ TEST(ClustalAln, BadTextFailsAndLeavesTheCallersArrays)
         EXPECT_EQ(names, Seqs{"me"});
         EXPECT_EQ(numSeq, c.numSeq);
         EXPECT_EQ(alnLen, 77);
+    }
+}
+
+TEST(ClustalAln, TabsAndBlocksInAnotherOrderReadAsTheirNamesSay)
+{
+    struct Case {
+        const char* label;
+        std::string text;
+        Seqs names;
+        Seqs seqs;
+    };
+    const Case cases[] = {
+        {"tab between name and residues", "CLUSTAL\n\nalpha\tACGTA CGTAC\nbeta\tACGTT CGTAC\n\n",
+         {"alpha", "beta"}, {"ACGTACGTAC", "ACGTTCGTAC"}},
+        {"tabs and blanks mixed", "CLUSTAL\n\nalpha \t ACGTA\t10\nbeta\t\tACGTT\t10\n\t\n",
+         {"alpha", "beta"}, {"ACGTA", "ACGTT"}},
+        {"second block in reverse order",
+         "CLUSTAL\n\nalpha  AAAA\nbeta   CCCC\ngamma  GGGG\n       ****\n\ngamma  TTTT\nbeta   AAAA\nalpha  CCCC\n\n",
+         {"alpha", "beta", "gamma"}, {"AAAACCCC", "CCCCAAAA", "GGGGTTTT"}},
+        {"repeated names in the same order", "CLUSTAL\n\na  AC\na  AG\n\na  GT\na  GA\n\n",
+         {"a", "a"}, {"ACGT", "AGGA"}},
+        {"byte-order mark before the title", "\xEF\xBB\xBF" "CLUSTAL\n\na  AC\nb  AG\n\n", {"a", "b"},
+         {"AC", "AG"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::string text = c.text;
+        Seqs seqs;
+        Seqs names;
+        std::int32_t numSeq = 0;
+        std::int32_t alnLen = 0;
+        SeqUtil::ReadClustalAln(text, seqs, names, numSeq, alnLen);
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(seqs, c.seqs);
+        EXPECT_EQ(numSeq, static_cast<std::int32_t>(c.names.size()));
     }
 }
 

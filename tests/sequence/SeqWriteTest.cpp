@@ -1,6 +1,8 @@
 #include "sequence/SeqWrite.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -77,7 +79,7 @@ TEST_F(SeqWriteTest, EveryFormatIsWrittenByteForByte)
          "LOCUS     seq2     12 bp DNA 08-Dec-2026\r\nBASE COUNT  3  a  3  c  3  g  3 t ..\r\n"
          "       1  ACGTTCGTAC GA\r\n\r\n"},
         {"MSF", 6, {},
-         "  MSF:  12   Type: N Dec 8 2026 \r\n9:5  Check:    17605\r\n\r\n"
+         "  MSF:  12   Type: N Dec 8 2026 9:5  Check:    17605 ..\r\n\r\n"
          "Name: seq1             Len:  12  Check:    17605  Weight:  1.00\r\n"
          "Name: seq2             Len:  12  Check:    29531  Weight:  1.00\r\n"
          "\r\n//\r\n\r\nseq1 ACGTACGTAC GT\r\nseq2 ACGTTCGTAC GA\r\n"},
@@ -103,7 +105,7 @@ TEST_F(SeqWriteTest, EveryFormatIsWrittenByteForByte)
          "[Name: seq1              Len: 12  Check:    17605]\r\n"
          "[Name: seq2              Len: 12  Check:    29531]\r\n\r\n\r\n"
          "begin data;\r\n dimensions ntax=2 nchar=12;\r\n format datatype=DNA interleave missing=-;\r\n"
-         "  matrix\r\nseq1 ACGTACGTACGT\r\nseq2 ACGTTCGTACGA\r\n;\r\nend\r\n"},
+         "  matrix\r\nseq1 ACGTACGTACGT\r\nseq2 ACGTTCGTACGA\r\n;\r\nend;\r\n"},
         {"NBRF", 13, {},
          ">DL;seq1\r\nseq1 - 12 bases, 17605 checksum.\r\n ACGTACGTAC GT*\r\n\r\n"
          ">DL;seq2\r\nseq2 - 12 bases, 29531 checksum.\r\n ACGTTCGTAC GA*\r\n\r\n"},
@@ -283,7 +285,7 @@ TEST_F(SeqWriteTest, WrittenFilesAreRecognisedByTheirContent)
     const std::string b = "ACGTTCGTACGAACGTTCGTACGAACGTTCGTACGAACGTTCGTA";
     const SequenceSet set = makeSet({"seq1", "seq2"}, {a, b});
     const std::pair<std::int16_t, int> expected[] = {{0, 0},  {1, 1},   {2, 3},   {3, 4},   {4, 6},
-                                                     {5, 6},  {6, 8},   {7, 9},   {8, 11},  {9, 12},
+                                                     {5, 7},  {6, 8},   {7, 9},   {8, 11},  {9, 12},
                                                      {10, 13}, {11, 16}, {12, 17}, {13, 18}};
     for (auto [code, input] : expected) {
         SCOPED_TRACE(code);
@@ -292,7 +294,82 @@ TEST_F(SeqWriteTest, WrittenFilesAreRecognisedByTheirContent)
         const auto path = file("round.txt");
         ASSERT_TRUE(SeqWrite::WriteSeqFile(path, code, set, nullptr));
         EXPECT_EQ(sequence::gSeqFmt().GetFileType(path), input);
+        EXPECT_EQ(sequence::gSeqFmt().GetFileTypeStr(readFile(path)), input);
         boxes.clear();
+    }
+}
+
+TEST_F(SeqWriteTest, LongNamesNeverRunIntoTheNextField)
+{
+    const std::string longName = "a_name_of_exactly_24_chr";
+    const SequenceSet set = makeSet({longName, "b"}, {"ACGTACGTAC", "ACGTTCGTAC"});
+    ASSERT_TRUE(SeqWrite::WriteSeqFile(file("long.msf"), 6, set, nullptr));
+    const std::string msf = readFile(file("long.msf"));
+    EXPECT_NE(msf.find("Name: " + longName + " Len:  10"), std::string::npos) << msf;
+    EXPECT_NE(msf.find("Name: b                Len:  10"), std::string::npos) << msf;
+    ASSERT_TRUE(SeqWrite::WriteSeqFile(file("long.nex"), 12, set, nullptr));
+    const std::string nexus = readFile(file("long.nex"));
+    EXPECT_NE(nexus.find("[Name: " + longName + " Len: 10"), std::string::npos) << nexus;
+    // A caller's narrower name column cuts the name where the blocks cut it.
+    ASSERT_TRUE(SeqWrite::OutMSF(file("cut.msf"), set.seq, set.name, 2, nullptr, "", 20));
+    const std::string cut = readFile(file("cut.msf"));
+    EXPECT_NE(cut.find("Name: a_name_of_exactly_24 Len:"), std::string::npos) << cut;
+    EXPECT_NE(cut.find("\r\na_name_of_exactly_24 ACGTACGTAC"), std::string::npos) << cut;
+}
+
+// Names and residues of a FASTA file.
+std::vector<std::pair<std::string, std::string>> readFasta(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> records;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty() && line[0] == '>') {
+            records.emplace_back(line.substr(1, line.find_first_of(" \t") - 1), "");
+        } else if (!records.empty()) {
+            records.back().second += line;
+        }
+    }
+    return records;
+}
+
+// The aligner reads FASTA, MSF, EMBL and NBRF/PIR; it reads no NEXUS file,
+// not even its own, and none of the other formats.
+TEST_F(SeqWriteTest, ClustalwReadsBackEveryFormatItReads)
+{
+    if (std::system("command -v clustalw >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "clustalw is not installed";
+    }
+    const std::string a = "ACGTACGTTAGCATCGATCGATCGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGATCGATTAC";
+    const std::string b = "ACGTACGTTAGCATCGATCG--CGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGATCGATTAC";
+    const std::string c = "ACGTACGTTAGCATCGTTCGATCGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGAACGATTAC";
+    const std::vector<std::string> names{"alpha", "a_name_of_exactly_24_chr", "gamma"};
+    const SequenceSet set = makeSet(names, {a, b, c});
+    struct Row {
+        const char* label;
+        std::int16_t code;
+        const char* file;
+        std::size_t nameLength;  // EMBL records carry the first 9 characters of a name
+    };
+    const Row rows[] = {
+        {"FASTA", 2, "in.fas", 30}, {"MSF", 6, "in.msf", 30}, {"EMBL", 8, "in.emb", 9}, {"NBRF", 13, "in.pir", 30},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        testsupport::TempDir dir;
+        ASSERT_TRUE(SeqWrite::WriteSeqFile(dir.file(row.file), row.code, set, nullptr));
+        const std::string command = "cd '" + dir.path().string() + "' && clustalw -INFILE=" + row.file +
+                                    " -CONVERT -OUTPUT=FASTA -OUTFILE=out.fasta >clustalw.log 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << readFile(dir.file("clustalw.log"));
+        const auto records = readFasta(readFile(dir.file("out.fasta")));
+        ASSERT_EQ(records.size(), 3u) << readFile(dir.file("clustalw.log"));
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(records[i].first, names[i].substr(0, row.nameLength));
+            EXPECT_EQ(records[i].second, set.seq[i]) << names[i];
+        }
     }
 }
 
