@@ -184,12 +184,11 @@ TEST_F(WorkWindow, AlignsWithTheAlignerAndSavesInEveryFormatThatDetectionReadsBa
     EXPECT_NE(shown().find("Testing whether the alignment is spurious."), std::string::npos);
     EXPECT_EQ(state.gLeft.name, (std::vector<std::string>{"YAL001C", "YAL002W", "YAL003W", "YAL004C"}));
 
-    // Output code -> the input code detection must find in the file. The
-    // GCG single-sequence layout opens every record with a LOCUS line, which
-    // detection reads as GenBank.
+    // Output code -> the input code detection must find in the file: every
+    // written format is detected as itself.
     const std::vector<std::pair<int, sequence::InFmt>> formats = {
         {0, sequence::InFmt::MEGA},    {1, sequence::InFmt::IntelliGenetics}, {2, sequence::InFmt::FASTA},
-        {3, sequence::InFmt::PAML},    {4, sequence::InFmt::GenBank},         {5, sequence::InFmt::GenBank},
+        {3, sequence::InFmt::PAML},    {4, sequence::InFmt::GenBank},         {5, sequence::InFmt::GCG},
         {6, sequence::InFmt::MSF},     {7, sequence::InFmt::PHYLIP},          {8, sequence::InFmt::EMBL},
         {9, sequence::InFmt::Strider}, {10, sequence::InFmt::Fitch},          {11, sequence::InFmt::PIR},
         {12, sequence::InFmt::NEXUS},  {13, sequence::InFmt::NBRF}};
