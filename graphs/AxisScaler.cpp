@@ -108,7 +108,7 @@ AxisRange SetXAxisRange(std::span<const double> xValues, int numTick, double pre
         r.axisMin = wholeMin(e, negative);
         r.step = wholeStep(e.max - r.axisMin, numTick);
         r.axisMax = r.axisMin + numTick * r.step;
-        r.format = "0";
+        r.format.assign(1, '0');  // assigning "0" trips a false -Wrestrict in GCC 12
         return r;
     }
     const AxisNumberFormatResult f = AxisNumberFormat(previousMin);
