@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/ui/BarProgress.h"
 #include "analysis/ui/OrdinationRun.h"
 #include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
@@ -38,40 +39,6 @@ platform::Answer message(const std::string& text, int style = platform::mb::Info
 }
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
-
-// The dialog's progress bar as the cores drive it, repainted now and then
-// while the work runs on the user-interface thread.
-class BarProgress final : public numeric::Progress {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar)
-    {
-        m_bar.setRange(0, Steps);
-        m_timer.start();
-    }
-    ~BarProgress() override { m_bar.setValue(0); }
-    BarProgress(const BarProgress&) = delete;
-    BarProgress& operator=(const BarProgress&) = delete;
-    void setMinimum(double minimum) override { m_min = minimum; }
-    void setMaximum(double maximum) override { m_max = maximum; }
-    void setValue(double value) override
-    {
-        if (value != m_min && m_timer.elapsed() < 40) {
-            return;
-        }
-        const double span = m_max - m_min;
-        const double share = span > 0 ? (value - m_min) / span : 0.0;
-        m_bar.setValue(static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * Steps)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_timer.restart();
-    }
-
-private:
-    static constexpr int Steps = 1000;
-    QProgressBar& m_bar;
-    QElapsedTimer m_timer;
-    double m_min = 0;
-    double m_max = 0;
-};
 
 // The load-time check of the data block shared by the principal component
 // and correspondence dialogs; "" when the block is too small or unreadable.
@@ -261,7 +228,7 @@ void frmPCAOpt::cmdDone_Click()
                                     : optNewBook->isChecked() ? OrdinationOutput::NewBook
                                                               : OrdinationOutput::None;
 
-    BarProgress progress(*ProgressBar1);
+    BarProgress progress(*ProgressBar1, true);
     PCARun run(choice, mQuorin::Program(), &progress);
     std::string refusal;
     bool written = false;
@@ -460,7 +427,7 @@ void frmCA::cmdDone_Click()
     if (chkMissing->isChecked()) {
         m_missingCode = platform::rt::Val(txtMissing->text().toStdString());
     }
-    BarProgress progress(*ProgressBar1);
+    BarProgress progress(*ProgressBar1, true);
     CARun run(choice, mQuorin::Program(), &progress);
     std::string refusal;
     bool written = false;
@@ -629,7 +596,7 @@ void frmCorr::cmdOK_Click()
     const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
                                     : optNewBook->isChecked() ? OrdinationOutput::NewBook
                                                               : OrdinationOutput::None;
-    BarProgress progress(*ProgressBar1);
+    BarProgress progress(*ProgressBar1, true);
     CorrRun run(choice, &progress);
     std::string refusal;
     bool written = false;

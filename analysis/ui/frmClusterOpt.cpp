@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/ui/BarProgress.h"
 #include "analysis/ui/ClusterRun.h"
 #include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
@@ -40,38 +41,6 @@ platform::Answer message(const std::string& text, int style = platform::mb::OkOn
 }
 
 QString q(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-// The dialog's progress bar as the cores drive it: values scaled to a fixed
-// range, and the window repainted now and then while the work runs on the
-// user-interface thread (user input waits until the run ends).
-class BarProgress final : public numeric::Progress {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar)
-    {
-        m_bar.setRange(0, Steps);
-        m_timer.start();
-    }
-    void setMinimum(double minimum) override { m_min = minimum; }
-    void setMaximum(double maximum) override { m_max = maximum; }
-    void setValue(double value) override
-    {
-        if (value != m_min && m_timer.elapsed() < 40) {
-            return;
-        }
-        const double span = m_max - m_min;
-        const double share = span > 0 ? (value - m_min) / span : 0.0;
-        m_bar.setValue(static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * Steps)));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        m_timer.restart();
-    }
-
-private:
-    static constexpr int Steps = 1000;
-    QProgressBar& m_bar;
-    QElapsedTimer m_timer;
-    double m_min = 0;
-    double m_max = 0;
-};
 
 } // namespace
 
