@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/DrawingObject.h"
 #include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/Value.h"
@@ -61,6 +62,9 @@ struct SheetData {
     bool selected = false;
     PageSetup pageSetup;
     SheetFormat format;
+    std::vector<DrawingObject> objects;         // back to front
+    std::vector<std::int32_t> selectedObjects;  // ids, in the order selected
+    std::int32_t nextObjectId = 1;
 
     [[nodiscard]] const Cell* find(std::int32_t row, std::int32_t col) const noexcept;
     // The cell, making room for it.

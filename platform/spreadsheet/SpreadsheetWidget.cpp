@@ -267,4 +267,12 @@ void SpreadsheetWidget::OptionsDlg(std::int32_t pages)
     dialog.exec();
 }
 
+void SpreadsheetWidget::InsertDlg() {}
+
+void SpreadsheetWidget::DefinedNameDlg() {}
+
+void SpreadsheetWidget::FormatObjectDlg(std::int32_t) {}
+
+void SpreadsheetWidget::editPolygonPoints() {}
+
 } // namespace spreadsheet

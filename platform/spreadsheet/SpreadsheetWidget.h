@@ -76,6 +76,18 @@ public:
     void DefColWidthDlg();
     void FormatSheetDlg(std::int32_t pages, bool reserved);
     void FormatDefaultFontDlg();
+    // The insert-cells dialog (shift right, shift down, whole rows, whole
+    // columns) on the selection, modal; Cancel changes nothing.
+    void InsertDlg();
+    // The defined-names dialog of the workbook, modal.
+    void DefinedNameDlg();
+    // The format dialog of the selected drawing objects (modal; the page
+    // mask as FormatCellsDlg's). Nothing selected: opens nothing.
+    void FormatObjectDlg(std::int32_t pages);
+    // Lets the user move the vertices of the one selected polygon (drag a
+    // vertex; Esc or a click outside ends it). Nothing when the selection is
+    // not exactly one polygon.
+    void editPolygonPoints();
     // Scrolls the grid so that the cell shows.
     void ensureVisible(std::int32_t row, std::int32_t col);
 

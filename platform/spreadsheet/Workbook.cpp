@@ -756,6 +756,7 @@ void Workbook::setSelection(std::int32_t r1, std::int32_t c1, std::int32_t r2, s
     const RangeRef r = ordered(r1, c1, r2, c2);
     SheetData& s = active();
     s.selection.assign(1, r);
+    s.selectedObjects.clear();
     s.activeRow = r1;
     s.activeCol = c1;
     if (m_onChange)
@@ -767,6 +768,7 @@ void Workbook::addSelection(const RangeRef& range)
     const RangeRef r = ordered(range.firstRow, range.firstCol, range.lastRow, range.lastCol);
     SheetData& s = active();
     s.selection.push_back(r);
+    s.selectedObjects.clear();
     s.activeRow = range.firstRow;
     s.activeCol = range.firstCol;
     if (m_onChange)

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/DrawingObject.h"
 #include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/FileType.h"
@@ -350,6 +351,56 @@ public:
     void SetPrintAreaFromSelection();
     void SetPrintTitlesFromSelection();
 
+    // ---- inserting (WorkbookInsert.cpp) ----------------------------------------
+    // Inserts empty cells at the selection's first range (EditInsert):
+    // 1 cells of the range, the cells right of it moving right; 2 cells of the
+    // range, the cells below moving down; 3 the rows it spans; 4 the columns
+    // it spans. A shift that would push a non-empty cell off the sheet is
+    // refused with error 5 and changes nothing. Error 5 for another code.
+    void EditInsert(std::int32_t how);
+    // A manual page break in front of the active cell's row and column (a
+    // row break only when the cell is in column A, a column break only in row 1).
+    void AddPageBreak();
+
+    // ---- drawing objects (WorkbookObjects.cpp) --------------------------------
+    // The insert mode of the sheet (member 90): 0 normal editing, or the
+    // ObjectKind code of the object that the next drag on the grid draws.
+    // Error 380 for any other code. Not a change of content.
+    [[nodiscard]] std::int32_t Mode() const noexcept { return m_mode; }
+    void setMode(std::int32_t mode);
+    // The objects of a sheet in stacking order, the backmost first.
+    [[nodiscard]] const std::vector<DrawingObject>& objects(std::int32_t sheet) const;
+    // Adds the object in front of the others on the sheet, gives it a new id
+    // (and the name "<kind> <id>" when it has none) and returns the id. The
+    // object is not selected. Error 5 for an anchor outside the sheet or a
+    // polygon of fewer than two points.
+    std::int32_t addObject(std::int32_t sheet, DrawingObject object);
+    // The object with the id; error 9 when the sheet has none.
+    [[nodiscard]] const DrawingObject& object(std::int32_t sheet, std::int32_t id) const;
+    // Replaces the object of the same id (its place in the stack stays);
+    // checked as addObject. Error 9 for an unknown id.
+    void setObject(std::int32_t sheet, const DrawingObject& object);
+    void deleteObject(std::int32_t sheet, std::int32_t id);
+
+    // Object selection of the active sheet. Selecting an object leaves the
+    // cell selection as it is; setSelection and addSelection clear the
+    // object selection.
+    [[nodiscard]] std::int32_t selectedObjectCount() const;                 // member 255
+    [[nodiscard]] std::int32_t selectedObjectId(std::int32_t position) const;  // member 187, from 0
+    // The ObjectKind code of an object of the active sheet (member 254); error 9 for an unknown id.
+    [[nodiscard]] std::int32_t objectType(std::int32_t id) const;
+    [[nodiscard]] bool isObjectSelected(std::int32_t id) const;
+    // Selects the object; without `add` the others are deselected first.
+    void selectObject(std::int32_t id, bool add);
+    void deselectObjects();
+    void selectAllObjects();
+    // Stacking order of the selected objects: to the front (back), keeping
+    // their order among themselves. Nothing selected: nothing happens.
+    void ObjBringToFront();
+    void ObjSendToBack();
+    // Deletes the selected objects (member 141 with 1).
+    void deleteSelectedObjects();
+
     // ---- notification -----------------------------------------------------
     // Called after every change of content, sheets or selection (the grid
     // repaints on it). One listener.
@@ -390,6 +441,7 @@ private:
     std::vector<std::string> m_fillLists;
     std::function<void()> m_onChange;
     WorkbookOptions m_options;
+    std::int32_t m_mode = 0;
     mutable bool m_dirty = false;
 };
 
