@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "analysis/ui/BarProgress.h"
 #include "analysis/ui/OrdinationRun.h"
@@ -73,6 +74,49 @@ QListWidget* plotList(QWidget* parent)
 }
 
 constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
+
+// What the principal component and correspondence dialogs share below their
+// option frames: the OK, Help and Exit buttons, the progress bar, the plot
+// panel (hidden until a run has finished), the layout and the connections.
+template <typename Dialog>
+void addRunAndPlotControls(Dialog& d, std::initializer_list<QWidget*> frames)
+{
+    d.cmdDone = new QPushButton("OK", &d);
+    d.cmdDone->setDefault(true);
+    d.cmdHelp = new QPushButton("Help", &d);
+    d.cmdExit = new QPushButton("Exit", &d);
+    d.ProgressBar1 = new QProgressBar(&d);
+    d.ProgressBar1->setTextVisible(false);
+
+    d.frPlot = new QGroupBox("Plot options", &d);
+    d.lstPlot = plotList(d.frPlot);
+    d.cmdPlot = new QPushButton("Plot", d.frPlot);
+    d.cmdHelp2 = new QPushButton("Help", d.frPlot);
+    auto* plot = new QGridLayout(d.frPlot);
+    plot->addWidget(d.lstPlot, 0, 0, 3, 1);
+    plot->addWidget(d.cmdPlot, 0, 1);
+    plot->addWidget(d.cmdHelp2, 1, 1);
+    d.frPlot->setVisible(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(d.cmdDone);
+    buttons->addWidget(d.cmdHelp);
+    buttons->addWidget(d.cmdExit);
+    auto* layout = new QVBoxLayout(&d);
+    for (QWidget* frame : frames)
+        layout->addWidget(frame);
+    layout->addWidget(d.frPlot);
+    layout->addWidget(d.ProgressBar1);
+    layout->addLayout(buttons);
+
+    QObject::connect(d.chkMissing, &QCheckBox::clicked, &d, [&d] { d.chkMissing_Click(); });
+    QObject::connect(d.cmdDone, &QPushButton::clicked, &d, [&d] { d.cmdDone_Click(); });
+    QObject::connect(d.cmdHelp, &QPushButton::clicked, &d, [&d] { d.cmdHelp_Click(); });
+    QObject::connect(d.cmdExit, &QPushButton::clicked, &d, [&d] { d.close(); });
+    QObject::connect(d.cmdPlot, &QPushButton::clicked, &d, [&d] { d.cmdPlot_Click(); });
+    QObject::connect(d.cmdHelp2, &QPushButton::clicked, &d, [&d] { d.cmdHelp2_Click(); });
+}
 
 } // namespace
 
@@ -144,42 +188,7 @@ frmPCAOpt::frmPCAOpt(OrdinationTarget& target, QWidget* parent) : QDialog(parent
     out->addWidget(txtNewSheet, 1, 1);
     out->addWidget(optNewBook, 2, 0);
 
-    cmdDone = new QPushButton("OK", this);
-    cmdDone->setDefault(true);
-    cmdHelp = new QPushButton("Help", this);
-    cmdExit = new QPushButton("Exit", this);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setTextVisible(false);
-
-    frPlot = new QGroupBox("Plot options", this);
-    lstPlot = plotList(frPlot);
-    cmdPlot = new QPushButton("Plot", frPlot);
-    cmdHelp2 = new QPushButton("Help", frPlot);
-    auto* plot = new QGridLayout(frPlot);
-    plot->addWidget(lstPlot, 0, 0, 3, 1);
-    plot->addWidget(cmdPlot, 0, 1);
-    plot->addWidget(cmdHelp2, 1, 1);
-    frPlot->setVisible(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdDone);
-    buttons->addWidget(cmdHelp);
-    buttons->addWidget(cmdExit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frInput);
-    layout->addWidget(frMethod);
-    layout->addWidget(frOutput);
-    layout->addWidget(frPlot);
-    layout->addWidget(ProgressBar1);
-    layout->addLayout(buttons);
-
-    connect(chkMissing, &QCheckBox::clicked, this, [this] { chkMissing_Click(); });
-    connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
-    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
-    connect(cmdPlot, &QPushButton::clicked, this, [this] { cmdPlot_Click(); });
-    connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
+    addRunAndPlotControls(*this, {frInput, frMethod, frOutput});
 }
 
 frmPCAOpt::~frmPCAOpt() = default;
@@ -350,40 +359,7 @@ frmCA::frmCA(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_tar
     in->addWidget(txtNumAxis, 3, 1);
     in->addWidget(chkGraphOut, 4, 0, 1, 2);
 
-    cmdDone = new QPushButton("OK", this);
-    cmdDone->setDefault(true);
-    cmdHelp = new QPushButton("Help", this);
-    cmdExit = new QPushButton("Exit", this);
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setTextVisible(false);
-
-    frPlot = new QGroupBox("Plot options", this);
-    lstPlot = plotList(frPlot);
-    cmdPlot = new QPushButton("Plot", frPlot);
-    cmdHelp2 = new QPushButton("Help", frPlot);
-    auto* plot = new QGridLayout(frPlot);
-    plot->addWidget(lstPlot, 0, 0, 3, 1);
-    plot->addWidget(cmdPlot, 0, 1);
-    plot->addWidget(cmdHelp2, 1, 1);
-    frPlot->setVisible(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdDone);
-    buttons->addWidget(cmdHelp);
-    buttons->addWidget(cmdExit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frInput);
-    layout->addWidget(frPlot);
-    layout->addWidget(ProgressBar1);
-    layout->addLayout(buttons);
-
-    connect(chkMissing, &QCheckBox::clicked, this, [this] { chkMissing_Click(); });
-    connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
-    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
-    connect(cmdPlot, &QPushButton::clicked, this, [this] { cmdPlot_Click(); });
-    connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
+    addRunAndPlotControls(*this, {frInput});
 }
 
 frmCA::~frmCA() = default;
