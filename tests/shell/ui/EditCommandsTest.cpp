@@ -36,6 +36,7 @@
 #include "shell/ui/StatusTimer.h"
 #include "shell/ui/frmMDIChild.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
+#include "tests/shell/ui/MainWindowFixture.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -43,36 +44,14 @@ using spreadsheet::Value;
 
 namespace {
 
-class EditWindow : public ::testing::Test {
+class EditWindow : public shelltest::MainWindowFixture {
 protected:
-    EditWindow() : m_scope(program), m_dialogsScope(boxes)
+    EditWindow() : MainWindowFixture(false)
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->show();
         child = frame->NewDocument();
-        reporter = std::make_unique<platform::ScopedReporter>([this](const platform::Error& e) {
-            reported.push_back(e.description());
-            return Answer::Abort;
-        });
         QGuiApplication::clipboard()->clear();
     }
-    ~EditWindow() override
-    {
-        for (shell::frmMDIChild* c : frame->Documents())
-            c->workbook().setChanged(false);
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
-    }
 
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
     void click(const char* key)
     {
         QAction* a = shell::StandardToolbar::of(*frame)->button(QString::fromLatin1(key));
@@ -99,15 +78,7 @@ protected:
         return *qobject_cast<platform::RichTextBox*>(child->RichTextBox1());
     }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
     shell::frmMDIChild* child = nullptr;
-    std::vector<std::string> reported;
-    std::unique_ptr<platform::ScopedReporter> reporter;
 };
 
 // ---- clipboard ---------------------------------------------------------------------

@@ -30,6 +30,7 @@
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/frmMDIChild.h"
+#include "tests/shell/ui/MainWindowFixture.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -37,35 +38,10 @@ using spreadsheet::HAlign;
 
 namespace {
 
-class FormatWindow : public ::testing::Test {
+class FormatWindow : public shelltest::MainWindowFixture {
 protected:
-    FormatWindow() : m_scope(program), m_dialogsScope(boxes)
-    {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->show();
-        child = frame->NewDocument();
-        reporter = std::make_unique<platform::ScopedReporter>([this](const platform::Error& e) {
-            reported.push_back(e.description());
-            return Answer::Abort;
-        });
-    }
-    ~FormatWindow() override
-    {
-        for (shell::frmMDIChild* c : frame->Documents())
-            c->workbook().setChanged(false);
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
-    }
+    FormatWindow() : MainWindowFixture(false) { child = frame->NewDocument(); }
 
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
     [[nodiscard]] QAction* button(const char* key) const
     {
         return shell::FormatCommands::of(*frame)->button(QString::fromLatin1(key));
@@ -86,15 +62,7 @@ protected:
     void openFormatMenu() { shell::FormatCommands::of(*frame)->mnuFormat_Open(); }
     [[nodiscard]] spreadsheet::Workbook& book() const { return child->workbook(); }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
     shell::frmMDIChild* child = nullptr;
-    std::vector<std::string> reported;
-    std::unique_ptr<platform::ScopedReporter> reporter;
 };
 
 TEST_F(FormatWindow, StyleButtonsToggleFromTheModel)

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,13 +28,20 @@ namespace shelltest {
 
 class MainWindowFixture : public ::testing::Test {
 protected:
-    MainWindowFixture() : m_scope(program), m_dialogsScope(boxes)
+    // load: the window runs its load steps (settings, Book1) before it shows;
+    // prepare: called with the settings folder before the window exists.
+    explicit MainWindowFixture(bool load = true,
+                               const std::function<void(const std::filesystem::path&)>& prepare = {})
+        : m_scope(program), m_dialogsScope(boxes)
     {
         ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
         std::filesystem::create_directories(m_dir.file("win"));
+        if (prepare)
+            prepare(m_dir.file("win"));
         frame = std::make_unique<shell::MainFrame>();
         frame->endProcess = [] {};
-        frame->Form_Load();
+        if (load)
+            frame->Form_Load();
         frame->show();
         reporter = std::make_unique<platform::ScopedReporter>([this](const platform::Error& e) {
             reported.push_back(e.description());

@@ -30,6 +30,7 @@
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
+#include "tests/shell/ui/MainWindowFixture.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -37,40 +38,18 @@ using spreadsheet::Value;
 
 namespace {
 
-class WorkbookWindow : public ::testing::Test {
+class WorkbookWindow : public shelltest::MainWindowFixture {
 protected:
-    WorkbookWindow() : m_scope(program), m_dialogsScope(boxes)
+    WorkbookWindow()
+        : MainWindowFixture(true,
+                            [](const std::filesystem::path& win) {
+                                EXPECT_TRUE(platform::profile::WriteString("Recent Files", "MaxNumRecentFile", "4",
+                                                                           win / "QUORIN.INI"));
+                            })
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-        std::filesystem::create_directories(m_dir.file("win"));
-        EXPECT_TRUE(platform::profile::WriteString("Recent Files", "MaxNumRecentFile", "4",
-                                                   m_dir.path() / "win" / "QUORIN.INI"));
-        frame = std::make_unique<shell::MainFrame>();
-        frame->endProcess = [] {};
-        frame->Form_Load();
-        frame->show();
         first = frame->NewDocument();
-        reporter = std::make_unique<platform::ScopedReporter>([this](const platform::Error& e) {
-            reported.push_back(e.description());
-            return Answer::Abort;
-        });
-    }
-    ~WorkbookWindow() override
-    {
-        for (shell::frmMDIChild* child : frame->Documents()) {
-            child->workbook().setChanged(false);
-        }
-        frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
 
-    void trigger(const char* name)
-    {
-        QAction* a = frame->action(QString::fromLatin1(name));
-        ASSERT_NE(a, nullptr) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
-        a->trigger();
-    }
     [[nodiscard]] bool shown(const char* menu) const { return frame->action(QString::fromLatin1(menu))->isVisible(); }
     [[nodiscard]] std::string file(const std::string& name, const std::string& bytes) const
     {
@@ -86,15 +65,7 @@ protected:
         trigger("mnuFileOpen");
     }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
-    std::unique_ptr<shell::MainFrame> frame;
     shell::frmMDIChild* first = nullptr;
-    std::vector<std::string> reported;
-    std::unique_ptr<platform::ScopedReporter> reporter;
 };
 
 TEST_F(WorkbookWindow, OpeningATabFileWithGapsPutsEveryValueInItsCell)
