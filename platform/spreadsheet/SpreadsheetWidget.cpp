@@ -271,8 +271,6 @@ void SpreadsheetWidget::InsertDlg() {}
 
 void SpreadsheetWidget::DefinedNameDlg() {}
 
-void SpreadsheetWidget::FormatObjectDlg(std::int32_t) {}
-
 void SpreadsheetWidget::editPolygonPoints() {}
 
 } // namespace spreadsheet

@@ -9,7 +9,9 @@ std::optional<ToolbarStates> PollToolbars(const ToolbarPollInput& input)
     ToolbarStates states;
     const bool oneObject = input.selectedObjects == 1;
     states.formatEnabled = !oneObject;
-    states.polygonEnabled = oneObject && input.firstObjectType == kPolygonObject;
+    // The polygon button draws polygons too: only a single object of another
+    // kind turns it off, so that it is there whenever nothing is selected.
+    states.polygonEnabled = !oneObject || input.firstObjectType == kPolygonObject;
     states.cellButtonsEnabled = !oneObject;
     states.pasteEnabled = input.canPaste;
     return states;

@@ -63,7 +63,8 @@ struct ToolbarPollInput {
 
 struct ToolbarStates {
     bool formatEnabled = true;      // the formatting toolbar as a whole
-    bool polygonEnabled = false;    // the drawing button that edits a selected polygon
+    // The polygon drawing button: off only while one object other than a polygon is selected.
+    bool polygonEnabled = true;
     bool cellButtonsEnabled = true; // kCellButtonKeys
     bool pasteEnabled = false;      // the Paste button
 };

@@ -60,6 +60,13 @@ EditCommands::EditCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
     connectItem("mnuEditDeleteCell", [this] { onSheet([](Sheet& s) { s.workbook().deleteSelectedCells(); }); });
     connectItem("mnuEditDeleteRow", [this] { onSheet([](Sheet& s) { s.workbook().deleteSelectedRows(); }); });
     connectItem("mnuEditDeleteColumn", [this] { onSheet([](Sheet& s) { s.workbook().deleteSelectedCols(); }); });
+    connectItem("mnuEditDeleteObj", [this] { onSheet([](Sheet& s) { s.workbook().deleteSelectedObjects(); }); });
+    connectItem("mnuEditSelectAllObjects", [this] { onSheet([](Sheet& s) { s.workbook().selectAllObjects(); }); });
+    connectItem("mnuEditPolygonPoints", [this] { onSheet([](Sheet& s) { s.editPolygonPoints(); }); });
+    if (QAction* points = m_frame.action(QStringLiteral("mnuEditPolygonPoints")))
+        points->setEnabled(false);
+    if (QMenu* menu = m_frame.menu(QStringLiteral("mnuEdit")))
+        connect(menu, &QMenu::aboutToShow, this, [this] { mnuEdit_Open(); });
     connectItem("mnuEditDeleteSheet", [this] {
         onSheet([](Sheet& s) {
             if (s.workbook().NumSheets() == 1)
@@ -120,6 +127,24 @@ void EditCommands::onSheet(const std::function<void(spreadsheet::SpreadsheetWidg
             }
         });
     });
+}
+
+void EditCommands::mnuEdit_Open()
+{
+    QAction* points = m_frame.action(QStringLiteral("mnuEditPolygonPoints"));
+    if (!points)
+        return;
+    bool onePolygon = false;
+    if (spreadsheet::SpreadsheetWidget* sheet = activeSheet()) {
+        try {
+            const spreadsheet::Workbook& wb = sheet->workbook();
+            onePolygon = wb.selectedObjectCount() == 1 &&
+                         wb.objectType(wb.selectedObjectId(0)) == static_cast<std::int32_t>(spreadsheet::ObjectKind::Polygon);
+        } catch (...) {
+            // A selection that cannot be read offers no polygon to edit.
+        }
+    }
+    points->setEnabled(onePolygon);
 }
 
 void EditCommands::SSMDIEditClear()

@@ -3,7 +3,9 @@
 // The worksheet's Edit menu and the Data menu's quick sorts, acting on the
 // workbook of the active document window, and the clipboard commands that
 // the Edit menu and the standard toolbar share. One object lives as a child
-// of the main window; it connects and enables the items it serves.
+// of the main window; it connects and enables the items it serves. The
+// object items delete the selected drawing objects, select all objects of
+// the active sheet, and edit the points of the one selected polygon.
 //
 // Commands do nothing without an open document window. A paste that would
 // run off the sheet, a sort that would separate a row's cells or that mixes
@@ -42,6 +44,9 @@ public:
     void mnuEditPasteTranspos();
     // Sorts the rows of the selection by its first column.
     void SortSelection(bool ascending);
+
+    // Menu opening: Polygon Points is on while exactly one polygon is selected.
+    void mnuEdit_Open();
 
     // The grid of the active document window while a sheet is open; null otherwise.
     [[nodiscard]] spreadsheet::SpreadsheetWidget* activeSheet() const;

@@ -103,6 +103,20 @@ FormatCommands::FormatCommands(MainFrame& frame) : QObject(&frame), m_frame(fram
         onSheet([](Sheet& s) { s.FormatDefaultFontDlg(); });
         syncAll();
     });
+    // The object items act on the selected drawing objects, then switch
+    // themselves off until the menu opens again with objects selected.
+    connectItem("mnuFormatObject", [this] {
+        onSheet([](Sheet& s) { s.FormatObjectDlg(kAllPages); });
+        disableItem("mnuFormatObject");
+    });
+    connectItem("mnuFormatBringToFront", [this] {
+        onSheet([](Sheet& s) { s.workbook().ObjBringToFront(); });
+        disableItem("mnuFormatBringToFront");
+    });
+    connectItem("mnuFormatSendToBack", [this] {
+        onSheet([](Sheet& s) { s.workbook().ObjSendToBack(); });
+        disableItem("mnuFormatSendToBack");
+    });
     if (QAction* protection = m_frame.action(QStringLiteral("mnuFormatSheetProtection")))
         protection->setCheckable(true);
     for (const char* name : kObjectItems)
@@ -132,6 +146,12 @@ void FormatCommands::connectItem(const char* name, std::function<void()> command
         return;
     a->setEnabled(true);
     connect(a, &QAction::triggered, this, [command = std::move(command)] { command(); });
+}
+
+void FormatCommands::disableItem(const char* name)
+{
+    if (QAction* a = m_frame.action(QString::fromLatin1(name)))
+        a->setEnabled(false);
 }
 
 Sheet* FormatCommands::activeSheet() const
@@ -225,7 +245,8 @@ void FormatCommands::mnuFormat_Open()
     if (!sheet)
         return;
     const auto freeze = sheet->workbook().freeze();
-    const FormatMenuState state = stateFor(freeze.rows > 0 || freeze.cols > 0, 0);
+    const FormatMenuState state =
+        stateFor(freeze.rows > 0 || freeze.cols > 0, sheet->workbook().selectedObjectCount());
     if (QAction* a = m_frame.action(QStringLiteral("mnuFormatFreezePanes")))
         a->setText(QString::fromLatin1(state.freezeCaption.data(), static_cast<qsizetype>(state.freezeCaption.size())));
     for (const char* name : kCellItems)

@@ -7,8 +7,9 @@
 // menu and follows the selection of every document window.
 //
 // Commands do nothing without an open document window; failures go to the
-// error reporter. The workbook has no drawing objects, so the object items
-// stay disabled.
+// error reporter. The object items (Object..., Bring To Front, Send To Back)
+// start disabled, are enabled by the menu's opening while drawing objects
+// are selected, and disable themselves when used.
 
 #include <QObject>
 #include <QString>
@@ -50,6 +51,7 @@ public:
 
 private:
     void connectItem(const char* name, std::function<void()> command);
+    void disableItem(const char* name);
     void onSheet(const std::function<void(spreadsheet::SpreadsheetWidget&)>& command);
     [[nodiscard]] spreadsheet::SpreadsheetWidget* activeSheet() const;
     void syncAll();

@@ -32,8 +32,10 @@
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/DrawingToolbar.h"
 #include "shell/ui/EditCommands.h"
 #include "shell/ui/FormatCommands.h"
+#include "shell/ui/InsertCommands.h"
 #include "shell/ui/OutputEditCommands.h"
 #include "shell/ui/StandardToolbar.h"
 #include "shell/ui/StatusTimer.h"
@@ -127,7 +129,8 @@ std::vector<TopMenu> menuBarLayout()
                    item("mnuInsertDOPolygon", "&Polygon"), item("mnuInsertDORectangle", "&Rectangle")}),
           submenu("mnuInsertFormsObject", "&Forms Object",
                   {item("mnuInsertFOButton", "&Button"), item("mnuInsertFOCheckbox", "&Checkbox"),
-                   item("mnuInsertFOListbox", "&Dropdown Listbox")})}},
+                   item("mnuInsertFOListbox", "&Dropdown Listbox")}),
+          sep(), item("mnuInsertCancel", "C&ancel Insert Object")}},
         {"mnuFormat", "F&ormat",
          {item("mnuFormatCells", "C&ells..."),
           submenu("mnuFormatRow", "&Row",
@@ -252,6 +255,9 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new OutputEditCommands(*this);
     new StandardToolbar(*this);
     new FormatCommands(*this);
+    // The drawing toolbar, and the Insert menu whose object items press its buttons.
+    new DrawingToolbar(*this);
+    new InsertCommands(*this);
     new StatusTimer(*this);
     new ToolsHelpCommands(*this);
     // So do the printing commands, with the tree printer.

@@ -7,8 +7,11 @@
 #include <QToolBar>
 
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "shell/core/InsertRules.h"
 #include "shell/core/ToolbarRules.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/DrawingToolbar.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/StandardToolbar.h"
 #include "shell/ui/frmMDIChild.h"
@@ -18,7 +21,12 @@ namespace shell {
 StatusTimer::StatusTimer(MainFrame& frame) : QObject(&frame), m_frame(frame)
 {
     setObjectName(QStringLiteral("StatusTimer"));
-    selectedObjects = [](frmMDIChild&) { return std::pair<std::int32_t, std::int32_t>{0, 0}; };
+    selectedObjects = [](frmMDIChild& child) {
+        const spreadsheet::Workbook& wb = child.workbook();
+        const std::int32_t count = wb.selectedObjectCount();
+        const std::int32_t type = count == 1 ? wb.objectType(wb.selectedObjectId(0)) : 0;
+        return std::pair<std::int32_t, std::int32_t>{count, type};
+    };
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(500);
@@ -53,6 +61,11 @@ void StatusTimer::tick()
             input.firstObjectType = type;
             input.canPaste = child->ss()->CanEditPaste();
         }
+        // An insert mode ended on the sheet (by Esc, or by drawing the
+        // object) leaves no drawing button down.
+        if (child && mQuorin::Program().IsSheetOpen() && child->workbook().Mode() == kNoInsertMode)
+            if (DrawingToolbar* draw = DrawingToolbar::of(m_frame))
+                draw->releaseAll();
         const std::optional<ToolbarStates> states = child ? PollToolbars(input) : std::nullopt;
         if (states) {
             if (auto* format = m_frame.findChild<QToolBar*>(QStringLiteral("tlbFormat")))

@@ -5,9 +5,12 @@
 // exactly one drawing object is selected the formatting toolbar and the
 // standard toolbar's cell buttons (Sum, the sorts, Find) are off, otherwise
 // on; the Paste button is on exactly when the clipboard holds something to
-// paste. Windows without a worksheet (no active child, a sequence window
-// whose caption begins with "Seq", no sheet open) leave the states as they
-// are. A tick never shows a box: one that fails is skipped.
+// paste. The drawing toolbar's polygon button is off while one object other
+// than a polygon is selected, and every drawing button is released while
+// the sheet is in normal editing (no insert mode). Windows without a
+// worksheet (no active child, a sequence window whose caption begins with
+// "Seq", no sheet open) leave the states as they are. A tick never shows a
+// box: one that fails is skipped.
 
 #include <QObject>
 
@@ -34,8 +37,8 @@ public:
     void tick();
 
     // The selected drawing objects of a document window's worksheet: their
-    // count and the type of the first. The worksheet holds no drawing
-    // objects yet, so the default answers none.
+    // count and, when there is exactly one, its type (else 0). Tests may
+    // replace it.
     std::function<std::pair<std::int32_t, std::int32_t>(frmMDIChild&)> selectedObjects;
 
 private:

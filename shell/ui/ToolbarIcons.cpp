@@ -177,6 +177,48 @@ void draw(QPainter& p, const QString& key)
             const double y = 6 + i * 4;
             p.drawLine(QPointF(x, y), QPointF(x + w, y));
         }
+    } else if (key == QLatin1String("Line")) {
+        p.setPen(pen(Ink, 2.0));
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+    } else if (key == QLatin1String("Arc")) {
+        p.setPen(pen(Ink, 2.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(-12, 4, 32, 32), 0, 90 * 16);
+    } else if (key == QLatin1String("Rectangle")) {
+        p.setPen(pen(Ink, 1.6));
+        p.setBrush(Paper);
+        p.drawRect(QRectF(3, 6, 18, 12));
+    } else if (key == QLatin1String("Ellipse")) {
+        p.setPen(pen(Ink, 1.6));
+        p.setBrush(Paper);
+        p.drawEllipse(QRectF(2, 5, 20, 14));
+    } else if (key == QLatin1String("Freeform")) {
+        p.setPen(pen(Ink, 1.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolyline(QPolygonF({QPointF(3, 19), QPointF(7, 6), QPointF(13, 14), QPointF(17, 4), QPointF(21, 19)}));
+    } else if (key == QLatin1String("Drawing")) {
+        // A pencil.
+        p.setPen(pen(Ink, 1.2));
+        p.setBrush(Yellow);
+        p.drawPolygon(QPolygonF({QPointF(6, 21), QPointF(3, 21), QPointF(3, 18), QPointF(16, 5), QPointF(19, 8)}));
+        p.setBrush(Red);
+        p.drawPolygon(QPolygonF({QPointF(16, 5), QPointF(18, 3), QPointF(21, 6), QPointF(19, 8)}));
+    } else if (key == QLatin1String("Chart")) {
+        p.setPen(pen(Ink, 1.0));
+        p.setBrush(Blue);
+        p.drawRect(QRectF(4, 12, 4, 9));
+        p.setBrush(Red);
+        p.drawRect(QRectF(10, 6, 4, 15));
+        p.setBrush(Yellow);
+        p.drawRect(QRectF(16, 9, 4, 12));
+        p.setPen(pen(Ink, 1.4));
+        p.drawLine(QPointF(2, 21), QPointF(22, 21));
+    } else if (key == QLatin1String("Button")) {
+        p.setPen(pen(Ink, 1.2));
+        p.setBrush(QColor(215, 215, 215));
+        p.drawRoundedRect(QRectF(2, 6, 20, 12), 3, 3);
+        p.setPen(pen(QColor(120, 120, 120), 1.4));
+        p.drawLine(QPointF(7, 12), QPointF(17, 12));
     } else if (key == QLatin1String("Help")) {
         p.setPen(pen(Blue));
         p.setBrush(QColor(220, 235, 255));
@@ -199,7 +241,10 @@ QIcon icon(const QString& key)
                                    QStringLiteral("Redo"),  QStringLiteral("Sum"),    QStringLiteral("SortD"),
                                    QStringLiteral("SortA"), QStringLiteral("Find"),   QStringLiteral("Help"),
                                    QStringLiteral("Bold"),  QStringLiteral("Italic"), QStringLiteral("Underline"),
-                                   QStringLiteral("Align Left"), QStringLiteral("Center"), QStringLiteral("Align Right")};
+                                   QStringLiteral("Align Left"), QStringLiteral("Center"), QStringLiteral("Align Right"),
+                                   QStringLiteral("Line"),  QStringLiteral("Arc"),    QStringLiteral("Rectangle"),
+                                   QStringLiteral("Ellipse"), QStringLiteral("Freeform"), QStringLiteral("Drawing"),
+                                   QStringLiteral("Chart"), QStringLiteral("Button")};
     if (!known.contains(key))
         return {};
     QPixmap pixmap(Size, Size);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The toolbar pictures, drawn by the program itself: one icon per button
-// key of the standard toolbar ("New", "Open", ... "Help"). An unknown key
+// key of the standard, formatting and drawing toolbars ("New", "Open", ...
+// "Help", "Bold", ... "Align Right", "Line", ... "Button"). An unknown key
 // gives a null icon.
 
 #include <QIcon>

@@ -14,6 +14,7 @@
 #include "shell/core/ProgramInfo.h"
 #include "shell/workbook/SSMDIFiles.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/DrawingToolbar.h"
 #include "shell/ui/FormatCommands.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WinAPI.h"
@@ -171,6 +172,13 @@ void frmMDIChild::closeEvent(QCloseEvent* event)
 void frmMDIChild::ss_MouseUp(Qt::MouseButton button, int x, int y)
 {
     if (button == Qt::LeftButton) {
+        // A drag that drew an object ends its button's pressed state; polygon
+        // drawing takes several clicks and keeps it.
+        if (workbook().Mode() != static_cast<std::int32_t>(spreadsheet::ObjectKind::Polygon)) {
+            if (DrawingToolbar* draw = DrawingToolbar::of(m_frame)) {
+                draw->releaseAll();
+            }
+        }
         return;
     }
     if (m_ss->rowAtY(y) + m_ss->colAtX(x) != 0) {

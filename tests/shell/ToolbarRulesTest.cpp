@@ -16,11 +16,11 @@ TEST(ToolbarRules, PollFollowsTheObjectSelectionAndTheClipboard)
         bool format, polygon, cells, paste;
     };
     const Case cases[] = {
-        {"no object, clipboard empty", 0, 0, false, true, false, true, false},
-        {"no object, something to paste", 0, 0, true, true, false, true, true},
+        {"no object, clipboard empty", 0, 0, false, true, true, true, false},
+        {"no object, something to paste", 0, 0, true, true, true, true, true},
         {"one polygon", 1, 8, true, false, true, false, true},
         {"one line", 1, 1, false, false, false, false, false},
-        {"two objects", 2, 8, false, true, false, true, false},
+        {"two objects", 2, 1, false, true, true, true, false},
     };
     for (const Case& c : cases) {
         ToolbarPollInput in;
