@@ -138,8 +138,8 @@ void EditCommands::mnuEdit_Open()
     if (spreadsheet::SpreadsheetWidget* sheet = activeSheet()) {
         try {
             const spreadsheet::Workbook& wb = sheet->workbook();
-            onePolygon = wb.selectedObjectCount() == 1 &&
-                         wb.objectType(wb.selectedObjectId(0)) == static_cast<std::int32_t>(spreadsheet::ObjectKind::Polygon);
+            constexpr auto polygon = static_cast<std::int32_t>(spreadsheet::ObjectKind::Polygon);
+            onePolygon = wb.selectedObjectCount() == 1 && wb.objectType(wb.selectedObjectId(0)) == polygon;
         } catch (...) {
             // A selection that cannot be read offers no polygon to edit.
         }
