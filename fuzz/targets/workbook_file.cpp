@@ -1,7 +1,8 @@
 // Every workbook file reader, through the workbook's public load: the bytes
 // go to a temporary file and the type is found from the content (.xls, the
 // native format, delimited text). A workbook that loads is saved in the
-// native format and loaded again, and must keep every sheet, name and cell.
+// native format and loaded again, and must keep every sheet, name, cell and
+// drawing object.
 
 #include <string>
 
@@ -21,6 +22,7 @@ void compare(const spreadsheet::Workbook& a, const spreadsheet::Workbook& b)
     fuzz::check(a.NumSheets() == b.NumSheets(), "the native copy keeps the number of sheets");
     for (std::int32_t sheet = 1; sheet <= a.NumSheets(); ++sheet) {
         fuzz::check(a.SheetName(sheet) == b.SheetName(sheet), "the native copy keeps the sheet names");
+        fuzz::check(a.objects(sheet) == b.objects(sheet), "the native copy keeps every drawing object");
         const std::int32_t rows = a.lastUsedRow(sheet);
         const std::int32_t cols = a.lastUsedCol(sheet);
         fuzz::check(rows == b.lastUsedRow(sheet) && cols == b.lastUsedCol(sheet),

@@ -77,9 +77,12 @@ struct DrawingObject {
     std::string name;  // "Rectangle 3": the kind's name and the id, unless renamed
     CellAnchor from;   // top-left corner of the bounding box
     CellAnchor to;     // bottom-right corner
-    // Lines: whether the line runs from the box's bottom-left to its top-right
-    // (else top-left to bottom-right). Arcs: which quarter of an ellipse the
-    // box holds is given by flipX/flipY.
+    // Lines run between opposite corners of the box: from its left (right
+    // with flipX) and top (bottom with flipY) corner to the opposite one, so
+    // the flips keep the direction the line was drawn in. Arcs: unflipped,
+    // the box holds the top-right quarter of an ellipse centred on the box's
+    // bottom-left corner, from the top-left corner to the bottom-right one;
+    // flipX mirrors it left to right, flipY top to bottom.
     bool flipX = false;
     bool flipY = false;
     // Polygons: the vertices, at least two, relative to the box.
@@ -96,5 +99,17 @@ struct DrawingObject {
     RangeRef chartSource;
     bool operator==(const DrawingObject&) const = default;
 };
+
+// The widest line an object can have, in points.
+inline constexpr double kMaxLineWidth = 100;
+
+// Whether every field is in range: a known kind; anchors inside the sheet
+// with offsets from 0 to the largest size a cell can have; colours 0xRRGGBB;
+// a line width of 0..kMaxLineWidth and a line style of 0..4; a check state of
+// 0..2; a chosen item of 0..items; a chart source inside the sheet with its
+// corners in order; polygon vertices from 0 to 1 and at least two of them
+// for a polygon. The workbook refuses other objects and the file readers
+// refuse them too.
+[[nodiscard]] bool isValidObject(const DrawingObject& o) noexcept;
 
 } // namespace spreadsheet

@@ -1,12 +1,15 @@
 #include "platform/spreadsheet/NativeFormat.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -313,6 +316,91 @@ std::int32_t toLine(std::string_view s, std::int32_t max)
     return static_cast<std::int32_t>(toInt(s, 1, max));
 }
 
+void writeObjects(std::string& buf, const std::vector<DrawingObject>& objects)
+{
+    for (const DrawingObject& o : objects) {
+        const int flags = (o.flipX ? 1 : 0) | (o.flipY ? 2 : 0) | (o.style.filled ? 4 : 0) |
+                          (o.style.arrowAtStart ? 8 : 0) | (o.style.arrowAtEnd ? 16 : 0);
+        buf += "object\t" + std::to_string(o.id) + "\t" + std::to_string(static_cast<int>(o.kind)) + "\t";
+        appendEscaped(buf, o.name);
+        for (const CellAnchor& a : {o.from, o.to})
+            buf += "\t" + std::to_string(a.row) + "\t" + std::to_string(a.col) + "\t" + num(a.dx) + "\t" + num(a.dy);
+        buf += "\t" + std::to_string(flags) + "\t" + hex(o.style.lineColor) + "\t" + num(o.style.lineWidth) + "\t" +
+               std::to_string(o.style.lineStyle) + "\t" + hex(o.style.fillColor) + "\t";
+        appendEscaped(buf, o.text);
+        buf += "\t" + std::to_string(o.checkState) + "\t" + std::to_string(o.chosenItem);
+        const RangeRef& r = o.chartSource;
+        buf += "\t" + std::to_string(r.firstRow) + "\t" + std::to_string(r.firstCol) + "\t" + std::to_string(r.lastRow) +
+               "\t" + std::to_string(r.lastCol);
+        buf += "\t" + std::to_string(o.points.size());
+        for (const UnitPoint& p : o.points)
+            buf += "\t" + num(p.x) + "\t" + num(p.y);
+        buf += "\t" + std::to_string(o.items.size());
+        for (const std::string& item : o.items) {
+            buf += '\t';
+            appendEscaped(buf, item);
+        }
+        buf += '\n';
+    }
+}
+
+// One object record of a sheet, appended to its objects.
+void readObjectLine(const std::vector<std::string_view>& f, SheetData& into)
+{
+    constexpr std::size_t kFixed = 25;  // the fields up to the point count
+    if (f.size() < kFixed + 1)
+        invalidFormat("readNative", "bad object");
+    DrawingObject o;
+    o.id = static_cast<std::int32_t>(toInt(f[1], 1, INT32_MAX - 1));
+    const auto kind = static_cast<std::int32_t>(toInt(f[2], 1, 10));
+    if (!isObjectKind(kind))
+        invalidFormat("readNative", "unknown object kind");
+    o.kind = static_cast<ObjectKind>(kind);
+    o.name = unescape(f[3]);
+    std::size_t k = 4;
+    for (CellAnchor* a : {&o.from, &o.to}) {
+        a->row = toLine(f[k], kMaxRows);
+        a->col = toLine(f[k + 1], kMaxCols);
+        a->dx = readDouble(f[k + 2], 0, SheetFormat::kMaxColWidth * kPointsPerChar);
+        a->dy = readDouble(f[k + 3], 0, SheetFormat::kMaxRowHeight);
+        k += 4;
+    }
+    const auto flags = toInt(f[12], 0, 31);
+    o.flipX = flags & 1;
+    o.flipY = flags & 2;
+    o.style.filled = flags & 4;
+    o.style.arrowAtStart = flags & 8;
+    o.style.arrowAtEnd = flags & 16;
+    o.style.lineColor = readHex(f[13]);
+    o.style.lineWidth = readDouble(f[14], 0, kMaxLineWidth);
+    o.style.lineStyle = static_cast<std::int32_t>(toInt(f[15], 0, 4));
+    o.style.fillColor = readHex(f[16]);
+    if (o.style.lineColor == kNoFill || o.style.fillColor == kNoFill)
+        invalidFormat("readNative", "bad colour");
+    o.text = unescape(f[17]);
+    o.checkState = static_cast<std::int32_t>(toInt(f[18], 0, 2));
+    o.chosenItem = static_cast<std::int32_t>(toInt(f[19], 0, INT32_MAX));
+    o.chartSource = {toLine(f[20], kMaxRows), toLine(f[21], kMaxCols), toLine(f[22], kMaxRows), toLine(f[23], kMaxCols)};
+    const auto points = static_cast<std::size_t>(toInt(f[24], 0, static_cast<std::int64_t>(f.size())));
+    k = kFixed;
+    if (f.size() < k + 2 * points + 1)
+        invalidFormat("readNative", "bad object");
+    for (std::size_t i = 0; i < points; ++i, k += 2)
+        o.points.push_back({readDouble(f[k], 0, 1), readDouble(f[k + 1], 0, 1)});
+    const auto items = static_cast<std::size_t>(toInt(f[k], 0, static_cast<std::int64_t>(f.size())));
+    ++k;
+    if (f.size() != k + items)
+        invalidFormat("readNative", "bad object");
+    for (std::size_t i = 0; i < items; ++i)
+        o.items.push_back(unescape(f[k + i]));
+    const bool taken = std::any_of(into.objects.begin(), into.objects.end(),
+                                   [&o](const DrawingObject& other) { return other.id == o.id; });
+    if (taken || !isValidObject(o))
+        invalidFormat("readNative", "bad object");
+    into.nextObjectId = std::max(into.nextObjectId, o.id + 1);
+    into.objects.push_back(std::move(o));
+}
+
 } // namespace
 
 bool looksNative(std::string_view bytes) noexcept
@@ -387,6 +475,7 @@ void writeNative(std::ostream& out, const Workbook& book, FileType type)
             }
         }
         writeFormats(buf, sheet.format);
+        writeObjects(buf, sheet.objects);
         buf += "endsheet\n";
     }
     buf += "end\t" + std::to_string(total) + "\n";
@@ -400,7 +489,7 @@ FileType readNative(std::string_view bytes, Workbook& into)
     if (head.size() != 2 || std::string(head[0]) + "\t" != kNativeMagic)
         invalidFormat("readNative", "not a native workbook");
     const auto version = toInt(head[1], 0, 1000);
-    if (version != kNativeVersion && version != 1)
+    if (version < 1 || version > kNativeVersion)
         invalidFormat("readNative", "unknown version");
     const auto type = static_cast<FileType>(toInt(in.expect("type", 2)[1], 3, 4));
     const auto& sh = in.expect("sheets", 3);
@@ -477,14 +566,18 @@ FileType readNative(std::string_view bytes, Workbook& into)
             }
         }
         total += count;
-        // Version 1 files end the sheet here; later ones put its formats first.
+        // Version 1 files end the sheet here; later ones put its formats
+        // first, and from version 3 its drawing objects after them.
         std::vector<std::uint16_t> styleIds;
         for (;;) {
             const auto& f = in.next();
             if (f.size() == 1 && f[0] == "endsheet")
                 break;
-            if (version == 1 || !readFormatLine(f, sheet->format, styleIds))
+            if (version >= 3 && f[0] == "object") {
+                readObjectLine(f, *sheet);
+            } else if (version == 1 || !readFormatLine(f, sheet->format, styleIds)) {
                 invalidFormat("readNative", "unexpected record");
+            }
         }
         sheets.push_back(std::move(sheet));
     }

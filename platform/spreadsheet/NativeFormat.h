@@ -9,7 +9,7 @@
 // shortest decimal text that reads back to the same double, with a point as
 // decimal sign, whatever the locale.
 //
-//   TESSARAY WORKBOOK<TAB>2                 header: format version (1 is read too)
+//   TESSARAY WORKBOOK<TAB>3                 header: format version (1 and 2 are read too)
 //   type<TAB>3                              the type code it was written as (3 or 4)
 //   sheets<TAB><count><TAB><active sheet>   count >= 1, active 1..count
 //   then for each sheet, in order:
@@ -36,6 +36,18 @@
 //     protect<TAB><0|1>
 //     printarea<TAB><r1><TAB><c1><TAB><r2><TAB><c2>
 //     printtitles<TAB><r1><TAB><c1><TAB><r2><TAB><c2>   0 for none
+//     then the sheet's drawing objects (from version 3), back to front, one line each:
+//     object<TAB><id><TAB><kind><TAB><name>
+//          <TAB><from row><TAB><from col><TAB><from dx><TAB><from dy>
+//          <TAB><to row><TAB><to col><TAB><to dx><TAB><to dy>
+//          <TAB><flags><TAB><line colour><TAB><line width><TAB><line style><TAB><fill colour>
+//          <TAB><text><TAB><check state><TAB><chosen item>
+//          <TAB><chart r1><TAB><chart c1><TAB><chart r2><TAB><chart c2>
+//          <TAB><point count>{<TAB><x><TAB><y>}<TAB><item count>{<TAB><item>}
+//        kind the ObjectKind code; offsets and line width in points; flags
+//        1 flipX, 2 flipY, 4 filled, 8 arrow at the start, 16 arrow at the
+//        end; colours RRGGBB in hex; name, text and items escaped; ids
+//        unique on the sheet; every field in the ranges of isValidObject
 //     endsheet
 //   end<TAB><total cell count>             the last line; a file without it is truncated
 //
@@ -49,6 +61,6 @@
 namespace spreadsheet::detail {
 
 inline constexpr std::string_view kNativeMagic = "TESSARAY WORKBOOK\t";
-inline constexpr int kNativeVersion = 2;
+inline constexpr int kNativeVersion = 3;
 
 } // namespace spreadsheet::detail

@@ -13,6 +13,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/NumberFormat.h"
+#include "platform/spreadsheet/ObjectLayer.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -38,7 +39,8 @@ const QColor kActiveBorder(26, 115, 232);
 
 } // namespace
 
-SpreadsheetGrid::SpreadsheetGrid(SpreadsheetWidget* owner) : QAbstractScrollArea(owner), m_owner(owner)
+SpreadsheetGrid::SpreadsheetGrid(SpreadsheetWidget* owner)
+    : QAbstractScrollArea(owner), m_owner(owner), m_objects(std::make_unique<ObjectLayer>(*this))
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(false);
@@ -48,9 +50,21 @@ SpreadsheetGrid::SpreadsheetGrid(SpreadsheetWidget* owner) : QAbstractScrollArea
     updateScrollBars();
 }
 
+SpreadsheetGrid::~SpreadsheetGrid() = default;
+
 Workbook& SpreadsheetGrid::book() const
 {
     return m_owner->workbook();
+}
+
+double SpreadsheetGrid::pixelsPerPoint() const
+{
+    return kPixelsPerPoint * m_zoom / 100.0;
+}
+
+void SpreadsheetGrid::editPolygonPoints()
+{
+    m_objects->editPolygonPoints();
 }
 
 int SpreadsheetGrid::colWidth() const
@@ -232,6 +246,7 @@ void SpreadsheetGrid::modelChanged()
 {
     if (m_editor && (m_editRow != book().activeRow() || m_editCol != book().activeCol()))
         commitEdit();
+    m_objects->modelChanged();
     // The headings may have come or gone with the workbook's options.
     updateScrollBars();
     viewport()->update();
@@ -364,6 +379,9 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
     }
     p.setFont(font);
 
+    // Drawing objects over the cells, under the headers.
+    m_objects->paint(p);
+
     // Headers.
     auto bandSelected = [&](bool rows, std::int32_t n) {
         return std::any_of(selection.begin(), selection.end(), [&](const RangeRef& s) {
@@ -471,7 +489,7 @@ void SpreadsheetGrid::mousePressEvent(QMouseEvent* event)
     if (m_editor)
         commitEdit();
     setFocus();
-    if (event->button() != Qt::LeftButton)
+    if (event->button() != Qt::LeftButton || m_objects->mousePress(event))
         return;
     const QPoint pos = event->position().toPoint();
     const QRect handle = fillHandleRect();
@@ -508,6 +526,8 @@ void SpreadsheetGrid::mousePressEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_objects->mouseMove(event))
+        return;
     if (m_drag == DragKind::None || !(event->buttons() & Qt::LeftButton))
         return;
     const QPoint pos = event->position().toPoint();
@@ -544,6 +564,8 @@ void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
 {
+    // The model reflects the release before the signal goes out.
+    m_objects->mouseRelease(event);
     if (m_drag == DragKind::Fill && !(m_fillTarget == m_fillSource)) {
         m_drag = DragKind::None;
         Workbook& wb = book();
@@ -562,6 +584,8 @@ void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (m_objects->mouseDoubleClick(event))
+        return;
     const QPoint pos = event->position().toPoint();
     if (rowAt(pos.y()) > 0 && colAt(pos.x()) > 0) {
         const Workbook& wb = book();
@@ -593,6 +617,8 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
         QApplication::sendEvent(m_editor, event);
         return;
     }
+    if (m_objects->keyPress(event))
+        return;
     Workbook& wb = book();
     if (event->matches(QKeySequence::Copy)) {
         m_owner->EditCopy();

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 
+#include <memory>
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
@@ -13,6 +14,7 @@ class QLineEdit;
 
 namespace spreadsheet {
 
+class ObjectLayer;
 class SpreadsheetWidget;
 class Workbook;
 
@@ -28,6 +30,7 @@ public:
     };
 
     explicit SpreadsheetGrid(SpreadsheetWidget* owner);
+    ~SpreadsheetGrid() override;
 
     void setZoom(std::int32_t percent);
     [[nodiscard]] std::int32_t zoom() const noexcept { return m_zoom; }
@@ -48,6 +51,10 @@ public:
     [[nodiscard]] bool isEditing() const noexcept { return m_editor != nullptr; }
     void ensureVisible(std::int32_t row, std::int32_t col);
     void modelChanged();
+    // Pixels of one point of the sheet at the present zoom.
+    [[nodiscard]] double pixelsPerPoint() const;
+    // Vertex editing of the one selected polygon (see ObjectLayer).
+    void editPolygonPoints();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -98,6 +105,8 @@ private:
     std::vector<RangeRef> m_kept;  // ranges kept while a Ctrl-drag adds one
     RangeRef m_fillSource;         // while the fill handle is dragged
     RangeRef m_fillTarget;
+    std::unique_ptr<ObjectLayer> m_objects;  // the drawing objects over the cells
+    friend class ObjectLayer;
 };
 
 } // namespace spreadsheet

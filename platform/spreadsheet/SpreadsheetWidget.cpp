@@ -271,6 +271,4 @@ void SpreadsheetWidget::InsertDlg() {}
 
 void SpreadsheetWidget::DefinedNameDlg() {}
 
-void SpreadsheetWidget::editPolygonPoints() {}
-
 } // namespace spreadsheet

@@ -5,6 +5,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 
@@ -683,6 +684,7 @@ void Workbook::insertRows(std::int32_t sheet, std::int32_t at, std::int32_t coun
     if (static_cast<std::size_t>(at) <= s.rows.size())
         s.rows.insert(s.rows.begin() + (at - 1), static_cast<std::size_t>(count), {});
     s.format.insertRows(at, count);
+    insertObjectLines(s.objects, true, at, count);
     editFormulas(sheet, [&](auto matches) { return detail::insertRowsEdit(std::move(matches), at, count); });
     m_dirty = true;
     touch();
@@ -703,6 +705,7 @@ void Workbook::deleteRows(std::int32_t sheet, std::int32_t first, std::int32_t c
         s.trimAll();
     }
     s.format.deleteRows(first, count);
+    deleteObjectLines(s.objects, true, first, count);
     editFormulas(sheet, [&](auto matches) { return detail::deleteRowsEdit(std::move(matches), first, count); });
     m_dirty = true;
     touch();
@@ -722,6 +725,7 @@ void Workbook::insertCols(std::int32_t sheet, std::int32_t at, std::int32_t coun
         if (static_cast<std::size_t>(at) <= row.size())
             row.insert(row.begin() + (at - 1), static_cast<std::size_t>(count), detail::Cell());
     s.format.insertCols(at, count);
+    insertObjectLines(s.objects, false, at, count);
     editFormulas(sheet, [&](auto matches) { return detail::insertColsEdit(std::move(matches), at, count); });
     m_dirty = true;
     touch();
@@ -744,6 +748,7 @@ void Workbook::deleteCols(std::int32_t sheet, std::int32_t first, std::int32_t c
     }
     s.trimAll();
     s.format.deleteCols(first, count);
+    deleteObjectLines(s.objects, false, first, count);
     editFormulas(sheet, [&](auto matches) { return detail::deleteColsEdit(std::move(matches), first, count); });
     m_dirty = true;
     touch();

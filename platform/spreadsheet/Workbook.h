@@ -40,6 +40,7 @@
 #include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace spreadsheet {
@@ -400,6 +401,18 @@ public:
     void ObjSendToBack();
     // Deletes the selected objects (member 141 with 1).
     void deleteSelectedObjects();
+    // Takes one object out of the selection (a Ctrl+click on a selected one).
+    void deselectObject(std::int32_t id);
+    // Geometry in points from the sheet's top-left corner (ObjectGeometry.h).
+    // Error 9 for an unknown id.
+    [[nodiscard]] BoxF objectBox(std::int32_t sheet, std::int32_t id) const;
+    // Anchors the object to the box (a resize): a line keeps its direction,
+    // a polygon its vertices relative to the box.
+    void setObjectBox(std::int32_t sheet, std::int32_t id, const BoxF& box);
+    // Moves every selected object of the active sheet by (dx, dy) points,
+    // each held inside the sheet with its size kept. Nothing selected:
+    // nothing happens.
+    void moveSelectedObjects(double dx, double dy);
 
     // ---- notification -----------------------------------------------------
     // Called after every change of content, sheets or selection (the grid

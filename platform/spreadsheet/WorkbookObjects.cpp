@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -42,12 +43,7 @@ const char* kindName(ObjectKind kind)
 
 void checkObject(const DrawingObject& o, const char* source)
 {
-    const auto inside = [](const CellAnchor& a) {
-        return a.row >= 1 && a.row <= kMaxRows && a.col >= 1 && a.col <= kMaxCols && a.dx >= 0 && a.dy >= 0;
-    };
-    if (!isObjectKind(static_cast<std::int32_t>(o.kind)) || !inside(o.from) || !inside(o.to))
-        fail(platform::err::InvalidCall, source);
-    if (o.kind == ObjectKind::Polygon && o.points.size() < 2)
+    if (!isValidObject(o))
         fail(platform::err::InvalidCall, source);
 }
 
@@ -78,6 +74,33 @@ void restack(SheetData& s, bool toFront)
 bool isObjectKind(std::int32_t code) noexcept
 {
     return (code >= 1 && code <= 5) || (code >= 7 && code <= 10);
+}
+
+bool isValidObject(const DrawingObject& o) noexcept
+{
+    const auto within = [](double v, double hi) { return v >= 0 && v <= hi; };  // false for NaN
+    const auto inside = [&](const CellAnchor& a) {
+        return a.row >= 1 && a.row <= kMaxRows && a.col >= 1 && a.col <= kMaxCols &&
+               within(a.dx, SheetFormat::kMaxColWidth * kPointsPerChar) && within(a.dy, SheetFormat::kMaxRowHeight);
+    };
+    const auto range = [](const RangeRef& r) {
+        return r.firstRow >= 1 && r.firstCol >= 1 && r.lastRow <= kMaxRows && r.lastCol <= kMaxCols &&
+               r.firstRow <= r.lastRow && r.firstCol <= r.lastCol;
+    };
+    const ObjectStyle& st = o.style;
+    if (!isObjectKind(static_cast<std::int32_t>(o.kind)) || !inside(o.from) || !inside(o.to) ||
+        !range(o.chartSource))
+        return false;
+    if (st.lineColor > 0xFFFFFF || st.fillColor > 0xFFFFFF || !within(st.lineWidth, kMaxLineWidth) ||
+        st.lineStyle < 0 || st.lineStyle > 4)
+        return false;
+    if (o.checkState < 0 || o.checkState > 2 || o.chosenItem < 0 ||
+        static_cast<std::size_t>(o.chosenItem) > o.items.size())
+        return false;
+    if (o.kind == ObjectKind::Polygon && o.points.size() < 2)
+        return false;
+    return std::all_of(o.points.begin(), o.points.end(),
+                       [&](const UnitPoint& p) { return within(p.x, 1) && within(p.y, 1); });
 }
 
 void Workbook::setMode(std::int32_t mode)
@@ -204,6 +227,40 @@ void Workbook::deleteSelectedObjects()
         return std::find(s.selectedObjects.begin(), s.selectedObjects.end(), o.id) != s.selectedObjects.end();
     });
     s.selectedObjects.clear();
+    touch();
+}
+
+void Workbook::deselectObject(std::int32_t id)
+{
+    std::erase(active().selectedObjects, id);
+    if (m_onChange)
+        m_onChange();
+}
+
+BoxF Workbook::objectBox(std::int32_t sheet, std::int32_t id) const
+{
+    const SheetData& s = sheetData(sheet);
+    return spreadsheet::objectBox(s.format, *findObject(s, id, "objectBox"));
+}
+
+void Workbook::setObjectBox(std::int32_t sheet, std::int32_t id, const BoxF& box)
+{
+    SheetData& s = sheetData(sheet);
+    DrawingObject& o = *findObject(s, id, "setObjectBox");
+    placeObject(s.format, o, box);
+    touch();
+}
+
+void Workbook::moveSelectedObjects(double dx, double dy)
+{
+    SheetData& s = active();
+    if (s.selectedObjects.empty())
+        return;
+    for (DrawingObject& o : s.objects) {
+        if (std::find(s.selectedObjects.begin(), s.selectedObjects.end(), o.id) == s.selectedObjects.end())
+            continue;
+        placeObject(s.format, o, movedInsideSheet(s.format, spreadsheet::objectBox(s.format, o), dx, dy));
+    }
     touch();
 }
 
