@@ -94,6 +94,11 @@ platform::ChartModel chartModel(const Workbook& wb, std::int32_t sheet, const Ra
                                            source.firstCol + kMaxChartCategories - 1});
     platform::ChartModel model;
     model.resize(lastCol - source.firstCol + 1, lastRow - source.firstRow + 1);
+    // Categories are named by their column letters, series by their row numbers.
+    for (std::int32_t c = source.firstCol; c <= lastCol; ++c)
+        model.setRowLabel(c - source.firstCol + 1, columnLetters(c));
+    for (std::int32_t r = source.firstRow; r <= lastRow; ++r)
+        model.setColumnLabel(r - source.firstRow + 1, std::to_string(r));
     for (std::int32_t r = source.firstRow; r <= lastRow; ++r) {
         for (std::int32_t c = source.firstCol; c <= lastCol; ++c) {
             const Value v = wb.cellValue(sheet, r, c);

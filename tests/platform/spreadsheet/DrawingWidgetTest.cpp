@@ -281,6 +281,29 @@ TEST_F(DrawingWidgetTest, ObjectsFollowScrollingAndInsertedRows)
     EXPECT_EQ(book().selectedObjectId(0), id);
 }
 
+TEST_F(DrawingWidgetTest, ObjectsFollowZoomAndFrozenPanes)
+{
+    widget->setViewScale(150);
+    const auto id = placed(ObjectKind::Rectangle, 12, 3, 14, 4);
+    book().setFreeze({1, 3, 1, 0});  // rows 1 to 3 stay in view
+    auto* area = qobject_cast<QAbstractScrollArea*>(surface->parentWidget());
+    ASSERT_NE(area, nullptr);
+    area->verticalScrollBar()->setValue(9);  // row 10 first under the frozen rows
+    ASSERT_TRUE(widget->cellRect(8, 3).isNull());
+    click(centre(13, 3));
+    ASSERT_EQ(book().selectedObjectCount(), 1) << "found where the zoomed, scrolled pane shows it";
+    click(centre(2, 3));
+    EXPECT_EQ(book().selectedObjectCount(), 0) << "the frozen rows show the cells, not the object";
+    // Drawn across zoomed cells: the anchors are the cells under the pointer.
+    book().setMode(2);
+    drag(topLeft(11, 6), topLeft(13, 8));
+    const DrawingObject& o = book().objects(1).back();
+    EXPECT_NE(o.id, id);
+    EXPECT_EQ(o.from.row, 11);
+    EXPECT_EQ(o.to.col, 8);
+    EXPECT_NEAR(o.to.dy, 0, 0.7);
+}
+
 TEST_F(DrawingWidgetTest, FormControlsAnswerClicks)
 {
     DrawingObject box;

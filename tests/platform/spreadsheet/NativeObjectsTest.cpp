@@ -102,6 +102,27 @@ TEST(NativeObjects, RecordLayoutIsOneLineBeforeTheSheetsEnd)
     EXPECT_EQ(text.rfind("TESSARAY WORKBOOK\t3\n", 0), 0u);
 }
 
+TEST(NativeObjects, AFileWrittenByHandAfterTheLayoutReads)
+{
+    // The seed of the reader's fuzzing corpus with objects: records in any id order.
+    Workbook wb;
+    wb.Read(std::string(TESSARAY_SOURCE_DIR) + "/fuzz/corpus/workbook_file/a3e72ab6df8e73e295007748ba1c768be5fcc3cd");
+    const auto& objects = wb.objects(1);
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_EQ(objects[0].kind, ObjectKind::Chart);
+    EXPECT_EQ(objects[0].chartSource, (spreadsheet::RangeRef{2, 1, 3, 3}));
+    EXPECT_EQ(objects[1].points.size(), 4u);
+    EXPECT_EQ(objects[1].style.lineColor, 0xC00000u);
+    EXPECT_TRUE(objects[1].flipX);
+    EXPECT_FALSE(objects[1].flipY);
+    EXPECT_TRUE(objects[1].style.arrowAtStart);
+    EXPECT_FALSE(objects[1].style.arrowAtEnd);
+    EXPECT_EQ(objects[2].name, "Drop\tDown");
+    EXPECT_EQ(objects[2].text, "text\n");
+    EXPECT_EQ(objects[2].items, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(wb.addObject(1, objects[0]), 4);
+}
+
 TEST(NativeObjects, BadRecordsAreRefusedAndChangeNothing)
 {
     Workbook wb;
