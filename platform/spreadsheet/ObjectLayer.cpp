@@ -298,7 +298,11 @@ void ObjectLayer::paint(QPainter& p)
 void ObjectLayer::paintObject(QPainter& p, const Pane& pane, const DrawingObject& o) const
 {
     const QRectF r = boxPixels(pane, o);
-    if (!r.adjusted(-20, -20, 20, 20).intersects(pane.clip()))
+    // Out of the pane (with room for pens and arrow heads): nothing to draw.
+    // Compared edge by edge: a straight line has an empty box.
+    const QRect clip = pane.clip();
+    if (r.right() + 20 < clip.left() || r.left() - 20 > clip.right() || r.bottom() + 20 < clip.top() ||
+        r.top() - 20 > clip.bottom())
         return;
     const ObjectStyle& st = o.style;
     static const Qt::PenStyle styles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine, Qt::NoPen};

@@ -127,6 +127,45 @@ TEST_F(DrawingWidgetTest, ADragDrawsEveryKindBetweenPressAndRelease)
     EXPECT_NE(surface->cursor().shape(), Qt::CrossCursor);
 }
 
+TEST_F(DrawingWidgetTest, ObjectsArePaintedOverTheCellsInStackingOrder)
+{
+    DrawingObject back;
+    back.kind = ObjectKind::Rectangle;
+    back.from = {3, 2, 0, 0};
+    back.to = {8, 5, 0, 0};
+    back.style.fillColor = 0xFF0000;
+    const auto backId = book().addObject(1, back);
+    DrawingObject front = back;
+    front.kind = ObjectKind::Oval;
+    front.style.fillColor = 0x0000FF;
+    book().addObject(1, front);
+    DrawingObject line;
+    line.kind = ObjectKind::Line;
+    line.from = {12, 2, 0, 6};
+    line.to = {12, 6, 0, 6};  // level: an empty box
+    line.style.lineWidth = 3;
+    book().addObject(1, line);
+    // Reaching up into the column letters, which stay on top.
+    DrawingObject top = back;
+    top.from = {1, 8, 0, 0};
+    top.to = {3, 9, 0, 0};
+    book().addObject(1, top);
+
+    auto colourAt = [&](QPoint p) { return surface->grab().toImage().pixelColor(p); };
+    const QPoint middle = (topLeft(3, 2) + topLeft(8, 5)) / 2;
+    EXPECT_EQ(colourAt(middle), QColor(Qt::blue));
+    book().selectObject(backId, false);
+    book().ObjBringToFront();
+    EXPECT_EQ(colourAt(middle), QColor(Qt::red));
+    const QPoint onLine = QPoint((topLeft(12, 2).x() + topLeft(12, 6).x()) / 2, topLeft(12, 2).y() + 9);
+    EXPECT_LT(colourAt(onLine).lightness(), 80) << "a level line is drawn";
+    EXPECT_EQ(colourAt(centre(2, 8)), QColor(Qt::red));
+    auto* area = qobject_cast<QAbstractScrollArea*>(surface->parentWidget());
+    area->verticalScrollBar()->setValue(1);  // row 2 at the top
+    EXPECT_EQ(colourAt(centre(2, 8)), QColor(Qt::red)) << "the object scrolled with its cells";
+    EXPECT_NE(colourAt(QPoint(centre(2, 8).x(), 3)), QColor(Qt::red)) << "the headings cover it";
+}
+
 TEST_F(DrawingWidgetTest, ALineKeepsTheDirectionItWasDrawnIn)
 {
     book().setMode(1);
