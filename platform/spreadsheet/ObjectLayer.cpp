@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
