@@ -313,6 +313,64 @@ std::int32_t toLine(std::string_view s, std::int32_t max)
     return static_cast<std::int32_t>(toInt(s, 1, max));
 }
 
+// ---- page breaks (from version 3) ----------------------------------------------
+
+void writePageBreaks(std::string& buf, const SheetFormat& f)
+{
+    for (std::int32_t r : f.rowBreaks())
+        buf += "rowbreak\t" + std::to_string(r) + "\n";
+    for (std::int32_t c : f.colBreaks())
+        buf += "colbreak\t" + std::to_string(c) + "\n";
+}
+
+// One page break record of a sheet; false when the line is none. A break
+// outside 2..last or one given twice is refused.
+bool readPageBreakLine(const std::vector<std::string_view>& f, SheetFormat& into)
+{
+    const bool row = f[0] == "rowbreak";
+    if (!row && f[0] != "colbreak")
+        return false;
+    if (f.size() != 2)
+        invalidFormat("readNative", "bad page break");
+    const auto line = static_cast<std::int32_t>(toInt(f[1], 2, row ? kMaxRows : kMaxCols));
+    if (!(row ? into.addRowBreak(line) : into.addColBreak(line)))
+        invalidFormat("readNative", "page break given twice");
+    return true;
+}
+
+// ---- defined names (from version 3) -------------------------------------------
+
+void writeDefinedNames(std::string& buf, const Workbook& book)
+{
+    for (const DefinedName& n : book.definedNames()) {
+        buf += "name\t";
+        appendEscaped(buf, n.name);
+        buf += '\t';
+        appendEscaped(buf, n.refersTo);
+        buf += '\n';
+    }
+}
+
+// The name records from `line` on; returns the first line after them. A
+// name that is not valid, one given twice or an empty text is refused.
+const std::vector<std::string_view>* readDefinedNames(LineReader& in, const std::vector<std::string_view>* line,
+                                                      std::vector<DefinedName>& names)
+{
+    while (!line->empty() && (*line)[0] == "name") {
+        if (line->size() != 3)
+            invalidFormat("readNative", "bad name record");
+        DefinedName n{unescape((*line)[1]), unescape((*line)[2])};
+        if (!definedNameProblem(n.name).empty() || n.refersTo.empty())
+            invalidFormat("readNative", "bad name record");
+        for (const DefinedName& other : names)
+            if (sameDefinedName(other.name, n.name))
+                invalidFormat("readNative", "name given twice");
+        names.push_back(std::move(n));
+        line = &in.next();
+    }
+    return line;
+}
+
 } // namespace
 
 bool looksNative(std::string_view bytes) noexcept
@@ -387,8 +445,10 @@ void writeNative(std::ostream& out, const Workbook& book, FileType type)
             }
         }
         writeFormats(buf, sheet.format);
+        writePageBreaks(buf, sheet.format);
         buf += "endsheet\n";
     }
+    writeDefinedNames(buf, book);
     buf += "end\t" + std::to_string(total) + "\n";
     flush();
 }
@@ -400,7 +460,7 @@ FileType readNative(std::string_view bytes, Workbook& into)
     if (head.size() != 2 || std::string(head[0]) + "\t" != kNativeMagic)
         invalidFormat("readNative", "not a native workbook");
     const auto version = toInt(head[1], 0, 1000);
-    if (version != kNativeVersion && version != 1)
+    if (version < 1 || version > kNativeVersion)
         invalidFormat("readNative", "unknown version");
     const auto type = static_cast<FileType>(toInt(in.expect("type", 2)[1], 3, 4));
     const auto& sh = in.expect("sheets", 3);
@@ -483,14 +543,22 @@ FileType readNative(std::string_view bytes, Workbook& into)
             const auto& f = in.next();
             if (f.size() == 1 && f[0] == "endsheet")
                 break;
-            if (version == 1 || !readFormatLine(f, sheet->format, styleIds))
+            if (version == 1 || !(readFormatLine(f, sheet->format, styleIds) ||
+                                  (version >= 3 && readPageBreakLine(f, sheet->format))))
                 invalidFormat("readNative", "unexpected record");
         }
         sheets.push_back(std::move(sheet));
     }
-    if (static_cast<std::size_t>(toInt(in.expect("end", 2)[1], 0, INT64_MAX)) != total || !in.atEnd())
+    std::vector<DefinedName> names;
+    const std::vector<std::string_view>* line = &in.next();
+    if (version >= 3)
+        line = readDefinedNames(in, line, names);
+    if (line->size() != 2 || (*line)[0] != "end")
+        invalidFormat("readNative", "unexpected record");
+    if (static_cast<std::size_t>(toInt((*line)[1], 0, INT64_MAX)) != total || !in.atEnd())
         invalidFormat("readNative", "cell count does not match");
     sheets[static_cast<std::size_t>(activeSheet - 1)]->selected = true;
+    into.replaceDefinedNames(std::move(names));
     into.replaceSheets(std::move(sheets), activeSheet);
     return type;
 }

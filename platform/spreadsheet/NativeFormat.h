@@ -9,7 +9,7 @@
 // shortest decimal text that reads back to the same double, with a point as
 // decimal sign, whatever the locale.
 //
-//   TESSARAY WORKBOOK<TAB>2                 header: format version (1 is read too)
+//   TESSARAY WORKBOOK<TAB>3                 header: format version (1 and 2 are read too)
 //   type<TAB>3                              the type code it was written as (3 or 4)
 //   sheets<TAB><count><TAB><active sheet>   count >= 1, active 1..count
 //   then for each sheet, in order:
@@ -36,19 +36,27 @@
 //     protect<TAB><0|1>
 //     printarea<TAB><r1><TAB><c1><TAB><r2><TAB><c2>
 //     printtitles<TAB><r1><TAB><c1><TAB><r2><TAB><c2>   0 for none
+//     then its manual page breaks (from version 3), one line each:
+//     rowbreak<TAB><row>                    a page starts at the row, 2..16384
+//     colbreak<TAB><col>                    a page starts at the column, 2..256
 //     endsheet
+//   then the workbook's defined names (from version 3), one line each, in
+//   the order defined:
+//   name<TAB><name><TAB><refers to>        the text without "=" (escaped);
+//        the name as DefinedName.h allows, each once (letter case ignored)
 //   end<TAB><total cell count>             the last line; a file without it is truncated
 //
 // Rows 1..16384 and columns 1..256. Cells of a sheet come in row order, then
 // column order. A reader refuses (error 321) a file with an unknown version,
 // a record out of place, a number that does not parse, a position outside the
-// sheet or a count that does not match.
+// sheet, a count that does not match, a page break given twice or outside
+// the sheet, or a defined name that is invalid, repeated or empty.
 
 #include <string_view>
 
 namespace spreadsheet::detail {
 
 inline constexpr std::string_view kNativeMagic = "TESSARAY WORKBOOK\t";
-inline constexpr int kNativeVersion = 2;
+inline constexpr int kNativeVersion = 3;
 
 } // namespace spreadsheet::detail

@@ -267,10 +267,6 @@ void SpreadsheetWidget::OptionsDlg(std::int32_t pages)
     dialog.exec();
 }
 
-void SpreadsheetWidget::InsertDlg() {}
-
-void SpreadsheetWidget::DefinedNameDlg() {}
-
 void SpreadsheetWidget::editPolygonPoints() {}
 
 } // namespace spreadsheet
