@@ -30,7 +30,7 @@ TEST(NativeLayout, SmallWorkbookHasTheDocumentedLines)
     const std::string path = dir.file("small.vts").string();
     wb.Write(path, static_cast<std::int32_t>(FileType::Native6));
     EXPECT_EQ(testsupport::readFile(path),
-              "TESSARAY WORKBOOK\t2\n"
+              "TESSARAY WORKBOOK\t3\n"
               "type\t4\n"
               "sheets\t2\t1\n"
               "sheet\tSheet1\n"
