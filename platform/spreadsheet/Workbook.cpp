@@ -670,7 +670,7 @@ void Workbook::editFormulas(std::int32_t changedSheet,
                 if (cell.isFormula())
                     cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), edit));
     }
-    // A name's references carry their sheet; one without names no sheet and stays.
+    // A defined name's references name their sheet; one that names none stays as it is.
     editNameRefs(makeEdit([&changedName](const std::string& sheetText) { return sheetText == changedName; }));
 }
 

@@ -31,10 +31,9 @@ bool anyFrom(const SheetData& s, std::int32_t firstRow, std::int32_t c1, std::in
     return false;
 }
 
-// The edit of references when the cells of lines lo..hi (columns for a
-// shift down, rows for a shift right) move by count from line `at` of the
-// other direction. `along` picks the moving coordinate of a reference
-// (rows for a shift down), `across` the other one.
+// How a reference changes when the cells of lines lo..hi (columns for a
+// shift down, rows for a shift right) move by count, from line `at` of the
+// moving direction (a row for a shift down, a column for a shift right) on.
 struct ShiftEdit {
     std::int32_t lo;
     std::int32_t hi;
@@ -42,7 +41,8 @@ struct ShiftEdit {
     std::int32_t count;
     std::int32_t max;  // the last line of the moving direction
 
-    // a1/a2: the moving coordinates, x1/x2: the other ones.
+    // a1/a2: the reference's coordinates in the moving direction (rows for a
+    // shift down), x1/x2: the other ones. False: the cell left the sheet.
     bool operator()(std::int32_t& a1, std::int32_t& a2, std::int32_t x1, std::int32_t x2, bool isRange) const
     {
         const std::int32_t xlo = std::min(x1, x2);
