@@ -20,9 +20,13 @@ constexpr long long MaxComparedCells = 200000;
 void compare(const spreadsheet::Workbook& a, const spreadsheet::Workbook& b)
 {
     fuzz::check(a.NumSheets() == b.NumSheets(), "the native copy keeps the number of sheets");
+    fuzz::check(a.definedNames() == b.definedNames(), "the native copy keeps the defined names");
     for (std::int32_t sheet = 1; sheet <= a.NumSheets(); ++sheet) {
         fuzz::check(a.SheetName(sheet) == b.SheetName(sheet), "the native copy keeps the sheet names");
         fuzz::check(a.objects(sheet) == b.objects(sheet), "the native copy keeps every drawing object");
+        fuzz::check(a.sheetFormat(sheet).rowBreaks() == b.sheetFormat(sheet).rowBreaks() &&
+                        a.sheetFormat(sheet).colBreaks() == b.sheetFormat(sheet).colBreaks(),
+                    "the native copy keeps the page breaks");
         const std::int32_t rows = a.lastUsedRow(sheet);
         const std::int32_t cols = a.lastUsedCol(sheet);
         fuzz::check(rows == b.lastUsedRow(sheet) && cols == b.lastUsedCol(sheet),

@@ -8,11 +8,15 @@
 #include <ixion/formula_tokens.hpp>
 #include <ixion/model_context.hpp>
 
+#include <functional>
+#include <map>
 #include <set>
 #include <unordered_map>
 #include <string>
 #include <utility>
 
+#include "platform/spreadsheet/DefinedName.h"
+#include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/SheetData.h"
 
 namespace spreadsheet::detail {
@@ -52,9 +56,106 @@ Value toValue(const ixion::formula_result& r)
     return Value::error(CellError::Value);
 }
 
+std::string upperAscii(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// Registers the names the engine can take: each spelled as defined, the
+// words of their texts spelled as the names they match; names on a cycle
+// left out. Returns the edit that spells a formula's names the same way.
+NameEdit registerNames(ixion::model_context& cxt, const ixion::formula_name_resolver& resolver,
+                       const std::vector<DefinedName>& names)
+{
+    auto byKey = std::make_shared<std::map<std::string, std::string>>();  // upper case -> as defined
+    for (const DefinedName& n : names)
+        byKey->emplace(upperAscii(n.name), n.name);
+    NameEdit spell = [byKey](std::string_view word) -> std::optional<std::string> {
+        const auto it = byKey->find(upperAscii(word));
+        if (it == byKey->end())
+            return std::nullopt;
+        return it->second;
+    };
+
+    // The names each name's text uses, and its text with them spelled out.
+    std::map<std::string, std::vector<std::string>> uses;
+    std::vector<std::pair<std::string, std::string>> texts;
+    for (const DefinedName& n : names) {
+        std::vector<std::string>& used = uses[upperAscii(n.name)];
+        const std::string text = rewriteFormulaNames(n.refersTo, [&](std::string_view word) {
+            std::optional<std::string> to = spell(word);
+            if (to)
+                used.push_back(upperAscii(*to));
+            return to;
+        });
+        texts.emplace_back(n.name, text);
+    }
+    // A name that can reach itself lies on a cycle.
+    const auto onCycle = [&](const std::string& start) {
+        std::set<std::string> seen;
+        std::vector<std::string> stack = uses[start];
+        while (!stack.empty()) {
+            const std::string key = std::move(stack.back());
+            stack.pop_back();
+            if (key == start)
+                return true;
+            if (!seen.insert(key).second)
+                continue;
+            const auto& next = uses[key];
+            stack.insert(stack.end(), next.begin(), next.end());
+        }
+        return false;
+    };
+    const ixion::abs_address_t origin(0, 0, 0);
+    for (const auto& [name, text] : texts) {
+        if (onCycle(upperAscii(name)))
+            continue;
+        try {
+            cxt.set_named_expression(name, origin, ixion::parse_formula_string(cxt, origin, resolver, text));
+        } catch (const std::exception&) {
+            // Left out: formulas using it give #NAME?.
+        }
+    }
+    return spell;
+}
+
 } // namespace
 
-void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets)
+bool engineReadsAsName(std::string_view word)
+{
+    ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
+    cxt.append_sheet("Sheet1");
+    const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
+    return resolver->resolve(word, ixion::abs_address_t(0, 0, 0)).type ==
+           ixion::formula_name_t::name_type::named_expression;
+}
+
+bool engineParses(std::string_view formula, const std::vector<std::string>& sheetNames)
+{
+    ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
+    std::set<std::string> used;
+    for (std::string name : sheetNames) {
+        while (!used.insert(name).second)
+            name += "\x01";
+        cxt.append_sheet(name);
+    }
+    if (sheetNames.empty())
+        cxt.append_sheet("Sheet1");
+    const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
+    try {
+        const ixion::abs_address_t origin(0, 0, 0);
+        const ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, origin, *resolver, formula);
+        return !tokens.empty();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names)
 {
     ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
 
@@ -109,11 +210,13 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets)
     }
 
     const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
+    const NameEdit spell = names.empty() ? NameEdit() : registerNames(cxt, *resolver, names);
     ixion::abs_range_set_t dirty;
     std::vector<std::pair<ixion::abs_address_t, Cell*>> registered;
     for (auto& [pos, cell] : formulas) {
         try {
-            ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, cell->formula());
+            const std::string text = spell ? rewriteFormulaNames(cell->formula(), spell) : cell->formula();
+            ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
             cxt.set_formula_cell(pos, std::move(tokens));
             ixion::register_formula_cell(cxt, pos);
             dirty.insert(ixion::abs_range_t(pos));

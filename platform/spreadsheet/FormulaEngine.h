@@ -12,12 +12,30 @@
 // ABS, and its MAX and MIN take single cells but not ranges.
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
+
+namespace spreadsheet {
+struct DefinedName;
+}
 
 namespace spreadsheet::detail {
 
 struct SheetData;
 
-void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets);
+// Defined names become the engine's named expressions, so that formulas can
+// use them in any letter case. A name the engine cannot parse, or one that
+// refers to itself through other names, is left out: formulas using it give
+// #NAME? (the engine itself would recurse without end on such a name).
+void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names = {});
+
+// Whether the engine reads the word as a name (not a cell reference, a
+// function or a constant) in a sheet of this workbook's size.
+[[nodiscard]] bool engineReadsAsName(std::string_view word);
+
+// Whether the engine can parse the formula (without "="), in a workbook with
+// sheets of these names.
+[[nodiscard]] bool engineParses(std::string_view formula, const std::vector<std::string>& sheetNames);
 
 } // namespace spreadsheet::detail

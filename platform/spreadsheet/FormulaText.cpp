@@ -100,6 +100,20 @@ void insertShift(std::int32_t& lo, std::int32_t& hi, std::int32_t at, std::int32
         hi += count;
 }
 
+// After an insertion: a cell pushed off the sheet is gone (false); a range
+// whose far end was pushed off keeps its cells up to the last line (those
+// pushed off were empty, or the insertion would have been refused).
+bool clipToSheet(std::int32_t& a1, std::int32_t& a2, bool isRange, std::int32_t max)
+{
+    if (!isRange)
+        return a1 <= max;
+    if (std::min(a1, a2) > max)
+        return false;
+    a1 = std::min(a1, max);
+    a2 = std::min(a2, max);
+    return true;
+}
+
 // [lo, hi] after deleting lines first .. first + count - 1; false when all are gone.
 bool deleteShift(std::int32_t& lo, std::int32_t& hi, std::int32_t first, std::int32_t count)
 {
@@ -144,7 +158,9 @@ std::string quoteSheetName(std::string_view name)
     return s;
 }
 
-std::string rewriteFormulaRefs(std::string_view f, const RefEdit& edit)
+namespace {
+
+std::string rewrite(std::string_view f, const RefEdit& edit, const NameEdit& names)
 {
     std::string out;
     out.reserve(f.size() + 8);
@@ -245,6 +261,16 @@ std::string rewriteFormulaRefs(std::string_view f, const RefEdit& edit)
             const bool isFunction = k < f.size() && f[k] == '(';
             const bool isConstant = word.size() <= 5 && (word == "true" || word == "false" || word == "True" ||
                                                          word == "False" || word == "TRUE" || word == "FALSE");
+            const bool isSheet = e < f.size() && f[e] == '!';
+            const bool nameLike = (word[0] == '_' || (upper(word[0]) >= 'A' && upper(word[0]) <= 'Z')) &&
+                                  word.find('$') == std::string_view::npos;
+            if (names && nameLike && !isFunction && !isConstant && !isSheet) {
+                if (std::optional<std::string> to = names(word)) {
+                    out += *to;
+                    i = e;
+                    continue;
+                }
+            }
             for (char w : word)
                 out += (isFunction || isConstant) ? upper(w) : w;
             i = e;
@@ -256,6 +282,18 @@ std::string rewriteFormulaRefs(std::string_view f, const RefEdit& edit)
     return out;
 }
 
+} // namespace
+
+std::string rewriteFormulaRefs(std::string_view f, const RefEdit& edit)
+{
+    return rewrite(f, edit, {});
+}
+
+std::string rewriteFormulaNames(std::string_view f, const NameEdit& names)
+{
+    return rewrite(f, {}, names);
+}
+
 RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
 {
     return [=](FormulaRef& r) {
@@ -265,7 +303,7 @@ RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std
         insertShift(r.row1, hi, at, count);
         if (r.isRange)
             r.row2 = hi;
-        return std::max(r.row1, hi) <= kMaxRows;
+        return clipToSheet(r.row1, r.row2, r.isRange, kMaxRows);
     };
 }
 
@@ -294,7 +332,7 @@ RefEdit insertColsEdit(std::function<bool(const std::string&)> sheetMatches, std
         insertShift(r.col1, hi, at, count);
         if (r.isRange)
             r.col2 = hi;
-        return std::max(r.col1, hi) <= kMaxCols;
+        return clipToSheet(r.col1, r.col2, r.isRange, kMaxCols);
     };
 }
 

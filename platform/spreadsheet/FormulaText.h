@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,15 @@ using RefEdit = std::function<bool(FormulaRef&)>;
 // The formula with every reference passed through edit. No edit only
 // normalises case.
 [[nodiscard]] std::string rewriteFormulaRefs(std::string_view formula, const RefEdit& edit = {});
+
+// Called once per word that could be a defined name: starting with a letter
+// or "_", neither a reference, a function (a word before "("), TRUE/FALSE
+// nor a sheet name before "!". The replacement text, or nothing to keep it.
+using NameEdit = std::function<std::optional<std::string>(std::string_view word)>;
+
+// The formula with every name-like word passed through names (references
+// normalised as rewriteFormulaRefs does without an edit).
+[[nodiscard]] std::string rewriteFormulaNames(std::string_view formula, const NameEdit& names);
 
 // A sheet name as a formula writes it: quoted with ' when it holds anything
 // but letters, digits and "_" or starts with a digit.

@@ -344,6 +344,44 @@ void writeObjects(std::string& buf, const std::vector<DrawingObject>& objects)
     }
 }
 
+// ---- page breaks (from version 3) ----------------------------------------------
+
+void writePageBreaks(std::string& buf, const SheetFormat& f)
+{
+    for (std::int32_t r : f.rowBreaks())
+        buf += "rowbreak\t" + std::to_string(r) + "\n";
+    for (std::int32_t c : f.colBreaks())
+        buf += "colbreak\t" + std::to_string(c) + "\n";
+}
+
+// One page break record of a sheet; false when the line is none. A break
+// outside 2..last or one given twice is refused.
+bool readPageBreakLine(const std::vector<std::string_view>& f, SheetFormat& into)
+{
+    const bool row = f[0] == "rowbreak";
+    if (!row && f[0] != "colbreak")
+        return false;
+    if (f.size() != 2)
+        invalidFormat("readNative", "bad page break");
+    const auto line = static_cast<std::int32_t>(toInt(f[1], 2, row ? kMaxRows : kMaxCols));
+    if (!(row ? into.addRowBreak(line) : into.addColBreak(line)))
+        invalidFormat("readNative", "page break given twice");
+    return true;
+}
+
+// ---- defined names (from version 3) -------------------------------------------
+
+void writeDefinedNames(std::string& buf, const Workbook& book)
+{
+    for (const DefinedName& n : book.definedNames()) {
+        buf += "name\t";
+        appendEscaped(buf, n.name);
+        buf += '\t';
+        appendEscaped(buf, n.refersTo);
+        buf += '\n';
+    }
+}
+
 // One object record of a sheet, appended to its objects.
 void readObjectLine(const std::vector<std::string_view>& f, SheetData& into)
 {
@@ -399,6 +437,26 @@ void readObjectLine(const std::vector<std::string_view>& f, SheetData& into)
         invalidFormat("readNative", "bad object");
     into.nextObjectId = std::max(into.nextObjectId, o.id + 1);
     into.objects.push_back(std::move(o));
+}
+
+// The name records from `line` on; returns the first line after them. A
+// name that is not valid, one given twice or an empty text is refused.
+const std::vector<std::string_view>* readDefinedNames(LineReader& in, const std::vector<std::string_view>* line,
+                                                      std::vector<DefinedName>& names)
+{
+    while (!line->empty() && (*line)[0] == "name") {
+        if (line->size() != 3)
+            invalidFormat("readNative", "bad name record");
+        DefinedName n{unescape((*line)[1]), unescape((*line)[2])};
+        if (!definedNameProblem(n.name).empty() || n.refersTo.empty())
+            invalidFormat("readNative", "bad name record");
+        for (const DefinedName& other : names)
+            if (sameDefinedName(other.name, n.name))
+                invalidFormat("readNative", "name given twice");
+        names.push_back(std::move(n));
+        line = &in.next();
+    }
+    return line;
 }
 
 } // namespace
@@ -475,9 +533,11 @@ void writeNative(std::ostream& out, const Workbook& book, FileType type)
             }
         }
         writeFormats(buf, sheet.format);
+        writePageBreaks(buf, sheet.format);
         writeObjects(buf, sheet.objects);
         buf += "endsheet\n";
     }
+    writeDefinedNames(buf, book);
     buf += "end\t" + std::to_string(total) + "\n";
     flush();
 }
@@ -575,15 +635,23 @@ FileType readNative(std::string_view bytes, Workbook& into)
                 break;
             if (version >= 3 && f[0] == "object") {
                 readObjectLine(f, *sheet);
-            } else if (version == 1 || !readFormatLine(f, sheet->format, styleIds)) {
+            } else if (version == 1 || !(readFormatLine(f, sheet->format, styleIds) ||
+                                         (version >= 3 && readPageBreakLine(f, sheet->format)))) {
                 invalidFormat("readNative", "unexpected record");
             }
         }
         sheets.push_back(std::move(sheet));
     }
-    if (static_cast<std::size_t>(toInt(in.expect("end", 2)[1], 0, INT64_MAX)) != total || !in.atEnd())
+    std::vector<DefinedName> names;
+    const std::vector<std::string_view>* line = &in.next();
+    if (version >= 3)
+        line = readDefinedNames(in, line, names);
+    if (line->size() != 2 || (*line)[0] != "end")
+        invalidFormat("readNative", "unexpected record");
+    if (static_cast<std::size_t>(toInt((*line)[1], 0, INT64_MAX)) != total || !in.atEnd())
         invalidFormat("readNative", "cell count does not match");
     sheets[static_cast<std::size_t>(activeSheet - 1)]->selected = true;
+    into.replaceDefinedNames(std::move(names));
     into.replaceSheets(std::move(sheets), activeSheet);
     return type;
 }

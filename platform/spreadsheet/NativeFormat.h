@@ -36,6 +36,9 @@
 //     protect<TAB><0|1>
 //     printarea<TAB><r1><TAB><c1><TAB><r2><TAB><c2>
 //     printtitles<TAB><r1><TAB><c1><TAB><r2><TAB><c2>   0 for none
+//     then its manual page breaks (from version 3), one line each:
+//     rowbreak<TAB><row>                    a page starts at the row, 2..16384
+//     colbreak<TAB><col>                    a page starts at the column, 2..256
 //     then the sheet's drawing objects (from version 3), back to front, one line each:
 //     object<TAB><id><TAB><kind><TAB><name>
 //          <TAB><from row><TAB><from col><TAB><from dx><TAB><from dy>
@@ -49,12 +52,17 @@
 //        end; colours RRGGBB in hex; name, text and items escaped; ids
 //        unique on the sheet; every field in the ranges of isValidObject
 //     endsheet
+//   then the workbook's defined names (from version 3), one line each, in
+//   the order defined:
+//   name<TAB><name><TAB><refers to>        the text without "=" (escaped);
+//        the name as DefinedName.h allows, each once (letter case ignored)
 //   end<TAB><total cell count>             the last line; a file without it is truncated
 //
 // Rows 1..16384 and columns 1..256. Cells of a sheet come in row order, then
 // column order. A reader refuses (error 321) a file with an unknown version,
 // a record out of place, a number that does not parse, a position outside the
-// sheet or a count that does not match.
+// sheet, a count that does not match, a page break given twice or outside
+// the sheet, or a defined name that is invalid, repeated or empty.
 
 #include <string_view>
 

@@ -47,13 +47,20 @@ std::string expandHeaderText(std::string_view pattern, std::int32_t page, std::i
     return out;
 }
 
-std::vector<std::pair<std::size_t, std::size_t>> bands(std::span<const double> sizes, double room)
+std::vector<std::pair<std::size_t, std::size_t>> bands(std::span<const double> sizes, double room,
+                                                       std::span<const std::size_t> breaksBefore)
 {
+    std::vector<bool> forced(sizes.size());
+    for (std::size_t b : breaksBefore) {
+        if (b < sizes.size()) {
+            forced[b] = true;
+        }
+    }
     std::vector<std::pair<std::size_t, std::size_t>> out;
     std::size_t first = 0;
     double used = 0;
     for (std::size_t i = 0; i < sizes.size(); ++i) {
-        if (i > first && used + sizes[i] > room) {
+        if (i > first && (forced[i] || used + sizes[i] > room)) {
             out.emplace_back(first, i - 1);
             first = i;
             used = 0;
@@ -68,10 +75,11 @@ std::vector<std::pair<std::size_t, std::size_t>> bands(std::span<const double> s
 
 std::vector<PageRange> paginate(std::span<const double> colWidths, std::span<const double> rowHeights,
                                 std::int32_t firstRow, std::int32_t firstCol, double width, double height,
-                                bool acrossFirst)
+                                bool acrossFirst, std::span<const std::size_t> rowBreaks,
+                                std::span<const std::size_t> colBreaks)
 {
-    const auto colBands = bands(colWidths, width);
-    const auto rowBands = bands(rowHeights, height);
+    const auto colBands = bands(colWidths, width, colBreaks);
+    const auto rowBands = bands(rowHeights, height, rowBreaks);
     std::vector<PageRange> pages;
     pages.reserve(colBands.size() * rowBands.size());
     const auto add = [&](const auto& rb, const auto& cb) {

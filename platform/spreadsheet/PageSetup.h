@@ -9,8 +9,9 @@
 //
 // Pages: the columns and rows of the range are cut into bands that fit the
 // printable width and height (a column or row larger than the page gets a
-// page band of its own); pages are numbered down the rows first, then across
-// the columns, unless acrossFirst is set.
+// page band of its own), and a band also ends before every manual page break;
+// pages are numbered down the rows first, then across the columns, unless
+// acrossFirst is set.
 
 #include <cstdint>
 #include <span>
@@ -57,14 +58,20 @@ struct PageRange {
 };
 
 // Bands of consecutive sizes that fit `room`, as (first, last) index pairs
-// from 0; every size larger than the room makes a band alone.
-[[nodiscard]] std::vector<std::pair<std::size_t, std::size_t>> bands(std::span<const double> sizes, double room);
+// from 0; every size larger than the room makes a band alone. A band also
+// starts at every index listed in breaksBefore (indices from 0, any order;
+// 0 and indices past the end change nothing).
+[[nodiscard]] std::vector<std::pair<std::size_t, std::size_t>> bands(std::span<const double> sizes, double room,
+                                                                     std::span<const std::size_t> breaksBefore = {});
 
 // The pages of a range whose columns and rows have the given sizes (any
 // unit, the same as the room's), starting at row `firstRow` and column
-// `firstCol`.
+// `firstCol`. rowBreaks and colBreaks: indices into rowHeights and colWidths
+// (from 0) where a manual page break starts a new page.
 [[nodiscard]] std::vector<PageRange> paginate(std::span<const double> colWidths, std::span<const double> rowHeights,
                                               std::int32_t firstRow, std::int32_t firstCol, double width,
-                                              double height, bool acrossFirst);
+                                              double height, bool acrossFirst,
+                                              std::span<const std::size_t> rowBreaks = {},
+                                              std::span<const std::size_t> colBreaks = {});
 
 } // namespace spreadsheet

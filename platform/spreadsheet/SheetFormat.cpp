@@ -27,6 +27,65 @@ std::vector<SheetFormat::Run> normalised(std::vector<SheetFormat::Run> runs)
     return out;
 }
 
+// The parts of the runs that lie inside (outside) the columns lo..hi.
+std::vector<SheetFormat::Run> clipped(const std::vector<SheetFormat::Run>& runs, std::int32_t lo, std::int32_t hi)
+{
+    std::vector<SheetFormat::Run> out;
+    for (const auto& r : runs)
+        if (r.lastCol >= lo && r.firstCol <= hi)
+            out.push_back({std::max(r.firstCol, lo), std::min(r.lastCol, hi), r.style});
+    return out;
+}
+
+std::vector<SheetFormat::Run> outside(const std::vector<SheetFormat::Run>& runs, std::int32_t lo, std::int32_t hi)
+{
+    std::vector<SheetFormat::Run> out;
+    for (const auto& r : runs) {
+        if (r.firstCol < lo)
+            out.push_back({r.firstCol, std::min(r.lastCol, lo - 1), r.style});
+        if (r.lastCol > hi)
+            out.push_back({std::max(r.firstCol, hi + 1), r.lastCol, r.style});
+    }
+    return out;
+}
+
+// Line numbers (sorted) after `count` lines are inserted before `at`; those
+// pushed past `max` are dropped.
+void insertLines(std::vector<std::int32_t>& lines, std::int32_t at, std::int32_t count, std::int32_t max)
+{
+    std::vector<std::int32_t> out;
+    for (std::int32_t v : lines)
+        if (v < at)
+            out.push_back(v);
+        else if (v + count <= max)
+            out.push_back(v + count);
+    lines = std::move(out);
+}
+
+// Line numbers (sorted) after lines first..first + count - 1 are deleted;
+// the deleted ones go, and so do those that end up below `min`.
+void deleteLines(std::vector<std::int32_t>& lines, std::int32_t first, std::int32_t count, std::int32_t min = 1)
+{
+    std::vector<std::int32_t> out;
+    for (std::int32_t v : lines) {
+        const std::int32_t moved = v < first ? v : v >= first + count ? v - count : 0;
+        if (moved >= min && (out.empty() || out.back() != moved))
+            out.push_back(moved);
+    }
+    lines = std::move(out);
+}
+
+bool addLine(std::vector<std::int32_t>& lines, std::int32_t v, std::int32_t max)
+{
+    if (v < 2 || v > max)
+        return false;
+    const auto at = std::lower_bound(lines.begin(), lines.end(), v);
+    if (at != lines.end() && *at == v)
+        return false;
+    lines.insert(at, v);
+    return true;
+}
+
 } // namespace
 
 SheetFormat::SheetFormat() : m_styles(1) {}
@@ -158,13 +217,8 @@ void SheetFormat::insertRows(std::int32_t at, std::int32_t count)
         else if (r + count <= kMaxRows)
             heights[r + count] = h;
     m_rowHeight = std::move(heights);
-    std::vector<std::int32_t> hidden;
-    for (std::int32_t r : m_hiddenRows)
-        if (r < at)
-            hidden.push_back(r);
-        else if (r + count <= kMaxRows)
-            hidden.push_back(r + count);
-    m_hiddenRows = std::move(hidden);
+    insertLines(m_hiddenRows, at, count, kMaxRows);
+    insertLines(m_rowBreaks, at, count, kMaxRows);
 }
 
 void SheetFormat::deleteRows(std::int32_t first, std::int32_t count)
@@ -182,35 +236,35 @@ void SheetFormat::deleteRows(std::int32_t first, std::int32_t count)
         else if (r >= first + count)
             heights[r - count] = h;
     m_rowHeight = std::move(heights);
-    std::vector<std::int32_t> hidden;
-    for (std::int32_t r : m_hiddenRows)
-        if (r < first)
-            hidden.push_back(r);
-        else if (r >= first + count)
-            hidden.push_back(r - count);
-    m_hiddenRows = std::move(hidden);
+    deleteLines(m_hiddenRows, first, count);
+    deleteLines(m_rowBreaks, first, count, 2);
+}
+
+std::vector<SheetFormat::Run> SheetFormat::shiftedRight(const std::vector<Run>& runs, std::int32_t at,
+                                                         std::int32_t count)
+{
+    std::vector<Run> out;
+    for (Run r : runs) {
+        if (r.lastCol < at) {
+            out.push_back(r);
+            continue;
+        }
+        if (r.firstCol < at) {
+            out.push_back({r.firstCol, at - 1, r.style});
+            r.firstCol = at;
+        }
+        r.firstCol += count;
+        r.lastCol = std::min(r.lastCol + count, kMaxCols);
+        if (r.firstCol <= kMaxCols)
+            out.push_back(r);
+    }
+    return normalised(std::move(out));
 }
 
 void SheetFormat::insertCols(std::int32_t at, std::int32_t count)
 {
-    for (std::int32_t row = 1; row <= lastFormattedRow(); ++row) {
-        std::vector<Run> out;
-        for (Run r : runs(row)) {
-            if (r.lastCol < at) {
-                out.push_back(r);
-                continue;
-            }
-            if (r.firstCol < at) {
-                out.push_back({r.firstCol, at - 1, r.style});
-                r.firstCol = at;
-            }
-            r.firstCol += count;
-            r.lastCol = std::min(r.lastCol + count, kMaxCols);
-            if (r.firstCol <= kMaxCols)
-                out.push_back(r);
-        }
-        m_rows[static_cast<std::size_t>(row - 1)] = normalised(std::move(out));
-    }
+    for (std::int32_t row = 1; row <= lastFormattedRow(); ++row)
+        m_rows[static_cast<std::size_t>(row - 1)] = shiftedRight(runs(row), at, count);
     std::map<std::int32_t, double> widths;
     for (const auto& [c, w] : m_colWidth)
         if (c < at)
@@ -218,13 +272,8 @@ void SheetFormat::insertCols(std::int32_t at, std::int32_t count)
         else if (c + count <= kMaxCols)
             widths[c + count] = w;
     m_colWidth = std::move(widths);
-    std::vector<std::int32_t> hidden;
-    for (std::int32_t c : m_hiddenCols)
-        if (c < at)
-            hidden.push_back(c);
-        else if (c + count <= kMaxCols)
-            hidden.push_back(c + count);
-    m_hiddenCols = std::move(hidden);
+    insertLines(m_hiddenCols, at, count, kMaxCols);
+    insertLines(m_colBreaks, at, count, kMaxCols);
 }
 
 void SheetFormat::deleteCols(std::int32_t first, std::int32_t count)
@@ -253,13 +302,38 @@ void SheetFormat::deleteCols(std::int32_t first, std::int32_t count)
         else if (c > last)
             widths[c - count] = w;
     m_colWidth = std::move(widths);
-    std::vector<std::int32_t> hidden;
-    for (std::int32_t c : m_hiddenCols)
-        if (c < first)
-            hidden.push_back(c);
-        else if (c > last)
-            hidden.push_back(c - count);
-    m_hiddenCols = std::move(hidden);
+    deleteLines(m_hiddenCols, first, count);
+    deleteLines(m_colBreaks, first, count, 2);
+}
+
+void SheetFormat::shiftCellsDown(std::int32_t at, std::int32_t firstCol, std::int32_t lastCol, std::int32_t count)
+{
+    const std::int32_t last = std::min(lastFormattedRow() + count, kMaxRows);
+    for (std::int32_t row = last; row >= at; --row) {
+        std::vector<Run> out = outside(runs(row), firstCol, lastCol);
+        if (row - count >= at) {
+            const auto moved = clipped(runs(row - count), firstCol, lastCol);
+            out.insert(out.end(), moved.begin(), moved.end());
+        }
+        std::sort(out.begin(), out.end(), [](const Run& a, const Run& b) { return a.firstCol < b.firstCol; });
+        setRuns(row, std::move(out));
+    }
+}
+
+void SheetFormat::shiftCellsRight(std::int32_t at, std::int32_t firstRow, std::int32_t lastRow, std::int32_t count)
+{
+    for (std::int32_t row = firstRow; row <= std::min(lastRow, lastFormattedRow()); ++row)
+        setRuns(row, shiftedRight(runs(row), at, count));
+}
+
+bool SheetFormat::addRowBreak(std::int32_t row)
+{
+    return addLine(m_rowBreaks, row, kMaxRows);
+}
+
+bool SheetFormat::addColBreak(std::int32_t col)
+{
+    return addLine(m_colBreaks, col, kMaxCols);
 }
 
 double SheetFormat::storedColWidth(std::int32_t col) const

@@ -7,7 +7,8 @@
 //
 // With them the sheet's layout: column widths (in characters of the normal
 // font), row heights (in points), hidden rows and columns, their defaults,
-// frozen panes, protection, the print area and print titles.
+// frozen panes, protection, the print area and print titles, and the manual
+// page breaks.
 //
 // Rows 1..16384 and columns 1..256; positions outside raise nothing here:
 // the Workbook checks them before calling.
@@ -62,11 +63,20 @@ public:
     bool restoreRuns(std::int32_t row, std::vector<Run> runs);
     [[nodiscard]] std::int32_t lastFormattedRow() const noexcept { return static_cast<std::int32_t>(m_rows.size()); }
 
-    // Formats move with the cells when lines are inserted or deleted.
+    // Formats move with the cells when lines are inserted or deleted, and so
+    // do line sizes, hidden lines and page breaks (a break before a deleted
+    // line goes with it).
     void insertRows(std::int32_t at, std::int32_t count);
     void deleteRows(std::int32_t first, std::int32_t count);
     void insertCols(std::int32_t at, std::int32_t count);
     void deleteCols(std::int32_t first, std::int32_t count);
+    // Formats of the cells of columns firstCol..lastCol from row `at` down
+    // move down by count rows (those pushed past the last row are dropped);
+    // the cells opened up get the normal style. Line sizes stay.
+    void shiftCellsDown(std::int32_t at, std::int32_t firstCol, std::int32_t lastCol, std::int32_t count);
+    // The same for the cells of rows firstRow..lastRow from column `at` on,
+    // moving right.
+    void shiftCellsRight(std::int32_t at, std::int32_t firstRow, std::int32_t lastRow, std::int32_t count);
 
     // ---- layout -----------------------------------------------------------------
     [[nodiscard]] double colWidth(std::int32_t col) const;  // characters; 0 while hidden
@@ -107,10 +117,22 @@ public:
     // every printed page; a zero first line means none.
     RangeRef printTitles{0, 0, 0, 0};
 
+    // Manual page breaks: a printed page starts at each listed row (column).
+    // Rows 2..16384 and columns 2..256 (a break before the first line would
+    // make an empty page); sorted, each once.
+    [[nodiscard]] const std::vector<std::int32_t>& rowBreaks() const noexcept { return m_rowBreaks; }
+    [[nodiscard]] const std::vector<std::int32_t>& colBreaks() const noexcept { return m_colBreaks; }
+    // Adds a break before the row (column); false (nothing changed) when it
+    // is there already or the line is outside 2..last.
+    bool addRowBreak(std::int32_t row);
+    bool addColBreak(std::int32_t col);
+
     bool operator==(const SheetFormat&) const = default;
 
 private:
     void setRuns(std::int32_t row, std::vector<Run> runs);
+    // The row's runs with the columns from `at` on moved right by count.
+    static std::vector<Run> shiftedRight(const std::vector<Run>& runs, std::int32_t at, std::int32_t count);
     static void toggle(std::vector<std::int32_t>& list, std::int32_t first, std::int32_t last, bool on);
 
     std::vector<CellFormat> m_styles;
@@ -119,6 +141,8 @@ private:
     std::map<std::int32_t, double> m_rowHeight;
     std::vector<std::int32_t> m_hiddenCols;  // sorted
     std::vector<std::int32_t> m_hiddenRows;  // sorted
+    std::vector<std::int32_t> m_rowBreaks;   // sorted
+    std::vector<std::int32_t> m_colBreaks;   // sorted
     double m_defaultColWidth = kDefaultColWidth;
     double m_defaultRowHeight = kDefaultRowHeight;
 };

@@ -47,6 +47,21 @@ QString cellText(const Value& v, const std::string& numberFormat)
     return QString::fromStdString(v.isNumber() ? formatNumber(v.number(), numberFormat) : v.displayText());
 }
 
+// Where the manual breaks fall among the printed lines: a break before a
+// line starts the page at the first printed line from it on (the line itself
+// may be hidden).
+std::vector<std::size_t> breakIndices(const std::vector<std::int32_t>& printed, const std::vector<std::int32_t>& breaks)
+{
+    std::vector<std::size_t> out;
+    for (std::int32_t b : breaks) {
+        const auto at = std::lower_bound(printed.begin(), printed.end(), b);
+        if (at != printed.begin() && at != printed.end()) {
+            out.push_back(static_cast<std::size_t>(at - printed.begin()));
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 void applyPageSetup(const PageSetup& setup, QPrinter& device)
@@ -143,8 +158,10 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
         throw platform::Error(380, "FilePrint",
                               "Invalid property value: the margins and print titles leave no room on the page");
     }
-    const std::vector<PageRange> pages =
-        paginate(colSizes, rowSizes, 0, 0, roomW - titleWidth, roomH - titleHeight, setup.acrossFirst);
+    const std::vector<std::size_t> rowBreaks = breakIndices(rows, format.rowBreaks());
+    const std::vector<std::size_t> colBreaks = breakIndices(cols, format.colBreaks());
+    const std::vector<PageRange> pages = paginate(colSizes, rowSizes, 0, 0, roomW - titleWidth, roomH - titleHeight,
+                                                  setup.acrossFirst, rowBreaks, colBreaks);
 
     QPainter p;
     if (!p.begin(&device)) {

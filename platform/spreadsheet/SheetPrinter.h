@@ -3,9 +3,10 @@
 // Printing a worksheet: its print area (or its used range from A1) without
 // its hidden rows and columns, laid out in columns wide enough for every
 // shown value (at least the default column width) and rows one line high,
-// cut into pages by the sheet's page setup (PageSetup.h), with the print
-// title rows and columns repeated on every page, the header and footer of
-// the page setup, and the cell grid when gridlines are on. Values show in
+// cut into pages by the sheet's page setup (PageSetup.h) and its manual
+// page breaks, with the print title rows and columns repeated on every page,
+// the header and footer of the page setup, and the cell grid when gridlines
+// are on. Values show in
 // their number formats; numbers stand at the right of their cells, texts at
 // the left, as on the screen.
 //

@@ -267,8 +267,4 @@ void SpreadsheetWidget::OptionsDlg(std::int32_t pages)
     dialog.exec();
 }
 
-void SpreadsheetWidget::InsertDlg() {}
-
-void SpreadsheetWidget::DefinedNameDlg() {}
-
 } // namespace spreadsheet

@@ -77,9 +77,10 @@ public:
     void FormatSheetDlg(std::int32_t pages, bool reserved);
     void FormatDefaultFontDlg();
     // The insert-cells dialog (shift right, shift down, whole rows, whole
-    // columns) on the selection, modal; Cancel changes nothing.
+    // columns) on the selection, modal; Cancel changes nothing. Defined with
+    // the dialogs (InsertDialogs.cpp).
     void InsertDlg();
-    // The defined-names dialog of the workbook, modal.
+    // The defined-names dialog of the workbook, modal (InsertDialogs.h).
     void DefinedNameDlg();
     // The format dialog of the selected drawing objects (modal; the page
     // mask as FormatCellsDlg's). Nothing selected: opens nothing.

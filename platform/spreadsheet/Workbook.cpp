@@ -211,6 +211,7 @@ void Workbook::setSheetName(std::int32_t sheet, std::string name)
                 for (auto& cell : row)
                     if (cell.isFormula())
                         cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), rename));
+        editNameRefs(rename);
     }
     sheetData(sheet).name = std::move(name);
     m_dirty = true;
@@ -341,7 +342,7 @@ void Workbook::ensureCalculated() const
             break;
     }
     if (anyFormula)
-        detail::recalculate(const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets));
+        detail::recalculate(const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets), m_names);
 }
 
 Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const
@@ -653,6 +654,7 @@ void Workbook::dropSheetReferences(const std::vector<std::string>& names)
             for (auto& cell : row)
                 if (cell.isFormula())
                     cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), edit));
+    editNameRefs(edit);
 }
 
 void Workbook::editFormulas(std::int32_t changedSheet,
@@ -669,6 +671,8 @@ void Workbook::editFormulas(std::int32_t changedSheet,
                 if (cell.isFormula())
                     cell.setFormula(detail::rewriteFormulaRefs(cell.formula(), edit));
     }
+    // A defined name's references name their sheet; one that names none stays as it is.
+    editNameRefs(makeEdit([&changedName](const std::string& sheetText) { return sheetText == changedName; }));
 }
 
 void Workbook::insertRows(std::int32_t sheet, std::int32_t at, std::int32_t count)
@@ -965,6 +969,7 @@ std::int32_t Workbook::Read(const std::string& path)
     Workbook fresh;
     const FileType type = readWorkbookFile(path, fresh);
     m_sheets = std::move(fresh.m_sheets);
+    m_names = std::move(fresh.m_names);
     m_active = fresh.m_active;
     m_dirty = true;
     m_changed = false;

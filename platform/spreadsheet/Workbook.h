@@ -20,8 +20,8 @@
 // and evaluated by the formula engine; their results are computed on demand
 // after any change and read like constants (cellValue, CopyDataToArray).
 // Inserting or deleting rows and columns moves the references of every
-// formula that points at the sheet changed; references to deleted cells
-// become #REF!.
+// formula and defined name that points at the sheet changed; references to
+// deleted cells become #REF!.
 //
 // Members keep the names the program calls them by; the ones the program
 // reaches by number have descriptive names, with the number in their comment.
@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/DefinedName.h"
 #include "platform/spreadsheet/DrawingObject.h"
 #include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/SheetFormat.h"
@@ -354,14 +355,46 @@ public:
 
     // ---- inserting (WorkbookInsert.cpp) ----------------------------------------
     // Inserts empty cells at the selection's first range (EditInsert):
-    // 1 cells of the range, the cells right of it moving right; 2 cells of the
-    // range, the cells below moving down; 3 the rows it spans; 4 the columns
-    // it spans. A shift that would push a non-empty cell off the sheet is
-    // refused with error 5 and changes nothing. Error 5 for another code.
+    // 1 cells of the range, the cells right of it in its rows moving right by
+    // its width; 2 cells of the range, the cells below it in its columns
+    // moving down by its height; 3 the rows it spans; 4 the columns it spans.
+    // Values, formulas and cell formats move together, and every formula or
+    // defined name of the workbook that refers to a moved cell follows it.
+    // A range reference moves (or grows, when the insertion falls inside it)
+    // only when it lies wholly within the moved rows (1) or columns (2);
+    // one that reaches beyond them keeps its cells, since moving it would
+    // take in or leave out cells that did not move. The selection stays on
+    // the inserted cells. A shift that would push a non-empty cell off the
+    // sheet is refused with error 5 (saying so) and changes nothing. Error 5
+    // for another code.
     void EditInsert(std::int32_t how);
     // A manual page break in front of the active cell's row and column (a
-    // row break only when the cell is in column A, a column break only in row 1).
+    // row break only when the cell is in column A, a column break only in
+    // row 1, nothing at A1 or where the breaks are already). See
+    // SheetFormat::rowBreaks.
     void AddPageBreak();
+
+    // ---- defined names (WorkbookNames.cpp) -------------------------------------
+    // The workbook's names in the order defined.
+    [[nodiscard]] const std::vector<DefinedName>& definedNames() const noexcept { return m_names; }
+    // The name spelled in any case, or null.
+    [[nodiscard]] const DefinedName* findDefinedName(std::string_view name) const;
+    // Defines the name, or gives the name already defined in any case this
+    // spelling and the new text. refersTo is a reference or formula with or
+    // without "="; references without a sheet get the active sheet's name
+    // ("$A$1" on Sheet1 becomes "Sheet1!$A$1"). Error 380 (with the reason)
+    // for an invalid name (see DefinedName.h) or a text the formula engine
+    // cannot read.
+    void setDefinedName(std::string_view name, std::string_view refersTo);
+    // Formulas that use the name show #NAME? from then on. Error 9 when no
+    // such name is defined.
+    void deleteDefinedName(std::string_view name);
+    // Renames a name; the formulas and names that use it are rewritten to the
+    // new name. Error 9 for an unknown name, 380 for an invalid new one or
+    // one that another name already has.
+    void renameDefinedName(std::string_view from, std::string_view to);
+    // For the file readers: the names as a file holds them (checked there).
+    void replaceDefinedNames(std::vector<DefinedName> names);
 
     // ---- drawing objects (WorkbookObjects.cpp) --------------------------------
     // The insert mode of the sheet (member 90): 0 normal editing, or the
@@ -445,6 +478,11 @@ private:
     void dropSheetReferences(const std::vector<std::string>& names);
     void editFormulas(std::int32_t changedSheet,
                       const std::function<detail::RefEdit(std::function<bool(const std::string&)>)>& makeEdit);
+    // Passes every defined name's text through the edit.
+    void editNameRefs(const detail::RefEdit& edit);
+    // The shifts of EditInsert 1 and 2 (WorkbookInsert.cpp).
+    void insertCellsRight(const RangeRef& range);
+    void insertCellsDown(const RangeRef& range);
 
     std::vector<std::unique_ptr<detail::SheetData>> m_sheets;
     std::int32_t m_active = 1;
@@ -454,6 +492,7 @@ private:
     std::vector<std::string> m_fillLists;
     std::function<void()> m_onChange;
     WorkbookOptions m_options;
+    std::vector<DefinedName> m_names;
     std::int32_t m_mode = 0;
     mutable bool m_dirty = false;
 };

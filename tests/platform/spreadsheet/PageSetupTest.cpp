@@ -28,6 +28,31 @@ TEST(PageSetup, BandsFitTheRoomAndOversizedItemsStandAlone)
     EXPECT_TRUE(spreadsheet::bands(std::vector<double>{}, 6).empty());
 }
 
+TEST(PageSetup, ManualBreaksStartBandsWhereTheyStand)
+{
+    using Band = std::pair<std::size_t, std::size_t>;
+    const std::vector<double> sizes{1, 1, 1, 1, 1, 1, 1};
+    struct Row {
+        const char* name;
+        std::vector<std::size_t> breaks;
+        std::vector<Band> expected;
+    };
+    const Row rows[] = {
+        {"none: the room alone", {}, {{0, 3}, {4, 6}}},
+        {"one inside a band", {2}, {{0, 1}, {2, 5}, {6, 6}}},
+        {"where the room would cut anyway", {4}, {{0, 3}, {4, 6}}},
+        {"unsorted, repeated, at 0 and past the end", {5, 0, 1, 5, 99}, {{0, 0}, {1, 4}, {5, 6}}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(spreadsheet::bands(sizes, 4, row.breaks), row.expected) << row.name;
+    }
+    const std::vector<std::size_t> rowBreaks{1};
+    const std::vector<std::size_t> colBreaks{1};
+    const auto pages = spreadsheet::paginate(std::vector<double>{1, 1}, std::vector<double>{1, 1}, 3, 2, 10, 10,
+                                             false, rowBreaks, colBreaks);
+    EXPECT_EQ(pages, (std::vector<PageRange>{{3, 3, 2, 2}, {4, 4, 2, 2}, {3, 3, 3, 3}, {4, 4, 3, 3}}));
+}
+
 TEST(PageSetup, PagesGoDownFirstUnlessAcrossIsAsked)
 {
     const std::vector<double> cols{5, 5, 5};

@@ -31,6 +31,50 @@ void makeBold(CellFormat& f)
     f.bold = true;
 }
 
+// Shifting the formats of a block of cells down or right matches moving each
+// cell's style one by one, on random blocks of runs (seed printed).
+TEST(SheetFormat, ShiftingCellsMovesEachCellsStyleLikeANaiveCopy)
+{
+    const unsigned seed = 20261209;
+    std::srand(seed);
+    const auto pick = [](int lo, int hi) { return lo + std::rand() % (hi - lo + 1); };
+    for (int round = 0; round < 200; ++round) {
+        SheetFormat f;
+        for (int k = 0; k < 6; ++k) {
+            const int r1 = pick(1, 12);
+            const int c1 = pick(1, 12);
+            const RangeRef block{r1, c1, pick(r1, 14), pick(c1, 14)};
+            const int kind = pick(0, 2);
+            f.change(block, [kind](CellFormat& c) { (kind == 0 ? c.bold : kind == 1 ? c.italic : c.underline) = true; });
+        }
+        const bool down = round % 2 == 0;
+        const int at = pick(1, 10);
+        const int lo = pick(1, 10);
+        const int hi = pick(lo, 12);
+        const int count = pick(1, 4);
+        std::vector<std::vector<std::uint16_t>> before(21, std::vector<std::uint16_t>(21));
+        for (int r = 1; r <= 20; ++r)
+            for (int c = 1; c <= 20; ++c)
+                before[r][c] = f.styleAt(r, c);
+        if (down)
+            f.shiftCellsDown(at, lo, hi, count);
+        else
+            f.shiftCellsRight(at, lo, hi, count);
+        for (int r = 1; r <= 20; ++r) {
+            for (int c = 1; c <= 20; ++c) {
+                const int line = down ? c : r;    // the line that may move
+                const int along = down ? r : c;   // the position along it
+                std::uint16_t expected = before[r][c];
+                if (line >= lo && line <= hi && along >= at)
+                    expected = along - count >= at ? (down ? before[r - count][c] : before[r][c - count]) : 0;
+                ASSERT_EQ(f.styleAt(r, c), expected)
+                    << "seed " << seed << " round " << round << (down ? " down" : " right") << " at " << at
+                    << " lines " << lo << ".." << hi << " by " << count << ", cell " << r << "," << c;
+            }
+        }
+    }
+}
+
 TEST(SheetFormat, ChangingABlockSplitsAndJoinsRuns)
 {
     SheetFormat f;

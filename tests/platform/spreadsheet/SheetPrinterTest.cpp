@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,47 @@ TEST(SheetPrinter, EveryCellIsPrintedOnceAcrossNumberedPages)
         EXPECT_NE(text->find("Page " + std::to_string(p) + " of " + std::to_string(pages)), std::string::npos) << p;
     }
     EXPECT_EQ(occurrences(*text, "Sheet1"), static_cast<std::size_t>(pages));  // the header, once a page
+}
+
+TEST(SheetPrinter, ManualPageBreaksStartNewPages)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    testsupport::TempDir dir;
+    spreadsheet::Workbook book;
+    fill(book, 10, 3);  // one page without breaks
+    const auto print = [&](const std::string& name) {
+        QPrinter device(QPrinter::HighResolution);
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(QString::fromStdString(dir.file(name).string()));
+        return spreadsheet::printSheet(book, 1, device);
+    };
+    ASSERT_EQ(print("plain.pdf"), 1);
+
+    book.setSelection(4, 1, 4, 1);
+    book.AddPageBreak();  // a row break before row 4
+    book.setSelection(1, 3, 1, 3);
+    book.AddPageBreak();  // a column break before column C
+    book.editSheetFormat(1, [](spreadsheet::SheetFormat& f) { f.setRowHidden(8, 8, true); f.addRowBreak(8); });
+    EXPECT_EQ(print("breaks.pdf"), 6) << "rows 1-3, 4-7, 9-10 down, columns A-B and C across";
+    EXPECT_EQ(testsupport::pdfPageCount(dir.file("breaks.pdf")), 6);
+    const auto text = testsupport::pdfText(dir.file("breaks.pdf"));
+    ASSERT_TRUE(text.has_value());
+    std::vector<std::string> pages;
+    for (std::size_t start = 0, ff = 0; ff != std::string::npos; start = ff + 1) {
+        ff = text->find('\f', start);
+        pages.push_back(text->substr(start, ff == std::string::npos ? std::string::npos : ff - start));
+    }
+    ASSERT_GE(pages.size(), 6u);
+    EXPECT_EQ(occurrences(pages[0], "r3c1"), 1u);
+    EXPECT_EQ(occurrences(pages[0], "r4c1"), 0u);
+    EXPECT_EQ(occurrences(pages[1], "r4c1"), 1u);
+    EXPECT_EQ(occurrences(pages[1], "r7c1"), 1u);
+    EXPECT_EQ(occurrences(pages[2], "r9c1"), 1u) << "the break before hidden row 8 starts at row 9";
+    const std::string c3 = Value(-(1 * 1000.0 + 3) - 0.125).displayText();
+    EXPECT_EQ(occurrences(pages[0], c3), 0u);
+    EXPECT_EQ(occurrences(pages[3], c3), 1u) << "column C on the pages across";
 }
 
 TEST(SheetPrinter, PrintAreaTitlesAndHiddenLinesShapeThePages)

@@ -1,0 +1,182 @@
+// The insert-cells and define-name dialogs of the grid, offscreen: OK and
+// Cancel, the refusals' messages through the scripted dialogs.
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/spreadsheet/InsertDialogs.h"
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+
+namespace {
+
+using spreadsheet::DefinedNameDialog;
+using spreadsheet::InsertCellsDialog;
+using spreadsheet::RangeRef;
+using spreadsheet::Value;
+
+// Runs `act` on the modal dialog of the type once it is up; closes it if `act` left it open.
+template <class Dialog>
+void onDialog(std::function<void(Dialog&)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        act(*d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+// A 4 x 4 block of numbers r * 10 + c at A1:D4, B2:C2 selected.
+void fillBlock(spreadsheet::Workbook& book)
+{
+    for (int r = 1; r <= 4; ++r)
+        for (int c = 1; c <= 4; ++c)
+            book.setCellValue(1, r, c, Value(r * 10.0 + c));
+    book.setSelection(2, 2, 2, 3);
+}
+
+class InsertDialogs : public ::testing::Test {
+protected:
+    void SetUp() override { fillBlock(book()); }
+    spreadsheet::Workbook& book() { return grid.workbook(); }
+
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scope{boxes};
+    spreadsheet::SpreadsheetWidget grid;
+};
+
+TEST_F(InsertDialogs, EachChoiceInsertsItsWayAndCancelChangesNothing)
+{
+    struct Row {
+        const char* name;
+        std::function<QRadioButton*(InsertCellsDialog&)> choice;
+        int row;
+        int col;  // where the value of B2 ends up
+        int d2Row;  // where the value of D2 ends up
+    };
+    const Row rows[] = {
+        {"shift cells right", [](InsertCellsDialog& d) { return d.shiftRight(); }, 2, 4, 2},
+        {"shift cells down (the default)", [](InsertCellsDialog& d) { return d.shiftDown(); }, 3, 2, 2},
+        {"entire row", [](InsertCellsDialog& d) { return d.entireRow(); }, 3, 2, 3},
+        {"entire column", [](InsertCellsDialog& d) { return d.entireColumn(); }, 2, 4, 2},
+    };
+    for (const Row& row : rows) {
+        spreadsheet::SpreadsheetWidget fresh;
+        fillBlock(fresh.workbook());
+        bool sawDefault = false;
+        onDialog<InsertCellsDialog>([&](InsertCellsDialog& d) {
+            EXPECT_EQ(d.windowTitle(), "Insert");
+            sawDefault = d.shiftDown()->isChecked();
+            row.choice(d)->setChecked(true);
+            d.accept();
+        });
+        fresh.InsertDlg();
+        const spreadsheet::Workbook& wb = fresh.workbook();
+        EXPECT_TRUE(sawDefault) << row.name;
+        EXPECT_EQ(wb.cellValue(1, row.row, row.col), Value(22.0)) << row.name;
+        EXPECT_TRUE(wb.cellValue(1, 2, 2).isEmpty()) << row.name;
+        const int d2Col = row.col == 4 ? 6 : 4;
+        EXPECT_EQ(wb.cellValue(1, row.d2Row, d2Col), Value(24.0)) << row.name;
+    }
+    EXPECT_EQ(boxes.calls().size(), 0u);
+
+    book().setChanged(false);
+    onDialog<InsertCellsDialog>([](InsertCellsDialog& d) {
+        d.entireRow()->setChecked(true);
+        d.reject();
+    });
+    grid.InsertDlg();
+    EXPECT_FALSE(book().isChanged());
+}
+
+TEST_F(InsertDialogs, ARefusedInsertionSaysWhyAndChangesNothing)
+{
+    book().setCellValue(1, 16384, 3, Value("last"));
+    book().setChanged(false);
+    onDialog<InsertCellsDialog>([](InsertCellsDialog& d) { d.accept(); });  // shift down over column C
+    grid.InsertDlg();
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.calls()[0].title, "Insert");
+    EXPECT_NE(boxes.calls()[0].text.find("off the end of the sheet"), std::string::npos) << boxes.calls()[0].text;
+    EXPECT_EQ(book().cellValue(1, 16384, 3), Value("last"));
+    EXPECT_EQ(book().cellValue(1, 2, 2), Value(22.0));
+    EXPECT_FALSE(book().isChanged());
+}
+
+TEST_F(InsertDialogs, DefineNameAddsListsAndDeletesNames)
+{
+    book().setSelection(1, 1, 4, 2);
+    onDialog<DefinedNameDialog>([&](DefinedNameDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Define Name");
+        EXPECT_EQ(d.refersTo()->text(), "=Sheet1!$A$1:$B$4") << "the selection, absolute";
+        EXPECT_EQ(d.names()->count(), 0);
+        d.name()->setText(QStringLiteral("Block"));
+        d.addButton()->click();
+        d.name()->setText(QStringLiteral("Corner"));
+        d.refersTo()->setText(QStringLiteral("$D$4"));
+        EXPECT_TRUE(d.addName());
+        ASSERT_EQ(d.names()->count(), 2);
+        EXPECT_EQ(d.names()->item(0)->text(), "Block");
+        EXPECT_EQ(d.refersTo()->text(), "=Sheet1!$D$4");
+
+        d.names()->setCurrentRow(0);  // choosing a name shows it
+        EXPECT_EQ(d.name()->text(), "Block");
+        EXPECT_EQ(d.refersTo()->text(), "=Sheet1!$A$1:$B$4");
+        d.names()->setCurrentRow(1);
+        d.deleteButton()->click();
+        EXPECT_EQ(d.names()->count(), 1);
+    });
+    grid.DefinedNameDlg();
+    ASSERT_EQ(book().definedNames().size(), 1u);
+    EXPECT_EQ(book().definedNames()[0].name, "Block");
+    book().setCellFormula(1, 6, 1, "SUM(block)");
+    EXPECT_EQ(book().cellValue(1, 6, 1), Value(21.0 + 22 + 31 + 32 + 41 + 42 + 11 + 12));
+    EXPECT_EQ(boxes.calls().size(), 0u);
+}
+
+TEST_F(InsertDialogs, BadNamesAndTextsAreExplainedAndNotDefined)
+{
+    struct Row {
+        const char* name;
+        const char* refersTo;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"B2", "=1", "cell reference"},
+        {"2nd", "=1", "begin with a letter"},
+        {"my name", "=1", "letters, digits"},
+        {"", "=1", "Enter a name"},
+        {"Good", "", "Enter the reference"},
+    };
+    onDialog<DefinedNameDialog>([&](DefinedNameDialog& d) {
+        for (const Row& row : rows) {
+            d.name()->setText(QString::fromUtf8(row.name));
+            d.refersTo()->setText(QString::fromUtf8(row.refersTo));
+            EXPECT_FALSE(d.addName()) << row.name;
+        }
+        d.name()->setText(QStringLiteral("Nothing"));
+        EXPECT_FALSE(d.deleteName());
+    });
+    grid.DefinedNameDlg();
+    ASSERT_EQ(boxes.calls().size(), std::size(rows) + 1);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_EQ(boxes.calls()[i].title, "Define Name");
+        EXPECT_NE(boxes.calls()[i].text.find(rows[i].says), std::string::npos) << boxes.calls()[i].text;
+    }
+    EXPECT_NE(boxes.calls().back().text.find("No name \"Nothing\""), std::string::npos);
+    EXPECT_TRUE(book().definedNames().empty());
+}
+
+} // namespace
