@@ -53,6 +53,27 @@ BoxF defaultBox(ObjectKind kind, PointF at)
     return {at.x, at.y, at.x + w, at.y + h};
 }
 
+// The smallest box, in points, that a drag draws of the kind: a drag along
+// one row still gives a check box, list box or button its full height, and
+// a shape or chart stays big enough to see and to grab. Lines, arcs and
+// polygons may be as thin as drawn.
+PointF minimumSize(ObjectKind kind)
+{
+    switch (kind) {
+    case ObjectKind::CheckBox:
+    case ObjectKind::DropDown:
+        return {36, 18};
+    case ObjectKind::Button:
+        return {36, 24};
+    case ObjectKind::Line:
+    case ObjectKind::Arc:
+    case ObjectKind::Polygon:
+        return {0, 0};
+    default:
+        return {8, 8};
+    }
+}
+
 QColor rgb(std::uint32_t c)
 {
     return QColor::fromRgb(static_cast<QRgb>(c));
@@ -701,12 +722,27 @@ void ObjectLayer::finishInsert(QPointF releasePx)
     const auto all = panes();
     const Pane& pane = all[static_cast<std::size_t>(m_pane)];
     const auto kind = static_cast<ObjectKind>(wb.Mode());
-    const PointF a = pointsAt(pane, m_pressPx);
+    PointF a = pointsAt(pane, m_pressPx);
     PointF b = pointsAt(pane, releasePx);
     const QPointF moved = releasePx - m_pressPx;
     if (std::abs(moved.x()) <= kDragSlop && std::abs(moved.y()) <= kDragSlop) {
         const BoxF box = movedInsideSheet(f, defaultBox(kind, a), 0, 0);
         b = {box.right, box.bottom};
+    } else {
+        // Grown from the corner where the drag began, in the drag's direction.
+        const PointF least = minimumSize(kind);
+        const auto grow = [](double from, double to, double size) {
+            if (std::abs(to - from) >= size)
+                return to;
+            return to >= from ? from + size : from - size;
+        };
+        b = {grow(a.x, b.x, least.x), grow(a.y, b.y, least.y)};
+        const BoxF box = movedInsideSheet(f, {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
+                                               std::max(a.y, b.y)}, 0, 0);
+        if (box.left != std::min(a.x, b.x) || box.top != std::min(a.y, b.y)) {
+            a = {box.left, box.top};  // pushed back inside the sheet near its far edge
+            b = {box.right, box.bottom};
+        }
     }
     DrawingObject o;
     o.kind = kind;

@@ -186,6 +186,32 @@ TEST_F(DrawingWidgetTest, AClickWithoutADragGivesADefaultSize)
     EXPECT_NEAR(box.height(), 36, 1);
 }
 
+TEST_F(DrawingWidgetTest, AThinDragStillGivesAControlItsHeightAndAShapeSomeBody)
+{
+    struct Case {
+        int mode;
+        double leastWidth;
+        double leastHeight;
+    };
+    for (const Case& c : {Case{9, 36, 18}, Case{10, 36, 18}, Case{7, 36, 24}, Case{2, 8, 8}, Case{5, 8, 8}}) {
+        book().setMode(c.mode);
+        drag(centre(5, 6), centre(5, 3));  // leftwards along one row
+        const auto& o = book().objects(1).back();
+        const auto box = book().objectBox(1, o.id);
+        EXPECT_GE(box.height(), c.leastHeight - 0.01) << c.mode;
+        EXPECT_GE(box.width(), c.leastWidth - 0.01) << c.mode;
+    }
+    book().setMode(1);
+    drag(centre(7, 2), centre(7, 5));
+    EXPECT_NEAR(book().objectBox(1, book().objects(1).back().id).height(), 0, 0.01) << "a line may be flat";
+    // At the sheet's top-left corner a thin upward drag grows into the sheet.
+    book().setMode(9);
+    drag(topLeft(1, 1) + QPoint(30, 2), topLeft(1, 1) + QPoint(2, 1));
+    const auto corner = book().objectBox(1, book().objects(1).back().id);
+    EXPECT_GE(corner.top, 0);
+    EXPECT_GE(corner.height(), 17.99);
+}
+
 TEST_F(DrawingWidgetTest, PolygonTakesAVertexPerClickAndEndsWithADoubleClick)
 {
     book().setMode(8);

@@ -15,11 +15,14 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/spreadsheet/DrawingObject.h"
+#include "platform/spreadsheet/FormatObjectDialog.h"
 #include "platform/spreadsheet/InsertDialogs.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "shell/ui/DrawingToolbar.h"
@@ -199,6 +202,76 @@ TEST_F(DrawingRoad, InsertedRowsCarryCellsNamesFormulasAndObjectsAndASavedBookKe
     EXPECT_EQ(back.definedNames(), book().definedNames());
     EXPECT_EQ(back.cellValue(1, 7, 2), Value(18.0));
     EXPECT_TRUE(reported.empty());
+}
+
+// ---- pictures -----------------------------------------------------------------------
+
+TEST_F(DrawingRoad, ScreenshotOfObjectsDrawnOverThousandsOfLoci)
+{
+    const char* shot = std::getenv("TESSARAY_SCREENSHOT");
+    if (!shot)
+        GTEST_SKIP() << "set TESSARAY_SCREENSHOT to a PNG path to take the picture";
+    spreadsheet::Workbook& wb = book();
+    wb.setCellValue(1, 1, 1, Value("Locus"));
+    for (int c = 0; c < 6; ++c)
+        wb.setCellValue(1, 1, c + 2, Value(std::to_string(c * 2) + "h"));
+    for (int r = 0; r < 6000; ++r) {
+        wb.setCellValue(1, r + 2, 1, Value("YBR" + std::to_string(1000 + r) + (r % 2 ? "W" : "C")));
+        for (int c = 0; c < 6; ++c)
+            wb.setCellValue(1, r + 2, c + 2, Value(std::sin(r * 0.7 + c) * 2.5 - 0.25 * c));
+    }
+    frame->resize(1200, 700);
+    if (QWidget* sub = child->parentWidget())
+        sub->showMaximized();
+    QApplication::processEvents();
+
+    book().setSelection(2, 2, 7, 7);
+    click("Chart");
+    drag(at(10, 2), at(22, 7));
+    trigger("mnuInsertDORectangle");
+    drag(at(2, 9), at(5, 11));
+    auto note = book().objects(1).back();
+    note.text = "Induced after 4h";
+    note.style.fillColor = 0xFFF2CC;
+    book().setObject(1, note);
+    click("Line");
+    drag(at(5, 9), at(8, 8));
+    auto arrow = book().objects(1).back();
+    arrow.style.arrowAtEnd = true;
+    arrow.style.lineColor = 0xC00000;
+    arrow.style.lineWidth = 1.5;
+    book().setObject(1, arrow);
+    trigger("mnuInsertDOOval");
+    drag(at(9, 9), at(14, 11));
+    click("Freeform");
+    clickAt(at(16, 10));
+    clickAt(at(17, 12));
+    clickAt(at(21, 11));
+    doubleClickAt(at(20, 9));
+    trigger("mnuInsertFOButton");
+    drag(at(2, 12), at(3, 13));
+    trigger("mnuInsertFOCheckbox");
+    drag(at(5, 12), at(5, 14));
+    auto check = book().objects(1).back();
+    check.text = "Log scale";
+    check.checkState = 1;
+    book().setObject(1, check);
+    trigger("mnuInsertFOListbox");
+    drag(at(7, 12), at(7, 14));
+    book().selectObject(book().objects(1)[3].id, false);  // the oval
+    trigger("mnuInsertDOArc");
+    QApplication::processEvents();
+    ASSERT_TRUE(frame->grab().save(QString::fromLocal8Bit(shot)));
+
+    QString base = QString::fromLocal8Bit(shot);
+    base.chop(4);
+    onDialog<spreadsheet::FormatObjectDialog>([base](spreadsheet::FormatObjectDialog& d) {
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().save(base + QStringLiteral("-FormatObjectDlg.png")));
+    });
+    QTest::keyClick(surface(), Qt::Key_Escape);
+    emit frame->menu(QStringLiteral("mnuFormat"))->aboutToShow();
+    trigger("mnuFormatObject");
 }
 
 } // namespace
