@@ -17,6 +17,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/InsertDialogs.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "tests/support/ModalDialog.h"
 
 namespace {
 
@@ -24,19 +25,6 @@ using spreadsheet::DefinedNameDialog;
 using spreadsheet::InsertCellsDialog;
 using spreadsheet::RangeRef;
 using spreadsheet::Value;
-
-// Runs `act` on the modal dialog of the type once it is up; closes it if `act` left it open.
-template <class Dialog>
-void onDialog(std::function<void(Dialog&)> act)
-{
-    QTimer::singleShot(0, [act = std::move(act)] {
-        auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        act(*d);
-        if (d->isVisible())
-            d->reject();
-    });
-}
 
 // A 4 x 4 block of numbers r * 10 + c at A1:D4, B2:C2 selected.
 void fillBlock(spreadsheet::Workbook& book)
@@ -76,7 +64,7 @@ TEST_F(InsertDialogs, EachChoiceInsertsItsWayAndCancelChangesNothing)
         spreadsheet::SpreadsheetWidget fresh;
         fillBlock(fresh.workbook());
         bool sawDefault = false;
-        onDialog<InsertCellsDialog>([&](InsertCellsDialog& d) {
+        testsupport::onModal<InsertCellsDialog>([&](InsertCellsDialog& d) {
             EXPECT_EQ(d.windowTitle(), "Insert");
             sawDefault = d.shiftDown()->isChecked();
             row.choice(d)->setChecked(true);
@@ -93,7 +81,7 @@ TEST_F(InsertDialogs, EachChoiceInsertsItsWayAndCancelChangesNothing)
     EXPECT_EQ(boxes.calls().size(), 0u);
 
     book().setChanged(false);
-    onDialog<InsertCellsDialog>([](InsertCellsDialog& d) {
+    testsupport::onModal<InsertCellsDialog>([](InsertCellsDialog& d) {
         d.entireRow()->setChecked(true);
         d.reject();
     });
@@ -105,7 +93,7 @@ TEST_F(InsertDialogs, ARefusedInsertionSaysWhyAndChangesNothing)
 {
     book().setCellValue(1, 16384, 3, Value("last"));
     book().setChanged(false);
-    onDialog<InsertCellsDialog>([](InsertCellsDialog& d) { d.accept(); });  // shift down over column C
+    testsupport::onModal<InsertCellsDialog>([](InsertCellsDialog& d) { d.accept(); });  // shift down over column C
     grid.InsertDlg();
     ASSERT_EQ(boxes.calls().size(), 1u);
     EXPECT_EQ(boxes.calls()[0].title, "Insert");
@@ -118,7 +106,7 @@ TEST_F(InsertDialogs, ARefusedInsertionSaysWhyAndChangesNothing)
 TEST_F(InsertDialogs, DefineNameAddsListsAndDeletesNames)
 {
     book().setSelection(1, 1, 4, 2);
-    onDialog<DefinedNameDialog>([&](DefinedNameDialog& d) {
+    testsupport::onModal<DefinedNameDialog>([&](DefinedNameDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Define Name");
         EXPECT_EQ(d.refersTo()->text(), "=Sheet1!$A$1:$B$4") << "the selection, absolute";
         EXPECT_EQ(d.names()->count(), 0);
@@ -160,7 +148,7 @@ TEST_F(InsertDialogs, BadNamesAndTextsAreExplainedAndNotDefined)
         {"", "=1", "Enter a name"},
         {"Good", "", "Enter the reference"},
     };
-    onDialog<DefinedNameDialog>([&](DefinedNameDialog& d) {
+    testsupport::onModal<DefinedNameDialog>([&](DefinedNameDialog& d) {
         for (const Row& row : rows) {
             d.name()->setText(QString::fromUtf8(row.name));
             d.refersTo()->setText(QString::fromUtf8(row.refersTo));

@@ -29,6 +29,7 @@
 #include "shell/ui/StatusTimer.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 #include "tests/shell/ui/MainWindowFixture.h"
+#include "tests/support/ModalDialog.h"
 
 namespace {
 
@@ -86,19 +87,6 @@ protected:
             out.push_back(o.kind);
         return out;
     }
-    // Runs `act` on the modal dialog that the next command opens; closes it after.
-    template <class Dialog>
-    void onDialog(std::function<void(Dialog&)> act)
-    {
-        QTimer::singleShot(0, [act = std::move(act)] {
-            auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            act(*d);
-            if (d->isVisible())
-                d->reject();
-        });
-    }
-
     shell::frmMDIChild* child = nullptr;
 };
 
@@ -169,7 +157,7 @@ TEST_F(DrawingRoad, InsertedRowsCarryCellsNamesFormulasAndObjectsAndASavedBookKe
     for (int r = 1; r <= 3; ++r)
         book().setCellValue(1, r, 1, Value(r * 1.5));
     book().setSelection(1, 1, 3, 1);
-    onDialog<spreadsheet::DefinedNameDialog>([](spreadsheet::DefinedNameDialog& d) {
+    testsupport::onModal<spreadsheet::DefinedNameDialog>([](spreadsheet::DefinedNameDialog& d) {
         d.name()->setText(QStringLiteral("Expr"));
         d.addButton()->click();
     });
@@ -265,7 +253,7 @@ TEST_F(DrawingRoad, ScreenshotOfObjectsDrawnOverThousandsOfLoci)
 
     QString base = QString::fromLocal8Bit(shot);
     base.chop(4);
-    onDialog<spreadsheet::FormatObjectDialog>([base](spreadsheet::FormatObjectDialog& d) {
+    testsupport::onModal<spreadsheet::FormatObjectDialog>([base](spreadsheet::FormatObjectDialog& d) {
         QApplication::processEvents();
         EXPECT_TRUE(d.grab().save(base + QStringLiteral("-FormatObjectDlg.png")));
     });

@@ -31,6 +31,7 @@
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/frmMDIChild.h"
 #include "tests/shell/ui/MainWindowFixture.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -50,14 +51,7 @@ protected:
     template <class Dialog>
     void onDialog(std::function<void(Dialog&)> act)
     {
-        QTimer::singleShot(0, [act] {
-            auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            act(*d);
-            d->accept();
-            if (d->isVisible())
-                d->reject();
-        });
+        testsupport::onModal<Dialog>(std::move(act), testsupport::ThenPress::Ok);
     }
     void openFormatMenu() { shell::FormatCommands::of(*frame)->mnuFormat_Open(); }
     [[nodiscard]] spreadsheet::Workbook& book() const { return child->workbook(); }
