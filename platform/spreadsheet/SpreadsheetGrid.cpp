@@ -36,6 +36,7 @@ const QColor kHeaderFill(240, 240, 240);
 const QColor kHeaderSelected(208, 215, 229);
 const QColor kSelectionFill(204, 224, 255);
 const QColor kActiveBorder(26, 115, 232);
+const QColor kPageBreak(40, 40, 160);
 
 } // namespace
 
@@ -378,6 +379,24 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
         }
     }
     p.setFont(font);
+
+    // Manual page breaks: a dashed line where a printed page starts.
+    if (!formats.rowBreaks().empty() || !formats.colBreaks().empty()) {
+        const auto isBreak = [](const std::vector<std::int32_t>& breaks, std::int32_t n) {
+            return std::binary_search(breaks.begin(), breaks.end(), n);
+        };
+        const int right = cols.back().at + cols.back().size;
+        const int bottom = rows.back().at + rows.back().size;
+        p.save();
+        p.setPen(QPen(kPageBreak, 1, Qt::DashLine));
+        for (const Line& l : rows)
+            if (isBreak(formats.rowBreaks(), l.n))
+                p.drawLine(hw, l.at, right, l.at);
+        for (const Line& l : cols)
+            if (isBreak(formats.colBreaks(), l.n))
+                p.drawLine(l.at, hh, l.at, bottom);
+        p.restore();
+    }
 
     // Drawing objects over the cells, under the headers.
     m_objects->paint(p);

@@ -336,3 +336,27 @@ TEST_F(SpreadsheetWidgetTest, GridWithoutLinesPaintsNoLines)
     }
     EXPECT_EQ(grey, 0);
 }
+
+TEST_F(SpreadsheetWidgetTest, ManualPageBreaksShowAsDashedLinesWhereTheirPagesStart)
+{
+    spreadsheet::Workbook& book = widget->workbook();
+    const auto breakPixels = [&](bool alongRow, int n) {
+        const QImage image = surface->grab().toImage();
+        const QRect cell = alongRow ? widget->cellRect(n, 3) : widget->cellRect(3, n);
+        int count = 0;
+        for (int i = 0; i < (alongRow ? cell.width() : cell.height()); ++i) {
+            const QPoint at = alongRow ? QPoint(cell.left() + i, cell.top()) : QPoint(cell.left(), cell.top() + i);
+            count += image.pixelColor(at) == QColor(40, 40, 160) ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(breakPixels(true, 6), 0);
+    book.setSelection(6, 4, 6, 4);
+    book.AddPageBreak();  // rows from 6 and columns from D start new pages
+    EXPECT_GT(breakPixels(true, 6), 0);
+    EXPECT_GT(breakPixels(false, 4), 0);
+    EXPECT_EQ(breakPixels(true, 7), 0);
+    book.insertRows(1, 1, 2);  // the break moves with its row
+    EXPECT_EQ(breakPixels(true, 6), 0);
+    EXPECT_GT(breakPixels(true, 8), 0);
+}
