@@ -294,62 +294,79 @@ std::string rewriteFormulaNames(std::string_view f, const NameEdit& names)
     return rewrite(f, {}, names);
 }
 
-RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
+namespace {
+
+// Passes the coordinates along the shift of every reference to the changed
+// sheet that lies wholly within lines lo..hi across it through
+// op(a1, a2, isRange), a2 standing for a1 in a single cell.
+template <class Op>
+RefEdit shiftEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlong along, std::int32_t lo,
+                  std::int32_t hi, Op op)
 {
-    return [=](FormulaRef& r) {
+    return [sheetMatches = std::move(sheetMatches), along, lo, hi, op](FormulaRef& r) {
         if (!sheetMatches(r.sheet))
             return true;
-        std::int32_t hi = r.isRange ? r.row2 : r.row1;
-        insertShift(r.row1, hi, at, count);
+        const bool rows = along == ShiftAlong::Rows;
+        const std::int32_t x1 = rows ? r.col1 : r.row1;
+        const std::int32_t x2 = r.isRange ? (rows ? r.col2 : r.row2) : x1;
+        if (std::min(x1, x2) < lo || std::max(x1, x2) > hi)
+            return true;
+        std::int32_t& a1 = rows ? r.row1 : r.col1;
+        std::int32_t& a2 = rows ? r.row2 : r.col2;
+        std::int32_t end = r.isRange ? a2 : a1;
+        if (!op(a1, end, r.isRange, rows ? kMaxRows : kMaxCols))
+            return false;
         if (r.isRange)
-            r.row2 = hi;
-        return clipToSheet(r.row1, r.row2, r.isRange, kMaxRows);
+            a2 = end;
+        return true;
     };
+}
+
+} // namespace
+
+RefEdit insertCellsEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlong along, std::int32_t at,
+                        std::int32_t count, std::int32_t lo, std::int32_t hi)
+{
+    return shiftEdit(std::move(sheetMatches), along, lo, hi,
+                     [at, count](std::int32_t& a1, std::int32_t& a2, bool isRange, std::int32_t max) {
+                         insertShift(a1, a2, at, count);
+                         return clipToSheet(a1, a2, isRange, max);
+                     });
+}
+
+RefEdit deleteCellsEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlong along, std::int32_t first,
+                        std::int32_t count, std::int32_t lo, std::int32_t hi)
+{
+    return shiftEdit(std::move(sheetMatches), along, lo, hi,
+                     [first, count](std::int32_t& a1, std::int32_t& a2, bool, std::int32_t) {
+                         std::int32_t low = std::min(a1, a2);
+                         std::int32_t high = std::max(a1, a2);
+                         if (!deleteShift(low, high, first, count))
+                             return false;
+                         a1 = low;
+                         a2 = high;
+                         return true;
+                     });
+}
+
+RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
+{
+    return insertCellsEdit(std::move(sheetMatches), ShiftAlong::Rows, at, count, 1, kMaxCols);
 }
 
 RefEdit deleteRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count)
 {
-    return [=](FormulaRef& r) {
-        if (!sheetMatches(r.sheet))
-            return true;
-        std::int32_t lo = std::min(r.row1, r.isRange ? r.row2 : r.row1);
-        std::int32_t hi = std::max(r.row1, r.isRange ? r.row2 : r.row1);
-        if (!deleteShift(lo, hi, first, count))
-            return false;
-        r.row1 = lo;
-        if (r.isRange)
-            r.row2 = hi;
-        return true;
-    };
+    return deleteCellsEdit(std::move(sheetMatches), ShiftAlong::Rows, first, count, 1, kMaxCols);
 }
 
 RefEdit insertColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count)
 {
-    return [=](FormulaRef& r) {
-        if (!sheetMatches(r.sheet))
-            return true;
-        std::int32_t hi = r.isRange ? r.col2 : r.col1;
-        insertShift(r.col1, hi, at, count);
-        if (r.isRange)
-            r.col2 = hi;
-        return clipToSheet(r.col1, r.col2, r.isRange, kMaxCols);
-    };
+    return insertCellsEdit(std::move(sheetMatches), ShiftAlong::Cols, at, count, 1, kMaxRows);
 }
 
 RefEdit deleteColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count)
 {
-    return [=](FormulaRef& r) {
-        if (!sheetMatches(r.sheet))
-            return true;
-        std::int32_t lo = std::min(r.col1, r.isRange ? r.col2 : r.col1);
-        std::int32_t hi = std::max(r.col1, r.isRange ? r.col2 : r.col1);
-        if (!deleteShift(lo, hi, first, count))
-            return false;
-        r.col1 = lo;
-        if (r.isRange)
-            r.col2 = hi;
-        return true;
-    };
+    return deleteCellsEdit(std::move(sheetMatches), ShiftAlong::Cols, first, count, 1, kMaxRows);
 }
 
 RefEdit offsetEdit(std::int32_t rowOffset, std::int32_t colOffset)

@@ -47,6 +47,24 @@ using NameEdit = std::function<std::optional<std::string>(std::string_view word)
 
 // Edits for the common moves. `sheetMatches` says whether a reference's sheet
 // text ("" = the formula's own sheet) is the sheet being changed.
+//
+// Cells move along rows (down for an insertion, up for a deletion) or along
+// columns (right, left). For a shift of part of the sheet, only the cells of
+// lines lo..hi across that direction move (columns lo..hi for a shift down);
+// a reference follows them only when it lies wholly within those lines, and
+// one that reaches beyond them (or misses them) keeps its cells.
+enum class ShiftAlong { Rows, Cols };
+// `count` empty lines of cells open up before line `at`; a cell pushed off
+// the sheet is gone (#REF!), a range whose far end was pushed off keeps its
+// cells up to the last line.
+[[nodiscard]] RefEdit insertCellsEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlong along,
+                                      std::int32_t at, std::int32_t count, std::int32_t lo, std::int32_t hi);
+// Lines of cells first .. first + count - 1 go and those after them close
+// up: a reference to deleted cells becomes #REF!, a range loses its deleted
+// cells and becomes #REF! when none is left.
+[[nodiscard]] RefEdit deleteCellsEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlong along,
+                                      std::int32_t first, std::int32_t count, std::int32_t lo, std::int32_t hi);
+// Whole rows and columns: the shifts above across the full sheet.
 [[nodiscard]] RefEdit insertRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count);
 [[nodiscard]] RefEdit deleteRowsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t first, std::int32_t count);
 [[nodiscard]] RefEdit insertColsEdit(std::function<bool(const std::string&)> sheetMatches, std::int32_t at, std::int32_t count);

@@ -320,6 +320,21 @@ void SheetFormat::shiftCellsDown(std::int32_t at, std::int32_t firstCol, std::in
     }
 }
 
+void SheetFormat::shiftCellsUp(std::int32_t first, std::int32_t firstCol, std::int32_t lastCol, std::int32_t count)
+{
+    // Upwards, so that each row's source below is read before it is overwritten.
+    const std::int32_t last = lastFormattedRow();
+    for (std::int32_t row = first; row <= last; ++row) {
+        std::vector<Run> out = outside(runs(row), firstCol, lastCol);
+        if (row <= last - count) {
+            const auto moved = clipped(runs(row + count), firstCol, lastCol);
+            out.insert(out.end(), moved.begin(), moved.end());
+        }
+        std::sort(out.begin(), out.end(), [](const Run& a, const Run& b) { return a.firstCol < b.firstCol; });
+        setRuns(row, std::move(out));
+    }
+}
+
 void SheetFormat::shiftCellsRight(std::int32_t at, std::int32_t firstRow, std::int32_t lastRow, std::int32_t count)
 {
     for (std::int32_t row = firstRow; row <= std::min(lastRow, lastFormattedRow()); ++row)

@@ -77,6 +77,11 @@ public:
     // The same for the cells of rows firstRow..lastRow from column `at` on,
     // moving right.
     void shiftCellsRight(std::int32_t at, std::int32_t firstRow, std::int32_t lastRow, std::int32_t count);
+    // The reverse of shiftCellsDown: the formats of the cells of columns
+    // firstCol..lastCol in rows first..first + count - 1 are dropped, those
+    // below move up by count rows, and the cells opened up at the bottom get
+    // the normal style. Line sizes and page breaks stay.
+    void shiftCellsUp(std::int32_t first, std::int32_t firstCol, std::int32_t lastCol, std::int32_t count);
 
     // ---- layout -----------------------------------------------------------------
     [[nodiscard]] double colWidth(std::int32_t col) const;  // characters; 0 while hidden

@@ -254,7 +254,13 @@ public:
     // formats), 2 formats, 3 contents.
     void EditClear(std::int32_t what);
     // Deletes the cells of the selection's first range; the cells below them
-    // in the same columns move up (member 1349).
+    // in the same columns move up (member 1349), with their formats. Formulas
+    // throughout the workbook and defined names follow the moved cells (a
+    // moved formula keeps pointing at the cells it named); a reference to a
+    // deleted cell becomes #REF!. A range follows only when it lies wholly
+    // within the selection's columns: it then loses its deleted cells (#REF!
+    // when none is left); one reaching beyond them keeps its cells. Drawing
+    // objects, line sizes, page breaks and the selection stay.
     void deleteSelectedCells();
     // Deletes the rows (columns) that the selection's first range spans (member 146 with 3, 4).
     void deleteSelectedRows();

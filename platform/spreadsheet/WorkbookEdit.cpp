@@ -213,15 +213,31 @@ void Workbook::EditClear(std::int32_t what)
 void Workbook::deleteSelectedCells()
 {
     const RangeRef r = SelectionEx(0);
+    const std::int32_t n = r.rows();
     SheetData& s = active();
+    // References first, while every formula still stands where it was written.
+    editFormulas(m_active, [&](auto matches) {
+        return detail::deleteCellsEdit(std::move(matches), detail::ShiftAlong::Rows, r.firstRow, n, r.firstCol,
+                                       r.lastCol);
+    });
+
+    // The cells move as they are: their references were moved above.
     const std::int32_t last = s.lastUsedRow();
-    const std::int32_t height = r.rows();
-    for (std::int32_t c = r.firstCol; c <= r.lastCol; ++c)
-        for (std::int32_t row = r.firstRow; row <= last; ++row) {
-            const std::int32_t from = row + height;
-            put(s, row, c, from <= last ? moved(copyOf(s, from, c), -height, 0) : Cell());
+    for (std::int32_t row = r.firstRow; row <= last; ++row) {
+        for (std::int32_t c = r.firstCol; c <= r.lastCol; ++c) {
+            const std::int32_t from = row + n;
+            const Cell* source = from <= last ? s.find(from, c) : nullptr;
+            if (source && !source->isEmpty()) {
+                Cell cell = *source;
+                s.at(from, c).clear();
+                s.at(row, c) = std::move(cell);
+            } else if (s.find(row, c)) {
+                s.at(row, c).clear();
+            }
         }
+    }
     s.trimAll();
+    s.format.shiftCellsUp(r.firstRow, r.firstCol, r.lastCol, n);
     m_dirty = true;
     touch();
 }

@@ -9,7 +9,6 @@ namespace spreadsheet {
 namespace {
 
 using detail::Cell;
-using detail::FormulaRef;
 using detail::SheetData;
 
 [[noreturn]] void refuseOffSheet()
@@ -30,43 +29,6 @@ bool anyFrom(const SheetData& s, std::int32_t firstRow, std::int32_t c1, std::in
     }
     return false;
 }
-
-// How a reference changes when the cells of lines lo..hi (columns for a
-// shift down, rows for a shift right) move by count, from line `at` of the
-// moving direction (a row for a shift down, a column for a shift right) on.
-struct ShiftEdit {
-    std::int32_t lo;
-    std::int32_t hi;
-    std::int32_t at;
-    std::int32_t count;
-    std::int32_t max;  // the last line of the moving direction
-
-    // a1/a2: the reference's coordinates in the moving direction (rows for a
-    // shift down), x1/x2: the other ones. False: the cell left the sheet.
-    bool operator()(std::int32_t& a1, std::int32_t& a2, std::int32_t x1, std::int32_t x2, bool isRange) const
-    {
-        const std::int32_t xlo = std::min(x1, x2);
-        const std::int32_t xhi = std::max(x1, x2);
-        if (xlo < lo || xhi > hi)
-            return true;  // reaches beyond the moved lines (or misses them): stays
-        if (!isRange) {
-            if (a1 >= at)
-                a1 += count;
-            return a1 <= max;
-        }
-        if (a1 >= at)
-            a1 += count;
-        if (a2 >= at)
-            a2 += count;
-        // The cells pushed past the end were empty (the shift is refused
-        // otherwise): the range keeps its cells up to the end.
-        if (std::min(a1, a2) > max)
-            return false;
-        a1 = std::min(a1, max);
-        a2 = std::min(a2, max);
-        return true;
-    }
-};
 
 } // namespace
 
@@ -103,18 +65,9 @@ void Workbook::insertCellsDown(const RangeRef& range)
     if (anyFrom(s, kMaxRows - n + 1, range.firstCol, range.lastCol))
         refuseOffSheet();
 
-    const ShiftEdit shift{range.firstCol, range.lastCol, range.firstRow, n, kMaxRows};
-    editFormulas(m_active, [&shift](std::function<bool(const std::string&)> matches) -> detail::RefEdit {
-        return [shift, matches = std::move(matches)](FormulaRef& ref) {
-            if (!matches(ref.sheet))
-                return true;
-            std::int32_t row2 = ref.isRange ? ref.row2 : ref.row1;
-            const bool kept =
-                shift(ref.row1, row2, ref.col1, ref.isRange ? ref.col2 : ref.col1, ref.isRange);
-            if (ref.isRange)
-                ref.row2 = row2;
-            return kept;
-        };
+    editFormulas(m_active, [&](auto matches) {
+        return detail::insertCellsEdit(std::move(matches), detail::ShiftAlong::Rows, range.firstRow, n,
+                                       range.firstCol, range.lastCol);
     });
 
     const std::int32_t last = std::min(s.lastUsedRow(), kMaxRows - n);
@@ -147,18 +100,9 @@ void Workbook::insertCellsRight(const RangeRef& range)
                 refuseOffSheet();
     }
 
-    const ShiftEdit shift{range.firstRow, range.lastRow, range.firstCol, n, kMaxCols};
-    editFormulas(m_active, [&shift](std::function<bool(const std::string&)> matches) -> detail::RefEdit {
-        return [shift, matches = std::move(matches)](FormulaRef& ref) {
-            if (!matches(ref.sheet))
-                return true;
-            std::int32_t col2 = ref.isRange ? ref.col2 : ref.col1;
-            const bool kept =
-                shift(ref.col1, col2, ref.row1, ref.isRange ? ref.row2 : ref.row1, ref.isRange);
-            if (ref.isRange)
-                ref.col2 = col2;
-            return kept;
-        };
+    editFormulas(m_active, [&](auto matches) {
+        return detail::insertCellsEdit(std::move(matches), detail::ShiftAlong::Cols, range.firstCol, n,
+                                       range.firstRow, range.lastRow);
     });
 
     for (std::int32_t row = range.firstRow; row <= std::min(range.lastRow, s.lastUsedRow()); ++row) {

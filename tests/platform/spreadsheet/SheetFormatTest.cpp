@@ -31,14 +31,15 @@ void makeBold(CellFormat& f)
     f.bold = true;
 }
 
-// Shifting the formats of a block of cells down or right matches moving each
-// cell's style one by one, on random blocks of runs (seed printed).
+// Shifting the formats of a block of cells down, right or up matches moving
+// each cell's style one by one, on random blocks of runs (seed printed).
 TEST(SheetFormat, ShiftingCellsMovesEachCellsStyleLikeANaiveCopy)
 {
+    enum class Shift { Down, Right, Up };
     const unsigned seed = 20261209;
     std::srand(seed);
     const auto pick = [](int lo, int hi) { return lo + std::rand() % (hi - lo + 1); };
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 300; ++round) {
         SheetFormat f;
         for (int k = 0; k < 6; ++k) {
             const int r1 = pick(1, 12);
@@ -47,28 +48,34 @@ TEST(SheetFormat, ShiftingCellsMovesEachCellsStyleLikeANaiveCopy)
             const int kind = pick(0, 2);
             f.change(block, [kind](CellFormat& c) { (kind == 0 ? c.bold : kind == 1 ? c.italic : c.underline) = true; });
         }
-        const bool down = round % 2 == 0;
+        const Shift shift = round % 3 == 0 ? Shift::Down : round % 3 == 1 ? Shift::Right : Shift::Up;
         const int at = pick(1, 10);
         const int lo = pick(1, 10);
         const int hi = pick(lo, 12);
         const int count = pick(1, 4);
-        std::vector<std::vector<std::uint16_t>> before(21, std::vector<std::uint16_t>(21));
-        for (int r = 1; r <= 20; ++r)
+        std::vector<std::vector<std::uint16_t>> before(26, std::vector<std::uint16_t>(21));
+        for (int r = 1; r <= 25; ++r)
             for (int c = 1; c <= 20; ++c)
                 before[r][c] = f.styleAt(r, c);
-        if (down)
-            f.shiftCellsDown(at, lo, hi, count);
-        else
-            f.shiftCellsRight(at, lo, hi, count);
+        switch (shift) {
+        case Shift::Down: f.shiftCellsDown(at, lo, hi, count); break;
+        case Shift::Right: f.shiftCellsRight(at, lo, hi, count); break;
+        case Shift::Up: f.shiftCellsUp(at, lo, hi, count); break;
+        }
         for (int r = 1; r <= 20; ++r) {
             for (int c = 1; c <= 20; ++c) {
-                const int line = down ? c : r;    // the line that may move
-                const int along = down ? r : c;   // the position along it
+                const int line = shift == Shift::Right ? r : c;   // the line that may move
+                const int along = shift == Shift::Right ? c : r;  // the position along it
                 std::uint16_t expected = before[r][c];
-                if (line >= lo && line <= hi && along >= at)
-                    expected = along - count >= at ? (down ? before[r - count][c] : before[r][c - count]) : 0;
+                if (line >= lo && line <= hi && along >= at) {
+                    switch (shift) {
+                    case Shift::Down: expected = r - count >= at ? before[r - count][c] : 0; break;
+                    case Shift::Right: expected = c - count >= at ? before[r][c - count] : 0; break;
+                    case Shift::Up: expected = before[r + count][c]; break;
+                    }
+                }
                 ASSERT_EQ(f.styleAt(r, c), expected)
-                    << "seed " << seed << " round " << round << (down ? " down" : " right") << " at " << at
+                    << "seed " << seed << " round " << round << " shift " << static_cast<int>(shift) << " at " << at
                     << " lines " << lo << ".." << hi << " by " << count << ", cell " << r << "," << c;
             }
         }

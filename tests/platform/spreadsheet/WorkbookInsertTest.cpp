@@ -1,5 +1,8 @@
-// Inserting cells, rows and columns at the selection (EditInsert), and the
-// manual page breaks (AddPageBreak) with what moves them and the native file.
+// Inserting cells, rows and columns at the selection (EditInsert), deleting
+// cells with the cells below moving up (deleteSelectedCells), and the manual
+// page breaks (AddPageBreak) with what moves them and the native file.
+
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +171,137 @@ TEST(WorkbookInsert, AFormulaPointingAtAnEmptyCellPushedOffTheSheetBecomesRefErr
     wb.setSelection(5, 2, 5, 2);
     wb.EditInsert(2);
     EXPECT_EQ(wb.cellFormula(1, 1, 1), "#REF!");
+}
+
+// Deleting B2:C3 of blockBook: the cells of columns B and C from row 4 down
+// move up two rows.
+TEST(WorkbookDeleteCells, ReferencesFollowTheCellsThatMoveUpAndDeletedOnesBecomeRefErrors)
+{
+    struct Row {
+        const char* name;
+        const char* formula;
+        const char* after;
+        std::optional<double> value;  // none: an error value
+    };
+    const Row rows[] = {
+        {"a moved cell, still giving its value", "B5", "B3", 52.0},
+        {"an absolute reference to a moved cell", "$C$5", "$C$3", 53.0},
+        {"a column that does not move", "A5", "A5", 51.0},
+        {"a cell above the deleted ones", "B1", "B1", 12.0},
+        {"a deleted cell", "C3", "#REF!", std::nullopt},
+        {"a range within the columns loses its deleted cells", "SUM(B1:C6)", "SUM(B1:C4)", 340.0},
+        {"a range starting among the deleted cells", "SUM(B3:B5)", "SUM(B2:B3)", 94.0},
+        {"a range ending among the deleted cells", "SUM(B1:B2)", "SUM(B1:B1)", 12.0},
+        {"a range below the deleted cells moves up", "SUM(B5:C6)", "SUM(B3:C4)", 230.0},
+        {"a range reaching beyond the columns keeps its cells", "SUM(A2:C6)", "SUM(A2:C6)", 520.0},
+        {"a range of deleted cells only", "SUM(B2:C3)", "SUM(#REF!)", std::nullopt},
+        {"a range to the end of the sheet", "SUM(C1:C16384)", "SUM(C1:C16382)", 172.0},
+    };
+    for (const Row& row : rows) {
+        Workbook wb = blockBook();
+        wb.setCellFormula(1, 1, 8, row.formula);
+        wb.setSelection(2, 2, 3, 3);
+        wb.deleteSelectedCells();
+        EXPECT_EQ(wb.cellFormula(1, 1, 8), row.after) << row.name;
+        const Value v = wb.cellValue(1, 1, 8);
+        if (row.value)
+            EXPECT_EQ(v, Value(*row.value)) << row.name;
+        else
+            EXPECT_TRUE(v.isError()) << row.name;
+    }
+}
+
+TEST(WorkbookDeleteCells, MovedCellsKeepTheirFormulasTargetsAndFormatsWhileOtherSheetsAndNamesFollow)
+{
+    Workbook wb = blockBook();
+    wb.setNumSheets(2);
+    wb.setDefinedName("Data", "Sheet1!$B$1:$B$6");
+    wb.setDefinedName("Gone", "Sheet1!$C$3");
+    wb.setDefinedName("Wide", "Sheet1!$A$1:$D$6");
+    wb.setDefinedName("Elsewhere", "Sheet2!$B$5");
+    wb.setCellValue(1, 9, 1, Value(99.0));
+    wb.setCellValue(1, 10, 2, Value(7.0));
+    wb.setCellFormula(1, 8, 2, "A9+1");    // moves to B6, still pointing at A9
+    wb.setCellFormula(1, 8, 3, "B10*2");   // moves to C6; B10 moves to B8
+    wb.setCellFormula(2, 1, 1, "Sheet1!B5*2");
+    wb.setCellFormula(2, 2, 1, "B5");      // the other sheet's own B5 stays
+    wb.setCellFormula(2, 3, 1, "SUM(Sheet1!B2:B3)");
+    wb.setCellFormula(2, 4, 1, "SUM(Data)");
+    for (const RangeRef& cell : {RangeRef{5, 2, 5, 2}, RangeRef{2, 4, 2, 4}}) {
+        wb.setSelection(cell.firstRow, cell.firstCol, cell.lastRow, cell.lastCol);
+        wb.setFontBold(true);
+    }
+    spreadsheet::DrawingObject box;
+    box.from = {3, 2, 2, 2};
+    box.to = {6, 4, 3, 3};
+    wb.addObject(1, box);
+    const auto objects = wb.objects(1);
+    wb.setSelection(5, 1, 5, 1);
+    wb.AddPageBreak();
+    wb.setSelection(2, 2, 3, 3);
+    wb.setChanged(false);
+    wb.deleteSelectedCells();
+
+    EXPECT_EQ(wb.cellValue(1, 2, 2), Value(42.0));
+    EXPECT_EQ(wb.cellValue(1, 4, 3), Value(63.0));
+    EXPECT_TRUE(wb.cellValue(1, 5, 2).isEmpty());
+    EXPECT_EQ(wb.cellValue(1, 2, 1), Value(21.0)) << "column A stays";
+    EXPECT_EQ(wb.cellValue(1, 3, 4), Value(34.0)) << "column D stays";
+    EXPECT_EQ(wb.cellFormula(1, 6, 2), "A9+1");
+    EXPECT_EQ(wb.cellValue(1, 6, 2), Value(100.0));
+    EXPECT_EQ(wb.cellFormula(1, 6, 3), "B8*2");
+    EXPECT_EQ(wb.cellValue(1, 6, 3), Value(14.0));
+    EXPECT_EQ(wb.cellValue(1, 8, 2), Value(7.0));
+    EXPECT_TRUE(wb.cellFormula(1, 8, 3).empty()) << "the cell the formula left is empty";
+
+    EXPECT_EQ(wb.cellFormula(2, 1, 1), "Sheet1!B3*2");
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value(104.0));
+    EXPECT_EQ(wb.cellFormula(2, 2, 1), "B5");
+    EXPECT_EQ(wb.cellFormula(2, 3, 1), "SUM(#REF!)");
+    EXPECT_EQ(wb.findDefinedName("Data")->refersTo, "Sheet1!$B$1:$B$4");
+    EXPECT_EQ(wb.findDefinedName("Gone")->refersTo, "#REF!");
+    EXPECT_EQ(wb.findDefinedName("Wide")->refersTo, "Sheet1!$A$1:$D$6");
+    EXPECT_EQ(wb.findDefinedName("Elsewhere")->refersTo, "Sheet2!$B$5");
+    EXPECT_EQ(wb.cellValue(2, 4, 1), Value(12.0 + 42.0 + 52.0 + 62.0));
+
+    EXPECT_FALSE(wb.cellFormat(1, 2, 2).bold) << "the deleted cell's format goes";
+    EXPECT_TRUE(wb.cellFormat(1, 3, 2).bold) << "the format moves with its cell";
+    EXPECT_FALSE(wb.cellFormat(1, 5, 2).bold);
+    EXPECT_TRUE(wb.cellFormat(1, 2, 4).bold) << "column D's formats stay";
+    EXPECT_EQ(wb.objects(1), objects) << "drawings stay for a shift of part of the columns";
+    EXPECT_EQ(wb.sheetFormat(1).rowBreaks(), (std::vector<std::int32_t>{5}));
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{2, 2, 3, 3}));
+    EXPECT_TRUE(wb.isChanged());
+}
+
+TEST(WorkbookDeleteCells, DeletingWholeColumnsOfCellsEmptiesThemAndUndoesAnInsert)
+{
+    Workbook wb = blockBook();
+    wb.setCellFormula(1, 1, 8, "SUM(B1:B6)");
+    wb.setCellFormula(1, 2, 8, "SUM(A1:F6)");
+    wb.setSelection(1, 2, 16384, 2);  // all of column B
+    wb.deleteSelectedCells();
+    for (int r = 1; r <= 6; ++r)
+        EXPECT_TRUE(wb.cellValue(1, r, 2).isEmpty()) << "row " << r;
+    EXPECT_FALSE(wb.cellFormat(1, 2, 2).bold);
+    EXPECT_EQ(wb.cellFormula(1, 1, 8), "SUM(#REF!)");
+    EXPECT_EQ(wb.cellFormula(1, 2, 8), "SUM(A1:F6)");
+
+    // Inserting cells and deleting the same ones gives the workbook back.
+    Workbook twice = blockBook();
+    twice.setCellFormula(1, 1, 8, "SUM(B2:C9)+C4");
+    twice.setCellFormula(1, 12, 3, "B3");
+    twice.setSelection(3, 2, 5, 3);
+    twice.EditInsert(2);
+    twice.deleteSelectedCells();
+    Workbook original = blockBook();
+    EXPECT_EQ(twice.cellFormula(1, 1, 8), "SUM(B2:C9)+C4");
+    EXPECT_EQ(twice.cellFormula(1, 12, 3), "B3");
+    for (int r = 1; r <= 8; ++r)
+        for (int c = 1; c <= 6; ++c) {
+            EXPECT_EQ(twice.cellValue(1, r, c), original.cellValue(1, r, c)) << r << "," << c;
+            EXPECT_EQ(twice.cellFormat(1, r, c), original.cellFormat(1, r, c)) << r << "," << c;
+        }
 }
 
 TEST(WorkbookPageBreaks, AddPageBreakSplitsBeforeTheActiveCellsRowAndColumn)
