@@ -374,6 +374,12 @@ public:
     // sheet is refused with error 5 (saying so) and changes nothing. Error 5
     // for another code.
     void EditInsert(std::int32_t how);
+    // Whether EditInsert(how) would be taken (no non-empty cell pushed off
+    // the sheet); error 5 for an unknown code.
+    [[nodiscard]] bool EditInsertFits(std::int32_t how) const;
+    // What a refused insertion says.
+    static constexpr std::string_view kInsertOffSheet =
+        "Inserting here would push cells that hold data off the end of the sheet. Clear or move those cells first.";
     // A manual page break in front of the active cell's row and column (a
     // row break only when the cell is in column A, a column break only in
     // row 1, nothing at A1 or where the breaks are already). See

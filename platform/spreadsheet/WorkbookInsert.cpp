@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <string>
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -13,9 +14,7 @@ using detail::SheetData;
 
 [[noreturn]] void refuseOffSheet()
 {
-    throw platform::Error(platform::err::InvalidCall, "EditInsert",
-                          "Inserting here would push cells that hold data off the end of the sheet. "
-                          "Clear or move those cells first.");
+    throw platform::Error(platform::err::InvalidCall, "EditInsert", std::string(Workbook::kInsertOffSheet));
 }
 
 // Whether a cell of the rows firstRow.. (all of them) in columns c1..c2 holds anything.
@@ -32,10 +31,35 @@ bool anyFrom(const SheetData& s, std::int32_t firstRow, std::int32_t c1, std::in
 
 } // namespace
 
-void Workbook::EditInsert(std::int32_t how)
+bool Workbook::EditInsertFits(std::int32_t how) const
 {
     const RangeRef r = SelectionEx(0);
     const SheetData& s = active();
+    switch (how) {
+    case 1:
+        for (std::int32_t row = r.firstRow; row <= std::min(r.lastRow, s.lastUsedRow()); ++row) {
+            const auto& cells = s.rows[static_cast<std::size_t>(row - 1)];
+            for (auto c = static_cast<std::size_t>(kMaxCols - r.cols()); c < cells.size(); ++c)
+                if (!cells[c].isEmpty())
+                    return false;
+        }
+        return true;
+    case 2:
+        return !anyFrom(s, kMaxRows - r.rows() + 1, r.firstCol, r.lastCol);
+    case 3:
+        return s.lastUsedRow() < r.firstRow || s.lastUsedRow() + r.rows() <= kMaxRows;
+    case 4:
+        return s.lastUsedCol() < r.firstCol || s.lastUsedCol() + r.cols() <= kMaxCols;
+    default:
+        throw platform::Error::runtime(platform::err::InvalidCall, "EditInsert");
+    }
+}
+
+void Workbook::EditInsert(std::int32_t how)
+{
+    if (!EditInsertFits(how))
+        refuseOffSheet();
+    const RangeRef r = SelectionEx(0);
     switch (how) {
     case 1:
         insertCellsRight(r);
@@ -44,17 +68,11 @@ void Workbook::EditInsert(std::int32_t how)
         insertCellsDown(r);
         return;
     case 3:
-        if (s.lastUsedRow() >= r.firstRow && s.lastUsedRow() + r.rows() > kMaxRows)
-            refuseOffSheet();
         insertRows(m_active, r.firstRow, r.rows());
         return;
-    case 4:
-        if (s.lastUsedCol() >= r.firstCol && s.lastUsedCol() + r.cols() > kMaxCols)
-            refuseOffSheet();
+    default:
         insertCols(m_active, r.firstCol, r.cols());
         return;
-    default:
-        throw platform::Error::runtime(platform::err::InvalidCall, "EditInsert");
     }
 }
 
@@ -62,8 +80,6 @@ void Workbook::insertCellsDown(const RangeRef& range)
 {
     const std::int32_t n = range.rows();
     SheetData& s = active();
-    if (anyFrom(s, kMaxRows - n + 1, range.firstCol, range.lastCol))
-        refuseOffSheet();
 
     editFormulas(m_active, [&](auto matches) {
         return detail::insertCellsEdit(std::move(matches), detail::ShiftAlong::Rows, range.firstRow, n,
@@ -93,12 +109,6 @@ void Workbook::insertCellsRight(const RangeRef& range)
 {
     const std::int32_t n = range.cols();
     SheetData& s = active();
-    for (std::int32_t row = range.firstRow; row <= std::min(range.lastRow, s.lastUsedRow()); ++row) {
-        const auto& cells = s.rows[static_cast<std::size_t>(row - 1)];
-        for (auto c = static_cast<std::size_t>(kMaxCols - n); c < cells.size(); ++c)
-            if (!cells[c].isEmpty())
-                refuseOffSheet();
-    }
 
     editFormulas(m_active, [&](auto matches) {
         return detail::insertCellsEdit(std::move(matches), detail::ShiftAlong::Cols, range.firstCol, n,

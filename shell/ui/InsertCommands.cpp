@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QMenu>
 
+#include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/InsertRules.h"
+#include "shell/core/ProgramInfo.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/DrawingToolbar.h"
 #include "shell/ui/MainFrame.h"
@@ -29,8 +31,8 @@ InsertCommands::InsertCommands(MainFrame& frame) : QObject(&frame), m_frame(fram
 {
     setObjectName(QStringLiteral("InsertCommands"));
     connectItem("mnuInsertCells", [this] { ignoringErrors([](Sheet& s) { s.InsertDlg(); }); });
-    connectItem("mnuInsertRows", [this] { ignoringErrors([](Sheet& s) { s.workbook().EditInsert(3); }); });
-    connectItem("mnuInsertColumns", [this] { ignoringErrors([](Sheet& s) { s.workbook().EditInsert(4); }); });
+    connectItem("mnuInsertRows", [this] { insertLines(3); });
+    connectItem("mnuInsertColumns", [this] { insertLines(4); });
     connectItem("mnuInsertWorksheet", [this] { ignoringErrors([](Sheet& s) { s.workbook().EditInsertSheets(); }); });
     connectItem("mnuInsertPageBreak", [this] { ignoringErrors([](Sheet& s) { s.workbook().AddPageBreak(); }); });
     connectItem("mnuInsertName", [this] {
@@ -81,6 +83,19 @@ void InsertCommands::ignoringErrors(const std::function<void(Sheet&)>& command)
     } catch (...) {
         // These items pass over what fails, without a message.
     }
+}
+
+void InsertCommands::insertLines(std::int32_t how)
+{
+    // A refused insertion says why, so that nothing seems to happen for no
+    // reason; any other failure is passed over as for the other items.
+    ignoringErrors([how](Sheet& s) {
+        if (s.workbook().EditInsertFits(how))
+            s.workbook().EditInsert(how);
+        else
+            (void)platform::dialogs().MsgBox(std::string(spreadsheet::Workbook::kInsertOffSheet),
+                                             platform::mb::OkOnly | platform::mb::Information, ProgramInfo::Title);
+    });
 }
 
 void InsertCommands::mnuInsert_Open()

@@ -46,6 +46,8 @@ private:
     [[nodiscard]] spreadsheet::SpreadsheetWidget* activeSheet() const;
     // Runs the command on the active grid; its failures are passed over.
     void ignoringErrors(const std::function<void(spreadsheet::SpreadsheetWidget&)>& command);
+    // Insert, Rows (3) and Columns (4) on the selection.
+    void insertLines(std::int32_t how);
 
     MainFrame& m_frame;
 };

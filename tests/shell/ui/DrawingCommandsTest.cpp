@@ -20,6 +20,7 @@
 #include "platform/spreadsheet/DrawingObject.h"
 #include "platform/spreadsheet/FormatObjectDialog.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "shell/core/ProgramInfo.h"
 #include "shell/ui/DrawingToolbar.h"
 #include "shell/ui/StatusTimer.h"
 #include "tests/shell/ui/MainWindowFixture.h"
@@ -178,7 +179,7 @@ TEST_F(DrawingWindow, CancelEndsTheInsertModeAndWithoutAWindowOnlyDisablesItself
     EXPECT_TRUE(boxes.calls().empty());
 }
 
-TEST_F(DrawingWindow, RowsColumnsAndWorksheetInsertAndTheirFailuresShowNothing)
+TEST_F(DrawingWindow, RowsColumnsAndWorksheetInsertAndARefusalSaysWhy)
 {
     book().setCellValue(1, 1, 1, spreadsheet::Value(7.0));
     book().setSelectionRef("A1:A3");
@@ -191,14 +192,24 @@ TEST_F(DrawingWindow, RowsColumnsAndWorksheetInsertAndTheirFailuresShowNothing)
     trigger("mnuInsertWorksheet");
     EXPECT_EQ(book().NumSheets(), 2);
 
-    // Rows that would push a value off the sheet: refused, and nothing is said.
+    EXPECT_TRUE(boxes.calls().empty());
+
+    // Rows or columns that would push a value off the sheet: refused with
+    // the reason, the sheet unchanged, nothing for the error reporter.
     const std::int32_t sheet = book().Sheet();
     book().setCellValue(sheet, spreadsheet::kMaxRows, 1, spreadsheet::Value(1.0));
+    book().setCellValue(sheet, 1, spreadsheet::kMaxCols, spreadsheet::Value(2.0));
     book().setSelectionRef("A1");
-    trigger("mnuInsertRows");
+    for (const char* item : {"mnuInsertRows", "mnuInsertColumns"}) {
+        trigger(item);
+        ASSERT_FALSE(boxes.calls().empty()) << item;
+        EXPECT_EQ(boxes.last().text, spreadsheet::Workbook::kInsertOffSheet) << item;
+        EXPECT_EQ(boxes.last().title, shell::ProgramInfo::Title) << item;
+    }
+    EXPECT_EQ(boxes.calls().size(), 2u);
     EXPECT_EQ(book().cellValue(sheet, spreadsheet::kMaxRows, 1).number(), 1.0);
+    EXPECT_EQ(book().cellValue(sheet, 1, spreadsheet::kMaxCols).number(), 2.0);
     EXPECT_TRUE(reported.empty());
-    EXPECT_TRUE(boxes.calls().empty());
 }
 
 TEST_F(DrawingWindow, CellsAndNameOpenTheSheetsDialogs)
