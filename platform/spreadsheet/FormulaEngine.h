@@ -16,9 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace spreadsheet {
-struct DefinedName;
-}
+#include "platform/spreadsheet/DefinedName.h"
 
 namespace spreadsheet::detail {
 
