@@ -105,14 +105,18 @@ DefinedNameDialog::DefinedNameDialog(Workbook& book, QWidget* parent) : QDialog(
     buttons->addStretch();
     auto* top = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("Names in &workbook:"), this));
+    auto* namesLabel = new QLabel(QStringLiteral("Names in &workbook:"), this);
+    namesLabel->setBuddy(m_name);  // the access key goes to the name field
+    left->addWidget(namesLabel);
     left->addWidget(m_name);
     left->addWidget(m_list);
     top->addLayout(left, 1);
     top->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(new QLabel(QStringLiteral("&Refers to:"), this));
+    auto* refersLabel = new QLabel(QStringLiteral("&Refers to:"), this);
+    refersLabel->setBuddy(m_refersTo);
+    layout->addWidget(refersLabel);
     layout->addWidget(m_refersTo);
     layout->addWidget(close);
     refresh({});

@@ -2,6 +2,7 @@
 // Cancel, the refusals' messages through the scripted dialogs.
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -168,3 +169,17 @@ TEST_F(InsertDialogs, BadNamesAndTextsAreExplainedAndNotDefined)
 }
 
 } // namespace
+
+TEST(InsertDialogLabels, AnAccessKeyInALabelLeadsToItsField)
+{
+    // A label shows "&" literally unless it has a field to lead to.
+    spreadsheet::Workbook book;
+    DefinedNameDialog names(book);
+    InsertCellsDialog cells(book);
+    for (QDialog* d : {static_cast<QDialog*>(&names), static_cast<QDialog*>(&cells)})
+        for (const QLabel* label : d->findChildren<QLabel*>()) {
+            if (label->text().contains(u'&')) {
+                EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+            }
+        }
+}

@@ -260,6 +260,21 @@ TEST_F(DrawingRoad, ScreenshotOfObjectsDrawnOverThousandsOfLoci)
     QTest::keyClick(surface(), Qt::Key_Escape);
     emit frame->menu(QStringLiteral("mnuFormat"))->aboutToShow();
     trigger("mnuFormatObject");
+
+    book().setSelection(3, 2, 5, 3);
+    testsupport::onModal<spreadsheet::InsertCellsDialog>([base](spreadsheet::InsertCellsDialog& d) {
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().save(base + QStringLiteral("-InsertDlg.png")));
+    });
+    trigger("mnuInsertCells");
+    book().setCellEntry(1, 2, 9, "=SUM(Expr)");
+    book().setDefinedName("Expr", "Sheet1!$B$2:$G$6001");
+    testsupport::onModal<spreadsheet::DefinedNameDialog>([base](spreadsheet::DefinedNameDialog& d) {
+        d.names()->setCurrentRow(0);
+        QApplication::processEvents();
+        EXPECT_TRUE(d.grab().save(base + QStringLiteral("-DefineNameDlg.png")));
+    });
+    trigger("mnuInsertName");
 }
 
 } // namespace
