@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors/Error.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -16,6 +17,9 @@
 namespace spreadsheet::detail {
 
 namespace {
+
+// The largest margin a file may give, in inches (a sheet of paper is smaller).
+constexpr double kMaxMarginInches = 1000.0;
 
 void appendEscaped(std::string& out, std::string_view text)
 {
@@ -369,6 +373,72 @@ bool readPageBreakLine(const std::vector<std::string_view>& f, SheetFormat& into
     return true;
 }
 
+// ---- page setup (from version 3) ----------------------------------------------
+
+// Only a page setup that differs from a new sheet's is written.
+void writePageSetup(std::string& buf, const PageSetup& s)
+{
+    if (s == PageSetup())
+        return;
+    buf += "pagesetup\t" + std::to_string(s.orientation) + "\t" + std::to_string(s.paperSize);
+    for (double margin : {s.marginLeft, s.marginRight, s.marginTop, s.marginBottom, s.headerMargin, s.footerMargin})
+        buf += "\t" + num(margin);
+    buf += '\t';
+    appendEscaped(buf, s.header);
+    buf += '\t';
+    appendEscaped(buf, s.footer);
+    buf += std::string("\t") + (s.gridLines ? "1" : "0") + "\t" + std::to_string(s.scale) + "\t" +
+           (s.acrossFirst ? "1" : "0") + "\n";
+}
+
+// The page setup record of a sheet; a setup that checkPageSetup refuses is
+// refused here too.
+PageSetup readPageSetupLine(const std::vector<std::string_view>& f)
+{
+    if (f.size() != 15)
+        invalidFormat("readNative", "bad page setup");
+    PageSetup s;
+    s.orientation = static_cast<std::int16_t>(toInt(f[1], 1, 2));
+    s.paperSize = static_cast<std::int16_t>(toInt(f[2], 1, INT16_MAX));
+    double* margins[] = {&s.marginLeft, &s.marginRight, &s.marginTop, &s.marginBottom, &s.headerMargin, &s.footerMargin};
+    for (std::size_t k = 0; k < 6; ++k)
+        *margins[k] = readDouble(f[3 + k], 0, kMaxMarginInches);
+    s.header = unescape(f[9]);
+    s.footer = unescape(f[10]);
+    s.gridLines = toInt(f[11], 0, 1) == 1;
+    s.scale = static_cast<std::int32_t>(toInt(f[12], 10, 400));
+    s.acrossFirst = toInt(f[13], 0, 1) == 1;
+    try {
+        checkPageSetup(s);
+    } catch (const platform::Error&) {
+        invalidFormat("readNative", "bad page setup");
+    }
+    return s;
+}
+
+// ---- workbook options (from version 3) -----------------------------------------
+
+void writeOptions(std::string& buf, const WorkbookOptions& o)
+{
+    if (o == WorkbookOptions())
+        return;
+    buf += "options";
+    for (bool on : {o.autoRecalc, o.showGridLines, o.showRowHeading, o.showColHeading})
+        buf += on ? "\t1" : "\t0";
+    buf += '\n';
+}
+
+WorkbookOptions readOptionsLine(const std::vector<std::string_view>& f)
+{
+    if (f.size() != 5)
+        invalidFormat("readNative", "bad options");
+    WorkbookOptions o;
+    bool* flags[] = {&o.autoRecalc, &o.showGridLines, &o.showRowHeading, &o.showColHeading};
+    for (std::size_t k = 0; k < 4; ++k)
+        *flags[k] = toInt(f[1 + k], 0, 1) == 1;
+    return o;
+}
+
 // ---- defined names (from version 3) -------------------------------------------
 
 void writeDefinedNames(std::string& buf, const Workbook& book)
@@ -534,10 +604,12 @@ void writeNative(std::ostream& out, const Workbook& book, FileType type)
         }
         writeFormats(buf, sheet.format);
         writePageBreaks(buf, sheet.format);
+        writePageSetup(buf, sheet.pageSetup);
         writeObjects(buf, sheet.objects);
         buf += "endsheet\n";
     }
     writeDefinedNames(buf, book);
+    writeOptions(buf, book.options());
     buf += "end\t" + std::to_string(total) + "\n";
     flush();
 }
@@ -629,11 +701,17 @@ FileType readNative(std::string_view bytes, Workbook& into)
         // Version 1 files end the sheet here; later ones put its formats
         // first, and from version 3 its drawing objects after them.
         std::vector<std::uint16_t> styleIds;
+        bool hasPageSetup = false;
         for (;;) {
             const auto& f = in.next();
             if (f.size() == 1 && f[0] == "endsheet")
                 break;
-            if (version >= 3 && f[0] == "object") {
+            if (version >= 3 && f[0] == "pagesetup") {
+                if (hasPageSetup)
+                    invalidFormat("readNative", "page setup given twice");
+                sheet->pageSetup = readPageSetupLine(f);
+                hasPageSetup = true;
+            } else if (version >= 3 && f[0] == "object") {
                 readObjectLine(f, *sheet);
             } else if (version == 1 || !(readFormatLine(f, sheet->format, styleIds) ||
                                          (version >= 3 && readPageBreakLine(f, sheet->format)))) {
@@ -644,8 +722,14 @@ FileType readNative(std::string_view bytes, Workbook& into)
     }
     std::vector<DefinedName> names;
     const std::vector<std::string_view>* line = &in.next();
-    if (version >= 3)
+    WorkbookOptions options;
+    if (version >= 3) {
         line = readDefinedNames(in, line, names);
+        if (!line->empty() && (*line)[0] == "options") {
+            options = readOptionsLine(*line);
+            line = &in.next();
+        }
+    }
     if (line->size() != 2 || (*line)[0] != "end")
         invalidFormat("readNative", "unexpected record");
     if (static_cast<std::size_t>(toInt((*line)[1], 0, INT64_MAX)) != total || !in.atEnd())
@@ -653,6 +737,7 @@ FileType readNative(std::string_view bytes, Workbook& into)
     sheets[static_cast<std::size_t>(activeSheet - 1)]->selected = true;
     into.replaceDefinedNames(std::move(names));
     into.replaceSheets(std::move(sheets), activeSheet);
+    into.setOptions(options);
     return type;
 }
 

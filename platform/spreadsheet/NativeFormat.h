@@ -39,6 +39,13 @@
 //     then its manual page breaks (from version 3), one line each:
 //     rowbreak<TAB><row>                    a page starts at the row, 2..16384
 //     colbreak<TAB><col>                    a page starts at the column, 2..256
+//     then its page setup (from version 3), only when it differs from a new sheet's:
+//     pagesetup<TAB><orientation 1|2><TAB><paper><TAB><left><TAB><right><TAB><top><TAB><bottom>
+//          <TAB><header margin><TAB><footer margin><TAB><header><TAB><footer>
+//          <TAB><grid lines 0|1><TAB><scale 10-400><TAB><across first 0|1>
+//        margins in inches (0..1000); paper the printer's code (PageSetup.h);
+//        header and footer escaped; at most one per sheet, and what
+//        checkPageSetup refuses is refused
 //     then the sheet's drawing objects (from version 3), back to front, one line each:
 //     object<TAB><id><TAB><kind><TAB><name>
 //          <TAB><from row><TAB><from col><TAB><from dx><TAB><from dy>
@@ -56,13 +63,18 @@
 //   the order defined:
 //   name<TAB><name><TAB><refers to>        the text without "=" (escaped);
 //        the name as DefinedName.h allows, each once (letter case ignored)
+//   then the workbook's options (from version 3), only when any differs from
+//   a new workbook's (all on); a file without the line has every option on:
+//   options<TAB><automatic recalculation><TAB><grid lines><TAB><row headings><TAB><column headings>
+//        each 0 (off) or 1 (on)
 //   end<TAB><total cell count>             the last line; a file without it is truncated
 //
 // Rows 1..16384 and columns 1..256. Cells of a sheet come in row order, then
 // column order. A reader refuses (error 321) a file with an unknown version,
 // a record out of place, a number that does not parse, a position outside the
 // sheet, a count that does not match, a page break given twice or outside
-// the sheet, or a defined name that is invalid, repeated or empty.
+// the sheet, a defined name that is invalid, repeated or empty, or a page
+// setup or options record that is malformed, out of range or repeated.
 
 #include <string_view>
 

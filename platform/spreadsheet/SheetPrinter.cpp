@@ -1,7 +1,8 @@
 #include "platform/spreadsheet/SheetPrinter.h"
 
 #include <algorithm>
-#include <map>
+#include <cmath>
+#include <numeric>
 #include <vector>
 
 #include <QCheckBox>
@@ -26,6 +27,7 @@
 #include "platform/print/QtPrinter.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/NumberFormat.h"
+#include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/Workbook.h"
 
 namespace spreadsheet {
@@ -41,10 +43,43 @@ constexpr PaperChoice kPapers[] = {
     {platform::paper::A4, "A4"},         {platform::paper::A5, "A5"},
 };
 
-// A cell's text under its number format.
-QString cellText(const Value& v, const std::string& numberFormat)
+// The printed sheet is the grid at 100 % zoom drawn to the scale of the
+// sheet's sizes in points: the grid draws a character of column width in 8
+// pixels, so one of its pixels prints at kPointsPerChar / 8 points (a row of
+// the default 12.75 points, 20 pixels in the grid, prints 12.75 points high).
+constexpr double kPointsPerGridPixel = kPointsPerChar / 8.0;
+// The grid shows a cell font at 9/10 of its size on a 96-dpi screen; printed
+// in the same proportion to its column, a font of n points prints at
+// n * kPrintFontScale points, so that what fits a column on the screen fits
+// it on paper.
+constexpr double kPrintFontScale = 0.9 * (96.0 / 72.0) * kPointsPerGridPixel;
+// The space the grid leaves between a cell's edge and its text, in its pixels.
+constexpr double kGridPadPixels = 3.0;
+
+// The alignment of a cell's text as the grid paints it: the format's, or
+// by default numbers right, logicals and errors centred, texts left.
+Qt::Alignment cellAlignment(const Value& v, const CellFormat& f)
 {
-    return QString::fromStdString(v.isNumber() ? formatNumber(v.number(), numberFormat) : v.displayText());
+    Qt::Alignment align = Qt::AlignLeft;
+    switch (f.hAlign) {
+    case HAlign::Left:
+        align = Qt::AlignLeft;
+        break;
+    case HAlign::Center:
+        align = Qt::AlignHCenter;
+        break;
+    case HAlign::Right:
+        align = Qt::AlignRight;
+        break;
+    default:
+        if (v.isNumber())
+            align = Qt::AlignRight;
+        else if (v.isLogical() || v.isError())
+            align = Qt::AlignHCenter;
+    }
+    return align | (f.vAlign == VAlign::Top      ? Qt::AlignTop
+                    : f.vAlign == VAlign::Center ? Qt::AlignVCenter
+                                                 : Qt::AlignBottom);
 }
 
 // Where the manual breaks fall among the printed lines: a break before a
@@ -82,7 +117,8 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
     if (area.lastRow < area.firstRow || area.lastCol < area.firstCol || area.lastRow < 1 || area.lastCol < 1) {
         return 0;
     }
-    // Hidden rows and columns are not printed; title lines repeat on every page.
+    // Hidden rows and columns (and those of size 0) are not printed; title
+    // lines repeat on every page.
     const auto lines = [](std::int32_t first, std::int32_t last, const auto& hidden) {
         std::vector<std::int32_t> out;
         for (std::int32_t i = std::max(first, 1); i <= last; ++i) {
@@ -92,8 +128,8 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
         }
         return out;
     };
-    const auto rowHidden = [&](std::int32_t r) { return format.isRowHidden(r); };
-    const auto colHidden = [&](std::int32_t c) { return format.isColHidden(c); };
+    const auto rowHidden = [&](std::int32_t r) { return format.rowHeight(r) <= 0; };
+    const auto colHidden = [&](std::int32_t c) { return format.colWidth(c) <= 0; };
     const std::vector<std::int32_t> rows = lines(area.firstRow, area.lastRow, rowHidden);
     const std::vector<std::int32_t> cols = lines(area.firstCol, area.lastCol, colHidden);
     if (rows.empty() || cols.empty()) {
@@ -110,51 +146,34 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
     device.setFullPage(true);
 
     const double dpi = device.resolution();
+    const double dotsPerPoint = dpi / 72.0;
     const QFont font(QStringLiteral("Arial"), 10);
     const QFontMetricsF metrics(font, &device);
-    const double pad = metrics.horizontalAdvance(QLatin1Char('0')) / 2.0;
-    const double defaultWidth = metrics.horizontalAdvance(QLatin1Char('0')) * 8.43 + 2 * pad;
-    const double rowHeight = metrics.height() + pad;
     const double scale = setup.scale / 100.0;
 
-    // Every column is as wide as its widest shown value, at least the default.
-    std::map<std::int32_t, double> width;
-    const auto measure = [&](std::int32_t c, const std::vector<std::int32_t>& inRows) {
-        double w = defaultWidth;
-        for (std::int32_t r : inRows) {
-            const Value v = book.cellValue(sheet, r, c);
-            if (!v.isEmpty()) {
-                w = std::max(w, metrics.horizontalAdvance(cellText(v, book.cellFormat(sheet, r, c).numberFormat)) +
-                                    2 * pad);
-            }
+    // Columns and rows at the sheet's sizes, in device dots.
+    const auto colDots = [&](std::int32_t c) { return format.colWidth(c) * kPointsPerChar * dotsPerPoint; };
+    const auto rowDots = [&](std::int32_t r) { return format.rowHeight(r) * dotsPerPoint; };
+    const auto sizes = [](const std::vector<std::int32_t>& of, const auto& size) {
+        std::vector<double> out;
+        out.reserve(of.size());
+        for (std::int32_t n : of) {
+            out.push_back(size(n));
         }
-        width[c] = std::max(width[c], w);
+        return out;
     };
-    std::vector<std::int32_t> allRows = rows;
-    allRows.insert(allRows.end(), titleRows.begin(), titleRows.end());
-    for (std::int32_t c : cols) {
-        measure(c, allRows);
-    }
-    for (std::int32_t c : titleCols) {
-        measure(c, allRows);
-    }
-    std::vector<double> colSizes;
-    for (std::int32_t c : cols) {
-        colSizes.push_back(width[c]);
-    }
-    const std::vector<double> rowSizes(rows.size(), rowHeight);
-    double titleWidth = 0;
-    for (std::int32_t c : titleCols) {
-        titleWidth += width[c];
-    }
-    const double titleHeight = rowHeight * static_cast<double>(titleRows.size());
+    const std::vector<double> colSizes = sizes(cols, colDots);
+    const std::vector<double> rowSizes = sizes(rows, rowDots);
+    const auto total = [](const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0); };
+    const double titleWidth = total(sizes(titleCols, colDots));
+    const double titleHeight = total(sizes(titleRows, rowDots));
 
     const QRectF paper = device.pageLayout().fullRectPixels(static_cast<int>(dpi));
     const double left = setup.marginLeft * dpi;
     const double top = setup.marginTop * dpi;
     const double roomW = (paper.width() - left - setup.marginRight * dpi) / scale;
     const double roomH = (paper.height() - top - setup.marginBottom * dpi) / scale;
-    if (roomW - titleWidth <= 0 || roomH - titleHeight < rowHeight) {
+    if (roomW - titleWidth <= 0 || roomH - titleHeight <= 0) {
         throw platform::Error(380, "FilePrint",
                               "Invalid property value: the margins and print titles leave no room on the page");
     }
@@ -170,18 +189,42 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
     const auto pageCount = static_cast<std::int32_t>(pages.size());
     const std::string fileName = QFileInfo(QString::fromStdString(book.TableName())).fileName().toStdString();
     const QPen gridPen(QColor(128, 128, 128), std::max(1.0, dpi / 300.0));
+    const double pad = kGridPadPixels * kPointsPerGridPixel * dotsPerPoint;
     const auto drawCell = [&](std::int32_t r, std::int32_t c, const QRectF& cell) {
         if (setup.gridLines) {
             p.setPen(gridPen);
             p.drawRect(cell);
         }
         const Value v = book.cellValue(sheet, r, c);
-        if (!v.isEmpty()) {
-            p.setPen(Qt::black);
-            const bool right = v.kind() == ValueKind::Number;
-            p.drawText(cell.adjusted(pad, 0, -pad, 0), Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft),
-                       cellText(v, book.cellFormat(sheet, r, c).numberFormat));
+        if (v.isEmpty()) {
+            return;
         }
+        const CellFormat& f = format.format(r, c);
+        QFont cellFont(QString::fromStdString(f.fontName));
+        cellFont.setPointSizeF(std::max(1.0, f.fontSize * kPrintFontScale));
+        cellFont.setBold(f.bold);
+        cellFont.setItalic(f.italic);
+        cellFont.setUnderline(f.underline);
+        const QFontMetricsF cellMetrics(cellFont, &device);
+        const TextWidth fontWidth = [&cellMetrics](std::string_view t) {
+            return static_cast<int>(std::ceil(
+                cellMetrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())))));
+        };
+        const QRectF textArea = cell.adjusted(pad, pad / 3, -pad, -pad / 3);
+        const std::string text =
+            v.isNumber() ? shownNumberText(v.number(), f.numberFormat, static_cast<int>(std::floor(textArea.width())),
+                                           fontWidth)
+                         : v.displayText();
+        int flags = static_cast<int>(cellAlignment(v, f));
+        if (f.wrap && !v.isNumber()) {
+            flags |= Qt::TextWordWrap;
+        }
+        p.save();
+        p.setFont(cellFont);
+        p.setPen(QColor::fromRgb(f.fontColor));
+        p.setClipRect(cell, Qt::IntersectClip);
+        p.drawText(textArea, flags, QString::fromStdString(text));
+        p.restore();
     };
     for (std::int32_t i = 0; i < pageCount; ++i) {
         if (i > 0) {
@@ -215,13 +258,14 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
         }
         double y = 0;
         for (std::int32_t r : pageRows) {
+            const double h = rowDots(r);
             double x = 0;
             for (std::int32_t c : pageCols) {
-                const double w = width[c];
-                drawCell(r, c, QRectF(x, y, w, rowHeight));
+                const double w = colDots(c);
+                drawCell(r, c, QRectF(x, y, w, h));
                 x += w;
             }
-            y += rowHeight;
+            y += h;
         }
         p.setClipping(false);
     }

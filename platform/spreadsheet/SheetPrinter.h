@@ -1,14 +1,16 @@
 #pragma once
 
 // Printing a worksheet: its print area (or its used range from A1) without
-// its hidden rows and columns, laid out in columns wide enough for every
-// shown value (at least the default column width) and rows one line high,
-// cut into pages by the sheet's page setup (PageSetup.h) and its manual
-// page breaks, with the print title rows and columns repeated on every page,
-// the header and footer of the page setup, and the cell grid when gridlines
-// are on. Values show in
-// their number formats; numbers stand at the right of their cells, texts at
-// the left, as on the screen.
+// its hidden rows and columns, each column at the sheet's width and each row
+// at the sheet's height (characters of kPointsPerChar points, and points: the
+// grid's layout at 100 % zoom, scaled to paper), cut into pages by the sheet's
+// page setup (PageSetup.h) and its manual page breaks, with the print title
+// rows and columns repeated on every page, the header and footer of the page
+// setup, and the cell grid when gridlines are on. Cells print as the grid
+// paints them: in their fonts (scaled in the grid's proportion to the
+// column), number formats and alignments, a number that does not fit its
+// column rounded, in scientific form or filled with '#' by the grid's rule
+// (shownNumberText), never cut; texts clipped at the cell's edges.
 //
 // PageSetupDlg is the control's page setup dialog: orientation, paper,
 // margins, header and footer, gridlines, scale and page order.
