@@ -1,8 +1,8 @@
 // Every workbook file reader, through the workbook's public load: the bytes
 // go to a temporary file and the type is found from the content (.xls, the
 // native format, delimited text). A workbook that loads is saved in the
-// native format and loaded again, and must keep every sheet, name, cell and
-// drawing object.
+// native format and loaded again, and must keep every sheet, name, cell,
+// drawing object, page setup and the workbook's options.
 
 #include <string>
 
@@ -21,9 +21,11 @@ void compare(const spreadsheet::Workbook& a, const spreadsheet::Workbook& b)
 {
     fuzz::check(a.NumSheets() == b.NumSheets(), "the native copy keeps the number of sheets");
     fuzz::check(a.definedNames() == b.definedNames(), "the native copy keeps the defined names");
+    fuzz::check(a.options() == b.options(), "the native copy keeps the workbook's options");
     for (std::int32_t sheet = 1; sheet <= a.NumSheets(); ++sheet) {
         fuzz::check(a.SheetName(sheet) == b.SheetName(sheet), "the native copy keeps the sheet names");
         fuzz::check(a.objects(sheet) == b.objects(sheet), "the native copy keeps every drawing object");
+        fuzz::check(a.pageSetup(sheet) == b.pageSetup(sheet), "the native copy keeps every page setup");
         fuzz::check(a.sheetFormat(sheet).rowBreaks() == b.sheetFormat(sheet).rowBreaks() &&
                         a.sheetFormat(sheet).colBreaks() == b.sheetFormat(sheet).colBreaks(),
                     "the native copy keeps the page breaks");

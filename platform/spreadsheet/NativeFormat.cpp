@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cfloat>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -17,9 +18,6 @@
 namespace spreadsheet::detail {
 
 namespace {
-
-// The largest margin a file may give, in inches (a sheet of paper is smaller).
-constexpr double kMaxMarginInches = 1000.0;
 
 void appendEscaped(std::string& out, std::string_view text)
 {
@@ -391,18 +389,18 @@ void writePageSetup(std::string& buf, const PageSetup& s)
            (s.acrossFirst ? "1" : "0") + "\n";
 }
 
-// The page setup record of a sheet; a setup that checkPageSetup refuses is
-// refused here too.
+// The page setup record of a sheet. It takes every setup the model can hold
+// (what checkPageSetup accepts, any paper code) and refuses the others.
 PageSetup readPageSetupLine(const std::vector<std::string_view>& f)
 {
     if (f.size() != 15)
         invalidFormat("readNative", "bad page setup");
     PageSetup s;
     s.orientation = static_cast<std::int16_t>(toInt(f[1], 1, 2));
-    s.paperSize = static_cast<std::int16_t>(toInt(f[2], 1, INT16_MAX));
+    s.paperSize = static_cast<std::int16_t>(toInt(f[2], INT16_MIN, INT16_MAX));
     double* margins[] = {&s.marginLeft, &s.marginRight, &s.marginTop, &s.marginBottom, &s.headerMargin, &s.footerMargin};
     for (std::size_t k = 0; k < 6; ++k)
-        *margins[k] = readDouble(f[3 + k], 0, kMaxMarginInches);
+        *margins[k] = readDouble(f[3 + k], 0, DBL_MAX);
     s.header = unescape(f[9]);
     s.footer = unescape(f[10]);
     s.gridLines = toInt(f[11], 0, 1) == 1;

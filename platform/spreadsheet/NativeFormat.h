@@ -43,9 +43,9 @@
 //     pagesetup<TAB><orientation 1|2><TAB><paper><TAB><left><TAB><right><TAB><top><TAB><bottom>
 //          <TAB><header margin><TAB><footer margin><TAB><header><TAB><footer>
 //          <TAB><grid lines 0|1><TAB><scale 10-400><TAB><across first 0|1>
-//        margins in inches (0..1000); paper the printer's code (PageSetup.h);
-//        header and footer escaped; at most one per sheet, and what
-//        checkPageSetup refuses is refused
+//        margins in inches (finite, >= 0); paper the printer's code
+//        (PageSetup.h; an unknown one prints on A4); header and footer
+//        escaped; at most one per sheet; what checkPageSetup refuses is refused
 //     then the sheet's drawing objects (from version 3), back to front, one line each:
 //     object<TAB><id><TAB><kind><TAB><name>
 //          <TAB><from row><TAB><from col><TAB><from dx><TAB><from dy>

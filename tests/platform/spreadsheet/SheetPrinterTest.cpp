@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -35,9 +36,11 @@ namespace {
 using spreadsheet::Value;
 
 // Rows x columns of values that each occur once: "r<row>c<col>" texts in
-// column 1, numbers elsewhere (negative and long ones among them).
+// column 1, numbers elsewhere (negative and long ones among them), in
+// columns wide enough to show every value in full.
 void fill(spreadsheet::Workbook& book, int rows, int cols)
 {
+    book.editSheetFormat(1, [cols](spreadsheet::SheetFormat& f) { f.setColWidth(1, cols, 12); });
     for (int r = 1; r <= rows; ++r) {
         book.setCellValue(1, r, 1, Value("r" + std::to_string(r) + "c1"));
         for (int c = 2; c <= cols; ++c) {
@@ -187,6 +190,146 @@ TEST(SheetPrinter, LandscapeAndSmallerScaleNeedFewerPages)
     device.setOutputFileName(QString::fromStdString(dir.file("e.pdf").string()));
     EXPECT_EQ(spreadsheet::printSheet(empty, 1, device), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("e.pdf")));
+}
+
+QString pdfName(const testsupport::TempDir& dir, const std::string& name)
+{
+    return QString::fromStdString(dir.file(name).string());
+}
+
+int printTo(const spreadsheet::Workbook& book, const QString& path)
+{
+    QPrinter device(QPrinter::HighResolution);
+    device.setOutputFormat(QPrinter::PdfFormat);
+    device.setOutputFileName(path);
+    return spreadsheet::printSheet(book, 1, device);
+}
+
+TEST(SheetPrinter, WiderColumnsAndTallerRowsNeedMorePages)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    testsupport::TempDir dir;
+    spreadsheet::Workbook book;
+    fill(book, 40, 12);
+    const auto layout = [&](double width, double height) {
+        book.editSheetFormat(1, [&](spreadsheet::SheetFormat& f) {
+            f.setColWidth(1, 12, width);
+            f.setRowHeight(1, 40, height);
+        });
+    };
+    layout(6, 12.75);  // 12 columns of 6 characters and 40 rows fit one A4 page
+    EXPECT_EQ(printTo(book, pdfName(dir, "narrow.pdf")), 1);
+
+    layout(30, 12.75);  // five times as wide: several pages across
+    const int across = printTo(book, pdfName(dir, "wide.pdf"));
+    EXPECT_GE(across, 3);
+    EXPECT_EQ(testsupport::pdfPageCount(dir.file("wide.pdf")), across);
+    const auto text = testsupport::pdfText(dir.file("wide.pdf"));
+    ASSERT_TRUE(text.has_value());
+    for (int r = 1; r <= 40; r += 13) {
+        EXPECT_EQ(occurrences(*text, "r" + std::to_string(r) + "c1"), 1u) << "row " << r;
+        for (int c = 2; c <= 12; ++c) {
+            EXPECT_EQ(occurrences(*text, Value(-(r * 1000.0 + c) - 0.125).displayText()), 1u) << r << ", " << c;
+        }
+    }
+
+    layout(6, 48);  // rows almost four times as tall: pages down instead
+    const int down = printTo(book, pdfName(dir, "tall.pdf"));
+    EXPECT_GE(down, 2);
+    const auto tall = testsupport::pdfText(dir.file("tall.pdf"));
+    ASSERT_TRUE(tall.has_value());
+    EXPECT_EQ(occurrences(*tall, "r40c1"), 1u);
+
+    // A hidden column takes no room at all.
+    layout(30, 12.75);
+    book.editSheetFormat(1, [](spreadsheet::SheetFormat& f) { f.setColHidden(3, 12, true); });
+    EXPECT_EQ(printTo(book, pdfName(dir, "hidden.pdf")), 1);
+}
+
+// True when `shown` is a faithful text of v: '#' fill, or v rounded to the
+// last digit shown (fixed or scientific).
+bool faithful(const std::string& shown, double v)
+{
+    if (!shown.empty() && shown.find_first_not_of('#') == std::string::npos) {
+        return true;
+    }
+    const std::size_t e = shown.find('E');
+    const std::string mantissa = shown.substr(0, e);
+    const int exponent = e == std::string::npos ? 0 : std::stoi(shown.substr(e + 1));
+    const std::size_t point = mantissa.find('.');
+    const int decimals = point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+    char* end = nullptr;
+    const double d = std::strtod(shown.c_str(), &end);
+    if (shown.empty() || end != shown.c_str() + shown.size()) {
+        return false;
+    }
+    return std::fabs(d - v) <= std::pow(10.0, exponent - decimals) / 2 * (1 + 1e-9);
+}
+
+// The printed lines of a one-page PDF, trimmed, without header and footer.
+std::vector<std::string> cellLines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t nl = text.find_first_of("\n\f", start);
+        if (nl == std::string::npos) {
+            nl = text.size();
+        }
+        std::string line = text.substr(start, nl - start);
+        start = nl + 1;
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos) {
+            continue;
+        }
+        line = line.substr(first, line.find_last_not_of(' ') - first + 1);
+        if (line != "Sheet1" && line != "Page 1") {
+            out.push_back(line);
+        }
+    }
+    return out;
+}
+
+TEST(SheetPrinter, NumbersTooWideForTheirColumnPrintAsTheGridShowsThem)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    const double values[] = {123456789.123, -0.000612345678, 3.14159265358979, 42, -98765.4321, 1.5e20};
+    testsupport::TempDir dir;
+    spreadsheet::Workbook book;
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        book.setCellValue(1, static_cast<std::int32_t>(i + 1), 1, Value(values[i]));
+    }
+    struct Row {
+        const char* name;
+        double width;
+        bool full;  // every value in full
+    };
+    const Row rows[] = {{"a wide column", 30, true}, {"a column of 5 characters", 5, false},
+                        {"a column of 2 characters", 2, false}};
+    for (const Row& row : rows) {
+        book.editSheetFormat(1, [&](spreadsheet::SheetFormat& f) { f.setColWidth(1, 1, row.width); });
+        const std::string name = std::string(row.name) + ".pdf";
+        ASSERT_EQ(printTo(book, pdfName(dir, name)), 1) << row.name;
+        const auto text = testsupport::pdfText(dir.file(name));
+        ASSERT_TRUE(text.has_value());
+        const std::vector<std::string> lines = cellLines(*text);
+        ASSERT_EQ(lines.size(), std::size(values)) << row.name << ":\n" << *text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string full = Value(values[i]).displayText();
+            if (row.full) {
+                EXPECT_EQ(lines[i], full) << row.name;
+                continue;
+            }
+            EXPECT_TRUE(faithful(lines[i], values[i])) << row.name << ": " << lines[i] << " for " << full;
+            if (full.size() > 6) {
+                EXPECT_NE(lines[i], full) << row.name << ": the full text does not fit";
+            }
+        }
+    }
 }
 
 TEST(PageSetupDlg, ControlsShowAndChangeTheSettings)
