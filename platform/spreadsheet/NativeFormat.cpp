@@ -393,7 +393,7 @@ void writePageSetup(std::string& buf, const PageSetup& s)
 // (what checkPageSetup accepts, any paper code) and refuses the others.
 PageSetup readPageSetupLine(const std::vector<std::string_view>& f)
 {
-    if (f.size() != 15)
+    if (f.size() != 14)
         invalidFormat("readNative", "bad page setup");
     PageSetup s;
     s.orientation = static_cast<std::int16_t>(toInt(f[1], 1, 2));

@@ -971,6 +971,9 @@ std::int32_t Workbook::Read(const std::string& path)
     m_sheets = std::move(fresh.m_sheets);
     m_names = std::move(fresh.m_names);
     m_active = fresh.m_active;
+    // Only our own files hold the options; other files leave them as they are.
+    if (type == FileType::Native || type == FileType::Native6)
+        m_options = fresh.m_options;
     m_dirty = true;
     m_changed = false;
     if (m_onChange)

@@ -227,6 +227,8 @@ public:
     // ---- files (see WorkbookFiles.h for the formats) -------------------------
     // Reads the file into this workbook, replacing its sheets, and returns the
     // file's type code (member 1375). The type is found from the content.
+    // A file in the native format also sets the options (every one on when
+    // it has none); other files leave them as they were.
     // On failure the workbook is unchanged. Leaves TableName to the caller.
     std::int32_t Read(const std::string& path);
     // Writes the workbook in the given type through a temporary file that

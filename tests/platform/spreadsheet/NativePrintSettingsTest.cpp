@@ -21,7 +21,7 @@ using spreadsheet::PageSetup;
 using spreadsheet::Workbook;
 using spreadsheet::WorkbookOptions;
 
-std::string written(const Workbook& wb)
+std::string written(Workbook& wb)
 {
     testsupport::TempDir dir;
     const std::string path = dir.file("book.vts").string();
@@ -124,6 +124,43 @@ TEST(NativePrintSettings, DefaultsWriteNothingAndReadAsDefaults)
     target.setOptions(WorkbookOptions{false, false, false, false});
     target.Read(path.string());
     EXPECT_EQ(target.options(), WorkbookOptions());
+
+    // Other files hold no options: reading one leaves them as they were.
+    const auto text = dir.file("plain.txt");
+    testsupport::writeFile(text, "1\t2\r\n");
+    const WorkbookOptions off{false, true, false, true};
+    target.setOptions(off);
+    target.Read(text.string());
+    EXPECT_EQ(target.options(), off);
+}
+
+TEST(NativePrintSettings, AFileWrittenByHandAfterTheLayoutReads)
+{
+    // The fuzzing seed of these records, written from the layout in NativeFormat.h.
+    Workbook wb;
+    wb.Read(TESSARAY_SOURCE_DIR "/fuzz/corpus/workbook_file/native_page_setups_and_options");
+    PageSetup first;
+    first.orientation = 2;
+    first.paperSize = 1;
+    first.marginLeft = 0.25;
+    first.marginRight = 0.5;
+    first.marginTop = 0;
+    first.marginBottom = 1.5;
+    first.headerMargin = 0.125;
+    first.footerMargin = 0.3;
+    first.header = "&A of &F\t&&";
+    first.footer = "";
+    first.gridLines = false;
+    first.scale = 55;
+    first.acrossFirst = true;
+    EXPECT_EQ(wb.pageSetup(1), first);
+    PageSetup second;
+    second.paperSize = 11;
+    second.footer = "Page &P of &N";
+    second.scale = 400;
+    EXPECT_EQ(wb.pageSetup(2), second);
+    EXPECT_EQ(wb.options(), (WorkbookOptions{false, true, false, true}));
+    EXPECT_EQ(wb.sheetFormat(1).colWidth(1), 3.5);
 }
 
 TEST(NativePrintSettings, BadRecordsAreRefusedAndChangeNothing)

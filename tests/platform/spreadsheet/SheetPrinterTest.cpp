@@ -309,7 +309,7 @@ TEST(SheetPrinter, NumbersTooWideForTheirColumnPrintAsTheGridShowsThem)
         bool full;  // every value in full
     };
     const Row rows[] = {{"a wide column", 30, true}, {"a column of 5 characters", 5, false},
-                        {"a column of 2 characters", 2, false}};
+                        {"a column of 3 characters", 3, false}};
     for (const Row& row : rows) {
         book.editSheetFormat(1, [&](spreadsheet::SheetFormat& f) { f.setColWidth(1, 1, row.width); });
         const std::string name = std::string(row.name) + ".pdf";
