@@ -17,6 +17,7 @@
 #include "analysis/MyNode.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
@@ -127,6 +128,8 @@ TEST_F(PrintCommandsTest, FilePrintPrintsTheActiveSheetThroughTheDialog)
 {
     frame->ActiveChild()->workbook().setCellValue(1, 1, 1, spreadsheet::Value("YAL001C"));
     frame->ActiveChild()->workbook().setCellValue(1, 1, 2, spreadsheet::Value(-0.4335539019));
+    // A column wide enough for every digit: a printed sheet keeps the grid's widths.
+    frame->ActiveChild()->workbook().editSheetFormat(1, [](spreadsheet::SheetFormat& f) { f.setColWidth(2, 2, 16); });
     int dialogs = 0;
     platform::PrintTarget::setDialogHandler([&](QPrinter&, QWidget*) { return ++dialogs > 0; });
     trigger("mnuFilePrint");
