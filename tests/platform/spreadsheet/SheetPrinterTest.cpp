@@ -4,6 +4,7 @@
 #include "platform/spreadsheet/SheetPrinter.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -330,6 +331,40 @@ TEST(SheetPrinter, NumbersTooWideForTheirColumnPrintAsTheGridShowsThem)
             }
         }
     }
+}
+
+TEST(SheetPrinter, TextsAreClippedAtTheirCellAsInTheGrid)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    testsupport::TempDir dir;
+    spreadsheet::Workbook book;
+    book.setCellValue(1, 1, 1, Value(std::string(40, 'W')));
+    book.setCellValue(1, 3, 1, Value("end"));  // the used range reaches column C
+    book.editSheetFormat(1, [](spreadsheet::SheetFormat& f) { f.setColWidth(1, 1, 4); });
+    spreadsheet::PageSetup setup;
+    setup.gridLines = false;
+    book.setPageSetup(1, setup);
+    ASSERT_EQ(printTo(book, pdfName(dir, "clip.pdf")), 1);
+    const std::string png = dir.file("clip").string();
+    ASSERT_TRUE(testsupport::commandOutput("pdftoppm -r 72 -png -singlefile '" + dir.file("clip.pdf").string() + "' '" +
+                                           png + "'"));
+    const QImage page(QString::fromStdString(png + ".png"));
+    ASSERT_FALSE(page.isNull());
+    // At 72 dpi a pixel is a point: row 1 spans y 72..84.75 below the top
+    // margin; column A x 54..74.4 after the left margin, column B after it.
+    const auto inked = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = 73; y < 84; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                n += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    EXPECT_GT(inked(55, 74), 0) << "the text starts in its cell";
+    EXPECT_EQ(inked(76, 200), 0) << "and stops at the cell's right edge";
 }
 
 TEST(PageSetupDlg, ControlsShowAndChangeTheSettings)
