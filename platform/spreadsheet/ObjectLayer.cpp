@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -23,7 +24,6 @@ namespace {
 constexpr double kHandleSize = 6;   // pixels
 constexpr double kDragSlop = 3;     // pixels a press may wander and still be a click
 constexpr double kVertexReach = 5;  // pixels around a vertex that hit it
-constexpr double kFontPoints = 9.0;
 // Charts plot at most this many series (rows) and categories (columns) of
 // their block, counted from its top-left cell inside the used area.
 constexpr int kMaxChartSeries = 64;
@@ -330,7 +330,7 @@ void ObjectLayer::paintObject(QPainter& p, const Pane& pane, const DrawingObject
     pen.setStyle(st.lineWidth > 0 ? styles[std::clamp(st.lineStyle, 0, 4)] : Qt::NoPen);
     const QBrush fill = st.filled ? QBrush(rgb(st.fillColor)) : QBrush(Qt::NoBrush);
     QFont font = m_grid.font();
-    font.setPointSizeF(std::max(1.0, kFontPoints * m_grid.zoom() / 100.0));
+    font.setPointSizeF(std::max(1.0, grid::kFontPoints * m_grid.zoom() / 100.0));
     p.setFont(font);
     const QString text = QString::fromStdString(o.text);
     const int textFlags = Qt::AlignCenter | Qt::TextWordWrap;

@@ -25,6 +25,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
@@ -44,17 +45,16 @@ constexpr PaperChoice kPapers[] = {
 };
 
 // The printed sheet is the grid at 100 % zoom drawn to the scale of the
-// sheet's sizes in points: the grid draws a character of column width in 8
-// pixels, so one of its pixels prints at kPointsPerChar / 8 points (a row of
-// the default 12.75 points, 20 pixels in the grid, prints 12.75 points high).
-constexpr double kPointsPerGridPixel = kPointsPerChar / 8.0;
-// The grid shows a cell font at 9/10 of its size on a 96-dpi screen; printed
-// in the same proportion to its column, a font of n points prints at
-// n * kPrintFontScale points, so that what fits a column on the screen fits
-// it on paper.
-constexpr double kPrintFontScale = 0.9 * (96.0 / 72.0) * kPointsPerGridPixel;
-// The space the grid leaves between a cell's edge and its text, in its pixels.
-constexpr double kGridPadPixels = 3.0;
+// sheet's sizes in points: one grid pixel prints at grid::kPointsPerPixel
+// points (a row of the default 12.75 points, 20 pixels in the grid, prints
+// 12.75 points high).
+constexpr double kPointsPerGridPixel = grid::kPointsPerPixel;
+// The grid shows a cell font at kFontPoints/10 of its size on a 96-dpi
+// screen; printed in the same proportion to its column, a font of n points
+// prints at n * kPrintFontScale points, so that what fits a column on the
+// screen fits it on paper.
+constexpr double kPrintFontScale = grid::kFontPoints / 10.0 * (96.0 / 72.0) * kPointsPerGridPixel;
+constexpr double kGridPadPixels = grid::kTextPad;
 
 // The alignment of a cell's text as the grid paints it: the format's, or
 // by default numbers right, logicals and errors centred, texts left.

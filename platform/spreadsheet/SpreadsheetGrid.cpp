@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectLayer.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
@@ -21,15 +22,13 @@ namespace spreadsheet {
 
 namespace {
 
-// Sizes at 100 % zoom, in pixels.
-constexpr int kColWidth = 72;
-constexpr int kRowHeight = 20;
-constexpr int kHeaderHeight = 20;
-constexpr int kHeaderWidth = 44;
-constexpr double kFontPoints = 9.0;
-// Column widths are kept in characters and row heights in points.
-constexpr double kPixelsPerChar = kColWidth / SheetFormat::kDefaultColWidth;
-constexpr double kPixelsPerPoint = kRowHeight / SheetFormat::kDefaultRowHeight;
+using grid::kColWidth;
+using grid::kFontPoints;
+using grid::kHeaderHeight;
+using grid::kHeaderWidth;
+using grid::kPixelsPerChar;
+using grid::kPixelsPerPoint;
+using grid::kRowHeight;
 
 const QColor kGridLine(218, 220, 224);
 const QColor kHeaderFill(240, 240, 240);
@@ -366,7 +365,7 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
                 return metrics.horizontalAdvance(QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size())));
             };
             p.setPen(QColor::fromRgb(f.fontColor));
-            const QRect textArea = cell.adjusted(3, 1, -3, -1);
+            const QRect textArea = cell.adjusted(grid::kTextPad, 1, -grid::kTextPad, -1);
             const std::string text = v.isNumber() ? shownNumberText(v.number(), f.numberFormat, textArea.width(), fontWidth)
                                                   : v.displayText();
             int flags = static_cast<int>(align);
