@@ -429,8 +429,9 @@ FileType readXls(std::string_view file, Workbook& into)
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
+    const std::vector<CellFormat> looks = xfLooks(book);
     for (BiffSheet& sheet : book.sheets) {
-        applyNumberFormats(book, sheet, *sheet.data);
+        applyFormats(looks, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
     }
     sheets.front()->selected = true;

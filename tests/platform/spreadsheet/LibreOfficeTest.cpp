@@ -342,11 +342,13 @@ TEST(LibreOffice, WorkbookItMadeReadsAsItShowsIt)
     // The date's cell keeps its date format beside it.
     const auto parsed =
         spreadsheet::detail::parseBiffStream(spreadsheet::detail::xlsWorkbookStream(testsupport::readFile(made)));
-    const auto& formats = parsed.sheets.at(0).formats;
-    const auto date = std::find_if(formats.begin(), formats.end(), [](const auto& f) { return f.row == 9 && f.col == 2; });
-    ASSERT_NE(date, formats.end());
-    ASSERT_EQ(parsed.numberFormats.count(date->numberFormat), 1u);
-    EXPECT_EQ(parsed.numberFormats.at(date->numberFormat), "yyyy\\-mm\\-dd");
+    const auto& cells = parsed.sheets.at(0).cells;
+    const auto date = std::find_if(cells.begin(), cells.end(), [](const auto& f) { return f.row == 9 && f.col == 2; });
+    ASSERT_NE(date, cells.end());
+    const std::uint16_t code = parsed.xfs.at(date->xf).numberFormat;
+    ASSERT_EQ(parsed.numberFormats.count(code), 1u);
+    EXPECT_EQ(parsed.numberFormats.at(code), "yyyy\\-mm\\-dd");
+    EXPECT_EQ(wb.cellFormat(1, 9, 2).numberFormat, "yyyy\\-mm\\-dd");
 
     const std::optional<fs::path> soffice = findSoffice();
     if (!soffice)
