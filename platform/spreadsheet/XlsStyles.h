@@ -12,8 +12,9 @@
 //            one cell XF per distinct look from 16, STYLE, PALETTE (56
 //            colours: black, white, then the colours in use)
 //   sheet:   DEFCOLWIDTH, COLINFO for runs of columns that differ from the
-//            default, DEFAULTROWHEIGHT, ROW for rows with their own height or
-//            hidden.
+//            default (flagged as set by the user where the width is the
+//            column's own), DEFAULTROWHEIGHT, ROW for rows with their own
+//            height (flagged so) or hidden.
 // Widths are in 1/256 of a character, heights in twips (1/20 point).
 
 #include <cstdint>
