@@ -96,7 +96,9 @@ struct BiffRow {
 
 struct BiffSheet {
     std::unique_ptr<SheetData> data;
-    std::vector<BiffCellXf> cells;  // in record order; a later record for a cell wins
+    // In record order; of several records for one cell the last one listed
+    // wins (records of the default XF are not listed).
+    std::vector<BiffCellXf> cells;
     std::optional<unsigned> defColWidth;       // DEFCOLWIDTH: characters
     std::optional<unsigned> standardWidth;     // STANDARDWIDTH: 1/256 of a character
     std::optional<unsigned> defaultRowHeight;  // DEFAULTROWHEIGHT: twips

@@ -280,7 +280,7 @@ std::vector<CellFormat> xfLooks(const BiffBook& book)
     return looks;
 }
 
-void applyFormats(const std::vector<CellFormat>& looks, const BiffSheet& sheet, SheetData& into)
+void applyFormats(const std::vector<CellFormat>& looks, BiffSheet& sheet, SheetData& into)
 {
     SheetFormat& format = into.format;
     constexpr std::size_t kDefaultXf = 15;
@@ -289,7 +289,7 @@ void applyFormats(const std::vector<CellFormat>& looks, const BiffSheet& sheet, 
 
     // Cells in row and column order, the last record of a cell winning; then
     // one run for neighbouring cells of a row with one style.
-    std::vector<BiffCellXf> cells = sheet.cells;
+    std::vector<BiffCellXf>& cells = sheet.cells;
     std::stable_sort(cells.begin(), cells.end(), [](const BiffCellXf& a, const BiffCellXf& b) {
         return a.row != b.row ? a.row < b.row : a.col < b.col;
     });

@@ -46,10 +46,11 @@ struct SheetData;
 // Gives a sheet read from an .xls file its formats: the normal style is the
 // look of the default cell XF (15), every cell its XF's look (one style per
 // distinct XF, set as runs per row), and the column widths, row heights,
-// hidden lines and their defaults. A sheet that uses more than 4,096
-// different XFs shows the others in the normal style. Never throws.
+// hidden lines and their defaults; sorts sheet.cells. A sheet that uses
+// more than 4,096 different XFs shows the others in the normal style.
+// Never throws.
 // Linear in the number of formatted cells (n log n for their order).
-void applyFormats(const std::vector<CellFormat>& looks, const BiffSheet& sheet, SheetData& into);
+void applyFormats(const std::vector<CellFormat>& looks, BiffSheet& sheet, SheetData& into);
 
 class XlsStyles {
 public:

@@ -666,6 +666,47 @@ TEST(XlsReader, CellsKeepTheNumberFormatOfTheirXf)
     EXPECT_EQ(parsed.sheets[0].data->find(3, 1)->value(), Value(46000));
 }
 
+// A sheet of 70,000 different XFs (more than a sheet's 65,535 styles) reads
+// in moments: the first 4,096 XFs it uses keep their looks, the others show
+// the normal style.
+TEST(XlsReader, ASheetOfMoreXfsThanItsStylesReadsWithTheFirstOnes)
+{
+    constexpr unsigned kXfs = 70000;
+    std::string palette = u16(56);
+    for (unsigned i = 0; i < 56; ++i)
+        palette += u8(i) + u8(0x80) + u8(0x40) + u8(0);
+    std::string globals = defaultFonts(true) + builtInXfs(true) + rec(biff::kPalette, palette);
+    const unsigned lineCodes[] = {0, 1, 2, 5};
+    for (unsigned i = 0; i < kXfs; ++i) {
+        const unsigned j = i / 56;
+        const unsigned k = j / 256;
+        std::uint32_t lines = 0;
+        for (unsigned edge = 0; edge < 4; ++edge)
+            lines |= lineCodes[(j >> (2 * edge)) & 3] << (4 * edge);
+        globals += xf8(0, 0, (k >> 1) & 1, ((k >> 2) & 3) | ((k & 1) << 3) | 0x20, lines, 1u << 26, 8 + i % 56);
+    }
+    std::string cells;
+    for (unsigned row = 0; row * 256 < kXfs; ++row) {
+        std::string body = u16(row) + u16(0);
+        const unsigned count = std::min(256u, kXfs - row * 256);
+        for (unsigned c = 0; c < count; ++c)
+            body += u16(16 + row * 256 + c);
+        cells += rec(biff::kMulBlank, body + u16(count - 1));
+    }
+    testsupport::TempDir dir;
+    const std::string path = dir.file("many_xfs.xls").string();
+    spreadsheet::detail::writeXlsStream(path, book8(cells + number(0, 0, 1), globals), true);
+    Workbook wb;
+    ASSERT_EQ(wb.Read(path), static_cast<std::int32_t>(FileType::Excel97));
+    EXPECT_EQ(wb.sheetFormat(1).styleCount(), 4097u);
+    EXPECT_EQ(wb.cellFormat(1, 1, 1).fill, 0x008040u) << "the number of the default XF keeps the blank's format";
+    EXPECT_EQ(wb.cellFormat(1, 1, 2).fill, 0x018040u);
+    EXPECT_EQ(wb.cellFormat(1, 16, 256).fill, 0x078040u) << "XF 4,111, the 4,096th";
+    EXPECT_EQ(wb.cellFormat(1, 17, 1), spreadsheet::CellFormat());
+    EXPECT_EQ(wb.cellFormat(1, 200, 3), spreadsheet::CellFormat());
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1));
+}
+
 // Truncating a good file anywhere gives 321 or a workbook, never a read past
 // the data (the sanitizer build watches).
 TEST(XlsReader, EveryTruncationOfAStreamIsRefusedOrRead)
