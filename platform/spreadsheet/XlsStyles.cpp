@@ -384,24 +384,37 @@ XlsStyles::XlsStyles(const Workbook& book, bool biff8) : m_biff8(biff8)
             m_palette.push_back(c);
     };
     unsigned nextFormat = 164;
+    auto addLook = [&](const CellFormat& c) {
+        addColour(c.fontColor);
+        addColour(c.fill);
+        Font font{c.fontName, c.fontSize, c.bold, c.italic, c.underline, c.fontColor};
+        if (std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Font& x) {
+                return !(x < font) && !(font < x);
+            }) == m_fonts.end())
+            m_fonts.push_back(font);
+        if (c.numberFormat != "General" && !m_formats.count(c.numberFormat))
+            m_formats[c.numberFormat] = nextFormat++;
+    };
+    // A normal style that every sheet shares (the default font set for the
+    // workbook) is the default cell XF and the default font, so that every
+    // cell of the file shows it; normal styles that differ between sheets
+    // are written as cell XFs of their own.
+    m_normal = book.sheetFormat(1).style(0);
+    for (std::int32_t s = 2; s <= book.NumSheets(); ++s)
+        if (!(book.sheetFormat(s).style(0) == m_normal))
+            m_normal = CellFormat();
+    if (!(m_normal == CellFormat()))
+        addLook(m_normal);
     for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
         const SheetFormat& f = book.sheetFormat(s);
         std::vector<unsigned> map;
         for (std::size_t i = 0; i < f.styleCount(); ++i) {
             const CellFormat& c = f.style(static_cast<std::uint16_t>(i));
-            if (c == CellFormat()) {
+            if (c == m_normal) {
                 map.push_back(kPlainXf);
                 continue;
             }
-            addColour(c.fontColor);
-            addColour(c.fill);
-            Font font{c.fontName, c.fontSize, c.bold, c.italic, c.underline, c.fontColor};
-            if (std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Font& x) {
-                    return !(x < font) && !(font < x);
-                }) == m_fonts.end())
-                m_fonts.push_back(font);
-            if (c.numberFormat != "General" && !m_formats.count(c.numberFormat))
-                m_formats[c.numberFormat] = nextFormat++;
+            addLook(c);
             const auto it = std::find(m_xfs.begin(), m_xfs.end(), c);
             if (it != m_xfs.end()) {
                 map.push_back(16 + static_cast<unsigned>(it - m_xfs.begin()));
@@ -461,7 +474,8 @@ void XlsStyles::writeGlobals(std::string& g) const
         rec(g, 0x0031, b);
     };
     for (int i = 0; i < 5; ++i)
-        font(Font{"Arial", 10, false, false, false, 0});
+        font(Font{m_normal.fontName, m_normal.fontSize, m_normal.bold, m_normal.italic, m_normal.underline,
+                  m_normal.fontColor});
     for (const Font& f : m_fonts)
         font(f);
     for (const auto& [code, index] : m_formats) {
@@ -527,7 +541,7 @@ void XlsStyles::writeGlobals(std::string& g) const
         rec(g, 0x00E0, b);
     };
     for (unsigned i = 0; i < 16; ++i)
-        xfRecord(i != kPlainXf, nullptr);
+        xfRecord(i != kPlainXf, i == kPlainXf && !(m_normal == CellFormat()) ? &m_normal : nullptr);
     for (const CellFormat& c : m_xfs)
         xfRecord(false, &c);
     std::string style;

@@ -7,8 +7,10 @@
 //
 // Layout of what it writes:
 //   globals: FONT x (5 + used fonts; index 4 is skipped as the format
-//            requires), FORMAT for every code other than General (indices
-//            from 164), 16 built-in XFs (15 style XFs, XF 15 the plain cell),
+//            requires; the five are the font of the normal style that every
+//            sheet shares, Arial 10 otherwise), FORMAT for every code other than General (indices
+//            from 164), 16 built-in XFs (15 style XFs, XF 15 the plain cell
+//            in the shared normal style),
 //            one cell XF per distinct look from 16, STYLE, PALETTE (56
 //            colours: black, white, then the colours in use)
 //   sheet:   DEFCOLWIDTH, COLINFO for runs of columns that differ from the
@@ -83,6 +85,7 @@ private:
     unsigned formatIndex(const std::string& code) const;
 
     bool m_biff8;
+    CellFormat m_normal;                         // the default cell XF (15) and font
     std::vector<Font> m_fonts;                   // the fonts after the five defaults
     std::map<std::string, unsigned> m_formats;   // code -> index
     std::vector<CellFormat> m_xfs;               // cell XFs from 16

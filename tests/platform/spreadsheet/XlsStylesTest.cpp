@@ -163,6 +163,50 @@ TEST(XlsStyles, EveryWrittenAttributeReadsBackInBothVersions)
     }
 }
 
+// The workbook's default font (every sheet's normal style) is the file's
+// default cell XF: every cell read back shows it, the formatted ones keep
+// their own look. Normal styles that differ between sheets are kept by the
+// cells that have records.
+TEST(XlsStyles, TheDefaultFontReadsBackForEveryCell)
+{
+    testsupport::TempDir dir;
+    CellFormat normal;
+    normal.fontName = "Verdana";
+    normal.fontSize = 12;
+    CellFormat bold = normal;
+    bold.bold = true;
+    for (FileType type : {FileType::Excel97, FileType::Excel5}) {
+        Workbook wb;
+        wb.setNumSheets(2);
+        for (std::int32_t s = 1; s <= 2; ++s) {
+            wb.setCellValue(s, 1, 1, Value("plain"));
+            wb.setCellValue(s, 2, 1, Value("bold"));
+            wb.editSheetFormat(s, [&](SheetFormat& f) {
+                f.setNormal(normal);
+                f.setStyle(RangeRef{2, 1, 2, 1}, f.intern(bold));
+            });
+        }
+        const std::string path = dir.file("font.xls").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        Workbook back;
+        back.Read(path);
+        for (std::int32_t s = 1; s <= 2; ++s) {
+            EXPECT_EQ(back.sheetFormat(s).style(0), normal) << "sheet " << s;
+            EXPECT_EQ(back.cellFormat(s, 1, 1), normal) << "sheet " << s;
+            EXPECT_EQ(back.cellFormat(s, 500, 100), normal) << "sheet " << s;
+            EXPECT_EQ(back.cellFormat(s, 2, 1), bold) << "sheet " << s;
+        }
+
+        wb.editSheetFormat(2, [](SheetFormat& f) { f.setNormal(CellFormat()); });
+        wb.Write(path, static_cast<std::int32_t>(type));
+        back.Read(path);
+        EXPECT_EQ(back.sheetFormat(1).style(0), CellFormat()) << "no shared normal style";
+        EXPECT_EQ(back.cellFormat(1, 1, 1), normal);
+        EXPECT_EQ(back.cellFormat(1, 2, 1), bold);
+        EXPECT_EQ(back.cellFormat(2, 1, 1), CellFormat());
+    }
+}
+
 // Read back and written again, a file keeps its formats: nothing is lost or
 // added on the second trip (the styles may come in another order).
 TEST(XlsStyles, AFileReadAndWrittenAgainKeepsItsFormats)
