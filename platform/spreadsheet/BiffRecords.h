@@ -57,6 +57,9 @@ inline constexpr std::uint16_t kBiff8 = 0x0600;
 inline constexpr std::uint16_t kGlobals = 0x0005;
 inline constexpr std::uint16_t kWorksheet = 0x0010;
 
+// The XF of cells without a format of their own: XFs 0-14 are styles.
+inline constexpr std::size_t kDefaultCellXf = 15;
+
 // The longest record body; longer contents go on in CONTINUE records.
 inline constexpr std::size_t kMaxBody = 8224;
 

@@ -188,9 +188,6 @@ struct SheetEntry {
 
 class Parser {
 public:
-    // The cell XF that cells without a format of their own use.
-    static constexpr std::size_t kDefaultXf = 15;
-
     explicit Parser(std::string_view stream) : m_stream(stream) {}
 
     BiffBook run()
@@ -451,7 +448,7 @@ private:
     void noteXf(BiffSheet& sheet, unsigned row, unsigned col, unsigned xf)
     {
         const auto& xfs = m_book.xfs;
-        if (xf >= xfs.size() || (xfs.size() > kDefaultXf && xfs[xf] == xfs[kDefaultXf]))
+        if (xf >= xfs.size() || (xfs.size() > biff::kDefaultCellXf && xfs[xf] == xfs[biff::kDefaultCellXf]))
             return;
         sheet.cells.push_back(
             {static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(col + 1), static_cast<std::uint16_t>(xf)});

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <tuple>
 
+#include "platform/spreadsheet/BiffRecords.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/XlsReader.h"
@@ -283,9 +284,8 @@ std::vector<CellFormat> xfLooks(const BiffBook& book)
 void applyFormats(const std::vector<CellFormat>& looks, BiffSheet& sheet, SheetData& into)
 {
     SheetFormat& format = into.format;
-    constexpr std::size_t kDefaultXf = 15;
-    if (looks.size() > kDefaultXf)
-        format.setNormal(looks[kDefaultXf]);
+    if (looks.size() > biff::kDefaultCellXf)
+        format.setNormal(looks[biff::kDefaultCellXf]);
 
     // Cells in row and column order, the last record of a cell winning; then
     // one run for neighbouring cells of a row with one style.
