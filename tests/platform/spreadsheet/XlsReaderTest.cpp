@@ -22,6 +22,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/XlsReader.h"
+#include "platform/spreadsheet/XlsStyles.h"
 #include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
@@ -707,20 +708,33 @@ TEST(XlsReader, ASheetOfMoreXfsThanItsStylesReadsWithTheFirstOnes)
     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1));
 }
 
-// Truncating a good file anywhere gives 321 or a workbook, never a read past
-// the data (the sanitizer build watches).
+// Truncating a good file with formats anywhere gives 321 or a workbook,
+// never a read past the data (the sanitizer build watches).
 TEST(XlsReader, EveryTruncationOfAStreamIsRefusedOrRead)
 {
     Workbook source;
     source.setCellValue(1, 1, 1, Value(std::string(9000, 'x') + "\xCE\x94"));
     source.setCellValue(1, 2, 1, Value(3.5));
     source.setCellValue(1, 3, 1, Value::logical(true));
+    source.editSheetFormat(1, [](spreadsheet::SheetFormat& f) {
+        f.change({2, 1, 3, 4}, [](spreadsheet::CellFormat& c) {
+            c.bold = true;
+            c.fill = 0x336699;
+            c.borderTop = spreadsheet::BorderStyle::Medium;
+        });
+        f.setColWidth(2, 3, 14);
+        f.setRowHeight(2, 2, 20);
+        f.setRowHidden(4, 4, true);
+    });
     for (bool biff8 : {true, false}) {
         const std::string stream = spreadsheet::detail::buildBiffStream(source, biff8);
         int refused = 0;
         for (std::size_t n = 0; n < stream.size(); n += (n < 2000 || stream.size() - n < 2000) ? 1 : 97) {
             try {
-                (void)spreadsheet::detail::parseBiffStream(std::string_view(stream).substr(0, n));
+                auto parsed = spreadsheet::detail::parseBiffStream(std::string_view(stream).substr(0, n));
+                const auto looks = spreadsheet::detail::xfLooks(parsed);
+                for (auto& sheet : parsed.sheets)
+                    spreadsheet::detail::applyFormats(looks, sheet, *sheet.data);
             } catch (const platform::Error& e) {
                 EXPECT_EQ(e.number(), spreadsheet::kInvalidFileFormat);
                 ++refused;
