@@ -21,12 +21,16 @@ namespace spreadsheet::detail::biff {
 inline constexpr std::uint16_t kFormula = 0x0006;
 inline constexpr std::uint16_t kEof = 0x000A;
 inline constexpr std::uint16_t kDateMode = 0x0022;
+inline constexpr std::uint16_t kDefColWidth = 0x0055;
 inline constexpr std::uint16_t kFilePass = 0x002F;
 inline constexpr std::uint16_t kFont = 0x0031;
 inline constexpr std::uint16_t kContinue = 0x003C;
 inline constexpr std::uint16_t kWindow1 = 0x003D;
 inline constexpr std::uint16_t kCodePage = 0x0042;
+inline constexpr std::uint16_t kColInfo = 0x007D;
 inline constexpr std::uint16_t kBoundSheet = 0x0085;
+inline constexpr std::uint16_t kPalette = 0x0092;
+inline constexpr std::uint16_t kStandardWidth = 0x0099;
 inline constexpr std::uint16_t kMulRk = 0x00BD;
 inline constexpr std::uint16_t kMulBlank = 0x00BE;
 inline constexpr std::uint16_t kRString = 0x00D6;
@@ -39,6 +43,8 @@ inline constexpr std::uint16_t kNumber = 0x0203;
 inline constexpr std::uint16_t kLabel = 0x0204;
 inline constexpr std::uint16_t kBoolErr = 0x0205;
 inline constexpr std::uint16_t kString = 0x0207;
+inline constexpr std::uint16_t kRow = 0x0208;
+inline constexpr std::uint16_t kDefaultRowHeight = 0x0225;
 inline constexpr std::uint16_t kWindow2 = 0x023E;
 inline constexpr std::uint16_t kRk = 0x027E;
 inline constexpr std::uint16_t kStyle = 0x0293;
@@ -50,6 +56,9 @@ inline constexpr std::uint16_t kBiff5 = 0x0500;
 inline constexpr std::uint16_t kBiff8 = 0x0600;
 inline constexpr std::uint16_t kGlobals = 0x0005;
 inline constexpr std::uint16_t kWorksheet = 0x0010;
+
+// The XF of cells without a format of their own: XFs 0-14 are styles.
+inline constexpr std::size_t kDefaultCellXf = 15;
 
 // The longest record body; longer contents go on in CONTINUE records.
 inline constexpr std::size_t kMaxBody = 8224;

@@ -7,7 +7,8 @@
 // XFs, STYLE and PALETTE of XlsStyles, one BOUNDSHEET per sheet, in BIFF8 the
 // shared-string table SST with its CONTINUE records, EOF), then per sheet
 // BOF, column widths, DIMENSIONS, ROWs, WINDOW2, the cells (NUMBER, LABELSST
-// in BIFF8 or LABEL in BIFF5, BOOLERR, BLANK for formatted empty cells) and EOF.
+// in BIFF8 or LABEL in BIFF5, BOOLERR, BLANK and MULBLANK for formatted empty
+// cells) and EOF.
 // Formulas are written as their current results. BIFF5 texts are written in
 // Windows-1252; characters it lacks become "?".
 
@@ -20,6 +21,7 @@
 #include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -198,8 +200,17 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
     std::string s;
     bof(s, biff8, biff::kWorksheet);
     styles.writeColumns(s, sheet.format);
-    const std::int32_t rows = sheet.lastUsedRow();
-    const std::int32_t cols = sheet.lastUsedCol();
+    // The used range takes in the formatted empty cells past the values.
+    std::int32_t rows = sheet.lastUsedRow();
+    std::int32_t cols = sheet.lastUsedCol();
+    for (std::int32_t r = 1; r <= sheet.format.lastFormattedRow(); ++r) {
+        for (const SheetFormat::Run& run : sheet.format.runs(r)) {
+            if (styles.xf(index, run.style) != XlsStyles::kPlainXf) {
+                rows = std::max(rows, r);
+                cols = std::max(cols, run.lastCol);
+            }
+        }
+    }
     Bytes dim;
     if (biff8) {
         dim.u32(0);
@@ -231,8 +242,10 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
     }
     record(s, biff::kWindow2, w2);
 
-    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-        const auto& row = sheet.rows[r];
+    const std::size_t lastRow = std::max(sheet.rows.size(), static_cast<std::size_t>(sheet.format.lastFormattedRow()));
+    for (std::size_t r = 0; r < lastRow; ++r) {
+        static const std::vector<Cell> kNoCells;
+        const auto& row = r < sheet.rows.size() ? sheet.rows[r] : kNoCells;
         for (std::size_t c = 0; c < row.size(); ++c) {
             const unsigned xf = styles.xf(index, sheet.format.styleAt(static_cast<std::int32_t>(r + 1),
                                                                       static_cast<std::int32_t>(c + 1)));
@@ -246,7 +259,7 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
             switch (v.kind()) {
             case ValueKind::Empty:
                 if (xf != XlsStyles::kPlainXf)
-                    record(s, 0x0201, b);  // BLANK: a formatted empty cell
+                    record(s, biff::kBlank, b);  // a formatted empty cell
                 continue;
             case ValueKind::Number:
                 b.f64(v.number());
@@ -274,6 +287,27 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
                 record(s, biff::kBoolErr, b);
                 break;
             }
+        }
+        // Formatted empty cells past the row's last value: one MULBLANK
+        // (BLANK for a single cell) per run of one format.
+        const auto valued = static_cast<std::int32_t>(row.size());
+        for (const SheetFormat::Run& run : sheet.format.runs(static_cast<std::int32_t>(r + 1))) {
+            const std::int32_t first = std::max(run.firstCol, valued + 1);
+            const unsigned xf = styles.xf(index, run.style);
+            if (first > run.lastCol || xf == XlsStyles::kPlainXf)
+                continue;
+            Bytes b;
+            b.u16(static_cast<unsigned>(r));
+            b.u16(static_cast<unsigned>(first - 1));
+            b.u16(xf);
+            if (first == run.lastCol) {
+                record(s, biff::kBlank, b);
+                continue;
+            }
+            for (std::int32_t c = first + 1; c <= run.lastCol; ++c)
+                b.u16(xf);
+            b.u16(static_cast<unsigned>(run.lastCol - 1));
+            record(s, biff::kMulBlank, b);
         }
     }
     eof(s);
@@ -429,8 +463,9 @@ FileType readXls(std::string_view file, Workbook& into)
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
+    const std::vector<CellFormat> looks = xfLooks(book);
     for (BiffSheet& sheet : book.sheets) {
-        applyNumberFormats(book, sheet, *sheet.data);
+        applyFormats(looks, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
     }
     sheets.front()->selected = true;

@@ -318,9 +318,14 @@ private:
                 m_book.numberFormats[code] = m_book.biff8 ? longText(r) : shortText(r);
                 break;
             }
+            case biff::kFont:
+                m_book.fonts.push_back(readFont(r, head.length));
+                break;
             case biff::kXf:
-                r.skip(2);  // the font
-                m_xfFormats.push_back(static_cast<std::uint16_t>(r.u16()));
+                m_book.xfs.push_back(readXf(r, head.length));
+                break;
+            case biff::kPalette:
+                readPalette(r, head.length);
                 break;
             case biff::kBoundSheet: {
                 SheetEntry e;
@@ -343,20 +348,125 @@ private:
         }
     }
 
+    // ---- formatting records ---------------------------------------------------
+    // A record too short for its fields is skipped (a font keeps its place
+    // in the list, so that the fonts after it keep their indices); the XF's
+    // font and number format are required, as a cell's number depends on them.
+
+    BiffFont readFont(RecordReader& r, std::size_t length)
+    {
+        BiffFont f;
+        if (length < 15)
+            return f;
+        f.height = r.u16();
+        f.italic = (r.u16() & 0x0002) != 0;
+        f.colour = r.u16();
+        f.weight = r.u16();
+        r.skip(2);  // escapement
+        f.underline = r.u8();
+        r.skip(3);  // family, character set, reserved
+        const std::size_t count = r.u8();
+        if (!m_book.biff8) {
+            if (count <= length - 15)
+                f.name = decode8(r.bytes(count));
+            return f;
+        }
+        if (length < 16)
+            return f;
+        const bool wide = (r.u8() & 0x01) != 0;
+        if (count * (wide ? 2 : 1) <= length - 16) {
+            std::u16string name;
+            r.chars(count, wide, name);
+            f.name = utf16ToUtf8(name);
+        }
+        return f;
+    }
+
+    BiffXf readXf(RecordReader& r, std::size_t length)
+    {
+        BiffXf x;
+        x.font = r.u16();
+        x.numberFormat = static_cast<std::uint16_t>(r.u16());
+        if (length < (m_book.biff8 ? 20u : 16u))
+            return x;
+        x.locked = (r.u16() & 0x0001) != 0;
+        if (m_book.biff8) {
+            const unsigned align = r.u8();
+            r.skip(3);  // rotation, indent, attributes used
+            const std::uint32_t lines = r.u32();
+            const std::uint32_t more = r.u32();
+            const unsigned colours = r.u16();
+            x.hAlign = align & 0x07;
+            x.wrap = (align & 0x08) != 0;
+            x.vAlign = (align >> 4) & 0x07;
+            x.borderLeft = lines & 0x0F;
+            x.borderRight = (lines >> 4) & 0x0F;
+            x.borderTop = (lines >> 8) & 0x0F;
+            x.borderBottom = (lines >> 12) & 0x0F;
+            x.pattern = (more >> 26) & 0x3F;
+            x.patternColour = colours & 0x7F;
+            x.patternBackground = (colours >> 7) & 0x7F;
+        } else {
+            const unsigned align = r.u16();
+            const std::uint32_t area = r.u32();
+            const std::uint32_t lines = r.u32();
+            x.hAlign = align & 0x07;
+            x.wrap = (align & 0x08) != 0;
+            x.vAlign = (align >> 4) & 0x07;
+            x.patternColour = area & 0x7F;
+            x.patternBackground = (area >> 7) & 0x7F;
+            x.pattern = (area >> 16) & 0x3F;
+            x.borderBottom = (area >> 22) & 0x07;
+            x.borderTop = lines & 0x07;
+            x.borderLeft = (lines >> 3) & 0x07;
+            x.borderRight = (lines >> 6) & 0x07;
+        }
+        return x;
+    }
+
+    // The colours of indices 8 and up; a palette longer than the 56 the
+    // format has keeps its first 56.
+    void readPalette(RecordReader& r, std::size_t length)
+    {
+        if (length < 2)
+            return;
+        const std::size_t count = std::min<std::size_t>({r.u16(), 56, (length - 2) / 4});
+        m_book.palette.clear();
+        for (std::size_t i = 0; i < count; ++i) {
+            const Rgb red = r.u8();
+            const Rgb green = r.u8();
+            const Rgb blue = r.u8();
+            (void)r.u8();
+            m_book.palette.push_back((red << 16) | (green << 8) | blue);
+        }
+    }
+
     // ---- worksheets -----------------------------------------------------------
+
+    // Keeps the XF of a cell inside the sheet unless it is the default cell
+    // XF (or looks exactly like it); XFs the file does not have are ignored.
+    void noteXf(BiffSheet& sheet, unsigned row, unsigned col, unsigned xf)
+    {
+        const auto& xfs = m_book.xfs;
+        if (xf >= xfs.size() || (xfs.size() > biff::kDefaultCellXf && xfs[xf] == xfs[biff::kDefaultCellXf]))
+            return;
+        sheet.cells.push_back(
+            {static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(col + 1), static_cast<std::uint16_t>(xf)});
+    }
+
+    static bool insideSheet(unsigned row, unsigned col) noexcept
+    {
+        return row < static_cast<unsigned>(kMaxRows) && col < static_cast<unsigned>(kMaxCols);
+    }
 
     void setCell(BiffSheet& sheet, unsigned row, unsigned col, unsigned xf, const Value& v)
     {
-        if (row >= static_cast<unsigned>(kMaxRows) || col >= static_cast<unsigned>(kMaxCols))
+        if (!insideSheet(row, col))
             damaged("a cell lies outside the 16,384 rows and 256 columns of a sheet");
+        noteXf(sheet, row, col, xf);
         if (v.isEmpty() || (v.isText() && v.text().empty()))
             return;
-        const auto r = static_cast<std::int32_t>(row + 1);
-        const auto c = static_cast<std::int32_t>(col + 1);
-        sheet.data->at(r, c).setValue(v);
-        const std::uint16_t format = xf < m_xfFormats.size() ? m_xfFormats[xf] : 0;
-        if (format != 0)
-            sheet.formats.push_back({r, c, format});
+        sheet.data->at(static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(col + 1)).setValue(v);
     }
 
     struct CellHead {
@@ -482,8 +592,66 @@ private:
                     awaitingString = false;
                 }
                 break;
+            // A blank cell brings only its format; one outside the sheet or
+            // in a record of the wrong length is skipped, as blanks always were.
+            case biff::kBlank:
+                if (head.length >= 6) {
+                    const CellHead c = cellHead(r);
+                    if (insideSheet(c.row, c.col))
+                        noteXf(sheet, c.row, c.col, c.xf);
+                }
+                break;
+            case biff::kMulBlank:
+                if (head.length >= 6 && head.length % 2 == 0) {
+                    const unsigned row = r.u16();
+                    const unsigned first = r.u16();
+                    const std::size_t count = (head.length - 6) / 2;
+                    for (std::size_t i = 0; i < count; ++i) {
+                        const unsigned xf = r.u16();
+                        const unsigned col = first + static_cast<unsigned>(i);
+                        if (insideSheet(row, col))
+                            noteXf(sheet, row, col, xf);
+                    }
+                }
+                break;
+            case biff::kDefColWidth:
+                if (head.length >= 2)
+                    sheet.defColWidth = r.u16();
+                break;
+            case biff::kStandardWidth:
+                if (head.length >= 2)
+                    sheet.standardWidth = r.u16();
+                break;
+            case biff::kDefaultRowHeight:
+                if (head.length >= 4) {
+                    r.skip(2);  // flags
+                    sheet.defaultRowHeight = r.u16();
+                }
+                break;
+            case biff::kColInfo:
+                if (head.length >= 10) {
+                    BiffColumns c;
+                    c.first = r.u16();
+                    c.last = r.u16();
+                    c.width = r.u16();
+                    r.skip(2);  // the columns' XF
+                    c.flags = r.u16();
+                    sheet.columns.push_back(c);
+                }
+                break;
+            case biff::kRow:
+                if (head.length >= 16) {
+                    BiffRow row;
+                    row.row = r.u16();
+                    r.skip(4);  // first and last column
+                    row.height = r.u16();
+                    r.skip(4);
+                    row.flags = r.u16();
+                    sheet.rows.push_back(row);
+                }
+                break;
             default:
-                break;  // BLANK, MULBLANK and everything that is not a value
+                break;  // everything that is neither a value nor a format
             }
         }
     }
@@ -491,7 +659,6 @@ private:
     std::string_view m_stream;
     BiffBook m_book;
     std::vector<SheetEntry> m_sheets;
-    std::vector<std::uint16_t> m_xfFormats;  // number format of each XF, by XF index
     std::vector<std::string> m_sst;
 };
 

@@ -1,9 +1,11 @@
 #include "platform/spreadsheet/XlsStyles.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <tuple>
 
+#include "platform/spreadsheet/BiffRecords.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/XlsReader.h"
@@ -112,6 +114,106 @@ unsigned vCode(VAlign a)
     }
 }
 
+// The nearest line the model has for each line style code of the format:
+// hair, dotted and thin dashed lines are thin, medium dashed ones medium,
+// double lines thick.
+BorderStyle borderStyle(unsigned code)
+{
+    switch (code) {
+    case 1:
+    case 3:
+    case 4:
+    case 7:
+    case 9:
+    case 11:
+        return BorderStyle::Thin;
+    case 2:
+    case 8:
+    case 10:
+    case 12:
+    case 13:
+        return BorderStyle::Medium;
+    case 5:
+    case 6:
+        return BorderStyle::Thick;
+    default:
+        return BorderStyle::None;
+    }
+}
+
+// Fill and justified text start at the left, text centred across a
+// selection or distributed is centred.
+HAlign hAlign(unsigned code)
+{
+    switch (code) {
+    case 1:
+    case 4:
+    case 5:
+        return HAlign::Left;
+    case 2:
+    case 6:
+    case 7:
+        return HAlign::Center;
+    case 3:
+        return HAlign::Right;
+    default:
+        return HAlign::General;
+    }
+}
+
+VAlign vAlign(unsigned code)
+{
+    switch (code) {
+    case 0:
+    case 3:
+        return VAlign::Top;
+    case 1:
+    case 4:
+        return VAlign::Center;
+    default:
+        return VAlign::Bottom;
+    }
+}
+
+// The colours of palette indices 8..63 when the file has no PALETTE record.
+constexpr std::array<Rgb, 56> kDefaultPalette = {
+    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF, 0x800000, 0x008000,
+    0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080, 0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF,
+    0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF, 0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000,
+    0x008080, 0x0000FF, 0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
+    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696, 0x003366, 0x339966,
+    0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
+
+// The colour of a palette index: 0-7 the fixed colours, 8-63 the file's
+// palette, anything else (64 and 65 the system colours, 0x7FFF automatic)
+// `automatic`.
+Rgb paletteColour(const BiffBook& book, unsigned index, Rgb automatic)
+{
+    if (index < 8)
+        return kDefaultPalette[index];  // the fixed colours repeat the first eight
+    if (index < 64) {
+        const std::size_t i = index - 8;
+        return i < book.palette.size() ? book.palette[i] : kDefaultPalette[i];
+    }
+    return automatic;
+}
+
+// A solid fill is its pattern colour; a shaded pattern shows as the mean of
+// its two colours.
+Rgb fillColour(const BiffBook& book, const BiffXf& x)
+{
+    if (x.pattern == 0 || x.pattern > 18)
+        return kNoFill;
+    const Rgb front = paletteColour(book, x.patternColour, 0x000000);
+    if (x.pattern == 1)
+        return front;
+    const Rgb back = paletteColour(book, x.patternBackground, 0xFFFFFF);
+    Rgb mixed = 0;
+    for (unsigned shift : {16u, 8u, 0u})
+        mixed |= ((((front >> shift) & 0xFF) + ((back >> shift) & 0xFF)) / 2) << shift;
+    return mixed;
+}
+
 unsigned twips(double points)
 {
     return static_cast<unsigned>(std::lround(std::clamp(points, 0.0, 409.0) * 20.0));
@@ -138,7 +240,7 @@ const std::map<std::uint16_t, std::string>& builtInCodes()
 
 } // namespace
 
-void applyNumberFormats(const BiffBook& book, const BiffSheet& sheet, SheetData& into)
+std::vector<CellFormat> xfLooks(const BiffBook& book)
 {
     auto codeText = [&](std::uint16_t code) -> std::string {
         const auto own = book.numberFormats.find(code);
@@ -147,17 +249,123 @@ void applyNumberFormats(const BiffBook& book, const BiffSheet& sheet, SheetData&
         const auto built = builtInCodes().find(code);
         return built != builtInCodes().end() ? built->second : std::string("General");
     };
-    // Neighbouring cells of a row with one code become one run.
-    const auto& cells = sheet.formats;
+    std::vector<CellFormat> looks;
+    looks.reserve(book.xfs.size());
+    for (const BiffXf& x : book.xfs) {
+        CellFormat c;
+        // Font indices skip 4: records 0-3 are fonts 0-3, record 4 is font 5.
+        const std::size_t record = x.font < 4 ? x.font : x.font - 1;
+        if (x.font != 4 && record < book.fonts.size()) {
+            const BiffFont& f = book.fonts[record];
+            if (!f.name.empty())
+                c.fontName = f.name;
+            if (f.height >= 20 && f.height <= 409 * 20)  // 1 to 409 points
+                c.fontSize = f.height / 20.0;
+            c.bold = f.weight >= 600;
+            c.italic = f.italic;
+            c.underline = f.underline != 0;
+            c.fontColor = paletteColour(book, f.colour, 0x000000);
+        }
+        c.numberFormat = codeText(x.numberFormat);
+        c.hAlign = hAlign(x.hAlign);
+        c.vAlign = vAlign(x.vAlign);
+        c.wrap = x.wrap;
+        c.borderLeft = borderStyle(x.borderLeft);
+        c.borderRight = borderStyle(x.borderRight);
+        c.borderTop = borderStyle(x.borderTop);
+        c.borderBottom = borderStyle(x.borderBottom);
+        c.fill = fillColour(book, x);
+        c.locked = x.locked;
+        looks.push_back(std::move(c));
+    }
+    return looks;
+}
+
+void applyFormats(const std::vector<CellFormat>& looks, BiffSheet& sheet, SheetData& into)
+{
+    SheetFormat& format = into.format;
+    if (looks.size() > biff::kDefaultCellXf)
+        format.setNormal(looks[biff::kDefaultCellXf]);
+
+    // Cells in row and column order, the last record of a cell winning; then
+    // one run for neighbouring cells of a row with one style.
+    std::vector<BiffCellXf>& cells = sheet.cells;
+    std::stable_sort(cells.begin(), cells.end(), [](const BiffCellXf& a, const BiffCellXf& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    });
+    constexpr std::size_t kMaxXfsPerSheet = 4096;
+    std::vector<std::int32_t> styleOfXf(looks.size(), -1);
+    std::size_t xfsUsed = 0;
+    auto styleOf = [&](std::uint16_t xf) -> std::uint16_t {
+        if (xf >= looks.size())
+            return 0;
+        std::int32_t& style = styleOfXf[xf];
+        if (style < 0)
+            style = xfsUsed++ < kMaxXfsPerSheet ? format.intern(looks[xf]) : 0;
+        return static_cast<std::uint16_t>(style);
+    };
+    std::vector<SheetFormat::Run> runs;
     for (std::size_t i = 0; i < cells.size();) {
+        const std::int32_t row = cells[i].row;
+        runs.clear();
+        for (; i < cells.size() && cells[i].row == row; ++i) {
+            if (i + 1 < cells.size() && cells[i + 1].row == row && cells[i + 1].col == cells[i].col)
+                continue;  // a later record for the same cell
+            const std::uint16_t style = styleOf(cells[i].xf);
+            if (!runs.empty() && runs.back().style == style && runs.back().lastCol + 1 == cells[i].col)
+                runs.back().lastCol = cells[i].col;
+            else
+                runs.push_back({cells[i].col, cells[i].col, style});
+        }
+        (void)format.restoreRuns(row, runs);  // in order and apart by construction
+    }
+
+    // Widths: STANDARDWIDTH is the exact default, DEFCOLWIDTH its whole
+    // characters. A column gets a width of its own when the file says the
+    // user set it or when it differs from the default; a hidden column
+    // stored with width 0 keeps its width.
+    if (sheet.standardWidth)
+        format.setDefaultColWidth(*sheet.standardWidth / 256.0);
+    else if (sheet.defColWidth)
+        format.setDefaultColWidth(*sheet.defColWidth);
+    const unsigned defaultWidth = widthUnits(format.defaultColWidth());
+    for (const BiffColumns& c : sheet.columns) {
+        if (c.first > c.last || c.first >= static_cast<unsigned>(kMaxCols))
+            continue;
+        const auto first = static_cast<std::int32_t>(c.first + 1);
+        const auto last = static_cast<std::int32_t>(std::min(c.last, static_cast<unsigned>(kMaxCols) - 1) + 1);
+        const bool hidden = (c.flags & 0x0001) != 0;
+        if (((c.flags & 0x0002) != 0 || c.width != defaultWidth) && !(hidden && c.width == 0))
+            format.setColWidth(first, last, c.width / 256.0);
+        if (hidden)
+            format.setColHidden(first, last, true);
+    }
+
+    // Heights the same way: the ROW's own flag, or a height other than the default.
+    if (sheet.defaultRowHeight && *sheet.defaultRowHeight > 0)
+        format.setDefaultRowHeight(*sheet.defaultRowHeight / 20.0);
+    const unsigned defaultHeight = twips(format.defaultRowHeight());
+    std::vector<std::int32_t> hidden;
+    for (const BiffRow& r : sheet.rows) {
+        if (r.row >= static_cast<unsigned>(kMaxRows))
+            continue;
+        const auto row = static_cast<std::int32_t>(r.row + 1);
+        const unsigned height = r.height & 0x7FFF;
+        const bool isHidden = (r.flags & 0x0020) != 0;
+        const bool ownHeight = (r.height & 0x8000) == 0 && ((r.flags & 0x0040) != 0 || height != defaultHeight);
+        if (ownHeight && !(isHidden && height == 0))
+            format.setRowHeight(row, row, height / 20.0);
+        if (isHidden)
+            hidden.push_back(row);
+    }
+    // Hidden rows go in as blocks of neighbouring rows, each one call.
+    std::sort(hidden.begin(), hidden.end());
+    hidden.erase(std::unique(hidden.begin(), hidden.end()), hidden.end());
+    for (std::size_t i = 0; i < hidden.size();) {
         std::size_t j = i + 1;
-        while (j < cells.size() && cells[j].row == cells[i].row && cells[j].col == cells[j - 1].col + 1 &&
-               cells[j].numberFormat == cells[i].numberFormat)
+        while (j < hidden.size() && hidden[j] == hidden[j - 1] + 1)
             ++j;
-        const std::string text = codeText(cells[i].numberFormat);
-        if (text != "General")
-            into.format.change({cells[i].row, cells[i].col, cells[i].row, cells[j - 1].col},
-                               [&text](CellFormat& f) { f.numberFormat = text; });
+        format.setRowHidden(hidden[i], hidden[j - 1], true);
         i = j;
     }
 }
@@ -176,24 +384,37 @@ XlsStyles::XlsStyles(const Workbook& book, bool biff8) : m_biff8(biff8)
             m_palette.push_back(c);
     };
     unsigned nextFormat = 164;
+    auto addLook = [&](const CellFormat& c) {
+        addColour(c.fontColor);
+        addColour(c.fill);
+        Font font{c.fontName, c.fontSize, c.bold, c.italic, c.underline, c.fontColor};
+        if (std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Font& x) {
+                return !(x < font) && !(font < x);
+            }) == m_fonts.end())
+            m_fonts.push_back(font);
+        if (c.numberFormat != "General" && !m_formats.count(c.numberFormat))
+            m_formats[c.numberFormat] = nextFormat++;
+    };
+    // A normal style that every sheet shares (the default font set for the
+    // workbook) is the default cell XF and the default font, so that every
+    // cell of the file shows it; normal styles that differ between sheets
+    // are written as cell XFs of their own.
+    m_normal = book.sheetFormat(1).style(0);
+    for (std::int32_t s = 2; s <= book.NumSheets(); ++s)
+        if (!(book.sheetFormat(s).style(0) == m_normal))
+            m_normal = CellFormat();
+    if (!(m_normal == CellFormat()))
+        addLook(m_normal);
     for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
         const SheetFormat& f = book.sheetFormat(s);
         std::vector<unsigned> map;
         for (std::size_t i = 0; i < f.styleCount(); ++i) {
             const CellFormat& c = f.style(static_cast<std::uint16_t>(i));
-            if (c == CellFormat()) {
+            if (c == m_normal) {
                 map.push_back(kPlainXf);
                 continue;
             }
-            addColour(c.fontColor);
-            addColour(c.fill);
-            Font font{c.fontName, c.fontSize, c.bold, c.italic, c.underline, c.fontColor};
-            if (std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Font& x) {
-                    return !(x < font) && !(font < x);
-                }) == m_fonts.end())
-                m_fonts.push_back(font);
-            if (c.numberFormat != "General" && !m_formats.count(c.numberFormat))
-                m_formats[c.numberFormat] = nextFormat++;
+            addLook(c);
             const auto it = std::find(m_xfs.begin(), m_xfs.end(), c);
             if (it != m_xfs.end()) {
                 map.push_back(16 + static_cast<unsigned>(it - m_xfs.begin()));
@@ -253,7 +474,8 @@ void XlsStyles::writeGlobals(std::string& g) const
         rec(g, 0x0031, b);
     };
     for (int i = 0; i < 5; ++i)
-        font(Font{"Arial", 10, false, false, false, 0});
+        font(Font{m_normal.fontName, m_normal.fontSize, m_normal.bold, m_normal.italic, m_normal.underline,
+                  m_normal.fontColor});
     for (const Font& f : m_fonts)
         font(f);
     for (const auto& [code, index] : m_formats) {
@@ -319,7 +541,7 @@ void XlsStyles::writeGlobals(std::string& g) const
         rec(g, 0x00E0, b);
     };
     for (unsigned i = 0; i < 16; ++i)
-        xfRecord(i != kPlainXf, nullptr);
+        xfRecord(i != kPlainXf, i == kPlainXf && !(m_normal == CellFormat()) ? &m_normal : nullptr);
     for (const CellFormat& c : m_xfs)
         xfRecord(false, &c);
     std::string style;
@@ -357,7 +579,7 @@ void XlsStyles::writeColumns(std::string& s, const SheetFormat& f) const
             put16(b, static_cast<unsigned>(e - 1));
             put16(b, widthUnits(widthOf(c)));
             put16(b, kPlainXf);
-            put16(b, f.isColHidden(c) ? 0x0001 : 0x0000);
+            put16(b, (f.isColHidden(c) ? 0x0001 : 0x0000) | (f.hasColWidth(c) ? 0x0002 : 0x0000));
             put16(b, 0);
             rec(s, 0x007D, b);
         }
@@ -386,7 +608,8 @@ void XlsStyles::writeRows(std::string& s, const SheetFormat& f) const
         put16(b, twips(f.storedRowHeight(r)));
         put16(b, 0);
         put16(b, 0);
-        std::uint32_t flags = 0x0100 | 0x0040;
+        // 0x0040: the height is the row's own, not the default.
+        std::uint32_t flags = 0x0100 | (f.hasRowHeight(r) ? 0x0040 : 0);
         if (f.isRowHidden(r))
             flags |= 0x0020;
         put32(b, flags | (kPlainXf << 16));

@@ -7,13 +7,16 @@
 //
 // Layout of what it writes:
 //   globals: FONT x (5 + used fonts; index 4 is skipped as the format
-//            requires), FORMAT for every code other than General (indices
-//            from 164), 16 built-in XFs (15 style XFs, XF 15 the plain cell),
+//            requires; the five are the font of the normal style that every
+//            sheet shares, Arial 10 otherwise), FORMAT for every code other than General (indices
+//            from 164), 16 built-in XFs (15 style XFs, XF 15 the plain cell
+//            in the shared normal style),
 //            one cell XF per distinct look from 16, STYLE, PALETTE (56
 //            colours: black, white, then the colours in use)
 //   sheet:   DEFCOLWIDTH, COLINFO for runs of columns that differ from the
-//            default, DEFAULTROWHEIGHT, ROW for rows with their own height or
-//            hidden.
+//            default (flagged as set by the user where the width is the
+//            column's own), DEFAULTROWHEIGHT, ROW for rows with their own
+//            height (flagged so) or hidden.
 // Widths are in 1/256 of a character, heights in twips (1/20 point).
 
 #include <cstdint>
@@ -34,10 +37,22 @@ struct BiffBook;
 struct BiffSheet;
 struct SheetData;
 
-// Reading: gives the cells of a sheet read from an .xls file their number
-// formats (the built-in codes by their format text, the others from the
-// file's FORMAT records); fonts, widths and the rest of the look are not read.
-void applyNumberFormats(const BiffBook& book, const BiffSheet& sheet, SheetData& into);
+// Reading, the inverse of the writing below: the look of every XF of a
+// workbook read from an .xls file (its font, number format, alignment, wrap,
+// borders, fill and protection), by XF index. Values the model cannot hold
+// are brought to the nearest it can (a dashed line to a thin one, a shaded
+// pattern to a mixed colour, justified text to the left); values out of
+// range leave the attribute as the normal style has it. Linear in the
+// number of XFs.
+[[nodiscard]] std::vector<CellFormat> xfLooks(const BiffBook& book);
+// Gives a sheet read from an .xls file its formats: the normal style is the
+// look of the default cell XF (15), every cell its XF's look (one style per
+// distinct XF, set as runs per row), and the column widths, row heights,
+// hidden lines and their defaults; sorts sheet.cells. A sheet that uses
+// more than 4,096 different XFs shows the others in the normal style.
+// Never throws.
+// Linear in the number of formatted cells (n log n for their order).
+void applyFormats(const std::vector<CellFormat>& looks, BiffSheet& sheet, SheetData& into);
 
 class XlsStyles {
 public:
@@ -70,6 +85,7 @@ private:
     unsigned formatIndex(const std::string& code) const;
 
     bool m_biff8;
+    CellFormat m_normal;                         // the default cell XF (15) and font
     std::vector<Font> m_fonts;                   // the fonts after the five defaults
     std::map<std::string, unsigned> m_formats;   // code -> index
     std::vector<CellFormat> m_xfs;               // cell XFs from 16

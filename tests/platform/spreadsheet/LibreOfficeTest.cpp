@@ -342,11 +342,13 @@ TEST(LibreOffice, WorkbookItMadeReadsAsItShowsIt)
     // The date's cell keeps its date format beside it.
     const auto parsed =
         spreadsheet::detail::parseBiffStream(spreadsheet::detail::xlsWorkbookStream(testsupport::readFile(made)));
-    const auto& formats = parsed.sheets.at(0).formats;
-    const auto date = std::find_if(formats.begin(), formats.end(), [](const auto& f) { return f.row == 9 && f.col == 2; });
-    ASSERT_NE(date, formats.end());
-    ASSERT_EQ(parsed.numberFormats.count(date->numberFormat), 1u);
-    EXPECT_EQ(parsed.numberFormats.at(date->numberFormat), "yyyy\\-mm\\-dd");
+    const auto& cells = parsed.sheets.at(0).cells;
+    const auto date = std::find_if(cells.begin(), cells.end(), [](const auto& f) { return f.row == 9 && f.col == 2; });
+    ASSERT_NE(date, cells.end());
+    const std::uint16_t code = parsed.xfs.at(date->xf).numberFormat;
+    ASSERT_EQ(parsed.numberFormats.count(code), 1u);
+    EXPECT_EQ(parsed.numberFormats.at(code), "yyyy\\-mm\\-dd");
+    EXPECT_EQ(wb.cellFormat(1, 9, 2).numberFormat, "yyyy\\-mm\\-dd");
 
     const std::optional<fs::path> soffice = findSoffice();
     if (!soffice)
@@ -395,6 +397,63 @@ TEST(LibreOffice, OurWorkbookSavedAgainByItReadsBackWhole)
             for (std::int32_t c = 1; c <= wb.lastUsedCol(s); ++c)
                 EXPECT_EQ(back.cellValue(s, r, c), wb.cellValue(s, r, c)) << "sheet " << s << " row " << r << " column " << c;
     }
+}
+
+// Our BIFF8 file with formats, saved again by LibreOffice, keeps the look
+// of its cells and the sizes of its lines. LibreOffice measures sizes in its
+// own units: widths and heights come back to within a rounding step.
+TEST(LibreOffice, OurFormatsSavedAgainByItReadBack)
+{
+    const std::optional<fs::path> soffice = findSoffice();
+    if (!soffice)
+        GTEST_SKIP() << kNoSoffice;
+    testsupport::TempDir dir;
+    Workbook wb;
+    for (std::int32_t r = 1; r <= 3; ++r)
+        for (std::int32_t c = 1; c <= 3; ++c)
+            wb.setCellValue(1, r, c, Value(r * 10 + c));
+    wb.editSheetFormat(1, [](spreadsheet::SheetFormat& f) {
+        f.change({1, 1, 1, 3}, [](spreadsheet::CellFormat& c) {
+            c.bold = true;
+            c.fontSize = 14;
+        });
+        f.change({2, 2, 2, 2}, [](spreadsheet::CellFormat& c) {
+            c.hAlign = spreadsheet::HAlign::Center;
+            c.fill = 0xFFFF00;
+        });
+        f.change({3, 3, 3, 3}, [](spreadsheet::CellFormat& c) { c.hAlign = spreadsheet::HAlign::Right; });
+        f.change({1, 5, 1, 7}, [](spreadsheet::CellFormat& c) { c.fill = 0x00FF00; });  // empty cells past the values
+        f.change({5, 2, 5, 2}, [](spreadsheet::CellFormat& c) { c.fill = 0x00FF00; });
+        f.setColWidth(2, 2, 20);
+        f.setRowHeight(3, 3, 30);
+    });
+    const fs::path ours = dir.file("formats.xls");
+    wb.Write(ours.string(), static_cast<std::int32_t>(FileType::Excel97));
+    const fs::path out = dir.path() / "resaved";
+    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice->string() + "' -env:UserInstallation=file://" +
+                            (dir.path() / "profile").string() +
+                            " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
+                            ours.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    Workbook back;
+    ASSERT_EQ(back.Read((out / "formats.xls").string()), static_cast<std::int32_t>(FileType::Excel97));
+    for (std::int32_t c = 1; c <= 3; ++c) {
+        EXPECT_TRUE(back.cellFormat(1, 1, c).bold) << "column " << c;
+        EXPECT_EQ(back.cellFormat(1, 1, c).fontSize, 14) << "column " << c;
+    }
+    EXPECT_FALSE(back.cellFormat(1, 2, 1).bold);
+    EXPECT_EQ(back.cellFormat(1, 2, 2).hAlign, spreadsheet::HAlign::Center);
+    EXPECT_EQ(back.cellFormat(1, 2, 2).fill, 0xFFFF00u);
+    EXPECT_EQ(back.cellFormat(1, 3, 3).hAlign, spreadsheet::HAlign::Right);
+    EXPECT_EQ(back.cellFormat(1, 3, 2).fill, spreadsheet::kNoFill);
+    for (std::int32_t c = 5; c <= 7; ++c)
+        EXPECT_EQ(back.cellFormat(1, 1, c).fill, 0x00FF00u) << "column " << c;
+    EXPECT_EQ(back.cellFormat(1, 5, 2).fill, 0x00FF00u);
+    const spreadsheet::SheetFormat& f = back.sheetFormat(1);
+    EXPECT_NEAR(f.colWidth(2), 20, 0.1);
+    EXPECT_NEAR(f.rowHeight(3), 30, 0.1);
+    EXPECT_NEAR(f.colWidth(1), f.colWidth(3), 0.01) << "the other columns keep one width";
+    EXPECT_EQ(back.cellValue(1, 3, 3), Value(33));
 }
 
 } // namespace

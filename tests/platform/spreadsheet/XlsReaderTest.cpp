@@ -22,6 +22,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/XlsReader.h"
+#include "platform/spreadsheet/XlsStyles.h"
 #include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
@@ -30,6 +31,7 @@ namespace {
 namespace biff = spreadsheet::detail::biff;
 using spreadsheet::CellError;
 using spreadsheet::FileType;
+using spreadsheet::Rgb;
 using spreadsheet::Value;
 using spreadsheet::Workbook;
 namespace fs = std::filesystem;
@@ -88,6 +90,59 @@ std::string formula(unsigned row, unsigned col, const std::string& result)
 std::string specialResult(unsigned kind, unsigned value)
 {
     return u8(kind) + u8(0) + u8(value) + u8(0) + u8(0) + u8(0) + u16(0xFFFF);
+}
+
+// A FONT record: name (8-bit characters in BIFF8, bytes in BIFF5), height
+// in twips, option flags (0x02 italic), colour index, weight, underline.
+std::string font(bool biff8, const std::string& name, unsigned height, unsigned options = 0, unsigned colour = 0x7FFF,
+                 unsigned weight = 400, unsigned underline = 0)
+{
+    return rec(biff::kFont, u16(height) + u16(options) + u16(colour) + u16(weight) + u16(0) + u8(underline) + u8(0) +
+                                u8(0) + u8(0) + u8(static_cast<unsigned>(name.size())) + (biff8 ? u8(0) : "") + name);
+}
+// Fonts 0-3 (Arial 10), as every file has them before its own.
+std::string defaultFonts(bool biff8)
+{
+    std::string s;
+    for (int i = 0; i < 4; ++i)
+        s += font(biff8, "Arial", 200);
+    return s;
+}
+// A BIFF8 XF: font, number format, protection and type, the alignment byte,
+// the border word (styles of left, right, top, bottom), the word holding the
+// fill pattern in bits 26-31, and the pattern colours (front | back << 7).
+std::string xf8(unsigned font, unsigned format, unsigned type, unsigned align, std::uint32_t lines = 0,
+                std::uint32_t more = 0, unsigned colours = 0x20C0)
+{
+    return rec(biff::kXf, u16(font) + u16(format) + u16(type) + u8(align) + u8(0) + u8(0) + u8(0xFC) + u32(lines) +
+                              u32(more) + u16(colours));
+}
+// A BIFF5 XF: the alignment word, the word of fill and bottom line, the word
+// of top, left and right lines.
+std::string xf5(unsigned font, unsigned format, unsigned type, unsigned align, std::uint32_t area = 0x20C0,
+                std::uint32_t lines = 0)
+{
+    return rec(biff::kXf, u16(font) + u16(format) + u16(type) + u16(align) + u32(area) + u32(lines));
+}
+// XFs 0-15: fifteen style XFs and the default cell XF, all plain.
+std::string builtInXfs(bool biff8)
+{
+    std::string s;
+    for (unsigned i = 0; i < 16; ++i)
+        s += biff8 ? xf8(0, 0, i == 15 ? 0x0001 : 0xFFF5, 0x20) : xf5(0, 0, i == 15 ? 0x0001 : 0xFFF5, 0x20);
+    return s;
+}
+std::string blank(unsigned row, unsigned col, unsigned xf)
+{
+    return rec(biff::kBlank, cell(row, col, xf));
+}
+std::string colInfo(unsigned first, unsigned last, unsigned width, unsigned flags)
+{
+    return rec(biff::kColInfo, u16(first) + u16(last) + u16(width) + u16(15) + u16(flags) + u16(0));
+}
+std::string rowRecord(unsigned row, unsigned height, unsigned flags)
+{
+    return rec(biff::kRow, u16(row) + u16(0) + u16(1) + u16(height) + u16(0) + u16(0) + u32(flags | 0x0100 | (15u << 16)));
 }
 
 struct SheetSpec {
@@ -280,7 +335,159 @@ std::vector<Case> cases()
                      }});
     }
 
+    // -- formats of other writers: codes our writer never uses --
+    {
+        // Record 4 is font 5; no PALETTE, so the default colours hold.
+        const std::string globals =
+            defaultFonts(true) + font(true, "Courier New", 240, 0x02, 10, 600, 2) + builtInXfs(true) +
+            // 16: font 5, justified, centred vertically, wrapped; dashed,
+            // medium dashed, double and hair lines; solid blue
+            xf8(5, 0, 0x0001, 5 | 0x08 | (1 << 4), 3 | (8u << 4) | (6u << 8) | (7u << 12), 1u << 26, 12 | (65u << 7)) +
+            // 17: the font that does not exist, a 50% shading of black on
+            // white, centred across, unlocked
+            xf8(4, 0, 0x0000, 6 | (2 << 4), 0, 2u << 26, 8 | (9u << 7)) +
+            // 18: everything out of range
+            xf8(99, 200, 0x0001, 7 | (7 << 4), 15 | (15u << 4), 40u << 26, 70 | (70u << 7)) +
+            // 19: a fill in the automatic colour; top of the cell
+            xf8(0, 0, 0x0001, 0x03, 0, 1u << 26, 64 | (65u << 7));
+        const std::string cells =
+            rec(biff::kDefColWidth, u16(8)) + rec(biff::kStandardWidth, u16(8 * 256 + 128)) +
+            colInfo(0, 0, 0, 0x0001) + colInfo(3, 300, 10 * 256, 0) + colInfo(1, 1, 8 * 256 + 128, 0) +
+            rec(biff::kDefaultRowHeight, u16(0) + u16(300)) + rowRecord(0, 400, 0) + rowRecord(1, 300, 0x0020) +
+            rowRecord(2, 0x8000 | 500, 0) + rowRecord(3, 300, 0x0040) + rowRecord(20000, 400, 0x0060) +
+            number(0, 0, 1) + rec(biff::kNumber, cell(0, 1, 16) + f64(2)) + blank(0, 2, 16) +
+            rec(biff::kLabelSst, cell(1, 0, 17) + u32(0)) + blank(2, 0, 18) + blank(3, 0, 19) +
+            blank(20000, 0, 16) + blank(0, 300, 16) +
+            rec(biff::kMulBlank, u16(5) + u16(0) + u16(16) + u16(16) + u16(17) + u16(2)) +
+            rec(biff::kMulBlank, u16(6) + u16(0) + u16(16) + u16(16) + u8(1)) +  // odd length: skipped
+            blank(5, 2, 999);  // an XF the file does not have: the cell keeps the one before
+        c.push_back({"styles_of_another_writer.xls", true, book8(cells, globals + sst({"text"})),
+                     [](const Workbook& wb) {
+                         spreadsheet::CellFormat a;
+                         a.fontName = "Courier New";
+                         a.fontSize = 12;
+                         a.bold = true;
+                         a.italic = true;
+                         a.underline = true;
+                         a.fontColor = 0xFF0000;
+                         a.hAlign = spreadsheet::HAlign::Left;
+                         a.vAlign = spreadsheet::VAlign::Center;
+                         a.wrap = true;
+                         a.borderLeft = spreadsheet::BorderStyle::Thin;
+                         a.borderRight = spreadsheet::BorderStyle::Medium;
+                         a.borderTop = spreadsheet::BorderStyle::Thick;
+                         a.borderBottom = spreadsheet::BorderStyle::Thin;
+                         a.fill = 0x0000FF;
+                         spreadsheet::CellFormat b;
+                         b.hAlign = spreadsheet::HAlign::Center;
+                         b.fill = 0x7F7F7F;
+                         b.locked = false;
+                         spreadsheet::CellFormat d;
+                         d.hAlign = spreadsheet::HAlign::Center;
+                         spreadsheet::CellFormat e;
+                         e.hAlign = spreadsheet::HAlign::Right;
+                         e.vAlign = spreadsheet::VAlign::Top;
+                         e.fill = 0x000000;
+                         EXPECT_EQ(wb.cellFormat(1, 1, 1), spreadsheet::CellFormat());
+                         EXPECT_EQ(wb.cellFormat(1, 1, 2), a);
+                         EXPECT_EQ(wb.cellFormat(1, 1, 3), a) << "a blank cell keeps its format";
+                         EXPECT_EQ(wb.cellFormat(1, 2, 1), b);
+                         EXPECT_EQ(wb.cellValue(1, 2, 1), Value("text"));
+                         EXPECT_EQ(wb.cellFormat(1, 3, 1), d);
+                         EXPECT_EQ(wb.cellFormat(1, 4, 1), e);
+                         EXPECT_EQ(wb.cellFormat(1, 6, 1), a);
+                         EXPECT_EQ(wb.cellFormat(1, 6, 2), a);
+                         EXPECT_EQ(wb.cellFormat(1, 6, 3), b) << "an XF the file lacks changes nothing";
+                         EXPECT_EQ(wb.cellFormat(1, 7, 1), spreadsheet::CellFormat());
+                         const spreadsheet::SheetFormat& f = wb.sheetFormat(1);
+                         EXPECT_EQ(f.runs(1).size(), 1u) << "neighbouring cells of one XF make one run";
+                         EXPECT_EQ(f.defaultColWidth(), 8.5);
+                         EXPECT_TRUE(f.isColHidden(1));
+                         EXPECT_FALSE(f.hasColWidth(1)) << "a hidden column stored with width 0";
+                         EXPECT_FALSE(f.hasColWidth(2)) << "the default width";
+                         EXPECT_FALSE(f.hasColWidth(3));
+                         EXPECT_EQ(f.storedColWidth(4), 10.0);
+                         EXPECT_EQ(f.storedColWidth(256), 10.0);
+                         EXPECT_EQ(f.defaultRowHeight(), 15.0);
+                         EXPECT_EQ(f.storedRowHeight(1), 20.0);
+                         EXPECT_TRUE(f.isRowHidden(2));
+                         EXPECT_FALSE(f.hasRowHeight(2)) << "hidden at the default height";
+                         EXPECT_FALSE(f.hasRowHeight(3)) << "flagged as the default height";
+                         EXPECT_TRUE(f.hasRowHeight(4)) << "set by the user, if to the default";
+                         EXPECT_EQ(f.hiddenRows(), std::vector<std::int32_t>{2});
+                     }});
+    }
+    {
+        // BIFF5: the other XF layout, a PALETTE that changes colour 10, a
+        // font name in the code page, a default cell XF in another font that
+        // becomes the sheet's normal style.
+        std::string xfs;
+        for (unsigned i = 0; i < 15; ++i)
+            xfs += xf5(0, 0, 0xFFF5, 0x20);
+        xfs += xf5(5, 0, 0x0001, 0x20);  // 15: Times 11
+        xfs += xf5(6, 2, 0x0001, 3 | 0x08 | (0 << 4), 10 | (65u << 7) | (1u << 16) | (5u << 22),
+                   2 | (1u << 3) | (5u << 6));  // 16
+        std::string palette = u16(3);
+        for (Rgb c : {0x000000u, 0xFFFFFFu, 0x123456u})
+            palette += u8(c >> 16) + u8(c >> 8) + u8(c) + u8(0);
+        const std::string globals = defaultFonts(false) + font(false, "Times", 220) +
+                                    font(false, "Caf\xE9", 180, 0, 10, 700) + xfs + rec(biff::kPalette, palette);
+        c.push_back({"biff5_styles.xls", false,
+                     book5(number(0, 0, 1) + rec(biff::kNumber, cell(0, 1, 16) + f64(2)), globals),
+                     [](const Workbook& wb) {
+                         spreadsheet::CellFormat normal;
+                         normal.fontName = "Times";
+                         normal.fontSize = 11;
+                         spreadsheet::CellFormat own;
+                         own.fontName = "Caf\xC3\xA9";
+                         own.fontSize = 9;
+                         own.bold = true;
+                         own.fontColor = 0x123456;
+                         own.numberFormat = "0.00";
+                         own.hAlign = spreadsheet::HAlign::Right;
+                         own.vAlign = spreadsheet::VAlign::Top;
+                         own.wrap = true;
+                         own.borderTop = spreadsheet::BorderStyle::Medium;
+                         own.borderLeft = spreadsheet::BorderStyle::Thin;
+                         own.borderRight = spreadsheet::BorderStyle::Thick;
+                         own.borderBottom = spreadsheet::BorderStyle::Thick;
+                         own.fill = 0x123456;
+                         EXPECT_EQ(wb.sheetFormat(1).style(0), normal);
+                         EXPECT_EQ(wb.cellFormat(1, 1, 1), normal);
+                         EXPECT_EQ(wb.cellFormat(1, 9, 9), normal) << "every unformatted cell";
+                         EXPECT_EQ(wb.cellFormat(1, 1, 2), own);
+                     }});
+    }
+    // Style records cut short or pointing nowhere: the fonts after a short
+    // one keep their indices, a short XF keeps its font and number format, a
+    // palette keeps the colours it holds, a name longer than its record is dropped.
+    c.push_back({"style_records_cut_short.xls", true,
+                 book8(rec(biff::kNumber, cell(0, 0, 16) + f64(1)) + rec(biff::kNumber, cell(0, 1, 17) + f64(2)) +
+                           rec(biff::kNumber, cell(0, 2, 18) + f64(3)) +
+                           rec(biff::kColInfo, u16(0) + u16(0) + u16(5000)) + rec(biff::kRow, u16(0) + u16(0)) +
+                           rec(biff::kDefaultRowHeight, u16(0)) + rec(biff::kDefColWidth, "") +
+                           rec(biff::kBlank, u16(0) + u16(1)),
+                       defaultFonts(true) + rec(biff::kFont, u16(200) + u16(0)) +
+                           rec(biff::kFont, u16(300) + u16(0) + u16(0x7FFF) + u16(700) + u16(0) + u8(0) + u8(0) + u8(0) +
+                                                u8(0) + u8(200) + u8(0) + "abc") +
+                           builtInXfs(true) + xf8(6, 0, 0x0001, 0x20) + rec(biff::kXf, u16(5) + u16(2) + u16(1)) +
+                           xf8(0, 0, 0x0001, 0x20, 0, 1u << 26, 9) +
+                           rec(biff::kPalette, u16(56) + u32(0x00563412) + u32(0x00ABCDEF) + u8(1))),
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellFormat(1, 1, 1).fontSize, 15) << "the font after a short one";
+                     EXPECT_EQ(wb.cellFormat(1, 1, 1).fontName, "Arial") << "a name past its record";
+                     EXPECT_TRUE(wb.cellFormat(1, 1, 1).bold);
+                     EXPECT_EQ(wb.cellFormat(1, 1, 2).numberFormat, "0.00");
+                     EXPECT_EQ(wb.cellFormat(1, 1, 2).fontSize, 10) << "the short font";
+                     EXPECT_EQ(wb.cellFormat(1, 1, 3).fill, 0xEFCDABu) << "colour 9 of a palette of two";
+                     EXPECT_FALSE(wb.sheetFormat(1).hasColWidth(1));
+                     EXPECT_FALSE(wb.sheetFormat(1).hasRowHeight(1));
+                     EXPECT_EQ(wb.sheetFormat(1).defaultRowHeight(), spreadsheet::SheetFormat::kDefaultRowHeight);
+                 }});
+
     // -- what must be refused --
+    c.push_back({"xf_record_without_its_number_format.xls", true,
+                 book8(number(0, 0, 1), builtInXfs(true) + rec(biff::kXf, u16(0))), nullptr});
     c.push_back({"sst_text_past_its_records.xls", true,
                  book8(rec(biff::kLabelSst, cell(0, 0) + u32(0)),
                        rec(biff::kSst, u32(1) + u32(1) + u16(65535) + u8(0) + "short")),
@@ -433,12 +640,14 @@ TEST(XlsReader, LongTextCellsReadBackWhole)
 }
 
 // Number formats travel beside the cells, so that a date keeps its serial
-// number and its date format; General cells are not listed.
+// number and its date format; cells of the default XF (15) are not listed.
 TEST(XlsReader, CellsKeepTheNumberFormatOfTheirXf)
 {
     std::string globals = rec(biff::kDateMode, u16(1)) + rec(biff::kFormat, u16(164) + text8("yyyy-mm-dd"));
     for (unsigned format : {0u, 14u, 164u})
         globals += rec(biff::kXf, u16(0) + u16(format) + std::string(16, '\0'));
+    for (unsigned i = 3; i < 16; ++i)
+        globals += rec(biff::kXf, u16(0) + u16(0) + std::string(16, '\0'));
     const auto parsed = spreadsheet::detail::parseBiffStream(
         book8(rec(biff::kNumber, cell(0, 0, 0) + f64(1.5)) + rec(biff::kNumber, cell(1, 0, 1) + f64(46364)) +
                   rec(biff::kRk, cell(2, 0, 2) + u32((46000u << 2) | 2u)) + rec(biff::kNumber, cell(3, 0, 99) + f64(2)),
@@ -448,30 +657,84 @@ TEST(XlsReader, CellsKeepTheNumberFormatOfTheirXf)
     ASSERT_EQ(parsed.numberFormats.count(164), 1u);
     EXPECT_EQ(parsed.numberFormats.at(164), "yyyy-mm-dd");
     ASSERT_EQ(parsed.sheets.size(), 1u);
-    const auto& formats = parsed.sheets[0].formats;
-    ASSERT_EQ(formats.size(), 2u);
-    EXPECT_EQ(formats[0].row, 2);
-    EXPECT_EQ(formats[0].numberFormat, 14);
-    EXPECT_EQ(formats[1].row, 3);
-    EXPECT_EQ(formats[1].numberFormat, 164);
+    const auto& cells = parsed.sheets[0].cells;
+    ASSERT_EQ(cells.size(), 2u) << "XF 0 looks like XF 15; XF 99 does not exist";
+    EXPECT_EQ(cells[0].row, 2);
+    EXPECT_EQ(parsed.xfs.at(cells[0].xf).numberFormat, 14);
+    EXPECT_EQ(cells[1].row, 3);
+    EXPECT_EQ(parsed.xfs.at(cells[1].xf).numberFormat, 164);
     EXPECT_EQ(parsed.sheets[0].data->find(2, 1)->value(), Value(46364));
     EXPECT_EQ(parsed.sheets[0].data->find(3, 1)->value(), Value(46000));
 }
 
-// Truncating a good file anywhere gives 321 or a workbook, never a read past
-// the data (the sanitizer build watches).
+// A sheet of 70,000 different XFs (more than a sheet's 65,535 styles) reads
+// in moments: the first 4,096 XFs it uses keep their looks, the others show
+// the normal style.
+TEST(XlsReader, ASheetOfMoreXfsThanItsStylesReadsWithTheFirstOnes)
+{
+    constexpr unsigned kXfs = 70000;
+    std::string palette = u16(56);
+    for (unsigned i = 0; i < 56; ++i)
+        palette += u8(i) + u8(0x80) + u8(0x40) + u8(0);
+    std::string globals = defaultFonts(true) + builtInXfs(true) + rec(biff::kPalette, palette);
+    const unsigned lineCodes[] = {0, 1, 2, 5};
+    for (unsigned i = 0; i < kXfs; ++i) {
+        const unsigned j = i / 56;
+        const unsigned k = j / 256;
+        std::uint32_t lines = 0;
+        for (unsigned edge = 0; edge < 4; ++edge)
+            lines |= lineCodes[(j >> (2 * edge)) & 3] << (4 * edge);
+        globals += xf8(0, 0, (k >> 1) & 1, ((k >> 2) & 3) | ((k & 1) << 3) | 0x20, lines, 1u << 26, 8 + i % 56);
+    }
+    std::string cells;
+    for (unsigned row = 0; row * 256 < kXfs; ++row) {
+        std::string body = u16(row) + u16(0);
+        const unsigned count = std::min(256u, kXfs - row * 256);
+        for (unsigned c = 0; c < count; ++c)
+            body += u16(16 + row * 256 + c);
+        cells += rec(biff::kMulBlank, body + u16(count - 1));
+    }
+    testsupport::TempDir dir;
+    const std::string path = dir.file("many_xfs.xls").string();
+    spreadsheet::detail::writeXlsStream(path, book8(cells + number(0, 0, 1), globals), true);
+    Workbook wb;
+    ASSERT_EQ(wb.Read(path), static_cast<std::int32_t>(FileType::Excel97));
+    EXPECT_EQ(wb.sheetFormat(1).styleCount(), 4097u);
+    EXPECT_EQ(wb.cellFormat(1, 1, 1).fill, 0x008040u) << "the number of the default XF keeps the blank's format";
+    EXPECT_EQ(wb.cellFormat(1, 1, 2).fill, 0x018040u);
+    EXPECT_EQ(wb.cellFormat(1, 16, 256).fill, 0x078040u) << "XF 4,111, the 4,096th";
+    EXPECT_EQ(wb.cellFormat(1, 17, 1), spreadsheet::CellFormat());
+    EXPECT_EQ(wb.cellFormat(1, 200, 3), spreadsheet::CellFormat());
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1));
+}
+
+// Truncating a good file with formats anywhere gives 321 or a workbook,
+// never a read past the data (the sanitizer build watches).
 TEST(XlsReader, EveryTruncationOfAStreamIsRefusedOrRead)
 {
     Workbook source;
     source.setCellValue(1, 1, 1, Value(std::string(9000, 'x') + "\xCE\x94"));
     source.setCellValue(1, 2, 1, Value(3.5));
     source.setCellValue(1, 3, 1, Value::logical(true));
+    source.editSheetFormat(1, [](spreadsheet::SheetFormat& f) {
+        f.change({2, 1, 3, 4}, [](spreadsheet::CellFormat& c) {
+            c.bold = true;
+            c.fill = 0x336699;
+            c.borderTop = spreadsheet::BorderStyle::Medium;
+        });
+        f.setColWidth(2, 3, 14);
+        f.setRowHeight(2, 2, 20);
+        f.setRowHidden(4, 4, true);
+    });
     for (bool biff8 : {true, false}) {
         const std::string stream = spreadsheet::detail::buildBiffStream(source, biff8);
         int refused = 0;
         for (std::size_t n = 0; n < stream.size(); n += (n < 2000 || stream.size() - n < 2000) ? 1 : 97) {
             try {
-                (void)spreadsheet::detail::parseBiffStream(std::string_view(stream).substr(0, n));
+                auto parsed = spreadsheet::detail::parseBiffStream(std::string_view(stream).substr(0, n));
+                const auto looks = spreadsheet::detail::xfLooks(parsed);
+                for (auto& sheet : parsed.sheets)
+                    spreadsheet::detail::applyFormats(looks, sheet, *sheet.data);
             } catch (const platform::Error& e) {
                 EXPECT_EQ(e.number(), spreadsheet::kInvalidFileFormat);
                 ++refused;
