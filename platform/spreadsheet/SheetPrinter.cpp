@@ -25,6 +25,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/spreadsheet/CellAlignment.h"
 #include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/NumberFormat.h"
@@ -56,31 +57,6 @@ constexpr double kPointsPerGridPixel = grid::kPointsPerPixel;
 constexpr double kPrintFontScale = grid::kFontPoints / 10.0 * (96.0 / 72.0) * kPointsPerGridPixel;
 constexpr double kGridPadPixels = grid::kTextPad;
 
-// The alignment of a cell's text as the grid paints it: the format's, or
-// by default numbers right, logicals and errors centred, texts left.
-Qt::Alignment cellAlignment(const Value& v, const CellFormat& f)
-{
-    Qt::Alignment align = Qt::AlignLeft;
-    switch (f.hAlign) {
-    case HAlign::Left:
-        align = Qt::AlignLeft;
-        break;
-    case HAlign::Center:
-        align = Qt::AlignHCenter;
-        break;
-    case HAlign::Right:
-        align = Qt::AlignRight;
-        break;
-    default:
-        if (v.isNumber())
-            align = Qt::AlignRight;
-        else if (v.isLogical() || v.isError())
-            align = Qt::AlignHCenter;
-    }
-    return align | (f.vAlign == VAlign::Top      ? Qt::AlignTop
-                    : f.vAlign == VAlign::Center ? Qt::AlignVCenter
-                                                 : Qt::AlignBottom);
-}
 
 // Where the manual breaks fall among the printed lines: a break before a
 // line starts the page at the first printed line from it on (the line itself

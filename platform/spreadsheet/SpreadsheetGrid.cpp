@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/CellAlignment.h"
 #include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectLayer.h"
@@ -339,25 +340,7 @@ void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
             const Value v = wb.cellValue(sheet, r, c);
             if (v.isEmpty())
                 continue;
-            Qt::Alignment align = Qt::AlignLeft;
-            switch (f.hAlign) {
-            case HAlign::Left:
-                align = Qt::AlignLeft;
-                break;
-            case HAlign::Center:
-                align = Qt::AlignHCenter;
-                break;
-            case HAlign::Right:
-                align = Qt::AlignRight;
-                break;
-            default:
-                if (v.isNumber())
-                    align = Qt::AlignRight;
-                else if (v.isLogical() || v.isError())
-                    align = Qt::AlignHCenter;
-            }
-            align |= f.vAlign == VAlign::Top ? Qt::AlignTop : f.vAlign == VAlign::Center ? Qt::AlignVCenter
-                                                                                          : Qt::AlignBottom;
+            const Qt::Alignment align = cellAlignment(v, f);
             const QFont cellFont = fontFor(f);
             p.setFont(cellFont);
             const QFontMetrics metrics(cellFont);
