@@ -8,6 +8,7 @@
 #include <ixion/formula_tokens.hpp>
 #include <ixion/model_context.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -22,6 +23,52 @@
 namespace spreadsheet::detail {
 
 namespace {
+
+// Whether the engine may be given the text: valid UTF-8 without control
+// characters. The engine's parser can read past the end of texts that are
+// not (stray bytes of a damaged file made it crash); a formula such as that
+// gives #NAME?, a name such as that is left out, and a sheet named so is
+// known to the engine by a private name that no formula can spell.
+bool engineSafe(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t extra = 0;
+        std::uint32_t code = 0;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            code = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            code = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (extra > text.size() - i - 1)
+            return false;  // cut short at the end
+        for (std::size_t k = 1; k <= extra; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            if ((b & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (b & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past the last one.
+        static constexpr std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[extra] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
 
 CellError mapError(ixion::formula_error_t e)
 {
@@ -112,7 +159,7 @@ NameEdit registerNames(ixion::model_context& cxt, const ixion::formula_name_reso
     };
     const ixion::abs_address_t origin(0, 0, 0);
     for (const auto& [name, text] : texts) {
-        if (onCycle(upperAscii(name)))
+        if (onCycle(upperAscii(name)) || !engineSafe(name) || !engineSafe(text))
             continue;
         try {
             cxt.set_named_expression(name, origin, ixion::parse_formula_string(cxt, origin, resolver, text));
@@ -127,6 +174,8 @@ NameEdit registerNames(ixion::model_context& cxt, const ixion::formula_name_reso
 
 bool engineReadsAsName(std::string_view word)
 {
+    if (!engineSafe(word))
+        return false;
     ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
     cxt.append_sheet("Sheet1");
     const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
@@ -136,9 +185,12 @@ bool engineReadsAsName(std::string_view word)
 
 bool engineParses(std::string_view formula, const std::vector<std::string>& sheetNames)
 {
+    if (!engineSafe(formula))
+        return false;
     ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
     std::set<std::string> used;
-    for (std::string name : sheetNames) {
+    for (std::size_t i = 0; i < sheetNames.size(); ++i) {
+        std::string name = engineSafe(sheetNames[i]) ? sheetNames[i] : "\x01" + std::to_string(i);
         while (!used.insert(name).second)
             name += "\x01";
         cxt.append_sheet(name);
@@ -163,7 +215,7 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
     // private suffix there, so references by that name find the first sheet.
     std::set<std::string> used;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        std::string name = sheets[i]->name;
+        std::string name = engineSafe(sheets[i]->name) ? sheets[i]->name : "\x01" + std::to_string(i);
         while (!used.insert(name).second)
             name += "\x01" + std::to_string(i);
         cxt.append_sheet(name);
@@ -216,6 +268,10 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
     for (auto& [pos, cell] : formulas) {
         try {
             const std::string text = spell ? rewriteFormulaNames(cell->formula(), spell) : cell->formula();
+            if (!engineSafe(text)) {
+                cell->setFormulaResult(Value::error(CellError::Name));
+                continue;
+            }
             ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
             cxt.set_formula_cell(pos, std::move(tokens));
             ixion::register_formula_cell(cxt, pos);

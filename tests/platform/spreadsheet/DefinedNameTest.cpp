@@ -196,13 +196,13 @@ TEST(DefinedNames, NativeFileKeepsNamesAndRefusesBadRecords)
     testsupport::TempDir dir;
     Workbook wb = numbersBook();
     wb.setDefinedName("Data", "Sheet1!$A$1:$A$10");
-    wb.setDefinedName("Label", "\"a\ttab\"");
+    wb.setDefinedName("Label", "\"a\\b\"");
     wb.setCellFormula(1, 1, 2, "SUM(Data)");
     const std::string path = dir.file("names.vts").string();
     wb.Write(path, static_cast<std::int32_t>(spreadsheet::FileType::Native));
     const std::string bytes = testsupport::readFile(path);
     EXPECT_EQ(bytes.substr(0, 20), "TESSARAY WORKBOOK\t3\n");
-    EXPECT_NE(bytes.find("endsheet\nname\tData\tSheet1!$A$1:$A$10\nname\tLabel\t\"a\\ttab\"\nend\t"), std::string::npos);
+    EXPECT_NE(bytes.find("endsheet\nname\tData\tSheet1!$A$1:$A$10\nname\tLabel\t\"a\\\\b\"\nend\t"), std::string::npos);
 
     Workbook back;
     back.Read(path);

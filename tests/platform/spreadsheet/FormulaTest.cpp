@@ -283,3 +283,41 @@ TEST(Formula, FilesAreWrittenAndReadWithCurrentResultsUnderManualRecalculation)
     back.Read(path);
     EXPECT_EQ(back.cellValue(1, 1, 2), Value(14));
 }
+
+TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
+{
+    using namespace std::string_literals;
+    Workbook book;
+    book.setNumSheets(2);
+    book.setSheetName(2, "Donn\xC3\xA9"s + "es");  // valid UTF-8 stays usable
+    book.setCellValue(2, 1, 1, Value(4.0));
+    book.setCellValue(1, 1, 1, Value(1.5));
+    struct Case {
+        const char* what;
+        std::string formula;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"a plain formula", "A1*2", Value(3.0)},
+        {"a sheet named in UTF-8", "'Donn\xC3\xA9" "es'!A1+1", Value(5.0)},
+        {"a NUL byte", "SUM(A1\0A1)"s, Value::error(CellError::Name)},
+        {"a control character", "A1\x01+1", Value::error(CellError::Name)},
+        {"a line break", "A1\r\n+1", Value::error(CellError::Name)},
+        {"a lone continuation byte", "A1+\x9E", Value::error(CellError::Name)},
+        {"an impossible byte", "A1+\xFF", Value::error(CellError::Name)},
+        {"a sequence cut short at the end", "A1&\"\xE2\x82\"", Value::error(CellError::Name)},
+        {"an overlong form", "A1&\"\xC0\xAF\"", Value::error(CellError::Name)},
+        {"a long run of stray bytes", "SUM(Da" + std::string(4000, '\0') + "ta)", Value::error(CellError::Name)},
+    };
+    std::int32_t row = 2;
+    for (const Case& c : cases)
+        book.setCellFormula(1, row++, 2, c.formula);
+    row = 2;
+    for (const Case& c : cases)
+        EXPECT_EQ(book.cellValue(1, row++, 2), c.expected) << c.what;
+
+    // A sheet whose name the engine must not see keeps the others working.
+    book.setSheetName(2, "Bad\x16");
+    book.setCellFormula(1, 20, 1, "A1+1");
+    EXPECT_EQ(book.cellValue(1, 20, 1), Value(2.5));
+}
