@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 
 #include "analysis/ui/BarProgress.h"
@@ -116,6 +117,46 @@ void addRunAndPlotControls(Dialog& d, std::initializer_list<QWidget*> frames)
     QObject::connect(d.cmdExit, &QPushButton::clicked, &d, [&d] { d.close(); });
     QObject::connect(d.cmdPlot, &QPushButton::clicked, &d, [&d] { d.cmdPlot_Click(); });
     QObject::connect(d.cmdHelp2, &QPushButton::clicked, &d, [&d] { d.cmdHelp2_Click(); });
+}
+
+
+// After a run with graphic output: the option frames and run buttons give
+// way to the plot panel, whose list names the axes "<prefix> 1" and on.
+template <typename Dialog>
+void showPlotPanel(Dialog& d, std::initializer_list<QWidget*> frames, const std::string& prefix, std::int32_t axes)
+{
+    for (QWidget* frame : frames)
+        frame->setVisible(false);
+    d.cmdDone->setVisible(false);
+    d.cmdHelp->setVisible(false);
+    d.ProgressBar1->setVisible(false);
+    d.frPlot->setVisible(true);
+    d.lstPlot->clear();
+    for (std::int32_t k = 1; k <= axes; ++k)
+        d.lstPlot->addItem(q(prefix + " " + std::to_string(k)));
+    d.adjustSize();
+}
+
+// Plots the second axis chosen in the list against the first, for the n
+// points whose coordinate on an axis `at` gives, titled "<prefix><axis>".
+void plotChosenAxes(OrdinationTarget& target, const QListWidget& list, std::size_t n,
+                    const std::function<double(std::size_t, std::size_t)>& at, const std::string& prefix,
+                    const std::vector<std::string>& labels)
+{
+    int a = 0;
+    int b = 0;
+    PlotChoice(list, a, b);
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            std::vector<double> x(n);
+            std::vector<double> y(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                x[i] = at(i, static_cast<std::size_t>(a));
+                y[i] = at(i, static_cast<std::size_t>(b));
+            }
+            target.plot(x, y, prefix + std::to_string(a + 1), prefix + std::to_string(b + 1), labels);
+        });
+    });
 }
 
 } // namespace
@@ -284,37 +325,13 @@ void frmPCAOpt::cmdDone_Click()
         close();
         return;
     }
-    frOutput->setVisible(false);
-    frMethod->setVisible(false);
-    frInput->setVisible(false);
-    cmdDone->setVisible(false);
-    cmdHelp->setVisible(false);
-    ProgressBar1->setVisible(false);
-    frPlot->setVisible(true);
-    lstPlot->clear();
-    for (std::int32_t j = 1; j <= run.nPC(); ++j) {
-        lstPlot->addItem(q("PC " + std::to_string(j)));
-    }
-    adjustSize();
+    showPlotPanel(*this, {frInput, frMethod, frOutput}, "PC", run.nPC());
 }
 
 void frmPCAOpt::cmdPlot_Click()
 {
-    int a = 0;
-    int b = 0;
-    PlotChoice(*lstPlot, a, b);
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] {
-            const std::size_t n = m_scores.rows();
-            std::vector<double> x(n);
-            std::vector<double> y(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                x[i] = m_scores(i, static_cast<std::size_t>(a));
-                y[i] = m_scores(i, static_cast<std::size_t>(b));
-            }
-            m_target.plot(x, y, "PC" + std::to_string(a + 1), "PC" + std::to_string(b + 1), m_rowNames);
-        });
-    });
+    plotChosenAxes(m_target, *lstPlot, m_scores.rows(),
+                   [this](std::size_t i, std::size_t axis) { return m_scores(i, axis); }, "PC", m_rowNames);
     raise();
 }
 
@@ -436,34 +453,13 @@ void frmCA::cmdDone_Click()
         close();
         return;
     }
-    frInput->setVisible(false);
-    cmdDone->setVisible(false);
-    cmdHelp->setVisible(false);
-    ProgressBar1->setVisible(false);
-    frPlot->setVisible(true);
-    lstPlot->clear();
-    for (std::int32_t k = 1; k <= run.nAxis(); ++k) {
-        lstPlot->addItem(q("CA " + std::to_string(k)));
-    }
-    adjustSize();
+    showPlotPanel(*this, {frInput}, "CA", run.nAxis());
 }
 
 void frmCA::cmdPlot_Click()
 {
-    int a = 0;
-    int b = 0;
-    PlotChoice(*lstPlot, a, b);
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] {
-            std::vector<double> x;
-            std::vector<double> y;
-            for (const auto& point : m_coords) {
-                x.push_back(point[static_cast<std::size_t>(a)]);
-                y.push_back(point[static_cast<std::size_t>(b)]);
-            }
-            m_target.plot(x, y, "CA" + std::to_string(a + 1), "CA" + std::to_string(b + 1), m_labels);
-        });
-    });
+    plotChosenAxes(m_target, *lstPlot, m_coords.size(),
+                   [this](std::size_t i, std::size_t axis) { return m_coords[i][axis]; }, "CA", m_labels);
     raise();
 }
 
