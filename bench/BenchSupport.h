@@ -1,16 +1,18 @@
 #pragma once
 
-// What the benchmark programs share: elapsed seconds, the peak resident
-// memory of this process, and a seeded expression matrix with cluster
-// structure (random-walk profiles of 25 clusters, each locus one profile
-// with its own gain plus noise).
+// What the benchmark programs share: elapsed seconds (since a moment, or
+// of a call), the peak resident memory of this process, and a seeded
+// expression matrix with cluster structure (random-walk profiles of 25
+// clusters, each locus one profile with its own gain plus noise).
 
 #include <chrono>
+#include <concepts>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "numeric/Matrix.h"
@@ -20,6 +22,15 @@ namespace bench {
 inline double seconds(std::chrono::steady_clock::time_point from)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
+// The seconds that a call takes.
+template <std::invocable F>
+double seconds(F&& f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::forward<F>(f)();
+    return seconds(start);
 }
 
 // Resets the peak resident size of this process (Linux 4.0 and later).

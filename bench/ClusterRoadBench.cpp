@@ -24,13 +24,14 @@
 #include <QApplication>
 
 #include "platform/widgets/treeview/TreeView.h"
+#include "bench/BenchSupport.h"
 #endif
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::seconds;
 
 spreadsheet::Workbook expressionBook(int loci, int points, unsigned seed)
 {

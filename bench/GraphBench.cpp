@@ -19,12 +19,13 @@
 
 #include "graphs/ui/frmGraphics.h"
 #include "platform/widgets/graph/GraphView.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::seconds;
 
 struct Table {
     std::vector<double> x;

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -17,40 +16,12 @@
 
 #include "sequence/editor/frmSeqEdit.h"
 #include "sequence/editor/frmShowCode.h"
+#include "tests/sequence/SequenceFamily.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
-std::vector<std::string> family(unsigned seed, int count, int length)
-{
-    std::mt19937 rng(seed);
-    const std::string letters = "ACGT";
-    auto pick = [&] { return letters[std::uniform_int_distribution<std::size_t>(0, 3)(rng)]; };
-    std::string root;
-    for (int i = 0; i < length; ++i)
-        root += pick();
-    std::vector<std::string> out;
-    for (int s = 0; s < count; ++s) {
-        std::string copy;
-        for (char c : root) {
-            const int r = std::uniform_int_distribution<int>(0, 99)(rng);
-            if (r < 6)
-                copy += pick();
-            else if (r < 8)
-                continue;
-            else if (r < 10)
-                copy += std::string(1, c) + pick();
-            else
-                copy += c;
-        }
-        out.push_back(copy);
-    }
-    return out;
-}
-
-double seconds(std::chrono::steady_clock::time_point from)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
+using bench::seconds;
 
 } // namespace
 
@@ -59,7 +30,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const std::string pictures = argc > 1 ? argv[1] : "";
     for (const auto& [count, length] : {std::pair{50, 1000}, std::pair{20, 300}}) {
-        const auto seqs = family(2024, count, length);
+        const auto seqs = seqtest::family(2024, count, length, "ACGT");
         std::vector<std::string> names;
         for (int i = 0; i < count; ++i)
             names.push_back("seq" + std::to_string(i + 1));

@@ -14,15 +14,11 @@
 #include "sequence/ClustalAln.h"
 #include "sequence/SeqWrite.h"
 #include "sequence/cSeqFmt.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
-double seconds(const std::function<void()>& f)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using bench::seconds;
 
 // Answers No to every question and cancels every input box, silently.
 class QuietDialogs final : public platform::Dialogs {

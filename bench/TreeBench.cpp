@@ -23,6 +23,7 @@
 #include "trees/NHAdapter.h"
 #include "trees/NHTreeRead.h"
 #include "trees/TreeLayout.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
@@ -55,13 +56,7 @@ std::unique_ptr<analysis::MyNode> chainTree(int leaves, unsigned seed)
     return top;
 }
 
-template <class F>
-double seconds(F&& f)
-{
-    const auto start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::seconds;
 
 } // namespace
 

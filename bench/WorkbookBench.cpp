@@ -26,12 +26,7 @@ using spreadsheet::Value;
 using spreadsheet::ValueTable;
 using spreadsheet::Workbook;
 
-double seconds(const std::function<void()>& f)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using bench::seconds;
 
 long peakKiB()
 {

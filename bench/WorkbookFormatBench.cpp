@@ -10,6 +10,7 @@
 #include <random>
 
 #include "platform/spreadsheet/Workbook.h"
+#include "bench/BenchSupport.h"
 
 namespace {
 
@@ -19,12 +20,7 @@ using spreadsheet::Value;
 using spreadsheet::ValueTable;
 using spreadsheet::Workbook;
 
-double seconds(const std::function<void()>& f)
-{
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
+using bench::seconds;
 
 } // namespace
 
