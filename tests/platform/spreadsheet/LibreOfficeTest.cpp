@@ -208,6 +208,19 @@ const std::string kLongText = [] {
 }();
 
 // What analyses leave in a workbook, with every kind of value.
+// Our .xls file saved again by LibreOffice as its own .xls, in a folder
+// of `work`, and read into `back`.
+void resavedByLibreOffice(const fs::path& soffice, const fs::path& ours, const fs::path& work, Workbook& back)
+{
+    const fs::path out = work / "resaved";
+    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice.string() + "' -env:UserInstallation=file://" +
+                            (work / "profile").string() +
+                            " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
+                            ours.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    ASSERT_EQ(back.Read((out / ours.filename()).string()), static_cast<std::int32_t>(FileType::Excel97));
+}
+
 Workbook sampleBook()
 {
     Workbook wb;
@@ -382,14 +395,8 @@ TEST(LibreOffice, OurWorkbookSavedAgainByItReadsBackWhole)
     Workbook wb = sampleBook();
     const fs::path ours = dir.file("ours.xls");
     wb.Write(ours.string(), static_cast<std::int32_t>(FileType::Excel97));
-    const fs::path out = dir.path() / "resaved";
-    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice->string() + "' -env:UserInstallation=file://" +
-                            (dir.path() / "profile").string() +
-                            " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
-                            ours.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     Workbook back;
-    ASSERT_EQ(back.Read((out / "ours.xls").string()), static_cast<std::int32_t>(FileType::Excel97));
+    ASSERT_NO_FATAL_FAILURE(resavedByLibreOffice(*soffice, ours, dir.path(), back));
     ASSERT_EQ(back.NumSheets(), 2);
     for (std::int32_t s = 1; s <= 2; ++s) {
         EXPECT_EQ(back.SheetName(s), wb.SheetName(s));
@@ -429,14 +436,8 @@ TEST(LibreOffice, OurFormatsSavedAgainByItReadBack)
     });
     const fs::path ours = dir.file("formats.xls");
     wb.Write(ours.string(), static_cast<std::int32_t>(FileType::Excel97));
-    const fs::path out = dir.path() / "resaved";
-    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice->string() + "' -env:UserInstallation=file://" +
-                            (dir.path() / "profile").string() +
-                            " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
-                            ours.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     Workbook back;
-    ASSERT_EQ(back.Read((out / "formats.xls").string()), static_cast<std::int32_t>(FileType::Excel97));
+    ASSERT_NO_FATAL_FAILURE(resavedByLibreOffice(*soffice, ours, dir.path(), back));
     for (std::int32_t c = 1; c <= 3; ++c) {
         EXPECT_TRUE(back.cellFormat(1, 1, c).bold) << "column " << c;
         EXPECT_EQ(back.cellFormat(1, 1, c).fontSize, 14) << "column " << c;
