@@ -9,6 +9,7 @@
 
 #include "errorlib/AppendFile.h"
 #include "platform/errors/Error.h"
+#include "platform/runtime/Utf8.h"
 
 namespace rampart {
 
@@ -203,32 +204,13 @@ std::u32string DecodeUtf8(std::string_view text)
 {
     std::u32string out;
     out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto b0 = static_cast<unsigned char>(text[i]);
-        int extra = 0;
-        char32_t cp = b0;
-        if (b0 >= 0xC2 && b0 <= 0xDF) {
-            extra = 1;
-            cp = b0 & 0x1F;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            extra = 2;
-            cp = b0 & 0x0F;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            extra = 3;
-            cp = b0 & 0x07;
-        }
-        bool valid = extra > 0 && i + static_cast<std::size_t>(extra) < text.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            valid = (b & 0xC0) == 0x80;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (valid) {
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        if (const std::size_t length = platform::rt::utf8SequenceAt(text, i, cp)) {
             out += cp;
-            i += static_cast<std::size_t>(extra) + 1;
+            i += length;
         } else {
-            out += static_cast<char32_t>(b0);
+            out += static_cast<char32_t>(static_cast<unsigned char>(text[i]));  // read as Latin-1
             ++i;
         }
     }
@@ -239,23 +221,8 @@ std::string EncodeUtf8(std::u32string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (const char32_t cp : text) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    for (const char32_t cp : text)
+        platform::rt::appendUtf8(out, cp);
     return out;
 }
 

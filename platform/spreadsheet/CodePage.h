@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/runtime/Utf8.h"
+
 namespace spreadsheet::detail {
 
-// Appends the UTF-8 form of a code point; surrogates and values past
-// U+10FFFF become U+FFFD.
-void appendUtf8(std::string& out, char32_t cp);
+using platform::rt::appendUtf8;
 
 // Windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) keep their Latin-1 meaning.

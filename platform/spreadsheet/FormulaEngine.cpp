@@ -16,6 +16,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/runtime/Utf8.h"
 #include "platform/spreadsheet/DefinedName.h"
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -33,39 +34,19 @@ bool engineSafe(std::string_view text)
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F)
-            return false;
         if (c < 0x80) {
+            if (c < 0x20 || c == 0x7F)
+                return false;
             ++i;
             continue;
         }
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (extra > text.size() - i - 1)
-            return false;  // cut short at the end
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto b = static_cast<unsigned char>(text[i + k]);
-            if ((b & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (b & 0x3F);
-        }
+        char32_t cp = 0;
+        const std::size_t length = platform::rt::utf8SequenceAt(text, i, cp);
         // Overlong forms, surrogates and code points past the last one.
-        static constexpr std::uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        if (code < kLeast[extra] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (length == 0 || cp < kLeast[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
             return false;
-        i += extra + 1;
+        i += length;
     }
     return true;
 }
