@@ -7,6 +7,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "tests/support/ErrorAssert.h"
+#include "tests/platform/spreadsheet/NativeRecords.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -56,13 +57,7 @@ std::vector<DrawingObject> everyKind()
     return out;
 }
 
-std::string written(Workbook& wb)
-{
-    testsupport::TempDir dir;
-    const std::string path = dir.file("book.vts").string();
-    wb.Write(path, static_cast<std::int32_t>(FileType::Native));
-    return testsupport::readFile(path);
-}
+using nativetest::written;
 
 TEST(NativeObjects, EveryKindAndFieldRoundTrips)
 {
@@ -133,26 +128,9 @@ TEST(NativeObjects, BadRecordsAreRefusedAndChangeNothing)
     const std::string good = written(wb);
     const std::string record = "object\t1\t2\tRectangle 1\t1\t1\t0\t0\t2\t2\t0\t0\t4\t000000\t0.75\t0\tFFFFFF\t\t0\t0\t1\t1\t1\t1\t0\t0";
     ASSERT_NE(good.find(record), std::string::npos) << good;
-    auto with = [&](const std::string& replacement) {
-        std::string s = good;
-        s.replace(s.find(record), record.size(), replacement);
-        return s;
-    };
-    auto field = [&](int index, const std::string& value) {
-        std::vector<std::string> f;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t tab = record.find('\t', start);
-            f.push_back(record.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-            if (tab == std::string::npos)
-                break;
-            start = tab + 1;
-        }
-        f[static_cast<std::size_t>(index)] = value;
-        std::string out;
-        for (std::size_t i = 0; i < f.size(); ++i)
-            out += (i ? "\t" : "") + f[i];
-        return with(out);
+    auto with = [&](const std::string& replacement) { return nativetest::replaced(good, record, replacement); };
+    auto field = [&](std::size_t index, const std::string& value) {
+        return with(nativetest::withField(record, index, value));
     };
     std::string version2 = good;
     version2.replace(0, 20, "TESSARAY WORKBOOK\t2\n");

@@ -12,6 +12,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "tests/support/ErrorAssert.h"
+#include "tests/platform/spreadsheet/NativeRecords.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -21,13 +22,7 @@ using spreadsheet::PageSetup;
 using spreadsheet::Workbook;
 using spreadsheet::WorkbookOptions;
 
-std::string written(Workbook& wb)
-{
-    testsupport::TempDir dir;
-    const std::string path = dir.file("book.vts").string();
-    wb.Write(path, static_cast<std::int32_t>(FileType::Native));
-    return testsupport::readFile(path);
-}
+using nativetest::written;
 
 Workbook readBack(const std::string& bytes)
 {
@@ -176,24 +171,10 @@ TEST(NativePrintSettings, BadRecordsAreRefusedAndChangeNothing)
     ASSERT_NE(good.find(page + "\n"), std::string::npos) << good;
     ASSERT_NE(good.find(options + "\nend\t"), std::string::npos) << good;
     const auto with = [&](const std::string& record, const std::string& replacement) {
-        std::string s = good;
-        s.replace(s.find(record), record.size(), replacement);
-        return s;
+        return nativetest::replaced(good, record, replacement);
     };
     const auto pageField = [&](std::size_t index, const std::string& value) {
-        std::vector<std::string> f;
-        for (std::size_t start = 0;;) {
-            const std::size_t tab = page.find('\t', start);
-            f.push_back(page.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-            if (tab == std::string::npos)
-                break;
-            start = tab + 1;
-        }
-        f[index] = value;
-        std::string out = f[0];
-        for (std::size_t i = 1; i < f.size(); ++i)
-            out += "\t" + f[i];
-        return with(page, out);
+        return with(page, nativetest::withField(page, index, value));
     };
     std::string version2 = with(options + "\n", "");
     version2.replace(0, 20, "TESSARAY WORKBOOK\t2\n");

@@ -1,0 +1,51 @@
+#pragma once
+
+// Our workbook files as text in the tests of their records: a workbook as
+// written, and record lines with one field changed.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "tests/support/TestSupport.h"
+
+namespace nativetest {
+
+// The bytes of the workbook written in our own format.
+inline std::string written(spreadsheet::Workbook& wb)
+{
+    testsupport::TempDir dir;
+    const std::string path = dir.file("book.vts").string();
+    wb.Write(path, static_cast<std::int32_t>(spreadsheet::FileType::Native));
+    return testsupport::readFile(path);
+}
+
+// The text with the first occurrence of `record` replaced.
+inline std::string replaced(std::string text, const std::string& record, const std::string& replacement)
+{
+    text.replace(text.find(record), record.size(), replacement);
+    return text;
+}
+
+// The tab-separated record with its field `index` (from 0) set to value.
+inline std::string withField(const std::string& record, std::size_t index, const std::string& value)
+{
+    std::vector<std::string> f;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = record.find('\t', start);
+        f.push_back(record.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos)
+            break;
+        start = tab + 1;
+    }
+    f.at(index) = value;
+    std::string out = f[0];
+    for (std::size_t i = 1; i < f.size(); ++i)
+        out += "\t" + f[i];
+    return out;
+}
+
+} // namespace nativetest
