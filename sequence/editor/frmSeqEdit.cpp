@@ -766,6 +766,19 @@ std::int32_t frmSeqEdit::caretLine(const platform::RichTextBox* pane) const
     return pane->textCursor().blockNumber();
 }
 
+bool frmSeqEdit::scrollRowsAtEdge(int key, int line, int shown)
+{
+    if (key == Qt::Key_Up && line == 2 && m_firstRow >= 1) {
+        VScroll1->setValue(VScroll1->value() - 1);
+        return true;
+    }
+    if (key == Qt::Key_Down && line == 1 + shown && m_lastRow < m_numSeq - 1) {
+        VScroll1->setValue(VScroll1->value() + 1);
+        return true;
+    }
+    return false;
+}
+
 bool frmSeqEdit::seqKey(QKeyEvent* key)
 {
     QTextCursor c = rtfSeq->textCursor();
@@ -812,17 +825,8 @@ bool frmSeqEdit::seqKey(QKeyEvent* key)
         HScroll1->setValue(std::max(m_maxLen - 10, 1));
         return true;
     case Qt::Key_Up:
-        if (line == 2 && m_firstRow >= 1) {
-            VScroll1->setValue(VScroll1->value() - 1);
-            return true;
-        }
-        return false;
     case Qt::Key_Down:
-        if (line == 1 + shown && m_lastRow < m_numSeq - 1) {
-            VScroll1->setValue(VScroll1->value() + 1);
-            return true;
-        }
-        return false;
+        return scrollRowsAtEdge(key->key(), line, shown);
     case Qt::Key_Left:
         if (col == 0 && m_firstCol > 1) {
             HScroll1->setValue(m_firstCol < 6 ? 1 : m_firstCol - 5);
@@ -882,17 +886,8 @@ bool frmSeqEdit::nameKey(QKeyEvent* key)
     case Qt::Key_Enter:
         return true;
     case Qt::Key_Up:
-        if (line == 2 && m_firstRow >= 1) {
-            VScroll1->setValue(VScroll1->value() - 1);
-            return true;
-        }
-        return false;
     case Qt::Key_Down:
-        if (line == 1 + shown && m_lastRow < m_numSeq - 1) {
-            VScroll1->setValue(VScroll1->value() + 1);
-            return true;
-        }
-        return false;
+        return scrollRowsAtEdge(key->key(), line, shown);
     default:
         break;
     }

@@ -135,6 +135,9 @@ private:
     [[nodiscard]] platform::RichTextBox* focusedPane() const;
     [[nodiscard]] std::int32_t caretLine(const platform::RichTextBox* pane) const;
     bool seqKey(QKeyEvent* key);
+    // Up on the first row shown (line 2) or Down on the last one (line
+    // 1 + shown) scrolls the rows by one; true when it did.
+    bool scrollRowsAtEdge(int key, int line, int shown);
     bool nameKey(QKeyEvent* key);
     void onScroll();
     void findInSequences(std::int32_t fromRow, std::int32_t fromPos);
