@@ -187,13 +187,18 @@ void EmfWriter::lineTo(Point p)
     m_position = p;
 }
 
-void EmfWriter::ellipse(Rect box)
+void EmfWriter::rect(Rect box)
 {
-    begin(rec::Ellipse);
     i32(box.left);
     i32(box.top);
     i32(box.right);
     i32(box.bottom);
+}
+
+void EmfWriter::ellipse(Rect box)
+{
+    begin(rec::Ellipse);
+    rect(box);
     end();
     bound(box);
 }
@@ -201,10 +206,7 @@ void EmfWriter::ellipse(Rect box)
 void EmfWriter::rectangle(Rect box)
 {
     begin(rec::Rectangle);
-    i32(box.left);
-    i32(box.top);
-    i32(box.right);
-    i32(box.bottom);
+    rect(box);
     end();
     bound(box);
 }
@@ -238,10 +240,7 @@ void EmfWriter::polyRecords(std::span<const std::vector<Point>> shapes, std::uin
         }
     }
     begin(small ? type16 : type32);
-    i32(box.left);
-    i32(box.top);
-    i32(box.right);
-    i32(box.bottom);
+    rect(box);
     u32(static_cast<std::uint32_t>(kept.size()));
     u32(static_cast<std::uint32_t>(total));
     for (const auto& s : kept) {
@@ -329,10 +328,7 @@ void EmfWriter::restoreDC() { oneWord(rec::RestoreDC, static_cast<std::uint32_t>
 void EmfWriter::intersectClipRect(Rect box)
 {
     begin(rec::IntersectClipRect);
-    i32(box.left);
-    i32(box.top);
-    i32(box.right);
-    i32(box.bottom);
+    rect(box);
     end();
 }
 

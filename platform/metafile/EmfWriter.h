@@ -156,6 +156,7 @@ private:
     void u32(std::uint32_t v);
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void u16(std::uint16_t v);
+    void rect(Rect box);  // left, top, right, bottom
     void bound(Point p);
     void bound(Rect r);
     void polyRecords(std::span<const std::vector<Point>> shapes, std::uint32_t type16, std::uint32_t type32);
