@@ -1,5 +1,6 @@
-// Fisher's exact test against the walk that evaluates every table one by one
-// (tests/engines/ExactReference.h): the same p-values to 1e-12 relative.
+// Fisher's exact test against the quadruple-precision walk that evaluates
+// every table one by one (tests/engines/ExactReference.h): the same p-values
+// to near double precision, relative to the p-value however small it is.
 
 #include "engines/small/SmallEngines.h"
 
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <random>
@@ -25,14 +27,25 @@ std::string describe(const Cells& t)
         + std::to_string(t.d) + "]]";
 }
 
+// |actual - expected| within `tolerance` x |expected|; p-values too small for
+// a normal double compare to the smallest normal double instead.
+::testing::AssertionResult relativelyNear(double actual, double expected, double tolerance)
+{
+    const double scale = std::max(std::fabs(expected), 1e-300);
+    if (std::fabs(actual - expected) <= tolerance * scale)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "actual " << actual << ", expected " << expected << ", relative error "
+                                         << std::fabs(actual - expected) / scale << " above " << tolerance;
+}
+
 void expectSameAsReference(const Cells& t, double tolerance)
 {
     const tallowin::ExactResult fast = tallowin::fisherExact(t.a, t.b, t.c, t.d);
     const tallowin::ExactResult slow = exactref::walkingFisher(t.a, t.b, t.c, t.d);
     SCOPED_TRACE(describe(t));
     ASSERT_EQ(fast.ok, slow.ok);
-    expectNearRel(fast.twoSided, slow.twoSided, tolerance);
-    expectNearRel(fast.oneSided, slow.oneSided, tolerance);
+    EXPECT_TRUE(relativelyNear(fast.twoSided, slow.twoSided, tolerance));
+    EXPECT_TRUE(relativelyNear(fast.oneSided, slow.oneSided, tolerance));
 }
 
 // The table nearest independence for margins r1, c1 of total n, moved by
@@ -107,19 +120,57 @@ TEST(ExactTest, EdgeTablesGiveTheReferenceValues)
     }
 }
 
-TEST(ExactTest, LargestTablesAgreeWithTheReferenceWithinItsOwnRounding)
+TEST(ExactTest, LargeTablesNearIndependenceGiveTheReferenceValues)
 {
-    // Near 2^31 the log-factorials are about 4e10, so each log-probability of
-    // the reference carries an absolute rounding error near 1e-5: the two
-    // agree to that, not to 1e-12. Tables next to independence keep the
-    // reference's walk short enough for a test.
+    // Totals from 10^8 to 2^31 - 1, random margins, the observed table up to
+    // six standard deviations from independence: the log-factorials are near
+    // 4e10 here, so any form that sums them in double precision is off by
+    // about 1e-5 in each log-probability.
+    const unsigned seed = 20261209;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> logTotal(std::log(1e8), std::log(2147483647.0));
+    std::uniform_real_distribution<double> share(0.03, 0.97);
+    std::uniform_real_distribution<double> deviations(-6.0, 6.0);
+    int tested = 0;
+    while (tested < 40) {
+        const auto n = static_cast<int64_t>(std::exp(logTotal(rng)));
+        const auto r1 = static_cast<int64_t>(share(rng) * static_cast<double>(n));
+        const auto c1 = static_cast<int64_t>(share(rng) * static_cast<double>(n));
+        // Standard deviation of a for these margins.
+        const double sd = std::sqrt(static_cast<double>(r1) * static_cast<double>(c1) * static_cast<double>(n - r1)
+                                    * static_cast<double>(n - c1)) / static_cast<double>(n) / std::sqrt(static_cast<double>(n));
+        const Cells t = nearIndependence(n, r1, c1, static_cast<int64_t>(deviations(rng) * sd));
+        if (t.a < 0 || t.b < 0 || t.c < 0 || t.d < 0 || t.a + t.b + t.c + t.d > 2147483647)
+            continue;
+        expectSameAsReference(t, 1e-12);
+        ++tested;
+    }
+}
+
+TEST(ExactTest, SymmetricTablesGiveExactlyOneAndOneHalf)
+{
+    // [[m, m + 1], [m + 1, m]] and its mirror image: the line of tables is
+    // symmetric about the two, so the one-sided p is exactly half of all
+    // tables and the two-sided p all of them.
+    for (const int64_t m : {int64_t{1}, int64_t{40}, int64_t{1000000}, int64_t{1000000000}, int64_t{2147483646}}) {
+        for (const Cells& t : {Cells{m, m + 1, m + 1, m}, Cells{m + 1, m, m, m + 1}}) {
+            SCOPED_TRACE(describe(t));
+            const tallowin::ExactResult r = tallowin::fisherExact(t.a, t.b, t.c, t.d);
+            ASSERT_TRUE(r.ok);
+            EXPECT_EQ(r.twoSided, 1.0);
+            EXPECT_EQ(r.oneSided, 0.5);
+        }
+    }
+}
+
+TEST(ExactTest, LargestTablesGiveTheReferenceValues)
+{
+    // Totals of 2^31 - 1 and just below, balanced and skewed margins, from
+    // next to independence to far enough out that p is near 1e-300.
     const int64_t n = 2147483647;
-    for (int64_t shift : {-2, 0, 1, 20000}) {
-        const Cells t = nearIndependence(n, n / 2, n / 2 + 12345, shift);
-        expectSameAsReference(t, 1e-4);
-        const tallowin::ExactResult r = tallowin::fisherExact(t.a, t.b, t.c, t.d);
-        EXPECT_TRUE(r.ok);
-        EXPECT_GT(r.oneSided, 0.0);
-        EXPECT_LE(r.oneSided, r.twoSided);
+    for (int64_t shift : {-2, 0, 1, 20000, -150000, 400000}) {
+        expectSameAsReference(nearIndependence(n, n / 2, n / 2 + 12345, shift), 1e-12);
+        expectSameAsReference(nearIndependence(n - 3, n / 40, n / 3, shift / 4), 1e-12);
     }
 }
