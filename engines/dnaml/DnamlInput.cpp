@@ -1,7 +1,10 @@
 #include "engines/dnaml/DnamlInput.h"
 
+#include "engines/dnaml/DnamlTreeText.h"
+
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace tallowin::dnaml {
 
@@ -324,6 +327,32 @@ bool readFrequencies(TextCursor& in, InputData& data, Log& log)
     return true;
 }
 
+// Characters that end or quote a name in tree text: a species name holding
+// one would be written into a tree that no reader can take apart.
+constexpr std::string_view kTreeTextCharacters = "(),:;[]'\"";
+
+// Refuses the name of species `index` (0-based) when tree text cannot carry
+// it, or when it would be written like an earlier species' name (the tips
+// of the tree would then be indistinguishable). `written` holds the earlier
+// species' names as trees write them, with their indices.
+bool checkName(const std::string& name, int index, std::map<std::string, int>& written, Log& log)
+{
+    const std::string tip = treeName(name);
+    const std::size_t bad = tip.find_first_of(kTreeTextCharacters);
+    if (bad != std::string::npos) {
+        log.add("Name of species " + formatInt(index + 1) + " (" + tip + ") holds the character " + tip.substr(bad, 1) +
+                ", which tree text cannot carry\n");
+        return false;
+    }
+    const auto [earlier, added] = written.emplace(tip, index);
+    if (!added) {
+        log.add("Species " + formatInt(earlier->second + 1) + " and " + formatInt(index + 1) + " have the same name (" +
+                tip + ") in tree text\n");
+        return false;
+    }
+    return true;
+}
+
 bool readSequences(TextCursor& in, InputData& data, Log& log)
 {
     const int n = data.species;
@@ -334,6 +363,7 @@ bool readSequences(TextCursor& in, InputData& data, Log& log)
         row.reserve(std::min<std::size_t>(sites, 1u << 20));
 
     std::vector<std::size_t> added(static_cast<std::size_t>(n));
+    std::map<std::string, int> written;
     for (bool firstBlock = true;; firstBlock = false) {
         for (int i = 0; i < n; ++i) {
             auto& row = data.codes[static_cast<std::size_t>(i)];
@@ -354,6 +384,8 @@ bool readSequences(TextCursor& in, InputData& data, Log& log)
                 }
                 name.resize(kNameLength, ' ');
                 data.names[static_cast<std::size_t>(i)] = name;
+                if (!checkName(name, i, written, log))
+                    return false;
             } else if (in.atEnd()) {
                 log.add("End-of-file at site " + formatInt(static_cast<long long>(row.size()) + 1) +
                         " of sequence " + formatInt(i + 1) + "\n");
@@ -437,6 +469,16 @@ bool readInput(TextCursor& in, InputData& data, Log& log)
         return false;
     if (!opt.empiricalFreqs && !readFrequencies(in, data, log))
         return false;
+    // Every species takes at least one character of name and one per site,
+    // so counts that the rest of the text cannot hold are refused here,
+    // before anything is set aside for them.
+    const auto needed = static_cast<unsigned long long>(data.species) * (static_cast<unsigned long long>(data.sites) + 1);
+    if (needed > in.remaining()) {
+        log.add("Input too short for " + formatInt(data.species) + " species of " + formatInt(data.sites) +
+                " sites: they need at least " + formatInt(static_cast<long long>(needed)) + " characters, " +
+                formatInt(static_cast<long long>(in.remaining())) + " remain\n");
+        return false;
+    }
     return readSequences(in, data, log);
 }
 

@@ -40,6 +40,8 @@ public:
     int get();
     [[nodiscard]] bool atEnd() const { return m_pos >= m_text.size(); }
     [[nodiscard]] std::size_t position() const { return m_pos; }
+    // Characters left after the cursor.
+    [[nodiscard]] std::size_t remaining() const { return atEnd() ? 0 : m_text.size() - m_pos; }
 
     // Skips blanks and tabs (not line ends).
     void skipBlanks();
