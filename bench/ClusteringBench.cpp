@@ -26,6 +26,7 @@
 #include "analysis/UPGMA.h"
 #include "platform/runtime/Rnd.h"
 
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -71,9 +72,10 @@ PeerTime peerSeconds(const numeric::Matrix& data, std::int32_t n, const char* me
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[N ...]\n  N  loci to cluster, from 2 to 100000 (default 2000 5000 10000 16000)\n");
     std::vector<std::int32_t> sizes;
-    for (int a = 1; a < argc; ++a) {
-        sizes.push_back(std::atoi(argv[a]));
+    for (const long long n : args.numbers("N", 2, 100000)) {
+        sizes.push_back(static_cast<std::int32_t>(n));
     }
     if (sizes.empty()) {
         sizes = {2000, 5000, 10000, 16000};

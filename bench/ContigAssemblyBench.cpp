@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 #include "tests/engines/cap/CapTestSupport.h"
+#include "bench/BenchArgs.h"
 
 namespace {
 
@@ -170,8 +171,9 @@ std::string toDnaLetters(std::string text)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    bench::Args(argc, argv, "\n  Times contig assembly of seeded reads, with peak memory; takes no arguments.\n").finish();
     tallowin::cap::Parameters p = captest::typicalParameters();
     p.clearStart = 21;
     p.clearEnd = 380;

@@ -10,6 +10,7 @@
 // frequencies, its default search) and its seconds and log-likelihood are
 // printed beside ours.
 
+#include "bench/BenchArgs.h"
 #include "engines/dnaml/Dnaml.h"
 #include "engines/dnaml/DnamlSearch.h"
 
@@ -149,12 +150,16 @@ PeerRun runPeer(const std::string& input, int species)
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv,
+                     "[-t threads] [species ...]\n"
+                     "  threads  search threads, 0 for one per core (the default)\n"
+                     "  species  species of each simulated alignment, from 4 to 200 (default 10 20 40)\n");
     std::vector<int> sizes;
-    for (int a = 1; a < argc; ++a) {
-        if (std::string(argv[a]) == "-t" && a + 1 < argc)
-            tallowin::dnaml::setSearchThreads(static_cast<unsigned>(std::atoi(argv[++a])));
+    while (!args.done()) {
+        if (args.flag("-t"))
+            tallowin::dnaml::setSearchThreads(static_cast<unsigned>(args.number("threads", 0, 1024)));
         else
-            sizes.push_back(std::atoi(argv[a]));
+            sizes.push_back(static_cast<int>(args.number("species", 4, 200)));
     }
     if (sizes.empty())
         sizes = {10, 20, 40};

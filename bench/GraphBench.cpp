@@ -19,6 +19,7 @@
 
 #include "graphs/ui/frmGraphics.h"
 #include "platform/widgets/graph/GraphView.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -86,6 +87,9 @@ void save(graphs::frmGraphics& window, const std::string& folder, const char* na
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[folder]\n  folder  where the pictures of the graphs are saved (none without it)\n");
+    const std::string folder = args.done() ? std::string() : args.text("folder");
+    args.finish();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -126,8 +130,7 @@ int main(int argc, char** argv)
         std::printf("line 16000 x 20: DrawGraph %.3f s, picture %.3f s, total %.3f s\n", draw, paint, draw + paint);
     }
 
-    if (argc > 1) {
-        const std::string folder = argv[1];
+    if (!folder.empty()) {
         Table t = scores(400, 5);
         std::vector<double> y;
         for (const auto& row : t.data) {

@@ -20,6 +20,7 @@
 
 #include "analysis/mCluster.h"
 
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -188,7 +189,9 @@ void separatedClusters(unsigned seed, std::int32_t k, std::int32_t nRow, std::in
 
 int main(int argc, char** argv)
 {
-    const std::int32_t loci = argc > 1 ? std::atoi(argv[1]) : 12625;
+    bench::Args args(argc, argv, "[loci]\n  loci  loci of the timed runs, from 20 to 100000 (default 12625)\n");
+    const auto loci = static_cast<std::int32_t>(args.done() ? 12625 : args.number("loci", 20, 100000));
+    args.finish();
     for (unsigned seed = 1; seed <= 5; ++seed) {
         separatedClusters(seed, 3 + static_cast<std::int32_t>(seed), 400 * static_cast<std::int32_t>(seed), 10);
     }

@@ -2,6 +2,7 @@
 // sequences of about 1,000 bases (substitutions and short indels), as the
 // program calls it. Prints one line per set size; never asserts.
 
+#include "bench/BenchArgs.h"
 #include "engines/map/MapExports.h"
 
 #include <sys/resource.h>
@@ -46,11 +47,12 @@ std::vector<std::string> relatedSet(std::size_t count, std::size_t length, unsig
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[N ...]\n  N  sequences of each related set, from 2 to 2000 (default 10 50 200)\n");
     std::vector<std::size_t> sizes{10, 50, 200};
-    if (argc > 1) {
+    if (!args.done()) {
         sizes.clear();
-        for (int k = 1; k < argc; ++k)
-            sizes.push_back(static_cast<std::size_t>(std::strtoul(argv[k], nullptr, 10)));
+        for (const long long n : args.numbers("N", 2, 2000))
+            sizes.push_back(static_cast<std::size_t>(n));
     }
     for (std::size_t n : sizes) {
         const auto set = relatedSet(n, 1000, 20261208u + static_cast<unsigned>(n));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 #include "trees/ui/NAryForm.h"
 
@@ -46,6 +47,9 @@ std::string randomTree(int leaves, unsigned seed)
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[folder]\n  folder  where the pictures of the tree are saved (none without it)\n");
+    const std::string folder = args.done() ? std::string() : args.text("folder");
+    args.finish();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -68,8 +72,8 @@ int main(int argc, char** argv)
     std::printf("re-rooted at a leaf and redrawn:                          %.3f s (%s)\n", bench::seconds(start),
                 ok ? "ok" : message.c_str());
 
-    if (argc > 1) {
-        const std::filesystem::path dir(argv[1]);
+    if (!folder.empty()) {
+        const std::filesystem::path dir(folder);
         std::filesystem::create_directories(dir);
         form.close();
         form.resize(900, 700);

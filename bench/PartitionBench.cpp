@@ -22,11 +22,14 @@
 #include "analysis/mCluster.h"
 #include "platform/runtime/Rnd.h"
 
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 int main(int argc, char** argv)
 {
-    const std::int32_t loci = argc > 1 ? std::atoi(argv[1]) : 10000;
+    bench::Args args(argc, argv, "[loci]\n  loci  loci of the seeded matrix, from 20 to 100000 (default 10000)\n");
+    const auto loci = static_cast<std::int32_t>(args.done() ? 10000 : args.number("loci", 20, 100000));
+    args.finish();
     const std::int32_t points = 80;
     const numeric::Matrix data = bench::expressionData(loci, points, 7, bench::Orientation::LociAsRows);
 

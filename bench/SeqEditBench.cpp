@@ -17,6 +17,7 @@
 #include "sequence/editor/frmSeqEdit.h"
 #include "sequence/editor/frmShowCode.h"
 #include "tests/sequence/SequenceFamily.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -27,8 +28,10 @@ using bench::seconds;
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[folder]\n  folder  where the pictures of the editor are saved (none without it)\n");
+    const std::string pictures = args.done() ? std::string() : args.text("folder");
+    args.finish();
     QApplication app(argc, argv);
-    const std::string pictures = argc > 1 ? argv[1] : "";
     for (const auto& [count, length] : {std::pair{50, 1000}, std::pair{20, 300}}) {
         const auto seqs = seqtest::family(2024, count, length, "ACGT");
         std::vector<std::string> names;

@@ -23,6 +23,7 @@
 #include "trees/NHAdapter.h"
 #include "trees/NHTreeRead.h"
 #include "trees/TreeLayout.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -62,9 +63,10 @@ using bench::seconds;
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[N ...]\n  N  leaves of each chain tree, from 2 to 1000000 (default 16000)\n");
     std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i) {
-        sizes.push_back(std::atoi(argv[i]));
+    for (const long long n : args.numbers("N", 2, 1000000)) {
+        sizes.push_back(static_cast<int>(n));
     }
     if (sizes.empty()) {
         sizes.push_back(16000);

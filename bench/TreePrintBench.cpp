@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/widgets/treeview/TreeViewModel.h"
@@ -70,13 +71,16 @@ void run(const char* name, platform::TreeViewModel& model, const std::filesystem
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv, "[folder]\n  folder  keeps the PDF files (a temporary folder without it)\n");
+    const std::string folder = args.done() ? std::string() : args.text("folder");
+    args.finish();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
     // An argument names a folder that keeps the PDF files.
-    const bool keep = argc > 1;
-    const auto dir = keep ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "tessaray-bench-treeprint";
+    const bool keep = !folder.empty();
+    const auto dir = keep ? std::filesystem::path(folder) : std::filesystem::temp_directory_path() / "tessaray-bench-treeprint";
     std::filesystem::create_directories(dir);
 
     platform::TreeViewModel balancedTree;

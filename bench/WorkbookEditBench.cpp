@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/spreadsheet/Workbook.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 
 namespace {
@@ -23,8 +24,9 @@ using bench::seconds;
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    bench::Args(argc, argv, "\n  Times sorting, clipboard text and find and replace on a 16,000 x 80 sheet; takes no arguments.\n").finish();
     constexpr std::int32_t kRows = 16000;
     constexpr std::int32_t kCols = 80;
     Workbook wb;
