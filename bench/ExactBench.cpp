@@ -21,9 +21,9 @@
 
 namespace {
 
-struct Cells {
-    int64_t a, b, c, d;
-};
+using exactref::Cells;
+using exactref::deviationOf;
+using exactref::nearIndependence;
 
 // Seconds per call, the best of a few rounds.
 double timeOf(const Cells& t, tallowin::ExactResult& result)
@@ -35,20 +35,6 @@ double timeOf(const Cells& t, tallowin::ExactResult& result)
         best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     return best;
-}
-
-Cells nearIndependence(int64_t n, int64_t r1, int64_t c1, int64_t shift)
-{
-    const auto expected = static_cast<int64_t>(std::llround(static_cast<double>(r1) * static_cast<double>(c1) / n));
-    const int64_t a = expected + shift;
-    return {a, r1 - a, c1 - a, n - r1 - c1 + a};
-}
-
-// Standard deviation of a for the margins r1, c1 of total n.
-double deviationOf(int64_t n, int64_t r1, int64_t c1)
-{
-    const auto x = [](int64_t v) { return static_cast<double>(v); };
-    return std::sqrt(x(r1) * x(c1) * x(n - r1) * x(n - c1) / x(n)) / x(n);
 }
 
 double relativeError(double actual, double expected)
@@ -121,24 +107,15 @@ int main(int argc, char** argv)
     // Precision: seeded tables with totals from 10^8 to 2^31 - 1 (log-uniform)
     // and random margins, within six standard deviations of independence.
     std::mt19937_64 rng(20261209);
-    std::uniform_real_distribution<double> logTotal(std::log(1e8), std::log(2147483647.0));
-    std::uniform_real_distribution<double> share(0.01, 0.99);
-    std::uniform_real_distribution<double> deviations(-6.0, 6.0);
     double smallestP = 1.0;
-    while (compared < 300) {
-        const auto n = static_cast<int64_t>(std::exp(logTotal(rng)));
-        const auto r1 = static_cast<int64_t>(share(rng) * static_cast<double>(n));
-        const auto c1 = static_cast<int64_t>(share(rng) * static_cast<double>(n));
-        const Cells t = nearIndependence(n, r1, c1, static_cast<int64_t>(deviations(rng) * deviationOf(n, r1, c1)));
-        if (t.a < 0 || t.b < 0 || t.c < 0 || t.d < 0 || t.a + t.b + t.c + t.d > 2147483647)
-            continue;
+    for (; compared < 300; ++compared) {
+        const Cells t = exactref::randomLargeTable(rng, 0.01);
         tallowin::ExactResult r;
         worstSeconds = std::max(worstSeconds, timeOf(t, r));
         const tallowin::ExactResult ref = exactref::walkingFisher(t.a, t.b, t.c, t.d);
         worstTwo = std::max(worstTwo, relativeError(r.twoSided, ref.twoSided));
         worstOne = std::max(worstOne, relativeError(r.oneSided, ref.oneSided));
         smallestP = std::min(smallestP, ref.oneSided);
-        ++compared;
     }
     std::printf("precision on %d tables of totals 10^8 to 2^31 - 1 (p down to %.3g) against the quadruple-precision "
                 "reference:\n  worst relative error two-sided %.3g, one-sided %.3g\n",

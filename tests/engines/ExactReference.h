@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 
 namespace exactref {
 
@@ -131,6 +132,48 @@ inline ExactResult walkingFisher(int64_t a, int64_t b, int64_t c, int64_t d)
     const Quad two = expq(log0 + logq(one + other));
     const Quad oneSided = expq(log0 + logq(one));
     return {true, static_cast<double>(std::min<Quad>(1, two)), static_cast<double>(std::min<Quad>(1, oneSided))};
+}
+
+// ---- Tables for the comparisons --------------------------------------------
+
+struct Cells {
+    int64_t a, b, c, d;
+};
+
+// The table nearest independence for margins r1, c1 of total n, moved by
+// `shift` steps (a up, b and c down, d up); cells may come out negative.
+inline Cells nearIndependence(int64_t n, int64_t r1, int64_t c1, int64_t shift)
+{
+    const auto expected = static_cast<int64_t>(std::llround(static_cast<double>(r1) * static_cast<double>(c1) / n));
+    const int64_t a = expected + shift;
+    return {a, r1 - a, c1 - a, n - r1 - c1 + a};
+}
+
+// Standard deviation of a for the margins r1, c1 of total n.
+inline double deviationOf(int64_t n, int64_t r1, int64_t c1)
+{
+    const auto x = [](int64_t v) { return static_cast<double>(v); };
+    return std::sqrt(x(r1) * x(c1) * x(n - r1) * x(n - c1) / x(n)) / x(n);
+}
+
+// A random table with a total from 10^8 to 2^31 - 1 (log-uniform), each
+// margin's share of it from `share` to 1 - `share`, and a within six
+// standard deviations of independence. The log-factorials are near 4e10
+// here, so any form that sums them in double precision is off by about
+// 1e-5 in each log-probability.
+inline Cells randomLargeTable(std::mt19937_64& rng, double share)
+{
+    std::uniform_real_distribution<double> logTotal(std::log(1e8), std::log(2147483647.0));
+    std::uniform_real_distribution<double> shares(share, 1 - share);
+    std::uniform_real_distribution<double> deviations(-6.0, 6.0);
+    for (;;) {
+        const auto n = static_cast<int64_t>(std::exp(logTotal(rng)));
+        const auto r1 = static_cast<int64_t>(shares(rng) * static_cast<double>(n));
+        const auto c1 = static_cast<int64_t>(shares(rng) * static_cast<double>(n));
+        const Cells t = nearIndependence(n, r1, c1, static_cast<int64_t>(deviations(rng) * deviationOf(n, r1, c1)));
+        if (t.a >= 0 && t.b >= 0 && t.c >= 0 && t.d >= 0)
+            return t;
+    }
 }
 
 } // namespace exactref
