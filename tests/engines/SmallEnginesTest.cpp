@@ -90,6 +90,17 @@ TEST(ExactTest, LargeTablesGiveTheirTrueSmallPValues)
     }
 }
 
+TEST(ExactTest, SymmetricLargeTableThroughTheExportGivesExactlyOneAndOneHalf)
+{
+    double two = 0, one = 0;
+    ASSERT_EQ(ExactDLL(1000000000, 1000000001, 1000000001, 1000000000, &two, &one), 1);
+    EXPECT_EQ(two, 1.0);
+    EXPECT_EQ(one, 0.5);
+    ASSERT_EQ(ExactDLL(2147483647, 2147483646, 2147483646, 2147483647, &two, &one), 1);
+    EXPECT_EQ(two, 1.0);
+    EXPECT_EQ(one, 0.5);
+}
+
 TEST(ExactTest, NegativeCellsFailWithTheFailureValues)
 {
     double two = 0, one = 0;
