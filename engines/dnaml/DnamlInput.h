@@ -67,7 +67,11 @@ private:
 uint8_t residueCode(char c);
 
 // Reads the header, options, auxiliary lines, frequencies and sequences.
-// False when the input is refused; the reasons are in the log.
+// False when the input is refused; the reasons are in the log. Besides the
+// checks of each part, it refuses before the sequences counts of species and
+// sites that the rest of the text cannot hold, and, as each name is read, a
+// name that tree text cannot carry (one of ( ) , : ; [ ] ' ") or that would
+// be written like an earlier species' name.
 bool readInput(TextCursor& in, InputData& data, Log& log);
 
 } // namespace tallowin::dnaml
