@@ -240,18 +240,24 @@ TEST(MapEngine, SeededAlignmentsAndProgressStayAsTheyAre)
             p.alphabet = "ACGT";
             p.lowerTriangle = {9, -3, 8, -4, -2, 10, -1, -5, -3, 7};
         }
-        std::vector<std::string> events;
-        tallowin::RecordingProgress progress(events);
-        tallowin::EngineContext ctx;
-        const MapResult r = multipleAlign(names, seqs, p, progress, ctx);
-        ASSERT_TRUE(r.ok) << ctx.messages.text();
-        testsupport::BitDigest digest;
-        digest.add(outputText(r));
-        for (const int32_t k : r.order)
-            digest.add(std::int64_t{k});
-        for (const std::string& e : events)
-            digest.add(e);
-        EXPECT_EQ(digest.value(), set.digest) << "digest 0x" << std::hex << digest.value();
+        // One thread, a few, and one per core (the default) alike.
+        for (const unsigned threads : {1u, 3u, 0u}) {
+            SCOPED_TRACE(testing::Message() << "threads " << threads);
+            setAlignmentThreads(threads);
+            std::vector<std::string> events;
+            tallowin::RecordingProgress progress(events);
+            tallowin::EngineContext ctx;
+            const MapResult r = multipleAlign(names, seqs, p, progress, ctx);
+            ASSERT_TRUE(r.ok) << ctx.messages.text();
+            testsupport::BitDigest digest;
+            digest.add(outputText(r));
+            for (const int32_t k : r.order)
+                digest.add(std::int64_t{k});
+            for (const std::string& e : events)
+                digest.add(e);
+            EXPECT_EQ(digest.value(), set.digest) << "digest 0x" << std::hex << digest.value();
+        }
+        setAlignmentThreads(0);
     }
 }
 
