@@ -171,6 +171,12 @@ std::atomic<unsigned> g_searchThreads{0};
 // Bytes of tree copies that the threads of one search may hold together.
 constexpr std::size_t kCopyBudget = std::size_t{1} << 30;
 
+// With the thread count left to the search: below this many species in the
+// tree times site patterns, starting the threads and copying the tree for a
+// round costs more than the round's pieces gain on them, and the pieces run
+// on the calling thread.
+constexpr double kThreadedWork = 15000;
+
 struct ZState {
     std::vector<double> z;
 };
@@ -439,6 +445,15 @@ public:
 
     int start() const { return startTip(m_tree, m_s.outgroup); }
 
+    // The threads for a round on the tree as it is now.
+    [[nodiscard]] unsigned threadsNow() const
+    {
+        if (g_searchThreads.load() != 0)
+            return m_threads;
+        const double work = static_cast<double>(m_tree.tipCount()) * m_tree.patternCount();
+        return work < kThreadedWork ? 1u : m_threads;
+    }
+
     bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
 
     bool evaluateAndSave(int level, int& rank)
@@ -459,7 +474,7 @@ public:
         const int tipSide = m_tree.next(m_tree.next(first));
         m_tree.link(tipSide, species, kZStart);
         const bool quick = m_s.options.quickAdd;
-        if (!offerAll(runPieces(m_tree, m_s.outgroup, m_records, branches.size(), m_threads,
+        if (!offerAll(runPieces(m_tree, m_s.outgroup, m_records, branches.size(), threadsNow(),
                                 [&](Trials& trials, std::size_t k, Outcome& out) {
                                     return trials.insertAt(first, branches[k], quick, 0, out);
                                 })))
@@ -492,7 +507,7 @@ public:
             for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r))
                 moves.push_back(r);
         }
-        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), m_threads,
+        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), threadsNow(),
                                   [&](Trials& trials, std::size_t k, Outcome& out) {
                                       return trials.moveSubtree(moves[k], level, extent, out);
                                   }));
