@@ -1,6 +1,7 @@
 #include "engines/dnaml/DnamlSearch.h"
 
 #include "engines/dnaml/DnamlTreeText.h"
+#include "engines/frame/Frame.h"
 
 #include <algorithm>
 #include <atomic>
@@ -625,10 +626,7 @@ void setSearchThreads(unsigned threads) noexcept
 
 unsigned searchThreads() noexcept
 {
-    const unsigned chosen = g_searchThreads;
-    if (chosen > 0)
-        return chosen;
-    return std::max(std::thread::hardware_concurrency(), 1u);
+    return threadsOrCores(g_searchThreads);
 }
 
 namespace {

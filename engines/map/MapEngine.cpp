@@ -178,10 +178,7 @@ void setAlignmentThreads(unsigned threads) noexcept
 
 unsigned alignmentThreads() noexcept
 {
-    const unsigned chosen = g_threads;
-    if (chosen > 0)
-        return chosen;
-    return std::max(std::thread::hardware_concurrency(), 1u);
+    return threadsOrCores(g_threads);
 }
 
 std::vector<std::string> splitAtBlanks(std::string_view text)
