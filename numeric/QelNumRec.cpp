@@ -14,10 +14,11 @@ namespace {
 
 using Index = std::int64_t;
 
-// The rotations work on compact copies: the symmetric matrix row-major and
-// n x n (kept symmetric bit for bit: both triangles are written from the same
-// numbers, so row p is also column p), and the eigenvectors as rows (row p of
-// m_vt is column p of V), so that a rotation runs over contiguous rows. Each
+// The rotations work on compact copies: the lower triangle and diagonal of
+// the symmetric matrix (row-major, n x n; the upper triangle is not kept, an
+// element (k, p), k < p, being read as (p, k)), and the eigenvectors as rows
+// (row p of m_vt is column p of V), so that a rotation runs over contiguous
+// rows where the triangle allows. Each
 // row i keeps the count of its elements (i, j), j < i, at or above the
 // level's threshold, so that the first such element in scan order is found
 // without scanning the triangle.
@@ -38,10 +39,11 @@ public:
     void run(double tol)
     {
         const Ending ending = rotate(tol);
-        // A and V receive the state reached however the rotations ended.
+        // A and V receive the state reached however the rotations ended;
+        // A symmetric, from the lower triangle.
         for (Index i = 0; i < m_n; ++i) {
             for (Index j = 0; j < m_n; ++j) {
-                m_A(at(i), at(j)) = a(i, j);
+                m_A(at(i), at(j)) = a(std::max(i, j), std::min(i, j));
                 m_V(at(i), at(j)) = vt(j, i);
             }
         }
@@ -139,46 +141,12 @@ private:
         return false;
     }
 
-    // Rotates rows p and q (q < p, as the scan finds them) over the columns
-    // k of one run between them, and keeps the counts: row p's new count
-    // (its elements (p, k), k < p) and row q's are summed into cp and cq;
-    // rows k > q take the change of their elements (k, q) and, for k > p,
-    // (k, p).
-    template <bool kRowQ, bool kRowP>
-    void turnRun(double* __restrict rp, double* __restrict rq, Index from, Index to, double cs, double sn,
-                 double thr, std::int64_t& cp, std::int64_t& cq)
-    {
-        std::int64_t* __restrict count = m_count.data();
-        std::int64_t sumP = 0;
-        std::int64_t sumQ = 0;
-        for (Index k = from; k < to; ++k) {
-            const double pk = rp[k];
-            const double qk = rq[k];
-            const double np = cs * pk + sn * qk;
-            const double nq = cs * qk - sn * pk;
-            rp[k] = np;
-            rq[k] = nq;
-            if constexpr (kRowQ) {
-                // k < q: both elements belong to rows p and q.
-                sumP += reaches(np, thr);
-                sumQ += reaches(nq, thr);
-            } else if constexpr (kRowP) {
-                // q < k < p: (p, k) is row p's, (k, q) row k's.
-                sumP += reaches(np, thr);
-                count[k] += reaches(nq, thr) - reaches(qk, thr);
-            } else {
-                // k > p: (k, p) and (k, q) are both row k's.
-                count[k] += reaches(np, thr) - reaches(pk, thr) + reaches(nq, thr) - reaches(qk, thr);
-            }
-        }
-        cp += sumP;
-        cq += sumQ;
-    }
-
     void rotate(Index p, Index q, double thr)
     {
-        const double x = -a(p, q);
-        const double y = (a(q, q) - a(p, p)) / 2.0;
+        double* rp = row(p);
+        double* rq = row(q);
+        const double x = -rp[q];
+        const double y = (rq[q] - rp[p]) / 2.0;
         double w = x / std::hypot(x, y);
         if (y < 0) {
             w = -w;
@@ -186,28 +154,49 @@ private:
         const double sn = w / std::sqrt(2.0 * (1.0 + std::sqrt(std::max(0.0, 1.0 - w * w))));
         const double cs = std::sqrt(std::max(0.0, 1.0 - sn * sn));
 
-        const double app = a(p, p);
-        const double aqq = a(q, q);
-        const double apq = a(p, q);
-        double* rp = row(p);
-        double* rq = row(q);
-        // Every k but p and q, in three runs; (p, q) itself becomes 0.
+        const double app = rp[p];
+        const double aqq = rq[q];
+        const double apq = rp[q];
+        // Row and column p and q, every k but p and q, in three runs by
+        // where the lower triangle keeps the two elements (q < p, as the
+        // scan finds them); (p, q) itself becomes 0. The counts follow: rows
+        // p and q are counted afresh, rows k > q take the change of their
+        // elements (k, q) and, for k > p, (k, p).
+        std::int64_t* __restrict count = m_count.data();
         std::int64_t countP = 0;
         std::int64_t countQ = 0;
-        turnRun<true, false>(rp, rq, 0, q, cs, sn, thr, countP, countQ);
-        turnRun<false, true>(rp, rq, q + 1, p, cs, sn, thr, countP, countQ);
-        turnRun<false, false>(rp, rq, p + 1, m_n, cs, sn, thr, countP, countQ);
-        m_count[at(p)] = countP;
-        m_count[at(q)] = countQ;
+        auto turn = [cs, sn](double& u, double& v) {
+            const double pk = u;
+            const double qk = v;
+            u = cs * pk + sn * qk;
+            v = cs * qk - sn * pk;
+        };
+        // k < q: (p, k) and (q, k), in rows p and q.
+        for (Index k = 0; k < q; ++k) {
+            turn(rp[k], rq[k]);
+            countP += reaches(rp[k], thr);
+            countQ += reaches(rq[k], thr);
+        }
+        // q < k < p: (p, k) in row p, (k, q) in row k.
+        for (Index k = q + 1; k < p; ++k) {
+            double& kq = row(k)[q];
+            const std::int64_t before = reaches(kq, thr);
+            turn(rp[k], kq);
+            countP += reaches(rp[k], thr);
+            count[k] += reaches(kq, thr) - before;
+        }
+        // k > p: (k, p) and (k, q), both in row k.
+        for (Index k = p + 1; k < m_n; ++k) {
+            double* rk = row(k);
+            const std::int64_t before = reaches(rk[p], thr) + reaches(rk[q], thr);
+            turn(rk[p], rk[q]);
+            count[k] += reaches(rk[p], thr) + reaches(rk[q], thr) - before;
+        }
         rp[p] = cs * cs * app + sn * sn * aqq + w * apq;
         rq[q] = sn * sn * app + cs * cs * aqq - w * apq;
         rp[q] = 0.0;
-        rq[p] = 0.0;
-        for (Index k = 0; k < m_n; ++k) {
-            double* rk = row(k);
-            rk[p] = rp[k];
-            rk[q] = rq[k];
-        }
+        count[p] = countP;
+        count[q] = countQ;
         double* __restrict vp = m_vt.data() + p * m_n;
         double* __restrict vq = m_vt.data() + q * m_n;
         for (Index k = 0; k < m_n; ++k) {

@@ -15,7 +15,8 @@
 // the count of its elements at or above the threshold, updated as rotations
 // change rows and columns p and q, so that finding the first such element
 // costs a pass over the counts, not over the triangle; a rotation runs over
-// contiguous rows of compact copies of A and of V transposed.)
+// the lower triangle of a compact copy of A and over contiguous rows of V
+// transposed.)
 //
 // Index base 0. Nothing is sorted: A(k, k) is the eigenvalue of column k of V.
 // A matrix whose strict lower triangle is all zero (including n = 1) is
