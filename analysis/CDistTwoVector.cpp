@@ -56,6 +56,15 @@ double squaredDifferences(const Pair& p, std::int32_t nCol)
     return s;
 }
 
+// The cosine of row and mean row from the sums of products (sxm) and of the
+// mean row's squares (smm).
+double cosineFromSums(double sxm, double smm, double sumX2, const char* source)
+{
+    const double c = checkedDiv(sxm, checkedSqrt(checkedFinite(sumX2 * smm, source), source), source);
+    // |c| <= 1 by the Cauchy-Schwarz inequality; rounding may step past it.
+    return std::clamp(c, -1.0, 1.0);
+}
+
 // The cosine of the angle between row and mean row, from the row's sum of squares.
 double cosine(const Pair& p, std::int32_t nCol, double sumX2, const char* source)
 {
@@ -67,9 +76,24 @@ double cosine(const Pair& p, std::int32_t nCol, double sumX2, const char* source
     for (std::int32_t j = 0; j < nCol; ++j) {
         smm += p.m[j] * p.m[j];
     }
-    const double c = checkedDiv(sxm, checkedSqrt(checkedFinite(sumX2 * smm, source), source), source);
-    // |c| <= 1 by the Cauchy-Schwarz inequality; rounding may step past it.
-    return std::clamp(c, -1.0, 1.0);
+    return cosineFromSums(sxm, smm, sumX2, source);
+}
+
+// 1 - r from the sums over the columns of the mean row (sm, smm) and of the
+// products (sxm), and the row's own sums.
+double pearsonFromSums(double sm, double smm, double sxm, std::int32_t nCol, double sumX, double sumX2,
+                       const char* source)
+{
+    const double n = nCol;
+    const double cov = sxm - checkedDiv(sumX * sm, n, source);
+    const double varM = smm - checkedDiv(sm * sm, n, source);
+    const double varX = sumX2 - checkedDiv(sumX * sumX, n, source);
+    const double product = checkedFinite(varM * varX, source);
+    if (!(product > 0)) {
+        // A constant row or mean row: the correlation is 0/0.
+        raiseRuntime(platform::err::Overflow, source);
+    }
+    return checkedFinite(1.0 - cov / std::sqrt(product), source);
 }
 
 double oneMinusPearson(const Pair& p, std::int32_t nCol, double sumX, double sumX2, const char* source)
@@ -82,16 +106,122 @@ double oneMinusPearson(const Pair& p, std::int32_t nCol, double sumX, double sum
         smm += p.m[j] * p.m[j];
         sxm += p.x[j] * p.m[j];
     }
-    const double n = nCol;
-    const double cov = sxm - checkedDiv(sumX * sm, n, source);
-    const double varM = smm - checkedDiv(sm * sm, n, source);
-    const double varX = sumX2 - checkedDiv(sumX * sumX, n, source);
-    const double product = checkedFinite(varM * varX, source);
-    if (!(product > 0)) {
-        // A constant row or mean row: the correlation is 0/0.
-        raiseRuntime(platform::err::Overflow, source);
+    return pearsonFromSums(sm, smm, sxm, nCol, sumX, sumX2, source);
+}
+
+// Runs finish(g) for every group into out[g]; false when one fails.
+template <class F>
+bool finishAll(std::int32_t k, double* out, F&& finish)
+{
+    try {
+        for (std::int32_t g = 0; g < k; ++g) {
+            out[g] = finish(static_cast<std::size_t>(g));
+        }
+    } catch (const platform::Error&) {
+        return false;
     }
-    return checkedFinite(1.0 - cov / std::sqrt(product), source);
+    return true;
+}
+
+using TwoDoubles = double __attribute__((vector_size(16)));
+
+// The sums of groups g0 .. g0 + 2 kPairs - 1, as kPairs pairs held in
+// registers over all columns.
+template <std::size_t kPairs, class Term>
+void sumGroupBlock(const double* x, const double* meansByColumn, std::size_t groups, std::size_t cols,
+                   std::size_t g0, double* acc, Term term)
+{
+    TwoDoubles sum[kPairs] = {};
+    for (std::size_t j = 0; j < cols; ++j) {
+        const TwoDoubles xj = {x[j], x[j]};
+        const double* m = meansByColumn + j * groups + g0;
+        for (std::size_t b = 0; b < kPairs; ++b) {
+            TwoDoubles mb;
+            __builtin_memcpy(&mb, m + 2 * b, sizeof mb);
+            sum[b] += term(xj, mb);
+        }
+    }
+    __builtin_memcpy(acc + g0, sum, sizeof sum);
+}
+
+// Sums over the columns j of term(x[j], m) for every group at once:
+// acc[g] += term(x[j], mean(g, j)), column after column. Groups go eight,
+// then two at a time through sums held in registers; term takes doubles and
+// pairs of doubles alike.
+template <class Term>
+void sumPerGroup(const double* x, const double* meansByColumn, std::int32_t k, std::int32_t nCol, double* acc,
+                 Term term)
+{
+    const auto groups = static_cast<std::size_t>(k);
+    const auto cols = static_cast<std::size_t>(nCol);
+    std::size_t g0 = 0;
+    for (; g0 + 8 <= groups; g0 += 8) {
+        sumGroupBlock<4>(x, meansByColumn, groups, cols, g0, acc, term);
+    }
+    for (; g0 + 2 <= groups; g0 += 2) {
+        sumGroupBlock<1>(x, meansByColumn, groups, cols, g0, acc, term);
+    }
+    if (g0 < groups) {
+        double sum = 0;
+        for (std::size_t j = 0; j < cols; ++j) {
+            sum += term(x[j], meansByColumn[j * groups + g0]);
+        }
+        acc[g0] = sum;
+    }
+}
+
+bool squaredDifferencesToAll(const double* x, const double* meansByColumn, std::int32_t k, std::int32_t nCol,
+                             double* out)
+{
+    sumPerGroup(x, meansByColumn, k, nCol, out, [](auto xj, auto m) {
+        const auto d = xj - m;
+        return d * d;
+    });
+    return std::all_of(out, out + k, [](double v) { return std::isfinite(v); });
+}
+
+// The sums of the mean rows (sm), of their squares (smm) and of the
+// products with the row (sxm), for every group.
+struct GroupSums {
+    std::vector<double> sm, smm, sxm;
+};
+
+GroupSums groupSums(const double* x, const double* meansByColumn, std::int32_t k, std::int32_t nCol, bool withSm)
+{
+    const auto groups = static_cast<std::size_t>(k);
+    GroupSums s{std::vector<double>(withSm ? groups : 0), std::vector<double>(groups), std::vector<double>(groups)};
+    if (withSm) {
+        sumPerGroup(x, meansByColumn, k, nCol, s.sm.data(), [](auto, auto m) { return m; });
+    }
+    sumPerGroup(x, meansByColumn, k, nCol, s.smm.data(), [](auto, auto m) { return m * m; });
+    sumPerGroup(x, meansByColumn, k, nCol, s.sxm.data(), [](auto xj, auto m) { return xj * m; });
+    return s;
+}
+
+bool pearsonToAll(const double* x, std::int32_t row, const double* meansByColumn, std::int32_t k, std::int32_t nCol,
+                  double* out, const std::vector<double>& sumX, const std::vector<double>& sumX2, const char* source)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= sumX.size() || static_cast<std::size_t>(row) >= sumX2.size()) {
+        return false;
+    }
+    const GroupSums s = groupSums(x, meansByColumn, k, nCol, true);
+    const double rx = sumX[static_cast<std::size_t>(row)];
+    const double rx2 = sumX2[static_cast<std::size_t>(row)];
+    return finishAll(k, out,
+                     [&](std::size_t g) { return pearsonFromSums(s.sm[g], s.smm[g], s.sxm[g], nCol, rx, rx2, source); });
+}
+
+template <class F>
+bool cosineToAll(const double* x, std::int32_t row, const double* meansByColumn, std::int32_t k, std::int32_t nCol,
+                 double* out, const std::vector<double>& sumX2, const char* source, F&& fromCosine)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= sumX2.size()) {
+        return false;
+    }
+    const GroupSums s = groupSums(x, meansByColumn, k, nCol, false);
+    const double rx2 = sumX2[static_cast<std::size_t>(row)];
+    return finishAll(k, out,
+                     [&](std::size_t g) { return fromCosine(cosineFromSums(s.sxm[g], s.smm[g], rx2, source)); });
 }
 
 } // namespace
@@ -176,6 +306,67 @@ double CDistTwoVectorSpearmanR::DistVectorToGroupMeanVector(const Matrix& data, 
     constexpr const char* source = "CDistTwoVectorSpearmanR";
     const Pair p = rows(data, groupMeans, row, group, nCol, source);
     return oneMinusPearson(p, nCol, rowSum(SumXArray, row, source), rowSum(SumX2Array, row, source), source);
+}
+
+bool CDistTwoVector::DistancesToAllGroupMeans(const double* /*x*/, std::int32_t /*row*/,
+                                              const double* /*meansByColumn*/, std::int32_t /*k*/,
+                                              std::int32_t /*nCol*/, double* /*out*/) const
+{
+    return false;
+}
+
+bool CDistTwoVectorSS::DistancesToAllGroupMeans(const double* x, std::int32_t /*row*/, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const
+{
+    return squaredDifferencesToAll(x, meansByColumn, k, nCol, out);
+}
+
+bool CDistTwoVectorEuclid::DistancesToAllGroupMeans(const double* x, std::int32_t /*row*/, const double* meansByColumn,
+                                                    std::int32_t k, std::int32_t nCol, double* out) const
+{
+    if (!squaredDifferencesToAll(x, meansByColumn, k, nCol, out)) {
+        return false;
+    }
+    return finishAll(k, out, [&](std::size_t g) { return checkedSqrt(out[g], "CDistTwoVectorEuclid"); });
+}
+
+bool CDistTwoVectorManhattanMetric::DistancesToAllGroupMeans(const double* x, std::int32_t /*row*/,
+                                                             const double* meansByColumn, std::int32_t k,
+                                                             std::int32_t nCol, double* out) const
+{
+    // |d| as d < 0 ? -d : d, which also serves pairs; it differs from fabs
+    // only at -0, whose sum with any other value is the same.
+    sumPerGroup(x, meansByColumn, k, nCol, out, [](auto xj, auto m) {
+        const auto d = xj - m;
+        return d < 0 ? -d : d;
+    });
+    return finishAll(k, out, [&](std::size_t g) { return checkedDiv(out[g], nCol, "CDistTwoVectorManhattanMetric"); });
+}
+
+bool CDistTwoVectorChord::DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                   std::int32_t k, std::int32_t nCol, double* out) const
+{
+    return cosineToAll(x, row, meansByColumn, k, nCol, out, SumX2Array, "CDistTwoVectorChord",
+                       [](double c) { return 2.0 * (1.0 - c); });
+}
+
+bool CDistTwoVectorGeodesic::DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                      std::int32_t k, std::int32_t nCol, double* out) const
+{
+    return cosineToAll(x, row, meansByColumn, k, nCol, out, SumX2Array, "CDistTwoVectorGeodesic",
+                       [](double c) { return Trigonometry::ArcCos(c); });
+}
+
+bool CDistTwoVectorPearsonR::DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                      std::int32_t k, std::int32_t nCol, double* out) const
+{
+    return pearsonToAll(x, row, meansByColumn, k, nCol, out, SumXArray, SumX2Array, "CDistTwoVectorPearsonR");
+}
+
+bool CDistTwoVectorSpearmanR::DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                       std::int32_t k, std::int32_t nCol, double* out) const
+{
+    return pearsonToAll(x, row, meansByColumn, k, nCol, out, SumXArray, SumX2Array, "CDistTwoVectorSpearmanR");
 }
 
 std::unique_ptr<CDistTwoVector> CreateDistTwoVector(std::uint8_t index, std::span<const double> sumX,

@@ -72,6 +72,19 @@ public:
                                                              std::int32_t row, std::int32_t group,
                                                              std::int32_t nCol) const = 0;
 
+    // The distances of one data row to all k group means at once, for the
+    // passes that measure every row against every group: x holds the row's
+    // nCol values (row is its index, for the row sums), meansByColumn the
+    // means column after column (mean of group g in column j at j * k + g).
+    // out[g] receives DistVectorToGroupMeanVector's number for group g, bit
+    // for bit (the same sums in the same order; the k sums advance together
+    // column by column). Returns false, with out unspecified, for a measure
+    // without this form or when any of the k distances would fail: the
+    // caller then measures group by group, which raises the error. Indices
+    // are not checked.
+    [[nodiscard]] virtual bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                        std::int32_t k, std::int32_t nCol, double* out) const;
+
 protected:
     CDistTwoVector() = default;
     CDistTwoVector(const CDistTwoVector&) = default;
@@ -82,18 +95,24 @@ class CDistTwoVectorSS final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
 };
 
 class CDistTwoVectorEuclid final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
 };
 
 class CDistTwoVectorManhattanMetric final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
 };
 
 class CDistTwoVectorPercentRemote final : public CDistTwoVector {
@@ -106,6 +125,8 @@ class CDistTwoVectorChord final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
     // Sum of squares of each data row, indexed by row.
     std::vector<double> SumX2Array;
 };
@@ -114,6 +135,8 @@ class CDistTwoVectorGeodesic final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
     std::vector<double> SumX2Array;
 };
 
@@ -121,6 +144,8 @@ class CDistTwoVectorPearsonR final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
     // Sum of the values and sum of their squares of each data row.
     std::vector<double> SumXArray;
     std::vector<double> SumX2Array;
@@ -130,6 +155,8 @@ class CDistTwoVectorSpearmanR final : public CDistTwoVector {
 public:
     [[nodiscard]] double DistVectorToGroupMeanVector(const Matrix& data, const Matrix& groupMeans, std::int32_t row,
                                                      std::int32_t group, std::int32_t nCol) const override;
+    [[nodiscard]] bool DistancesToAllGroupMeans(const double* x, std::int32_t row, const double* meansByColumn,
+                                                std::int32_t k, std::int32_t nCol, double* out) const override;
     std::vector<double> SumXArray;
     std::vector<double> SumX2Array;
 };

@@ -53,40 +53,80 @@ struct LineScale {
     std::int32_t count = 0;
 };
 
+// The block's lines as a plain row-major array: by columns, the sums of
+// all lines advance together row by row (each line's sum still runs over its
+// cells in order), so that a column-wise pass reads memory in order.
+struct Lines {
+    const Matrix& block;
+    bool byCol;
+    std::int32_t lines;
+    std::int32_t length;
+
+    // Calls f(line, cell) for every cell of every line, each line's cells
+    // in order.
+    template <class F>
+    void forEachCell(F&& f) const
+    {
+        const std::size_t stride = block.cols();
+        const double* cells = block.data();
+        if (byCol) {
+            for (std::int32_t k = 0; k < length; ++k) {
+                const double* row = cells + static_cast<std::size_t>(k) * stride;
+                for (std::int32_t line = 0; line < lines; ++line) {
+                    f(line, row[line]);
+                }
+            }
+        } else {
+            for (std::int32_t line = 0; line < lines; ++line) {
+                const double* row = cells + static_cast<std::size_t>(line) * stride;
+                for (std::int32_t k = 0; k < length; ++k) {
+                    f(line, row[k]);
+                }
+            }
+        }
+    }
+};
+
 std::vector<LineScale> lineScales(const Matrix& block, std::int32_t nr, std::int32_t nc, bool byCol,
                                   const std::optional<double>& missing, bool singleFails, const char* source)
 {
-    const std::int32_t lines = byCol ? nc : nr;
-    const std::int32_t length = byCol ? nr : nc;
-    std::vector<LineScale> scales(static_cast<std::size_t>(lines));
-    for (std::int32_t line = 0; line < lines; ++line) {
-        auto cell = [&](std::int32_t k) {
-            return byCol ? block(static_cast<std::size_t>(k), static_cast<std::size_t>(line))
-                         : block(static_cast<std::size_t>(line), static_cast<std::size_t>(k));
-        };
-        LineScale& s = scales[static_cast<std::size_t>(line)];
-        double sum = 0;
-        for (std::int32_t k = 0; k < length; ++k) {
-            if (!skipped(cell(k), missing)) {
-                sum += cell(k);
-                ++s.count;
-            }
+    const Lines all{block, byCol, byCol ? nc : nr, byCol ? nr : nc};
+    const auto lines = static_cast<std::size_t>(all.lines);
+    std::vector<LineScale> scales(lines);
+    std::vector<double> sum(lines, 0.0);
+    all.forEachCell([&](std::int32_t line, double x) {
+        if (!skipped(x, missing)) {
+            sum[static_cast<std::size_t>(line)] += x;
+            ++scales[static_cast<std::size_t>(line)].count;
         }
+    });
+    std::vector<char> scaled(lines, 0);
+    for (std::size_t line = 0; line < lines; ++line) {
+        LineScale& s = scales[line];
         if (s.count < 2 && !(singleFails && s.count == 1)) {
             continue;
         }
-        s.mean = sum / s.count;
-        double ss = 0;
-        for (std::int32_t k = 0; k < length; ++k) {
-            if (!skipped(cell(k), missing)) {
-                const double d = cell(k) - s.mean;
-                ss += d * d;
-            }
+        s.mean = sum[line] / s.count;
+        scaled[line] = 1;
+    }
+    std::vector<double> ss(lines, 0.0);
+    all.forEachCell([&](std::int32_t line, double x) {
+        const auto l = static_cast<std::size_t>(line);
+        if (scaled[l] && !skipped(x, missing)) {
+            const double d = x - scales[l].mean;
+            ss[l] += d * d;
         }
-        s.sd = s.count > 1 ? std::sqrt(ss / (s.count - 1)) : 0.0;
+    });
+    // The first line without spread is the one reported.
+    for (std::size_t line = 0; line < lines; ++line) {
+        LineScale& s = scales[line];
+        if (!scaled[line]) {
+            continue;
+        }
+        s.sd = s.count > 1 ? std::sqrt(ss[line] / (s.count - 1)) : 0.0;
         if (!(s.sd > 0) || !std::isfinite(s.sd)) {
             throw platform::Error(platform::err::Overflow, source,
-                                  lineName(byCol, line) +
+                                  lineName(byCol, static_cast<std::int32_t>(line)) +
                                       " has no spread (all its values are equal), so it cannot be standardised.");
         }
     }
@@ -98,18 +138,29 @@ void applyScales(Matrix& block, std::int32_t nr, std::int32_t nc, bool byCol, co
 {
     const std::int32_t lines = byCol ? nc : nr;
     const std::int32_t length = byCol ? nr : nc;
-    for (std::int32_t line = 0; line < lines; ++line) {
-        numeric::detail::setValue(progress, line);
-        const LineScale& s = scales[static_cast<std::size_t>(line)];
-        if (minCountTwo && s.count < 2) {
-            continue;
+    auto apply = [&](double& x, const LineScale& s) {
+        if ((!minCountTwo || s.count >= 2) && !skipped(x, missing)) {
+            x = (x - s.mean) / s.sd;
+        }
+    };
+    if (byCol) {
+        // Row by row; the progress still counts the lines.
+        for (std::int32_t line = 0; line < lines; ++line) {
+            numeric::detail::setValue(progress, line);
         }
         for (std::int32_t k = 0; k < length; ++k) {
-            double& x = byCol ? block(static_cast<std::size_t>(k), static_cast<std::size_t>(line))
-                              : block(static_cast<std::size_t>(line), static_cast<std::size_t>(k));
-            if (!skipped(x, missing)) {
-                x = (x - s.mean) / s.sd;
+            double* row = block.data() + static_cast<std::size_t>(k) * block.cols();
+            for (std::int32_t line = 0; line < lines; ++line) {
+                apply(row[line], scales[static_cast<std::size_t>(line)]);
             }
+        }
+        return;
+    }
+    for (std::int32_t line = 0; line < lines; ++line) {
+        numeric::detail::setValue(progress, line);
+        double* row = block.data() + static_cast<std::size_t>(line) * block.cols();
+        for (std::int32_t k = 0; k < length; ++k) {
+            apply(row[k], scales[static_cast<std::size_t>(line)]);
         }
     }
 }

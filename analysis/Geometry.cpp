@@ -1,6 +1,7 @@
 #include "analysis/Geometry.h"
 
 #include <array>
+#include <optional>
 #include <cmath>
 #include <cstddef>
 #include <span>
@@ -614,6 +615,55 @@ void DisMatByIndex(std::int16_t index, const Matrix& Data, std::int32_t NumRow, 
     throw platform::Error(platform::err::InvalidCall, "DisMatByIndex",
                           "The distance index " + platform::rt::CStr(static_cast<std::int64_t>(index)) +
                               " is not 0 to 7.");
+}
+
+void DisMatInOrder(std::int16_t index, const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol,
+                   const std::vector<std::int32_t>& order, DistanceMatrix& DisMat, Progress* PB, Missing missing)
+{
+    const std::int32_t items = ByCol ? NumCol : NumRow;
+    const bool usable = NumRow >= 0 && NumCol >= 0 && Data.rows() >= static_cast<std::size_t>(NumRow) &&
+                        Data.cols() >= static_cast<std::size_t>(NumCol);
+    if (!usable) {
+        // The driver refuses the counts with its own error.
+        DisMatByIndex(index, Data, NumRow, NumCol, ByCol, DisMat, PB, missing);
+        return;
+    }
+    std::vector<char> seen(static_cast<std::size_t>(items), 0);
+    bool permutation = order.size() == static_cast<std::size_t>(items);
+    for (std::size_t p = 0; p < order.size() && permutation; ++p) {
+        const std::int32_t slot = order[p];
+        permutation = slot >= 1 && slot <= items && !seen[static_cast<std::size_t>(slot - 1)];
+        if (permutation) {
+            seen[static_cast<std::size_t>(slot - 1)] = 1;
+        }
+    }
+    if (!permutation) {
+        throw platform::Error(platform::err::Subscript, "DisMatInOrder",
+                              "The visiting order is not an order of the " +
+                                  platform::rt::CStr(static_cast<std::int64_t>(items)) + " items.");
+    }
+    // The items moved to their positions: a copy of the data, far smaller
+    // than the matrix of distances.
+    Matrix positioned(static_cast<std::size_t>(NumRow), static_cast<std::size_t>(NumCol));
+    for (std::size_t r = 0; r < positioned.rows(); ++r) {
+        for (std::size_t c = 0; c < positioned.cols(); ++c) {
+            const std::size_t from = static_cast<std::size_t>(order[ByCol ? c : r] - 1);
+            positioned(r, c) = ByCol ? Data(r, from) : Data(from, c);
+        }
+    }
+    std::optional<platform::Error> failure;
+    try {
+        DisMatByIndex(index, positioned, NumRow, NumCol, ByCol, DisMat, PB, missing);
+    } catch (const platform::Error& e) {
+        failure = e;
+    }
+    if (failure) {
+        // The error names the failing pair by its positions: the run in item
+        // order (outside the handler, so that its own trail starts afresh)
+        // raises it as the caller knows the items.
+        DisMatByIndex(index, Data, NumRow, NumCol, ByCol, DisMat, PB, missing);
+        throw *failure;
+    }
 }
 
 // ---- Workers ------------------------------------------------------------------------

@@ -50,6 +50,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "analysis/DistanceMatrix.h"
 #include "numeric/Matrix.h"
@@ -100,6 +101,17 @@ void SpearmanDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol
 // The driver of a distance index (0 to 7); error 5 for any other index.
 void DisMatByIndex(std::int16_t index, const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol,
                    DistanceMatrix& DisMat, Progress* PB, Missing missing = {});
+
+// DisMatByIndex with the items in a visiting order (slot numbers 1 .. N by
+// position, N the number of items): cell (p, q) holds the distance between
+// the items order[p] and order[q], so that a tree builder visiting them in
+// that order needs not move the matrix. Every measure gives the same number
+// for the pair both ways round, so the distances are bit for bit those of
+// DisMatByIndex. Errors as DisMatByIndex, naming the failing pair by its
+// items (the computation is then run again in item order); 9 also when order
+// is not an order of the N items. Memory: one copy of the data besides.
+void DisMatInOrder(std::int16_t index, const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol, bool ByCol,
+                   const std::vector<std::int32_t>& order, DistanceMatrix& DisMat, Progress* PB, Missing missing = {});
 
 // ---- Pair workers -------------------------------------------------------------
 // Row workers compare Data(Row1, k) with Data(Row2, k), k < NumCol; column

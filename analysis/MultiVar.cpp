@@ -296,17 +296,24 @@ void DoPCA(Matrix& data, std::int32_t nRow, std::int32_t nCol, const std::vector
             fill[at(k)] = count > 0 ? sum / count : 0.0;
         }
     }
+    // The nPC sums of a row advance together over its cells (each still from
+    // column 0 on), reading the eigenvectors row by row.
+    std::vector<double> sums(at(nPC));
     for (std::int32_t i = 0; i < nRow; ++i) {
-        for (std::int32_t j = 0; j < nPC; ++j) {
-            double s = 0;
-            for (std::int32_t k = 0; k < nCol; ++k) {
-                double x = data(at(i), at(k));
-                if (missingCode && x == *missingCode) {
-                    x = fill[at(k)];
-                }
-                s += x * evecs(at(k), at(j));
+        std::fill(sums.begin(), sums.end(), 0.0);
+        const double* row = data.data() + at(i) * data.cols();
+        for (std::int32_t k = 0; k < nCol; ++k) {
+            double x = row[k];
+            if (missingCode && x == *missingCode) {
+                x = fill[at(k)];
             }
-            scores(at(i), at(j)) = numeric::checkedFinite(s, source);
+            const double* e = evecs.data() + at(k) * evecs.cols();
+            for (std::size_t j = 0; j < sums.size(); ++j) {
+                sums[j] += x * e[j];
+            }
+        }
+        for (std::int32_t j = 0; j < nPC; ++j) {
+            scores(at(i), at(j)) = numeric::checkedFinite(sums[at(j)], source);
         }
     }
 

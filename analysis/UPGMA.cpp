@@ -32,8 +32,7 @@ constexpr std::int64_t kOrbitAhead = 16;
     throw platform::Error(number, kSource, description);
 }
 
-void checkInput(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule,
-                const std::vector<std::string>& names)
+void checkCall(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule, const std::vector<std::string>& names)
 {
     if (N < 1) {
         fail(platform::err::InvalidCall, "At least one item is needed to build a tree.");
@@ -49,12 +48,35 @@ void checkInput(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule
     if (names.size() < static_cast<std::size_t>(N)) {
         fail(platform::err::Subscript, "There are fewer item names than items.");
     }
-    for (std::int64_t i = 1; i < N; ++i) {
+}
+
+[[noreturn]] void failNotANumber(std::int64_t i, std::int64_t j)
+{
+    fail(platform::err::InvalidCall, "The distance between items " + platform::rt::CStr(j + 1) + " and " +
+                                         platform::rt::CStr(i + 1) + " is not a number.");
+}
+
+// Refuses a distance that is not a finite number, naming the first such pair
+// of items (i, j), i > j, in item order. position[i] is the position of item
+// i in the matrix, or empty when the matrix is in item order.
+void checkFinite(const DistanceMatrix& distMat, std::int32_t N, const std::vector<std::int64_t>& position)
+{
+    bool finite = true;
+    for (std::int64_t i = 1; i < N && finite; ++i) {
         const double* row = distMat.row(i);
         for (std::int64_t j = 0; j < i; ++j) {
-            if (!std::isfinite(row[j])) {
-                fail(platform::err::InvalidCall, "The distance between items " + platform::rt::CStr(j + 1) + " and " +
-                                                     platform::rt::CStr(i + 1) + " is not a number.");
+            finite = finite && std::isfinite(row[j]);
+        }
+    }
+    if (finite) {
+        return;
+    }
+    for (std::int64_t i = 1; i < N; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            const std::int64_t pi = position.empty() ? i : position[static_cast<std::size_t>(i)];
+            const std::int64_t pj = position.empty() ? j : position[static_cast<std::size_t>(j)];
+            if (!std::isfinite(distMat(std::max(pi, pj), std::min(pi, pj)))) {
+                failNotANumber(i, j);
             }
         }
     }
@@ -389,25 +411,14 @@ std::vector<std::int32_t> VisitingOrder(std::int32_t N, bool shuffle, platform::
     return order;
 }
 
-std::unique_ptr<MyNode> BuildUpgmaTree(DistanceMatrix&& distMat, std::int32_t N, std::int16_t rule,
-                                       const std::vector<std::string>& names, bool shuffle,
-                                       numeric::Progress* progress, platform::rt::RandomSource* rng)
+namespace {
+
+// The tree of the clusters at their positions: w in visiting order, leaves
+// placed at the positions that visit their items.
+std::unique_ptr<MyNode> treeFromPositions(DistanceMatrix& w, std::int32_t N, std::int16_t rule,
+                                          const std::vector<std::string>& names,
+                                          const std::vector<std::int32_t>& order, numeric::Progress* progress)
 {
-    checkInput(distMat, N, rule, names);
-    if (rng == nullptr) {
-        platform::rt::Randomize();
-    }
-    DistanceMatrix w = std::move(distMat);
-
-    const std::vector<std::int32_t> order = VisitingOrder(N, shuffle, rng);
-    bool identity = true;
-    for (std::int32_t p = 0; p < N; ++p) {
-        identity = identity && order[static_cast<std::size_t>(p)] == p + 1;
-    }
-    if (!identity) {
-        permuteToPositions(w, order);
-    }
-
     // Leaves in item order, placed at the positions that visit them.
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, N);
@@ -425,6 +436,58 @@ std::unique_ptr<MyNode> BuildUpgmaTree(DistanceMatrix&& distMat, std::int32_t N,
 
     Merger merger(w, static_cast<Rule>(rule));
     return merger.run(std::move(clusters), progress);
+}
+
+} // namespace
+
+std::vector<std::int32_t> DrawVisitingOrder(std::int32_t N, bool shuffle, platform::rt::RandomSource* rng)
+{
+    if (rng == nullptr) {
+        platform::rt::Randomize();
+    }
+    return VisitingOrder(N, shuffle, rng);
+}
+
+std::unique_ptr<MyNode> BuildUpgmaTree(DistanceMatrix&& distMat, std::int32_t N, std::int16_t rule,
+                                       const std::vector<std::string>& names, bool shuffle,
+                                       numeric::Progress* progress, platform::rt::RandomSource* rng)
+{
+    checkCall(distMat, N, rule, names);
+    checkFinite(distMat, N, {});
+    DistanceMatrix w = std::move(distMat);
+
+    const std::vector<std::int32_t> order = DrawVisitingOrder(N, shuffle, rng);
+    bool identity = true;
+    for (std::int32_t p = 0; p < N; ++p) {
+        identity = identity && order[static_cast<std::size_t>(p)] == p + 1;
+    }
+    if (!identity) {
+        permuteToPositions(w, order);
+    }
+    return treeFromPositions(w, N, rule, names, order, progress);
+}
+
+std::unique_ptr<MyNode> BuildUpgmaTreeInOrder(DistanceMatrix&& positioned, std::int32_t N, std::int16_t rule,
+                                              const std::vector<std::string>& names,
+                                              const std::vector<std::int32_t>& order, numeric::Progress* progress)
+{
+    checkCall(positioned, N, rule, names);
+    std::vector<std::int64_t> position(static_cast<std::size_t>(N), -1);
+    bool permutation = order.size() == static_cast<std::size_t>(N);
+    for (std::int32_t p = 0; p < N && permutation; ++p) {
+        const std::int32_t slot = order[static_cast<std::size_t>(p)];
+        permutation = slot >= 1 && slot <= N && position[static_cast<std::size_t>(slot - 1)] < 0;
+        if (permutation) {
+            position[static_cast<std::size_t>(slot - 1)] = p;
+        }
+    }
+    if (!permutation) {
+        fail(platform::err::Subscript, "The visiting order is not an order of the " +
+                                           platform::rt::CStr(static_cast<std::int64_t>(N)) + " items.");
+    }
+    checkFinite(positioned, N, position);
+    DistanceMatrix w = std::move(positioned);
+    return treeFromPositions(w, N, rule, names, order, progress);
 }
 
 std::unique_ptr<MyNode> BuildUpgmaTree(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule,

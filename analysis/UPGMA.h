@@ -93,6 +93,25 @@ static_assert(static_cast<int>(Rule::Count) == 4, "rule codes are 0 to 3");
 // when shuffle is true.
 [[nodiscard]] std::vector<std::int32_t> VisitingOrder(std::int32_t N, bool shuffle, platform::rt::RandomSource* rng);
 
+// The visiting order exactly as BuildUpgmaTree draws it (without rng, the
+// process-wide generator is first seeded from the clock), for a caller that
+// computes the distances in that order.
+[[nodiscard]] std::vector<std::int32_t> DrawVisitingOrder(std::int32_t N, bool shuffle,
+                                                          platform::rt::RandomSource* rng);
+
+// BuildUpgmaTree on distances already in visiting order: cell (p, q) of
+// positioned holds the distance between the items order[p] and order[q]
+// (slot numbers 1 .. N, as DrawVisitingOrder gives them). The tree is the one
+// BuildUpgmaTree builds with that order, bit for bit, without moving the
+// matrix; the distances are consumed. Errors as BuildUpgmaTree (a distance
+// that is not a number is named by its items, the first in item order), and
+// 9 when order is not an order of the N items.
+[[nodiscard]] std::unique_ptr<analysis::MyNode> BuildUpgmaTreeInOrder(analysis::DistanceMatrix&& positioned,
+                                                                      std::int32_t N, std::int16_t rule,
+                                                                      const std::vector<std::string>& names,
+                                                                      const std::vector<std::int32_t>& order,
+                                                                      numeric::Progress* progress = nullptr);
+
 // The distance of a joined cluster to cluster k by the rule, given the
 // distances of its two parts (first a, second b) and their sizes.
 [[nodiscard]] inline double UpdatedDistance(Rule rule, double da, double db, std::int32_t na, std::int32_t nb) noexcept

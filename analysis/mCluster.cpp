@@ -106,6 +106,55 @@ struct KMeanState {
     Matrix means;
 };
 
+// The group means column after column (mean of group g in column j at
+// j * k + g), as the measures take them to measure a row against every
+// group at once.
+std::vector<double> meansByColumn(const Matrix& means, std::int32_t k, std::int32_t nCol)
+{
+    std::vector<double> out(at(k) * at(nCol));
+    for (std::int32_t g = 0; g < k; ++g) {
+        const double* m = rowOf(means, g);
+        for (std::int32_t j = 0; j < nCol; ++j) {
+            out[at(j) * at(k) + at(g)] = m[j];
+        }
+    }
+    return out;
+}
+
+// The group a row moves to: its own group g unless another is strictly
+// nearer (the nearest, the lower number among equals). The own group is
+// measured as it stands now.
+std::int32_t nearestGroup(const KMeanState& s, const analysis::CDistTwoVector& dist, std::int32_t i, std::int32_t g,
+                          const std::vector<double>& byColumn, std::vector<double>& d)
+{
+    if (dist.DistancesToAllGroupMeans(rowOf(s.data, i), i, byColumn.data(), s.k, s.nCol, d.data())) {
+        double best = d[at(g)];
+        std::int32_t target = g;
+        for (std::int32_t h = 0; h < s.k; ++h) {
+            if (h != g && d[at(h)] < best) {
+                best = d[at(h)];
+                target = h;
+            }
+        }
+        return target;
+    }
+    // Group by group, so that a failing distance is reported for the first
+    // pair that fails in this order.
+    double best = measure(dist, s.data, s.means, i, g, s.nCol, "KMeanReassign");
+    std::int32_t target = g;
+    for (std::int32_t h = 0; h < s.k; ++h) {
+        if (h == g) {
+            continue;
+        }
+        const double dh = measure(dist, s.data, s.means, i, h, s.nCol, "KMeanReassign");
+        if (dh < best) {
+            best = dh;
+            target = h;
+        }
+    }
+    return target;
+}
+
 // The reassignment passes (see the header's step 2 and 3).
 bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress* progress)
 {
@@ -113,6 +162,8 @@ bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress
     std::int32_t passes = 0;
     setMinimum(progress, 0);
     setMaximum(progress, s.nRow);
+    std::vector<double> byColumn = meansByColumn(s.means, s.k, s.nCol);
+    std::vector<double> distances(at(s.k));
     for (;;) {
         if (!changed) {
             return passes < kMaxKMeanPasses;
@@ -121,22 +172,15 @@ bool KMeanReassign(KMeanState& s, const analysis::CDistTwoVector& dist, Progress
         for (std::int32_t i = 0; i < s.nRow; ++i) {
             const std::int32_t g = s.group[at(i)];
             if (s.sizes[at(g)] > 1) {
-                // The row's own group is measured as it stands now: another
-                // group must be strictly nearer for the row to move.
-                double best = measure(dist, s.data, s.means, i, g, s.nCol, "KMeanReassign");
-                std::int32_t target = g;
-                for (std::int32_t h = 0; h < s.k; ++h) {
-                    if (h == g) {
-                        continue;
-                    }
-                    const double d = measure(dist, s.data, s.means, i, h, s.nCol, "KMeanReassign");
-                    if (d < best) {
-                        best = d;
-                        target = h;
-                    }
-                }
+                const std::int32_t target = nearestGroup(s, dist, i, g, byColumn, distances);
                 if (target != g) {
                     moveRow(s.data, s.means, s.sizes, i, g, target, s.nCol);
+                    const double* mt = rowOf(s.means, target);
+                    const double* mg = rowOf(s.means, g);
+                    for (std::int32_t j = 0; j < s.nCol; ++j) {
+                        byColumn[at(j) * at(s.k) + at(target)] = mt[j];
+                        byColumn[at(j) * at(s.k) + at(g)] = mg[j];
+                    }
                     s.group[at(i)] = target;
                     changed = true;
                 }

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,22 @@ std::vector<std::string> relatedSet(std::size_t count, std::size_t length, unsig
         set.push_back(s);
     }
     return set;
+}
+
+// Seconds of the peer aligning `set`; negative when it cannot be run.
+double peerSeconds(const std::vector<std::string>& set)
+{
+    const std::string path = "/tmp/bench_multiple_alignment_peer.fa";
+    {
+        std::ofstream out(path);
+        for (std::size_t k = 0; k < set.size(); ++k)
+            out << ">s" << k << "\n" << set[k] << "\n";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(("mafft --auto --thread 1 --quiet " + path + " > /dev/null 2>&1").c_str());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::remove(path.c_str());
+    return status == 0 ? seconds : -1;
 }
 
 } // namespace
@@ -74,8 +91,13 @@ int main(int argc, char** argv)
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         const std::size_t columns = output.find(';');
-        std::printf("mapMainDll: %3zu sequences x ~1000 bases: %8.3f s, result %d, %zu columns, peak RSS %ld KiB\n",
-                    n, seconds, result, columns, usage.ru_maxrss);
+        std::printf("mapMainDll: %3zu sequences x ~1000 bases: %8.3f s, result %d, %zu columns, peak RSS %ld KiB", n,
+                    seconds, result, columns, usage.ru_maxrss);
+        const double peer = n <= 50 ? peerSeconds(set) : -1;
+        if (peer > 0)
+            std::printf(", peer %.3f s, ratio %.3f\n", peer, seconds / peer);
+        else
+            std::printf(", peer -\n");
         std::fflush(stdout);
     }
     return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "numeric/Checked.h"
 #include "platform/errors/Error.h"
@@ -13,23 +14,58 @@ namespace {
 
 using Index = std::int64_t;
 
-// Position of the lower-triangle element (i, j), i > j, in scan order.
-Index scanPosition(Index i, Index j)
-{
-    return i * (i - 1) / 2 + j;
-}
-
+// The rotations work on compact copies: the lower triangle and diagonal of
+// the symmetric matrix (row-major, n x n; the upper triangle is not kept, an
+// element (k, p), k < p, being read as (p, k)), and the eigenvectors as rows
+// (row p of m_vt is column p of V), so that a rotation runs over contiguous
+// rows where the triangle allows. Each
+// row i keeps the count of its elements (i, j), j < i, at or above the
+// level's threshold, so that the first such element in scan order is found
+// without scanning the triangle.
 class Jacobi {
 public:
-    Jacobi(Matrix& A, Index n, Matrix& V, Progress* progress) : m_a(A), m_n(n), m_v(V), m_progress(progress) {}
-
-    void run(double tol)
+    Jacobi(Matrix& A, Index n, Matrix& V, Progress* progress)
+        : m_A(A), m_V(V), m_n(n), m_progress(progress), m_a(cells(n)), m_vt(cells(n), 0.0),
+          m_count(static_cast<std::size_t>(n), 0)
     {
         for (Index i = 0; i < m_n; ++i) {
             for (Index j = 0; j < m_n; ++j) {
-                v(i, j) = i == j ? 1.0 : 0.0;
+                a(i, j) = m_A(at(i), at(j));
+            }
+            vt(i, i) = 1.0;
+        }
+    }
+
+    void run(double tol)
+    {
+        const Ending ending = rotate(tol);
+        // A and V receive the state reached however the rotations ended;
+        // A symmetric, from the lower triangle.
+        for (Index i = 0; i < m_n; ++i) {
+            for (Index j = 0; j < m_n; ++j) {
+                m_A(at(i), at(j)) = a(std::max(i, j), std::min(i, j));
+                m_V(at(i), at(j)) = vt(j, i);
             }
         }
+        if (ending == Ending::Overflow) {
+            numeric::raiseRuntime(platform::err::Overflow, "GetEigen");
+        }
+        if (ending == Ending::TooManyRotations) {
+            numeric::raiseReport("GetEigen", "The rotations did not converge.");
+        }
+    }
+
+private:
+    static std::size_t at(Index i) { return static_cast<std::size_t>(i); }
+    static std::size_t cells(Index n) { return at(n) * at(n); }
+    double& a(Index i, Index j) { return m_a[at(i * m_n + j)]; }
+    double& vt(Index i, Index j) { return m_vt[at(i * m_n + j)]; }
+    double* row(Index i) { return m_a.data() + i * m_n; }
+
+    enum class Ending { Converged, Overflow, TooManyRotations };
+
+    Ending rotate(double tol)
+    {
         double s = 0;
         for (Index i = 1; i < m_n; ++i) {
             for (Index j = 0; j < i; ++j) {
@@ -37,49 +73,65 @@ public:
             }
         }
         if (s == 0.0) {
-            return;
+            return Ending::Converged;
         }
         if (!std::isfinite(s)) {
-            numeric::raiseRuntime(platform::err::Overflow, "GetEigen");
+            return Ending::Overflow;
         }
         double thr = std::sqrt(2.0 * s);
         const Index cap = 1000 + 100 * m_n * m_n;
         for (;;) {
             thr /= static_cast<double>(m_n);
+            for (Index i = 0; i < m_n; ++i) {
+                countRow(i, thr);
+            }
             Index rotations = 0;
-            startScan();
+            ++m_scans;
             Index p = 0;
             Index q = 0;
-            bool found = scanFrom(1, 0, thr, p, q);
-            while (found) {
+            // Rows before q are unchanged by a rotation at (p, q) and held
+            // no element at the threshold, so the next search starts at q.
+            Index from = 1;
+            while (first(from, thr, p, q)) {
                 if (++rotations > cap) {
-                    numeric::raiseReport("GetEigen", "The rotations did not converge.");
+                    return Ending::TooManyRotations;
                 }
                 if (m_progress != nullptr) {
                     m_progress->setValue(static_cast<double>(m_scans % 100));
                 }
-                rotate(p, q);
-                startScan();
-                found = nextAfterRotation(p, q, thr, p, q);
+                rotate(p, q, thr);
+                ++m_scans;
+                from = q;
             }
             if (thr < tol) {
-                return;
+                return Ending::Converged;
             }
         }
     }
 
-private:
-    double& a(Index i, Index j) { return m_a(static_cast<std::size_t>(i), static_cast<std::size_t>(j)); }
-    double& v(Index i, Index j) { return m_v(static_cast<std::size_t>(i), static_cast<std::size_t>(j)); }
+    static std::int64_t reaches(double x, double thr) { return std::fabs(x) >= thr ? 1 : 0; }
 
-    void startScan() { ++m_scans; }
-
-    // First element at or after (i, j) in scan order with |A| >= thr.
-    bool scanFrom(Index i, Index j, double thr, Index& p, Index& q)
+    void countRow(Index i, double thr)
     {
-        for (; i < m_n; ++i, j = 0) {
-            for (; j < i; ++j) {
-                if (std::fabs(a(i, j)) >= thr) {
+        const double* r = row(i);
+        std::int64_t c = 0;
+        for (Index j = 0; j < i; ++j) {
+            c += reaches(r[j], thr);
+        }
+        m_count[at(i)] = c;
+    }
+
+    // The first lower-triangle element in scan order (row by row), from row
+    // `from` on, whose magnitude reaches thr.
+    bool first(Index from, double thr, Index& p, Index& q)
+    {
+        for (Index i = std::max<Index>(from, 1); i < m_n; ++i) {
+            if (m_count[at(i)] == 0) {
+                continue;
+            }
+            const double* r = row(i);
+            for (Index j = 0; j < i; ++j) {
+                if (std::fabs(r[j]) >= thr) {
                     p = i;
                     q = j;
                     return true;
@@ -89,39 +141,12 @@ private:
         return false;
     }
 
-    // The element that a scan from the start would find after the rotation
-    // at (p, q): every element ahead of (p, q) was below thr before it, and
-    // only those in rows and columns p and q have changed since.
-    bool nextAfterRotation(Index p, Index q, double thr, Index& np, Index& nq)
+    void rotate(Index p, Index q, double thr)
     {
-        const Index limit = scanPosition(p, q);
-        Index best = limit;
-        auto consider = [&](Index r, Index c) {
-            const Index i = std::max(r, c);
-            const Index j = std::min(r, c);
-            const Index pos = scanPosition(i, j);
-            if (pos < best && std::fabs(a(i, j)) >= thr) {
-                best = pos;
-                np = i;
-                nq = j;
-            }
-        };
-        for (Index k = 0; k < m_n; ++k) {
-            if (k != p && k != q) {
-                consider(p, k);
-                consider(q, k);
-            }
-        }
-        if (best < limit) {
-            return true;
-        }
-        return scanFrom(p, q + 1, thr, np, nq);
-    }
-
-    void rotate(Index p, Index q)
-    {
-        const double x = -a(p, q);
-        const double y = (a(q, q) - a(p, p)) / 2.0;
+        double* rp = row(p);
+        double* rq = row(q);
+        const double x = -rp[q];
+        const double y = (rq[q] - rp[p]) / 2.0;
         double w = x / std::hypot(x, y);
         if (y < 0) {
             w = -w;
@@ -129,43 +154,66 @@ private:
         const double sn = w / std::sqrt(2.0 * (1.0 + std::sqrt(std::max(0.0, 1.0 - w * w))));
         const double cs = std::sqrt(std::max(0.0, 1.0 - sn * sn));
 
-        const double app = a(p, p);
-        const double aqq = a(q, q);
-        const double apq = a(p, q);
-        a(p, p) = cs * cs * app + sn * sn * aqq + w * apq;
-        a(q, q) = sn * sn * app + cs * cs * aqq - w * apq;
-        a(p, q) = 0.0;
-        a(q, p) = 0.0;
-        for (Index k = 0; k < m_n; ++k) {
-            if (k == p || k == q) {
-                continue;
-            }
-            const double pk = a(p, k);
-            const double qk = a(q, k);
-            a(p, k) = cs * pk + sn * qk;
-            a(q, k) = cs * qk - sn * pk;
+        const double app = rp[p];
+        const double aqq = rq[q];
+        const double apq = rp[q];
+        // Row and column p and q, every k but p and q, in three runs by
+        // where the lower triangle keeps the two elements (q < p, as the
+        // scan finds them); (p, q) itself becomes 0. The counts follow: rows
+        // p and q are counted afresh, rows k > q take the change of their
+        // elements (k, q) and, for k > p, (k, p).
+        std::int64_t* __restrict count = m_count.data();
+        std::int64_t countP = 0;
+        std::int64_t countQ = 0;
+        auto turn = [cs, sn](double& u, double& v) {
+            const double pk = u;
+            const double qk = v;
+            u = cs * pk + sn * qk;
+            v = cs * qk - sn * pk;
+        };
+        // k < q: (p, k) and (q, k), in rows p and q.
+        for (Index k = 0; k < q; ++k) {
+            turn(rp[k], rq[k]);
+            countP += reaches(rp[k], thr);
+            countQ += reaches(rq[k], thr);
         }
-        for (Index k = 0; k < m_n; ++k) {
-            if (k == p || k == q) {
-                continue;
-            }
-            const double kp = a(k, p);
-            const double kq = a(k, q);
-            a(k, p) = cs * kp + sn * kq;
-            a(k, q) = cs * kq - sn * kp;
+        // q < k < p: (p, k) in row p, (k, q) in row k.
+        for (Index k = q + 1; k < p; ++k) {
+            double& kq = row(k)[q];
+            const std::int64_t before = reaches(kq, thr);
+            turn(rp[k], kq);
+            countP += reaches(rp[k], thr);
+            count[k] += reaches(kq, thr) - before;
         }
+        // k > p: (k, p) and (k, q), both in row k.
+        for (Index k = p + 1; k < m_n; ++k) {
+            double* rk = row(k);
+            const std::int64_t before = reaches(rk[p], thr) + reaches(rk[q], thr);
+            turn(rk[p], rk[q]);
+            count[k] += reaches(rk[p], thr) + reaches(rk[q], thr) - before;
+        }
+        rp[p] = cs * cs * app + sn * sn * aqq + w * apq;
+        rq[q] = sn * sn * app + cs * cs * aqq - w * apq;
+        rp[q] = 0.0;
+        count[p] = countP;
+        count[q] = countQ;
+        double* __restrict vp = m_vt.data() + p * m_n;
+        double* __restrict vq = m_vt.data() + q * m_n;
         for (Index k = 0; k < m_n; ++k) {
-            const double kp = v(k, p);
-            const double kq = v(k, q);
-            v(k, p) = cs * kp + sn * kq;
-            v(k, q) = cs * kq - sn * kp;
+            const double pk = vp[k];
+            const double qk = vq[k];
+            vp[k] = cs * pk + sn * qk;
+            vq[k] = cs * qk - sn * pk;
         }
     }
 
-    Matrix& m_a;
+    Matrix& m_A;
+    Matrix& m_V;
     Index m_n;
-    Matrix& m_v;
     Progress* m_progress;
+    std::vector<double> m_a;
+    std::vector<double> m_vt;
+    std::vector<std::int64_t> m_count;
     Index m_scans = 0;
 };
 

@@ -11,9 +11,12 @@
 // the scan starts again. The level ends when no element reaches the
 // threshold; the computation ends at the first level whose threshold is below
 // tol. The order of rotations fixes the signs of the eigenvectors, which the
-// score plots mirror, so it is kept exactly. (Each restart only re-examines
-// the rows and columns that the last rotation changed: every element ahead of
-// the rotated one that it did not change is known to be below the threshold.)
+// score plots mirror, so it is kept exactly. (Each row of the triangle keeps
+// the count of its elements at or above the threshold, updated as rotations
+// change rows and columns p and q, so that finding the first such element
+// costs a pass over the counts, not over the triangle; a rotation runs over
+// the lower triangle of a compact copy of A and over contiguous rows of V
+// transposed.)
 //
 // Index base 0. Nothing is sorted: A(k, k) is the eigenvalue of column k of V.
 // A matrix whose strict lower triangle is all zero (including n = 1) is

@@ -263,19 +263,26 @@ void ClusterRun::hierarchical()
     const numeric::Matrix data = timeByLocus(m_state);
     DistanceMatrix distances;
     const Geometry::Missing missing = c.hasMissing ? Geometry::Missing(m_code) : std::nullopt;
-    Geometry::DisMatByIndex(static_cast<std::int16_t>(c.index), data, m_state.gNumCol, loci, true, distances,
-                            m_progress, missing);
-
+    // Methods 0 to 2 are the update rules; minimum variance runs average linkage.
+    const auto rule = static_cast<std::int16_t>(c.method == 3 ? 2 : c.method);
+    std::unique_ptr<analysis::MyNode> root;
     if (c.showMatrix) {
+        // The matrix is shown in locus order; the tree builder moves it into
+        // its visiting order.
+        Geometry::DisMatByIndex(static_cast<std::int16_t>(c.index), data, m_state.gNumCol, loci, true, distances,
+                                m_progress, missing);
         m_report.append("Distance matrix:").append(CrLf);
         m_report.append(FormatMatrix::FormatDistMat(distances.toSquare(), loci, m_state.gRowName, m_progress, 3));
         m_report.append(CrLf);
+        root = UPGMA::BuildUpgmaTree(std::move(distances), loci, rule, m_state.gRowName, rule != 0, m_progress, m_rng);
+    } else {
+        // The visiting order is drawn first and the distances computed in
+        // it, so that the matrix needs no moving.
+        const std::vector<std::int32_t> order = UPGMA::DrawVisitingOrder(loci, rule != 0, m_rng);
+        Geometry::DisMatInOrder(static_cast<std::int16_t>(c.index), data, m_state.gNumCol, loci, true, order,
+                                distances, m_progress, missing);
+        root = UPGMA::BuildUpgmaTreeInOrder(std::move(distances), loci, rule, m_state.gRowName, order, m_progress);
     }
-
-    // Methods 0 to 2 are the update rules; minimum variance runs average linkage.
-    const auto rule = static_cast<std::int16_t>(c.method == 3 ? 2 : c.method);
-    auto root = UPGMA::BuildUpgmaTree(std::move(distances), loci, rule, m_state.gRowName, rule != 0, m_progress,
-                                      m_rng);
     m_report.append(MethodReportLine(c.method)).append(CrLf);
     m_root = std::move(root);
 }

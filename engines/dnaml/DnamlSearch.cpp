@@ -1,13 +1,16 @@
 #include "engines/dnaml/DnamlSearch.h"
 
 #include "engines/dnaml/DnamlTreeText.h"
+#include "engines/frame/Frame.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <cstdint>
 #include <exception>
-#include <latch>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <numeric>
 #include <system_error>
@@ -170,6 +173,12 @@ std::atomic<unsigned> g_searchThreads{0};
 
 // Bytes of tree copies that the threads of one search may hold together.
 constexpr std::size_t kCopyBudget = std::size_t{1} << 30;
+
+// With the thread count left to the search: below this many species in the
+// tree times site patterns, starting the threads and copying the tree for a
+// round costs more than the round's pieces gain on them, and the pieces run
+// on the calling thread.
+constexpr double kThreadedWork = 15000;
 
 struct ZState {
     std::vector<double> z;
@@ -357,6 +366,112 @@ private:
     int m_records;
 };
 
+// Helper threads that stay for a whole search, each keeping its own copy of
+// the tree, refreshed (assigned, reusing its memory) at the start of every
+// round, so that a round neither starts threads nor allocates trees.
+class TrialPool {
+public:
+    using Loop = std::function<void(LikelihoodTree&, unsigned)>;
+
+    TrialPool() = default;
+    TrialPool(const TrialPool&) = delete;
+    TrialPool& operator=(const TrialPool&) = delete;
+    ~TrialPool()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        m_threads.clear(); // joins
+    }
+
+    // Runs loop(copy, id) on up to `helpers` helper threads (id 1 ..), each on
+    // its own copy of `tree` taken before the calling thread changes
+    // anything, then loop(tree, 0) on the calling thread; returns when all
+    // have finished. A helper that cannot get the memory for its copy, or
+    // that cannot be started, takes no part.
+    void run(LikelihoodTree& tree, unsigned helpers, const Loop& loop)
+    {
+        while (m_threads.size() < helpers) {
+            const auto id = static_cast<unsigned>(m_threads.size()) + 1;
+            try {
+                m_threads.emplace_back([this, id] { serve(id); });
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        const auto active = static_cast<unsigned>(std::min<std::size_t>(helpers, m_threads.size()));
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_loop = &loop;
+            m_source = &tree;
+            m_active = active;
+            m_toCopy = active;
+            m_busy = active;
+            ++m_round;
+        }
+        m_wake.notify_all();
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_settled.wait(lock, [this] { return m_toCopy == 0; });
+        }
+        loop(tree, 0);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_settled.wait(lock, [this] { return m_busy == 0; });
+    }
+
+private:
+    void serve(unsigned id)
+    {
+        std::unique_ptr<LikelihoodTree> copy;
+        std::uint64_t seen = 0;
+        for (;;) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [&] { return m_quit || m_round != seen; });
+            if (m_quit)
+                return;
+            seen = m_round;
+            if (id > m_active)
+                continue;
+            const Loop* loop = m_loop;
+            const LikelihoodTree* source = m_source;
+            lock.unlock();
+            try {
+                if (copy)
+                    *copy = *source;
+                else
+                    copy = std::make_unique<LikelihoodTree>(*source);
+            } catch (const std::bad_alloc&) {
+                copy.reset();
+            }
+            finished(m_toCopy);
+            if (copy)
+                (*loop)(*copy, id);
+            finished(m_busy);
+        }
+    }
+
+    void finished(unsigned& counter)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (--counter == 0)
+            m_settled.notify_all();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_settled;
+    const Loop* m_loop = nullptr;
+    const LikelihoodTree* m_source = nullptr;
+    unsigned m_active = 0;
+    unsigned m_toCopy = 0;
+    unsigned m_busy = 0;
+    std::uint64_t m_round = 0;
+    bool m_quit = false;
+    std::vector<std::jthread> m_threads; // last: joined before the rest goes
+};
+
 // Runs work(trials, k, outcome) for k = 0 .. count - 1 on up to `threads`
 // threads, each on its own copy of `tree` (the calling thread on `tree`
 // itself), taking the pieces in ascending order. Every piece must leave its
@@ -365,7 +480,7 @@ private:
 // a failing piece no further piece is started. Rethrows what a thread threw.
 template <class Work>
 std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, std::size_t count, unsigned threads,
-                               Work work)
+                               TrialPool& pool, Work work)
 {
     std::vector<Outcome> outcomes(count);
     threads = static_cast<unsigned>(std::min<std::size_t>(std::max(threads, 1u), count));
@@ -379,7 +494,7 @@ std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, 
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
     std::vector<std::exception_ptr> errors(threads);
-    auto loop = [&](LikelihoodTree& t, unsigned id) {
+    pool.run(tree, threads - 1, [&](LikelihoodTree& t, unsigned id) {
         try {
             Trials trials(t, outgroup, records);
             for (std::size_t k = next.fetch_add(1); k < count && !stop; k = next.fetch_add(1))
@@ -389,37 +504,7 @@ std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, 
             errors[id] = std::current_exception();
             stop = true;
         }
-    };
-    {
-        // The helpers copy the tree before anyone changes it. A helper that
-        // cannot get the memory for its copy takes no part; the others do
-        // its share.
-        std::latch copied(static_cast<std::ptrdiff_t>(threads) - 1);
-        std::vector<std::jthread> helpers;
-        helpers.reserve(threads - 1);
-        for (unsigned id = 1; id < threads; ++id) {
-            const auto start = [&, id] {
-                std::unique_ptr<LikelihoodTree> copy;
-                try {
-                    copy = std::make_unique<LikelihoodTree>(tree);
-                } catch (const std::bad_alloc&) {
-                    copy.reset();
-                }
-                copied.count_down();
-                if (copy)
-                    loop(*copy, id);
-            };
-            try {
-                helpers.emplace_back(start);
-            } catch (const std::system_error&) {
-                // No more threads to be had: the ones running do the work.
-                copied.count_down(static_cast<std::ptrdiff_t>(threads - id));
-                break;
-            }
-        }
-        copied.wait();
-        loop(tree, 0);
-    }
+    });
     for (const auto& error : errors)
         if (error)
             std::rethrow_exception(error);
@@ -438,6 +523,15 @@ public:
     }
 
     int start() const { return startTip(m_tree, m_s.outgroup); }
+
+    // The threads for a round on the tree as it is now.
+    [[nodiscard]] unsigned threadsNow() const
+    {
+        if (g_searchThreads.load() != 0)
+            return m_threads;
+        const double work = static_cast<double>(m_tree.tipCount()) * m_tree.patternCount();
+        return work < kThreadedWork ? 1u : m_threads;
+    }
 
     bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
 
@@ -459,7 +553,7 @@ public:
         const int tipSide = m_tree.next(m_tree.next(first));
         m_tree.link(tipSide, species, kZStart);
         const bool quick = m_s.options.quickAdd;
-        if (!offerAll(runPieces(m_tree, m_s.outgroup, m_records, branches.size(), m_threads,
+        if (!offerAll(runPieces(m_tree, m_s.outgroup, m_records, branches.size(), threadsNow(), m_pool,
                                 [&](Trials& trials, std::size_t k, Outcome& out) {
                                     return trials.insertAt(first, branches[k], quick, 0, out);
                                 })))
@@ -492,7 +586,7 @@ public:
             for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r))
                 moves.push_back(r);
         }
-        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), m_threads,
+        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), threadsNow(), m_pool,
                                   [&](Trials& trials, std::size_t k, Outcome& out) {
                                       return trials.moveSubtree(moves[k], level, extent, out);
                                   }));
@@ -520,6 +614,7 @@ private:
     LikelihoodTree& m_tree;
     int m_records;
     unsigned m_threads = 1;
+    TrialPool m_pool;
 };
 
 } // namespace
@@ -531,16 +626,15 @@ void setSearchThreads(unsigned threads) noexcept
 
 unsigned searchThreads() noexcept
 {
-    const unsigned chosen = g_searchThreads;
-    if (chosen > 0)
-        return chosen;
-    return std::max(std::thread::hardware_concurrency(), 1u);
+    return threadsOrCores(g_searchThreads);
 }
 
-bool rearrange(SearchSetup& setup, int extent, int& level)
+namespace {
+
+// rearrange() with the searcher (and its threads) of the whole search.
+bool rearrangeWith(Searcher& search, SearchSetup& setup, int extent, int& level)
 {
     LikelihoodTree& tree = setup.tree;
-    Searcher search(setup);
     extent = std::min(extent, tree.tipCount() - 3);
     // Each round marks one topology as done; the guard only stops a run that
     // keeps finding trees that differ in likelihood by rounding alone.
@@ -557,6 +651,14 @@ bool rearrange(SearchSetup& setup, int extent, int& level)
         level = setup.best.entry(1).level;
     }
     return true;
+}
+
+} // namespace
+
+bool rearrange(SearchSetup& setup, int extent, int& level)
+{
+    Searcher search(setup);
+    return rearrangeWith(search, setup, extent, level);
 }
 
 bool makeDenovoTree(SearchSetup& s, TextCursor& in, const std::vector<std::string>& names, Log& log)
@@ -635,12 +737,12 @@ bool makeDenovoTree(SearchSetup& s, TextCursor& in, const std::vector<std::strin
         if (s.onAdded)
             s.onAdded(tree.tipCount());
         const int extent = k + 1 < n ? s.options.insertRegion : s.options.globalRegion;
-        if (!rearrange(s, extent, level)) {
+        if (!rearrangeWith(search, s, extent, level)) {
             log.add("smoothTree failed in makeDenovoTree\n");
             return false;
         }
     }
-    if (!rearrange(s, s.options.globalRegion, level)) {
+    if (!rearrangeWith(search, s, s.options.globalRegion, level)) {
         log.add("smoothTree failed in makeDenovoTree\n");
         return false;
     }

@@ -104,8 +104,10 @@ struct SearchSetup {
     std::function<void(int)> onAdded;
 };
 
-// Threads the search may use; 0 (the default) means one per core. The
-// copies of the tree that the threads work on are held within 1 GiB.
+// Threads the search may use; 0 (the default) means one per core, with the
+// rounds on trees too small for threads to pay (species in the tree times
+// site patterns below 15,000) run on the calling thread. The copies of the
+// tree that the threads work on are held within 1 GiB.
 void setSearchThreads(unsigned threads) noexcept;
 [[nodiscard]] unsigned searchThreads() noexcept;
 

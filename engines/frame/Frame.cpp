@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace tallowin {
 
@@ -77,6 +78,13 @@ void ProgressRun::range(int low, int high)
 void ProgressRun::position(int position)
 {
     quietly([&] { progress_.setPosition(position); });
+}
+
+unsigned threadsOrCores(unsigned chosen) noexcept
+{
+    if (chosen > 0)
+        return chosen;
+    return std::max(std::thread::hardware_concurrency(), 1u);
 }
 
 } // namespace tallowin

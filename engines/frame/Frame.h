@@ -38,6 +38,10 @@ int32_t copyBounded(std::string_view text, char* buffer, int32_t capacity);
 // Length of a NUL-terminated text read at most up to `limit` bytes.
 std::size_t boundedLength(const char* text, std::size_t limit);
 
+// The threads for work whose thread count a caller may set: the number set,
+// or one per core when it is 0.
+[[nodiscard]] unsigned threadsOrCores(unsigned chosen) noexcept;
+
 // State of one engine call.
 class EngineContext {
 public:

@@ -5,8 +5,13 @@
 #include "engines/map/Scoring.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace tallowin::map {
 namespace {
@@ -21,6 +26,96 @@ struct Group {
     std::vector<int32_t> members;    // input indices, in chain order
     std::vector<std::string> rows;   // one per member; a blank before and after the columns
 };
+
+std::atomic<unsigned> g_threads{0};
+
+// Below this many cells of pair tables in all, threads cost more than they save.
+constexpr double kParallelCells = 4e6;
+
+// Scores the pairs on up to `threads` threads (the calling thread is one of
+// them), each pair on one thread, and calls scored(p) on the calling thread
+// for p = 0, 1, ... in order as the scores come in, so that what the caller
+// does with them is what one thread scoring them in turn would do. Rethrows
+// what a thread threw, after every thread has stopped.
+template <class Scored>
+void scorePairs(std::vector<PairRecord>& pairs, const std::vector<std::string>& sequences, const ScoreTable& w,
+                const GapCosts& gaps, unsigned threads, Scored scored)
+{
+    const std::size_t count = pairs.size();
+    auto score = [&](std::size_t p) {
+        PairRecord& r = pairs[p];
+        r.score = pairScore(sequences[static_cast<std::size_t>(r.first)], sequences[static_cast<std::size_t>(r.second)],
+                            w, gaps);
+    };
+    threads = static_cast<unsigned>(std::min<std::size_t>(std::max(threads, 1u), count));
+    if (threads <= 1) {
+        for (std::size_t p = 0; p < count; ++p) {
+            score(p);
+            scored(p);
+        }
+        return;
+    }
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    const std::unique_ptr<std::atomic<bool>[]> ready(new std::atomic<bool>[count]);
+    for (std::size_t p = 0; p < count; ++p)
+        ready[p].store(false, std::memory_order_relaxed);
+    std::vector<std::exception_ptr> errors(threads);
+    // Scores the next pair; false when none is left or a thread failed. A
+    // pair taken is always marked ready (scored or not), so that the calling
+    // thread never waits for a pair nobody will finish.
+    auto scoreNext = [&](unsigned id) {
+        const std::size_t p = next.fetch_add(1);
+        if (p >= count)
+            return false;
+        if (!stop.load()) {
+            try {
+                score(p);
+            } catch (...) {
+                errors[id] = std::current_exception();
+                stop = true;
+            }
+        }
+        ready[p].store(true, std::memory_order_release);
+        ready[p].notify_one();
+        return !stop.load();
+    };
+    std::size_t reported = 0;
+    auto report = [&] {
+        while (reported < count && !stop.load() && ready[reported].load(std::memory_order_acquire))
+            scored(reported++);
+    };
+    {
+        std::vector<std::jthread> helpers;
+        helpers.reserve(threads - 1);
+        for (unsigned id = 1; id < threads; ++id) {
+            try {
+                helpers.emplace_back([&scoreNext, id] {
+                    while (scoreNext(id)) {
+                    }
+                });
+            } catch (const std::system_error&) {
+                break; // no more threads to be had: the ones running do the work
+            }
+        }
+        try {
+            while (scoreNext(0))
+                report();
+            // Every pair has been taken (or a thread failed): the rest of
+            // the scores, in order, as the helpers finish them.
+            while (reported < count && !stop.load()) {
+                ready[reported].wait(false, std::memory_order_acquire);
+                report();
+            }
+        } catch (...) {
+            stop = true; // the helpers take no further pair
+            throw;
+        }
+    }
+    for (const auto& error : errors)
+        if (error)
+            std::rethrow_exception(error);
+}
 
 bool sevenBit(std::string_view text)
 {
@@ -76,6 +171,16 @@ bool checkArguments(const std::vector<std::string>& names, const std::vector<std
 
 } // namespace
 
+void setAlignmentThreads(unsigned threads) noexcept
+{
+    g_threads = threads;
+}
+
+unsigned alignmentThreads() noexcept
+{
+    return threadsOrCores(g_threads);
+}
+
 std::vector<std::string> splitAtBlanks(std::string_view text)
 {
     std::vector<std::string> items;
@@ -125,20 +230,26 @@ MapResult multipleAlign(const std::vector<std::string>& names, const std::vector
         std::vector<std::vector<PairRecord>> lists;
         if (!context.CheckedNew(lists, static_cast<std::size_t>(count)))
             return result;
-        int64_t done = 0;
+        std::vector<PairRecord> scoredPairs;
+        scoredPairs.reserve(static_cast<std::size_t>(pairCount));
+        double cells = 0;
         for (int32_t i = 0; i + 1 < count; ++i) {
             for (int32_t j = i + 1; j < count; ++j) {
                 const bool jShorter = sequences[static_cast<std::size_t>(j)].size()
                     < sequences[static_cast<std::size_t>(i)].size();
                 const int32_t first = jShorter ? j : i;
                 const int32_t second = jShorter ? i : j;
-                const Score score = pairScore(sequences[static_cast<std::size_t>(first)],
-                                              sequences[static_cast<std::size_t>(second)], w, gaps);
-                lists[static_cast<std::size_t>(first)].push_back({first, second, score});
-                run.position(static_cast<int>(std::min<int64_t>(done, INT32_MAX)));
-                ++done;
+                scoredPairs.push_back({first, second, 0});
+                cells += static_cast<double>(sequences[static_cast<std::size_t>(i)].size())
+                    * static_cast<double>(sequences[static_cast<std::size_t>(j)].size());
             }
         }
+        const unsigned threads = cells < kParallelCells ? 1u : alignmentThreads();
+        scorePairs(scoredPairs, sequences, w, gaps, threads, [&](std::size_t p) {
+            const PairRecord& r = scoredPairs[p];
+            lists[static_cast<std::size_t>(r.first)].push_back(r);
+            run.position(static_cast<int>(std::min<std::size_t>(p, INT32_MAX)));
+        });
         run.position(0);
 
         // Progressive stage: pairs gathered list by list (each from its head),

@@ -41,6 +41,12 @@ struct MapResult {
 MapResult multipleAlign(const std::vector<std::string>& names, const std::vector<std::string>& sequences,
                         const MapParams& params, EngineProgress& progress, EngineContext& context);
 
+// Threads the pairwise stage may use; 0 (the default) means one per core.
+// The scores, and so the alignment and the progress shown, do not depend on
+// the number of threads.
+void setAlignmentThreads(unsigned threads) noexcept;
+[[nodiscard]] unsigned alignmentThreads() noexcept;
+
 // The output text of a result: every row followed by ";".
 std::string outputText(const MapResult& result);
 

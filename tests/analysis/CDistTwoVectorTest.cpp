@@ -1,6 +1,9 @@
 #include "analysis/CDistTwoVector.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -147,6 +150,80 @@ TEST(GroupMeanDistance, MatchesNaiveFormulasOnRandomRows)
             expectNearRel(distance(index, x, m), expected[index], 1e-9);
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Every measure's all-groups form against its one-group form, bit for bit:
+// group counts around the blocks of eight and two, means with signed zeros
+// and ties; and a constant mean row, where the all-groups form must decline
+// so that the one-group form raises the error.
+TEST(GroupMeanDistance, AllGroupsAtOnceEqualOneGroupAtATimeBitForBit)
+{
+    const unsigned seed = 9090;
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> u(-3, 12);
+    for (const std::int32_t k : {1, 2, 3, 7, 8, 9, 10, 17, 20}) {
+        for (const std::int32_t nCol : {1, 5, 33}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " k " << k << " columns " << nCol);
+            Matrix data(6, static_cast<std::size_t>(nCol));
+            Matrix means(static_cast<std::size_t>(k), static_cast<std::size_t>(nCol));
+            for (std::size_t i = 0; i < data.rows(); ++i)
+                for (std::size_t j = 0; j < data.cols(); ++j) data(i, j) = u(gen);
+            for (std::size_t g = 0; g < means.rows(); ++g)
+                for (std::size_t j = 0; j < means.cols(); ++j)
+                    means(g, j) = g % 4 == 3 ? data(g % data.rows(), j) : (j % 5 == 4 ? -0.0 : u(gen));
+            std::vector<double> byColumn(static_cast<std::size_t>(k * nCol));
+            for (std::int32_t g = 0; g < k; ++g)
+                for (std::int32_t j = 0; j < nCol; ++j)
+                    byColumn[static_cast<std::size_t>(j * k + g)] = means(static_cast<std::size_t>(g),
+                                                                          static_cast<std::size_t>(j));
+            const auto sums = analysis::ComputeRowSums(data, 6, nCol);
+            for (std::uint8_t index = 0; index < 8; ++index) {
+                const auto d = CreateDistTwoVector(index, sums.sumX, sums.sumX2);
+                for (std::int32_t row = 0; row < 6; ++row) {
+                    std::vector<double> all(static_cast<std::size_t>(k));
+                    const bool done = d->DistancesToAllGroupMeans(data.data() + row * nCol, row, byColumn.data(), k,
+                                                                  nCol, all.data());
+                    if (!done) {
+                        // Only the measure without this form, or a row or
+                        // mean without spread, may decline.
+                        EXPECT_TRUE(index == 3 || nCol == 1) << "index " << int{index};
+                        continue;
+                    }
+                    for (std::int32_t g = 0; g < k; ++g) {
+                        const double one = d->DistVectorToGroupMeanVector(data, means, row, g, nCol);
+                        EXPECT_EQ(std::bit_cast<std::uint64_t>(all[static_cast<std::size_t>(g)]),
+                                  std::bit_cast<std::uint64_t>(one))
+                            << "index " << int{index} << " row " << row << " group " << g;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(GroupMeanDistance, AllGroupsFormDeclinesWhereOneGroupRaises)
+{
+    const Matrix data{{1, 2, 3}, {4, 4, 4}};
+    const Matrix means{{1, 5, 2}, {7, 7, 7}};
+    const std::vector<double> byColumn{1, 7, 5, 7, 2, 7};
+    const auto sums = analysis::ComputeRowSums(data, 2, 3);
+    for (const std::uint8_t index : {std::uint8_t{6}, std::uint8_t{7}}) {
+        const auto d = CreateDistTwoVector(index, sums.sumX, sums.sumX2);
+        double out[2];
+        EXPECT_FALSE(d->DistancesToAllGroupMeans(data.data(), 0, byColumn.data(), 2, 3, out));
+        EXPECT_FALSE(d->DistancesToAllGroupMeans(data.data() + 3, 1, byColumn.data(), 2, 3, out));
+    }
+    const auto pearson = CreateDistTwoVector(6, {}, {});
+    double out[2];
+    EXPECT_FALSE(pearson->DistancesToAllGroupMeans(data.data(), 0, byColumn.data(), 2, 3, out)) << "no row sums";
+    const Matrix zero{{0, 0, 0}};
+    const auto zeroSums = analysis::ComputeRowSums(zero, 1, 3);
+    const auto chord = CreateDistTwoVector(4, zeroSums.sumX, zeroSums.sumX2);
+    EXPECT_FALSE(chord->DistancesToAllGroupMeans(zero.data(), 0, byColumn.data(), 2, 3, out));
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "analysis/Geometry.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <optional>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -443,6 +448,84 @@ TEST(Distance, CorrelationOfAConstantItemIsRefusedByName)
     // One item: nothing to correlate, nothing written.
     EXPECT_TRUE(G::PearsonDisMat(data, 1, 3, false, d, nullptr));
     EXPECT_EQ(d.size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// Every measure gives a pair the same number both ways round, so distances
+// computed with the items in a visiting order are those of item order moved
+// to the positions, bit for bit: rows and columns, with and without a code,
+// on data with ties and a row of equal values.
+TEST(Distance, DistancesInVisitingOrderAreTheItemOrderCellsBitForBit)
+{
+    const unsigned seed = 7070;
+    std::mt19937 gen(seed);
+    for (const bool byCol : {true, false}) {
+        for (const G::Missing missing : {G::Missing{}, G::Missing{4.5}}) {
+            Matrix data = sample(byCol ? 9 : 23, byCol ? 23 : 9, seed + (byCol ? 1 : 2));
+            for (std::size_t k = 0; k < 9; ++k) {
+                (byCol ? data(k, 3) : data(3, k)) += 0.125 * static_cast<double>(k % 3);
+            }
+            const auto numRow = static_cast<std::int32_t>(data.rows());
+            const auto numCol = static_cast<std::int32_t>(data.cols());
+            const std::int32_t items = byCol ? numCol : numRow;
+            std::vector<std::int32_t> order(static_cast<std::size_t>(items));
+            std::iota(order.begin(), order.end(), 1);
+            std::shuffle(order.begin(), order.end(), gen);
+            for (std::int16_t index = 0; index < 8; ++index) {
+                SCOPED_TRACE(testing::Message() << "seed " << seed << " index " << index << " byCol " << byCol
+                                                << " code " << missing.has_value());
+                DistanceMatrix plain, positioned;
+                G::DisMatByIndex(index, data, numRow, numCol, byCol, plain, nullptr, missing);
+                G::DisMatInOrder(index, data, numRow, numCol, byCol, order, positioned, nullptr, missing);
+                ASSERT_EQ(positioned.size(), items);
+                for (std::int64_t p = 1; p < items; ++p) {
+                    for (std::int64_t q = 0; q < p; ++q) {
+                        const std::int64_t a = order[static_cast<std::size_t>(p)] - 1;
+                        const std::int64_t b = order[static_cast<std::size_t>(q)] - 1;
+                        ASSERT_EQ(std::bit_cast<std::uint64_t>(positioned(p, q)),
+                                  std::bit_cast<std::uint64_t>(plain(std::max(a, b), std::min(a, b))))
+                            << "positions " << p << ", " << q;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(Distance, DistancesInVisitingOrderNameAFailingPairByItsItems)
+{
+    // Item 6 (column 5) is constant: Pearson's distance to it is 0/0. The
+    // error must be the one item order raises, whatever the positions.
+    Matrix data = sample(12, 10, 44);
+    for (std::size_t k = 0; k < data.rows(); ++k) {
+        data(k, 5) = 2;
+    }
+    const std::vector<std::int32_t> order{10, 6, 3, 1, 9, 2, 8, 4, 7, 5};
+    std::string expected;
+    try {
+        DistanceMatrix d;
+        G::DisMatByIndex(6, data, 12, 10, true, d, nullptr);
+    } catch (const platform::Error& e) {
+        expected = e.source() + " / " + e.description();
+    }
+    ASSERT_FALSE(expected.empty());
+    DistanceMatrix d;
+    try {
+        G::DisMatInOrder(6, data, 12, 10, true, order, d, nullptr);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::err::Overflow);
+        EXPECT_EQ(e.source() + " / " + e.description(), expected);
+    }
+    expectError(platform::err::Subscript, [&] { G::DisMatInOrder(1, data, 12, 10, true, {1, 2, 3}, d, nullptr); },
+                "not an order");
+    expectError(platform::err::Subscript,
+                [&] { G::DisMatInOrder(1, data, 12, 10, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9}, d, nullptr); },
+                "not an order");
+    expectError(platform::err::Subscript, [&] { G::DisMatInOrder(1, data, 13, 10, true, order, d, nullptr); });
 }
 
 } // namespace

@@ -413,3 +413,73 @@ TEST(Hclust, SingleLinkageChainOfSixteenThousandLeavesIsBuiltAndReleased)
 }
 
 } // namespace
+
+namespace {
+
+DistanceMatrix allOnes(std::int64_t n)
+{
+    DistanceMatrix d(n);
+    for (std::int64_t i = 1; i < n; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            d(i, j) = 1.0;
+        }
+    }
+    return d;
+}
+
+// Distances put into visiting order by the caller give the tree of the
+// matrix moved by the builder, bit for bit, for every rule, shuffled or not;
+// a distance that is not a number is named by its items; an order that is
+// not one of the items is refused.
+TEST(Hclust, TreeFromDistancesInVisitingOrderEqualsTheMovedMatrixTree)
+{
+    const std::uint32_t seed = 4242;
+    std::mt19937 gen(seed);
+    for (int t = 0; t < 400; ++t) {
+        const std::int32_t n = 1 + static_cast<std::int32_t>(gen() % 40);
+        DistanceMatrix d(n);
+        for (std::int64_t i = 1; i < n; ++i) {
+            for (std::int64_t j = 0; j < i; ++j) {
+                d(i, j) = static_cast<double>(1 + gen() % 5) * (t % 3 == 0 ? 0.37 : 1.0);
+            }
+        }
+        const auto rule = static_cast<std::int16_t>(t % 4);
+        const bool shuffle = t % 5 != 0;
+        platform::rt::RandomSource rngMoved(t);
+        platform::rt::RandomSource rngDrawn(t);
+        const auto moved = UPGMA::BuildUpgmaTree(d, n, rule, itemNames(n), shuffle, nullptr, &rngMoved);
+        const auto order = UPGMA::DrawVisitingOrder(n, shuffle, &rngDrawn);
+        DistanceMatrix positioned(n);
+        for (std::int64_t p = 1; p < n; ++p) {
+            for (std::int64_t q = 0; q < p; ++q) {
+                positioned(p, q) = d.at(order[static_cast<std::size_t>(p)] - 1, order[static_cast<std::size_t>(q)] - 1);
+            }
+        }
+        const auto drawn = UPGMA::BuildUpgmaTreeInOrder(std::move(positioned), n, rule, itemNames(n), order);
+        ASSERT_EQ(testref::exactText(*drawn), testref::exactText(*moved))
+            << "seed " << seed << " trial " << t << " n " << n << " rule " << rule;
+    }
+
+    const std::vector<std::int32_t> order{3, 1, 4, 2};
+    DistanceMatrix bad = allOnes(4);
+    bad(2, 0) = std::numeric_limits<double>::infinity();  // items 4 and 3 at positions 2 and 0
+    bad(3, 1) = std::nan("");                            // items 2 and 1
+    try {
+        (void)UPGMA::BuildUpgmaTreeInOrder(std::move(bad), 4, 2, itemNames(4), order);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::err::InvalidCall);
+        EXPECT_EQ(e.description(), "The distance between items 1 and 2 is not a number.");
+    }
+    for (const auto& wrong : {std::vector<std::int32_t>{1, 2, 3}, std::vector<std::int32_t>{1, 2, 2, 4},
+                              std::vector<std::int32_t>{0, 1, 2, 3}, std::vector<std::int32_t>{1, 2, 3, 5}}) {
+        try {
+            (void)UPGMA::BuildUpgmaTreeInOrder(allOnes(4), 4, 2, itemNames(4), wrong);
+            ADD_FAILURE() << "no error";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.number(), platform::err::Subscript);
+        }
+    }
+}
+
+} // namespace

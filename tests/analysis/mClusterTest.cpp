@@ -278,6 +278,53 @@ TEST(KMeans, MatchesTheStepByStepReferenceOnRandomData)
     }
 }
 
+TEST(KMeans, SeededPartitionsStayBitForBitForEveryIndex)
+{
+    // Digests of the groups, sizes, cluster errors, settled flag and the
+    // progress calls, taken from the passes as they stand, for each of the
+    // eight measures on seeded profiles with cluster structure.
+    const std::uint64_t pinned[8] = {0x44d94bc748c7167dULL, 0x85a544907478c731ULL, 0xd82dff6e28726b60ULL,
+                                     0x8bd79263c913329fULL, 0x9ce793530109f47bULL, 0xebc050076f94d7c8ULL,
+                                     0xe27417cf6e7c9ddcULL, 0xe27417cf6e7c9ddcULL};
+    const unsigned seed = 2020;
+    std::mt19937_64 gen(seed);
+    std::normal_distribution<double> normal(0, 1);
+    const std::size_t rows = 1500;
+    const std::size_t cols = 21;
+    std::vector<std::vector<double>> centre(9, std::vector<double>(cols));
+    for (auto& profile : centre) {
+        double level = 8 + 2 * normal(gen);
+        for (double& x : profile) {
+            level += 0.5 * normal(gen);
+            x = level;
+        }
+    }
+    Matrix data(rows, cols);
+    for (std::size_t i = 0; i < rows; ++i) {
+        const auto& profile = centre[static_cast<std::size_t>(gen() % centre.size())];
+        const double gain = 1 + 0.2 * normal(gen);
+        for (std::size_t j = 0; j < cols; ++j) {
+            data(i, j) = gain * profile[j] + 0.6 * normal(gen);
+        }
+    }
+    for (std::uint8_t index = 0; index < 8; ++index) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed << " index " << int{index});
+        PassCounter passes;
+        const Result r = kmeans(data, 13, index, &passes);
+        testsupport::BitDigest digest;
+        for (const std::int32_t g : r.group) {
+            digest.add(std::int64_t{g});
+        }
+        for (const std::int32_t n : r.sizes) {
+            digest.add(std::int64_t{n});
+        }
+        digest.add(r.errors);
+        digest.add(std::int64_t{r.settled});
+        digest.add(std::int64_t{passes.endings});
+        EXPECT_EQ(digest.value(), pinned[index]) << "digest 0x" << std::hex << digest.value();
+    }
+}
+
 TEST(KMeans, SpearmanIndexRunsAsPearson)
 {
     const Matrix data = randomData(30, 5, 77);

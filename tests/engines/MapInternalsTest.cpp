@@ -5,6 +5,7 @@
 #include "engines/map/Profile.h"
 #include "engines/map/Scoring.h"
 #include "tests/engines/MapReference.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,57 @@ TEST(MapEngine, SplitAtBlanksTreatsRunsAsOneSeparator)
 {
     EXPECT_EQ(splitAtBlanks("  ab   c d  "), (std::vector<std::string>{"ab", "c", "d"}));
     EXPECT_TRUE(splitAtBlanks("    ").empty());
+}
+
+TEST(MapEngine, SeededAlignmentsAndProgressStayAsTheyAre)
+{
+    // Digests of the rows, the order and every progress call, taken from the
+    // engine as it stands, on seeded related sets (constant scores and a
+    // matrix), so that faster stages must give the same alignment.
+    const struct {
+        std::size_t count, length;
+        bool useMatrix;
+        std::uint64_t digest;
+    } sets[] = {{2, 50, false, 0x203bcd2a50ada64eULL},
+                  {9, 180, false, 0x7846b1235d5a10f0ULL},
+                  {23, 260, false, 0x4aa42c9fc0116fd4ULL},
+                  {14, 150, true, 0xe403cab015ce9d3fULL}};
+    unsigned seed = 5150;
+    for (const auto& set : sets) {
+        SCOPED_TRACE(testing::Message() << set.count << " sequences, seed " << seed);
+        std::mt19937 rng(seed++);
+        const std::string base = randomDna(rng, set.length);
+        std::vector<std::string> names, seqs;
+        for (std::size_t k = 0; k < set.count; ++k) {
+            names.push_back("s" + std::to_string(k));
+            seqs.push_back(mutate(rng, base));
+        }
+        MapParams p;
+        p.minLength = 10, p.mismatch = -5, p.match = 10, p.gapOpen = 10, p.gapExtend = 4;
+        if (set.useMatrix) {
+            p.useMatrix = true;
+            p.alphabet = "ACGT";
+            p.lowerTriangle = {9, -3, 8, -4, -2, 10, -1, -5, -3, 7};
+        }
+        // One thread, a few, and one per core (the default) alike.
+        for (const unsigned threads : {1u, 3u, 0u}) {
+            SCOPED_TRACE(testing::Message() << "threads " << threads);
+            setAlignmentThreads(threads);
+            std::vector<std::string> events;
+            tallowin::RecordingProgress progress(events);
+            tallowin::EngineContext ctx;
+            const MapResult r = multipleAlign(names, seqs, p, progress, ctx);
+            ASSERT_TRUE(r.ok) << ctx.messages.text();
+            testsupport::BitDigest digest;
+            digest.add(outputText(r));
+            for (const int32_t k : r.order)
+                digest.add(std::int64_t{k});
+            for (const std::string& e : events)
+                digest.add(e);
+            EXPECT_EQ(digest.value(), set.digest) << "digest 0x" << std::hex << digest.value();
+        }
+        setAlignmentThreads(0);
+    }
 }
 
 TEST(MapEngine, FailedAllocationIsReportedAndTheNextCallIsClean)

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <functional>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -251,4 +253,78 @@ TEST(QelNumRec, BadInputIsRefused)
     EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(withNaN, 2, v, 1e-6); }), 6);
     Matrix huge{{1, 1e200}, {1e200, 1}};
     EXPECT_EQ(testsupport::errorNumber([&] { QelNumRec::GetEigen(huge, 2, v, 1e-6); }), 6);
+}
+
+namespace {
+
+// A covariance-like matrix of n variables from seeded, correlated data.
+Matrix seededCrossProducts(std::size_t n, unsigned seed)
+{
+    std::mt19937_64 gen(seed);
+    std::normal_distribution<double> normal(0, 1);
+    const std::size_t rows = 3 * n + 20;
+    Matrix x(rows, n);
+    for (std::size_t r = 0; r < rows; ++r) {
+        const double common = normal(gen);
+        for (std::size_t c = 0; c < n; ++c) {
+            x(r, c) = (1.0 + 0.01 * static_cast<double>(c)) * common + normal(gen);
+        }
+    }
+    Matrix a(n, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j <= i; ++j) {
+            double s = 0;
+            for (std::size_t r = 0; r < rows; ++r) s += x(r, i) * x(r, j);
+            a(i, j) = a(j, i) = s / static_cast<double>(rows);
+        }
+    }
+    return a;
+}
+
+} // namespace
+
+TEST(QelNumRec, SeededDecompositionsStayBitForBit)
+{
+    // Digests of the whole decomposed matrix, the eigenvectors and the
+    // progress values, taken from the rotations as they stand; the tolerance
+    // is the one the sorted decompositions use (rounding level).
+    const struct {
+        std::size_t n;
+        unsigned seed;
+        std::uint64_t digest;
+    } rows[] = {
+        {3, 11, 0x8264952442ae2ce6ULL},
+        {17, 12, 0x27550a9a680793e1ULL},
+        {64, 13, 0xcc2767250c79ca50ULL},
+        {128, 14, 0x62100d5b3e72e8b8ULL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "n " << row.n << " seed " << row.seed);
+        Matrix a = seededCrossProducts(row.n, row.seed);
+        double largest = 0;
+        for (std::size_t i = 0; i < row.n; ++i)
+            for (std::size_t j = 0; j < row.n; ++j) largest = std::max(largest, std::fabs(a(i, j)));
+        Matrix v(row.n, row.n);
+        numerictest::RecordingProgress pb;
+        QelNumRec::GetEigenPB(a, static_cast<std::int64_t>(row.n), v, 1e-18 * largest, &pb);
+        testsupport::BitDigest digest;
+        digest.add(std::span<const double>(a.data(), row.n * row.n));
+        digest.add(std::span<const double>(v.data(), row.n * row.n));
+        for (const std::string& call : pb.calls) digest.add(call);
+        EXPECT_EQ(digest.value(), row.digest) << "digest 0x" << std::hex << digest.value();
+    }
+}
+
+TEST(QelNumRec, LargerMatricesRotateAsRestartingEveryScan)
+{
+    const unsigned seed = 3141;
+    for (const std::size_t n : {24u, 40u, 57u}) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed << " n " << n);
+        const Matrix a0 = seededCrossProducts(n, seed + static_cast<unsigned>(n));
+        Matrix a = a0, v(n, n), ra = a0, rv(n, n);
+        QelNumRec::GetEigen(a, static_cast<std::int64_t>(n), v, 1e-14);
+        restartingReference(ra, n, rv, 1e-14);
+        EXPECT_EQ(a, ra);
+        EXPECT_EQ(v, rv);
+    }
 }

@@ -26,6 +26,41 @@ namespace testsupport {
     return ::testing::AssertionFailure() << out.str();
 }
 
+void BitDigest::bytes(const void* data, std::size_t size)
+{
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+        m_hash = (m_hash ^ p[i]) * 1099511628211ULL;
+    }
+}
+
+BitDigest& BitDigest::add(double value)
+{
+    bytes(&value, sizeof value);
+    return *this;
+}
+
+BitDigest& BitDigest::add(std::int64_t value)
+{
+    bytes(&value, sizeof value);
+    return *this;
+}
+
+BitDigest& BitDigest::add(std::span<const double> values)
+{
+    for (const double v : values) {
+        add(v);
+    }
+    return *this;
+}
+
+BitDigest& BitDigest::add(std::string_view text)
+{
+    add(static_cast<std::int64_t>(text.size()));
+    bytes(text.data(), text.size());
+    return *this;
+}
+
 TempDir::TempDir()
 {
     std::random_device rd;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,22 @@ namespace testsupport {
 ::testing::AssertionResult nearRel(double actual, double expected, double tol);
 
 #define expectNearRel(actual, expected, tol) EXPECT_TRUE(::testsupport::nearRel((actual), (expected), (tol)))
+
+// A 64-bit FNV-1a digest of the exact bits of what is added, to pin results
+// that must stay the same bit for bit: a changed bit in any value changes
+// the digest.
+class BitDigest {
+public:
+    BitDigest& add(double value);
+    BitDigest& add(std::int64_t value);
+    BitDigest& add(std::span<const double> values);
+    BitDigest& add(std::string_view text);
+    [[nodiscard]] std::uint64_t value() const { return m_hash; }
+
+private:
+    void bytes(const void* data, std::size_t size);
+    std::uint64_t m_hash = 14695981039346656037ULL;
+};
 
 // A fresh folder under the system's temporary folder, removed with everything
 // in it when the object goes.
