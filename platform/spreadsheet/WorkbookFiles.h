@@ -8,6 +8,8 @@
 //   - text without control characters other than tab, CR and LF (UTF-8, or
 //     else read as Windows-1252): tab-delimited text into the first sheet,
 //     or comma-separated when it holds commas but no tab;
+//   - cells past a sheet's 16,384 rows and 256 columns are left out, and
+//     each sheet that lost some is listed in `leftOut` (see LeftOut.h);
 //   - anything else, and any of these that is damaged, truncated, encrypted
 //     or empty, raises error 321 ("Invalid file format"), which the program
 //     reports as "Unable to load"; a missing file raises 53.
@@ -19,8 +21,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/LeftOut.h"
 
 namespace spreadsheet {
 
@@ -29,8 +33,9 @@ class Workbook;
 // Error number of a file that is not a readable workbook.
 inline constexpr std::int32_t kInvalidFileFormat = 321;
 
-// Fills `into` (a fresh workbook) from the file and returns the file's type.
-FileType readWorkbookFile(const std::string& path, Workbook& into);
+// Fills `into` (a fresh workbook) from the file and returns the file's type;
+// what did not fit a sheet is added to `leftOut` when given.
+FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
 void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type);
 
 namespace detail {

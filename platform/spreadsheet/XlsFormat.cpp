@@ -458,13 +458,15 @@ bool looksLikeCompoundFile(std::string_view bytes) noexcept
     return bytes.size() >= 8 && bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 }
 
-FileType readXls(std::string_view file, Workbook& into)
+FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* leftOut)
 {
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
     const std::vector<CellFormat> looks = xfLooks(book);
     for (BiffSheet& sheet : book.sheets) {
+        if (leftOut && (sheet.rowsLeftOut || sheet.columnsLeftOut))
+            leftOut->push_back({sheet.data->name, sheet.rowsLeftOut, sheet.columnsLeftOut});
         applyFormats(looks, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
     }

@@ -230,33 +230,61 @@ std::string tabLineThenShortLines()
     return text;
 }
 
-TEST_F(WorkbookFileCommands, TextLargerThanASheetIsRefusedWhole)
+// A text larger than a sheet loads as far as the sheet reaches; one message
+// after loading says what was left out, and says nothing when only empty
+// fields were. Plain text goes through the program's own reader, text with a
+// high byte at its head through the workbook reader: both say the same.
+TEST_F(WorkbookFileCommands, TextLargerThanASheetLoadsWhatFitsAndSaysWhatWasLeftOut)
 {
+    const std::string rowsCut = "Rows after 16,384 of sheet Sheet1 were not loaded: a sheet holds 16,384 rows.";
+    const std::string colsCut = "Columns after 256 of sheet Sheet1 were not loaded: a sheet holds 256 columns.";
     std::string lines;
-    for (int i = 0; i <= spreadsheet::kMaxRows; ++i) {
-        lines += "1\n";
+    for (int i = 1; i <= spreadsheet::kMaxRows + 1; ++i) {
+        lines += std::to_string(i) + "\n";
+    }
+    std::string wideLine = "w";
+    for (int c = 2; c <= 300; ++c) {
+        wideLine += "\t" + std::to_string(c);
     }
     const struct {
         const char* name;
         std::string text;
+        std::int32_t rows;  // rows and columns loaded
+        std::int32_t cols;
+        std::string said;   // the message after loading ("" for none)
     } cases[] = {
-        {"commas", "a" + std::string(300, ',') + "b\n"},
-        {"tabs after a short line", "a\tb\n" + std::string(256, '\t') + "\n"},
-        {"16,385 lines", lines},
-        {"8,000 tabs then 16,383 lines", tabLineThenShortLines()},
+        {"commas", "a" + std::string(300, ',') + "b\n", 1, 1, colsCut},
+        {"tabs after a short line: only empty fields", "a\tb\n" + std::string(256, '\t') + "\n", 1, 2, ""},
+        {"16,385 lines", lines, spreadsheet::kMaxRows, 1, rowsCut},
+        {"8,000 tabs then 16,383 lines", tabLineThenShortLines(), spreadsheet::kMaxRows, 1, ""},
+        {"300 fields then 16,384 lines", wideLine + "\n" + lines, spreadsheet::kMaxRows, 256, rowsCut + "\r\n" + colsCut},
     };
-    Workbook& active = host.newWorkbook();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string path = file("large.txt", c.text);
-        EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
-        EXPECT_EQ(dialogs.last().text, "Unable to load " + path);
-        EXPECT_EQ(active.lastUsedRow(1), 0);
-        EXPECT_EQ(host.books.size(), 1U);
+    for (const bool highByte : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (highByte ? ", workbook reader" : ", text reader"));
+            dialogs.clear();
+            std::string path = file("large.txt", (highByte ? "\xc3\xa9\n" : "") + c.text);
+            ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+            const Workbook& book = *host.activeWorkbook();
+            const std::int32_t offset = highByte ? 1 : 0;  // the first line holds the high byte
+            EXPECT_EQ(book.lastUsedRow(1), std::min(c.rows + offset, spreadsheet::kMaxRows));
+            EXPECT_EQ(book.lastUsedCol(1), c.cols);
+            std::string said = c.said;
+            if (highByte && said.empty() && c.rows + offset > spreadsheet::kMaxRows) {
+                said = rowsCut;  // the extra first line pushes the last one out
+            }
+            if (said.empty()) {
+                EXPECT_TRUE(dialogs.calls().empty());
+            } else {
+                ASSERT_EQ(dialogs.calls().size(), 1U);
+                EXPECT_EQ(dialogs.last().text, said);
+                EXPECT_EQ(dialogs.last().style, platform::mb::OkOnly);
+            }
+        }
     }
 }
 
-TEST(SplitDelimText, TextsLargerThanASheetRaiseError9AndTheLimitsThemselvesRead)
+TEST(SplitDelimText, TextsLargerThanASheetKeepWhatFitsAndTheLimitsThemselvesRead)
 {
     std::string rows;
     for (int i = 0; i < spreadsheet::kMaxRows; ++i) {
@@ -273,33 +301,32 @@ TEST(SplitDelimText, TextsLargerThanASheetRaiseError9AndTheLimitsThemselvesRead)
     const struct {
         const char* name;
         std::string text;
-        std::int32_t lines;  // 0: error 9
+        std::int32_t lines;
         std::int32_t width;
+        bool rowsCut;
+        bool colsCut;
     } cases[] = {
-        {"16,384 lines and empty ones after them", rows + "\r\n\r\n", spreadsheet::kMaxRows, 1},
-        {"16,385 lines", rows + "x", 0, 0},
-        {"256 tab fields", joined('\t'), 1, spreadsheet::kMaxCols},
-        {"257 tab fields", joined('\t') + "\t", 0, 0},
-        {"256 comma fields", joined(','), 1, spreadsheet::kMaxCols},
-        {"257 comma fields", "a\n" + joined(',') + ",", 0, 0},
-        {"256 blank fields", joined(' ') + "   ", 1, spreadsheet::kMaxCols},
-        {"257 blank fields", joined(' ') + " z", 0, 0},
-        {"8,000 tabs then 16,383 lines", tabLineThenShortLines(), 0, 0},
+        {"16,384 lines and empty ones after them", rows + "\r\n\r\n", spreadsheet::kMaxRows, 1, false, false},
+        {"16,385 lines", rows + "x", spreadsheet::kMaxRows, 1, true, false},
+        {"256 tab fields", joined('\t'), 1, spreadsheet::kMaxCols, false, false},
+        {"257 tab fields, the last empty", joined('\t') + "\t", 1, spreadsheet::kMaxCols, false, false},
+        {"257 tab fields", joined('\t') + "\tz", 1, spreadsheet::kMaxCols, false, true},
+        {"256 comma fields", joined(','), 1, spreadsheet::kMaxCols, false, false},
+        {"257 comma fields", "a\n" + joined(',') + ",z", 2, spreadsheet::kMaxCols, false, true},
+        {"256 blank fields", joined(' ') + "   ", 1, spreadsheet::kMaxCols, false, false},
+        {"257 blank fields", joined(' ') + " z", 1, spreadsheet::kMaxCols, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ValueTable table;
         std::int32_t lines = -1, width = -1;
-        if (c.lines == 0) {
-            EXPECT_EQ(testsupport::errorNumber([&] { SSMDI1::SplitDelimText(c.text, table, lines, width); }),
-                      platform::err::Subscript);
-            EXPECT_EQ(table.rows(), 0) << "the table stays as it was";
-            continue;
-        }
-        SSMDI1::SplitDelimText(c.text, table, lines, width);
+        spreadsheet::LeftOut cut;
+        SSMDI1::SplitDelimText(c.text, table, lines, width, &cut);
         EXPECT_EQ(lines, c.lines);
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(table.at(lines - 1, width - 1), Value(c.width == 1 ? "x" : "f"));
+        EXPECT_EQ(cut.rows, c.rowsCut);
+        EXPECT_EQ(cut.columns, c.colsCut);
     }
 }
 
