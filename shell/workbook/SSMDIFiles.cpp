@@ -14,6 +14,7 @@
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/NativeFormat.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/IniQuorin.h"
 #include "shell/core/ProgramInfo.h"
@@ -137,6 +138,24 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::v
         host.discardWorkbook(book);
         throw;
     }
+}
+
+// Before a save that would not keep every text whole (characters the type
+// lacks, texts longer than it holds) the user is told where and which type
+// keeps them, and chooses: false when the save is not to go on.
+bool goesOnDespiteUnkeptText(const Workbook& book, std::int32_t type)
+{
+    if (!spreadsheet::isValidFileType(type)) {
+        return true;
+    }
+    const auto fileType = static_cast<FileType>(type);
+    const auto unkept = spreadsheet::firstUnkeptText(book, fileType);
+    if (!unkept) {
+        return true;
+    }
+    return platform::dialogs().MsgBox(spreadsheet::unkeptTextMessage(book, fileType, *unkept),
+                                      platform::mb::YesNo + platform::mb::Exclamation,
+                                      shell::ProgramInfo::Title) == platform::Answer::Yes;
 }
 
 void afterOpen(shell::WorkbookHost& host, const std::string& path)
@@ -311,6 +330,9 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     if (book->isNeverSaved()) {
         return SSMDISaveAsFile(host, *book);
     }
+    if (!goesOnDespiteUnkeptText(*book, fileTypeOfTag(book->Tag()))) {
+        return kSaveCancelled;
+    }
     try {
         book->Write(book->TableName(), fileTypeOfTag(book->Tag()));
     } catch (...) {
@@ -345,6 +367,9 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     }
     const std::int32_t type =
         spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native);
+    if (!goesOnDespiteUnkeptText(book, type)) {
+        return kSaveCancelled;
+    }
     try {
         book.WriteEx(chosen->path, type);
     } catch (...) {

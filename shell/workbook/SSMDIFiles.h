@@ -98,14 +98,19 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 
 // Saves the active workbook: under its TableName in the type of its Tag, or,
 // never saved, through SSMDISaveAsFile. A failed write shows "Unable to save
-// " & TableName. Without a document window: kSaveCancelled.
+// " & TableName. Without a document window: kSaveCancelled. A type that
+// would not keep every text whole (Excel 5/95 and Cyrillic or CJK text, a
+// text longer than a cell of the type holds) is named with the first such
+// cell in a Yes/No question first; No writes nothing and gives kSaveCancelled.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
 // Asks for a file name and type with the save dialog ("Save") and writes
 // `book` there; then TableName, the window's caption and the Tag follow the
 // new file. kSaveCancelled when the dialog ends without a file; a failed
 // write shows "Unable to write " & path and gives kSaveFailed with the
-// workbook's name and type unchanged.
+// workbook's name and type unchanged. A type that would not keep every text
+// whole asks first, as SSMDISaveFile does; No gives kSaveCancelled with
+// nothing written and the name and type unchanged.
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
 
 // ---- File menu steps ------------------------------------------------------------

@@ -380,6 +380,89 @@ TEST_F(WorkbookFileCommands, SaveAsXlsAndNativeAndReopenGivesEqualValues)
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
+// A save that would not keep every text whole asks first, naming the first
+// place and the type that keeps it; No writes nothing, Yes writes as before.
+TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
+{
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // "Привет"
+    const std::string sheetName = "\xD0\x9B\xD0\xB8\xD1\x81\xD1\x82";                  // "Лист"
+    const std::string cjk = "\xE9\x81\xBA\xE4\xBC\x9D\xE5\xAD\x90";                    // "遺伝子"
+    const std::string long10k(10000, 'a');
+    const std::string long40k(40000, 'b');
+    const std::string excel5Keeps = "Excel 97/2000 keeps them.\r\n\r\nSave in Excel 5 and 7/95 anyway?";
+    struct Row {
+        const char* name;
+        std::string sheet;      // the first sheet's name
+        std::string text;       // put in B3
+        FileType type;
+        std::string question;   // "" when none is asked
+    };
+    const Row rows[] = {
+        {"cyrillic sheet name and texts, Excel 5", sheetName, cyrillic, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold every character of the name of sheet " + sheetName +
+             ": it would write \"?\" in place of those it lacks. " + excel5Keeps},
+        {"cjk text, Excel 5", "Sheet1", "gene " + cjk, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold every character of cell B3 of sheet Sheet1: it would write \"?\" in place "
+         "of those it lacks. " + excel5Keeps},
+        {"10,000 characters, Excel 5", "Sheet1", long10k, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 2,072 of its "
+         "10,000 characters. Excel 97/2000 keeps it whole.\r\n\r\nSave in Excel 5 and 7/95 anyway?"},
+        {"40,000 characters, Excel 97", "Sheet1", long40k, FileType::Excel97,
+         "Excel 97/2000 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 32,767 of its "
+         "40,000 characters. Formula One 3/4/5 keeps it whole.\r\n\r\nSave in Excel 97/2000 anyway?"},
+        {"cyrillic, Excel 97", sheetName, cyrillic, FileType::Excel97, ""},
+        {"cjk and 10,000 characters, Excel 97", "Sheet1", cjk + long10k, FileType::Excel97, ""},
+        {"Windows-1252 text and a question mark, Excel 5", "Sheet1", "M\xC3\xBCller \xE2\x82\xAC 5? ok",
+         FileType::Excel5, ""},
+        {"cyrillic, own format", sheetName, cyrillic + long40k, FileType::Native, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {
+            dialogs.clear();
+            Workbook& book = host.newWorkbook();
+            book.setSheetName(1, row.sheet);
+            book.setCellValue(1, 1, 1, Value("header"));
+            book.setCellValue(1, 3, 2, Value(row.text));
+            const std::string path = (dir.path() / "saved.out").string();
+            std::filesystem::remove(path);
+            dialogs.choose(path, static_cast<int>(row.type));
+            if (!row.question.empty()) {
+                dialogs.answer(answer);
+            }
+            const std::int16_t result = SSMDI1::SSMDISaveFile(host);
+            if (row.question.empty()) {
+                EXPECT_EQ(result, SSMDI1::kSaved);
+                EXPECT_TRUE(dialogs.calls().empty());
+                Workbook back;
+                (void)back.Read(path);
+                EXPECT_EQ(back.cellValue(1, 3, 2), Value(row.text));
+                EXPECT_EQ(back.SheetName(1), row.sheet);
+                break;
+            }
+            ASSERT_EQ(dialogs.calls().size(), 1U);
+            EXPECT_EQ(dialogs.last().text, row.question);
+            EXPECT_EQ(dialogs.last().style, platform::mb::YesNo + platform::mb::Exclamation);
+            if (answer == platform::Answer::No) {
+                EXPECT_EQ(result, SSMDI1::kSaveCancelled);
+                EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written";
+                EXPECT_TRUE(book.isNeverSaved());
+                continue;
+            }
+            EXPECT_EQ(result, SSMDI1::kSaved);
+            EXPECT_TRUE(std::filesystem::exists(path));
+            EXPECT_EQ(book.TableName(), path);
+            // Saving again under the name asks again.
+            dialogs.clear();
+            dialogs.answer(platform::Answer::No);
+            const auto before = std::filesystem::last_write_time(path);
+            EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveCancelled);
+            EXPECT_EQ(dialogs.calls().size(), 1U);
+            EXPECT_EQ(std::filesystem::last_write_time(path), before);
+        }
+    }
+}
+
 TEST_F(WorkbookFileCommands, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
 {
     Workbook& book = host.newWorkbook();
