@@ -441,16 +441,16 @@ TEST_F(SeqWriteTest, BiopythonReadsBackEveryFormatItHasAReaderFor)
         const char* kind;
         const char* format;
         std::size_t nameLength;  // EMBL cuts names to 9 characters, PHYLIP (asked) to 10
-        bool gapsAsDashes;       // the file keeps "-" for a gap
     };
     const Row rows[] = {
-        {"FASTA", 2, "records", "fasta", 30, true},
-        {"GenBank", 4, "records", "genbank", 30, true},
-        {"MSF", 6, "alignment", "msf", 30, true},
-        {"PHYLIP", 7, "alignment", "phylip", 10, true},
-        {"EMBL", 8, "records", "embl", 9, true},
-        {"NEXUS", 12, "alignment", "nexus", 30, true},
-        {"NBRF", 13, "records", "pir", 30, true},
+        {"IntelliGenetics", 1, "records", "ig", 30},
+        {"FASTA", 2, "records", "fasta", 30},
+        {"GenBank", 4, "records", "genbank", 30},
+        {"MSF", 6, "alignment", "msf", 30},
+        {"PHYLIP", 7, "alignment", "phylip", 10},
+        {"EMBL", 8, "records", "embl", 9},
+        {"NEXUS", 12, "alignment", "nexus", 30},
+        {"NBRF", 13, "records", "pir", 30},
     };
     for (const SequenceSet* set : {&dna, &protein}) {
         for (const Row& row : rows) {
