@@ -184,9 +184,13 @@ std::string msfText(const Seqs& seqs, const Seqs& names, std::int32_t count, num
                     const std::string& seqType, std::int32_t nameWidth)
 {
     const std::int32_t longest = longestOf(seqs, count);
+    const bool protein = seqType == "AA";
     PrintLine p;
-    // The header is one line that ends with "..", as GCG defines it.
-    p.tab(1).item(SourceFileName).item("  MSF: ").item(longest).item("  Type: ").item(seqType == "AA" ? "P" : "N ");
+    // The first line names the kind of alignment, as GCG writes it and as
+    // readers of the format require; then the header, one line that ends
+    // with "..". The type letter stands apart from the date for both kinds.
+    p.item(protein ? "!!AA_MULTIPLE_ALIGNMENT 1.0" : "!!NA_MULTIPLE_ALIGNMENT 1.0").endLine().endLine();
+    p.tab(1).item(SourceFileName).item("  MSF: ").item(longest).item("  Type: ").item(protein ? "P " : "N ");
     p.item(today("mmm d yyyy")).item(" ").item(today("h:m")).item("  Check:");
     p.item(right(StrUtil::GetCRC16(seqs[0]), 9)).item(" ..").endLine();
     p.endLine();
@@ -198,8 +202,30 @@ std::string msfText(const Seqs& seqs, const Seqs& names, std::int32_t count, num
             .endLine();
     }
     p.endLine().item("//").endLine().endLine();
-    p.item(SeqUtil::FormatInterleaved(seqs, names, 0, longest, count, nameWidth, 10, 5)).endLine();
+    // An empty line ends the last column of blocks too: without it the
+    // aligner finds no sequence in an alignment of one column (50 sites or
+    // fewer).
+    const std::string blocks = SeqUtil::FormatInterleaved(seqs, names, 0, longest, count, nameWidth, 10, 5);
+    p.item(blocks).endLine();
+    if (blocks.size() < 4 || blocks.compare(blocks.size() - 4, 4, "\r\n\r\n") != 0) {
+        p.endLine();
+    }
     return p.text();
+}
+
+// Whether the residues hold U (either case) and no T.
+bool holdsRnaOnly(const Seqs& seqs, std::int32_t count)
+{
+    bool u = false;
+    for (std::int32_t i = 0; i < count; ++i) {
+        for (const char c : seqs[idx(i)]) {
+            if (c == 'T' || c == 't') {
+                return false;
+            }
+            u = u || c == 'U' || c == 'u';
+        }
+    }
+    return u;
 }
 
 template <typename Build>
@@ -373,21 +399,35 @@ bool OutPHYLIP(const Path& file, const Seqs& seqs, const Seqs& names, std::int32
 }
 
 bool OutEMBL(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t count,
-             numeric::Progress* progress)
+             numeric::Progress* progress, const std::string& seqType)
 {
     checkSet("OutEMBL", seqs, names, count);
     return writeWith(file, "OutEMBL", count, progress, [&] {
-        const std::int32_t longest = longestOf(seqs, count);
-        const std::string longestText = std::to_string(longest);
+        const bool protein = seqType == "AA";
         PrintLine p;
         for (std::int32_t i = 0; i < count; ++i) {
             setValue(progress, i);
             const std::string name = names[idx(i)].substr(0, 9);
             const std::string& s = seqs[idx(i)];
-            p.item("ID").tab(6).item(name).endLine();
-            p.item("DE").tab(6).item(name + "  " + longestText + "  bases," + crcText(s) + " checksum.").endLine();
-            p.item("SQ").tab(13).item(longestText + " BP").endLine();
-            p.item(SeqUtil::FormatSeqBlocks(s, 5, longest, 10, 6)).endLine();
+            // Each record gives its own sequence's length and lays out its own
+            // residues: blocks past the end of a shorter sequence would be lines
+            // without residues, which readers of the format refuse. The ID line
+            // carries the molecule and the length after the name, as readers
+            // require.
+            const std::string lengthText = std::to_string(s.size());
+            p.item("ID").tab(6).item(name);
+            p.item(std::string(" standard; ") + (protein ? "PRT" : "DNA") + "; UNC; " + lengthText +
+                   (protein ? " AA." : " BP."))
+                .endLine();
+            p.item("DE").tab(6).item(name + "  " + lengthText + "  bases," + crcText(s) + " checksum.").endLine();
+            p.item("SQ").tab(13).item(lengthText + " BP").endLine();
+            // The blocks end with a line end of their own when the last line is
+            // full; an empty line inside a record would end its residues.
+            const std::string blocks = SeqUtil::FormatSeqBlocks(s, 5, len(s), 10, 6);
+            p.item(blocks);
+            if (!blocks.empty() && blocks.back() != '\n') {
+                p.endLine();
+            }
             p.item("//").endLine();
         }
         return p.text();
@@ -404,7 +444,14 @@ bool OutStrider(const Path& file, const Seqs& seqs, const Seqs& names, std::int3
             setValue(progress, i);
             const std::string& s = seqs[idx(i)];
             p.item("; ### from DNA Strider ;-)").endLine();
-            p.item(std::string("; ") + (seqType == "AA" ? "Prot. seqeunce" : "DNA sequence")).tab(17);
+            // "; Prot. seqeunce" fills the 16 columns before the name: a
+            // blank keeps the name apart from it.
+            const std::string kind = std::string("; ") + (seqType == "AA" ? "Prot. seqeunce" : "DNA sequence");
+            if (kind.size() < 16) {
+                p.item(kind).tab(17);
+            } else {
+                p.item(kind + " ");
+            }
             p.item(names[idx(i)]).item(" ").item(len(s)).item(" bases.").endLine();
             p.item(";").endLine();
             p.item(Lines60(s, len(s)));
@@ -463,7 +510,9 @@ bool OutNEXUS(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_
         std::string dataType = "DNA";
         if (seqType == "AA") {
             dataType = "Protein";
-        } else if (seqType == "NonProtein" && !isRNA) {
+        } else if (seqType == "NonProtein" && !isRNA && holdsRnaOnly(seqs, count)) {
+            // An unflagged nucleotide set is RNA only when its residues say
+            // so (U and no T): called RNA, a DNA set's every T is refused.
             dataType = "RNA";
         }
         PrintLine p;
@@ -560,7 +609,7 @@ bool WriteSeqFile(const Path& file, std::int16_t code, const sequence::SequenceS
         SeqUtil::SeqToDot(dotted, SeqUtil::GetMaxSeqLen(dotted, count), count);
         return OutPHYLIP(file, dotted, names, count, progress, width);
     }
-    case 8: return OutEMBL(file, seqs, names, count, progress);
+    case 8: return OutEMBL(file, seqs, names, count, progress, set.seqType);
     case 9: return OutStrider(file, seqs, names, count, progress, set.seqType);
     case 10: return OutFitch(file, seqs, names, count, progress);
     case 11: return OutPIR(file, seqs, names, count, progress, set.seqType);

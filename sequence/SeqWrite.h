@@ -56,8 +56,10 @@ bool OutMSF(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t 
             const std::string& seqType, std::int32_t nameWidth);
 bool OutPHYLIP(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t count,
                numeric::Progress* progress, std::int32_t nameWidth);
+// Names are cut to their first 9 characters (in the file only). Each record
+// gives its own sequence's length; seqType "AA" marks the records as protein.
 bool OutEMBL(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t count,
-             numeric::Progress* progress);
+             numeric::Progress* progress, const std::string& seqType = "");
 bool OutStrider(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t count,
                 numeric::Progress* progress, const std::string& seqType);
 bool OutFitch(const Path& file, const Seqs& seqs, const Seqs& names, std::int32_t count,

@@ -178,6 +178,32 @@ bool hasGcgDivider(const std::string& text)
     return false;
 }
 
+bool isResidueSymbol(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.' || c == '?' || c == '*' ||
+           c == '~';
+}
+
+// A PHYLIP line whose name fills its 10 columns runs on into the residues
+// without a blank: line 1 then holds more than 10 characters, and those past
+// the 10th are residue symbols, as many as the sites on the first line or at
+// least 10 of them. A PAML name line holds the name alone.
+bool fillsPhylipNameColumn(const std::string& l1, const std::string& l0)
+{
+    if (l1.size() <= 10) {
+        return false;
+    }
+    const std::string_view residues = std::string_view(l1).substr(10);
+    if (!std::all_of(residues.begin(), residues.end(), isResidueSymbol)) {
+        return false;
+    }
+    // The sites: the number after the taxa on the first line.
+    const std::string counts = trimBlanks(l0);
+    const auto gap = counts.find(' ');
+    const double sites = gap == std::string::npos ? 0 : leadingNumber(counts.substr(gap));
+    return residues.size() >= 10 || static_cast<double>(residues.size()) == sites;
+}
+
 std::int16_t detectLines(const std::string& text, bool fromFile)
 {
     const Lines line(text);
@@ -192,7 +218,13 @@ std::int16_t detectLines(const std::string& text, bool fromFile)
         if (fromFile) {
             return code(InFmt::MEGA);
         }
-        return upper(trimBlanks(line[1]).substr(0, 5)) == "TITLE" ? code(InFmt::MEGA) : code(InFmt::NEXUS);
+        // A MEGA file gives its title as "TITLE ..." or, in later versions
+        // of the format, as the command "!Title ...;".
+        std::string title = upper(trimBlanks(line[1]));
+        if (startsWith(title, "!")) {
+            title.erase(0, 1);
+        }
+        return startsWith(title, "TITLE") ? code(InFmt::MEGA) : code(InFmt::NEXUS);
     }
     if (startsWith(l0, ">")) {
         return l0.size() >= 4 && l0[3] == ';' ? code(InFmt::NBRF) : code(InFmt::FASTA);
@@ -230,7 +262,8 @@ std::int16_t detectLines(const std::string& text, bool fromFile)
         return code(InFmt::MSF);
     }
     if (leadingNumber(l0) > 0) {
-        return contains(trimBlanks(line[1]), " ") ? code(InFmt::PHYLIP) : code(InFmt::PAML);
+        const std::string l1 = trimBlanks(line[1]);
+        return contains(l1, " ") || fillsPhylipNameColumn(l1, l0) ? code(InFmt::PHYLIP) : code(InFmt::PAML);
     }
     if (leadingNumber(line[2]) > 0 && leadingNumber(line[3]) > 0) {
         return code(InFmt::GCG);

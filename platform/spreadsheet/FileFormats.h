@@ -7,8 +7,10 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/LeftOut.h"
 
 namespace spreadsheet {
 class Workbook;
@@ -23,7 +25,9 @@ FileType readNative(std::string_view bytes, Workbook& into);
 void writeNative(std::ostream& out, const Workbook& book, FileType type);
 
 bool looksLikeText(std::string_view bytes) noexcept;
-void readText(std::string_view bytes, Workbook& into);
+// Lines after the 16,384th and fields after the 256th are left out and noted
+// in `leftOut` (when given).
+void readText(std::string_view bytes, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
 // Tab-delimited CR LF lines of the active sheet, from A1 to the last used
 // row and column. valuesOnly: numbers at full precision; else as shown.
 void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
@@ -32,8 +36,9 @@ void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
 void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly);
 
 bool looksLikeCompoundFile(std::string_view bytes) noexcept;
-// The whole file, already read.
-FileType readXls(std::string_view file, Workbook& into);
+// The whole file, already read. Cells past a sheet's rows and columns are
+// left out and noted in `leftOut` (when given).
+FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
 // The workbook stream of an .xls file ("Workbook" before "Book"); 321 when
 // the file is not a compound file or holds neither.
 std::string xlsWorkbookStream(std::string_view file);

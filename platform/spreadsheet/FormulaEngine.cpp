@@ -69,10 +69,65 @@ CellError mapError(ixion::formula_error_t e)
     }
 }
 
-Value toValue(const ixion::formula_result& r)
+// Whether the formula's result is a logical: a comparison outside any
+// parentheses or argument list (comparisons bind least of all operators).
+// The engine gives such results as the numbers 1 and 0; the cell shows TRUE
+// or FALSE. (The engine has none of the logical functions.)
+bool givesLogical(const ixion::formula_tokens_t& tokens)
+{
+    using ixion::fopcode_t;
+    // Parentheses around the whole formula change nothing.
+    std::size_t first = 0;
+    std::size_t last = tokens.size();
+    for (;;) {
+        if (last - first < 2 || tokens[first]->get_opcode() != fopcode_t::fop_open ||
+            tokens[last - 1]->get_opcode() != fopcode_t::fop_close)
+            break;
+        int depth = 0;
+        bool wraps = true;
+        for (std::size_t i = first; i + 1 < last && wraps; ++i) {
+            const fopcode_t op = tokens[i]->get_opcode();
+            depth += op == fopcode_t::fop_open ? 1 : op == fopcode_t::fop_close ? -1 : 0;
+            wraps = depth > 0;
+        }
+        if (!wraps)
+            break;
+        ++first;
+        --last;
+    }
+    if (first == last)
+        return false;
+    int depth = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        switch (tokens[i]->get_opcode()) {
+        case fopcode_t::fop_open:
+            ++depth;
+            break;
+        case fopcode_t::fop_close:
+            --depth;
+            break;
+        case fopcode_t::fop_equal:
+        case fopcode_t::fop_not_equal:
+        case fopcode_t::fop_less:
+        case fopcode_t::fop_greater:
+        case fopcode_t::fop_less_equal:
+        case fopcode_t::fop_greater_equal:
+            if (depth == 0)
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+Value toValue(const ixion::formula_result& r, bool logical)
 {
     switch (r.get_type()) {
     case ixion::formula_result::result_type::value:
+        if (logical)
+            return Value::logical(r.get_value() != 0);
         return Value(r.get_value());  // a NaN or infinity becomes #NUM!
     case ixion::formula_result::result_type::string:
         return Value(r.get_string());
@@ -245,7 +300,12 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
     const auto resolver = ixion::formula_name_resolver::get(ixion::formula_name_resolver_t::excel_a1, &cxt);
     const NameEdit spell = names.empty() ? NameEdit() : registerNames(cxt, *resolver, names);
     ixion::abs_range_set_t dirty;
-    std::vector<std::pair<ixion::abs_address_t, Cell*>> registered;
+    struct Registered {
+        ixion::abs_address_t pos;
+        Cell* cell = nullptr;
+        bool logical = false;
+    };
+    std::vector<Registered> registered;
     for (auto& [pos, cell] : formulas) {
         try {
             const std::string text = spell ? rewriteFormulaNames(cell->formula(), spell) : cell->formula();
@@ -254,10 +314,11 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
                 continue;
             }
             ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
+            const bool logical = givesLogical(tokens);
             cxt.set_formula_cell(pos, std::move(tokens));
             ixion::register_formula_cell(cxt, pos);
             dirty.insert(ixion::abs_range_t(pos));
-            registered.emplace_back(pos, cell);
+            registered.push_back({pos, cell, logical});
         } catch (const std::exception&) {
             cell->setFormulaResult(Value::error(CellError::Name));
         }
@@ -270,8 +331,8 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
     try {
         sorted = ixion::query_and_sort_dirty_cells(cxt, ixion::abs_range_set_t(), &dirty);
     } catch (const std::exception&) {
-        for (auto& [pos, cell] : registered)
-            cell->setFormulaResult(Value::error(CellError::Value));
+        for (Registered& r : registered)
+            r.cell->setFormulaResult(Value::error(CellError::Value));
         return;
     }
     std::unordered_map<ixion::abs_address_t, CellError, ixion::abs_address_t::hash> failed;
@@ -301,20 +362,20 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
             for (const ixion::abs_address_t& dep : ixion::query_dirty_cells(cxt, sources))
                 failed.emplace(dep, allNames ? CellError::Name : CellError::Value);
         } catch (const std::exception&) {
-            for (auto& [pos, cell] : registered)
-                failed.emplace(pos, CellError::Value);
+            for (const Registered& r : registered)
+                failed.emplace(r.pos, CellError::Value);
         }
     }
-    for (auto& [pos, cell] : registered) {
-        const auto f = failed.find(pos);
+    for (Registered& r : registered) {
+        const auto f = failed.find(r.pos);
         if (f != failed.end()) {
-            cell->setFormulaResult(Value::error(f->second));
+            r.cell->setFormulaResult(Value::error(f->second));
             continue;
         }
         try {
-            cell->setFormulaResult(toValue(cxt.get_formula_result(pos)));
+            r.cell->setFormulaResult(toValue(cxt.get_formula_result(r.pos), r.logical));
         } catch (const std::exception&) {
-            cell->setFormulaResult(Value::error(CellError::Value));
+            r.cell->setFormulaResult(Value::error(CellError::Value));
         }
     }
 }

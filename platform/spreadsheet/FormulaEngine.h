@@ -4,7 +4,9 @@
 //
 // The engine gets a mirror of the whole workbook (every sheet's constants and
 // formulas) and computes all formulas in dependency order; the results are
-// written back into the formula cells. A formula the engine cannot parse
+// written back into the formula cells. A formula whose result is a
+// comparison (A1>A2, SUM(A1:A3)=10) gives a logical value, TRUE or FALSE, as
+// any spreadsheet does, although the engine computes it as 1 or 0. A formula the engine cannot parse
 // gives #NAME?, and so does one calling a function the engine lacks, with
 // every formula that uses its result; a circular reference or another
 // failure inside the engine gives #VALUE! for the cells involved. Nothing

@@ -59,7 +59,7 @@ bool looksLikeText(std::string_view bytes) noexcept
     return true;
 }
 
-void readText(std::string_view bytes, Workbook& into)
+void readText(std::string_view bytes, Workbook& into, std::vector<LeftOut>* leftOut)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
@@ -67,13 +67,17 @@ void readText(std::string_view bytes, Workbook& into)
 
     // Empty lines at the end are the line breaks at the end; the count of the
     // others is checked as they are found.
+    // Lines past the sheet's last row are left out.
     std::vector<std::string_view> lines;
     std::string_view rest = text;
     while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
         rest.remove_suffix(1);
+    LeftOut cut{"Sheet1"};
     while (!rest.empty()) {
-        if (lines.size() == static_cast<std::size_t>(kMaxRows))
-            invalidFormat("readText", "more lines than a sheet has rows");
+        if (lines.size() == static_cast<std::size_t>(kMaxRows)) {
+            cut.rows = true;
+            break;
+        }
         const std::size_t nl = rest.find_first_of("\r\n");
         if (nl == std::string_view::npos) {
             lines.push_back(rest);
@@ -99,6 +103,11 @@ void readText(std::string_view bytes, Workbook& into)
         std::int32_t col = 1;
         std::size_t i = 0;
         for (;;) {
+            if (col > kMaxCols) {
+                // Fields past the last column are left out; empty ones lose nothing.
+                cut.columns = cut.columns || line.substr(i).find_first_not_of(",\t \"") != std::string_view::npos;
+                break;
+            }
             std::string field;
             bool quoted = false;
             if (comma && i < line.size() && line[i] == '"') {
@@ -119,8 +128,6 @@ void readText(std::string_view bytes, Workbook& into)
             }
             const std::size_t sep = line.find(comma ? ',' : '\t', i);
             field += line.substr(i, sep == std::string_view::npos ? std::string_view::npos : sep - i);
-            if (col > kMaxCols)
-                invalidFormat("readText", "more fields than a sheet has columns");
             const Value v = quoted ? (field.empty() ? Value() : Value(field)) : parseEntry(field);
             if (!v.isEmpty())
                 sheet->at(static_cast<std::int32_t>(r + 1), col).setValue(v);
@@ -130,6 +137,8 @@ void readText(std::string_view bytes, Workbook& into)
             ++col;
         }
     }
+    if (leftOut && (cut.rows || cut.columns))
+        leftOut->push_back(cut);
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.push_back(std::move(sheet));
     into.replaceSheets(std::move(sheets), 1);

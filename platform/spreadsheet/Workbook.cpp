@@ -964,10 +964,18 @@ void Workbook::autoFill(std::int32_t sheet, const RangeRef& source, const RangeR
 
 std::int32_t Workbook::Read(const std::string& path)
 {
+    std::vector<LeftOut> ignored;
+    return Read(path, ignored);
+}
+
+std::int32_t Workbook::Read(const std::string& path, std::vector<LeftOut>& leftOut)
+{
     // Read into a fresh workbook first, so that a failure changes nothing.
     // Fill lists belong to the control, not to the file: they stay.
     Workbook fresh;
-    const FileType type = readWorkbookFile(path, fresh);
+    std::vector<LeftOut> cut;
+    const FileType type = readWorkbookFile(path, fresh, &cut);
+    leftOut = std::move(cut);
     m_sheets = std::move(fresh.m_sheets);
     m_names = std::move(fresh.m_names);
     m_active = fresh.m_active;

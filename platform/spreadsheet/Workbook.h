@@ -41,6 +41,7 @@
 #include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/LeftOut.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/Value.h"
 
@@ -231,6 +232,9 @@ public:
     // it has none); other files leave them as they were.
     // On failure the workbook is unchanged. Leaves TableName to the caller.
     std::int32_t Read(const std::string& path);
+    // The same; cells past a sheet's 16,384 rows or 256 columns are left out
+    // and each sheet that lost some is listed in `leftOut` (LeftOut.h).
+    std::int32_t Read(const std::string& path, std::vector<LeftOut>& leftOut);
     // Writes the workbook in the given type through a temporary file that
     // replaces the old one only when complete; clears the changed flag.
     void Write(const std::string& path, std::int32_t type);

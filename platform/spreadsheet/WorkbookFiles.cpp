@@ -117,17 +117,34 @@ void writeStream(const std::string& path, const std::function<void(std::ostream&
 
 } // namespace
 
-FileType readWorkbookFile(const std::string& path, Workbook& into)
+std::string leftOutMessage(const std::vector<LeftOut>& leftOut)
+{
+    std::string text;
+    const auto line = [&text](const std::string& sentence) {
+        if (!text.empty())
+            text += "\r\n";
+        text += sentence;
+    };
+    for (const LeftOut& l : leftOut) {
+        if (l.rows)
+            line("Rows after 16,384 of sheet " + l.sheet + " were not loaded: a sheet holds 16,384 rows.");
+        if (l.columns)
+            line("Columns after 256 of sheet " + l.sheet + " were not loaded: a sheet holds 256 columns.");
+    }
+    return text;
+}
+
+FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut)
 {
     const std::string bytes = readAll(path);
     if (bytes.empty())
         detail::invalidFormat("readWorkbookFile", "the file is empty");
     if (detail::looksLikeCompoundFile(bytes))
-        return detail::readXls(bytes, into);
+        return detail::readXls(bytes, into, leftOut);
     if (detail::looksNative(bytes))
         return detail::readNative(bytes, into);
     if (detail::looksLikeText(bytes)) {
-        detail::readText(bytes, into);
+        detail::readText(bytes, into, leftOut);
         return FileType::Text;
     }
     detail::invalidFormat("readWorkbookFile", "not a workbook");

@@ -10,7 +10,9 @@
 // in BIFF8 or LABEL in BIFF5, BOOLERR, BLANK and MULBLANK for formatted empty
 // cells) and EOF.
 // Formulas are written as their current results. BIFF5 texts are written in
-// Windows-1252; characters it lacks become "?".
+// Windows-1252; characters it lacks become "?", and a cell keeps at most
+// 2,072 characters; a BIFF8 cell keeps at most 32,767. firstUnkeptText
+// finds what a save would lose before anything is written.
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
@@ -25,22 +27,32 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/BiffRecords.h"
+#include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/CodePage.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/XlsReader.h"
 #include "platform/spreadsheet/XlsStyles.h"
 
 namespace spreadsheet::detail {
 
 namespace {
+
+// The longest texts the records hold: a BIFF5 LABEL of at most 2,080 bytes
+// with its 8 bytes of cell and length, a BIFF8 string of 32,767 characters
+// (UTF-16 units), and a sheet name of 255.
+constexpr std::size_t kBiff5MaxText = 2080 - 8;
+constexpr std::size_t kBiff8MaxText = 32767;
+constexpr std::size_t kMaxSheetName = 255;
 
 // ---- record building --------------------------------------------------------
 
@@ -98,8 +110,8 @@ std::string toCp1252(std::string_view utf8, std::size_t maxBytes)
 void shortString8(Bytes& b, std::string_view utf8)
 {
     std::u16string u = utf8ToUtf16(utf8);
-    if (u.size() > 255)
-        u.resize(255);
+    if (u.size() > kMaxSheetName)
+        u.resize(kMaxSheetName);
     b.u8(static_cast<unsigned>(u.size()));
     b.u8(1);
     for (char16_t c : u)
@@ -108,7 +120,7 @@ void shortString8(Bytes& b, std::string_view utf8)
 
 void shortString5(Bytes& b, std::string_view utf8)
 {
-    const std::string s = toCp1252(utf8, 255);
+    const std::string s = toCp1252(utf8, kMaxSheetName);
     b.u8(static_cast<unsigned>(s.size()));
     b.raw(s);
 }
@@ -136,8 +148,8 @@ public:
         records[0].u32(static_cast<std::uint32_t>(m_strings.size()));
         for (const std::string* s : m_strings) {
             std::u16string u = utf8ToUtf16(*s);
-            if (u.size() > 32767)
-                u.resize(32767);
+            if (u.size() > kBiff8MaxText)
+                u.resize(kBiff8MaxText);
             if (records.back().size() + 3 + 2 > kMax)
                 records.emplace_back();
             // Texts of Latin-1 characters go as 8-bit characters, as the
@@ -270,7 +282,7 @@ std::string sheetStream(const SheetData& sheet, bool biff8, bool activeTab, Stri
                     b.u32(sst.add(v.text()));
                     record(s, biff::kLabelSst, b);
                 } else {
-                    const std::string t = toCp1252(v.text(), 2080 - 8);
+                    const std::string t = toCp1252(v.text(), kBiff5MaxText);
                     b.u16(static_cast<unsigned>(t.size()));
                     b.raw(t);
                     record(s, biff::kLabel, b);
@@ -458,13 +470,15 @@ bool looksLikeCompoundFile(std::string_view bytes) noexcept
     return bytes.size() >= 8 && bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 }
 
-FileType readXls(std::string_view file, Workbook& into)
+FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* leftOut)
 {
     BiffBook book = parseBiffStream(xlsWorkbookStream(file));
     std::vector<std::unique_ptr<SheetData>> sheets;
     sheets.reserve(book.sheets.size());
     const std::vector<CellFormat> looks = xfLooks(book);
     for (BiffSheet& sheet : book.sheets) {
+        if (leftOut && (sheet.rowsLeftOut || sheet.columnsLeftOut))
+            leftOut->push_back({sheet.data->name, sheet.rowsLeftOut, sheet.columnsLeftOut});
         applyFormats(looks, sheet, *sheet.data);
         sheets.push_back(std::move(sheet.data));
     }
@@ -474,3 +488,104 @@ FileType readXls(std::string_view file, Workbook& into)
 }
 
 } // namespace spreadsheet::detail
+
+namespace spreadsheet {
+
+namespace {
+
+// The characters of a text as a format counts them (UTF-16 units in BIFF8,
+// one byte per character in BIFF5), and whether Windows-1252 has them all.
+struct TextFit {
+    std::size_t length = 0;
+    bool allInCp1252 = true;
+};
+
+TextFit fitOf(std::string_view utf8, bool biff8)
+{
+    const std::u16string u = detail::utf8ToUtf16(utf8);
+    TextFit fit;
+    for (char16_t c : u) {
+        if (c >= 0xDC00 && c <= 0xDFFF && !biff8)
+            continue;  // BIFF5 writes one "?" for a pair
+        ++fit.length;
+        fit.allInCp1252 = fit.allInCp1252 && (c == u'?' || detail::utf16ToCp1252(c) != '?');
+    }
+    return fit;
+}
+
+// What the text loses in the format, if anything.
+std::optional<UnkeptText> lossOf(std::string_view utf8, bool biff8, std::size_t limit)
+{
+    const TextFit fit = fitOf(utf8, biff8);
+    UnkeptText t;
+    if (!biff8 && !fit.allInCp1252)
+        return t;
+    if (fit.length > limit) {
+        t.tooLong = true;
+        t.length = fit.length;
+        t.kept = limit;
+        return t;
+    }
+    return std::nullopt;
+}
+
+std::string withThousands(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+} // namespace
+
+std::optional<UnkeptText> firstUnkeptText(const Workbook& book, FileType type)
+{
+    if (type != FileType::Excel5 && type != FileType::Excel97)
+        return std::nullopt;
+    const bool biff8 = type == FileType::Excel97;
+    book.ensureCalculated();
+    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
+        if (auto loss = lossOf(book.SheetName(s), biff8, detail::kMaxSheetName)) {
+            loss->sheet = s;
+            return loss;
+        }
+        const detail::SheetData& data = book.sheetData(s);
+        for (std::size_t r = 0; r < data.rows.size(); ++r) {
+            const auto& row = data.rows[r];
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                if (row[c].valueKind() != ValueKind::Text)
+                    continue;
+                const Value v = row[c].value();
+                if (auto loss = lossOf(v.text(), biff8, biff8 ? detail::kBiff8MaxText : detail::kBiff5MaxText)) {
+                    loss->sheet = s;
+                    loss->row = static_cast<std::int32_t>(r + 1);
+                    loss->col = static_cast<std::int32_t>(c + 1);
+                    return loss;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string unkeptTextMessage(const Workbook& book, FileType type, const UnkeptText& text)
+{
+    const bool biff8 = type == FileType::Excel97;
+    const std::string format = biff8 ? "Excel 97/2000" : "Excel 5 and 7/95";
+    const std::string where = text.row == 0 ? "the name of sheet " + book.SheetName(text.sheet)
+                                            : "cell " + cellRefText(text.row, text.col) + " of sheet " +
+                                                  book.SheetName(text.sheet);
+    std::string message;
+    if (text.tooLong) {
+        message = format + " cannot hold the whole text of " + where + ": it would keep " +
+                  withThousands(text.kept) + " of its " + withThousands(text.length) + " characters. " +
+                  (biff8 ? "Formula One 3/4/5" : "Excel 97/2000") + " keeps it whole.";
+    } else {
+        message = format + " cannot hold every character of " + where +
+                  ": it would write \"?\" in place of those it lacks. Excel 97/2000 keeps them.";
+    }
+    return message + "\r\n\r\nSave in " + format + " anyway?";
+}
+
+} // namespace spreadsheet

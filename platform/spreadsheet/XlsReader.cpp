@@ -454,15 +454,24 @@ private:
             {static_cast<std::int32_t>(row + 1), static_cast<std::int32_t>(col + 1), static_cast<std::uint16_t>(xf)});
     }
 
+    static void noteLeftOut(BiffSheet& sheet, unsigned row, unsigned col) noexcept
+    {
+        sheet.rowsLeftOut = sheet.rowsLeftOut || row >= static_cast<unsigned>(kMaxRows);
+        sheet.columnsLeftOut = sheet.columnsLeftOut || col >= static_cast<unsigned>(kMaxCols);
+    }
+
     static bool insideSheet(unsigned row, unsigned col) noexcept
     {
         return row < static_cast<unsigned>(kMaxRows) && col < static_cast<unsigned>(kMaxCols);
     }
 
+    // A value outside the sheet is left out and noted.
     void setCell(BiffSheet& sheet, unsigned row, unsigned col, unsigned xf, const Value& v)
     {
-        if (!insideSheet(row, col))
-            damaged("a cell lies outside the 16,384 rows and 256 columns of a sheet");
+        if (!insideSheet(row, col)) {
+            noteLeftOut(sheet, row, col);
+            return;
+        }
         noteXf(sheet, row, col, xf);
         if (v.isEmpty() || (v.isText() && v.text().empty()))
             return;

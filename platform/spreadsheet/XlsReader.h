@@ -27,9 +27,10 @@
 // every field against what is left of its record) before a byte is read.
 // Formatting records that are too short are skipped, as are the formats of
 // blank cells outside the sheet.
+// A cell outside a sheet's 16,384 rows x 256 columns (an Excel 97 sheet has
+// 65,536 rows) is left out, and its sheet notes which limit it passed.
 // Error 321 for a stream that is damaged or truncated, is encrypted, is of
-// another BIFF version, names no worksheet, has sheets that overlap, or has
-// a cell outside a sheet's 16,384 rows x 256 columns.
+// another BIFF version, names no worksheet, or has sheets that overlap.
 
 #include <cstdint>
 #include <map>
@@ -104,6 +105,8 @@ struct BiffSheet {
     std::optional<unsigned> defaultRowHeight;  // DEFAULTROWHEIGHT: twips
     std::vector<BiffColumns> columns;
     std::vector<BiffRow> rows;
+    bool rowsLeftOut = false;     // a cell after row 16,384 was left out
+    bool columnsLeftOut = false;  // a cell after column 256 was left out
 };
 
 struct BiffBook {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
@@ -41,6 +42,17 @@ platform::Error geneError(std::string_view source, std::string_view gene, std::s
                           std::int32_t number = platform::err::InvalidCall)
 {
     return platform::Error(number, std::string(source), "Gene \"" + std::string(gene) + "\": " + std::string(what));
+}
+
+// The leading number of a CDS position; a number too large for a double
+// (which Val raises as an overflow) reads as infinity, outside every record.
+double positionValue(std::string_view text)
+{
+    try {
+        return platform::rt::Val(text);
+    } catch (const platform::Error&) {
+        return std::numeric_limits<double>::infinity();
+    }
 }
 
 void append(SequenceSet& set, std::string name, std::string seq)
@@ -249,8 +261,8 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
         if (cds != std::string_view::npos) {
             const auto cdsEnd = std::min(record.find(sep, cds), record.size());
             const std::string location = trimmed(record.substr(cds + 8, cdsEnd - cds - 8));
-            const double startValue = platform::rt::Val(StrUtil::StrBeforeFirst(location, "."));
-            const double endValue = platform::rt::Val(StrUtil::StrAfterLast(location, "."));
+            const double startValue = positionValue(StrUtil::StrBeforeFirst(location, "."));
+            const double endValue = positionValue(StrUtil::StrAfterLast(location, "."));
             const auto origin = record.find("ORIGIN", cdsEnd);
             if (origin == std::string_view::npos) {
                 throw geneError(Source, gene, "the GenBank record " + trimmed(locus) + " has no ORIGIN block.");
@@ -258,8 +270,16 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
             const auto seqStart = std::min(record.find(sep, origin), record.size());
             const std::string q = StrUtil::CleanSeq(record.substr(seqStart));
             const auto length = static_cast<std::int64_t>(q.size());
-            const auto s = static_cast<std::int64_t>(std::max(0.0, std::floor(startValue)));
-            const auto e = static_cast<std::int64_t>(std::max(0.0, std::floor(endValue)));
+            // Positions are checked against the record before they become
+            // integers: a CDS outside its own record is a damaged reply.
+            const auto inRecord = [&](double v) { return v >= 0 && v <= static_cast<double>(length); };
+            if (!inRecord(startValue) || !inRecord(endValue)) {
+                throw geneError(Source, gene,
+                                "the GenBank record " + trimmed(locus) + " places its CDS (" + location +
+                                    ") outside its " + std::to_string(length) + " bases.");
+            }
+            const auto s = static_cast<std::int64_t>(std::floor(startValue));
+            const auto e = static_cast<std::int64_t>(std::floor(endValue));
             if (s > 1 && s - 1 <= length) {
                 const std::int64_t from = up < s ? s - 1 - up : 0;
                 const std::int64_t count = up < s ? up : s - 1;

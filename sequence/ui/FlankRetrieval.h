@@ -109,8 +109,10 @@ struct YeastFlanks {
 // S (all S - 1 when fewer); right flank only when the sequence is longer
 // than E: the down letters after E (all when fewer). A record without a CDS
 // gives no flank. False when the reply holds no "LOCUS". A record without
-// an ORIGIN block or cut off before its "//" raises error 5 naming the gene
-// and the record.
+// an ORIGIN block or cut off before its "//", or whose CDS positions lie
+// outside its residues (negative, past its last residue, or too large for a
+// number), raises error 5 naming the gene and the record; the sets are then
+// unchanged.
 bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t up, std::int32_t down,
                         SequenceSet& left, SequenceSet& right);
 

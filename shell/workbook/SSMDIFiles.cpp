@@ -14,6 +14,7 @@
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/NativeFormat.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/IniQuorin.h"
 #include "shell/core/ProgramInfo.h"
@@ -63,12 +64,6 @@ std::vector<std::string> splitLine(const std::string& line, char separator)
     }
 }
 
-[[noreturn]] void tooLargeForASheet()
-{
-    throw platform::Error(platform::err::Subscript, "ReadDelimText",
-                          "The text has more lines or fields than a worksheet holds");
-}
-
 // An empty workbook no one has touched: a file may go into it.
 bool isPristine(const Workbook& book)
 {
@@ -90,14 +85,22 @@ std::int32_t fileTypeOfTag(const std::string& tag)
 }
 
 // The text file at `path`, already read, into a document window. Throws on
-// any failure with no workbook changed and no window left behind.
-void loadText(shell::WorkbookHost& host, std::string text)
+// any failure with no workbook changed and no window left behind. What did
+// not fit the sheet is noted in `leftOut`.
+void loadText(shell::WorkbookHost& host, std::string text, std::vector<spreadsheet::LeftOut>& leftOut)
 {
     ValueTable fields;
     std::int32_t lines = 0;
     std::int32_t width = 0;
-    SplitDelimText(std::move(text), fields, lines, width);
+    spreadsheet::LeftOut cut;
+    SplitDelimText(std::move(text), fields, lines, width, &cut);
     const ValueTable cells = TextFieldsAsCells(fields);
+    const auto note = [&](const Workbook& book) {
+        if (cut.rows || cut.columns) {
+            cut.sheet = book.SheetName(1);
+            leftOut.push_back(cut);
+        }
+    };
     Workbook* active = host.activeWorkbook();
     if (active != nullptr && isPristine(*active)) {
         if (lines > 0 && width > 0) {
@@ -105,6 +108,7 @@ void loadText(shell::WorkbookHost& host, std::string text)
         }
         active->setSheet(1);
         active->setChanged(false);
+        note(*active);
         return;
     }
     Workbook& book = host.loadWorkbook();
@@ -114,17 +118,18 @@ void loadText(shell::WorkbookHost& host, std::string text)
         }
         book.setChanged(false);
         host.showWorkbook(book);
+        note(book);
     } catch (...) {
         host.discardWorkbook(book);
         throw;
     }
 }
 
-void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path)
+void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::vector<spreadsheet::LeftOut>& leftOut)
 {
     Workbook& book = host.loadWorkbook();
     try {
-        const std::int32_t type = book.Read(path);
+        const std::int32_t type = book.Read(path, leftOut);
         book.setTableName(path);
         host.setCaption(book, path);
         host.showWorkbook(book);
@@ -133,6 +138,24 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path)
         host.discardWorkbook(book);
         throw;
     }
+}
+
+// Before a save that would not keep every text whole (characters the type
+// lacks, texts longer than it holds) the user is told where and which type
+// keeps them, and chooses: false when the save is not to go on.
+bool goesOnDespiteUnkeptText(const Workbook& book, std::int32_t type)
+{
+    if (!spreadsheet::isValidFileType(type)) {
+        return true;
+    }
+    const auto fileType = static_cast<FileType>(type);
+    const auto unkept = spreadsheet::firstUnkeptText(book, fileType);
+    if (!unkept) {
+        return true;
+    }
+    return platform::dialogs().MsgBox(spreadsheet::unkeptTextMessage(book, fileType, *unkept),
+                                      platform::mb::YesNo + platform::mb::Exclamation,
+                                      shell::ProgramInfo::Title) == platform::Answer::Yes;
 }
 
 void afterOpen(shell::WorkbookHost& host, const std::string& path)
@@ -158,8 +181,10 @@ std::string SaveFilter()
 
 // ---- delimited text -------------------------------------------------------------
 
-void SplitDelimText(std::string text, ValueTable& table, std::int32_t& lines, std::int32_t& fields)
+void SplitDelimText(std::string text, ValueTable& table, std::int32_t& lines, std::int32_t& fields,
+                    spreadsheet::LeftOut* leftOut)
 {
+    spreadsheet::LeftOut cut;
     const char separator = text.find('\t') != std::string::npos   ? '\t'
                            : text.find(',') != std::string::npos ? ','
                                                                  : ' ';
@@ -171,26 +196,41 @@ void SplitDelimText(std::string text, ValueTable& table, std::int32_t& lines, st
             rest.remove_suffix(lineBreak.size());
         }
     }
-    // The sheet's limits are checked line by line, before a line's fields are
-    // made, so that a text too large for a sheet costs no more than reading it.
+    // What a sheet cannot hold is left out: lines after its last row and
+    // fields after its last column (the rest of a line is not split). The
+    // lines are split one by one, so a text longer than a sheet costs no
+    // more than the part that fits.
+    constexpr auto kCols = static_cast<std::size_t>(spreadsheet::kMaxCols);
     std::vector<std::vector<std::string>> split;
     std::size_t width = 0;
     while (!rest.empty()) {
         if (split.size() == static_cast<std::size_t>(spreadsheet::kMaxRows)) {
-            tooLargeForASheet();
+            cut.rows = true;
+            break;
         }
         const std::size_t end = lineBreak.empty() ? std::string_view::npos : rest.find(lineBreak);
-        const std::string_view line = rest.substr(0, end);
+        std::string_view line = rest.substr(0, end);
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + lineBreak.size());
-        if (separator != ' ' &&
-            std::count(line.begin(), line.end(), separator) >= static_cast<std::ptrdiff_t>(spreadsheet::kMaxCols)) {
-            tooLargeForASheet();
+        if (separator != ' ') {
+            // The line up to the separator that ends the last column's field.
+            std::size_t at = 0;
+            for (std::size_t n = 0; n < kCols && at != std::string_view::npos; ++n) {
+                at = line.find(separator, n == 0 ? 0 : at + 1);
+            }
+            if (at != std::string_view::npos) {
+                cut.columns = cut.columns || line.find_first_not_of(separator, at) != std::string_view::npos;
+                line = line.substr(0, at);
+            }
         }
         split.push_back(splitLine(std::string(line), separator));
-        width = std::max(width, split.back().size());
-        if (width > static_cast<std::size_t>(spreadsheet::kMaxCols)) {
-            tooLargeForASheet();
+        if (split.back().size() > kCols) {
+            split.back().resize(kCols);
+            cut.columns = true;
         }
+        width = std::max(width, split.back().size());
+    }
+    if (leftOut != nullptr) {
+        *leftOut = cut;
     }
     ValueTable out(static_cast<std::int32_t>(split.size()), static_cast<std::int32_t>(width));
     for (std::size_t i = 0; i < split.size(); ++i) {
@@ -258,6 +298,7 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path)
             return false;
         }
     }
+    std::vector<spreadsheet::LeftOut> leftOut;
     try {
         std::string bytes = FileUtil::ReadFileAll(path);
         // The program's own workbook format is plain text too: it goes to the
@@ -265,13 +306,17 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path)
         const bool native = bytes.compare(0, spreadsheet::detail::kNativeMagic.size(),
                                           spreadsheet::detail::kNativeMagic) == 0;
         if (!native && StrUtil::IsAsciiHead(bytes, kAsciiHeadLength)) {
-            loadText(host, std::move(bytes));
+            loadText(host, std::move(bytes), leftOut);
         } else {
-            loadWorkbookFile(host, path);
+            loadWorkbookFile(host, path, leftOut);
         }
     } catch (...) {
         message("Unable to load " + path);
         return false;
+    }
+    // The file is open; what did not fit is said once, after it shows.
+    if (!leftOut.empty()) {
+        message(spreadsheet::leftOutMessage(leftOut));
     }
     return true;
 }
@@ -284,6 +329,9 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     }
     if (book->isNeverSaved()) {
         return SSMDISaveAsFile(host, *book);
+    }
+    if (!goesOnDespiteUnkeptText(*book, fileTypeOfTag(book->Tag()))) {
+        return kSaveCancelled;
     }
     try {
         book->Write(book->TableName(), fileTypeOfTag(book->Tag()));
@@ -319,6 +367,9 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     }
     const std::int32_t type =
         spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native);
+    if (!goesOnDespiteUnkeptText(book, type)) {
+        return kSaveCancelled;
+    }
     try {
         book.WriteEx(chosen->path, type);
     } catch (...) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/spreadsheet/LeftOut.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace platform {
@@ -57,11 +58,12 @@ inline constexpr std::int16_t kSaveCancelled = 2;  // the dialog ended without a
 // trailing blanks give none. Line breaks may be LF, CR LF or CR. Empty lines
 // at the end are dropped; empty lines inside stay as empty rows. Lines may
 // have different numbers of fields; the table is as wide as the longest.
-// Text without lines gives an empty table (0 lines, 0 fields). A text that
-// a worksheet cannot hold, more than 16,384 lines or a line of more than 256
-// fields, raises error 9 as soon as the line is met, before its fields or
-// the table are made.
-void SplitDelimText(std::string text, spreadsheet::ValueTable& table, std::int32_t& lines, std::int32_t& fields);
+// Text without lines gives an empty table (0 lines, 0 fields). What a
+// worksheet cannot hold is left out: the lines after the 16,384th and the
+// fields after the 256th of a line; `leftOut` (when given) says whether rows
+// or columns were (its sheet name is left empty).
+void SplitDelimText(std::string text, spreadsheet::ValueTable& table, std::int32_t& lines, std::int32_t& fields,
+                    spreadsheet::LeftOut* leftOut = nullptr);
 
 // SplitDelimText of a whole file. File errors: 53 not found, 75 unreadable.
 void ReadDelimText(const std::string& path, spreadsheet::ValueTable& table, std::int32_t& lines,
@@ -87,21 +89,28 @@ spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
 // never saved, else of a new document window; any other file is read by the
 // workbook reader into a new document window that takes the path as its
 // TableName and caption and the file type code as its Tag. Any failure
-// (unreadable file, unknown format, a text larger than a sheet) closes the
+// (unreadable file, unknown format) closes the
 // window made for the file, shows "Unable to load " & path and changes no
-// workbook. True when the file was loaded.
+// workbook. Rows and columns that do not fit a sheet are left out, and once
+// the file shows, one message says which ("Rows after 16,384 of sheet Sheet1
+// were not loaded: a sheet holds 16,384 rows."). True when the file was loaded.
 bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 
 // Saves the active workbook: under its TableName in the type of its Tag, or,
 // never saved, through SSMDISaveAsFile. A failed write shows "Unable to save
-// " & TableName. Without a document window: kSaveCancelled.
+// " & TableName. Without a document window: kSaveCancelled. A type that
+// would not keep every text whole (Excel 5/95 and Cyrillic or CJK text, a
+// text longer than a cell of the type holds) is named with the first such
+// cell in a Yes/No question first; No writes nothing and gives kSaveCancelled.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
 // Asks for a file name and type with the save dialog ("Save") and writes
 // `book` there; then TableName, the window's caption and the Tag follow the
 // new file. kSaveCancelled when the dialog ends without a file; a failed
 // write shows "Unable to write " & path and gives kSaveFailed with the
-// workbook's name and type unchanged.
+// workbook's name and type unchanged. A type that would not keep every text
+// whole asks first, as SSMDISaveFile does; No gives kSaveCancelled with
+// nothing written and the name and type unchanged.
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
 
 // ---- File menu steps ------------------------------------------------------------

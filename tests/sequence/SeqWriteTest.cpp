@@ -79,14 +79,15 @@ TEST_F(SeqWriteTest, EveryFormatIsWrittenByteForByte)
          "LOCUS     seq2     12 bp DNA 08-Dec-2026\r\nBASE COUNT  3  a  3  c  3  g  3 t ..\r\n"
          "       1  ACGTTCGTAC GA\r\n\r\n"},
         {"MSF", 6, {},
+         "!!NA_MULTIPLE_ALIGNMENT 1.0\r\n\r\n"
          "  MSF:  12   Type: N Dec 8 2026 9:5  Check:    17605 ..\r\n\r\n"
          "Name: seq1             Len:  12  Check:    17605  Weight:  1.00\r\n"
          "Name: seq2             Len:  12  Check:    29531  Weight:  1.00\r\n"
-         "\r\n//\r\n\r\nseq1 ACGTACGTAC GT\r\nseq2 ACGTTCGTAC GA\r\n"},
+         "\r\n//\r\n\r\nseq1 ACGTACGTAC GT\r\nseq2 ACGTTCGTAC GA\r\n\r\n"},
         {"PHYLIP", 7, {Answer::No}, "  2      12 \r\nseq1       ACGTACGTAC GT\r\nseq2       ACGTTCGTAC GA\r\n"},
         {"EMBL", 8, {},
-         "ID   seq1\r\nDE   seq1  12  bases,17605 checksum.\r\nSQ          12 BP\r\n     ACGTACGTAC GT\r\n//\r\n"
-         "ID   seq2\r\nDE   seq2  12  bases,29531 checksum.\r\nSQ          12 BP\r\n     ACGTTCGTAC GA\r\n//\r\n"},
+         "ID   seq1 standard; DNA; UNC; 12 BP.\r\nDE   seq1  12  bases,17605 checksum.\r\nSQ          12 BP\r\n     ACGTACGTAC GT\r\n//\r\n"
+         "ID   seq2 standard; DNA; UNC; 12 BP.\r\nDE   seq2  12  bases,29531 checksum.\r\nSQ          12 BP\r\n     ACGTTCGTAC GA\r\n//\r\n"},
         {"DNA Strider", 9, {},
          "; ### from DNA Strider ;-)\r\n; DNA sequence  seq1  12  bases.\r\n;\r\nACGTACGTACGT\r\n//\r\n"
          "; ### from DNA Strider ;-)\r\n; DNA sequence  seq2  12  bases.\r\n;\r\nACGTTCGTACGA\r\n//\r\n"},
@@ -168,6 +169,14 @@ TEST_F(SeqWriteTest, ProteinSetsAreLabelledAsProtein)
     EXPECT_NE(nbrf.find(">F1;p2\r\n"), std::string::npos);
     ASSERT_TRUE(SeqWrite::WriteSeqFile(file("p.nex"), 12, prot, nullptr));
     EXPECT_NE(readFile(file("p.nex")).find(" format datatype=Protein interleave"), std::string::npos);
+    // The protein kind fills the columns before the name: a blank keeps them apart.
+    ASSERT_TRUE(SeqWrite::WriteSeqFile(file("p.str"), 9, prot, nullptr));
+    EXPECT_NE(readFile(file("p.str")).find("\r\n; Prot. seqeunce p2  4  bases.\r\n"), std::string::npos)
+        << readFile(file("p.str"));
+    ASSERT_TRUE(SeqWrite::WriteSeqFile(file("p.msf"), 6, prot, nullptr));
+    EXPECT_EQ(readFile(file("p.msf")).substr(0, 54), "!!AA_MULTIPLE_ALIGNMENT 1.0\r\n\r\n  MSF:  4   Type: P Dec");
+    ASSERT_TRUE(SeqWrite::WriteSeqFile(file("p.emb"), 8, prot, nullptr));
+    EXPECT_EQ(readFile(file("p.emb")).substr(0, 33), "ID   p1 standard; PRT; UNC; 4 AA.");
     EXPECT_TRUE(SeqWrite::OutFASTA(file("n.fas"), prot.seq, prot.name, 1, nullptr));
     EXPECT_EQ(readFile(file("n.fas")), ">p1  4 \r\nMKV*\r\n");
 }
@@ -190,8 +199,10 @@ TEST_F(SeqWriteTest, LayoutsOverTheLongestLengthNeverRepeatResidues)
     const SequenceSet set = makeSet({"longname12", "b"}, {"ACGTACGTACGT", "ACGTACG"});
     ASSERT_TRUE(SeqWrite::WriteSeqFile(file("e.emb"), 8, set, nullptr));
     const std::string embl = readFile(file("e.emb"));
-    EXPECT_NE(embl.find("ID   longname1\r\n"), std::string::npos);
-    EXPECT_NE(embl.find("SQ          12 BP\r\n     ACGTACG \r\n//"), std::string::npos);
+    EXPECT_NE(embl.find("ID   longname1 standard; DNA; UNC; 12 BP.\r\n"), std::string::npos);
+    // Each record gives and lays out its own sequence: no blocks without residues.
+    EXPECT_NE(embl.find("ID   b standard; DNA; UNC; 7 BP.\r\nDE   b  7  bases,"), std::string::npos) << embl;
+    EXPECT_NE(embl.find("SQ          7 BP\r\n     ACGTACG\r\n//"), std::string::npos) << embl;
     ASSERT_TRUE(SeqWrite::WriteSeqFile(file("n.nbr"), 13, set, nullptr));
     EXPECT_NE(readFile(file("n.nbr")).find("b - 12 bases, "), std::string::npos);
     EXPECT_NE(readFile(file("n.nbr")).find("\r\n ACGTACG *\r\n"), std::string::npos);
@@ -225,7 +236,7 @@ TEST_F(SeqWriteTest, GcgOfSeveralSequencesCanBecomeMsf)
     EXPECT_EQ(boxes.last().text,
               "You have chosen GCG single sequence format, but there are 2 sequences in Brisco. Do you wish to "
               "write the sequences out using GCG's multiple sequence format (MSF)?");
-    EXPECT_EQ(readFile(file("g.gcg")).substr(0, 9), "  MSF:  4");
+    EXPECT_EQ(readFile(file("g.gcg")).substr(0, 40), "!!NA_MULTIPLE_ALIGNMENT 1.0\r\n\r\n  MSF:  4");
 }
 
 TEST_F(SeqWriteTest, RefusalsLeaveAnExistingFileAsItWas)
@@ -347,7 +358,11 @@ TEST_F(SeqWriteTest, ClustalwReadsBackEveryFormatItReads)
     const std::string b = "ACGTACGTTAGCATCGATCG--CGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGATCGATTAC";
     const std::string c = "ACGTACGTTAGCATCGTTCGATCGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGAACGATTAC";
     const std::vector<std::string> names{"alpha", "a_name_of_exactly_24_chr", "gamma"};
-    const SequenceSet set = makeSet(names, {a, b, c});
+    const SequenceSet nucleotides = makeSet(names, {a, b, c});
+    const SequenceSet protein = makeSet(names, {"MKVLAAGIVGLLLAQSTHAEDKWLSSAAHQRTMPYGEYIAAKDLQRLHG",
+                                                "MKVLAAGIVGLLLAQ-THAEDKWLSSAAHQRTMPYGEYIAAKDLQRLHG",
+                                                "MKVLSAGIVGLLLAQSTHAEDKWLSSAAHQRTMPYGEFIAAKDLQRLHG"},
+                                        "AA");
     struct Row {
         const char* label;
         std::int16_t code;
@@ -358,17 +373,108 @@ TEST_F(SeqWriteTest, ClustalwReadsBackEveryFormatItReads)
         {"FASTA", 2, "in.fas", 30}, {"MSF", 6, "in.msf", 30}, {"EMBL", 8, "in.emb", 9}, {"NBRF", 13, "in.pir", 30},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
+      for (const SequenceSet* setp : {&nucleotides, &protein}) {
+        const SequenceSet& set = *setp;
+        SCOPED_TRACE(std::string(row.label) + (setp == &protein ? " protein" : " nucleotide"));
         testsupport::TempDir dir;
         ASSERT_TRUE(SeqWrite::WriteSeqFile(dir.file(row.file), row.code, set, nullptr));
         const std::string command = "cd '" + dir.path().string() + "' && clustalw -INFILE=" + row.file +
                                     " -CONVERT -OUTPUT=FASTA -OUTFILE=out.fasta >clustalw.log 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << readFile(dir.file("clustalw.log"));
         const auto records = readFasta(readFile(dir.file("out.fasta")));
-        ASSERT_EQ(records.size(), 3u) << readFile(dir.file("clustalw.log"));
+        ASSERT_EQ(records.size(), 3u) << readFile(dir.file("clustalw.log")) << readFile(dir.file(row.file));
         for (std::size_t i = 0; i < 3; ++i) {
             EXPECT_EQ(records[i].first, names[i].substr(0, row.nameLength));
             EXPECT_EQ(records[i].second, set.seq[i]) << names[i];
+        }
+      }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Biopython, run by the system's Python, reads the file in one of its formats
+// and prints each record as name, tab, residues. Its warnings (a sequence
+// line without coordinates, say) go to the log; any refusal fails the read.
+constexpr const char* kBiopythonReader = R"(
+import sys, warnings
+warnings.simplefilter('ignore')
+from Bio import SeqIO, AlignIO
+kind, fmt, path = sys.argv[1:4]
+records = list(AlignIO.read(path, fmt)) if kind == 'alignment' else list(SeqIO.parse(path, fmt))
+if not records:
+    sys.exit('no records')
+for r in records:
+    print(r.id + '\t' + str(r.seq))
+)";
+
+bool biopythonInstalled()
+{
+    return std::system("/usr/bin/python3 -c 'import Bio' >/dev/null 2>&1") == 0;
+}
+
+// Peers read every file the writers make in a format they know: Biopython's
+// readers each format it has one for, with every name and every residue, for
+// nucleotide and protein sets alike.
+TEST_F(SeqWriteTest, BiopythonReadsBackEveryFormatItHasAReaderFor)
+{
+    if (!biopythonInstalled()) {
+        GTEST_SKIP() << "Biopython is not importable by /usr/bin/python3 (scripts/bootstrap --test installs it)";
+    }
+    testsupport::TempDir dir;
+    const auto script = dir.file("read.py");
+    testsupport::writeFile(script, kBiopythonReader);
+    const std::string a = "ACGTACGTTAGCATCGATCGATCGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGATCGATTACGTAC";
+    const std::string b = "ACGTACGTTAGCATCGATCG--CGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGATCGATTACGTAC";
+    const std::string c = "ACGTACGTTAGCATCGTTCGATCGGATCGATCGATTACGACGTACGTTAGCATCGATCGATCGGATCGAACGATTACGTAC";
+    const std::string pa = "MKVLAAGIVGLLLAQSTHAEDKWLSSAAHQRTMPYGEYIAAKDLQRLHG";
+    const std::string pb = "MKVLAAGIVGLLLAQ-THAEDKWLSSAAHQRTMPYGEYIAAKDLQRLHG";
+    const std::string pc = "MKVLSAGIVGLLLAQSTHAEDKWLSSAAHQRTMPYGEFIAAKDLQRLHG";
+    const std::vector<std::string> names{"alpha", "a_name_of_exactly_24_chr", "gamma"};
+    const SequenceSet dna = makeSet(names, {a, b, c}, "NonProtein");
+    const SequenceSet protein = makeSet(names, {pa, pb, pc}, "AA");
+    struct Row {
+        const char* label;
+        std::int16_t code;
+        const char* kind;
+        const char* format;
+        std::size_t nameLength;  // EMBL cuts names to 9 characters, PHYLIP (asked) to 10
+    };
+    const Row rows[] = {
+        {"IntelliGenetics", 1, "records", "ig", 30},
+        {"FASTA", 2, "records", "fasta", 30},
+        {"GenBank", 4, "records", "genbank", 30},
+        {"MSF", 6, "alignment", "msf", 30},
+        {"PHYLIP", 7, "alignment", "phylip", 10},
+        {"EMBL", 8, "records", "embl", 9},
+        {"NEXUS", 12, "alignment", "nexus", 30},
+        {"NBRF", 13, "records", "pir", 30},
+    };
+    for (const SequenceSet* set : {&dna, &protein}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.label) + (set == &protein ? " protein" : " nucleotide"));
+            boxes.clear();
+            boxes.answer(Answer::No).answer(Answer::Yes);  // PHYLIP: no dot form; names cut to 10
+            const auto path = dir.file("out.seq");
+            ASSERT_TRUE(SeqWrite::WriteSeqFile(path, row.code, *set, nullptr));
+            const std::string command = "/usr/bin/python3 '" + script.string() + "' " + row.kind + " " + row.format +
+                                        " '" + path.string() + "' >'" + dir.file("bio.out").string() + "' 2>'" +
+                                        dir.file("bio.err").string() + "'";
+            EXPECT_EQ(std::system(command.c_str()), 0) << readFile(dir.file("bio.err")) << readFile(path);
+            std::vector<std::pair<std::string, std::string>> records;
+            std::istringstream out(readFile(dir.file("bio.out")));
+            std::string line;
+            while (std::getline(out, line)) {
+                const auto tab = line.find('\t');
+                records.emplace_back(line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1));
+            }
+            ASSERT_EQ(records.size(), 3u) << readFile(dir.file("bio.err")) << readFile(path);
+            for (std::size_t i = 0; i < 3; ++i) {
+                EXPECT_EQ(records[i].first, names[i].substr(0, row.nameLength));
+                EXPECT_EQ(records[i].second, set->seq[i]) << names[i];
+            }
         }
     }
 }

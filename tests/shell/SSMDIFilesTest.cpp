@@ -230,33 +230,61 @@ std::string tabLineThenShortLines()
     return text;
 }
 
-TEST_F(WorkbookFileCommands, TextLargerThanASheetIsRefusedWhole)
+// A text larger than a sheet loads as far as the sheet reaches; one message
+// after loading says what was left out, and says nothing when only empty
+// fields were. Plain text goes through the program's own reader, text with a
+// high byte at its head through the workbook reader: both say the same.
+TEST_F(WorkbookFileCommands, TextLargerThanASheetLoadsWhatFitsAndSaysWhatWasLeftOut)
 {
+    const std::string rowsCut = "Rows after 16,384 of sheet Sheet1 were not loaded: a sheet holds 16,384 rows.";
+    const std::string colsCut = "Columns after 256 of sheet Sheet1 were not loaded: a sheet holds 256 columns.";
     std::string lines;
-    for (int i = 0; i <= spreadsheet::kMaxRows; ++i) {
-        lines += "1\n";
+    for (int i = 1; i <= spreadsheet::kMaxRows + 1; ++i) {
+        lines += std::to_string(i) + "\n";
+    }
+    std::string wideLine = "w";
+    for (int c = 2; c <= 300; ++c) {
+        wideLine += "\t" + std::to_string(c);
     }
     const struct {
         const char* name;
         std::string text;
+        std::int32_t rows;  // rows and columns loaded
+        std::int32_t cols;
+        std::string said;   // the message after loading ("" for none)
     } cases[] = {
-        {"commas", "a" + std::string(300, ',') + "b\n"},
-        {"tabs after a short line", "a\tb\n" + std::string(256, '\t') + "\n"},
-        {"16,385 lines", lines},
-        {"8,000 tabs then 16,383 lines", tabLineThenShortLines()},
+        {"commas", "a" + std::string(300, ',') + "b\n", 1, 1, colsCut},
+        {"tabs after a short line: only empty fields", "a\tb\n" + std::string(256, '\t') + "\n", 1, 2, ""},
+        {"16,385 lines", lines, spreadsheet::kMaxRows, 1, rowsCut},
+        {"8,000 tabs then 16,383 lines", tabLineThenShortLines(), spreadsheet::kMaxRows, 1, ""},
+        {"300 fields then 16,384 lines", wideLine + "\n" + lines, spreadsheet::kMaxRows, 256, rowsCut + "\r\n" + colsCut},
     };
-    Workbook& active = host.newWorkbook();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string path = file("large.txt", c.text);
-        EXPECT_FALSE(SSMDI1::SSMDIOpenFile(host, path));
-        EXPECT_EQ(dialogs.last().text, "Unable to load " + path);
-        EXPECT_EQ(active.lastUsedRow(1), 0);
-        EXPECT_EQ(host.books.size(), 1U);
+    for (const bool highByte : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (highByte ? ", workbook reader" : ", text reader"));
+            dialogs.clear();
+            std::string path = file("large.txt", (highByte ? "\xc3\xa9\n" : "") + c.text);
+            ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+            const Workbook& book = *host.activeWorkbook();
+            const std::int32_t offset = highByte ? 1 : 0;  // the first line holds the high byte
+            EXPECT_EQ(book.lastUsedRow(1), std::min(c.rows + offset, spreadsheet::kMaxRows));
+            EXPECT_EQ(book.lastUsedCol(1), c.cols);
+            std::string said = c.said;
+            if (highByte && said.empty() && c.rows + offset > spreadsheet::kMaxRows) {
+                said = rowsCut;  // the extra first line pushes the last one out
+            }
+            if (said.empty()) {
+                EXPECT_TRUE(dialogs.calls().empty());
+            } else {
+                ASSERT_EQ(dialogs.calls().size(), 1U);
+                EXPECT_EQ(dialogs.last().text, said);
+                EXPECT_EQ(dialogs.last().style, platform::mb::OkOnly);
+            }
+        }
     }
 }
 
-TEST(SplitDelimText, TextsLargerThanASheetRaiseError9AndTheLimitsThemselvesRead)
+TEST(SplitDelimText, TextsLargerThanASheetKeepWhatFitsAndTheLimitsThemselvesRead)
 {
     std::string rows;
     for (int i = 0; i < spreadsheet::kMaxRows; ++i) {
@@ -273,33 +301,32 @@ TEST(SplitDelimText, TextsLargerThanASheetRaiseError9AndTheLimitsThemselvesRead)
     const struct {
         const char* name;
         std::string text;
-        std::int32_t lines;  // 0: error 9
+        std::int32_t lines;
         std::int32_t width;
+        bool rowsCut;
+        bool colsCut;
     } cases[] = {
-        {"16,384 lines and empty ones after them", rows + "\r\n\r\n", spreadsheet::kMaxRows, 1},
-        {"16,385 lines", rows + "x", 0, 0},
-        {"256 tab fields", joined('\t'), 1, spreadsheet::kMaxCols},
-        {"257 tab fields", joined('\t') + "\t", 0, 0},
-        {"256 comma fields", joined(','), 1, spreadsheet::kMaxCols},
-        {"257 comma fields", "a\n" + joined(',') + ",", 0, 0},
-        {"256 blank fields", joined(' ') + "   ", 1, spreadsheet::kMaxCols},
-        {"257 blank fields", joined(' ') + " z", 0, 0},
-        {"8,000 tabs then 16,383 lines", tabLineThenShortLines(), 0, 0},
+        {"16,384 lines and empty ones after them", rows + "\r\n\r\n", spreadsheet::kMaxRows, 1, false, false},
+        {"16,385 lines", rows + "x", spreadsheet::kMaxRows, 1, true, false},
+        {"256 tab fields", joined('\t'), 1, spreadsheet::kMaxCols, false, false},
+        {"257 tab fields, the last empty", joined('\t') + "\t", 1, spreadsheet::kMaxCols, false, false},
+        {"257 tab fields", joined('\t') + "\tz", 1, spreadsheet::kMaxCols, false, true},
+        {"256 comma fields", joined(','), 1, spreadsheet::kMaxCols, false, false},
+        {"257 comma fields", "a\n" + joined(',') + ",z", 2, spreadsheet::kMaxCols, false, true},
+        {"256 blank fields", joined(' ') + "   ", 1, spreadsheet::kMaxCols, false, false},
+        {"257 blank fields", joined(' ') + " z", 1, spreadsheet::kMaxCols, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ValueTable table;
         std::int32_t lines = -1, width = -1;
-        if (c.lines == 0) {
-            EXPECT_EQ(testsupport::errorNumber([&] { SSMDI1::SplitDelimText(c.text, table, lines, width); }),
-                      platform::err::Subscript);
-            EXPECT_EQ(table.rows(), 0) << "the table stays as it was";
-            continue;
-        }
-        SSMDI1::SplitDelimText(c.text, table, lines, width);
+        spreadsheet::LeftOut cut;
+        SSMDI1::SplitDelimText(c.text, table, lines, width, &cut);
         EXPECT_EQ(lines, c.lines);
         EXPECT_EQ(width, c.width);
         EXPECT_EQ(table.at(lines - 1, width - 1), Value(c.width == 1 ? "x" : "f"));
+        EXPECT_EQ(cut.rows, c.rowsCut);
+        EXPECT_EQ(cut.columns, c.colsCut);
     }
 }
 
@@ -351,6 +378,89 @@ TEST_F(WorkbookFileCommands, SaveAsXlsAndNativeAndReopenGivesEqualValues)
         EXPECT_EQ(back.cellValue(1, 3, 2), Value(-1234.5678901234));
     }
     EXPECT_TRUE(dialogs.calls().empty());
+}
+
+// A save that would not keep every text whole asks first, naming the first
+// place and the type that keeps it; No writes nothing, Yes writes as before.
+TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
+{
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // "Привет"
+    const std::string sheetName = "\xD0\x9B\xD0\xB8\xD1\x81\xD1\x82";                  // "Лист"
+    const std::string cjk = "\xE9\x81\xBA\xE4\xBC\x9D\xE5\xAD\x90";                    // "遺伝子"
+    const std::string long10k(10000, 'a');
+    const std::string long40k(40000, 'b');
+    const std::string excel5Keeps = "Excel 97/2000 keeps them.\r\n\r\nSave in Excel 5 and 7/95 anyway?";
+    struct Row {
+        const char* name;
+        std::string sheet;      // the first sheet's name
+        std::string text;       // put in B3
+        FileType type;
+        std::string question;   // "" when none is asked
+    };
+    const Row rows[] = {
+        {"cyrillic sheet name and texts, Excel 5", sheetName, cyrillic, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold every character of the name of sheet " + sheetName +
+             ": it would write \"?\" in place of those it lacks. " + excel5Keeps},
+        {"cjk text, Excel 5", "Sheet1", "gene " + cjk, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold every character of cell B3 of sheet Sheet1: it would write \"?\" in place "
+         "of those it lacks. " + excel5Keeps},
+        {"10,000 characters, Excel 5", "Sheet1", long10k, FileType::Excel5,
+         "Excel 5 and 7/95 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 2,072 of its "
+         "10,000 characters. Excel 97/2000 keeps it whole.\r\n\r\nSave in Excel 5 and 7/95 anyway?"},
+        {"40,000 characters, Excel 97", "Sheet1", long40k, FileType::Excel97,
+         "Excel 97/2000 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 32,767 of its "
+         "40,000 characters. Formula One 3/4/5 keeps it whole.\r\n\r\nSave in Excel 97/2000 anyway?"},
+        {"cyrillic, Excel 97", sheetName, cyrillic, FileType::Excel97, ""},
+        {"cjk and 10,000 characters, Excel 97", "Sheet1", cjk + long10k, FileType::Excel97, ""},
+        {"Windows-1252 text and a question mark, Excel 5", "Sheet1", "M\xC3\xBCller \xE2\x82\xAC 5? ok",
+         FileType::Excel5, ""},
+        {"cyrillic, own format", sheetName, cyrillic + long40k, FileType::Native, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {
+            dialogs.clear();
+            Workbook& book = host.newWorkbook();
+            book.setSheetName(1, row.sheet);
+            book.setCellValue(1, 1, 1, Value("header"));
+            book.setCellValue(1, 3, 2, Value(row.text));
+            const std::string path = (dir.path() / "saved.out").string();
+            std::filesystem::remove(path);
+            dialogs.choose(path, static_cast<int>(row.type));
+            if (!row.question.empty()) {
+                dialogs.answer(answer);
+            }
+            const std::int16_t result = SSMDI1::SSMDISaveFile(host);
+            if (row.question.empty()) {
+                EXPECT_EQ(result, SSMDI1::kSaved);
+                EXPECT_TRUE(dialogs.calls().empty());
+                Workbook back;
+                (void)back.Read(path);
+                EXPECT_EQ(back.cellValue(1, 3, 2), Value(row.text));
+                EXPECT_EQ(back.SheetName(1), row.sheet);
+                break;
+            }
+            ASSERT_EQ(dialogs.calls().size(), 1U);
+            EXPECT_EQ(dialogs.last().text, row.question);
+            EXPECT_EQ(dialogs.last().style, platform::mb::YesNo + platform::mb::Exclamation);
+            if (answer == platform::Answer::No) {
+                EXPECT_EQ(result, SSMDI1::kSaveCancelled);
+                EXPECT_FALSE(std::filesystem::exists(path)) << "nothing is written";
+                EXPECT_TRUE(book.isNeverSaved());
+                continue;
+            }
+            EXPECT_EQ(result, SSMDI1::kSaved);
+            EXPECT_TRUE(std::filesystem::exists(path));
+            EXPECT_EQ(book.TableName(), path);
+            // Saving again under the name asks again.
+            dialogs.clear();
+            dialogs.answer(platform::Answer::No);
+            const auto before = std::filesystem::last_write_time(path);
+            EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveCancelled);
+            EXPECT_EQ(dialogs.calls().size(), 1U);
+            EXPECT_EQ(std::filesystem::last_write_time(path), before);
+        }
+    }
 }
 
 TEST_F(WorkbookFileCommands, SavingAWorkbookFromDiskWritesItBackWithoutADialog)

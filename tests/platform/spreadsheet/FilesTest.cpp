@@ -191,6 +191,52 @@ TEST(WorkbookFiles, TextOfAsManyLinesAsASheetHoldsReads)
     EXPECT_EQ(wb.cellValue(1, spreadsheet::kMaxRows, 1), Value(7));
 }
 
+// Text larger than a sheet reads as far as the sheet reaches; what was left
+// out is noted, and fields that are empty lose nothing.
+TEST(WorkbookFiles, TextLargerThanASheetReadsWhatFitsAndNotesWhatWasLeftOut)
+{
+    testsupport::TempDir dir;
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::int32_t rows;
+        std::int32_t cols;
+        bool rowsCut;
+        bool colsCut;
+    };
+    const Row rows[] = {
+        {"wider than a sheet", std::string(300, '\t') + "x\r\ny\r\n", 2, 1, false, true},
+        {"a quoted field past the last column", "a" + std::string(256, ',') + "\"x\"\r\n", 1, 1, false, true},
+        {"longer than a sheet", repeated("1\r\n", spreadsheet::kMaxRows) + "2\r\n", spreadsheet::kMaxRows, 1, true,
+         false},
+        {"a line of 8,000 tabs, then 16,383 lines", std::string(8000, '\t') + "\n" + repeated("a\n", 16383),
+         spreadsheet::kMaxRows, 1, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto path = dir.file("large.txt");
+        testsupport::writeFile(path, row.bytes);
+        Workbook wb;
+        std::vector<spreadsheet::LeftOut> leftOut;
+        EXPECT_EQ(wb.Read(path.string(), leftOut), static_cast<std::int32_t>(FileType::Text));
+        EXPECT_EQ(wb.lastUsedRow(1), row.rows);
+        EXPECT_EQ(wb.lastUsedCol(1), row.cols);
+        if (!row.rowsCut && !row.colsCut) {
+            EXPECT_TRUE(leftOut.empty());
+            continue;
+        }
+        ASSERT_EQ(leftOut.size(), 1U);
+        EXPECT_EQ(leftOut[0].sheet, "Sheet1");
+        EXPECT_EQ(leftOut[0].rows, row.rowsCut);
+        EXPECT_EQ(leftOut[0].columns, row.colsCut);
+    }
+    EXPECT_EQ(spreadsheet::leftOutMessage({{"Data", true, true}, {"Two", false, true}}),
+              "Rows after 16,384 of sheet Data were not loaded: a sheet holds 16,384 rows.\r\n"
+              "Columns after 256 of sheet Data were not loaded: a sheet holds 256 columns.\r\n"
+              "Columns after 256 of sheet Two were not loaded: a sheet holds 256 columns.");
+    EXPECT_EQ(spreadsheet::leftOutMessage({}), "");
+}
+
 TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
 {
     testsupport::TempDir dir;
@@ -228,9 +274,6 @@ TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
         {"native with a wrong count", wrongCount},
         {"native of a later version", "TESSARAY WORKBOOK\t9\n"},
         {"text with a control character", "a\tb\r\n\x02\r\n"},
-        {"text wider than a sheet", std::string(300, '\t') + "x\r\n"},
-        {"text longer than a sheet", repeated("1\r\n", spreadsheet::kMaxRows + 1)},
-        {"a line of 8,000 tabs, then 16,383 lines", std::string(8000, '\t') + "\n" + repeated("a\n", 16383)},
     };
     for (const Row& row : rows) {
         const auto path = dir.file("bad.bin");

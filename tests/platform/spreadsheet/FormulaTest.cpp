@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 #include "platform/spreadsheet/FormulaText.h"
@@ -321,3 +323,63 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
     book.setCellFormula(1, 20, 1, "A1+1");
     EXPECT_EQ(book.cellValue(1, 20, 1), Value(2.5));
 }
+
+namespace {
+
+// A comparison gives a logical, not the number the engine computes it as,
+// in the cell, in what the grid shows, and in every file we write and read.
+TEST(Formula, ComparisonsGiveLogicals)
+{
+    Workbook wb;
+    for (int r = 1; r <= 3; ++r)
+        wb.setCellValue(1, r, 1, Value(r == 1 ? 2 : r == 2 ? 4 : 9));
+    struct Row {
+        const char* formula;
+        Value expected;
+    };
+    const Row rows[] = {
+        {"A1>A2", Value::logical(false)},
+        {"A2>A1", Value::logical(true)},
+        {"(A3>=A2)", Value::logical(true)},
+        {"A1=2", Value::logical(true)},
+        {"A1<>2", Value::logical(false)},
+        {"A1+A2<=A3-3", Value::logical(true)},
+        {"SUM(A1:A3)>10", Value::logical(true)},
+        {"\"a\"&A1=\"a2\"", Value::logical(true)},
+        {"((A1+1)*2)<(A2*2)", Value::logical(true)},
+        // A comparison inside a larger number stays a number.
+        {"(A1>A2)+0", Value(0)},
+        {"(A2>A1)*5", Value(5)},
+        {"IF(A1>A2,10,20)", Value(20)},
+        {"(A1)+(A2)", Value(6)},
+        {"SUM(A1:A3)", Value(15)},
+    };
+    testsupport::TempDir dir;
+    std::int32_t col = 3;
+    for (const Row& r : rows) {
+        wb.setCellFormula(1, 1, col, r.formula);
+        EXPECT_EQ(wb.cellValue(1, 1, col), r.expected) << r.formula;
+        ++col;
+    }
+    wb.setSelection(1, 3, 1, 3);
+    EXPECT_EQ(wb.Text(), "FALSE");
+    wb.setSelection(1, 4, 1, 4);
+    EXPECT_EQ(wb.Text(), "TRUE");
+    for (const auto type : {spreadsheet::FileType::Excel97, spreadsheet::FileType::Excel5}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        const std::string path = dir.file("logical.xls").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        Workbook back;
+        back.Read(path);
+        col = 3;
+        for (const Row& r : rows) {
+            EXPECT_EQ(back.cellValue(1, 1, col), r.expected) << r.formula;
+            ++col;
+        }
+    }
+    const std::string text = dir.file("logical.txt").string();
+    wb.Write(text, static_cast<std::int32_t>(spreadsheet::FileType::TextValuesOnly));
+    EXPECT_EQ(testsupport::readFile(text).substr(0, 30), "2\t\tFALSE\tTRUE\tTRUE\tTRUE\tFALSE\t");
+}
+
+} // namespace

@@ -458,3 +458,31 @@ TEST(LibreOffice, OurFormatsSavedAgainByItReadBack)
 }
 
 } // namespace
+
+namespace {
+
+// A comparison's result goes into .xls files as a logical: LibreOffice reads
+// it as one and keeps it one when it saves the workbook again.
+TEST(LibreOffice, KeepsComparisonsWeWroteAsLogicals)
+{
+    const std::optional<fs::path> soffice = findSoffice();
+    if (!soffice)
+        GTEST_SKIP() << kNoSoffice;
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value(2));
+    wb.setCellValue(1, 2, 1, Value(4));
+    wb.setCellFormula(1, 1, 2, "A1>A2");
+    wb.setCellFormula(1, 2, 2, "A2>A1");
+    for (const auto& [file, type] : {std::pair{"cmp8.xls", FileType::Excel97}, std::pair{"cmp5.xls", FileType::Excel5}}) {
+        SCOPED_TRACE(file);
+        testsupport::TempDir dir;
+        const fs::path path = dir.file(file);
+        wb.Write(path.string(), static_cast<std::int32_t>(type));
+        Workbook back;
+        resavedByLibreOffice(*soffice, path, dir.path(), back);
+        EXPECT_EQ(back.cellValue(1, 1, 2), Value::logical(false));
+        EXPECT_EQ(back.cellValue(1, 2, 2), Value::logical(true));
+    }
+}
+
+} // namespace

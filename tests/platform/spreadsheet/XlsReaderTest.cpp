@@ -514,11 +514,16 @@ std::vector<Case> cases()
     c.push_back({"number_record_cut_short.xls", true, book8(rec(biff::kNumber, cell(0, 0) + "\x01\x02")), nullptr});
     c.push_back({"mulrk_with_wrong_length.xls", true, book8(rec(biff::kMulRk, u16(0) + u16(0) + u8(15) + u16(6))),
                  nullptr});
-    c.push_back({"cell_below_the_last_row.xls", true, book8(number(20000, 0, 1)), nullptr});
+    // Cells past the sheet are left out; the rest of the file reads.
+    c.push_back({"cell_below_the_last_row.xls", true, book8(number(20000, 0, 1)),
+                 [](const Workbook& wb) { EXPECT_EQ(wb.lastUsedRow(1), 0); }});
     c.push_back({"cell_right_of_the_last_column.xls", true,
                  book8(rec(biff::kMulRk, u16(0) + u16(254) + (u16(15) + u32(2)) + (u16(15) + u32(2)) +
                                              (u16(15) + u32(2)) + u16(256))),
-                 nullptr});
+                 [](const Workbook& wb) {
+                     EXPECT_EQ(wb.cellValue(1, 1, 255), Value(0));
+                     EXPECT_EQ(wb.cellValue(1, 1, 256), Value(0));
+                 }});
     c.push_back({"password_protected.xls", true, book8(number(0, 0, 1), rec(biff::kFilePass, u16(0))), nullptr});
     c.push_back({"excel4_version.xls", true,
                  rec(biff::kBof, u16(0x0400) + u16(biff::kGlobals)) + eof(), nullptr});
@@ -742,6 +747,83 @@ TEST(XlsReader, EveryTruncationOfAStreamIsRefusedOrRead)
         }
         EXPECT_GT(refused, 0);
     }
+}
+
+// Cells past a sheet's 16,384 rows or 256 columns (an Excel 97 sheet has
+// 65,536 rows) are left out and noted per sheet; everything inside reads,
+// including the part of a record of several numbers that lies inside.
+TEST(XlsReader, CellsPastTheSheetAreLeftOutAndNotedPerSheet)
+{
+    const std::string rowsPast = number(0, 0, 1) + number(16383, 1, 2) + number(16384, 0, 3) + number(65535, 255, 4) +
+                                 formula(20000, 0, specialResult(1, 1));
+    const std::string colsPast = rec(biff::kMulRk, u16(2) + u16(254) + u16(15) + u32((5u << 2) | 2u) + u16(15) +
+                                                       u32((6u << 2) | 2u) + u16(15) + u32((7u << 2) | 2u) + u16(256));
+    const std::string stream =
+        book(true, "", {{"Long", rowsPast}, {"Fits", number(0, 0, 9)}, {"Wide", colsPast}});
+    const spreadsheet::detail::BiffBook parsed = spreadsheet::detail::parseBiffStream(stream);
+    ASSERT_EQ(parsed.sheets.size(), 3U);
+    EXPECT_TRUE(parsed.sheets[0].rowsLeftOut);
+    EXPECT_FALSE(parsed.sheets[0].columnsLeftOut);
+    EXPECT_FALSE(parsed.sheets[1].rowsLeftOut || parsed.sheets[1].columnsLeftOut);
+    EXPECT_FALSE(parsed.sheets[2].rowsLeftOut);
+    EXPECT_TRUE(parsed.sheets[2].columnsLeftOut);
+
+    testsupport::TempDir dir;
+    const std::string path = dir.file("past.xls").string();
+    spreadsheet::detail::writeXlsStream(path, stream, true);
+    Workbook wb;
+    std::vector<spreadsheet::LeftOut> leftOut;
+    EXPECT_EQ(wb.Read(path, leftOut), static_cast<std::int32_t>(FileType::Excel97));
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(1));
+    EXPECT_EQ(wb.cellValue(1, 16384, 2), Value(2));
+    EXPECT_EQ(wb.lastUsedRow(1), 16384);
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value(9));
+    EXPECT_EQ(wb.cellValue(3, 3, 255), Value(5));
+    EXPECT_EQ(wb.cellValue(3, 3, 256), Value(6));
+    ASSERT_EQ(leftOut.size(), 2U);
+    EXPECT_EQ(leftOut[0].sheet, "Long");
+    EXPECT_TRUE(leftOut[0].rows);
+    EXPECT_FALSE(leftOut[0].columns);
+    EXPECT_EQ(leftOut[1].sheet, "Wide");
+    EXPECT_TRUE(leftOut[1].columns);
+}
+
+// A file of 20,000 rows written by an independent writer (xlwt, run by the
+// system's Python) reads its first 16,384 rows, every value in place, and
+// says which sheet lost the rest.
+TEST(XlsReader, FileOfTwentyThousandRowsFromAnotherWriterReadsWhatFits)
+{
+    if (std::system("/usr/bin/python3 -c 'import xlwt' >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xlwt is not importable by /usr/bin/python3 (python3-xlwt, installed by scripts/bootstrap --test)";
+    testsupport::TempDir dir;
+    const fs::path path = dir.file("big.xls");
+    const std::string script = "import sys, xlwt\n"
+                               "b = xlwt.Workbook()\n"
+                               "s = b.add_sheet('Expression data')\n"
+                               "for r in range(20000):\n"
+                               "    s.write(r, 0, 'gene%d' % (r + 1))\n"
+                               "    s.write(r, 1, (r + 1) * 0.5)\n"
+                               "t = b.add_sheet('Notes')\n"
+                               "t.write(0, 0, 'small')\n"
+                               "b.save(sys.argv[1])\n";
+    testsupport::writeFile(dir.file("make.py"), script);
+    const std::string command =
+        "/usr/bin/python3 '" + dir.file("make.py").string() + "' '" + path.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+    Workbook wb;
+    std::vector<spreadsheet::LeftOut> leftOut;
+    EXPECT_EQ(wb.Read(path.string(), leftOut), static_cast<std::int32_t>(FileType::Excel97));
+    ASSERT_EQ(wb.NumSheets(), 2);
+    EXPECT_EQ(wb.lastUsedRow(1), 16384);
+    for (const std::int32_t r : {1, 2, 8000, 16383, 16384}) {
+        EXPECT_EQ(wb.cellValue(1, r, 1), Value("gene" + std::to_string(r))) << r;
+        EXPECT_EQ(wb.cellValue(1, r, 2), Value(r * 0.5)) << r;
+    }
+    EXPECT_EQ(wb.cellValue(2, 1, 1), Value("small"));
+    ASSERT_EQ(leftOut.size(), 1U);
+    EXPECT_EQ(spreadsheet::leftOutMessage(leftOut),
+              "Rows after 16,384 of sheet Expression data were not loaded: a sheet holds 16,384 rows.");
 }
 
 } // namespace

@@ -166,3 +166,45 @@ TEST(FlankRetrieval, CutOffRecordRaisesAnErrorNamingTheGeneAndChangesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// CDS positions the record cannot hold: each is one error naming the gene and
+// the record, and no flank of the reply is kept, not even those of the
+// records before it.
+TEST(FlankRetrieval, CdsPositionsOutsideTheRecordRaiseOneErrorNamingTheGene)
+{
+    struct Row {
+        const char* what;
+        const char* cds;
+    };
+    const Row rows[] = {
+        {"end far past the record", "11..1e30"},
+        {"start far past the record", "1e30..50"},
+        {"end too large for a number", "11..1e400"},
+        {"end one past the last base", "11..61"},
+        {"start past the last base", "61..70"},
+        {"negative start", "-5..50"},
+        {"complement ending past the record", "complement(11..1e30)"},
+    };
+    const std::string bases = bases60();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string reply = genbankRecord("NM_GOOD", "11..50", bases) + genbankRecord("NM_BAD", row.cds, bases);
+        SequenceSet left;
+        SequenceSet right;
+        try {
+            (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
+            ADD_FAILURE() << "no error";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.number(), platform::err::InvalidCall);
+            EXPECT_NE(e.description().find("\"ABC\""), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find("NM_BAD"), std::string::npos) << e.description();
+            EXPECT_NE(e.description().find("outside its 60 bases"), std::string::npos) << e.description();
+        }
+        EXPECT_EQ(left.numSeq, 0);
+        EXPECT_EQ(right.numSeq, 0);
+    }
+}
+
+} // namespace
