@@ -17,6 +17,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "tests/platform/spreadsheet/GridFixture.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 namespace {
@@ -29,23 +30,9 @@ using spreadsheet::SpreadsheetWidget;
 using spreadsheet::Value;
 using spreadsheet::Workbook;
 
-class GridCommandsTest : public ::testing::Test {
+class GridCommandsTest : public spreadsheet_test::GridFixture {
 protected:
-    void SetUp() override
-    {
-        widget = std::make_unique<SpreadsheetWidget>();
-        widget->resize(900, 700);
-        widget->show();
-        widget->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
-        surface = widget->gridSurface();
-    }
-
     Workbook& book() { return widget->workbook(); }
-    void clickCell(int row, int col)
-    {
-        QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, widget->cellRect(row, col).center());
-    }
     static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(k), mods);
@@ -56,9 +43,6 @@ protected:
             QTest::keyClick(QApplication::focusWidget(), c);
     }
     RangeRef selection() { return book().SelectionEx(0); }
-
-    std::unique_ptr<SpreadsheetWidget> widget;
-    QWidget* surface = nullptr;
 };
 
 TEST_F(GridCommandsTest, PasteValuesPastesTheValuesTheCellsShow)

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "tests/platform/spreadsheet/GridFixture.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 namespace {
@@ -26,18 +27,8 @@ bool needsShift(char c)
     return (c >= 'A' && c <= 'Z') || std::string_view("~!@#$%^&*()_+{}|:\"<>?").find(c) != std::string_view::npos;
 }
 
-class GridKeyboardTest : public ::testing::Test {
+class GridKeyboardTest : public spreadsheet_test::GridFixture {
 protected:
-    void SetUp() override
-    {
-        widget = std::make_unique<SpreadsheetWidget>();
-        widget->resize(800, 600);
-        widget->show();
-        widget->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(widget.get()));
-        surface = widget->gridSurface();
-    }
-
     // One character as the keyboard sends it, to whatever has the focus.
     static void type(char c)
     {
@@ -57,15 +48,8 @@ protected:
         QTest::keyClick(focus, k, mods);
     }
 
-    void clickCell(int row, int col)
-    {
-        QTest::mouseClick(surface, Qt::LeftButton, Qt::NoModifier, widget->cellRect(row, col).center());
-    }
     QLineEdit* formulaBar() const { return widget->findChild<QLineEdit*>(); }
     std::string shown(int row, int col) const { return widget->workbook().cellValue(1, row, col).displayText(); }
-
-    std::unique_ptr<SpreadsheetWidget> widget;
-    QWidget* surface = nullptr;
 };
 
 std::string printableAscii()
