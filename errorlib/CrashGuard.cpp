@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include <fcntl.h>
@@ -193,7 +194,37 @@ void copyInto(std::array<char, 512>& target, const std::string& text)
 
 } // namespace
 
-CrashGuard::CrashGuard(ICErrorHandler& handler)
+// The alternate stack the signal handler runs on while installed: a fault
+// from an overflowed stack leaves no room on that stack for the handler.
+class CrashGuard::SignalStack {
+public:
+    SignalStack() : m_memory(std::make_unique<char[]>(kSize))
+    {
+        stack_t own{};
+        own.ss_sp = m_memory.get();
+        own.ss_size = kSize;
+        own.ss_flags = 0;
+        m_installed = ::sigaltstack(&own, &m_previous) == 0;
+    }
+    ~SignalStack()
+    {
+        if (m_installed) {
+            // A previous stack that was disabled is restored as disabled.
+            ::sigaltstack(&m_previous, nullptr);
+        }
+    }
+    SignalStack(const SignalStack&) = delete;
+    SignalStack& operator=(const SignalStack&) = delete;
+
+private:
+    // The report buffer (8 KiB) and the handler's calls, with ample room.
+    static constexpr std::size_t kSize = 64 * 1024;
+    std::unique_ptr<char[]> m_memory;
+    stack_t m_previous{};
+    bool m_installed = false;
+};
+
+CrashGuard::CrashGuard(ICErrorHandler& handler) : m_signalStack(std::make_unique<SignalStack>())
 {
     g_prepared.handler = &handler;
     copyInto(g_prepared.component, handler.ComponentName());
@@ -217,7 +248,7 @@ CrashGuard::CrashGuard(ICErrorHandler& handler)
 
     struct sigaction action {};
     action.sa_sigaction = onSignal;
-    action.sa_flags = SA_SIGINFO;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
     for (std::size_t i = 0; i < kSignals.size(); ++i) {
         ::sigaction(kSignals[i], &action, &g_prepared.previous[i]);
@@ -232,6 +263,7 @@ CrashGuard::~CrashGuard()
     }
     std::set_terminate(g_prepared.previousTerminate);
     g_prepared.handler = nullptr;
+    m_signalStack.reset();  // after the handlers that ran on it are gone
 }
 
 } // namespace rampart

@@ -13,8 +13,13 @@
 //
 // The signal path runs inside the signal handler: it throws nothing, takes no
 // lock and allocates nothing; it writes one prepared report with write(2) to
-// the log file named when the guard was installed. The terminate path records
-// the exception in the handler (HandleException) and logs through LogString.
+// the log file named when the guard was installed. It runs on a stack of
+// its own, so that a fault from a stack overflow (a runaway recursion) is
+// reported as well; that stack serves the thread that installed the guard
+// (the program's main thread). The terminate path records the exception in
+// the handler (HandleException) and logs through LogString.
+
+#include <memory>
 
 #include "errorlib/ICErrorHandler.h"
 
@@ -25,10 +30,14 @@ public:
     // Installs the handlers for `handler`, which must be initialised and
     // outlive the guard. One guard at a time per process.
     explicit CrashGuard(ICErrorHandler& handler);
-    // Restores the previous signal handlers and terminate handler.
+    // Restores the previous signal handlers, signal stack and terminate handler.
     ~CrashGuard();
     CrashGuard(const CrashGuard&) = delete;
     CrashGuard& operator=(const CrashGuard&) = delete;
+
+private:
+    class SignalStack;
+    std::unique_ptr<SignalStack> m_signalStack;
 };
 
 } // namespace rampart

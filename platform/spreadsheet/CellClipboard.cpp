@@ -17,10 +17,13 @@ namespace {
 constexpr const char* CellsFormat = "application/x-tessaray-cells";
 
 // The cells of the last copy, on sheet 1 of a private workbook at the
-// places they were copied from.
+// places they were copied from, and the values they showed then. The
+// private workbook lacks the cells that copied formulas refer to, so their
+// results there are not the values shown: a paste of values takes these.
 struct Held {
     std::unique_ptr<Workbook> book;
     RangeRef range;
+    ValueTable values;  // the used part of the range, from its top-left cell
     QByteArray token;
 };
 
@@ -45,13 +48,18 @@ void copy(const Workbook& book)
     // Only the used part of the selection holds cells (a whole sheet may be selected).
     const std::int32_t lastRow = std::min(r.lastRow, book.lastUsedRow());
     const std::int32_t lastCol = std::min(r.lastCol, book.lastUsedCol());
-    if (lastRow >= r.firstRow && lastCol >= r.firstCol)
+    ValueTable values;
+    if (lastRow >= r.firstRow && lastCol >= r.firstCol) {
         snapshot->CopyRangeEx(1, r.firstRow, r.firstCol, lastRow, lastCol, book, book.Sheet(), r.firstRow,
                               r.firstCol, lastRow, lastCol);
+        values = ValueTable(lastRow - r.firstRow + 1, lastCol - r.firstCol + 1);
+        book.CopyDataToArray(book.Sheet(), r.firstRow, r.firstCol, lastRow, lastCol, true, values);
+    }
     snapshot->copyFormats(1, r.firstRow, r.firstCol, book, book.Sheet(), r);
     static std::uint64_t counter = 0;
     Held& h = held();
     h.book = std::move(snapshot);
+    h.values = std::move(values);
     h.range = r;
     h.token = QByteArray::number(QCoreApplication::applicationPid()) + '.' + QByteArray::number(++counter);
 
@@ -99,6 +107,13 @@ void paste(Workbook& book, PasteWhat what)
         doesNotFit();
     // The block's empty cells empty their places; its used part brings the cells.
     book.clearRange(book.Sheet(), RangeRef{at.firstRow, at.firstCol, lastRow, lastCol});
+    if (what == PasteWhat::Values) {
+        if (h.values.rows() > 0 && h.values.cols() > 0)
+            book.CopyDataFromArray(book.Sheet(), at.firstRow, at.firstCol, at.firstRow + h.values.rows() - 1,
+                                   at.firstCol + h.values.cols() - 1, true, h.values);
+        book.setSelection(at.firstRow, at.firstCol, lastRow, lastCol);
+        return;
+    }
     const std::int32_t usedRows = std::min(from.lastRow, h.book->lastUsedRow(1)) - from.firstRow + 1;
     const std::int32_t usedCols = std::min(from.lastCol, h.book->lastUsedCol(1)) - from.firstCol + 1;
     if (usedRows > 0 && usedCols > 0) {
@@ -106,14 +121,8 @@ void paste(Workbook& book, PasteWhat what)
         const std::int32_t srcLastCol = from.firstCol + usedCols - 1;
         const std::int32_t dstLastRow = at.firstRow + usedRows - 1;
         const std::int32_t dstLastCol = at.firstCol + usedCols - 1;
-        if (what == PasteWhat::Values) {
-            ValueTable values(usedRows, usedCols);
-            h.book->CopyDataToArray(1, from.firstRow, from.firstCol, srcLastRow, srcLastCol, true, values);
-            book.CopyDataFromArray(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, true, values);
-        } else {
-            book.CopyRangeEx(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, *h.book, 1,
-                             from.firstRow, from.firstCol, srcLastRow, srcLastCol);
-        }
+        book.CopyRangeEx(book.Sheet(), at.firstRow, at.firstCol, dstLastRow, dstLastCol, *h.book, 1,
+                         from.firstRow, from.firstCol, srcLastRow, srcLastCol);
     }
     if (what == PasteWhat::All)
         book.copyFormats(book.Sheet(), at.firstRow, at.firstCol, *h.book, 1, from);

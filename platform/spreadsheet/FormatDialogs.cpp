@@ -276,7 +276,7 @@ LineSizeDialog::LineSizeDialog(Workbook& book, Kind kind, QWidget* parent) : QDi
     QString label;
     switch (kind) {
     case Kind::RowHeight:
-        value = f.storedRowHeight(sel.firstRow);
+        value = f.fittedRowHeight(sel.firstRow);
         title = QStringLiteral("Row Height");
         label = QStringLiteral("Row &height (points):");
         break;

@@ -48,6 +48,21 @@ double lineSize(const SheetFormat& f, bool rows, std::int32_t n)
 double lineStart(const SheetFormat& f, bool rows, std::int32_t n)
 {
     n = std::clamp(n, 1, lastLine(rows) + 1);
+    if (rows) {
+        // Rows past the formatted ones without their own height are all
+        // plainRowHeight tall; the others are summed one by one.
+        const double plain = f.plainRowHeight();
+        double sum = static_cast<double>(n - 1) * plain;
+        const std::int32_t formatted = std::min(n - 1, f.lastFormattedRow());
+        for (std::int32_t r = 1; r <= formatted; ++r)
+            if (!f.hasRowHeight(r))
+                sum += f.fittedRowHeight(r) - plain;
+        for (auto it = f.rowHeights().begin(); it != f.rowHeights().end() && it->first < n; ++it)
+            sum += it->second - plain;
+        for (auto it = f.hiddenRows().begin(); it != f.hiddenRows().end() && *it < n; ++it)
+            sum -= f.fittedRowHeight(*it);
+        return sum;
+    }
     const double def = rows ? f.defaultRowHeight() : f.defaultColWidth();
     const auto& sized = rows ? f.rowHeights() : f.colWidths();
     const auto& hidden = rows ? f.hiddenRows() : f.hiddenCols();

@@ -370,7 +370,44 @@ double SheetFormat::colWidth(std::int32_t col) const
 
 double SheetFormat::rowHeight(std::int32_t row) const
 {
-    return isRowHidden(row) ? 0.0 : storedRowHeight(row);
+    return isRowHidden(row) ? 0.0 : fittedRowHeight(row);
+}
+
+bool SheetFormat::hasLockedCell(const RangeRef& range) const
+{
+    const bool normalLocked = m_styles[0].locked;
+    for (std::int32_t r = range.firstRow; r <= range.lastRow; ++r) {
+        if (r > lastFormattedRow())
+            return normalLocked;  // this row and the rest have the normal style only
+        std::int32_t styled = 0;
+        for (const Run& run : runs(r)) {
+            const std::int32_t lo = std::max(run.firstCol, range.firstCol);
+            const std::int32_t hi = std::min(run.lastCol, range.lastCol);
+            if (lo > hi)
+                continue;
+            if (m_styles[run.style].locked)
+                return true;
+            styled += hi - lo + 1;
+        }
+        if (styled < range.cols() && normalLocked)
+            return true;
+    }
+    return false;
+}
+
+double SheetFormat::plainRowHeight() const
+{
+    return std::max(m_defaultRowHeight, std::min(kMaxRowHeight, m_styles[0].fontSize * kFontRowRatio));
+}
+
+double SheetFormat::fittedRowHeight(std::int32_t row) const
+{
+    if (const auto it = m_rowHeight.find(row); it != m_rowHeight.end())
+        return it->second;
+    double points = m_styles[0].fontSize;
+    for (const Run& r : runs(row))
+        points = std::max(points, m_styles[r.style].fontSize);
+    return std::max(m_defaultRowHeight, std::min(kMaxRowHeight, points * kFontRowRatio));
 }
 
 void SheetFormat::setColWidth(std::int32_t first, std::int32_t last, double chars)

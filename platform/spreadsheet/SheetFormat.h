@@ -85,10 +85,22 @@ public:
 
     // ---- layout -----------------------------------------------------------------
     [[nodiscard]] double colWidth(std::int32_t col) const;  // characters; 0 while hidden
-    [[nodiscard]] double rowHeight(std::int32_t row) const; // points; 0 while hidden
-    // The width (height) set for the line, whether or not it is hidden.
+    // Points; 0 while hidden. A row without a height of its own is as tall
+    // as its tallest font needs (fittedRowHeight).
+    [[nodiscard]] double rowHeight(std::int32_t row) const;
+    // The width (height) set for the line, whether or not it is hidden; the
+    // default for a line without its own. This is what files keep.
     [[nodiscard]] double storedColWidth(std::int32_t col) const;
     [[nodiscard]] double storedRowHeight(std::int32_t row) const;
+    // The height a row shows at when not hidden: its own height, or else the
+    // default height grown to fit the largest font of the row's cells
+    // (formatted or not; kFontRowRatio points of height per point of font).
+    [[nodiscard]] double fittedRowHeight(std::int32_t row) const;
+    // What fittedRowHeight gives for a row of the normal style alone (every
+    // row past lastFormattedRow without its own height).
+    [[nodiscard]] double plainRowHeight() const;
+    // The default row height per point of the normal 10-point font.
+    static constexpr double kFontRowRatio = kDefaultRowHeight / 10.0;
     [[nodiscard]] bool hasColWidth(std::int32_t col) const { return m_colWidth.count(col) != 0; }
     [[nodiscard]] bool hasRowHeight(std::int32_t row) const { return m_rowHeight.count(row) != 0; }
     // Clamped to 0..255 characters and 0..409 points; width 0 hides the column.
@@ -116,7 +128,10 @@ public:
         bool operator==(const Freeze&) const = default;
     };
     Freeze freeze;
+    // While on, locked cells (CellFormat::locked) refuse changes (Workbook).
     bool isProtected = false;
+    // Whether a cell of the range is locked, protection aside.
+    [[nodiscard]] bool hasLockedCell(const RangeRef& range) const;
     std::optional<RangeRef> printArea;
     // Rows (firstRow..lastRow) and columns (firstCol..lastCol) repeated on
     // every printed page; a zero first line means none.

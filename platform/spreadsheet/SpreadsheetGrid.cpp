@@ -13,6 +13,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/CellAlignment.h"
+#include "platform/spreadsheet/DataEdge.h"
 #include "platform/spreadsheet/GridMetrics.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectLayer.h"
@@ -573,8 +574,8 @@ void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
         try {
             wb.autoFill(wb.Sheet(), m_fillSource, m_fillTarget);
             wb.setSelection(m_fillTarget.firstRow, m_fillTarget.firstCol, m_fillTarget.lastRow, m_fillTarget.lastCol);
-        } catch (const platform::Error&) {
-            QApplication::beep();
+        } catch (const platform::Error& e) {
+            m_owner->tellRefusal(e);
         }
     }
     m_drag = DragKind::None;
@@ -594,28 +595,70 @@ void SpreadsheetGrid::mouseDoubleClickEvent(QMouseEvent* event)
     }
 }
 
-void SpreadsheetGrid::moveActive(std::int32_t dRow, std::int32_t dCol, bool extend)
+CellPos SpreadsheetGrid::selectionEnd() const
+{
+    const Workbook& wb = book();
+    const std::int32_t row = wb.activeRow();
+    const std::int32_t col = wb.activeCol();
+    const RangeRef last = wb.SelectionEx(wb.SelectionCount() - 1);
+    const RangeRef kept{std::min(row, m_endRow), std::min(col, m_endCol), std::max(row, m_endRow),
+                        std::max(col, m_endCol)};
+    if (last == kept)
+        return {m_endRow, m_endCol};
+    // The selection was set elsewhere: its corner across from the active cell.
+    return {last.firstRow == row ? last.lastRow : last.firstRow, last.firstCol == col ? last.lastCol : last.firstCol};
+}
+
+void SpreadsheetGrid::moveTo(std::int32_t row, std::int32_t col, bool extend)
 {
     Workbook& wb = book();
+    row = std::clamp(row, 1, kMaxRows);
+    col = std::clamp(col, 1, kMaxCols);
     if (extend) {
-        m_endRow = std::clamp(m_endRow + dRow, 1, kMaxRows);
-        m_endCol = std::clamp(m_endCol + dCol, 1, kMaxCols);
+        m_endRow = row;
+        m_endCol = col;
         wb.setSelection(wb.activeRow(), wb.activeCol(), m_endRow, m_endCol);
         ensureVisible(m_endRow, m_endCol);
         return;
     }
-    const std::int32_t row = std::clamp(wb.activeRow() + dRow, 1, kMaxRows);
-    const std::int32_t col = std::clamp(wb.activeCol() + dCol, 1, kMaxCols);
     m_anchorRow = m_endRow = row;
     m_anchorCol = m_endCol = col;
     wb.setSelection(row, col, row, col);
     ensureVisible(row, col);
 }
 
+void SpreadsheetGrid::moveActive(std::int32_t dRow, std::int32_t dCol, bool extend)
+{
+    const Workbook& wb = book();
+    const CellPos from = extend ? selectionEnd() : CellPos{wb.activeRow(), wb.activeCol()};
+    moveTo(from.row + dRow, from.col + dCol, extend);
+}
+
+void SpreadsheetGrid::jumpToEdge(std::int32_t dRow, std::int32_t dCol, bool extend)
+{
+    const Workbook& wb = book();
+    const CellPos from = extend ? selectionEnd() : CellPos{wb.activeRow(), wb.activeCol()};
+    const CellPos to = dataEdge(wb, wb.Sheet(), from.row, from.col, dRow, dCol);
+    moveTo(to.row, to.col, extend);
+}
+
 void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
 {
     if (m_editor) {
+        // While the in-cell editor is open a key reaches the grid in one of
+        // two ways. Passed up from the editor, which has the focus and did
+        // not take the key (Shift pressed alone, F5, ...): the editor has had
+        // it, so it goes on to the widgets above. Sent to the grid itself
+        // (the grid was given the focus during the edit): the editor gets it
+        // once, and whatever it declines has then been passed up already.
+        if (m_forwarding || window()->focusWidget() == m_editor) {
+            event->ignore();
+            return;
+        }
+        m_forwarding = true;
         QApplication::sendEvent(m_editor, event);
+        m_forwarding = false;
+        event->accept();
         return;
     }
     if (m_objects->keyPress(event))
@@ -626,32 +669,43 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->matches(QKeySequence::Cut)) {
-        m_owner->EditCut();
+        try {
+            m_owner->EditCut();
+        } catch (const platform::Error& e) {
+            m_owner->tellRefusal(e);
+        }
         return;
     }
     if (event->matches(QKeySequence::Paste)) {
         try {
             m_owner->EditPaste();
-        } catch (const platform::Error&) {
-            QApplication::beep();  // cells that would run off the sheet are not pasted
+        } catch (const platform::Error& e) {
+            m_owner->tellRefusal(e);  // locked cells, or cells that would run off the sheet
         }
         return;
     }
     const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
     const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
     const int page = std::max(1, (viewport()->height() - headerHeight()) / rowHeight());
+    // Ctrl with an arrow jumps to the edge of the data; Shift extends the selection.
+    const auto arrow = [&](std::int32_t dRow, std::int32_t dCol) {
+        if (ctrl)
+            jumpToEdge(dRow, dCol, shift);
+        else
+            moveActive(dRow, dCol, shift);
+    };
     switch (event->key()) {
     case Qt::Key_Up:
-        moveActive(-1, 0, shift);
+        arrow(-1, 0);
         return;
     case Qt::Key_Down:
-        moveActive(1, 0, shift);
+        arrow(1, 0);
         return;
     case Qt::Key_Left:
-        moveActive(0, -1, shift);
+        arrow(0, -1);
         return;
     case Qt::Key_Right:
-        moveActive(0, 1, shift);
+        arrow(0, 1);
         return;
     case Qt::Key_PageUp:
         moveActive(-page, 0, shift);
@@ -660,8 +714,20 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
         moveActive(page, 0, shift);
         return;
     case Qt::Key_Home:
-        moveActive(ctrl ? 1 - wb.activeRow() : 0, 1 - wb.activeCol(), shift);
+        if (ctrl) {
+            const CellPos home = homeCell(wb.freeze());
+            moveTo(home.row, home.col, shift);
+        } else {
+            moveTo(shift ? selectionEnd().row : wb.activeRow(), 1, shift);
+        }
         return;
+    case Qt::Key_End:
+        if (ctrl) {
+            const CellPos end = endCell(wb, wb.Sheet());
+            moveTo(end.row, end.col, shift);
+            return;
+        }
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         moveActive(shift ? -1 : 1, 0, false);
@@ -698,8 +764,15 @@ void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
         startEdit(QString::fromStdString(wb.cellEntryText(wb.Sheet(), wb.activeRow(), wb.activeCol())));
         return;
     case Qt::Key_Delete:
-        for (std::int32_t i = 0; i < wb.SelectionCount(); ++i)
-            wb.clearRange(wb.Sheet(), wb.SelectionEx(i));
+        try {
+            // Every range is checked before any is cleared.
+            for (std::int32_t i = 0; i < wb.SelectionCount(); ++i)
+                wb.checkUnlocked(wb.Sheet(), wb.SelectionEx(i), "Delete");
+            for (std::int32_t i = 0; i < wb.SelectionCount(); ++i)
+                wb.clearRange(wb.Sheet(), wb.SelectionEx(i));
+        } catch (const platform::Error& e) {
+            m_owner->tellRefusal(e);
+        }
         return;
     default:
         break;
@@ -743,6 +816,13 @@ void SpreadsheetGrid::startEdit(const QString& text)
     if (m_editor)
         commitEdit();
     const Workbook& wb = book();
+    try {
+        wb.checkUnlocked(wb.Sheet(), RangeRef{wb.activeRow(), wb.activeCol(), wb.activeRow(), wb.activeCol()},
+                         "startEdit");
+    } catch (const platform::Error& e) {
+        m_owner->tellRefusal(e);  // refused before anything is typed
+        return;
+    }
     m_editRow = wb.activeRow();
     m_editCol = wb.activeCol();
     ensureVisible(m_editRow, m_editCol);
@@ -776,8 +856,8 @@ void SpreadsheetGrid::commitEdit()
     editor->deleteLater();
     try {
         book().setCellEntry(book().Sheet(), m_editRow, m_editCol, text);
-    } catch (const platform::Error&) {
-        QApplication::beep();
+    } catch (const platform::Error& e) {
+        m_owner->tellRefusal(e);
     }
     setFocus();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/DataEdge.h"
 
 class QLineEdit;
 
@@ -86,7 +87,14 @@ private:
     [[nodiscard]] int leftCol() const;
     void updateScrollBars();
     void selectTo(std::int32_t row, std::int32_t col);
+    // Makes (row, col) the active cell, or with extend the moving corner of
+    // the selection (the active cell stays); clamped to the sheet.
+    void moveTo(std::int32_t row, std::int32_t col, bool extend);
     void moveActive(std::int32_t dRow, std::int32_t dCol, bool extend);
+    // Ctrl with an arrow key: to the edge of the data that way (DataEdge.h).
+    void jumpToEdge(std::int32_t dRow, std::int32_t dCol, bool extend);
+    // The selection's moving corner: across from the active cell.
+    [[nodiscard]] CellPos selectionEnd() const;
     // The fill handle: the small square at the bottom-right corner of a
     // single selected range (empty when out of view or several ranges).
     [[nodiscard]] QRect fillHandleRect() const;
@@ -94,6 +102,7 @@ private:
     SpreadsheetWidget* m_owner;
     std::int32_t m_zoom = 100;
     QLineEdit* m_editor = nullptr;
+    bool m_forwarding = false;  // a key sent to the grid is being handed to the editor
     std::int32_t m_editRow = 0;
     std::int32_t m_editCol = 0;
     DragKind m_drag = DragKind::None;

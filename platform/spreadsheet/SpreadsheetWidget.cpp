@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/CellClipboard.h"
 #include "platform/spreadsheet/SheetDialogs.h"
@@ -134,6 +135,7 @@ void SpreadsheetWidget::EditCopy()
 
 void SpreadsheetWidget::EditCut()
 {
+    m_book.checkUnlocked(m_book.Sheet(), m_book.SelectionEx(0), "EditCut");  // nothing is cut from locked cells
     EditCopy();
     m_book.clearRange(m_book.Sheet(), m_book.SelectionEx(0));
 }
@@ -248,15 +250,25 @@ void SpreadsheetWidget::refreshFormulaBar()
 
 void SpreadsheetWidget::commitFormulaBar()
 {
+    // Read first: dropping an open in-cell edit puts the cell's entry back in the bar.
+    const std::string text = m_formulaEdit->text().toStdString();
     m_grid->cancelEdit();
     try {
-        m_book.setCellEntry(m_book.Sheet(), m_book.activeRow(), m_book.activeCol(),
-                            m_formulaEdit->text().toStdString());
-    } catch (const platform::Error&) {
-        QApplication::beep();
+        m_book.setCellEntry(m_book.Sheet(), m_book.activeRow(), m_book.activeCol(), text);
+    } catch (const platform::Error& e) {
+        tellRefusal(e);
     }
     m_grid->setFocus();
     refreshFormulaBar();
+}
+
+void SpreadsheetWidget::tellRefusal(const platform::Error& e)
+{
+    if (Workbook::isProtectionRefusal(e))
+        (void)platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation | platform::mb::OkOnly,
+                                         kProtectedTitle);
+    else
+        QApplication::beep();
 }
 
 void SpreadsheetWidget::OptionsDlg(std::int32_t pages)

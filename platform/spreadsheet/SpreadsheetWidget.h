@@ -20,6 +20,10 @@
 #include "platform/spreadsheet/SpreadsheetView.h"
 #include "platform/spreadsheet/Workbook.h"
 
+namespace platform {
+class Error;
+}
+
 class QDialog;
 class QLabel;
 class QLineEdit;
@@ -60,6 +64,10 @@ public:
     // 0 everything, 1 formulas, 2 values, 3 formats.
     void EditPasteSpecial(std::int32_t what);
     [[nodiscard]] bool CanEditPaste() const;
+    // The title of the box that tells of a change refused on a protected
+    // sheet (Workbook::kProtectedCells); typing, the formula bar, Delete, the
+    // clipboard keys and the fill handle show it once per refused change.
+    static constexpr const char* kProtectedTitle = "Protected Sheet";
 
     // The control's dialogs (SheetDialogs.h), shown modeless and returned.
     QDialog* FindDlg();
@@ -119,6 +127,9 @@ private:
     void refreshTabs();
     void refreshFormulaBar();
     void commitFormulaBar();
+    // A change the workbook refused: a protected sheet's locked cells say so
+    // in a message box (titled kProtectedTitle); anything else beeps.
+    void tellRefusal(const platform::Error& e);
 
     Workbook m_book;
     QLabel* m_nameBox = nullptr;

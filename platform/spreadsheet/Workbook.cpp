@@ -375,6 +375,7 @@ std::string Workbook::cellEntryText(std::int32_t sheet, std::int32_t row, std::i
 void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value)
 {
     checkCell(row, col, "setCellValue");
+    checkUnlocked(sheet, RangeRef{row, col, row, col}, "setCellValue");
     SheetData& s = sheetData(sheet);
     if (value.isEmpty()) {
         if (s.find(row, col)) {
@@ -391,6 +392,7 @@ void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t c
 void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula)
 {
     checkCell(row, col, "setCellFormula");
+    checkUnlocked(sheet, RangeRef{row, col, row, col}, "setCellFormula");
     SheetData& s = sheetData(sheet);
     const std::string text = detail::rewriteFormulaRefs(stripEquals(formula));
     if (text.empty()) {
@@ -413,6 +415,7 @@ void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t c
 void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
 {
     checkRect(range.firstRow, range.firstCol, range.lastRow, range.lastCol, "clearRange");
+    checkUnlocked(sheet, range, "clearRange");
     SheetData& s = sheetData(sheet);
     const std::int32_t lastRow = std::min(range.lastRow, static_cast<std::int32_t>(s.rows.size()));
     for (std::int32_t r = range.firstRow; r <= lastRow; ++r) {
@@ -511,6 +514,9 @@ void Workbook::setClip(std::string_view text)
         throw platform::Error(platform::err::InvalidCall, "Clip",
                               "The cells to paste do not fit on the sheet from the selected cell.");
     const RangeRef r = SelectionEx(0);
+    if (const ClipExtent e = clipExtent(text); e.rows > 0 && e.cols > 0)
+        checkUnlocked(m_active, RangeRef{r.firstRow, r.firstCol, r.firstRow + e.rows - 1, r.firstCol + e.cols - 1},
+                      "Clip");
     // A final line break ends the last line; it opens no further row.
     if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
         text.remove_suffix(2);
@@ -576,8 +582,10 @@ void Workbook::CopyDataFromArray(std::int32_t sheet, std::int32_t r1, std::int32
     SheetData& s = sheetData(sheet);
     const std::int32_t rows = std::min(r2 - r1 + 1, table.rows());
     const std::int32_t cols = std::min(c2 - c1 + 1, table.cols());
-    if (rows > 0 && cols > 0)
+    if (rows > 0 && cols > 0) {
         checkCell(r1 + rows - 1, c1 + cols - 1, "CopyDataFromArray");
+        checkUnlocked(sheet, RangeRef{r1, c1, r1 + rows - 1, c1 + cols - 1}, "CopyDataFromArray");
+    }
     for (std::int32_t i = 0; i < rows; ++i) {
         for (std::int32_t j = 0; j < cols; ++j) {
             const Value& v = table.at(table.firstRow() + i, table.firstCol() + j);
@@ -607,6 +615,7 @@ void Workbook::CopyRangeEx(std::int32_t dstSheet, std::int32_t dr1, std::int32_t
     const SheetData& from = source.sheetData(srcSheet);
     const std::int32_t rows = std::min(dr2 - dr1 + 1, sr2 - sr1 + 1);
     const std::int32_t cols = std::min(dc2 - dc1 + 1, sc2 - sc1 + 1);
+    checkUnlocked(dstSheet, RangeRef{dr1, dc1, dr1 + rows - 1, dc1 + cols - 1}, "CopyRangeEx");
     // Read the whole block first: source and destination may overlap.
     std::vector<detail::Cell> block(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols));
     for (std::int32_t i = 0; i < rows; ++i)
@@ -682,6 +691,7 @@ void Workbook::insertRows(std::int32_t sheet, std::int32_t at, std::int32_t coun
         fail(platform::err::InvalidCall, "insertRows");
     if (count == 0)
         return;
+    checkUnlocked(sheet, RangeRef{at, 1, kMaxRows, kMaxCols}, "insertRows");  // the lines from `at` on move
     SheetData& s = sheetData(sheet);
     if (s.lastUsedRow() >= at && s.lastUsedRow() + count > kMaxRows)
         fail(platform::err::InvalidCall, "insertRows");
@@ -702,6 +712,7 @@ void Workbook::deleteRows(std::int32_t sheet, std::int32_t first, std::int32_t c
     count = std::min(count, kMaxRows - first + 1);
     if (count == 0)
         return;
+    checkUnlocked(sheet, RangeRef{first, 1, kMaxRows, kMaxCols}, "deleteRows");  // the lines from `first` on go or move
     SheetData& s = sheetData(sheet);
     if (static_cast<std::size_t>(first) <= s.rows.size()) {
         const std::size_t end = std::min(s.rows.size(), static_cast<std::size_t>(first - 1 + count));
@@ -722,6 +733,7 @@ void Workbook::insertCols(std::int32_t sheet, std::int32_t at, std::int32_t coun
         fail(platform::err::InvalidCall, "insertCols");
     if (count == 0)
         return;
+    checkUnlocked(sheet, RangeRef{1, at, kMaxRows, kMaxCols}, "insertCols");  // the lines from `at` on move
     SheetData& s = sheetData(sheet);
     if (s.lastUsedCol() >= at && s.lastUsedCol() + count > kMaxCols)
         fail(platform::err::InvalidCall, "insertCols");
@@ -743,6 +755,7 @@ void Workbook::deleteCols(std::int32_t sheet, std::int32_t first, std::int32_t c
     count = std::min(count, kMaxCols - first + 1);
     if (count == 0)
         return;
+    checkUnlocked(sheet, RangeRef{1, first, kMaxRows, kMaxCols}, "deleteCols");  // the lines from `first` on go or move
     SheetData& s = sheetData(sheet);
     for (auto& row : s.rows) {
         if (static_cast<std::size_t>(first) <= row.size()) {
@@ -861,6 +874,7 @@ void Workbook::autoFill(std::int32_t sheet, const RangeRef& source, const RangeR
                        target.lastRow == source.lastRow && target.lastCol > source.lastCol;
     if (!down && !right)
         fail(platform::err::InvalidCall, "autoFill");
+    checkUnlocked(sheet, target, "autoFill");
     calculateIfAutomatic();
     SheetData& s = sheetData(sheet);
 

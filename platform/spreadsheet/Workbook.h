@@ -45,6 +45,10 @@
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/Value.h"
 
+namespace platform {
+class Error;
+}
+
 namespace spreadsheet {
 
 namespace detail {
@@ -360,6 +364,20 @@ public:
     void setFreeze(const SheetFormat::Freeze& f);
     [[nodiscard]] bool EnableProtection() const;
     void setEnableProtection(bool on);
+    // While a sheet is protected, every change of the content of its locked
+    // cells is refused before anything changes (error 5 saying
+    // kProtectedCells): entering, clearing, pasting, filling, sorting,
+    // replacing, and inserting or deleting cells, rows or columns that would
+    // move them. Unlocked cells take changes as usual.
+    static constexpr std::string_view kProtectedCells =
+        "The cells you are changing are locked on a protected sheet. To change them, turn off the sheet's "
+        "protection (Format, Sheet, Protection) or unlock the cells first.";
+    // Whether the range of the sheet holds a locked cell of a protected sheet.
+    [[nodiscard]] bool isLocked(std::int32_t sheet, const RangeRef& range) const;
+    // Refuses (error 5, kProtectedCells) when isLocked.
+    void checkUnlocked(std::int32_t sheet, const RangeRef& range, const char* source) const;
+    // Whether an error is that refusal.
+    [[nodiscard]] static bool isProtectionRefusal(const platform::Error& e);
     // Print area = the selection's first range; print titles = its whole
     // rows and/or whole columns (a block that is neither clears them).
     void SetPrintAreaFromSelection();

@@ -169,6 +169,7 @@ bool Workbook::clipFits(std::string_view text) const
 void Workbook::EditCopyDown()
 {
     const RangeRef r = SelectionEx(0);
+    checkUnlocked(m_active, r, "EditCopyDown");
     SheetData& s = active();
     std::vector<Cell> source;
     for (std::int32_t c = r.firstCol; c <= r.lastCol; ++c)
@@ -184,6 +185,7 @@ void Workbook::EditCopyDown()
 void Workbook::EditCopyRight()
 {
     const RangeRef r = SelectionEx(0);
+    checkUnlocked(m_active, r, "EditCopyRight");
     SheetData& s = active();
     std::vector<Cell> source;
     for (std::int32_t row = r.firstRow; row <= r.lastRow; ++row)
@@ -200,6 +202,7 @@ void Workbook::EditClear(std::int32_t what)
 {
     if (what < 1 || what > 3)
         throw platform::Error::runtime(platform::err::InvalidCall, "EditClear");
+    checkUnlocked(m_active, SelectionEx(0), "EditClear");
     if (what != 3) {
         active().format.clear(SelectionEx(0));
         if (what == 2) {
@@ -213,6 +216,7 @@ void Workbook::EditClear(std::int32_t what)
 void Workbook::deleteSelectedCells()
 {
     const RangeRef r = SelectionEx(0);
+    checkUnlocked(m_active, RangeRef{r.firstRow, r.firstCol, kMaxRows, r.lastCol}, "deleteSelectedCells");
     const std::int32_t n = r.rows();
     SheetData& s = active();
     // References first, while every formula still stands where it was written.
@@ -260,6 +264,7 @@ void Workbook::Sort3(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int
                      std::int32_t key1, std::int32_t key2, std::int32_t key3)
 {
     checkBlock(r1, c1, r2, c2, "Sort3");
+    checkUnlocked(m_active, RangeRef{r1, c1, r2, c2}, "Sort3");
     ensureCalculated();
     SheetData& s = active();
     const std::int32_t lines = byRows ? r2 - r1 + 1 : c2 - c1 + 1;
@@ -445,12 +450,20 @@ std::int32_t Workbook::replaceAll(std::string_view what, std::string_view with, 
     const std::int32_t lastRow = lastUsedRow();
     const std::int32_t lastCol = lastUsedCol();
     const bool numbersCanMatch = numberTextCouldHold(what);
+    // The cells that match, all refused at once when one is locked.
+    std::vector<std::pair<std::int32_t, std::int32_t>> hits;
     for (std::int32_t r = 1; r <= lastRow; ++r)
         for (std::int32_t c = 1; c <= lastCol; ++c) {
             const Cell* cell = active().find(r, c);
-            if (cell && !cannotMatch(*cell, numbersCanMatch) && replaceInCell(r, c, what, with, options))
-                ++changed;
+            if (cell && !cannotMatch(*cell, numbersCanMatch) &&
+                !matches(cellEntryText(m_active, r, c), what, options).empty()) {
+                checkUnlocked(m_active, RangeRef{r, c, r, c}, "replaceAll");
+                hits.emplace_back(r, c);
+            }
         }
+    for (const auto& [r, c] : hits)
+        if (replaceInCell(r, c, what, with, options))
+            ++changed;
     return changed;
 }
 

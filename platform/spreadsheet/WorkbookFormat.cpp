@@ -62,6 +62,7 @@ void Workbook::copyFormats(std::int32_t dstSheet, std::int32_t dr, std::int32_t 
 {
     if (dr < 1 || dc < 1 || dr + from.rows() - 1 > kMaxRows || dc + from.cols() - 1 > kMaxCols)
         fail(platform::err::InvalidCall, "copyFormats");
+    checkUnlocked(dstSheet, RangeRef{dr, dc, dr + from.rows() - 1, dc + from.cols() - 1}, "copyFormats");
     const SheetFormat& in = src.sheetFormat(srcSheet);
     SheetFormat& out = sheetData(dstSheet).format;
     const std::int32_t dRow = dr - from.firstRow;
@@ -207,6 +208,23 @@ bool Workbook::EnableProtection() const
 void Workbook::setEnableProtection(bool on)
 {
     editSheetFormat(Sheet(), [on](SheetFormat& s) { s.isProtected = on; });
+}
+
+bool Workbook::isLocked(std::int32_t sheet, const RangeRef& range) const
+{
+    const SheetFormat& f = sheetFormat(sheet);
+    return f.isProtected && f.hasLockedCell(range);
+}
+
+void Workbook::checkUnlocked(std::int32_t sheet, const RangeRef& range, const char* source) const
+{
+    if (isLocked(sheet, range))
+        throw platform::Error(platform::err::InvalidCall, source, std::string(kProtectedCells));
+}
+
+bool Workbook::isProtectionRefusal(const platform::Error& e)
+{
+    return e.number() == platform::err::InvalidCall && e.description() == kProtectedCells;
 }
 
 void Workbook::SetPrintAreaFromSelection()

@@ -60,6 +60,11 @@ void Workbook::EditInsert(std::int32_t how)
     if (!EditInsertFits(how))
         refuseOffSheet();
     const RangeRef r = SelectionEx(0);
+    // The cells that move: right of the range in its rows, or below it in its columns.
+    if (how == 1)
+        checkUnlocked(m_active, RangeRef{r.firstRow, r.firstCol, r.lastRow, kMaxCols}, "EditInsert");
+    else if (how == 2)
+        checkUnlocked(m_active, RangeRef{r.firstRow, r.firstCol, kMaxRows, r.lastCol}, "EditInsert");
     switch (how) {
     case 1:
         insertCellsRight(r);

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -11,6 +12,21 @@ using namespace rampart;
 using errorlib_test::HandlerTest;
 
 using CrashGuardDeathTest = HandlerTest;
+
+namespace {
+
+// Recurses until the stack runs out (long before the bound); the frame's
+// buffer keeps each call from being folded into a loop.
+int overflowStack(int depth)
+{
+    if (depth > 1'000'000'000)
+        return 0;
+    volatile char frame[512];
+    frame[depth % 512] = static_cast<char>(depth);
+    return overflowStack(depth + 1) + frame[(depth + 1) % 512];
+}
+
+} // namespace
 
 TEST_F(CrashGuardDeathTest, AFaultSignalIsLoggedAsItsExceptionAndStillEndsTheProcess)
 {
@@ -40,6 +56,23 @@ TEST_F(CrashGuardDeathTest, AFaultSignalIsLoggedAsItsExceptionAndStillEndsThePro
               std::string::npos);
 }
 
+TEST_F(CrashGuardDeathTest, AStackOverflowIsLoggedAsAnAccessViolation)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    handler().SetSilent(true);
+    initialize();
+    EXPECT_EXIT(
+        {
+            const CrashGuard guard(handler());
+            std::exit(overflowStack(0));
+        },
+        ::testing::KilledBySignal(SIGSEGV), "");
+    EXPECT_NE(log().find("Rampart Error Report\t\t"), std::string::npos) << "no report after the overflow";
+    EXPECT_NE(log().find("Exception Code   = &HC0000005\r\nException Id     = EXCEPTION_ACCESS_VIOLATION\r\n"),
+              std::string::npos)
+        << log();
+}
+
 TEST_F(CrashGuardDeathTest, TerminateIsLoggedAsAnUncaughtExceptionBeforeTheAbort)
 {
     GTEST_FLAG_SET(death_test_style, "fast");
@@ -61,6 +94,8 @@ TEST_F(HandlerTest, CrashGuardRestoresThePreviousHandlers)
 {
     initialize();
     const auto previous = std::get_terminate();
+    stack_t before{};
+    ::sigaltstack(nullptr, &before);
     {
         const CrashGuard guard(handler());
         EXPECT_NE(std::get_terminate(), previous);
@@ -69,4 +104,8 @@ TEST_F(HandlerTest, CrashGuardRestoresThePreviousHandlers)
     struct sigaction now {};
     ::sigaction(SIGINT, nullptr, &now);
     EXPECT_EQ(now.sa_handler, SIG_DFL);
+    stack_t after{};
+    ::sigaltstack(nullptr, &after);
+    EXPECT_EQ(after.ss_sp, before.ss_sp) << "the guard's signal stack goes with it";
+    EXPECT_EQ(after.ss_flags, before.ss_flags);
 }

@@ -231,6 +231,7 @@ TEST(WorkbookFormat, LayoutMembers)
     EXPECT_EQ(wb.sheetFormat(1).printArea, (RangeRef{2, 2, 9, 4}));
     wb.setEnableProtection(true);
     EXPECT_TRUE(wb.EnableProtection());
+    wb.setEnableProtection(false);
 
     wb.setSelection(1, 1, 1, 1);
     wb.EditClear(2);
@@ -370,6 +371,65 @@ TEST(WorkbookFormat, NativeReaderRefusesBrokenFormatRecords)
     wb.Read(path);
     EXPECT_EQ(wb.cellValue(1, 1, 1).number(), 2.0);
     EXPECT_EQ(wb.sheetFormat(1).styleCount(), 1u);
+}
+
+TEST(SheetFormat, ARowWithoutItsOwnHeightFitsItsTallestFont)
+{
+    auto withFont = [](SheetFormat& f, std::int32_t row, std::int32_t col, double points) {
+        f.change(RangeRef{row, col, row, col}, [points](CellFormat& x) { x.fontSize = points; });
+    };
+    SheetFormat f;
+    withFont(f, 2, 3, 36);
+    withFont(f, 2, 5, 14);
+    withFont(f, 3, 1, 8);
+    withFont(f, 4, 2, 36);
+    f.setRowHeight(4, 4, 20);
+    withFont(f, 5, 2, 36);
+    f.setRowHidden(5, 5, true);
+    withFont(f, 6, 2, 409);
+    struct Row {
+        const char* name;
+        std::int32_t row;
+        double shown;
+        double fitted;
+    };
+    const Row rows[] = {
+        {"a 36-point cell", 2, 45.9, 45.9},
+        {"a small font keeps the default", 3, 12.75, 12.75},
+        {"a height of its own wins", 4, 20, 20},
+        {"hidden", 5, 0, 45.9},
+        {"no more than the largest height", 6, SheetFormat::kMaxRowHeight, SheetFormat::kMaxRowHeight},
+        {"a plain row", 7, 12.75, 12.75},
+    };
+    for (const Row& r : rows) {
+        EXPECT_NEAR(f.rowHeight(r.row), r.shown, 1e-9) << r.name;
+        EXPECT_NEAR(f.fittedRowHeight(r.row), r.fitted, 1e-9) << r.name;
+        EXPECT_EQ(f.storedRowHeight(r.row), r.row == 4 ? 20 : 12.75) << r.name << ": files keep the default";
+    }
+    f.setDefaultRowHeight(30);
+    EXPECT_NEAR(f.rowHeight(2), 45.9, 1e-9);
+    EXPECT_EQ(f.rowHeight(7), 30) << "a taller default than the font needs";
+    EXPECT_EQ(f.plainRowHeight(), 30);
+}
+
+TEST(WorkbookFormat, RowsGrownByAFontStayWithoutAHeightInFiles)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    wb.setCellValue(1, 3, 2, Value("large"));
+    wb.setSelection(3, 2, 3, 2);
+    wb.setFontSize(36);
+    ASSERT_NEAR(wb.sheetFormat(1).rowHeight(3), 45.9, 1e-9);
+    for (FileType type : {FileType::Native6, FileType::Excel97, FileType::Excel5}) {
+        const std::string path = dir.file("grown.file").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        Workbook back;
+        back.Read(path);
+        const SheetFormat& f = back.sheetFormat(1);
+        EXPECT_FALSE(f.hasRowHeight(3)) << static_cast<int>(type) << ": the row keeps the default height";
+        EXPECT_NEAR(f.rowHeight(3), 45.9, 1e-9) << static_cast<int>(type) << ": and fits its font again";
+        EXPECT_EQ(f.rowHeight(4), f.defaultRowHeight()) << static_cast<int>(type);
+    }
 }
 
 TEST(WorkbookFormat, XlsRoundTripKeepsNumberFormats)

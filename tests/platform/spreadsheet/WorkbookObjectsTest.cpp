@@ -14,9 +14,11 @@ namespace {
 
 using spreadsheet::BoxF;
 using spreadsheet::CellAnchor;
+using spreadsheet::CellFormat;
 using spreadsheet::DrawingObject;
 using spreadsheet::ObjectKind;
 using spreadsheet::PointF;
+using spreadsheet::RangeRef;
 using spreadsheet::SheetFormat;
 using spreadsheet::Workbook;
 using spreadsheet::kPointsPerChar;
@@ -57,8 +59,17 @@ TEST(ObjectGeometry, LineStartMatchesTheSumOfLineSizes)
     f.setRowHidden(10, 20, true);
     f.setRowHeight(15, 15, 40);  // hidden with a size of its own
     f.setColHidden(3, 4, true);
+    // Rows grown by a large font: shown, hidden, and with a height of their own.
+    for (int r : {5, 12, 15, 77, 299})
+        f.change(RangeRef{r, 2, r, 3}, [](CellFormat& x) { x.fontSize = 30; });
     for (int n : {1, 2, 9, 10, 15, 21, 150, 301, 16384, 16385})
         EXPECT_NEAR(spreadsheet::lineStart(f, true, n), naiveStart(f, true, n), 1e-9) << "row " << n;
+    CellFormat normal = f.style(0);
+    normal.fontSize = 14;  // a larger normal font grows every row
+    f.setNormal(normal);
+    for (int n : {2, 13, 100, 16385})  // 17.85-point rows: the one-by-one sum rounds at each step
+        EXPECT_NEAR(spreadsheet::lineStart(f, true, n), naiveStart(f, true, n), 1e-12 * naiveStart(f, true, n) + 1e-9)
+            << "row " << n;
     for (int n : {1, 3, 5, 100, 256, 257})
         EXPECT_NEAR(spreadsheet::lineStart(f, false, n), naiveStart(f, false, n), 1e-9) << "col " << n;
 }
