@@ -42,7 +42,10 @@ private:
     QComboBox* m_searchBy = nullptr;
 };
 
-// Go To: selects the cell or range typed ("B3", "$A$1", "A1:C9").
+// Go To: selects the cell or range typed ("B3", "$A$1", "A1:C9"), or the
+// cells a defined name of the workbook stands for (on their sheet). Anything
+// else is refused with a message, and the field keeps the focus for the
+// correction.
 class GotoDialog : public QDialog {
     Q_OBJECT
 public:
