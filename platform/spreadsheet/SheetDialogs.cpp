@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -146,6 +147,7 @@ GotoDialog::GotoDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     layout->addWidget(label);
     m_reference = new QLineEdit(this);
     m_reference->setObjectName(QStringLiteral("reference"));
+    m_reference->installEventFilter(this);
     label->setBuddy(m_reference);
     layout->addWidget(m_reference);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -156,6 +158,20 @@ GotoDialog::GotoDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+bool GotoDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // The main window may take the keyboard for a moment while the refusal
+    // closes: each return of the focus selects the refused text again,
+    // until the user types or clicks.
+    if (watched == m_reference && m_selectWhenBack) {
+        if (event->type() == QEvent::FocusIn)
+            m_reference->selectAll();
+        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+            m_selectWhenBack = false;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 namespace {
@@ -207,7 +223,9 @@ bool GotoDialog::go()
                                              "\" is not a cell reference or a defined name. Type one such as B3 or "
                                              "A1:C9.",
                                          platform::mb::Exclamation, "Go To");
-        // The correction goes into the field, not into the sheet behind.
+        // The correction goes into the field, not into the sheet behind, and
+        // replaces the refused text once the field has the keyboard again.
+        m_selectWhenBack = true;
         activateWindow();
         m_reference->setFocus(Qt::OtherFocusReason);
         m_reference->selectAll();

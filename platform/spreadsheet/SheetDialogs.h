@@ -53,9 +53,13 @@ public:
     // Selects the reference; false (with a message) when it is none.
     bool go();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     SpreadsheetWidget& m_grid;
     QLineEdit* m_reference = nullptr;
+    bool m_selectWhenBack = false;
 };
 
 // Sort: the selection's first range by up to three keys (columns of the

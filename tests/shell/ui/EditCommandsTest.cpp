@@ -389,7 +389,8 @@ TEST_F(EditWindow, GoToTakesTheCorrectionInItsFieldAfterARefusal)
     auto* label = dlg->findChild<QLabel*>();
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->buddy(), ref);
-    QTest::mouseClick(ref, Qt::LeftButton);
+    dlg->findChild<QPushButton*>(QStringLiteral("ok"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
     ASSERT_EQ(QApplication::focusWidget(), ref);
 
     // While the refusal is up, the desktop gives the main window (and so the
