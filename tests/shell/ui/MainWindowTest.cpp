@@ -21,6 +21,7 @@
 #include <QToolButton>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -259,30 +260,46 @@ TEST_F(ShellWindow, FoldersFallBackToTheHomeFolderWhenTheStoredOnesAreGone)
     EXPECT_NE(program.gDataDir, QCoreApplication::applicationDirPath().toStdString());
 }
 
-TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
+namespace {
+
+// The options dialog that Tools, Global options opens, run by `act`; false
+// when none opened. Storing the data folder makes it the current folder:
+// the current folder is given back after.
+bool onOptionsDialog(shell::MainFrame& frame, const std::function<void(shell::frmOption&)>& act)
 {
-    // Storing the data folder makes it the current folder: give it back after.
     std::error_code ec;
     std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (ec) {
         cwd = std::filesystem::temp_directory_path();  // an earlier test's folder is gone
     }
-    auto frame = loadFrame();
-    std::filesystem::create_directories(file("data"));
     bool seen = false;
     QTimer::singleShot(0, [&] {
         auto* options = qobject_cast<shell::frmOption*>(QApplication::activeModalWidget());
         ASSERT_NE(options, nullptr);
         seen = true;
-        EXPECT_EQ(options->txtOpt(0)->text(), QStringLiteral("4"));
-        options->txtOpt(1)->setText(QString::fromStdString(file("data").string()));
-        options->txtOpt(2)->setText(QString::fromStdString(file("out").string()));
-        options->cboInFile()->setCurrentIndex(4);
-        options->cboOutFile()->setCurrentIndex(6);
-        options->cmdDone()->click();
+        act(*options);
     });
-    frame->action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
-    EXPECT_TRUE(seen);
+    frame.action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
+    std::filesystem::current_path(cwd, ec);
+    return seen;
+}
+
+} // namespace
+
+TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
+{
+    auto frame = loadFrame();
+    std::filesystem::create_directories(file("data"));
+    std::filesystem::path current;
+    EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+        EXPECT_EQ(options.txtOpt(0)->text(), QStringLiteral("4"));
+        options.txtOpt(1)->setText(QString::fromStdString(file("data").string()));
+        options.txtOpt(2)->setText(QString::fromStdString(file("out").string()));
+        options.cboInFile()->setCurrentIndex(4);
+        options.cboOutFile()->setCurrentIndex(6);
+        options.cmdDone()->click();
+        current = std::filesystem::current_path();
+    }));
     EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), "4");
     EXPECT_EQ(platform::profile::GetString("Defaults", "DataDir", "", ini()), file("data").string());
     EXPECT_EQ(platform::profile::GetString("Defaults", "OutDir", "", ini()), file("out").string());
@@ -290,36 +307,23 @@ TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
     EXPECT_EQ(platform::profile::GetString("Defaults", "OutFileType", "", ini()), "6");
     EXPECT_TRUE(std::filesystem::is_directory(file("out")));
     EXPECT_EQ(program.gOutDir, file("out").string());
-    EXPECT_EQ(std::filesystem::current_path(), file("data"));
-    std::filesystem::current_path(cwd, ec);
+    EXPECT_EQ(current, file("data"));
 }
 
 TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)
 {
-    std::error_code ec;
-    std::filesystem::path cwd = std::filesystem::current_path(ec);
-    if (ec) {
-        cwd = std::filesystem::temp_directory_path();
-    }
     auto frame = loadFrame();
     std::filesystem::create_directories(file("data"));
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* options = qobject_cast<shell::frmOption*>(QApplication::activeModalWidget());
-        ASSERT_NE(options, nullptr);
-        seen = true;
-        QLineEdit* data = options->txtOpt(1);
+    EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+        QLineEdit* data = options.txtOpt(1);
         data->setFocus();
         data->selectAll();
         QTest::keyClicks(data, QString::fromStdString(file("data").string()));
         QTest::keyClick(data, Qt::Key_Return);
-    });
-    frame->action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
-    EXPECT_TRUE(seen);
+    }));
     EXPECT_TRUE(boxes.fileRequests().empty()) << "Browse asked for a folder";
     EXPECT_EQ(platform::profile::GetString("Defaults", "DataDir", "", ini()), file("data").string());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    std::filesystem::current_path(cwd, ec);
 }
 
 // ---- document windows ----------------------------------------------------------
