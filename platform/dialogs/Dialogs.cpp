@@ -80,6 +80,9 @@ ScopedDialogs::~ScopedDialogs()
 Answer ScriptedDialogs::MsgBox(std::string_view prompt, int style, std::string_view title)
 {
     m_calls.push_back({Call::Kind::Message, std::string(title), std::string(prompt), style});
+    if (whileMessageShown) {
+        whileMessageShown();
+    }
     if (m_answers.empty()) {
         ++m_unscripted;
         return defaultAnswer(style);

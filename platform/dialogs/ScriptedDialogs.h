@@ -7,6 +7,7 @@
 // assert that no unexpected box appeared.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ public:
         m_fonts.push_back(std::nullopt);
         return *this;
     }
+
+    // Runs while each message box is up, after it is recorded and before it
+    // is answered: what the desktop does meanwhile (a box takes the focus).
+    std::function<void()> whileMessageShown;
 
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;

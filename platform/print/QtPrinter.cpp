@@ -191,10 +191,15 @@ bool PrintTarget::hasSystemPrinter()
     return !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
+bool PrintTarget::asksForPdfFile()
+{
+    return pdfPath().isEmpty() && !hasSystemPrinter();
+}
+
 std::unique_ptr<QPrinter> PrintTarget::jobPrinter(const QString& jobName)
 {
     QString pdf = pdfPath();
-    if (pdf.isEmpty() && !hasSystemPrinter()) {
+    if (asksForPdfFile()) {
         FileDialogRequest request;
         request.save = true;
         request.title = "Print to PDF file";

@@ -75,6 +75,10 @@ public:
     static void setPdfOutput(const QString& path);
     [[nodiscard]] static QString pdfOutput();
     [[nodiscard]] static bool hasSystemPrinter();
+    // True when the next job asks the user for its PDF file (no PDF file is
+    // set and the machine has no printer). That question is the whole choice
+    // of where the job goes: no print dialog follows it.
+    [[nodiscard]] static bool asksForPdfFile();
     // A device for a new job named `jobName`, or nothing when the user
     // cancelled the choice of a PDF file on a machine without a printer.
     [[nodiscard]] static std::unique_ptr<QPrinter> jobPrinter(const QString& jobName);

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +11,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/FontNames.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -29,12 +31,12 @@ QDialogButtonBox* okCancel(QDialog* dialog)
     return buttons;
 }
 
-// The font families, with `current` among them even when it is not installed.
+// The screen's font names, with `current` among them even when it is not installed.
 QComboBox* fontBox(QWidget* parent, const std::string& current)
 {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
-    box->addItems(QFontDatabase::families());
+    box->addItems(screenFontNames());
     const QString name = QString::fromStdString(current);
     if (box->findText(name, Qt::MatchFixedString) < 0)
         box->addItem(name);
@@ -341,6 +343,9 @@ FormatSheetDialog::FormatSheetDialog(Workbook& book, QWidget* parent) : QDialog(
     form->addRow(QStringLiteral("&Name:"), m_name);
     form->addRow(m_protect);
     form->addRow(okCancel(this));
+    // The form is small; the title bar must still have room for the whole
+    // title beside the window's buttons.
+    setMinimumWidth(std::max(minimumSizeHint().width(), 2 * fontMetrics().horizontalAdvance(windowTitle()) + 120));
 }
 
 void FormatSheetDialog::accept()

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -12,9 +13,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/CellRef.h"
+#include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 
 namespace spreadsheet {
@@ -139,9 +143,12 @@ GotoDialog::GotoDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     setObjectName(QStringLiteral("GotoDlg"));
     setWindowTitle(tr("Go To"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("&Reference:"), this));
+    auto* label = new QLabel(tr("&Reference:"), this);
+    layout->addWidget(label);
     m_reference = new QLineEdit(this);
     m_reference->setObjectName(QStringLiteral("reference"));
+    m_reference->installEventFilter(this);
+    label->setBuddy(m_reference);
     layout->addWidget(m_reference);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
@@ -153,16 +160,80 @@ GotoDialog::GotoDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     layout->addWidget(buttons);
 }
 
+bool GotoDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // The main window may take the keyboard for a moment while the refusal
+    // closes: each return of the focus selects the refused text again,
+    // until the user types or clicks.
+    if (watched == m_reference && m_selectWhenBack) {
+        if (event->type() == QEvent::FocusIn)
+            m_reference->selectAll();
+        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+            m_selectWhenBack = false;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+namespace {
+
+// The cells a defined name stands for, when it stands for one reference
+// ("Sheet2!$A$1:$B$10"): its sheet's number (the active sheet when the
+// reference names none) and its range. False for a constant, a formula or a
+// sheet that is gone.
+bool nameTarget(const Workbook& book, const DefinedName& name, std::int32_t& sheet, RangeRef& range)
+{
+    detail::FormulaRef ref;
+    int seen = 0;
+    const std::string rest = detail::rewriteFormulaRefs(name.refersTo, [&](detail::FormulaRef& r) {
+        ref = r;
+        ++seen;
+        return false;  // so that nothing but the reference is left over
+    });
+    if (seen != 1 || rest != "#REF!")
+        return false;
+    sheet = book.Sheet();
+    if (!ref.sheet.empty()) {
+        sheet = 0;
+        for (std::int32_t s = 1; s <= book.NumSheets(); ++s)
+            if (book.SheetName(s) == ref.sheet)
+                sheet = s;
+    }
+    const std::int32_t row2 = ref.isRange ? ref.row2 : ref.row1;
+    const std::int32_t col2 = ref.isRange ? ref.col2 : ref.col1;
+    range = RangeRef{std::min(ref.row1, row2), std::min(ref.col1, col2), std::max(ref.row1, row2),
+                     std::max(ref.col1, col2)};
+    return sheet != 0;
+}
+
+} // namespace
+
 bool GotoDialog::go()
 {
     const std::string text = m_reference->text().trimmed().toStdString();
+    Workbook& book = m_grid.workbook();
     RangeRef r;
-    if (!parseRangeRef(text, r)) {
-        (void)platform::dialogs().MsgBox("\"" + text + "\" is not a cell reference. Type one such as B3 or A1:C9.",
+    std::int32_t sheet = book.Sheet();
+    bool found = parseRangeRef(text, r);
+    if (!found) {
+        const DefinedName* name = book.findDefinedName(text);
+        found = name != nullptr && nameTarget(book, *name, sheet, r);
+    }
+    if (!found) {
+        (void)platform::dialogs().MsgBox("\"" + text +
+                                             "\" is not a cell reference or a defined name. Type one such as B3 or "
+                                             "A1:C9.",
                                          platform::mb::Exclamation, "Go To");
+        // The correction goes into the field, not into the sheet behind, and
+        // replaces the refused text once the field has the keyboard again.
+        m_selectWhenBack = true;
+        activateWindow();
+        m_reference->setFocus(Qt::OtherFocusReason);
+        m_reference->selectAll();
         return false;
     }
-    m_grid.workbook().setSelection(r.firstRow, r.firstCol, r.lastRow, r.lastCol);
+    if (sheet != book.Sheet())
+        book.setSheet(sheet);
+    book.setSelection(r.firstRow, r.firstCol, r.lastRow, r.lastCol);
     m_grid.ensureVisible(r.firstRow, r.firstCol);
     return true;
 }

@@ -42,7 +42,10 @@ private:
     QComboBox* m_searchBy = nullptr;
 };
 
-// Go To: selects the cell or range typed ("B3", "$A$1", "A1:C9").
+// Go To: selects the cell or range typed ("B3", "$A$1", "A1:C9"), or the
+// cells a defined name of the workbook stands for (on their sheet). Anything
+// else is refused with a message, and the field keeps the focus for the
+// correction.
 class GotoDialog : public QDialog {
     Q_OBJECT
 public:
@@ -50,9 +53,13 @@ public:
     // Selects the reference; false (with a message) when it is none.
     bool go();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     SpreadsheetWidget& m_grid;
     QLineEdit* m_reference = nullptr;
+    bool m_selectWhenBack = false;
 };
 
 // Sort: the selection's first range by up to three keys (columns of the

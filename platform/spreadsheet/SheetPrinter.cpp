@@ -390,12 +390,15 @@ void SpreadsheetWidget::FilePrint(bool showDialog)
     if (refuseEmpty(m_book)) {
         return;
     }
+    // Without a printer the user names the PDF file once; the print dialog
+    // would only ask for that file again.
+    const bool fileNamed = platform::PrintTarget::asksForPdfFile();
     auto device = platform::PrintTarget::jobPrinter(QString::fromStdString(m_book.title()));
     if (!device) {
         return;
     }
     applyPageSetup(m_book.pageSetup(m_book.Sheet()), *device);
-    if (showDialog && !platform::PrintTarget::runPrintDialog(*device, this)) {
+    if (showDialog && !fileNamed && !platform::PrintTarget::runPrintDialog(*device, this)) {
         return;
     }
     printSheet(m_book, m_book.Sheet(), *device);

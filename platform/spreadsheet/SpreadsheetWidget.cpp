@@ -163,10 +163,10 @@ namespace {
 template <class Dialog, class... Args>
 QDialog* showDialog(QDialog*& slot, SpreadsheetWidget& grid, Args... args)
 {
-    if (!slot) {
+    // A dialog window of its own (a tool window would lend its keys to the
+    // main window: the access keys of its labels would not reach its fields).
+    if (!slot)
         slot = new Dialog(grid, args...);  // owned by the grid
-        slot->setWindowFlag(Qt::Tool);
-    }
     slot->show();
     slot->raise();
     slot->activateWindow();

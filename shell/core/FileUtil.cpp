@@ -94,6 +94,21 @@ bool FileExists(const std::string& name)
     return fs::exists(name, ec) && !fs::is_directory(name, ec);
 }
 
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a.find_first_not_of(' ') == std::string::npos || b.find_first_not_of(' ') == std::string::npos) {
+        return false;
+    }
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) {
+        return true;
+    }
+    const fs::path left = fs::weakly_canonical(a, ec);
+    const bool leftOk = !ec;
+    const fs::path right = fs::weakly_canonical(b, ec);
+    return leftOk && !ec && left == right;
+}
+
 std::string GetFilePath(const std::string& path)
 {
     const auto slash = path.rfind('/');

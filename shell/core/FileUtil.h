@@ -28,6 +28,10 @@ namespace FileUtil {
 [[nodiscard]] bool IsDirectory(const std::string& name);
 // True for an existing file that is not a folder; false for a blank name.
 [[nodiscard]] bool FileExists(const std::string& name);
+// True when two paths name the same file: the same existing file however
+// spelled (relative, "..", links), else the same path once made absolute
+// and normal. False when either is blank.
+[[nodiscard]] bool SameFile(const std::string& a, const std::string& b);
 
 // The folder part of a path with its closing "/"; a path without "/" whole.
 [[nodiscard]] std::string GetFilePath(const std::string& path);

@@ -22,6 +22,12 @@ namespace shell {
 
 namespace {
 
+// Whether a sheet holds cell entries or drawing objects.
+bool holdsData(const spreadsheet::Workbook& book, std::int32_t sheet)
+{
+    return book.lastUsedRow(sheet) != 0 || !book.objects(sheet).empty();
+}
+
 void refusal(const std::string& text)
 {
     (void)platform::dialogs().MsgBox(text, platform::mb::OkOnly | platform::mb::Exclamation, ProgramInfo::Title);
@@ -69,10 +75,23 @@ EditCommands::EditCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
         connect(menu, &QMenu::aboutToShow, this, [this] { mnuEdit_Open(); });
     connectItem("mnuEditDeleteSheet", [this] {
         onSheet([](Sheet& s) {
-            if (s.workbook().NumSheets() == 1)
+            spreadsheet::Workbook& book = s.workbook();
+            if (book.NumSheets() == 1)
                 throw platform::Error(platform::err::InvalidCall, "mnuEditDeleteSheet",
                                       "A workbook keeps at least one sheet: the last sheet cannot be deleted.");
-            s.workbook().EditDeleteSheets();
+            // Nothing brings a deleted sheet back: one that holds anything is
+            // deleted only when the user says so.
+            for (std::int32_t sheet = 1; sheet <= book.NumSheets(); ++sheet) {
+                const bool doomed = sheet == book.Sheet() || book.SheetSelected(sheet);
+                if (doomed && holdsData(book, sheet) &&
+                    platform::dialogs().MsgBox("The sheet " + book.SheetName(sheet) +
+                                                   " holds data, which will be deleted for good. Delete it?",
+                                               platform::mb::YesNo | platform::mb::Question |
+                                                   platform::mb::DefaultButton2,
+                                               ProgramInfo::Title) != platform::Answer::Yes)
+                    return;
+            }
+            book.EditDeleteSheets();
         });
     });
     connectItem("mnuEditFind", [this] { onSheet([](Sheet& s) { (void)s.FindDlg(); }); });

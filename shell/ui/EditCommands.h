@@ -11,7 +11,10 @@
 // run off the sheet, a sort that would separate a row's cells or that mixes
 // numbers and texts in its key, and deleting a workbook's last sheet are
 // refused with a message and change nothing; other failures go to the error
-// reporter.
+// reporter. Delete Sheet asks before it deletes a sheet that holds cell
+// entries or drawing objects ("The sheet <name> holds data, which will be
+// deleted for good. Delete it?", Yes or No, No the default); an empty sheet
+// goes without a question.
 
 #include <QObject>
 

@@ -64,6 +64,7 @@ FormatCommands::FormatCommands(MainFrame& frame) : QObject(&frame), m_frame(fram
             m_bar->insertSeparator(before);
     }
     frame.applyFontSize = [](frmMDIChild& child, std::int16_t size) { child.ss()->workbook().setFontSize(size); };
+    frame.applyFontName = [](frmMDIChild& child, const std::string& name) { child.ss()->workbook().setFontName(name); };
 
     connectItem("mnuFormatCells", [this] {
         onSheet([](Sheet& s) { s.FormatCellsDlg(kAllPages); });

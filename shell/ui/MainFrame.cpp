@@ -8,7 +8,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
-#include <QFontDatabase>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +28,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/FileNumbers.h"
+#include "platform/spreadsheet/FontNames.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/FileUtil.h"
@@ -86,10 +87,10 @@ std::vector<TopMenu> menuBarLayout()
 {
     return {
         {"mnuFile", "&File",
-         {item("mnuFileNew", "&New"), item("mnuFileOpen", "&Open..."), item("mnuFileClose", "&Close"), sep(),
-          item("mnuFileSave", "&Save"), item("mnuFileSaveAs", "Save &As..."), sep(),
-          item("mnuFilePageSetup", "Page Set&up..."), item("mnuFilePrintPreview", "Print Pre&view"),
-          item("mnuFilePrint", "&Print...")}},
+         {item("mnuFileNew", "&New", "Ctrl+N"), item("mnuFileOpen", "&Open...", "Ctrl+O"),
+          item("mnuFileClose", "&Close"), sep(), item("mnuFileSave", "&Save", "Ctrl+S"),
+          item("mnuFileSaveAs", "Save &As..."), sep(), item("mnuFilePageSetup", "Page Set&up..."),
+          item("mnuFilePrintPreview", "Print Pre&view"), item("mnuFilePrint", "&Print...", "Ctrl+P")}},
         {"mnuEdit", "&Edit",
          {item("mnuEditUndo", "&Undo\tCtrl+Z"), sep(), item("mnuEditCut", "Cu&t", "Ctrl+X"),
           item("mnuEditCopy", "&Copy", "Ctrl+C"), item("mnuEditPast", "&Paste", "Ctrl+V"),
@@ -196,8 +197,9 @@ constexpr const char* ShortcutStash = "tessarayShortcuts";
 
 QString menuCaption(const std::string& caption)
 {
-    // An "&" of a path is shown, not taken as an access key.
-    return QString::fromStdString(caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    // The entry's number ("1. ...") is its access key; an "&" of a path is
+    // shown, not taken as one.
+    return QLatin1Char('&') + QString::fromStdString(caption).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 // The step between cascaded windows: one title bar.
@@ -264,7 +266,11 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent)
     new PrintCommands(*this);
     // And the Tree menu's node commands.
     new TreeCommands(*this);
-    resize(1000, 720);
+    // The frame opens wide enough for its first row of toolbars (the standard
+    // and the formatting one), so that none of their controls, the zoom box
+    // last of all, hides behind an overflow button.
+    constexpr int RowSlack = 32;  // the toolbar area's margins and spacing
+    resize(std::max(1000, m_tlbStandard->sizeHint().width() + m_tlbFormat->sizeHint().width() + RowSlack), 720);
     endProcess = [] { QCoreApplication::quit(); };
     mQuorin::Program().loadedWindowCount = [this] { return 1 + static_cast<int>(Documents().size()); };
 }
@@ -273,8 +279,8 @@ MainFrame::~MainFrame()
 {
     // The document windows go with the frame: no signal of theirs may reach it.
     disconnect(m_mdi, nullptr, this, nullptr);
-    for (QComboBox* box : {m_cboFontSize, m_cboZoom}) {
-        box->lineEdit()->removeEventFilter(this);
+    for (QComboBox* box : {m_cboFontName, m_cboFontSize, m_cboZoom}) {
+        box->removeEventFilter(this);
     }
     mQuorin::Program().loadedWindowCount = nullptr;
 }
@@ -399,6 +405,7 @@ void MainFrame::buildToolbars()
     m_cboFontName = new QComboBox(m_tlbFormat);
     m_cboFontName->setObjectName(QStringLiteral("cboFontName"));
     m_cboFontName->setEditable(true);
+    m_cboFontName->setInsertPolicy(QComboBox::NoInsert);
     m_cboFontName->setMinimumContentsLength(18);
     m_cboFontName->setEditText(QStringLiteral("Arial"));
     m_cboFontSize = new QComboBox(m_tlbFormat);
@@ -416,15 +423,23 @@ void MainFrame::buildToolbars()
     m_cboZoom->addItems({QStringLiteral("200%"), QStringLiteral("100%"), QStringLiteral("75%"), QStringLiteral("50%"),
                          QStringLiteral("25%")});
     m_cboZoom->setEditText(QStringLiteral("100%"));
+    // Numbers are taken as typed: completing "10" to the listed "100%" would
+    // turn a refused zoom into an accepted one.
+    m_cboFontSize->setCompleter(nullptr);
+    m_cboZoom->setCompleter(nullptr);
     m_tlbFormat->addWidget(m_cboFontName);
     m_tlbFormat->addWidget(m_cboFontSize);
     m_tlbFormat->addWidget(m_cboZoom);
 
-    // A choice from the list, Enter and leaving the box all apply the value.
+    // A choice from the list applies it; a typed value applies on Enter and
+    // when the box loses the focus. An editable box keeps the focus and the
+    // keys itself (its line edit only hears them from it), so the filter
+    // sits on the box.
+    connect(m_cboFontName, &QComboBox::activated, this, [this] { cboFontName_Click(); });
     connect(m_cboFontSize, &QComboBox::activated, this, [this] { cboFontSize_Click(); });
     connect(m_cboZoom, &QComboBox::activated, this, [this] { cboZoom_Click(); });
-    for (QComboBox* box : {m_cboFontSize, m_cboZoom}) {
-        box->lineEdit()->installEventFilter(this);
+    for (QComboBox* box : {m_cboFontName, m_cboFontSize, m_cboZoom}) {
+        box->installEventFilter(this);
     }
 }
 
@@ -513,20 +528,23 @@ void MainFrame::showEntry(int index, const std::string& caption)
 void MainFrame::Form_Load()
 {
     mQuorin::ProgramState& program = mQuorin::Program();
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
+    // Without a stored folder that exists, files are looked for and saved in
+    // the user's home folder: the program's own folder (a build tree, or a
+    // system folder once installed) is no place for the user's data.
+    const std::string homeFolder = QDir::homePath().toStdString();
     platform::guarded([&](platform::Guard& g) {
         g.step([&] { program.gIni().RecentFile(*this); });
         g.step([&] {
             const std::string outDir = program.gIni().OutDir();
-            program.gOutDir = FileUtil::IsDirectory(outDir) ? outDir : programFolder;
+            program.gOutDir = FileUtil::IsDirectory(outDir) ? outDir : homeFolder;
         });
         g.step([&] {
             const std::string dataDir = program.gIni().DataDir();
-            program.gDataDir = FileUtil::IsDirectory(dataDir) ? dataDir : programFolder;
+            program.gDataDir = FileUtil::IsDirectory(dataDir) ? dataDir : homeFolder;
         });
         g.step([&] {
             m_cboFontName->clear();
-            m_cboFontName->addItems(QFontDatabase::families());
+            m_cboFontName->addItems(spreadsheet::screenFontNames());
             m_cboFontName->setEditText(QStringLiteral("Arial"));
         });
     });
@@ -537,7 +555,14 @@ void MainFrame::Form_Activate()
     mQuorin::ProgramState& program = mQuorin::Program();
     platform::guarded([&](platform::Guard& g) {
         g.step([&] { program.BuildColLetters(); });
-        g.step([&] { m_panelText->setText(QStringLiteral("File: No file in buffer")); });
+        g.step([&] {
+            // The file of the active document window stays in view: opening
+            // a file activates the frame again when its dialog closes.
+            const frmMDIChild* child = ActiveChild();
+            const std::string file = child ? child->fileHeld() : std::string();
+            m_panelText->setText(file.empty() ? QStringLiteral("File: No file in buffer")
+                                              : QStringLiteral("File: ") + QString::fromStdString(file));
+        });
         g.step([&] {
             if (!program.IsSheetOpen()) {
                 return;
@@ -688,22 +713,50 @@ void MainFrame::SetMenuSet(View view)
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool fontBox = watched == m_cboFontSize->lineEdit();
-    const bool zoomBox = watched == m_cboZoom->lineEdit();
-    if (fontBox || zoomBox) {
+    if (watched == m_cboFontName || watched == m_cboFontSize || watched == m_cboZoom) {
+        auto* box = static_cast<QComboBox*>(watched);
         const bool enter = event->type() == QEvent::KeyPress &&
                            (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
-        if (enter || event->type() == QEvent::FocusOut) {
-            if (fontBox) {
+        // Leaving the box applies what was typed into it; opening its list
+        // is no leaving, and a value nobody typed is not applied again.
+        const bool left = event->type() == QEvent::FocusOut &&
+                          static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+                          box->lineEdit()->isModified();
+        if (enter || left) {
+            box->lineEdit()->setModified(false);
+            if (box == m_cboFontName) {
+                cboFontName_Click();
+            } else if (box == m_cboFontSize) {
                 cboFontSize_Click();
             } else {
                 cboZoom_Click();
             }
-            return enter;
+            if (enter) {
+                return true;
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrame::cboFontName_Click()
+{
+    // A name from the list (typed in any case); anything else is no font.
+    const int index = m_cboFontName->findText(m_cboFontName->currentText().trimmed(), Qt::MatchFixedString);
+    frmMDIChild* child = ActiveChild();
+    if (!child || index < 0) {
+        return;
+    }
+    m_cboFontName->setCurrentIndex(index);
+    if (applyFontName) {
+        try {
+            applyFontName(*child, m_cboFontName->itemText(index).toStdString());
+        } catch (...) {
+            // A name the workbook refuses is ignored, as a refused size is.
+        }
+    }
+    child->ss()->SetFocus();
 }
 
 void MainFrame::cboFontSize_Click()
@@ -746,7 +799,10 @@ void MainFrame::cboZoom_Click()
             }
             (void)platform::dialogs().MsgBox("View Scale must be between 10 and 400", platform::mb::OkCancel,
                                              "View Scale");
-            m_cboZoom->setEditText(QStringLiteral("100%"));
+            // The list's own entry: text that a list entry matches but does
+            // not hold would be taken as a choice of it on leaving the box,
+            // and the workbook keeps its scale.
+            m_cboZoom->setCurrentIndex(m_cboZoom->findText(QStringLiteral("100%")));
         });
     });
     m_inZoom = false;

@@ -41,10 +41,13 @@ public:
     explicit MainFrame(QWidget* parent = nullptr);
     ~MainFrame() override;
 
-    // Reads the settings (recent files, default folders) and fills the font list.
+    // Reads the settings (recent files, default folders: the home folder
+    // stands in for one that is not stored or no longer exists) and fills
+    // the font list.
     void Form_Load();
-    // Builds the column letters, shows "File: No file in buffer" and gives the
-    // focus to the active document window's visible view.
+    // Builds the column letters, shows "File: " and the file the active
+    // document window holds ("File: No file in buffer" when none) and gives
+    // the focus to that window's visible view.
     void Form_Activate();
 
     // Creates, loads and shows a new document window ("Book" and the next number).
@@ -86,9 +89,16 @@ public:
     // Sets the font size of the active workbook's selection (set by the
     // formatting commands; nothing happens without it).
     std::function<void(frmMDIChild&, std::int16_t size)> applyFontSize;
+    // Sets the font name of the active workbook's selection (set by the
+    // formatting commands; nothing happens without it).
+    std::function<void(frmMDIChild&, const std::string& name)> applyFontName;
     // Ends the process once the frame has unloaded.
     std::function<void()> endProcess;
 
+    // The three boxes of the formatting toolbar run these on a choice from
+    // their list, on Enter and when they lose the focus after typing. The
+    // font name box takes a name of its list, typed in any case.
+    void cboFontName_Click();
     void cboFontSize_Click();
     void cboZoom_Click();
 

@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QToolBar>
 
-#include <filesystem>
-
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
@@ -125,19 +123,8 @@ void StandardToolbar::Open()
     const std::optional<std::string> path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), inType, program.gDataDir);
     if (!path)
         return;
-    std::error_code ec;
-    if (std::filesystem::file_size(*path, ec) == 0 && !ec) {
-        (void)platform::dialogs().MsgBox("The file named " + *path + " is empty! Please try another file.",
-                                         platform::mb::OkOnly, "Warning!");
-        return;
-    }
-    program.gIni().AddMenu(m_frame, *path);
-    FrameWorkbookHost& host = files->host();
-    host.setStatusText("File: " + *path);
-    std::string p = *path;
-    (void)SSMDI1::SSMDIOpenFile(host, p);
-    if (spreadsheet::Workbook* book = host.activeWorkbook())
-        host.applyFormulaBar(*book);
+    // Unlike File, Open, the toolbar leaves the Tree and Analysis menus as they are.
+    (void)SSMDI1::OpenChosenFile(files->host(), program.gIni(), m_frame, *path, false);
 }
 
 void StandardToolbar::Sum()

@@ -1,9 +1,9 @@
 #include "shell/ui/WinAPI.h"
 
-#include <QDesktopServices>
 #include <QNetworkInterface>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressBar>
 #include <QStackedLayout>
 #include <QStatusBar>
@@ -17,6 +17,12 @@ namespace WinAPI {
 
 namespace {
 constexpr const char* HomeProperty = "tessarayHomeParent";
+
+QString& urlLauncher()
+{
+    static QString program = QStringLiteral("xdg-open");
+    return program;
+}
 } // namespace
 
 QWidget* StatusBarPanel(QStatusBar* statusBar, int panelIndex)
@@ -137,7 +143,12 @@ void OpenURL(const std::string& target, QWidget*)
 {
     const QString text = QString::fromStdString(target);
     const QUrl url = text.contains(QStringLiteral("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
-    QDesktopServices::openUrl(url);
+    (void)QProcess::startDetached(urlLauncher(), {url.toString(QUrl::FullyEncoded)});
+}
+
+void setUrlLauncher(const std::string& program)
+{
+    urlLauncher() = program.empty() ? QStringLiteral("xdg-open") : QString::fromStdString(program);
 }
 
 } // namespace WinAPI

@@ -34,8 +34,13 @@ void UndoText(QPlainTextEdit* box);
 // True when an interface other than loopback is up and has an address.
 [[nodiscard]] bool IsNetworked();
 
-// Opens a web address or a document with its registered program. A target
-// that cannot be opened fails silently.
+// Opens a web address or a document with its registered program, through
+// the launcher (xdg-open) started as a detached process: the program waits
+// for nothing and leaves no child process behind. A target that cannot be
+// opened fails silently.
 void OpenURL(const std::string& target, QWidget* owner);
+// The launcher OpenURL starts with the target as its one argument; an empty
+// text restores xdg-open. Tests set a script of their own.
+void setUrlLauncher(const std::string& program);
 
 } // namespace WinAPI

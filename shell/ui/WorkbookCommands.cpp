@@ -80,6 +80,23 @@ void FrameWorkbookHost::setCaption(spreadsheet::Workbook& book, const std::strin
     }
 }
 
+spreadsheet::Workbook* FrameWorkbookHost::workbookOfFile(const std::string& path)
+{
+    for (frmMDIChild* child : m_frame.Documents()) {
+        if (FileUtil::SameFile(child->fileHeld(), path)) {
+            return &child->workbook();
+        }
+    }
+    return nullptr;
+}
+
+void FrameWorkbookHost::setTextFileOf(spreadsheet::Workbook& book, const std::string& path)
+{
+    if (frmMDIChild* child = windowOf(book)) {
+        child->setTextFile(path);
+    }
+}
+
 void FrameWorkbookHost::setStatusText(const std::string& text)
 {
     if (auto* panel = m_frame.findChild<QLabel*>(QStringLiteral("Panel1"))) {

@@ -87,6 +87,11 @@ void frmMDIChild::Form_Load()
     WinAPI::PutInStatusBar(true, m_progress, m_frame.sbStatusBar(), 2);
 }
 
+std::string frmMDIChild::fileHeld() const
+{
+    return SSMDI1::FileHeld(workbook(), m_textFile);
+}
+
 View frmMDIChild::visibleView() const
 {
     if (!m_tree->isHidden()) {

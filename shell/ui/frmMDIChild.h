@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "shell/core/ShellRules.h"
 
@@ -61,6 +62,11 @@ public:
     [[nodiscard]] platform::TreeView* TreeView1() const { return m_tree; }
     [[nodiscard]] QTextEdit* RichTextBox1() const { return m_text; }
     [[nodiscard]] QProgressBar* ProgressBar1() const { return m_progress; }
+
+    // The file the window holds: the one its workbook was opened from or
+    // saved to, else the text file read into it; "" when none.
+    [[nodiscard]] std::string fileHeld() const;
+    void setTextFile(std::string path) { m_textFile = std::move(path); }
 
     // The visible view, and showing one view (hiding the other two).
     [[nodiscard]] View visibleView() const;
@@ -107,6 +113,7 @@ private:
     std::unique_ptr<analysis::MyNode> m_root;
     QTextEdit* m_text = nullptr;
     QProgressBar* m_progress = nullptr;
+    std::string m_textFile;
     bool m_unloaded = false;
 };
 

@@ -47,6 +47,12 @@ frmOption::frmOption(platform::CommonDialog& dialog, QWidget* parent) : QDialog(
     buttons->addWidget(cmdHelp);
     outer->addLayout(buttons);
 
+    // Enter anywhere in the dialog is Done; the other buttons want a click
+    // (or Space on them).
+    for (QPushButton* other : {cmdBrowseIn, cmdBrowseOut, cmdHelp}) {
+        other->setAutoDefault(false);
+    }
+    m_cmdDone->setDefault(true);
     connect(cmdBrowseIn, &QPushButton::clicked, this, [this] { cmdBrowseIn_Click(); });
     connect(cmdBrowseOut, &QPushButton::clicked, this, [this] { cmdBrowseOut_Click(); });
     connect(m_cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });

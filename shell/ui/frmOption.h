@@ -2,7 +2,8 @@
 
 // "Setup options": the maximum number of recent files (always offered as 4),
 // the default data and output folders with Browse buttons, and the default
-// input and output file types; Done stores them in the settings file.
+// input and output file types; Done (also Enter) stores them in the
+// settings file.
 
 #include <QDialog>
 

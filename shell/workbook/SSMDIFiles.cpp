@@ -158,15 +158,31 @@ bool goesOnDespiteUnkeptText(const Workbook& book, std::int32_t type)
                                       shell::ProgramInfo::Title) == platform::Answer::Yes;
 }
 
-void afterOpen(shell::WorkbookHost& host, const std::string& path)
+// The file into a document window (or the window holding it already to the
+// front), then the recent-file list, the status bar and the menus follow.
+bool openIntoWindow(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
+                    const std::string& path, bool switchMenus)
 {
+    if (Workbook* open = host.workbookOfFile(path)) {
+        host.showWorkbook(*open);
+    } else {
+        std::string p = path;
+        if (!SSMDIOpenFile(host, p)) {
+            return false;
+        }
+        if (Workbook* book = host.activeWorkbook(); book && book->isNeverSaved()) {
+            host.setTextFileOf(*book, path);
+        }
+    }
+    ini.AddMenu(menu, path);
     host.setStatusText("File: " + path);
-    std::string p = path;
-    SSMDIOpenFile(host, p);
     if (Workbook* book = host.activeWorkbook()) {
         host.applyFormulaBar(*book);
     }
-    host.showAnalysisMenus();
+    if (switchMenus) {
+        host.showAnalysisMenus();
+    }
+    return true;
 }
 
 } // namespace
@@ -288,6 +304,7 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path)
         platform::FileDialogRequest request;
         request.title = "Open file";
         request.filter = kOpenFilter;
+        request.initDir = mQuorin::Program().gDataDir;
         try {
             const auto chosen = platform::dialogs().FileDialog(request);
             if (!chosen || chosen->path.empty()) {
@@ -351,7 +368,7 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     const std::int32_t tagType = fileTypeOfTag(book.Tag());
     request.filterIndex = spreadsheet::isValidFileType(tagType) ? tagType : static_cast<int>(FileType::Native);
     request.fileName = book.isNeverSaved() ? book.TableName() : book.title();
-    request.initDir = book.isNeverSaved() ? mQuorin::Program().gOutDir : FileUtil::GetFilePath(book.TableName());
+    request.initDir = book.isNeverSaved() ? mQuorin::Program().gDataDir : FileUtil::GetFilePath(book.TableName());
     request.flags = 2;  // ask before replacing a file
     std::optional<platform::FileDialogResult> chosen;
     try {
@@ -407,8 +424,13 @@ std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, std::in
     return dialog.FileName;
 }
 
-void OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
-                    const std::string& path)
+std::string FileHeld(const Workbook& book, const std::string& textFile)
+{
+    return book.isNeverSaved() ? textFile : book.TableName();
+}
+
+bool OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
+                    const std::string& path, bool switchMenus)
 {
     std::error_code ec;
     const auto length = std::filesystem::file_size(path, ec);
@@ -417,10 +439,9 @@ void OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::Rec
     }
     if (length == 0) {
         message("The file named " + path + " is empty! Please try another file.", "Warning!");
-        return;
+        return false;
     }
-    ini.AddMenu(menu, path);
-    afterOpen(host, path);
+    return openIntoWindow(host, ini, menu, path, switchMenus);
 }
 
 void OpenRecentFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu, int index)
@@ -431,14 +452,7 @@ void OpenRecentFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::Rec
         message("Cannot find the file " + path + ". You might have moved it elsewhere.");
         return;
     }
-    std::string p = path;
-    SSMDIOpenFile(host, p);
-    ini.AddMenu(menu, path);
-    host.setStatusText("File: " + path);
-    if (Workbook* book = host.activeWorkbook()) {
-        host.applyFormulaBar(*book);
-    }
-    host.showAnalysisMenus();
+    (void)openIntoWindow(host, ini, menu, path, true);
 }
 
 } // namespace SSMDI1

@@ -94,6 +94,7 @@ spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
 // workbook. Rows and columns that do not fit a sheet are left out, and once
 // the file shows, one message says which ("Rows after 16,384 of sheet Sheet1
 // were not loaded: a sheet holds 16,384 rows."). True when the file was loaded.
+// The open dialog starts in the program's data folder.
 bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 
 // Saves the active workbook: under its TableName in the type of its Tag, or,
@@ -104,14 +105,19 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // cell in a Yes/No question first; No writes nothing and gives kSaveCancelled.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
-// Asks for a file name and type with the save dialog ("Save") and writes
-// `book` there; then TableName, the window's caption and the Tag follow the
+// Asks for a file name and type with the save dialog ("Save"), which starts
+// in the program's data folder for a workbook never saved and in the
+// workbook's own folder otherwise, and writes `book` there; then TableName, the window's caption and the Tag follow the
 // new file. kSaveCancelled when the dialog ends without a file; a failed
 // write shows "Unable to write " & path and gives kSaveFailed with the
 // workbook's name and type unchanged. A type that would not keep every text
 // whole asks first, as SSMDISaveFile does; No gives kSaveCancelled with
 // nothing written and the name and type unchanged.
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
+
+// The file a document window holds: its workbook's TableName once opened or
+// saved, else the text file read into it (textFile, "" for none).
+[[nodiscard]] std::string FileHeld(const spreadsheet::Workbook& book, const std::string& textFile);
 
 // ---- File menu steps ------------------------------------------------------------
 
@@ -124,18 +130,21 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& b
 
 // Opens a file the user chose: an empty file gives "The file named " & path
 // & " is empty! Please try another file." (title "Warning!") and nothing
-// else; otherwise the path goes to the top of the recent-file list (written
-// to the settings file), "File: " & path into the status bar, the file is
-// opened (SSMDIOpenFile), its workbook gets the formula-bar setting and the
-// Tree menu is hidden and the Analysis menu shown. Errors (a missing file,
-// an unwritable settings file) pass to the caller.
-void OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
-                    const std::string& path);
+// else. A file that a document window holds already is not read again: that
+// window comes to the front. Otherwise the file is opened (SSMDIOpenFile);
+// one that fails to load ("Unable to load ...") changes nothing more. Once
+// the file is in a window, the path goes to the top of the recent-file list
+// (written to the settings file), "File: " & path into the status bar and
+// its workbook gets the formula-bar setting; with switchMenus the Tree menu
+// is hidden and the Analysis menu shown. Errors (a missing file, an
+// unwritable settings file) pass to the caller. True when the file is in a
+// window.
+bool OpenChosenFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu,
+                    const std::string& path, bool switchMenus = true);
 
 // A recent-file entry (0-based): closes the numbered files; when the file
-// exists it is opened and moves to the top of the list, with the status bar
-// and menus as for OpenChosenFile; otherwise "Cannot find the file " & path &
-// ". You might have moved it elsewhere.".
+// exists it is opened as OpenChosenFile opens it; otherwise "Cannot find the
+// file " & path & ". You might have moved it elsewhere.".
 void OpenRecentFile(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::RecentFileMenu& menu, int index);
 
 } // namespace SSMDI1

@@ -29,6 +29,12 @@ public:
     virtual void discardWorkbook(spreadsheet::Workbook& book) = 0;
     // The caption of the workbook's document window.
     virtual void setCaption(spreadsheet::Workbook& book, const std::string& caption) = 0;
+    // The workbook whose document window holds the file at `path`: the file
+    // it was opened from or last saved to, or the text file read into it
+    // while it has not been saved. Null when no window holds it.
+    [[nodiscard]] virtual spreadsheet::Workbook* workbookOfFile(const std::string& path) = 0;
+    // Records that the workbook's window holds the text file at `path`.
+    virtual void setTextFileOf(spreadsheet::Workbook& book, const std::string& path) = 0;
 
     // The main window's parts that opening a file changes: the first panel of
     // the status bar, the formula bar of the loaded workbook (the View menu's

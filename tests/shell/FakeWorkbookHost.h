@@ -13,6 +13,8 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "shell/core/FileUtil.h"
+#include "shell/workbook/SSMDIFiles.h"
 #include "shell/workbook/WorkbookHost.h"
 
 namespace testsupport {
@@ -47,12 +49,25 @@ public:
         }
     }
     void setCaption(spreadsheet::Workbook& book, const std::string& caption) override { captions[&book] = caption; }
+    spreadsheet::Workbook* workbookOfFile(const std::string& path) override
+    {
+        for (const auto& b : books) {
+            const auto text = textFiles.find(b.get());
+            if (FileUtil::SameFile(SSMDI1::FileHeld(*b, text == textFiles.end() ? std::string() : text->second),
+                                   path)) {
+                return b.get();
+            }
+        }
+        return nullptr;
+    }
+    void setTextFileOf(spreadsheet::Workbook& book, const std::string& path) override { textFiles[&book] = path; }
     void setStatusText(const std::string& text) override { status = text; }
     void applyFormulaBar(spreadsheet::Workbook&) override { ++formulaBarApplied; }
     void showAnalysisMenus() override { ++analysisMenusShown; }
 
     std::vector<std::unique_ptr<spreadsheet::Workbook>> books;
     std::map<const spreadsheet::Workbook*, std::string> captions;
+    std::map<const spreadsheet::Workbook*, std::string> textFiles;
     std::set<const spreadsheet::Workbook*> shown;
     std::string status;
     int formulaBarApplied = 0;

@@ -1,6 +1,7 @@
 #include "shell/core/FileUtil.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,31 @@ TEST(FileUtil, PathsAndExistence)
     EXPECT_FALSE(FileUtil::IsDirectory(""));
     EXPECT_EQ(FileUtil::GetFilePath("/data/run1/a.xls"), "/data/run1/");
     EXPECT_EQ(FileUtil::GetFilePath("a.xls"), "a.xls");
+}
+
+TEST(FileUtil, SameFileSeesThroughSpellingsAndLinks)
+{
+    testsupport::TempDir dir;
+    const std::string file = dir.file("data.txt").string();
+    testsupport::writeFile(file, "x");
+    std::filesystem::create_directories(dir.file("sub"));
+    std::filesystem::create_symlink(file, dir.file("link.txt"));
+    const struct {
+        const char* name;
+        std::string a;
+        std::string b;
+        bool same;
+    } rows[] = {
+        {"itself", file, file, true},
+        {"through ..", file, dir.file("sub/../data.txt").string(), true},
+        {"through a link", file, dir.file("link.txt").string(), true},
+        {"another file", file, dir.file("other.txt").string(), false},
+        {"two missing files alike", dir.file("gone.txt").string(), dir.file("sub/../gone.txt").string(), true},
+        {"a blank name", file, "  ", false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FileUtil::SameFile(row.a, row.b), row.same) << row.name;
+    }
 }
 
 TEST(FileUtil, ReadingAnUnreadableFileIsAnErrorNotBlanks)

@@ -552,11 +552,69 @@ TEST_F(WorkbookFileCommands, OpeningAChosenFileUpdatesTheRecentListStatusAndMenu
     reread.RecentFile(menu2);
     EXPECT_EQ(reread.RecentFileAt(0), second);
 
-    // A recent entry opens its file again and moves it to the top.
+    // A recent entry brings its file's window back and moves it to the top.
     SSMDI1::OpenRecentFile(host, ini, menu, 1);
     EXPECT_EQ(ini.RecentFileAt(0), first);
     EXPECT_EQ(host.status, "File: " + first);
-    EXPECT_EQ(host.books.back()->cellValue(1, 2, 1), Value(1.0));
+    ASSERT_NE(host.activeWorkbook(), nullptr);
+    EXPECT_EQ(host.activeWorkbook()->cellValue(1, 2, 1), Value(1.0));
+}
+
+TEST_F(WorkbookFileCommands, AFileAlreadyOpenComesToTheFrontInsteadOfASecondCopy)
+{
+    testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin ini(dir.file("QUORIN.INI"));
+    RecordingMenu menu;
+    const std::string text = file("expr.txt", "probe\tt1\n1000_at\t-2.5\n");
+    Workbook& saved = host.newWorkbook();
+    saved.setCellValue(1, 1, 1, 7.0);
+    const std::string native = dir.file("book.vts").string();
+    saved.WriteEx(native, static_cast<std::int32_t>(FileType::Native));
+    saved.setTableName(native);
+
+    ASSERT_TRUE(SSMDI1::OpenChosenFile(host, ini, menu, text));
+    Workbook* textBook = host.activeWorkbook();
+    textBook->setCellValue(1, 2, 2, 99.0);  // the user's edit must survive
+    const struct {
+        const char* name;
+        std::string path;
+        Workbook* window;
+    } rows[] = {
+        {"the text file again", text, textBook},
+        {"the text file spelt another way", dir.file("sub/../expr.txt").string(), textBook},
+        {"a workbook saved from a window", native, &saved},
+    };
+    std::filesystem::create_directories(dir.file("sub"));
+    const std::size_t windows = host.books.size();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(SSMDI1::OpenChosenFile(host, ini, menu, row.path));
+        EXPECT_EQ(host.books.size(), windows);
+        EXPECT_EQ(host.activeWorkbook(), row.window);
+        EXPECT_EQ(host.status, "File: " + row.path);
+        EXPECT_EQ(ini.RecentFileAt(0), row.path);
+    }
+    EXPECT_EQ(textBook->cellValue(1, 2, 2), Value(99.0));
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(WorkbookFileCommands, AFileThatFailsToLoadStaysOffTheRecentListAndTheStatusBar)
+{
+    testsupport::writeFile(dir.file("QUORIN.INI"), "[Recent Files]\r\nMaxNumRecentFile=4\r\n");
+    shell::IniQuorin ini(dir.file("QUORIN.INI"));
+    RecordingMenu menu;
+    const std::string good = file("good.txt", "a\tb\n");
+    ASSERT_TRUE(SSMDI1::OpenChosenFile(host, ini, menu, good));
+    const std::string broken = file("broken.xls", "\xD0\xCF\x11\xE0 not a workbook");
+    EXPECT_FALSE(SSMDI1::OpenChosenFile(host, ini, menu, broken));
+    EXPECT_EQ(dialogs.last().text, "Unable to load " + broken);
+    EXPECT_EQ(ini.NumRecentFile(), 1);
+    EXPECT_EQ(ini.RecentFileAt(0), good);
+    EXPECT_EQ(host.status, "File: " + good);
+    shell::IniQuorin reread(dir.file("QUORIN.INI"));
+    RecordingMenu menu2;
+    reread.RecentFile(menu2);
+    EXPECT_EQ(reread.NumRecentFile(), 1);
 }
 
 TEST_F(WorkbookFileCommands, EmptyOrMovedFilesAreRefusedWithTheirMessages)

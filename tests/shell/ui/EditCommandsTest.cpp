@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -20,6 +21,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -362,7 +364,8 @@ TEST_F(EditWindow, GoToSelectsAReferenceAndRefusesABadOne)
         ref->setText(QString::fromLatin1(bad));
         ok->click();
         ASSERT_EQ(boxes.calls().size(), 1u) << bad;
-        EXPECT_EQ(boxes.last().text, "\"" + std::string(bad) + "\" is not a cell reference. Type one such as B3 or A1:C9.");
+        EXPECT_EQ(boxes.last().text, "\"" + std::string(bad) +
+                                         "\" is not a cell reference or a defined name. Type one such as B3 or A1:C9.");
         EXPECT_EQ(book().SelectionEx(0), (spreadsheet::RangeRef{1, 1, 1, 1})) << bad;
         EXPECT_TRUE(dlg->isVisible());
     }
@@ -370,6 +373,127 @@ TEST_F(EditWindow, GoToSelectsAReferenceAndRefusesABadOne)
     ok->click();
     EXPECT_EQ(book().SelectionEx(0), (spreadsheet::RangeRef{5, 3, 9, 4}));
     EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(EditWindow, GoToTakesTheCorrectionInItsFieldAfterARefusal)
+{
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    trigger("mnuEditGoTo");
+    QDialog* dlg = child->ss()->findChild<QDialog*>(QStringLiteral("GotoDlg"));
+    ASSERT_NE(dlg, nullptr);
+    // The window has the keyboard once it shows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == dlg->windowHandle(); }));
+    auto* ref = dlg->findChild<QLineEdit*>(QStringLiteral("reference"));
+    // The label's ampersand is the access key of the field, not a character.
+    auto* label = dlg->findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->buddy(), ref);
+    dlg->findChild<QPushButton*>(QStringLiteral("ok"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), ref);
+
+    // While the refusal is up, the desktop gives the main window (and so the
+    // sheet) the keyboard, as it does when a box closes.
+    boxes.whileMessageShown = [this] {
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == frame->windowHandle(); }));
+        child->ss()->SetFocus();
+    };
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("C0"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    boxes.whileMessageShown = {};
+    EXPECT_TRUE(dlg->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == ref; }));
+    // The correction replaces the refused text.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("C7"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(book().SelectionEx(0), (spreadsheet::RangeRef{7, 3, 7, 3}));
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(at(1, 1), Value()) << "nothing was typed into the sheet";
+}
+
+TEST_F(EditWindow, GoToTakesADefinedNameToItsCellsOnTheirSheet)
+{
+    book().setNumSheets(2);
+    book().setDefinedName("Controls", "Sheet2!$B$2:$C$40");
+    book().setDefinedName("Corner", "Sheet1!$D$7");
+    book().setDefinedName("Threshold", "0.05");
+    book().setDefinedName("Twice", "Sheet1!$A$1+Sheet1!$A$2");
+    trigger("mnuEditGoTo");
+    QDialog* dlg = child->ss()->findChild<QDialog*>(QStringLiteral("GotoDlg"));
+    ASSERT_NE(dlg, nullptr);
+    auto* ref = dlg->findChild<QLineEdit*>(QStringLiteral("reference"));
+    auto* ok = dlg->findChild<QPushButton*>(QStringLiteral("ok"));
+    const struct {
+        const char* typed;
+        bool taken;
+        std::int32_t sheet;
+        spreadsheet::RangeRef range;
+    } rows[] = {
+        {"Controls", true, 2, {2, 2, 40, 3}},
+        {"corner", true, 1, {7, 4, 7, 4}},  // names compare without case
+        {"Threshold", false, 1, {7, 4, 7, 4}},  // a constant has no cells
+        {"Twice", false, 1, {7, 4, 7, 4}},  // nor has a formula
+        {"  Controls ", true, 2, {2, 2, 40, 3}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        trigger("mnuEditGoTo");
+        boxes.clear();
+        ref->setText(QString::fromLatin1(row.typed));
+        ok->click();
+        EXPECT_EQ(boxes.calls().size(), row.taken ? 0u : 1u);
+        EXPECT_EQ(dlg->isVisible(), !row.taken);
+        EXPECT_EQ(book().Sheet(), row.sheet);
+        EXPECT_EQ(book().SelectionEx(0), row.range);
+        if (row.taken && row.sheet != 1)
+            book().setSheet(1);
+    }
+}
+
+TEST_F(EditWindow, DeleteSheetAsksFirstWhenTheSheetHoldsAnything)
+{
+    book().setNumSheets(4);
+    book().setCellValue(2, 12625, 128, Value(-0.4335539019));
+    spreadsheet::DrawingObject note;
+    note.from = {2, 2, 0, 0};
+    note.to = {6, 4, 0, 0};
+    (void)book().addObject(3, note);
+    const struct {
+        const char* name;
+        std::int32_t sheet;
+        std::optional<Answer> answer;  // none: no question
+        std::int32_t sheetsAfter;
+    } rows[] = {
+        {"an empty sheet goes at once", 4, std::nullopt, 3},
+        {"No keeps a sheet of data", 2, Answer::No, 3},
+        {"Yes deletes it", 2, Answer::Yes, 2},
+        {"a drawing object counts as data", 2, Answer::No, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.clear();
+        book().setSheet(row.sheet);
+        const std::string name = book().SheetName(row.sheet);
+        if (row.answer)
+            boxes.answer(*row.answer);
+        trigger("mnuEditDeleteSheet");
+        if (row.answer) {
+            ASSERT_EQ(boxes.calls().size(), 1u);
+            EXPECT_EQ(boxes.last().text, "The sheet " + name + " holds data, which will be deleted for good. Delete it?");
+            EXPECT_EQ(boxes.last().style, 4 + 32 + 256);  // Yes and No, No the default
+            EXPECT_EQ(boxes.last().title, "Tessaray");
+        } else {
+            EXPECT_TRUE(boxes.calls().empty());
+        }
+        EXPECT_EQ(book().NumSheets(), row.sheetsAfter);
+    }
+    EXPECT_EQ(book().SheetName(1), "Sheet1");
+    EXPECT_EQ(book().SheetName(2), "Sheet3");
+    EXPECT_EQ(book().objects(2).size(), 1u);
+    EXPECT_EQ(boxes.unscripted(), 0);
 }
 
 // ---- standard toolbar and status timer ------------------------------------------------

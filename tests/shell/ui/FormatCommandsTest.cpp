@@ -12,12 +12,14 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -113,6 +115,59 @@ TEST_F(FormatWindow, ToolbarAndFontBoxesFollowTheActiveCell)
     frame->cboFontSize()->setEditText(QStringLiteral("14"));
     frame->cboFontSize_Click();
     EXPECT_EQ(book().cellFormat(1, 4, 4).fontSize, 14);
+}
+
+TEST_F(FormatWindow, FontNameBoxShowsTheNameTheWorkbookKeepsAndSetsTheChosenFont)
+{
+    frame->Form_Load();  // fills the font list
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QComboBox* names = frame->cboFontName();
+    // The faces workbooks name are listed by those names, drawn by the
+    // Liberation faces of the same metrics.
+    for (const char* face : {"Arial", "Times New Roman", "Courier New"})
+        EXPECT_GE(names->findText(QString::fromLatin1(face)), 0) << face;
+
+    book().setSelectionRef("B2");
+    book().setSelectionRef("A1");
+    EXPECT_EQ(names->currentText(), QStringLiteral("Arial"));
+    EXPECT_EQ(frame->cboFontSize()->currentText(), QStringLiteral("10"));
+
+    // Typed in any case, with the keyboard, on the selection B2:C3.
+    book().setSelectionRef("B2:C3");
+    QTest::mouseClick(names->lineEdit(), Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), names);
+    QTest::keyClick(names, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(names, QStringLiteral("times new roman"));
+    QTest::keyClick(names, Qt::Key_Return);
+    for (const auto& [row, col] : {std::pair{2, 2}, std::pair{3, 3}})
+        EXPECT_EQ(book().cellFormat(1, row, col).fontName, "Times New Roman");
+    EXPECT_EQ(book().cellFormat(1, 4, 4).fontName, "Arial");
+    EXPECT_NE(QApplication::focusWidget(), names) << "the sheet has the focus back";
+
+    // Chosen from the list.
+    book().setSelectionRef("D4");
+    names->setCurrentIndex(names->findText(QStringLiteral("Courier New")));
+    emit names->activated(names->currentIndex());
+    EXPECT_EQ(book().cellFormat(1, 4, 4).fontName, "Courier New");
+
+    // A name that is no font of the list changes nothing.
+    book().setSelectionRef("E5");
+    QTest::mouseClick(names->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(names, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(names, QStringLiteral("Ariel"));
+    QTest::keyClick(names, Qt::Key_Return);
+    EXPECT_EQ(book().cellFormat(1, 5, 5).fontName, "Arial");
+
+    book().setSelectionRef("C3");
+    EXPECT_EQ(names->currentText(), QStringLiteral("Times New Roman"));
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT_FONTBOX")) {
+        book().setCellValue(1, 3, 3, spreadsheet::Value("1000_at"));
+        frame->resize(frame->width(), 420);
+        QApplication::processEvents();
+        EXPECT_TRUE(frame->grab().save(QString::fromLocal8Bit(shot)));
+    }
 }
 
 TEST_F(FormatWindow, FreezePanesFollowsTheSelectionAndTheMenuCaption)

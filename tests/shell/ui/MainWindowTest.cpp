@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLockFile>
@@ -16,8 +17,11 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +29,7 @@
 
 #include "errorlib/Rampart.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/print/QtPrinter.h"
 #include "platform/errors/Guard.h"
 #include "platform/profile/Profile.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
@@ -239,44 +244,62 @@ TEST_F(ShellWindow, RecentFilesAreKeptAcrossRestartsInTheSettingsFile)
     EXPECT_TRUE(entries[0]->isVisible());
     EXPECT_TRUE(entries[0]->isEnabled());
     EXPECT_EQ(entries[0]->data().toString().toStdString(), "1. " + b);
-    // The "&" of the path is shown, not taken as an access key.
-    EXPECT_EQ(entries[0]->text(), QStringLiteral("1. /data/R&&D/run two.xls"));
+    // The number is the entry's access key; the "&" of the path is shown.
+    EXPECT_EQ(entries[0]->text(), QStringLiteral("&1. /data/R&&D/run two.xls"));
+    EXPECT_EQ(entries[1]->text(), QStringLiteral("&2. /data/run one.vts"));
     EXPECT_EQ(entries[1]->data().toString().toStdString(), "2. " + a);
 }
 
-TEST_F(ShellWindow, FoldersFallBackToTheProgramFolderWhenTheStoredOnesAreGone)
+TEST_F(ShellWindow, FoldersFallBackToTheHomeFolderWhenTheStoredOnesAreGone)
 {
     ASSERT_TRUE(platform::profile::WriteString("Defaults", "DataDir", file("deleted").string(), ini()));
     ASSERT_TRUE(platform::profile::WriteString("Defaults", "OutDir", m_dir.path().string(), ini()));
     auto frame = loadFrame();
-    EXPECT_EQ(program.gDataDir, QCoreApplication::applicationDirPath().toStdString());
+    EXPECT_EQ(program.gDataDir, QDir::homePath().toStdString());
     EXPECT_EQ(program.gOutDir, m_dir.path().string());
+    EXPECT_NE(program.gDataDir, QCoreApplication::applicationDirPath().toStdString());
 }
 
-TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
+namespace {
+
+// The options dialog that Tools, Global options opens, run by `act`; false
+// when none opened. Storing the data folder makes it the current folder:
+// the current folder is given back after.
+bool onOptionsDialog(shell::MainFrame& frame, const std::function<void(shell::frmOption&)>& act)
 {
-    // Storing the data folder makes it the current folder: give it back after.
     std::error_code ec;
     std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (ec) {
         cwd = std::filesystem::temp_directory_path();  // an earlier test's folder is gone
     }
-    auto frame = loadFrame();
-    std::filesystem::create_directories(file("data"));
     bool seen = false;
     QTimer::singleShot(0, [&] {
         auto* options = qobject_cast<shell::frmOption*>(QApplication::activeModalWidget());
         ASSERT_NE(options, nullptr);
         seen = true;
-        EXPECT_EQ(options->txtOpt(0)->text(), QStringLiteral("4"));
-        options->txtOpt(1)->setText(QString::fromStdString(file("data").string()));
-        options->txtOpt(2)->setText(QString::fromStdString(file("out").string()));
-        options->cboInFile()->setCurrentIndex(4);
-        options->cboOutFile()->setCurrentIndex(6);
-        options->cmdDone()->click();
+        act(*options);
     });
-    frame->action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
-    EXPECT_TRUE(seen);
+    frame.action(QStringLiteral("mnuToolsGlobalOpt"))->trigger();
+    std::filesystem::current_path(cwd, ec);
+    return seen;
+}
+
+} // namespace
+
+TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
+{
+    auto frame = loadFrame();
+    std::filesystem::create_directories(file("data"));
+    std::filesystem::path current;
+    EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+        EXPECT_EQ(options.txtOpt(0)->text(), QStringLiteral("4"));
+        options.txtOpt(1)->setText(QString::fromStdString(file("data").string()));
+        options.txtOpt(2)->setText(QString::fromStdString(file("out").string()));
+        options.cboInFile()->setCurrentIndex(4);
+        options.cboOutFile()->setCurrentIndex(6);
+        options.cmdDone()->click();
+        current = std::filesystem::current_path();
+    }));
     EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), "4");
     EXPECT_EQ(platform::profile::GetString("Defaults", "DataDir", "", ini()), file("data").string());
     EXPECT_EQ(platform::profile::GetString("Defaults", "OutDir", "", ini()), file("out").string());
@@ -284,8 +307,23 @@ TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
     EXPECT_EQ(platform::profile::GetString("Defaults", "OutFileType", "", ini()), "6");
     EXPECT_TRUE(std::filesystem::is_directory(file("out")));
     EXPECT_EQ(program.gOutDir, file("out").string());
-    EXPECT_EQ(std::filesystem::current_path(), file("data"));
-    std::filesystem::current_path(cwd, ec);
+    EXPECT_EQ(current, file("data"));
+}
+
+TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)
+{
+    auto frame = loadFrame();
+    std::filesystem::create_directories(file("data"));
+    EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+        QLineEdit* data = options.txtOpt(1);
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, QString::fromStdString(file("data").string()));
+        QTest::keyClick(data, Qt::Key_Return);
+    }));
+    EXPECT_TRUE(boxes.fileRequests().empty()) << "Browse asked for a folder";
+    EXPECT_EQ(platform::profile::GetString("Defaults", "DataDir", "", ini()), file("data").string());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 // ---- document windows ----------------------------------------------------------
@@ -587,6 +625,134 @@ TEST_F(ShellWindow, ItemsOfLaterCommandsArePresentAndDisabled)
 }
 
 // ---- toolbar boxes and status bar ----------------------------------------------------
+
+namespace {
+
+// Clicks into a box of the formatting toolbar and types over its text with
+// the keyboard, as a user does; the box must then hold the focus.
+void typeInto(QComboBox* box, const QString& text)
+{
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+} // namespace
+
+TEST_F(ShellWindow, TypedZoomAndFontSizeTakeEffectOnEnterAndOnLeavingTheBox)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* book = frame->NewDocument();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QComboBox* zoom = frame->cboZoom();
+    QComboBox* size = frame->cboFontSize();
+    const struct {
+        const char* name;
+        QComboBox* box;
+        const char* typed;
+        Qt::Key leave;  // Enter, or Tab to the next control
+        int scale;
+        double points;
+        bool refused;
+    } rows[] = {
+        {"zoom 150 and Enter", zoom, "150", Qt::Key_Return, 150, 10, false},
+        {"zoom 75% and Tab", zoom, "75%", Qt::Key_Tab, 75, 10, false},
+        {"zoom 10 refused", zoom, "10", Qt::Key_Return, 75, 10, true},
+        {"zoom 400% refused on leaving", zoom, "400%", Qt::Key_Tab, 75, 10, true},
+        {"zoom 399 on the keypad's Enter", zoom, "399", Qt::Key_Enter, 399, 10, false},
+        {"size 12.5 and Enter", size, "12.5", Qt::Key_Return, 399, 12, false},
+        {"size 13.5 and Tab", size, "13.5", Qt::Key_Tab, 399, 14, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.clear();
+        typeInto(row.box, QString::fromLatin1(row.typed));
+        QTest::keyClick(QApplication::focusWidget(), row.leave);
+        EXPECT_EQ(book->ss()->ViewScale(), row.scale);
+        EXPECT_EQ(book->workbook().FontSize(), row.points);
+        if (row.refused) {
+            ASSERT_EQ(boxes.calls().size(), 1u) << "one refusal, however the box was left";
+            EXPECT_EQ(boxes.last().text, "View Scale must be between 10 and 400");
+            EXPECT_EQ(boxes.last().title, "View Scale");
+            EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
+        } else {
+            EXPECT_TRUE(boxes.calls().empty());
+        }
+        // Tab goes on to the next control; Enter in the size box gives the
+        // sheet its focus back.
+        EXPECT_EQ(QApplication::focusWidget() != row.box, row.leave == Qt::Key_Tab || row.box == size);
+    }
+    // Passing through a box without typing changes nothing and asks nothing.
+    zoom->setEditText(QStringLiteral("10"));
+    boxes.clear();
+    QTest::mouseClick(zoom->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(book->ss()->ViewScale(), 399);
+}
+
+TEST_F(ShellWindow, FileKeysWorkFromTheSheet)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* book = frame->NewDocument();
+    book->workbook().setCellValue(1, 1, 1, spreadsheet::Value(-0.4335539019));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    testsupport::TempDir printDir;
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(printDir.file("job.pdf").string()));
+    int printDialogs = 0;
+    platform::PrintTarget::setDialogHandler([&](QPrinter&, QWidget*) { return ++printDialogs < 0; });
+    const auto press = [&](Qt::Key key) {
+        book->ss()->SetFocus();
+        QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+    };
+
+    boxes.cancelFile();
+    press(Qt::Key_O);
+    ASSERT_EQ(boxes.fileRequests().size(), 1u);
+    EXPECT_FALSE(boxes.fileRequests()[0].save);
+    boxes.cancelFile();
+    press(Qt::Key_S);  // a book never saved asks for its name
+    ASSERT_EQ(boxes.fileRequests().size(), 2u);
+    EXPECT_TRUE(boxes.fileRequests()[1].save);
+    press(Qt::Key_P);
+    EXPECT_EQ(printDialogs, 1);
+    press(Qt::Key_N);
+    EXPECT_EQ(frame->Documents().size(), 2u);
+    EXPECT_NE(frame->ActiveChild(), book);
+    for (const char* item : {"mnuFileNew", "mnuFileOpen", "mnuFileSave", "mnuFilePrint"}) {
+        EXPECT_EQ(frame->action(QString::fromLatin1(item))->shortcut().count(), 1) << item;
+    }
+    platform::PrintTarget::setDialogHandler({});
+    platform::PrintTarget::setPdfOutput({});
+}
+
+TEST_F(ShellWindow, EveryToolbarControlShowsAtTheDefaultSize)
+{
+    auto frame = loadFrame();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    QApplication::processEvents();
+    for (const char* name : {"tlbStandard", "tlbFormat", "tlbDraw"}) {
+        auto* bar = frame->findChild<QToolBar*>(QString::fromLatin1(name));
+        ASSERT_NE(bar, nullptr) << name;
+        auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        EXPECT_TRUE(more == nullptr || !more->isVisible()) << name << " hides controls behind its chevron";
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator() || !a->isVisible()) {
+                continue;
+            }
+            QWidget* w = bar->widgetForAction(a);
+            ASSERT_NE(w, nullptr) << name;
+            EXPECT_TRUE(w->isVisible()) << name << " " << a->text().toStdString() << w->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(frame->cboZoom()->isVisible());
+}
 
 TEST_F(ShellWindow, ZoomBoxRefusesValuesOutsideElevenTo399)
 {

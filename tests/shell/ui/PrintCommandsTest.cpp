@@ -160,6 +160,36 @@ TEST_F(PrintCommandsTest, WithoutAPrinterTheUserNamesAPdfOrCancels)
     EXPECT_TRUE(std::filesystem::exists(m_dir.file("chosen.pdf")));
 }
 
+TEST_F(PrintCommandsTest, WithoutAPrinterFilePrintAsksForThePdfOnce)
+{
+    if (platform::PrintTarget::hasSystemPrinter()) {
+        GTEST_SKIP() << "this machine has a printer";
+    }
+    platform::PrintTarget::setPdfOutput({});
+    frame->ActiveChild()->workbook().setCellValue(1, 1, 1, spreadsheet::Value("YAL001C"));
+    int printDialogs = 0;
+    platform::PrintTarget::setDialogHandler([&](QPrinter&, QWidget*) { return ++printDialogs > 0; });
+    const struct {
+        const char* name;
+        bool cancel;
+    } rows[] = {{"named", false}, {"cancelled", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string chosen = m_dir.file(std::string(row.name) + ".pdf").string();
+        const std::size_t asked = boxes.fileRequests().size();
+        if (row.cancel) {
+            boxes.cancelFile();
+        } else {
+            boxes.choose(chosen);
+        }
+        trigger("mnuFilePrint");
+        EXPECT_EQ(boxes.fileRequests().size(), asked + 1);
+        EXPECT_EQ(printDialogs, 0) << "the print dialog would ask for the file again";
+        EXPECT_EQ(std::filesystem::exists(chosen), !row.cancel);
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
 } // namespace
 
 namespace {

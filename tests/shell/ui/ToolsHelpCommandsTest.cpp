@@ -11,9 +11,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,7 @@
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/ToolsHelpCommands.h"
+#include "shell/ui/WinAPI.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmThank.h"
@@ -85,6 +90,56 @@ TEST_F(ToolsHelp, WebItemsOpenTheirPageOnlyOnANetwork)
     }
     EXPECT_TRUE(std::string(shell::ProgramInfo::MedlinePage).ends_with("/Entrez/medline.html"));
     EXPECT_TRUE(reported.empty());
+}
+
+namespace {
+
+// The processes whose parent is this test (zombies included).
+std::vector<int> childProcesses()
+{
+    std::vector<int> children;
+    const std::string self = std::to_string(::getpid());
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        // pid (command) state ppid ...: the command may hold blanks and brackets.
+        const auto close = line.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(line.substr(close + 1));
+        std::string state;
+        std::string ppid;
+        rest >> state >> ppid;
+        if (ppid == self)
+            children.push_back(std::stoi(name));
+    }
+    return children;
+}
+
+} // namespace
+
+TEST(WinAPI, OpenURLStartsTheBrowserDetachedAndLeavesNoChildBehind)
+{
+    testsupport::TempDir dir;
+    const auto launcher = dir.file("browser");
+    const auto opened = dir.file("opened.txt");
+    // A browser that outlives the call: a child left to this process would show.
+    testsupport::writeFile(launcher, "#!/bin/sh\necho \"$1\" > \"" + opened.string() + ".part\"\nmv \"" +
+                                         opened.string() + ".part\" \"" + opened.string() + "\"\nsleep 2\n");
+    std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+    ASSERT_TRUE(childProcesses().empty());
+    WinAPI::setUrlLauncher(launcher.string());
+    WinAPI::OpenURL("https://www.ncbi.nlm.nih.gov/Entrez/medline.html", nullptr);
+    EXPECT_TRUE(childProcesses().empty());
+    for (int i = 0; i < 400 && !std::filesystem::exists(opened); ++i)
+        QTest::qWait(25);
+    EXPECT_EQ(testsupport::readFile(opened), "https://www.ncbi.nlm.nih.gov/Entrez/medline.html\n");
+    EXPECT_TRUE(childProcesses().empty());
+    WinAPI::setUrlLauncher("");
 }
 
 TEST_F(ToolsHelp, BothHelpItemsAskForTheCitationWithoutAHelpFile)

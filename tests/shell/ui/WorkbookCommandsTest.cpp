@@ -4,9 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QStatusBar>
+#include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
 
@@ -28,6 +31,7 @@
 #include "shell/workbook/SSMDI1.h"
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
+#include "shell/ui/StandardToolbar.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
 #include "tests/shell/ui/MainWindowFixture.h"
@@ -138,10 +142,18 @@ TEST_F(WorkbookWindow, SavedAsXlsAndNativeReopenWithEqualValues)
         EXPECT_EQ(first->windowTitle().toStdString(), p);
         EXPECT_EQ(first->workbook().Tag(), std::to_string(type));
 
+        // The saved file itself is held by its window: opening it again
+        // brings that window back. A copy opens in a window of its own.
+        const std::size_t windows = frame->Documents().size();
         open(p);
+        EXPECT_EQ(frame->ActiveChild(), first);
+        EXPECT_EQ(frame->Documents().size(), windows);
+        const std::string copy = path("copy of " + std::filesystem::path(p).filename().string());
+        std::filesystem::copy_file(p, copy, std::filesystem::copy_options::overwrite_existing);
+        open(copy);
         shell::frmMDIChild* reopened = frame->ActiveChild();
         ASSERT_NE(reopened, first);
-        EXPECT_EQ(reopened->windowTitle().toStdString(), p);
+        EXPECT_EQ(reopened->windowTitle().toStdString(), copy);
         const spreadsheet::Workbook& back = reopened->workbook();
         EXPECT_EQ(back.Tag(), std::to_string(type));
         for (int r = 1; r <= 3; ++r) {
@@ -322,6 +334,93 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
     EXPECT_EQ(boxes.last().text, "Unable to load " + p);
     EXPECT_EQ(frame->Documents().size(), 1U);
     EXPECT_EQ(frame->ActiveChild(), first);
+}
+
+TEST_F(WorkbookWindow, StatusBarKeepsTheOpenedFileWhenTheFrameIsActivatedAgain)
+{
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    const std::string p = file("expr.txt", "probe\tt1\n1000_at\t-2.5\n");
+    open(p);
+    // Closing the Open dialog activates the frame again; so does any other window.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
+
+    // A new book holds no file; going back to the file's window shows it again.
+    trigger("mnuFileNew");
+    frame->Form_Activate();
+    EXPECT_EQ(frame->statusText(), QStringLiteral("File: No file in buffer"));
+    frame->findChild<QMdiArea*>()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    frame->Form_Activate();
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
+}
+
+TEST_F(WorkbookWindow, RecentEntriesAreNumberedKeysAndListOnlyFilesThatLoaded)
+{
+    const std::string a = file("a.txt", "x\ty\n1\t2\n");
+    const std::string b = file("b.txt", "x\ty\n3\t4\n");
+    open(a);
+    open(b);
+    const std::string broken =
+        file("broken.xls", std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
+    open(broken);
+    EXPECT_EQ(boxes.last().text, "Unable to load " + broken);
+    EXPECT_EQ(program.gIni().NumRecentFile(), 2);
+    EXPECT_EQ(program.gIni().RecentFileAt(0), b);
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + b);
+    ASSERT_GE(frame->mnuFileList().size(), 2U);
+    EXPECT_EQ(frame->mnuFileList()[0]->text().toStdString(), "&1. " + b);
+    EXPECT_EQ(frame->mnuFileList()[1]->text().toStdString(), "&2. " + a);
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "File1", "", m_dir.file("win") / "QUORIN.INI"), b);
+
+    // Opening a file that is open already brings its window back, by any road.
+    const std::size_t windows = frame->Documents().size();
+    first->workbook().setCellValue(1, 5, 5, Value("kept"));
+    open(a);
+    EXPECT_EQ(frame->ActiveChild(), first);
+    trigger("mnuFileNew");
+    frame->mnuFileList()[1]->trigger();  // b, now second in the list
+    EXPECT_EQ(active().cellValue(1, 2, 1), Value(3.0));
+    EXPECT_EQ(frame->Documents().size(), windows + 1);
+    EXPECT_EQ(first->workbook().cellValue(1, 5, 5), Value("kept"));
+    EXPECT_EQ(program.gIni().RecentFileAt(0), b);
+}
+
+TEST_F(WorkbookWindow, OpenAndSaveDialogsStartInTheDataFolderOfTheSettings)
+{
+    const struct {
+        const char* name;
+        std::string dataDir;  // "" leaves the settings without one
+        std::string expected;
+    } rows[] = {
+        {"no folder stored", "", QDir::homePath().toStdString()},
+        {"a stored folder", m_dir.file("arrays").string(), m_dir.file("arrays").string()},
+    };
+    std::filesystem::create_directories(m_dir.file("arrays"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.dataDir.empty()) {
+            ASSERT_TRUE(platform::profile::WriteString("Defaults", "DataDir", row.dataDir,
+                                                       m_dir.file("win") / "QUORIN.INI"));
+        }
+        frame->Form_Load();
+        const std::size_t before = boxes.fileRequests().size();
+        boxes.cancelFile().cancelFile().cancelFile();
+        trigger("mnuFileOpen");
+        shell::StandardToolbar::of(*frame)->button(QStringLiteral("Open"))->trigger();
+        trigger("mnuFileNew");
+        trigger("mnuFileSaveAs");
+        ASSERT_EQ(boxes.fileRequests().size(), before + 3);
+        for (std::size_t i = before; i < before + 3; ++i) {
+            EXPECT_EQ(boxes.fileRequests()[i].initDir, row.expected) << i - before;
+            EXPECT_NE(boxes.fileRequests()[i].initDir, QCoreApplication::applicationDirPath().toStdString());
+        }
+    }
 }
 
 // A workbook another program made opens in a window of its own with the
