@@ -235,6 +235,9 @@ TEST_F(ShellWindow, FrameAndAboutWindowCarryTheProgramsIcon)
         ASSERT_FALSE(icon.isNull()) << w->objectName().toStdString();
         EXPECT_EQ(icon.pixmap(32).toImage(), ours.pixmap(32).toImage()) << w->objectName().toStdString();
     }
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR")) {
+        ASSERT_TRUE(ours.pixmap(256).save(QString::fromLocal8Bit(shot) + "/program-icon.png"));
+    }
 }
 
 TEST_F(ShellWindow, RecentFilesAreKeptAcrossRestartsInTheSettingsFile)
