@@ -41,15 +41,21 @@ std::string sites(std::int32_t n)
     return std::to_string(n) + (n == 1 ? " site" : " sites");
 }
 
+// The refusal when the sequences are too short to have such a segment.
+Reading nothingToDelete(const std::string& field, std::int32_t length, const char* segment, std::string_view typed)
+{
+    return refused(field + "the sequences are " + sites(length) + " long, so there is no " + segment +
+                       " segment to delete.",
+                   typed);
+}
+
 } // namespace
 
 Reading BeginningCount(std::string_view typed, std::int32_t length)
 {
     const std::string field = "Number of beginning sites to delete: ";
     if (length < 2)
-        return refused(field + "the sequences are " + sites(length) + " long, so there is no beginning segment to "
-                                   "delete.",
-                       typed);
+        return nothingToDelete(field, length, "beginning", typed);
     const auto n = wholeNumber(typed);
     if (!n || *n < 1 || *n > length - 1)
         return refused(field + "a whole number from 1 to " + std::to_string(length - 1) + " (the sequences are " +
@@ -62,9 +68,7 @@ Reading InternalSites(std::string_view typed, std::int32_t length)
 {
     const std::string field = "Sites to delete: ";
     if (length < 2)
-        return refused(field + "the sequences are " + sites(length) + " long, so there is no internal segment to "
-                                   "delete.",
-                       typed);
+        return nothingToDelete(field, length, "internal", typed);
     const std::string accepts = field + "the first and the last site, two whole numbers from 1 to " +
                                 std::to_string(length - 1) + " separated by a comma, the first not after the "
                                                              "second (e.g., 11, 23), or one such number for a "
@@ -81,7 +85,7 @@ Reading EndingStart(std::string_view typed, std::int32_t length)
 {
     const std::string field = "First site of the ending segment to delete: ";
     if (length < 1)
-        return refused(field + "the sequences are empty, so there is no ending segment to delete.", typed);
+        return nothingToDelete(field, length, "ending", typed);
     const auto n = wholeNumber(typed);
     if (!n || *n < 1 || *n > length)
         return refused(field + "a whole number from 1 to " + std::to_string(length) +

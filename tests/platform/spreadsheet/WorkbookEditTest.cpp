@@ -124,21 +124,14 @@ struct LineLook {
     bool hidden = false;
 };
 
-LineLook rowLook(const Workbook& wb, std::int32_t row, std::int32_t c1, std::int32_t c2)
+// A row (byRows) or a column of the active sheet over cells from..to across.
+LineLook lineLook(const Workbook& wb, bool byRows, std::int32_t line, std::int32_t from, std::int32_t to)
 {
     const spreadsheet::SheetFormat& f = wb.sheetFormat(1);
-    LineLook look{{}, f.hasRowHeight(row), f.storedRowHeight(row), f.isRowHidden(row)};
-    for (std::int32_t c = c1; c <= c2; ++c)
-        look.cells.push_back(f.format(row, c));
-    return look;
-}
-
-LineLook colLook(const Workbook& wb, std::int32_t col, std::int32_t r1, std::int32_t r2)
-{
-    const spreadsheet::SheetFormat& f = wb.sheetFormat(1);
-    LineLook look{{}, f.hasColWidth(col), f.storedColWidth(col), f.isColHidden(col)};
-    for (std::int32_t r = r1; r <= r2; ++r)
-        look.cells.push_back(f.format(r, col));
+    LineLook look = byRows ? LineLook{{}, f.hasRowHeight(line), f.storedRowHeight(line), f.isRowHidden(line)}
+                           : LineLook{{}, f.hasColWidth(line), f.storedColWidth(line), f.isColHidden(line)};
+    for (std::int32_t k = from; k <= to; ++k)
+        look.cells.push_back(byRows ? f.format(line, k) : f.format(k, line));
     return look;
 }
 
@@ -212,7 +205,7 @@ TEST(WorkbookSort, FormatsLineSizesAndHiddenFlagsMoveWithTheirLines)
         const std::int32_t c2 = byRows ? 1 + across : 1 + along;
         formatAtRandom(wb, rng, 1, 1, r2 + 1, c2 + 1);
         const auto look = [&](std::int32_t line) {
-            return byRows ? rowLook(wb, line, 1, c2 + 1) : colLook(wb, line, 1, r2 + 1);
+            return lineLook(wb, byRows, line, 1, byRows ? c2 + 1 : r2 + 1);
         };
         std::vector<LineLook> before;
         for (std::int32_t line = 1; line <= along + 2; ++line)
