@@ -399,8 +399,10 @@ void SheetFormat::permuteCols(std::int32_t firstCol, std::int32_t firstRow, std:
         for (std::int32_t j = 0; j < n; ++j)
             styles[static_cast<std::size_t>(j)] = styleAt(row, firstCol + j);
         std::vector<Run> out = outside(runs(row), firstCol, lastCol);
-        for (std::int32_t j = 0; j < n; ++j)
-            out.push_back({firstCol + j, firstCol + j, styles[static_cast<std::size_t>(order[static_cast<std::size_t>(j)])]});
+        for (std::int32_t j = 0; j < n; ++j) {
+            const auto from = static_cast<std::size_t>(order[static_cast<std::size_t>(j)]);
+            out.push_back({firstCol + j, firstCol + j, styles[from]});
+        }
         std::sort(out.begin(), out.end(), [](const Run& a, const Run& b) { return a.firstCol < b.firstCol; });
         setRuns(row, std::move(out));
     }

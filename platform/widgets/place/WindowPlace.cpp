@@ -37,7 +37,8 @@ void placeOver(QWidget& window, const QWidget* over)
                                                  target.right() - frame->geometry().right(),
                                                  target.bottom() - frame->geometry().bottom())
                                       : QMargins();
-    const QRect outer = inside(target, window.size().grownBy(decoration), window.minimumSize().grownBy(decoration), area);
+    const QRect outer =
+        inside(target, window.size().grownBy(decoration), window.minimumSize().grownBy(decoration), area);
     window.setGeometry(outer.marginsRemoved(decoration));
 }
 
