@@ -11,12 +11,15 @@
 #include "shell/core/mQuorin.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/MainModule.h"
+#include "shell/ui/ProgramIcon.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaray"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.7"));
+    // Every window without an icon of its own shows the program's.
+    QApplication::setWindowIcon(shell::ProgramIcon::icon());
 
     mQuorin::ProgramState program;
     mQuorin::ProgramScope programScope(program);

@@ -157,23 +157,33 @@ bool AlignWithMAP(std::vector<std::string>& seqs, std::int32_t numSeq, bool isPr
         }
     }
 
+    // The output is sized from the worst case the engine documents; an
+    // alignment of unrelated sequences can need more, and the engine then
+    // says how much: the call runs once more with that room.
     const std::int64_t outCap = 3LL * numSeq * texts.longest;
-    std::string messages(4096, ' ');
+    std::string messages;
     std::string output(static_cast<std::size_t>(outCap) + 1, ' ');
     std::vector<std::int32_t> order(static_cast<std::size_t>(numSeq));
-    std::iota(order.begin(), order.end(), 0);
     const std::int32_t zero = 0;
 
     platform::dll::Function<decltype(&mapMainDll_sized)> align(TallowinLibrary(), "mapMainDll_sized");
     std::int32_t needed = 0;
-    const std::int32_t result = align(
-        texts.names.c_str(), static_cast<std::int32_t>(texts.names.size()), texts.sequences.c_str(),
-        static_cast<std::int32_t>(texts.sequences.size()), numSeq, params.minLenCCI, params.misMatch, params.match,
-        params.gapOpen, params.gapExtend, params.useSubMat ? 1 : 0, alphabet.c_str(),
-        static_cast<std::int32_t>(alphabet.size()), params.useSubMat ? values.data() : &zero,
-        params.useSubMat ? static_cast<std::int32_t>(values.size()) : 1, messages.data(),
-        static_cast<std::int32_t>(messages.size()), output.data(), static_cast<std::int32_t>(output.size()),
-        order.data(), numSeq, &needed);
+    std::int32_t result = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        messages.assign(4096, ' ');
+        std::iota(order.begin(), order.end(), 0);
+        needed = 0;
+        result = align(texts.names.c_str(), static_cast<std::int32_t>(texts.names.size()), texts.sequences.c_str(),
+                       static_cast<std::int32_t>(texts.sequences.size()), numSeq, params.minLenCCI, params.misMatch,
+                       params.match, params.gapOpen, params.gapExtend, params.useSubMat ? 1 : 0, alphabet.c_str(),
+                       static_cast<std::int32_t>(alphabet.size()), params.useSubMat ? values.data() : &zero,
+                       params.useSubMat ? static_cast<std::int32_t>(values.size()) : 1, messages.data(),
+                       static_cast<std::int32_t>(messages.size()), output.data(),
+                       static_cast<std::int32_t>(output.size()), order.data(), numSeq, &needed);
+        if (result == 1 || needed <= static_cast<std::int32_t>(output.size()))
+            break;
+        output.assign(static_cast<std::size_t>(needed), ' ');
+    }
     if (result != 1) {
         messages.resize(std::min(messages.size(), messages.find('\0')));
         const auto first = messages.find_first_not_of(" \r\n\t");

@@ -341,6 +341,74 @@ void SheetFormat::shiftCellsRight(std::int32_t at, std::int32_t firstRow, std::i
         setRuns(row, shiftedRight(runs(row), at, count));
 }
 
+void SheetFormat::permuteLines(std::map<std::int32_t, double>& sizes, std::vector<std::int32_t>& hidden,
+                               std::int32_t first, const std::vector<std::int32_t>& order)
+{
+    const auto n = static_cast<std::int32_t>(order.size());
+    std::vector<std::optional<double>> oldSizes(order.size());
+    std::vector<bool> oldHidden(order.size());
+    for (std::int32_t i = 0; i < n; ++i) {
+        const auto it = sizes.find(first + i);
+        if (it != sizes.end())
+            oldSizes[static_cast<std::size_t>(i)] = it->second;
+        oldHidden[static_cast<std::size_t>(i)] = std::binary_search(hidden.begin(), hidden.end(), first + i);
+    }
+    std::vector<std::int32_t> kept;
+    for (const std::int32_t v : hidden)
+        if (v < first || v >= first + n)
+            kept.push_back(v);
+    for (std::int32_t i = 0; i < n; ++i) {
+        const auto from = static_cast<std::size_t>(order[static_cast<std::size_t>(i)]);
+        if (oldSizes[from])
+            sizes[first + i] = *oldSizes[from];
+        else
+            sizes.erase(first + i);
+        if (oldHidden[from])
+            kept.push_back(first + i);
+    }
+    std::sort(kept.begin(), kept.end());
+    hidden = std::move(kept);
+}
+
+void SheetFormat::permuteRows(std::int32_t firstRow, std::int32_t firstCol, std::int32_t lastCol,
+                              const std::vector<std::int32_t>& order)
+{
+    const auto n = static_cast<std::int32_t>(order.size());
+    std::vector<std::vector<Run>> inside(order.size());
+    for (std::int32_t i = 0; i < n; ++i)
+        inside[static_cast<std::size_t>(i)] = clipped(runs(firstRow + i), firstCol, lastCol);
+    for (std::int32_t i = 0; i < n; ++i) {
+        std::vector<Run> out = outside(runs(firstRow + i), firstCol, lastCol);
+        const auto& moved = inside[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+        out.insert(out.end(), moved.begin(), moved.end());
+        std::sort(out.begin(), out.end(), [](const Run& a, const Run& b) { return a.firstCol < b.firstCol; });
+        setRuns(firstRow + i, std::move(out));
+    }
+    permuteLines(m_rowHeight, m_hiddenRows, firstRow, order);
+}
+
+void SheetFormat::permuteCols(std::int32_t firstCol, std::int32_t firstRow, std::int32_t lastRow,
+                              const std::vector<std::int32_t>& order)
+{
+    const auto n = static_cast<std::int32_t>(order.size());
+    const std::int32_t lastCol = firstCol + n - 1;
+    std::vector<std::uint16_t> styles(order.size());
+    for (std::int32_t row = firstRow; row <= std::min(lastRow, lastFormattedRow()); ++row) {
+        if (clipped(runs(row), firstCol, lastCol).empty())
+            continue;
+        for (std::int32_t j = 0; j < n; ++j)
+            styles[static_cast<std::size_t>(j)] = styleAt(row, firstCol + j);
+        std::vector<Run> out = outside(runs(row), firstCol, lastCol);
+        for (std::int32_t j = 0; j < n; ++j) {
+            const auto from = static_cast<std::size_t>(order[static_cast<std::size_t>(j)]);
+            out.push_back({firstCol + j, firstCol + j, styles[from]});
+        }
+        std::sort(out.begin(), out.end(), [](const Run& a, const Run& b) { return a.firstCol < b.firstCol; });
+        setRuns(row, std::move(out));
+    }
+    permuteLines(m_colWidth, m_hiddenCols, firstCol, order);
+}
+
 bool SheetFormat::addRowBreak(std::int32_t row)
 {
     return addLine(m_rowBreaks, row, kMaxRows);

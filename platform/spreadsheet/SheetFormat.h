@@ -82,6 +82,18 @@ public:
     // below move up by count rows, and the cells opened up at the bottom get
     // the normal style. Line sizes and page breaks stay.
     void shiftCellsUp(std::int32_t first, std::int32_t firstCol, std::int32_t lastCol, std::int32_t count);
+    // Sorting a block by rows: row firstRow + i takes the formats that row
+    // firstRow + order[i] has in columns firstCol..lastCol (i from 0 to
+    // order.size() - 1, order a permutation of those indices); the cells
+    // outside those columns keep theirs. The row heights and hidden flags of
+    // the rows move with them.
+    void permuteRows(std::int32_t firstRow, std::int32_t firstCol, std::int32_t lastCol,
+                     const std::vector<std::int32_t>& order);
+    // The same for a block sorted by columns: column firstCol + j takes the
+    // formats of column firstCol + order[j] in rows firstRow..lastRow, and
+    // the column widths and hidden flags move with their columns.
+    void permuteCols(std::int32_t firstCol, std::int32_t firstRow, std::int32_t lastRow,
+                     const std::vector<std::int32_t>& order);
 
     // ---- layout -----------------------------------------------------------------
     [[nodiscard]] double colWidth(std::int32_t col) const;  // characters; 0 while hidden
@@ -154,6 +166,10 @@ private:
     // The row's runs with the columns from `at` on moved right by count.
     static std::vector<Run> shiftedRight(const std::vector<Run>& runs, std::int32_t at, std::int32_t count);
     static void toggle(std::vector<std::int32_t>& list, std::int32_t first, std::int32_t last, bool on);
+    // Line i of first..first + order.size() - 1 takes the size and hidden
+    // flag of line order[i].
+    static void permuteLines(std::map<std::int32_t, double>& sizes, std::vector<std::int32_t>& hidden,
+                             std::int32_t first, const std::vector<std::int32_t>& order);
 
     std::vector<CellFormat> m_styles;
     std::vector<std::vector<Run>> m_rows;  // m_rows[r - 1]

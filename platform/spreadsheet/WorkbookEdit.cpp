@@ -353,6 +353,12 @@ void Workbook::Sort3(std::int32_t r1, std::int32_t c1, std::int32_t r2, std::int
             put(s, rowOf(i, j), colOf(i, j), moved(std::move(c), byRows ? i - from : 0, byRows ? 0 : i - from));
         }
     }
+    // Formats, line sizes and hidden flags go with their lines, over the
+    // block's whole width.
+    if (byRows)
+        s.format.permuteRows(r1, c1, c2, order);
+    else
+        s.format.permuteCols(c1, r1, r2, order);
     s.trimAll();
     m_dirty = true;
     touch();

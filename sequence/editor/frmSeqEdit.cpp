@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 #include <QAction>
@@ -26,8 +27,9 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/dll/Library.h"
 #include "platform/errors/Guard.h"
-#include "platform/runtime/Convert.h"
+#include "platform/widgets/place/WindowPlace.h"
 #include "platform/widgets/richtext/RichTextBox.h"
+#include "sequence/SegmentInput.h"
 #include "sequence/SeqUtil.h"
 #include "sequence/editor/CSpliter.h"
 #include "sequence/mRyt.h"
@@ -84,8 +86,6 @@ void msg(const std::string& text, int style, const char* title = kTitle)
 {
     (void)platform::dialogs().MsgBox(text, style, title);
 }
-
-std::int32_t fix(double v) { return static_cast<std::int32_t>(std::trunc(v)); }
 
 std::string strip(const std::string& s, char c)
 {
@@ -282,6 +282,8 @@ bool frmSeqEdit::AlignSeq(std::vector<std::string>& seqs, std::vector<std::strin
                           std::int32_t& maxLen, const std::string& seqType, QWidget* parent)
 {
     frmSeqEdit editor(seqs, names, numSeq, maxLen, seqType, parent);
+    // Inside the caller's window, wholly on the screen.
+    platform::WindowPlace::placeOver(editor, parent);
     editor.exec();
     seqs = editor.inSeqs();
     names = editor.inNames();
@@ -592,19 +594,29 @@ void frmSeqEdit::afterDeletion(std::int32_t column, bool ending)
     Show(m_firstRow, column);
 }
 
+bool frmSeqEdit::readSites(const SegmentInput::Reading& reading, const char* title)
+{
+    if (reading.ok())
+        return true;
+    // A typing mistake: said plainly, and nothing changes.
+    msg(reading.refusal, platform::mb::OkOnly | platform::mb::Exclamation, title);
+    return false;
+}
+
 void frmSeqEdit::EditRidHead_Click()
 {
     takeBackPanes();
     if (!checkAligned())
         return;
-    const std::int32_t n = fix(platform::rt::Val(platform::dialogs().InputBox(
-        "Enter a positive integer (e.g., to delete the first 11 sites, enter 11).", "Get Rid of Beginnning Segment",
-        "")));
-    if (n < 1)
-        platform::RaiseError("SeqRidHead", "You have inputed a zero or negative value: " + std::to_string(n));
-    if (n >= m_maxLen)
-        platform::RaiseError("SeqRidHead", "The sequence length is " + std::to_string(m_inMaxLen) +
-                                               " which is smaller than, or equal to, your input number.");
+    const char* title = "Get Rid of Beginnning Segment";
+    const std::string answer = platform::dialogs().InputBox(
+        "Enter a positive integer (e.g., to delete the first 11 sites, enter 11).", title, "");
+    if (answer.empty())
+        return;
+    const auto sites = SegmentInput::BeginningCount(answer, m_maxLen);
+    if (!readSites(sites, title))
+        return;
+    const std::int32_t n = sites.first;
     for (auto& s : m_seqData)
         s = s.size() > static_cast<std::size_t>(n) ? s.substr(static_cast<std::size_t>(n)) : std::string();
     m_maxLen -= n;
@@ -616,26 +628,20 @@ void frmSeqEdit::EditRidMid_Click()
     takeBackPanes();
     if (!checkAligned())
         return;
+    const char* title = "Get Rid of a Middle Segment";
     const std::string answer = platform::dialogs().InputBox(
-        "Enter two positive integers (e.g., to delete sites from 11 to 23 inclusive, enter 11, 23):",
-        "Get Rid of a Middle Segment", "");
+        "Enter two positive integers (e.g., to delete sites from 11 to 23 inclusive, enter 11, 23):", title, "");
     if (answer.empty()) {
         msg("You have cancelled the operation of entering numbers (Just in case you do not know that you have "
             "clicked the Cancel button and wonder why Brisco is not proceeding).",
             platform::mb::OkOnly | platform::mb::Information, "Info");
         return;
     }
-    const std::int32_t a = fix(platform::rt::Val(answer.substr(0, answer.find(','))));
-    const auto comma = answer.rfind(',');
-    const std::int32_t b = comma == std::string::npos ? a : fix(platform::rt::Val(answer.substr(comma + 1)));
-    const std::string both = std::to_string(a) + ", " + std::to_string(b);
-    if (a < 1 || b < 1)
-        platform::RaiseError("SeqRidMiddle", "You have inputed a zero or negative value: " + both);
-    if (a >= m_maxLen || b >= m_maxLen)
-        platform::RaiseError("SeqRidMiddle", "The sequence length is " + std::to_string(m_inMaxLen) +
-                                                 " which is smaller than, or equal to, your input numbers: " + both);
-    SeqUtil::DeleteSeqColumns(a, b, m_seqData, m_numSeq, m_maxLen);
-    afterDeletion(a, false);
+    const auto sites = SegmentInput::InternalSites(answer, m_maxLen);
+    if (!readSites(sites, title))
+        return;
+    SeqUtil::DeleteSeqColumns(sites.first, sites.last, m_seqData, m_numSeq, m_maxLen);
+    afterDeletion(sites.first, false);
 }
 
 void frmSeqEdit::EditRidTail_Click()
@@ -643,16 +649,16 @@ void frmSeqEdit::EditRidTail_Click()
     takeBackPanes();
     if (!checkAligned())
         return;
-    const std::int32_t n = fix(platform::rt::Val(platform::dialogs().InputBox(
-        "Enter a positive integer (e.g., to delete sites from 1111 on, enter 1111).", "", "")));
-    if (n < 1) {
-        msg("You have either cancelled the operation or inputed a zero or negative value: " + std::to_string(n),
-            platform::mb::OkOnly);
+    const std::string answer = platform::dialogs().InputBox(
+        "Enter a positive integer (e.g., to delete sites from 1111 on, enter 1111).", "", "");
+    if (answer.empty()) {
+        msg("You have either cancelled the operation or inputed a zero or negative value: 0", platform::mb::OkOnly);
         return;
     }
-    if (n > m_maxLen)
-        platform::RaiseError("SeqRidTail", "The sequence length is " + std::to_string(m_inMaxLen) +
-                                               " which is smaller than your input number.");
+    const auto sites = SegmentInput::EndingStart(answer, m_maxLen);
+    if (!readSites(sites, kTitle))
+        return;
+    const std::int32_t n = sites.first;
     SeqUtil::CutSeqsAt(n, m_seqData, m_maxLen, m_numSeq);
     afterDeletion(n < 40 ? 1 : n - 20, true);
 }
@@ -766,17 +772,38 @@ std::int32_t frmSeqEdit::caretLine(const platform::RichTextBox* pane) const
     return pane->textCursor().blockNumber();
 }
 
-bool frmSeqEdit::scrollRowsAtEdge(int key, int line, int shown)
+std::int32_t frmSeqEdit::visibleHeight() const
 {
-    if (key == Qt::Key_Up && line == 2 && m_firstRow >= 1) {
-        VScroll1->setValue(VScroll1->value() - 1);
-        return true;
-    }
-    if (key == Qt::Key_Down && line == 1 + shown && m_lastRow < m_numSeq - 1) {
-        VScroll1->setValue(VScroll1->value() + 1);
-        return true;
-    }
-    return false;
+    // The lines a pane shows at the font size, less the two ruler lines.
+    return static_cast<std::int32_t>(std::floor(52.5 - 31.065 * std::log10(std::max<double>(m_fontSize, 1)) - 2));
+}
+
+void frmSeqEdit::placeCaret(platform::RichTextBox* pane, int line, int col)
+{
+    const QTextBlock block = pane->document()->findBlockByNumber(line);
+    if (!block.isValid())
+        return;
+    QTextCursor c(block);
+    c.setPosition(block.position() + std::clamp(col, 0, block.length() - 1));
+    pane->setTextCursor(c);
+}
+
+bool frmSeqEdit::scrollRowsAtEdge(platform::RichTextBox* pane, int key, int line, int col, int shown)
+{
+    // Line numbers here count from 0: the rulers are lines 0 and 1, shown
+    // row k is line k + 2.
+    bool scroll = false;
+    if (key == Qt::Key_Up)
+        scroll = line == 2 && m_firstRow >= 1;
+    else if (key == Qt::Key_Down && line >= 2 && line < 1 + shown)
+        scroll = line + 1 > visibleHeight() && m_lastRow < m_numSeq - 1;
+    else if (key == Qt::Key_Down)
+        scroll = line == 1 + shown && m_lastRow < m_numSeq - 1;
+    if (!scroll)
+        return false;
+    VScroll1->setValue(VScroll1->value() + (key == Qt::Key_Up ? -1 : 1));
+    placeCaret(pane, line, col);
+    return true;
 }
 
 bool frmSeqEdit::seqKey(QKeyEvent* key)
@@ -786,12 +813,22 @@ bool frmSeqEdit::seqKey(QKeyEvent* key)
     const QString blockText = c.block().text();
     const int col = c.positionInBlock();
     const std::int32_t shown = m_lastRow - m_firstRow + 1;
+    const std::int32_t width = m_lastCol - m_firstCol + 1;
     const bool onRow = line >= 2 && line < 2 + shown;
     const auto alignOnlyRefusal = [] {
         msg("The editing mode is 'Align only' in which you can only insert or delete indels. To get out of 'Align "
             "only' mode, click 'Edit|Align only'",
             platform::mb::OkOnly);
     };
+    // Moves the slider (the panes are taken back first), then puts the
+    // caret on its line at the column.
+    const auto slideTo = [&](std::int32_t value, int caretCol) {
+        takeBackPanes();
+        HScroll1->setValue(std::max(value, 1));
+        placeCaret(rtfSeq, line, caretCol);
+        return true;
+    };
+    constexpr int lineEnd = std::numeric_limits<int>::max();
     switch (key->key()) {
     case Qt::Key_Insert:
         m_insertMode = !m_insertMode;
@@ -817,28 +854,26 @@ bool frmSeqEdit::seqKey(QKeyEvent* key)
     case Qt::Key_Enter:
         return true;
     case Qt::Key_Home:
-        takeBackPanes();
-        HScroll1->setValue(1);
-        return true;
+        return slideTo(1, 0);
     case Qt::Key_End:
-        takeBackPanes();
-        HScroll1->setValue(std::max(m_maxLen - 10, 1));
-        return true;
+        return slideTo(m_maxLen - 10, lineEnd);
     case Qt::Key_Up:
     case Qt::Key_Down:
-        return scrollRowsAtEdge(key->key(), line, shown);
+        return scrollRowsAtEdge(rtfSeq, key->key(), line, col, shown);
     case Qt::Key_Left:
-        if (col == 0 && m_firstCol > 1) {
-            HScroll1->setValue(m_firstCol < 6 ? 1 : m_firstCol - 5);
-            return true;
-        }
-        return false;
+        if (!onRow || col != 0 || c.hasSelection())
+            return false;
+        // From the first column the view wraps round to the end of the set.
+        if (m_firstCol == 1)
+            return slideTo(m_maxLen - 10, lineEnd);
+        return slideTo(m_firstCol < 6 ? 1 : m_firstCol - HScroll1->singleStep(), 0);
     case Qt::Key_Right:
-        if (col >= blockText.size() && m_lastCol < m_maxLen) {
-            HScroll1->setValue(m_firstCol + 5);
-            return true;
-        }
-        return false;
+        if (!onRow || col < width || c.hasSelection())
+            return false;
+        // From the end of the set the view wraps round to its start.
+        if (m_lastCol >= m_maxLen)
+            return slideTo(1, 0);
+        return slideTo(m_firstCol + HScroll1->singleStep(), col);
     default:
         break;
     }
@@ -887,7 +922,7 @@ bool frmSeqEdit::nameKey(QKeyEvent* key)
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        return scrollRowsAtEdge(key->key(), line, shown);
+        return scrollRowsAtEdge(rtfSeqName, key->key(), line, col, shown);
     default:
         break;
     }

@@ -28,6 +28,10 @@ namespace platform {
 class RichTextBox;
 }
 
+namespace sequence::SegmentInput {
+struct Reading;
+}
+
 namespace sequence::editor {
 
 class CSpliter;
@@ -44,8 +48,9 @@ public:
                std::int32_t maxLen, std::string seqType, QWidget* parent = nullptr);
     ~frmSeqEdit() override;
 
-    // Shows the editor modally on the set; when the user confirms on leaving,
-    // the edited set replaces the four values. Returns True.
+    // Shows the editor modally on the set, placed inside the window that
+    // holds `parent`; when the user confirms on leaving, the edited set
+    // replaces the four values. Returns True.
     static bool AlignSeq(std::vector<std::string>& seqs, std::vector<std::string>& names, std::int32_t& numSeq,
                          std::int32_t& maxLen, const std::string& seqType, QWidget* parent = nullptr);
 
@@ -132,12 +137,21 @@ private:
     void setSliderQuietly(std::int32_t value);
     void afterDeletion(std::int32_t column, bool ending);
     [[nodiscard]] bool checkAligned();
+    // True for sites read; otherwise the refusal is shown and false returned.
+    bool readSites(const SegmentInput::Reading& reading, const char* title);
     [[nodiscard]] platform::RichTextBox* focusedPane() const;
     [[nodiscard]] std::int32_t caretLine(const platform::RichTextBox* pane) const;
     bool seqKey(QKeyEvent* key);
-    // Up on the first row shown (line 2) or Down on the last one (line
-    // 1 + shown) scrolls the rows by one; true when it did.
-    bool scrollRowsAtEdge(int key, int line, int shown);
+    // The line of a pane below which Down scrolls the rows rather than the
+    // caret, for the pane's font size.
+    [[nodiscard]] std::int32_t visibleHeight() const;
+    // Puts the caret of a pane on a line (from 0) at a column, clamped to
+    // the line's end.
+    static void placeCaret(platform::RichTextBox* pane, int line, int col);
+    // Up on the first row shown, Down on the last one, and Down on a row
+    // below the visible height scroll the rows by one and leave the caret on
+    // its line and column; true when they did.
+    bool scrollRowsAtEdge(platform::RichTextBox* pane, int key, int line, int col, int shown);
     bool nameKey(QKeyEvent* key);
     void onScroll();
     void findInSequences(std::int32_t fromRow, std::int32_t fromPos);

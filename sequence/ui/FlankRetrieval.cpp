@@ -365,6 +365,7 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
     m_right = {};
     m_finished = false;
     m_stopRequested = false;
+    m_genesDone = 0;
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, static_cast<double>(genes.size()));
 
@@ -416,13 +417,14 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
             }
         });
         if (!go) {
-            return;
+            break;
         }
+        m_genesDone = i + 1;
         numeric::detail::setValue(progress, static_cast<double>(i));
     }
     m_left.maxLen = SeqUtil::GetMaxSeqLen(m_left.seq, m_left.numSeq);
     m_right.maxLen = SeqUtil::GetMaxSeqLen(m_right.seq, m_right.numSeq);
-    m_finished = true;
+    m_finished = m_genesDone == genes.size();
 }
 
 std::optional<std::string> FlankRetrieval::LookUpLocusLink(const std::string& gene, std::string_view species)
@@ -446,6 +448,7 @@ void FlankRetrieval::RetrieveFromGenBank(const std::vector<std::string>& genes, 
     m_right = {};
     m_finished = false;
     m_stopRequested = false;
+    m_genesDone = 0;
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, static_cast<double>(genes.size()));
     numeric::detail::setValue(progress, 0);
@@ -470,13 +473,14 @@ void FlankRetrieval::RetrieveFromGenBank(const std::vector<std::string>& genes, 
             say(std::to_string(records) + " sequence retrieved for gene: " + n);
         });
         if (!go) {
-            return;
+            break;
         }
+        m_genesDone = i + 1;
         numeric::detail::setValue(progress, static_cast<double>(i));
     }
     m_left.maxLen = SeqUtil::GetMaxSeqLen(m_left.seq, m_left.numSeq);
     m_right.maxLen = SeqUtil::GetMaxSeqLen(m_right.seq, m_right.numSeq);
-    m_finished = true;
+    m_finished = m_genesDone == genes.size();
 }
 
 void FlankRetrieval::commitTo(SequenceSet& left, SequenceSet& right) const

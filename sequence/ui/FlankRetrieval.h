@@ -19,8 +19,9 @@
 // status line and skipped. A failure of the network or of a reply's layout
 // is handed to the failure callback with the gene's name in its text: Retry
 // asks the server again, Ignore goes on with the next gene, Abort stops the
-// run. The sets are built apart from the program's and handed over only when
-// the run finished (finished() true): a stopped run changes nothing.
+// run. The sets are built apart from the program's and handed over by
+// commitTo: a stopped run keeps the flanks of the genes it went through in
+// left() and right(), for the caller to keep or to drop.
 //
 // Query values are percent-encoded, so species such as "fruit fly" and gene
 // names holding "&" or blanks make well-formed requests.
@@ -141,12 +142,14 @@ public:
 
     // True when the last run went through every gene (not stopped).
     [[nodiscard]] bool finished() const { return m_finished; }
+    // The genes the last run went through (all of them when it finished).
+    [[nodiscard]] std::size_t genesDone() const { return m_genesDone; }
     // Asks a running run to stop after the request in hand.
     void stop() { m_stopRequested = true; }
     [[nodiscard]] const SequenceSet& left() const { return m_left; }
     [[nodiscard]] const SequenceSet& right() const { return m_right; }
 
-    // Hands both sets to the program's flank sets (only after a finished run).
+    // Hands both sets to the program's flank sets.
     void commitTo(SequenceSet& left, SequenceSet& right) const;
 
 private:
@@ -162,6 +165,7 @@ private:
     SequenceSet m_right;
     bool m_finished = false;
     bool m_stopRequested = false;
+    std::size_t m_genesDone = 0;
 };
 
 } // namespace sequence

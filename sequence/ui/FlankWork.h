@@ -68,6 +68,8 @@ public:
 
     [[nodiscard]] bool leftSaved() const { return m_leftSaved; }
     [[nodiscard]] bool rightSaved() const { return m_rightSaved; }
+    // Neither set is saved: both were just replaced by a new retrieval.
+    void setsReplaced() { m_leftSaved = m_rightSaved = false; }
 
     // What stops an alignment before it runs: the duplicate-name message
     // (critical) or the too-short message (information).

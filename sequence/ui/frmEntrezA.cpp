@@ -21,6 +21,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/net/QtInet.h"
+#include "platform/widgets/place/WindowPlace.h"
 #include "sequence/ui/FlankRetrieval.h"
 #include "sequence/ui/frmStartA.h"
 #include "shell/core/ProgramInfo.h"
@@ -158,15 +159,48 @@ void frmEntrezA::setWorkWindowOpener(std::function<void()> f)
     opener() = std::move(f);
 }
 
-void frmEntrezA::openWorkWindow()
+void frmEntrezA::openWorkWindow(QWidget* over)
 {
     if (opener()) {
         opener()();
         return;
     }
+    // One flank work window at a time: an open one shows the new sets.
+    if (frmStartA* open = frmStartA::openWindow()) {
+        open->setsReplaced();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
     auto* window = new frmStartA;
     window->setAttribute(Qt::WA_DeleteOnClose);
+    platform::WindowPlace::placeOver(*window, over);
     window->show();
+}
+
+bool frmEntrezA::mayReplaceOpenSets()
+{
+    const frmStartA* open = frmStartA::openWindow();
+    if (open == nullptr || !open->hasUnsavedSets()) {
+        return true;
+    }
+    return platform::dialogs().MsgBox("The flanking sequence window holds sequences that are not saved. A new "
+                                      "retrieval replaces them.\r\n\r\nOK retrieves new sequences, Cancel keeps "
+                                      "the unsaved ones.",
+                                      platform::mb::OkCancel | platform::mb::Exclamation, Caption) ==
+           platform::Answer::Ok;
+}
+
+bool frmEntrezA::keepStoppedRun(const FlankRetrieval& run, std::size_t genes)
+{
+    if (run.left().numSeq == 0 && run.right().numSeq == 0) {
+        return false;
+    }
+    return platform::dialogs().MsgBox("The retrieval stopped after " + std::to_string(run.genesDone()) + " of " +
+                                          std::to_string(genes) + " genes. Keep the flanking sequences fetched so "
+                                          "far (" + std::to_string(run.left().numSeq) + " upstream, " +
+                                          std::to_string(run.right().numSeq) + " downstream)?",
+                                      platform::mb::YesNo | platform::mb::Question, Caption) == platform::Answer::Yes;
 }
 
 void frmEntrezA::Form_Load()
@@ -273,6 +307,12 @@ void frmEntrezA::cmdRetrieve_Click()
                 platform::mb::Information, Caption);
             return;
         }
+        // Unsaved sequences of an open flank window are replaced only when
+        // the user agrees.
+        if (!mayReplaceOpenSets()) {
+            setWait("Nothing was retrieved. The flanking sequence window keeps its sequences.");
+            return;
+        }
         // The proxy is taken as it stands when the retrieval starts.
         if (optProxy->isChecked()) {
             m_inet->setAccessType(platform::inet::NamedProxy);
@@ -310,7 +350,7 @@ void frmEntrezA::cmdRetrieve_Click()
             reject();
             return;
         }
-        if (!run.finished()) {
+        if (!run.finished() && !keepStoppedRun(run, genes.size())) {
             setWait("Retrieval stopped. The flanking sequences held before are kept.");
             return;
         }
@@ -319,7 +359,7 @@ void frmEntrezA::cmdRetrieve_Click()
             run.commitTo(state.gLeft, state.gRight);
             accept();
             state.gFlankWinOpen = true;
-            openWorkWindow();
+            openWorkWindow(parentWidget());
             return;
         }
         (void)platform::dialogs().MsgBox(yeast ? "No sequences found in the Saccharomyces Genome Database for the "

@@ -9,10 +9,14 @@
 // a local event loop, so the dialog repaints, shows the transfer's states in
 // lblWait and its Quit button works while a request runs (Quit cancels the
 // transfer; the dialog closes once the request has returned). The program's
-// flank sets are replaced only by a retrieval that went through every gene.
+// flank sets are replaced by a retrieval that went through every gene, or by
+// what a stopped one fetched when the user chooses to keep it. While the
+// flank work window holds unsaved sequences, a retrieval starts only after
+// the user agrees to replace them.
 
 #include <QDialog>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -44,8 +48,10 @@ public:
     // What opens the flank work window after a retrieval that found
     // sequences; by default a modeless frmStartA of its own.
     static void setWorkWindowOpener(std::function<void()> opener);
-    // Opens the flank work window as the dialog does after a retrieval.
-    static void openWorkWindow();
+    // Opens the flank work window as the dialog does after a retrieval:
+    // placed inside the window that holds `over` (the main window), or, when
+    // one is open already, that window showing the new sets.
+    static void openWorkWindow(QWidget* over = nullptr);
 
     // Handlers, public so that tests drive them as a user would.
     void Form_Load();
@@ -89,6 +95,12 @@ protected:
 
 private:
     void setWait(const QString& text);
+    // Asks before a retrieval would replace unsaved sets of the open flank
+    // window; true when it may go on.
+    static bool mayReplaceOpenSets();
+    // After a stopped run: whether to keep what it fetched (asked when it
+    // fetched anything).
+    static bool keepStoppedRun(const FlankRetrieval& run, std::size_t genes);
 
     std::unique_ptr<platform::InetTransfer> m_ownInet;
     platform::InetTransfer* m_inet = nullptr;

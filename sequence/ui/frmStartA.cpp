@@ -64,6 +64,12 @@ bool systemIsNetworked()
     });
 }
 
+frmStartA*& openOne()
+{
+    static frmStartA* window = nullptr;
+    return window;
+}
+
 } // namespace
 
 frmStartA::frmStartA(QWidget* parent)
@@ -93,9 +99,35 @@ frmStartA::frmStartA(QWidget* parent)
     openUrl = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromStdString(url))); };
     buildMenus();
     Form_Load();
+    openOne() = this;
 }
 
-frmStartA::~frmStartA() = default;
+frmStartA::~frmStartA()
+{
+    if (openOne() == this) {
+        openOne() = nullptr;
+    }
+}
+
+frmStartA* frmStartA::openWindow()
+{
+    return openOne();
+}
+
+bool frmStartA::hasUnsavedSets() const
+{
+    return (!m_work.leftSaved() && m_work.left().numSeq >= 1) || (!m_work.rightSaved() && m_work.right().numSeq >= 1);
+}
+
+void frmStartA::setsReplaced()
+{
+    m_work.setsReplaced();
+    SeqShowLeft->setEnabled(true);
+    SeqShowRight->setEnabled(true);
+    SeqShowLeft->setChecked(false);
+    SeqShowRight->setChecked(false);
+    Form_Load();
+}
 
 void frmStartA::buildMenus()
 {
@@ -540,6 +572,9 @@ void frmStartA::closeEvent(QCloseEvent* event)
         }
     }
     m_closing = true;
+    if (openOne() == this) {
+        openOne() = nullptr;
+    }
     m_work.ClearSets();
     state.gFlankWinOpen = false;
     (void)message(std::string("The sequence functions of this window are a subset of those of Brisco, a program for "

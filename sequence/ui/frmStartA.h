@@ -44,6 +44,15 @@ public:
 
     [[nodiscard]] FlankWork& work() { return m_work; }
 
+    // The flank work window that is open (the program shows one at a time),
+    // or null.
+    [[nodiscard]] static frmStartA* openWindow();
+    // Whether a set with sequences is not saved.
+    [[nodiscard]] bool hasUnsavedSets() const;
+    // A new retrieval replaced both sets: neither is saved, and the window
+    // shows them as it does when it opens.
+    void setsReplaced();
+
     // Menu handlers, public so that tests drive them as a user would.
     void SeqShowLeft_Click();
     void SeqShowRight_Click();

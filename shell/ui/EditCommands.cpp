@@ -97,6 +97,8 @@ EditCommands::EditCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
     connectItem("mnuEditFind", [this] { onSheet([](Sheet& s) { (void)s.FindDlg(); }); });
     connectItem("mnuEditReplace", [this] { onSheet([](Sheet& s) { (void)s.ReplaceDlg(); }); });
     connectItem("mnuEditGoTo", [this] { onSheet([](Sheet& s) { (void)s.GotoDlg(); }); });
+    // The hidden number-format menu's one item: two decimals on the selection.
+    connectItem("mnuFixed0_00", [this] { onSheet([](Sheet& s) { s.workbook().FormatFixed2(); }); });
     connectItem("mnuDataSortA", [this] { SortSelection(true); });
     connectItem("mnuDataSortD", [this] { SortSelection(false); });
     for (const char* name : {"mnuEditPasteSpecial", "mnuEditFill", "mnuEditClear", "mnuEditDelete", "mnuDataSort"}) {

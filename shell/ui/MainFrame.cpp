@@ -43,9 +43,11 @@
 #include "shell/ui/ToolsHelpCommands.h"
 #include "shell/ui/WinAPI.h"
 #include "shell/ui/PrintCommands.h"
+#include "shell/ui/ProgramIcon.h"
 #include "shell/ui/TreeCommands.h"
 #include "shell/ui/WindowLayout.h"
 #include "shell/ui/WorkbookCommands.h"
+#include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmOption.h"
 
@@ -580,6 +582,11 @@ void MainFrame::Form_Activate()
                     break;
                 }
             }
+        });
+        // The frame carries the about window's icon.
+        g.step([&] {
+            if (windowIcon().cacheKey() != ProgramIcon::icon().cacheKey())
+                setWindowIcon(frmAbout().windowIcon());
         });
     });
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "platform/errors/Guard.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/InsertRules.h"
@@ -44,30 +45,41 @@ void StatusTimer::tick()
     if (m_ticking)
         return;
     m_ticking = true;
-    try {
-        auto* mdi = m_frame.findChild<QMdiArea*>(QStringLiteral("MDIClient"));
-        QMdiSubWindow* sub = mdi ? mdi->currentSubWindow() : nullptr;
-        if (!sub && mdi)
-            sub = mdi->activeSubWindow();
+    // Each step that fails goes to the error reporter: Abort ends the tick,
+    // Retry runs the step again, Ignore goes on with the next one.
+    platform::guarded([&](platform::Guard& g) {
         ToolbarPollInput input;
-        input.hasActiveChild = sub && sub->widget();
-        if (input.hasActiveChild)
-            input.caption = sub->widget()->windowTitle().toStdString();
-        input.sheetOpen = mQuorin::Program().IsSheetOpen();
-        auto* child = input.hasActiveChild ? qobject_cast<frmMDIChild*>(sub->widget()) : nullptr;
-        if (child) {
+        frmMDIChild* child = nullptr;
+        g.step([&] {
+            auto* mdi = m_frame.findChild<QMdiArea*>(QStringLiteral("MDIClient"));
+            QMdiSubWindow* sub = mdi ? mdi->currentSubWindow() : nullptr;
+            if (!sub && mdi)
+                sub = mdi->activeSubWindow();
+            input.hasActiveChild = sub && sub->widget();
+            if (input.hasActiveChild)
+                input.caption = sub->widget()->windowTitle().toStdString();
+            input.sheetOpen = mQuorin::Program().IsSheetOpen();
+            child = input.hasActiveChild ? qobject_cast<frmMDIChild*>(sub->widget()) : nullptr;
+        });
+        if (!child)
+            return;
+        g.step([&] {
             const auto [count, type] = selectedObjects ? selectedObjects(*child) : std::pair{0, 0};
             input.selectedObjects = count;
             input.firstObjectType = type;
-            input.canPaste = child->ss()->CanEditPaste();
-        }
+        });
+        g.step([&] { input.canPaste = child->ss()->CanEditPaste(); });
         // An insert mode ended on the sheet (by Esc, or by drawing the
         // object) leaves no drawing button down.
-        if (child && mQuorin::Program().IsSheetOpen() && child->workbook().Mode() == kNoInsertMode)
-            if (DrawingToolbar* draw = DrawingToolbar::of(m_frame))
-                draw->releaseAll();
-        const std::optional<ToolbarStates> states = child ? PollToolbars(input) : std::nullopt;
-        if (states) {
+        g.step([&] {
+            if (mQuorin::Program().IsSheetOpen() && child->workbook().Mode() == kNoInsertMode)
+                if (DrawingToolbar* draw = DrawingToolbar::of(m_frame))
+                    draw->releaseAll();
+        });
+        g.step([&] {
+            const std::optional<ToolbarStates> states = PollToolbars(input);
+            if (!states)
+                return;
             if (auto* format = m_frame.findChild<QToolBar*>(QStringLiteral("tlbFormat")))
                 format->setEnabled(states->formatEnabled);
             if (auto* draw = m_frame.findChild<QToolBar*>(QStringLiteral("tlbDraw")))
@@ -80,10 +92,8 @@ void StatusTimer::tick()
                 if (QAction* paste = standard->button(QStringLiteral("Paste")))
                     paste->setEnabled(states->pasteEnabled);
             }
-        }
-    } catch (...) {
-        // A failing poll is skipped; the next tick tries again.
-    }
+        });
+    });
     m_ticking = false;
 }
 

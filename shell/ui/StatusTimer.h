@@ -9,8 +9,10 @@
 // than a polygon is selected, and every drawing button is released while
 // the sheet is in normal editing (no insert mode). Windows without a
 // worksheet (no active child, a sequence window whose caption begins with
-// "Seq", no sheet open) leave the states as they are. A tick never shows a
-// box: one that fails is skipped.
+// "Seq", no sheet open) leave the states as they are. A step of a tick that
+// fails goes to the error reporter, whose answer ends the tick (Abort),
+// runs the step again (Retry) or goes on with the next step (Ignore); a box
+// shown meanwhile lets no second tick start.
 
 #include <QObject>
 

@@ -8,6 +8,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "shell/core/ProgramInfo.h"
+#include "shell/ui/ProgramIcon.h"
 #include "shell/ui/WinAPI.h"
 
 namespace shell {
@@ -17,6 +18,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About ") + QString::fromLatin1(ProgramInfo::Title));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowIcon(ProgramIcon::icon());
     auto* layout = new QVBoxLayout(this);
     auto* lblTitle = new QLabel(QString::fromLatin1(ProgramInfo::Comments), this);
     lblTitle->setFont(QFont(QStringLiteral("Times New Roman"), 14, QFont::Bold));

@@ -134,6 +134,50 @@ TEST(AlignWithMap, ScoresByTheInstalledMatrices)
     }
 }
 
+// Unrelated sequences of flank length, seeded.
+std::vector<std::string> unrelated(unsigned seed, int count, std::size_t length)
+{
+    std::mt19937 rng(seed);
+    std::vector<std::string> out(static_cast<std::size_t>(count));
+    for (auto& s : out)
+        for (std::size_t i = 0; i < length; ++i)
+            s += "ACGU"[rng() % 4];
+    return out;
+}
+
+TEST(AlignWithMap, UnrelatedFlanksGetTheRoomTheEngineAsksFor)
+{
+    for (const std::size_t length : {std::size_t{100}, std::size_t{500}}) {
+        const auto input = unrelated(42 + static_cast<unsigned>(length), 12, length);
+        // The worst case the engine documents is too small for these.
+        platform::dll::Library lib("libtallowin.so");
+        auto sized = lib.function<decltype(&mapMainDll_sized)>("mapMainDll_sized");
+        const auto texts = sequence::PackMapTexts(input, 12);
+        std::string messages(4096, ' ');
+        std::string output(static_cast<std::size_t>(3 * 12 * texts.longest) + 1, ' ');
+        std::vector<std::int32_t> order(12);
+        const std::int32_t zero = 0;
+        std::int32_t needed = 0;
+        const MapParams p;
+        EXPECT_EQ(sized(texts.names.c_str(), static_cast<std::int32_t>(texts.names.size()), texts.sequences.c_str(),
+                        static_cast<std::int32_t>(texts.sequences.size()), 12, p.minLenCCI, p.misMatch, p.match,
+                        p.gapOpen, p.gapExtend, 0, "", 0, &zero, 1, messages.data(), 4096, output.data(),
+                        static_cast<std::int32_t>(output.size()), order.data(), 12, &needed),
+                  0)
+            << length;
+        EXPECT_GT(needed, static_cast<std::int32_t>(output.size())) << length;
+
+        auto rows = input;
+        std::string msg, matrix;
+        ASSERT_TRUE(sequence::AlignWithMAP(rows, 12, false, p, msg, matrix)) << length << ": " << msg;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].size(), rows[0].size()) << length << " row " << i;
+            EXPECT_EQ(degap(rows[i]), input[i]) << length << " row " << i;
+        }
+        EXPECT_EQ(static_cast<std::int32_t>(12 * (rows[0].size() + 1) + 1), needed) << length;
+    }
+}
+
 TEST(AlignWithMap, EngineFailureMessageComesBackTrimmed)
 {
     auto seqs = family(1, 3, 20, "ACGT");

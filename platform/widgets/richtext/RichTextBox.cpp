@@ -117,6 +117,10 @@ void RichTextBox::setText(std::string_view text)
     QString q = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     q.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // Plain text takes the caret's character format; after rich text that is
+    // a residue's colour or size, so the caret is given the plain format
+    // first.
+    setCurrentCharFormat(QTextCharFormat());
     setPlainText(q);
 }
 

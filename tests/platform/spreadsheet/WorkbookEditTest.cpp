@@ -2,7 +2,10 @@
 // edge, fill, delete, find and replace.
 
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/SheetFormat.h"
 
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -110,6 +113,121 @@ TEST(WorkbookSort, ByColumnsReordersColumnsByAKeyRow)
     wb.Sort3(1, 1, 2, 3, false, 1, 0, 0);
     EXPECT_EQ(rowTexts(wb, 1, 1, 3), (std::vector<std::string>{"x", "y", "z"}));
     EXPECT_EQ(rowTexts(wb, 2, 1, 3), (std::vector<std::string>{"2", "3", "1"}));
+}
+
+// A sheet's formats and layout as they stand, cell by cell, to compare a
+// sorted sheet against.
+struct LineLook {
+    std::vector<spreadsheet::CellFormat> cells;
+    bool hasSize = false;
+    double size = 0;
+    bool hidden = false;
+};
+
+// A row (byRows) or a column of the active sheet over cells from..to across.
+LineLook lineLook(const Workbook& wb, bool byRows, std::int32_t line, std::int32_t from, std::int32_t to)
+{
+    const spreadsheet::SheetFormat& f = wb.sheetFormat(1);
+    LineLook look = byRows ? LineLook{{}, f.hasRowHeight(line), f.storedRowHeight(line), f.isRowHidden(line)}
+                           : LineLook{{}, f.hasColWidth(line), f.storedColWidth(line), f.isColHidden(line)};
+    for (std::int32_t k = from; k <= to; ++k)
+        look.cells.push_back(byRows ? f.format(line, k) : f.format(k, line));
+    return look;
+}
+
+bool operator==(const LineLook& a, const LineLook& b)
+{
+    return a.cells == b.cells && a.hasSize == b.hasSize && (!a.hasSize || a.size == b.size) && a.hidden == b.hidden;
+}
+
+// Random formats from a small palette (ties between cells are common), and
+// random line sizes and hidden flags.
+void formatAtRandom(Workbook& wb, std::mt19937& rng, std::int32_t r1, std::int32_t c1, std::int32_t r2,
+                    std::int32_t c2)
+{
+    const std::vector<std::function<void(spreadsheet::CellFormat&)>> palette = {
+        [](spreadsheet::CellFormat&) {},
+        [](spreadsheet::CellFormat& f) { f.bold = true; },
+        [](spreadsheet::CellFormat& f) { f.fontColor = 0x0000FF; },
+        [](spreadsheet::CellFormat& f) { f.numberFormat = "m/d/yy"; },
+        [](spreadsheet::CellFormat& f) { f.fill = 0x00FFFF; f.italic = true; },
+    };
+    std::uniform_int_distribution<std::size_t> pick(0, palette.size() - 1);
+    wb.editSheetFormat(1, [&](spreadsheet::SheetFormat& f) {
+        for (std::int32_t r = r1; r <= r2; ++r)
+            for (std::int32_t c = c1; c <= c2; ++c)
+                f.change(RangeRef{r, c, r, c}, palette[pick(rng)]);
+    });
+    std::uniform_int_distribution<int> coin(0, 3);
+    for (std::int32_t r = r1; r <= r2; ++r) {
+        if (coin(rng) == 0)
+            wb.SetRowHeight(r, r, 10 + coin(rng) * 7);
+        if (coin(rng) == 0)
+            wb.SetRowHidden(r, r, true);
+    }
+    for (std::int32_t c = c1; c <= c2; ++c) {
+        if (coin(rng) == 0)
+            wb.SetColWidth(c, c, 4 + coin(rng) * 5);
+        if (coin(rng) == 0)
+            wb.SetColHidden(c, c, true);
+    }
+}
+
+TEST(WorkbookSort, FormatsLineSizesAndHiddenFlagsMoveWithTheirLines)
+{
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    for (int round = 0; round < 20; ++round) {
+        const bool byRows = round % 2 == 0;
+        const std::int32_t n = 3 + static_cast<std::int32_t>(rng() % 30);  // lines with values
+        // The block starts at B2: its first line across holds the key (small
+        // numbers, some empty), the second a unique label; the block is two
+        // lines wider than the values and three lines longer, and one line
+        // on each side of it is formatted too.
+        Workbook wb;
+        std::uniform_int_distribution<int> key(0, 6);
+        for (std::int32_t i = 0; i < n; ++i) {
+            const int k = key(rng);
+            const std::string keyText = k == 6 ? std::string() : std::to_string(k);
+            const std::string label = "L" + std::to_string(i);
+            if (byRows) {
+                wb.setCellEntry(1, 2 + i, 2, keyText);
+                wb.setCellEntry(1, 2 + i, 3, label);
+            } else {
+                wb.setCellEntry(1, 2, 2 + i, keyText);
+                wb.setCellEntry(1, 3, 2 + i, label);
+            }
+        }
+        const std::int32_t across = 4;          // B..E (rows) or rows 2..5 (columns)
+        const std::int32_t along = n + 3;       // lines of the block
+        const std::int32_t r2 = byRows ? 1 + along : 1 + across;
+        const std::int32_t c2 = byRows ? 1 + across : 1 + along;
+        formatAtRandom(wb, rng, 1, 1, r2 + 1, c2 + 1);
+        const auto look = [&](std::int32_t line) {
+            return lineLook(wb, byRows, line, 1, byRows ? c2 + 1 : r2 + 1);
+        };
+        std::vector<LineLook> before;
+        for (std::int32_t line = 1; line <= along + 2; ++line)
+            before.push_back(look(line));
+
+        wb.Sort3(2, 2, r2, c2, byRows, 1, 0, 0);
+
+        const std::string what = std::string(byRows ? "rows" : "columns") + ", round " + std::to_string(round);
+        for (std::int32_t line = 1; line <= along + 2; ++line) {
+            const std::string label = byRows ? wb.cellEntryText(1, line, 3) : wb.cellEntryText(1, 3, line);
+            const bool sorted = line >= 2 && line < 2 + n;
+            ASSERT_EQ(label.empty(), !sorted) << what << ", line " << line;
+            // The line with label "Lk" came from line 2 + k.
+            const std::int32_t from = sorted ? 2 + std::stoi(label.substr(1)) : line;
+            LineLook expected = before[static_cast<std::size_t>(from - 1)];
+            const LineLook& stayed = before[static_cast<std::size_t>(line - 1)];
+            // The cells outside the block stay where they were.
+            expected.cells.front() = stayed.cells.front();
+            expected.cells.back() = stayed.cells.back();
+            EXPECT_TRUE(look(line) == expected) << what << ", line " << line << " (from " << from << ")";
+        }
+    }
 }
 
 TEST(WorkbookSort, RefusalsLeaveTheSheetUnchanged)

@@ -1,12 +1,16 @@
 #include "sequence/editor/frmSeqEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -147,6 +151,70 @@ TEST(frmSeqEdit, TypingFollowsTheResidueRules)
     EXPECT_EQ(w.sequences()[0], "ACGAu-");
 }
 
+TEST(frmSeqEdit, NavigationKeysMoveTheViewAndTheCaret)
+{
+    platform::ScriptedDialogs script;
+    platform::ScopedDialogs scope(script);
+    // 80 rows of 500 sites; lines count from 0 with the rulers on 0 and 1.
+    // At the default font size the pane's visible height is 20 lines.
+    struct Case {
+        const char* name;
+        int row, col;            // the view before
+        int line, caret;         // the caret before
+        Qt::Key key;
+        std::int32_t firstRow, firstCol;  // the view after
+        int lineAfter, caretAfter;        // the caret after (-1: the line's end)
+    } cases[] = {
+        {"End goes to the end of the set and of the row", 0, 1, 4, 3, Qt::Key_End, 0, 490, 4, -1},
+        {"Home goes to the start of the set and of the row", 0, 301, 3, 50, Qt::Key_Home, 0, 1, 3, 0},
+        {"Left from the first column wraps to the end", 0, 1, 5, 0, Qt::Key_Left, 0, 490, 5, -1},
+        {"Left from a later column steps back", 0, 101, 5, 0, Qt::Key_Left, 0, 96, 5, 0},
+        {"Left near the first column steps to it", 0, 4, 5, 0, Qt::Key_Left, 0, 1, 5, 0},
+        {"Right past the end of the set wraps to the start", 0, 301, 6, 200, Qt::Key_Right, 0, 1, 6, 0},
+        {"Right past the last shown column steps on", 0, 1, 6, 200, Qt::Key_Right, 0, 6, 6, 200},
+        {"Right inside the row moves the caret only", 0, 1, 6, 20, Qt::Key_Right, 0, 1, 6, 21},
+        {"Down below the visible height scrolls the rows", 0, 1, 20, 7, Qt::Key_Down, 1, 1, 20, 7},
+        {"Down above the visible height moves the caret only", 0, 1, 19, 7, Qt::Key_Down, 0, 1, 20, 7},
+        {"Down on the last shown row scrolls the rows", 0, 1, 51, 2, Qt::Key_Down, 1, 1, 51, 2},
+        {"Down on the last row of the set stays", 30, 1, 51, 2, Qt::Key_Down, 30, 1, 51, 2},
+        {"Up on the first shown row scrolls the rows", 10, 1, 2, 4, Qt::Key_Up, 9, 1, 2, 4},
+    };
+    for (const auto& c : cases) {
+        auto set = uniform(80, 500);
+        frmSeqEdit w(set.seqs, set.names, 80, 500, "DNA");
+        w.show();
+        w.rtfSeq->setFocus();
+        w.VScroll1->setValue(c.row);
+        w.HScroll1->setValue(c.col);
+        QTextCursor before(w.rtfSeq->document()->findBlockByNumber(c.line));
+        before.setPosition(before.block().position() + c.caret);
+        w.rtfSeq->setTextCursor(before);
+        QTest::keyClick(w.rtfSeq, c.key);
+        EXPECT_EQ(w.firstRow(), c.firstRow) << c.name;
+        EXPECT_EQ(w.firstCol(), c.firstCol) << c.name;
+        const QTextCursor after = w.rtfSeq->textCursor();
+        EXPECT_EQ(after.blockNumber(), c.lineAfter) << c.name;
+        EXPECT_EQ(after.positionInBlock(), c.caretAfter < 0 ? after.block().length() - 1 : c.caretAfter) << c.name;
+        EXPECT_EQ(w.sequences(), set.seqs) << c.name << ": navigation changes no residue";
+    }
+    EXPECT_EQ(script.unscripted(), 0);
+}
+
+TEST(frmSeqEdit, DownInTheNamesPaneScrollsAsInTheSequencePane)
+{
+    auto set = uniform(80, 50);
+    frmSeqEdit w(set.seqs, set.names, 80, 50, "DNA");
+    w.show();
+    w.rtfSeqName->setFocus();
+    QTextCursor c(w.rtfSeqName->document()->findBlockByNumber(25));
+    c.setPosition(c.block().position() + 1);
+    w.rtfSeqName->setTextCursor(c);
+    QTest::keyClick(w.rtfSeqName, Qt::Key_Down);
+    EXPECT_EQ(w.firstRow(), 1);
+    EXPECT_EQ(w.rtfSeqName->textCursor().blockNumber(), 25);
+    EXPECT_EQ(w.rtfSeqName->textCursor().block().text().toStdString(), "s25");
+}
+
 TEST(frmSeqEdit, AlignsTheShownSegmentAsTheEngineDoes)
 {
     platform::ScriptedDialogs script;
@@ -181,6 +249,29 @@ TEST(frmSeqEdit, AlignsTheShownSegmentAsTheEngineDoes)
         EXPECT_EQ(w.inSeqs(), aligned) << c.what;
         EXPECT_EQ(w.inMaxLen(), static_cast<std::int32_t>(aligned[0].size())) << c.what;
     }
+}
+
+TEST(frmSeqEdit, AlignsTwelveUnrelatedFlanks)
+{
+    platform::ScriptedDialogs script;
+    platform::ScopedDialogs scope(script);
+    std::mt19937 rng(12);
+    std::vector<std::string> seqs(12);
+    for (auto& s : seqs)
+        for (int i = 0; i < 100; ++i)
+            s += "ACGU"[rng() % 4];
+    auto set = named(seqs);
+    frmSeqEdit w(set.seqs, set.names, 12, 100, "DNA");
+    w.SeqAlign->trigger();
+    EXPECT_TRUE(script.calls().empty());
+    const auto aligned = w.sequences();
+    ASSERT_EQ(aligned.size(), 12U);
+    EXPECT_GT(aligned[0].size(), 100U) << "unrelated sequences take gaps";
+    for (std::size_t i = 0; i < aligned.size(); ++i) {
+        EXPECT_EQ(aligned[i].size(), aligned[0].size()) << i;
+        EXPECT_EQ(maptest::degap(aligned[i]), seqs[i]) << i;
+    }
+    EXPECT_EQ(w.HScroll1->maximum(), static_cast<int>(aligned[0].size()));
 }
 
 TEST(frmSeqEdit, BadSetsAreRefusedAndTheTextStays)
@@ -225,10 +316,9 @@ TEST(frmSeqEdit, DeletesColumnSegments)
         EXPECT_EQ(w.maxLen(), 5);
         script.type("5");
         w.EditRidHead->trigger();
-        ASSERT_EQ(reported.errors.size(), 1u);
-        EXPECT_EQ(reported.errors[0].source(), "SeqRidHead");
-        EXPECT_EQ(reported.errors[0].description(),
-                  "The sequence length is 16 which is smaller than, or equal to, your input number.");
+        EXPECT_TRUE(reported.errors.empty());
+        EXPECT_EQ(script.last().text, "Number of beginning sites to delete: a whole number from 1 to 4 (the sequences "
+                                      "are 5 sites long). \"5\" is not accepted.");
         EXPECT_EQ(w.maxLen(), 5);
     }
     {
@@ -255,6 +345,64 @@ TEST(frmSeqEdit, DeletesColumnSegments)
     }
 }
 
+TEST(frmSeqEdit, TypingMistakesInTheSegmentBoxesAreSaidPlainlyAndChangeNothing)
+{
+    platform::ScriptedDialogs script;
+    platform::ScopedDialogs scope(script);
+    Reported reported;
+    const auto set = uniform(60, 300);
+    struct Case {
+        const char* name;
+        void (frmSeqEdit::*command)();
+        const char* typed;
+        const char* start;  // the message begins so ("" when none)
+        const char* title;
+    } cases[] = {
+        {"beginning: a letter for a digit", &frmSeqEdit::EditRidHead_Click, "1O",
+         "Number of beginning sites to delete: a whole number from 1 to 299", "Get Rid of Beginnning Segment"},
+        {"beginning: Cancel", &frmSeqEdit::EditRidHead_Click, "", "", ""},
+        {"internal: blank for the comma", &frmSeqEdit::EditRidMid_Click, "11 23",
+         "Sites to delete: the first and the last site, two whole numbers from 1 to 299",
+         "Get Rid of a Middle Segment"},
+        {"internal: Cancel", &frmSeqEdit::EditRidMid_Click, "", "You have cancelled the operation of entering numbers",
+         "Info"},
+        {"ending: words", &frmSeqEdit::EditRidTail_Click, "from 50",
+         "First site of the ending segment to delete: a whole number from 1 to 300", "Tessaray"},
+        {"ending: Cancel", &frmSeqEdit::EditRidTail_Click, "",
+         "You have either cancelled the operation or inputed a zero or negative value: 0", "Tessaray"},
+    };
+    for (const auto& c : cases) {
+        frmSeqEdit w(set.seqs, set.names, 60, 300, "DNA");
+        w.HScroll1->setValue(101);
+        script.clear();
+        script.type(c.typed);
+        (w.*c.command)();
+        if (*c.start == '\0') {
+            EXPECT_EQ(script.calls().size(), 1U) << c.name << ": only the input box";
+        } else {
+            ASSERT_EQ(script.calls().size(), 2U) << c.name;
+            EXPECT_EQ(script.last().text.rfind(c.start, 0), 0U) << c.name << ": " << script.last().text;
+            EXPECT_EQ(script.last().title, c.title) << c.name;
+            if (*c.typed != '\0') {
+                EXPECT_NE(script.last().text.find(std::string("\"") + c.typed + "\" is not accepted."),
+                          std::string::npos)
+                    << c.name;
+            }
+        }
+        EXPECT_TRUE(reported.errors.empty()) << c.name;
+        EXPECT_EQ(w.sequences(), set.seqs) << c.name;
+        EXPECT_EQ(w.maxLen(), 300) << c.name;
+        EXPECT_EQ(w.firstCol(), 101) << c.name;
+    }
+    // Which answers each box takes is tested with the reader itself; a
+    // well-typed answer with blanks around its numbers is read.
+    frmSeqEdit w(set.seqs, set.names, 60, 300, "DNA");
+    script.type(" 11 ,23 ");
+    w.EditRidMid->trigger();
+    EXPECT_EQ(w.maxLen(), 287);
+    EXPECT_EQ(w.sequences()[0], set.seqs[0].substr(0, 10) + set.seqs[0].substr(23));
+}
+
 TEST(frmSeqEdit, QuitPadsUnequalSequencesOnRequest)
 {
     platform::ScriptedDialogs script;
@@ -272,6 +420,33 @@ TEST(frmSeqEdit, QuitPadsUnequalSequencesOnRequest)
     w.SeqExit->trigger();
     EXPECT_EQ(w.inSeqs(), (std::vector<std::string>{"ACGTAC", "ACG---"}));
     EXPECT_EQ(w.inMaxLen(), 6);
+}
+
+TEST(frmSeqEdit, OpensInsideTheCallersWindowAndHandsBackOnlyWhatWasConfirmed)
+{
+    platform::ScriptedDialogs script;
+    platform::ScopedDialogs scope(script);
+    QWidget caller;
+    caller.setGeometry(40, 40, 640, 480);
+    caller.show();
+    auto set = named({"ACGU", "AC-U"});
+    auto seqs = set.seqs;
+    auto names = set.names;
+    std::int32_t count = 2, maxLen = 4;
+    QRect placed;
+    bool inside = false;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<frmSeqEdit*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        placed = editor->frameGeometry();
+        inside = caller.frameGeometry().contains(placed);
+        script.answer(platform::Answer::No);
+        editor->SeqExit->trigger();
+    });
+    EXPECT_TRUE(frmSeqEdit::AlignSeq(seqs, names, count, maxLen, "DNA", &caller));
+    EXPECT_TRUE(inside) << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+    EXPECT_EQ(seqs, set.seqs);
+    EXPECT_EQ(count, 2);
 }
 
 TEST(frmSeqEdit, AddsAndSortsSequences)

@@ -211,6 +211,35 @@ TEST_F(Loopback, AbortStopsTheRunAndRetryAsksAgain)
     EXPECT_EQ(failures[0].rfind("Gene \"G1\": ", 0), 0U);
 }
 
+TEST_F(Loopback, AbortKeepsTheFlanksOfTheGenesGoneThrough)
+{
+    LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
+        const std::string seq = LoopbackServer::param(target, "seq");
+        if (seq == "G3") {
+            return {"", Mode::CloseWithoutReply};
+        }
+        if (seq == "NONE") {
+            return {"No sequences"};
+        }
+        return {yeastPage(std::string(seq == "G2" ? 12 : 10, 'C') + std::string(40, 'A') + std::string(10, 'T'))};
+    });
+    sequence::FlankRetrieval run(inet, servers(server));
+    wire(run);  // every failure answered Abort
+    run.RetrieveFromYeastDB({"G1", "NONE", "G2", "G3", "G4"}, 10, 10);
+    EXPECT_FALSE(run.finished());
+    EXPECT_EQ(run.genesDone(), 3U);
+    EXPECT_EQ(run.left().name, (std::vector<std::string>{"G1", "G2"}));
+    EXPECT_EQ(run.right().name, run.left().name);
+    EXPECT_EQ(run.left().seq[1], std::string(10, 'C'));
+    EXPECT_EQ(run.right().seq[0], std::string(10, 'U'));
+    EXPECT_EQ(run.left().maxLen, 10);
+    ASSERT_EQ(failures.size(), 1U);
+
+    sequence::SequenceSet left, right;
+    run.commitTo(left, right);
+    EXPECT_EQ(left.seq, run.left().seq);
+}
+
 TEST_F(Loopback, StatesAreReportedInOrderForASuccessfulRequest)
 {
     LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"hello"}; });

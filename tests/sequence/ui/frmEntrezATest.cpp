@@ -1,4 +1,5 @@
 #include "sequence/ui/frmEntrezA.h"
+#include "sequence/ui/frmStartA.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/net/QtInet.h"
+#include "platform/widgets/richtext/RichTextBox.h"
 #include "shell/core/mQuorin.h"
 #include "tests/sequence/ui/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
@@ -127,6 +130,118 @@ TEST_F(EntrezDialog, StoppedRetrievalKeepsTheSetsOfTheLastOne)
     EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{"OLD"});
     EXPECT_EQ(workWindowsOpened, 0);
     EXPECT_EQ(dlg.lblWait->text().toStdString(), "Retrieval stopped. The flanking sequences held before are kept.");
+}
+
+TEST_F(EntrezDialog, AbortOffersToKeepTheGenesAlreadyFetched)
+{
+    for (const platform::Answer keep : {platform::Answer::Yes, platform::Answer::No}) {
+        const bool kept = keep == platform::Answer::Yes;
+        state.gLeft = {};
+        state.gLeft.seq = {"OLD"};
+        state.gLeft.name = {"old"};
+        state.gLeft.numSeq = 1;
+        workWindowsOpened = 0;
+        dialogs.clear();
+        // The first gene answers, the second fails.
+        LoopbackServer server([](const std::string& target) -> LoopbackServer::Reply {
+            if (LoopbackServer::param(target, "seq") == "YAL001C") {
+                return {yeastPage(std::string(20, 'A') + std::string(30, 'G') + std::string(20, 'T'))};
+            }
+            return {"", LoopbackServer::Mode::CloseWithoutReply};
+        });
+        pointServersAt(server);
+        platform::QtInet inet;
+        inet.setAccessType(platform::inet::Direct);
+        sequence::frmEntrezA dlg(nullptr, &inet);
+        dlg.txtNumNtUp->setText("20");
+        dlg.txtNumNtDown->setText("20");
+        dialogs.answer(platform::Answer::Abort).answer(keep);
+        dlg.cmdRetrieve->click();
+        ASSERT_EQ(dialogs.calls().size(), 2U) << kept;
+        EXPECT_EQ(dialogs.last().text, "The retrieval stopped after 1 of 3 genes. Keep the flanking sequences fetched "
+                                       "so far (1 upstream, 1 downstream)?");
+        EXPECT_EQ(dialogs.last().title, "Sequence retrieval");
+        for (const std::string& target : server.targets()) {
+            EXPECT_NE(LoopbackServer::param(target, "seq"), "NOPE") << "nothing is asked after Abort";
+        }
+        if (kept) {
+            EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{std::string(20, 'A')});
+            EXPECT_EQ(state.gRight.seq, std::vector<std::string>{std::string(20, 'U')});
+            EXPECT_EQ(state.gLeft.name, std::vector<std::string>{"YAL001C"});
+            EXPECT_EQ(workWindowsOpened, 1);
+            EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        } else {
+            EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{"OLD"});
+            EXPECT_EQ(workWindowsOpened, 0);
+            EXPECT_EQ(dlg.lblWait->text().toStdString(),
+                      "Retrieval stopped. The flanking sequences held before are kept.");
+        }
+    }
+}
+
+TEST_F(EntrezDialog, ASecondRetrievalAsksBeforeReplacingUnsavedSequencesOfTheOpenWindow)
+{
+    sequence::frmEntrezA::setWorkWindowOpener(nullptr);  // the real flank work window
+    std::string residues = std::string(20, 'A') + std::string(30, 'G') + std::string(20, 'C');
+    LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
+        if (LoopbackServer::param(target, "seq") == "NOPE") {
+            return {"No sequences"};
+        }
+        return {yeastPage(residues)};
+    });
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    QWidget frame;
+    frame.setGeometry(20, 30, 700, 500);
+    frame.show();
+    const auto retrieve = [&] {
+        sequence::frmEntrezA dlg(&frame, &inet);
+        dlg.txtNumNtUp->setText("20");
+        dlg.txtNumNtDown->setText("20");
+        dlg.cmdRetrieve->click();
+        return dlg.lblWait->text().toStdString();
+    };
+    (void)retrieve();
+    sequence::frmStartA* window = sequence::frmStartA::openWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(frame.frameGeometry().contains(window->frameGeometry())) << "the window opens inside the frame";
+    ASSERT_EQ(state.gLeft.seq[0], std::string(20, 'A'));
+    const std::size_t asked = server.targets().size();
+
+    // Cancel: nothing is fetched and the unsaved sequences stay.
+    residues = std::string(20, 'G') + std::string(30, 'G') + std::string(20, 'G');
+    dialogs.clear();
+    dialogs.answer(platform::Answer::Cancel);
+    EXPECT_EQ(retrieve(), "Nothing was retrieved. The flanking sequence window keeps its sequences.");
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().text, "The flanking sequence window holds sequences that are not saved. A new retrieval "
+                                   "replaces them.\r\n\r\nOK retrieves new sequences, Cancel keeps the unsaved ones.");
+    EXPECT_EQ(dialogs.last().style, platform::mb::OkCancel | platform::mb::Exclamation);
+    EXPECT_EQ(server.targets().size(), asked);
+    EXPECT_EQ(state.gLeft.seq[0], std::string(20, 'A'));
+
+    // OK: the same window shows the new sets, which are not saved.
+    dialogs.clear();
+    dialogs.answer(platform::Answer::Ok);
+    (void)retrieve();
+    EXPECT_EQ(sequence::frmStartA::openWindow(), window) << "one flank window at a time";
+    EXPECT_EQ(state.gLeft.seq[0], std::string(20, 'G'));
+    EXPECT_NE(window->RichTextBox1->toPlainText().toStdString().find("YAL001C " + std::string(20, 'G')),
+              std::string::npos);
+    EXPECT_TRUE(window->hasUnsavedSets());
+
+    // Saved sets are replaced without a question.
+    for (const bool left : {true, false}) {
+        window->work().showLeft(left);
+        ASSERT_TRUE(window->work().Convert(dir.file(left ? "left.fas" : "right.fas"), 2, nullptr));
+    }
+    EXPECT_FALSE(window->hasUnsavedSets());
+    dialogs.clear();
+    (void)retrieve();
+    EXPECT_TRUE(dialogs.calls().empty());
+    delete window;
+    EXPECT_EQ(sequence::frmStartA::openWindow(), nullptr);
 }
 
 TEST_F(EntrezDialog, QuitDuringARequestCancelsItAndClosesAfterwards)

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <set>
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/widgets/richtext/RichTextBox.h"
@@ -59,6 +60,7 @@ protected:
     }
 
     std::string shown() const { return window->RichTextBox1->toPlainText().toStdString(); }
+    platform::RichTextBox& box() const { return *window->RichTextBox1; }
 
     testsupport::TempDir dir;
     testsupport::ScopedEnv env;
@@ -74,6 +76,61 @@ protected:
         window->show();
     }
 };
+
+// The colours of the box's characters, each once.
+std::set<QRgb> colours(const platform::RichTextBox& box)
+{
+    std::set<QRgb> out;
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            out.insert(f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color().rgb()
+                                                                   : box.palette().color(QPalette::Text).rgb());
+        }
+    return out;
+}
+
+TEST_F(WorkWindow, EachViewShowsTheColoursItSays)
+{
+    open();
+    const std::set<QRgb> plain{box().palette().color(QPalette::Text).rgb()};
+    const QRgb magenta = qRgb(255, 0, 255);
+    struct Step {
+        const char* name;
+        void (sequence::frmStartA::*view)();
+        bool coloured;
+    } steps[] = {
+        {"plain view at load", nullptr, false},
+        {"colour-coded view", &sequence::frmStartA::SeqView_Click, true},
+        {"plain view after it", &sequence::frmStartA::SeqViewPlain_Click, false},
+        {"pretty view", &sequence::frmStartA::SeqViewPretty_Click, true},
+        {"sort by name after it", &sequence::frmStartA::SeqSortName_Click, false},
+        {"colour-coded view again", &sequence::frmStartA::SeqView_Click, true},
+        {"the left set shown again after it", &sequence::frmStartA::SeqShowLeft_Click, false},
+    };
+    for (const Step& step : steps) {
+        if (step.view)
+            (window.get()->*step.view)();
+        const std::set<QRgb> seen = colours(box());
+        if (step.coloured) {
+            EXPECT_TRUE(seen.count(magenta)) << step.name << ": U is magenta";
+            EXPECT_GT(seen.size(), 3U) << step.name;
+        } else {
+            EXPECT_EQ(seen, plain) << step.name;
+        }
+    }
+    // What the user sees: no magenta pixel in the plain view.
+    window->SeqViewPlain_Click();
+    QApplication::processEvents();
+    const QImage shot = box().viewport()->grab().toImage();
+    bool anyMagenta = false;
+    for (int y = 0; y < shot.height() && !anyMagenta; ++y)
+        for (int x = 0; x < shot.width() && !anyMagenta; ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            anyMagenta = c.red() > 200 && c.blue() > 200 && c.green() < 80;
+        }
+    EXPECT_FALSE(anyMagenta);
+}
 
 TEST_F(WorkWindow, OpensOnTheLeftSetWithItsMessage)
 {

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -215,6 +216,21 @@ TEST_F(EditWindow, FillClearDeleteAndDeleteSheet)
     EXPECT_EQ(boxes.last().text, "A workbook keeps at least one sheet: the last sheet cannot be deleted.");
     EXPECT_EQ(book().NumSheets(), 1);
     EXPECT_FALSE(frame->action(QStringLiteral("mnuEditUndo"))->isEnabled());
+}
+
+TEST_F(EditWindow, FixedItemGivesTheSelectionTwoDecimals)
+{
+    put(2, 2, Value(3.14159));
+    put(3, 3, Value(-1234.5));
+    select("B2:C3");
+    trigger("mnuFixed0_00");
+    for (const auto& [row, col, format] : {std::tuple{2, 2, "0.00"}, std::tuple{3, 3, "0.00"},
+                                           std::tuple{2, 3, "0.00"}, std::tuple{1, 1, "General"},
+                                           std::tuple{4, 3, "General"}})
+        EXPECT_EQ(book().cellFormat(1, row, col).numberFormat, format) << row << "," << col;
+    EXPECT_EQ(at(2, 2), Value(3.14159)) << "the value is kept whole";
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(reported.empty());
 }
 
 // ---- sorting ------------------------------------------------------------------------
@@ -632,6 +648,44 @@ TEST_F(EditWindow, StatusTimerKeepsTheButtonsInStep)
     QTest::qWait(700);
     EXPECT_TRUE(format->isEnabled());
     EXPECT_FALSE(button("Paste")->isEnabled());
+}
+
+TEST_F(EditWindow, StatusTimerHandsAFailingStepToTheErrorReporter)
+{
+    shell::StatusTimer* timer = shell::StatusTimer::of(*frame);
+    QToolBar* format = frame->findChild<QToolBar*>(QStringLiteral("tlbFormat"));
+    struct Case {
+        const char* name;
+        Answer answer;
+        int reads;                 // times the object list was read
+        bool formatOn, pasteOn;    // the states the tick leaves
+    } cases[] = {
+        {"Abort ends the tick: nothing is set", Answer::Abort, 1, false, true},
+        {"Retry reads again and goes on with what it read", Answer::Retry, 2, false, false},
+        {"Ignore goes on without the objects", Answer::Ignore, 1, true, false},
+    };
+    for (const Case& c : cases) {
+        int reads = 0;
+        timer->selectedObjects = [&](shell::frmMDIChild&) -> std::pair<std::int32_t, std::int32_t> {
+            if (++reads == 1)
+                throw platform::Error(platform::err::InvalidCall, "selectedObjects", "The object list is locked.");
+            return {1, 8};
+        };
+        std::vector<std::string> errors;
+        platform::ScopedReporter scripted([&](const platform::Error& e) {
+            errors.push_back(e.description());
+            return c.answer;
+        });
+        format->setEnabled(false);
+        button("Paste")->setEnabled(true);  // the clipboard is empty: a finished tick turns it off
+        // The tick as the timer runs it.
+        ASSERT_TRUE(QMetaObject::invokeMethod(timer->Timer1(), "timeout"));
+        EXPECT_EQ(errors, std::vector<std::string>{"The object list is locked."}) << c.name;
+        EXPECT_EQ(reads, c.reads) << c.name;
+        EXPECT_EQ(format->isEnabled(), c.formatOn) << c.name;
+        EXPECT_EQ(button("Paste")->isEnabled(), c.pasteOn) << c.name;
+    }
+    EXPECT_TRUE(boxes.calls().empty());
 }
 
 // ---- the output view's Edit menu ----------------------------------------------------

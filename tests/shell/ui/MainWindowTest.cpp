@@ -39,7 +39,9 @@
 #include "shell/ui/FError.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/MainModule.h"
+#include "shell/ui/ProgramIcon.h"
 #include "shell/ui/WinAPI.h"
+#include "shell/ui/frmAbout.h"
 #include "shell/ui/frmMDIChild.h"
 #include "shell/ui/frmOption.h"
 #include "tests/shell/RampartRegistry.h"
@@ -218,6 +220,30 @@ TEST_F(StartUp, EndApplicationFromTheLibraryClosesEveryWindow)
 }
 
 // ---- settings ----------------------------------------------------------------
+
+TEST_F(ShellWindow, FrameAndAboutWindowCarryTheProgramsIcon)
+{
+    const QIcon ours = shell::ProgramIcon::icon();
+    ASSERT_FALSE(ours.isNull());
+    // Our own picture: the tree's blue above the grid's red cells.
+    const QImage picture = ours.pixmap(64).toImage();
+    ASSERT_EQ(picture.size(), QSize(64, 64));
+    EXPECT_EQ(QColor(picture.pixel(32, 13)), QColor(0x28, 0x5a, 0xaa));
+    EXPECT_EQ(QColor(picture.pixel(16, 35)), QColor(0xc8, 0x28, 0x28));
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << "the corners stay clear";
+
+    auto frame = loadFrame();
+    frame->Form_Activate();
+    shell::frmAbout about;
+    for (const QWidget* w : {static_cast<const QWidget*>(frame.get()), static_cast<const QWidget*>(&about)}) {
+        const QIcon icon = w->windowIcon();
+        ASSERT_FALSE(icon.isNull()) << w->objectName().toStdString();
+        EXPECT_EQ(icon.pixmap(32).toImage(), ours.pixmap(32).toImage()) << w->objectName().toStdString();
+    }
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR")) {
+        ASSERT_TRUE(ours.pixmap(256).save(QString::fromLocal8Bit(shot) + "/program-icon.png"));
+    }
+}
 
 TEST_F(ShellWindow, RecentFilesAreKeptAcrossRestartsInTheSettingsFile)
 {
