@@ -76,6 +76,24 @@ QListWidget* plotList(QWidget* parent)
 
 constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
 
+// The output choice of the principal component and correlation dialogs;
+// "Output range" is refused (after a message naming what it writes), as
+// these dialogs write only to a new worksheet or a new workbook.
+bool outputChoice(const QRadioButton& newSheet, const QRadioButton& newBook, const char* what,
+                  OrdinationOutput& output)
+{
+    output = newSheet.isChecked() ? OrdinationOutput::NewSheet
+             : newBook.isChecked() ? OrdinationOutput::NewBook
+                                   : OrdinationOutput::None;
+    if (output == OrdinationOutput::None) {
+        (void)message(std::string("The output range is not used: ") + what +
+                          " can be written to a new worksheet or a new workbook only. Please choose one of them.",
+                      platform::mb::Exclamation);
+        return false;
+    }
+    return true;
+}
+
 // What the principal component and correspondence dialogs share below their
 // option frames: the OK, Help and Exit buttons, the progress bar, the plot
 // panel (hidden until a run has finished), the layout and the connections.
@@ -143,6 +161,12 @@ void plotChosenAxes(OrdinationTarget& target, const QListWidget& list, std::size
                     const std::function<double(std::size_t, std::size_t)>& at, const std::string& prefix,
                     const std::vector<std::string>& labels)
 {
+    // Without two axes chosen there is nothing to plot: one axis against
+    // itself is no picture of the data.
+    if (list.selectedItems().size() < 2) {
+        (void)message(PlotHelp);
+        return;
+    }
     int a = 0;
     int b = 0;
     PlotChoice(list, a, b);
@@ -274,9 +298,10 @@ void frmPCAOpt::cmdDone_Click()
     choice.useCorr = optCorr->isChecked();
     choice.numPCText = txtNumPC->text().toStdString();
     choice.standardScores = chkStdPCScore->isChecked();
-    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
-                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
-                                                              : OrdinationOutput::None;
+    OrdinationOutput output = OrdinationOutput::None;
+    if (!outputChoice(*optNewSheet, *optNewBook, "the principal component scores", output)) {
+        return;
+    }
 
     BarProgress progress(*ProgressBar1, true);
     PCARun run(choice, mQuorin::Program(), &progress);
@@ -320,7 +345,7 @@ void frmPCAOpt::cmdDone_Click()
     }
     m_ran = true;
     m_scores = run.scores();
-    m_rowNames = mQuorin::Program().gRowName;
+    m_rowNames = run.rowNames();
     if (!chkGraphOut->isChecked()) {
         close();
         return;
@@ -565,9 +590,10 @@ void frmCorr::cmdOK_Click()
     choice.inRange = txtInRange->text().toStdString();
     choice.labels = chkLabels->isChecked();
     choice.varsInColumns = optVarCol->isChecked();
-    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
-                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
-                                                              : OrdinationOutput::None;
+    OrdinationOutput output = OrdinationOutput::None;
+    if (!outputChoice(*optNewSheet, *optNewBook, "the correlation matrix", output)) {
+        return;
+    }
     BarProgress progress(*ProgressBar1, true);
     CorrRun run(choice, &progress);
     std::string refusal;
