@@ -74,6 +74,14 @@ QListWidget* plotList(QWidget* parent)
     return list;
 }
 
+// A run's refusal, with its progress bar emptied first (the reading that
+// found the fault leaves it part way).
+void refuse(QProgressBar& bar, const std::string& refusal)
+{
+    bar.setValue(0);
+    (void)message(refusal, platform::mb::Exclamation);
+}
+
 constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
 
 // The output choice of the principal component and correlation dialogs;
@@ -337,7 +345,7 @@ void frmPCAOpt::cmdDone_Click()
         }
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (!written) {
@@ -466,7 +474,7 @@ void frmCA::cmdDone_Click()
         });
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (!written) {
@@ -617,7 +625,7 @@ void frmCorr::cmdOK_Click()
         });
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (written) {
