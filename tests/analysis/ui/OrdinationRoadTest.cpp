@@ -48,6 +48,7 @@
 #include "shell/ui/OrdinationMenu.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -313,18 +314,13 @@ TEST_F(OrdinationRoad, ExpressionPlotAfterPCAShowsTheClusteredValues)
     shell::InstallClusterDialog(*frame, &rng);
     boxes.type("30").answer(platform::Answer::Ok);  // k-means with 30 clusters
     bool clustered = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        dialog->txtInRange->setText(QString::fromStdString(rangeOf(loci, points)));
-        dialog->cboClusterMethod->setCurrentIndex(4);
-        dialog->cboClusterMethod_Click(4);
-        dialog->cboIndex->setCurrentIndex(1);
-        dialog->cmdDone_Click();
+    testsupport::onModal<analysis::frmClusterOpt>([&](analysis::frmClusterOpt& dialog) {
+        dialog.txtInRange->setText(QString::fromStdString(rangeOf(loci, points)));
+        dialog.cboClusterMethod->setCurrentIndex(4);
+        dialog.cboClusterMethod_Click(4);
+        dialog.cboIndex->setCurrentIndex(1);
+        dialog.cmdDone_Click();
         clustered = true;
-        if (dialog->isVisible()) {
-            dialog->reject();
-        }
     });
     frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
     ASSERT_TRUE(clustered);
