@@ -23,7 +23,10 @@ BarProgress::~BarProgress()
 
 void BarProgress::setValue(double value)
 {
-    if (value != m_min && m_sincePaint.elapsed() < 40) {
+    // Repaints are rationed by time alone: a routine that reports at every
+    // step (an eigen solver at every rotation, say, whose value comes back to
+    // the minimum again and again) costs at most one repaint per interval.
+    if (m_painted && m_sincePaint.elapsed() < PaintInterval) {
         return;
     }
     const double span = m_max - m_min;
@@ -31,6 +34,7 @@ void BarProgress::setValue(double value)
     m_bar.setValue(static_cast<int>(std::lround(std::clamp(share, 0.0, 1.0) * Steps)));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     m_sincePaint.restart();
+    m_painted = true;
 }
 
 } // namespace analysis

@@ -1,8 +1,9 @@
 #pragma once
 
 // BarProgress: a dialog's progress bar as the numeric cores drive it. Values
-// are scaled to a fixed range, and the window is repainted now and then
-// (every 40 ms at most) while the work runs on the user-interface thread;
+// are scaled to a fixed range, and the window is repainted now and then (at
+// the first value, then at most once every 40 ms, whatever the values are)
+// while the work runs on the user-interface thread;
 // user input waits until the run ends. With clearWhenDone the bar goes back
 // to empty when the run is over.
 
@@ -26,9 +27,11 @@ public:
 
 private:
     static constexpr int Steps = 1000;
+    static constexpr int PaintInterval = 40;  // ms
     QProgressBar& m_bar;
     QElapsedTimer m_sincePaint;  // monotonic
     bool m_clearWhenDone;
+    bool m_painted = false;
     double m_min = 0;
     double m_max = 0;
 };

@@ -74,7 +74,33 @@ QListWidget* plotList(QWidget* parent)
     return list;
 }
 
+// A run's refusal, with its progress bar emptied first (the reading that
+// found the fault leaves it part way).
+void refuse(QProgressBar& bar, const std::string& refusal)
+{
+    bar.setValue(0);
+    (void)message(refusal, platform::mb::Exclamation);
+}
+
 constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
+
+// The output choice of the principal component and correlation dialogs;
+// "Output range" is refused (after a message naming what it writes), as
+// these dialogs write only to a new worksheet or a new workbook.
+bool outputChoice(const QRadioButton& newSheet, const QRadioButton& newBook, const char* what,
+                  OrdinationOutput& output)
+{
+    output = newSheet.isChecked() ? OrdinationOutput::NewSheet
+             : newBook.isChecked() ? OrdinationOutput::NewBook
+                                   : OrdinationOutput::None;
+    if (output == OrdinationOutput::None) {
+        (void)message(std::string("The output range is not used: ") + what +
+                          " can be written to a new worksheet or a new workbook only. Please choose one of them.",
+                      platform::mb::Exclamation);
+        return false;
+    }
+    return true;
+}
 
 // What the principal component and correspondence dialogs share below their
 // option frames: the OK, Help and Exit buttons, the progress bar, the plot
@@ -143,6 +169,12 @@ void plotChosenAxes(OrdinationTarget& target, const QListWidget& list, std::size
                     const std::function<double(std::size_t, std::size_t)>& at, const std::string& prefix,
                     const std::vector<std::string>& labels)
 {
+    // Without two axes chosen there is nothing to plot: one axis against
+    // itself is no picture of the data.
+    if (list.selectedItems().size() < 2) {
+        (void)message(PlotHelp);
+        return;
+    }
     int a = 0;
     int b = 0;
     PlotChoice(list, a, b);
@@ -274,9 +306,10 @@ void frmPCAOpt::cmdDone_Click()
     choice.useCorr = optCorr->isChecked();
     choice.numPCText = txtNumPC->text().toStdString();
     choice.standardScores = chkStdPCScore->isChecked();
-    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
-                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
-                                                              : OrdinationOutput::None;
+    OrdinationOutput output = OrdinationOutput::None;
+    if (!outputChoice(*optNewSheet, *optNewBook, "the principal component scores", output)) {
+        return;
+    }
 
     BarProgress progress(*ProgressBar1, true);
     PCARun run(choice, mQuorin::Program(), &progress);
@@ -312,7 +345,7 @@ void frmPCAOpt::cmdDone_Click()
         }
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (!written) {
@@ -320,7 +353,7 @@ void frmPCAOpt::cmdDone_Click()
     }
     m_ran = true;
     m_scores = run.scores();
-    m_rowNames = mQuorin::Program().gRowName;
+    m_rowNames = run.rowNames();
     if (!chkGraphOut->isChecked()) {
         close();
         return;
@@ -441,7 +474,7 @@ void frmCA::cmdDone_Click()
         });
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (!written) {
@@ -565,9 +598,10 @@ void frmCorr::cmdOK_Click()
     choice.inRange = txtInRange->text().toStdString();
     choice.labels = chkLabels->isChecked();
     choice.varsInColumns = optVarCol->isChecked();
-    const OrdinationOutput output = optNewSheet->isChecked()  ? OrdinationOutput::NewSheet
-                                    : optNewBook->isChecked() ? OrdinationOutput::NewBook
-                                                              : OrdinationOutput::None;
+    OrdinationOutput output = OrdinationOutput::None;
+    if (!outputChoice(*optNewSheet, *optNewBook, "the correlation matrix", output)) {
+        return;
+    }
     BarProgress progress(*ProgressBar1, true);
     CorrRun run(choice, &progress);
     std::string refusal;
@@ -591,7 +625,7 @@ void frmCorr::cmdOK_Click()
         });
     });
     if (!refusal.empty()) {
-        (void)message(refusal, platform::mb::Exclamation);
+        refuse(*ProgressBar1, refusal);
         return;
     }
     if (written) {

@@ -207,13 +207,12 @@ std::string PCARun::ReadInput(const spreadsheet::Workbook& book)
         return "The number of PC scores to keep (" + std::to_string(m_nPC) +
                ") cannot be larger than the number of variables (" + std::to_string(nCol) + ").";
     }
+    // The analysis works on its own copy: the program's data set (what was
+    // clustered, which the tree's expression plot reads) stays as it is.
     m_state.gDataReady = true;
     m_state.gMissingCode = m_code;
-    m_state.gDataMat = columns;
-    m_state.gRowName = rowNames;
-    m_state.gColName = colNames;
-    m_state.gNumRow = nRow;
-    m_state.gNumCol = nCol;
+    m_rowNames = std::move(rowNames);
+    m_colNames = std::move(colNames);
     m_data = numeric::Matrix(at(nRow), at(nCol));
     for (std::int32_t i = 0; i < nRow; ++i) {
         for (std::int32_t j = 0; j < nCol; ++j) {
@@ -231,28 +230,24 @@ void PCARun::Compute()
     }
     m_finished = false;
     const std::optional<double> code = m_choice.hasMissing ? std::optional<double>(m_code) : std::nullopt;
-    MultiVar::DoPCA(m_data, m_state.gNumRow, m_state.gNumCol, m_state.gRowName, m_state.gColName, m_choice.useCorr,
-                    m_scores, m_nPC, m_evals, m_evecs, m_progress, m_choice.standardScores, code, &m_report);
-    // With correlations the data block was standardised: later analyses see it.
-    if (m_choice.useCorr) {
-        for (std::int32_t i = 0; i < m_state.gNumRow; ++i) {
-            for (std::int32_t j = 0; j < m_state.gNumCol; ++j) {
-                m_state.gDataMat[at(j)][at(i)] = m_data(at(i), at(j));
-            }
-        }
-    }
+    // DoPCA standardises its block in place with the correlation option: it
+    // gets a copy, so that a second Compute starts from the values read.
+    numeric::Matrix data = m_data;
+    MultiVar::DoPCA(data, static_cast<std::int32_t>(m_data.rows()), static_cast<std::int32_t>(m_data.cols()),
+                    m_rowNames, m_colNames, m_choice.useCorr, m_scores, m_nPC, m_evals, m_evecs, m_progress,
+                    m_choice.standardScores, code, &m_report);
     m_finished = true;
 }
 
 void PCARun::WriteScores(spreadsheet::Workbook& book, std::int32_t sheet) const
 {
-    const std::int32_t n = m_state.gNumRow;
+    const auto n = static_cast<std::int32_t>(m_rowNames.size());
     spreadsheet::ValueTable table(n + 1, m_nPC + 1);
     for (std::int32_t j = 1; j <= m_nPC; ++j) {
         table.at(0, j) = spreadsheet::Value("PC " + std::to_string(j));
     }
     for (std::int32_t i = 1; i <= n; ++i) {
-        table.at(i, 0) = spreadsheet::Value(m_state.gRowName[at(i - 1)]);
+        table.at(i, 0) = spreadsheet::Value(m_rowNames[at(i - 1)]);
         for (std::int32_t j = 1; j <= m_nPC; ++j) {
             table.at(i, j) = spreadsheet::Value(m_scores(at(i - 1), at(j - 1)));
         }
@@ -293,16 +288,6 @@ std::string CARun::ReadInput(const spreadsheet::Workbook& book)
         return "The input range has " + std::to_string(empty) +
                " empty value cells. Correspondence analysis needs a count in every cell; please fill them.";
     }
-    for (std::int32_t i = 1; i < table.rows(); ++i) {
-        for (std::int32_t j = 1; j < table.cols(); ++j) {
-            double x = 0;
-            if (numberOf(table.at(i, j), x) && x < 0) {
-                return "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) + " holds " +
-                       platform::rt::CStr(x) +
-                       ". Correspondence analysis needs counts or other values that are not negative.";
-            }
-        }
-    }
     std::vector<std::vector<double>> matrix;
     std::vector<std::string> rowNames;
     std::vector<std::string> colNames;
@@ -312,14 +297,18 @@ std::string CARun::ReadInput(const spreadsheet::Workbook& book)
     if (m_rows < 2 || m_cols < 2) {
         return "Correspondence analysis needs at least 2 rows and 2 columns of data.";
     }
+    // Counts cannot be negative: a block with negative values (log-ratios,
+    // for instance) is moved up as a whole so that its smallest value is 0.
+    m_shift = smallest < 0 ? -smallest : 0.0;
     m_F = numeric::Matrix(at(m_rows), at(m_cols));
     std::vector<double> colSum(at(m_cols), 0.0);
     for (std::int32_t i = 0; i < m_rows; ++i) {
         double rowSum = 0;
         for (std::int32_t j = 0; j < m_cols; ++j) {
-            m_F(at(i), at(j)) = matrix[at(i)][at(j)];
-            rowSum += matrix[at(i)][at(j)];
-            colSum[at(j)] += matrix[at(i)][at(j)];
+            const double x = matrix[at(i)][at(j)] + m_shift;
+            m_F(at(i), at(j)) = x;
+            rowSum += x;
+            colSum[at(j)] += x;
         }
         if (rowSum <= 0) {
             return "The row " + inQuotes(rowNames[at(i)]) +
@@ -335,12 +324,22 @@ std::string CARun::ReadInput(const spreadsheet::Workbook& book)
         }
     }
     m_nAxis = std::min(m_nAxis, std::min(m_rows, m_cols) - 1);
+    // The output sheet stacks its blocks in column A; a block whose sheet
+    // would overflow is refused here, before the analysis runs.
+    const std::int32_t needRows = CAOutputLayout::of(m_rows, m_cols, m_nAxis).lastRow;
+    if (needRows > spreadsheet::kMaxRows) {
+        // Each data row takes three sheet rows (M, the P eigenvectors, the row ordination).
+        const std::int32_t fitRows = (spreadsheet::kMaxRows - CAOutputLayout::of(0, m_cols, m_nAxis).lastRow) / 3;
+        return "The output of a correspondence analysis of " + std::to_string(m_rows) + " rows and " +
+               std::to_string(m_cols) + " columns needs " + std::to_string(needRows) +
+               " worksheet rows, and a worksheet holds " + std::to_string(spreadsheet::kMaxRows) +
+               ". Please analyse at most " + std::to_string(std::max(fitRows, 0)) +
+               " rows at a time.";
+    }
     m_state.gDataReady = true;
     m_state.gMissingCode = PCADefaultMissingCode;
-    m_state.gRowName = rowNames;
-    m_state.gColName = colNames;
-    m_state.gNumRow = m_rows;
-    m_state.gNumCol = m_cols;
+    m_rowNames = std::move(rowNames);
+    m_colNames = std::move(colNames);
     m_inputRead = true;
     return {};
 }
@@ -357,7 +356,37 @@ void CARun::Compute()
     m_finished = true;
 }
 
+CAOutputLayout CAOutputLayout::of(std::int32_t rows, std::int32_t cols, std::int32_t nAxis)
+{
+    CAOutputLayout l;
+    l.eigenvalues = rows + 5;
+    l.eigenvectorsP = l.eigenvalues + 1 + nAxis + 2;
+    l.rowOrdination = l.eigenvectorsP + 1 + rows + 1;
+    l.eigenvectorsQ = l.rowOrdination + 1 + rows + 2;
+    l.colOrdination = l.eigenvectorsQ + 1 + cols + 2;
+    l.correlations = l.colOrdination + 1 + cols + 2;
+    l.lastRow = l.correlations + nAxis;
+    return l;
+}
+
 void CARun::WriteOutputSheet(spreadsheet::Workbook& book) const
+{
+    const std::int32_t sheets = book.NumSheets();
+    const std::int32_t active = book.Sheet();
+    try {
+        writeOutput(book);
+    } catch (...) {
+        // No half-written sheet stays behind, and the sheet that was active
+        // is active again.
+        if (book.NumSheets() > sheets) {
+            book.setNumSheets(sheets);
+        }
+        book.setSheet(active);
+        throw;
+    }
+}
+
+void CARun::writeOutput(spreadsheet::Workbook& book) const
 {
     const std::string name = freeSheetName(book, "CA Output");
     worksheetCheck(SSMDI1::InsertSheet2End(book, 1), "InsertSheet2End");
@@ -366,6 +395,7 @@ void CARun::WriteOutputSheet(spreadsheet::Workbook& book) const
     const std::int32_t r = m_rows;
     const std::int32_t c = m_cols;
     const std::int32_t k = m_nAxis;
+    const CAOutputLayout at = CAOutputLayout::of(r, c, k);
     std::vector<std::string> header{""};
     for (std::int32_t a = 1; a <= k; ++a) {
         header.push_back("CA " + std::to_string(a));
@@ -376,28 +406,22 @@ void CARun::WriteOutputSheet(spreadsheet::Workbook& book) const
     title(1, "Correspondence analysis");
     title(3, "M matrix:");
     worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_M, r, c, 4, 1), "Mat2Sheet");
-    const std::int32_t t1 = r + 5;
-    title(t1, "The first " + std::to_string(k + 1) + " eigenvalues:");
-    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_evals, k + 1, t1 + 1, 1), "Array2Sheet");
-    const std::int32_t t2 = t1 + 1 + k + 2;
-    title(t2, "The first " + std::to_string(k) + " eigenvectors for the P matrix (P = M*M'):");
-    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_U, r, k, t2 + 1, 1), "Mat2Sheet");
-    const std::int32_t t3 = t2 + 1 + r + 1;
-    title(t3, "Row ordination:");
-    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_rowOrd, r, k + 1, m_state.gRowName, "", header,
-                                                t3 + 1, 1),
+    title(at.eigenvalues, "The first " + std::to_string(k + 1) + " eigenvalues:");
+    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_evals, k + 1, at.eigenvalues + 1, 1), "Array2Sheet");
+    title(at.eigenvectorsP, "The first " + std::to_string(k) + " eigenvectors for the P matrix (P = M*M'):");
+    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_U, r, k, at.eigenvectorsP + 1, 1), "Mat2Sheet");
+    title(at.rowOrdination, "Row ordination:");
+    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_rowOrd, r, k + 1, m_rowNames, "", header,
+                                                at.rowOrdination + 1, 1),
                    "Mat2SheetHeaderWithX");
-    const std::int32_t t4 = t3 + 1 + r + 2;
-    title(t4, "The first " + std::to_string(k) + " eigenvectors for the Q matrix (P = M'*M):");
-    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_V, c, k, t4 + 1, 1), "Mat2Sheet");
-    const std::int32_t t5 = t4 + 1 + c + 2;
-    title(t5, "Column ordination:");
-    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_colOrd, c, k + 1, m_state.gColName, "", header,
-                                                t5 + 1, 1),
+    title(at.eigenvectorsQ, "The first " + std::to_string(k) + " eigenvectors for the Q matrix (P = M'*M):");
+    worksheetCheck(SSMDI1::Mat2Sheet(book, sheet, m_V, c, k, at.eigenvectorsQ + 1, 1), "Mat2Sheet");
+    title(at.colOrdination, "Column ordination:");
+    worksheetCheck(SSMDI1::Mat2SheetHeaderWithX(book, sheet, m_colOrd, c, k + 1, m_colNames, "", header,
+                                                at.colOrdination + 1, 1),
                    "Mat2SheetHeaderWithX");
-    const std::int32_t t6 = t5 + 1 + c + 2;
-    title(t6, "Row-Column correlations:");
-    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_corr, k, t6 + 1, 1), "Array2Sheet");
+    title(at.correlations, "Row-Column correlations:");
+    worksheetCheck(SSMDI1::Array2Sheet(book, sheet, m_corr, k, at.correlations + 1, 1), "Array2Sheet");
     book.setSheetName(sheet, name);
 }
 
@@ -406,13 +430,13 @@ void CARun::PlotPoints(std::vector<std::vector<double>>& coords, std::vector<std
     coords.assign(at(m_rows + m_cols), std::vector<double>(at(m_nAxis), 0.0));
     labels.assign(at(m_rows + m_cols), std::string());
     for (std::int32_t i = 0; i < m_rows; ++i) {
-        labels[at(i)] = m_state.gRowName[at(i)];
+        labels[at(i)] = m_rowNames[at(i)];
         for (std::int32_t a = 1; a <= m_nAxis; ++a) {
             coords[at(i)][at(a - 1)] = m_rowOrd(at(i), at(a));
         }
     }
     for (std::int32_t j = 0; j < m_cols; ++j) {
-        labels[at(m_rows + j)] = m_state.gColName[at(j)];
+        labels[at(m_rows + j)] = m_colNames[at(j)];
         for (std::int32_t a = 1; a <= m_nAxis; ++a) {
             coords[at(m_rows + j)][at(a - 1)] = m_colOrd(at(j), at(a));
         }

@@ -9,9 +9,14 @@
 //               A refusal (the returned message) means nothing was computed:
 //               a block below 3 x 3 cells (labels included), empty value
 //               cells where the method cannot skip them, a constant column
-//               for correlations, negative counts and zero row or column
-//               sums for correspondence analysis. A value cell holding text
+//               for correlations; for correspondence analysis zero row or
+//               column sums (after a block with negative values has been
+//               moved up so that its smallest value is 0) and a block whose
+//               output does not fit one worksheet. A value cell holding text
 //               is error 13 naming the sheet and the cell.
+// The runs keep their blocks, names and results to themselves: the
+// program's data set (gDataMat, gRowName, gColName, gNumRow, gNumCol: what
+// was clustered) is neither replaced nor changed.
 //   Compute     the analysis.
 //   Write...    the result into a workbook.
 // Report lines end in CR LF.
@@ -67,6 +72,7 @@ public:
     [[nodiscard]] const numeric::Matrix& scores() const noexcept { return m_scores; }
     [[nodiscard]] const std::vector<double>& eigenvalues() const noexcept { return m_evals; }
     [[nodiscard]] const numeric::Matrix& eigenvectors() const noexcept { return m_evecs; }
+    [[nodiscard]] const std::vector<std::string>& rowNames() const noexcept { return m_rowNames; }
 
 private:
     PCAChoice m_choice;
@@ -77,13 +83,29 @@ private:
     bool m_inputRead = false;
     bool m_finished = false;
     std::string m_report;
-    numeric::Matrix m_data;
+    std::vector<std::string> m_rowNames;
+    std::vector<std::string> m_colNames;
+    numeric::Matrix m_data;  // the block as read
     numeric::Matrix m_scores;
     std::vector<double> m_evals;
     numeric::Matrix m_evecs;
 };
 
 // ---- correspondence analysis --------------------------------------------------
+
+// The sheet rows on which the output blocks of a correspondence analysis of
+// rows x cols data values with nAxis axes kept put their titles (each block
+// follows its title), and the last row written.
+struct CAOutputLayout {
+    std::int32_t eigenvalues = 0;
+    std::int32_t eigenvectorsP = 0;
+    std::int32_t rowOrdination = 0;
+    std::int32_t eigenvectorsQ = 0;
+    std::int32_t colOrdination = 0;
+    std::int32_t correlations = 0;
+    std::int32_t lastRow = 0;
+    [[nodiscard]] static CAOutputLayout of(std::int32_t rows, std::int32_t cols, std::int32_t nAxis);
+};
 
 struct CAChoice {
     std::string inRange;            // txtInRange
@@ -97,7 +119,9 @@ public:
     [[nodiscard]] std::string ReadInput(const spreadsheet::Workbook& book);
     void Compute();
     // Appends the sheet "CA Output" at the end of the workbook, makes it the
-    // active sheet and writes the whole result on it.
+    // active sheet and writes the whole result on it. When a write fails the
+    // sheet is removed again and the active sheet restored before the error
+    // passes on.
     void WriteOutputSheet(spreadsheet::Workbook& book) const;
 
     [[nodiscard]] bool inputRead() const noexcept { return m_inputRead; }
@@ -106,6 +130,9 @@ public:
     [[nodiscard]] std::int32_t nAxis() const noexcept { return m_nAxis; }
     [[nodiscard]] std::int32_t rows() const noexcept { return m_rows; }
     [[nodiscard]] std::int32_t cols() const noexcept { return m_cols; }
+    // What was added to every value (the absolute value of a negative
+    // minimum; 0 when no value is negative).
+    [[nodiscard]] double shift() const noexcept { return m_shift; }
     [[nodiscard]] const numeric::Matrix& M() const noexcept { return m_M; }
     [[nodiscard]] const std::vector<double>& eigenvalues() const noexcept { return m_evals; }
     [[nodiscard]] const numeric::Matrix& rowOrdination() const noexcept { return m_rowOrd; }
@@ -115,15 +142,20 @@ public:
     void PlotPoints(std::vector<std::vector<double>>& coords, std::vector<std::string>& labels) const;
 
 private:
+    void writeOutput(spreadsheet::Workbook& book) const;
+
     CAChoice m_choice;
     mQuorin::ProgramState& m_state;
     numeric::Progress* m_progress;
     std::int32_t m_nAxis = 0;
     std::int32_t m_rows = 0;
     std::int32_t m_cols = 0;
+    double m_shift = 0;
     bool m_inputRead = false;
     bool m_finished = false;
-    numeric::Matrix m_F;
+    std::vector<std::string> m_rowNames;
+    std::vector<std::string> m_colNames;
+    numeric::Matrix m_F;  // the block as analysed (shifted)
     numeric::Matrix m_M;
     std::vector<double> m_evals;
     numeric::Matrix m_U;

@@ -473,10 +473,9 @@ void WorkbookCommands::mnuAnaPCA()
     if (!m_pcaDialog) {
         return;
     }
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] { EraseAnalysisData(mQuorin::Program()); });
-        g.step([&] { m_pcaDialog(); });
-    });
+    // The analyses read their own block: the data set that was clustered
+    // (which the tree's expression plot reads) stays as it is.
+    platform::guarded([&](platform::Guard& g) { g.step([&] { m_pcaDialog(); }); });
 }
 
 void WorkbookCommands::mnuAnaCA()
@@ -484,10 +483,8 @@ void WorkbookCommands::mnuAnaCA()
     if (!m_caDialog) {
         return;
     }
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] { EraseAnalysisData(mQuorin::Program()); });
-        g.step([&] { m_caDialog(); });
-    });
+    // As for principal components: the clustered data set stays.
+    platform::guarded([&](platform::Guard& g) { g.step([&] { m_caDialog(); }); });
 }
 
 void WorkbookCommands::mnuAnaCorr()
@@ -515,7 +512,7 @@ void WorkbookCommands::mnuAnaCorr()
         if (!go) {
             return;
         }
-        g.step([&] { EraseAnalysisData(mQuorin::Program()); });
+        // As for principal components: the clustered data set stays.
         g.step([&] { m_corrDialog(); });
     });
 }

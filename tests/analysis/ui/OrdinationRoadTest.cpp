@@ -8,15 +8,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTextEdit>
+#include <QTimer>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -25,16 +30,25 @@
 
 #include "analysis/ui/OrdinationDialogs.h"
 #include "analysis/ui/OrdinationRun.h"
+#include "analysis/ui/frmClusterOpt.h"
+#include "graphs/ui/DrawChart.h"
+#include "graphs/ui/frmChart.h"
 #include "graphs/ui/frmGraphics.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/runtime/Rnd.h"
+#include "platform/spreadsheet/CellRef.h"
+#include "platform/widgets/chart/ChartView.h"
+#include "platform/widgets/treeview/TreeView.h"
 #include "platform/errors/Guard.h"
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/mQuorin.h"
+#include "shell/ui/ClusterMenu.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/OrdinationMenu.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -92,6 +106,41 @@ protected:
     }
 
     spreadsheet::Workbook& book() { return child->workbook(); }
+
+    // Sheet 1 from A1: a header row and `loci` rows of log-ratios (negative
+    // and positive) that follow one of `groups` seeded profiles with noise.
+    void fillExpression(int loci, int points, int groups)
+    {
+        std::mt19937 gen(2026);
+        std::normal_distribution<double> noise(0.0, 1.0);
+        std::vector<std::vector<double>> profiles(static_cast<std::size_t>(groups));
+        for (auto& profile : profiles) {
+            double level = 0;
+            for (int t = 0; t < points; ++t) {
+                level += noise(gen);
+                profile.push_back(level);
+            }
+        }
+        spreadsheet::ValueTable table(loci + 1, points + 1);
+        table.at(0, 0) = spreadsheet::Value(std::string("Gene"));
+        for (int t = 1; t <= points; ++t) {
+            table.at(0, t) = spreadsheet::Value("h" + std::to_string(t));
+        }
+        for (int g = 1; g <= loci; ++g) {
+            table.at(g, 0) = spreadsheet::Value(std::to_string(1000 + g) + "_at");
+            const auto& profile = profiles[static_cast<std::size_t>(g % groups)];
+            for (int t = 1; t <= points; ++t) {
+                table.at(g, t) = spreadsheet::Value(profile[static_cast<std::size_t>(t - 1)] + 0.3 * noise(gen));
+            }
+        }
+        book().CopyDataFromArray(1, 1, 1, loci + 1, points + 1, false, table);
+        book().setSheet(1);
+    }
+
+    static std::string rangeOf(int loci, int points)
+    {
+        return "$A$1:$" + spreadsheet::columnLetters(points + 1) + "$" + std::to_string(loci + 1);
+    }
 
     testsupport::TempDir m_dir;
     mQuorin::ProgramState program;
@@ -220,6 +269,219 @@ TEST_F(OrdinationRoad, TextInTheBlockIsNamedAndNothingIsWritten)
     EXPECT_EQ(book().NumSheets(), sheets);
     EXPECT_NE(reported.find("The cell C5"), std::string::npos) << reported;
     dialog->close();
+}
+
+// The values of an expression plot: one row per time point, one column per
+// locus, with the loci's names.
+struct Plotted {
+    std::vector<std::string> loci;
+    std::vector<std::vector<double>> values;  // [locus][time point]
+    bool operator==(const Plotted&) const = default;
+};
+
+// Tree, Expression plot on the selected node; the chart window is read (and
+// pictured as `picture` when screenshots are asked for) instead of waiting.
+Plotted expressionPlot(shell::MainFrame& frame, const char* picture)
+{
+    Plotted out;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart& chart) {
+        const platform::ChartModel& model = chart.MSChart1().model();
+        for (int locus = 1; locus <= model.columnCount(); ++locus) {
+            out.loci.push_back(model.columnLabel(locus));
+            std::vector<double> line;
+            for (int t = 1; t <= model.rowCount(); ++t) {
+                line.push_back(model.value(t, locus).value_or(std::nan("")));
+            }
+            out.values.push_back(line);
+        }
+        chart.resize(900, 600);
+        snap(chart, picture);
+    });
+    frame.action(QStringLiteral("mnuTreeExprPlot"))->trigger();
+    graphs::Graphics::setModalRunner({});
+    return out;
+}
+
+// Clustering, then a principal component analysis with the correlation
+// matrix: the analysis works on its own copy, so the program's data set and
+// the tree's expression plot still hold the values that were clustered.
+TEST_F(OrdinationRoad, ExpressionPlotAfterPCAShowsTheClusteredValues)
+{
+    constexpr int loci = 12000;
+    constexpr int points = 8;
+    fillExpression(loci, points, 30);
+    platform::rt::RandomSource rng(5);
+    shell::InstallClusterDialog(*frame, &rng);
+    boxes.type("30").answer(platform::Answer::Ok);  // k-means with 30 clusters
+    bool clustered = false;
+    testsupport::onModal<analysis::frmClusterOpt>([&](analysis::frmClusterOpt& dialog) {
+        dialog.txtInRange->setText(QString::fromStdString(rangeOf(loci, points)));
+        dialog.cboClusterMethod->setCurrentIndex(4);
+        dialog.cboClusterMethod_Click(4);
+        dialog.cboIndex->setCurrentIndex(1);
+        dialog.cmdDone_Click();
+        clustered = true;
+    });
+    frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
+    ASSERT_TRUE(clustered);
+    ASSERT_EQ(program.gNumRow, loci);
+    const auto clusteredData = program.gDataMat;
+    const auto clusteredNames = program.gRowName;
+
+    // The first cluster: a node whose children are all leaves.
+    platform::TreeViewModel& nodes = child->TreeView1()->Nodes();
+    std::int32_t cluster = 0;
+    for (std::int32_t i = 1; i <= nodes.Count() && cluster == 0; ++i) {
+        const auto& below = nodes.ChildList(i);
+        const bool leaves = std::all_of(below.begin(), below.end(), [&](std::int32_t c) { return nodes.Children(c) == 0; });
+        cluster = below.size() >= 50 && below.size() <= 2000 && leaves ? i : 0;
+    }
+    ASSERT_NE(cluster, 0);
+    nodes.setSelected(cluster, true);
+    const Plotted before = expressionPlot(*frame, "expression-plot-before-pca");
+    ASSERT_GT(before.loci.size(), 100u);
+    // Each line is its locus's row of the sheet.
+    for (std::size_t k = 0; k < before.loci.size(); k += 37) {
+        const int row = std::stoi(before.loci[k]) - 1000 + 1;
+        for (int t = 0; t < points; ++t) {
+            EXPECT_EQ(before.values[k][static_cast<std::size_t>(t)], book().cellValue(1, row, t + 2).number())
+                << before.loci[k];
+        }
+    }
+
+    auto* dialog = open<analysis::frmPCAOpt>("mnuAnaPCA");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->txtInRange->text().toStdString(), rangeOf(loci, points));
+    ASSERT_TRUE(dialog->optCorr->isChecked());
+    QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+    ASSERT_EQ(book().SheetName(1), "PCScore");
+
+    // Opening the other two analyses changes nothing either.
+    for (const char* item : {"mnuAnaCA", "mnuAnaCorr"}) {
+        frame->action(QString::fromLatin1(item))->trigger();
+        for (QDialog* other : frame->findChildren<QDialog*>()) {
+            other->close();
+        }
+    }
+    EXPECT_TRUE(program.gDataMat == clusteredData);
+    EXPECT_EQ(program.gRowName, clusteredNames);
+    EXPECT_EQ(program.gNumRow, loci);
+    EXPECT_EQ(program.gNumCol, points);
+    nodes.setSelected(cluster, true);
+    const Plotted after = expressionPlot(*frame, "expression-plot-after-pca");
+    EXPECT_TRUE(after == before);
+}
+
+// The full data's correspondence analysis needs more rows than a sheet has:
+// it is refused at once with the reason, and nothing is added to the book.
+// The largest block that fits runs through the same dialog and writes its
+// sheet.
+TEST_F(OrdinationRoad, CAOfTheFullDataIsRefusedAtOnceAndTheLargestThatFitsIsWritten)
+{
+    fillExpression(12625, 128, 25);
+    auto* dialog = open<analysis::frmCA>("mnuAnaCA");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->txtInRange->text().toStdString(), rangeOf(12625, 128));
+    const std::string refusal =
+        "The output of a correspondence analysis of 12625 rows and 128 columns needs 38154 worksheet rows, and a "
+        "worksheet holds 16384. Please analyse at most 5368 rows at a time.";
+    QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+    EXPECT_FALSE(dialog->ran());
+    ASSERT_FALSE(boxes.calls().empty());
+    EXPECT_EQ(boxes.calls().back().text, refusal);
+    EXPECT_EQ(book().NumSheets(), 1);
+    EXPECT_EQ(book().Sheet(), 1);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->cmdDone->isVisible());
+
+    dialog->txtInRange->setText(QString::fromStdString(rangeOf(5368, 128)));
+    QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+    ASSERT_TRUE(dialog->ran());
+    ASSERT_EQ(book().NumSheets(), 2);
+    EXPECT_EQ(book().Sheet(), 2);
+    EXPECT_EQ(book().SheetName(2), "CA Output");
+    const auto layout = analysis::CAOutputLayout::of(5368, 128, 2);
+    EXPECT_EQ(book().lastUsedRow(2), layout.lastRow);
+    EXPECT_EQ(book().cellValue(2, layout.correlations, 1).displayText(), "Row-Column correlations:");
+}
+
+// With fewer than two axes chosen the plot panel says what to do and draws
+// nothing (no axis against itself).
+TEST_F(OrdinationRoad, PlotWithoutTwoAxesChosenSaysWhatToDo)
+{
+    graphs::frmGraphics& graph = graphs::frmGraphics::instance();
+    graph.close();
+    auto* pca = open<analysis::frmPCAOpt>("mnuAnaPCA");
+    ASSERT_NE(pca, nullptr);
+    pca->chkGraphOut->setChecked(true);
+    QTest::mouseClick(pca->cmdDone, Qt::LeftButton);
+    ASSERT_TRUE(pca->frPlot->isVisible());
+    auto* ca = open<analysis::frmCA>("mnuAnaCA");
+    ASSERT_NE(ca, nullptr);
+    ca->chkGraphOut->setChecked(true);
+    QTest::mouseClick(ca->cmdDone, Qt::LeftButton);
+    ASSERT_TRUE(ca->frPlot->isVisible());
+
+    struct Case {
+        QListWidget* list;
+        QPushButton* plot;
+        std::vector<int> chosen;
+    };
+    for (const Case& c : {Case{pca->lstPlot, pca->cmdPlot, {}}, Case{pca->lstPlot, pca->cmdPlot, {0}},
+                          Case{ca->lstPlot, ca->cmdPlot, {}}, Case{ca->lstPlot, ca->cmdPlot, {1}}}) {
+        c.list->clearSelection();
+        for (int i : c.chosen) {
+            c.list->item(i)->setSelected(true);
+        }
+        const std::size_t calls = boxes.calls().size();
+        QTest::mouseClick(c.plot, Qt::LeftButton);
+        ASSERT_EQ(boxes.calls().size(), calls + 1);
+        EXPECT_EQ(boxes.calls().back().text, "Highlight two variables in the listbox and click the Plot button.");
+        EXPECT_FALSE(graph.isVisible());
+    }
+    pca->lstPlot->item(0)->setSelected(true);
+    pca->lstPlot->item(2)->setSelected(true);
+    QTest::mouseClick(pca->cmdPlot, Qt::LeftButton);
+    EXPECT_TRUE(graph.isVisible());
+    graph.close();
+    pca->close();
+    ca->close();
+}
+
+// "Output range" is not a place these dialogs write to: OK says so and
+// nothing is computed or written; the dialog stays for another choice.
+TEST_F(OrdinationRoad, OutputRangeIsRefusedPlainly)
+{
+    auto* pca = open<analysis::frmPCAOpt>("mnuAnaPCA");
+    ASSERT_NE(pca, nullptr);
+    QTest::mouseClick(pca->optOutRange, Qt::LeftButton);
+    ASSERT_TRUE(pca->optOutRange->isChecked());
+    pca->txtOutRange->setText("$H$1:$K$31");
+    QTest::mouseClick(pca->cmdDone, Qt::LeftButton);
+    EXPECT_FALSE(pca->ran());
+    ASSERT_FALSE(boxes.calls().empty());
+    EXPECT_EQ(boxes.calls().back().text,
+              "The output range is not used: the principal component scores can be written to a new worksheet or a "
+              "new workbook only. Please choose one of them.");
+    EXPECT_TRUE(pca->isVisible());
+    EXPECT_EQ(book().NumSheets(), 1);
+    EXPECT_TRUE(book().cellValue(1, 1, 8).isEmpty());
+    EXPECT_TRUE(child->RichTextBox1()->toPlainText().isEmpty());
+    QTest::mouseClick(pca->optNewSheet, Qt::LeftButton);
+    QTest::mouseClick(pca->cmdDone, Qt::LeftButton);
+    EXPECT_TRUE(pca->ran());
+    EXPECT_EQ(book().NumSheets(), 2);
+
+    auto* corr = open<analysis::frmCorr>("mnuAnaCorr");
+    ASSERT_NE(corr, nullptr);
+    QTest::mouseClick(corr->optOutRange, Qt::LeftButton);
+    QTest::mouseClick(corr->cmdOK, Qt::LeftButton);
+    EXPECT_FALSE(corr->ran());
+    EXPECT_EQ(boxes.calls().back().text,
+              "The output range is not used: the correlation matrix can be written to a new worksheet or a new "
+              "workbook only. Please choose one of them.");
+    EXPECT_EQ(book().NumSheets(), 2);
+    corr->close();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/mQuorin.h"
@@ -350,6 +351,200 @@ TEST(CARunTest, OutputSheetMatchesAnIndependentDecomposition)
     EXPECT_EQ(labels[r], "v1");
 }
 
+// A block with negative values (log-ratios) is analysed as the same block
+// moved up by the absolute value of its minimum: the whole output sheet
+// equals that of the block shifted by hand.
+TEST(CARunTest, NegativeValuesAreShiftedByTheirMinimum)
+{
+    const std::size_t r = 9;
+    const std::size_t c = 4;
+    const Mat f = seeded(r, c, 5, -3, 2);
+    double smallest = 0;
+    for (const auto& row : f) {
+        smallest = std::min(smallest, *std::min_element(row.begin(), row.end()));
+    }
+    ASSERT_LT(smallest, 0);
+    Mat shifted = f;
+    for (auto& row : shifted) {
+        for (auto& x : row) {
+            x += std::fabs(smallest);
+        }
+    }
+    auto analyse = [&](const Mat& values, Sheet& s, double& shift) {
+        s.block(values);
+        mQuorin::ProgramState state;
+        analysis::CARun run({range(r, c), "3"}, state);
+        EXPECT_EQ(run.ReadInput(s.book), "");
+        run.Compute();
+        run.WriteOutputSheet(s.book);
+        shift = run.shift();
+    };
+    Sheet negative;
+    Sheet byHand;
+    double shiftNegative = -1;
+    double shiftByHand = -1;
+    analyse(f, negative, shiftNegative);
+    analyse(shifted, byHand, shiftByHand);
+    EXPECT_EQ(shiftNegative, std::fabs(smallest));
+    EXPECT_EQ(shiftByHand, 0.0);
+    const std::int32_t sheet = negative.book.NumSheets();
+    ASSERT_EQ(sheet, byHand.book.NumSheets());
+    ASSERT_EQ(negative.book.lastUsedRow(sheet), byHand.book.lastUsedRow(sheet));
+    ASSERT_GT(negative.book.lastUsedRow(sheet), static_cast<std::int32_t>(3 * r));
+    for (std::int32_t i = 1; i <= negative.book.lastUsedRow(sheet); ++i) {
+        for (std::int32_t j = 1; j <= negative.book.lastUsedCol(sheet); ++j) {
+            ASSERT_EQ(negative.book.cellValue(sheet, i, j), byHand.book.cellValue(sheet, i, j))
+                << spreadsheet::cellRefText(i, j);
+        }
+    }
+    // The M matrix is that of the shifted values: its smallest entry is 0.
+    double smallestM = 1;
+    for (std::size_t i = 0; i < r; ++i) {
+        for (std::size_t j = 0; j < c; ++j) {
+            smallestM = std::min(smallestM, negative.num(sheet, static_cast<std::int32_t>(4 + i),
+                                                         static_cast<std::int32_t>(1 + j)));
+        }
+    }
+    EXPECT_EQ(smallestM, 0.0);
+}
+
+// A block of expression values written into a fresh sheet in one transfer.
+void fillBlock(spreadsheet::Workbook& book, std::int32_t rows, std::int32_t cols, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    spreadsheet::ValueTable table(rows + 1, cols + 1);
+    for (std::int32_t j = 1; j <= cols; ++j) {
+        table.at(0, j) = spreadsheet::Value("c" + std::to_string(j));
+    }
+    for (std::int32_t i = 1; i <= rows; ++i) {
+        table.at(i, 0) = spreadsheet::Value(std::to_string(1000 + i) + "_at");
+        for (std::int32_t j = 1; j <= cols; ++j) {
+            table.at(i, j) = spreadsheet::Value(noise(gen));
+        }
+    }
+    book.CopyDataFromArray(1, 1, 1, rows + 1, cols + 1, false, table);
+}
+
+std::string blockRange(std::int32_t rows, std::int32_t cols)
+{
+    return "$A$1:$" + spreadsheet::columnLetters(cols + 1) + "$" + std::to_string(rows + 1);
+}
+
+// The output sheet stacks three rows per data row: a block whose output
+// would pass the sheet's last row is refused before it is analysed, and the
+// largest one that fits is written to the last row the layout names.
+TEST(CARunTest, OutputThatDoesNotFitTheSheetIsRefusedBeforeTheAnalysis)
+{
+    struct Case {
+        std::int32_t rows;
+        std::int32_t cols;
+        const char* refusal;  // "" when it fits
+    };
+    const std::vector<Case> cases = {
+        {5451, 3, ""},  // last row 3 x 5451 + 29 = 16382
+        {5452, 3,
+         "The output of a correspondence analysis of 5452 rows and 3 columns needs 16385 worksheet rows, and a "
+         "worksheet holds 16384. Please analyse at most 5451 rows at a time."},
+        {12625, 128,
+         "The output of a correspondence analysis of 12625 rows and 128 columns needs 38154 worksheet rows, and a "
+         "worksheet holds 16384. Please analyse at most 5368 rows at a time."},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::to_string(k.rows) + " x " + std::to_string(k.cols));
+        spreadsheet::Workbook book;
+        fillBlock(book, k.rows, k.cols, 3);
+        mQuorin::ProgramState state;
+        analysis::CARun run({blockRange(k.rows, k.cols), "2"}, state);
+        EXPECT_EQ(run.ReadInput(book), k.refusal);
+        if (*k.refusal != '\0') {
+            EXPECT_FALSE(run.inputRead());
+            EXPECT_FALSE(state.gDataReady);
+            continue;
+        }
+        run.Compute();
+        run.WriteOutputSheet(book);
+        ASSERT_EQ(book.NumSheets(), 2);
+        const auto layout = analysis::CAOutputLayout::of(k.rows, k.cols, 2);
+        EXPECT_EQ(book.lastUsedRow(2), layout.lastRow);
+        EXPECT_EQ(book.cellValue(2, layout.correlations, 1).displayText(), "Row-Column correlations:");
+        EXPECT_EQ(book.cellValue(2, layout.rowOrdination + 1 + k.rows, 1).displayText(),
+                  std::to_string(1000 + k.rows) + "_at");
+    }
+}
+
+// A write that fails half way takes its sheet away again and gives the
+// active sheet back before the error passes on.
+TEST(CARunTest, AFailedWriteLeavesNoSheetBehind)
+{
+    Sheet s;
+    s.block(seeded(6, 4, 9, 1, 5));
+    s.book.InsertSheets(2, 1);
+    s.book.setSheet(1);
+    mQuorin::ProgramState state;
+    analysis::CARun run({range(6, 4), "2"}, state);
+    ASSERT_EQ(run.ReadInput(s.book), "");
+    run.Compute();
+    int changes = 0;
+    s.book.setChangeCallback([&changes] {
+        if (++changes == 6) {
+            throw platform::Error(platform::err::OutOfMemory, "test", "no room");
+        }
+    });
+    EXPECT_THROW(run.WriteOutputSheet(s.book), platform::Error);
+    s.book.setChangeCallback({});
+    EXPECT_GT(changes, 6);  // the sheet was appended, then taken away
+    EXPECT_EQ(s.book.NumSheets(), 2);
+    EXPECT_EQ(s.book.Sheet(), 1);
+    EXPECT_EQ(s.book.SheetName(2), "Sheet2");
+    // Once it can, the same run writes its sheet.
+    run.WriteOutputSheet(s.book);
+    EXPECT_EQ(s.book.NumSheets(), 3);
+    EXPECT_EQ(s.book.SheetName(3), "CA Output");
+}
+
+// The analyses read their block into their own copy: the program's data set
+// (what was clustered) is neither replaced nor standardised, and a second
+// computation starts from the values read.
+TEST(PCARunTest, TheProgramDataSetIsLeftAsItWas)
+{
+    Sheet s;
+    const Mat f = seeded(12, 4, 31, -2, 6);
+    s.block(f);
+    mQuorin::ProgramState state;
+    state.gDataMat = {{1, 2, 3}, {4, 5, 7}};
+    state.gRowName = {"a", "b", "c"};
+    state.gColName = {"t1", "t2"};
+    state.gNumRow = 3;
+    state.gNumCol = 2;
+    const auto dataMat = state.gDataMat;
+    const auto rowNames = state.gRowName;
+    const auto colNames = state.gColName;
+    for (bool useCorr : {true, false}) {
+        SCOPED_TRACE(useCorr);
+        analysis::PCAChoice choice;
+        choice.inRange = range(12, 4);
+        choice.useCorr = useCorr;
+        analysis::PCARun run(choice, state);
+        ASSERT_EQ(run.ReadInput(s.book), "");
+        run.Compute();
+        const numeric::Matrix first = run.scores();
+        run.Compute();
+        for (std::size_t i = 0; i < 12; ++i) {
+            EXPECT_EQ(run.scores()(i, 0), first(i, 0));
+        }
+        EXPECT_EQ(run.rowNames().front(), "g1");
+        analysis::CARun ca({range(12, 4), "2"}, state);
+        ASSERT_EQ(ca.ReadInput(s.book), "");
+        ca.Compute();
+        EXPECT_EQ(state.gDataMat, dataMat);
+        EXPECT_EQ(state.gRowName, rowNames);
+        EXPECT_EQ(state.gColName, colNames);
+        EXPECT_EQ(state.gNumRow, 3);
+        EXPECT_EQ(state.gNumCol, 2);
+    }
+}
+
 TEST(CorrRunTest, LowerTriangleMatchesPearson)
 {
     struct Case {
@@ -444,7 +639,13 @@ TEST(OrdinationRunTest, BadInputIsRefused)
         {"pca too small", {{"", "a", "b"}, {"g", "1", "2"}}, "A1:C2", "at least 3 rows and 3 columns"},
         {"pca empty cell", {{"", "a", "b"}, {"g", "1", "2"}, {"h", "", "3"}, {"i", "4", "1"}}, "A1:C4", "empty value"},
         {"pca constant", {{"", "a", "b"}, {"g", "1", "2"}, {"h", "1", "3"}, {"i", "1", "1"}}, "A1:C4", "\"a\" holds one"},
-        {"ca negative", {{"", "a", "b"}, {"g", "1", "2"}, {"h", "-1", "3"}, {"i", "4", "1"}}, "A1:C4", "B3 holds -1"},
+        // After the shift by 2 the row of minima sums to 0.
+        {"ca row at the minimum", {{"", "a", "b"}, {"g", "1", "2"}, {"h", "-2", "-2"}, {"i", "4", "1"}}, "A1:C4",
+         "row \"h\" sums to 0"},
+        {"ca column at the minimum", {{"", "a", "b"}, {"g", "-1", "2"}, {"h", "-1", "3"}, {"i", "-1", "1"}}, "A1:C4",
+         "column \"a\" sums to 0"},
+        {"ca negative and empty", {{"", "a", "b"}, {"g", "-1", "2"}, {"h", "", "3"}, {"i", "4", "1"}}, "A1:C4",
+         "empty value"},
         {"ca zero row", {{"", "a", "b"}, {"g", "1", "2"}, {"h", "0", "0"}, {"i", "4", "1"}}, "A1:C4", "row \"h\" sums to 0"},
         {"ca zero col", {{"", "a", "b", "c"}, {"g", "1", "0", "2"}, {"h", "2", "0", "1"}, {"i", "4", "0", "1"}}, "A1:D4",
          "column \"b\" sums to 0"},
