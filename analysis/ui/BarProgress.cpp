@@ -23,7 +23,9 @@ BarProgress::~BarProgress()
 
 void BarProgress::setValue(double value)
 {
-    if (value != m_min && m_sincePaint.elapsed() < 40) {
+    // The first and the last step are always shown, the ones between at most
+    // every 40 ms.
+    if (value != m_min && value != m_max && m_sincePaint.elapsed() < 40) {
         return;
     }
     const double span = m_max - m_min;

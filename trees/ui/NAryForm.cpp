@@ -21,7 +21,9 @@
 #include <QVBoxLayout>
 
 #include "graphs/clsEMF.h"
+#include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/runtime/Convert.h"
@@ -29,6 +31,7 @@
 #include "shell/core/ProgramInfo.h"
 #include "shell/core/mQuorin.h"
 #include "trees/NAryExport.h"
+#include "trees/Newick.h"
 
 namespace trees {
 
@@ -279,11 +282,13 @@ double NAryForm::surfaceWidthTwips() const
     return std::max(MinimumSurfaceTwips, viewport * TwipsPerPixel);
 }
 
-void NAryForm::draw(TreeView view, bool notice)
+void NAryForm::draw(TreeView view, bool notice, numeric::Progress* progress)
 {
     m_view = view;
     DrawList list = TreeLayout::DrawTree(m_model, surfaceWidthTwips(), view);
+    numeric::detail::setValue(progress, 2);
     m_canvas->setDrawing(std::move(list), surfaceWidthTwips());
+    numeric::detail::setValue(progress, 3);
     applyMenuState();
     if (notice && m_model.Menu().scaleChecked && m_model.RootNode() != nullptr) {
         box(std::string(TreeLayout::ScaleBarNotice), platform::mb::OkOnly);
@@ -296,23 +301,29 @@ void NAryForm::rebuild(TreeKind kind)
     draw(TreeView::Phenogram, true);
 }
 
-void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based)
+void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
+    numeric::detail::setMinimum(progress, 0);
+    numeric::detail::setMaximum(progress, 3);
+    numeric::detail::setValue(progress, 0);
     m_view = TreeView::Phenogram;
     const bool first = !m_model.Initialised();
     m_model.PlotTree(type, treeStr, rootNum1Based);
+    numeric::detail::setValue(progress, 1);
     if (!first) {
         // The window was open: the text is stored, the drawing stays.
         applyMenuState();
+        numeric::detail::setValue(progress, 3);
     } else {
-        draw(TreeView::Phenogram, true);
+        draw(TreeView::Phenogram, true, progress);
     }
     show();
 }
 
-void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based)
+void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
-    plot(type, treeStr, rootNum1Based);
+    plot(type, treeStr, rootNum1Based, progress);
+    numeric::detail::setValue(progress, 0);  // drawn: the count is done while the window is open
     hide();
     exec();
 }
@@ -452,10 +463,26 @@ void NAryForm::TreeCopyNH()
     clipboard->setText(QString::fromStdString(m_model.NHText()));
 }
 
+std::string NAryForm::PasteRefusal(const std::string& reason)
+{
+    return "The clipboard does not hold a tree in Newick form, such as ((A:0.1,B:0.2):0.05,C:0.3); " + reason +
+           " The tree shown is unchanged.";
+}
+
 void NAryForm::TreePasteNH()
 {
     const std::string text = QGuiApplication::clipboard()->text().trimmed().toStdString();
-    m_model.PasteNH(text);
+    // Text that is no tree is a typing mistake, not a fault: it is told
+    // plainly with what was wrong, and the tree shown stays.
+    try {
+        m_model.PasteNH(text);
+    } catch (const platform::Error& e) {
+        if (e.number() != Newick::BadTreeText) {
+            throw;
+        }
+        box(PasteRefusal(e.description()), platform::mb::Exclamation);
+        return;
+    }
     redraw();
 }
 

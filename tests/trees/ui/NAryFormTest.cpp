@@ -166,15 +166,62 @@ TEST_F(NAryFormTest, NewickTravelsThroughTheClipboardAndBadTextKeepsTheTree)
     EXPECT_EQ(form.model().NHText(), "(A,B,C);");
     EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
 
+    // Text that is no tree: a plain message says what is wrong, and the
+    // tree shown stays.
+    boxes.clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("((A,B),C;"));
     trigger("TreePasteNH");
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].number(), 5);
+    EXPECT_TRUE(reported.empty());
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, NAryForm::PasteRefusal("Left and right parentheses do not match."));
+    EXPECT_EQ(boxes.last().style & 0x70, platform::mb::Exclamation);
     EXPECT_EQ(form.model().NHText(), "(A,B,C);");
     EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
 
     trigger("TreeCopy");
     EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+}
+
+TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
+{
+    form.plot(0, kTree, 1);
+    // 12,000 leaves with one branch length mistyped in the middle, an empty
+    // clipboard, plain words, one leaf.
+    std::string big = "(";
+    for (int i = 0; i < 12000; ++i) {
+        big += (i > 0 ? "," : "") + std::string("(") + std::to_string(1000 + i) + "_at:0.1," +
+               std::to_string(50000 + i) + "_at:" + (i == 6000 ? "0.2x" : "0.2") + "):0.05";
+    }
+    big += ");";
+    struct Row {
+        std::string clipboard;
+        std::string reasonPart;
+    } rows[] = {
+        {big, "the branch length \"0.2x\" is not a number."},
+        {"", "The tree text is empty."},
+        {"hello world", "does not begin with \"(\""},
+        {"(A:1);", "only one leaf"},
+    };
+    for (const Row& r : rows) {
+        boxes.clear();
+        reported.clear();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(r.clipboard));
+        trigger("TreePasteNH");
+        EXPECT_TRUE(reported.empty()) << r.reasonPart;
+        ASSERT_EQ(boxes.calls().size(), 1u) << r.reasonPart;
+        EXPECT_EQ(boxes.last().text.rfind("The clipboard does not hold a tree in Newick form", 0), 0u);
+        EXPECT_NE(boxes.last().text.find(r.reasonPart), std::string::npos) << boxes.last().text;
+        EXPECT_EQ(form.model().NHText(), kTree) << r.reasonPart;
+        EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"P", "Q", "R"})) << r.reasonPart;
+    }
+    // The same tree mended pastes whole.
+    boxes.clear();
+    std::string mended = big;
+    mended.replace(mended.find("0.2x"), 4, "0.2");
+    QGuiApplication::clipboard()->setText(QString::fromStdString(mended));
+    trigger("TreePasteNH");
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(form.model().NameCount(), 24000);
 }
 
 TEST_F(NAryFormTest, TreeFileHoldsTheNewickTextAndReadsBack)
