@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <optional>
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +16,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -78,7 +81,8 @@ std::string askSaveName(const std::string& title, const std::string& extension, 
 
 } // namespace
 
-void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels)
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels,
+                   std::optional<QRectF> exposed)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Qt::black);
@@ -87,14 +91,27 @@ void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(list.fontPoints > 0 ? list.fontPoints : 8);
     painter.setFont(font);
-    const double ascent = QFontMetricsF(font, painter.device()).ascent();
+    const QFontMetricsF metrics(font, painter.device());
+    const double ascent = metrics.ascent();
+    // Only what crosses the exposed band is drawn: a tree of ten thousand
+    // leaves is a surface hundreds of thousands of pixels tall, of which a
+    // window shows a few hundred.
+    const double slack = metrics.height() + pen.widthF();
+    const double top = exposed ? exposed->top() - slack : -std::numeric_limits<double>::infinity();
+    const double bottom = exposed ? exposed->bottom() + slack : std::numeric_limits<double>::infinity();
     for (const DrawItem& item : list.items) {
+        const double y1 = item.y1 * pixelsPerTwip;
         if (item.kind == DrawItem::Kind::Line) {
-            painter.drawLine(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip),
-                             QPointF(item.x2 * pixelsPerTwip, item.y2 * pixelsPerTwip));
+            const double y2 = item.y2 * pixelsPerTwip;
+            if (std::max(y1, y2) < top || std::min(y1, y2) > bottom) {
+                continue;
+            }
+            painter.drawLine(QPointF(item.x1 * pixelsPerTwip, y1), QPointF(item.x2 * pixelsPerTwip, y2));
         } else {
-            painter.drawText(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip + ascent),
-                             QString::fromStdString(item.text));
+            if (y1 < top || y1 > bottom) {
+                continue;
+            }
+            painter.drawText(QPointF(item.x1 * pixelsPerTwip, y1 + ascent), QString::fromStdString(item.text));
         }
     }
 }
@@ -119,10 +136,10 @@ void TreeCanvas::setDrawing(DrawList list, double widthTwips)
     update();
 }
 
-void TreeCanvas::paintEvent(QPaintEvent*)
+void TreeCanvas::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    paintDrawList(painter, m_list, 1.0 / TwipsPerPixel, m_list.penWidth);
+    paintDrawList(painter, m_list, 1.0 / TwipsPerPixel, m_list.penWidth, QRectF(event->rect()));
 }
 
 void TreeCanvas::mousePressEvent(QMouseEvent* event)

@@ -16,10 +16,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include <QDialog>
 #include <QImage>
+#include <QRectF>
 
 #include "trees/NAryFormModel.h"
 #include "trees/TreeLayout.h"
@@ -43,8 +45,10 @@ namespace trees {
 inline constexpr double TwipsPerPixel = 15.0;
 
 // Draws a drawing list on a painter at `pixelsPerTwip`, lines black with
-// the list's pen width (pixels of the surface) and texts in its font size.
-void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels);
+// the list's pen width (pixels of the surface) and texts in its font size;
+// with `exposed` (pixels), only the items that reach into its rows.
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels,
+                   std::optional<QRectF> exposed = std::nullopt);
 
 // The drawing surface: paints the current drawing list and reports clicks
 // on node labels while they are enabled.

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QScrollArea>
@@ -222,6 +223,42 @@ TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
     trigger("TreePasteNH");
     EXPECT_TRUE(boxes.calls().empty());
     EXPECT_EQ(form.model().NameCount(), 24000);
+}
+
+TEST_F(NAryFormTest, EveryPartOfATallTreeIsPaintedWhereItIsShown)
+{
+    std::string text = "(";
+    for (int i = 0; i < 6000; ++i) {
+        text += (i > 0 ? "," : "") + std::string("(") + std::to_string(1000 + i) + "_at:0.1," +
+                std::to_string(50000 + i) + "_at:0.2):0.05";
+    }
+    text += ");";
+    form.plot(0, text, 1);
+    trees::TreeCanvas* canvas = form.Picture1();
+    ASSERT_GT(canvas->height(), 100000);
+    // Bands at the top, the middle and the bottom, and one that cuts the
+    // labels of a row in half, each painted alone as a scrolled window
+    // paints them: the same pixels as in one painting of the whole band.
+    const int w = canvas->width();
+    for (const int y : {0, canvas->height() / 2 + 7, canvas->height() - 300}) {
+        const QRect band(0, y, w, 300);
+        const QImage alone = canvas->grab(band).toImage();
+        int inked = 0;
+        for (int yy = 0; yy < alone.height(); ++yy) {
+            for (int x = 0; x < alone.width(); ++x) {
+                inked += alone.pixel(x, yy) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 500) << "band at " << y;
+        QImage whole(w, 300, QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        {
+            QPainter painter(&whole);
+            painter.translate(0, -y);
+            trees::paintDrawList(painter, canvas->drawing(), 1.0 / trees::TwipsPerPixel, canvas->drawing().penWidth);
+        }
+        EXPECT_EQ(alone.convertToFormat(QImage::Format_RGB32), whole) << "band at " << y;
+    }
 }
 
 TEST_F(NAryFormTest, TreeFileHoldsTheNewickTextAndReadsBack)
