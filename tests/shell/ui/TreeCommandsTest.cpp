@@ -74,6 +74,23 @@ protected:
         return 0;
     }
 
+    // Triggers Retrieve DNA sequences; true when the retrieval dialog
+    // opened (it is closed at once).
+    bool retrieveShowsTheDialog()
+    {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<sequence::frmEntrezA*>(w); d && d->isVisible()) {
+                    shown = true;
+                    d->close();
+                }
+            }
+        });
+        trigger("mnuTreeRetrieve");
+        return shown;
+    }
+
     shell::TreeCommands* commands = nullptr;
 };
 
@@ -241,17 +258,7 @@ TEST_F(TreeMenu, ALeafStandsForItsOwnLocus)
     }
 
     nodes().setSelected(leaf, true);
-    bool retrieval = false;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<sequence::frmEntrezA*>(w); d && d->isVisible()) {
-                retrieval = true;
-                d->close();
-            }
-        }
-    });
-    trigger("mnuTreeRetrieve");
-    EXPECT_TRUE(retrieval);
+    EXPECT_TRUE(retrieveShowsTheDialog());
     EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"g4321"}));
     EXPECT_EQ(program.gNumSelLoci, 1);
 }
@@ -336,17 +343,7 @@ TEST_F(TreeMenu, ExpressionPlotDrawsOneLinePerLocusBelowTheNode)
 TEST_F(TreeMenu, RetrieveOpensTheRetrievalDialogWithTheLociBelowTheNode)
 {
     nodes().setSelected(nodes().Parent(find("A")), true);
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<sequence::frmEntrezA*>(w); d && d->isVisible()) {
-                shown = true;
-                d->close();
-            }
-        }
-    });
-    trigger("mnuTreeRetrieve");
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(retrieveShowsTheDialog());
     EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(program.gNumSelLoci, 2);
 }
