@@ -196,14 +196,21 @@ int main(int argc, char** argv)
             int leavesDrawn = 0;
             QSize canvas;
             const auto start = std::chrono::steady_clock::now();
-            QTimer::singleShot(0, &form, [&] {
-                QApplication::processEvents();
+            // The progress bar lets events through while the tree is built,
+            // so the window is closed only once it waits as the modal window.
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &form, [&] {
+                if (QApplication::activeModalWidget() != &form) {
+                    return;
+                }
+                poll.stop();
                 (void)form.Picture1()->grab(QRect(0, 0, 800, 600));
                 shown = bench::seconds(start);
                 leavesDrawn = form.model().NameCount();
                 canvas = form.Picture1()->size();
                 form.close();
             });
+            poll.start(0);
             frame.action(QStringLiteral("mnuTreeShowSubTree"))->trigger();
             std::printf("  %-22s %7.3f s  (%d leaves drawn, %d x %d pixels)\n", s.name, shown, leavesDrawn,
                         canvas.width(), canvas.height());
