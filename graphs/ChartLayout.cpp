@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
 
 namespace graphs {
@@ -102,7 +103,12 @@ std::optional<double> NumberAnswer(std::string_view answer)
     if (!platform::rt::IsNumeric(answer)) {
         return std::nullopt;
     }
-    const double v = platform::rt::CDbl(answer);
+    double v = 0;
+    try {
+        v = platform::rt::CDbl(answer);
+    } catch (const platform::Error&) {
+        return std::nullopt;  // too large for a double
+    }
     return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
 }
 

@@ -23,10 +23,11 @@ BarProgress::~BarProgress()
 
 void BarProgress::setValue(double value)
 {
-    // Repaints are rationed by time alone: a routine that reports at every
-    // step (an eigen solver at every rotation, say, whose value comes back to
-    // the minimum again and again) costs at most one repaint per interval.
-    if (m_painted && m_sincePaint.elapsed() < PaintInterval) {
+    // Repaints are rationed by time: a routine that reports at every step (an
+    // eigen solver at every rotation, say, whose value comes back to the
+    // minimum again and again) costs at most one repaint per interval. The
+    // first value and the last are always shown.
+    if (m_painted && value != m_max && m_sincePaint.elapsed() < PaintInterval) {
         return;
     }
     const double span = m_max - m_min;

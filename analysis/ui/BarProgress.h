@@ -1,9 +1,9 @@
 #pragma once
 
 // BarProgress: a dialog's progress bar as the numeric cores drive it. Values
-// are scaled to a fixed range, and the window is repainted now and then (at
-// the first value, then at most once every 40 ms, whatever the values are)
-// while the work runs on the user-interface thread;
+// are scaled to a fixed range, and the window is repainted at the first and
+// the last value and now and then between them (at most once every 40 ms,
+// whatever the values are) while the work runs on the user-interface thread;
 // user input waits until the run ends. With clearWhenDone the bar goes back
 // to empty when the run is over.
 

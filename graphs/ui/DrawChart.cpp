@@ -2,11 +2,13 @@
 
 #include <memory>
 
+#include <QApplication>
 #include <QEventLoop>
 
 #include "graphs/Graphics.h"
 #include "graphs/ui/frmChart.h"
 #include "platform/widgets/chart/ChartView.h"
+#include "platform/widgets/placement/WindowPlacement.h"
 
 namespace graphs::Graphics {
 
@@ -18,8 +20,10 @@ ModalRunner& runner()
     return r;
 }
 
-void runModal(frmChart& window)
+void runModal(frmChart& window, const QWidget* frame)
 {
+    // The window opens inside the main window, whole, like a document window.
+    platform::placeInsideWhenOpened(window, frame != nullptr ? frame : QApplication::activeWindow());
     if (runner()) {
         runner()(window);
         return;
@@ -29,6 +33,13 @@ void runModal(frmChart& window)
     window.setWindowModality(Qt::ApplicationModal);
     window.show();
     loop.exec();
+}
+
+void showChart(platform::ChartModel chart, const QWidget* frame)
+{
+    const auto window = std::make_unique<frmChart>();
+    window->MSChart1().setModel(std::move(chart));
+    runModal(*window, frame);
 }
 
 } // namespace
@@ -43,19 +54,19 @@ void DrawChart(std::span<const std::string> rowLabels, std::span<const std::stri
                const std::string& xTitle, const std::string& zTitle, const std::string& yTitle, std::string& keyword,
                std::optional<double> missingCode, std::int16_t labelFlag)
 {
-    platform::ChartModel chart = BuildChart(rowLabels, columnLabels, data, rows, columns, xTitle, zTitle, yTitle,
-                                            keyword, missingCode, labelFlag);
-    const auto window = std::make_unique<frmChart>();
-    window->MSChart1().setModel(std::move(chart));
-    runModal(*window);
+    showChart(BuildChart(rowLabels, columnLabels, data, rows, columns, xTitle, zTitle, yTitle, keyword, missingCode,
+                         labelFlag),
+              nullptr);
 }
 
 void PlotExpressionProfiles(const std::vector<std::string>& timePoints, const std::vector<std::string>& loci,
-                            const std::vector<std::vector<double>>& expression)
+                            const std::vector<std::vector<double>>& expression, const QWidget* frame)
 {
     std::string keyword = "2DLINE";
-    DrawChart(timePoints, loci, expression, static_cast<std::int32_t>(timePoints.size()),
-              static_cast<std::int32_t>(loci.size()), "Time", "Loci", "Expression", keyword, std::nullopt, 0);
+    showChart(BuildChart(timePoints, loci, expression, static_cast<std::int32_t>(timePoints.size()),
+                         static_cast<std::int32_t>(loci.size()), "Time", "Loci", "Expression", keyword, std::nullopt,
+                         0),
+              frame);
 }
 
 } // namespace graphs::Graphics

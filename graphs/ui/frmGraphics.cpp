@@ -16,7 +16,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
+#include "graphs/ChartLayout.h"
 #include "graphs/GraphZoom.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
@@ -265,6 +268,12 @@ void frmGraphics::DrawGraph(const std::vector<double>& XValues, const std::vecto
     action(QStringLiteral("EditShortenDataLabel"))->setEnabled(result.pointLabelsGiven);
     action(QStringLiteral("EditLegend"))->setChecked(m_graph->model().hasLegend());
     setAccessibleDescription(QString::fromStdString(YTitle));
+    // A new drawing is shown whole: the zoom of the one before is undone, the
+    // picture takes the client area and the zoom steps start again as after
+    // a resize.
+    fitPicture();
+    m_state.ZoomFactorV = ResizeZoomFactorV;
+    m_state.ZoomFactorH = ResizeZoomFactorH;
     redraw();
 }
 
@@ -298,20 +307,23 @@ void frmGraphics::setStatistics(int bits)
 
 void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
 {
-    std::optional<std::string> answer;
-    double value = 0;
+    const std::optional<std::string> answer = ask(prompt, Title, "");
+    if (!answer) {
+        return;
+    }
+    // A typing mistake is told plainly and changes nothing.
+    const std::optional<double> value = NumberAnswer(*answer);
+    if (!value) {
+        (void)platform::dialogs().MsgBox(NotANumberMessage(xAxis, minimum), platform::mb::Exclamation, Title);
+        return;
+    }
     platform::guarded([&](platform::Guard& g) {
-        g.step([&] { answer = ask(prompt, Title, ""); });
-        if (!answer) {
-            return;
-        }
-        g.step([&] { value = platform::rt::CDbl(*answer); });
         g.step([&] {
             const auto axis = xAxis ? platform::GraphAxis::X : platform::GraphAxis::Y;
             if (minimum) {
-                m_graph->model().setAxisMin(axis, value);
+                m_graph->model().setAxisMin(axis, *value);
             } else {
-                m_graph->model().setAxisMax(axis, value);
+                m_graph->model().setAxisMax(axis, *value);
             }
         });
         g.step([&] { redraw(); });
@@ -320,23 +332,42 @@ void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
 
 void frmGraphics::editDigits(const char* prompt, bool xAxis)
 {
+    const std::optional<std::string> answer = ask(prompt, "Waiting...", "3");
+    if (!answer) {
+        return;
+    }
+    // The count is the typed number to the nearest whole one (halves to even).
+    std::optional<double> typed = NumberAnswer(*answer);
+    if (typed) {
+        typed = platform::rt::RoundHalfEven(*typed);
+    }
+    if (!typed || *typed > MaxLabelDigits) {
+        (void)platform::dialogs().MsgBox(DigitsNotANumberMessage(xAxis), platform::mb::Exclamation, Title);
+        return;
+    }
+    if (*typed < 0) {
+        return;  // a negative count changes nothing
+    }
     platform::guarded([&](platform::Guard& g) {
-        std::optional<std::string> answer;
-        g.step([&] { answer = ask(prompt, "Waiting...", "3"); });
-        if (!answer) {
-            return;
-        }
-        std::int16_t digits = -1;
-        g.step([&] { digits = platform::rt::CInt(platform::rt::CDbl(*answer)); });
-        if (digits < 0) {
-            return;
-        }
         g.step([&] {
             m_graph->model().setLabelFormat(xAxis ? platform::GraphAxis::X : platform::GraphAxis::Y,
-                                            DigitsFormat(digits));
+                                            DigitsFormat(static_cast<std::int16_t>(*typed)));
         });
         g.step([&] { redraw(); });
     });
+}
+
+std::string frmGraphics::NotANumberMessage(bool xAxis, bool minimum)
+{
+    return std::string("The ") + (minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") +
+           "-axis must be a number, such as 0, 2.5 or -10. The graph is unchanged.";
+}
+
+std::string frmGraphics::DigitsNotANumberMessage(bool xAxis)
+{
+    return std::string("The number of digits after the decimal for the ") + (xAxis ? "X" : "Y") +
+           "-axis label must be a whole number from 0 to " + std::to_string(MaxLabelDigits) +
+           ". The graph is unchanged.";
 }
 
 void frmGraphics::EditXLabel()

@@ -68,6 +68,13 @@ public:
     [[nodiscard]] QScrollArea* scrollArea() const noexcept { return m_scroll; }
     [[nodiscard]] QWidget* picture() const noexcept { return m_picture; }
 
+    // The boxes that refuse an axis bound or a digit count that is not a
+    // number (or more digits than a double holds): they name the field and
+    // what it takes.
+    static constexpr int MaxLabelDigits = 15;
+    [[nodiscard]] static std::string NotANumberMessage(bool xAxis, bool minimum);
+    [[nodiscard]] static std::string DigitsNotANumberMessage(bool xAxis);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

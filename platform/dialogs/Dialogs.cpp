@@ -21,9 +21,66 @@ Answer defaultAnswer(int style)
     return table[b < 6 ? b : 0][d < 3 ? d : 0];
 }
 
-std::optional<FileDialogResult> Dialogs::FileDialog(const FileDialogRequest&)
+std::optional<FileDialogResult> Dialogs::FileDialog(const FileDialogRequest& request)
+{
+    std::optional<FileDialogResult> result = chooseFile(request);
+    if (result && request.save && !result->path.empty()) {
+        std::string extension = FilterExtension(request.filter, result->filterIndex);
+        if (extension.empty()) {
+            extension = request.defaultExt;
+        }
+        result->path = WithExtension(std::move(result->path), extension);
+    }
+    return result;
+}
+
+std::optional<FileDialogResult> Dialogs::chooseFile(const FileDialogRequest&)
 {
     return std::nullopt;
+}
+
+std::string FilterExtension(std::string_view filter, int index)
+{
+    // Entries alternate description and patterns: entry k's patterns are
+    // field 2k - 1 (from 0).
+    if (index < 1) {
+        return {};
+    }
+    std::size_t from = 0;
+    for (int field = 0; field < 2 * index - 1; ++field) {
+        from = filter.find('|', from);
+        if (from == std::string_view::npos) {
+            return {};
+        }
+        ++from;
+    }
+    std::string_view patterns = filter.substr(from);
+    patterns = patterns.substr(0, patterns.find('|'));
+    const std::string_view first = patterns.substr(0, patterns.find(';'));
+    if (first.size() < 3 || first.substr(0, 2) != "*.") {
+        return {};
+    }
+    const std::string_view extension = first.substr(2);
+    if (extension.find_first_of("*? ") != std::string_view::npos) {
+        return {};
+    }
+    return std::string(extension);
+}
+
+std::string WithExtension(std::string path, std::string_view extension)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && dot > nameStart && dot + 1 < path.size();
+    if (hasExtension || extension.empty() || nameStart == path.size()) {
+        return path;
+    }
+    if (path.back() != '.') {
+        path += '.';
+    }
+    path += extension;
+    return path;
 }
 
 std::optional<FontChoice> Dialogs::FontDialog(const FontChoice&)
@@ -104,7 +161,7 @@ std::string ScriptedDialogs::InputBox(std::string_view prompt, std::string_view 
     return text;
 }
 
-std::optional<FileDialogResult> ScriptedDialogs::FileDialog(const FileDialogRequest& request)
+std::optional<FileDialogResult> ScriptedDialogs::chooseFile(const FileDialogRequest& request)
 {
     m_fileRequests.push_back(request);
     if (m_files.empty()) {

@@ -79,13 +79,30 @@ public:
     virtual Answer MsgBox(std::string_view prompt, int style, std::string_view title) = 0;
     // The typed text, or "" when the user cancels.
     virtual std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) = 0;
-    // The chosen file, or nothing when the user cancels. Forms without file
-    // dialogs answer as if the user cancelled.
-    virtual std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request);
+    // The chosen file, or nothing when the user cancels. A name to save under
+    // that was typed without an extension gets the one of the filter the
+    // user chose (or, where that filter has none, defaultExt), so the file
+    // is named for the format the caller writes from that filter.
+    [[nodiscard]] std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request);
     // The font dialog opened on `initial`: the confirmed choice, or nothing
     // when the user cancels. Forms without a font dialog answer as cancelled.
     virtual std::optional<FontChoice> FontDialog(const FontChoice& initial);
+
+protected:
+    // The file the user chose, as the dialog gave it. Forms without file
+    // dialogs answer as if the user cancelled.
+    virtual std::optional<FileDialogResult> chooseFile(const FileDialogRequest& request);
 };
+
+// The extension (without its dot) of entry `index` (from 1) of a bar filter
+// such as "Text (*.txt)|*.txt|All Files (*.*)|*.*": the first pattern's
+// "*.ext" when ext holds no wildcard; "" for "*.*", an index outside the
+// filter or a pattern without one.
+[[nodiscard]] std::string FilterExtension(std::string_view filter, int index);
+
+// The path with "." and the extension added when its file name has no
+// extension (a leading dot does not count) and the extension is not empty.
+[[nodiscard]] std::string WithExtension(std::string path, std::string_view extension);
 
 // The service in force. Without one installed: a silent form that answers
 // every box with its default button and every input box with its default

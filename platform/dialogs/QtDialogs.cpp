@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <vector>
 
 namespace platform {
@@ -108,7 +109,7 @@ QStringList qtNameFilters(std::string_view barFilter)
     return filters;
 }
 
-std::optional<FileDialogResult> QtDialogs::FileDialog(const FileDialogRequest& request)
+std::optional<FileDialogResult> QtDialogs::chooseFile(const FileDialogRequest& request)
 {
     QFileDialog dialog(QApplication::activeWindow(), toQt(request.title), toQt(request.initDir));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -120,7 +121,19 @@ std::optional<FileDialogResult> QtDialogs::FileDialog(const FileDialogRequest& r
         const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
         dialog.selectNameFilter(filters[index - 1]);
     }
-    if (!request.defaultExt.empty()) {
+    // A name typed without an extension gets the chosen filter's before the
+    // dialog asks about replacing a file, so the question names the file
+    // that will be written (FileDialog adds the same extension otherwise).
+    const auto suffixFor = [&request](int index) {
+        const std::string extension = FilterExtension(request.filter, index);
+        return toQt(extension.empty() ? request.defaultExt : extension);
+    };
+    if (request.save) {
+        dialog.setDefaultSuffix(suffixFor(std::max(1, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1)));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters, suffixFor](const QString& f) {
+            dialog.setDefaultSuffix(suffixFor(static_cast<int>(filters.indexOf(f)) + 1));
+        });
+    } else if (!request.defaultExt.empty()) {
         dialog.setDefaultSuffix(toQt(request.defaultExt));
     }
     if (!request.fileName.empty()) {

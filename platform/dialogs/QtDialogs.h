@@ -16,8 +16,10 @@ class QtDialogs final : public Dialogs {
 public:
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
-    std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
     std::optional<FontChoice> FontDialog(const FontChoice& initial) override;
+
+protected:
+    std::optional<FileDialogResult> chooseFile(const FileDialogRequest& request) override;
 };
 
 } // namespace platform

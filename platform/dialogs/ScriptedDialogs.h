@@ -66,7 +66,6 @@ public:
 
     Answer MsgBox(std::string_view prompt, int style, std::string_view title) override;
     std::string InputBox(std::string_view prompt, std::string_view title, std::string_view defaultText) override;
-    std::optional<FileDialogResult> FileDialog(const FileDialogRequest& request) override;
     std::optional<FontChoice> FontDialog(const FontChoice& initial) override;
 
     [[nodiscard]] const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
@@ -77,6 +76,9 @@ public:
     [[nodiscard]] const Call& last() const { return m_calls.back(); }
     [[nodiscard]] int unscripted() const { return m_unscripted; }
     void clear() { m_calls.clear(); }
+
+protected:
+    std::optional<FileDialogResult> chooseFile(const FileDialogRequest& request) override;
 
 private:
     std::deque<Answer> m_answers;

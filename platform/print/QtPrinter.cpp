@@ -196,6 +196,19 @@ bool PrintTarget::asksForPdfFile()
     return pdfPath().isEmpty() && !hasSystemPrinter();
 }
 
+QRectF printablePage(const QPrinter& printer)
+{
+    // A printer that draws on the whole sheet keeps half an inch clear on
+    // every side, where printers cannot print; otherwise the page's own
+    // printable area, whose corner is the painter's origin.
+    const int dpi = printer.resolution();
+    if (printer.fullPage()) {
+        const double margin = dpi / 2.0;
+        return printer.pageLayout().fullRectPixels(dpi).toRectF().adjusted(margin, margin, -margin, -margin);
+    }
+    return {QPointF(0, 0), QSizeF(printer.pageLayout().paintRectPixels(dpi).size())};
+}
+
 std::unique_ptr<QPrinter> PrintTarget::jobPrinter(const QString& jobName)
 {
     QString pdf = pdfPath();

@@ -14,6 +14,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QRectF>
 #include <QString>
 
 #include "platform/print/Printer.h"
@@ -25,6 +26,11 @@ namespace platform {
 
 // The Qt font of a printing font description.
 [[nodiscard]] QFont toQFont(const StdFont& font);
+
+// Where a picture printed on one page goes, in the painter's coordinates at
+// the printer's resolution: inside half-inch margins on a printer that draws
+// on the whole sheet, else the page's printable area.
+[[nodiscard]] QRectF printablePage(const QPrinter& printer);
 
 class QtPagePrinter final : public Printer {
 public:

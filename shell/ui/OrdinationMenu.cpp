@@ -6,6 +6,7 @@
 
 #include "graphs/ui/frmGraphics.h"
 #include "platform/errors/Error.h"
+#include "platform/widgets/placement/WindowPlacement.h"
 #include "shell/ui/MainFrame.h"
 #include "shell/ui/WorkbookCommands.h"
 #include "shell/ui/frmMDIChild.h"
@@ -72,6 +73,8 @@ void FrameOrdinationTarget::plot(const std::vector<double>& x, const std::vector
     graphs::frmGraphics& window = graphs::frmGraphics::instance();
     std::string type = "SCATTER";
     window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), xTitle, yTitle, type, true, true, &labels);
+    // The graph window opens inside the main window, whole.
+    platform::placeInsideWhenOpened(window, &m_frame);
     window.show();
     window.raise();
     window.activateWindow();

@@ -1,12 +1,17 @@
 #include "shell/ui/TreeCommands.h"
 
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
 #include <QAction>
 #include <QApplication>
 
+#include "analysis/ui/BarProgress.h"
+#include "graphs/ChartLayout.h"
 #include "graphs/ui/DrawChart.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "platform/runtime/Convert.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/ProgramInfo.h"
 #include "shell/core/StrUtil.h"
@@ -18,6 +23,25 @@
 #include "trees/view/TreeTool.h"
 
 namespace shell {
+
+namespace {
+
+// The loci a tree-view node stands for: the leaves below an inner node, in
+// the order shown; a leaf stands for its own locus.
+std::vector<std::string> lociAt(frmMDIChild& child, std::int32_t node)
+{
+    const platform::TreeViewModel& nodes = child.TreeView1()->Nodes();
+    if (nodes.Children(node) == 0) {
+        return {nodes.Text(node)};
+    }
+    std::vector<std::string> names;
+    std::int32_t count = 0;
+    child.CTreeTool()->GetLociBelowNode(node, names, count);
+    names.resize(static_cast<std::size_t>(count));
+    return names;
+}
+
+} // namespace
 
 TreeCommands::TreeCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
 {
@@ -88,14 +112,18 @@ void TreeCommands::mnuTreeShowSubTree()
         return;
     }
     std::string text;
+    // The document window's progress bar follows the drawing (reading,
+    // laying out, painting), which takes a second or more for the whole tree
+    // of some ten thousand loci.
+    analysis::BarProgress progress(*child->ProgressBar1(), true);
     platform::guarded([&](platform::Guard& g) {
         g.step([&] { child->CTreeTool()->OutTreeBranchlen(node, text); });
         g.step([&] { text += ";"; });
         g.step([&] {
             if (m_modal) {
-                naryForm().PlotTree(0, text, 1);
+                naryForm().PlotTree(0, text, 1, &progress);
             } else {
-                naryForm().plot(0, text, 1);
+                naryForm().plot(0, text, 1, &progress);
             }
         });
     });
@@ -117,7 +145,8 @@ void TreeCommands::mnuTreeExprPlot()
                                    platform::mb::Information | platform::mb::OkOnly, ProgramInfo::Title);
         return;
     }
-    graphs::Graphics::PlotExpressionProfiles(program.gColName, program.gSelLociName, program.gSelLociExpr);
+    graphs::Graphics::PlotExpressionProfiles(program.gColName, program.gSelLociName, program.gSelLociExpr,
+                                             &m_frame);
 }
 
 void TreeCommands::mnuTreeRetrieve()
@@ -132,9 +161,8 @@ void TreeCommands::mnuTreeRetrieve()
         g.step([&] {
             program.gSelLociExpr.clear();
             program.gNumSelLoci = 0;
-            program.gSelLociName.clear();
-            child->CTreeTool()->GetLociBelowNode(node, program.gSelLociName, program.gNumSelLoci);
-            program.gSelLociName.resize(static_cast<std::size_t>(program.gNumSelLoci));
+            program.gSelLociName = lociAt(*child, node);
+            program.gNumSelLoci = static_cast<std::int32_t>(program.gSelLociName.size());
         });
         g.step([&] {
             sequence::frmEntrezA dialog(&m_frame);
@@ -176,8 +204,22 @@ void TreeCommands::mnuTreeCollapseCutoff()
     if (child == nullptr) {
         return;
     }
-    const std::string answer = platform::dialogs().InputBox("Please input the cutoff distance.", "Tree", "0.1");
-    child->CollapseWithCutOff(platform::rt::Val(answer));
+    // Cancel (or an empty answer) leaves the view as it is; text that is not
+    // a number is refused and asked for again, never read as 0.
+    std::string proposed = "0.1";
+    for (;;) {
+        const std::string answer = platform::dialogs().InputBox("Please input the cutoff distance.", "Tree", proposed);
+        if (answer.find_first_not_of(" \t") == std::string::npos) {
+            return;
+        }
+        if (const std::optional<double> cutoff = graphs::NumberAnswer(answer)) {
+            child->CollapseWithCutOff(*cutoff);
+            return;
+        }
+        platform::dialogs().MsgBox(CutoffNotANumber, platform::mb::Exclamation | platform::mb::OkOnly,
+                                   ProgramInfo::Title);
+        proposed = answer;
+    }
 }
 
 void TreeCommands::GetLociExprBelowNode(std::int32_t node)
@@ -187,21 +229,22 @@ void TreeCommands::GetLociExprBelowNode(std::int32_t node)
         return;
     }
     mQuorin::ProgramState& program = mQuorin::Program();
-    std::vector<std::string> names;
-    std::int32_t count = 0;
-    child->CTreeTool()->GetLociBelowNode(node, names, count);
-    names.resize(static_cast<std::size_t>(count));
+    std::vector<std::string> names = lociAt(*child, node);
     // Each locus takes the first data row of its name; a locus without a
     // data row has no values and is left out, so names and rows stay paired.
+    // One pass over the row names, so the root of a tree of tens of
+    // thousands of loci is as quick as a small node.
+    std::unordered_map<std::string_view, std::size_t> firstRow;
+    firstRow.reserve(program.gRowName.size());
+    for (std::size_t r = 0; r < program.gRowName.size(); ++r) {
+        firstRow.try_emplace(program.gRowName[r], r);
+    }
     std::vector<std::string> found;
     std::vector<std::size_t> rows;
-    for (const std::string& name : names) {
-        for (std::size_t r = 0; r < program.gRowName.size(); ++r) {
-            if (program.gRowName[r] == name) {
-                found.push_back(name);
-                rows.push_back(r);
-                break;
-            }
+    for (std::string& name : names) {
+        if (const auto at = firstRow.find(name); at != firstRow.end()) {
+            rows.push_back(at->second);
+            found.push_back(std::move(name));
         }
     }
     names = std::move(found);

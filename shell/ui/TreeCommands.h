@@ -31,6 +31,10 @@ class TreeCommands : public QObject {
     Q_OBJECT
 
 public:
+    // The box that refuses a cut-off that is not a number.
+    static constexpr const char* CutoffNotANumber =
+        "The cutoff distance must be a number, such as 0.1 or 2.5. Please type it again.";
+
     explicit TreeCommands(MainFrame& frame);
     ~TreeCommands() override;
 
@@ -50,9 +54,9 @@ public:
     void mnuTreeExpand();
     void mnuTreeCollapseCutoff();
     // Fills gSelLociName, gNumSelLoci and gSelLociExpr with the leaves below
-    // the tree-view node and their data: each leaf takes the first data row of
-    // exactly its name; a leaf without one is left out. The caller clears the
-    // count.
+    // the tree-view node (a leaf: itself) and their data: each leaf takes the
+    // first data row of exactly its name; a leaf without one is left out. The
+    // caller clears the count. Linear in leaves and data rows.
     void GetLociExprBelowNode(std::int32_t node);
 
 private:

@@ -126,7 +126,7 @@ TEST(ChartLayout, InputBoxAnswers)
         {"6", 6.0, 5},          {" 2.5 ", 2.5, 1},      {"3.5", 3.5, 3},  {"1", 1.0, 0},
         {"0", 0.0, std::nullopt}, {"-4", -4.0, std::nullopt}, {"", std::nullopt, std::nullopt},
         {"abc", std::nullopt, std::nullopt}, {"12abc", std::nullopt, std::nullopt}, {"1e9", 1e9, std::nullopt},
-        {"32768", 32768.0, 32767},
+        {"32768", 32768.0, 32767}, {"1e999", std::nullopt, std::nullopt}, {"-1e999", std::nullopt, std::nullopt},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(graphs::NumberAnswer(r.answer), r.number) << '"' << r.answer << '"';

@@ -363,12 +363,16 @@ TEST_F(WorkbookFileCommands, SaveAsXlsAndNativeAndReopenGivesEqualValues)
         ASSERT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaved);
         EXPECT_EQ(dialogs.fileRequests().back().title, "Save");
         EXPECT_TRUE(dialogs.fileRequests().back().save);
-        EXPECT_EQ(book.TableName(), path);
-        EXPECT_EQ(host.captions.at(&book), path);
+        // A name typed without extension is given the chosen type's.
+        const std::string saved = path + (type == FileType::Native ? ".vts" : ".xls");
+        EXPECT_TRUE(std::filesystem::exists(saved));
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(book.TableName(), saved);
+        EXPECT_EQ(host.captions.at(&book), saved);
         EXPECT_EQ(book.Tag(), std::to_string(static_cast<int>(type)));
         EXPECT_FALSE(book.isChanged());
 
-        std::string reopen = path;
+        std::string reopen = saved;
         ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, reopen));
         const Workbook& back = *host.books.back();
         EXPECT_EQ(back.Tag(), std::to_string(static_cast<int>(type)));

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <optional>
 
 #include <QAction>
 #include <QClipboard>
@@ -14,6 +16,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -21,7 +24,9 @@
 #include <QVBoxLayout>
 
 #include "graphs/clsEMF.h"
+#include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/runtime/Convert.h"
@@ -29,6 +34,7 @@
 #include "shell/core/ProgramInfo.h"
 #include "shell/core/mQuorin.h"
 #include "trees/NAryExport.h"
+#include "trees/Newick.h"
 
 namespace trees {
 
@@ -75,7 +81,8 @@ std::string askSaveName(const std::string& title, const std::string& extension, 
 
 } // namespace
 
-void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels)
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels,
+                   std::optional<QRectF> exposed)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     QPen pen(Qt::black);
@@ -84,14 +91,27 @@ void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(list.fontPoints > 0 ? list.fontPoints : 8);
     painter.setFont(font);
-    const double ascent = QFontMetricsF(font, painter.device()).ascent();
+    const QFontMetricsF metrics(font, painter.device());
+    const double ascent = metrics.ascent();
+    // Only what crosses the exposed band is drawn: a tree of ten thousand
+    // leaves is a surface hundreds of thousands of pixels tall, of which a
+    // window shows a few hundred.
+    const double slack = metrics.height() + pen.widthF();
+    const double top = exposed ? exposed->top() - slack : -std::numeric_limits<double>::infinity();
+    const double bottom = exposed ? exposed->bottom() + slack : std::numeric_limits<double>::infinity();
     for (const DrawItem& item : list.items) {
+        const double y1 = item.y1 * pixelsPerTwip;
         if (item.kind == DrawItem::Kind::Line) {
-            painter.drawLine(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip),
-                             QPointF(item.x2 * pixelsPerTwip, item.y2 * pixelsPerTwip));
+            const double y2 = item.y2 * pixelsPerTwip;
+            if (std::max(y1, y2) < top || std::min(y1, y2) > bottom) {
+                continue;
+            }
+            painter.drawLine(QPointF(item.x1 * pixelsPerTwip, y1), QPointF(item.x2 * pixelsPerTwip, y2));
         } else {
-            painter.drawText(QPointF(item.x1 * pixelsPerTwip, item.y1 * pixelsPerTwip + ascent),
-                             QString::fromStdString(item.text));
+            if (y1 < top || y1 > bottom) {
+                continue;
+            }
+            painter.drawText(QPointF(item.x1 * pixelsPerTwip, y1 + ascent), QString::fromStdString(item.text));
         }
     }
 }
@@ -116,10 +136,10 @@ void TreeCanvas::setDrawing(DrawList list, double widthTwips)
     update();
 }
 
-void TreeCanvas::paintEvent(QPaintEvent*)
+void TreeCanvas::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    paintDrawList(painter, m_list, 1.0 / TwipsPerPixel, m_list.penWidth);
+    paintDrawList(painter, m_list, 1.0 / TwipsPerPixel, m_list.penWidth, QRectF(event->rect()));
 }
 
 void TreeCanvas::mousePressEvent(QMouseEvent* event)
@@ -279,11 +299,13 @@ double NAryForm::surfaceWidthTwips() const
     return std::max(MinimumSurfaceTwips, viewport * TwipsPerPixel);
 }
 
-void NAryForm::draw(TreeView view, bool notice)
+void NAryForm::draw(TreeView view, bool notice, numeric::Progress* progress)
 {
     m_view = view;
     DrawList list = TreeLayout::DrawTree(m_model, surfaceWidthTwips(), view);
+    numeric::detail::setValue(progress, 2);
     m_canvas->setDrawing(std::move(list), surfaceWidthTwips());
+    numeric::detail::setValue(progress, 3);
     applyMenuState();
     if (notice && m_model.Menu().scaleChecked && m_model.RootNode() != nullptr) {
         box(std::string(TreeLayout::ScaleBarNotice), platform::mb::OkOnly);
@@ -296,23 +318,29 @@ void NAryForm::rebuild(TreeKind kind)
     draw(TreeView::Phenogram, true);
 }
 
-void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based)
+void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
+    numeric::detail::setMinimum(progress, 0);
+    numeric::detail::setMaximum(progress, 3);
+    numeric::detail::setValue(progress, 0);
     m_view = TreeView::Phenogram;
     const bool first = !m_model.Initialised();
     m_model.PlotTree(type, treeStr, rootNum1Based);
+    numeric::detail::setValue(progress, 1);
     if (!first) {
         // The window was open: the text is stored, the drawing stays.
         applyMenuState();
+        numeric::detail::setValue(progress, 3);
     } else {
-        draw(TreeView::Phenogram, true);
+        draw(TreeView::Phenogram, true, progress);
     }
     show();
 }
 
-void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based)
+void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
-    plot(type, treeStr, rootNum1Based);
+    plot(type, treeStr, rootNum1Based, progress);
+    numeric::detail::setValue(progress, 0);  // drawn: the count is done while the window is open
     hide();
     exec();
 }
@@ -452,10 +480,26 @@ void NAryForm::TreeCopyNH()
     clipboard->setText(QString::fromStdString(m_model.NHText()));
 }
 
+std::string NAryForm::PasteRefusal(const std::string& reason)
+{
+    return "The clipboard does not hold a tree in Newick form, such as ((A:0.1,B:0.2):0.05,C:0.3); " + reason +
+           " The tree shown is unchanged.";
+}
+
 void NAryForm::TreePasteNH()
 {
     const std::string text = QGuiApplication::clipboard()->text().trimmed().toStdString();
-    m_model.PasteNH(text);
+    // Text that is no tree is a typing mistake, not a fault: it is told
+    // plainly with what was wrong, and the tree shown stays.
+    try {
+        m_model.PasteNH(text);
+    } catch (const platform::Error& e) {
+        if (e.number() != Newick::BadTreeText) {
+            throw;
+        }
+        box(PasteRefusal(e.description()), platform::mb::Exclamation);
+        return;
+    }
     redraw();
 }
 

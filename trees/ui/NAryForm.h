@@ -16,10 +16,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include <QDialog>
 #include <QImage>
+#include <QRectF>
 
 #include "trees/NAryFormModel.h"
 #include "trees/TreeLayout.h"
@@ -34,13 +36,19 @@ namespace graphs {
 class clsEMF;
 }
 
+namespace numeric {
+class Progress;
+}
+
 namespace trees {
 
 inline constexpr double TwipsPerPixel = 15.0;
 
 // Draws a drawing list on a painter at `pixelsPerTwip`, lines black with
-// the list's pen width (pixels of the surface) and texts in its font size.
-void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels);
+// the list's pen width (pixels of the surface) and texts in its font size;
+// with `exposed` (pixels), only the items that reach into its rows.
+void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels,
+                   std::optional<QRectF> exposed = std::nullopt);
 
 // The drawing surface: paints the current drawing list and reports clicks
 // on node labels while they are enabled.
@@ -73,10 +81,13 @@ public:
     ~NAryForm() override;
 
     // Draws the tree (type 0 Newick, 1 branch list, 2 MRC) and shows the
-    // window modally; returns when the window is closed.
-    void PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based);
+    // window modally; returns when the window is closed. Reading, laying out
+    // and drawing are linear in the nodes; `progress` (may be null) counts
+    // them as three steps (from 0 to 3), so that a caller can show how far a
+    // tree of tens of thousands of leaves has come.
+    void PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
     // The same without waiting: the window is shown and stays open.
-    void plot(int type, const std::string& treeStr, std::int32_t rootNum1Based);
+    void plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
 
     [[nodiscard]] NAryFormModel& model() noexcept { return m_model; }
     [[nodiscard]] TreeCanvas* Picture1() const noexcept { return m_canvas; }
@@ -119,6 +130,9 @@ public:
     // recording's pen.
     std::string RenderToMetafile(graphs::clsEMF& emf, bool release);
 
+    // The box that refuses pasted text that is no tree, with the reason.
+    [[nodiscard]] static std::string PasteRefusal(const std::string& reason);
+
     // The surface width the drawing is scaled to, in twips.
     [[nodiscard]] double surfaceWidthTwips() const;
 
@@ -134,8 +148,9 @@ private:
                      bool checkable = false);
     void applyMenuState();
     // Draws the model's tree in a view and shows it; with `notice`, the box
-    // that points to the scale bar follows a drawing that has one.
-    void draw(TreeView view, bool notice);
+    // that points to the scale bar follows a drawing that has one. Laying
+    // out and drawing are steps 2 and 3 of `progress`.
+    void draw(TreeView view, bool notice, numeric::Progress* progress = nullptr);
     // BuildAndDraw of the model followed by its drawing tail.
     void rebuild(TreeKind kind);
     void guarded(const std::function<void()>& command);

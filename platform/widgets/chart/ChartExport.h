@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 
 class QMimeData;
@@ -24,9 +25,16 @@ class ChartModel;
 void copyChart(const ChartModel& model, QSize size);
 
 // Prints the picture at its size (96 pixels to the inch) from the top-left
-// corner of one page on the program's printer (platform/print). False when
-// the user gave up the choice of a PDF file on a machine without a printer;
-// a printer that cannot be drawn on raises error 482.
+// corner of the printable area of one page on the program's printer
+// (platform/print); a picture larger than that area is laid out smaller to
+// fit it whole, legend included, and a wide one is printed on a page turned
+// sideways. False when the user gave up the choice of a PDF file on a
+// machine without a printer; a printer that cannot be drawn on raises error
+// 482.
 bool printChart(const ChartModel& model, QSize size);
+
+// The rectangle a chart of `size` pixels takes on a page (device pixels,
+// devicePixelsPerPixel of them to a screen pixel).
+[[nodiscard]] QRectF printedChartRect(QSize size, const QRectF& page, double devicePixelsPerPixel);
 
 } // namespace platform

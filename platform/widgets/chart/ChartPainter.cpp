@@ -13,6 +13,7 @@
 #include <QPolygonF>
 
 #include "platform/widgets/chart/ChartModel.h"
+#include "platform/widgets/plot/AxisTicks.h"
 
 namespace platform {
 
@@ -243,9 +244,7 @@ void paintChart(QPainter& p, const QRectF& target, const ChartModel& m)
     const bool logY = yAxis.scaleType == 1 && range.minimum > 0 && range.maximum > range.minimum;
     std::vector<double> ticks;
     if (logY) {
-        for (double v = range.minimum; v <= range.maximum * 1.000001; v *= 10) {
-            ticks.push_back(v);
-        }
+        ticks = LogAxisTicks(range.minimum, range.maximum);
     } else {
         for (int i = 0; i <= range.divisions; ++i) {
             ticks.push_back(range.minimum + (range.maximum - range.minimum) * i / range.divisions);

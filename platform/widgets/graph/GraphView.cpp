@@ -6,6 +6,7 @@
 #include <QBarSet>
 #include <QCandlestickSeries>
 #include <QCandlestickSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QGraphicsItem>
 #include <QHorizontalStackedBarSeries>
@@ -24,6 +25,7 @@
 #include <cmath>
 
 #include "platform/widgets/graph/GraphStatistics.h"
+#include "platform/widgets/plot/AxisTicks.h"
 
 namespace platform {
 
@@ -66,7 +68,12 @@ QValueAxis* valueAxis(const GraphAxisSettings& s)
     return axis;
 }
 
-QAbstractAxis* logAxis(const GraphModel& m)
+// The logarithmic Y axis: the axis the series hang on, and beside it the
+// labels at LogAxisTicks (the log axis itself labels only the powers of the
+// base, which leaves a range within one decade with a single label or none).
+// The label axis is linear in log10 of the value, so its marks fall where
+// the log axis puts those values.
+QLogValueAxis* logAxis(QChart* chart, const GraphModel& m)
 {
     const GraphAxisSettings& s = m.axis(GraphAxis::Y);
     double smallest = 0;
@@ -87,9 +94,20 @@ QAbstractAxis* logAxis(const GraphModel& m)
     auto* axis = new QLogValueAxis();
     axis->setBase(10);
     axis->setRange(lo, hi);
-    axis->setLabelFormat(printfFormat(s.format));
-    axis->setTitleText(qs(s.title));
-    axis->setMinorTickCount(-1);
+    axis->setLabelsVisible(false);
+    axis->setLineVisible(false);
+    axis->setGridLineVisible(false);
+    axis->setMinorTickCount(0);
+    auto* labels = new QCategoryAxis();
+    labels->setObjectName(QStringLiteral("LogYLabels"));
+    labels->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    labels->setRange(std::log10(lo), std::log10(hi));
+    labels->setStartValue(std::log10(lo));
+    for (double t : LogAxisTicks(lo, hi)) {
+        labels->append(QString::number(t, 'g', 6), std::log10(t));
+    }
+    labels->setTitleText(qs(s.title));
+    chart->addAxis(labels, Qt::AlignLeft);
     return axis;
 }
 
@@ -256,7 +274,7 @@ QChart* xyChart(const GraphModel& m)
     const bool logY = type == GraphType::LogY;
     QChart* chart = polar ? new QPolarChart() : new QChart();
     QAbstractAxis* xAxis = valueAxis(m.axis(GraphAxis::X));
-    QAbstractAxis* yAxis = logY ? logAxis(m) : valueAxis(m.axis(GraphAxis::Y));
+    QAbstractAxis* yAxis = logY ? static_cast<QAbstractAxis*>(logAxis(chart, m)) : valueAxis(m.axis(GraphAxis::Y));
     if (polar) {
         // The radial axis runs through the labels of the angles: its title
         // goes to the top of the chart instead.

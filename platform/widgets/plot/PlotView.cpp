@@ -6,6 +6,7 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QFile>
+#include <QGraphicsLayout>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
@@ -13,6 +14,7 @@
 #include <QSvgGenerator>
 
 #include "platform/metafile/EmfPaintDevice.h"
+#include "platform/print/QtPrinter.h"
 
 namespace platform {
 
@@ -137,15 +139,38 @@ bool PlotView::saveMetafile(const QString& path)
 
 bool PlotView::print(QPrinter& printer)
 {
+    // The page is drawn at the screen's 96 dots to the inch, so that texts
+    // keep the point sizes the chart laid them out with (at the printer's own
+    // resolution they would be measured for the screen and drawn ten times
+    // larger). A chart is laid out afresh for the page, so the plot takes the
+    // paper and its labels keep a size for paper; a painted picture is
+    // scaled to the page with its shape kept.
+    printer.setResolution(ScreenDotsPerInch);
     QPainter painter(&printer);
     if (!painter.isActive()) {
         return false;
     }
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution()).translated(
-        -printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
-    const QSizeF picture = QSizeF(size()).scaled(page.size(), Qt::KeepAspectRatio);
-    render(painter, QRectF(page.topLeft(), picture));
+    const QRectF page = printablePage(printer);
+    if (m_chart != nullptr) {
+        const QSizeF shown = m_chart->size();
+        layOutChart(page.size());
+        painter.fillRect(page, Qt::white);
+        m_chartView->scene()->render(&painter, page, QRectF(m_chart->pos(), page.size()), Qt::IgnoreAspectRatio);
+        layOutChart(shown);
+    } else {
+        const QSizeF picture = QSizeF(size()).scaled(page.size(), Qt::KeepAspectRatio);
+        render(painter, QRectF(page.topLeft(), picture));
+    }
     return painter.end();
+}
+
+void PlotView::layOutChart(QSizeF size)
+{
+    m_chart->resize(size);
+    if (QGraphicsLayout* layout = m_chart->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
 }
 
 bool PlotView::printToPdf(const QString& path)

@@ -50,8 +50,11 @@ public:
     [[nodiscard]] bool saveSvg(const QString& path);
     [[nodiscard]] QByteArray metafileBytes();
     [[nodiscard]] bool saveMetafile(const QString& path);
-    // One page, the picture scaled to the page with its shape kept; false
-    // when the printer cannot be drawn on.
+    // One page: a chart laid out for the page's printable area with its
+    // texts at their point sizes, a painted picture scaled to the page with
+    // its shape kept. The printer draws at ScreenDotsPerInch. False when the
+    // printer cannot be drawn on.
+    static constexpr int ScreenDotsPerInch = 96;
     [[nodiscard]] bool print(QPrinter& printer);
     [[nodiscard]] bool printToPdf(const QString& path);
 
@@ -61,6 +64,9 @@ public:
     static void copyText(const QString& text);
 
 private:
+    // Gives the chart that size and lays it out at once.
+    void layOutChart(QSizeF size);
+
     QStackedLayout* m_stack;
     QChartView* m_chartView;
     QChart* m_chart = nullptr;

@@ -22,8 +22,10 @@
 #include "graphs/ui/DrawChart.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/widgets/chart/ChartExport.h"
 #include "platform/widgets/chart/ChartPainter.h"
 #include "platform/widgets/chart/ChartView.h"
+#include "tests/support/PdfReader.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -368,6 +370,85 @@ TEST(frmChart, PrintGoesStraightToThePrinterWithoutTheClipboard)
         EXPECT_EQ(std::stoi(info.substr(at + 6)), 1) << info;
     }
     EXPECT_TRUE(win.boxes.calls().empty());
+}
+
+TEST(frmChart, PrintoutOfAWindowWiderThanThePageKeepsItsRightSideAndLegend)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "poppler is not installed";
+    }
+    testsupport::TempDir dir;
+    const auto pdf = dir.file("chart.pdf");
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+    Window win("2DLINE", 8);
+    win.w.resize(1580, 900);  // 16 inches at the screen's 96 dots: wider than any page
+    QApplication::processEvents();
+    win.click("ChartPrint");
+    platform::PrintTarget::setPdfOutput({});
+    EXPECT_EQ(testsupport::pdfPageCount(pdf), 1);
+    if (const char* shots = std::getenv("TESSARAY_SCREENSHOT_DIR")) {
+        const std::string command = "pdftoppm -png -r 80 -singlefile '" + pdf.string() + "' '" +
+                                    (std::filesystem::path(shots) / "chart-window-printed-page").string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+    const auto words = testsupport::pdfWords(pdf);
+    ASSERT_TRUE(words.has_value());
+    std::string all;
+    for (const testsupport::PdfWord& w : *words) {
+        EXPECT_TRUE(w.insidePage()) << w.text << " at " << w.xMin << "," << w.yMin << " on a page "
+                                    << w.pageWidth << " x " << w.pageHeight;
+        EXPECT_LT(w.height(), 16) << w.text;
+        all += w.text + " ";
+    }
+    const Profiles p = profiles(12, 8);
+    for (const std::string& locus : p.loci) {
+        EXPECT_NE(all.find(locus), std::string::npos) << "legend entry " << locus << " in " << all;
+    }
+    for (const std::string& time : {std::string("0h"), std::string("20h")}) {
+        EXPECT_NE(all.find(time), std::string::npos) << "the last category label on the right: " << time;
+    }
+    EXPECT_NE(all.find("Expression"), std::string::npos);
+    ASSERT_FALSE(words->empty());
+    EXPECT_GT(words->front().pageWidth, words->front().pageHeight) << "a wide chart prints on a page turned sideways";
+
+    // A chart that fits the page keeps its size there.
+    const QRectF page(36, 36, 720, 540);
+    EXPECT_EQ(platform::printedChartRect(QSize(400, 300), page, 1.0), QRectF(36, 36, 400, 300));
+    EXPECT_EQ(platform::printedChartRect(QSize(1440, 540), page, 1.0), QRectF(36, 36, 720, 270));
+}
+
+TEST(frmChart, LogYLabelsAManualRangeWithinADecadeAtSeveralValues)
+{
+    Window win;
+    win.boxes.type("2").type("15");
+    win.click("EditMinZ");
+    win.click("EditMaxZ");
+    win.click("ChtToggleLogY");
+    ASSERT_EQ(win.chart().axis(axis::Y).scaleType, 1);
+    const QString svg = QString::fromUtf8(platform::chartSvg(win.chart(), QSize(640, 480)));
+    int labels = 0;
+    for (const char* value : {">2<", ">5<", ">10<"}) {
+        labels += svg.contains(QString::fromLatin1(value)) ? 1 : 0;
+    }
+    EXPECT_EQ(labels, 3) << "ticks at 2, 5 and 10 on a log axis from 2 to 15";
+}
+
+TEST(DrawChart, TheChartWindowOpensWhollyInsideTheMainWindow)
+{
+    QWidget frame;
+    frame.setGeometry(300, 200, 1000, 700);
+    frame.show();
+    const Profiles p = profiles(12, 12000);
+    QRect placed;
+    graphs::Graphics::setModalRunner([&](frmChart& w) {
+        w.show();
+        QApplication::processEvents();
+        placed = w.frameGeometry();
+    });
+    graphs::Graphics::PlotExpressionProfiles(p.times, p.loci, p.values, &frame);
+    graphs::Graphics::setModalRunner({});
+    EXPECT_TRUE(frame.frameGeometry().contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
 }
 
 TEST(frmChart, HorizontalZoomWidensTheChartAndTheBarScrollsIt)

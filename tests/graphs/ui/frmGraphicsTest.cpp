@@ -2,16 +2,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCategoryAxis>
+#include <QChart>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QImage>
 #include <QListWidget>
+#include <QLogValueAxis>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollArea>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,6 +27,7 @@
 #include "platform/widgets/graph/GraphView.h"
 #include "shell/core/mQuorin.h"
 #include "tests/graphs/ui/GraphTestData.h"
+#include "tests/support/PdfReader.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -200,15 +206,114 @@ TEST_F(GraphWindowTest, AxisBoundsFromInputBoxes)
     dialogs.type("");
     trigger("EditMaxZ");
     EXPECT_EQ(model().axis(GraphAxis::Y).max, 40) << "a cancelled box changes nothing";
-    dialogs.type("lots");
-    trigger("EditMaxX");
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0], platform::err::TypeMismatch);
-    EXPECT_NE(model().axis(GraphAxis::X).max, 0) << "Abort leaves the bound";
-    reporterAnswer = Answer::Ignore;
-    dialogs.type("lots");
-    trigger("EditMaxX");
-    EXPECT_EQ(model().axis(GraphAxis::X).max, 0) << "Ignore goes on with the bound 0";
+}
+
+TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
+{
+    struct Row {
+        const char* item;
+        const char* answer;
+        const char* message;
+    } rows[] = {
+        {"EditMinX", "lots", "The minimum value for the X-axis must be a number, such as 0, 2.5 or -10. The graph is "
+                             "unchanged."},
+        {"EditMaxX", "12,5", "The maximum value for the X-axis must be a number, such as 0, 2.5 or -10. The graph is "
+                             "unchanged."},
+        {"EditMinZ", "1e999", "The minimum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph "
+                              "is unchanged."},
+        {"EditMaxZ", "-", "The maximum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph is "
+                          "unchanged."},
+        {"EditNumDigitX", "two", "The number of digits after the decimal for the X-axis label must be a whole number "
+                                 "from 0 to 15. The graph is unchanged."},
+        {"EditNumDigitZ", "40000", "The number of digits after the decimal for the Y-axis label must be a whole "
+                                   "number from 0 to 15. The graph is unchanged."},
+    };
+    for (const Row& r : rows) {
+        const platform::GraphAxisSettings x = model().axis(GraphAxis::X);
+        const platform::GraphAxisSettings y = model().axis(GraphAxis::Y);
+        const int draws = window.graph().drawCount();
+        dialogs.clear();
+        dialogs.type(r.answer);
+        trigger(r.item);
+        ASSERT_EQ(dialogs.calls().size(), 2u) << r.item;
+        EXPECT_EQ(dialogs.last().text, r.message) << r.item;
+        EXPECT_EQ(dialogs.last().title, "Graph Tool") << r.item;
+        EXPECT_EQ(dialogs.last().style & 0x70, platform::mb::Exclamation) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::X).min, x.min) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::X).max, x.max) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::X).format, x.format) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::Y).min, y.min) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::Y).max, y.max) << r.item;
+        EXPECT_EQ(model().axis(GraphAxis::Y).format, y.format) << r.item;
+        EXPECT_EQ(window.graph().drawCount(), draws) << r.item;
+    }
+    EXPECT_TRUE(reported.empty()) << "no error report for a typing mistake";
+    dialogs.type("-3.25");
+    trigger("EditMinZ");
+    EXPECT_EQ(model().axis(GraphAxis::Y).min, -3.25) << "a negative number is a number";
+    dialogs.type("2.5");  // a digit count to the nearest whole number, halves to even
+    trigger("EditNumDigitX");
+    EXPECT_EQ(model().axis(GraphAxis::X).format, "0.00");
+}
+
+TEST_F(GraphWindowTest, ANewDrawingIsShownWholeWithoutThePreviousZoom)
+{
+    trigger("ViewZoonInHoriz");
+    trigger("ViewZoonInHoriz");
+    ASSERT_GT(window.picture()->width(), window.scrollArea()->viewport()->width());
+    std::vector<double> x(12000);
+    std::vector<double> y(12000);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        x[i] = std::sin(static_cast<double>(i)) * 40;
+        y[i] = std::cos(static_cast<double>(i) * 0.7) * 25 - 3;
+    }
+    std::string type = "SCATTER";
+    window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), "PC1", "PC2", type, true, true, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(window.picture()->size(), window.scrollArea()->viewport()->size());
+    EXPECT_DOUBLE_EQ(window.state().ZoomFactorH, 1.5);
+    EXPECT_DOUBLE_EQ(window.state().ZoomFactorV, 1.2);
+    const int before = window.picture()->width();
+    trigger("ViewZoonInHoriz");
+    EXPECT_NEAR(window.picture()->width(), before * 1.5, 2) << "zooming starts again from the whole picture";
+}
+
+TEST_F(GraphWindowTest, LogYLabelsItsAxisAtSeveralValues)
+{
+    // Expression values within one decade, and over three.
+    for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{{6.2, 14.8}, {2.5, 9.5}, {0.3, 450}}) {
+        std::vector<double> x(12000);
+        std::vector<double> y(12000);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            x[i] = static_cast<double>(i);
+            y[i] = lo + (hi - lo) * (0.5 + 0.5 * std::sin(static_cast<double>(i) * 0.01));
+        }
+        std::string type = "LINE";
+        window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), "Time", "Expression", type, true, true, nullptr);
+        trigger("GphLogY");
+        QChart* chart = window.graph().chart();
+        ASSERT_NE(chart, nullptr);
+        QCategoryAxis* labels = chart->findChild<QCategoryAxis*>(QStringLiteral("LogYLabels"));
+        if (labels == nullptr) {
+            for (QAbstractAxis* a : chart->axes(Qt::Vertical)) {
+                labels = labels != nullptr ? labels : qobject_cast<QCategoryAxis*>(a);
+            }
+        }
+        ASSERT_NE(labels, nullptr) << lo;
+        EXPECT_GE(labels->categoriesLabels().size(), 3) << lo << ".." << hi;
+        EXPECT_EQ(labels->titleText(), QStringLiteral("Expression"));
+        QLogValueAxis* logAxis = nullptr;
+        for (QAbstractAxis* a : chart->axes(Qt::Vertical)) {
+            logAxis = logAxis != nullptr ? logAxis : qobject_cast<QLogValueAxis*>(a);
+        }
+        ASSERT_NE(logAxis, nullptr);
+        for (const QString& label : labels->categoriesLabels()) {
+            const double v = label.toDouble();
+            EXPECT_GE(v, logAxis->min() * 0.999) << label.toStdString();
+            EXPECT_LE(v, logAxis->max() * 1.001) << label.toStdString();
+        }
+        EXPECT_GT(inkShare(window.graph().toImage()), 0.01);
+    }
 }
 
 TEST_F(GraphWindowTest, TitlesPositionLegendAndLineWidth)
@@ -331,6 +436,82 @@ TEST_F(GraphWindowTest, SavesBitmapMetafileAndPrintsToPdf)
     EXPECT_EQ(testsupport::readFile(emf).substr(40, 4), " EMF");
     EXPECT_EQ(testsupport::readFile(pdf).substr(0, 5), "%PDF-");
     EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(GraphWindowTest, ABitmapSavedUnderABareNameIsABmpFileNamedSo)
+{
+    testsupport::TempDir dir;
+    dialogs.choose(dir.file("graph").string());
+    trigger("GraphBitMap");
+    ASSERT_TRUE(std::filesystem::exists(dir.file("graph.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("graph")));
+    EXPECT_EQ(testsupport::readFile(dir.file("graph.bmp")).substr(0, 2), "BM");
+    QImage read(QString::fromStdString(dir.file("graph.bmp").string()), "BMP");
+    EXPECT_EQ(read.size(), window.graph().size());
+    dialogs.choose(dir.file("graph").string());
+    trigger("GraphMetafile");
+    EXPECT_EQ(testsupport::readFile(dir.file("graph.emf")).substr(40, 4), " EMF");
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(GraphWindowTest, PrintedPageFitsThePaperWithEveryLabelAtAPaperSize)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "poppler is not installed";
+    }
+    // A score plot of 12,625 loci, as the ordination dialogs draw, in a wide
+    // window with long axis titles.
+    std::vector<double> x(12625);
+    std::vector<double> y(12625);
+    std::vector<std::string> names(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        x[i] = 180 * std::sin(static_cast<double>(i) * 0.37) * std::cos(static_cast<double>(i) * 0.011);
+        y[i] = -60 + 95 * std::cos(static_cast<double>(i) * 0.23);
+        names[i] = std::to_string(1000 + i) + "_at";
+    }
+    std::string type = "SCATTER";
+    window.resize(1500, 420);
+    QApplication::processEvents();
+    window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), "PC1 of the standardized expression",
+                     "PC2 of the standardized expression", type, true, true, &names);
+    trigger("EditAddDataLabel");  // labels off: 12,625 of them hide the plot
+    testsupport::TempDir dir;
+    const auto pdf = dir.file("graph.pdf");
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+    trigger("GraphPrint");
+    platform::PrintTarget::setPdfOutput(QString());
+    ASSERT_TRUE(reported.empty());
+    EXPECT_EQ(testsupport::pdfPageCount(pdf), 1);
+    const auto words = testsupport::pdfWords(pdf);
+    ASSERT_TRUE(words.has_value());
+    ASSERT_FALSE(words->empty());
+    std::string all;
+    double left = 1e9;
+    double right = 0;
+    for (const testsupport::PdfWord& w : *words) {
+        EXPECT_TRUE(w.insidePage()) << w.text << " at " << w.xMin << "," << w.yMin;
+        EXPECT_LT(w.height(), 16) << w.text << ": a label at a size for paper";
+        EXPECT_GT(w.height(), 5) << w.text;
+        all += w.text + " ";
+        left = std::min(left, w.xMin);
+        right = std::max(right, w.xMax);
+    }
+    EXPECT_NE(all.find("PC1 of the standardized expression"), std::string::npos) << all;
+    EXPECT_NE(all.find("PC2 of the standardized expression"), std::string::npos) << all;
+    // The tick labels of both axes: six intervals each, seven numbers.
+    int numbers = 0;
+    for (const testsupport::PdfWord& w : *words) {
+        bool isNumber = false;
+        (void)QString::fromStdString(w.text).toDouble(&isNumber);
+        numbers += isNumber ? 1 : 0;
+    }
+    EXPECT_GE(numbers, 2 * (model().axis(GraphAxis::X).ticks + 1)) << all;
+    EXPECT_GT(right - left, 0.75 * words->front().pageWidth) << "the plot takes the width of the page";
+    if (const char* shots = std::getenv("TESSARAY_SCREENSHOT_DIR")) {
+        const std::string command = "pdftoppm -png -r 80 -singlefile '" + pdf.string() + "' '" +
+                                    (std::filesystem::path(shots) / "graph-window-printed-page").string() + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
 }
 
 TEST_F(GraphWindowTest, ZoomAndNormalView)

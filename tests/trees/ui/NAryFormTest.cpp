@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QImage>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QScrollArea>
@@ -166,15 +167,98 @@ TEST_F(NAryFormTest, NewickTravelsThroughTheClipboardAndBadTextKeepsTheTree)
     EXPECT_EQ(form.model().NHText(), "(A,B,C);");
     EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
 
+    // Text that is no tree: a plain message says what is wrong, and the
+    // tree shown stays.
+    boxes.clear();
     QGuiApplication::clipboard()->setText(QStringLiteral("((A,B),C;"));
     trigger("TreePasteNH");
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].number(), 5);
+    EXPECT_TRUE(reported.empty());
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, NAryForm::PasteRefusal("Left and right parentheses do not match."));
+    EXPECT_EQ(boxes.last().style & 0x70, platform::mb::Exclamation);
     EXPECT_EQ(form.model().NHText(), "(A,B,C);");
     EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"A", "B", "C"}));
 
     trigger("TreeCopy");
     EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+}
+
+TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
+{
+    form.plot(0, kTree, 1);
+    // 12,000 leaves with one branch length mistyped in the middle, an empty
+    // clipboard, plain words, one leaf.
+    std::string big = "(";
+    for (int i = 0; i < 12000; ++i) {
+        big += (i > 0 ? "," : "") + std::string("(") + std::to_string(1000 + i) + "_at:0.1," +
+               std::to_string(50000 + i) + "_at:" + (i == 6000 ? "0.2x" : "0.2") + "):0.05";
+    }
+    big += ");";
+    struct Row {
+        std::string clipboard;
+        std::string reasonPart;
+    } rows[] = {
+        {big, "the branch length \"0.2x\" is not a number."},
+        {"", "The tree text is empty."},
+        {"hello world", "does not begin with \"(\""},
+        {"(A:1);", "only one leaf"},
+    };
+    for (const Row& r : rows) {
+        boxes.clear();
+        reported.clear();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(r.clipboard));
+        trigger("TreePasteNH");
+        EXPECT_TRUE(reported.empty()) << r.reasonPart;
+        ASSERT_EQ(boxes.calls().size(), 1u) << r.reasonPart;
+        EXPECT_EQ(boxes.last().text.rfind("The clipboard does not hold a tree in Newick form", 0), 0u);
+        EXPECT_NE(boxes.last().text.find(r.reasonPart), std::string::npos) << boxes.last().text;
+        EXPECT_EQ(form.model().NHText(), kTree) << r.reasonPart;
+        EXPECT_EQ(texts(form.Picture1()->drawing()), (std::vector<std::string>{"P", "Q", "R"})) << r.reasonPart;
+    }
+    // The same tree mended pastes whole.
+    boxes.clear();
+    std::string mended = big;
+    mended.replace(mended.find("0.2x"), 4, "0.2");
+    QGuiApplication::clipboard()->setText(QString::fromStdString(mended));
+    trigger("TreePasteNH");
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(form.model().NameCount(), 24000);
+}
+
+TEST_F(NAryFormTest, EveryPartOfATallTreeIsPaintedWhereItIsShown)
+{
+    std::string text = "(";
+    for (int i = 0; i < 6000; ++i) {
+        text += (i > 0 ? "," : "") + std::string("(") + std::to_string(1000 + i) + "_at:0.1," +
+                std::to_string(50000 + i) + "_at:0.2):0.05";
+    }
+    text += ");";
+    form.plot(0, text, 1);
+    trees::TreeCanvas* canvas = form.Picture1();
+    ASSERT_GT(canvas->height(), 100000);
+    // Bands at the top, the middle and the bottom, and one that cuts the
+    // labels of a row in half, each painted alone as a scrolled window
+    // paints them: the same pixels as in one painting of the whole band.
+    const int w = canvas->width();
+    for (const int y : {0, canvas->height() / 2 + 7, canvas->height() - 300}) {
+        const QRect band(0, y, w, 300);
+        const QImage alone = canvas->grab(band).toImage();
+        int inked = 0;
+        for (int yy = 0; yy < alone.height(); ++yy) {
+            for (int x = 0; x < alone.width(); ++x) {
+                inked += alone.pixel(x, yy) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 500) << "band at " << y;
+        QImage whole(w, 300, QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        {
+            QPainter painter(&whole);
+            painter.translate(0, -y);
+            trees::paintDrawList(painter, canvas->drawing(), 1.0 / trees::TwipsPerPixel, canvas->drawing().penWidth);
+        }
+        EXPECT_EQ(alone.convertToFormat(QImage::Format_RGB32), whole) << "band at " << y;
+    }
 }
 
 TEST_F(NAryFormTest, TreeFileHoldsTheNewickTextAndReadsBack)

@@ -1,0 +1,55 @@
+#include "platform/widgets/placement/WindowPlacement.h"
+
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace platform {
+
+QRect placedInside(const QRect& wanted, const QRect& area)
+{
+    if (area.isEmpty()) {
+        return wanted;
+    }
+    if (area.contains(wanted)) {
+        return wanted;
+    }
+    const QSize size(std::min(wanted.width(), area.width()), std::min(wanted.height(), area.height()));
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(area.center());
+    // Integer centring may leave a pixel outside on odd sizes.
+    placed.moveLeft(std::clamp(placed.left(), area.left(), area.right() - size.width() + 1));
+    placed.moveTop(std::clamp(placed.top(), area.top(), area.bottom() - size.height() + 1));
+    return placed;
+}
+
+void placeInsideWhenOpened(QWidget& window, const QWidget* frame)
+{
+    if (window.isVisible()) {
+        return;  // open already: it stays where the user has it
+    }
+    const QScreen* screen = frame != nullptr ? frame->screen() : window.screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+    if (frame != nullptr && frame->isVisible()) {
+        area = area.isEmpty() ? frame->frameGeometry() : area.intersected(frame->frameGeometry());
+    }
+    // The window's outer rectangle is its client area plus the decoration
+    // the window system adds; before the first show that decoration is
+    // unknown, so room is kept for a usual title bar and border.
+    const QRect frameNow = window.frameGeometry();
+    const QMargins decoration(frameNow.left() < window.x() ? window.x() - frameNow.left() : 4,
+                              frameNow.top() < window.y() ? window.y() - frameNow.top() : 30,
+                              4, 4);
+    const QRect outer = window.geometry().marginsAdded(decoration);
+    const QRect placed = placedInside(outer, area);
+    const QRect client = placed.marginsRemoved(decoration);
+    window.resize(client.size());
+    window.move(placed.topLeft());
+}
+
+} // namespace platform
