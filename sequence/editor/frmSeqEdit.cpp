@@ -27,7 +27,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/dll/Library.h"
 #include "platform/errors/Guard.h"
-#include "platform/widgets/place/WindowPlace.h"
+#include "platform/widgets/placement/WindowPlacement.h"
 #include "platform/widgets/richtext/RichTextBox.h"
 #include "sequence/SegmentInput.h"
 #include "sequence/SeqUtil.h"
@@ -283,7 +283,7 @@ bool frmSeqEdit::AlignSeq(std::vector<std::string>& seqs, std::vector<std::strin
 {
     frmSeqEdit editor(seqs, names, numSeq, maxLen, seqType, parent);
     // Inside the caller's window, wholly on the screen.
-    platform::WindowPlace::placeOver(editor, parent);
+    platform::placeInsideWhenOpened(editor, parent != nullptr ? parent->window() : nullptr);
     editor.exec();
     seqs = editor.inSeqs();
     names = editor.inNames();

@@ -21,7 +21,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/net/QtInet.h"
-#include "platform/widgets/place/WindowPlace.h"
+#include "platform/widgets/placement/WindowPlacement.h"
 #include "sequence/ui/FlankRetrieval.h"
 #include "sequence/ui/frmStartA.h"
 #include "shell/core/ProgramInfo.h"
@@ -174,7 +174,7 @@ void frmEntrezA::openWorkWindow(QWidget* over)
     }
     auto* window = new frmStartA;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    platform::WindowPlace::placeOver(*window, over);
+    platform::placeInsideWhenOpened(*window, over != nullptr ? over->window() : nullptr);
     window->show();
 }
 

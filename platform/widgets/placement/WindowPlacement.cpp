@@ -8,7 +8,7 @@
 
 namespace platform {
 
-QRect placedInside(const QRect& wanted, const QRect& area)
+QRect placedInside(const QRect& wanted, const QRect& area, QSize minimum)
 {
     if (area.isEmpty()) {
         return wanted;
@@ -16,12 +16,14 @@ QRect placedInside(const QRect& wanted, const QRect& area)
     if (area.contains(wanted)) {
         return wanted;
     }
-    const QSize size(std::min(wanted.width(), area.width()), std::min(wanted.height(), area.height()));
+    const QSize size(std::max(std::min(wanted.width(), area.width()), minimum.width()),
+                     std::max(std::min(wanted.height(), area.height()), minimum.height()));
     QRect placed(QPoint(0, 0), size);
     placed.moveCenter(area.center());
-    // Integer centring may leave a pixel outside on odd sizes.
-    placed.moveLeft(std::clamp(placed.left(), area.left(), area.right() - size.width() + 1));
-    placed.moveTop(std::clamp(placed.top(), area.top(), area.bottom() - size.height() + 1));
+    // Integer centring may leave a pixel outside on odd sizes; a window
+    // larger than the area keeps its top left corner in it.
+    placed.moveLeft(std::max(std::min(placed.left(), area.right() - size.width() + 1), area.left()));
+    placed.moveTop(std::max(std::min(placed.top(), area.bottom() - size.height() + 1), area.top()));
     return placed;
 }
 
@@ -46,7 +48,8 @@ void placeInsideWhenOpened(QWidget& window, const QWidget* frame)
                               frameNow.top() < window.y() ? window.y() - frameNow.top() : 30,
                               4, 4);
     const QRect outer = window.geometry().marginsAdded(decoration);
-    const QRect placed = placedInside(outer, area);
+    const QSize minimum = window.minimumSize().grownBy(decoration);
+    const QRect placed = placedInside(outer, area, minimum);
     const QRect client = placed.marginsRemoved(decoration);
     window.resize(client.size());
     window.move(placed.topLeft());

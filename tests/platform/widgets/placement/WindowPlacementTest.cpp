@@ -32,6 +32,25 @@ TEST(WindowPlacement, PlacedRectangleLiesInsideTheArea)
     EXPECT_EQ(platform::placedInside(QRect(-50, -50, 10, 10), QRect()), QRect(-50, -50, 10, 10));
 }
 
+TEST(WindowPlacement, AWindowIsNeverMadeSmallerThanItsMinimum)
+{
+    const QRect area(200, 200, 300, 200);
+    EXPECT_EQ(platform::placedInside(QRect(0, 0, 900, 560), area, QSize(460, 100)), QRect(200, 200, 460, 200))
+        << "wider minimum: from the area's left, the rest shrunk";
+    EXPECT_EQ(platform::placedInside(QRect(0, 0, 900, 560), area, QSize(2000, 1200)), QRect(200, 200, 2000, 1200))
+        << "minimum larger both ways: from the area's top left";
+
+    QMainWindow frame;
+    frame.setGeometry(60, 50, 600, 420);
+    frame.show();
+    QWidget dialog;
+    dialog.resize(900, 560);
+    dialog.setMinimumWidth(463);
+    platform::placeInsideWhenOpened(dialog, &frame);
+    EXPECT_GE(dialog.width(), 463);
+    EXPECT_LE(dialog.height(), frame.frameGeometry().height());
+}
+
 TEST(WindowPlacement, AWindowOpensInsideTheFrameAndAnOpenOneStaysWhereItIs)
 {
     QMainWindow frame;
