@@ -23,6 +23,7 @@
 
 #include "analysis/ui/OrdinationDialogs.h"
 #include "analysis/ui/OrdinationRun.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 #include "platform/errors/Error.h"
 #include "platform/dialogs/ScriptedDialogs.h"
@@ -148,9 +149,13 @@ void road(int loci, int conditions)
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv,
+                     "[--intensities]\n  Times correspondence analysis through its dialog on 12,625 x 128 and\n"
+                     "  5,368 x 128; --intensities: positive intensities instead of log ratios.\n");
+    intensities = args.flag("--intensities");
+    args.finish();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    intensities = argc > 1 && std::strcmp(argv[1], "--intensities") == 0;
     road(12625, 128);
     road(5368, 128);
     return 0;

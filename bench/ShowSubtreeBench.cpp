@@ -20,6 +20,7 @@
 #include "analysis/DistanceMatrix.h"
 #include "analysis/MyNode.h"
 #include "analysis/UPGMA.h"
+#include "bench/BenchArgs.h"
 #include "bench/BenchSupport.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -153,6 +154,11 @@ std::unique_ptr<MyNode> tree(int leaves, Shape shape)
 
 int main(int argc, char** argv)
 {
+    bench::Args args(argc, argv,
+                     "[leaves]\n  Times Show subtree on the root of cluster trees of five shapes through the main\n"
+                     "  window's Tree menu; leaves: how many (12625 if not given).\n");
+    const int leaves = args.done() ? 12625 : static_cast<int>(args.number("leaves", 3, 1000000));
+    args.finish();
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
@@ -171,7 +177,6 @@ int main(int argc, char** argv)
         frame.Form_Load();
         frame.show();
         shell::TreeCommands* commands = shell::TreeCommands::of(frame);
-        const int leaves = std::getenv("BENCH_LEAVES") != nullptr ? std::atoi(std::getenv("BENCH_LEAVES")) : 12625;
         std::printf("Show subtree on the root of a cluster tree of %d leaves (menu road, window painted)\n",
                     leaves);
         const struct {
