@@ -119,11 +119,36 @@ void PlotChoice(const QListWidget& list, int& a, int& b)
     }
 }
 
+// ---- OrdinationDialog -----------------------------------------------------------
+
+OrdinationDialog::OrdinationDialog(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target) {}
+
+OrdinationDialog::~OrdinationDialog() = default;
+
+bool OrdinationDialog::Form_Load()
+{
+    if (m_loaded) {
+        return true;
+    }
+    platform::guarded([&](platform::Guard& g) {
+        if (const auto block = DataBlock::select(m_target.workbook(), g)) {
+            m_loaded = load(*block, g);
+        }
+    });
+    return m_loaded;
+}
+
+void OrdinationDialog::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
 // ---- OrdinationPlotDialog -------------------------------------------------------
 
 OrdinationPlotDialog::OrdinationPlotDialog(OrdinationTarget& target, std::string analysis, std::string axis,
                                            QWidget* parent)
-    : QDialog(parent), m_target(target), m_analysis(std::move(analysis)), m_axis(std::move(axis))
+    : OrdinationDialog(target, parent), m_analysis(std::move(analysis)), m_axis(std::move(axis))
 {
 }
 
@@ -170,37 +195,27 @@ void OrdinationPlotDialog::addRunAndPlotControls(std::initializer_list<QWidget*>
     connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
 }
 
-bool OrdinationPlotDialog::Form_Load()
+bool OrdinationPlotDialog::load(const DataBlock& block, platform::Guard& g)
 {
-    if (m_loaded) {
-        return true;
+    if (block.rows < 3) {
+        (void)message("Not enough data for PCA because there are only " + std::to_string(block.rows) +
+                      " rows of data.");
+        return false;
     }
-    platform::guarded([&](platform::Guard& g) {
-        const auto block = DataBlock::select(m_target.workbook(), g);
-        if (!block) {
-            return;
-        }
-        if (block->rows < 3) {
-            (void)message("Not enough data for PCA because there are only " + std::to_string(block->rows) +
-                          " rows of data.");
-            return;
-        }
-        if (block->cols < 3) {
-            (void)message("Not enough data for " + m_analysis + " because there are only " +
-                          std::to_string(block->cols) + " columns of data.");
-            return;
-        }
-        const std::string range = block->range(g);
-        if (range.empty()) {
-            return;
-        }
-        txtInRange->setText(q(range));
-        mQuorin::Program().gMissingCode = PCADefaultMissingCode;
-        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
-        loaded();
-        m_loaded = true;
-    });
-    return m_loaded;
+    if (block.cols < 3) {
+        (void)message("Not enough data for " + m_analysis + " because there are only " +
+                      std::to_string(block.cols) + " columns of data.");
+        return false;
+    }
+    const std::string range = block.range(g);
+    if (range.empty()) {
+        return false;
+    }
+    txtInRange->setText(q(range));
+    mQuorin::Program().gMissingCode = PCADefaultMissingCode;
+    txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
+    loaded();
+    return true;
 }
 
 void OrdinationPlotDialog::chkMissing_Click()
@@ -264,12 +279,6 @@ void OrdinationPlotDialog::cmdPlot_Click()
 }
 
 void OrdinationPlotDialog::cmdHelp2_Click() { (void)message(PlotHelp); }
-
-void OrdinationPlotDialog::closeEvent(QCloseEvent* event)
-{
-    m_loaded = false;
-    QDialog::closeEvent(event);
-}
 
 // ---- frmPCAOpt ------------------------------------------------------------------
 
@@ -434,7 +443,7 @@ void frmCA::cmdHelp_Click() { (void)message("No help is available yet for corres
 
 // ---- frmCorr --------------------------------------------------------------------
 
-frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : OrdinationDialog(target, parent)
 {
     setObjectName("frmCorr");
     setWindowTitle("Correlation");
@@ -481,28 +490,18 @@ frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m
 
 frmCorr::~frmCorr() = default;
 
-bool frmCorr::Form_Load()
+bool frmCorr::load(const DataBlock& block, platform::Guard& g)
 {
-    if (m_loaded) {
-        return true;
+    if (block.rows < 3 || block.cols < 3) {
+        (void)message("Not enough data for computing correlation.");
+        return false;
     }
-    platform::guarded([&](platform::Guard& g) {
-        const auto block = DataBlock::select(m_target.workbook(), g);
-        if (!block) {
-            return;
-        }
-        if (block->rows < 3 || block->cols < 3) {
-            (void)message("Not enough data for computing correlation.");
-            return;
-        }
-        if (const std::string range = block->range(g); !range.empty()) {
-            txtInRange->setText(q(range));
-        }
-        optVarCol->setChecked(true);
-        optNewSheet->setChecked(true);
-        m_loaded = true;
-    });
-    return m_loaded;
+    if (const std::string range = block.range(g); !range.empty()) {
+        txtInRange->setText(q(range));
+    }
+    optVarCol->setChecked(true);
+    optNewSheet->setChecked(true);
+    return true;
 }
 
 void frmCorr::cmdOK_Click()
@@ -534,12 +533,6 @@ void frmCorr::cmdOK_Click()
         m_ran = true;
         close();
     }
-}
-
-void frmCorr::closeEvent(QCloseEvent* event)
-{
-    m_loaded = false;
-    QDialog::closeEvent(event);
 }
 
 } // namespace analysis

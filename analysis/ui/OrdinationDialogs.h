@@ -4,9 +4,10 @@
 // dialog frmCA and the correlation matrix dialog frmCorr. Each reads its
 // controls into a run (OrdinationRun.h), shows the run's refusals in message
 // boxes and guards each stage with the error reporter (Abort, Retry,
-// Ignore). The principal component and correspondence dialogs share
-// OrdinationPlotDialog: after a run with graphic output they turn into a
-// small plot panel from which two axes are drawn in the graph window.
+// Ignore). All three load the active sheet's data block through
+// OrdinationDialog; the principal component and correspondence dialogs share
+// OrdinationPlotDialog besides: after a run with graphic output they turn
+// into a small plot panel from which two axes are drawn in the graph window.
 //
 // The dialogs reach the document window and the graph window through
 // OrdinationTarget, so that they depend on no window class of the shell.
@@ -29,7 +30,13 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
+namespace platform {
+class Guard;
+}
+
 namespace analysis {
+
+struct DataBlock;
 
 class OrdinationTarget : public AnalysisTarget {
 public:
@@ -44,27 +51,50 @@ public:
 // and the next selected after it, each 0 when there is none.
 void PlotChoice(const QListWidget& list, int& a, int& b);
 
-// What the principal component and correspondence dialogs share: the load
-// of the active sheet's data block, the missing-value rows, the OK, Help and
-// Exit buttons with the progress bar, and the plot panel (hidden until a run
-// with graphic output has finished, then shown in place of the option
-// frames and the run buttons).
-class OrdinationPlotDialog : public QDialog {
+// What the three ordination dialogs share: the document window they work
+// on, the load of the active sheet's data block (once per opening) and
+// whether the last OK finished a run.
+class OrdinationDialog : public QDialog {
     Q_OBJECT
 public:
-    ~OrdinationPlotDialog() override;
+    ~OrdinationDialog() override;
 
     // Fills the controls from the active sheet's data block. False when the
     // dialog is not to be shown (too small a block, after a message).
     bool Form_Load();
+    // Whether the last OK finished a run.
+    [[nodiscard]] bool ran() const noexcept { return m_ran; }
+
+protected:
+    OrdinationDialog(OrdinationTarget& target, QWidget* parent);
+
+    void closeEvent(QCloseEvent* event) override;
+    // Checks the selected block's size (with a message when it is too small)
+    // and fills the controls from it, steps guarded by `g`. True when the
+    // dialog is loaded.
+    virtual bool load(const DataBlock& block, platform::Guard& g) = 0;
+
+    OrdinationTarget& m_target;
+    bool m_ran = false;
+
+private:
+    bool m_loaded = false;
+};
+
+// What the principal component and correspondence dialogs share besides:
+// the missing-value rows, the OK, Help and Exit buttons with the progress
+// bar, and the plot panel (hidden until a run with graphic output has
+// finished, then shown in place of the option frames and the run buttons).
+class OrdinationPlotDialog : public OrdinationDialog {
+    Q_OBJECT
+public:
+    ~OrdinationPlotDialog() override;
 
     void chkMissing_Click();
     virtual void cmdDone_Click() = 0;
     void cmdPlot_Click();
     virtual void cmdHelp_Click() = 0;
     void cmdHelp2_Click();
-    // Whether the last OK finished a run.
-    [[nodiscard]] bool ran() const noexcept { return m_ran; }
 
     QGroupBox* frInput = nullptr;
     QLineEdit* txtInRange = nullptr;
@@ -86,7 +116,7 @@ protected:
     // axis: the plot list's and the plot titles' prefix ("PC", "CA").
     OrdinationPlotDialog(OrdinationTarget& target, std::string analysis, std::string axis, QWidget* parent);
 
-    void closeEvent(QCloseEvent* event) override;
+    bool load(const DataBlock& block, platform::Guard& g) override;
 
     // Adds the run buttons, the progress bar and the plot panel below the
     // option frames, lays the dialog out and connects the buttons. The
@@ -102,14 +132,10 @@ protected:
     // output, shows the plot panel listing `axes` axes.
     void finishRun(std::vector<std::vector<double>> points, std::vector<std::string> labels, std::int32_t axes);
 
-    OrdinationTarget& m_target;
-    bool m_ran = false;
-
 private:
     std::string m_analysis;
     std::string m_axis;
     std::vector<QWidget*> m_frames;
-    bool m_loaded = false;
     std::vector<std::vector<double>> m_points;
     std::vector<std::string> m_labels;
 };
@@ -163,15 +189,13 @@ private:
     double m_missingCode = 0;
 };
 
-class frmCorr : public QDialog {
+class frmCorr : public OrdinationDialog {
     Q_OBJECT
 public:
     explicit frmCorr(OrdinationTarget& target, QWidget* parent = nullptr);
     ~frmCorr() override;
 
-    bool Form_Load();
     void cmdOK_Click();
-    [[nodiscard]] bool ran() const noexcept { return m_ran; }
 
     QGroupBox* frInput = nullptr;
     QLabel* lblInRange = nullptr;
@@ -192,12 +216,7 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    OrdinationTarget& m_target;
-    bool m_loaded = false;
-    bool m_ran = false;
+    bool load(const DataBlock& block, platform::Guard& g) override;
 };
 
 } // namespace analysis
