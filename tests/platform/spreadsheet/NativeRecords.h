@@ -5,11 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace nativetest {
@@ -46,6 +50,30 @@ inline std::string withField(const std::string& record, std::size_t index, const
     for (std::size_t i = 1; i < f.size(); ++i)
         out += "\t" + f[i];
     return out;
+}
+
+// A damaged file: what is wrong with it, and its bytes.
+struct BadFile {
+    const char* name;
+    std::string bytes;
+};
+
+// Reads each file into a workbook holding "untouched" in cell A1 of sheet 1
+// and expects the read refused as an invalid file format; then calls
+// check(target, name) to test what the refused read left as it was.
+template <class Check>
+void expectEachRefused(std::span<const BadFile> files, Check check)
+{
+    for (const BadFile& file : files) {
+        testsupport::TempDir dir;
+        const auto path = dir.file("bad.vts");
+        testsupport::writeFile(path, file.bytes);
+        spreadsheet::Workbook target;
+        target.setCellValue(1, 1, 1, spreadsheet::Value("untouched"));
+        EXPECT_EQ(testsupport::errorNumber([&] { target.Read(path.string()); }), spreadsheet::kInvalidFileFormat)
+            << file.name;
+        check(target, file.name);
+    }
 }
 
 } // namespace nativetest
