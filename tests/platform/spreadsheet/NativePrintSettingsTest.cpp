@@ -24,15 +24,7 @@ using spreadsheet::WorkbookOptions;
 
 using nativetest::written;
 
-Workbook readBack(const std::string& bytes)
-{
-    testsupport::TempDir dir;
-    const auto path = dir.file("back.vts");
-    testsupport::writeFile(path, bytes);
-    Workbook wb;
-    wb.Read(path.string());
-    return wb;
-}
+using nativetest::readBack;
 
 TEST(NativePrintSettings, EveryPageSetupFieldRoundTrips)
 {
