@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/PairLoop.h"
 #include "platform/errors/Error.h"
 #include "platform/runtime/Rnd.h"
 #include "tests/analysis/UpgmaReference.h"
@@ -479,6 +480,55 @@ TEST(Hclust, TreeFromDistancesInVisitingOrderEqualsTheMovedMatrixTree)
         } catch (const platform::Error& e) {
             EXPECT_EQ(e.number(), platform::err::Subscript);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Sets the worker threads for as long as it lives.
+struct WorkerThreads {
+    explicit WorkerThreads(unsigned threads) { analysis::setWorkerThreads(threads); }
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+    ~WorkerThreads() { analysis::setWorkerThreads(0); }
+};
+
+// Large enough for the joins' column walks to be shared among threads for
+// the first thousands of steps; points on a small grid give many equal
+// distances, so the order of ties is what is checked.
+TEST(Hclust, ThreadsBuildTheTreeOfOneThreadBitForBit)
+{
+    const std::uint32_t seed = 515;
+    std::mt19937 gen(seed);
+    constexpr std::int32_t n = 3600;
+    std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
+    for (auto& xy : p) {
+        xy = {static_cast<int>(gen() % 12), static_cast<int>(gen() % 12)};
+    }
+    DistanceMatrix d(n);
+    for (std::int64_t i = 1; i < n; ++i) {
+        for (std::int64_t j = 0; j < i; ++j) {
+            const auto& a = p[static_cast<std::size_t>(i)];
+            const auto& b = p[static_cast<std::size_t>(j)];
+            d(i, j) = std::hypot(a.first - b.first, a.second - b.second);
+        }
+    }
+    struct Case {
+        std::int16_t rule;
+        bool shuffle;
+    };
+    for (const Case c : {Case{2, true}, Case{2, false}, Case{0, true}, Case{1, true}}) {
+        std::string texts[3];
+        const unsigned threads[3] = {1, 3, 8};
+        for (int t = 0; t < 3; ++t) {
+            const WorkerThreads use(threads[t]);
+            platform::rt::RandomSource rng(c.rule + 40);
+            texts[t] = testref::exactText(*UPGMA::BuildUpgmaTree(d, n, c.rule, itemNames(n), c.shuffle, nullptr, &rng));
+        }
+        EXPECT_EQ(texts[1], texts[0]) << "seed " << seed << " rule " << c.rule << " shuffle " << c.shuffle;
+        EXPECT_EQ(texts[2], texts[0]) << "seed " << seed << " rule " << c.rule << " shuffle " << c.shuffle;
     }
 }
 
