@@ -351,7 +351,7 @@ private:
     static constexpr std::size_t kBlock = 256;
     // Columns shorter than this many live positions are walked on one
     // thread: waking the helpers would cost more than it saves.
-    static constexpr std::int64_t kThreadedWalk = 3072;
+    static constexpr std::int64_t kThreadedWalk = 4096;
     // About how many blocks the first row minima are found in.
     static constexpr std::int64_t kRescanBlocks = 256;
 

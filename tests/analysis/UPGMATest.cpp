@@ -502,7 +502,7 @@ TEST(Hclust, ThreadsBuildTheTreeOfOneThreadBitForBit)
 {
     const std::uint32_t seed = 515;
     std::mt19937 gen(seed);
-    constexpr std::int32_t n = 3600;
+    constexpr std::int32_t n = 4500;
     std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
     for (auto& xy : p) {
         xy = {static_cast<int>(gen() % 12), static_cast<int>(gen() % 12)};
@@ -519,7 +519,7 @@ TEST(Hclust, ThreadsBuildTheTreeOfOneThreadBitForBit)
         std::int16_t rule;
         bool shuffle;
     };
-    for (const Case c : {Case{2, true}, Case{2, false}, Case{0, true}, Case{1, true}}) {
+    for (const Case c : {Case{2, true}, Case{2, false}, Case{0, true}}) {
         std::string texts[3];
         const unsigned threads[3] = {1, 3, 8};
         for (int t = 0; t < 3; ++t) {
