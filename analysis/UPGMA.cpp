@@ -61,14 +61,18 @@ void checkCall(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule,
 // i in the matrix, or empty when the matrix is in item order.
 void checkFinite(const DistanceMatrix& distMat, std::int32_t N, const std::vector<std::int64_t>& position)
 {
-    bool finite = true;
-    for (std::int64_t i = 1; i < N && finite; ++i) {
+    std::atomic<bool> finite{true};
+    analysis::detail::forEachRow(N, 1.0, nullptr, [&](std::int64_t i) {
         const double* row = distMat.row(i);
+        bool rowFinite = true;
         for (std::int64_t j = 0; j < i; ++j) {
-            finite = finite && std::isfinite(row[j]);
+            rowFinite = rowFinite && std::isfinite(row[j]);
         }
-    }
-    if (finite) {
+        if (!rowFinite) {
+            finite.store(false);
+        }
+    });
+    if (finite.load()) {
         return;
     }
     for (std::int64_t i = 1; i < N; ++i) {
@@ -304,6 +308,7 @@ public:
         m_minVal.assign(n, kInfinity);
         m_minArg.assign(n, -1);
         m_stale.assign(n, 0);
+        m_alive.assign(n, 1);
         // Threads pay only where a join walks a long column.
         const unsigned threads = m_n > kThreadedWalk ? analysis::workerThreads() : 1U;
         Crew crew(threads - 1);
@@ -420,31 +425,36 @@ private:
     }
 
     // The smallest cell of row j over the live positions before j, the
-    // earliest among equals. Cells of retired positions hold +infinity, so a
-    // dense row is scanned straight through; a sparse one through the list.
+    // earliest among equals. A dense row is scanned straight through, the
+    // cells of retired positions counting as +infinity; a sparse one through
+    // the list.
     void rescan(std::int64_t j)
     {
         const double* row = m_w.row(j);
         const std::size_t liveBefore = liveFrom(j);
         const std::int64_t* live = m_live.data();
+        const unsigned char* alive = m_alive.data();
         Minimum found;
         if (static_cast<std::int64_t>(liveBefore) * 4 >= j) {
-            found = firstMinimum(row, j, [](std::int64_t t) { return t; });
+            found = firstMinimum(j, [row, alive](std::int64_t t) { return alive[t] ? row[t] : kInfinity; },
+                                 [](std::int64_t t) { return t; });
         } else {
-            found = firstMinimum(row, static_cast<std::int64_t>(liveBefore), [live](std::int64_t t) { return live[t]; });
+            found = firstMinimum(static_cast<std::int64_t>(liveBefore), [row, live](std::int64_t t) { return row[live[t]]; },
+                                 [live](std::int64_t t) { return live[t]; });
         }
         m_minVal[static_cast<std::size_t>(j)] = found.value;
         m_minArg[static_cast<std::size_t>(j)] = found.at;
         m_stale[static_cast<std::size_t>(j)] = 0;
     }
 
-    // The smallest of row[at(t)], t = 0 .. count - 1, at ascending with t:
-    // its value and the first at that holds it (value +infinity and at -1
-    // when no cell is below +infinity). Four interleaved running minima, each
-    // keeping the first place of its own, break the chain of comparisons;
-    // joined by value and then by place they give the one-by-one result.
-    template <class At>
-    [[nodiscard]] static Minimum firstMinimum(const double* row, std::int64_t count, At at)
+    // The smallest of cell(t), t = 0 .. count - 1, with the place at(t),
+    // ascending with t: its value and the first place that holds it (value
+    // +infinity and place -1 when no cell is below +infinity). Four
+    // interleaved running minima, each keeping the first place of its own,
+    // break the chain of comparisons; joined by value and then by place they
+    // give the one-by-one result.
+    template <class Cell, class At>
+    [[nodiscard]] static Minimum firstMinimum(std::int64_t count, Cell cell, At at)
     {
         constexpr std::int64_t kLanes = 4;
         double value[kLanes] = {kInfinity, kInfinity, kInfinity, kInfinity};
@@ -452,18 +462,18 @@ private:
         std::int64_t t = 0;
         for (; t + kLanes <= count; t += kLanes) {
             for (std::int64_t l = 0; l < kLanes; ++l) {
-                const std::int64_t i = at(t + l);
-                if (row[i] < value[l]) {
-                    value[l] = row[i];
-                    place[l] = i;
+                const double c = cell(t + l);
+                if (c < value[l]) {
+                    value[l] = c;
+                    place[l] = at(t + l);
                 }
             }
         }
         for (; t < count; ++t) {
-            const std::int64_t i = at(t);
-            if (row[i] < value[0]) {
-                value[0] = row[i];
-                place[0] = i;
+            const double c = cell(t);
+            if (c < value[0]) {
+                value[0] = c;
+                place[0] = at(t);
             }
         }
         Minimum best;
@@ -492,23 +502,22 @@ private:
         clusters[f] = std::move(joined);
 
         m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(liveFrom(second)));
+        m_alive[s] = 0;
         m_minVal[s] = kInfinity;
         m_minArg[s] = -1;
 
         const std::int32_t na = m_size[f];
         const std::int32_t nb = m_size[s];
-        // Every cell of a retired position is set to +infinity as it is read
-        // for the last time, so that row scans need not ask who is alive.
+        // The cells of second keep their last values: every scan skips
+        // retired positions.
         double* firstRow = m_w.row(first);
-        double* secondRow = m_w.row(second);
+        const double* secondRow = m_w.row(second);
         const std::size_t firstAt = liveFrom(first);
         // Live positions before first: only first's own row holds them.
         for (std::size_t t = 0; t < firstAt; ++t) {
             const std::int64_t k = m_live[t];
             firstRow[k] = UpdatedDistance(m_rule, firstRow[k], secondRow[k], na, nb);
-            secondRow[k] = kInfinity;
         }
-        secondRow[first] = kInfinity;
         rescan(first);
         m_size[f] = na + nb;
 
@@ -547,22 +556,21 @@ private:
     {
         __builtin_prefetch(&m_w(k, first), 1);
         if (k > second) {
-            __builtin_prefetch(&m_w(k, second), 1);
+            __builtin_prefetch(&m_w(k, second), 0);
         }
     }
 
     // Row k (after first) after the join of first and second: its cell of
-    // first takes the joined distance, its cell of second retires, and its
-    // cached minimum is repaired.
-    void updateColumnCell(std::int64_t k, std::int64_t first, std::int64_t second, double* secondRow, std::int32_t na,
-                          std::int32_t nb)
+    // first takes the joined distance (its cell of second is no longer
+    // read), and its cached minimum is repaired.
+    void updateColumnCell(std::int64_t k, std::int64_t first, std::int64_t second, const double* secondRow,
+                          std::int32_t na, std::int32_t nb)
     {
         const auto kk = static_cast<std::size_t>(k);
         double& c = m_w(k, first);
-        double& retired = k > second ? m_w(k, second) : secondRow[k];
+        const double retired = k > second ? m_w(k, second) : secondRow[k];
         const double v = UpdatedDistance(m_rule, c, retired, na, nb);
         c = v;
-        retired = kInfinity;
         // Row k's other cells are unchanged and not below its (exact or
         // bounding) minimum.
         const std::int64_t arg = m_minArg[kk];
@@ -597,6 +605,7 @@ private:
     std::vector<double> m_minVal;
     std::vector<std::int64_t> m_minArg;
     std::vector<unsigned char> m_stale;  // m_minVal only bounds the row's minimum from below
+    std::vector<unsigned char> m_alive;  // by position: not yet joined into another
     std::vector<Minimum> m_blockMin;     // per block of live positions
 };
 
