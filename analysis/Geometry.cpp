@@ -240,22 +240,28 @@ void addPairTrail(platform::Error& error, const char* driver, std::int64_t i, st
     error.appendTrail(driver, "between items " + platform::rt::CStr(j + 1) + " and " + platform::rt::CStr(i + 1));
 }
 
+// Row i of disMat pair by pair; a failing pair is named in the error.
+template <class PairFn>
+void fillRowByPairs(DistanceMatrix& disMat, std::int64_t i, const char* driver, PairFn& pairFn)
+{
+    double* out = disMat.row(i);
+    for (std::int64_t j = 0; j < i; ++j) {
+        try {
+            out[j] = pairFn(i, j);
+        } catch (platform::Error& error) {
+            addPairTrail(error, driver, i, j);
+            throw;
+        }
+    }
+}
+
 // The common frame: checks, a fresh DisMat, every pair through pairFn(i, j).
 template <class PairFn>
 void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, PairFn pairFn)
 {
     disMat = DistanceMatrix(items.n, driver);
-    analysis::detail::forEachRow(items.n, static_cast<double>(items.len), pb, [&](std::int64_t i) {
-        double* out = disMat.row(i);
-        for (std::int64_t j = 0; j < i; ++j) {
-            try {
-                out[j] = pairFn(i, j);
-            } catch (platform::Error& error) {
-                addPairTrail(error, driver, i, j);
-                throw;
-            }
-        }
-    });
+    analysis::detail::forEachRow(items.n, static_cast<double>(items.len), pb,
+                                 [&](std::int64_t i) { fillRowByPairs(disMat, i, driver, pairFn); });
 }
 
 // Pairs summed together by the blocked row loop below.
@@ -344,15 +350,7 @@ void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, 
             }
         } catch (const platform::Error&) {
             for (std::int64_t i = first; i < end; ++i) {
-                double* out = disMat.row(i);
-                for (std::int64_t j = 0; j < i; ++j) {
-                    try {
-                        out[j] = pairFn(i, j);
-                    } catch (platform::Error& error) {
-                        addPairTrail(error, driver, i, j);
-                        throw;
-                    }
-                }
+                fillRowByPairs(disMat, i, driver, pairFn);
             }
             throw;
         }

@@ -263,17 +263,14 @@ TEST(Hclust, FastTreeEqualsTheScanOnLargerClusteredMatrices)
     }
 }
 
-TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
+// Euclidean distances between n points drawn on a side x side integer grid
+// (seeded): many equal distances.
+DistanceMatrix gridDistances(std::int32_t n, unsigned side, std::uint32_t seed)
 {
-    // Rows long enough for the row minima to be found several cells at a
-    // time with a remainder, and orbits of the visiting-order permutation
-    // longer than the distance at which their cells are fetched.
-    const std::uint32_t seed = 4242;
     std::mt19937 gen(seed);
-    constexpr std::int32_t n = 300;
     std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
     for (auto& xy : p) {
-        xy = {static_cast<int>(gen() % 9), static_cast<int>(gen() % 9)};
+        xy = {static_cast<int>(gen() % side), static_cast<int>(gen() % side)};
     }
     DistanceMatrix d(n);
     for (std::int64_t i = 1; i < n; ++i) {
@@ -283,6 +280,17 @@ TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
             d(i, j) = std::hypot(a.first - b.first, a.second - b.second);
         }
     }
+    return d;
+}
+
+TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
+{
+    // Rows long enough for the row minima to be found several cells at a
+    // time with a remainder, and orbits of the visiting-order permutation
+    // longer than the distance at which their cells are fetched.
+    const std::uint32_t seed = 4242;
+    constexpr std::int32_t n = 300;
+    const DistanceMatrix d = gridDistances(n, 9, seed);
     for (std::int16_t rule = 0; rule < 3; ++rule) {
         platform::rt::RandomSource rngFast(rule + 11);
         platform::rt::RandomSource rngOrder(rule + 11);
@@ -501,20 +509,8 @@ struct WorkerThreads {
 TEST(Hclust, ThreadsBuildTheTreeOfOneThreadBitForBit)
 {
     const std::uint32_t seed = 515;
-    std::mt19937 gen(seed);
     constexpr std::int32_t n = 4500;
-    std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
-    for (auto& xy : p) {
-        xy = {static_cast<int>(gen() % 12), static_cast<int>(gen() % 12)};
-    }
-    DistanceMatrix d(n);
-    for (std::int64_t i = 1; i < n; ++i) {
-        for (std::int64_t j = 0; j < i; ++j) {
-            const auto& a = p[static_cast<std::size_t>(i)];
-            const auto& b = p[static_cast<std::size_t>(j)];
-            d(i, j) = std::hypot(a.first - b.first, a.second - b.second);
-        }
-    }
+    const DistanceMatrix d = gridDistances(n, 12, seed);
     struct Case {
         std::int16_t rule;
         bool shuffle;
