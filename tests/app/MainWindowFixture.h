@@ -1,9 +1,10 @@
 #pragma once
 
-// A main window loaded as the program loads it, on the offscreen platform:
-// its settings folder in a temporary folder, its boxes and file dialogs
-// answered from a script, and every error that reaches the reporter recorded
-// (and answered Abort).
+// ProgramFixture: a fresh program state, a settings folder in a temporary
+// folder, and boxes and file dialogs answered from a script.
+// MainWindowFixture: on top of that, a main window loaded as the program
+// loads it, on the offscreen platform, with every error that reaches the
+// reporter recorded (and answered Abort).
 
 #include <QAction>
 
@@ -26,15 +27,29 @@
 
 namespace shelltest {
 
-class MainWindowFixture : public ::testing::Test {
+class ProgramFixture : public ::testing::Test {
+protected:
+    // The settings folder is named, not made: the program makes it on first use.
+    ProgramFixture() : m_scope(program), m_dialogsScope(boxes)
+    {
+        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
+    }
+    ~ProgramFixture() override { ::unsetenv("QUORIN_WINDOWS_DIR"); }
+
+    testsupport::TempDir m_dir;
+    mQuorin::ProgramState program;
+    mQuorin::ProgramScope m_scope;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs m_dialogsScope;
+};
+
+class MainWindowFixture : public ProgramFixture {
 protected:
     // load: the window runs its load steps (settings, Book1) before it shows;
     // prepare: called with the settings folder before the window exists.
     explicit MainWindowFixture(bool load = true,
                                const std::function<void(const std::filesystem::path&)>& prepare = {})
-        : m_scope(program), m_dialogsScope(boxes)
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
         std::filesystem::create_directories(m_dir.file("win"));
         if (prepare)
             prepare(m_dir.file("win"));
@@ -54,7 +69,6 @@ protected:
             child->workbook().setChanged(false);
         }
         frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
 
     // Triggers a menu item, which must exist and be enabled.
@@ -66,11 +80,6 @@ protected:
         a->trigger();
     }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
     std::unique_ptr<shell::MainFrame> frame;
     std::vector<std::string> reported;
     std::unique_ptr<platform::ScopedReporter> reporter;

@@ -44,6 +44,7 @@
 #include "app/frmAbout.h"
 #include "app/frmMDIChild.h"
 #include "app/frmOption.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/shell/RampartRegistry.h"
 #include "tests/support/TestSupport.h"
 
@@ -52,15 +53,10 @@ using shell::View;
 
 namespace {
 
-// A fresh program state, settings folder and scripted boxes for each test.
-class ShellWindow : public ::testing::Test {
+// A fresh program state, settings folder and scripted boxes for each test;
+// each test loads its own main windows.
+class ShellWindow : public shelltest::ProgramFixture {
 protected:
-    ShellWindow() : m_scope(program), m_dialogsScope(boxes)
-    {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
-    }
-    ~ShellWindow() override { ::unsetenv("QUORIN_WINDOWS_DIR"); }
-
     std::unique_ptr<shell::MainFrame> loadFrame()
     {
         auto frame = std::make_unique<shell::MainFrame>();
@@ -78,11 +74,6 @@ protected:
     [[nodiscard]] std::filesystem::path file(const std::string& name) const { return m_dir.file(name); }
     [[nodiscard]] std::filesystem::path ini() const { return m_dir.path() / "win" / "QUORIN.INI"; }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogsScope;
     int ended = 0;
 };
 
