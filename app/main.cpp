@@ -3,15 +3,15 @@
 #include <QApplication>
 #include <QStringList>
 
-#include "shell/ui/ClusterMenu.h"
-#include "shell/ui/OrdinationMenu.h"
+#include "app/ClusterMenu.h"
+#include "app/OrdinationMenu.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/runtime/Events.h"
 #include "shell/core/ErrHandler.h"
 #include "shell/core/mQuorin.h"
-#include "shell/ui/MainFrame.h"
-#include "shell/ui/MainModule.h"
-#include "shell/ui/ProgramIcon.h"
+#include "app/MainFrame.h"
+#include "app/MainModule.h"
+#include "app/ProgramIcon.h"
 
 int main(int argc, char* argv[])
 {

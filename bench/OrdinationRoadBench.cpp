@@ -31,9 +31,9 @@
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/mQuorin.h"
-#include "shell/ui/MainFrame.h"
-#include "shell/ui/OrdinationMenu.h"
-#include "shell/ui/frmMDIChild.h"
+#include "app/MainFrame.h"
+#include "app/OrdinationMenu.h"
+#include "app/frmMDIChild.h"
 
 namespace {
 

@@ -26,9 +26,9 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/mQuorin.h"
-#include "shell/ui/MainFrame.h"
-#include "shell/ui/TreeCommands.h"
-#include "shell/ui/frmMDIChild.h"
+#include "app/MainFrame.h"
+#include "app/TreeCommands.h"
+#include "app/frmMDIChild.h"
 #include "trees/ui/NAryForm.h"
 
 namespace {

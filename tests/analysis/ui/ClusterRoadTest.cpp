@@ -28,7 +28,7 @@
 #include "analysis/SOM.h"
 #include "analysis/UPGMA.h"
 #include "analysis/mCluster.h"
-#include "shell/ui/ClusterMenu.h"
+#include "app/ClusterMenu.h"
 #include "analysis/ui/ClusterRun.h"
 #include "analysis/ui/frmClusterOpt.h"
 #include "numeric/MatB.h"
@@ -39,9 +39,10 @@
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/StrUtil.h"
 #include "shell/core/mQuorin.h"
-#include "shell/ui/MainFrame.h"
-#include "shell/ui/WorkbookCommands.h"
-#include "shell/ui/frmMDIChild.h"
+#include "app/MainFrame.h"
+#include "app/WorkbookCommands.h"
+#include "app/frmMDIChild.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/TestSupport.h"
 #include "trees/ListTrees.h"
 #include "trees/NHAdapter.h"
@@ -116,11 +117,10 @@ std::string newick(const MyNode& root)
     return text;
 }
 
-class ClusterRoad : public ::testing::Test {
+class ClusterRoad : public shelltest::ProgramFixture {
 protected:
-    ClusterRoad() : m_scope(program), m_dialogs(boxes)
+    ClusterRoad()
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
         frame = std::make_unique<shell::MainFrame>();
         frame->Form_Load();
         frame->NewDocument();
@@ -136,7 +136,6 @@ protected:
     ~ClusterRoad() override
     {
         frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
 
     // Analysis, Clustering with the dialog set up by `drive` and then OK.
@@ -181,11 +180,6 @@ protected:
     [[nodiscard]] std::string outputView() const { return child->RichTextBox1()->toPlainText().toStdString(); }
     [[nodiscard]] const TreeViewModel& treeView() const { return child->TreeView1()->Nodes(); }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogs;
     platform::rt::RandomSource rng{Seed};
     std::unique_ptr<shell::MainFrame> frame;
     shell::WorkbookCommands* commands = nullptr;

@@ -43,11 +43,12 @@
 #include "platform/spreadsheet/Value.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/mQuorin.h"
-#include "shell/ui/ClusterMenu.h"
-#include "shell/ui/MainFrame.h"
-#include "shell/ui/OrdinationMenu.h"
-#include "shell/ui/WorkbookCommands.h"
-#include "shell/ui/frmMDIChild.h"
+#include "app/ClusterMenu.h"
+#include "app/MainFrame.h"
+#include "app/OrdinationMenu.h"
+#include "app/WorkbookCommands.h"
+#include "app/frmMDIChild.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
@@ -65,11 +66,10 @@ void snap(QWidget& widget, const char* name)
     widget.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
 }
 
-class OrdinationRoad : public ::testing::Test {
+class OrdinationRoad : public shelltest::ProgramFixture {
 protected:
-    OrdinationRoad() : m_scope(program), m_dialogs(boxes)
+    OrdinationRoad()
     {
-        ::setenv("QUORIN_WINDOWS_DIR", m_dir.file("win").c_str(), 1);
         frame = std::make_unique<shell::MainFrame>();
         frame->Form_Load();
         frame->NewDocument();
@@ -95,7 +95,6 @@ protected:
     ~OrdinationRoad() override
     {
         frame.reset();
-        ::unsetenv("QUORIN_WINDOWS_DIR");
     }
 
     template <class D>
@@ -142,11 +141,6 @@ protected:
         return "$A$1:$" + spreadsheet::columnLetters(points + 1) + "$" + std::to_string(loci + 1);
     }
 
-    testsupport::TempDir m_dir;
-    mQuorin::ProgramState program;
-    mQuorin::ProgramScope m_scope;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs m_dialogs;
     std::unique_ptr<shell::MainFrame> frame;
     shell::frmMDIChild* child = nullptr;
 };

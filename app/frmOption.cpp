@@ -1,0 +1,135 @@
+#include "app/frmOption.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/errors/Guard.h"
+#include "platform/runtime/Convert.h"
+#include "shell/core/FileUtil.h"
+#include "shell/core/mQuorin.h"
+
+namespace shell {
+
+frmOption::frmOption(platform::CommonDialog& dialog, QWidget* parent) : QDialog(parent), m_dialog(dialog)
+{
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("Setup options"));
+    auto* outer = new QVBoxLayout(this);
+    auto* frOpt = new QGroupBox(this);
+    auto* grid = new QGridLayout(frOpt);
+    for (int i = 0; i < 5; ++i) {
+        m_lblOpt[static_cast<std::size_t>(i)] = new QLabel(frOpt);
+        grid->addWidget(m_lblOpt[static_cast<std::size_t>(i)], i, 0);
+    }
+    for (int i = 0; i < 3; ++i) {
+        m_txtOpt[static_cast<std::size_t>(i)] = new QLineEdit(frOpt);
+        grid->addWidget(m_txtOpt[static_cast<std::size_t>(i)], i, 1);
+    }
+    auto* cmdBrowseIn = new QPushButton(QStringLiteral("Browse"), frOpt);
+    auto* cmdBrowseOut = new QPushButton(QStringLiteral("Browse"), frOpt);
+    grid->addWidget(cmdBrowseIn, 1, 2);
+    grid->addWidget(cmdBrowseOut, 2, 2);
+    m_cboInFile = new QComboBox(frOpt);
+    m_cboOutFile = new QComboBox(frOpt);
+    grid->addWidget(m_cboInFile, 3, 1, 1, 2);
+    grid->addWidget(m_cboOutFile, 4, 1, 1, 2);
+    outer->addWidget(frOpt);
+    auto* buttons = new QHBoxLayout;
+    m_cmdDone = new QPushButton(QStringLiteral("Done"), this);
+    auto* cmdHelp = new QPushButton(QStringLiteral("Help"), this);
+    buttons->addStretch();
+    buttons->addWidget(m_cmdDone);
+    buttons->addWidget(cmdHelp);
+    outer->addLayout(buttons);
+
+    // Enter anywhere in the dialog is Done; the other buttons want a click
+    // (or Space on them).
+    for (QPushButton* other : {cmdBrowseIn, cmdBrowseOut, cmdHelp}) {
+        other->setAutoDefault(false);
+    }
+    m_cmdDone->setDefault(true);
+    connect(cmdBrowseIn, &QPushButton::clicked, this, [this] { cmdBrowseIn_Click(); });
+    connect(cmdBrowseOut, &QPushButton::clicked, this, [this] { cmdBrowseOut_Click(); });
+    connect(m_cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+    Form_Load();
+}
+
+void frmOption::Form_Load()
+{
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            const char* labels[] = {"Maximum number of 'Recent files':", "Data directory:", "Output directory:",
+                                    "Default input file type:", "Default output file type:"};
+            for (std::size_t i = 0; i < 5; ++i) {
+                m_lblOpt[i]->setText(QString::fromLatin1(labels[i]));
+            }
+        });
+        g.step([&] {
+            const auto& program = mQuorin::Program();
+            m_txtOpt[0]->setText(QStringLiteral("4"));
+            m_txtOpt[1]->setText(QString::fromStdString(program.gDataDir));
+            m_txtOpt[2]->setText(QString::fromStdString(program.gOutDir));
+        });
+        g.step([&] {
+            m_cboInFile->addItems({QStringLiteral("Excel 95/5-7,*.XLS"), QStringLiteral("Excel 97/8, *.XLS"),
+                                   QStringLiteral("Formula One 3/4/5, *.vts"), QStringLiteral("Formula One 6, *.vts"),
+                                   QStringLiteral("Tab-delimited text, *.txt"),
+                                   QStringLiteral("Tab-delimited text-values only, *.txt")});
+            m_cboInFile->setCurrentIndex(static_cast<int>(platform::rt::Val(mQuorin::Program().gIni().InFileType())));
+        });
+        g.step([&] {
+            m_cboOutFile->addItems({QStringLiteral("Excel 95/5-7,*.XLS"), QStringLiteral("Excel 97/8, *.XLS"),
+                                    QStringLiteral("Formula One 3/4/5, *.vts"), QStringLiteral("Formula One 6, *.vts"),
+                                    QStringLiteral("HTML, *.HTM, *.HTML"), QStringLiteral("HTML - data only, *.HTM, *.HTML"),
+                                    QStringLiteral("Tab-delimited text, *.txt"),
+                                    QStringLiteral("Tab-delimited text-values only, *.txt")});
+            m_cboOutFile->setCurrentIndex(static_cast<int>(platform::rt::Val(mQuorin::Program().gIni().OutFileType())));
+        });
+    });
+}
+
+void frmOption::browse(int box)
+{
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            m_dialog.CancelError = true;
+            m_dialog.Flags = 2052;
+            m_dialog.DialogTitle = "Click any file name, then click Open";
+            m_dialog.InitDir = box == 1 ? mQuorin::Program().gDataDir : mQuorin::Program().gOutDir;
+            m_dialog.FileName.clear();
+            m_dialog.Filter.clear();
+            try {
+                m_dialog.ShowOpen();
+            } catch (const platform::Error& e) {
+                if (e.number() == platform::err::FileDialogCancelled) {
+                    return;  // cancel leaves the box as it was
+                }
+                throw;
+            }
+            m_txtOpt[static_cast<std::size_t>(box)]->setText(
+                QString::fromStdString(FileUtil::GetFilePath(m_dialog.FileName)));
+        });
+    });
+}
+
+void frmOption::cmdDone_Click()
+{
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            const std::int16_t maxRecent = platform::rt::CInt(platform::rt::CDbl(m_txtOpt[0]->text().toStdString()));
+            std::string dataDir = m_txtOpt[1]->text().toStdString();
+            std::string outDir = m_txtOpt[2]->text().toStdString();
+            mQuorin::Program().gIni().WriteDefault(maxRecent, dataDir, outDir,
+                                                   static_cast<std::int16_t>(m_cboInFile->currentIndex()),
+                                                   static_cast<std::int16_t>(m_cboOutFile->currentIndex()));
+        });
+        g.step([&] { close(); });
+    });
+}
+
+} // namespace shell

@@ -1,0 +1,125 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QPushButton>
+#include <QTextEdit>
+
+#include <gtest/gtest.h>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "shell/core/mQuorin.h"
+#include "app/WinAPI.h"
+#include "app/frmAbout.h"
+#include "app/frmOption.h"
+#include "app/frmSplash.h"
+#include "tests/support/TestSupport.h"
+
+using platform::Answer;
+
+TEST(frmSplash, SecondCopyIsRefusedWithItsMessage)
+{
+    testsupport::TempDir dir;
+    const QString lock = QString::fromStdString(dir.file("Quorin.lock").string());
+    QLockFile running(lock);
+    ASSERT_TRUE(running.tryLock(0));
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    shell::frmSplash splash(lock);
+    EXPECT_FALSE(splash.Load(0));
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, "Quorin is already running.");
+    EXPECT_EQ(boxes.last().title, "Quorin is running.");
+    EXPECT_EQ(boxes.last().style, 16);
+    EXPECT_FALSE(splash.isVisible());
+}
+
+TEST(frmSplash, FirstCopyShowsVersionAndBanner)
+{
+    testsupport::TempDir dir;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    shell::frmSplash splash(QString::fromStdString(dir.file("Quorin.lock").string()));
+    EXPECT_TRUE(splash.Load(0));
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(splash.lblVersion()->text(), QStringLiteral("Version 2.0.7"));
+    EXPECT_EQ(splash.lblPlatform()->text(), QStringLiteral("for Micorsoft Windows 95/98/NT"));
+    EXPECT_FALSE(splash.banner().isNull());
+    // The banner's black text leaves dark pixels in the band above the frame.
+    bool dark = false;
+    for (int y = 0; y < 100 && !dark; ++y) {
+        for (int x = 0; x < splash.banner().width() && !dark; ++x) {
+            dark = qGray(splash.banner().pixel(x, y)) < 64;
+        }
+    }
+    EXPECT_TRUE(dark);
+}
+
+TEST(frmAbout, Command1AsksWithoutNetworkAndOpensOnlyAfterYes)
+{
+    for (Answer answer : {Answer::Yes, Answer::No}) {
+        platform::ScriptedDialogs boxes;
+        boxes.answer(answer);
+        platform::ScopedDialogs scoped(boxes);
+        shell::frmAbout about;
+        EXPECT_EQ(about.lblVersion()->text(), QStringLiteral("Version: 2.0.7"));
+        about.isNetworked = [] { return false; };
+        std::vector<std::string> opened;
+        about.openUrl = [&](const std::string& url) { opened.push_back(url); };
+        about.Command1()->click();
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, "Are you sure that your computer is networked?");
+        EXPECT_EQ(boxes.last().style, 4);
+        EXPECT_EQ(opened.size(), answer == Answer::Yes ? 1u : 0u);
+    }
+}
+
+TEST(frmOption, OffersFourAndStoresTheDefaults)
+{
+    testsupport::TempDir dir;
+    ::setenv("QUORIN_WINDOWS_DIR", dir.file("win").c_str(), 1);
+    mQuorin::ProgramState state;
+    mQuorin::ProgramScope scope(state);
+    state.gDataDir = dir.path().string();
+    state.gOutDir = dir.path().string();
+    const auto cwd = std::filesystem::current_path();
+    platform::ScriptedDialogs boxes;
+    boxes.choose(dir.file("picked/any.txt").string());
+    platform::ScopedDialogs scoped(boxes);
+    platform::CommonDialog control;
+    shell::frmOption options(control);
+    EXPECT_EQ(options.windowTitle(), QStringLiteral("Setup options"));
+    EXPECT_EQ(options.txtOpt(0)->text(), QStringLiteral("4"));
+    EXPECT_EQ(options.lblOpt(0)->text(), QStringLiteral("Maximum number of 'Recent files':"));
+    EXPECT_EQ(options.cboInFile()->count(), 6);
+    EXPECT_EQ(options.cboOutFile()->count(), 8);
+    options.cmdBrowseOut_Click();
+    EXPECT_EQ(boxes.fileRequests().at(0).title, "Click any file name, then click Open");
+    EXPECT_EQ(boxes.fileRequests().at(0).flags, 2052);
+    EXPECT_EQ(options.txtOpt(2)->text().toStdString(), dir.file("picked/").string());
+    options.txtOpt(1)->setText(QString::fromStdString(dir.file("data").string()));
+    options.cboOutFile()->setCurrentIndex(6);
+    options.cmdDone_Click();
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(state.gIni().MaxNumRecentFile(), 4);
+    EXPECT_EQ(state.gIni().OutFileType(), "6");
+    EXPECT_EQ(state.gIni().DataDir(), dir.file("data").string());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("data")));
+    ::unsetenv("QUORIN_WINDOWS_DIR");
+}
+
+TEST(WinAPI, CaretLineAndColumn)
+{
+    QTextEdit box;
+    box.setLineWrapMode(QTextEdit::NoWrap);
+    box.setPlainText(QStringLiteral("first\nsecond line"));
+    QTextCursor c = box.textCursor();
+    c.setPosition(0);
+    box.setTextCursor(c);
+    EXPECT_EQ(WinAPI::GetCaretLine(&box), 1);
+    EXPECT_EQ(WinAPI::GetCaretCol(&box), 0);
+    c.setPosition(9);
+    box.setTextCursor(c);
+    EXPECT_EQ(WinAPI::GetCaretLine(&box), 2);
+    EXPECT_EQ(WinAPI::GetCaretCol(&box), 3);
+}

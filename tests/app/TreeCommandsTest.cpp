@@ -1,0 +1,351 @@
+// The Tree menu on a cluster tree planted in the active document window.
+
+#include "app/TreeCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/MainWindowFixture.h"
+
+#include "analysis/MyNode.h"
+#include "graphs/ui/DrawChart.h"
+#include "graphs/ui/frmChart.h"
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/widgets/chart/ChartModel.h"
+#include "platform/widgets/chart/ChartView.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
+#include "sequence/ui/frmEntrezA.h"
+#include "shell/core/mQuorin.h"
+#include "app/MainFrame.h"
+#include "app/frmMDIChild.h"
+#include "tests/support/TestSupport.h"
+#include "trees/ui/NAryForm.h"
+
+namespace {
+
+std::unique_ptr<analysis::MyNode> node(const std::string& caption, double length, bool tip)
+{
+    auto n = std::make_unique<analysis::MyNode>();
+    n->setCaption(caption);
+    n->setBranchLen(length);
+    n->setTip(tip);
+    return n;
+}
+
+// ((A:1,B:2):0.5,C:3.5)
+std::unique_ptr<analysis::MyNode> sample()
+{
+    auto root = node("", 0, false);
+    auto inner = node("", 0.5, false);
+    inner->addChild(node("A", 1, true));
+    inner->addChild(node("B", 2, true));
+    root->addChild(std::move(inner));
+    root->addChild(node("C", 3.5, true));
+    return root;
+}
+
+class TreeMenu : public shelltest::MainWindowFixture {
+protected:
+    TreeMenu()
+    {
+        frame->NewDocument()->MyRootNode(sample());
+        commands = shell::TreeCommands::of(*frame);
+        commands->setModalDrawing(false);
+    }
+    platform::TreeViewModel& nodes() { return frame->ActiveChild()->TreeView1()->Nodes(); }
+    std::int32_t find(const std::string& text)
+    {
+        for (std::int32_t i = 1; i <= nodes().Count(); ++i) {
+            if (nodes().Text(i) == text) {
+                return i;
+            }
+        }
+        return 0;
+    }
+
+    // Triggers Retrieve DNA sequences; true when the retrieval dialog
+    // opened (it is closed at once).
+    bool retrieveShowsTheDialog()
+    {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* d = qobject_cast<sequence::frmEntrezA*>(w); d && d->isVisible()) {
+                    shown = true;
+                    d->close();
+                }
+            }
+        });
+        trigger("mnuTreeRetrieve");
+        return shown;
+    }
+
+    shell::TreeCommands* commands = nullptr;
+};
+
+TEST_F(TreeMenu, NodePropertyShowsDistanceAndDescendants)
+{
+    trigger("mnuTreeNodeProperty");  // nothing selected
+    EXPECT_EQ(boxes.last().text, "Please select a node of the tree first.");
+
+    nodes().setSelected(find("A"), true);
+    trigger("mnuTreeNodeProperty");
+    EXPECT_EQ(boxes.last().title, "Node info");
+    EXPECT_EQ(boxes.last().text, "Node information:\r\nDistance to tip = 0.0000\r\nNumber of descendents = 0");
+
+    nodes().setSelected(1, true);
+    trigger("mnuTreeNodeProperty");
+    EXPECT_NE(boxes.last().text.find("Number of descendents = 3"), std::string::npos) << boxes.last().text;
+}
+
+TEST_F(TreeMenu, ShowSubtreeDrawsTheLeavesBelowTheNode)
+{
+    const std::int32_t a = find("A");
+    nodes().setSelected(nodes().Parent(a), true);
+    trigger("mnuTreeShowSubTree");
+    trees::NAryForm& form = commands->naryForm();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.model().LeafNames(), (std::vector<std::string>{"A", "B"}));
+    form.close();
+
+    nodes().setSelected(1, true);  // the root draws the whole tree
+    trigger("mnuTreeShowSubTree");
+    EXPECT_EQ(form.model().LeafNames(), (std::vector<std::string>{"A", "B", "C"}));
+}
+
+TEST_F(TreeMenu, CollapseThenExpandLeavesEveryNodeExpanded)
+{
+    trigger("mnuTreeCollapse");
+    for (std::int32_t i = 1; i <= nodes().Count(); ++i) {
+        EXPECT_FALSE(nodes().Expanded(i)) << i;
+    }
+    trigger("mnuTreeExpand");
+    for (std::int32_t i = 1; i <= nodes().Count(); ++i) {
+        EXPECT_TRUE(nodes().Expanded(i)) << i;
+    }
+}
+
+// A balanced cluster tree of `leaves` loci "g0", "g1", ... whose pairs
+// join at 0.1, pairs of pairs at 0.2 and so on (an ultrametric tree).
+std::unique_ptr<analysis::MyNode> balanced(int leaves)
+{
+    std::vector<std::unique_ptr<analysis::MyNode>> level;
+    for (int i = 0; i < leaves; ++i) {
+        level.push_back(node("g" + std::to_string(i), 0.1, true));
+    }
+    double height = 0.1;
+    while (level.size() > 2) {
+        std::vector<std::unique_ptr<analysis::MyNode>> next;
+        for (std::size_t i = 0; i + 1 < level.size(); i += 2) {
+            auto inner = node("", 0.1, false);
+            inner->addChild(std::move(level[i]));
+            inner->addChild(std::move(level[i + 1]));
+            next.push_back(std::move(inner));
+        }
+        if (level.size() % 2 == 1) {
+            level.back()->setBranchLen(level.back()->BranchLen() + 0.1);
+            next.push_back(std::move(level.back()));
+        }
+        level = std::move(next);
+        height += 0.1;
+    }
+    auto root = node("", 0, false);
+    for (auto& n : level) {
+        root->addChild(std::move(n));
+    }
+    return root;
+}
+
+TEST_F(TreeMenu, CutOffBoxCancelChangesNothingAndABadNumberIsAskedAgain)
+{
+    frame->NewDocument()->MyRootNode(balanced(12625));
+    const std::int32_t planted = nodes().Count();
+    ASSERT_EQ(planted, 2 * 12625 - 1);  // "Root", the inner nodes below it and the leaves
+
+    for (const char* cancel : {"", "   "}) {  // Cancel gives the empty text
+        boxes.clear();
+        boxes.type(cancel);
+        trigger("mnuTreeCollapseCutoff");
+        ASSERT_EQ(boxes.calls().size(), 1u) << '"' << cancel << '"';
+        EXPECT_EQ(nodes().Count(), planted) << "nothing flattened";
+    }
+
+    boxes.clear();
+    boxes.type("abc").type("0,35").type("0.25");
+    trigger("mnuTreeCollapseCutoff");
+    ASSERT_EQ(boxes.calls().size(), 5u);
+    for (std::size_t i : {std::size_t{0}, std::size_t{2}, std::size_t{4}}) {
+        EXPECT_EQ(boxes.calls()[i].kind, platform::ScriptedDialogs::Call::Kind::Input);
+        EXPECT_EQ(boxes.calls()[i].title, "Tree");
+        EXPECT_EQ(boxes.calls()[i].text, "Please input the cutoff distance.");
+    }
+    for (std::size_t i : {std::size_t{1}, std::size_t{3}}) {
+        EXPECT_EQ(boxes.calls()[i].kind, platform::ScriptedDialogs::Call::Kind::Message);
+        EXPECT_EQ(boxes.calls()[i].text, shell::TreeCommands::CutoffNotANumber);
+        EXPECT_EQ(boxes.calls()[i].style & 0x70, platform::mb::Exclamation);
+    }
+    EXPECT_TRUE(reported.empty());
+    // Collapsed at 0.25: the clusters of four loci joined at 0.2 hang from
+    // the root.
+    EXPECT_GE(nodes().Children(1), 12625 / 4);
+    EXPECT_LE(nodes().Children(1), 12625 / 4 + 2);
+    EXPECT_EQ(frame->ActiveChild()->mRoot()->Children().size(), 2u) << "the full tree stays whole";
+
+    boxes.clear();  // Cancel after a bad number: still nothing changes
+    const std::int32_t collapsed = nodes().Count();
+    boxes.type("x").type("");
+    trigger("mnuTreeCollapseCutoff");
+    EXPECT_EQ(boxes.calls().size(), 3u);
+    EXPECT_EQ(nodes().Count(), collapsed);
+}
+
+TEST_F(TreeMenu, ALeafStandsForItsOwnLocus)
+{
+    const int loci = 12000;
+    frame->NewDocument()->MyRootNode(balanced(loci));
+    program.gColName = {"0h", "2h", "4h"};
+    program.gNumCol = 3;
+    program.gNumRow = loci;
+    program.gRowName.clear();
+    program.gDataMat.assign(3, std::vector<double>(static_cast<std::size_t>(loci)));
+    for (int r = 0; r < loci; ++r) {
+        program.gRowName.push_back("g" + std::to_string(loci - 1 - r));  // another order than the tree's
+        for (std::size_t c = 0; c < 3; ++c) {
+            program.gDataMat[c][static_cast<std::size_t>(r)] = r * 10.0 + static_cast<double>(c);
+        }
+    }
+    const std::int32_t leaf = find("g4321");
+    ASSERT_NE(leaf, 0);
+    nodes().setSelected(leaf, true);
+    platform::ChartModel seen;
+    int shown = 0;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart& w) {
+        ++shown;
+        seen = w.chart();
+    });
+    trigger("mnuTreeExprPlot");
+    graphs::Graphics::setModalRunner({});
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"g4321"}));
+    const double row = loci - 1 - 4321;
+    EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{row * 10}, {row * 10 + 1}, {row * 10 + 2}}));
+    EXPECT_EQ(seen.columnCount(), 1);
+    EXPECT_EQ(seen.columnLabel(1), "g4321");
+    for (const auto& call : boxes.calls()) {
+        EXPECT_EQ(call.text.find("None of the loci"), std::string::npos);
+    }
+
+    // The root plots every locus, each with its own row.
+    nodes().setSelected(1, true);
+    graphs::Graphics::setModalRunner([](graphs::frmChart&) {});
+    trigger("mnuTreeExprPlot");
+    graphs::Graphics::setModalRunner({});
+    ASSERT_EQ(program.gNumSelLoci, loci);
+    for (std::size_t k = 0; k < program.gSelLociName.size(); k += 997) {
+        const int number = std::stoi(program.gSelLociName[k].substr(1));
+        EXPECT_EQ(program.gSelLociExpr[1][k], (loci - 1 - number) * 10.0 + 1) << program.gSelLociName[k];
+    }
+
+    nodes().setSelected(leaf, true);
+    EXPECT_TRUE(retrieveShowsTheDialog());
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"g4321"}));
+    EXPECT_EQ(program.gNumSelLoci, 1);
+}
+
+TEST_F(TreeMenu, ShowSubtreeOfTheWholeTreeDrawsEveryLeafAndShowsItsProgress)
+{
+    frame->NewDocument()->MyRootNode(balanced(12625));
+    nodes().setSelected(1, true);
+    QProgressBar* bar = frame->ActiveChild()->ProgressBar1();
+    ASSERT_NE(bar, nullptr);
+    std::vector<int> values;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int v) { values.push_back(v); });
+    trigger("mnuTreeShowSubTree");
+    trees::NAryForm& form = commands->naryForm();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.model().NameCount(), 12625);
+    EXPECT_EQ(form.model().LeafNames().front(), "g0");
+    EXPECT_EQ(form.model().LeafNames().back(), "g12624");
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(*std::max_element(values.begin(), values.end()), bar->maximum()) << "the bar reached its end";
+    EXPECT_EQ(bar->value(), 0) << "and was cleared";
+    form.close();
+}
+
+TEST_F(TreeMenu, TheExpressionPlotOpensWhollyInsideTheMainWindow)
+{
+    frame->setGeometry(120, 80, 1100, 760);
+    program.gRowName = {"A", "B", "C"};
+    program.gDataMat = {{1, 2, 3}, {10, 20, 30}};
+    program.gColName = {"0h", "1h"};
+    program.gNumRow = 3;
+    program.gNumCol = 2;
+    nodes().setSelected(1, true);
+    QRect placed;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart& w) {
+        w.show();
+        QApplication::processEvents();
+        placed = w.frameGeometry();
+    });
+    trigger("mnuTreeExprPlot");
+    graphs::Graphics::setModalRunner({});
+    ASSERT_FALSE(placed.isEmpty());
+    EXPECT_TRUE(frame->frameGeometry().contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+}
+
+TEST_F(TreeMenu, LociBelowANodeTakeTheirOwnDataRows)
+{
+    program.gRowName = {"C", "B", "A", "B"};
+    program.gDataMat = {{3, 2, 1, 20}, {30, 22, 11, 200}};  // [column][row]
+    program.gNumRow = 4;
+    program.gNumCol = 2;
+    program.gNumSelLoci = 0;
+    commands->GetLociExprBelowNode(1);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(program.gNumSelLoci, 3);
+    EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{1, 2, 3}, {11, 22, 30}}));
+
+    program.gRowName = {"A", "X", "Y", "Z"};  // B and C have no row: left out
+    commands->GetLociExprBelowNode(1);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A"}));
+    EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{3}, {30}}));
+}
+
+TEST_F(TreeMenu, ExpressionPlotDrawsOneLinePerLocusBelowTheNode)
+{
+    program.gRowName = {"C", "B", "A"};
+    program.gDataMat = {{3, 2, 1}, {30, 20, 10}, {300, 200, 100}};
+    program.gColName = {"0h", "1h", "2h"};
+    program.gNumRow = 3;
+    program.gNumCol = 3;
+    int shown = 0;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart&) { ++shown; });
+    nodes().setSelected(nodes().Parent(find("A")), true);
+    trigger("mnuTreeExprPlot");
+    graphs::Graphics::setModalRunner({});
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(program.gSelLociExpr, (std::vector<std::vector<double>>{{1, 2}, {10, 20}, {100, 200}}));
+}
+
+TEST_F(TreeMenu, RetrieveOpensTheRetrievalDialogWithTheLociBelowTheNode)
+{
+    nodes().setSelected(nodes().Parent(find("A")), true);
+    EXPECT_TRUE(retrieveShowsTheDialog());
+    EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(program.gNumSelLoci, 2);
+}
+
+} // namespace

@@ -1,0 +1,454 @@
+// The File, View, Window, Data and Analysis commands through the real main
+// window and document windows on the offscreen platform, with boxes and file
+// dialogs answered from a script.
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolBar>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/errors/Guard.h"
+#include "platform/profile/Profile.h"
+#include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "platform/widgets/treeview/TreeView.h"
+#include "shell/workbook/SSMDI1.h"
+#include "shell/core/mQuorin.h"
+#include "app/MainFrame.h"
+#include "app/StandardToolbar.h"
+#include "app/WorkbookCommands.h"
+#include "app/frmMDIChild.h"
+#include "tests/app/MainWindowFixture.h"
+#include "tests/support/TestSupport.h"
+
+using platform::Answer;
+using spreadsheet::Value;
+
+namespace {
+
+class WorkbookWindow : public shelltest::MainWindowFixture {
+protected:
+    WorkbookWindow()
+        : MainWindowFixture(true,
+                            [](const std::filesystem::path& win) {
+                                EXPECT_TRUE(platform::profile::WriteString("Recent Files", "MaxNumRecentFile", "4",
+                                                                           win / "QUORIN.INI"));
+                            })
+    {
+        first = frame->NewDocument();
+    }
+
+    [[nodiscard]] bool shown(const char* menu) const { return frame->action(QString::fromLatin1(menu))->isVisible(); }
+    [[nodiscard]] std::string file(const std::string& name, const std::string& bytes) const
+    {
+        testsupport::writeFile(m_dir.file(name), bytes);
+        return m_dir.file(name).string();
+    }
+    [[nodiscard]] std::string path(const std::string& name) const { return m_dir.file(name).string(); }
+    [[nodiscard]] spreadsheet::Workbook& active() const { return frame->ActiveChild()->workbook(); }
+
+    void open(const std::string& p)
+    {
+        boxes.choose(p);
+        trigger("mnuFileOpen");
+    }
+
+    shell::frmMDIChild* first = nullptr;
+};
+
+TEST_F(WorkbookWindow, OpeningATabFileWithGapsPutsEveryValueInItsCell)
+{
+    const std::string p = file("expr.txt", "\t0h\t1h\t2h\nYAL001C\t0.25\t\t1.5\nYAL002W\t\t2\t\nYAL003W\t3\t4\t5\n");
+    frame->ShowView(shell::View::Tree);
+    frame->action(QStringLiteral("mnuFile"))->setVisible(true);
+    open(p);
+
+    ASSERT_EQ(frame->ActiveChild(), first);
+    const spreadsheet::Workbook& book = active();
+    const Value empty;
+    const Value expected[4][4] = {
+        {empty, Value("0h"), Value("1h"), Value("2h")},
+        {Value("YAL001C"), Value(0.25), empty, Value(1.5)},
+        {Value("YAL002W"), empty, Value(2.0), empty},
+        {Value("YAL003W"), Value(3.0), Value(4.0), Value(5.0)},
+    };
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(book.cellValue(1, r + 1, c + 1), expected[r][c]) << "row " << r + 1 << " column " << c + 1;
+        }
+    }
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
+    EXPECT_FALSE(shown("mnuTree"));
+    EXPECT_TRUE(shown("mnuAnalysis"));
+    // The recent-file list names the file, in the menu and in the settings file.
+    ASSERT_FALSE(frame->mnuFileList().empty());
+    EXPECT_TRUE(frame->mnuFileList()[0]->isVisible());
+    EXPECT_EQ(frame->mnuFileList()[0]->data().toString().toStdString(), "1. " + p);
+    EXPECT_EQ(program.gIni().RecentFileAt(0), p);
+    EXPECT_TRUE(reported.empty());
+
+    // The block read into the data matrix: value column first, labels kept.
+    program.gMissingCode = -9;
+    ASSERT_TRUE(SSMDI1::ReadActiveBlockIntoProgram(active()));
+    EXPECT_EQ(program.gNumRow, 3);
+    EXPECT_EQ(program.gNumCol, 3);
+    EXPECT_EQ(program.gRowName, (std::vector<std::string>{"YAL001C", "YAL002W", "YAL003W"}));
+    EXPECT_EQ(program.gColName, (std::vector<std::string>{"0h", "1h", "2h"}));
+    EXPECT_EQ(program.gDataMat, (std::vector<std::vector<double>>{{0.25, -9, 3}, {-9, 2, 4}, {1.5, -9, 5}}));
+    EXPECT_EQ(active().SelectionEx(0), (spreadsheet::RangeRef{1, 1, 4, 4}));
+}
+
+TEST_F(WorkbookWindow, RecentFileEntryOpensItsFileAgain)
+{
+    const std::string a = file("a.txt", "x\ty\n1\t2\n");
+    const std::string b = file("b.txt", "x\ty\n3\t4\n");
+    open(a);
+    open(b);
+    ASSERT_GE(frame->mnuFileList().size(), 2U);
+    frame->mnuFileList()[1]->trigger();
+    EXPECT_EQ(active().cellValue(1, 2, 1), Value(1.0));
+    EXPECT_EQ(program.gIni().RecentFileAt(0), a);
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + a);
+}
+
+TEST_F(WorkbookWindow, SavedAsXlsAndNativeReopenWithEqualValues)
+{
+    active().setCellEntry(1, 1, 1, "gene");
+    active().setCellEntry(1, 1, 2, "0h");
+    active().setCellEntry(1, 2, 1, "YAL001C");
+    active().setCellValue(1, 2, 2, 0.1);
+    active().setCellValue(1, 3, 2, -2.5e-7);
+    for (const int type : {2, 3}) {
+        SCOPED_TRACE(type);
+        const std::string p = path("saved" + std::to_string(type) + (type == 2 ? ".xls" : ".vts"));
+        boxes.choose(p, type);
+        trigger("mnuFileSaveAs");
+        EXPECT_EQ(first->windowTitle().toStdString(), p);
+        EXPECT_EQ(first->workbook().Tag(), std::to_string(type));
+
+        // The saved file itself is held by its window: opening it again
+        // brings that window back. A copy opens in a window of its own.
+        const std::size_t windows = frame->Documents().size();
+        open(p);
+        EXPECT_EQ(frame->ActiveChild(), first);
+        EXPECT_EQ(frame->Documents().size(), windows);
+        const std::string copy = path("copy of " + std::filesystem::path(p).filename().string());
+        std::filesystem::copy_file(p, copy, std::filesystem::copy_options::overwrite_existing);
+        open(copy);
+        shell::frmMDIChild* reopened = frame->ActiveChild();
+        ASSERT_NE(reopened, first);
+        EXPECT_EQ(reopened->windowTitle().toStdString(), copy);
+        const spreadsheet::Workbook& back = reopened->workbook();
+        EXPECT_EQ(back.Tag(), std::to_string(type));
+        for (int r = 1; r <= 3; ++r) {
+            for (int c = 1; c <= 2; ++c) {
+                EXPECT_EQ(back.cellValue(1, r, c), first->workbook().cellValue(1, r, c)) << r << "," << c;
+            }
+        }
+        frame->ShowDocument(first);
+    }
+    // Saving again goes back to the file without a dialog.
+    const std::size_t requests = boxes.fileRequests().size();
+    active().setCellValue(1, 4, 4, 7.0);
+    trigger("mnuFileSave");
+    EXPECT_EQ(boxes.fileRequests().size(), requests);
+    spreadsheet::Workbook check;
+    check.Read(path("saved3.vts"));
+    EXPECT_EQ(check.cellValue(1, 4, 4), Value(7.0));
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(WorkbookWindow, LogTransformWritesANewSheetAndRefusesText)
+{
+    spreadsheet::Workbook& book = active();
+    book.setCellEntry(1, 1, 2, "a");
+    book.setCellEntry(1, 1, 3, "b");
+    book.setCellEntry(1, 2, 1, "g1");
+    book.setCellValue(1, 2, 2, 0.0);
+    book.setCellValue(1, 2, 3, 1.5);
+    book.setCellEntry(1, 3, 1, "g2");
+    book.setCellValue(1, 3, 2, 3.5);
+    trigger("mnuDataLog2");
+    ASSERT_EQ(book.NumSheets(), 2);
+    EXPECT_EQ(book.SheetName(1), "LogTransformed");
+    EXPECT_EQ(book.cellValue(1, 2, 2), Value(-1.0));
+    EXPECT_EQ(book.cellValue(1, 2, 3), Value(1.0));
+    EXPECT_EQ(book.cellValue(1, 3, 2), Value(2.0));
+    EXPECT_TRUE(book.cellValue(1, 3, 3).isEmpty());
+    EXPECT_EQ(book.cellValue(1, 1, 3), Value("b"));
+    EXPECT_EQ(book.cellValue(1, 3, 1), Value("g2"));
+
+    book.setSheet(2);
+    book.setCellEntry(2, 3, 3, "high");
+    trigger("mnuDataSQRT");
+    EXPECT_EQ(book.NumSheets(), 2);
+    EXPECT_EQ(boxes.last().text,
+              "The cell C3 holds \"high\", which is not a number. Square-root transformation aborted.");
+
+    // An empty sheet: the reporter names the missing data.
+    book.setNumSheets(3);
+    book.setSheet(3);
+    trigger("mnuDataNormalize");
+    ASSERT_EQ(reported.size(), 1U);
+    EXPECT_EQ(reported[0], "No data selected in the active worksheet.");
+}
+
+TEST_F(WorkbookWindow, ViewCommandsSwitchTheMenuSet)
+{
+    trigger("mnuWindowTree");
+    EXPECT_FALSE(shown("mnuFile"));
+    EXPECT_FALSE(shown("mnuData"));
+    EXPECT_TRUE(shown("mnuTree"));
+    EXPECT_TRUE(shown("mnuWindow"));
+    EXPECT_FALSE(first->TreeView1()->isHidden());
+    trigger("mnuWindowOutput");
+    EXPECT_TRUE(shown("Edit"));
+    EXPECT_FALSE(shown("mnuEdit"));
+    EXPECT_FALSE(shown("mnuTree"));
+    trigger("mnuWindowData");
+    EXPECT_TRUE(shown("mnuFile"));
+    EXPECT_TRUE(shown("mnuAnalysis"));
+    EXPECT_FALSE(shown("Edit"));
+    EXPECT_FALSE(first->ss()->isHidden());
+}
+
+TEST_F(WorkbookWindow, SaveInTheTreeAndOutputViews)
+{
+    trigger("mnuWindowTree");
+    frame->action(QStringLiteral("mnuFile"))->setVisible(true);
+    trigger("mnuFileSave");
+    EXPECT_EQ(boxes.last().text, "Please remind XX to write a function to save the tree.");
+
+    trigger("mnuWindowOutput");
+    first->RichTextBox1()->setPlainText(QStringLiteral("Clusters: 3\nMethod: average"));
+    const std::string p = path("report.txt");
+    boxes.choose(p);
+    trigger("mnuFileSave");
+    EXPECT_EQ(boxes.last().text, "Saved to file: " + p);
+    EXPECT_EQ(testsupport::readFile(p), "Clusters: 3\nMethod: average");
+}
+
+TEST_F(WorkbookWindow, ViewTogglesKeepCheckMarksAndBarsTogether)
+{
+    auto* standard = frame->findChild<QToolBar*>(QStringLiteral("tlbStandard"));
+    ASSERT_NE(standard, nullptr);
+    trigger("mnuViewToolbarsStandard");
+    EXPECT_FALSE(frame->action(QStringLiteral("mnuViewToolbarsStandard"))->isChecked());
+    EXPECT_TRUE(standard->isHidden());
+    trigger("mnuViewToolbarsStandard");
+    EXPECT_FALSE(standard->isHidden());
+
+    trigger("mnuViewStatusBar");
+    EXPECT_TRUE(frame->sbStatusBar()->isHidden());
+    EXPECT_FALSE(frame->action(QStringLiteral("mnuViewStatusBar"))->isChecked());
+
+    trigger("mnuViewFormulaBar");
+    EXPECT_FALSE(first->ss()->ShowEditBar());
+    trigger("mnuFileNew");
+    EXPECT_FALSE(frame->ActiveChild()->ss()->ShowEditBar());
+    EXPECT_EQ(frame->Documents().size(), 2U);
+}
+
+TEST_F(WorkbookWindow, WindowListNamesTheOpenWindows)
+{
+    shell::frmMDIChild* second = frame->NewDocument();
+    QMenu* window = frame->menu(QStringLiteral("mnuWindow"));
+    emit window->aboutToShow();
+    emit window->aboutToShow();
+    std::vector<QAction*> entries;
+    for (QAction* a : window->actions()) {
+        if (a->isCheckable() && a->text().contains(QStringLiteral("Book"))) {
+            entries.push_back(a);
+        }
+    }
+    ASSERT_EQ(entries.size(), 2U);
+    EXPECT_TRUE(entries[1]->isChecked());
+    entries[0]->trigger();
+    EXPECT_EQ(frame->ActiveChild(), first);
+    EXPECT_NE(first, second);
+}
+
+TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
+{
+    shell::WorkbookCommands* commands = shell::WorkbookCommands::of(*frame);
+    ASSERT_NE(commands, nullptr);
+    EXPECT_FALSE(frame->action(QStringLiteral("mnuAnaCluster"))->isEnabled());
+    int shownDialogs = 0;
+    commands->setClusterDialog([&] {
+        ++shownDialogs;
+        EXPECT_TRUE(program.gDataMat.empty());
+        first->TreeView1()->Nodes().Add({}, "Root");
+    });
+    spreadsheet::Workbook& book = active();
+    book.setCellEntry(1, 1, 2, "a");
+    book.setCellValue(1, 2, 2, 1.0);
+    program.gDataMat = {{1}};
+    program.gNumRow = 1;
+
+    trigger("mnuAnaCluster");
+    EXPECT_EQ(shownDialogs, 1);
+    EXPECT_EQ(program.gNumRow, 0);
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(shown("mnuTree"));
+    EXPECT_FALSE(shown("mnuAnalysis"));
+    EXPECT_FALSE(first->TreeView1()->isHidden());
+    EXPECT_TRUE(first->ss()->isHidden());
+
+    // With a tree shown, No keeps it and the new one goes beside it.
+    frame->ShowView(shell::View::Data);
+    boxes.answer(Answer::No);
+    trigger("mnuAnaCluster");
+    EXPECT_EQ(boxes.last().text, "Delete the current tree to save memory (Yes recommended)?");
+    EXPECT_EQ(boxes.last().title, "Info");
+    EXPECT_EQ(first->TreeView1()->Nodes().Count(), 2);
+    frame->ShowView(shell::View::Data);
+    boxes.answer(Answer::Yes);
+    trigger("mnuAnaCluster");
+    EXPECT_EQ(first->TreeView1()->Nodes().Count(), 1);
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
+{
+    // The head of a compound file and nothing sound after it.
+    const std::string p = file("broken.xls", std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
+    open(p);
+    EXPECT_TRUE(reported.empty()) << (reported.empty() ? "" : reported[0]);
+    ASSERT_FALSE(boxes.calls().empty());
+    EXPECT_EQ(boxes.last().text, "Unable to load " + p);
+    EXPECT_EQ(frame->Documents().size(), 1U);
+    EXPECT_EQ(frame->ActiveChild(), first);
+}
+
+TEST_F(WorkbookWindow, StatusBarKeepsTheOpenedFileWhenTheFrameIsActivatedAgain)
+{
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    const std::string p = file("expr.txt", "probe\tt1\n1000_at\t-2.5\n");
+    open(p);
+    // Closing the Open dialog activates the frame again; so does any other window.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
+
+    // A new book holds no file; going back to the file's window shows it again.
+    trigger("mnuFileNew");
+    frame->Form_Activate();
+    EXPECT_EQ(frame->statusText(), QStringLiteral("File: No file in buffer"));
+    frame->findChild<QMdiArea*>()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+    frame->Form_Activate();
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
+}
+
+TEST_F(WorkbookWindow, RecentEntriesAreNumberedKeysAndListOnlyFilesThatLoaded)
+{
+    const std::string a = file("a.txt", "x\ty\n1\t2\n");
+    const std::string b = file("b.txt", "x\ty\n3\t4\n");
+    open(a);
+    open(b);
+    const std::string broken =
+        file("broken.xls", std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
+    open(broken);
+    EXPECT_EQ(boxes.last().text, "Unable to load " + broken);
+    EXPECT_EQ(program.gIni().NumRecentFile(), 2);
+    EXPECT_EQ(program.gIni().RecentFileAt(0), b);
+    EXPECT_EQ(frame->statusText().toStdString(), "File: " + b);
+    ASSERT_GE(frame->mnuFileList().size(), 2U);
+    EXPECT_EQ(frame->mnuFileList()[0]->text().toStdString(), "&1. " + b);
+    EXPECT_EQ(frame->mnuFileList()[1]->text().toStdString(), "&2. " + a);
+    EXPECT_EQ(platform::profile::GetString("Recent Files", "File1", "", m_dir.file("win") / "QUORIN.INI"), b);
+
+    // Opening a file that is open already brings its window back, by any road.
+    const std::size_t windows = frame->Documents().size();
+    first->workbook().setCellValue(1, 5, 5, Value("kept"));
+    open(a);
+    EXPECT_EQ(frame->ActiveChild(), first);
+    trigger("mnuFileNew");
+    frame->mnuFileList()[1]->trigger();  // b, now second in the list
+    EXPECT_EQ(active().cellValue(1, 2, 1), Value(3.0));
+    EXPECT_EQ(frame->Documents().size(), windows + 1);
+    EXPECT_EQ(first->workbook().cellValue(1, 5, 5), Value("kept"));
+    EXPECT_EQ(program.gIni().RecentFileAt(0), b);
+}
+
+TEST_F(WorkbookWindow, OpenAndSaveDialogsStartInTheDataFolderOfTheSettings)
+{
+    const struct {
+        const char* name;
+        std::string dataDir;  // "" leaves the settings without one
+        std::string expected;
+    } rows[] = {
+        {"no folder stored", "", QDir::homePath().toStdString()},
+        {"a stored folder", m_dir.file("arrays").string(), m_dir.file("arrays").string()},
+    };
+    std::filesystem::create_directories(m_dir.file("arrays"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.dataDir.empty()) {
+            ASSERT_TRUE(platform::profile::WriteString("Defaults", "DataDir", row.dataDir,
+                                                       m_dir.file("win") / "QUORIN.INI"));
+        }
+        frame->Form_Load();
+        const std::size_t before = boxes.fileRequests().size();
+        boxes.cancelFile().cancelFile().cancelFile();
+        trigger("mnuFileOpen");
+        shell::StandardToolbar::of(*frame)->button(QStringLiteral("Open"))->trigger();
+        trigger("mnuFileNew");
+        trigger("mnuFileSaveAs");
+        ASSERT_EQ(boxes.fileRequests().size(), before + 3);
+        for (std::size_t i = before; i < before + 3; ++i) {
+            EXPECT_EQ(boxes.fileRequests()[i].initDir, row.expected) << i - before;
+            EXPECT_NE(boxes.fileRequests()[i].initDir, QCoreApplication::applicationDirPath().toStdString());
+        }
+    }
+}
+
+// A workbook another program made opens in a window of its own with the
+// results of its formulas, its 20,000-character text and its errors.
+TEST_F(WorkbookWindow, XlsWorkbookMadeElsewhereOpensWithItsFormulaResults)
+{
+    const std::string p = (std::filesystem::path(TESSARAY_SOURCE_DIR) / "tests" / "platform" / "spreadsheet" / "data" /
+                           "libreoffice_mixed.xls")
+                              .string();
+    open(p);
+    EXPECT_TRUE(reported.empty());
+    ASSERT_EQ(frame->Documents().size(), 2U);
+    const spreadsheet::Workbook& book = active();
+    EXPECT_EQ(book.TableName(), p);
+    EXPECT_EQ(book.Tag(), std::to_string(static_cast<int>(spreadsheet::FileType::Excel97)));
+    EXPECT_EQ(book.cellValue(1, 3, 2), Value(6.5));
+    EXPECT_EQ(book.cellValue(1, 4, 2), Value("Hello world"));
+    EXPECT_EQ(book.cellValue(1, 5, 2), Value::logical(true));
+    EXPECT_EQ(book.cellValue(1, 6, 2), Value::error(spreadsheet::CellError::Div0));
+    EXPECT_EQ(book.cellValue(1, 10, 2).text().size(), 20001U);
+    if (const char* shot = std::getenv("TESSARAY_SCREENSHOT_XLS")) {
+        frame->resize(1000, 620);
+        if (QWidget* sub = frame->ActiveChild()->parentWidget()) {
+            sub->showMaximized();
+        }
+        QApplication::processEvents();
+        frame->grab().save(QString::fromLocal8Bit(shot));
+    }
+}
+
+} // namespace
