@@ -378,13 +378,8 @@ TEST_F(FormatWindow, ScreenshotOfAFormattedSheetAndTheFormatCellsDialog)
     wb.SetColWidth(8, 8, 13);
     wb.SetRowHeight(1, 1, 20);
     wb.setSelectionRef("B3");
-    frame->resize(1100, 560);
-    if (QWidget* sub = child->parentWidget())
-        sub->showMaximized();
-    QApplication::processEvents();
-    ASSERT_TRUE(frame->grab().save(QString::fromLocal8Bit(shot)));
-    QString base = QString::fromLocal8Bit(shot);
-    base.chop(4);
+    const QString base = saveMaximisedShot(*child, QSize(1100, 560), shot);
+    ASSERT_FALSE(base.isEmpty());
     onDialog<spreadsheet::FormatCellsDialog>([base](spreadsheet::FormatCellsDialog& d) {
         d.numberList()->setCurrentRow(2);
         QApplication::processEvents();

@@ -7,6 +7,9 @@
 // reporter recorded (and answered Abort).
 
 #include <QAction>
+#include <QApplication>
+#include <QSize>
+#include <QString>
 
 #include <cstdlib>
 #include <filesystem>
@@ -78,6 +81,23 @@ protected:
         ASSERT_NE(a, nullptr) << name;
         ASSERT_TRUE(a->isEnabled()) << name;
         a->trigger();
+    }
+
+    // For the screenshot tests: the main window at `size` with `document`
+    // maximised in it, saved as the picture `shot` (a .png path). Gives the
+    // path without ".png", for the pictures of the dialogs that go with it,
+    // or "" when the picture could not be saved.
+    QString saveMaximisedShot(shell::frmMDIChild& document, QSize size, const char* shot)
+    {
+        frame->resize(size);
+        if (QWidget* sub = document.parentWidget())
+            sub->showMaximized();
+        QApplication::processEvents();
+        QString path = QString::fromLocal8Bit(shot);
+        if (!frame->grab().save(path))
+            return {};
+        path.chop(4);
+        return path;
     }
 
     std::unique_ptr<shell::MainFrame> frame;
