@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -146,24 +147,72 @@ PeerRun runPeer(const std::string& input, int species)
     return peer;
 }
 
+// The check of -c: each alignment searched with the margin in force and
+// with every rearranged tree smoothed whole; prints whether the tree texts
+// (topology and every printed length) and the log-likelihoods agree.
+void check(const std::vector<int>& sizes, int seeds)
+{
+    std::printf("species  seed  screened s  whole s  same tree  log-likelihood (screened)  difference\n");
+    const double margin = tallowin::dnaml::screenMargin();
+    int differing = 0;
+    for (int species : sizes)
+        for (int seed = 1; seed <= seeds; ++seed) {
+            const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species) +
+                                                                  7919u * static_cast<uint64_t>(seed));
+            tallowin::dnaml::setScreenMargin(margin);
+            auto start = std::chrono::steady_clock::now();
+            const auto screened = tallowin::dnaml::run(input, {});
+            const double screenedSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            tallowin::dnaml::setScreenMargin(std::numeric_limits<double>::infinity());
+            start = std::chrono::steady_clock::now();
+            const auto whole = tallowin::dnaml::run(input, {});
+            const double wholeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const bool sameTree = screened.treeText == whole.treeText;
+            const bool same = sameTree && screened.lnL == whole.lnL && screened.patternLnL == whole.patternLnL &&
+                              screened.code == whole.code;
+            differing += same ? 0 : 1;
+            std::printf("%7d  %4d  %10.2f  %7.2f  %9s  %25.6f  %.3g\n", species, seed, screenedSeconds, wholeSeconds,
+                        sameTree ? "yes" : "NO", screened.lnL, screened.lnL - whole.lnL);
+            std::fflush(stdout);
+        }
+    tallowin::dnaml::setScreenMargin(margin);
+    std::printf("%d of %zu searches differ in any bit\n", differing, sizes.size() * static_cast<std::size_t>(seeds));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     bench::Args args(argc, argv,
-                     "[-t threads] [species ...]\n"
+                     "[-t threads] [-m margin | -w] [-c seeds] [species ...]\n"
                      "  threads  search threads, 0 for one per core (the default)\n"
+                     "  margin   screening margin of rearrangements in log units (default 5);\n"
+                     "           -w smooths every rearranged tree whole\n"
+                     "  seeds    check instead of timing: that many alignments of each size, each\n"
+                     "           searched with the margin and with -w, the results compared\n"
                      "  species  species of each simulated alignment, from 4 to 200 (default 10 20 40)\n");
     std::vector<int> sizes;
+    int seeds = 0;
     while (!args.done()) {
         if (args.flag("-t"))
             tallowin::dnaml::setSearchThreads(static_cast<unsigned>(args.number("threads", 0, 1024)));
+        else if (args.flag("-m"))
+            tallowin::dnaml::setScreenMargin(static_cast<double>(args.number("margin", 0, 1000000)));
+        else if (args.flag("-w"))
+            tallowin::dnaml::setScreenMargin(std::numeric_limits<double>::infinity());
+        else if (args.flag("-c"))
+            seeds = static_cast<int>(args.number("seeds", 1, 100));
         else
             sizes.push_back(static_cast<int>(args.number("species", 4, 200)));
     }
     if (sizes.empty())
         sizes = {10, 20, 40};
     std::printf("threads: %u\n", tallowin::dnaml::searchThreads());
+    if (seeds > 0) {
+        check(sizes, seeds);
+        return 0;
+    }
     std::printf("species  sites  patterns  seconds  log-likelihood     peer s  peer log-likelihood\n");
     for (int species : sizes) {
         const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species));
