@@ -3,8 +3,13 @@
 // transition/transversion ratio 2, 1,000 sites) of 10, 20 and 40 species,
 // default options. Prints one line per size.
 //
-// Usage: bench_dnaml [-t threads] [species ...]
+// Usage: bench_dnaml [-t threads] [-m margin | -w] [-c seeds] [species ...]
 //   (default: every core; 10 20 40 species; 80 takes minutes)
+// -m sets the screening margin of rearrangements, -w smooths every
+// rearranged tree whole. -c checks instead of timing: `seeds` alignments of
+// each size (other seeds than the timed one), each searched with the margin
+// and with -w; prints per alignment whether the tree texts, per-pattern and
+// total log-likelihoods agree bit for bit.
 // Where PhyML is installed (bench/peers/install) the same alignment is also
 // given to it on one core (F84, ratio 2, one rate class, empirical
 // frequencies, its default search) and its seconds and log-likelihood are
@@ -208,7 +213,8 @@ int main(int argc, char** argv)
     }
     if (sizes.empty())
         sizes = {10, 20, 40};
-    std::printf("threads: %u\n", tallowin::dnaml::searchThreads());
+    std::printf("threads: %u  screening margin: %g\n", tallowin::dnaml::searchThreads(),
+                tallowin::dnaml::screenMargin());
     if (seeds > 0) {
         check(sizes, seeds);
         return 0;
