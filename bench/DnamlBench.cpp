@@ -3,13 +3,13 @@
 // transition/transversion ratio 2, 1,000 sites) of 10, 20 and 40 species,
 // default options. Prints one line per size.
 //
-// Usage: bench_dnaml [-t threads] [-m margin | -w] [-c seeds] [species ...]
+// Usage: bench_dnaml [-t threads] [-m margin | -w] [-c seeds [-s first]] [species ...]
 //   (default: every core; 10 20 40 species; 80 takes minutes)
 // -m sets the screening margin of rearrangements, -w smooths every
 // rearranged tree whole. -c checks instead of timing: `seeds` alignments of
-// each size (other seeds than the timed one), each searched with the margin
-// and with -w; prints per alignment whether the tree texts, per-pattern and
-// total log-likelihoods agree bit for bit.
+// each size (other seeds than the timed one; -s numbers the first), each
+// searched with the margin and with -w; prints per alignment whether the
+// tree texts, per-pattern and total log-likelihoods agree bit for bit.
 // Where PhyML is installed (bench/peers/install) the same alignment is also
 // given to it on one core (F84, ratio 2, one rate class, empirical
 // frequencies, its default search) and its seconds and log-likelihood are
@@ -155,13 +155,13 @@ PeerRun runPeer(const std::string& input, int species)
 // The check of -c: each alignment searched with the margin in force and
 // with every rearranged tree smoothed whole; prints whether the tree texts
 // (topology and every printed length) and the log-likelihoods agree.
-void check(const std::vector<int>& sizes, int seeds)
+void check(const std::vector<int>& sizes, int firstSeed, int seeds)
 {
     std::printf("species  seed  screened s  whole s  same tree  log-likelihood (screened)  difference\n");
     const double margin = tallowin::dnaml::screenMargin();
     int differing = 0;
     for (int species : sizes)
-        for (int seed = 1; seed <= seeds; ++seed) {
+        for (int seed = firstSeed; seed < firstSeed + seeds; ++seed) {
             const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species) +
                                                                   7919u * static_cast<uint64_t>(seed));
             tallowin::dnaml::setScreenMargin(margin);
@@ -190,15 +190,17 @@ void check(const std::vector<int>& sizes, int seeds)
 int main(int argc, char** argv)
 {
     bench::Args args(argc, argv,
-                     "[-t threads] [-m margin | -w] [-c seeds] [species ...]\n"
+                     "[-t threads] [-m margin | -w] [-c seeds [-s first]] [species ...]\n"
                      "  threads  search threads, 0 for one per core (the default)\n"
                      "  margin   screening margin of rearrangements in log units (default 5);\n"
                      "           -w smooths every rearranged tree whole\n"
                      "  seeds    check instead of timing: that many alignments of each size, each\n"
-                     "           searched with the margin and with -w, the results compared\n"
+                     "           searched with the margin and with -w, the results compared;\n"
+                     "           first: the number of the first seed (default 1)\n"
                      "  species  species of each simulated alignment, from 4 to 200 (default 10 20 40)\n");
     std::vector<int> sizes;
     int seeds = 0;
+    int firstSeed = 1;
     while (!args.done()) {
         if (args.flag("-t"))
             tallowin::dnaml::setSearchThreads(static_cast<unsigned>(args.number("threads", 0, 1024)));
@@ -208,6 +210,8 @@ int main(int argc, char** argv)
             tallowin::dnaml::setScreenMargin(std::numeric_limits<double>::infinity());
         else if (args.flag("-c"))
             seeds = static_cast<int>(args.number("seeds", 1, 100));
+        else if (args.flag("-s"))
+            firstSeed = static_cast<int>(args.number("first seed", 1, 1000));
         else
             sizes.push_back(static_cast<int>(args.number("species", 4, 200)));
     }
@@ -216,7 +220,7 @@ int main(int argc, char** argv)
     std::printf("threads: %u  screening margin: %g\n", tallowin::dnaml::searchThreads(),
                 tallowin::dnaml::screenMargin());
     if (seeds > 0) {
-        check(sizes, seeds);
+        check(sizes, firstSeed, seeds);
         return 0;
     }
     std::printf("species  sites  patterns  seconds  log-likelihood     peer s  peer log-likelihood\n");
