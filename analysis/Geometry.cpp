@@ -4,6 +4,8 @@
 #include <optional>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <type_traits>
 #include <span>
 #include <vector>
 #include <string>
@@ -238,22 +240,28 @@ void addPairTrail(platform::Error& error, const char* driver, std::int64_t i, st
     error.appendTrail(driver, "between items " + platform::rt::CStr(j + 1) + " and " + platform::rt::CStr(i + 1));
 }
 
+// Row i of disMat pair by pair; a failing pair is named in the error.
+template <class PairFn>
+void fillRowByPairs(DistanceMatrix& disMat, std::int64_t i, const char* driver, PairFn& pairFn)
+{
+    double* out = disMat.row(i);
+    for (std::int64_t j = 0; j < i; ++j) {
+        try {
+            out[j] = pairFn(i, j);
+        } catch (platform::Error& error) {
+            addPairTrail(error, driver, i, j);
+            throw;
+        }
+    }
+}
+
 // The common frame: checks, a fresh DisMat, every pair through pairFn(i, j).
 template <class PairFn>
 void fillPairs(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, PairFn pairFn)
 {
     disMat = DistanceMatrix(items.n, driver);
-    analysis::detail::forEachRow(items.n, static_cast<double>(items.len), pb, [&](std::int64_t i) {
-        double* out = disMat.row(i);
-        for (std::int64_t j = 0; j < i; ++j) {
-            try {
-                out[j] = pairFn(i, j);
-            } catch (platform::Error& error) {
-                addPairTrail(error, driver, i, j);
-                throw;
-            }
-        }
-    });
+    analysis::detail::forEachRow(items.n, static_cast<double>(items.len), pb,
+                                 [&](std::int64_t i) { fillRowByPairs(disMat, i, driver, pairFn); });
 }
 
 // Pairs summed together by the blocked row loop below.
@@ -284,8 +292,16 @@ std::vector<double> interleaveBlocks(const Items& items, const char* source)
 // positions: a row's pairs are summed kBlock at a time from the interleaved
 // copy, each into its own sum in position order, so every pair gets exactly
 // the bits of a one-pair loop (pairFn) while the kBlock sums of a position
-// are added side by side. finish(sum, i, j) gives the distance. A failing
-// row is redone pair by pair to name the failing pair.
+// are added side by side (op takes a number and a vector of kLanes of
+// them). finish(sum, i, j) gives the distance. Rows are taken kRunRows at a
+// time and each block of items serves all of them while it is in the cache,
+// instead of being fetched from memory again for every row. A failing run is
+// redone pair by pair to name the first failing pair.
+constexpr std::int64_t kRunRows = 16;
+constexpr std::size_t kLanes = 2;
+constexpr std::size_t kVectors = static_cast<std::size_t>(kBlock) / kLanes;
+using Lanes = double __attribute__((vector_size(kLanes * sizeof(double))));
+
 template <class Op, class Finish, class PairFn>
 void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, const char* driver, Op op,
                       Finish finish, PairFn pairFn)
@@ -293,41 +309,48 @@ void fillPairsBlocked(const Items& items, DistanceMatrix& disMat, Progress* pb, 
     disMat = DistanceMatrix(items.n, driver);
     const std::int64_t len = items.len;
     const std::vector<double> blocked = interleaveBlocks(items, driver);
-    analysis::detail::forEachRow(items.n, static_cast<double>(len), pb, [&](std::int64_t i) {
-        double* out = disMat.row(i);
-        const double* x = items.item(i);
+    analysis::detail::forEachRowRun(items.n, kRunRows, static_cast<double>(len), pb, [&](std::int64_t first,
+                                                                                         std::int64_t end) {
         try {
-            std::int64_t j = 0;
-            for (; j + kBlock <= i; j += kBlock) {
+            // Whole blocks: the block of items j .. j + kBlock - 1 for every
+            // row of the run after its last item.
+            for (std::int64_t j = 0; j + kBlock < end; j += kBlock) {
                 const double* block = blocked.data() + j * len;
-                std::array<double, kBlock> sums{};
-                for (std::int64_t k = 0; k < len; ++k) {
-                    const double a = x[k];
-                    const double* y = block + k * kBlock;
-                    for (std::int64_t b = 0; b < kBlock; ++b) {
-                        sums[static_cast<std::size_t>(b)] += op(a, y[b]);
+                for (std::int64_t i = std::max(first, j + kBlock); i < end; ++i) {
+                    const double* x = items.item(i);
+                    std::array<Lanes, kVectors> sums{};
+                    for (std::int64_t k = 0; k < len; ++k) {
+                        for (std::size_t v = 0; v < kVectors; ++v) {
+                            Lanes y;
+                            std::memcpy(&y, block + k * kBlock + static_cast<std::int64_t>(v * kLanes), sizeof y);
+                            sums[v] += op(x[k], y);
+                        }
+                    }
+                    double* out = disMat.row(i);
+                    for (std::size_t v = 0; v < kVectors; ++v) {
+                        for (std::size_t l = 0; l < kLanes; ++l) {
+                            const std::int64_t at = j + static_cast<std::int64_t>(v * kLanes + l);
+                            out[at] = finish(sums[v][l], i, at);
+                        }
                     }
                 }
-                for (std::int64_t b = 0; b < kBlock; ++b) {
-                    out[j + b] = finish(sums[static_cast<std::size_t>(b)], i, j + b);
-                }
             }
-            for (; j < i; ++j) {
-                const double* y = items.item(j);
-                double s = 0;
-                for (std::int64_t k = 0; k < len; ++k) {
-                    s += op(x[k], y[k]);
+            // The items after the last whole block before each row.
+            for (std::int64_t i = first; i < end; ++i) {
+                const double* x = items.item(i);
+                double* out = disMat.row(i);
+                for (std::int64_t j = i / kBlock * kBlock; j < i; ++j) {
+                    const double* y = items.item(j);
+                    double s = 0;
+                    for (std::int64_t k = 0; k < len; ++k) {
+                        s += op(x[k], y[k]);
+                    }
+                    out[j] = finish(s, i, j);
                 }
-                out[j] = finish(s, i, j);
             }
         } catch (const platform::Error&) {
-            for (std::int64_t j = 0; j < i; ++j) {
-                try {
-                    out[j] = pairFn(i, j);
-                } catch (platform::Error& error) {
-                    addPairTrail(error, driver, i, j);
-                    throw;
-                }
+            for (std::int64_t i = first; i < end; ++i) {
+                fillRowByPairs(disMat, i, driver, pairFn);
             }
             throw;
         }
@@ -349,14 +372,23 @@ void driver(const Matrix& data, std::int32_t numRow, std::int32_t numCol, Distan
     if (!recipe.hasCode && (measure == Measure::SS || measure == Measure::Euclid)) {
         fillPairsBlocked(
             items, disMat, pb, name,
-            [](double a, double b) {
-                const double d = a - b;
+            [](double a, auto b) {
+                const auto d = a - b;
                 return d * d;
             },
             [&](double sum, std::int64_t, std::int64_t) { return finishSquares(sum, items.len, recipe); }, pair);
     } else if (!recipe.hasCode && measure == Measure::CB) {
         fillPairsBlocked(
-            items, disMat, pb, name, [](double a, double b) { return std::fabs(a - b); },
+            items, disMat, pb, name,
+            [](double a, auto b) {
+                const auto d = a - b;
+                if constexpr (std::is_same_v<decltype(d), const double>) {
+                    return std::fabs(d);
+                } else {
+                    // -0 stays -0 here, which adds to a sum as +0 does.
+                    return d < 0 ? -d : d;
+                }
+            },
             [&](double sum, std::int64_t, std::int64_t) { return finishAbsolute(sum, items.len, recipe); }, pair);
     } else {
         fillPairs(items, disMat, pb, name, pair);
@@ -530,7 +562,7 @@ bool PearsonDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol,
         }
         return finish(cp, i, j);
     };
-    detail::fillPairsBlocked(c.dev, DisMat, PB, name, [](double a, double b) { return a * b; }, finish, pair);
+    detail::fillPairsBlocked(c.dev, DisMat, PB, name, [](double a, auto b) { return a * b; }, finish, pair);
     return true;
 }
 
@@ -572,8 +604,8 @@ void SpearmanDisMat(const Matrix& Data, std::int32_t NumRow, std::int32_t NumCol
                                                "SpearmanR");
     };
     // Squared rank differences, rank of j minus rank of i as the rank routine takes them.
-    auto op = [](double ri, double rj) {
-        const double diff = rj - ri;
+    auto op = [](double ri, auto rj) {
+        const auto diff = rj - ri;
         return diff * diff;
     };
     auto pair = [&](std::int64_t i, std::int64_t j) {

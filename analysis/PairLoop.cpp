@@ -37,6 +37,13 @@ namespace detail {
 
 void forEachRow(std::int64_t n, double cost, numeric::Progress* progress, const std::function<void(std::int64_t)>& row)
 {
+    forEachRowRun(n, 1, cost, progress, [&row](std::int64_t i, std::int64_t) { row(i); });
+}
+
+void forEachRowRun(std::int64_t n, std::int64_t rows, double cost, numeric::Progress* progress,
+                   const std::function<void(std::int64_t, std::int64_t)>& run)
+{
+    rows = std::max<std::int64_t>(rows, 1);
     const double pairs = n < 2 ? 0.0 : static_cast<double>(n) * static_cast<double>(n - 1) / 2.0;
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, pairs);
@@ -45,7 +52,8 @@ void forEachRow(std::int64_t n, double cost, numeric::Progress* progress, const 
     if (pairs * std::max(cost, 1.0) < kParallelWork || n < 3) {
         threads = 1;
     }
-    threads = static_cast<unsigned>(std::min<std::int64_t>(threads, std::max<std::int64_t>(n - 1, 1)));
+    const std::int64_t runs = (std::max<std::int64_t>(n - 1, 1) + rows - 1) / rows;
+    threads = static_cast<unsigned>(std::min<std::int64_t>(threads, runs));
 
     std::atomic<std::int64_t> next{1};
     std::atomic<std::int64_t> stopRow{std::numeric_limits<std::int64_t>::max()};
@@ -56,12 +64,13 @@ void forEachRow(std::int64_t n, double cost, numeric::Progress* progress, const 
 
     auto work = [&](bool reports) {
         for (;;) {
-            const std::int64_t i = next.fetch_add(1);
+            const std::int64_t i = next.fetch_add(rows);
             if (i >= n || i > stopRow.load()) {
                 return;
             }
+            const std::int64_t end = std::min(n, i + rows);
             try {
-                row(i);
+                run(i, end);
             } catch (...) {
                 platform::Error error = platform::currentAsError();
                 const std::lock_guard<std::mutex> lock(errorMutex);
@@ -74,7 +83,9 @@ void forEachRow(std::int64_t n, double cost, numeric::Progress* progress, const 
                 }
                 continue;
             }
-            const std::uint64_t finished = done.fetch_add(static_cast<std::uint64_t>(i)) + static_cast<std::uint64_t>(i);
+            // Rows i .. end - 1 hold (i + end - 1)(end - i)/2 pairs.
+            const auto pairsDone = static_cast<std::uint64_t>((i + end - 1) * (end - i) / 2);
+            const std::uint64_t finished = done.fetch_add(pairsDone) + pairsDone;
             if (reports) {
                 numeric::detail::setValue(progress, static_cast<double>(finished) - 1.0);
             }

@@ -29,6 +29,13 @@ namespace detail {
 // (turned into platform::Error) once every thread has stopped.
 void forEachRow(std::int64_t n, double cost, numeric::Progress* progress, const std::function<void(std::int64_t)>& row);
 
+// The same with the rows handed out `rows` at a time (at least 1): run(i, end)
+// does rows i .. end - 1 on one thread, so that it can share the data of the
+// pairs among them. A run that throws counts as failing at its first row;
+// it should throw the error of its lowest failing row.
+void forEachRowRun(std::int64_t n, std::int64_t rows, double cost, numeric::Progress* progress,
+                   const std::function<void(std::int64_t, std::int64_t)>& run);
+
 } // namespace detail
 
 } // namespace analysis

@@ -61,14 +61,18 @@ void checkCall(const DistanceMatrix& distMat, std::int32_t N, std::int16_t rule,
 // i in the matrix, or empty when the matrix is in item order.
 void checkFinite(const DistanceMatrix& distMat, std::int32_t N, const std::vector<std::int64_t>& position)
 {
-    bool finite = true;
-    for (std::int64_t i = 1; i < N && finite; ++i) {
+    std::atomic<bool> finite{true};
+    analysis::detail::forEachRow(N, 1.0, nullptr, [&](std::int64_t i) {
         const double* row = distMat.row(i);
+        bool rowFinite = true;
         for (std::int64_t j = 0; j < i; ++j) {
-            finite = finite && std::isfinite(row[j]);
+            rowFinite = rowFinite && std::isfinite(row[j]);
         }
-    }
-    if (finite) {
+        if (!rowFinite) {
+            finite.store(false);
+        }
+    });
+    if (finite.load()) {
         return;
     }
     for (std::int64_t i = 1; i < N; ++i) {
@@ -185,6 +189,110 @@ void permuteToPositions(DistanceMatrix& w, const std::vector<std::int32_t>& orde
     work();
 }
 
+// Helper threads for the joining steps, kept for a whole run. A job is cut
+// into numbered blocks; the calling thread and the helpers take blocks from a
+// shared ticket until none is left, so a helper that wakes late (or not at
+// all, on a busy machine) only leaves its blocks to the others.
+//
+// The ticket holds the job's generation (high half) and its next block (low
+// half). A helper reads the job, then takes a block by compare-and-swap on a
+// ticket of the generation it read; the calling thread moves the ticket to
+// the next generation before it rewrites the job, so a helper that read a
+// mixture of two jobs never wins a block.
+class Crew {
+public:
+    explicit Crew(unsigned helpers)
+    {
+        m_threads.reserve(helpers);
+        for (unsigned h = 0; h < helpers; ++h) {
+            m_threads.emplace_back([this] { serve(); });
+        }
+    }
+    Crew(const Crew&) = delete;
+    Crew& operator=(const Crew&) = delete;
+    ~Crew()
+    {
+        m_stop.store(true);
+        m_generation.fetch_add(1);
+        m_generation.notify_all();
+    }
+
+    [[nodiscard]] bool hasHelpers() const noexcept { return !m_threads.empty(); }
+
+    // Calls job(b) for b = 0 .. blocks - 1, each once, some on the helpers;
+    // returns when every call has returned. job must not throw.
+    template <class Job>
+    void run(std::uint32_t blocks, Job& job)
+    {
+        const std::uint32_t generation = m_generation.load() + 1;
+        m_ticket.store(static_cast<std::uint64_t>(generation) << 32);
+        m_call.store(&call<Job>);
+        m_job.store(&job);
+        m_blocks.store(blocks);
+        m_done.store(0);
+        m_generation.store(generation);
+        m_generation.notify_all();
+        take(generation);
+        for (std::uint32_t done = m_done.load(); done != blocks; done = m_done.load()) {
+            m_done.wait(done);
+        }
+    }
+
+private:
+    using Call = void (*)(void*, std::uint32_t);
+
+    template <class Job>
+    static void call(void* job, std::uint32_t block)
+    {
+        (*static_cast<Job*>(job))(block);
+    }
+
+    void serve()
+    {
+        std::uint32_t seen = 0;
+        for (;;) {
+            m_generation.wait(seen);
+            seen = m_generation.load();
+            if (m_stop.load()) {
+                return;
+            }
+            take(seen);
+        }
+    }
+
+    // Runs blocks of the job of `generation` while that job has any left.
+    void take(std::uint32_t generation)
+    {
+        const Call callJob = m_call.load();
+        void* const job = m_job.load();
+        const std::uint32_t blocks = m_blocks.load();
+        std::uint64_t ticket = m_ticket.load();
+        for (;;) {
+            const auto block = static_cast<std::uint32_t>(ticket & 0xffffffffU);
+            if ((ticket >> 32) != generation || block >= blocks) {
+                return;
+            }
+            if (!m_ticket.compare_exchange_weak(ticket, ticket + 1)) {
+                continue;
+            }
+            callJob(job, block);
+            if (m_done.fetch_add(1) + 1 == blocks) {
+                m_done.notify_all();
+            }
+            ticket = m_ticket.load();
+        }
+    }
+
+    std::atomic<std::uint32_t> m_generation{0};
+    std::atomic<std::uint64_t> m_ticket{0};
+    std::atomic<Call> m_call{nullptr};
+    std::atomic<void*> m_job{nullptr};
+    std::atomic<std::uint32_t> m_blocks{0};
+    std::atomic<std::uint32_t> m_done{0};
+    std::atomic<bool> m_stop{false};
+    std::vector<std::jthread> m_threads;  // last: joined before the atomics go
+};
+
 class Merger {
 public:
     Merger(DistanceMatrix& w, Rule rule) : m_w(w), m_rule(rule), m_n(w.size()) {}
@@ -200,39 +308,116 @@ public:
         m_minVal.assign(n, kInfinity);
         m_minArg.assign(n, -1);
         m_stale.assign(n, 0);
-        for (std::int64_t j = 1; j < m_n; ++j) {
-            rescan(j);
+        m_alive.assign(n, 1);
+        // Threads pay only where a join walks a long column.
+        const unsigned threads = m_n > kThreadedWalk ? analysis::workerThreads() : 1U;
+        Crew crew(threads - 1);
+        m_crew = &crew;
+
+        // Row j's minimum, for blocks of rows holding about the same number
+        // of cells each.
+        std::vector<std::int64_t> rowStart{1};
+        const std::int64_t cellsPerBlock = std::max<std::int64_t>(m_n * m_n / 2 / kRescanBlocks, 1);
+        for (std::int64_t j = 1, cells = 0; j < m_n; ++j) {
+            cells += j;
+            if (cells >= cellsPerBlock || j + 1 == m_n) {
+                rowStart.push_back(j + 1);
+                cells = 0;
+            }
+        }
+        auto rescanRows = [&](std::uint32_t b) {
+            for (std::int64_t j = rowStart[b]; j < rowStart[b + 1]; ++j) {
+                rescan(j);
+            }
+        };
+        runBlocks(static_cast<std::uint32_t>(rowStart.size() - 1), rescanRows, true);
+        m_blockMin.resize(blockCount());
+        for (std::size_t b = 0; b < m_blockMin.size(); ++b) {
+            m_blockMin[b] = blockMinimum(b);
         }
 
         numeric::detail::setMinimum(progress, 0);
         numeric::detail::setMaximum(progress, static_cast<double>(m_n - 1));
         for (std::int64_t step = 1; step < m_n; ++step) {
             numeric::detail::setValue(progress, static_cast<double>(step));
-            // The smallest cached row minimum; the earliest row among equals.
-            // A stale row's value is only a lower bound of its minimum: when
-            // one wins, it is rescanned and the choice made again.
-            std::int64_t second = -1;
-            for (;;) {
-                double best = kInfinity;
-                for (const std::int64_t j : m_live) {
-                    if (m_minVal[static_cast<std::size_t>(j)] < best) {
-                        best = m_minVal[static_cast<std::size_t>(j)];
-                        second = j;
-                    }
-                }
-                if (!m_stale[static_cast<std::size_t>(second)]) {
-                    break;
-                }
-                rescan(second);
-            }
+            const std::int64_t second = closestRow();
             const std::int64_t first = m_minArg[static_cast<std::size_t>(second)];
             join(clusters, first, second);
         }
         numeric::detail::setValue(progress, 0);
+        m_crew = nullptr;
         return std::move(clusters[0]);
     }
 
 private:
+    // The closest pair is searched by blocks of this many consecutive live
+    // positions, each block's minimum kept between steps; a join's column
+    // walk is shared out by the same blocks.
+    static constexpr std::size_t kBlock = 256;
+    // Columns shorter than this many live positions are walked on one
+    // thread: waking the helpers would cost more than it saves.
+    static constexpr std::int64_t kThreadedWalk = 4096;
+    // About how many blocks the first row minima are found in.
+    static constexpr std::int64_t kRescanBlocks = 256;
+
+    struct Minimum {
+        double value = kInfinity;
+        std::int64_t at = -1;
+    };
+
+    [[nodiscard]] std::size_t blockCount() const { return (m_live.size() + kBlock - 1) / kBlock; }
+
+    template <class Job>
+    void runBlocks(std::uint32_t blocks, Job& job, bool threaded)
+    {
+        if (threaded && m_crew->hasHelpers() && blocks > 1) {
+            m_crew->run(blocks, job);
+            return;
+        }
+        for (std::uint32_t b = 0; b < blocks; ++b) {
+            job(b);
+        }
+    }
+
+    // The smallest cached row minimum over the live positions of block b; the
+    // earliest row among equals (at -1 when every value is +infinity).
+    [[nodiscard]] Minimum blockMinimum(std::size_t b) const
+    {
+        Minimum best;
+        const std::size_t end = std::min(m_live.size(), (b + 1) * kBlock);
+        for (std::size_t t = b * kBlock; t < end; ++t) {
+            const std::int64_t j = m_live[t];
+            if (m_minVal[static_cast<std::size_t>(j)] < best.value) {
+                best.value = m_minVal[static_cast<std::size_t>(j)];
+                best.at = j;
+            }
+        }
+        return best;
+    }
+
+    // The row holding the closest pair: the smallest cached row minimum, the
+    // earliest row among equals, as one scan over all live positions would
+    // find it. A stale row's value is only a lower bound of its minimum: when
+    // one wins, it is rescanned and the choice made again.
+    [[nodiscard]] std::int64_t closestRow()
+    {
+        for (;;) {
+            Minimum best;
+            std::size_t bestBlock = 0;
+            for (std::size_t b = 0; b < m_blockMin.size(); ++b) {
+                if (m_blockMin[b].value < best.value) {
+                    best = m_blockMin[b];
+                    bestBlock = b;
+                }
+            }
+            if (!m_stale[static_cast<std::size_t>(best.at)]) {
+                return best.at;
+            }
+            rescan(best.at);
+            m_blockMin[bestBlock] = blockMinimum(bestBlock);
+        }
+    }
+
     // Index in m_live of the first live position not below p.
     [[nodiscard]] std::size_t liveFrom(std::int64_t p) const
     {
@@ -240,36 +425,36 @@ private:
     }
 
     // The smallest cell of row j over the live positions before j, the
-    // earliest among equals. Cells of retired positions hold +infinity, so a
-    // dense row is scanned straight through; a sparse one through the list.
+    // earliest among equals. A dense row is scanned straight through, the
+    // cells of retired positions counting as +infinity; a sparse one through
+    // the list.
     void rescan(std::int64_t j)
     {
         const double* row = m_w.row(j);
         const std::size_t liveBefore = liveFrom(j);
         const std::int64_t* live = m_live.data();
+        const unsigned char* alive = m_alive.data();
         Minimum found;
         if (static_cast<std::int64_t>(liveBefore) * 4 >= j) {
-            found = firstMinimum(row, j, [](std::int64_t t) { return t; });
+            found = firstMinimum(j, [row, alive](std::int64_t t) { return alive[t] ? row[t] : kInfinity; },
+                                 [](std::int64_t t) { return t; });
         } else {
-            found = firstMinimum(row, static_cast<std::int64_t>(liveBefore), [live](std::int64_t t) { return live[t]; });
+            found = firstMinimum(static_cast<std::int64_t>(liveBefore), [row, live](std::int64_t t) { return row[live[t]]; },
+                                 [live](std::int64_t t) { return live[t]; });
         }
         m_minVal[static_cast<std::size_t>(j)] = found.value;
         m_minArg[static_cast<std::size_t>(j)] = found.at;
         m_stale[static_cast<std::size_t>(j)] = 0;
     }
 
-    struct Minimum {
-        double value = kInfinity;
-        std::int64_t at = -1;
-    };
-
-    // The smallest of row[at(t)], t = 0 .. count - 1, at ascending with t:
-    // its value and the first at that holds it (value +infinity and at -1
-    // when no cell is below +infinity). Four interleaved running minima, each
-    // keeping the first place of its own, break the chain of comparisons;
-    // joined by value and then by place they give the one-by-one result.
-    template <class At>
-    [[nodiscard]] static Minimum firstMinimum(const double* row, std::int64_t count, At at)
+    // The smallest of cell(t), t = 0 .. count - 1, with the place at(t),
+    // ascending with t: its value and the first place that holds it (value
+    // +infinity and place -1 when no cell is below +infinity). Four
+    // interleaved running minima, each keeping the first place of its own,
+    // break the chain of comparisons; joined by value and then by place they
+    // give the one-by-one result.
+    template <class Cell, class At>
+    [[nodiscard]] static Minimum firstMinimum(std::int64_t count, Cell cell, At at)
     {
         constexpr std::int64_t kLanes = 4;
         double value[kLanes] = {kInfinity, kInfinity, kInfinity, kInfinity};
@@ -277,18 +462,18 @@ private:
         std::int64_t t = 0;
         for (; t + kLanes <= count; t += kLanes) {
             for (std::int64_t l = 0; l < kLanes; ++l) {
-                const std::int64_t i = at(t + l);
-                if (row[i] < value[l]) {
-                    value[l] = row[i];
-                    place[l] = i;
+                const double c = cell(t + l);
+                if (c < value[l]) {
+                    value[l] = c;
+                    place[l] = at(t + l);
                 }
             }
         }
         for (; t < count; ++t) {
-            const std::int64_t i = at(t);
-            if (row[i] < value[0]) {
-                value[0] = row[i];
-                place[0] = i;
+            const double c = cell(t);
+            if (c < value[0]) {
+                value[0] = c;
+                place[0] = at(t);
             }
         }
         Minimum best;
@@ -317,78 +502,111 @@ private:
         clusters[f] = std::move(joined);
 
         m_live.erase(m_live.begin() + static_cast<std::ptrdiff_t>(liveFrom(second)));
+        m_alive[s] = 0;
         m_minVal[s] = kInfinity;
         m_minArg[s] = -1;
 
         const std::int32_t na = m_size[f];
         const std::int32_t nb = m_size[s];
-        // Every cell of a retired position is set to +infinity as it is read
-        // for the last time, so that row scans need not ask who is alive.
+        // The cells of second keep their last values: every scan skips
+        // retired positions.
         double* firstRow = m_w.row(first);
-        double* secondRow = m_w.row(second);
+        const double* secondRow = m_w.row(second);
         const std::size_t firstAt = liveFrom(first);
         // Live positions before first: only first's own row holds them.
         for (std::size_t t = 0; t < firstAt; ++t) {
             const std::int64_t k = m_live[t];
             firstRow[k] = UpdatedDistance(m_rule, firstRow[k], secondRow[k], na, nb);
-            secondRow[k] = kInfinity;
         }
-        // Live positions after first: update their cell of first and repair
-        // their cached minimum, which may have pointed at first or second.
-        const std::size_t live = m_live.size();
-        for (std::size_t t = firstAt + 1; t < live; ++t) {
-            if (t + kPrefetch < live) {
-                // The column walk jumps from row to row; fetch ahead.
-                const std::int64_t ahead = m_live[t + kPrefetch];
-                __builtin_prefetch(&m_w(ahead, first), 1);
-                if (ahead > second) {
-                    __builtin_prefetch(&m_w(ahead, second), 1);
-                }
-            }
-            const std::int64_t k = m_live[t];
-            const auto kk = static_cast<std::size_t>(k);
-            double& c = m_w(k, first);
-            double& retired = k > second ? m_w(k, second) : secondRow[k];
-            const double v = UpdatedDistance(m_rule, c, retired, na, nb);
-            c = v;
-            retired = kInfinity;
-            // Row k's other cells are unchanged and not below its (exact or
-            // bounding) minimum.
-            const std::int64_t arg = m_minArg[kk];
-            if (m_stale[kk]) {
-                if (v < m_minVal[kk]) {
-                    m_minVal[kk] = v;
-                    m_minArg[kk] = first;
-                    m_stale[kk] = 0;
-                }
-            } else if (arg == first || arg == second) {
-                if (v <= m_minVal[kk]) {
-                    m_minVal[kk] = v;
-                    m_minArg[kk] = first;
-                } else {
-                    // The old minimum stays a lower bound; rescan only when
-                    // the row comes up for a join.
-                    m_stale[kk] = 1;
-                }
-            } else if (v < m_minVal[kk] || (v == m_minVal[kk] && first < arg)) {
-                m_minVal[kk] = v;
-                m_minArg[kk] = first;
-            }
-        }
-        secondRow[first] = kInfinity;
         rescan(first);
         m_size[f] = na + nb;
+
+        // Live positions after first: their cells of first and second, and
+        // their cached minima; then the minima of the blocks from first's on
+        // for the next step (the blocks before it hold the same rows with the
+        // same minima as before). Each block touches only its own rows (and
+        // the cells of second's row at its positions), so blocks run on any
+        // thread in any order.
+        const std::size_t live = m_live.size();
+        const std::size_t firstBlock = firstAt / kBlock;
+        auto walk = [&](std::uint32_t job) {
+            const std::size_t b = firstBlock + job;
+            const std::size_t begin = std::max(b * kBlock, firstAt + 1);
+            const std::size_t end = std::min(live, (b + 1) * kBlock);
+            for (std::size_t t = begin; t < end && t < begin + kPrefetch; ++t) {
+                fetchColumnCells(m_live[t], first, second);
+            }
+            for (std::size_t t = begin; t < end; ++t) {
+                if (t + kPrefetch < end) {
+                    fetchColumnCells(m_live[t + kPrefetch], first, second);
+                }
+                updateColumnCell(m_live[t], first, second, secondRow, na, nb);
+            }
+            m_blockMin[b] = blockMinimum(b);
+        };
+        m_blockMin.resize(blockCount());
+        const auto walked = static_cast<std::int64_t>(live - firstAt - 1);
+        runBlocks(static_cast<std::uint32_t>(m_blockMin.size() - firstBlock), walk, walked >= kThreadedWalk);
+    }
+
+    // Fetches row k's cells of first and second ahead of the column walk,
+    // which jumps from row to row. Inlined by force: a call that only
+    // prefetches counts as free of effects and would be dropped.
+    [[gnu::always_inline]] void fetchColumnCells(std::int64_t k, std::int64_t first, std::int64_t second)
+    {
+        __builtin_prefetch(&m_w(k, first), 1);
+        if (k > second) {
+            __builtin_prefetch(&m_w(k, second), 0);
+        }
+    }
+
+    // Row k (after first) after the join of first and second: its cell of
+    // first takes the joined distance (its cell of second is no longer
+    // read), and its cached minimum is repaired.
+    void updateColumnCell(std::int64_t k, std::int64_t first, std::int64_t second, const double* secondRow,
+                          std::int32_t na, std::int32_t nb)
+    {
+        const auto kk = static_cast<std::size_t>(k);
+        double& c = m_w(k, first);
+        const double retired = k > second ? m_w(k, second) : secondRow[k];
+        const double v = UpdatedDistance(m_rule, c, retired, na, nb);
+        c = v;
+        // Row k's other cells are unchanged and not below its (exact or
+        // bounding) minimum.
+        const std::int64_t arg = m_minArg[kk];
+        if (m_stale[kk]) {
+            if (v < m_minVal[kk]) {
+                m_minVal[kk] = v;
+                m_minArg[kk] = first;
+                m_stale[kk] = 0;
+            }
+        } else if (arg == first || arg == second) {
+            if (v <= m_minVal[kk]) {
+                m_minVal[kk] = v;
+                m_minArg[kk] = first;
+            } else {
+                // The old minimum stays a lower bound; rescan only when
+                // the row comes up for a join.
+                m_stale[kk] = 1;
+            }
+        } else if (v < m_minVal[kk] || (v == m_minVal[kk] && first < arg)) {
+            m_minVal[kk] = v;
+            m_minArg[kk] = first;
+        }
     }
 
     DistanceMatrix& m_w;
     Rule m_rule;
     std::int64_t m_n;
+    Crew* m_crew = nullptr;
     std::vector<std::int64_t> m_live;  // live positions, ascending
     std::vector<std::int32_t> m_size;
     std::vector<double> m_height;
     std::vector<double> m_minVal;
     std::vector<std::int64_t> m_minArg;
     std::vector<unsigned char> m_stale;  // m_minVal only bounds the row's minimum from below
+    std::vector<unsigned char> m_alive;  // by position: not yet joined into another
+    std::vector<Minimum> m_blockMin;     // per block of live positions
 };
 
 } // namespace

@@ -36,6 +36,12 @@
 // branch-length bits are those of the plain O(N^3) algorithm, in about
 // O(N^2) time on real data (O(N^3) in the worst case). Memory: the packed
 // triangle of distances, permuted in place into visiting order, plus O(N).
+//
+// Threads. Where a join's column of live rows is long (4,096 or more), its
+// walk and the minima the next search needs are shared by blocks of rows
+// among the worker threads (analysis::workerThreads()); each block's minimum
+// is kept and they are joined in block order, so the tree does not depend on
+// the number of threads.
 
 #include <cstdint>
 #include <memory>

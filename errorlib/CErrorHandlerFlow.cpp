@@ -41,6 +41,26 @@ bool isChoice(std::int16_t action)
 
 constexpr std::int32_t ActiveXBits = static_cast<std::int32_t>(0x80040000u);
 
+// The critical box of a fault Rampart cannot handle itself: the heading, the
+// error's number, source and description, the probable cause, and the advice
+// to record the details (`logState` says whether they could be logged). A box
+// that fails to show is passed over: the caller ends the application next.
+void showFatalBox(ErrorUi& ui, const std::string& heading, const platform::Error& error, const char* cause,
+                  const char* logState)
+{
+    const std::string message = heading + kCrLf + kCrLf + "Error=" + std::to_string(error.number()) + kCrLf +
+                                "Source=" + error.source() + kCrLf + "Description=" + error.description() + kCrLf +
+                                kCrLf + cause + kCrLf +
+                                "You should contact the Support Personel for the Application or System." + kCrLf +
+                                kCrLf + logState + kCrLf +
+                                "You should therefore record these for diagnostic purposes by support personel." +
+                                kCrLf + kCrLf + SignOffLine;
+    try {
+        (void)ui.MsgBox(message, MsgCritical, "Rampart");
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 void CErrorHandler::raiseInternal(int code, const std::string& extra) const
@@ -349,18 +369,9 @@ void CErrorHandler::InternalErrorReport(const std::string& Module, const std::st
         } catch (...) {
         }
         if (!m_silentFixed) {
-            const std::string message =
-                "Unexpected Error in Rampart at " + Module + "." + Procedure + kCrLf + kCrLf + "Error=" + number +
-                kCrLf + "Source=" + error.source() + kCrLf + "Description=" + error.description() + kCrLf + kCrLf +
-                "Probable causes are problems in Application Configuration or System Environment." + kCrLf +
-                "You should contact the Support Personel for the Application or System." + kCrLf + kCrLf +
-                "Rampart may be unable to automatically log the above error details." + kCrLf +
-                "You should therefore record these for diagnostic purposes by support personel." + kCrLf + kCrLf +
-                SignOffLine;
-            try {
-                (void)m_ui->MsgBox(message, MsgCritical, "Rampart");
-            } catch (...) {
-            }
+            showFatalBox(*m_ui, "Unexpected Error in Rampart at " + Module + "." + Procedure, error,
+                         "Probable causes are problems in Application Configuration or System Environment.",
+                         "Rampart may be unable to automatically log the above error details.");
         }
         cbEndApplication();
     } catch (...) {
@@ -377,19 +388,10 @@ void CErrorHandler::logFileReport(const platform::Error& error) noexcept
     m_logFailureReported = true;
     try {
         if (!m_silentFixed) {
-            const std::string message =
-                std::string("Rampart is unable to access the Log File for this Application or System") + kCrLf +
-                kCrLf + "Error=" + std::to_string(error.number()) + kCrLf + "Source=" + error.source() + kCrLf +
-                "Description=" + error.description() + kCrLf + kCrLf +
-                "Probable causes are problems in the System Environment, the Disk may be Full or Inaccessible." +
-                kCrLf + "You should contact the Support Personel for the Application or System." + kCrLf + kCrLf +
-                "Rampart is unable to automatically log the above error details." + kCrLf +
-                "You should therefore record these for diagnostic purposes by support personel." + kCrLf + kCrLf +
-                SignOffLine;
-            try {
-                (void)m_ui->MsgBox(message, MsgCritical, "Rampart");
-            } catch (...) {
-            }
+            showFatalBox(
+                *m_ui, "Rampart is unable to access the Log File for this Application or System", error,
+                "Probable causes are problems in the System Environment, the Disk may be Full or Inaccessible.",
+                "Rampart is unable to automatically log the above error details.");
         }
         cbEndApplication();
     } catch (...) {

@@ -73,6 +73,23 @@ Cells makeCells(const Matrix& M, std::int32_t n, std::int32_t D, bool diagonal, 
     return cells;
 }
 
+// Appends rows first..n-1 of the table: the label padded to `labelWidth`,
+// then the row's cells right-aligned in the cell width, each row ended by
+// CR LF. The progress, when given, shows the row just written.
+void appendRows(std::string& text, std::span<const std::string> labels, const Cells& cells, std::int32_t first,
+                std::int32_t n, std::size_t labelWidth, Progress* progress = nullptr)
+{
+    for (std::int32_t i = first; i < n; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        text += nd::padRight(labels[row], labelWidth);
+        for (const std::string& cell : cells.rows[row]) {
+            text += nd::padLeft(cell, cells.width);
+        }
+        text += "\r\n";
+        nd::setValue(progress, i);
+    }
+}
+
 } // namespace
 
 std::string FormatCorrMat(const Matrix& M, std::int32_t n, std::span<const std::string> labels, std::int32_t D)
@@ -83,14 +100,7 @@ std::string FormatCorrMat(const Matrix& M, std::int32_t n, std::span<const std::
                                 "FormatCorrMat");
 
     std::string text = "\r\n" + std::to_string(n) + "\r\n" + labels[0] + "\r\n";
-    for (std::int32_t i = 1; i < n; ++i) {
-        const auto row = static_cast<std::size_t>(i);
-        text += nd::padRight(labels[row], L + 1);
-        for (const std::string& cell : cells.rows[row]) {
-            text += nd::padLeft(cell, cells.width);
-        }
-        text += "\r\n";
-    }
+    appendRows(text, labels, cells, 1, n, L + 1);
     return text;
 }
 
@@ -110,15 +120,7 @@ std::string FormatDistMat(const Matrix& M, std::int32_t n, std::span<const std::
                                 "FormatDistMat");
 
     std::string text = "\r\n" + nd::padRight(std::to_string(n), 11) + "\r\n" + labels[0] + "\r\n";
-    for (std::int32_t i = 1; i < n; ++i) {
-        const auto row = static_cast<std::size_t>(i);
-        text += nd::padRight(labels[row], L);
-        for (const std::string& cell : cells.rows[row]) {
-            text += nd::padLeft(cell, cells.width);
-        }
-        text += "\r\n";
-        nd::setValue(progress, i);
-    }
+    appendRows(text, labels, cells, 1, n, L, progress);
     nd::setValue(progress, 0);
     return text;
 }
@@ -130,14 +132,7 @@ std::string FormatCovMat(const Matrix& M, std::int32_t n, std::span<const std::s
     const Cells cells = makeCells(M, n, D, true, false, L + 1, "FormatCovMat");
 
     std::string text = "\r\n" + std::to_string(n) + "\r\n";
-    for (std::int32_t i = 0; i < n; ++i) {
-        const auto row = static_cast<std::size_t>(i);
-        text += nd::padRight(labels[row], L + 1);
-        for (const std::string& cell : cells.rows[row]) {
-            text += nd::padLeft(cell, cells.width);
-        }
-        text += "\r\n";
-    }
+    appendRows(text, labels, cells, 0, n, L + 1);
     return text;
 }
 

@@ -301,17 +301,38 @@ void GetCPLM(const Matrix& X, Matrix& CP, std::int32_t nRow, std::int32_t nCol, 
     }
 }
 
-void GetCorrMat(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol, Progress* progress)
+namespace {
+
+// The centred cross products of X's columns and their means, after the
+// checks the correlation and covariance matrices share: fewer than two rows
+// raise a report from `reportSource` with `fewRows`, a short block or a
+// result smaller than nCol x nCol a runtime error from `source`.
+struct CentredProducts {
+    Matrix cp;
+    std::vector<double> mean;
+};
+
+CentredProducts centredProducts(const Matrix& X, const Matrix& result, std::int32_t nRow, std::int32_t nCol,
+                                Progress* progress, const char* source, const char* reportSource,
+                                const char* fewRows)
 {
     if (nRow < 2) {
-        raiseReport("GetCorrMat:", "At least two rows of data are needed.");
+        raiseReport(reportSource, fewRows);
     }
-    checkBlock(X, nRow, nCol, "GetCorrMat");
-    checkResult(R, nCol, "GetCorrMat");
+    checkBlock(X, nRow, nCol, source);
+    checkResult(result, nCol, source);
     const std::size_t nc = static_cast<std::size_t>(nCol);
-    Matrix cp(nc, nc);
-    std::vector<double> mean;
-    GetCPLM(X, cp, nRow, nCol, progress, &mean);
+    CentredProducts products{Matrix(nc, nc), {}};
+    GetCPLM(X, products.cp, nRow, nCol, progress, &products.mean);
+    return products;
+}
+
+} // namespace
+
+void GetCorrMat(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol, Progress* progress)
+{
+    const auto [cp, mean] = centredProducts(X, R, nRow, nCol, progress, "GetCorrMat", "GetCorrMat:",
+                                            "At least two rows of data are needed.");
 
     const std::vector<ColumnSpread> spread = columnSpreads(X, nRow, nCol, mean);
     pd::setMinimum(progress, 0);
@@ -339,29 +360,12 @@ void GetCorrMat(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol
 
 void GetCovMat(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_t nCol, Progress* progress)
 {
-    if (nRow < 2) {
-        raiseReport("GetCovMat", "At least two variables are needed for calculating covariance matrix.");
-    }
-    checkBlock(X, nRow, nCol, "GetCovMat");
-    checkResult(V, nCol, "GetCovMat");
-    const std::size_t nc = static_cast<std::size_t>(nCol);
-    Matrix cp(nc, nc);
-    std::vector<double> mean;
-    GetCPLM(X, cp, nRow, nCol, progress, &mean);
+    const auto [cp, mean] = centredProducts(X, V, nRow, nCol, progress, "GetCovMat", "GetCovMat",
+                                            "At least two variables are needed for calculating covariance matrix.");
 
     const double divisor = nRow - 1.0;
-    pd::setMinimum(progress, 0);
-    pd::setMaximum(progress, pairCount(nCol));
-    double done = 0;
-    for (std::int32_t i = 1; i < nCol; ++i) {
-        for (std::int32_t j = 0; j < i; ++j) {
-            const std::size_t ci = static_cast<std::size_t>(i);
-            const std::size_t cj = static_cast<std::size_t>(j);
-            V(ci, cj) = checkedDiv(cp(ci, cj), divisor, "GetCovMat");
-            pd::setValue(progress, done);
-            done += 1;
-        }
-    }
+    forEachLowerPair(nCol, progress,
+                     [&](std::size_t i, std::size_t j) { V(i, j) = checkedDiv(cp(i, j), divisor, "GetCovMat"); });
     pd::setMaximum(progress, nCol);
     const std::vector<ColumnSpread> spread = columnSpreads(X, nRow, nCol, mean);
     for (std::int32_t i = 0; i < nCol; ++i) {

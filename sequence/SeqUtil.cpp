@@ -45,6 +45,26 @@ bool isBase(char c)
     return c == 'A' || c == 'C' || c == 'G' || c == 'U';
 }
 
+// Calls f(c, f0) on each of the first `length` sites of sequences 1..count-1,
+// c the site and f0 the same site of sequence 0; sites past the end of either
+// sequence are left alone.
+template <class F>
+void againstFirst(std::string_view source, Seqs& seqs, std::int32_t length, std::int32_t count, F&& f)
+{
+    checkCount(source, count, seqs);
+    if (count < 1) {
+        return;
+    }
+    const std::string& first = seqs[0];
+    for (std::int32_t i = 1; i < count; ++i) {
+        std::string& s = seqs[idx(i)];
+        const std::size_t n = std::min({s.size(), first.size(), idx(std::max(length, 0))});
+        for (std::size_t k = 0; k < n; ++k) {
+            f(s[k], first[k]);
+        }
+    }
+}
+
 } // namespace
 
 std::int32_t GetMaxNameLen(const Seqs& names, std::int32_t count)
@@ -325,38 +345,20 @@ bool IsEqualLength(std::int32_t count, const Seqs& seqs)
 
 void SeqToDot(Seqs& seqs, std::int32_t length, std::int32_t count)
 {
-    checkCount("SeqToDot", count, seqs);
-    if (count < 1) {
-        return;
-    }
-    const std::string& first = seqs[0];
-    for (std::int32_t i = 1; i < count; ++i) {
-        std::string& s = seqs[idx(i)];
-        const std::size_t n = std::min({s.size(), first.size(), idx(std::max(length, 0))});
-        for (std::size_t k = 0; k < n; ++k) {
-            if (s[k] == first[k]) {
-                s[k] = '.';
-            }
+    againstFirst("SeqToDot", seqs, length, count, [](char& c, char first) {
+        if (c == first) {
+            c = '.';
         }
-    }
+    });
 }
 
 void DotToSeq(Seqs& seqs, std::int32_t length, std::int32_t count)
 {
-    checkCount("DotToSeq", count, seqs);
-    if (count < 1) {
-        return;
-    }
-    const std::string& first = seqs[0];
-    for (std::int32_t i = 1; i < count; ++i) {
-        std::string& s = seqs[idx(i)];
-        const std::size_t n = std::min({s.size(), first.size(), idx(std::max(length, 0))});
-        for (std::size_t k = 0; k < n; ++k) {
-            if (s[k] == '.') {
-                s[k] = first[k];
-            }
+    againstFirst("DotToSeq", seqs, length, count, [](char& c, char first) {
+        if (c == '.') {
+            c = first;
         }
-    }
+    });
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
@@ -34,6 +35,18 @@ std::string beforeFirstSemicolon(const std::string& text)
 [[noreturn]] void badText(const char* source, std::string description)
 {
     throw platform::Error(Newick::BadTreeText, source, std::move(description));
+}
+
+// The name of a leaf item, before its first ":", and its branch length:
+// lengthOf(field) when the item has a ":", else the default length.
+template <class LengthOf>
+std::pair<std::string_view, double> leafNameAndLength(std::string_view field, LengthOf&& lengthOf)
+{
+    const std::size_t colon = field.find(':');
+    if (colon == std::string_view::npos) {
+        return {field, DefaultLength};
+    }
+    return {field.substr(0, colon), lengthOf(field)};
 }
 
 // Node numbers of a branch list are whole numbers from 1 up; larger ones than
@@ -251,13 +264,9 @@ void NAryFormModel::readNewick()
     const std::size_t open = text.find('(');
 
     auto onLeaf = [&](NAryNode* parent, const detail::LeafItem& item) {
-        std::string_view name = item.field;
-        double length = DefaultLength;
-        const std::size_t colon = item.field.find(':');
-        if (colon != std::string_view::npos) {
-            name = item.field.substr(0, colon);
-            length = Newick::ReadLength(item.field.substr(item.field.rfind(':') + 1), source);
-        }
+        const auto [name, length] = leafNameAndLength(item.field, [&](std::string_view field) {
+            return Newick::ReadLength(field.substr(field.rfind(':') + 1), source);
+        });
         newNode(*parent, std::string(name), length, true);
         m_leafNames.emplace_back(name);
     };
@@ -307,14 +316,10 @@ void NAryFormModel::readMrc()
     }
 
     auto onLeaf = [&](NAryNode* parent, const detail::LeafItem& item) {
-        std::string_view name = item.field;
-        double length = DefaultLength;
-        const std::size_t colon = item.field.find(':');
-        if (colon != std::string_view::npos) {
-            name = item.field.substr(0, colon);
-            const std::size_t bracket = item.field.rfind(']');
-            length = bracket == std::string_view::npos ? 0.0 : Newick::ReadLength(item.field.substr(bracket + 1), source);
-        }
+        const auto [name, length] = leafNameAndLength(item.field, [&](std::string_view field) {
+            const std::size_t bracket = field.rfind(']');
+            return bracket == std::string_view::npos ? 0.0 : Newick::ReadLength(field.substr(bracket + 1), source);
+        });
         newNode(*parent, std::string(name), length, true);
         m_leafNames.emplace_back(name);
     };

@@ -18,9 +18,10 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <initializer_list>
 
 #include "analysis/ui/BarProgress.h"
+#include "analysis/ui/DataBlock.h"
+#include "analysis/ui/DialogFrames.h"
 #include "analysis/ui/OrdinationRun.h"
 #include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
@@ -29,7 +30,6 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/ProgramInfo.h"
 #include "shell/core/mQuorin.h"
-#include "shell/workbook/SSMDI1.h"
 
 namespace analysis {
 
@@ -42,44 +42,40 @@ platform::Answer message(const std::string& text, int style = platform::mb::Info
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
-// The load-time check of the data block shared by the principal component
-// and correspondence dialogs; "" when the block is too small or unreadable.
-std::string blockRange(spreadsheet::Workbook& book, platform::Guard& g, const std::string& analysisName)
-{
-    std::int32_t rows = 0;
-    std::int32_t cols = 0;
-    bool selected = false;
-    g.step([&] { selected = SSMDI1::SelectDataInActiveSheet(book, rows, cols); });
-    if (!selected) {
-        return {};
-    }
-    if (rows < 3) {
-        (void)message("Not enough data for PCA because there are only " + std::to_string(rows) + " rows of data.");
-        return {};
-    }
-    if (cols < 3) {
-        (void)message("Not enough data for " + analysisName + " because there are only " + std::to_string(cols) +
-                      " columns of data.");
-        return {};
-    }
-    std::string range;
-    g.step([&] { range = SSMDI1::RowCol2Range(1, 1, rows, cols); });
-    return range;
-}
-
-QListWidget* plotList(QWidget* parent)
-{
-    auto* list = new QListWidget(parent);
-    list->setSelectionMode(QAbstractItemView::MultiSelection);
-    return list;
-}
-
 // A run's refusal, with its progress bar emptied first (the reading that
 // found the fault leaves it part way).
 void refuse(QProgressBar& bar, const std::string& refusal)
 {
     bar.setValue(0);
     (void)message(refusal, platform::mb::Exclamation);
+}
+
+// The stages of a run, each guarded: the reading of the block, the
+// computation and then `write`, the dialog's own guarded steps that hand the
+// result over (true when it was written). A refusal of the reading is shown
+// after the guard. True when the result was written.
+template <typename Run>
+bool runStages(Run& run, OrdinationTarget& target, QProgressBar& bar,
+               const std::function<bool(platform::Guard&)>& write)
+{
+    std::string refusal;
+    bool written = false;
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { refusal = run.ReadInput(target.workbook()); });
+        if (!refusal.empty() || !run.inputRead()) {
+            return;
+        }
+        g.step([&] { run.Compute(); });
+        if (!run.finished()) {
+            return;
+        }
+        written = write(g);
+    });
+    if (!refusal.empty()) {
+        refuse(bar, refusal);
+        return false;
+    }
+    return written;
 }
 
 constexpr const char* PlotHelp = "Highlight two variables in the listbox and click the Plot button.";
@@ -100,95 +96,6 @@ bool outputChoice(const QRadioButton& newSheet, const QRadioButton& newBook, con
         return false;
     }
     return true;
-}
-
-// What the principal component and correspondence dialogs share below their
-// option frames: the OK, Help and Exit buttons, the progress bar, the plot
-// panel (hidden until a run has finished), the layout and the connections.
-template <typename Dialog>
-void addRunAndPlotControls(Dialog& d, std::initializer_list<QWidget*> frames)
-{
-    d.cmdDone = new QPushButton("OK", &d);
-    d.cmdDone->setDefault(true);
-    d.cmdHelp = new QPushButton("Help", &d);
-    d.cmdExit = new QPushButton("Exit", &d);
-    d.ProgressBar1 = new QProgressBar(&d);
-    d.ProgressBar1->setTextVisible(false);
-
-    d.frPlot = new QGroupBox("Plot options", &d);
-    d.lstPlot = plotList(d.frPlot);
-    d.cmdPlot = new QPushButton("Plot", d.frPlot);
-    d.cmdHelp2 = new QPushButton("Help", d.frPlot);
-    auto* plot = new QGridLayout(d.frPlot);
-    plot->addWidget(d.lstPlot, 0, 0, 3, 1);
-    plot->addWidget(d.cmdPlot, 0, 1);
-    plot->addWidget(d.cmdHelp2, 1, 1);
-    d.frPlot->setVisible(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(d.cmdDone);
-    buttons->addWidget(d.cmdHelp);
-    buttons->addWidget(d.cmdExit);
-    auto* layout = new QVBoxLayout(&d);
-    for (QWidget* frame : frames)
-        layout->addWidget(frame);
-    layout->addWidget(d.frPlot);
-    layout->addWidget(d.ProgressBar1);
-    layout->addLayout(buttons);
-
-    QObject::connect(d.chkMissing, &QCheckBox::clicked, &d, [&d] { d.chkMissing_Click(); });
-    QObject::connect(d.cmdDone, &QPushButton::clicked, &d, [&d] { d.cmdDone_Click(); });
-    QObject::connect(d.cmdHelp, &QPushButton::clicked, &d, [&d] { d.cmdHelp_Click(); });
-    QObject::connect(d.cmdExit, &QPushButton::clicked, &d, [&d] { d.close(); });
-    QObject::connect(d.cmdPlot, &QPushButton::clicked, &d, [&d] { d.cmdPlot_Click(); });
-    QObject::connect(d.cmdHelp2, &QPushButton::clicked, &d, [&d] { d.cmdHelp2_Click(); });
-}
-
-
-// After a run with graphic output: the option frames and run buttons give
-// way to the plot panel, whose list names the axes "<prefix> 1" and on.
-template <typename Dialog>
-void showPlotPanel(Dialog& d, std::initializer_list<QWidget*> frames, const std::string& prefix, std::int32_t axes)
-{
-    for (QWidget* frame : frames)
-        frame->setVisible(false);
-    d.cmdDone->setVisible(false);
-    d.cmdHelp->setVisible(false);
-    d.ProgressBar1->setVisible(false);
-    d.frPlot->setVisible(true);
-    d.lstPlot->clear();
-    for (std::int32_t k = 1; k <= axes; ++k)
-        d.lstPlot->addItem(q(prefix + " " + std::to_string(k)));
-    d.adjustSize();
-}
-
-// Plots the second axis chosen in the list against the first, for the n
-// points whose coordinate on an axis `at` gives, titled "<prefix><axis>".
-void plotChosenAxes(OrdinationTarget& target, const QListWidget& list, std::size_t n,
-                    const std::function<double(std::size_t, std::size_t)>& at, const std::string& prefix,
-                    const std::vector<std::string>& labels)
-{
-    // Without two axes chosen there is nothing to plot: one axis against
-    // itself is no picture of the data.
-    if (list.selectedItems().size() < 2) {
-        (void)message(PlotHelp);
-        return;
-    }
-    int a = 0;
-    int b = 0;
-    PlotChoice(list, a, b);
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] {
-            std::vector<double> x(n);
-            std::vector<double> y(n);
-            for (std::size_t i = 0; i < n; ++i) {
-                x[i] = at(i, static_cast<std::size_t>(a));
-                y[i] = at(i, static_cast<std::size_t>(b));
-            }
-            target.plot(x, y, prefix + std::to_string(a + 1), prefix + std::to_string(b + 1), labels);
-        });
-    });
 }
 
 } // namespace
@@ -212,25 +119,176 @@ void PlotChoice(const QListWidget& list, int& a, int& b)
     }
 }
 
+// ---- OrdinationDialog -----------------------------------------------------------
+
+OrdinationDialog::OrdinationDialog(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target) {}
+
+OrdinationDialog::~OrdinationDialog() = default;
+
+bool OrdinationDialog::Form_Load()
+{
+    if (m_loaded) {
+        return true;
+    }
+    platform::guarded([&](platform::Guard& g) {
+        if (const auto block = DataBlock::select(m_target.workbook(), g)) {
+            m_loaded = load(*block, g);
+        }
+    });
+    return m_loaded;
+}
+
+void OrdinationDialog::closeEvent(QCloseEvent* event)
+{
+    m_loaded = false;
+    QDialog::closeEvent(event);
+}
+
+// ---- OrdinationPlotDialog -------------------------------------------------------
+
+OrdinationPlotDialog::OrdinationPlotDialog(OrdinationTarget& target, std::string analysis, std::string axis,
+                                           QWidget* parent)
+    : OrdinationDialog(target, parent), m_analysis(std::move(analysis)), m_axis(std::move(axis))
+{
+}
+
+OrdinationPlotDialog::~OrdinationPlotDialog() = default;
+
+void OrdinationPlotDialog::addRunAndPlotControls(std::initializer_list<QWidget*> frames)
+{
+    m_frames.assign(frames.begin(), frames.end());
+    cmdDone = new QPushButton("OK", this);
+    cmdDone->setDefault(true);
+    cmdHelp = new QPushButton("Help", this);
+    cmdExit = new QPushButton("Exit", this);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setTextVisible(false);
+
+    frPlot = new QGroupBox("Plot options", this);
+    lstPlot = new QListWidget(frPlot);
+    lstPlot->setSelectionMode(QAbstractItemView::MultiSelection);
+    cmdPlot = new QPushButton("Plot", frPlot);
+    cmdHelp2 = new QPushButton("Help", frPlot);
+    auto* plot = new QGridLayout(frPlot);
+    plot->addWidget(lstPlot, 0, 0, 3, 1);
+    plot->addWidget(cmdPlot, 0, 1);
+    plot->addWidget(cmdHelp2, 1, 1);
+    frPlot->setVisible(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdDone);
+    buttons->addWidget(cmdHelp);
+    buttons->addWidget(cmdExit);
+    auto* layout = new QVBoxLayout(this);
+    for (QWidget* frame : m_frames)
+        layout->addWidget(frame);
+    layout->addWidget(frPlot);
+    layout->addWidget(ProgressBar1);
+    layout->addLayout(buttons);
+
+    connect(chkMissing, &QCheckBox::clicked, this, [this] { chkMissing_Click(); });
+    connect(cmdDone, &QPushButton::clicked, this, [this] { cmdDone_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    connect(cmdPlot, &QPushButton::clicked, this, [this] { cmdPlot_Click(); });
+    connect(cmdHelp2, &QPushButton::clicked, this, [this] { cmdHelp2_Click(); });
+}
+
+bool OrdinationPlotDialog::load(const DataBlock& block, platform::Guard& g)
+{
+    if (block.rows < 3) {
+        (void)message("Not enough data for PCA because there are only " + std::to_string(block.rows) +
+                      " rows of data.");
+        return false;
+    }
+    if (block.cols < 3) {
+        (void)message("Not enough data for " + m_analysis + " because there are only " +
+                      std::to_string(block.cols) + " columns of data.");
+        return false;
+    }
+    const std::string range = block.range(g);
+    if (range.empty()) {
+        return false;
+    }
+    txtInRange->setText(q(range));
+    mQuorin::Program().gMissingCode = PCADefaultMissingCode;
+    txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
+    loaded();
+    return true;
+}
+
+void OrdinationPlotDialog::chkMissing_Click()
+{
+    const bool checked = chkMissing->isChecked();
+    lblMissing->setEnabled(checked);
+    txtMissing->setEnabled(checked);
+    if (checked) {
+        txtMissing->setText(q(platform::rt::CStr(missingCode())));
+    }
+}
+
+void OrdinationPlotDialog::finishRun(std::vector<std::vector<double>> points, std::vector<std::string> labels,
+                                     std::int32_t axes)
+{
+    m_ran = true;
+    m_points = std::move(points);
+    m_labels = std::move(labels);
+    if (!chkGraphOut->isChecked()) {
+        close();
+        return;
+    }
+    // The option frames and run buttons give way to the plot panel, whose
+    // list names the axes "<prefix> 1" and on.
+    for (QWidget* frame : m_frames)
+        frame->setVisible(false);
+    cmdDone->setVisible(false);
+    cmdHelp->setVisible(false);
+    ProgressBar1->setVisible(false);
+    frPlot->setVisible(true);
+    lstPlot->clear();
+    for (std::int32_t k = 1; k <= axes; ++k)
+        lstPlot->addItem(q(m_axis + " " + std::to_string(k)));
+    adjustSize();
+}
+
+void OrdinationPlotDialog::cmdPlot_Click()
+{
+    // Without two axes chosen there is nothing to plot: one axis against
+    // itself is no picture of the data.
+    if (lstPlot->selectedItems().size() < 2) {
+        (void)message(PlotHelp);
+    } else {
+        int a = 0;
+        int b = 0;
+        PlotChoice(*lstPlot, a, b);
+        // The second axis chosen against the first, titled "<prefix><axis>".
+        platform::guarded([&](platform::Guard& g) {
+            g.step([&] {
+                std::vector<double> x(m_points.size());
+                std::vector<double> y(m_points.size());
+                for (std::size_t i = 0; i < m_points.size(); ++i) {
+                    x[i] = m_points[i][static_cast<std::size_t>(a)];
+                    y[i] = m_points[i][static_cast<std::size_t>(b)];
+                }
+                m_target.plot(x, y, m_axis + std::to_string(a + 1), m_axis + std::to_string(b + 1), m_labels);
+            });
+        });
+    }
+    raise();
+}
+
+void OrdinationPlotDialog::cmdHelp2_Click() { (void)message(PlotHelp); }
+
 // ---- frmPCAOpt ------------------------------------------------------------------
 
-frmPCAOpt::frmPCAOpt(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+frmPCAOpt::frmPCAOpt(OrdinationTarget& target, QWidget* parent) : OrdinationPlotDialog(target, "PCA", "PC", parent)
 {
     setObjectName("frmPCAOpt");
     setWindowTitle("Principal Component Analysis");
 
-    frInput = new QGroupBox("Input", this);
-    lblInRange = new QLabel("Input range:", frInput);
-    txtInRange = new QLineEdit(frInput);
-    chkMissing = new QCheckBox("Has missing value", frInput);
-    lblMissing = new QLabel("Code missing value as:", frInput);
-    txtMissing = new QLineEdit("9.999999", frInput);
-    auto* in = new QGridLayout(frInput);
-    in->addWidget(lblInRange, 0, 0);
-    in->addWidget(txtInRange, 0, 1);
-    in->addWidget(chkMissing, 1, 0, 1, 2);
-    in->addWidget(lblMissing, 2, 0);
-    in->addWidget(txtMissing, 2, 1);
+    addInputFrame(*this, {"Input range:", "Code missing value as:", "9.999999"},
+                  {frInput, lblInRange, txtInRange, chkMissing, lblMissing, txtMissing});
 
     frMethod = new QGroupBox("Options", this);
     optCorr = new QRadioButton("Use correlation matrix", frMethod);
@@ -248,53 +306,20 @@ frmPCAOpt::frmPCAOpt(OrdinationTarget& target, QWidget* parent) : QDialog(parent
     method->addWidget(chkStdPCScore, 3, 0, 1, 2);
     method->addWidget(chkGraphOut, 4, 0, 1, 2);
 
-    frOutput = new QGroupBox("Output", this);
-    optOutRange = new QRadioButton("Output range:", frOutput);
-    txtOutRange = new QLineEdit(frOutput);
-    optNewSheet = new QRadioButton("New worksheet", frOutput);
-    txtNewSheet = new QLineEdit(frOutput);
-    optNewBook = new QRadioButton("New workbook", frOutput);
-    auto* out = new QGridLayout(frOutput);
-    out->addWidget(optOutRange, 0, 0);
-    out->addWidget(txtOutRange, 0, 1);
-    out->addWidget(optNewSheet, 1, 0);
-    out->addWidget(txtNewSheet, 1, 1);
-    out->addWidget(optNewBook, 2, 0);
+    addOutputFrame(*this, {frOutput, optOutRange, txtOutRange, optNewSheet, txtNewSheet, optNewBook});
 
-    addRunAndPlotControls(*this, {frInput, frMethod, frOutput});
+    addRunAndPlotControls({frInput, frMethod, frOutput});
 }
 
 frmPCAOpt::~frmPCAOpt() = default;
 
-bool frmPCAOpt::Form_Load()
+void frmPCAOpt::loaded()
 {
-    if (m_loaded) {
-        return true;
-    }
-    platform::guarded([&](platform::Guard& g) {
-        const std::string range = blockRange(m_target.workbook(), g, "PCA");
-        if (range.empty()) {
-            return;
-        }
-        txtInRange->setText(q(range));
-        mQuorin::Program().gMissingCode = PCADefaultMissingCode;
-        optNewSheet->setChecked(true);
-        chkMissing->setChecked(true);
-        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
-        m_loaded = true;
-    });
-    return m_loaded;
+    optNewSheet->setChecked(true);
+    chkMissing->setChecked(true);
 }
 
-void frmPCAOpt::chkMissing_Click()
-{
-    const bool checked = chkMissing->isChecked();
-    lblMissing->setEnabled(checked);
-    txtMissing->setEnabled(checked);
-    if (checked) {
-        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
-    }
-}
+double frmPCAOpt::missingCode() const { return mQuorin::Program().gMissingCode; }
 
 void frmPCAOpt::cmdDone_Click()
 {
@@ -313,28 +338,19 @@ void frmPCAOpt::cmdDone_Click()
 
     BarProgress progress(*ProgressBar1, true);
     PCARun run(choice, mQuorin::Program(), &progress);
-    std::string refusal;
-    bool written = false;
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
-        if (!refusal.empty() || !run.inputRead()) {
-            return;
-        }
-        g.step([&] { run.Compute(); });
-        if (!run.finished()) {
-            return;
-        }
+    const bool written = runStages(run, m_target, *ProgressBar1, [&](platform::Guard& g) {
         g.step([&] { m_target.setOutputText(run.report()); });
+        bool done = false;
         g.step([&] {
             if (output == OrdinationOutput::NewSheet) {
                 run.WriteScoresToNewSheet(m_target.workbook());
             } else if (output == OrdinationOutput::NewBook) {
                 run.WriteScores(m_target.newWorkbook(), 1);
             }
-            written = true;
+            done = true;
         });
-        if (!written) {
-            return;
+        if (!done) {
+            return false;
         }
         if (output == OrdinationOutput::NewSheet) {
             (void)message("Output are shown in two windows, with the principal component scores saved in the "
@@ -343,29 +359,19 @@ void frmPCAOpt::cmdDone_Click()
             (void)message("Output are shown in two windows, with the principal component scores saved in the new "
                           "workbook and the rest in the Output Window under the Window menu.");
         }
+        return true;
     });
-    if (!refusal.empty()) {
-        refuse(*ProgressBar1, refusal);
-        return;
-    }
     if (!written) {
         return;
     }
-    m_ran = true;
-    m_scores = run.scores();
-    m_rowNames = run.rowNames();
-    if (!chkGraphOut->isChecked()) {
-        close();
-        return;
+    const numeric::Matrix& scores = run.scores();
+    std::vector<std::vector<double>> points(scores.rows(), std::vector<double>(scores.cols()));
+    for (std::size_t i = 0; i < scores.rows(); ++i) {
+        for (std::size_t k = 0; k < scores.cols(); ++k) {
+            points[i][k] = scores(i, k);
+        }
     }
-    showPlotPanel(*this, {frInput, frMethod, frOutput}, "PC", run.nPC());
-}
-
-void frmPCAOpt::cmdPlot_Click()
-{
-    plotChosenAxes(m_target, *lstPlot, m_scores.rows(),
-                   [this](std::size_t i, std::size_t axis) { return m_scores(i, axis); }, "PC", m_rowNames);
-    raise();
+    finishRun(std::move(points), run.rowNames(), run.nPC());
 }
 
 void frmPCAOpt::cmdHelp_Click()
@@ -375,73 +381,32 @@ void frmPCAOpt::cmdHelp_Click()
                   "or workbook chosen under Output.");
 }
 
-void frmPCAOpt::cmdHelp2_Click() { (void)message(PlotHelp); }
-
-void frmPCAOpt::closeEvent(QCloseEvent* event)
-{
-    m_loaded = false;
-    QDialog::closeEvent(event);
-}
-
 // ---- frmCA ----------------------------------------------------------------------
 
-frmCA::frmCA(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+frmCA::frmCA(OrdinationTarget& target, QWidget* parent)
+    : OrdinationPlotDialog(target, "correspondence analysis", "CA", parent)
 {
     setObjectName("frmCA");
     setWindowTitle("Correspondence Analysis");
 
-    frInput = new QGroupBox("Input", this);
-    lblInput = new QLabel("Input Range", frInput);
-    txtInRange = new QLineEdit(frInput);
-    chkMissing = new QCheckBox("Has missing value", frInput);
-    lblMissing = new QLabel("Code missing value as: ", frInput);
-    txtMissing = new QLineEdit("0.999999", frInput);
+    QGridLayout* in = addInputFrame(*this, {"Input Range", "Code missing value as: ", "0.999999"},
+                                    {frInput, lblInput, txtInRange, chkMissing, lblMissing, txtMissing});
     lblNumCA = new QLabel("Max number of axes to keep:", frInput);
     txtNumAxis = new QLineEdit("2", frInput);
     chkGraphOut = new QCheckBox("Graphic Output", frInput);
-    auto* in = new QGridLayout(frInput);
-    in->addWidget(lblInput, 0, 0);
-    in->addWidget(txtInRange, 0, 1);
-    in->addWidget(chkMissing, 1, 0, 1, 2);
-    in->addWidget(lblMissing, 2, 0);
-    in->addWidget(txtMissing, 2, 1);
     in->addWidget(lblNumCA, 3, 0);
     in->addWidget(txtNumAxis, 3, 1);
     in->addWidget(chkGraphOut, 4, 0, 1, 2);
 
-    addRunAndPlotControls(*this, {frInput});
+    addRunAndPlotControls({frInput});
 }
 
 frmCA::~frmCA() = default;
 
-bool frmCA::Form_Load()
+void frmCA::loaded()
 {
-    if (m_loaded) {
-        return true;
-    }
-    platform::guarded([&](platform::Guard& g) {
-        const std::string range = blockRange(m_target.workbook(), g, "correspondence analysis");
-        if (range.empty()) {
-            return;
-        }
-        txtInRange->setText(q(range));
-        mQuorin::Program().gMissingCode = PCADefaultMissingCode;
-        txtMissing->setText(q(platform::rt::CStr(mQuorin::Program().gMissingCode)));
-        txtMissing->setEnabled(false);
-        lblMissing->setEnabled(false);
-        m_loaded = true;
-    });
-    return m_loaded;
-}
-
-void frmCA::chkMissing_Click()
-{
-    const bool checked = chkMissing->isChecked();
-    lblMissing->setEnabled(checked);
-    txtMissing->setEnabled(checked);
-    if (checked) {
-        txtMissing->setText(q(platform::rt::CStr(m_missingCode)));
-    }
+    txtMissing->setEnabled(false);
+    lblMissing->setEnabled(false);
 }
 
 void frmCA::cmdDone_Click()
@@ -455,60 +420,30 @@ void frmCA::cmdDone_Click()
     }
     BarProgress progress(*ProgressBar1, true);
     CARun run(choice, mQuorin::Program(), &progress);
-    std::string refusal;
-    bool written = false;
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
-        if (!refusal.empty() || !run.inputRead()) {
-            return;
-        }
-        g.step([&] { run.Compute(); });
-        if (!run.finished()) {
-            return;
-        }
+    const bool written = runStages(run, m_target, *ProgressBar1, [&](platform::Guard& g) {
+        bool done = false;
         g.step([&] {
             spreadsheet::Workbook& book = m_target.workbook();
             book.setSheetSelected(book.Sheet(), false);
             run.WriteOutputSheet(book);
-            written = true;
+            done = true;
         });
+        return done;
     });
-    if (!refusal.empty()) {
-        refuse(*ProgressBar1, refusal);
-        return;
-    }
     if (!written) {
         return;
     }
-    m_ran = true;
-    run.PlotPoints(m_coords, m_labels);
-    if (!chkGraphOut->isChecked()) {
-        close();
-        return;
-    }
-    showPlotPanel(*this, {frInput}, "CA", run.nAxis());
-}
-
-void frmCA::cmdPlot_Click()
-{
-    plotChosenAxes(m_target, *lstPlot, m_coords.size(),
-                   [this](std::size_t i, std::size_t axis) { return m_coords[i][axis]; }, "CA", m_labels);
-    raise();
+    std::vector<std::vector<double>> coords;
+    std::vector<std::string> labels;
+    run.PlotPoints(coords, labels);
+    finishRun(std::move(coords), std::move(labels), run.nAxis());
 }
 
 void frmCA::cmdHelp_Click() { (void)message("No help is available yet for correspondence analysis."); }
 
-void frmCA::cmdHelp2_Click() { (void)message(PlotHelp); }
-
-void frmCA::closeEvent(QCloseEvent* event)
-{
-    m_loaded = false;
-    QDialog::closeEvent(event);
-}
-
 // ---- frmCorr --------------------------------------------------------------------
 
-frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m_target(target)
+frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : OrdinationDialog(target, parent)
 {
     setObjectName("frmCorr");
     setWindowTitle("Correlation");
@@ -528,18 +463,7 @@ frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m
     in->addWidget(optVarRow, 1, 2);
     in->addWidget(chkLabels, 2, 0, 1, 3);
 
-    frOutput = new QGroupBox("Output", this);
-    optOutRange = new QRadioButton("Output range:", frOutput);
-    txtOutRange = new QLineEdit(frOutput);
-    optNewSheet = new QRadioButton("New worksheet", frOutput);
-    txtNewSheet = new QLineEdit(frOutput);
-    optNewBook = new QRadioButton("New workbook", frOutput);
-    auto* out = new QGridLayout(frOutput);
-    out->addWidget(optOutRange, 0, 0);
-    out->addWidget(txtOutRange, 0, 1);
-    out->addWidget(optNewSheet, 1, 0);
-    out->addWidget(txtNewSheet, 1, 1);
-    out->addWidget(optNewBook, 2, 0);
+    addOutputFrame(*this, {frOutput, optOutRange, txtOutRange, optNewSheet, txtNewSheet, optNewBook});
 
     cmdOK = new QPushButton("OK", this);
     cmdOK->setDefault(true);
@@ -566,29 +490,18 @@ frmCorr::frmCorr(OrdinationTarget& target, QWidget* parent) : QDialog(parent), m
 
 frmCorr::~frmCorr() = default;
 
-bool frmCorr::Form_Load()
+bool frmCorr::load(const DataBlock& block, platform::Guard& g)
 {
-    if (m_loaded) {
-        return true;
+    if (block.rows < 3 || block.cols < 3) {
+        (void)message("Not enough data for computing correlation.");
+        return false;
     }
-    platform::guarded([&](platform::Guard& g) {
-        std::int32_t rows = 0;
-        std::int32_t cols = 0;
-        bool selected = false;
-        g.step([&] { selected = SSMDI1::SelectDataInActiveSheet(m_target.workbook(), rows, cols); });
-        if (!selected) {
-            return;
-        }
-        if (rows < 3 || cols < 3) {
-            (void)message("Not enough data for computing correlation.");
-            return;
-        }
-        g.step([&] { txtInRange->setText(q(SSMDI1::RowCol2Range(1, 1, rows, cols))); });
-        optVarCol->setChecked(true);
-        optNewSheet->setChecked(true);
-        m_loaded = true;
-    });
-    return m_loaded;
+    if (const std::string range = block.range(g); !range.empty()) {
+        txtInRange->setText(q(range));
+    }
+    optVarCol->setChecked(true);
+    optNewSheet->setChecked(true);
+    return true;
 }
 
 void frmCorr::cmdOK_Click()
@@ -604,40 +517,22 @@ void frmCorr::cmdOK_Click()
     }
     BarProgress progress(*ProgressBar1, true);
     CorrRun run(choice, &progress);
-    std::string refusal;
-    bool written = false;
-    platform::guarded([&](platform::Guard& g) {
-        g.step([&] { refusal = run.ReadInput(m_target.workbook()); });
-        if (!refusal.empty() || !run.inputRead()) {
-            return;
-        }
-        g.step([&] { run.Compute(); });
-        if (!run.finished()) {
-            return;
-        }
+    const bool written = runStages(run, m_target, *ProgressBar1, [&](platform::Guard& g) {
+        bool done = false;
         g.step([&] {
             if (output == OrdinationOutput::NewSheet) {
                 run.WriteToNewSheet(m_target.workbook());
             } else if (output == OrdinationOutput::NewBook) {
                 run.WriteMatrix(m_target.newWorkbook(), 1);
             }
-            written = true;
+            done = true;
         });
+        return done;
     });
-    if (!refusal.empty()) {
-        refuse(*ProgressBar1, refusal);
-        return;
-    }
     if (written) {
         m_ran = true;
         close();
     }
-}
-
-void frmCorr::closeEvent(QCloseEvent* event)
-{
-    m_loaded = false;
-    QDialog::closeEvent(event);
 }
 
 } // namespace analysis

@@ -20,12 +20,13 @@
 
 #include "analysis/ui/BarProgress.h"
 #include "analysis/ui/ClusterRun.h"
+#include "analysis/ui/DataBlock.h"
+#include "analysis/ui/DialogFrames.h"
 #include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
 #include "shell/core/ProgramInfo.h"
-#include "shell/workbook/SSMDI1.h"
 #include "shell/core/mQuorin.h"
 
 namespace analysis {
@@ -50,19 +51,10 @@ frmClusterOpt::frmClusterOpt(ClusterTarget& target, QWidget* parent) : QDialog(p
     setWindowTitle(Caption);
     setModal(true);
 
-    frInput = new QGroupBox("Input", this);
-    lblInRange = new QLabel("Input range:", frInput);
-    txtInRange = new QLineEdit(frInput);
-    chkMissing = new QCheckBox("Has missing value", frInput);
-    lblMissing = new QLabel("Code missing value as:", frInput);
-    txtMissing = new QLineEdit("9.999999", frInput);
+    QGridLayout* inputGrid =
+        addInputFrame(*this, {"Input range:", "Code missing value as:", "9.999999"},
+                      {frInput, lblInRange, txtInRange, chkMissing, lblMissing, txtMissing});
     chkOutMat = new QCheckBox("Display distance matrix", frInput);
-    auto* inputGrid = new QGridLayout(frInput);
-    inputGrid->addWidget(lblInRange, 0, 0);
-    inputGrid->addWidget(txtInRange, 0, 1);
-    inputGrid->addWidget(chkMissing, 1, 0, 1, 2);
-    inputGrid->addWidget(lblMissing, 2, 0);
-    inputGrid->addWidget(txtMissing, 2, 1);
     inputGrid->addWidget(chkOutMat, 3, 0, 1, 2);
 
     lblClusterMethod = new QLabel("Cluster methods", this);
@@ -70,18 +62,7 @@ frmClusterOpt::frmClusterOpt(ClusterTarget& target, QWidget* parent) : QDialog(p
     lblIndex = new QLabel("Distance indices", this);
     cboIndex = new QComboBox(this);
 
-    frOutput = new QGroupBox("Output", this);
-    optOutRange = new QRadioButton("Output range:", frOutput);
-    txtOutRange = new QLineEdit(frOutput);
-    optNewSheet = new QRadioButton("New worksheet", frOutput);
-    txtNewSheet = new QLineEdit(frOutput);
-    optNewBook = new QRadioButton("New workbook", frOutput);
-    auto* outputGrid = new QGridLayout(frOutput);
-    outputGrid->addWidget(optOutRange, 0, 0);
-    outputGrid->addWidget(txtOutRange, 0, 1);
-    outputGrid->addWidget(optNewSheet, 1, 0);
-    outputGrid->addWidget(txtNewSheet, 1, 1);
-    outputGrid->addWidget(optNewBook, 2, 0);
+    addOutputFrame(*this, {frOutput, optOutRange, txtOutRange, optNewSheet, txtNewSheet, optNewBook});
 
     lblInfo = new QLabel("Please wait ......", this);
     ProgressBar1 = new QProgressBar(this);
@@ -147,18 +128,17 @@ bool frmClusterOpt::Form_Load()
     }
     bool show = false;
     platform::guarded([&](platform::Guard& g) {
-        std::int32_t rows = 0;
-        std::int32_t cols = 0;
-        bool selected = false;
-        g.step([&] { selected = SSMDI1::SelectDataInActiveSheet(m_target.workbook(), rows, cols); });
-        if (!selected) {
+        const auto block = DataBlock::select(m_target.workbook(), g);
+        if (!block) {
             return;
         }
-        if (rows < 3 || cols < 3) {
+        if (block->rows < 3 || block->cols < 3) {
             (void)message("Not enough data for computing correlation.", platform::mb::Information);
             return;
         }
-        g.step([&] { txtInRange->setText(q(SSMDI1::RowCol2Range(1, 1, rows, cols))); });
+        if (const std::string range = block->range(g); !range.empty()) {
+            txtInRange->setText(q(range));
+        }
         cboClusterMethod->clear();
         for (std::string_view item : MethodItems) {
             cboClusterMethod->addItem(q(item));

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "analysis/MyNode.h"
+#include "analysis/ui/AnalysisTarget.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,26 +31,15 @@ class QRadioButton;
 namespace platform::rt {
 class RandomSource;
 }
-namespace spreadsheet {
-class Workbook;
-}
 
 namespace analysis {
 
-// What a run needs of the active document window.
-class ClusterTarget {
+// What a run needs of the active document window besides its workbook and
+// output view.
+class ClusterTarget : public AnalysisTarget {
 public:
-    virtual ~ClusterTarget() = default;
-    [[nodiscard]] virtual spreadsheet::Workbook& workbook() = 0;
     // Shows the tree in the window's tree view (MyRootNode).
     virtual void setMyRootNode(std::unique_ptr<MyNode> root) = 0;
-    // Replaces the text of the window's output view.
-    virtual void setOutputText(const std::string& text) = 0;
-
-protected:
-    ClusterTarget() = default;
-    ClusterTarget(const ClusterTarget&) = default;
-    ClusterTarget& operator=(const ClusterTarget&) = default;
 };
 
 class frmClusterOpt : public QDialog {

@@ -61,9 +61,14 @@ tallowin::cap::Parameters parameters(int32_t clearStart, int32_t clearEnd, int32
             endMismatch, endGapExtend, minOverlap, minIdentity, minEndScore, filterRate};
 }
 
-// Whatever escapes still leaves the caller with a count of 0 and no result.
-int32_t failSafe(const Buffers& out)
+// Runs the assembly behind the export guard. Whatever escapes still leaves
+// the caller with a count of 0 and no result.
+int32_t guardedRun(const char* sequences, const char* names, int32_t count, const tallowin::cap::Parameters& p,
+                   const Buffers& out)
 {
+    const int32_t result = tallowin::guardedExport(int32_t{-1}, [&] { return run(sequences, names, count, p, out); });
+    if (result >= 0)
+        return result;
     if (out.contigCount != nullptr)
         *out.contigCount = 0;
     return 0;
@@ -81,13 +86,10 @@ TALLOWIN_API int32_t TALLOWIN_CALL capMainDll(const char* sequences, int32_t, co
                                               char* consensus, char* report, int32_t* contigCount, char* messages)
 {
     const Buffers out{consensus, Unbounded, report, Unbounded, contigCount, messages, Unbounded, nullptr, nullptr};
-    const int32_t result = tallowin::guardedExport(int32_t{-1}, [&] {
-        return run(sequences, names, count,
-                   parameters(clearStart, clearEnd, gapOpen, gapExtend, match, mismatch, endMismatch, endGapExtend,
-                              minOverlap, minIdentity, minEndScore, filterRate),
-                   out);
-    });
-    return result < 0 ? failSafe(out) : result;
+    return guardedRun(sequences, names, count,
+                      parameters(clearStart, clearEnd, gapOpen, gapExtend, match, mismatch, endMismatch, endGapExtend,
+                                 minOverlap, minIdentity, minEndScore, filterRate),
+                      out);
 }
 
 TALLOWIN_API int32_t TALLOWIN_CALL capMainDll_sized(
@@ -99,13 +101,10 @@ TALLOWIN_API int32_t TALLOWIN_CALL capMainDll_sized(
 {
     const Buffers out{consensus, consensusCapacity, report,           reportCapacity, contigCount,
                       messages,  messagesCapacity,  consensusNeeded, reportNeeded};
-    const int32_t result = tallowin::guardedExport(int32_t{-1}, [&] {
-        return run(sequences, names, count,
-                   parameters(clearStart, clearEnd, gapOpen, gapExtend, match, mismatch, endMismatch, endGapExtend,
-                              minOverlap, minIdentity, minEndScore, filterRate),
-                   out);
-    });
-    return result < 0 ? failSafe(out) : result;
+    return guardedRun(sequences, names, count,
+                      parameters(clearStart, clearEnd, gapOpen, gapExtend, match, mismatch, endMismatch, endGapExtend,
+                                 minOverlap, minIdentity, minEndScore, filterRate),
+                      out);
 }
 
 } // extern "C"

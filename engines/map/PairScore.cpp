@@ -33,6 +33,38 @@ private:
     std::array<std::vector<T>, 128> m_rows;
 };
 
+// The gap costs in the sweep's integer type, and the lag of a constant-cost
+// run: L + 1 columns, or n + 1 (never reached) when the row is shorter.
+template <class T>
+struct SweepCosts {
+    T r;
+    T q;
+    T qr;
+    T P;
+    std::size_t lag;
+};
+
+template <class T>
+[[gnu::always_inline]] inline SweepCosts<T> sweepCosts(const GapCosts& gaps, std::size_t n)
+{
+    const T r = static_cast<T>(gaps.r);
+    const T q = static_cast<T>(gaps.q);
+    const T P = static_cast<T>(gaps.P);
+    const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
+    return {r, q, q + r, P, lag};
+}
+
+// The answer: the best cell of the last column (`best`, gathered row by row)
+// or of the last row (`lastRow`), which a pair with an empty first text lacks.
+template <class T>
+[[gnu::always_inline]] inline Score finalScore(T best, const std::vector<T>& lastRow, std::size_t m)
+{
+    if (m > 0)
+        for (const T v : lastRow)
+            best = std::max(best, v);
+    return static_cast<Score>(best);
+}
+
 // The recurrences, per cell (i, j): H is the best score of any path to the
 // cell, F the best ending in a gap of `second` (vertical), E the best ending
 // in an affine gap of `first` (horizontal) and G the best ending in a
@@ -58,11 +90,7 @@ Score sweep(std::string_view first, std::string_view second, const ScoreTable& t
     constexpr T none = std::numeric_limits<T>::min() / 4;
     const std::size_t m = first.size();
     const std::size_t n = second.size();
-    const T r = static_cast<T>(gaps.r);
-    const T q = static_cast<T>(gaps.q);
-    const T qr = q + r;
-    const T P = static_cast<T>(gaps.P);
-    const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
+    const auto [r, q, qr, P, lag] = sweepCosts<T>(gaps, n);
 
     ResidueProfile<T> scoresOf(second, table);
 
@@ -99,10 +127,7 @@ Score sweep(std::string_view first, std::string_view second, const ScoreTable& t
         best = std::max(best, cur[n]);
         std::swap(upv, curv);
     }
-    if (m > 0)
-        for (std::size_t j = 0; j <= n; ++j)
-            best = std::max(best, upv[j]);
-    return static_cast<Score>(best);
+    return finalScore(best, upv, m);
 }
 
 
@@ -151,11 +176,7 @@ using V8 = int32_t __attribute__((vector_size(32)));
     constexpr T none = std::numeric_limits<T>::min() / 4;
     const std::size_t m = first.size();
     const std::size_t n = second.size();
-    const T r = static_cast<T>(gaps.r);
-    const T q = static_cast<T>(gaps.q);
-    const T qr = q + r;
-    const T P = static_cast<T>(gaps.P);
-    const std::size_t lag = gaps.L + 1 > static_cast<Score>(n) ? n + 1 : static_cast<std::size_t>(gaps.L + 1);
+    const auto [r, q, qr, P, lag] = sweepCosts<T>(gaps, n);
 
     ResidueProfile<T> scoresOf(second, table);
 
@@ -200,10 +221,7 @@ using V8 = int32_t __attribute__((vector_size(32)));
         best = std::max(best, cur[n]);
         std::swap(upv, curv);
     }
-    if (m > 0)
-        for (std::size_t j = 0; j <= n; ++j)
-            best = std::max(best, upv[j]);
-    return static_cast<Score>(best);
+    return finalScore(best, upv, m);
 }
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -46,6 +46,26 @@ Score EditScript::columnsOfB() const
 
 // ---- Column scores --------------------------------------------------------
 
+namespace {
+
+// Counts the residues of column `col` of the rows into `counts` (cleared
+// first), blanks left out, and returns how many it counted.
+Score countColumn(const std::vector<std::string>& rows, Score col, std::array<Score, 128>& counts)
+{
+    counts.fill(0);
+    Score n = 0;
+    for (const auto& row : rows) {
+        const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(col)]) & 0x7f;
+        if (c == ' ')
+            continue;
+        ++counts[c];
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
 ColumnScorer::ColumnScorer(const std::vector<std::string>& rowsA, const std::vector<std::string>& rowsB,
                            const ScoreTable& w)
 {
@@ -59,15 +79,7 @@ ColumnScorer::ColumnScorer(const std::vector<std::string>& rowsA, const std::vec
 
     startA_.push_back(0);
     for (Score i = 1; i <= a_; ++i) {
-        counts.fill(0);
-        Score n = 0;
-        for (const auto& row : rowsA) {
-            const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(i)]) & 0x7f;
-            if (c == ' ')
-                continue;
-            ++counts[c];
-            ++n;
-        }
+        const Score n = countColumn(rowsA, i, counts);
         for (int c = 0; c < 128; ++c) {
             if (counts[static_cast<std::size_t>(c)] == 0)
                 continue;
@@ -85,15 +97,7 @@ ColumnScorer::ColumnScorer(const std::vector<std::string>& rowsA, const std::vec
     kinds_ = charOfKind.size();
     sumsB_.assign(static_cast<std::size_t>(b_) * kinds_, 0);
     for (Score j = 1; j <= b_; ++j) {
-        counts.fill(0);
-        Score n = 0;
-        for (const auto& row : rowsB) {
-            const auto c = static_cast<unsigned char>(row[static_cast<std::size_t>(j)]) & 0x7f;
-            if (c == ' ')
-                continue;
-            ++counts[c];
-            ++n;
-        }
+        const Score n = countColumn(rowsB, j, counts);
         countB_.push_back(n);
         Score* sb = &sumsB_[static_cast<std::size_t>(j - 1) * kinds_];
         for (int y = 0; y < 128; ++y) {

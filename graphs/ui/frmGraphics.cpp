@@ -370,26 +370,25 @@ std::string frmGraphics::DigitsNotANumberMessage(bool xAxis)
            ". The graph is unchanged.";
 }
 
-void frmGraphics::EditXLabel()
+void frmGraphics::editAxisTitle(const char* prompt, platform::GraphAxis axis, std::string& kept)
 {
-    const auto answer = ask("Enter the label for the X axis:", "", "");
+    const auto answer = ask(prompt, "", "");
     if (!answer) {
         return;
     }
-    m_state.XLabelText = *answer;
-    m_graph->model().setAxisTitle(platform::GraphAxis::X, *answer);
+    kept = *answer;
+    m_graph->model().setAxisTitle(axis, *answer);
     redraw();
+}
+
+void frmGraphics::EditXLabel()
+{
+    editAxisTitle("Enter the label for the X axis:", platform::GraphAxis::X, m_state.XLabelText);
 }
 
 void frmGraphics::EditZLabel()
 {
-    const auto answer = ask("Enter the label for the Y axis:", "", "");
-    if (!answer) {
-        return;
-    }
-    m_state.YLabelText = *answer;
-    m_graph->model().setAxisTitle(platform::GraphAxis::Y, *answer);
-    redraw();
+    editAxisTitle("Enter the label for the Y axis:", platform::GraphAxis::Y, m_state.YLabelText);
 }
 
 void frmGraphics::EditLegend()

@@ -35,6 +35,7 @@ class QScrollArea;
 
 namespace platform {
 class GraphView;
+enum class GraphAxis;
 }
 
 namespace graphs {
@@ -88,6 +89,9 @@ private:
     void setStatistics(int bits);
     void editBound(const char* prompt, bool xAxis, bool minimum);
     void editDigits(const char* prompt, bool xAxis);
+    // Asks for an axis title; an answer becomes the axis's title and is kept
+    // in `kept` (the window's state).
+    void editAxisTitle(const char* prompt, platform::GraphAxis axis, std::string& kept);
     void saveFile(bool metafile);
     void fitPicture();
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -48,6 +49,21 @@ Load loadText(const std::filesystem::path& file, std::string& text)
     out << in.rdbuf();
     text = out.str();
     return Load::Ok;
+}
+
+// Reads a hive file into `data`; an absent file is an empty hive. Returns
+// Success, AccessDenied when the file cannot be read, or BadDatabase when its
+// text does not parse.
+long loadHive(const std::filesystem::path& file, std::optional<detail::HiveData>& data)
+{
+    std::string text;
+    const Load load = loadText(file, text);
+    if (load == Load::Unreadable) {
+        return code::AccessDenied;
+    }
+    data = load == Load::Missing ? std::optional<detail::HiveData>(detail::HiveData{})
+                                 : detail::HiveData::fromText(text);
+    return data ? code::Success : code::BadDatabase;
 }
 
 bool writeAll(int fd, const std::string& text)
@@ -108,15 +124,9 @@ bool FileRegistry::isWritable(Hive hive) const
 
 long FileRegistry::read(Hive hive, const Body& body) const
 {
-    std::string text;
-    const Load load = loadText(folder() / hiveFileName(hive), text);
-    if (load == Load::Unreadable) {
-        return code::AccessDenied;
-    }
-    auto data = load == Load::Missing ? std::optional<detail::HiveData>(detail::HiveData{})
-                                      : detail::HiveData::fromText(text);
-    if (!data) {
-        return code::BadDatabase;
+    std::optional<detail::HiveData> data;
+    if (const long rc = loadHive(folder() / hiveFileName(hive), data); rc != code::Success) {
+        return rc;
     }
     bool changed = false;
     return body(*data, changed);
@@ -142,15 +152,9 @@ long FileRegistry::write(Hive hive, const Body& body)
         }
     }
 
-    std::string text;
-    const Load load = loadText(file, text);
-    if (load == Load::Unreadable) {
-        return code::AccessDenied;
-    }
-    auto data = load == Load::Missing ? std::optional<detail::HiveData>(detail::HiveData{})
-                                      : detail::HiveData::fromText(text);
-    if (!data) {
-        return code::BadDatabase;
+    std::optional<detail::HiveData> data;
+    if (const long rc = loadHive(file, data); rc != code::Success) {
+        return rc;
     }
     bool changed = false;
     const long rc = body(*data, changed);

@@ -359,7 +359,7 @@ bool FlankRetrieval::runGene(const std::string& gene, const std::function<void()
     }
 }
 
-void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, std::int32_t up, std::int32_t down)
+void FlankRetrieval::start(std::size_t genes)
 {
     m_left = {};
     m_right = {};
@@ -367,7 +367,28 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
     m_stopRequested = false;
     m_genesDone = 0;
     numeric::detail::setMinimum(progress, 0);
-    numeric::detail::setMaximum(progress, static_cast<double>(genes.size()));
+    numeric::detail::setMaximum(progress, static_cast<double>(genes));
+}
+
+void FlankRetrieval::eachGene(const std::vector<std::string>& genes,
+                              const std::function<void(const std::string&)>& work)
+{
+    for (std::size_t i = 0; i < genes.size(); ++i) {
+        const std::string& gene = genes[i];
+        if (!runGene(gene, [&] { work(gene); })) {
+            break;
+        }
+        m_genesDone = i + 1;
+        numeric::detail::setValue(progress, static_cast<double>(i));
+    }
+    m_left.maxLen = SeqUtil::GetMaxSeqLen(m_left.seq, m_left.numSeq);
+    m_right.maxLen = SeqUtil::GetMaxSeqLen(m_right.seq, m_right.numSeq);
+    m_finished = m_genesDone == genes.size();
+}
+
+void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, std::int32_t up, std::int32_t down)
+{
+    start(genes.size());
 
     const auto request = [&](const std::string& gene, const std::string& asked) -> std::optional<std::string> {
         const std::string reply = trimmed(fetch(gene, YeastUrl(m_servers, asked, up, down)));
@@ -388,43 +409,32 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
         }
     };
 
-    for (std::size_t i = 0; i < genes.size(); ++i) {
-        const std::string& n = genes[i];
-        const bool go = runGene(n, [&] {
-            if (n.find('/') == std::string::npos) {
-                if (auto sequence = request(n, n)) {
-                    store(n, *sequence);
-                } else {
-                    say("No sequence was found for " + n);
-                }
-                return;
-            }
-            const std::string a = StrUtil::StrBeforeFirst(n, "/");
-            const std::string b = trimmed(StrUtil::StrAfterLast(n, "/"));
-            if (auto sequence = request(n, a)) {
-                store(a, *sequence);
-                return;
-            }
-            if (b.empty()) {
-                say("No sequence was found for " + n);
-                return;
-            }
-            say("No sequence for " + a + ". Try " + b);
-            if (auto sequence = request(n, b)) {
+    eachGene(genes, [&](const std::string& n) {
+        if (n.find('/') == std::string::npos) {
+            if (auto sequence = request(n, n)) {
                 store(n, *sequence);
             } else {
                 say("No sequence was found for " + n);
             }
-        });
-        if (!go) {
-            break;
+            return;
         }
-        m_genesDone = i + 1;
-        numeric::detail::setValue(progress, static_cast<double>(i));
-    }
-    m_left.maxLen = SeqUtil::GetMaxSeqLen(m_left.seq, m_left.numSeq);
-    m_right.maxLen = SeqUtil::GetMaxSeqLen(m_right.seq, m_right.numSeq);
-    m_finished = m_genesDone == genes.size();
+        const std::string a = StrUtil::StrBeforeFirst(n, "/");
+        const std::string b = trimmed(StrUtil::StrAfterLast(n, "/"));
+        if (auto sequence = request(n, a)) {
+            store(a, *sequence);
+            return;
+        }
+        if (b.empty()) {
+            say("No sequence was found for " + n);
+            return;
+        }
+        say("No sequence for " + a + ". Try " + b);
+        if (auto sequence = request(n, b)) {
+            store(n, *sequence);
+        } else {
+            say("No sequence was found for " + n);
+        }
+    });
 }
 
 std::optional<std::string> FlankRetrieval::LookUpLocusLink(const std::string& gene, std::string_view species)
@@ -444,43 +454,26 @@ std::optional<std::string> FlankRetrieval::LookUpLocusLink(const std::string& ge
 void FlankRetrieval::RetrieveFromGenBank(const std::vector<std::string>& genes, std::int32_t up, std::int32_t down,
                                          std::string_view species)
 {
-    m_left = {};
-    m_right = {};
-    m_finished = false;
-    m_stopRequested = false;
-    m_genesDone = 0;
-    numeric::detail::setMinimum(progress, 0);
-    numeric::detail::setMaximum(progress, static_cast<double>(genes.size()));
+    start(genes.size());
     numeric::detail::setValue(progress, 0);
 
-    for (std::size_t i = 0; i < genes.size(); ++i) {
-        const std::string& n = genes[i];
-        const bool go = runGene(n, [&] {
-            const auto ids = LookUpLocusLink(n, species);
-            if (!ids) {
-                say("No LocusLink for gene: " + n);
-                return;
-            }
-            const std::string reply = fetch(n, EntrezUrl(m_servers, *ids));
-            SequenceSet left;
-            SequenceSet right;
-            if (!ParseGenBankFlanks(n, reply, up, down, left, right)) {
-                throw geneError("RetrieveFromGenBank", n, "the reply of the GenBank query holds no record.");
-            }
-            appendAll(m_left, left);
-            appendAll(m_right, right);
-            const auto records = std::count(ids->begin(), ids->end(), ',') + 1;
-            say(std::to_string(records) + " sequence retrieved for gene: " + n);
-        });
-        if (!go) {
-            break;
+    eachGene(genes, [&](const std::string& n) {
+        const auto ids = LookUpLocusLink(n, species);
+        if (!ids) {
+            say("No LocusLink for gene: " + n);
+            return;
         }
-        m_genesDone = i + 1;
-        numeric::detail::setValue(progress, static_cast<double>(i));
-    }
-    m_left.maxLen = SeqUtil::GetMaxSeqLen(m_left.seq, m_left.numSeq);
-    m_right.maxLen = SeqUtil::GetMaxSeqLen(m_right.seq, m_right.numSeq);
-    m_finished = m_genesDone == genes.size();
+        const std::string reply = fetch(n, EntrezUrl(m_servers, *ids));
+        SequenceSet left;
+        SequenceSet right;
+        if (!ParseGenBankFlanks(n, reply, up, down, left, right)) {
+            throw geneError("RetrieveFromGenBank", n, "the reply of the GenBank query holds no record.");
+        }
+        appendAll(m_left, left);
+        appendAll(m_right, right);
+        const auto records = std::count(ids->begin(), ids->end(), ',') + 1;
+        say(std::to_string(records) + " sequence retrieved for gene: " + n);
+    });
 }
 
 void FlankRetrieval::commitTo(SequenceSet& left, SequenceSet& right) const

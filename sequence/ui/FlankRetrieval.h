@@ -153,6 +153,12 @@ public:
     void commitTo(SequenceSet& left, SequenceSet& right) const;
 
 private:
+    // Starts a run over `genes` genes: empty sets, nothing done, the
+    // progress range one step per gene.
+    void start(std::size_t genes);
+    // Runs `work` for each gene in turn (through runGene) until one asks to
+    // stop, then measures the sets and records whether every gene was done.
+    void eachGene(const std::vector<std::string>& genes, const std::function<void(const std::string&)>& work);
     // Runs one gene's work; a failure goes to the callback. False when the
     // run is to stop.
     bool runGene(const std::string& gene, const std::function<void()>& work);

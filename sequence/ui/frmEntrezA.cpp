@@ -22,6 +22,7 @@
 #include "platform/errors/Guard.h"
 #include "platform/net/QtInet.h"
 #include "platform/widgets/placement/WindowPlacement.h"
+#include "sequence/ui/BarProgress.h"
 #include "sequence/ui/FlankRetrieval.h"
 #include "sequence/ui/frmStartA.h"
 #include "shell/core/ProgramInfo.h"
@@ -40,18 +41,6 @@ std::function<void()>& opener()
 }
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
-
-// The dialog's progress bar as the retrieval drives it.
-class BarProgress final : public numeric::Progress {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar) {}
-    void setMinimum(double minimum) override { m_bar.setMinimum(static_cast<int>(minimum)); }
-    void setMaximum(double maximum) override { m_bar.setMaximum(std::max(1, static_cast<int>(maximum))); }
-    void setValue(double value) override { m_bar.setValue(static_cast<int>(std::lround(value))); }
-
-private:
-    QProgressBar& m_bar;
-};
 
 } // namespace
 

@@ -22,6 +22,7 @@
 #include "sequence/SeqUtil.h"
 #include "sequence/SeqView.h"
 #include "sequence/cSeqFmt.h"
+#include "sequence/ui/BarProgress.h"
 #include "sequence/ui/ClustalRunner.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/ProgramInfo.h"
@@ -43,17 +44,6 @@ platform::Answer message(const std::string& text, int style, const std::string& 
 {
     return platform::dialogs().MsgBox(text, style, title);
 }
-
-class BarProgress final : public numeric::Progress {
-public:
-    explicit BarProgress(QProgressBar& bar) : m_bar(bar) {}
-    void setMinimum(double minimum) override { m_bar.setMinimum(static_cast<int>(minimum)); }
-    void setMaximum(double maximum) override { m_bar.setMaximum(std::max(1, static_cast<int>(maximum))); }
-    void setValue(double value) override { m_bar.setValue(static_cast<int>(std::lround(value))); }
-
-private:
-    QProgressBar& m_bar;
-};
 
 bool systemIsNetworked()
 {

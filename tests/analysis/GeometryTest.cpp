@@ -9,6 +9,7 @@
 #include <functional>
 #include <numbers>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -526,6 +527,70 @@ TEST(Distance, DistancesInVisitingOrderNameAFailingPairByItsItems)
                 [&] { G::DisMatInOrder(1, data, 12, 10, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 9}, d, nullptr); },
                 "not an order");
     expectError(platform::err::Subscript, [&] { G::DisMatInOrder(1, data, 13, 10, true, order, d, nullptr); });
+}
+
+// Digests of the distance matrices of every measure, pinned from the
+// one-pair-at-a-time computation: sizes that leave partial blocks of items
+// and partial runs of rows, data with ties and with a wide range of values.
+TEST(Distance, EveryMeasureKeepsItsPinnedBits)
+{
+    const std::uint32_t seed = 8080;
+    std::mt19937_64 gen(seed);
+    std::uniform_real_distribution<double> mantissa(0.01, 1);
+    std::uniform_int_distribution<int> exponent(-8, 8);
+    std::uniform_int_distribution<int> coin(0, 3);
+    constexpr std::int32_t points = 37;
+    constexpr std::int32_t loci = 203;
+    Matrix data(points, loci);
+    for (std::size_t t = 0; t < points; ++t) {
+        for (std::size_t g = 0; g < loci; ++g) {
+            data(t, g) = coin(gen) == 0 ? static_cast<double>(coin(gen)) : std::ldexp(mantissa(gen), exponent(gen));
+        }
+    }
+    const std::uint64_t pinned[8] = {0x3f4f20f42fd5d287ULL, 0x3f4f20f42fd5d287ULL, 0x8902ae14ecbf6dadULL,
+                                     0x81c5e68a1460f106ULL, 0xdf482e296d22c83eULL, 0x9ae5c8de2536f986ULL,
+                                     0x855fa72f4c2109e4ULL, 0xe81b044f87909da2ULL};
+    for (std::int16_t index = 0; index < 8; ++index) {
+        for (const unsigned threads : {1U, 5U}) {
+            analysis::setWorkerThreads(threads);
+            DistanceMatrix d;
+            G::DisMatByIndex(index, data, points, loci, true, d, nullptr);
+            testsupport::BitDigest digest;
+            for (std::int64_t i = 1; i < loci; ++i) {
+                digest.add(std::span<const double>(d.row(i), static_cast<std::size_t>(i)));
+            }
+            EXPECT_EQ(digest.value(), pinned[index])
+                << "seed " << seed << " measure " << index << " threads " << threads << " digest 0x" << std::hex
+                << digest.value();
+        }
+    }
+    analysis::setWorkerThreads(0);
+}
+
+// A pair whose sum overflows in the blocked drivers: the lowest such pair is
+// named, whichever rows share a run and whatever the threads, and the pairs
+// of the rows before it are kept.
+TEST(Distance, AnOverflowInABlockedDriverNamesTheFirstFailingPair)
+{
+    Matrix data(40, 300);
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        for (std::size_t j = 0; j < data.cols(); ++j) {
+            data(i, j) = static_cast<double>((i * 7 + j * 3) % 11);
+        }
+    }
+    for (std::size_t i = 0; i < data.rows(); ++i) {
+        data(i, 20) = 1e300;   // item 21: its squared differences overflow
+        data(i, 250) = 1e300;  // and item 251's
+    }
+    for (unsigned threads : {1U, 7U}) {
+        analysis::setWorkerThreads(threads);
+        DistanceMatrix d;
+        expectError(platform::err::Overflow, [&] { G::EuclidDisMat(data, 40, 300, d, true, nullptr); },
+                    "between items 1 and 21");
+        EXPECT_EQ(d.size(), 300);
+        EXPECT_EQ(d(19, 18), G::EuclidDisTwoCol(data, 40, 300, 19, 18));  // pairs before it are kept
+    }
+    analysis::setWorkerThreads(0);
 }
 
 } // namespace

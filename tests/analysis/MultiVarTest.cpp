@@ -19,19 +19,9 @@ namespace {
 
 using numeric::Matrix;
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2) {
-        out.push_back(text.substr(start, pos - start));
-    }
-    return out;
-}
-
 bool hasLine(const std::string& text, const std::string& line)
 {
-    const auto all = lines(text);
+    const auto all = testsupport::crlfLines(text);
     return std::find(all.begin(), all.end(), line) != all.end();
 }
 
@@ -119,7 +109,7 @@ TEST(PrincipalComponents, WorkedTwoVariableExample)
     const Matrix want{{-s1, s2}, {-s1, -s2}, {s1, s2}, {s1, -s2}};
     expectSameUpToSign(p.scores, 0, want, 0, 4, 1e-7);
     expectSameUpToSign(p.scores, 1, want, 1, 4, 1e-7);
-    const auto text = lines(p.report);
+    const auto text = testsupport::crlfLines(p.report);
     ASSERT_GE(text.size(), 4u);
     EXPECT_EQ(text[0], "Number of rows: 4");
     EXPECT_EQ(text[1], "Number of columns: 2");

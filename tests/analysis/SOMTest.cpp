@@ -10,6 +10,7 @@
 #include "platform/errors/Error.h"
 #include "platform/runtime/Rnd.h"
 #include "shell/core/StrUtil.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -36,13 +37,8 @@ MapRun som(const Matrix& data, std::int32_t nNodes, double seed, std::uint8_t me
 
 std::vector<std::string> lines(const std::string& text)
 {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2) {
-        out.push_back(text.substr(start, pos - start));
-    }
-    EXPECT_EQ(start, text.size()) << "text after the last line end";
-    return out;
+    EXPECT_TRUE(text.empty() || text.ends_with("\r\n")) << "text after the last line end";
+    return testsupport::crlfLines(text);
 }
 
 Matrix digits(unsigned seed)

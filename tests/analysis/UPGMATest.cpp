@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/PairLoop.h"
 #include "platform/errors/Error.h"
 #include "platform/runtime/Rnd.h"
 #include "tests/analysis/UpgmaReference.h"
@@ -262,17 +263,14 @@ TEST(Hclust, FastTreeEqualsTheScanOnLargerClusteredMatrices)
     }
 }
 
-TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
+// Euclidean distances between n points drawn on a side x side integer grid
+// (seeded): many equal distances.
+DistanceMatrix gridDistances(std::int32_t n, unsigned side, std::uint32_t seed)
 {
-    // Rows long enough for the row minima to be found several cells at a
-    // time with a remainder, and orbits of the visiting-order permutation
-    // longer than the distance at which their cells are fetched.
-    const std::uint32_t seed = 4242;
     std::mt19937 gen(seed);
-    constexpr std::int32_t n = 300;
     std::vector<std::pair<int, int>> p(static_cast<std::size_t>(n));
     for (auto& xy : p) {
-        xy = {static_cast<int>(gen() % 9), static_cast<int>(gen() % 9)};
+        xy = {static_cast<int>(gen() % side), static_cast<int>(gen() % side)};
     }
     DistanceMatrix d(n);
     for (std::int64_t i = 1; i < n; ++i) {
@@ -282,6 +280,17 @@ TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
             d(i, j) = std::hypot(a.first - b.first, a.second - b.second);
         }
     }
+    return d;
+}
+
+TEST(Hclust, FastTreeEqualsTheScanOnAShuffledGridOfThreeHundred)
+{
+    // Rows long enough for the row minima to be found several cells at a
+    // time with a remainder, and orbits of the visiting-order permutation
+    // longer than the distance at which their cells are fetched.
+    const std::uint32_t seed = 4242;
+    constexpr std::int32_t n = 300;
+    const DistanceMatrix d = gridDistances(n, 9, seed);
     for (std::int16_t rule = 0; rule < 3; ++rule) {
         platform::rt::RandomSource rngFast(rule + 11);
         platform::rt::RandomSource rngOrder(rule + 11);
@@ -479,6 +488,43 @@ TEST(Hclust, TreeFromDistancesInVisitingOrderEqualsTheMovedMatrixTree)
         } catch (const platform::Error& e) {
             EXPECT_EQ(e.number(), platform::err::Subscript);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Sets the worker threads for as long as it lives.
+struct WorkerThreads {
+    explicit WorkerThreads(unsigned threads) { analysis::setWorkerThreads(threads); }
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+    ~WorkerThreads() { analysis::setWorkerThreads(0); }
+};
+
+// Large enough for the joins' column walks to be shared among threads for
+// the first thousands of steps; points on a small grid give many equal
+// distances, so the order of ties is what is checked.
+TEST(Hclust, ThreadsBuildTheTreeOfOneThreadBitForBit)
+{
+    const std::uint32_t seed = 515;
+    constexpr std::int32_t n = 4500;
+    const DistanceMatrix d = gridDistances(n, 12, seed);
+    struct Case {
+        std::int16_t rule;
+        bool shuffle;
+    };
+    for (const Case c : {Case{2, true}, Case{2, false}, Case{0, true}}) {
+        std::string texts[3];
+        const unsigned threads[3] = {1, 3, 8};
+        for (int t = 0; t < 3; ++t) {
+            const WorkerThreads use(threads[t]);
+            platform::rt::RandomSource rng(c.rule + 40);
+            texts[t] = testref::exactText(*UPGMA::BuildUpgmaTree(d, n, c.rule, itemNames(n), c.shuffle, nullptr, &rng));
+        }
+        EXPECT_EQ(texts[1], texts[0]) << "seed " << seed << " rule " << c.rule << " shuffle " << c.shuffle;
+        EXPECT_EQ(texts[2], texts[0]) << "seed " << seed << " rule " << c.rule << " shuffle " << c.shuffle;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -183,16 +184,6 @@ void expectNoRowNearerAnotherMean(const Matrix& data, const Result& r, int k)
     }
 }
 
-int refusal(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(KMeans, WorkedFourRowExampleKeepsItsTwoBlocksAfterOnePass)
 {
     // The blocks {0, 1} and {10, 11} are already the best partition: every
@@ -362,7 +353,7 @@ TEST(KMeans, BadCallsAreRefusedBeforeAnyWork)
     };
     for (const auto& t : cases) {
         SCOPED_TRACE(t.name);
-        EXPECT_EQ(refusal(t.call), t.number);
+        EXPECT_EQ(testsupport::errorNumber(t.call), t.number);
     }
     // Without a code the same data are taken as they are.
     EXPECT_NO_THROW((void)mCluster::KMeanClustering(withCode, 3, 5, 2, 0, g, s, e, nullptr));
@@ -395,9 +386,9 @@ TEST(ClusterError, EachIndexAveragesTheMeasureOverTheGroup)
     const auto remote = at(3);  // rows: 100 - 100 * 4 / 6 and 100 - 100 * 6 / 8
     expectNearRel(remote[0], (100 - 400.0 / 6 + 25) / 2, 1e-12);
     EXPECT_EQ(at(6), at(7));
-    EXPECT_EQ(refusal([&] { (void)mCluster::GetClusterError(data, Groups{0, 0, 0}, 2, 3, 0, 2); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)mCluster::GetClusterError(data, Groups{0, 0, 0}, 2, 3, 0, 2); }),
               platform::err::Overflow);
-    EXPECT_EQ(refusal([&] { (void)mCluster::GetClusterError(data, Groups{0, 2, 0}, 2, 3, 0, 2); }),
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)mCluster::GetClusterError(data, Groups{0, 2, 0}, 2, 3, 0, 2); }),
               platform::err::Subscript);
 }
 
@@ -445,7 +436,7 @@ TEST(Join, TooFewDistinctRowsAreRefused)
 {
     Groups g, s;
     std::vector<double> e;
-    EXPECT_EQ(refusal([&] {
+    EXPECT_EQ(testsupport::errorNumber([&] {
                   (void)mCluster::JoinClustering(column({1, 1, 4, 4}), 1, 4, 3, 0, g, s, e, false, nullptr, 0);
               }),
               1);

@@ -46,6 +46,18 @@ double naiveSpearman(const std::vector<double>& x, const std::vector<double>& y)
     return sxy / std::sqrt(sxx * syy);
 }
 
+// An n x m matrix of whole numbers drawn from 0..top: many ties per column.
+Matrix tiedMatrix(std::mt19937& rng, std::size_t n, std::size_t m, int top)
+{
+    Matrix data(n, m);
+    for (std::size_t k = 0; k < n; ++k) {
+        for (std::size_t c = 0; c < m; ++c) {
+            data(k, c) = std::uniform_int_distribution<int>(0, top)(rng);
+        }
+    }
+    return data;
+}
+
 } // namespace
 
 TEST(mNumRec, HeapSort2SortsKeysAndMovesCompanion)
@@ -131,10 +143,7 @@ TEST(mNumRec, SpearmanMatchesNaiveMidrankPearsonOnRandomTies)
     std::mt19937 rng(seed);
     for (int trial = 0; trial < 50; ++trial) {
         const std::size_t n = 3 + trial % 20, m = 2 + trial % 4;
-        Matrix data(n, m);
-        for (std::size_t k = 0; k < n; ++k) {
-            for (std::size_t c = 0; c < m; ++c) data(k, c) = std::uniform_int_distribution<int>(0, 6)(rng);
-        }
+        const Matrix data = tiedMatrix(rng, n, m, 6);
         Matrix r(m, m), g(m, m);
         try {
             mNumRec::SpearmanR(data, static_cast<std::int64_t>(n), static_cast<std::int64_t>(m), r);
@@ -160,12 +169,7 @@ TEST(mNumRec, SpearmanMatrixWithCodesEqualsPairByPairValues)
     std::mt19937 rng(seed);
     for (int trial = 0; trial < 40; ++trial) {
         const std::size_t n = 6 + trial % 9, m = 3 + trial % 5;
-        Matrix data(n, m);
-        for (std::size_t k = 0; k < n; ++k) {
-            for (std::size_t c = 0; c < m; ++c) {
-                data(k, c) = std::uniform_int_distribution<int>(0, 5)(rng);
-            }
-        }
+        Matrix data = tiedMatrix(rng, n, m, 5);
         // Codes (-1) in about half of the columns.
         for (std::size_t c = 0; c < m; c += 2) data(static_cast<std::size_t>(trial) % n, c) = -1;
         Matrix g(m, m);

@@ -34,6 +34,21 @@ const std::string TwoBlocks = "CLUSTAL W (1.83) multiple sequence alignment\r\n"
                               "s3      GA\r\n"
                               "        *\r\n";
 
+// What ReadClustalAln gives for a text read into empty arrays.
+struct Alignment {
+    Seqs seqs;
+    Seqs names;
+    std::int32_t numSeq = 0;
+    std::int32_t alnLen = 0;
+};
+
+Alignment readAln(std::string text)
+{
+    Alignment read;
+    SeqUtil::ReadClustalAln(text, read.seqs, read.names, read.numSeq, read.alnLen);
+    return read;
+}
+
 TEST(ClustalAln, TwoBlocksGiveWholeSequencesWithFirstBlockNames)
 {
     std::string text = TwoBlocks;
@@ -71,15 +86,10 @@ TEST(ClustalAln, ReadingVariants)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        std::string text = c.text;
-        Seqs seqs;
-        Seqs names;
-        std::int32_t numSeq = 0;
-        std::int32_t alnLen = 0;
-        SeqUtil::ReadClustalAln(text, seqs, names, numSeq, alnLen);
-        EXPECT_EQ(seqs, c.seqs);
-        EXPECT_EQ(names, (Seqs{"a", "b"}));
-        EXPECT_EQ(alnLen, static_cast<std::int32_t>(c.seqs[0].size()));
+        const Alignment read = readAln(c.text);
+        EXPECT_EQ(read.seqs, c.seqs);
+        EXPECT_EQ(read.names, (Seqs{"a", "b"}));
+        EXPECT_EQ(read.alnLen, static_cast<std::int32_t>(c.seqs[0].size()));
     }
 }
 
@@ -146,15 +156,10 @@ TEST(ClustalAln, TabsAndBlocksInAnotherOrderReadAsTheirNamesSay)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        std::string text = c.text;
-        Seqs seqs;
-        Seqs names;
-        std::int32_t numSeq = 0;
-        std::int32_t alnLen = 0;
-        SeqUtil::ReadClustalAln(text, seqs, names, numSeq, alnLen);
-        EXPECT_EQ(names, c.names);
-        EXPECT_EQ(seqs, c.seqs);
-        EXPECT_EQ(numSeq, static_cast<std::int32_t>(c.names.size()));
+        const Alignment read = readAln(c.text);
+        EXPECT_EQ(read.names, c.names);
+        EXPECT_EQ(read.seqs, c.seqs);
+        EXPECT_EQ(read.numSeq, static_cast<std::int32_t>(c.names.size()));
     }
 }
 
@@ -181,15 +186,10 @@ TEST(ClustalAln, LayoutOfManyBlocksReadsBackExactly)
         seqs[1] += "ACGT"[(i * 7) % 4];
         seqs[2] += "TTGCA-"[(i * 3) % 6];
     }
-    std::string text = clustalText(seqs, names);
-    Seqs readSeqs;
-    Seqs readNames;
-    std::int32_t numSeq = 0;
-    std::int32_t alnLen = 0;
-    SeqUtil::ReadClustalAln(text, readSeqs, readNames, numSeq, alnLen);
-    EXPECT_EQ(readSeqs, seqs);
-    EXPECT_EQ(readNames, names);
-    EXPECT_EQ(alnLen, 150);
+    const Alignment read = readAln(clustalText(seqs, names));
+    EXPECT_EQ(read.seqs, seqs);
+    EXPECT_EQ(read.names, names);
+    EXPECT_EQ(read.alnLen, 150);
 }
 
 TEST(ClustalAln, AlignerOutputOfWrittenFastaReadsBack)
@@ -205,18 +205,13 @@ TEST(ClustalAln, AlignerOutputOfWrittenFastaReadsBack)
     const std::string command = "cd '" + dir.path().string() +
                                 "' && clustalw -infile=in.fas -outfile=out.aln -type=dna >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string text = testsupport::readFile(dir.file("out.aln"));
-    Seqs readSeqs;
-    Seqs readNames;
-    std::int32_t numSeq = 0;
-    std::int32_t alnLen = 0;
-    SeqUtil::ReadClustalAln(text, readSeqs, readNames, numSeq, alnLen);
-    ASSERT_EQ(numSeq, 3);
-    EXPECT_TRUE(SeqUtil::IsEqualLength(3, readSeqs));
+    const Alignment read = readAln(testsupport::readFile(dir.file("out.aln")));
+    ASSERT_EQ(read.numSeq, 3);
+    EXPECT_TRUE(SeqUtil::IsEqualLength(3, read.seqs));
     for (std::size_t i = 0; i < 3; ++i) {
-        const auto at = std::find(readNames.begin(), readNames.end(), names[i]);
-        ASSERT_NE(at, readNames.end());
-        std::string ungapped = readSeqs[static_cast<std::size_t>(at - readNames.begin())];
+        const auto at = std::find(read.names.begin(), read.names.end(), names[i]);
+        ASSERT_NE(at, read.names.end());
+        std::string ungapped = read.seqs[static_cast<std::size_t>(at - read.names.begin())];
         ungapped.erase(std::remove(ungapped.begin(), ungapped.end(), '-'), ungapped.end());
         EXPECT_EQ(ungapped, seqs[i]);
     }

@@ -120,6 +120,16 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
     out << bytes;
 }
 
+std::vector<std::string> crlfLines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2) {
+        out.push_back(text.substr(start, pos - start));
+    }
+    return out;
+}
+
 std::filesystem::path dataPath(const std::string& name)
 {
     const char* dir = std::getenv("TESSARAY_TEST_DATA");

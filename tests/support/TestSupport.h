@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,10 @@ private:
 // Whole file as bytes, and bytes written as a whole file.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// The lines of a text whose lines end in CR LF, without their ends; what
+// follows the last CR LF is not a line.
+std::vector<std::string> crlfLines(const std::string& text);
 
 // The data folder of the calling test suite (tests/<subsystem>/data), from the
 // TESSARAY_TEST_DATA variable that CTest sets.

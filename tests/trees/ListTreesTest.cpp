@@ -9,20 +9,14 @@
 #include "platform/errors/Error.h"
 #include "trees/ListTrees.h"
 #include "trees/NHAdapter.h"
+#include "tests/trees/TreeTestUtil.h"
 
 using analysis::MyNode;
 using namespace trees;
 
 namespace {
 
-std::unique_ptr<MyNode> leaf(const std::string& name, double length)
-{
-    auto node = std::make_unique<MyNode>();
-    node->setTip(true);
-    node->setCaption(name);
-    node->setBranchLen(length);
-    return node;
-}
+using treetest::leaf;
 
 std::unique_ptr<MyNode> inner(double length, std::unique_ptr<MyNode> a, std::unique_ptr<MyNode> b)
 {

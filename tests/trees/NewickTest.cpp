@@ -12,6 +12,7 @@
 #include "trees/NHAdapter.h"
 #include "trees/NHTreeRead.h"
 #include "trees/Newick.h"
+#include "tests/support/ErrorAssert.h"
 
 using analysis::MyNode;
 using namespace trees;
@@ -42,14 +43,13 @@ std::string chainText(int leaves)
     return text + ";";
 }
 
-int errorNumberOf(const std::function<void()>& f)
+// The tree text ReRootNH makes from `tree` rooted at `leaf`, or its message
+// after "failed: " when it refuses.
+std::string reRooted(const std::string& tree, const std::string& leaf)
 {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
+    std::string output;
+    std::string message;
+    return NHTreeRead::ReRootNH(tree, leaf, output, message) ? output : "failed: " + message;
 }
 
 } // namespace
@@ -74,8 +74,9 @@ TEST(NewickNumbers, FiveDecimalShortestAndFixedForms)
         EXPECT_EQ(Newick::FormatLen5(row.value), row.shortest) << row.value;
         EXPECT_EQ(Newick::FormatFixed5(row.value), row.fixed) << row.value;
     }
-    EXPECT_EQ(errorNumberOf([] { (void)Newick::FormatLen5(std::nan("")); }), 6);
-    EXPECT_EQ(errorNumberOf([] { (void)Newick::FormatFixed5(std::numeric_limits<double>::infinity()); }), 6);
+    EXPECT_EQ(testsupport::errorNumber([] { (void)Newick::FormatLen5(std::nan("")); }), 6);
+    EXPECT_EQ(
+        testsupport::errorNumber([] { (void)Newick::FormatFixed5(std::numeric_limits<double>::infinity()); }), 6);
 }
 
 TEST(NewickText, BracketCommentsAndBlanksAreRemoved)
@@ -206,36 +207,25 @@ TEST(NHTreeRead, UnbalancedBracketsGiveTheMessageAndLeaveTheOutput)
 
 TEST(NHTreeRead, ReRootAtLeafOfAGroupLiftsTheGroupAndKeepsTheOldRoot)
 {
-    std::string output;
-    std::string message;
-    ASSERT_TRUE(NHTreeRead::ReRootNH("((p:1,q:2):3,r:4);", "p", output, message));
-    EXPECT_EQ(output, "(p:1.00000,q:2.00000,(r:4.00000):3.00000);");
+    EXPECT_EQ(reRooted("((p:1,q:2):3,r:4);", "p"), "(p:1.00000,q:2.00000,(r:4.00000):3.00000);");
 }
 
 TEST(NHTreeRead, ReRootAtLeafOfTheRootRotatesItToTheFront)
 {
-    std::string output;
-    std::string message;
-    ASSERT_TRUE(NHTreeRead::ReRootNH("((p:1,q:2):3,r:4);", "r", output, message));
-    EXPECT_EQ(output, "(r:4.00000,(p:1.00000,q:2.00000):3.00000);");
+    EXPECT_EQ(reRooted("((p:1,q:2):3,r:4);", "r"), "(r:4.00000,(p:1.00000,q:2.00000):3.00000);");
 }
 
 TEST(NHTreeRead, ReRootTwoLevelsDownReversesThePath)
 {
     // Checked by hand: X = (c,d) group; its parent G=(b,X) takes X's length 1,
     // the root (a,G) takes G's length 2 and keeps a.
-    std::string output;
-    std::string message;
-    ASSERT_TRUE(NHTreeRead::ReRootNH("(a:5,(b:3,(c:0.5,d:0.25):1):2);", "d", output, message));
-    EXPECT_EQ(output, "(d:0.25000,(b:3.00000,(a:5.00000):2.00000):1.00000,c:0.50000);");
+    EXPECT_EQ(reRooted("(a:5,(b:3,(c:0.5,d:0.25):1):2);", "d"),
+              "(d:0.25000,(b:3.00000,(a:5.00000):2.00000):1.00000,c:0.50000);");
 }
 
 TEST(NHTreeRead, NameWithBlanksStillFindsItsLeaf)
 {
-    std::string output;
-    std::string message;
-    ASSERT_TRUE(NHTreeRead::ReRootNH("((gene 1:1,q:2):3,r:4);", "gene 1", output, message));
-    EXPECT_EQ(output, "(gene1:1.00000,q:2.00000,(r:4.00000):3.00000);");
+    EXPECT_EQ(reRooted("((gene 1:1,q:2):3,r:4);", "gene 1"), "(gene1:1.00000,q:2.00000,(r:4.00000):3.00000);");
 }
 
 TEST(NHTreeRead, UnknownLeafGoesToTheReporterAndFails)
@@ -264,10 +254,8 @@ TEST(NHTreeRead, NumericLeafNamesAreLeaves)
 {
     // A leaf named like an inner-node number is found by the leaf search,
     // and re-rooting puts the leaf object itself first.
-    std::string output;
-    std::string message;
-    ASSERT_TRUE(NHTreeRead::ReRootNH("((5:1,1007_s_at:2):3,6:4);", "1007_s_at", output, message));
-    EXPECT_EQ(output, "(1007_s_at:2.00000,(6:4.00000):3.00000,5:1.00000);");
+    EXPECT_EQ(reRooted("((5:1,1007_s_at:2):3,6:4);", "1007_s_at"),
+              "(1007_s_at:2.00000,(6:4.00000):3.00000,5:1.00000);");
 }
 
 // ---- Adapter reader ----------------------------------------------------------------------
@@ -304,8 +292,8 @@ TEST(NHAdapter, DefaultsAndBlanks)
     root = reader.BuildFromNH("(gene 1:1,q:2)[cut here, (;");
     EXPECT_EQ(root->child(0)->Caption(), "gene 1");
     EXPECT_EQ(root->childCount(), 2u);
-    EXPECT_EQ(errorNumberOf([&] { (void)reader.BuildFromNH(""); }), Newick::BadTreeText);
-    EXPECT_EQ(errorNumberOf([&] { (void)reader.BuildFromNH("(a,(b,c);"); }), Newick::BadTreeText);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)reader.BuildFromNH(""); }), Newick::BadTreeText);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)reader.BuildFromNH("(a,(b,c);"); }), Newick::BadTreeText);
 }
 
 TEST(NHAdapter, MoreThanTwentyOneLeavesInARunAreRead)

@@ -1,65 +1,44 @@
 #include "platform/widgets/chart/ChartExport.h"
 
-#include <QBuffer>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <QSvgGenerator>
 
 #include "platform/errors/Error.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/widgets/chart/ChartModel.h"
 #include "platform/widgets/chart/ChartPainter.h"
+#include "platform/widgets/plot/PlotView.h"
 
 namespace platform {
 
 namespace {
 constexpr double TwipsPerPixel = 15.0;
 constexpr std::int32_t PrinterError = 482;
+
+PlotView::Painting paintingOf(const ChartModel& model)
+{
+    return [&model](QPainter& painter, const QRectF& target) { paintChart(painter, target, model); };
+}
+
 } // namespace
 
 QImage chartImage(const ChartModel& model, QSize size)
 {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    paintChart(painter, QRectF(QPointF(0, 0), QSizeF(image.size())), model);
-    return image;
+    return PlotView::imageOf(size.expandedTo(QSize(1, 1)), {}, paintingOf(model));
 }
 
 QByteArray chartSvg(const ChartModel& model, QSize size)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle("Chart");
-    {
-        QPainter painter(&svg);
-        paintChart(painter, QRectF(QPointF(0, 0), QSizeF(size)), model);
-    }
-    return bytes;
-}
-
-std::unique_ptr<QMimeData> chartMimeData(const ChartModel& model, QSize size)
-{
-    auto data = std::make_unique<QMimeData>();
-    data->setImageData(chartImage(model, size));
-    data->setData("image/svg+xml", chartSvg(model, size));
-    data->setText(QString::fromStdString(model.dataText()));
-    return data;
+    return PlotView::svgOf(size, QStringLiteral("Chart"), paintingOf(model));
 }
 
 void copyChart(const ChartModel& model, QSize size)
 {
-    QGuiApplication::clipboard()->setMimeData(chartMimeData(model, size).release());
+    PlotView::copy({.bitmap = chartImage(model, size),
+                    .svg = chartSvg(model, size),
+                    .text = QString::fromStdString(model.dataText())});
 }
 
 QRectF printedChartRect(QSize size, const QRectF& page, double devicePixelsPerPixel)
@@ -83,7 +62,7 @@ bool printChart(const ChartModel& model, QSize size)
     }
     // A chart wider than tall that is wider than the upright page goes on a
     // page turned sideways.
-    const double inches = 1.0 / 96.0;
+    const double inches = 1.0 / PlotView::ScreenDotsPerInch;
     const QSizeF upright = device->pageLayout().pageSize().size(QPageSize::Inch);
     if (size.width() > size.height() && size.width() * inches > upright.width() - 1.0) {
         device->setPageOrientation(QPageLayout::Landscape);
@@ -91,7 +70,7 @@ bool printChart(const ChartModel& model, QSize size)
     // The page is drawn at the screen's 96 dots to the inch: lines keep the
     // width they have on the screen (one dot of a 1200-dot printer is a
     // hairline) and gaps between texts their proportions.
-    device->setResolution(96);
+    device->setResolution(PlotView::ScreenDotsPerInch);
     QtPagePrinter printer(*device);
     printer.Print(" ");
     QPainter& painter = printer.painter();

@@ -1,16 +1,14 @@
 #pragma once
 
 // Copies and printouts of a chart: the picture at a given size in pixels, as
-// a bitmap or SVG, and together with the table's text on the clipboard.
-
-#include <memory>
+// a bitmap or SVG, and together with the table's text on the clipboard. The
+// pictures and the clipboard entry are made by the plot view's exports
+// (platform/widgets/plot/PlotView.h), which the graph control uses too.
 
 #include <QByteArray>
 #include <QImage>
 #include <QRectF>
 #include <QSize>
-
-class QMimeData;
 
 namespace platform {
 
@@ -19,9 +17,8 @@ class ChartModel;
 [[nodiscard]] QImage chartImage(const ChartModel& model, QSize size);
 [[nodiscard]] QByteArray chartSvg(const ChartModel& model, QSize size);
 
-// The picture (PNG bitmap and SVG) and the data (tab-separated text) in one
+// The picture (bitmap and SVG) and the data (tab-separated text) in one
 // clipboard entry, so that the receiving program pastes the one it takes.
-[[nodiscard]] std::unique_ptr<QMimeData> chartMimeData(const ChartModel& model, QSize size);
 void copyChart(const ChartModel& model, QSize size);
 
 // Prints the picture at its size (96 pixels to the inch) from the top-left

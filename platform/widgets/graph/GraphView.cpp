@@ -363,6 +363,18 @@ QBarCategoryAxis* categoryAxis(const GraphModel& m)
     return axis;
 }
 
+// The points along x (at the bottom, or the top when asked) and the values
+// along y on the left, both given to the chart and bound to its series.
+void attachPointAndValueAxes(QChart* chart, QAbstractSeries* series, const GraphModel& m)
+{
+    QBarCategoryAxis* x = categoryAxis(m);
+    chart->addAxis(x, m.xAxisAtTop() ? Qt::AlignTop : Qt::AlignBottom);
+    QValueAxis* y = valueAxis(m.axis(GraphAxis::Y));
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
 QChart* barChart(const GraphModel& m)
 {
     auto* chart = new QChart();
@@ -376,12 +388,7 @@ QChart* barChart(const GraphModel& m)
     }
     series->setBarWidth(std::max(0.01, 1.0 - m.barGap() / 100.0));
     chart->addSeries(series);
-    QBarCategoryAxis* x = categoryAxis(m);
-    chart->addAxis(x, m.xAxisAtTop() ? Qt::AlignTop : Qt::AlignBottom);
-    QValueAxis* y = valueAxis(m.axis(GraphAxis::Y));
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    attachPointAndValueAxes(chart, series, m);
     series->setLabelsVisible(m.dataLabelsVisible() && m.numPoints() * m.numSets() <= 200);
     return chart;
 }
@@ -448,12 +455,7 @@ QChart* highLowChart(const GraphModel& m)
         series->append(new QCandlestickSet(m.value(0, p), hi, lo, m.value(m.numSets() - 1, p), p));
     }
     chart->addSeries(series);
-    QBarCategoryAxis* x = categoryAxis(m);
-    chart->addAxis(x, m.xAxisAtTop() ? Qt::AlignTop : Qt::AlignBottom);
-    QValueAxis* y = valueAxis(m.axis(GraphAxis::Y));
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
+    attachPointAndValueAxes(chart, series, m);
     return chart;
 }
 

@@ -79,14 +79,24 @@ void PlotView::render(QPainter& painter, const QRectF& target)
     painter.restore();
 }
 
-QImage PlotView::toImage()
+PlotView::Painting PlotView::painting()
 {
-    QImage image(size(), QImage::Format_RGB32);
+    return [this](QPainter& painter, const QRectF& target) { render(painter, target); };
+}
+
+QImage PlotView::imageOf(QSize size, QPainter::RenderHints hints, const Painting& paint)
+{
+    QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+    painter.setRenderHints(hints);
+    paint(painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
     return image;
+}
+
+QImage PlotView::toImage()
+{
+    return imageOf(size(), QPainter::Antialiasing, painting());
 }
 
 bool PlotView::saveBitmap(const QString& path)
@@ -95,21 +105,26 @@ bool PlotView::saveBitmap(const QString& path)
     return toImage().save(path, bmp ? "BMP" : "PNG");
 }
 
-QByteArray PlotView::svgBytes()
+QByteArray PlotView::svgOf(QSize size, const QString& title, const Painting& paint)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setSize(size());
-    generator.setViewBox(QRect(QPoint(0, 0), size()));
-    generator.setTitle(QStringLiteral("Graph"));
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setTitle(title);
     {
         QPainter painter(&generator);
-        render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     return bytes;
+}
+
+QByteArray PlotView::svgBytes()
+{
+    return svgOf(size(), QStringLiteral("Graph"), painting());
 }
 
 bool PlotView::saveSvg(const QString& path)
@@ -119,14 +134,19 @@ bool PlotView::saveSvg(const QString& path)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-QByteArray PlotView::metafileBytes()
+QByteArray PlotView::metafileOf(QSize size, const Painting& paint)
 {
-    emf::EmfPaintDevice device(size());
+    emf::EmfPaintDevice device(size);
     {
         QPainter painter(&device);
-        render(painter, QRectF(QPointF(0, 0), QSizeF(size())));
+        paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     return device.bytes();
+}
+
+QByteArray PlotView::metafileBytes()
+{
+    return metafileOf(size(), painting());
 }
 
 bool PlotView::saveMetafile(const QString& path)
@@ -182,25 +202,39 @@ bool PlotView::printToPdf(const QString& path)
     return print(printer) && QFile::exists(path) && QFile(path).size() > 0;
 }
 
+void PlotView::copy(const ClipboardForms& forms)
+{
+    auto* data = new QMimeData();
+    if (!forms.bitmap.isNull()) {
+        data->setImageData(forms.bitmap);
+    }
+    if (!forms.svg.isEmpty()) {
+        data->setData(QStringLiteral("image/svg+xml"), forms.svg);
+    }
+    if (!forms.metafile.isEmpty()) {
+        data->setData(QStringLiteral("image/emf"), forms.metafile);
+        data->setData(QStringLiteral("image/x-emf"), forms.metafile);
+    }
+    if (forms.text) {
+        data->setText(*forms.text);
+    }
+    QApplication::clipboard()->setMimeData(data);
+}
+
 void PlotView::copyBitmap()
 {
-    QApplication::clipboard()->setImage(toImage());
+    copy({.bitmap = toImage()});
 }
 
 void PlotView::copyVector()
 {
-    auto* data = new QMimeData();
-    data->setData(QStringLiteral("image/svg+xml"), svgBytes());
-    const QByteArray emf = metafileBytes();
-    data->setData(QStringLiteral("image/emf"), emf);
-    data->setData(QStringLiteral("image/x-emf"), emf);
-    QApplication::clipboard()->setMimeData(data);
+    copy({.svg = svgBytes(), .metafile = metafileBytes()});
 }
 
 void PlotView::copyText(const QString& text)
 {
     QApplication::clipboard()->clear();
-    QApplication::clipboard()->setText(text);
+    copy({.text = text});
 }
 
 } // namespace platform

@@ -13,14 +13,23 @@
 //     lands),
 // and copied to the clipboard as a bitmap, as vector data (SVG and the
 // metafile bytes) or, for the data, as text.
+//
+// The bitmap, SVG, metafile and clipboard exports are also offered for any
+// picture drawn by a painting function (imageOf, svgOf, metafileOf, copy), so
+// that a control that paints itself (the chart control) exports through the
+// same code.
+
+#include <functional>
+#include <optional>
 
 #include <QByteArray>
 #include <QImage>
+#include <QPainter>
+#include <QString>
 #include <QWidget>
 
 class QChart;
 class QChartView;
-class QPainter;
 class QPrinter;
 class QStackedLayout;
 
@@ -29,6 +38,17 @@ namespace platform {
 class PlotView : public QWidget {
     Q_OBJECT
 public:
+    // Draws a picture into the target rectangle.
+    using Painting = std::function<void(QPainter&, const QRectF&)>;
+    // What goes to the clipboard in one entry; an empty picture form and an
+    // absent text are left out.
+    struct ClipboardForms {
+        QImage bitmap{};
+        QByteArray svg{};       // "image/svg+xml"
+        QByteArray metafile{};  // "image/emf" and "image/x-emf"
+        std::optional<QString> text{};
+    };
+
     explicit PlotView(QWidget* parent = nullptr);
     ~PlotView() override;
 
@@ -58,12 +78,23 @@ public:
     [[nodiscard]] bool print(QPrinter& printer);
     [[nodiscard]] bool printToPdf(const QString& path);
 
+    // A picture `size` pixels large drawn by `paint` on white: as a bitmap
+    // (with the painter's render hints `hints`), as SVG titled `title`, and
+    // as enhanced-metafile bytes.
+    [[nodiscard]] static QImage imageOf(QSize size, QPainter::RenderHints hints, const Painting& paint);
+    [[nodiscard]] static QByteArray svgOf(QSize size, const QString& title, const Painting& paint);
+    [[nodiscard]] static QByteArray metafileOf(QSize size, const Painting& paint);
+    // Replaces the clipboard's content by the forms given.
+    static void copy(const ClipboardForms& forms);
+
     void copyBitmap();
     // SVG ("image/svg+xml") and the metafile ("image/emf", "image/x-emf").
     void copyVector();
     static void copyText(const QString& text);
 
 private:
+    // Draws what the view shows at its own size.
+    [[nodiscard]] Painting painting();
     // Gives the chart that size and lays it out at once.
     void layOutChart(QSizeF size);
 

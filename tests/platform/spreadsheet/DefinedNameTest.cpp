@@ -11,6 +11,7 @@
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/support/ErrorAssert.h"
+#include "tests/platform/spreadsheet/NativeRecords.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -231,12 +232,9 @@ TEST(DefinedNames, NativeFileKeepsNamesAndRefusesBadRecords)
         const auto at = bad.find(row.from);
         ASSERT_NE(at, std::string::npos) << row.name;
         bad.replace(at, row.from.size(), row.to);
-        testsupport::writeFile(dir.file("bad.vts"), bad);
         Workbook target;
         target.setDefinedName("Kept", "1");
-        EXPECT_EQ(testsupport::errorNumber([&] { target.Read(dir.file("bad.vts").string()); }),
-                  spreadsheet::kInvalidFileFormat)
-            << row.name;
+        EXPECT_EQ(nativetest::readError(target, bad), spreadsheet::kInvalidFileFormat) << row.name;
         EXPECT_NE(target.findDefinedName("Kept"), nullptr) << row.name;
     }
 }

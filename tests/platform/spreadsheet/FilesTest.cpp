@@ -9,6 +9,7 @@
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
+#include "tests/platform/spreadsheet/NativeRecords.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/ErrorAssert.h"
 
@@ -145,11 +146,7 @@ TEST(WorkbookFiles, TabTextRoundTripsTheActiveSheet)
 
 TEST(WorkbookFiles, TextInWindows1252IsDecoded)
 {
-    testsupport::TempDir dir;
-    const auto path = dir.file("latin.txt");
-    testsupport::writeFile(path, "M\xFCller\t1.5\r\n");
-    Workbook wb;
-    wb.Read(path.string());
+    const Workbook wb = nativetest::readBack("M\xFCller\t1.5\r\n", "latin.txt");
     EXPECT_EQ(wb.cellValue(1, 1, 1), Value("M\xC3\xBCller"));
     EXPECT_EQ(wb.cellValue(1, 1, 2), Value(1.5));
 }
@@ -182,11 +179,7 @@ std::string repeated(const std::string& s, int times)
 
 TEST(WorkbookFiles, TextOfAsManyLinesAsASheetHoldsReads)
 {
-    testsupport::TempDir dir;
-    const auto path = dir.file("full.txt");
-    testsupport::writeFile(path, repeated("7\r\n", spreadsheet::kMaxRows) + "\r\n\r\n");
-    Workbook wb;
-    wb.Read(path.string());
+    const Workbook wb = nativetest::readBack(repeated("7\r\n", spreadsheet::kMaxRows) + "\r\n\r\n", "full.txt");
     EXPECT_EQ(wb.lastUsedRow(1), spreadsheet::kMaxRows);
     EXPECT_EQ(wb.cellValue(1, spreadsheet::kMaxRows, 1), Value(7));
 }
@@ -276,11 +269,9 @@ TEST(WorkbookFiles, MalformedAndTruncatedFilesAreRefusedAndChangeNothing)
         {"text with a control character", "a\tb\r\n\x02\r\n"},
     };
     for (const Row& row : rows) {
-        const auto path = dir.file("bad.bin");
-        testsupport::writeFile(path, row.bytes);
         Workbook wb;
         wb.setCellValue(1, 1, 1, Value("untouched"));
-        EXPECT_EQ(testsupport::errorNumber([&] { wb.Read(path.string()); }), spreadsheet::kInvalidFileFormat) << row.name;
+        EXPECT_EQ(nativetest::readError(wb, row.bytes, "bad.bin"), spreadsheet::kInvalidFileFormat) << row.name;
         EXPECT_EQ(wb.cellValue(1, 1, 1), Value("untouched")) << row.name;
     }
     Workbook wb;
@@ -325,7 +316,6 @@ namespace {
 
 TEST(WorkbookFiles, TextLineEndsEmptyFieldsAndLinesKeepTheirPlaces)
 {
-    testsupport::TempDir dir;
     struct Row {
         const char* name;
         std::string bytes;
@@ -338,10 +328,7 @@ TEST(WorkbookFiles, TextLineEndsEmptyFieldsAndLinesKeepTheirPlaces)
         {"UTF-8 mark", "\xEF\xBB\xBFid\tx\n\nr1\t\t3\n"},
     };
     for (const Row& row : rows) {
-        const auto path = dir.file("t.txt");
-        testsupport::writeFile(path, row.bytes);
-        Workbook wb;
-        wb.Read(path.string());
+        const Workbook wb = nativetest::readBack(row.bytes, "t.txt");
         EXPECT_EQ(wb.cellValue(1, 1, 1), Value("id")) << row.name;
         EXPECT_EQ(wb.cellValue(1, 1, 2), Value("x")) << row.name;
         EXPECT_TRUE(wb.cellValue(1, 2, 1).isEmpty()) << row.name;

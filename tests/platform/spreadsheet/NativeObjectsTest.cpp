@@ -134,11 +134,7 @@ TEST(NativeObjects, BadRecordsAreRefusedAndChangeNothing)
     };
     std::string version2 = good;
     version2.replace(0, 20, "TESSARAY WORKBOOK\t2\n");
-    struct Row {
-        const char* name;
-        std::string bytes;
-    };
-    const Row rows[] = {
+    const nativetest::BadFile rows[] = {
         {"an object in a version 2 file", version2},
         {"id 0", field(1, "0")},
         {"kind 6", field(2, "6")},
@@ -163,16 +159,9 @@ TEST(NativeObjects, BadRecordsAreRefusedAndChangeNothing)
         {"the same id twice", with(record + "\n" + record)},
         {"a polygon without vertices", field(2, "8")},
     };
-    for (const Row& row : rows) {
-        testsupport::TempDir dir;
-        const auto path = dir.file("bad.vts");
-        testsupport::writeFile(path, row.bytes);
-        Workbook target;
-        target.setCellValue(1, 1, 1, spreadsheet::Value("untouched"));
-        EXPECT_EQ(testsupport::errorNumber([&] { target.Read(path.string()); }), spreadsheet::kInvalidFileFormat)
-            << row.name;
-        EXPECT_TRUE(target.objects(1).empty()) << row.name;
-    }
+    nativetest::expectEachRefused(rows, [](const Workbook& target, const char* name) {
+        EXPECT_TRUE(target.objects(1).empty()) << name;
+    });
 }
 
 } // namespace

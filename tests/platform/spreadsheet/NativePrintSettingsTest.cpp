@@ -24,15 +24,7 @@ using spreadsheet::WorkbookOptions;
 
 using nativetest::written;
 
-Workbook readBack(const std::string& bytes)
-{
-    testsupport::TempDir dir;
-    const auto path = dir.file("back.vts");
-    testsupport::writeFile(path, bytes);
-    Workbook wb;
-    wb.Read(path.string());
-    return wb;
-}
+using nativetest::readBack;
 
 TEST(NativePrintSettings, EveryPageSetupFieldRoundTrips)
 {
@@ -178,11 +170,7 @@ TEST(NativePrintSettings, BadRecordsAreRefusedAndChangeNothing)
     };
     std::string version2 = with(options + "\n", "");
     version2.replace(0, 20, "TESSARAY WORKBOOK\t2\n");
-    struct Row {
-        const char* name;
-        std::string bytes;
-    };
-    const Row rows[] = {
+    const nativetest::BadFile rows[] = {
         {"a page setup in a version 2 file", version2},
         {"orientation 0", pageField(1, "0")},
         {"orientation 3", pageField(1, "3")},
@@ -206,17 +194,10 @@ TEST(NativePrintSettings, BadRecordsAreRefusedAndChangeNothing)
         {"two options lines", with(options, options + "\n" + options)},
         {"options inside a sheet", with(page, page + "\n" + options)},
     };
-    for (const Row& row : rows) {
-        testsupport::TempDir dir;
-        const auto path = dir.file("bad.vts");
-        testsupport::writeFile(path, row.bytes);
-        Workbook target;
-        target.setCellValue(1, 1, 1, spreadsheet::Value("untouched"));
-        EXPECT_EQ(testsupport::errorNumber([&] { target.Read(path.string()); }), spreadsheet::kInvalidFileFormat)
-            << row.name;
-        EXPECT_EQ(target.pageSetup(1), PageSetup()) << row.name;
-        EXPECT_EQ(target.options(), WorkbookOptions()) << row.name;
-    }
+    nativetest::expectEachRefused(rows, [](const Workbook& target, const char* name) {
+        EXPECT_EQ(target.pageSetup(1), PageSetup()) << name;
+        EXPECT_EQ(target.options(), WorkbookOptions()) << name;
+    });
 }
 
 } // namespace

@@ -5,11 +5,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
+#include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
 
 namespace nativetest {
@@ -46,6 +51,48 @@ inline std::string withField(const std::string& record, std::size_t index, const
     for (std::size_t i = 1; i < f.size(); ++i)
         out += "\t" + f[i];
     return out;
+}
+
+// The workbook read from `bytes` written as the file `name`.
+inline spreadsheet::Workbook readBack(const std::string& bytes, const std::string& name = "back.vts")
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file(name);
+    testsupport::writeFile(path, bytes);
+    spreadsheet::Workbook wb;
+    wb.Read(path.string());
+    return wb;
+}
+
+// The number of the error that reading `bytes`, written as the file `name`,
+// into `target` raises; 0 when the read succeeds.
+inline std::int32_t readError(spreadsheet::Workbook& target, const std::string& bytes,
+                              const std::string& name = "bad.vts")
+{
+    testsupport::TempDir dir;
+    const auto path = dir.file(name);
+    testsupport::writeFile(path, bytes);
+    return testsupport::errorNumber([&] { target.Read(path.string()); });
+}
+
+// A damaged file: what is wrong with it, and its bytes.
+struct BadFile {
+    const char* name;
+    std::string bytes;
+};
+
+// Reads each file into a workbook holding "untouched" in cell A1 of sheet 1
+// and expects the read refused as an invalid file format; then calls
+// check(target, name) to test what the refused read left as it was.
+template <class Check>
+void expectEachRefused(std::span<const BadFile> files, Check check)
+{
+    for (const BadFile& file : files) {
+        spreadsheet::Workbook target;
+        target.setCellValue(1, 1, 1, spreadsheet::Value("untouched"));
+        EXPECT_EQ(readError(target, file.bytes), spreadsheet::kInvalidFileFormat) << file.name;
+        check(target, file.name);
+    }
 }
 
 } // namespace nativetest

@@ -57,6 +57,14 @@ struct SmallTree {
     }
 };
 
+// The main window's printer set to print the small tree in 9-point Courier.
+CPrintTreeView courierPrinter(SmallTree& tree)
+{
+    CPrintTreeView p = mainWindowPrinter();
+    p.setControl(&tree.model, platform::StdFont{"Courier", 9});
+    return p;
+}
+
 std::vector<std::string> rowTexts(const RecordingPrinter& printer, double nodeSize)
 {
     std::vector<std::string> rows;
@@ -71,8 +79,7 @@ std::vector<std::string> rowTexts(const RecordingPrinter& printer, double nodeSi
 TEST(CPrintTreeView, PrintsRowsInPreOrderWithTitleAndFooter)
 {
     SmallTree tree;
-    CPrintTreeView p = mainWindowPrinter();
-    p.setControl(&tree.model, platform::StdFont{"Courier", 9});
+    CPrintTreeView p = courierPrinter(tree);
     RecordingPrinter printer;
     ASSERT_TRUE(p.PrintControl(printer));
     EXPECT_TRUE(printer.ended());
@@ -99,8 +106,7 @@ TEST(CPrintTreeView, CollapsedNodesHideTheirSubtreesOnlyWhenAsked)
 {
     SmallTree tree;
     tree.model.setExpanded(tree.root, false);
-    CPrintTreeView p = mainWindowPrinter();
-    p.setControl(&tree.model, platform::StdFont{"Courier", 9});
+    CPrintTreeView p = courierPrinter(tree);
     RecordingPrinter printer;
     ASSERT_TRUE(p.PrintControl(printer));
     EXPECT_EQ(rowTexts(printer, 9), (std::vector<std::string>{"root"}));
@@ -115,8 +121,7 @@ TEST(CPrintTreeView, CollapsedNodesHideTheirSubtreesOnlyWhenAsked)
 TEST(CPrintTreeView, TreeLinesFollowTheSiblings)
 {
     SmallTree tree;
-    CPrintTreeView p = mainWindowPrinter();
-    p.setControl(&tree.model, platform::StdFont{"Courier", 9});
+    CPrintTreeView p = courierPrinter(tree);
     RecordingPrinter printer;
     ASSERT_TRUE(p.PrintControl(printer));
     const double indent = tree.model.Indentation();

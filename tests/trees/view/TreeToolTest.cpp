@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "platform/errors/Error.h"
+#include "tests/trees/TreeTestUtil.h"
 
 namespace {
 
 using analysis::MyNode;
 using platform::TreeViewModel;
 
-std::unique_ptr<MyNode> leaf(const std::string& name, double len)
-{
-    auto n = std::make_unique<MyNode>();
-    n->setCaption(name);
-    n->setTip(true);
-    n->setBranchLen(len);
-    return n;
-}
+using treetest::leaf;
 
 std::unique_ptr<MyNode> inner(double len, std::vector<std::unique_ptr<MyNode>> kids, const std::string& caption = {})
 {

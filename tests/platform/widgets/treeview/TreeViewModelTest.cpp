@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/errors/Error.h"
+#include "tests/support/ErrorAssert.h"
 
 namespace {
 
@@ -13,16 +14,6 @@ using platform::TreeRelationship;
 using platform::TreeViewModel;
 
 constexpr auto Child = TreeRelationship::Child;
-
-int errorNumber(auto&& call)
-{
-    try {
-        call();
-    } catch (const platform::Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Records what an attached view would hear.
 struct Log : platform::TreeViewObserver {
@@ -92,7 +83,7 @@ TEST(TreeViewModel, ErrorsCarryTheControlNumbers)
         {"other relationship", [&] { m.Add(r, TreeRelationship::Next, {}, "x"); }, platform::err::InvalidCall},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(errorNumber(row.call), row.number) << row.name;
+        EXPECT_EQ(testsupport::errorNumber(row.call), row.number) << row.name;
     }
     EXPECT_EQ(m.Count(), 1) << "a refused node is not added";
     EXPECT_EQ(m.Item("dup"), 1);
