@@ -3,8 +3,13 @@
 // transition/transversion ratio 2, 1,000 sites) of 10, 20 and 40 species,
 // default options. Prints one line per size.
 //
-// Usage: bench_dnaml [-t threads] [species ...]
+// Usage: bench_dnaml [-t threads] [-m margin | -w] [-c seeds [-s first]] [species ...]
 //   (default: every core; 10 20 40 species; 80 takes minutes)
+// -m sets the screening margin of rearrangements, -w smooths every
+// rearranged tree whole. -c checks instead of timing: `seeds` alignments of
+// each size (other seeds than the timed one; -s numbers the first), each
+// searched with the margin and with -w; prints per alignment whether the
+// tree texts, per-pattern and total log-likelihoods agree bit for bit.
 // Where PhyML is installed (bench/peers/install) the same alignment is also
 // given to it on one core (F84, ratio 2, one rate class, empirical
 // frequencies, its default search) and its seconds and log-likelihood are
@@ -18,6 +23,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -146,24 +152,77 @@ PeerRun runPeer(const std::string& input, int species)
     return peer;
 }
 
+// The check of -c: each alignment searched with the margin in force and
+// with every rearranged tree smoothed whole; prints whether the tree texts
+// (topology and every printed length) and the log-likelihoods agree.
+void check(const std::vector<int>& sizes, int firstSeed, int seeds)
+{
+    std::printf("species  seed  screened s  whole s  same tree  log-likelihood (screened)  difference\n");
+    const double margin = tallowin::dnaml::screenMargin();
+    int differing = 0;
+    for (int species : sizes)
+        for (int seed = firstSeed; seed < firstSeed + seeds; ++seed) {
+            const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species) +
+                                                                  7919u * static_cast<uint64_t>(seed));
+            tallowin::dnaml::setScreenMargin(margin);
+            auto start = std::chrono::steady_clock::now();
+            const auto screened = tallowin::dnaml::run(input, {});
+            const double screenedSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            tallowin::dnaml::setScreenMargin(std::numeric_limits<double>::infinity());
+            start = std::chrono::steady_clock::now();
+            const auto whole = tallowin::dnaml::run(input, {});
+            const double wholeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const bool sameTree = screened.treeText == whole.treeText;
+            const bool same = sameTree && screened.lnL == whole.lnL && screened.patternLnL == whole.patternLnL &&
+                              screened.code == whole.code;
+            differing += same ? 0 : 1;
+            std::printf("%7d  %4d  %10.2f  %7.2f  %9s  %25.6f  %.3g\n", species, seed, screenedSeconds, wholeSeconds,
+                        sameTree ? "yes" : "NO", screened.lnL, screened.lnL - whole.lnL);
+            std::fflush(stdout);
+        }
+    tallowin::dnaml::setScreenMargin(margin);
+    std::printf("%d of %zu searches differ in any bit\n", differing, sizes.size() * static_cast<std::size_t>(seeds));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     bench::Args args(argc, argv,
-                     "[-t threads] [species ...]\n"
+                     "[-t threads] [-m margin | -w] [-c seeds [-s first]] [species ...]\n"
                      "  threads  search threads, 0 for one per core (the default)\n"
+                     "  margin   screening margin of rearrangements in log units (default 5);\n"
+                     "           -w smooths every rearranged tree whole\n"
+                     "  seeds    check instead of timing: that many alignments of each size, each\n"
+                     "           searched with the margin and with -w, the results compared;\n"
+                     "           first: the number of the first seed (default 1)\n"
                      "  species  species of each simulated alignment, from 4 to 200 (default 10 20 40)\n");
     std::vector<int> sizes;
+    int seeds = 0;
+    int firstSeed = 1;
     while (!args.done()) {
         if (args.flag("-t"))
             tallowin::dnaml::setSearchThreads(static_cast<unsigned>(args.number("threads", 0, 1024)));
+        else if (args.flag("-m"))
+            tallowin::dnaml::setScreenMargin(static_cast<double>(args.number("margin", 0, 1000000)));
+        else if (args.flag("-w"))
+            tallowin::dnaml::setScreenMargin(std::numeric_limits<double>::infinity());
+        else if (args.flag("-c"))
+            seeds = static_cast<int>(args.number("seeds", 1, 100));
+        else if (args.flag("-s"))
+            firstSeed = static_cast<int>(args.number("first seed", 1, 1000));
         else
             sizes.push_back(static_cast<int>(args.number("species", 4, 200)));
     }
     if (sizes.empty())
         sizes = {10, 20, 40};
-    std::printf("threads: %u\n", tallowin::dnaml::searchThreads());
+    std::printf("threads: %u  screening margin: %g\n", tallowin::dnaml::searchThreads(),
+                tallowin::dnaml::screenMargin());
+    if (seeds > 0) {
+        check(sizes, firstSeed, seeds);
+        return 0;
+    }
     std::printf("species  sites  patterns  seconds  log-likelihood     peer s  peer log-likelihood\n");
     for (int species : sizes) {
         const std::string input = simulate(species, 1000, 20261208u + static_cast<uint64_t>(species));

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -170,6 +171,7 @@ int startTip(const LikelihoodTree& tree, int outgroup)
 namespace {
 
 std::atomic<unsigned> g_searchThreads{0};
+std::atomic<double> g_screenMargin{kDefaultScreenMargin};
 
 // Bytes of tree copies that the threads of one search may hold together.
 constexpr std::size_t kCopyBudget = std::size_t{1} << 30;
@@ -239,6 +241,28 @@ struct Outcome {
     bool ok = true;
 };
 
+// What the screening of one subtree move gave: per branch tried, in order,
+// the log-likelihood with the branches next to the move optimised and the
+// hash of the topology. Not ok when a likelihood could not be computed or
+// the screening did not run.
+struct Screened {
+    std::vector<double> lnL;
+    std::vector<std::uint64_t> topology;
+    bool ok = false;
+};
+
+// FNV-1a over a canonical topology. Equal topologies give equal hashes; the
+// search only uses a clash to smooth a few more trees than needed.
+std::uint64_t topologyHash(const std::vector<int>& topology)
+{
+    std::uint64_t h = 14695981039346656037ull;
+    for (int token : topology) {
+        h ^= static_cast<std::uint32_t>(token);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 // Trial insertions and subtree moves on one tree. Each piece of work leaves
 // the tree's topology and branch values as it found them and depends on
 // nothing else, so pieces may run on copies of the tree in any order.
@@ -281,10 +305,47 @@ public:
 
     // Removes the subtree behind record r together with r's node, joins the
     // node's two other neighbours, and tries the subtree on every branch
-    // within reach; the tree is restored afterwards. Reach counts branches
-    // from the joined one on both of its sides alike: distance 1 is a branch
-    // that shares a node with it.
-    bool moveSubtree(int r, int level, int extent, Outcome& out)
+    // within reach, or only on those that `chosen` marks (in the order the
+    // branches are tried; null for all); the tree is restored afterwards.
+    // Reach counts branches from the joined one on both of its sides alike:
+    // distance 1 is a branch that shares a node with it.
+    bool moveSubtree(int r, int level, int extent, const std::vector<char>* chosen, Outcome& out)
+    {
+        const bool ok = withSubtreeOut(r, level, extent, [&](std::size_t i, int first, int p) {
+            return (chosen != nullptr && (*chosen)[i] == 0) || insertAt(first, p, false, level, out);
+        });
+        out.smoothed = m_tree.smoothed;
+        return ok;
+    }
+
+    // The same moves, each tree optimised only on the three branches of the
+    // inserted node: its log-likelihood and the hash of its topology, per
+    // branch tried. Offers nothing; the tree is restored afterwards.
+    bool screenSubtree(int r, int level, int extent, Screened& out)
+    {
+        return withSubtreeOut(r, level, extent, [&](std::size_t, int first, int p) {
+            const int q = m_tree.back(p);
+            const double zpq = m_tree.z(p);
+            const double bracket = m_tree.rec(p).bracket;
+            const ZState before = saveZ(m_tree, m_records);
+            double lnL = 0;
+            const bool ok = place(first, p, true) && m_tree.evaluate(startTip(m_tree, m_outgroup), lnL);
+            if (ok) {
+                out.lnL.push_back(lnL);
+                out.topology.push_back(topologyHash(canonicalForm(m_tree).topology));
+            }
+            untrial(first, p, q, zpq, bracket);
+            restoreZ(m_tree, before);
+            return ok;
+        });
+    }
+
+private:
+    // Takes the subtree behind record r out as moveSubtree says, calls
+    // tryAt(i, first, p) for the i-th branch p within reach (first: the
+    // node's record that faces p), and puts everything back.
+    template <class Try>
+    bool withSubtreeOut(int r, int level, int extent, Try tryAt)
     {
         const int a = m_tree.next(r);
         const int b = m_tree.next(a);
@@ -306,17 +367,22 @@ public:
             }
         // The node's records: first = a faces p, next(a) = b faces q, r holds the subtree.
         for (std::size_t i = 0; ok && i < targets.size(); ++i)
-            ok = insertAt(a, targets[i], false, level, out);
+            ok = tryAt(i, a, targets[i]);
         m_tree.unlink(A);
         m_tree.link(a, A, za, bra);
         m_tree.link(b, B, zb, brb);
         restoreZ(m_tree, original);
-        out.smoothed = m_tree.smoothed;
         return ok;
     }
 
-private:
     bool trial(int first, int p, bool quick, int level, Outcome& out)
+    {
+        return place(first, p, quick) && offer(level, out);
+    }
+
+    // Inserts the node of `first` into the branch p-q and optimises the
+    // branches as insertAt says, without evaluating.
+    bool place(int first, int p, bool quick)
     {
         const int q = m_tree.back(p);
         const int a = first;
@@ -350,7 +416,7 @@ private:
         // whole when it comes out best.
         if (quick)
             m_tree.smoothed = false;
-        return offer(level, out);
+        return true;
     }
 
     // Takes the inserted node of `first` out again and rejoins p and q.
@@ -472,17 +538,18 @@ private:
     std::vector<std::jthread> m_threads; // last: joined before the rest goes
 };
 
-// Runs work(trials, k, outcome) for k = 0 .. count - 1 on up to `threads`
+// Runs work(trials, k, result) for k = 0 .. count - 1 on up to `threads`
 // threads, each on its own copy of `tree` (the calling thread on `tree`
 // itself), taking the pieces in ascending order. Every piece must leave its
 // tree as it found it, so each sees the tree as it is now, whichever thread
 // runs it: the outcomes are those of one thread running them in turn. After
-// a failing piece no further piece is started. Rethrows what a thread threw.
-template <class Work>
-std::vector<Outcome> runPieces(LikelihoodTree& tree, int outgroup, int records, std::size_t count, unsigned threads,
-                               TrialPool& pool, Work work)
+// a failing piece no further piece is started; the results of pieces not
+// started stay as constructed. Rethrows what a thread threw.
+template <class Result = Outcome, class Work>
+std::vector<Result> runPieces(LikelihoodTree& tree, int outgroup, int records, std::size_t count, unsigned threads,
+                              TrialPool& pool, Work work)
 {
-    std::vector<Outcome> outcomes(count);
+    std::vector<Result> outcomes(count);
     threads = static_cast<unsigned>(std::min<std::size_t>(std::max(threads, 1u), count));
     if (threads <= 1) {
         Trials trials(tree, outgroup, records);
@@ -586,13 +653,66 @@ public:
             for (int k = 0, r = node; k < 3; ++k, r = m_tree.next(r))
                 moves.push_back(r);
         }
-        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), threadsNow(), m_pool,
-                                  [&](Trials& trials, std::size_t k, Outcome& out) {
-                                      return trials.moveSubtree(moves[k], level, extent, out);
+        const double margin = g_screenMargin.load();
+        if (!(margin < std::numeric_limits<double>::infinity()))
+            return offerAll(runPieces(m_tree, m_s.outgroup, m_records, moves.size(), threadsNow(), m_pool,
+                                      [&](Trials& trials, std::size_t k, Outcome& out) {
+                                          return trials.moveSubtree(moves[k], level, extent, nullptr, out);
+                                      }));
+        const std::vector<Screened> screened = runPieces<Screened>(
+            m_tree, m_s.outgroup, m_records, moves.size(), threadsNow(), m_pool,
+            [&](Trials& trials, std::size_t k, Screened& out) {
+                return trials.screenSubtree(moves[k], level, extent, out);
+            });
+        // Moves whose screening failed or did not run try every branch, so
+        // that a failure shows where it would have without screening.
+        std::vector<std::vector<char>> chosen = choose(screened, margin);
+        std::vector<std::size_t> worth;
+        for (std::size_t k = 0; k < moves.size(); ++k)
+            if (!screened[k].ok || std::find(chosen[k].begin(), chosen[k].end(), 1) != chosen[k].end())
+                worth.push_back(k);
+        return offerAll(runPieces(m_tree, m_s.outgroup, m_records, worth.size(), threadsNow(), m_pool,
+                                  [&](Trials& trials, std::size_t j, Outcome& out) {
+                                      const std::size_t k = worth[j];
+                                      return trials.moveSubtree(moves[k], level, extent,
+                                                                screened[k].ok ? &chosen[k] : nullptr, out);
                                   }));
     }
 
 private:
+    // The screened trees that are smoothed whole and offered: with the list
+    // full, those whose screened log-likelihood comes within `margin` of
+    // the worst tree kept (the least a tree must reach to enter), those of a
+    // topology the list holds (an offer changes its entry), and every tree
+    // of a topology chosen so (the last offer of a topology is the one that
+    // stays). A tree left out would, smoothed whole, have been refused.
+    std::vector<std::vector<char>> choose(const std::vector<Screened>& screened, double margin) const
+    {
+        const bool full = m_s.best.count() >= m_s.best.capacity();
+        const double floor = full ? m_s.best.worstLnL() : -std::numeric_limits<double>::infinity();
+        std::vector<std::uint64_t> kept;
+        for (int rank = 1; rank <= m_s.best.count(); ++rank)
+            kept.push_back(topologyHash(m_s.best.entry(rank).topology));
+        std::sort(kept.begin(), kept.end());
+        std::vector<std::vector<char>> chosen(screened.size());
+        std::vector<std::uint64_t> picked;
+        for (std::size_t k = 0; k < screened.size(); ++k) {
+            const Screened& s = screened[k];
+            chosen[k].assign(s.lnL.size(), 0);
+            for (std::size_t i = 0; i < s.lnL.size(); ++i)
+                if (s.lnL[i] + margin >= floor || std::binary_search(kept.begin(), kept.end(), s.topology[i])) {
+                    chosen[k][i] = 1;
+                    picked.push_back(s.topology[i]);
+                }
+        }
+        std::sort(picked.begin(), picked.end());
+        for (std::size_t k = 0; k < screened.size(); ++k)
+            for (std::size_t i = 0; i < screened[k].lnL.size(); ++i)
+                if (std::binary_search(picked.begin(), picked.end(), screened[k].topology[i]))
+                    chosen[k][i] = 1;
+        return chosen;
+    }
+
     // Offers the trees of every piece to the list in the order of the
     // pieces, as one thread doing them in turn would have, and leaves the
     // tree's smoothed flag as the last piece left it. False after a failed
@@ -627,6 +747,16 @@ void setSearchThreads(unsigned threads) noexcept
 unsigned searchThreads() noexcept
 {
     return threadsOrCores(g_searchThreads);
+}
+
+void setScreenMargin(double margin) noexcept
+{
+    g_screenMargin = std::isnan(margin) ? kDefaultScreenMargin : std::max(margin, 0.0);
+}
+
+double screenMargin() noexcept
+{
+    return g_screenMargin;
 }
 
 namespace {
