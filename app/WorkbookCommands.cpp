@@ -220,7 +220,7 @@ void WorkbookCommands::connectItem(const char* name, std::function<void()> comma
     connect(a, &QAction::triggered, this, [command = std::move(command)] { command(); });
 }
 
-void WorkbookCommands::setClusterDialog(std::function<void()> showModal)
+void WorkbookCommands::setClusterDialog(std::function<bool()> showModal)
 {
     m_clusterDialog = std::move(showModal);
     item("mnuAnaCluster")->setEnabled(static_cast<bool>(m_clusterDialog));
@@ -459,8 +459,13 @@ void WorkbookCommands::mnuAnaCluster()
                 nodes.Clear();
             }
         });
-        g.step([&] { m_clusterDialog(); });
+        bool made = false;
+        g.step([&] { made = m_clusterDialog(); });
         g.step([&] {
+            // Cancelled: the worksheet stays in view, with its menus.
+            if (!made) {
+                return;
+            }
             item("mnuTree")->setVisible(true);
             item("mnuAnalysis")->setVisible(false);
             child->showView(View::Tree);

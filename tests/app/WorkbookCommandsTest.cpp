@@ -290,10 +290,14 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     ASSERT_NE(commands, nullptr);
     EXPECT_FALSE(frame->action(QStringLiteral("mnuAnaCluster"))->isEnabled());
     int shownDialogs = 0;
+    bool cancel = false;
     commands->setClusterDialog([&] {
         ++shownDialogs;
         EXPECT_TRUE(program.gDataMat.empty());
+        if (cancel)
+            return false;
         first->TreeView1()->Nodes().Add({}, "Root");
+        return true;
     });
     spreadsheet::Workbook& book = active();
     book.setCellEntry(1, 1, 2, "a");
@@ -321,6 +325,16 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     boxes.answer(Answer::Yes);
     trigger("mnuAnaCluster");
     EXPECT_EQ(first->TreeView1()->Nodes().Count(), 1);
+
+    // Cancel in the dialog: the worksheet stays in view with its menus.
+    frame->ShowView(shell::View::Data);
+    cancel = true;
+    boxes.answer(Answer::No);
+    trigger("mnuAnaCluster");
+    EXPECT_EQ(shownDialogs, 4);
+    EXPECT_FALSE(shown("mnuTree"));
+    EXPECT_TRUE(shown("mnuAnalysis"));
+    EXPECT_FALSE(first->ss()->isHidden());
     EXPECT_TRUE(reported.empty());
 }
 
