@@ -232,6 +232,7 @@ private:
     {
         const int np = m_patterns.count;
         m_result.patternCount = np;
+        m_result.rounds = setup.rounds;
         m_result.weights = m_patterns.weight;
         const int rows = std::min(std::max(m_options.treeCount, 0), m_best->count());
         m_result.patternLnL.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(np));

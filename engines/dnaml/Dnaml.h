@@ -48,6 +48,7 @@ struct RunResult {
     std::vector<double> patternLnL;  // rows x patternCount, best tree first
     std::vector<int> treeEnds;       // end offset of each tree in treeText
     double lnL = 0.0;                // log-likelihood of the last tree reported
+    int rounds = 0;                  // rounds of rearrangement the search ran
 };
 
 // Runs the engine on `input`. Never throws.

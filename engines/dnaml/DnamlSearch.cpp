@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -602,6 +603,21 @@ public:
 
     bool smoothWhole(int passes) { return m_tree.smoothTree(start(), passes); }
 
+    // Remembers that a round has rearranged the topology to `extent`. The
+    // list's entries carry the same mark, but a full list lets entries go.
+    void markRearranged(const std::vector<int>& topology, int extent)
+    {
+        int& done = m_rearranged[topology];
+        done = std::max(done, extent);
+    }
+
+    // How far rounds of this search have rearranged the topology (0: never).
+    [[nodiscard]] int rearrangedTo(const std::vector<int>& topology) const
+    {
+        const auto at = m_rearranged.find(topology);
+        return at == m_rearranged.end() ? 0 : at->second;
+    }
+
     bool evaluateAndSave(int level, int& rank)
     {
         double lnL = 0;
@@ -734,6 +750,7 @@ private:
     LikelihoodTree& m_tree;
     int m_records;
     unsigned m_threads = 1;
+    std::map<std::vector<int>, int> m_rearranged; // topology -> extent its rounds reached
     TrialPool m_pool;
 };
 
@@ -766,19 +783,28 @@ bool rearrangeWith(Searcher& search, SearchSetup& setup, int extent, int& level)
 {
     LikelihoodTree& tree = setup.tree;
     extent = std::min(extent, tree.tipCount() - 3);
-    // Each round marks one topology as done; the guard only stops a run that
-    // keeps finding trees that differ in likelihood by rounding alone.
+    // Each round marks one topology as done and no topology is rearranged
+    // twice to one extent; the guard only stops a run that keeps finding new
+    // trees that differ in likelihood by rounding alone.
     const int maxRounds = 50 * tree.species() + 100;
     for (int round = 0; level < extent && round < maxRounds; ++round) {
         int rank = 0;
         if (!search.evaluateAndSave(level, rank))
             return false;
         const std::vector<int> topology = canonicalForm(tree).topology;
+        ++setup.rounds;
         if (!search.rearrangeRound(level, extent))
             return false;
+        search.markRearranged(topology, extent);
         setup.best.setLevel(setup.best.find(topology), extent);
         setup.best.recall(1, tree);
-        level = setup.best.entry(1).level;
+        // A topology that a full list let go and took in again comes back
+        // at the level it was found at; it keeps the extent it has been
+        // rearranged to, or a search with room for one tree would go round
+        // between trees whose likelihoods differ only in where their
+        // smoothing stopped, each in turn pushing the other out.
+        level = std::max(setup.best.entry(1).level, search.rearrangedTo(setup.best.entry(1).topology));
+        setup.best.setLevel(1, level);
     }
     return true;
 }

@@ -102,6 +102,8 @@ struct SearchSetup {
     int outgroup = 0; // 0-based
     // Called after each species is added with the number in the tree.
     std::function<void(int)> onAdded;
+    // Rounds of rearrangement run so far.
+    int rounds = 0;
 };
 
 // Threads the search may use; 0 (the default) means one per core, with the

@@ -1,6 +1,7 @@
 // Whole searches on seeded simulated alignments, compared with the trees and
 // log-likelihoods that the engine gave for them before its search was spread
-// over threads and its loops were reworked. The topology and every branch
+// over threads and its loops were reworked (and, for the trees that take
+// turns, before it stopped going round between them). The topology and every branch
 // length (six decimals) must come out as pinned, the log-likelihood to 1e-8
 // relative, however many threads the search uses.
 
@@ -19,6 +20,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace tallowin::dnaml;
@@ -149,8 +151,31 @@ INSTANTIATE_TEST_SUITE_P(
                       -1226.5655563087889},
         ReferenceCase{"Default16", 16, 200, 505, "", {}, 1,
                       "(Sp1:0.000001,(((((Sp2:0.003863,Sp11:0.040792):0.006795,Sp5:0.010170):0.015447,((((Sp7:0.005007,Sp16:0.052357):0.004889,Sp12:0.025739):0.010435,Sp9:0.004941):0.021079,Sp10:0.058201):0.004466):0.013289,Sp15:0.012972):0.009576,(((Sp3:0.028978,(Sp8:0.084347,Sp13:0.077983):0.011090):0.010682,Sp6:0.064396):0.027745,Sp14:0.009997):0.020796):0.004912,Sp4:0.074025);\n",
-                      -964.00750952724252}),
+                      -964.00750952724252},
+        // Each of these two searches finds two trees that differ only in how
+        // a zero-length branch is resolved and take turns as the one tree kept.
+        ReferenceCase{"TurnTaking10", 10, 200, 15, "", {}, 1,
+                      "(Sp1:0.039103,Sp2:0.058402,((((Sp3:0.013863,(Sp6:0.028277,Sp9:0.083905):0.032419):0.001156,Sp10:0.052850):0.015697,((Sp5:0.004992,Sp8:0.046637):0.000001,Sp7:0.136708):0.005118):0.010543,Sp4:0.035765):0.048925);\n",
+                      -823.9271558487402},
+        ReferenceCase{"TurnTaking14", 14, 200, 40, "", {}, 1,
+                      "(Sp1:0.020325,((((Sp2:0.047346,((((Sp3:0.005072,Sp11:0.036198):0.005135,Sp10:0.073709):0.020635,((Sp5:0.059646,Sp14:0.108766):0.030374,Sp6:0.036363):0.000001):0.005095,(Sp7:0.020719,Sp8:0.004644):0.015460):0.004827):0.012727,Sp13:0.096073):0.015546,Sp4:0.106515):0.010377,Sp12:0.007645):0.023529,Sp9:0.080505);\n",
+                      -1033.1534763978768}),
     [](const testing::TestParamInfo<ReferenceCase>& info) { return std::string(info.param.name); });
+
+// A search that keeps one tree and finds two that differ only in how a
+// zero-length branch is resolved must not go round between them, each in
+// turn pushing the other out of the list and being rearranged again: it
+// used to, for thousands of rounds, until a guard stopped it.
+TEST(DnamlReferenceResults, TreesTakingTurnsAreRearrangedOnce)
+{
+    for (const auto& [species, seed] : {std::pair{10, 15}, std::pair{14, 40}, std::pair{8, 51}, std::pair{12, 2}}) {
+        const ReferenceCase c{"turns", species, 200, static_cast<uint64_t>(seed), "", {}, 1, "", 0.0};
+        const RunResult r = run(inputOf(c), {});
+        ASSERT_EQ(r.code, ResultCode::Success) << r.log;
+        EXPECT_GT(r.rounds, species - 4) << species << " species, seed " << seed;
+        EXPECT_LT(r.rounds, 2 * species) << species << " species, seed " << seed;
+    }
+}
 
 // The trials of a search run on several threads; their trees reach the list
 // in one fixed order, so one thread and several give the same bits.
