@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
+#include <span>
+#include <system_error>
+#include <thread>
 
 #include "numeric/Checked.h"
 #include "numeric/mNumRec.h"
@@ -99,29 +103,50 @@ std::vector<std::vector<double>> columnsOf(const Matrix& X, std::int32_t nRow, s
 // (X(k, i) - mean(i)) (X(k, j) - mean(j)), the same numbers bit for bit as
 // one pair summed at a time. The pairs are worked in tiles of 4 x 4 columns
 // over chunks of rows, so that sixteen sums advance together on data held in
-// the cache; each sum still takes its rows one after another.
+// the cache; each sum still takes its rows one after another. On a large
+// block the tiles are shared out among threads, each tile wholly on one, so
+// the sums do not depend on the threads.
 class CrossProducts {
 public:
     CrossProducts(const Matrix& X, std::int32_t nRow, std::int32_t nCol, const std::vector<double>& mean)
         : m_width((static_cast<std::size_t>(nCol) + kTile - 1) / kTile * kTile), m_sums(m_width * m_width, 0.0)
     {
-        const auto rows = static_cast<std::size_t>(nRow);
-        const auto cols = static_cast<std::size_t>(nCol);
-        // Deviations of one chunk of rows at a time, row by row; the columns
-        // that round the width up to whole tiles hold zeros.
-        std::vector<double> dev(kChunk * m_width, 0.0);
-        for (std::size_t k0 = 0; k0 < rows; k0 += kChunk) {
-            const std::size_t k1 = std::min(rows, k0 + kChunk);
-            for (std::size_t k = k0; k < k1; ++k) {
-                double* d = dev.data() + (k - k0) * m_width;
-                for (std::size_t c = 0; c < cols; ++c) {
-                    d[c] = X(k, c) - mean[c];
+        std::vector<Tile> tiles;
+        for (std::size_t i0 = 0; i0 < m_width; i0 += kTile) {
+            for (std::size_t j0 = 0; j0 <= i0; j0 += kTile) {
+                tiles.push_back({i0, j0});
+            }
+        }
+        const double work = static_cast<double>(nRow) * static_cast<double>(tiles.size()) * kTile * kTile;
+        const std::size_t threads =
+            work < kThreadedWork ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, tiles.size());
+        // Consecutive tiles to each thread: the slices differ by one tile at most.
+        auto slice = [&](std::size_t t) {
+            return std::span<const Tile>(tiles).subspan(t * tiles.size() / threads,
+                                                        (t + 1) * tiles.size() / threads - t * tiles.size() / threads);
+        };
+        std::vector<std::exception_ptr> errors(threads);
+        {
+            std::vector<std::jthread> helpers;
+            for (std::size_t t = 1; t < threads; ++t) {
+                try {
+                    helpers.emplace_back([&, t] {
+                        try {
+                            sumTiles(X, nRow, nCol, mean, slice(t));
+                        } catch (...) {
+                            errors[t] = std::current_exception();
+                        }
+                    });
+                } catch (const std::system_error&) {
+                    // No thread to be had: the calling thread takes this slice.
+                    sumTiles(X, nRow, nCol, mean, slice(t));
                 }
             }
-            for (std::size_t i0 = 0; i0 < m_width; i0 += kTile) {
-                for (std::size_t j0 = 0; j0 <= i0; j0 += kTile) {
-                    tile(dev.data(), k1 - k0, i0, j0);
-                }
+            sumTiles(X, nRow, nCol, mean, slice(0));
+        }
+        for (const std::exception_ptr& error : errors) {
+            if (error) {
+                std::rethrow_exception(error);
             }
         }
     }
@@ -131,7 +156,37 @@ public:
 private:
     static constexpr std::size_t kTile = 4;
     static constexpr std::size_t kChunk = 128;
+    // Products below this many are summed on the calling thread alone.
+    static constexpr double kThreadedWork = 4.0e6;
     using Pair = double __attribute__((vector_size(16)));
+
+    struct Tile {
+        std::size_t i0;
+        std::size_t j0;
+    };
+
+    // The sums of the given tiles over every row. Deviations of one chunk of
+    // rows at a time, row by row; the columns that round the width up to
+    // whole tiles hold zeros.
+    void sumTiles(const Matrix& X, std::int32_t nRow, std::int32_t nCol, const std::vector<double>& mean,
+                  std::span<const Tile> tiles)
+    {
+        const auto rows = static_cast<std::size_t>(nRow);
+        const auto cols = static_cast<std::size_t>(nCol);
+        std::vector<double> dev(kChunk * m_width, 0.0);
+        for (std::size_t k0 = 0; k0 < rows; k0 += kChunk) {
+            const std::size_t k1 = std::min(rows, k0 + kChunk);
+            for (std::size_t k = k0; k < k1; ++k) {
+                double* d = dev.data() + (k - k0) * m_width;
+                for (std::size_t c = 0; c < cols; ++c) {
+                    d[c] = X(k, c) - mean[c];
+                }
+            }
+            for (const Tile& t : tiles) {
+                tile(dev.data(), k1 - k0, t.i0, t.j0);
+            }
+        }
+    }
 
     void tile(const double* dev, std::size_t count, std::size_t i0, std::size_t j0)
     {
