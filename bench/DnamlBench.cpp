@@ -5,7 +5,7 @@
 // rearrangement the search ran.
 //
 // Usage: bench_dnaml [-t threads] [-m margin | -w] [-c seeds [-s first]] [species ...]
-//   (default: every core; 10 20 40 species; 80 takes about half a minute on one)
+//   (default: every core; 10 20 40 species; 80 takes about half a minute on one core)
 // -m sets the screening margin of rearrangements, -w smooths every
 // rearranged tree whole. -c checks instead of timing: `seeds` alignments of
 // each size (other seeds than the timed one; -s numbers the first), each
