@@ -415,8 +415,13 @@ void GetCorrMat(const Matrix& X, Matrix& R, std::int32_t nRow, std::int32_t nCol
 
 void GetCovMat(const Matrix& X, Matrix& V, std::int32_t nRow, std::int32_t nCol, Progress* progress)
 {
-    const auto [cp, mean] = centredProducts(X, V, nRow, nCol, progress, "GetCovMat", "GetCovMat",
-                                            "At least two variables are needed for calculating covariance matrix.");
+    // Named rather than bound: the lambda below captures cp, and clang
+    // before 16 cannot capture a structured binding.
+    const CentredProducts products =
+        centredProducts(X, V, nRow, nCol, progress, "GetCovMat", "GetCovMat",
+                        "At least two variables are needed for calculating covariance matrix.");
+    const Matrix& cp = products.cp;
+    const std::vector<double>& mean = products.mean;
 
     const double divisor = nRow - 1.0;
     forEachLowerPair(nCol, progress,
