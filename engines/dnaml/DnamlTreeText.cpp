@@ -2,15 +2,80 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace tallowin::dnaml {
 
+namespace {
+
+// Bytes of the well-formed UTF-8 character that starts at text[at], or 0
+// when none starts there (an ASCII byte, a stray or cut-off byte, an
+// overlong or surrogate form).
+std::size_t utf8Length(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    else
+        return 0;
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80)
+            return 0;
+    }
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+char32_t utf8Decode(std::string_view text, std::size_t at, std::size_t length)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    char32_t code = length == 2 ? lead & 0x1Fu : length == 3 ? lead & 0x0Fu : lead & 0x07u;
+    for (std::size_t i = 1; i < length; ++i)
+        code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3Fu);
+    return code;
+}
+
+// Characters that tree readers take as white space, which would split a
+// name or end it early: the ASCII ones, the separators 0x1C to 0x1F, next
+// line and no-break space, and the Unicode spaces.
+bool isBlank(char32_t c)
+{
+    return (c >= 0x09 && c <= 0x0D) || (c >= 0x1C && c <= 0x20) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+} // namespace
+
 std::string treeName(const std::string& name)
 {
-    std::string out = name;
-    const std::size_t end = out.find_last_not_of(' ');
-    out.resize(end == std::string::npos ? 0 : end + 1);
-    std::replace(out.begin(), out.end(), ' ', '_');
+    const std::size_t end = name.find_last_not_of(' ');
+    const std::string_view text(name.data(), end == std::string::npos ? 0 : end + 1);
+    // Names come as UTF-8 or as Latin-1: a well-formed UTF-8 character is
+    // taken whole (so the bytes 0x85 and 0xA0 inside, say, an accented
+    // letter stay), any other byte as the Latin-1 character of its value.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = utf8Length(text, at);
+        const char32_t c = length > 0 ? utf8Decode(text, at, length) : static_cast<unsigned char>(text[at]);
+        const std::size_t taken = std::max<std::size_t>(length, 1);
+        if (isBlank(c))
+            out.push_back('_');
+        else
+            out.append(text.substr(at, taken));
+        at += taken;
+    }
     return out;
 }
 

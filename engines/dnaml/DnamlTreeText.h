@@ -25,7 +25,9 @@
 namespace tallowin::dnaml {
 
 // A species name as written in trees: trailing padding dropped, inner
-// blanks as "_".
+// blanks and every other character that tree readers take as white space
+// (tab, vertical tab, form feed, 0x1C to 0x1F, next line, no-break space and
+// the Unicode spaces, in UTF-8 or Latin-1) as "_".
 std::string treeName(const std::string& name);
 
 // Appends the tree of `tree` seen from the tip record `startTip`, ending in

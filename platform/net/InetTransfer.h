@@ -2,7 +2,8 @@
 
 // The Internet transfer control: one synchronous HTTP request at a time.
 //
-// OpenURL returns the whole body of the reply, whatever its HTTP status. The
+// OpenURL returns the whole body of the reply, whatever its HTTP status;
+// StatusCode tells the status of the reply it returned last. The
 // call does not return before the reply has arrived, failed, timed out or
 // been cancelled, but the window system's events keep being delivered while
 // it waits, so windows repaint and a Cancel button can be pressed. State
@@ -73,6 +74,9 @@ public:
     [[nodiscard]] virtual std::string Proxy() const = 0;
     // Seconds a request may take before it times out (0: no limit).
     virtual void setRequestTimeout(int seconds) = 0;
+    // The HTTP status (200, 404, 500 ...) of the reply the last OpenURL
+    // returned; 0 before any reply and after a request that failed.
+    [[nodiscard]] virtual int StatusCode() const = 0;
 
     std::function<void(int state)> StateChanged;
 

@@ -126,6 +126,7 @@ std::string QtInet::OpenURL(const std::string& url)
 
     m_cancelled = false;
     m_timedOut = false;
+    m_statusCode = 0;
     QPointer<QNetworkReply> reply = m_manager->get(request);
     m_reply = reply.data();
 
@@ -161,6 +162,7 @@ std::string QtInet::OpenURL(const std::string& url)
     const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     const QNetworkReply::NetworkError code = reply->error();
     const QString errorText = reply->errorString();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     reply->deleteLater();
 
     if (m_timedOut) {
@@ -178,6 +180,7 @@ std::string QtInet::OpenURL(const std::string& url)
         emitState(inet::State::Error);
         throw transferError(numberOf(code), errorText.toStdString());
     }
+    m_statusCode = status;
     emitState(inet::State::ResponseReceived);
     emitState(inet::State::Disconnecting);
     emitState(inet::State::Disconnected);

@@ -29,6 +29,7 @@ public:
     void setProxy(const std::string& proxy) override { m_proxy = proxy; }
     [[nodiscard]] std::string Proxy() const override { return m_proxy; }
     void setRequestTimeout(int seconds) override { m_timeoutSeconds = seconds; }
+    [[nodiscard]] int StatusCode() const override { return m_statusCode; }
 
     [[nodiscard]] bool busy() const { return m_reply != nullptr; }
 
@@ -41,6 +42,7 @@ private:
     int m_accessType = inet::UseDefault;
     std::string m_proxy;
     int m_timeoutSeconds = 60;
+    int m_statusCode = 0;
     bool m_cancelled = false;
     bool m_timedOut = false;
 };

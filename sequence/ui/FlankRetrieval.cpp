@@ -38,6 +38,11 @@ std::string toU(std::string text)
     return text;
 }
 
+// The services as the failure messages name them.
+constexpr std::string_view YeastServer = "the yeast genome database";
+constexpr std::string_view LocusLinkServer = "the gene-locus index";
+constexpr std::string_view EntrezServer = "the GenBank records";
+
 platform::Error geneError(std::string_view source, std::string_view gene, std::string_view what,
                           std::int32_t number = platform::err::InvalidCall)
 {
@@ -53,6 +58,29 @@ double positionValue(std::string_view text)
     } catch (const platform::Error&) {
         return std::numeric_limits<double>::infinity();
     }
+}
+
+// One end of a CDS location. A "<" or ">" before the number marks the
+// location as partial there: the coding sequence runs on past that end, so
+// where it really begins or ends is not in the record. `numeric` tells a
+// number (which may be 0) from a word such as "complement(", which reads as 0.
+struct CdsPosition {
+    double value = 0;
+    bool partial = false;
+    bool numeric = false;
+};
+
+CdsPosition cdsPosition(std::string_view text)
+{
+    std::string t = trimmed(text);
+    CdsPosition position;
+    if (!t.empty() && (t.front() == '<' || t.front() == '>')) {
+        position.partial = true;
+        t.erase(0, 1);
+    }
+    position.numeric = !t.empty() && t.front() >= '0' && t.front() <= '9';
+    position.value = positionValue(t);
+    return position;
 }
 
 void append(SequenceSet& set, std::string name, std::string seq)
@@ -233,7 +261,7 @@ std::optional<std::string> LocusLinkIds(std::string_view page)
 }
 
 bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t up, std::int32_t down,
-                        SequenceSet& left, SequenceSet& right)
+                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* unknownFlanks)
 {
     constexpr std::string_view Source = "ParseGenBankFlanks";
     std::string sep = StrUtil::UnifyLineBreak(reply);
@@ -246,6 +274,7 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
     }
     SequenceSet newLeft;
     SequenceSet newRight;
+    std::vector<std::string> notes;
     while (p != std::string::npos) {
         const auto lineEnd = std::min(reply.find(sep, p), reply.size());
         std::string locus = reply.substr(std::min(p + 12, lineEnd), 10);
@@ -261,8 +290,10 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
         if (cds != std::string_view::npos) {
             const auto cdsEnd = std::min(record.find(sep, cds), record.size());
             const std::string location = trimmed(record.substr(cds + 8, cdsEnd - cds - 8));
-            const double startValue = positionValue(StrUtil::StrBeforeFirst(location, "."));
-            const double endValue = positionValue(StrUtil::StrAfterLast(location, "."));
+            const CdsPosition start = cdsPosition(StrUtil::StrBeforeFirst(location, "."));
+            const CdsPosition stop = cdsPosition(StrUtil::StrAfterLast(location, "."));
+            const double startValue = start.value;
+            const double endValue = stop.value;
             const auto origin = record.find("ORIGIN", cdsEnd);
             if (origin == std::string_view::npos) {
                 throw geneError(Source, gene, "the GenBank record " + trimmed(locus) + " has no ORIGIN block.");
@@ -278,14 +309,29 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
                                 "the GenBank record " + trimmed(locus) + " places its CDS (" + location +
                                     ") outside its " + std::to_string(length) + " bases.");
             }
+            // Positions count from 1: a written 0 is as damaged as one past
+            // the end (a word such as "complement(" also reads as 0, and
+            // only means that the upstream flank is not cut).
+            if ((start.numeric && startValue < 1) || (stop.numeric && endValue < 1)) {
+                throw geneError(Source, gene,
+                                "the GenBank record " + trimmed(locus) + " places its CDS (" + location +
+                                    ") at position 0, before its first base.");
+            }
             const auto s = static_cast<std::int64_t>(std::floor(startValue));
             const auto e = static_cast<std::int64_t>(std::floor(endValue));
-            if (s > 1 && s - 1 <= length) {
+            const std::string shownName = trimmed(name);
+            if (start.partial) {
+                notes.push_back("No upstream flank for " + shownName + ": the record does not say where its CDS (" +
+                                location + ") begins.");
+            } else if (s > 1 && s - 1 <= length) {
                 const std::int64_t from = up < s ? s - 1 - up : 0;
                 const std::int64_t count = up < s ? up : s - 1;
                 append(newLeft, name, q.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(count)));
             }
-            if (length > e) {
+            if (stop.partial) {
+                notes.push_back("No downstream flank for " + shownName + ": the record does not say where its CDS (" +
+                                location + ") ends.");
+            } else if (length > e) {
                 append(newRight, name, q.substr(static_cast<std::size_t>(e), static_cast<std::size_t>(down)));
             }
         }
@@ -293,6 +339,9 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
     }
     appendAll(left, newLeft);
     appendAll(right, newRight);
+    if (unknownFlanks != nullptr) {
+        unknownFlanks->insert(unknownFlanks->end(), notes.begin(), notes.end());
+    }
     return true;
 }
 
@@ -319,13 +368,23 @@ void FlankRetrieval::say(const std::string& text) const
     }
 }
 
-std::string FlankRetrieval::fetch(const std::string& gene, const std::string& url)
+std::string FlankRetrieval::fetch(const std::string& gene, std::string_view server, const std::string& url)
 {
+    std::string reply;
     try {
-        return m_inet.OpenURL(url);
+        reply = m_inet.OpenURL(url);
     } catch (const platform::Error& e) {
         throw platform::Error(e.number(), e.source(), "Gene \"" + gene + "\": " + e.description());
     }
+    // An error page is no answer to the question asked, whatever it holds.
+    const int status = m_inet.StatusCode();
+    if (status >= 400) {
+        throw geneError("Inet1.OpenURL", gene,
+                        "the server of " + std::string(server) + " answered with an error (HTTP status " +
+                            std::to_string(status) + ") instead of a reply.",
+                        platform::inet::OtherFailure);
+    }
+    return reply;
 }
 
 bool FlankRetrieval::runGene(const std::string& gene, const std::function<void()>& work)
@@ -346,11 +405,15 @@ bool FlankRetrieval::runGene(const std::string& gene, const std::function<void()
             if (error.description().find('"' + gene + '"') == std::string::npos) {
                 named = geneError(error.source(), gene, error.description(), error.number());
             }
+            // The status line still holds the transfer's last state, which
+            // may be "Operation successful!" for a reply that failed.
+            say("An error occurred for gene: " + gene);
             const platform::Answer answer = onFailure ? onFailure(named) : AskOnFailure(named);
             if (answer == platform::Answer::Retry) {
                 continue;
             }
             if (answer == platform::Answer::Ignore) {
+                ++m_genesWithErrors;
                 return true;
             }
             m_inet.Cancel();
@@ -366,6 +429,7 @@ void FlankRetrieval::start(std::size_t genes)
     m_finished = false;
     m_stopRequested = false;
     m_genesDone = 0;
+    m_genesWithErrors = 0;
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, static_cast<double>(genes));
 }
@@ -391,7 +455,7 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
     start(genes.size());
 
     const auto request = [&](const std::string& gene, const std::string& asked) -> std::optional<std::string> {
-        const std::string reply = trimmed(fetch(gene, YeastUrl(m_servers, asked, up, down)));
+        const std::string reply = trimmed(fetch(gene, YeastServer, YeastUrl(m_servers, asked, up, down)));
         if (reply.empty() || contains(reply, "No sequences")) {
             return std::nullopt;
         }
@@ -441,11 +505,11 @@ std::optional<std::string> FlankRetrieval::LookUpLocusLink(const std::string& ge
 {
     std::string reply;
     if (gene.find('/') == std::string::npos) {
-        reply = fetch(gene, LocusLinkUrl(m_servers, gene, species));
+        reply = fetch(gene, LocusLinkServer, LocusLinkUrl(m_servers, gene, species));
     } else {
-        reply = fetch(gene, LocusLinkUrl(m_servers, StrUtil::StrBeforeFirst(gene, "/"), species));
+        reply = fetch(gene, LocusLinkServer, LocusLinkUrl(m_servers, StrUtil::StrBeforeFirst(gene, "/"), species));
         if (contains(reply, "We were unable")) {
-            reply = fetch(gene, LocusLinkUrl(m_servers, StrUtil::StrAfterLast(gene, "/"), species));
+            reply = fetch(gene, LocusLinkServer, LocusLinkUrl(m_servers, StrUtil::StrAfterLast(gene, "/"), species));
         }
     }
     return LocusLinkIds(reply);
@@ -463,16 +527,20 @@ void FlankRetrieval::RetrieveFromGenBank(const std::vector<std::string>& genes, 
             say("No LocusLink for gene: " + n);
             return;
         }
-        const std::string reply = fetch(n, EntrezUrl(m_servers, *ids));
+        const std::string reply = fetch(n, EntrezServer, EntrezUrl(m_servers, *ids));
         SequenceSet left;
         SequenceSet right;
-        if (!ParseGenBankFlanks(n, reply, up, down, left, right)) {
+        std::vector<std::string> unknownFlanks;
+        if (!ParseGenBankFlanks(n, reply, up, down, left, right, &unknownFlanks)) {
             throw geneError("RetrieveFromGenBank", n, "the reply of the GenBank query holds no record.");
         }
         appendAll(m_left, left);
         appendAll(m_right, right);
         const auto records = std::count(ids->begin(), ids->end(), ',') + 1;
         say(std::to_string(records) + " sequence retrieved for gene: " + n);
+        for (const std::string& note : unknownFlanks) {
+            say(note);
+        }
     });
 }
 

@@ -16,10 +16,10 @@
 //                          names are gene + "_" + the record's locus name.
 //
 // A run goes gene by gene. A gene the server does not know is noted in the
-// status line and skipped. A failure of the network or of a reply's layout
-// is handed to the failure callback with the gene's name in its text: Retry
-// asks the server again, Ignore goes on with the next gene, Abort stops the
-// run. The sets are built apart from the program's and handed over by
+// status line and skipped. A failure of the network, an error status of a
+// server (404, 500 ...) or a reply out of its layout is handed to the
+// failure callback with the gene's name in its text: Retry asks the server
+// again, Ignore goes on with the next gene, Abort stops the run. The sets are built apart from the program's and handed over by
 // commitTo: a stopped run keeps the flanks of the genes it went through in
 // left() and right(), for the caller to keep or to drop.
 //
@@ -108,14 +108,17 @@ struct YeastFlanks {
 // the end E (the number after the last "."); the residues are those of the
 // ORIGIN block up to "//". Left flank only when S > 1: the up letters before
 // S (all S - 1 when fewer); right flank only when the sequence is longer
-// than E: the down letters after E (all when fewer). A record without a CDS
-// gives no flank. False when the reply holds no "LOCUS". A record without
-// an ORIGIN block or cut off before its "//", or whose CDS positions lie
-// outside its residues (negative, past its last residue, or too large for a
-// number), raises error 5 naming the gene and the record; the sets are then
+// than E: the down letters after E (all when fewer). A position marked
+// partial ("<1..", "..>900": the CDS runs on past it) leaves the flank on
+// that side unknown: none is given, and a line saying so for the record is
+// added to `unknownFlanks` (when given). A record without a CDS gives no
+// flank. False when the reply holds no "LOCUS". A record without an ORIGIN
+// block or cut off before its "//", or whose CDS positions lie outside its
+// residues (0, negative, past its last residue, or too large for a number),
+// raises error 5 naming the gene and the record; the sets are then
 // unchanged.
 bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t up, std::int32_t down,
-                        SequenceSet& left, SequenceSet& right);
+                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* unknownFlanks = nullptr);
 
 // What the failure callback answers: Abort, Retry or Ignore.
 using FailureHandler = std::function<platform::Answer(const platform::Error& error)>;
@@ -144,6 +147,9 @@ public:
     [[nodiscard]] bool finished() const { return m_finished; }
     // The genes the last run went through (all of them when it finished).
     [[nodiscard]] std::size_t genesDone() const { return m_genesDone; }
+    // The genes of the last run whose failure was answered Ignore: they
+    // went by without their flanks.
+    [[nodiscard]] std::size_t genesWithErrors() const { return m_genesWithErrors; }
     // Asks a running run to stop after the request in hand.
     void stop() { m_stopRequested = true; }
     [[nodiscard]] const SequenceSet& left() const { return m_left; }
@@ -163,7 +169,10 @@ private:
     // run is to stop.
     bool runGene(const std::string& gene, const std::function<void()>& work);
     void say(const std::string& text) const;
-    [[nodiscard]] std::string fetch(const std::string& gene, const std::string& url);
+    // The body of the reply to `url`, asked for `gene` of the service
+    // `server` names; a transfer failure or an HTTP error status raises an
+    // error naming the gene.
+    [[nodiscard]] std::string fetch(const std::string& gene, std::string_view server, const std::string& url);
 
     platform::InetTransfer& m_inet;
     RetrievalServers m_servers;
@@ -172,6 +181,7 @@ private:
     bool m_finished = false;
     bool m_stopRequested = false;
     std::size_t m_genesDone = 0;
+    std::size_t m_genesWithErrors = 0;
 };
 
 } // namespace sequence

@@ -343,6 +343,12 @@ void frmEntrezA::cmdRetrieve_Click()
             setWait("Retrieval stopped. The flanking sequences held before are kept.");
             return;
         }
+        // The transfer's last state ("Operation successful!") must not stand
+        // after genes were given up on an error.
+        if (const std::size_t failed = run.genesWithErrors(); failed > 0) {
+            setWait(q("Retrieval ended with errors for " + std::to_string(failed) +
+                      (failed == 1 ? " gene." : " genes.")));
+        }
         auto& state = mQuorin::Program();
         if (run.left().numSeq > 0 || run.right().numSeq > 0) {
             run.commitTo(state.gLeft, state.gRight);

@@ -80,52 +80,92 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"SameNameWrittenAlike", {"Alpha", "A B", "Chi", "A_B"},
                  "Species 2 and 4 have the same name (A_B) in tree text\n"},
         NameCase{"SameNameWithTab", {"Alpha", "Beta", "A\tB", "A B"},
-                 "Species 3 and 4 have the same name (A_B) in tree text\n"}),
+                 "Species 3 and 4 have the same name (A_B) in tree text\n"},
+        NameCase{"SameNameWithNoBreakSpace", {"A_B", "Beta", "A\xC2\xA0" "B", "Delta"},
+                 "Species 1 and 3 have the same name (A_B) in tree text\n"},
+        NameCase{"SameNameWithLatin1NoBreakSpaceAndFormFeed", {"Alpha", "A\xA0" "B", "Chi", "A\fB"},
+                 "Species 2 and 4 have the same name (A_B) in tree text\n"}),
     [](const testing::TestParamInfo<NameCase>& info) { return std::string(info.param.label); });
 
-// The tip names of a Newick file as Biopython reads them, one a line; false
-// when Biopython cannot be run.
+// Whether /usr/bin/python3 has Biopython.
+bool biopythonAvailable()
+{
+    return std::system("/usr/bin/python3 -c 'import Bio.Phylo' > /dev/null 2>&1") == 0;
+}
+
+// The tip names of a Newick file as Biopython reads them, one a line; bytes
+// that are not UTF-8 come back as they were. False when the file cannot be
+// read as a tree.
 bool biopythonTips(const std::filesystem::path& tree, const std::filesystem::path& out, std::vector<std::string>& tips)
 {
     const std::string command = "/usr/bin/python3 -c \"import sys; from Bio import Phylo; "
-                                "t = Phylo.read(sys.argv[1], 'newick'); "
-                                "print(chr(10).join(c.name for c in t.get_terminals()))\" '"
+                                "t = Phylo.read(open(sys.argv[1], encoding='utf-8', errors='surrogateescape'), "
+                                "'newick'); sys.stdout.buffer.write(chr(10).join(c.name for c in "
+                                "t.get_terminals()).encode('utf-8', 'surrogateescape'))\" '"
         + tree.string() + "' > '" + out.string() + "' 2>&1";
     if (std::system(command.c_str()) != 0)
         return false;
-    std::ifstream in(out);
+    std::ifstream in(out, std::ios::binary);
     for (std::string line; std::getline(in, line);)
         tips.push_back(line);
     return true;
 }
 
-TEST(DnamlSpeciesNames, AcceptedNamesComeBackExactlyFromTheTreeText)
+struct AcceptedCase {
+    const char* label;
+    std::vector<std::string> names;
+    std::vector<std::string> written;
+};
+
+class DnamlAcceptedNames : public testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(DnamlAcceptedNames, ComeBackExactlyFromTheTreeText)
 {
-    // Punctuation that tree text carries; a blank is written as "_".
-    const std::vector<std::string> names{"E.coli-K1", "x/y|z+1", "sp#2 b", "Homo_s"};
-    const std::vector<std::string> written{"E.coli-K1", "x/y|z+1", "sp#2_b", "Homo_s"};
-    const RunResult r = run(fourSpecies(names), {});
+    const AcceptedCase& c = GetParam();
+    const RunResult r = run(fourSpecies(c.names), {});
     ASSERT_EQ(r.code, ResultCode::Success) << r.log;
+    std::vector<std::string> expected = c.written;
+    std::sort(expected.begin(), expected.end());
 
     std::string message;
     trees::NHTreeRead::Tree tree;
     ASSERT_TRUE(trees::NHTreeRead::BuildNHTree(r.treeText, message, tree)) << message;
     std::vector<std::string> ours(tree.leafNames.begin(), tree.leafNames.begin() + tree.leafCount);
     std::sort(ours.begin(), ours.end());
-    std::vector<std::string> expected = written;
-    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(ours, expected) << r.treeText;
 
+    if (!biopythonAvailable())
+        GTEST_SKIP() << "Biopython could not be run from /usr/bin/python3";
     testsupport::TempDir dir;
     {
-        std::ofstream(dir.file("tree.nwk")) << r.treeText;
+        std::ofstream(dir.file("tree.nwk"), std::ios::binary) << r.treeText;
     }
     std::vector<std::string> theirs;
-    if (!biopythonTips(dir.file("tree.nwk"), dir.file("tips.txt"), theirs))
-        GTEST_SKIP() << "Biopython could not be run from /usr/bin/python3";
+    ASSERT_TRUE(biopythonTips(dir.file("tree.nwk"), dir.file("tips.txt"), theirs))
+        << testsupport::readFile(dir.file("tips.txt")) << r.treeText;
     std::sort(theirs.begin(), theirs.end());
     EXPECT_EQ(theirs, expected) << r.treeText;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DnamlAcceptedNames,
+    testing::Values(
+        // Punctuation that tree text carries; a blank is written as "_".
+        AcceptedCase{"Punctuation",
+                     {"E.coli-K1", "x/y|z+1", "sp#2 b", "Homo_s"},
+                     {"E.coli-K1", "x/y|z+1", "sp#2_b", "Homo_s"}},
+        // Spaces of UTF-8 text (no-break space, next line, thin space) are
+        // written as "_"; accented letters, whose bytes include 0x85 and
+        // 0xA0, stay whole.
+        AcceptedCase{"Utf8Spaces",
+                     {"Homo\xC2\xA0sap", "Rat\xC2\x85ta", "Mus\xE2\x80\x89mus", "caf\xC3\xA9\xC3\xA0\xC3\x85"},
+                     {"Homo_sap", "Rat_ta", "Mus_mus", "caf\xC3\xA9\xC3\xA0\xC3\x85"}},
+        // Form feed, vertical tab, the separators 0x1C to 0x1F, and the
+        // Latin-1 no-break space and next line.
+        AcceptedCase{"ControlAndLatin1Spaces",
+                     {"a\fb\vc", "e\x1C" "f\x1Dg", "h\x1Ei\x1Fj", "Lat\xA0n\x85x"},
+                     {"a_b_c", "e_f_g", "h_i_j", "Lat_n_x"}}),
+    [](const testing::TestParamInfo<AcceptedCase>& info) { return std::string(info.param.label); });
 
 struct CountCase {
     const char* label;

@@ -10,6 +10,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Error.h"
 #include "tests/sequence/ui/FlankReplies.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -201,6 +202,70 @@ TEST(FlankRetrieval, CdsPositionsOutsideTheRecordRaiseOneErrorNamingTheGene)
             EXPECT_NE(e.description().find("\"ABC\""), std::string::npos) << e.description();
             EXPECT_NE(e.description().find("NM_BAD"), std::string::npos) << e.description();
             EXPECT_NE(e.description().find("outside its 60 bases"), std::string::npos) << e.description();
+        }
+        EXPECT_EQ(left.numSeq, 0);
+        EXPECT_EQ(right.numSeq, 0);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A "<" or ">" before a CDS position says the coding sequence runs on past
+// it: the flank on that side is not known, so none is cut, and a line for
+// the record says so. The other side is cut as usual.
+TEST(FlankRetrieval, PartialCdsLeavesTheFlankOnItsOpenSideUnknownAndSaysSo)
+{
+    struct Row {
+        const char* what;
+        std::string reply;
+        std::vector<std::string> left;
+        std::vector<std::string> right;
+        std::vector<std::string> notes;
+    };
+    const std::string bases = "acgtacgtacgtacgtacgt";
+    const Row rows[] = {
+        {"end marked partial", testsupport::readFile(testsupport::dataPath("cds_partial_end.reply")), {"acgt"}, {},
+         {"No downstream flank for ABC_NM_000020: the record does not say where its CDS (5..>15) ends."}},
+        {"both ends marked partial", testsupport::readFile(testsupport::dataPath("cds_partial_both.reply")), {}, {},
+         {"No upstream flank for ABC_NM_000020: the record does not say where its CDS (<1..>20) begins.",
+          "No downstream flank for ABC_NM_000020: the record does not say where its CDS (<1..>20) ends."}},
+        {"start marked partial", genbankRecord("NM_3", "<5..15", bases), {}, {"tacgt"},
+         {"No upstream flank for ABC_NM_3: the record does not say where its CDS (<5..15) begins."}},
+        {"partial end inside complement", genbankRecord("NM_4", "complement(5..>15)", bases), {}, {},
+         {"No downstream flank for ABC_NM_4: the record does not say where its CDS (complement(5..>15)) ends."}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SequenceSet left;
+        SequenceSet right;
+        std::vector<std::string> notes;
+        ASSERT_TRUE(sequence::ParseGenBankFlanks("ABC", row.reply, 10, 10, left, right, &notes));
+        EXPECT_EQ(left.seq, row.left);
+        EXPECT_EQ(right.seq, row.right);
+        EXPECT_EQ(notes, row.notes);
+    }
+}
+
+// Positions count from 1: a written 0 at either end is a damaged record,
+// refused like a position past the end, while a word before the start
+// ("complement(") still only means no upstream flank.
+TEST(FlankRetrieval, CdsPositionZeroRaisesAnErrorNamingTheGene)
+{
+    const std::string bases = bases60();
+    for (const char* cds : {"0..50", "11..0", "<0..50"}) {
+        SCOPED_TRACE(cds);
+        const std::string reply = genbankRecord("NM_GOOD", "11..50", bases) + genbankRecord("NM_ZERO", cds, bases);
+        SequenceSet left;
+        SequenceSet right;
+        try {
+            (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
+            ADD_FAILURE() << "no error";
+        } catch (const platform::Error& e) {
+            EXPECT_EQ(e.number(), platform::err::InvalidCall);
+            EXPECT_EQ(e.description(), "Gene \"ABC\": the GenBank record NM_ZERO places its CDS (" + std::string(cds) +
+                                           ") at position 0, before its first base.");
         }
         EXPECT_EQ(left.numSeq, 0);
         EXPECT_EQ(right.numSeq, 0);

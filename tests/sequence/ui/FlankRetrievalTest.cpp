@@ -12,6 +12,7 @@
 #include "platform/net/QtInet.h"
 #include "tests/sequence/ui/FlankReplies.h"
 #include "tests/sequence/ui/LoopbackServer.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -153,6 +154,88 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"neverAnswers", Mode::NeverAnswer, 200, "", platform::inet::TimedOut},
                       FaultCase{"serverErrorPage", Mode::Normal, 500, "<html>Internal error</html>", 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A server that answers with an HTTP error status: the failure says so,
+// with the status and the gene, on every request of both roads; Retry asks
+// again, Ignore goes on with the next gene and counts the gene as failed.
+struct HttpErrorCase {
+    const char* name;
+    bool yeast;
+    const char* failingPath;  // the path of the request that fails
+    int status;
+    const char* server;
+};
+
+class LoopbackHttpErrors : public Loopback, public ::testing::WithParamInterface<HttpErrorCase> {};
+
+TEST_P(LoopbackHttpErrors, FailureSaysTheServerAnsweredWithAnErrorAndItsStatus)
+{
+    const HttpErrorCase c = GetParam();
+    const std::string good = yeastPage(std::string(50, 'G') + std::string(100, 'A') + std::string(50, 'C'));
+    int failingAsked = 0;
+    LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
+        const bool bad = LoopbackServer::param(target, "seq") == "BAD1" || LoopbackServer::param(target, "Q") == "BAD1" ||
+                         LoopbackServer::param(target, "uid") == "99";
+        if (target.rfind(c.failingPath, 0) == 0 && bad) {
+            ++failingAsked;
+            return {"<html><body>Server error</body></html>", Mode::Normal, c.status};
+        }
+        if (target.rfind("/LocusLink/", 0) == 0) {
+            return {locusPage(LoopbackServer::param(target, "Q") == "BAD1" ? "99" : "11")};
+        }
+        if (target.rfind("/htbin-post/", 0) == 0) {
+            return {genbankRecord("NM_11", "11..40", bases60())};
+        }
+        return {good};
+    });
+    sequence::FlankRetrieval run(inet, servers(server));
+    wire(run);
+    answers = {platform::Answer::Retry, platform::Answer::Ignore};
+    if (c.yeast) {
+        run.RetrieveFromYeastDB({"BAD1", "GOOD"}, 50, 50);
+    } else {
+        run.RetrieveFromGenBank({"BAD1", "GOOD"}, 5, 5, "human");
+    }
+    const std::string expected = "Gene \"BAD1\": the server of " + std::string(c.server) +
+                                 " answered with an error (HTTP status " + std::to_string(c.status) +
+                                 ") instead of a reply.";
+    EXPECT_EQ(failures, (std::vector<std::string>{expected, expected}));
+    EXPECT_EQ(failingAsked, 2) << "Retry asks the server again";
+    EXPECT_TRUE(run.finished());
+    EXPECT_EQ(run.genesWithErrors(), 1U);
+    ASSERT_EQ(run.left().numSeq, 1);
+    EXPECT_EQ(run.left().name[0].rfind("GOOD", 0), 0U);
+    EXPECT_EQ(inet.StatusCode(), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, LoopbackHttpErrors,
+    ::testing::Values(HttpErrorCase{"yeast500", true, "/cgi-bin/", 500, "the yeast genome database"},
+                      HttpErrorCase{"yeast404", true, "/cgi-bin/", 404, "the yeast genome database"},
+                      HttpErrorCase{"locusIndex500", false, "/LocusLink/", 500, "the gene-locus index"},
+                      HttpErrorCase{"genBank503", false, "/htbin-post/", 503, "the GenBank records"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Loopback, GenBankPathSaysWhichFlanksAPartialCdsLeavesUnknown)
+{
+    const std::string partial = testsupport::readFile(testsupport::dataPath("cds_partial_end.reply"));
+    LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
+        if (target.rfind("/LocusLink/", 0) == 0) {
+            return {locusPage("20")};
+        }
+        return {partial};
+    });
+    sequence::FlankRetrieval run(inet, servers(server));
+    wire(run);
+    run.RetrieveFromGenBank({"PART"}, 10, 10, "human");
+    ASSERT_TRUE(run.finished());
+    EXPECT_EQ(run.left().seq, std::vector<std::string>{"acgt"});
+    EXPECT_EQ(run.right().numSeq, 0);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"1 sequence retrieved for gene: PART",
+                                                  "No downstream flank for PART_NM_000020: the record does not say "
+                                                  "where its CDS (5..>15) ends."}));
+    EXPECT_TRUE(failures.empty());
+}
 
 TEST_F(Loopback, TimeOutSaysHowLongItWaited)
 {

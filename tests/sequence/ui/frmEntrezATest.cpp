@@ -6,6 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/dialogs/QtDialogs.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/net/QtInet.h"
 #include "platform/widgets/richtext/RichTextBox.h"
@@ -277,6 +281,56 @@ TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)
     EXPECT_EQ(dialogs.last().text, "The number of upstream and downstream nucleotides must be 0 or more.");
 }
 
+// Genes given up on an error (here a server error and a cut-off record, both
+// answered Ignore) leave the status line saying so instead of the transfer's
+// "Operation successful!", as it does while each box asks; the flanks of the
+// other genes are kept.
+TEST_F(EntrezDialog, StatusLineCountsTheGenesThatEndedWithErrors)
+{
+    LoopbackServer server([](const std::string& target) -> LoopbackServer::Reply {
+        if (target.rfind("/LocusLink/", 0) == 0) {
+            const std::string q = LoopbackServer::param(target, "Q");
+            return {"<html>RefSeq <input name=\"uid:" + std::string(q == "YAL001C" ? "1" : q == "YAL002W" ? "2" : "3") +
+                    "\"></html>"};
+        }
+        const std::string uid = LoopbackServer::param(target, "uid");
+        if (uid == "1") {
+            return {"<html>Internal error</html>", LoopbackServer::Mode::Normal, 500};
+        }
+        const std::string record = "LOCUS       NM_" + uid +
+                                   "        20 bp    mRNA\nFEATURES\n     CDS             5..15\nORIGIN\n"
+                                   "        1 acgtacgtac gtacgtacgt\n";
+        return {uid == "3" ? record : record + "//\n"};
+    });
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.show();
+    dlg.cboSpecies->setCurrentIndex(1);
+    dlg.cboDB->setCurrentIndex(1);
+    dlg.txtNumNtUp->setText("4");
+    dlg.txtNumNtDown->setText("5");
+    dialogs.answer(platform::Answer::Ignore).answer(platform::Answer::Ignore);
+    std::vector<std::string> statusWhileAsked;
+    dialogs.whileMessageShown = [&] { statusWhileAsked.push_back(dlg.lblWait->text().toStdString()); };
+    dlg.cmdRetrieve->click();
+    dialogs.whileMessageShown = nullptr;
+    EXPECT_EQ(statusWhileAsked,
+              (std::vector<std::string>{"An error occurred for gene: YAL001C", "An error occurred for gene: NOPE"}));
+    ASSERT_EQ(dialogs.calls().size(), 2U);
+    EXPECT_EQ(dialogs.calls()[0].text, "Gene \"YAL001C\": the server of the GenBank records answered with an error "
+                                       "(HTTP status 500) instead of a reply.\r\n\r\nAbort stops the retrieval, "
+                                       "Retry asks the server again, Ignore goes on with the next gene.");
+    EXPECT_EQ(dialogs.calls()[0].style, platform::mb::AbortRetryIgnore | platform::mb::Exclamation);
+    EXPECT_EQ(dialogs.calls()[1].text.rfind("Gene \"NOPE\": the GenBank record NM_3 is cut off", 0), 0U)
+        << dialogs.calls()[1].text;
+    EXPECT_EQ(dlg.lblWait->text().toStdString(), "Retrieval ended with errors for 2 genes.");
+    EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{"acgt"});
+    EXPECT_EQ(state.gRight.seq, std::vector<std::string>{"tacgt"});
+    EXPECT_EQ(workWindowsOpened, 1);
+}
+
 TEST_F(EntrezDialog, Screenshot)
 {
     const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR");
@@ -295,6 +349,47 @@ TEST_F(EntrezDialog, Screenshot)
     dlg.show();
     QApplication::processEvents();
     ASSERT_TRUE(dlg.grab().save(QString::fromLocal8Bit(shot) + "/sequence-retrieval.png"));
+}
+
+// The box of a server error over the retrieval dialog, with the real message
+// box: the picture is the dialog with the box drawn where it stands.
+TEST_F(EntrezDialog, HttpErrorScreenshot)
+{
+    const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR");
+    if (!shot) {
+        GTEST_SKIP() << "set TESSARAY_SCREENSHOT_DIR to a folder to take the picture";
+    }
+    LoopbackServer server([](const std::string&) {
+        return LoopbackServer::Reply{"<html>Internal error</html>", LoopbackServer::Mode::Normal, 500};
+    });
+    pointServersAt(server);
+    platform::QtDialogs real;
+    platform::ScopedDialogs realScope(real);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.resize(620, 380);
+    dlg.show();
+    dlg.activateWindow();
+    bool saved = false;
+    QTimer::singleShot(200, &dlg, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QApplication::processEvents();
+        QPixmap picture = dlg.grab();
+        const QPixmap front = box->grab();
+        {
+            QPainter painter(&picture);
+            const QPoint at((picture.width() - front.width()) / 2, (picture.height() - front.height()) / 2);
+            painter.drawPixmap(at, front);
+            painter.setPen(QColor(90, 90, 90));
+            painter.drawRect(QRect(at, front.size()).adjusted(-1, -1, 0, 0));
+        }
+        saved = picture.save(QString::fromLocal8Bit(shot) + "/retrieval-http-error.png");
+        box->done(QMessageBox::Abort);
+    });
+    dlg.cmdRetrieve->click();
+    EXPECT_TRUE(saved);
 }
 
 } // namespace
