@@ -269,7 +269,7 @@ void WorkbookCommands::mnuFileOpen()
     } catch (...) {
         inType = 0;
     }
-    path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), inType, program.gDataDir);
+    path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), "", inType, program.gDataDir);
     if (!path) {
         return;
     }
