@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -65,6 +66,25 @@ void snap(QWidget& widget, const char* name)
         return;
     }
     widget.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+// Two windows side by side in one picture, saved like snap().
+void snapSideBySide(QWidget& left, QWidget& right, const char* name)
+{
+    const char* dir = std::getenv("TESSARAY_SCREENSHOTS");
+    if (dir == nullptr) {
+        return;
+    }
+    const QPixmap a = left.grab();
+    const QPixmap b = right.grab();
+    constexpr int gap = 12;
+    QPixmap both(a.width() + gap + b.width(), std::max(a.height(), b.height()));
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, a);
+    painter.drawPixmap(a.width() + gap, 0, b);
+    painter.end();
+    both.save(QString::fromUtf8(dir) + "/" + name + ".png");
 }
 
 class OrdinationRoad : public shelltest::ProgramFixture {
@@ -480,8 +500,8 @@ TEST_F(OrdinationRoad, PlotWithFewerThanTwoAxesChosenTakesTheFirstAxis)
             expectNearRel(graph.state().GraphData[at][0], y, 1e-12);
         }
         if (c.dialog == pca && c.chosen == std::vector<int>{2}) {
-            graph.resize(900, 650);
-            snap(graph, "pca-plot-one-component");
+            graph.resize(800, 600);
+            snapSideBySide(*pca, graph, "pca-plot-one-component");
         }
     }
 
