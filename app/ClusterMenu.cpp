@@ -31,12 +31,12 @@ void InstallClusterDialog(MainFrame& frame, platform::rt::RandomSource* rng)
     commands->setClusterDialog([&frame, rng] {
         frmMDIChild* child = frame.ActiveChild();
         if (child == nullptr) {
-            return false;
+            return;
         }
         DocumentClusterTarget target(*child);
         analysis::frmClusterOpt dialog(target, &frame);
         dialog.setRandomSource(rng);
-        return dialog.ShowModal();
+        (void)dialog.ShowModal();
     });
 }
 

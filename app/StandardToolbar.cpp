@@ -120,7 +120,8 @@ void StandardToolbar::Open()
     } catch (...) {
         inType = 0;
     }
-    const std::optional<std::string> path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), inType, program.gDataDir);
+    const std::optional<std::string> path =
+        SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), "Open File", inType, program.gDataDir);
     if (!path)
         return;
     // Unlike File, Open, the toolbar leaves the Tree and Analysis menus as they are.

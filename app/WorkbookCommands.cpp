@@ -220,7 +220,7 @@ void WorkbookCommands::connectItem(const char* name, std::function<void()> comma
     connect(a, &QAction::triggered, this, [command = std::move(command)] { command(); });
 }
 
-void WorkbookCommands::setClusterDialog(std::function<bool()> showModal)
+void WorkbookCommands::setClusterDialog(std::function<void()> showModal)
 {
     m_clusterDialog = std::move(showModal);
     item("mnuAnaCluster")->setEnabled(static_cast<bool>(m_clusterDialog));
@@ -269,7 +269,7 @@ void WorkbookCommands::mnuFileOpen()
     } catch (...) {
         inType = 0;
     }
-    path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), inType, program.gDataDir);
+    path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), "", inType, program.gDataDir);
     if (!path) {
         return;
     }
@@ -459,13 +459,9 @@ void WorkbookCommands::mnuAnaCluster()
                 nodes.Clear();
             }
         });
-        bool made = false;
-        g.step([&] { made = m_clusterDialog(); });
+        g.step([&] { m_clusterDialog(); });
+        // Whatever the dialog did, the window turns to its tree view.
         g.step([&] {
-            // Cancelled: the worksheet stays in view, with its menus.
-            if (!made) {
-                return;
-            }
             item("mnuTree")->setVisible(true);
             item("mnuAnalysis")->setVisible(false);
             child->showView(View::Tree);

@@ -73,8 +73,8 @@ public:
     [[nodiscard]] FrameWorkbookHost& host() { return m_host; }
 
     // Analysis dialogs: the clustering dialog is shown modally (the call
-    // returns when it closes, true when it made a tree), the others modeless.
-    void setClusterDialog(std::function<bool()> showModal);
+    // returns when it closes), the others modeless.
+    void setClusterDialog(std::function<void()> showModal);
     void setPCADialog(std::function<void()> show);
     void setCADialog(std::function<void()> show);
     void setCorrDialog(std::function<void()> show);
@@ -105,7 +105,7 @@ private:
 
     MainFrame& m_frame;
     FrameWorkbookHost m_host;
-    std::function<bool()> m_clusterDialog;
+    std::function<void()> m_clusterDialog;
     std::function<void()> m_pcaDialog;
     std::function<void()> m_caDialog;
     std::function<void()> m_corrDialog;

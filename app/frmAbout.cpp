@@ -1,6 +1,7 @@
 #include "app/frmAbout.h"
 
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,10 +21,22 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(ProgramIcon::icon());
     auto* layout = new QVBoxLayout(this);
+    // The icon at the upper left, the title and version beside it.
+    auto* head = new QHBoxLayout;
+    layout->addLayout(head);
+    m_image1 = new QLabel(this);
+    m_image1->setObjectName(QStringLiteral("Image1"));
+    m_image1->setPixmap(ProgramIcon::icon().pixmap(48));
+    m_image1->setFixedSize(48, 48);
+    head->addWidget(m_image1, 0, Qt::AlignTop);
+    auto* heading = new QVBoxLayout;
+    head->addLayout(heading, 1);
     auto* lblTitle = new QLabel(QString::fromLatin1(ProgramInfo::Comments), this);
     lblTitle->setFont(QFont(QStringLiteral("Times New Roman"), 14, QFont::Bold));
     m_lblVersion = new QLabel(this);
     m_lblVersion->setText(QStringLiteral("Version: ") + QString::fromStdString(ProgramInfo::Version()));
+    heading->addWidget(lblTitle);
+    heading->addWidget(m_lblVersion);
     auto* label1 = new QLabel(QStringLiteral("Citation: ") + QString::fromLatin1(ProgramInfo::Citation), this);
     label1->setWordWrap(true);
     auto* lblFund = new QLabel(QStringLiteral("This work was supported by research grants."), this);
@@ -34,8 +47,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     m_command1 = new QPushButton(QString::fromLatin1(ProgramInfo::CompanyName), this);
     auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setDefault(true);
-    for (QWidget* w : {static_cast<QWidget*>(lblTitle), static_cast<QWidget*>(m_lblVersion),
-                       static_cast<QWidget*>(label1), static_cast<QWidget*>(lblFund),
+    for (QWidget* w : {static_cast<QWidget*>(label1), static_cast<QWidget*>(lblFund),
                        static_cast<QWidget*>(lblDescription), static_cast<QWidget*>(m_command1),
                        static_cast<QWidget*>(cmdOK)}) {
         layout->addWidget(w);

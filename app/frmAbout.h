@@ -1,8 +1,8 @@
 #pragma once
 
-// The about window: version, citation, acknowledgements and a button that
-// opens the author's web page (after asking, when the machine reports no
-// network).
+// The about window: the program's icon, version, citation, acknowledgements
+// and a button that opens the author's web page (after asking, when the
+// machine reports no network).
 
 #include <QDialog>
 
@@ -20,6 +20,7 @@ public:
     explicit frmAbout(QWidget* parent = nullptr);
 
     [[nodiscard]] QLabel* lblVersion() const { return m_lblVersion; }
+    [[nodiscard]] QLabel* Image1() const { return m_image1; }
     [[nodiscard]] QPushButton* Command1() const { return m_command1; }
 
     // Seams for tests: the network test and the page opener.
@@ -30,6 +31,7 @@ private:
     void Command1_Click();
 
     QLabel* m_lblVersion = nullptr;
+    QLabel* m_image1 = nullptr;
     QPushButton* m_command1 = nullptr;
 };
 

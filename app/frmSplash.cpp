@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -13,6 +14,7 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Convert.h"
 #include "shell/core/ProgramInfo.h"
+#include "app/ProgramIcon.h"
 
 namespace shell {
 
@@ -21,18 +23,33 @@ QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
 }
+
+// The logo's side in pixels.
+constexpr int kLogoSide = 64;
 } // namespace
 
 frmSplash::frmSplash(QString lockPath, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_lockPath(lockPath.isEmpty() ? defaultLockPath() : lockPath)
 {
     setObjectName(QStringLiteral("frmSplash"));
-    setFixedSize(480, 320);
+    setFixedSize(560, 350);
     auto* layout = new QVBoxLayout(this);
     layout->addSpacing(110);  // the band of the banner
     m_frame1 = new QFrame(this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1->setFrameShape(QFrame::Box);
-    auto* inner = new QVBoxLayout(m_frame1);
+    // In the frame: the logo on the left, the texts beside it, and the two
+    // grant lines across the foot.
+    auto* rows = new QVBoxLayout(m_frame1);
+    auto* top = new QHBoxLayout;
+    rows->addLayout(top);
+    m_imgLogo = new QLabel(m_frame1);
+    m_imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    m_imgLogo->setPixmap(ProgramIcon::icon().pixmap(kLogoSide));
+    m_imgLogo->setFixedSize(kLogoSide, kLogoSide);
+    top->addWidget(m_imgLogo, 0, Qt::AlignTop);
+    auto* inner = new QVBoxLayout;
+    top->addLayout(inner, 1);
     m_lblProductName = new QLabel(m_frame1);
     m_lblProductName->setFont(QFont(QStringLiteral("Times New Roman"), 24, QFont::Bold));
     m_lblCompanyProduct = new QLabel(m_frame1);
@@ -47,6 +64,18 @@ frmSplash::frmSplash(QString lockPath, QWidget* parent)
                        static_cast<QWidget*>(m_lblPlatform), static_cast<QWidget*>(m_lblCompany),
                        static_cast<QWidget*>(m_lblVersion), static_cast<QWidget*>(author)}) {
         inner->addWidget(w);
+    }
+    m_label1 = new QLabel(QStringLiteral("Supported by a research grant for the study of gene expression."), m_frame1);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label2 = new QLabel(QStringLiteral("Supported by a research grant for molecular sequence analysis."), m_frame1);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    rows->addStretch(1);
+    auto* grants = new QVBoxLayout;
+    grants->setSpacing(2);
+    rows->addLayout(grants);
+    for (QLabel* grant : {m_label1, m_label2}) {
+        grant->setFont(QFont(QStringLiteral("Arial"), 8));
+        grants->addWidget(grant);
     }
     layout->addWidget(m_frame1);
 }

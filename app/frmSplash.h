@@ -1,8 +1,9 @@
 #pragma once
 
 // The splash window: refuses a second running copy of the program, shows the
-// program's name, version and company under a "Welcome to Tessaray" banner,
-// centres itself and holds for about a second while events are dispatched.
+// program's logo, name, version, company and the acknowledgement of its
+// grants under a "Welcome to Tessaray" banner, centres itself and holds for
+// about a second while events are dispatched.
 
 #include <QDialog>
 #include <QImage>
@@ -32,6 +33,10 @@ public:
     [[nodiscard]] QLabel* lblVersion() const { return m_lblVersion; }
     [[nodiscard]] QLabel* lblProductName() const { return m_lblProductName; }
     [[nodiscard]] QLabel* lblPlatform() const { return m_lblPlatform; }
+    [[nodiscard]] QLabel* imgLogo() const { return m_imgLogo; }
+    [[nodiscard]] QLabel* Label1() const { return m_label1; }
+    [[nodiscard]] QLabel* Label2() const { return m_label2; }
+    [[nodiscard]] QFrame* Frame1() const { return m_frame1; }
     // The banner as last drawn.
     [[nodiscard]] const QImage& banner() const { return m_banner; }
 
@@ -50,6 +55,9 @@ private:
     QLabel* m_lblPlatform = nullptr;
     QLabel* m_lblCompany = nullptr;
     QLabel* m_lblVersion = nullptr;
+    QLabel* m_imgLogo = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLabel* m_label2 = nullptr;
     QFrame* m_frame1 = nullptr;
 };
 

@@ -254,27 +254,23 @@ void OrdinationPlotDialog::finishRun(std::vector<std::vector<double>> points, st
 
 void OrdinationPlotDialog::cmdPlot_Click()
 {
-    // Without two axes chosen there is nothing to plot: one axis against
-    // itself is no picture of the data.
-    if (lstPlot->selectedItems().size() < 2) {
-        (void)message(PlotHelp);
-    } else {
-        int a = 0;
-        int b = 0;
-        PlotChoice(*lstPlot, a, b);
-        // The second axis chosen against the first, titled "<prefix><axis>".
-        platform::guarded([&](platform::Guard& g) {
-            g.step([&] {
-                std::vector<double> x(m_points.size());
-                std::vector<double> y(m_points.size());
-                for (std::size_t i = 0; i < m_points.size(); ++i) {
-                    x[i] = m_points[i][static_cast<std::size_t>(a)];
-                    y[i] = m_points[i][static_cast<std::size_t>(b)];
-                }
-                m_target.plot(x, y, m_axis + std::to_string(a + 1), m_axis + std::to_string(b + 1), m_labels);
-            });
+    // The second axis chosen against the first, titled "<prefix><axis>". An
+    // axis not chosen is the first one: a single chosen axis k is drawn
+    // against axis 1, and with none chosen axis 1 is drawn against itself.
+    int a = 0;
+    int b = 0;
+    PlotChoice(*lstPlot, a, b);
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            std::vector<double> x(m_points.size());
+            std::vector<double> y(m_points.size());
+            for (std::size_t i = 0; i < m_points.size(); ++i) {
+                x[i] = m_points[i][static_cast<std::size_t>(a)];
+                y[i] = m_points[i][static_cast<std::size_t>(b)];
+            }
+            m_target.plot(x, y, m_axis + std::to_string(a + 1), m_axis + std::to_string(b + 1), m_labels);
         });
-    }
+    });
     raise();
 }
 

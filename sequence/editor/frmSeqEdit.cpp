@@ -796,7 +796,7 @@ bool frmSeqEdit::scrollRowsAtEdge(platform::RichTextBox* pane, int key, int line
     if (key == Qt::Key_Up)
         scroll = line == 2 && m_firstRow >= 1;
     else if (key == Qt::Key_Down && line >= 2 && line < 1 + shown)
-        scroll = line + 1 > visibleHeight() && m_lastRow < m_numSeq - 1;
+        scroll = line + 1 > visibleHeight();
     else if (key == Qt::Key_Down)
         scroll = line == 1 + shown && m_lastRow < m_numSeq - 1;
     if (!scroll)
@@ -902,7 +902,28 @@ bool frmSeqEdit::seqKey(QKeyEvent* key)
         c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
     c.insertText(QString(QChar(ch)), f);
     rtfSeq->setTextCursor(c);
+    noteTypedLength(line);
     return true;
+}
+
+void frmSeqEdit::noteTypedLength(std::int32_t line)
+{
+    // A shorter set is measured again when the view next moves.
+    if (m_maxLen < 11)
+        return;
+    const auto k = static_cast<std::size_t>(line - 2);
+    if (k >= m_segMid.size())
+        return;
+    // The sequence as it now stands: its parts outside the view and its
+    // pane line, residues pasted before included.
+    const qsizetype shown = rtfSeq->document()->findBlockByNumber(line).text().size();
+    const auto length =
+        static_cast<std::int32_t>(m_segLeft[k].size() + static_cast<std::size_t>(shown) + m_segRight[k].size());
+    if (length <= m_maxLen)
+        return;
+    m_maxLen = length;
+    m_longestRow = m_firstRow + line - 2;
+    HScroll1->setMaximum(m_maxLen);
 }
 
 bool frmSeqEdit::nameKey(QKeyEvent* key)

@@ -68,6 +68,7 @@ public:
     [[nodiscard]] std::int32_t firstCol() const { return m_firstCol; }
     [[nodiscard]] std::int32_t lastCol() const { return m_lastCol; }
     [[nodiscard]] std::int32_t maxLen() const { return m_maxLen; }
+    [[nodiscard]] std::int32_t longestRow() const { return m_longestRow; }
     [[nodiscard]] bool isAlignOnly() const { return m_alignOnly; }
     [[nodiscard]] bool isInsertMode() const { return m_insertMode; }
     [[nodiscard]] CSpliter& splitter() { return *m_splitter; }
@@ -142,6 +143,10 @@ private:
     [[nodiscard]] platform::RichTextBox* focusedPane() const;
     [[nodiscard]] std::int32_t caretLine(const platform::RichTextBox* pane) const;
     bool seqKey(QKeyEvent* key);
+    // After a residue typed on a pane line (from 0): once the set is at
+    // least 11 sites long, a sequence typed longer than MaxLen becomes the
+    // longest and the slider reaches its new end.
+    void noteTypedLength(std::int32_t line);
     // The line of a pane below which Down scrolls the rows rather than the
     // caret, for the pane's font size.
     [[nodiscard]] std::int32_t visibleHeight() const;

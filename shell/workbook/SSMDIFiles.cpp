@@ -401,9 +401,10 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
 
 // ---- File menu steps ------------------------------------------------------------
 
-std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, std::int32_t inFileType,
-                                         const std::string& dataDir)
+std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, const std::string& title,
+                                         std::int32_t inFileType, const std::string& dataDir)
 {
+    dialog.DialogTitle = title;
     dialog.CancelError = true;
     dialog.Flags = 2068;  // path must exist, hide read-only, show help
     dialog.Filter = kOpenFilter;

@@ -121,12 +121,14 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& b
 
 // ---- File menu steps ------------------------------------------------------------
 
-// The File menu's open dialog on the main window's dialog control: cancel
-// raises, flags 2068, the open filter at entry inFileType + 1, starting in
-// dataDir with no file name. Nothing when the dialog was cancelled or gave
-// no name; other errors of the dialog are ignored.
-[[nodiscard]] std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, std::int32_t inFileType,
-                                                       const std::string& dataDir);
+// The open dialog on the main window's dialog control: titled `title` (""
+// for the toolkit's own title), cancel raises, flags 2068, the open filter
+// at entry inFileType + 1, starting in dataDir with no file name. The title
+// is set on every call, as other users of the control leave theirs behind.
+// Nothing when the dialog was cancelled or gave no name; other errors of
+// the dialog are ignored.
+[[nodiscard]] std::optional<std::string> AskFileToOpen(platform::CommonDialog& dialog, const std::string& title,
+                                                       std::int32_t inFileType, const std::string& dataDir);
 
 // Opens a file the user chose: an empty file gives "The file named " & path
 // & " is empty! Please try another file." (title "Warning!") and nothing

@@ -34,12 +34,15 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/richtext/RichTextBox.h"
 #include "shell/core/mQuorin.h"
+#include "shell/workbook/SSMDIFiles.h"
 #include "app/MainFrame.h"
 #include "app/StandardToolbar.h"
 #include "app/StatusTimer.h"
 #include "app/frmMDIChild.h"
+#include "app/frmOption.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -555,6 +558,42 @@ TEST_F(EditWindow, ToolbarOpenRefusesAnEmptyFileAndCancelChangesNothing)
     click("Open");
     EXPECT_EQ(frame->ActiveChild()->workbook().cellValue(1, 2, 2), Value(0.5));
     EXPECT_EQ(frame->statusText().toStdString(), "File: " + data);
+    EXPECT_TRUE(reported.empty());
+}
+
+// The options dialog's Browse leaves its own title on the main window's file
+// dialog; the toolbar's Open and File, Open each set theirs.
+TEST_F(EditWindow, OpenDialogsTitleThemselvesAfterTheOptionsBrowse)
+{
+    boxes.choose(m_dir.file("any.txt").string());
+    testsupport::onModal<shell::frmOption>([](shell::frmOption& options) {
+        for (QPushButton* b : options.findChildren<QPushButton*>()) {
+            if (b->text() == QStringLiteral("Browse")) {
+                QTest::mouseClick(b, Qt::LeftButton);
+                break;
+            }
+        }
+    });
+    trigger("mnuToolsGlobalOpt");
+    ASSERT_EQ(boxes.fileRequests().size(), 1u);
+    EXPECT_EQ(boxes.fileRequests().back().title, "Click any file name, then click Open");
+
+    QToolBar* bar = frame->findChild<QToolBar*>(QStringLiteral("tlbStandard"));
+    ASSERT_NE(bar, nullptr);
+    QWidget* open = bar->widgetForAction(button("Open"));
+    ASSERT_NE(open, nullptr);
+    boxes.cancelFile();
+    QTest::mouseClick(open, Qt::LeftButton);
+    ASSERT_EQ(boxes.fileRequests().size(), 2u);
+    EXPECT_EQ(boxes.fileRequests().back().title, "Open File");
+    EXPECT_EQ(boxes.fileRequests().back().filter, SSMDI1::kOpenFilter);
+
+    // File, Open asks under the toolkit's own title.
+    boxes.cancelFile();
+    trigger("mnuFileOpen");
+    ASSERT_EQ(boxes.fileRequests().size(), 3u);
+    EXPECT_EQ(boxes.fileRequests().back().title, "");
+    EXPECT_TRUE(boxes.calls().empty());
     EXPECT_TRUE(reported.empty());
 }
 

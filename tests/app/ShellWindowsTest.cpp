@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
@@ -7,12 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "shell/core/mQuorin.h"
 #include "app/WinAPI.h"
 #include "app/frmAbout.h"
 #include "app/frmOption.h"
 #include "app/frmSplash.h"
+#include "app/ProgramIcon.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -53,6 +58,72 @@ TEST(frmSplash, FirstCopyShowsVersionAndBanner)
         }
     }
     EXPECT_TRUE(dark);
+}
+
+namespace {
+
+// Saves a window's picture when TESSARAY_SCREENSHOT_DIR names a folder.
+void snap(QWidget& window, const char* name)
+{
+    if (const char* dir = std::getenv("TESSARAY_SCREENSHOT_DIR")) {
+        ASSERT_TRUE(window.grab().save(QString::fromLocal8Bit(dir) + "/" + name));
+    }
+}
+
+int topIn(const QWidget& window, const QWidget& w)
+{
+    return w.mapTo(&window, QPoint(0, 0)).y();
+}
+
+} // namespace
+
+// The logo and the two grant lines stand in the frame below the banner: the
+// logo beside the texts, the grant lines under the version.
+TEST(frmSplash, ShowsTheLogoAndTheGrantLinesInItsFrame)
+{
+    testsupport::TempDir dir;
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    shell::frmSplash splash(QString::fromStdString(dir.file("Quorin.lock").string()));
+    ASSERT_TRUE(splash.Load(0));
+    const auto* frame = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
+    const auto* logo = splash.findChild<QLabel*>(QStringLiteral("imgLogo"));
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_TRUE(frame->isAncestorOf(logo));
+    EXPECT_TRUE(logo->isVisible());
+    const QImage icon = shell::ProgramIcon::icon().pixmap(logo->width()).toImage();
+    EXPECT_EQ(logo->pixmap().toImage(), icon);
+    EXPECT_LT(logo->mapTo(&splash, QPoint(0, 0)).x(), splash.lblVersion()->mapTo(&splash, QPoint(0, 0)).x());
+    for (const char* name : {"Label1", "Label2"}) {
+        SCOPED_TRACE(name);
+        const auto* grant = splash.findChild<QLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(grant, nullptr);
+        EXPECT_TRUE(frame->isAncestorOf(grant));
+        EXPECT_TRUE(grant->isVisible());
+        EXPECT_NE(grant->text().indexOf(QStringLiteral("grant")), -1) << grant->text().toStdString();
+        EXPECT_GT(topIn(splash, *grant), topIn(splash, *splash.lblVersion()));
+    }
+    EXPECT_GT(topIn(splash, *splash.findChild<QLabel*>(QStringLiteral("Label2"))),
+              topIn(splash, *splash.findChild<QLabel*>(QStringLiteral("Label1"))));
+    snap(splash, "splash.png");
+}
+
+// The about window shows the program's icon as a picture beside its title.
+TEST(frmAbout, ShowsTheProgramIconAsAPicture)
+{
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    shell::frmAbout about;
+    about.show();
+    const auto* image = about.findChild<QLabel*>(QStringLiteral("Image1"));
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->isVisible());
+    EXPECT_EQ(image->pixmap().toImage(), shell::ProgramIcon::icon().pixmap(image->width()).toImage());
+    EXPECT_EQ(image->pixmap().toImage(), about.windowIcon().pixmap(image->width()).toImage());
+    EXPECT_LE(topIn(about, *image), topIn(about, *about.lblVersion()));
+    snap(about, "about.png");
+    about.close();
 }
 
 TEST(frmAbout, Command1AsksWithoutNetworkAndOpensOnlyAfterYes)

@@ -644,9 +644,11 @@ TEST_F(WorkbookFileCommands, OpenDialogStartsOnTheDefaultTypeAndFolder)
 {
     platform::CommonDialog dialog;
     dialog.FileName = "stale.txt";
+    dialog.DialogTitle = "Click any file name, then click Open";
     dialogs.cancelFile();
-    EXPECT_FALSE(SSMDI1::AskFileToOpen(dialog, 4, "/data").has_value());
+    EXPECT_FALSE(SSMDI1::AskFileToOpen(dialog, "Open File", 4, "/data").has_value());
     const platform::FileDialogRequest& request = dialogs.fileRequests().at(0);
+    EXPECT_EQ(request.title, "Open File");
     EXPECT_EQ(request.filterIndex, 5);
     EXPECT_EQ(request.flags, 2068);
     EXPECT_EQ(request.initDir, "/data");
@@ -654,7 +656,8 @@ TEST_F(WorkbookFileCommands, OpenDialogStartsOnTheDefaultTypeAndFolder)
     EXPECT_EQ(request.filter, SSMDI1::kOpenFilter);
 
     dialogs.choose("/data/x.txt");
-    EXPECT_EQ(SSMDI1::AskFileToOpen(dialog, 0, "/data"), std::optional<std::string>("/data/x.txt"));
+    EXPECT_EQ(SSMDI1::AskFileToOpen(dialog, "", 0, "/data"), std::optional<std::string>("/data/x.txt"));
+    EXPECT_EQ(dialogs.fileRequests().at(1).title, "");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -35,6 +36,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Rnd.h"
+#include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/StrUtil.h"
@@ -386,6 +388,30 @@ TEST_F(ClusterRoad, ARefusedRunLeavesTheWindowAsItWas)
     EXPECT_EQ(treeView().Count(), 0);
     EXPECT_EQ(child->mRoot(), nullptr);
     EXPECT_EQ(outputView(), "earlier report");
+}
+
+// Escape leaves the dialog without a run; the window turns to its tree view
+// all the same, with the Tree menu in place of the Analysis menu.
+TEST_F(ClusterRoad, EscapeInTheDialogStillTurnsToTheTreeView)
+{
+    ASSERT_EQ(child->visibleView(), shell::View::Data);
+    bool left = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "the clustering dialog is open";
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        left = !dialog->isVisible();
+        if (!left) {
+            dialog->reject();
+        }
+    });
+    frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
+    ASSERT_TRUE(left) << "Escape closes the dialog";
+    EXPECT_EQ(treeView().Count(), 0);
+    EXPECT_EQ(child->visibleView(), shell::View::Tree);
+    EXPECT_TRUE(child->ss()->isHidden());
+    EXPECT_TRUE(frame->action(QStringLiteral("mnuTree"))->isVisible());
+    EXPECT_FALSE(frame->action(QStringLiteral("mnuAnalysis"))->isVisible());
 }
 
 } // namespace

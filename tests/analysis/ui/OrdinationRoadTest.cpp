@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -38,6 +39,7 @@
 #include "platform/runtime/Rnd.h"
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/widgets/chart/ChartView.h"
+#include "platform/widgets/graph/GraphView.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "platform/errors/Guard.h"
 #include "platform/spreadsheet/Value.h"
@@ -64,6 +66,25 @@ void snap(QWidget& widget, const char* name)
         return;
     }
     widget.grab().save(QString::fromUtf8(dir) + "/" + name + ".png");
+}
+
+// Two windows side by side in one picture, saved like snap().
+void snapSideBySide(QWidget& left, QWidget& right, const char* name)
+{
+    const char* dir = std::getenv("TESSARAY_SCREENSHOTS");
+    if (dir == nullptr) {
+        return;
+    }
+    const QPixmap a = left.grab();
+    const QPixmap b = right.grab();
+    constexpr int gap = 12;
+    QPixmap both(a.width() + gap + b.width(), std::max(a.height(), b.height()));
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, a);
+    painter.drawPixmap(a.width() + gap, 0, b);
+    painter.end();
+    both.save(QString::fromUtf8(dir) + "/" + name + ".png");
 }
 
 class OrdinationRoad : public shelltest::ProgramFixture {
@@ -399,9 +420,20 @@ TEST_F(OrdinationRoad, CAOfTheFullDataIsRefusedAtOnceAndTheLargestThatFitsIsWrit
     EXPECT_EQ(book().cellValue(2, layout.correlations, 1).displayText(), "Row-Column correlations:");
 }
 
-// With fewer than two axes chosen the plot panel says what to do and draws
-// nothing (no axis against itself).
-TEST_F(OrdinationRoad, PlotWithoutTwoAxesChosenSaysWhatToDo)
+// Chooses exactly the entries `rows` of a plot list by clicking them.
+void clickChoice(QListWidget& list, const std::vector<int>& rows)
+{
+    list.clearSelection();
+    for (int row : rows) {
+        const QRect box = list.visualItemRect(list.item(row));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
+    }
+}
+
+// With fewer than two axes chosen, the axis not chosen is the first: one
+// chosen axis k is drawn against axis 1, none draws axis 1 against itself.
+// The panel's Help still says how to choose.
+TEST_F(OrdinationRoad, PlotWithFewerThanTwoAxesChosenTakesTheFirstAxis)
 {
     graphs::frmGraphics& graph = graphs::frmGraphics::instance();
     graph.close();
@@ -410,33 +442,76 @@ TEST_F(OrdinationRoad, PlotWithoutTwoAxesChosenSaysWhatToDo)
     pca->chkGraphOut->setChecked(true);
     QTest::mouseClick(pca->cmdDone, Qt::LeftButton);
     ASSERT_TRUE(pca->frPlot->isVisible());
+    ASSERT_EQ(pca->lstPlot->count(), 3);
+    // The scores the panel plots, from the sheet the run wrote.
+    auto pcScore = [&](int point, int axis) { return book().cellValue(1, point + 2, axis + 2).number(); };
+    book().setSheet(2);  // the data, behind the new "PCScore"
     auto* ca = open<analysis::frmCA>("mnuAnaCA");
     ASSERT_NE(ca, nullptr);
+    ca->txtNumAxis->setText("3");
     ca->chkGraphOut->setChecked(true);
     QTest::mouseClick(ca->cmdDone, Qt::LeftButton);
     ASSERT_TRUE(ca->frPlot->isVisible());
+    ASSERT_EQ(ca->lstPlot->count(), 3);
+    // The row ordination on the output sheet: a header row under its title,
+    // then one row per data row; column 1 the labels, column 2 the trivial
+    // axis, then "CA 1" and on.
+    const std::int32_t caSheet = book().NumSheets();
+    const auto layout = analysis::CAOutputLayout::of(Loci, Points, 3);
+    ASSERT_EQ(book().cellValue(caSheet, layout.rowOrdination + 1, 3).displayText(), "CA 1");
+    auto caRowScore = [&](int point, int axis) {
+        return book().cellValue(caSheet, layout.rowOrdination + 2 + point, axis + 3).number();
+    };
 
     struct Case {
-        QListWidget* list;
-        QPushButton* plot;
+        const char* name;
+        analysis::OrdinationPlotDialog* dialog;
         std::vector<int> chosen;
+        std::string xTitle, yTitle;
+        int xAxis, yAxis;
     };
-    for (const Case& c : {Case{pca->lstPlot, pca->cmdPlot, {}}, Case{pca->lstPlot, pca->cmdPlot, {0}},
-                          Case{ca->lstPlot, ca->cmdPlot, {}}, Case{ca->lstPlot, ca->cmdPlot, {1}}}) {
-        c.list->clearSelection();
-        for (int i : c.chosen) {
-            c.list->item(i)->setSelected(true);
-        }
+    const Case cases[] = {
+        {"PCA, none chosen", pca, {}, "PC1", "PC1", 0, 0},
+        {"PCA, PC 3 chosen", pca, {2}, "PC3", "PC1", 2, 0},
+        {"PCA, PC 1 chosen", pca, {0}, "PC1", "PC1", 0, 0},
+        {"PCA, PC 2 and PC 3 chosen", pca, {1, 2}, "PC2", "PC3", 1, 2},
+        {"CA, none chosen", ca, {}, "CA1", "CA1", 0, 0},
+        {"CA, CA 2 chosen", ca, {1}, "CA2", "CA1", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        graph.close();
+        clickChoice(*c.dialog->lstPlot, c.chosen);
+        ASSERT_EQ(c.dialog->lstPlot->selectedItems().size(), static_cast<qsizetype>(c.chosen.size()));
         const std::size_t calls = boxes.calls().size();
-        QTest::mouseClick(c.plot, Qt::LeftButton);
+        QTest::mouseClick(c.dialog->cmdPlot, Qt::LeftButton);
+        EXPECT_EQ(boxes.calls().size(), calls) << "no message instead of the plot";
+        ASSERT_TRUE(graph.isVisible());
+        const platform::GraphModel& model = graph.graph().model();
+        EXPECT_EQ(model.axis(platform::GraphAxis::X).title, c.xTitle);
+        EXPECT_EQ(model.axis(platform::GraphAxis::Y).title, c.yTitle);
+        const bool isPCA = c.dialog == pca;
+        ASSERT_EQ(graph.state().XValues.size(), static_cast<std::size_t>(isPCA ? Loci : Loci + Points));
+        for (int i : {0, 7, Loci - 1}) {
+            const auto at = static_cast<std::size_t>(i);
+            const double x = isPCA ? pcScore(i, c.xAxis) : caRowScore(i, c.xAxis);
+            const double y = isPCA ? pcScore(i, c.yAxis) : caRowScore(i, c.yAxis);
+            expectNearRel(graph.state().XValues[at], x, 1e-12);
+            expectNearRel(graph.state().GraphData[at][0], y, 1e-12);
+        }
+        if (c.dialog == pca && c.chosen == std::vector<int>{2}) {
+            graph.resize(800, 600);
+            snapSideBySide(*pca, graph, "pca-plot-one-component");
+        }
+    }
+
+    for (analysis::OrdinationPlotDialog* dialog : {static_cast<analysis::OrdinationPlotDialog*>(pca),
+                                                   static_cast<analysis::OrdinationPlotDialog*>(ca)}) {
+        const std::size_t calls = boxes.calls().size();
+        QTest::mouseClick(dialog->cmdHelp2, Qt::LeftButton);
         ASSERT_EQ(boxes.calls().size(), calls + 1);
         EXPECT_EQ(boxes.calls().back().text, "Highlight two variables in the listbox and click the Plot button.");
-        EXPECT_FALSE(graph.isVisible());
     }
-    pca->lstPlot->item(0)->setSelected(true);
-    pca->lstPlot->item(2)->setSelected(true);
-    QTest::mouseClick(pca->cmdPlot, Qt::LeftButton);
-    EXPECT_TRUE(graph.isVisible());
     graph.close();
     pca->close();
     ca->close();

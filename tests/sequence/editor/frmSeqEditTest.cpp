@@ -177,6 +177,8 @@ TEST(frmSeqEdit, NavigationKeysMoveTheViewAndTheCaret)
         {"Down above the visible height moves the caret only", 0, 1, 19, 7, Qt::Key_Down, 0, 1, 20, 7},
         {"Down on the last shown row scrolls the rows", 0, 1, 51, 2, Qt::Key_Down, 1, 1, 51, 2},
         {"Down on the last row of the set stays", 30, 1, 51, 2, Qt::Key_Down, 30, 1, 51, 2},
+        {"Down below the visible height scrolls with the set's last row shown", 30, 1, 20, 7, Qt::Key_Down, 31, 1,
+         20, 7},
         {"Up on the first shown row scrolls the rows", 10, 1, 2, 4, Qt::Key_Up, 9, 1, 2, 4},
     };
     for (const auto& c : cases) {
@@ -197,6 +199,38 @@ TEST(frmSeqEdit, NavigationKeysMoveTheViewAndTheCaret)
         EXPECT_EQ(after.positionInBlock(), c.caretAfter < 0 ? after.block().length() - 1 : c.caretAfter) << c.name;
         EXPECT_EQ(w.sequences(), set.seqs) << c.name << ": navigation changes no residue";
     }
+    EXPECT_EQ(script.unscripted(), 0);
+}
+
+// Residues typed past the end of the longest sequence make that sequence the
+// longest, and the slider reaches the new columns.
+TEST(frmSeqEdit, TypingPastTheLongestSequenceMovesTheSlidersEnd)
+{
+    platform::ScriptedDialogs script;
+    platform::ScopedDialogs scope(script);
+    auto set = named({std::string(250, 'A'), std::string(240, 'C'), std::string(230, 'G')});
+    frmSeqEdit w(set.seqs, set.names, 3, 250, "DNA");
+    w.show();
+    w.HScroll1->setValue(51);
+    ASSERT_EQ(w.lastCol(), 250);
+    ASSERT_EQ(w.HScroll1->maximum(), 250);
+    w.rtfSeq->setFocus();
+    QTextCursor end(w.rtfSeq->document()->findBlockByNumber(3));
+    end.movePosition(QTextCursor::EndOfBlock);
+    w.rtfSeq->setTextCursor(end);
+    QTest::keyClicks(w.rtfSeq, "acgacgacgacgacg");
+    EXPECT_EQ(w.maxLen(), 255);
+    EXPECT_EQ(w.longestRow(), 1);
+    EXPECT_EQ(w.HScroll1->maximum(), 255);
+
+    // The slider's own End key goes to the last column typed.
+    w.HScroll1->setFocus();
+    QTest::keyClick(w.HScroll1, Qt::Key_End);
+    EXPECT_EQ(w.firstCol(), 255);
+    EXPECT_EQ(w.lastCol(), 255);
+    EXPECT_EQ(line(w, 3), "g");
+    EXPECT_EQ(line(w, 2), "");
+    EXPECT_EQ(w.sequences()[1], std::string(240, 'C') + "acgacgacgacgacg");
     EXPECT_EQ(script.unscripted(), 0);
 }
 
