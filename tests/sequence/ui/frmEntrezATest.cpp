@@ -265,19 +265,6 @@ TEST_F(EntrezDialog, QuitDuringARequestCancelsItAndClosesAfterwards)
     EXPECT_EQ(workWindowsOpened, 0);
 }
 
-TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)
-{
-    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
-    pointServersAt(server);
-    platform::QtInet inet;
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.txtNumNtDown->setText("-10");
-    dlg.cmdRetrieve->click();
-    EXPECT_TRUE(server.targets().empty());
-    ASSERT_EQ(dialogs.calls().size(), 1U);
-    EXPECT_EQ(dialogs.last().text, "The number of upstream and downstream nucleotides must be 0 or more.");
-}
-
 TEST_F(EntrezDialog, LengthTooLargeIsRefusedWithTheLargestAllowed)
 {
     LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
@@ -295,6 +282,19 @@ TEST_F(EntrezDialog, LengthTooLargeIsRefusedWithTheLargestAllowed)
         EXPECT_EQ(dialogs.last().text,
                   "The number of upstream and downstream nucleotides is too large: it can be at most 100000000.");
     }
+}
+
+TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)
+{
+    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
+    pointServersAt(server);
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.txtNumNtDown->setText("-10");
+    dlg.cmdRetrieve->click();
+    EXPECT_TRUE(server.targets().empty());
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().text, "The number of upstream and downstream nucleotides must be 0 or more.");
 }
 
 TEST_F(EntrezDialog, Screenshot)
