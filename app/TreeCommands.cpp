@@ -12,6 +12,7 @@
 #include "graphs/ui/DrawChart.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
+#include "platform/runtime/Convert.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/ProgramInfo.h"
 #include "shell/core/StrUtil.h"
@@ -193,6 +194,13 @@ void TreeCommands::mnuTreeCollapse()
     setAllExpanded(false);
 }
 
+std::string TreeCommands::CutoffOutOfRange(bool tooLarge)
+{
+    return std::string("The cutoff distance is too ") +
+           (tooLarge ? "large: it can be at most " : "small: it can be at least -") +
+           platform::rt::LargestNumberText() + ". Please type it again.";
+}
+
 void TreeCommands::mnuTreeExpand()
 {
     setAllExpanded(true);
@@ -212,12 +220,13 @@ void TreeCommands::mnuTreeCollapseCutoff()
         if (answer.find_first_not_of(" \t") == std::string::npos) {
             return;
         }
-        if (const std::optional<double> cutoff = graphs::NumberAnswer(answer)) {
-            child->CollapseWithCutOff(*cutoff);
+        const platform::rt::FieldNumber cutoff = platform::rt::ReadNumber(answer);
+        if (cutoff.isNumber()) {
+            child->CollapseWithCutOff(cutoff.value);
             return;
         }
-        platform::dialogs().MsgBox(CutoffNotANumber, platform::mb::Exclamation | platform::mb::OkOnly,
-                                   ProgramInfo::Title);
+        platform::dialogs().MsgBox(cutoff.isOutOfRange() ? CutoffOutOfRange(cutoff.isTooLarge()) : CutoffNotANumber,
+                                   platform::mb::Exclamation | platform::mb::OkOnly, ProgramInfo::Title);
         proposed = answer;
     }
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include <QObject>
 
@@ -34,6 +35,9 @@ public:
     // The box that refuses a cut-off that is not a number.
     static constexpr const char* CutoffNotANumber =
         "The cutoff distance must be a number, such as 0.1 or 2.5. Please type it again.";
+    // The box that refuses a cut-off beyond the range of a double, above it
+    // or (tooLarge false) below it.
+    [[nodiscard]] static std::string CutoffOutOfRange(bool tooLarge);
 
     explicit TreeCommands(MainFrame& frame);
     ~TreeCommands() override;

@@ -100,16 +100,8 @@ NormalViewPlace NormalView(double screenWidth, double screenHeight)
 
 std::optional<double> NumberAnswer(std::string_view answer)
 {
-    if (!platform::rt::IsNumeric(answer)) {
-        return std::nullopt;
-    }
-    double v = 0;
-    try {
-        v = platform::rt::CDbl(answer);
-    } catch (const platform::Error&) {
-        return std::nullopt;  // too large for a double
-    }
-    return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+    const platform::rt::FieldNumber n = platform::rt::ReadNumber(answer);
+    return n.isNumber() ? std::optional<double>(n.value) : std::nullopt;
 }
 
 std::optional<std::int16_t> DivisionsForTicks(std::string_view answer)

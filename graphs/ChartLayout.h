@@ -72,7 +72,8 @@ struct NormalViewPlace {
 [[nodiscard]] NormalViewPlace NormalView(double screenWidth, double screenHeight);
 
 // A number typed into an input box: nothing for an empty answer (the box was
-// cancelled) or text that is not a number.
+// cancelled), text that is not a number, or a value beyond the range of a
+// double (platform::rt::ReadNumber tells the last apart).
 [[nodiscard]] std::optional<double> NumberAnswer(std::string_view answer);
 
 // The division count for a typed number of ticks: the ticks less one. Nothing

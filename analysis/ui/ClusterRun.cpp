@@ -9,6 +9,7 @@
 #include "analysis/Geometry.h"
 #include "analysis/SOM.h"
 #include "analysis/UPGMA.h"
+#include "analysis/ui/InputChecks.h"
 #include "analysis/mCluster.h"
 #include "numeric/FormatMatrix.h"
 #include "numeric/MatB.h"
@@ -66,8 +67,6 @@ constexpr std::array<std::string_view, 14> PartitionLines = {
 constexpr std::string_view Unsettled1 = "Some data points failed to stablize in one cluster, i.e., they oscillate";
 constexpr std::string_view Unsettled2 = "between two neighboring clusters.";
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 std::size_t at(std::int32_t i) { return static_cast<std::size_t>(i); }
 
 // gDataMat (time point first) as a matrix of time points x loci.
@@ -124,9 +123,10 @@ std::string ClusterRun::CheckChoice() const
     if (c.index < 0 || c.index >= indexCount) {
         return "Please choose a distance index.";
     }
-    if (c.hasMissing && !platform::rt::IsNumeric(c.missingText)) {
-        return "The missing value code " + inQuotes(c.missingText) +
-               " is not a number. Please type the number that stands for a missing value.";
+    if (c.hasMissing) {
+        if (std::string refusal = MissingCodeRefusal(c.missingText); !refusal.empty()) {
+            return refusal;
+        }
     }
     if ((isPartition(c.method) || c.method == 6) && c.count < 2) {
         return c.method == 6 ? "The number of nodes in SOM needs to be at least 2."
@@ -142,35 +142,30 @@ std::string ClusterRun::ReadInput(const spreadsheet::Workbook& book)
     m_report.clear();
     const ClusterChoice& c = m_choice;
 
+    if (c.hasMissing) {
+        if (std::string refusal = MissingCodeRefusal(c.missingText); !refusal.empty()) {
+            return refusal;
+        }
+    }
     spreadsheet::RangeRef range;
-    if (!spreadsheet::parseRangeRef(c.inRange, range) || range.rows() < 3 || range.cols() < 3) {
-        return "The input range " + inQuotes(c.inRange) +
-               " is not a block of at least 3 rows and 3 columns (labels included).";
+    if (std::string refusal = InputRangeRefusal(c.inRange, range); !refusal.empty()) {
+        return refusal;
     }
     // The code is what the box holds; without "Has missing value" it only
-    // fills empty cells, which are refused below.
-    m_code = platform::rt::Val(c.missingText);
+    // fills empty cells, which are refused below, and the hidden box is read
+    // only when it holds a usable number.
+    const platform::rt::FieldNumber typedCode = platform::rt::ReadNumber(c.missingText);
+    m_code = typedCode.isNumber() ? typedCode.value : DefaultMissingCode;
 
     spreadsheet::ValueTable table(range.rows(), range.cols());
     book.CopyDataToArray(book.Sheet(), range.firstRow, range.firstCol, range.lastRow, range.lastCol, true, table);
 
-    // A value cell holding text ("NA", say) is named by its sheet and cell,
-    // so that the user can fix it and retry; rows that the reading drops
-    // (their first two value cells empty) are not looked at.
-    for (std::int32_t i = 1; i < table.rows(); ++i) {
-        if (table.at(i, 1).isEmpty() && (table.cols() < 3 || table.at(i, 2).isEmpty())) {
-            continue;
-        }
-        for (std::int32_t j = 1; j < table.cols(); ++j) {
-            const spreadsheet::Value& v = table.at(i, j);
-            double number = 0;
-            if (!v.isEmpty() && !v.isNumber() && !(v.isText() && spreadsheet::parseNumber(v.text(), number))) {
-                throw platform::Error(platform::err::TypeMismatch, "ReadInput",
-                                      "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) +
-                                          " of sheet " + inQuotes(book.SheetName(book.Sheet())) + " holds " +
-                                          inQuotes(v.displayText()) + ", which is not a number.");
-            }
-        }
+    // A value cell holding text ("NA", say) is named, so that the user can
+    // fix it and press OK again; rows that the reading drops (their first
+    // two value cells empty) are not looked at.
+    if (std::string refusal = TextCellRefusal(range, table, 1, 1, true, TextCellAdvice::NumberOrMissingCode);
+        !refusal.empty()) {
+        return refusal;
     }
 
     // Empty value cells of rows that hold any value.

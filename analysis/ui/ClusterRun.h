@@ -7,12 +7,16 @@
 // A run goes in stages, so that the dialog can guard each one (a failing
 // stage may be retried; a stage that does not finish ends the run):
 //   1. CheckChoice   refuses choices that cannot run (a missing-value code
-//                    that is not a number, a cluster count below 2).
+//                    that is not a number or lies beyond the range of a
+//                    double, a cluster count below 2). Without "Has missing
+//                    value" the code box is not checked.
 //   2. ReadInput     parses the range, copies that block of the active sheet
 //                    and reads it into the program's data set (gDataMat with
 //                    the time point first, gRowName, gColName, gNumRow,
 //                    gNumCol, gMissingCode, gDataReady); empty cells take the
-//                    code. Refuses a malformed or too small range, fewer than
+//                    code. Refuses a malformed or too small range (one past
+//                    the sheet's last row or column with the sheet's size), a
+//                    value cell holding text (named), fewer than
 //                    2 loci, empty cells while "Has missing value" is not
 //                    checked (they would be clustered as the number 9.999999),
 //                    missing values for k-means, join and the map (which
@@ -109,8 +113,7 @@ public:
     [[nodiscard]] std::string CheckChoice() const;
     // Stage 2: "" when the block was read and can be clustered, else the
     // message. A value cell that is not a number (a text such as "NA") is
-    // error 13 naming the sheet, the cell and its text; the block is read
-    // anew when the stage is retried.
+    // refused naming the cell and its text.
     [[nodiscard]] std::string ReadInput(const spreadsheet::Workbook& book);
     // Stage 3: the route. Error 5 when called before a successful ReadInput.
     void Cluster();

@@ -22,6 +22,7 @@
 #include "analysis/ui/BarProgress.h"
 #include "analysis/ui/DataBlock.h"
 #include "analysis/ui/DialogFrames.h"
+#include "analysis/ui/InputChecks.h"
 #include "analysis/ui/OrdinationRun.h"
 #include "numeric/Progress.h"
 #include "platform/dialogs/Dialogs.h"
@@ -412,7 +413,15 @@ void frmCA::cmdDone_Click()
     choice.inRange = txtInRange->text().toStdString();
     choice.numAxisText = txtNumAxis->text().toStdString();
     if (chkMissing->isChecked()) {
-        m_missingCode = platform::rt::Val(txtMissing->text().toStdString());
+        // The code only refills the box; a value beyond a double's range is
+        // refused before anything is read.
+        const std::string typed = txtMissing->text().toStdString();
+        const platform::rt::FieldNumber code = platform::rt::ReadLeadingNumber(typed);
+        if (code.isOutOfRange()) {
+            refuse(*ProgressBar1, MissingCodeRefusal(typed));
+            return;
+        }
+        m_missingCode = code.value;
     }
     BarProgress progress(*ProgressBar1, true);
     CARun run(choice, mQuorin::Program(), &progress);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "analysis/MultiVar.h"
+#include "analysis/ui/InputChecks.h"
 #include "numeric/MatB.h"
 #include "numeric/MathStat.h"
 #include "platform/errors/Error.h"
@@ -39,37 +42,12 @@ bool numberOf(const spreadsheet::Value& v, double& out)
 std::string readBlock(const spreadsheet::Workbook& book, const std::string& rangeText, spreadsheet::RangeRef& range,
                       spreadsheet::ValueTable& table)
 {
-    if (!spreadsheet::parseRangeRef(rangeText, range) || range.rows() < 3 || range.cols() < 3) {
-        return "The input range " + inQuotes(rangeText) +
-               " is not a block of at least 3 rows and 3 columns (labels included).";
+    if (std::string refusal = InputRangeRefusal(rangeText, range); !refusal.empty()) {
+        return refusal;
     }
     table = spreadsheet::ValueTable(range.rows(), range.cols());
     book.CopyDataToArray(book.Sheet(), range.firstRow, range.firstCol, range.lastRow, range.lastCol, true, table);
     return {};
-}
-
-// Error 13 for the first value cell (from row r0 and column c0 of the table
-// on) that holds something other than a number; rows that the reading drops
-// (their first two value cells empty) are skipped when skipDropped is set.
-void refuseText(const spreadsheet::Workbook& book, const spreadsheet::RangeRef& range,
-                const spreadsheet::ValueTable& table, std::int32_t r0, std::int32_t c0, bool skipDropped,
-                std::string_view source)
-{
-    for (std::int32_t i = r0; i < table.rows(); ++i) {
-        if (skipDropped && table.at(i, 1).isEmpty() && table.at(i, 2).isEmpty()) {
-            continue;
-        }
-        for (std::int32_t j = c0; j < table.cols(); ++j) {
-            const spreadsheet::Value& v = table.at(i, j);
-            double number = 0;
-            if (!v.isEmpty() && !numberOf(v, number)) {
-                throw platform::Error(platform::err::TypeMismatch, std::string(source),
-                                      "The cell " + spreadsheet::cellRefText(range.firstRow + i, range.firstCol + j) +
-                                          " of sheet " + inQuotes(book.SheetName(book.Sheet())) + " holds " +
-                                          inQuotes(v.displayText()) + ", which is not a number.");
-            }
-        }
-    }
 }
 
 // Empty value cells of the rows that the reading keeps.
@@ -87,18 +65,24 @@ std::int64_t emptyCells(const spreadsheet::ValueTable& table)
     return empty;
 }
 
-// The whole number a count box holds; false when it holds no number.
-bool countOf(const std::string& text, std::int32_t& count)
+// The whole number a count box holds (rounded, halves to even); nothing when
+// it holds no number. A count beyond the 32-bit range, or beyond the range
+// of a double, reads as the largest (or smallest) 32-bit count, for the
+// callers to refuse or lower as a count that is too large.
+std::optional<std::int32_t> countOf(const std::string& text)
 {
-    if (!platform::rt::IsNumeric(text)) {
-        return false;
+    const platform::rt::FieldNumber n = platform::rt::ReadNumber(text);
+    if (n.kind == platform::rt::FieldNumber::Kind::NotANumber) {
+        return std::nullopt;
     }
-    const double value = std::round(platform::rt::Val(text));
-    if (value < -1e9 || value > 1e9) {
-        return false;
+    const double value = platform::rt::RoundHalfEven(n.value);
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::numeric_limits<std::int32_t>::max();
     }
-    count = static_cast<std::int32_t>(value);
-    return true;
+    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(value);
 }
 
 // `base` when no sheet has that name, else base followed by the smallest
@@ -145,19 +129,30 @@ std::string PCARun::ReadInput(const spreadsheet::Workbook& book)
     m_inputRead = false;
     m_finished = false;
     const PCAChoice& c = m_choice;
-    if (c.hasMissing && !platform::rt::IsNumeric(c.missingText)) {
-        return "The missing value code " + inQuotes(c.missingText) +
-               " is not a number. Please type the number that stands for a missing value.";
+    if (c.hasMissing) {
+        if (std::string refusal = MissingCodeRefusal(c.missingText); !refusal.empty()) {
+            return refusal;
+        }
     }
-    if (!countOf(c.numPCText, m_nPC) || m_nPC < 1) {
+    const std::optional<std::int32_t> nPC = countOf(c.numPCText);
+    if (!nPC || *nPC < 1) {
         return "The number of PC scores to keep must be a whole number of at least 1.";
     }
+    if (platform::rt::ReadNumber(c.numPCText).isTooLarge()) {
+        return "The number of PC scores to keep " + inQuotes(c.numPCText) +
+               " is too large: a number can be at most " + platform::rt::LargestNumberText() +
+               ". Please type a whole number of at least 1.";
+    }
+    m_nPC = *nPC;
     spreadsheet::RangeRef range;
     spreadsheet::ValueTable table;
     if (std::string refusal = readBlock(book, c.inRange, range, table); !refusal.empty()) {
         return refusal;
     }
-    refuseText(book, range, table, 1, 1, true, "PCA");
+    if (std::string refusal = TextCellRefusal(range, table, 1, 1, true, TextCellAdvice::NumberOrMissingCode);
+        !refusal.empty()) {
+        return refusal;
+    }
     const std::int64_t empty = emptyCells(table);
     if (empty > 0 && !c.hasMissing) {
         return "The input range has " + std::to_string(empty) +
@@ -204,8 +199,12 @@ std::string PCARun::ReadInput(const spreadsheet::Workbook& book)
     }
 
     if (m_nPC > nCol) {
-        return "The number of PC scores to keep (" + std::to_string(m_nPC) +
-               ") cannot be larger than the number of variables (" + std::to_string(nCol) + ").";
+        // A count beyond the 32-bit range is named as typed.
+        const std::string count = m_nPC == std::numeric_limits<std::int32_t>::max()
+                                      ? platform::rt::CStr(platform::rt::ReadNumber(c.numPCText).value)
+                                      : std::to_string(m_nPC);
+        return "The number of PC scores to keep (" + count + ") cannot be larger than the number of variables (" +
+               std::to_string(nCol) + ").";
     }
     // The analysis works on its own copy: the program's data set (what was
     // clustered, which the tree's expression plot reads) stays as it is.
@@ -275,15 +274,26 @@ std::string CARun::ReadInput(const spreadsheet::Workbook& book)
 {
     m_inputRead = false;
     m_finished = false;
-    if (!countOf(m_choice.numAxisText, m_nAxis) || m_nAxis < 1) {
+    const std::optional<std::int32_t> nAxis = countOf(m_choice.numAxisText);
+    if (!nAxis || *nAxis < 1) {
         return "The number of axes to keep must be a whole number of at least 1.";
     }
+    // More axes than the data have are lowered below; a count beyond the
+    // range of a double is no number to lower.
+    if (platform::rt::ReadNumber(m_choice.numAxisText).isTooLarge()) {
+        return "The number of axes to keep " + inQuotes(m_choice.numAxisText) +
+               " is too large: a number can be at most " + platform::rt::LargestNumberText() +
+               ". Please type a whole number of at least 1.";
+    }
+    m_nAxis = *nAxis;
     spreadsheet::RangeRef range;
     spreadsheet::ValueTable table;
     if (std::string refusal = readBlock(book, m_choice.inRange, range, table); !refusal.empty()) {
         return refusal;
     }
-    refuseText(book, range, table, 1, 1, true, "CA");
+    if (std::string refusal = TextCellRefusal(range, table, 1, 1, true, TextCellAdvice::Number); !refusal.empty()) {
+        return refusal;
+    }
     if (const std::int64_t empty = emptyCells(table); empty > 0) {
         return "The input range has " + std::to_string(empty) +
                " empty value cells. Correspondence analysis needs a count in every cell; please fill them.";
@@ -461,7 +471,10 @@ std::string CorrRun::ReadInput(const spreadsheet::Workbook& book)
     // With labels, the names are in row 0 (variables in columns) or column 0.
     const std::int32_t r0 = labels && byCol ? 1 : 0;
     const std::int32_t c0 = labels && !byCol ? 1 : 0;
-    refuseText(book, range, table, r0, c0, false, "Correlation");
+    if (std::string refusal = TextCellRefusal(range, table, r0, c0, false, TextCellAdvice::Number);
+        !refusal.empty()) {
+        return refusal;
+    }
     std::int64_t empty = 0;
     for (std::int32_t i = r0; i < table.rows(); ++i) {
         for (std::int32_t j = c0; j < table.cols(); ++j) {

@@ -12,8 +12,9 @@
 //               for correlations; for correspondence analysis zero row or
 //               column sums (after a block with negative values has been
 //               moved up so that its smallest value is 0) and a block whose
-//               output does not fit one worksheet. A value cell holding text
-//               is error 13 naming the sheet and the cell.
+//               output does not fit one worksheet; a value cell holding
+//               text (named by its cell); a count or missing-value code that
+//               is not a number or lies beyond the range of a double.
 // The runs keep their blocks, names and results to themselves: the
 // program's data set (gDataMat, gRowName, gColName, gNumRow, gNumCol: what
 // was clustered) is neither replaced nor changed.

@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string>
 
 #include "analysis/ui/BarProgress.h"
 #include "analysis/ui/ClusterRun.h"
@@ -34,6 +36,9 @@ namespace analysis {
 namespace {
 
 constexpr const char* Caption = "Cluster Options";
+
+// The largest count of clusters or map nodes that the dialog takes.
+constexpr std::int32_t MaxCount = std::numeric_limits<std::int32_t>::max();
 
 // Message boxes without a title of their own carry the program's name.
 platform::Answer message(const std::string& text, int style = platform::mb::OkOnly)
@@ -185,15 +190,20 @@ void frmClusterOpt::cboClusterMethod_Click(int method)
                             : platform::dialogs().InputBox("You need to specify the number of clusters you want:", "Info",
                                                            "8");
             });
-            bool counted = false;
-            g.step([&] {
-                m_count = platform::rt::CLng(platform::rt::Val(typed));
-                counted = true;
-            });
-            if (!counted) {
-                selectMethod(DefaultMethod);
+            // The typed number to the nearest 32-bit count; one beyond that
+            // range (or beyond a double's) is refused in words.
+            const platform::rt::FieldNumber typedCount = platform::rt::ReadLeadingNumber(typed);
+            const double rounded = platform::rt::RoundHalfEven(typedCount.value);
+            if (rounded > MaxCount) {
+                fallBack(std::string(method == 6 ? "The number of nodes in SOM" : "The number of clusters") +
+                         " is too large: it can be at most " + std::to_string(MaxCount) + ". ");
                 return;
             }
+            if (rounded < std::numeric_limits<std::int32_t>::min()) {
+                fallBack("The number of clusters needs to be larger than 1. ");
+                return;
+            }
+            m_count = static_cast<std::int32_t>(rounded);
             if (m_count == 0) {
                 fallBack("");
                 return;

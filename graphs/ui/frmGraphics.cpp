@@ -312,11 +312,14 @@ void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
         return;
     }
     // A typing mistake is told plainly and changes nothing.
-    const std::optional<double> value = NumberAnswer(*answer);
-    if (!value) {
-        (void)platform::dialogs().MsgBox(NotANumberMessage(xAxis, minimum), platform::mb::Exclamation, Title);
+    const platform::rt::FieldNumber typed = platform::rt::ReadNumber(*answer);
+    if (!typed.isNumber()) {
+        (void)platform::dialogs().MsgBox(typed.isOutOfRange() ? BoundOutOfRangeMessage(xAxis, minimum, typed.isTooLarge())
+                                                              : NotANumberMessage(xAxis, minimum),
+                                         platform::mb::Exclamation, Title);
         return;
     }
+    const std::optional<double> value = typed.value;
     platform::guarded([&](platform::Guard& g) {
         g.step([&] {
             const auto axis = xAxis ? platform::GraphAxis::X : platform::GraphAxis::Y;
@@ -337,11 +340,16 @@ void frmGraphics::editDigits(const char* prompt, bool xAxis)
         return;
     }
     // The count is the typed number to the nearest whole one (halves to even).
-    std::optional<double> typed = NumberAnswer(*answer);
-    if (typed) {
-        typed = platform::rt::RoundHalfEven(*typed);
+    const platform::rt::FieldNumber number = platform::rt::ReadNumber(*answer);
+    std::optional<double> typed;
+    if (number.isNumber() || number.isOutOfRange()) {
+        typed = platform::rt::RoundHalfEven(number.value);
     }
-    if (!typed || *typed > MaxLabelDigits) {
+    if (typed && *typed > MaxLabelDigits) {
+        (void)platform::dialogs().MsgBox(DigitsTooLargeMessage(xAxis), platform::mb::Exclamation, Title);
+        return;
+    }
+    if (!typed || number.isOutOfRange()) {
         (void)platform::dialogs().MsgBox(DigitsNotANumberMessage(xAxis), platform::mb::Exclamation, Title);
         return;
     }
@@ -361,6 +369,20 @@ std::string frmGraphics::NotANumberMessage(bool xAxis, bool minimum)
 {
     return std::string("The ") + (minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") +
            "-axis must be a number, such as 0, 2.5 or -10. The graph is unchanged.";
+}
+
+std::string frmGraphics::BoundOutOfRangeMessage(bool xAxis, bool minimum, bool tooLarge)
+{
+    return std::string("The ") + (minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") +
+           "-axis is too " + (tooLarge ? "large: it can be at most " : "small: it can be at least -") +
+           platform::rt::LargestNumberText() + ". The graph is unchanged.";
+}
+
+std::string frmGraphics::DigitsTooLargeMessage(bool xAxis)
+{
+    return std::string("The number of digits after the decimal for the ") + (xAxis ? "X" : "Y") +
+           "-axis label is too large: it can be at most " + std::to_string(MaxLabelDigits) +
+           ". The graph is unchanged.";
 }
 
 std::string frmGraphics::DigitsNotANumberMessage(bool xAxis)
@@ -421,10 +443,19 @@ void frmGraphics::EditShortenDataLabel()
     if (!answer) {
         return;
     }
-    const std::int32_t keep = platform::rt::CLng(platform::rt::Val(*answer));
-    if (keep < 0) {
+    // The typed number to the nearest 32-bit count; a larger one is refused.
+    const double typed = platform::rt::RoundHalfEven(platform::rt::ReadLeadingNumber(*answer).value);
+    if (typed > MaxLabelKeep) {
+        (void)platform::dialogs().MsgBox("The number of characters to keep in the label is too large: it can be at "
+                                         "most " +
+                                             std::to_string(MaxLabelKeep) + ". The graph is unchanged.",
+                                         platform::mb::Exclamation, Title);
         return;
     }
+    if (typed < 0) {
+        return;
+    }
+    const auto keep = static_cast<std::int32_t>(typed);
     platform::GraphModel& model = m_graph->model();
     model.setDataLabelsVisible(true);
     // Cut from the labels as given, so that a longer cut later brings
@@ -444,11 +475,21 @@ void frmGraphics::GEditBarWidth()
         "Enter an integer between 0 and 100 (0 for putting bars next to each other and 100 makes bars infinitely "
         "thin.)",
         "Bar Width", "10");
-    if (!answer || !platform::rt::IsNumeric(*answer)) {
+    if (!answer) {
         return;
     }
-    const double width = std::floor(platform::rt::CDbl(*answer));
-    if (width < 0 || width > 100) {
+    const platform::rt::FieldNumber typed = platform::rt::ReadNumber(*answer);
+    if (!typed.isNumber() && !typed.isTooLarge()) {
+        return;
+    }
+    const double width = std::floor(typed.value);
+    if (width > MaxBarWidth) {
+        (void)platform::dialogs().MsgBox("The bar width is too large: it can be at most " +
+                                             std::to_string(MaxBarWidth) + ". The graph is unchanged.",
+                                         platform::mb::Exclamation, Title);
+        return;
+    }
+    if (width < 0) {
         return;
     }
     m_graph->model().setBarGap(static_cast<int>(width));

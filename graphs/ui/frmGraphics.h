@@ -21,6 +21,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,13 @@ public:
     // number (or more digits than a double holds): they name the field and
     // what it takes.
     static constexpr int MaxLabelDigits = 15;
+    static constexpr int MaxBarWidth = 100;
+    static constexpr std::int32_t MaxLabelKeep = std::numeric_limits<std::int32_t>::max();
     [[nodiscard]] static std::string NotANumberMessage(bool xAxis, bool minimum);
+    // A typed bound beyond the range of a double, above it or (tooLarge
+    // false) below it.
+    [[nodiscard]] static std::string BoundOutOfRangeMessage(bool xAxis, bool minimum, bool tooLarge);
+    [[nodiscard]] static std::string DigitsTooLargeMessage(bool xAxis);
     [[nodiscard]] static std::string DigitsNotANumberMessage(bool xAxis);
 
 protected:

@@ -39,9 +39,6 @@ double radixValue(std::string_view text, std::size_t pos, int radix)
         }
         value = value * radix + digit;
     }
-    if (!std::isfinite(value)) {
-        throw Error::runtime(err::Overflow, "Val");
-    }
     return value;
 }
 
@@ -100,7 +97,7 @@ bool isUnderflow(const std::string& digits)
     return lead + (negative ? -exponent : exponent) < 0;
 }
 
-// Too small a magnitude gives 0; too large a one is error 6 (Overflow).
+// Too small a magnitude gives 0; too large a one an infinity of its sign.
 double parseDecimal(const std::string& digits)
 {
     double value = 0;
@@ -109,7 +106,8 @@ double parseDecimal(const std::string& digits)
         if (isUnderflow(digits)) {
             return 0;
         }
-        throw Error::runtime(err::Overflow, "Val");
+        return digits.front() == '-' ? -std::numeric_limits<double>::infinity()
+                                     : std::numeric_limits<double>::infinity();
     }
     return value;
 }
@@ -199,9 +197,9 @@ std::string generalText(double value)
     return text;
 }
 
-} // namespace
-
-double Val(std::string_view text)
+// Val's reading, with a value beyond the range of a double given as an
+// infinity of its sign.
+double leadingValue(std::string_view text)
 {
     std::size_t pos = 0;
     while (pos < text.size() && isSkippable(text[pos])) {
@@ -222,6 +220,17 @@ double Val(std::string_view text)
         return 0;
     }
     return parseDecimal(digits);
+}
+
+} // namespace
+
+double Val(std::string_view text)
+{
+    const double value = leadingValue(text);
+    if (!std::isfinite(value)) {
+        throw Error::runtime(err::Overflow, "Val");
+    }
+    return value;
 }
 
 bool IsNumeric(std::string_view text)
@@ -249,6 +258,25 @@ double CDbl(std::string_view text)
         throw Error::runtime(err::TypeMismatch);
     }
     return Val(text);
+}
+
+FieldNumber ReadNumber(std::string_view text)
+{
+    if (!IsNumeric(text)) {
+        return {};
+    }
+    return ReadLeadingNumber(text);
+}
+
+FieldNumber ReadLeadingNumber(std::string_view text)
+{
+    const double value = leadingValue(text);
+    return {std::isfinite(value) ? FieldNumber::Kind::Number : FieldNumber::Kind::OutOfRange, value};
+}
+
+std::string LargestNumberText()
+{
+    return CStr(LargestNumber);
 }
 
 std::string CStr(double value)

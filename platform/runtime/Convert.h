@@ -29,6 +29,38 @@ namespace platform::rt {
 // The whole text as a number; error 13 (Type mismatch) when it is not one.
 [[nodiscard]] double CDbl(std::string_view text);
 
+// A number typed into a field, as the checks of every dialog read it.
+// IsNumeric accepts the form of a number whatever its size, but a value
+// beyond the range of a double ("1e999", "-1e400") cannot be converted: such
+// text is out of range, never a number, so that a field refuses it in words
+// ("too large", with the largest value the field takes) instead of failing
+// in the conversion that follows.
+struct FieldNumber {
+    enum class Kind { NotANumber, Number, OutOfRange };
+    Kind kind = Kind::NotANumber;
+    // The number; +infinity or -infinity when out of range; 0 otherwise.
+    double value = 0;
+
+    [[nodiscard]] bool isNumber() const noexcept { return kind == Kind::Number; }
+    [[nodiscard]] bool isOutOfRange() const noexcept { return kind == Kind::OutOfRange; }
+    // Out of range upwards (beyond the largest double).
+    [[nodiscard]] bool isTooLarge() const noexcept { return kind == Kind::OutOfRange && value > 0; }
+};
+
+// The whole text (blanks around it allowed) as a number: what IsNumeric
+// accepts and CDbl converts, with an out-of-range value reported as such.
+[[nodiscard]] FieldNumber ReadNumber(std::string_view text);
+// The leading number of the text as Val reads it ("5 clusters" is 5, text
+// without a number is 0), with an out-of-range value reported as such
+// instead of error 6.
+[[nodiscard]] FieldNumber ReadLeadingNumber(std::string_view text);
+
+// The largest number a field takes, rounded down to the 15 digits that CStr
+// shows, so that its text typed back is a number again.
+inline constexpr double LargestNumber = 1.79769313486231e308;
+// "1.79769313486231E+308".
+[[nodiscard]] std::string LargestNumberText();
+
 [[nodiscard]] std::string CStr(double value);
 [[nodiscard]] std::string CStr(std::int64_t value);
 inline std::string CStr(int value) { return CStr(static_cast<std::int64_t>(value)); }

@@ -1,6 +1,8 @@
 #include "sequence/editor/frmRytMAP.h"
 
 #include <cmath>
+#include <limits>
+#include <string>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,10 +24,28 @@ namespace sequence::editor {
 
 namespace {
 
-double boxValue(const QLineEdit* box) { return platform::rt::Val(box->text().toStdString()); }
+// The leading number of a box's text (0 when none); a value beyond the range
+// of a double reads as an infinity of its sign.
+double boxValue(const QLineEdit* box) { return platform::rt::ReadLeadingNumber(box->text().toStdString()).value; }
 
 // Rounds half to even, as the kept whole numbers are rounded.
 std::int32_t whole(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+
+// "" when the value rounds to a 32-bit whole number, else the refusal naming
+// the field and the bound it passes.
+std::string outOfRange(double value, const char* field)
+{
+    const double rounded = std::nearbyint(value);
+    if (rounded > std::numeric_limits<std::int32_t>::max()) {
+        return std::string(field) + " is too large: it can be at most " +
+               std::to_string(std::numeric_limits<std::int32_t>::max()) + ".";
+    }
+    if (rounded < std::numeric_limits<std::int32_t>::min()) {
+        return std::string(field) + " is too small: it can be at least " +
+               std::to_string(std::numeric_limits<std::int32_t>::min()) + ".";
+    }
+    return {};
+}
 
 } // namespace
 
@@ -110,6 +130,26 @@ void frmRytMAP::refuse(QLineEdit* box, const char* message, const char* fallback
 
 void frmRytMAP::cmdDone_Click()
 {
+    // A number beyond the whole numbers the parameters hold is refused first.
+    const struct {
+        QLineEdit* box;
+        const char* field;
+        const char* fallback;
+    } fields[] = {
+        {txtMinLenCCI, "The minimum length for constant-cost insertion", "10"},
+        {txtMatch, "Match score", "10"},
+        {txtMisMatch, "Mismatch score", "-5"},
+        {txtGapOpen, "The gap-open penalty", "10"},
+        {txtGapExtend, "The gap-extend penalty", "4"},
+    };
+    for (const auto& f : fields) {
+        if (f.box == txtMisMatch && !optMisMatch->isChecked()) {
+            continue;
+        }
+        if (const std::string refusal = outOfRange(boxValue(f.box), f.field); !refusal.empty()) {
+            return refuse(f.box, refusal.c_str(), f.fallback);
+        }
+    }
     MapParams p = m_params;
     const double minLen = boxValue(txtMinLenCCI);
     if (minLen < 1)

@@ -201,8 +201,8 @@ bool ChoicesAreValid(int species, int source)
 
 std::optional<std::int32_t> FlankLength(std::string_view text)
 {
-    const double value = platform::rt::Val(text);
-    if (!(value > -0.5) || value > 1e8) {
+    const double value = platform::rt::ReadLeadingNumber(text).value;
+    if (!(value > -0.5) || value > MaxFlankLength) {
         return std::nullopt;
     }
     return platform::rt::CLng(value);

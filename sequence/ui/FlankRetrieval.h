@@ -78,7 +78,9 @@ inline constexpr const char* SettingsSection = "Sequence Retrieval";
 [[nodiscard]] bool ChoicesAreValid(int species, int source);
 
 // A typed length: the leading number of the text rounded half to even; a
-// negative or too large value gives nothing (the dialog refuses it).
+// negative value or one above MaxFlankLength (a value beyond the range of a
+// double included) gives nothing (the dialog refuses it).
+inline constexpr std::int32_t MaxFlankLength = 100'000'000;
 [[nodiscard]] std::optional<std::int32_t> FlankLength(std::string_view text);
 
 // Both flanks of a gene found in the yeast genome database.

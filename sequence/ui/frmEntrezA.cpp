@@ -17,10 +17,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/net/QtInet.h"
+#include "platform/runtime/Convert.h"
 #include "platform/widgets/placement/WindowPlacement.h"
 #include "sequence/ui/BarProgress.h"
 #include "sequence/ui/FlankRetrieval.h"
@@ -291,8 +293,14 @@ void frmEntrezA::cmdRetrieve_Click()
         const auto up = FlankLength(txtNumNtUp->text().toStdString());
         const auto down = FlankLength(txtNumNtDown->text().toStdString());
         if (!up || !down) {
+            // A length is refused for being negative or for being too large.
+            const bool tooLarge =
+                platform::rt::ReadLeadingNumber(txtNumNtUp->text().toStdString()).value > MaxFlankLength ||
+                platform::rt::ReadLeadingNumber(txtNumNtDown->text().toStdString()).value > MaxFlankLength;
             (void)platform::dialogs().MsgBox(
-                "The number of upstream and downstream nucleotides must be 0 or more.",
+                tooLarge ? "The number of upstream and downstream nucleotides is too large: it can be at most " +
+                               std::to_string(MaxFlankLength) + "."
+                         : std::string("The number of upstream and downstream nucleotides must be 0 or more."),
                 platform::mb::Information, Caption);
             return;
         }

@@ -208,6 +208,18 @@ TEST_F(TreeMenu, CutOffBoxCancelChangesNothingAndABadNumberIsAskedAgain)
     trigger("mnuTreeCollapseCutoff");
     EXPECT_EQ(boxes.calls().size(), 3u);
     EXPECT_EQ(nodes().Count(), collapsed);
+
+    // Beyond the range of a double: too large (or too small) in words.
+    boxes.clear();
+    boxes.type("1e999").type("-1e400").type("");
+    trigger("mnuTreeCollapseCutoff");
+    ASSERT_EQ(boxes.calls().size(), 5u);
+    EXPECT_EQ(boxes.calls()[1].text,
+              "The cutoff distance is too large: it can be at most 1.79769313486231E+308. Please type it again.");
+    EXPECT_EQ(boxes.calls()[3].text,
+              "The cutoff distance is too small: it can be at least -1.79769313486231E+308. Please type it again.");
+    EXPECT_EQ(nodes().Count(), collapsed);
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(TreeMenu, ALeafStandsForItsOwnLocus)

@@ -528,7 +528,14 @@ void NAryForm::addOtuBelow(NAryNode& node)
     double length = 0;
     if (const auto comma = answer.find(','); comma != std::string::npos) {
         name = answer.substr(0, comma);
-        length = platform::rt::Val(answer.substr(answer.rfind(',') + 1));
+        const platform::rt::FieldNumber typed = platform::rt::ReadLeadingNumber(answer.substr(answer.rfind(',') + 1));
+        if (typed.isTooLarge()) {
+            box("The branch length is too large: it can be at most " + platform::rt::LargestNumberText() +
+                    ". The OTU was not added.",
+                platform::mb::Exclamation, "Adding OTU");
+            return;
+        }
+        length = typed.value;
     }
     auto leaf = std::make_unique<NAryNode>();
     leaf->setIsLeaf(true);

@@ -8,6 +8,7 @@
 #include <QCandlestickSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QHorizontalStackedBarSeries>
 #include <QLegendMarker>
@@ -23,6 +24,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "platform/widgets/graph/GraphStatistics.h"
 #include "platform/widgets/plot/AxisTicks.h"
@@ -139,25 +142,44 @@ public:
 
     QRectF boundingRect() const override { return m_chart->boundingRect(); }
 
-    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
+    // Where each label of a point inside the plot area goes, in the chart's
+    // coordinates, with its text.
+    [[nodiscard]] std::vector<std::pair<QRectF, QString>> placed() const
     {
         const QRectF area = m_chart->plotArea();
-        painter->save();
-        painter->setClipRect(area);
-        QFont font = painter->font();
-        font.setPointSizeF(7.5);
-        painter->setFont(font);
-        painter->setPen(QColor(40, 40, 40));
+        const QFontMetricsF metrics(labelFont());
+        std::vector<std::pair<QRectF, QString>> out;
         for (const auto& [at, text] : m_labels) {
             const QPointF pos = m_chart->mapToPosition(at, m_series);
-            if (area.contains(pos)) {
-                painter->drawText(pos + QPointF(4, -3), text);
+            // A point on the edge of the plot area (an extreme of the data)
+            // may map a rounding error outside it.
+            if (area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(pos)) {
+                out.emplace_back(GraphView::PointLabelRect(area, pos, metrics.size(Qt::TextSingleLine, text)), text);
             }
+        }
+        return out;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override
+    {
+        painter->save();
+        painter->setClipRect(m_chart->plotArea());
+        painter->setFont(labelFont());
+        painter->setPen(QColor(40, 40, 40));
+        for (const auto& [rect, text] : placed()) {
+            painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
         }
         painter->restore();
     }
 
 private:
+    [[nodiscard]] QFont labelFont() const
+    {
+        QFont font = m_chart->font();
+        font.setPointSizeF(7.5);
+        return font;
+    }
+
     struct Label {
         QPointF at;
         QString text;
@@ -699,6 +721,42 @@ QColor GraphView::setColour(int index)
         QColor(128, 0, 0),     QColor(0, 100, 0),
     };
     return palette[((index % 14) + 14) % 14];
+}
+
+QRectF GraphView::PointLabelRect(const QRectF& area, QPointF point, QSizeF text)
+{
+    constexpr double Gap = 4;
+    // Right of the point and above it, as far as the plot area allows; a
+    // label that would run past an edge goes to the other side of the point.
+    double left = point.x() + Gap;
+    if (left + text.width() > area.right()) {
+        left = point.x() - Gap - text.width();
+    }
+    double top = point.y() - Gap - text.height();
+    if (top < area.top()) {
+        top = point.y() + Gap;
+    }
+    // A label wider or taller than the room on either side is kept inside
+    // the area, over its point if need be.
+    left = std::max(area.left(), std::min(left, area.right() - text.width()));
+    top = std::max(area.top(), std::min(top, area.bottom() - text.height()));
+    return {QPointF(left, top), text};
+}
+
+std::vector<QRectF> GraphView::pointLabelRects() const
+{
+    std::vector<QRectF> out;
+    if (chart() == nullptr) {
+        return out;
+    }
+    for (QGraphicsItem* item : chart()->childItems()) {
+        if (const auto* labels = dynamic_cast<const PointLabelItem*>(item)) {
+            for (const auto& [rect, text] : labels->placed()) {
+                out.push_back(chart()->mapRectToScene(rect));
+            }
+        }
+    }
+    return out;
 }
 
 void GraphView::draw()

@@ -27,6 +27,11 @@
 // X-Y types, as text the chart module cannot place per point.
 
 #include <memory>
+#include <vector>
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
 
 #include "platform/widgets/graph/GraphModel.h"
 #include "platform/widgets/plot/PlotView.h"
@@ -46,6 +51,14 @@ public:
     void draw();
     // How many drawings have been made (tests follow the redraws with it).
     [[nodiscard]] int drawCount() const noexcept { return m_draws; }
+
+    // Where the data label of a point goes: right of the point and above it,
+    // each moved to the other side of the point where it would cross the
+    // plot area's edge, so that labels of the extreme points are whole.
+    // `text` is the label's size.
+    [[nodiscard]] static QRectF PointLabelRect(const QRectF& area, QPointF point, QSizeF text);
+    // The data labels as now placed, in the view's scene coordinates.
+    [[nodiscard]] std::vector<QRectF> pointLabelRects() const;
 
     // The control's 14 set colours.
     [[nodiscard]] static QColor setColour(int index);

@@ -256,6 +256,10 @@ TEST(ClusterRun, RefusesWhatCannotRunBeforeAnyWork)
         {"range too small", TwoLoci, choice("A1:C2", 2, false, "9.999999", 0), "at least 3 rows and 3 columns"},
         {"range not a range", TwoLoci, choice("A1-C3", 2, false, "9.999999", 0), "\"A1-C3\""},
         {"code not a number", TwoLoci, choice("A1:C3", 2, true, "n/a", 0), "\"n/a\" is not a number"},
+        {"code beyond a double below", TwoLoci, choice("A1:C3", 2, true, "-1e400", 0),
+         "is too small: a number can be at least -1.79769313486231E+308."},
+        {"range past both", TwoLoci, choice("B2:ZZ99999", 2, false, "9.999999", 0),
+         "a worksheet holds 16,384 rows and 256 columns (A to IV)."},
         {"blank without missing values", blank, choice("A1:D6", 2, false, "9.999999", 0), "1 empty value cells"},
         {"k-means with missing values", blank, choice("A1:D6", 4, true, "9.999999", 2), "cannot skip missing"},
         {"map with missing values", blank, choice("A1:D6", 6, true, "9.999999", 4), "cannot skip missing"},
@@ -277,24 +281,26 @@ TEST(ClusterRun, RefusesWhatCannotRunBeforeAnyWork)
     }
 }
 
-TEST(ClusterRun, TextInTheValuesIsAnErrorAndClusteringNeedsTheInput)
+TEST(ClusterRun, TextInTheValuesIsRefusedNamingTheCellWhateverTheMissingCode)
 {
     auto rows = randomBlock(3, 3, 4);
-    rows[2][2] = "high";
+    rows[2][2] = "n/a";  // sheet cell C3
     const auto book = bookOf(rows);
-    mQuorin::ProgramState state;
-    ClusterChoice c;
-    c.inRange = "A1:D4";
-    ClusterRun r(c, state);
-    try {
-        (void)r.ReadInput(book);
-        FAIL();
-    } catch (const platform::Error& e) {
-        EXPECT_EQ(e.number(), platform::err::TypeMismatch);
+    for (const bool hasMissing : {false, true}) {
+        SCOPED_TRACE(hasMissing);
+        mQuorin::ProgramState state;
+        ClusterChoice c;
+        c.inRange = "A1:D4";
+        c.hasMissing = hasMissing;
+        ClusterRun r(c, state);
+        EXPECT_EQ(r.ReadInput(book),
+                  "Cell C3 holds the text \"n/a\"; the analysis needs numbers. Replace it with a number, or with the "
+                  "missing-value code and tick Has missing value.");
+        EXPECT_FALSE(r.inputRead());
+        EXPECT_FALSE(state.gDataReady) << "the data set is left as it was";
+        EXPECT_THROW(r.Cluster(), platform::Error);
+        EXPECT_FALSE(r.finished());
     }
-    EXPECT_FALSE(r.inputRead());
-    EXPECT_THROW(r.Cluster(), platform::Error);
-    EXPECT_FALSE(r.finished());
 }
 
 TEST(ClusterRun, KMeansReportAndTreeFollowThePartition)

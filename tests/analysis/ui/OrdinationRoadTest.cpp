@@ -266,24 +266,136 @@ TEST_F(OrdinationRoad, CorrelationWritesTheLowerTriangle)
     EXPECT_TRUE(r > -1 && r < 1);
 }
 
-TEST_F(OrdinationRoad, TextInTheBlockIsNamedAndNothingIsWritten)
+// Types `text` over what a line edit holds, as a user would.
+void retype(QLineEdit* edit, const char* text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+}
+
+TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
 {
     book().setCellEntry(1, 5, 3, "n/a");
-    auto* dialog = open<analysis::frmPCAOpt>("mnuAnaPCA");
-    ASSERT_NE(dialog, nullptr);
-    const std::int32_t sheets = book().NumSheets();
-    std::string reported;
-    {
-        platform::ScopedReporter reporter([&](const platform::Error& e) {
-            reported = e.description();
+    struct Row {
+        const char* item;
+        const char* advice;
+    };
+    const Row rows[] = {
+        {"mnuAnaPCA", "Replace it with a number, or with the missing-value code and tick Has missing value."},
+        {"mnuAnaCA", "Replace it with a number."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item);
+        auto* dialog = row.item == std::string("mnuAnaPCA")
+                           ? static_cast<analysis::OrdinationPlotDialog*>(open<analysis::frmPCAOpt>(row.item))
+                           : static_cast<analysis::OrdinationPlotDialog*>(open<analysis::frmCA>(row.item));
+        ASSERT_NE(dialog, nullptr);
+        dialog->show();
+        const std::int32_t sheets = book().NumSheets();
+        int reported = 0;
+        platform::ScopedReporter reporter([&](const platform::Error&) {
+            ++reported;
             return platform::Answer::Abort;
         });
-        dialog->cmdDone_Click();
+        boxes.clear();
+        QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_FALSE(dialog->ran());
+        EXPECT_EQ(book().NumSheets(), sheets);
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text,
+                  std::string("Cell C5 holds the text \"n/a\"; the analysis needs numbers. ") + row.advice);
+        EXPECT_EQ(boxes.last().style, platform::mb::Exclamation);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->close();
+        delete dialog;
     }
-    EXPECT_FALSE(dialog->ran());
-    EXPECT_EQ(book().NumSheets(), sheets);
-    EXPECT_NE(reported.find("The cell C5"), std::string::npos) << reported;
-    dialog->close();
+}
+
+TEST_F(OrdinationRoad, NumbersBeyondTheirFieldsAreRefusedInWords)
+{
+    struct Row {
+        const char* item;
+        const char* field;  // "missing", "count"
+        const char* typed;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"mnuAnaPCA", "missing", "1e999",
+         "The missing value code \"1e999\" is too large: a number can be at most 1.79769313486231E+308. Please "
+         "type the number that stands for a missing value."},
+        {"mnuAnaPCA", "count", "1e10",
+         "The number of PC scores to keep (10000000000) cannot be larger than the number of variables (5)."},
+        {"mnuAnaPCA", "count", "1e999",
+         "The number of PC scores to keep \"1e999\" is too large: a number can be at most "
+         "1.79769313486231E+308. Please type a whole number of at least 1."},
+        {"mnuAnaCA", "missing", "1e999",
+         "The missing value code \"1e999\" is too large: a number can be at most 1.79769313486231E+308. Please "
+         "type the number that stands for a missing value."},
+        {"mnuAnaCA", "count", "1e999",
+         "The number of axes to keep \"1e999\" is too large: a number can be at most 1.79769313486231E+308. "
+         "Please type a whole number of at least 1."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.item) + " " + row.field + " " + row.typed);
+        const bool pca = row.item == std::string("mnuAnaPCA");
+        analysis::OrdinationPlotDialog* dialog = nullptr;
+        QLineEdit* count = nullptr;
+        if (pca) {
+            auto* d = open<analysis::frmPCAOpt>(row.item);
+            ASSERT_NE(d, nullptr);
+            count = d->txtNumPC;
+            dialog = d;
+        } else {
+            auto* d = open<analysis::frmCA>(row.item);
+            ASSERT_NE(d, nullptr);
+            count = d->txtNumAxis;
+            dialog = d;
+        }
+        dialog->show();
+        if (row.field == std::string("missing")) {
+            if (!dialog->chkMissing->isChecked()) {
+                QTest::mouseClick(dialog->chkMissing, Qt::LeftButton, {}, QPoint(4, dialog->chkMissing->height() / 2));
+            }
+            ASSERT_TRUE(dialog->chkMissing->isChecked());
+            retype(dialog->txtMissing, row.typed);
+        } else {
+            retype(count, row.typed);
+        }
+        const std::int32_t sheets = book().NumSheets();
+        const double code = program.gMissingCode;
+        int reported = 0;
+        platform::ScopedReporter reporter([&](const platform::Error&) {
+            ++reported;
+            return platform::Answer::Abort;
+        });
+        boxes.clear();
+        QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+        EXPECT_EQ(reported, 0) << "no error box";
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, row.message);
+        EXPECT_FALSE(dialog->ran());
+        EXPECT_EQ(book().NumSheets(), sheets);
+        EXPECT_EQ(program.gMissingCode, code);
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->close();
+        delete dialog;
+    }
+}
+
+TEST_F(OrdinationRoad, ManyMoreAxesThanTheDataHaveAreLowered)
+{
+    auto* dialog = open<analysis::frmCA>("mnuAnaCA");
+    ASSERT_NE(dialog, nullptr);
+    dialog->show();
+    retype(dialog->txtNumAxis, "1e10");
+    boxes.clear();
+    QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
+    ASSERT_TRUE(dialog->ran());
+    EXPECT_EQ(book().SheetName(book().NumSheets()), "CA Output");
+    EXPECT_EQ(book().cellValue(book().NumSheets(), Loci + 5, 1).displayText(), "The first 5 eigenvalues:");
 }
 
 // The values of an expression plot: one row per time point, one column per

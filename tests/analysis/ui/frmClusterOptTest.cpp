@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -271,42 +272,150 @@ TEST_F(ClusterDialog, RetryRunsTheFailedStepAgain)
     EXPECT_EQ(window.roots, 0);
 }
 
-TEST_F(ClusterDialog, TextInTheValueBlockIsNamedAndRetryAfterTheFixRunsOn)
+// Types `text` over what a line edit holds, as a user would.
+void retype(QLineEdit* edit, const char* text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromLatin1(text));
+}
+
+void tick(QCheckBox* box)
+{
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+}
+
+TEST_F(ClusterDialog, RefusalsOfTypedValuesNameTheFieldAndChangeNothing)
 {
     auto rows = Six;
-    rows[4] = {"d", "1", "NA", "2.5"};  // sheet cell C5
-    window.fill(rows);
-    for (const Answer answer : {Answer::Abort, Answer::Ignore, Answer::Retry}) {
-        SCOPED_TRACE(static_cast<int>(answer));
-        window.book.setCellEntry(1, 5, 3, "NA");
-        boxes.clear();
-        boxes.answer(answer);
+    struct Row {
+        const char* name;
+        const char* range;    // typed over the input range; "" keeps it
+        const char* missing;  // typed as the code with "Has missing value" ticked; "" leaves it unticked
+        const char* text;     // put into sheet cell C5 first; "" keeps the number
+        const char* message;
+    };
+    const Row cases[] = {
+        {"code beyond a double", "", "1e999", "",
+         "The missing value code \"1e999\" is too large: a number can be at most 1.79769313486231E+308. Please "
+         "type the number that stands for a missing value."},
+        {"code not a number", "", "abc", "",
+         "The missing value code \"abc\" is not a number. Please type the number that stands for a missing value."},
+        {"text cell", "", "", "n/a",
+         "Cell C5 holds the text \"n/a\"; the analysis needs numbers. Replace it with a number, or with the "
+         "missing-value code and tick Has missing value."},
+        {"text cell with a code", "", "9.999999", "NA",
+         "Cell C5 holds the text \"NA\"; the analysis needs numbers. Replace it with a number, or with the "
+         "missing-value code and tick Has missing value."},
+        {"range past the last row", "$A$1:$U$20000", "", "",
+         "The input range \"$A$1:$U$20000\" reaches past the end of the worksheet: a worksheet holds 16,384 "
+         "rows. Please type a range inside the sheet."},
+        {"range past column IV", "$A$1:$IX$7", "", "",
+         "The input range \"$A$1:$IX$7\" reaches past the end of the worksheet: a worksheet holds 256 columns "
+         "(A to IV). Please type a range inside the sheet."},
+    };
+    for (const Row& row : cases) {
+        SCOPED_TRACE(row.name);
+        window.book.setCellEntry(1, 5, 3, *row.text != '\0' ? row.text : "1.5");
+        window.fill(rows);
+        if (*row.text != '\0') {
+            window.book.setCellEntry(1, 5, 3, row.text);
+        }
+        state.gMissingCode = 9.999999;
+        state.gDataReady = false;
+        auto d = loaded();
+        d->show();
+        if (*row.range != '\0') {
+            retype(d->txtInRange, row.range);
+        }
+        if (*row.missing != '\0') {
+            tick(d->chkMissing);
+            ASSERT_TRUE(d->chkMissing->isChecked());
+            retype(d->txtMissing, row.missing);
+        }
         int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error& e) {
+        platform::ScopedReporter reporter([&](const platform::Error&) {
             ++reported;
-            // The user fixes the cell before answering.
-            window.book.setCellEntry(1, 5, 3, "1.5");
-            return ErrHandler::ErrorHandler(e);
+            return Answer::Abort;
+        });
+        boxes.clear();
+        QTest::mouseClick(d->cmdDone, Qt::LeftButton);
+        EXPECT_EQ(reported, 0) << "no error box";
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, row.message);
+        EXPECT_EQ(boxes.last().title, "Cluster Options");
+        EXPECT_EQ(boxes.last().style, platform::mb::Exclamation);
+        EXPECT_EQ(window.roots, 0);
+        EXPECT_EQ(window.output, "old report");
+        EXPECT_EQ(state.gMissingCode, 9.999999);
+        EXPECT_FALSE(state.gDataReady);
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_FALSE(d->ranClustering());
+        EXPECT_TRUE(d->cmdDone->isEnabled());
+    }
+}
+
+TEST_F(ClusterDialog, AnUntickedCodeIsNotRead)
+{
+    window.fill(Six);
+    auto d = loaded();
+    d->show();
+    tick(d->chkMissing);
+    retype(d->txtMissing, "1e999");
+    tick(d->chkMissing);
+    ASSERT_TRUE(d->txtMissing->isHidden());
+    boxes.clear();
+    QTest::mouseClick(d->cmdDone, Qt::LeftButton);
+    ASSERT_EQ(window.roots, 1);
+    EXPECT_TRUE(d->ranClustering());
+    EXPECT_EQ(state.gMissingCode, 9.999999);
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, "Options are recorded in the 'Output Window' under the Window menu.");
+}
+
+TEST_F(ClusterDialog, CountsTooLargeAreRefusedWithTheLargestAllowed)
+{
+    window.fill(Small);
+    // The user picks the method from the list with the keyboard: "k" and "j"
+    // find k-means and join, End the map.
+    struct Row {
+        Qt::Key key;
+        const char* typed;
+        const char* message;
+    };
+    const Row rows[] = {
+        {Qt::Key_K, "1e10",
+         "The number of clusters is too large: it can be at most 2147483647. Operation cancelled and the cluster "
+         "method has defaulted to Average Lingkage"},
+        {Qt::Key_J, "1e999",
+         "The number of clusters is too large: it can be at most 2147483647. Operation cancelled and the cluster "
+         "method has defaulted to Average Lingkage"},
+        {Qt::Key_End, "3e9 nodes",
+         "The number of nodes in SOM is too large: it can be at most 2147483647. Operation cancelled and the "
+         "cluster method has defaulted to Average Lingkage"},
+        {Qt::Key_K, "-1e10",
+         "The number of clusters needs to be larger than 1. Operation cancelled and the cluster method has "
+         "defaulted to Average Lingkage"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
+        int reported = 0;
+        platform::ScopedReporter reporter([&](const platform::Error&) {
+            ++reported;
+            return Answer::Abort;
         });
         auto d = loaded();
         d->show();
-        d->cmdDone_Click();
-        EXPECT_EQ(reported, 1);
-        ASSERT_GE(boxes.calls().size(), 1u);
-        const std::string& text = boxes.calls()[0].text;
-        EXPECT_EQ(boxes.calls()[0].title, "Error!");
-        EXPECT_NE(text.find("The cell C5 of sheet \"Sheet1\" holds \"NA\", which is not a number."),
-                  std::string::npos)
-            << text;
-        EXPECT_NE(text.find("Error number: 13"), std::string::npos) << text;
-        if (answer == Answer::Retry) {
-            // The block was read again with the fixed cell and the run went on.
-            EXPECT_EQ(window.roots, 1);
-            EXPECT_TRUE(d->ranClustering());
-        } else {
-            EXPECT_EQ(window.roots, 0);
-            EXPECT_TRUE(d->isVisible());
-        }
+        boxes.clear();
+        boxes.type(row.typed);
+        d->cboClusterMethod->setFocus();
+        QTest::keyClick(d->cboClusterMethod, row.key);
+        EXPECT_EQ(reported, 0) << "no error box";
+        ASSERT_EQ(boxes.calls().size(), 2u);
+        EXPECT_EQ(boxes.last().text, row.message);
+        EXPECT_EQ(d->cboClusterMethod->currentText().toStdString(), "Average Lingkage");
+        EXPECT_EQ(d->cboIndex->count(), 8);
     }
 }
 

@@ -155,7 +155,7 @@ TEST_F(GraphWindowTest, DrawGraphDrawsEveryKeywordWithSeededData)
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
-TEST_F(GraphWindowTest, BarWidthAppliesZeroAndIgnoresCancelAndOutOfRange)
+TEST_F(GraphWindowTest, BarWidthAppliesZeroAndIgnoresCancelNegativesAndText)
 {
     dialogs.type("25");
     trigger("GEditBarWidth");
@@ -167,7 +167,7 @@ TEST_F(GraphWindowTest, BarWidthAppliesZeroAndIgnoresCancelAndOutOfRange)
     dialogs.type("0");
     trigger("GEditBarWidth");
     EXPECT_EQ(model().barGap(), 0) << "0 puts the bars side by side";
-    for (const char* answer : {"", "150", "-3", "wide"}) {
+    for (const char* answer : {"", "-3", "wide"}) {
         dialogs.type(answer);
         trigger("GEditBarWidth");
         EXPECT_EQ(model().barGap(), 0) << "'" << answer << "' changes nothing";
@@ -219,15 +219,27 @@ TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
                              "unchanged."},
         {"EditMaxX", "12,5", "The maximum value for the X-axis must be a number, such as 0, 2.5 or -10. The graph is "
                              "unchanged."},
-        {"EditMinZ", "1e999", "The minimum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph "
-                              "is unchanged."},
+        {"EditMinZ", "1e999", "The minimum value for the Y-axis is too large: it can be at most "
+                              "1.79769313486231E+308. The graph is unchanged."},
+        {"EditMaxX", "-1e400", "The maximum value for the X-axis is too small: it can be at least "
+                               "-1.79769313486231E+308. The graph is unchanged."},
         {"EditMaxZ", "-", "The maximum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph is "
                           "unchanged."},
         {"EditNumDigitX", "two", "The number of digits after the decimal for the X-axis label must be a whole number "
                                  "from 0 to 15. The graph is unchanged."},
-        {"EditNumDigitZ", "40000", "The number of digits after the decimal for the Y-axis label must be a whole "
-                                   "number from 0 to 15. The graph is unchanged."},
+        {"EditNumDigitZ", "40000", "The number of digits after the decimal for the Y-axis label is too large: it "
+                                   "can be at most 15. The graph is unchanged."},
+        {"EditNumDigitX", "1e999", "The number of digits after the decimal for the X-axis label is too large: it "
+                                   "can be at most 15. The graph is unchanged."},
+        {"GEditBarWidth", "1e400", "The bar width is too large: it can be at most 100. The graph is unchanged."},
+        {"GEditBarWidth", "150", "The bar width is too large: it can be at most 100. The graph is unchanged."},
+        {"EditShortenDataLabel", "1e10", "The number of characters to keep in the label is too large: it can be at "
+                                         "most 2147483647. The graph is unchanged."},
+        {"EditShortenDataLabel", "1e999", "The number of characters to keep in the label is too large: it can be "
+                                          "at most 2147483647. The graph is unchanged."},
     };
+    const int gap = model().barGap();
+    const std::string label = model().pointLabel(0);
     for (const Row& r : rows) {
         const platform::GraphAxisSettings x = model().axis(GraphAxis::X);
         const platform::GraphAxisSettings y = model().axis(GraphAxis::Y);
@@ -246,6 +258,8 @@ TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
         EXPECT_EQ(model().axis(GraphAxis::Y).max, y.max) << r.item;
         EXPECT_EQ(model().axis(GraphAxis::Y).format, y.format) << r.item;
         EXPECT_EQ(window.graph().drawCount(), draws) << r.item;
+        EXPECT_EQ(model().barGap(), gap) << r.item;
+        EXPECT_EQ(model().pointLabel(0), label) << r.item;
     }
     EXPECT_TRUE(reported.empty()) << "no error report for a typing mistake";
     dialogs.type("-3.25");
@@ -358,6 +372,61 @@ TEST_F(GraphWindowTest, TruncatedLabelsKeepTheirOriginals)
     trigger("EditAddDataLabel");
     EXPECT_FALSE(model().dataLabelsVisible());
     EXPECT_FALSE(window.action("EditShortenDataLabel")->isEnabled());
+}
+
+TEST_F(GraphWindowTest, LabelsOfTheExtremePointsAreWholeInsideThePlot)
+{
+    // A score plot whose extreme points on all four sides carry long names.
+    const std::vector<double> x{-3.1, 4.2, 0.3, 0.1, 1.0, -1.0, 4.2};
+    const std::vector<double> y{0.2, -0.4, 5.5, -4.8, 1.0, -1.0, 5.5};
+    const std::vector<std::string> labels{"AFFX-HUMGAPDH/M33197_5_at", "AFFX-HSAC07/X00351_M_at", "1007_s_at_top",
+                                          "31307_at_bottom",           "a",                       "b",
+                                          "AFFX-BioB-5_at_corner"};
+    std::string type = "SCATTER";
+    window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), "PC1", "PC2", type, true, true, &labels);
+    for (const QSize size : {QSize(800, 600), QSize(420, 300)}) {
+        SCOPED_TRACE(size.width());
+        window.resize(size);
+        QApplication::processEvents();
+        const QChart* chart = window.graph().chart();
+        ASSERT_NE(chart, nullptr);
+        const QRectF plot = chart->mapRectToScene(chart->plotArea()).adjusted(-0.5, -0.5, 0.5, 0.5);
+        const QRectF view(QPointF(0, 0), QSizeF(window.graph().size()));
+        const std::vector<QRectF> rects = window.graph().pointLabelRects();
+        ASSERT_EQ(rects.size(), labels.size()) << "every point keeps its label";
+        for (const QRectF& r : rects) {
+            EXPECT_GT(r.width(), 0);
+            EXPECT_TRUE(plot.contains(r)) << r.left() << "," << r.top() << " " << r.width() << "x" << r.height();
+            EXPECT_TRUE(view.contains(r));
+        }
+    }
+}
+
+TEST(GraphLabel, GoesToTheSideOfItsPointThatHasRoom)
+{
+    const QRectF area(10, 10, 200, 100);
+    const QSizeF text(60, 12);
+    struct Row {
+        const char* name;
+        QPointF point;
+        QPointF topLeft;
+    };
+    const Row rows[] = {
+        {"inside: right and above", QPointF(100, 60), QPointF(104, 44)},
+        {"right edge: to the left", QPointF(210, 60), QPointF(146, 44)},
+        {"top edge: below", QPointF(100, 10), QPointF(104, 14)},
+        {"top right corner", QPointF(210, 10), QPointF(146, 14)},
+        {"left bottom corner: right and above", QPointF(10, 110), QPointF(14, 94)},
+    };
+    for (const Row& r : rows) {
+        const QRectF placed = platform::GraphView::PointLabelRect(area, r.point, text);
+        EXPECT_EQ(placed.topLeft(), r.topLeft) << r.name;
+        EXPECT_EQ(placed.size(), text) << r.name;
+        EXPECT_TRUE(area.contains(placed)) << r.name;
+    }
+    // Wider than the area: kept from its left edge.
+    const QRectF wide = platform::GraphView::PointLabelRect(area, QPointF(100, 60), QSizeF(300, 12));
+    EXPECT_EQ(wide.left(), area.left());
 }
 
 TEST_F(GraphWindowTest, PickRePlotAndRestore)

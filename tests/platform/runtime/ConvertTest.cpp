@@ -2,6 +2,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -133,4 +134,47 @@ TEST(Convert, CommaDecimalLocaleChangesNoText)
     EXPECT_EQ(Str(-0.25), "-.25");
     EXPECT_EQ(Val("1.25"), 1.25);
     EXPECT_EQ(CDbl("2.5e1"), 25);
+}
+
+TEST(ReadNumber, TellsNumbersFromTextAndFromValuesBeyondADouble)
+{
+    using Kind = FieldNumber::Kind;
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Row {
+        const char* text;
+        Kind whole;      // ReadNumber
+        Kind leading;    // ReadLeadingNumber
+        double value;    // of the leading reading
+    };
+    const Row rows[] = {
+        {"12.5", Kind::Number, Kind::Number, 12.5},
+        {" -3 ", Kind::Number, Kind::Number, -3},
+        {"abc", Kind::NotANumber, Kind::Number, 0},
+        {"", Kind::NotANumber, Kind::Number, 0},
+        {"5 clusters", Kind::NotANumber, Kind::Number, 5},
+        {"1e10", Kind::Number, Kind::Number, 1e10},
+        {"1e-999", Kind::Number, Kind::Number, 0},
+        {"1e999", Kind::OutOfRange, Kind::OutOfRange, inf},
+        {"1e400", Kind::OutOfRange, Kind::OutOfRange, inf},
+        {"-1e999", Kind::OutOfRange, Kind::OutOfRange, -inf},
+        {"1e999 nodes", Kind::NotANumber, Kind::OutOfRange, inf},
+        {"1.79769313486231E+308", Kind::Number, Kind::Number, LargestNumber},
+        {"1.8e308", Kind::OutOfRange, Kind::OutOfRange, inf},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        const FieldNumber whole = ReadNumber(r.text);
+        EXPECT_EQ(whole.kind, r.whole);
+        if (r.whole != Kind::NotANumber) {
+            EXPECT_EQ(whole.value, r.value);
+        }
+        const FieldNumber leading = ReadLeadingNumber(r.text);
+        EXPECT_EQ(leading.kind, r.leading);
+        EXPECT_EQ(leading.value, r.value);
+        EXPECT_EQ(leading.isTooLarge(), r.value == inf);
+    }
+    // The largest number's text reads back as a number.
+    EXPECT_EQ(LargestNumberText(), "1.79769313486231E+308");
+    EXPECT_TRUE(ReadNumber(LargestNumberText()).isNumber());
+    EXPECT_TRUE(ReadLeadingNumber("&H" + std::string(300, 'F')).isTooLarge());
 }

@@ -54,6 +54,15 @@ TEST(frmRytMAP, GoRefusesEachBadBoxInTurn)
          "The gap-open penalty is a nonnegative integer. It should be greater than 0.", "10"},
         {"extend negative", "txtGapExtend", "-0.5",
          "The gap-extend penalty is a nonnegative integer. It should be greater than 0.", "4"},
+        {"min beyond a double", "txtMinLenCCI", "1e999",
+         "The minimum length for constant-cost insertion is too large: it can be at most 2147483647.", "10"},
+        {"match beyond 32 bits", "txtMatch", "3e9", "Match score is too large: it can be at most 2147483647.", "10"},
+        {"mismatch below 32 bits", "txtMisMatch", "-1e10",
+         "Mismatch score is too small: it can be at least -2147483648.", "-5"},
+        {"open beyond a double", "txtGapOpen", "1e400",
+         "The gap-open penalty is too large: it can be at most 2147483647.", "10"},
+        {"extend beyond 32 bits", "txtGapExtend", "2147483648",
+         "The gap-extend penalty is too large: it can be at most 2147483647.", "4"},
     };
     for (const auto& c : cases) {
         platform::ScriptedDialogs script;

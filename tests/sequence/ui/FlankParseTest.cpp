@@ -44,6 +44,10 @@ TEST(FlankRetrieval, LengthsRoundHalvesToEvenAndNegativeOnesAreRefused)
     EXPECT_EQ(sequence::FlankLength("abc"), 0);
     EXPECT_EQ(sequence::FlankLength("  250 nt"), 250);
     EXPECT_EQ(sequence::FlankLength("-5"), std::nullopt);
+    EXPECT_EQ(sequence::FlankLength("100000000"), 100000000);
+    for (const char* tooLarge : {"100000001", "1e10", "1e999", "1e999 nt"}) {
+        EXPECT_EQ(sequence::FlankLength(tooLarge), std::nullopt) << tooLarge;
+    }
 }
 
 TEST(FlankRetrieval, LocusLinkIdsComeAfterRefSeqElseGenBank)

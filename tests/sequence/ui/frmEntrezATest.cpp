@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -266,6 +267,25 @@ TEST_F(EntrezDialog, QuitDuringARequestCancelsItAndClosesAfterwards)
     EXPECT_EQ(server.targets().size(), 1U) << "no gene is asked for after Quit";
     EXPECT_TRUE(dialogs.calls().empty());
     EXPECT_EQ(workWindowsOpened, 0);
+}
+
+TEST_F(EntrezDialog, LengthTooLargeIsRefusedWithTheLargestAllowed)
+{
+    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
+    pointServersAt(server);
+    platform::QtInet inet;
+    for (const char* typed : {"1e999", "1e10"}) {
+        SCOPED_TRACE(typed);
+        dialogs.clear();
+        sequence::frmEntrezA dlg(nullptr, &inet);
+        dlg.txtNumNtUp->selectAll();
+        QTest::keyClicks(dlg.txtNumNtUp, QString::fromLatin1(typed));
+        QTest::mouseClick(dlg.cmdRetrieve, Qt::LeftButton);
+        EXPECT_TRUE(server.targets().empty());
+        ASSERT_EQ(dialogs.calls().size(), 1U);
+        EXPECT_EQ(dialogs.last().text,
+                  "The number of upstream and downstream nucleotides is too large: it can be at most 100000000.");
+    }
 }
 
 TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)

@@ -295,6 +295,17 @@ TEST_F(NAryFormTest, AddedLeafJoinsTheTreeBelowTheClickedNode)
     form.NodeLabel_Click(*form.model().RootNode());
     EXPECT_EQ(boxes.last().text, "You have cancelled the operation.");
     EXPECT_EQ(form.model().LeafNames().size(), 4u);
+
+    // A branch length beyond a double is refused in words; the tree stays.
+    const std::string before = form.model().NHText();
+    trigger("TreeAdd");
+    boxes.type("Lynx, 1e999");
+    form.NodeLabel_Click(*form.model().RootNode());
+    EXPECT_EQ(boxes.last().text,
+              "The branch length is too large: it can be at most 1.79769313486231E+308. The OTU was not added.");
+    EXPECT_EQ(boxes.last().title, "Adding OTU");
+    EXPECT_EQ(form.model().NHText(), before);
+    EXPECT_EQ(form.model().LeafNames().size(), 4u);
 }
 
 TEST_F(NAryFormTest, SettingsChangeSpacingAndChecks)
