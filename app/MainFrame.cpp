@@ -772,8 +772,15 @@ void MainFrame::cboFontSize_Click()
     if (!child) {
         return;
     }
+    if (m_cboFontSize->currentText().trimmed().isEmpty()) {
+        return;
+    }
     const auto size = FontSizeFromText(m_cboFontSize->currentText().toStdString());
-    if (!size) {
+    if (!size || *size < MinFontSize || *size > MaxFontSize) {
+        // Said once, and the box shows the size the cell kept.
+        (void)platform::dialogs().MsgBox(FontSizeRefusal, platform::mb::OkOnly | platform::mb::Exclamation,
+                                         FontSizeCaption);
+        m_cboFontSize->setEditText(QString::number(child->ss()->workbook().FontSize()));
         return;
     }
     if (applyFontSize) {
@@ -806,10 +813,13 @@ void MainFrame::cboZoom_Click()
             }
             (void)platform::dialogs().MsgBox("View Scale must be between 10 and 400", platform::mb::OkCancel,
                                              "View Scale");
-            // The list's own entry: text that a list entry matches but does
-            // not hold would be taken as a choice of it on leaving the box,
-            // and the workbook keeps its scale.
-            m_cboZoom->setCurrentIndex(m_cboZoom->findText(QStringLiteral("100%")));
+            // The workbook keeps its scale and the box shows it again: the
+            // list's own entry where it has one (text that a list entry
+            // matches but does not hold would be taken as a choice of it on
+            // leaving the box).
+            const QString kept = QString::number(child->ss()->ViewScale()) + QLatin1Char('%');
+            m_cboZoom->setCurrentIndex(m_cboZoom->findText(kept));
+            m_cboZoom->setEditText(kept);
         });
     });
     m_inZoom = false;

@@ -1,5 +1,6 @@
 #include "app/WinAPI.h"
 
+#include <QCoreApplication>
 #include <QNetworkInterface>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -11,7 +12,9 @@
 #include <QTextEdit>
 #include <QUrl>
 
+#include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "shell/core/ProgramInfo.h"
 
 namespace WinAPI {
 
@@ -22,6 +25,36 @@ QString& urlLauncher()
 {
     static QString program = QStringLiteral("xdg-open");
     return program;
+}
+
+double& launcherWatch()
+{
+    static double seconds = 5.0;
+    return seconds;
+}
+
+// Runs the launcher ($1) on the address ($2) in the background and waits
+// for it at most $3 seconds: its own exit status when it ends sooner (127
+// when it cannot be run at all), 0 once the time is up, which leaves a
+// launcher that waits on the browser it started running on its own. The
+// shell, the only child of the program, is thus gone after $3 seconds.
+constexpr const char* LaunchScript = R"(
+"$1" "$2" </dev/null >/dev/null 2>&1 &
+launcher=$!
+trap 'exit 0' USR1
+( sleep "$3"; kill -USR1 $$ ) >/dev/null 2>&1 &
+timer=$!
+wait "$launcher"
+status=$?
+kill "$timer" 2>/dev/null
+exit "$status"
+)";
+
+void tellNoBrowser(const QString& address)
+{
+    (void)platform::dialogs().MsgBox("No web browser could be started to open this address:\n\n" +
+                                         address.toStdString() + "\n\nCopy it into a web browser to open it there.",
+                                     platform::mb::Exclamation | platform::mb::OkOnly, shell::ProgramInfo::Title);
 }
 } // namespace
 
@@ -143,12 +176,32 @@ void OpenURL(const std::string& target, QWidget*)
 {
     const QString text = QString::fromStdString(target);
     const QUrl url = text.contains(QStringLiteral("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
-    (void)QProcess::startDetached(urlLauncher(), {url.toString(QUrl::FullyEncoded)});
+    // Owned by the application until the shell has ended, then deleted.
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, [process, text](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if (status != QProcess::NormalExit || code != 0) {
+            tellNoBrowser(text);
+        }
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, text](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            process->deleteLater();
+            tellNoBrowser(text);
+        }
+    });
+    process->start(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"), QString::fromLatin1(LaunchScript), QStringLiteral("sh"), urlLauncher(),
+                    url.toString(QUrl::FullyEncoded), QString::number(launcherWatch())});
 }
 
-void setUrlLauncher(const std::string& program)
+void setUrlLauncher(const std::string& program, double watchSeconds)
 {
     urlLauncher() = program.empty() ? QStringLiteral("xdg-open") : QString::fromStdString(program);
+    launcherWatch() = watchSeconds;
 }
 
 } // namespace WinAPI

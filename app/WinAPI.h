@@ -35,12 +35,15 @@ void UndoText(QPlainTextEdit* box);
 [[nodiscard]] bool IsNetworked();
 
 // Opens a web address or a document with its registered program, through
-// the launcher (xdg-open) started as a detached process: the program waits
-// for nothing and leaves no child process behind. A target that cannot be
-// opened fails silently.
+// the launcher (xdg-open) with the target as its one argument; the program
+// waits for nothing. When the launcher cannot be run, or ends with a failure
+// within the watch time (5 s), a message says that no web browser could be
+// started and shows the target so that the user can copy it. A launcher
+// still running after the watch time goes on alone: nothing of it stays a
+// child of the program.
 void OpenURL(const std::string& target, QWidget* owner);
-// The launcher OpenURL starts with the target as its one argument; an empty
-// text restores xdg-open. Tests set a script of their own.
-void setUrlLauncher(const std::string& program);
+// The launcher OpenURL starts and the watch time in seconds; an empty
+// program restores xdg-open. Tests set a script of their own.
+void setUrlLauncher(const std::string& program, double watchSeconds = 5.0);
 
 } // namespace WinAPI

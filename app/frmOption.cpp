@@ -8,9 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
+#include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
 #include "shell/core/FileUtil.h"
+#include "shell/core/ShellRules.h"
 #include "shell/core/mQuorin.h"
 
 namespace shell {
@@ -119,12 +123,21 @@ void frmOption::browse(int box)
 
 void frmOption::cmdDone_Click()
 {
+    // A maximum out of range is the user's slip, not the program's fault: it
+    // is refused in words, the field keeps the focus and nothing is written.
+    const std::optional<std::int16_t> maxRecent = MaxRecentFromText(m_txtOpt[0]->text().toStdString());
+    if (!maxRecent) {
+        (void)platform::dialogs().MsgBox(MaxRecentRefusal, platform::mb::Exclamation | platform::mb::OkOnly,
+                                         windowTitle().toStdString());
+        m_txtOpt[0]->setFocus();
+        m_txtOpt[0]->selectAll();
+        return;
+    }
     platform::guarded([&](platform::Guard& g) {
         g.step([&] {
-            const std::int16_t maxRecent = platform::rt::CInt(platform::rt::CDbl(m_txtOpt[0]->text().toStdString()));
             std::string dataDir = m_txtOpt[1]->text().toStdString();
             std::string outDir = m_txtOpt[2]->text().toStdString();
-            mQuorin::Program().gIni().WriteDefault(maxRecent, dataDir, outDir,
+            mQuorin::Program().gIni().WriteDefault(*maxRecent, dataDir, outDir,
                                                    static_cast<std::int16_t>(m_cboInFile->currentIndex()),
                                                    static_cast<std::int16_t>(m_cboOutFile->currentIndex()));
         });

@@ -3,7 +3,8 @@
 // "Setup options": the maximum number of recent files (always offered as 4),
 // the default data and output folders with Browse buttons, and the default
 // input and output file types; Done (also Enter) stores them in the
-// settings file.
+// settings file. A maximum that is no whole number from 1 to 16 is refused
+// with a message before anything is written, and the dialog stays open.
 
 #include <QDialog>
 

@@ -67,6 +67,9 @@ QMessageBox::Icon iconFor(int style)
 Answer QtDialogs::MsgBox(std::string_view prompt, int style, std::string_view title)
 {
     QMessageBox box(iconFor(style), toQt(title), toQt(prompt), QMessageBox::NoButton, QApplication::activeWindow());
+    // The text can be selected and copied: an address to open elsewhere, an
+    // error to pass on.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     const auto specs = buttonsFor(style);
     for (const auto& spec : specs) {
         box.addButton(spec.button);

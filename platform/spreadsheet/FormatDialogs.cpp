@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FontNames.h"
 #include "platform/spreadsheet/NumberFormat.h"
@@ -354,8 +355,10 @@ void FormatSheetDialog::accept()
     try {
         if (name != m_book.SheetName(m_book.Sheet()))
             m_book.setSheetName(m_book.Sheet(), name);
-    } catch (const platform::Error&) {
-        // An empty or taken name: the dialog stays open for another.
+    } catch (const platform::Error& e) {
+        // A name the workbook refuses: why, and the dialog stays open for another.
+        platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation | platform::mb::OkOnly,
+                                   windowTitle().toStdString());
         m_name->selectAll();
         m_name->setFocus();
         return;

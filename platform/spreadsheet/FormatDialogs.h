@@ -9,7 +9,8 @@
 // user did not touch.
 // LineSizeDialog: one number (a row height in points or a column width in
 // characters) for the selected lines or for the sheet's default.
-// FormatSheetDialog: the sheet's name and protection.
+// FormatSheetDialog: the sheet's name and protection; a name the workbook
+// refuses (sheetNameProblem) is explained and the dialog stays open.
 // DefaultFontDialog: the font of every sheet's normal style.
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/PageSetup.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "platform/errors/Error.h"
 
@@ -24,6 +25,59 @@ void checkPageSetup(const PageSetup& s)
     if (s.orientation != 1 && s.orientation != 2) {
         refuse("orientation");
     }
+}
+
+namespace {
+
+std::string inches(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f in", value);
+    return text;
+}
+
+} // namespace
+
+std::optional<MarginProblem> marginProblem(const PageSetup& s, double paperWidth, double paperHeight,
+                                           std::string_view paperName)
+{
+    struct Pair {
+        double first;
+        double second;
+        double room;
+        MarginProblem::Field firstField;
+        MarginProblem::Field secondField;
+        const char* firstName;
+        const char* secondName;
+        const char* extent;
+    };
+    const Pair pairs[] = {
+        {s.marginLeft, s.marginRight, paperWidth, MarginProblem::Field::Left, MarginProblem::Field::Right, "left",
+         "right", "width"},
+        {s.marginTop, s.marginBottom, paperHeight, MarginProblem::Field::Top, MarginProblem::Field::Bottom, "top",
+         "bottom", "height"},
+    };
+    for (const Pair& p : pairs) {
+        if (p.first + p.second < p.room) {
+            continue;
+        }
+        const bool firstIsLarger = p.first >= p.second;
+        const char* name = firstIsLarger ? p.firstName : p.secondName;
+        const char* otherName = firstIsLarger ? p.secondName : p.firstName;
+        const double other = firstIsLarger ? p.second : p.first;
+        std::string message = std::string(1, static_cast<char>(name[0] - 'a' + 'A')) + (name + 1) +
+                              " margin: the " + p.firstName + " and " + p.secondName +
+                              " margins together must be less than " + inches(p.room) + ", the " + p.extent + " of " +
+                              std::string(paperName) + " paper.";
+        // The largest value of two decimals strictly below what is left.
+        const double largest = (std::ceil((p.room - other) * 100.0 - 1e-9) - 1.0) / 100.0;
+        if (largest >= 0) {
+            message += " With a " + std::string(otherName) + " margin of " + inches(other) + ", enter at most " +
+                       inches(largest) + ".";
+        }
+        return MarginProblem{firstIsLarger ? p.firstField : p.secondField, std::move(message)};
+    }
+    return std::nullopt;
 }
 
 std::string expandHeaderText(std::string_view pattern, std::int32_t page, std::int32_t pages,

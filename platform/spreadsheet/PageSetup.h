@@ -14,6 +14,7 @@
 // acrossFirst is set.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,21 @@ struct PageSetup {
 // Checks a page setup: error 380 ("Invalid property value") naming the field
 // for a negative margin, a scale outside 10..400, an unknown orientation.
 void checkPageSetup(const PageSetup& setup);
+
+// Margins that leave no room to print on the paper. paperWidth and
+// paperHeight are inches, the paper as the orientation turns it; paperName
+// names it in the message ("A4 portrait"). The left and right margins must
+// together stay below the width, the top and bottom margins below the
+// height. The field named is the larger margin of the pair that fails (the
+// left or the top one on a tie); the message says what the pair must meet
+// and, where one exists, the largest value the field takes with the other
+// margin as it is (two decimals, as the page setup dialog shows margins).
+struct MarginProblem {
+    enum class Field { Left, Right, Top, Bottom } field;
+    std::string message;
+};
+[[nodiscard]] std::optional<MarginProblem> marginProblem(const PageSetup& setup, double paperWidth,
+                                                         double paperHeight, std::string_view paperName);
 
 // The header or footer text of one page.
 [[nodiscard]] std::string expandHeaderText(std::string_view pattern, std::int32_t page, std::int32_t pages,

@@ -24,6 +24,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "platform/print/Printer.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/spreadsheet/CellAlignment.h"
 #include "platform/spreadsheet/GridMetrics.h"
@@ -342,6 +343,31 @@ PageSetup PageSetupDlg::value() const
     s.scale = m_scale->value();
     s.acrossFirst = m_acrossFirst->isChecked();
     return s;
+}
+
+void PageSetupDlg::accept()
+{
+    const PageSetup s = value();
+    const platform::PaperTwips paper = platform::paperTwips(s.paperSize);
+    const bool landscape = s.orientation == 2;
+    const double width = (landscape ? paper.height : paper.width) / 1440.0;
+    const double height = (landscape ? paper.width : paper.height) / 1440.0;
+    const std::string paperName =
+        m_paper->currentText().toStdString() + (landscape ? " landscape" : " portrait");
+    if (const auto problem = marginProblem(s, width, height, paperName)) {
+        platform::dialogs().MsgBox(problem->message, platform::mb::Exclamation | platform::mb::OkOnly, "Page Setup");
+        QDoubleSpinBox* field = m_left;
+        switch (problem->field) {
+        case MarginProblem::Field::Left: field = m_left; break;
+        case MarginProblem::Field::Right: field = m_right; break;
+        case MarginProblem::Field::Top: field = m_top; break;
+        case MarginProblem::Field::Bottom: field = m_bottom; break;
+        }
+        field->setFocus();
+        field->selectAll();
+        return;
+    }
+    QDialog::accept();
 }
 
 // ---- The control's printing members --------------------------------------------

@@ -13,7 +13,10 @@
 // (shownNumberText), never cut; texts clipped at the cell's edges.
 //
 // PageSetupDlg is the control's page setup dialog: orientation, paper,
-// margins, header and footer, gridlines, scale and page order.
+// margins, header and footer, gridlines, scale and page order. OK refuses
+// margins that leave no room to print on the chosen paper (marginProblem):
+// a message names the margin and what it takes, the dialog stays open with
+// that margin selected, and nothing is kept.
 
 #include <cstdint>
 
@@ -49,6 +52,8 @@ public:
 
     // The settings as the controls show them.
     [[nodiscard]] PageSetup value() const;
+
+    void accept() override;
 
 private:
     PageSetup m_original;

@@ -192,11 +192,25 @@ void Workbook::setPageSetup(std::int32_t sheet, const PageSetup& setup)
     sheetData(sheet).pageSetup = setup;
 }
 
+std::string sheetNameProblem(std::string_view name)
+{
+    if (name.empty())
+        return "Enter a name for the sheet.";
+    // Characters, not bytes: a byte 10xxxxxx continues the one before it.
+    const auto characters =
+        std::count_if(name.begin(), name.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    if (characters > 31)
+        return "A sheet name can be at most 31 characters long.";
+    if (name.find_first_of("/\\?*[]:") != std::string_view::npos)
+        return "A sheet name cannot hold any of the characters / \\ ? * [ ] :";
+    return {};
+}
+
 void Workbook::setSheetName(std::int32_t sheet, std::string name)
 {
     checkSheet(sheet, "SheetName");
-    if (name.empty())
-        fail(platform::err::InvalidPropertyValue, "SheetName");
+    if (const std::string problem = sheetNameProblem(name); !problem.empty())
+        throw platform::Error(platform::err::InvalidPropertyValue, "SheetName", problem);
     const std::string old = sheetData(sheet).name;
     // Formulas that name the sheet follow it to its new name.
     const bool nameTaken = std::count_if(m_sheets.begin(), m_sheets.end(), [&](const auto& s) { return s->name == old; }) > 1;

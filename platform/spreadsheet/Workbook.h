@@ -74,6 +74,11 @@ struct WorkbookOptions {
     friend bool operator==(const WorkbookOptions&, const WorkbookOptions&) = default;
 };
 
+// Why a sheet cannot take this name, or "" when it can: a sheet needs a name,
+// of at most 31 characters, without any of / \ ? * [ ] : (spreadsheet files
+// keep no other names: a program reading such a name renames the sheet).
+[[nodiscard]] std::string sheetNameProblem(std::string_view name);
+
 class Workbook {
 public:
     // A workbook of one empty sheet "Sheet1", with an empty TableName and Tag.
@@ -108,6 +113,7 @@ public:
     [[nodiscard]] std::int32_t Sheet() const noexcept { return m_active; }
     void setSheet(std::int32_t sheet);
     [[nodiscard]] const std::string& SheetName(std::int32_t sheet) const;
+    // Error 380 with sheetNameProblem's text for a name it refuses.
     void setSheetName(std::int32_t sheet, std::string name);
     // Whether the sheet is selected (member 298). Selecting a sheet makes it
     // the active one; deselecting keeps the active sheet as it is.

@@ -33,6 +33,24 @@ namespace shell {
 // gives 14); nothing when that does not fit 16 bits.
 [[nodiscard]] std::optional<std::int16_t> FontSizeFromText(std::string_view text);
 
+// The font sizes the workbook takes, whole points; the font-size box refuses
+// any other size with FontSizeRefusal (caption FontSizeCaption) and shows
+// the active cell's size again.
+inline constexpr std::int16_t MinFontSize = 1;
+inline constexpr std::int16_t MaxFontSize = 409;
+inline constexpr const char* FontSizeRefusal = "Font Size must be between 1 and 409";
+inline constexpr const char* FontSizeCaption = "Font Size";
+
+// The options dialog's maximum number of recent files: a whole number from
+// MinRecentFiles to MaxRecentFiles (blanks around it allowed, a "+" sign
+// too); nothing for any other text. The list is written back in full each
+// time a workbook is opened, so it is kept short.
+inline constexpr std::int16_t MinRecentFiles = 1;
+inline constexpr std::int16_t MaxRecentFiles = 16;
+[[nodiscard]] std::optional<std::int16_t> MaxRecentFromText(std::string_view text);
+inline constexpr const char* MaxRecentRefusal =
+    "Maximum number of 'Recent files': enter a whole number from 1 to 16.";
+
 // Counts one more book in the program's book counter and answers its name,
 // "Book" and the new count. A counter that would pass 32767 raises error 6
 // and stays as it was.

@@ -391,4 +391,58 @@ TEST_F(FormatWindow, ScreenshotOfAFormattedSheetAndTheFormatCellsDialog)
     trigger("mnuFormatCells");
 }
 
+TEST_F(FormatWindow, SheetPropertiesRefusesNamesThatWorkbookFilesCannotKeep)
+{
+    const std::string characters = "A sheet name cannot hold any of the characters / \\ ? * [ ] :";
+    const struct {
+        const char* name;
+        QString typed;
+        std::string says;
+    } rows[] = {
+        {"reserved characters", QStringLiteral("a/b?c*[d]:e"), characters},
+        {"a backslash", QStringLiteral("a\\b"), characters},
+        {"a closing bracket alone", QStringLiteral("data]"), characters},
+        {"empty", QString(), "Enter a name for the sheet."},
+        {"only blanks", QStringLiteral("   "), "Enter a name for the sheet."},
+        {"32 characters", QString(32, QLatin1Char('x')), "A sheet name can be at most 31 characters long."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.clear();
+        bool stayed = false;
+        onDialog<spreadsheet::FormatSheetDialog>([&](spreadsheet::FormatSheetDialog& d) {
+            QTest::keyClick(d.name(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(d.name(), Qt::Key_Delete);
+            QTest::keyClicks(d.name(), row.typed);
+            d.protect()->setChecked(true);
+            QTest::keyClick(d.name(), Qt::Key_Return);
+            stayed = d.isVisible();
+            d.reject();
+        });
+        trigger("mnuFormatSheetProperties");
+        EXPECT_TRUE(stayed) << "the dialog stays open for another name";
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, row.says);
+        EXPECT_EQ(boxes.last().title, "Sheet Properties");
+        EXPECT_EQ(book().SheetName(1), "Sheet1");
+        EXPECT_FALSE(book().EnableProtection()) << "nothing of the dialog is kept";
+    }
+    // 31 characters are taken, counted as characters and not as bytes.
+    const QString longest = QStringLiteral("Größenverteilung der Expression");
+    ASSERT_EQ(longest.size(), 31);
+    boxes.clear();
+    onDialog<spreadsheet::FormatSheetDialog>([&](spreadsheet::FormatSheetDialog& d) {
+        QTest::keyClick(d.name(), Qt::Key_A, Qt::ControlModifier);
+        // Key events that carry their text, as a keyboard layout with these
+        // letters sends them.
+        for (const QChar c : longest)
+            QTest::sendKeyEvent(QTest::Click, d.name(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::keyClick(d.name(), Qt::Key_Return);
+    });
+    trigger("mnuFormatSheetProperties");
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_EQ(book().SheetName(1), longest.toStdString());
+    EXPECT_TRUE(reported.empty());
+}
+
 } // namespace

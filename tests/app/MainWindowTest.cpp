@@ -343,6 +343,49 @@ TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(ShellWindow, OptionsDialogRefusesAMaximumOfRecentFilesThatIsNoWholeNumberFromOneTo16)
+{
+    auto frame = loadFrame();
+    const struct {
+        const char* typed;
+        const char* stored;  // null: refused, and the settings file keeps what it had
+    } rows[] = {
+        {"abc", nullptr}, {"99999", nullptr}, {"-1", nullptr}, {"0", nullptr}, {"17", nullptr},
+        {"4.5", nullptr}, {"", nullptr},      {"16", "16"},    {" 1", "1"},   {"+3", "3"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        boxes.clear();
+        const std::string before = platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini());
+        EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+            options.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&options));
+            QLineEdit* maximum = options.txtOpt(0);
+            QTest::mouseClick(maximum, Qt::LeftButton);
+            QTest::keyClick(maximum, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(maximum, QString::fromLatin1(row.typed));
+            if (row.typed[0] == '\0') {
+                QTest::keyClick(maximum, Qt::Key_Delete);
+            }
+            QTest::keyClick(maximum, Qt::Key_Return);
+            if (row.stored == nullptr) {
+                EXPECT_TRUE(options.isVisible()) << "the dialog stays for a correction";
+                EXPECT_EQ(QApplication::focusWidget(), maximum);
+                options.reject();
+            }
+        }));
+        if (row.stored == nullptr) {
+            ASSERT_EQ(boxes.calls().size(), 1u);
+            EXPECT_EQ(boxes.last().text, "Maximum number of 'Recent files': enter a whole number from 1 to 16.");
+            EXPECT_EQ(boxes.last().title, "Setup options");
+            EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), before);
+        } else {
+            EXPECT_TRUE(boxes.calls().empty());
+            EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), row.stored);
+        }
+    }
+}
+
 // ---- document windows ----------------------------------------------------------
 
 TEST_F(ShellWindow, BooksAreNamedOnwardAndViewsFillTheWindowAfterAResize)
@@ -694,7 +737,7 @@ TEST_F(ShellWindow, TypedZoomAndFontSizeTakeEffectOnEnterAndOnLeavingTheBox)
             ASSERT_EQ(boxes.calls().size(), 1u) << "one refusal, however the box was left";
             EXPECT_EQ(boxes.last().text, "View Scale must be between 10 and 400");
             EXPECT_EQ(boxes.last().title, "View Scale");
-            EXPECT_EQ(zoom->currentText(), QStringLiteral("100%"));
+            EXPECT_EQ(zoom->currentText(), QString::number(row.scale) + QLatin1Char('%')) << "the sheet's own scale";
         } else {
             EXPECT_TRUE(boxes.calls().empty());
         }
@@ -709,6 +752,59 @@ TEST_F(ShellWindow, TypedZoomAndFontSizeTakeEffectOnEnterAndOnLeavingTheBox)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(boxes.calls().empty());
     EXPECT_EQ(book->ss()->ViewScale(), 399);
+}
+
+TEST_F(ShellWindow, RefusedZoomAndFontSizeAreSaidOnceAndTheBoxesShowWhatTheSheetKept)
+{
+    auto frame = loadFrame();
+    frame->show();
+    shell::frmMDIChild* book = frame->NewDocument();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QComboBox* zoom = frame->cboZoom();
+    QComboBox* size = frame->cboFontSize();
+    typeInto(zoom, QStringLiteral("150"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(book->ss()->ViewScale(), 150);
+    typeInto(size, QStringLiteral("14"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(book->workbook().FontSize(), 14);
+    const struct {
+        QComboBox* box;
+        const char* typed;
+        Qt::Key leave;
+        const char* text;
+        const char* title;
+        const char* shown;  // what the box shows after the refusal
+    } rows[] = {
+        {zoom, "10", Qt::Key_Return, "View Scale must be between 10 and 400", "View Scale", "150%"},
+        {zoom, "abc", Qt::Key_Tab, "View Scale must be between 10 and 400", "View Scale", "150%"},
+        {size, "abc", Qt::Key_Return, "Font Size must be between 1 and 409", "Font Size", "14"},
+        {size, "0", Qt::Key_Return, "Font Size must be between 1 and 409", "Font Size", "14"},
+        {size, "1000", Qt::Key_Tab, "Font Size must be between 1 and 409", "Font Size", "14"},
+        {size, "70000", Qt::Key_Return, "Font Size must be between 1 and 409", "Font Size", "14"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        boxes.clear();
+        typeInto(row.box, QString::fromLatin1(row.typed));
+        QTest::keyClick(QApplication::focusWidget(), row.leave);
+        ASSERT_EQ(boxes.calls().size(), 1u) << "one refusal, however the box was left";
+        EXPECT_EQ(boxes.last().text, row.text);
+        EXPECT_EQ(boxes.last().title, row.title);
+        EXPECT_EQ(row.box->currentText(), QString::fromLatin1(row.shown));
+        EXPECT_EQ(book->ss()->ViewScale(), 150);
+        EXPECT_EQ(book->workbook().FontSize(), 14);
+        EXPECT_FALSE(row.box->lineEdit()->isModified()) << "leaving the box later asks nothing";
+    }
+    // The sizes at both ends are taken.
+    for (const char* accepted : {"1", "409"}) {
+        boxes.clear();
+        typeInto(size, QString::fromLatin1(accepted));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(boxes.calls().empty()) << accepted;
+        EXPECT_EQ(book->workbook().FontSize(), std::atof(accepted));
+    }
 }
 
 TEST_F(ShellWindow, FileKeysWorkFromTheSheet)
@@ -787,7 +883,7 @@ TEST_F(ShellWindow, ZoomBoxRefusesValuesOutsideElevenTo399)
         EXPECT_EQ(boxes.last().text, "View Scale must be between 10 and 400") << refused;
         EXPECT_EQ(boxes.last().title, "View Scale");
         EXPECT_EQ(boxes.last().style, 1);
-        EXPECT_EQ(frame->cboZoom()->currentText(), QStringLiteral("100%"));
+        EXPECT_EQ(frame->cboZoom()->currentText(), QStringLiteral("75%"));
         EXPECT_EQ(book->ss()->ViewScale(), 75);
     }
     frame->cboZoom()->setEditText(QStringLiteral("399"));

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -120,26 +121,88 @@ std::vector<int> childProcesses()
     return children;
 }
 
+// A launcher script in a temporary folder, set for OpenURL with a short watch,
+// and xdg-open again at the end.
+class Launcher {
+public:
+    explicit Launcher(const std::string& body)
+    {
+        testsupport::writeFile(path(), "#!/bin/sh\n" + body);
+        std::filesystem::permissions(path(), std::filesystem::perms::owner_all);
+        WinAPI::setUrlLauncher(path().string(), 0.5);
+    }
+    ~Launcher() { WinAPI::setUrlLauncher(""); }
+    Launcher(const Launcher&) = delete;
+    Launcher& operator=(const Launcher&) = delete;
+
+    [[nodiscard]] std::filesystem::path path() const { return m_dir.file("browser"); }
+    [[nodiscard]] std::filesystem::path file(const std::string& name) const { return m_dir.file(name); }
+
+private:
+    testsupport::TempDir m_dir;
+};
+
+bool waitFor(const std::function<bool()>& done, int milliseconds = 10000)
+{
+    for (int waited = 0; waited < milliseconds && !done(); waited += 25)
+        QTest::qWait(25);
+    return done();
+}
+
 } // namespace
 
-TEST(WinAPI, OpenURLStartsTheBrowserDetachedAndLeavesNoChildBehind)
+TEST(WinAPI, OpenURLHandsTheAddressToTheBrowserAndLeavesNoChildBehind)
 {
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scope(boxes);
     testsupport::TempDir dir;
-    const auto launcher = dir.file("browser");
     const auto opened = dir.file("opened.txt");
-    // A browser that outlives the call: a child left to this process would show.
-    testsupport::writeFile(launcher, "#!/bin/sh\necho \"$1\" > \"" + opened.string() + ".part\"\nmv \"" +
-                                         opened.string() + ".part\" \"" + opened.string() + "\"\nsleep 2\n");
-    std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+    const auto ended = dir.file("ended.txt");
+    // A browser that outlives the watch: once the watch is over it runs on
+    // alone, no child of this process.
+    Launcher launcher("echo \"$1\" > \"" + opened.string() + ".part\"\nmv \"" + opened.string() + ".part\" \"" +
+                      opened.string() + "\"\nsleep 2\ntouch \"" + ended.string() + "\"\n");
     ASSERT_TRUE(childProcesses().empty());
-    WinAPI::setUrlLauncher(launcher.string());
     WinAPI::OpenURL("https://www.ncbi.nlm.nih.gov/Entrez/medline.html", nullptr);
-    EXPECT_TRUE(childProcesses().empty());
-    for (int i = 0; i < 400 && !std::filesystem::exists(opened); ++i)
-        QTest::qWait(25);
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(opened); }));
     EXPECT_EQ(testsupport::readFile(opened), "https://www.ncbi.nlm.nih.gov/Entrez/medline.html\n");
-    EXPECT_TRUE(childProcesses().empty());
-    WinAPI::setUrlLauncher("");
+    EXPECT_TRUE(waitFor([] { return childProcesses().empty(); }, 1900));
+    EXPECT_FALSE(std::filesystem::exists(ended)) << "the browser still runs";
+    EXPECT_TRUE(waitFor([&] { return std::filesystem::exists(ended); }));
+    EXPECT_TRUE(boxes.calls().empty());
+}
+
+TEST_F(ToolsHelp, WebItemsSayWhenNoWebBrowserCanBeStartedAndShowTheAddress)
+{
+    commands->openUrl = [this](const std::string& url) { WinAPI::OpenURL(url, frame.get()); };
+    struct Row {
+        const char* name;
+        std::string launcher;  // the script's body; empty: no launcher at all
+    };
+    const Row rows[] = {
+        {"a launcher that finds no browser", "echo 'no method available' >&2\nexit 3\n"},
+        {"a launcher that is killed", "kill -9 $$\n"},
+        {"no launcher", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.clear();
+        Launcher launcher(row.launcher);
+        if (row.launcher.empty()) {
+            WinAPI::setUrlLauncher((launcher.path().parent_path() / "missing").string(), 0.5);
+        }
+        trigger("mnuToolSearchWWW");
+        ASSERT_TRUE(waitFor([&] { return !boxes.calls().empty(); }));
+        QTest::qWait(100);
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, std::string("No web browser could be started to open this address:\n\n") +
+                                         shell::ProgramInfo::SearchPage +
+                                         "\n\nCopy it into a web browser to open it there.");
+        EXPECT_EQ(boxes.last().title, "Tessaray");
+        EXPECT_EQ(boxes.last().style, 48);
+    }
+    EXPECT_TRUE(waitFor([] { return childProcesses().empty(); }));
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(ToolsHelp, BothHelpItemsAskForTheCitationWithoutAHelpFile)

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -166,6 +167,55 @@ TEST_F(InsertDialogs, BadNamesAndTextsAreExplainedAndNotDefined)
     }
     EXPECT_NE(boxes.calls().back().text.find("No name \"Nothing\""), std::string::npos);
     EXPECT_TRUE(book().definedNames().empty());
+}
+
+TEST_F(InsertDialogs, ANameForAMissingSheetOrACellOffTheSheetIsRefusedWhenDefined)
+{
+    book().setNumSheets(2);
+    book().setSheetName(2, "My data");
+    const struct {
+        const char* refersTo;
+        const char* says;  // null: defined
+    } rows[] = {
+        {"=Sheet9!ZZZ0", "Refers to: there is no sheet named \"Sheet9\" in this workbook."},
+        {"='No such'!A1", "Refers to: there is no sheet named \"No such\" in this workbook."},
+        {"=Sheet1!ZZZ0", "Refers to: \"ZZZ0\" is not a cell of a sheet, whose columns run from A to IV and rows "
+                         "from 1 to 16384."},
+        {"=Sheet1!$A$0", "Refers to: \"$A$0\" is not a cell of a sheet, whose columns run from A to IV and rows "
+                         "from 1 to 16384."},
+        {"=SUM(Sheet1!A1:IW3)", "Refers to: \"IW3\" is not a cell of a sheet, whose columns run from A to IV and "
+                                "rows from 1 to 16384."},
+        {"='My data'!B16385", "Refers to: \"B16385\" is not a cell of a sheet, whose columns run from A to IV and "
+                              "rows from 1 to 16384."},
+        {"='My data'!$IV$16384", nullptr},
+        {"=SUM(Sheet1!A1:B2)", nullptr},
+    };
+    int n = 0;
+    testsupport::onModal<DefinedNameDialog>([&](DefinedNameDialog& d) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.refersTo);
+            const std::size_t before = boxes.calls().size();
+            const QString name = QStringLiteral("Name%1").arg(++n);
+            QTest::mouseClick(d.name(), Qt::LeftButton);
+            QTest::keyClick(d.name(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(d.name(), name);
+            QTest::mouseClick(d.refersTo(), Qt::LeftButton);
+            QTest::keyClick(d.refersTo(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(d.refersTo(), QString::fromUtf8(row.refersTo));
+            QTest::mouseClick(d.addButton(), Qt::LeftButton);
+            if (row.says == nullptr) {
+                EXPECT_EQ(boxes.calls().size(), before);
+                EXPECT_NE(book().findDefinedName(name.toStdString()), nullptr);
+                continue;
+            }
+            ASSERT_EQ(boxes.calls().size(), before + 1);
+            EXPECT_EQ(boxes.last().text, row.says);
+            EXPECT_EQ(boxes.last().title, "Define Name");
+            EXPECT_EQ(book().findDefinedName(name.toStdString()), nullptr);
+        }
+    });
+    grid.DefinedNameDlg();
+    EXPECT_EQ(book().definedNames().size(), 2u);
 }
 
 } // namespace

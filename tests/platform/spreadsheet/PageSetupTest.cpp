@@ -19,6 +19,54 @@ TEST(PageSetup, HeaderCodesExpandToPageSheetAndFile)
     EXPECT_EQ(expandHeaderText("R&&D &X&", 1, 1, "", ""), "R&D &X&");
 }
 
+TEST(PageSetup, MarginsMustLeaveRoomAcrossAndDownThePaper)
+{
+    using Field = spreadsheet::MarginProblem::Field;
+    struct Row {
+        const char* name;
+        double left, right, top, bottom;
+        bool refused;
+        Field field;
+        const char* message;
+    };
+    // A4 portrait: 8.27 x 11.69 in.
+    const Row rows[] = {
+        {"defaults", 0.75, 0.75, 1, 1, false, Field::Left, ""},
+        {"a left margin of 9 in", 9, 0.75, 1, 1, true, Field::Left,
+         "Left margin: the left and right margins together must be less than 8.27 in, the width of A4 portrait "
+         "paper. With a right margin of 0.75 in, enter at most 7.51 in."},
+        {"the largest left margin shown with two decimals", 7.51, 0.75, 1, 1, false, Field::Left, ""},
+        {"one hundredth more", 7.52, 0.75, 1, 1, true, Field::Left, nullptr},
+        {"the larger one of the pair is named", 0.5, 8, 1, 1, true, Field::Right,
+         "Right margin: the left and right margins together must be less than 8.27 in, the width of A4 portrait "
+         "paper. With a left margin of 0.50 in, enter at most 7.76 in."},
+        {"a pair that fills the page exactly", 4.135, 4.135, 1, 1, true, Field::Left, nullptr},
+        {"no room down", 1, 1, 6, 6, true, Field::Top,
+         "Top margin: the top and bottom margins together must be less than 11.69 in, the height of A4 portrait "
+         "paper. With a bottom margin of 6.00 in, enter at most 5.69 in."},
+        {"the other margin alone fills the paper", 10, 10, 1, 1, true, Field::Left,
+         "Left margin: the left and right margins together must be less than 8.27 in, the width of A4 portrait "
+         "paper."},
+    };
+    const double width = 210 / 25.4;
+    const double height = 297 / 25.4;
+    for (const Row& row : rows) {
+        spreadsheet::PageSetup setup;
+        setup.marginLeft = row.left;
+        setup.marginRight = row.right;
+        setup.marginTop = row.top;
+        setup.marginBottom = row.bottom;
+        const auto problem = spreadsheet::marginProblem(setup, width, height, "A4 portrait");
+        ASSERT_EQ(problem.has_value(), row.refused) << row.name;
+        if (problem) {
+            EXPECT_EQ(problem->field, row.field) << row.name;
+            if (row.message) {
+                EXPECT_EQ(problem->message, row.message) << row.name;
+            }
+        }
+    }
+}
+
 TEST(PageSetup, BandsFitTheRoomAndOversizedItemsStandAlone)
 {
     const std::vector<double> sizes{3, 3, 3, 10, 2, 2};

@@ -14,6 +14,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 
 #include <cmath>
@@ -438,6 +439,69 @@ TEST_F(GridPrinting, PageSetupKeepsOkAndDropsCancel)
     });
     grid.FilePageSetupDlg();
     EXPECT_EQ(grid.workbook().pageSetup(1).orientation, 2);
+}
+
+TEST_F(GridPrinting, PageSetupRefusesMarginsThatLeaveNoRoomToPrint)
+{
+    struct Row {
+        const char* field;
+        const char* typed;
+        bool landscape;
+        const char* says;  // null: kept
+    };
+    const Row rows[] = {
+        {"txtMarginLeft", "9", false,
+         "Left margin: the left and right margins together must be less than 8.27 in, the width of A4 portrait "
+         "paper. With a right margin of 0.75 in, enter at most 7.51 in."},
+        {"txtMarginRight", "8", false,
+         "Right margin: the left and right margins together must be less than 8.27 in, the width of A4 portrait "
+         "paper. With a left margin of 0.75 in, enter at most 7.51 in."},
+        {"txtMarginTop", "8", true,
+         "Top margin: the top and bottom margins together must be less than 8.27 in, the height of A4 landscape "
+         "paper. With a bottom margin of 1.00 in, enter at most 7.26 in."},
+        {"txtMarginLeft", "9", true, nullptr},  // landscape A4 is 11.69 in wide
+    };
+    fill(grid.workbook(), 5, 3);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.field) + " " + row.typed);
+        grid.workbook().setPageSetup(1, spreadsheet::PageSetup());
+        boxes.clear();
+        bool stayed = false;
+        bool fieldFocused = false;
+        whenShown<spreadsheet::PageSetupDlg>([&](spreadsheet::PageSetupDlg& d) {
+            d.activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+            if (row.landscape) {
+                QTest::mouseClick(d.findChild<QRadioButton*>("optLandscape"), Qt::LeftButton);
+            }
+            auto* box = d.findChild<QDoubleSpinBox*>(row.field);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(box, QString::fromLatin1(row.typed));
+            QTest::keyClick(box, Qt::Key_Return);
+            stayed = d.isVisible();
+            fieldFocused = box->hasFocus();
+            if (d.isVisible()) {
+                d.reject();
+            }
+        });
+        grid.FilePageSetupDlg();
+        if (row.says == nullptr) {
+            EXPECT_TRUE(boxes.calls().empty());
+            EXPECT_EQ(grid.workbook().pageSetup(1).orientation, 2);
+            EXPECT_DOUBLE_EQ(grid.workbook().pageSetup(1).marginLeft, 9.0);
+            continue;
+        }
+        EXPECT_TRUE(stayed) << "the dialog stays open for a correction";
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, row.says);
+        EXPECT_EQ(boxes.last().title, "Page Setup");
+        EXPECT_TRUE(fieldFocused) << "the margin to correct has the focus";
+        EXPECT_EQ(grid.workbook().pageSetup(1), spreadsheet::PageSetup()) << "nothing of the dialog is kept";
+    }
+    // What was kept prints.
+    grid.FilePrint(false);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out.pdf")));
 }
 
 TEST_F(GridPrinting, PrintWritesTheJobAndTheDialogCanStopIt)
