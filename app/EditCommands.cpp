@@ -52,13 +52,15 @@ EditCommands::EditCommands(MainFrame& frame) : QObject(&frame), m_frame(frame)
     connectItem("mnuEditFillDown", [this] { onSheet([](Sheet& s) { s.workbook().EditCopyDown(); }); });
     connectItem("mnuEditFillRight", [this] { onSheet([](Sheet& s) { s.workbook().EditCopyRight(); }); });
     connectItem("mnuEditClearAll", [this] { SSMDIEditClear(); });
-    // Clearing formats or contents ignores what fails.
+    // Clearing formats or contents passes over what fails, but a refusal
+    // (locked cells of a protected sheet) says why nothing was cleared.
     for (const auto& [name, what] : {std::pair{"mnuEditClearFormats", 2}, std::pair{"mnuEditClearContents", 3}}) {
         connectItem(name, [this, what = what] {
             if (Sheet* s = activeSheet()) {
                 try {
                     s->workbook().EditClear(what);
                 } catch (...) {
+                    (void)platform::tellIfRefusal(platform::currentAsError());
                 }
             }
         });
@@ -142,7 +144,9 @@ void EditCommands::onSheet(const std::function<void(spreadsheet::SpreadsheetWidg
                 // The workbook's refusals of bad input: said plainly, nothing changed.
                 static const std::set<std::string, std::less<>> refusals{
                     "Sort3", "SortSelection", "Clip", "Paste", "mnuEditPasteTranspos", "mnuEditDeleteSheet"};
-                if (e.number() != platform::err::InvalidCall || !refusals.contains(e.source()))
+                // Locked cells of a protected sheet have their own box (the refusal teller's).
+                if (e.number() != platform::err::InvalidCall || !refusals.contains(e.source()) ||
+                    spreadsheet::Workbook::isProtectionRefusal(e))
                     throw;
                 refusal(e.description());
             }

@@ -63,8 +63,26 @@ FormatCommands::FormatCommands(MainFrame& frame) : QObject(&frame), m_frame(fram
         if (before)
             m_bar->insertSeparator(before);
     }
-    frame.applyFontSize = [](frmMDIChild& child, std::int16_t size) { child.ss()->workbook().setFontSize(size); };
-    frame.applyFontName = [](frmMDIChild& child, const std::string& name) { child.ss()->workbook().setFontName(name); };
+    // The font boxes pass over a value the workbook refuses; a refusal of
+    // locked cells of a protected sheet is told instead.
+    frame.applyFontSize = [this](frmMDIChild& child, std::int16_t size) {
+        try {
+            child.ss()->workbook().setFontSize(size);
+        } catch (...) {
+            if (!platform::tellIfRefusal(platform::currentAsError()))
+                throw;
+            SyncFontBoxes();  // the boxes show the cell's font again
+        }
+    };
+    frame.applyFontName = [this](frmMDIChild& child, const std::string& name) {
+        try {
+            child.ss()->workbook().setFontName(name);
+        } catch (...) {
+            if (!platform::tellIfRefusal(platform::currentAsError()))
+                throw;
+            SyncFontBoxes();
+        }
+    };
 
     connectItem("mnuFormatCells", [this] {
         onSheet([](Sheet& s) { s.FormatCellsDlg(kAllPages); });

@@ -81,7 +81,9 @@ void InsertCommands::ignoringErrors(const std::function<void(Sheet&)>& command)
     try {
         command(*sheet);
     } catch (...) {
-        // These items pass over what fails, without a message.
+        // These items pass over what fails without a message, except a
+        // refusal (locked cells of a protected sheet), which says why.
+        (void)platform::tellIfRefusal(platform::currentAsError());
     }
 }
 

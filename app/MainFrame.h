@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "platform/dialogs/CommonDialog.h"
+#include "platform/errors/Guard.h"
+#include "platform/spreadsheet/RefusalBox.h"
 #include "shell/core/IniQuorin.h"
 #include "shell/core/ShellRules.h"
 
@@ -138,6 +140,10 @@ private:
     frmMDIChild* m_lastActive = nullptr;
     bool m_inZoom = false;
     bool m_closing = false;
+    // While the window lives, a command that would change a protected
+    // sheet's locked cells says so in the one plain box instead of the error
+    // report, whichever menu, button or dialog it came from.
+    platform::ScopedRefusalTeller m_refusals{&spreadsheet::tellProtectionRefusal};
 };
 
 } // namespace shell

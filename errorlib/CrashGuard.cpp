@@ -8,7 +8,9 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
+#include <cxxabi.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -109,16 +111,23 @@ void addTimestamp(SafeText& out, long utcOffset)
     out.addNumber(static_cast<unsigned long>(secs % 60), 2);
 }
 
-// The report of HandleError for BaseErrorNumber + 8 at a fatal, unnamed place.
-void buildReport(SafeText& out, std::uint32_t code, const char* source)
+// What the report says happened; empty texts leave their fields empty.
+struct Cause {
+    const char* procedure = "";
+    const char* context = "";
+    const char* description = "";  // the handler's default description when empty
+};
+
+// The report of HandleError for BaseErrorNumber + 8 at a fatal place.
+void buildReport(SafeText& out, std::uint32_t code, const char* source, const Cause& cause)
 {
     out.add("Rampart Error Report\t\t");
     addTimestamp(out, g_prepared.utcOffset);
     out.add("\r\n\r\n");
     out.field("Component        = ", g_prepared.component.data());
     out.field("Module           = ", "");
-    out.field("Procedure        = ", "");
-    out.field("Context          = ", "");
+    out.field("Procedure        = ", cause.procedure);
+    out.field("Context          = ", cause.context);
     out.field("Boundary         = ", "rmpBoundaryNone");
     out.field("Severity         = ", "rmpSeverityFatal");
     out.field("Erl              = ", "0");
@@ -128,16 +137,82 @@ void buildReport(SafeText& out, std::uint32_t code, const char* source)
     out.field("Exception Id     = ", ExceptionName(code));
     out.field("Source           = ", source);
     out.add("\r\n");
-    out.field("Description      = ", g_prepared.description.data());
+    out.field("Description      = ", *cause.description != '\0' ? cause.description : g_prepared.description.data());
     out.field("Suggestion       = ", "");
     out.field("Notes            = ", "");
+}
+
+// The names of the signals the guard catches (async-signal-safe: constants only).
+const char* signalName(int signal)
+{
+    switch (signal) {
+    case SIGSEGV: return "SIGSEGV";
+    case SIGFPE: return "SIGFPE";
+    case SIGILL: return "SIGILL";
+    case SIGBUS: return "SIGBUS";
+    case SIGTRAP: return "SIGTRAP";
+    case SIGINT: return "SIGINT";
+    default: return "signal";
+    }
+}
+
+// "Signal SIGSEGV (11)", built without allocating.
+void describeSignal(SafeText& out, int signal)
+{
+    out.add("Signal ");
+    out.add(signalName(signal));
+    out.add(" (");
+    out.addNumber(static_cast<unsigned long>(signal), 1);
+    out.add(")");
+}
+
+// The type's name as written in the source ("std::runtime_error"), or its
+// mangled name when it cannot be demangled.
+std::string typeName(const std::type_info& type)
+{
+    int status = 0;
+    const std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                          std::free);
+    return status == 0 && demangled ? std::string(demangled.get()) : std::string(type.name());
+}
+
+// The exception that reached std::terminate: where it was raised, its type
+// and its message. Called from the terminate handler, where the exception is
+// the one being handled.
+struct Uncaught {
+    std::string procedure;
+    std::string context;
+    std::string description;
+};
+
+Uncaught describeUncaught()
+{
+    Uncaught u;
+    const std::type_info* type = abi::__cxa_current_exception_type();
+    if (type == nullptr) {
+        u.context = "std::terminate called without an exception";
+        return u;
+    }
+    u.context = "Uncaught exception of type " + typeName(*type);
+    try {
+        throw;
+    } catch (const platform::Error& e) {
+        u.procedure = e.source();
+        u.description = "Error " + std::to_string(e.number()) + ": " + e.description();
+    } catch (const std::exception& e) {
+        u.description = e.what();
+    } catch (...) {
+    }
+    return u;
 }
 
 void onSignal(int signal, siginfo_t* info, void*)
 {
     const std::uint32_t code = ExceptionCodeOfSignal(signal, info != nullptr ? info->si_code : 0);
+    SafeText context;
+    describeSignal(context, signal);
     SafeText report;
-    buildReport(report, code, "Rampart6");
+    buildReport(report, code, "Rampart6", Cause{"", context.data(), ""});
     report.add("\r\n");
     const int fd = ::open(g_prepared.logPath.data(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd >= 0) {
@@ -162,13 +237,19 @@ void onSignal(int signal, siginfo_t* info, void*)
 [[noreturn]] void onTerminate()
 {
     if (ICErrorHandler* handler = g_prepared.handler) {
+        Uncaught uncaught;
+        try {
+            uncaught = describeUncaught();
+        } catch (...) {
+        }
         try {
             const ExceptionInfo info{CppExceptionCode, nullptr};
             (void)handler->HandleException(&info);
         } catch (const platform::Error& e) {
             try {
                 SafeText report;
-                buildReport(report, CppExceptionCode, e.source().c_str());
+                buildReport(report, CppExceptionCode, e.source().c_str(),
+                            Cause{uncaught.procedure.c_str(), uncaught.context.c_str(), uncaught.description.c_str()});
                 handler->LogString(report.data());
             } catch (...) {
             }

@@ -8,8 +8,12 @@
 // the exception code named after the signal (0xC0000005
 // "EXCEPTION_ACCESS_VIOLATION", ...) or 0xE06D7363 for std::terminate, and an
 // "Rampart Error Report" with its exception block in the client's log file.
-// Then the process ends as it would have: the signal's default action, or
-// abort().
+// The report says what happened: for a signal, Context "Signal SIGSEGV
+// (11)"; for an exception nobody caught, Context "Uncaught exception of type
+// <type>" and Description its message ("Error <number>: <description>" for
+// a platform::Error, whose source goes to Procedure; what() for any other
+// std::exception). Then the process ends as it would have: the signal's
+// default action, or abort().
 //
 // The signal path runs inside the signal handler: it throws nothing, takes no
 // lock and allocates nothing; it writes one prepared report with write(2) to

@@ -20,6 +20,12 @@
 //
 // The reporter is installed once by the program (the shell's ErrorHandler);
 // tests install a scripted one with ScopedReporter.
+//
+// A refusal is no fault: the user asked for something the program declines
+// for a reason the user can act on (a change of a protected sheet's locked
+// cells, say). The refusal teller in force sees every error before the
+// reporter does; when it recognises a refusal it tells the user in a plain
+// box and the reporter is not asked (see reportError).
 
 #include <cstdint>
 #include <functional>
@@ -43,9 +49,19 @@ enum class Answer : std::int16_t {
 
 using Reporter = std::function<Answer(const Error&)>;
 
-// The reporter in force; with none installed, every error is answered Abort.
+// Shows the plain message of a refusal and returns true; false, showing
+// nothing, for an error that is not one.
+using RefusalTeller = std::function<bool(const Error&)>;
+
+// A refusal that the teller in force tells is answered Ok (a guarded
+// procedure leaves at once, changing nothing more); any other error goes to
+// the reporter in force, and with none installed is answered Abort.
 [[nodiscard]] Answer reportError(const Error& error);
 void setReporter(Reporter reporter);
+// For procedures that pass over their failures without a report: tells the
+// error when the teller in force recognises it as a refusal, so that a
+// refused command still says why nothing happened. True when it was told.
+bool tellIfRefusal(const Error& error);
 
 // Installs a reporter for the lifetime of the object and restores the previous one.
 class ScopedReporter {
@@ -57,6 +73,18 @@ public:
 
 private:
     Reporter m_previous;
+};
+
+// Installs a refusal teller for the lifetime of the object and restores the previous one.
+class ScopedRefusalTeller {
+public:
+    explicit ScopedRefusalTeller(RefusalTeller teller);
+    ~ScopedRefusalTeller();
+    ScopedRefusalTeller(const ScopedRefusalTeller&) = delete;
+    ScopedRefusalTeller& operator=(const ScopedRefusalTeller&) = delete;
+
+private:
+    RefusalTeller m_previous;
 };
 
 namespace detail {

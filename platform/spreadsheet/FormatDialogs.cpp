@@ -17,6 +17,7 @@
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FontNames.h"
 #include "platform/spreadsheet/NumberFormat.h"
+#include "platform/spreadsheet/RefusalBox.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -232,40 +233,46 @@ void FormatCellsDialog::accept()
     }
     const CellFormat start = m_start;
     // Only what the user changed reaches the cells.
-    m_book.formatSelection([&](CellFormat& f) {
-        if (now.numberFormat != start.numberFormat)
-            f.numberFormat = now.numberFormat;
-        if (now.hAlign != start.hAlign)
-            f.hAlign = now.hAlign;
-        if (now.vAlign != start.vAlign)
-            f.vAlign = now.vAlign;
-        if (now.wrap != start.wrap)
-            f.wrap = now.wrap;
-        if (now.fontName != start.fontName)
-            f.fontName = now.fontName;
-        if (now.fontSize != start.fontSize)
-            f.fontSize = now.fontSize;
-        if (now.bold != start.bold)
-            f.bold = now.bold;
-        if (now.italic != start.italic)
-            f.italic = now.italic;
-        if (now.underline != start.underline)
-            f.underline = now.underline;
-        if (now.fontColor != start.fontColor)
-            f.fontColor = now.fontColor;
-        if (now.borderLeft != start.borderLeft)
-            f.borderLeft = now.borderLeft;
-        if (now.borderRight != start.borderRight)
-            f.borderRight = now.borderRight;
-        if (now.borderTop != start.borderTop)
-            f.borderTop = now.borderTop;
-        if (now.borderBottom != start.borderBottom)
-            f.borderBottom = now.borderBottom;
-        if (now.fill != start.fill)
-            f.fill = now.fill;
-        if (now.locked != start.locked)
-            f.locked = now.locked;
+    const bool done = runRefusable("Format Cells", [&] {
+        m_book.formatSelection([&](CellFormat& f) {
+            if (now.numberFormat != start.numberFormat)
+                f.numberFormat = now.numberFormat;
+            if (now.hAlign != start.hAlign)
+                f.hAlign = now.hAlign;
+            if (now.vAlign != start.vAlign)
+                f.vAlign = now.vAlign;
+            if (now.wrap != start.wrap)
+                f.wrap = now.wrap;
+            if (now.fontName != start.fontName)
+                f.fontName = now.fontName;
+            if (now.fontSize != start.fontSize)
+                f.fontSize = now.fontSize;
+            if (now.bold != start.bold)
+                f.bold = now.bold;
+            if (now.italic != start.italic)
+                f.italic = now.italic;
+            if (now.underline != start.underline)
+                f.underline = now.underline;
+            if (now.fontColor != start.fontColor)
+                f.fontColor = now.fontColor;
+            if (now.borderLeft != start.borderLeft)
+                f.borderLeft = now.borderLeft;
+            if (now.borderRight != start.borderRight)
+                f.borderRight = now.borderRight;
+            if (now.borderTop != start.borderTop)
+                f.borderTop = now.borderTop;
+            if (now.borderBottom != start.borderBottom)
+                f.borderBottom = now.borderBottom;
+            if (now.fill != start.fill)
+                f.fill = now.fill;
+            if (now.locked != start.locked)
+                f.locked = now.locked;
+        });
     });
+    if (!done) {
+        QDialog::reject();  // a refused change leaves every cell as it was
+        return;
+    }
     QDialog::accept();
 }
 
@@ -310,6 +317,13 @@ LineSizeDialog::LineSizeDialog(Workbook& book, Kind kind, QWidget* parent) : QDi
 void LineSizeDialog::accept()
 {
     const double v = m_size->value();
+    if (!runRefusable(qPrintable(windowTitle()), [&] { apply(v); }))
+        return;
+    QDialog::accept();
+}
+
+void LineSizeDialog::apply(double v)
+{
     switch (m_kind) {
     case Kind::RowHeight:
         for (std::int32_t i = 0; i < m_book.SelectionCount(); ++i) {
@@ -330,7 +344,6 @@ void LineSizeDialog::accept()
         m_book.editSheetFormat(m_book.Sheet(), [v](SheetFormat& f) { f.setDefaultColWidth(v); });
         break;
     }
-    QDialog::accept();
 }
 
 FormatSheetDialog::FormatSheetDialog(Workbook& book, QWidget* parent) : QDialog(parent), m_book(book)

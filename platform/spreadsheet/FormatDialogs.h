@@ -108,6 +108,8 @@ public:
     void accept() override;
 
 private:
+    void apply(double v);
+
     Workbook& m_book;
     Kind m_kind;
     QDoubleSpinBox* m_size = nullptr;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/spreadsheet/FormatDialogs.h"
+#include "platform/spreadsheet/RefusalBox.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -234,45 +235,49 @@ void FormatObjectDialog::accept()
     const DrawingObject& start = m_start;
     const ObjectStyle& a = start.style;
     const ObjectStyle& b = now.style;
-    for (const std::int32_t id : m_ids) {
-        const DrawingObject& before = m_book.object(m_sheet, id);
-        DrawingObject o = before;
-        // Only what the user changed reaches the objects.
-        if (m_hasLine) {
-            if (b.lineColor != a.lineColor)
-                o.style.lineColor = b.lineColor;
-            if (b.lineWidth != a.lineWidth)
-                o.style.lineWidth = b.lineWidth;
-            if (b.lineStyle != a.lineStyle)
-                o.style.lineStyle = b.lineStyle;
+    const bool done = runRefusable("Format Object", [&] {
+        for (const std::int32_t id : m_ids) {
+            const DrawingObject& before = m_book.object(m_sheet, id);
+            DrawingObject o = before;
+            // Only what the user changed reaches the objects.
+            if (m_hasLine) {
+                if (b.lineColor != a.lineColor)
+                    o.style.lineColor = b.lineColor;
+                if (b.lineWidth != a.lineWidth)
+                    o.style.lineWidth = b.lineWidth;
+                if (b.lineStyle != a.lineStyle)
+                    o.style.lineStyle = b.lineStyle;
+            }
+            if (m_hasArrows) {
+                if (b.arrowAtStart != a.arrowAtStart)
+                    o.style.arrowAtStart = b.arrowAtStart;
+                if (b.arrowAtEnd != a.arrowAtEnd)
+                    o.style.arrowAtEnd = b.arrowAtEnd;
+            }
+            if (m_hasFill) {
+                if (b.filled != a.filled)
+                    o.style.filled = b.filled;
+                if (b.fillColor != a.fillColor)
+                    o.style.fillColor = b.fillColor;
+            }
+            if (m_hasText && now.text != start.text)
+                o.text = now.text;
+            if (m_hasCheck && now.checkState != start.checkState)
+                o.checkState = now.checkState;
+            if (m_hasList) {
+                if (now.items != start.items)
+                    o.items = now.items;
+                if (now.chosenItem != start.chosenItem || now.items != start.items)
+                    o.chosenItem = std::min(now.chosenItem, static_cast<std::int32_t>(o.items.size()));
+            }
+            if (m_hasName && now.name != start.name)
+                o.name = now.name;
+            if (!(o == before))
+                m_book.setObject(m_sheet, o);
         }
-        if (m_hasArrows) {
-            if (b.arrowAtStart != a.arrowAtStart)
-                o.style.arrowAtStart = b.arrowAtStart;
-            if (b.arrowAtEnd != a.arrowAtEnd)
-                o.style.arrowAtEnd = b.arrowAtEnd;
-        }
-        if (m_hasFill) {
-            if (b.filled != a.filled)
-                o.style.filled = b.filled;
-            if (b.fillColor != a.fillColor)
-                o.style.fillColor = b.fillColor;
-        }
-        if (m_hasText && now.text != start.text)
-            o.text = now.text;
-        if (m_hasCheck && now.checkState != start.checkState)
-            o.checkState = now.checkState;
-        if (m_hasList) {
-            if (now.items != start.items)
-                o.items = now.items;
-            if (now.chosenItem != start.chosenItem || now.items != start.items)
-                o.chosenItem = std::min(now.chosenItem, static_cast<std::int32_t>(o.items.size()));
-        }
-        if (m_hasName && now.name != start.name)
-            o.name = now.name;
-        if (!(o == before))
-            m_book.setObject(m_sheet, o);
-    }
+    });
+    if (!done)
+        return;
     QDialog::accept();
 }
 

@@ -13,6 +13,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/RefusalBox.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -22,11 +23,6 @@ namespace {
 
 constexpr const char* kInsertTitle = "Insert";
 constexpr const char* kNameTitle = "Define Name";
-
-void tellRefusal(const platform::Error& e, const char* title)
-{
-    platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation | platform::mb::OkOnly, title);
-}
 
 } // namespace
 

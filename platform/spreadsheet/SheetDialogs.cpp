@@ -14,11 +14,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "platform/errors/Guard.h"
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/FormulaText.h"
+#include "platform/spreadsheet/RefusalBox.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 
 namespace spreadsheet {
@@ -31,6 +34,14 @@ QPushButton* button(QDialogButtonBox* box, const QString& caption, const char* n
     b->setObjectName(QString::fromLatin1(name));
     b->setAutoDefault(false);
     return b;
+}
+
+// Runs a button's work under the program's error handling, so that nothing
+// it throws reaches the event loop.
+template <class Work>
+void onButton(Work&& work)
+{
+    platform::guarded([&](platform::Guard& g) { g.step(std::forward<Work>(work)); });
 }
 
 } // namespace
@@ -64,12 +75,12 @@ FindDialog::FindDialog(SpreadsheetWidget& grid, bool replace) : QDialog(&grid), 
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
     QPushButton* next = button(buttons, tr("&Find Next"), "findNext", QDialogButtonBox::ActionRole);
     next->setDefault(true);
-    connect(next, &QPushButton::clicked, this, [this] { (void)findNext(); });
+    connect(next, &QPushButton::clicked, this, [this] { onButton([this] { (void)findNext(); }); });
     if (replace) {
         connect(button(buttons, tr("&Replace"), "replace", QDialogButtonBox::ActionRole), &QPushButton::clicked, this,
-                [this] { replaceOne(); });
+                [this] { onButton([this] { replaceOne(); }); });
         connect(button(buttons, tr("Replace &All"), "replaceAll", QDialogButtonBox::ActionRole),
-                &QPushButton::clicked, this, [this] { replaceAll(); });
+                &QPushButton::clicked, this, [this] { onButton([this] { replaceAll(); }); });
     }
     connect(button(buttons, tr("Close"), "close", QDialogButtonBox::RejectRole), &QPushButton::clicked, this,
             &QDialog::reject);
@@ -114,7 +125,7 @@ void FindDialog::replaceOne()
     try {
         (void)book.replaceInCell(book.activeRow(), book.activeCol(), what, m_with->text().toStdString(), options());
     } catch (const platform::Error& e) {
-        (void)platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation, windowTitle().toStdString());
+        tellRefusal(e, windowTitle().toStdString().c_str());
         return;
     }
     (void)findNext();
@@ -126,7 +137,13 @@ void FindDialog::replaceAll()
     const std::string what = m_what->text().toStdString();
     if (what.empty())
         return;
-    const std::int32_t n = book.replaceAll(what, m_with->text().toStdString(), options());
+    std::int32_t n = 0;
+    try {
+        n = book.replaceAll(what, m_with->text().toStdString(), options());
+    } catch (const platform::Error& e) {
+        tellRefusal(e, windowTitle().toStdString().c_str());  // nothing was replaced
+        return;
+    }
     if (n == 0) {
         (void)platform::dialogs().MsgBox("Cannot find \"" + what + "\".", platform::mb::Information,
                                          windowTitle().toStdString());
@@ -153,8 +170,10 @@ GotoDialog::GotoDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (go())
-            accept();
+        onButton([this] {
+            if (go())
+                accept();
+        });
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -271,12 +290,14 @@ SortDialog::SortDialog(SpreadsheetWidget& grid) : QDialog(&grid), m_grid(grid)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (sort())
-            accept();
+        onButton([this] {
+            if (sort())
+                accept();
+        });
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    connect(m_byRows, &QRadioButton::toggled, this, [this] { refresh(); });
+    connect(m_byRows, &QRadioButton::toggled, this, [this] { onButton([this] { refresh(); }); });
     refresh();
 }
 
@@ -318,7 +339,7 @@ bool SortDialog::sort()
                                            "rows and sort again.");
         book.Sort3(r.firstRow, r.firstCol, r.lastRow, r.lastCol, byRows, key[0], key[1], key[2]);
     } catch (const platform::Error& e) {
-        (void)platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation, "Sort");
+        tellRefusal(e, "Sort");
         return false;
     }
     return true;

@@ -488,6 +488,11 @@ void SpreadsheetGrid::selectTo(std::int32_t row, std::int32_t col)
 
 void SpreadsheetGrid::mousePressEvent(QMouseEvent* event)
 {
+    m_owner->userAction([&] { onMousePress(event); });
+}
+
+void SpreadsheetGrid::onMousePress(QMouseEvent* event)
+{
     if (m_editor)
         commitEdit();
     setFocus();
@@ -528,6 +533,11 @@ void SpreadsheetGrid::mousePressEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
 {
+    m_owner->userAction([&] { onMouseMove(event); });
+}
+
+void SpreadsheetGrid::onMouseMove(QMouseEvent* event)
+{
     if (m_objects->mouseMove(event))
         return;
     if (m_drag == DragKind::None || !(event->buttons() & Qt::LeftButton))
@@ -566,6 +576,11 @@ void SpreadsheetGrid::mouseMoveEvent(QMouseEvent* event)
 
 void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
 {
+    m_owner->userAction([&] { onMouseRelease(event); });
+}
+
+void SpreadsheetGrid::onMouseRelease(QMouseEvent* event)
+{
     // The model reflects the release before the signal goes out.
     m_objects->mouseRelease(event);
     if (m_drag == DragKind::Fill && !(m_fillTarget == m_fillSource)) {
@@ -585,6 +600,11 @@ void SpreadsheetGrid::mouseReleaseEvent(QMouseEvent* event)
 }
 
 void SpreadsheetGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    m_owner->userAction([&] { onMouseDoubleClick(event); });
+}
+
+void SpreadsheetGrid::onMouseDoubleClick(QMouseEvent* event)
 {
     if (m_objects->mouseDoubleClick(event))
         return;
@@ -643,6 +663,11 @@ void SpreadsheetGrid::jumpToEdge(std::int32_t dRow, std::int32_t dCol, bool exte
 }
 
 void SpreadsheetGrid::keyPressEvent(QKeyEvent* event)
+{
+    m_owner->userAction([&] { onKeyPress(event); });
+}
+
+void SpreadsheetGrid::onKeyPress(QKeyEvent* event)
 {
     if (m_editor) {
         // While the in-cell editor is open a key reaches the grid in one of
@@ -878,41 +903,50 @@ void SpreadsheetGrid::cancelEdit()
 bool SpreadsheetGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_editor) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            switch (key->key()) {
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                commitEdit();
-                moveActive((key->modifiers() & Qt::ShiftModifier) ? -1 : 1, 0, false);
-                return true;
-            case Qt::Key_Tab:
-                commitEdit();
-                moveActive(0, 1, false);
-                return true;
-            case Qt::Key_Backtab:
-                commitEdit();
-                moveActive(0, -1, false);
-                return true;
-            case Qt::Key_Escape:
-                cancelEdit();
-                return true;
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-                commitEdit();
-                moveActive(key->key() == Qt::Key_Up ? -1 : 1, 0, false);
-                return true;
-            default:
-                break;
-            }
-        } else if (event->type() == QEvent::FocusOut) {
-            auto* focus = static_cast<QFocusEvent*>(event);
-            if (focus->reason() != Qt::PopupFocusReason && focus->reason() != Qt::ActiveWindowFocusReason &&
-                !(m_owner->m_formulaEdit && m_owner->m_formulaEdit->hasFocus()))
-                commitEdit();
-        }
+        bool taken = false;
+        m_owner->userAction([&] { taken = onEditorEvent(event); });
+        if (taken)
+            return true;
     }
     return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+bool SpreadsheetGrid::onEditorEvent(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            commitEdit();
+            moveActive((key->modifiers() & Qt::ShiftModifier) ? -1 : 1, 0, false);
+            return true;
+        case Qt::Key_Tab:
+            commitEdit();
+            moveActive(0, 1, false);
+            return true;
+        case Qt::Key_Backtab:
+            commitEdit();
+            moveActive(0, -1, false);
+            return true;
+        case Qt::Key_Escape:
+            cancelEdit();
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            commitEdit();
+            moveActive(key->key() == Qt::Key_Up ? -1 : 1, 0, false);
+            return true;
+        default:
+            break;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        auto* focus = static_cast<QFocusEvent*>(event);
+        if (focus->reason() != Qt::PopupFocusReason && focus->reason() != Qt::ActiveWindowFocusReason &&
+            !(m_owner->m_formulaEdit && m_owner->m_formulaEdit->hasFocus()))
+            commitEdit();
+    }
+    return false;
 }
 
 } // namespace spreadsheet

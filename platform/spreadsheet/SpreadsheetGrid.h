@@ -72,6 +72,16 @@ protected:
 private:
     enum class DragKind { None, Cells, Rows, Columns, Fill };
 
+    // The handlers proper; the event members run them under the control's
+    // error handling (SpreadsheetWidget::userAction).
+    void onMousePress(QMouseEvent* event);
+    void onMouseMove(QMouseEvent* event);
+    void onMouseRelease(QMouseEvent* event);
+    void onMouseDoubleClick(QMouseEvent* event);
+    void onKeyPress(QKeyEvent* event);
+    // The in-cell editor's keys and focus; true when the event is taken.
+    bool onEditorEvent(QEvent* event);
+
     [[nodiscard]] Workbook& book() const;
     [[nodiscard]] int colWidth() const;   // the default width, in pixels
     [[nodiscard]] int rowHeight() const;  // the default height, in pixels

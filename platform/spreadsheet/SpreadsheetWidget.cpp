@@ -11,6 +11,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "platform/errors/Guard.h"
 #include "platform/spreadsheet/CellClipboard.h"
 #include "platform/spreadsheet/SheetDialogs.h"
 #include "platform/spreadsheet/SpreadsheetGrid.h"
@@ -45,10 +46,10 @@ SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent)
     m_tabs->setDrawBase(false);
     layout->addWidget(m_tabs);
 
-    connect(m_formulaEdit, &QLineEdit::returnPressed, this, &SpreadsheetWidget::commitFormulaBar);
+    connect(m_formulaEdit, &QLineEdit::returnPressed, this, [this] { userAction([this] { commitFormulaBar(); }); });
     connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_refreshing && index >= 0 && index + 1 != m_book.Sheet())
-            m_book.setSheet(index + 1);
+            userAction([this, index] { m_book.setSheet(index + 1); });
     });
 
     m_book.setChangeCallback([this] { modelChanged(); });
@@ -264,11 +265,21 @@ void SpreadsheetWidget::commitFormulaBar()
 
 void SpreadsheetWidget::tellRefusal(const platform::Error& e)
 {
-    if (Workbook::isProtectionRefusal(e))
-        (void)platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation | platform::mb::OkOnly,
-                                         kProtectedTitle);
-    else
+    if (!tellProtectionRefusal(e))
         QApplication::beep();
+}
+
+void SpreadsheetWidget::userAction(const std::function<void()>& action) noexcept
+{
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] {
+            try {
+                action();
+            } catch (const platform::Error& e) {
+                tellRefusal(e);
+            }
+        });
+    });
 }
 
 void SpreadsheetWidget::OptionsDlg(std::int32_t pages)

@@ -12,11 +12,13 @@
 // The widget owns its workbook and listens to it (Workbook's change
 // callback is the widget's: do not replace it).
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include <QWidget>
 
+#include "platform/spreadsheet/RefusalBox.h"
 #include "platform/spreadsheet/SpreadsheetView.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -67,7 +69,7 @@ public:
     // The title of the box that tells of a change refused on a protected
     // sheet (Workbook::kProtectedCells); typing, the formula bar, Delete, the
     // clipboard keys and the fill handle show it once per refused change.
-    static constexpr const char* kProtectedTitle = "Protected Sheet";
+    static constexpr const char* kProtectedTitle = spreadsheet::kProtectedTitle;
 
     // The control's dialogs (SheetDialogs.h), shown modeless and returned.
     QDialog* FindDlg();
@@ -130,6 +132,10 @@ private:
     // A change the workbook refused: a protected sheet's locked cells say so
     // in a message box (titled kProtectedTitle); anything else beeps.
     void tellRefusal(const platform::Error& e);
+    // Runs what a key, the mouse, the formula bar or a sheet tab asked for:
+    // a change the workbook refuses is told (tellRefusal); any other failure
+    // goes to the program's error reporter. Nothing escapes.
+    void userAction(const std::function<void()>& action) noexcept;
 
     Workbook m_book;
     QLabel* m_nameBox = nullptr;

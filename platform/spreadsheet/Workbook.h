@@ -327,7 +327,9 @@ public:
     // The active cell's format: what the formatting toolbar and font boxes show.
     [[nodiscard]] const CellFormat& activeFormat() const;
     // Applies `edit` to the format of every cell of every selected range of
-    // the active sheet.
+    // the active sheet. On a protected sheet a selection that holds a locked
+    // cell is refused as a change of content is (kProtectedCells), with
+    // nothing changed.
     void formatSelection(const std::function<void(CellFormat&)>& edit);
 
     // Gives the block of sheet dstSheet from (dr, dc) the formats of the
@@ -370,11 +372,13 @@ public:
     void setFreeze(const SheetFormat::Freeze& f);
     [[nodiscard]] bool EnableProtection() const;
     void setEnableProtection(bool on);
-    // While a sheet is protected, every change of the content of its locked
-    // cells is refused before anything changes (error 5 saying
+    // While a sheet is protected, every change of the content or the format
+    // of its locked cells is refused before anything changes (error 5 saying
     // kProtectedCells): entering, clearing, pasting, filling, sorting,
-    // replacing, and inserting or deleting cells, rows or columns that would
-    // move them. Unlocked cells take changes as usual.
+    // replacing, formatting, and inserting or deleting cells, rows or columns
+    // that would move them. Unlocked cells take changes as usual. The
+    // sheet's layout (row heights, column widths, hidden lines, panes, print
+    // settings) is not a change of cells and stays free.
     static constexpr std::string_view kProtectedCells =
         "The cells you are changing are locked on a protected sheet. To change them, turn off the sheet's "
         "protection (Format, Sheet, Protection) or unlock the cells first.";
@@ -382,7 +386,7 @@ public:
     [[nodiscard]] bool isLocked(std::int32_t sheet, const RangeRef& range) const;
     // Refuses (error 5, kProtectedCells) when isLocked.
     void checkUnlocked(std::int32_t sheet, const RangeRef& range, const char* source) const;
-    // Whether an error is that refusal.
+    // Whether an error is that refusal (with or without a trail added to it).
     [[nodiscard]] static bool isProtectionRefusal(const platform::Error& e);
     // Print area = the selection's first range; print titles = its whole
     // rows and/or whole columns (a block that is neither clears them).

@@ -203,14 +203,14 @@ void Workbook::EditClear(std::int32_t what)
     if (what < 1 || what > 3)
         throw platform::Error::runtime(platform::err::InvalidCall, "EditClear");
     checkUnlocked(m_active, SelectionEx(0), "EditClear");
+    // Contents first: clearing the formats gives the cells the normal style,
+    // which is locked, and a protected sheet would then refuse the contents.
+    if (what != 2)
+        clearRange(m_active, SelectionEx(0));
     if (what != 3) {
         active().format.clear(SelectionEx(0));
-        if (what == 2) {
-            touch();
-            return;
-        }
+        touch();
     }
-    clearRange(m_active, SelectionEx(0));
 }
 
 void Workbook::deleteSelectedCells()

@@ -51,6 +51,9 @@ const CellFormat& Workbook::activeFormat() const
 
 void Workbook::formatSelection(const std::function<void(CellFormat&)>& edit)
 {
+    // Formatting is a change too: every range is checked before any changes.
+    for (std::int32_t i = 0; i < SelectionCount(); ++i)
+        checkUnlocked(m_active, SelectionEx(i), "formatSelection");
     SheetFormat& f = active().format;
     for (std::int32_t i = 0; i < SelectionCount(); ++i)
         f.change(SelectionEx(i), edit);
@@ -224,7 +227,8 @@ void Workbook::checkUnlocked(std::int32_t sheet, const RangeRef& range, const ch
 
 bool Workbook::isProtectionRefusal(const platform::Error& e)
 {
-    return e.number() == platform::err::InvalidCall && e.description() == kProtectedCells;
+    // A procedure that passed the refusal on may have added its line to the trail.
+    return e.number() == platform::err::InvalidCall && e.description().starts_with(kProtectedCells);
 }
 
 void Workbook::SetPrintAreaFromSelection()

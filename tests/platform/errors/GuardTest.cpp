@@ -1,6 +1,7 @@
 #include "platform/errors/Guard.h"
 
 #include <deque>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -132,4 +133,52 @@ TEST(Guard, TracedRetryRerunsOnlyInDebugMode)
             EXPECT_EQ(exits, 1) << "leaving runs the exit steps once";
         }
     }
+}
+
+TEST(Guard, ARefusalIsToldOnceAndLeavesTheProcedureWithoutAReport)
+{
+    // Error 5 from "Refuse" is a refusal; every other error is a fault.
+    std::vector<std::string> told;
+    platform::ScopedRefusalTeller teller([&told](const Error& e) {
+        if (e.number() != 5 || e.source() != "Refuse")
+            return false;
+        told.push_back(e.description());
+        return true;
+    });
+    ScriptedReporter script{{Answer::Retry}, {}};
+    platform::ScopedReporter scoped(script.reporter());
+
+    std::vector<int> ran;
+    platform::guarded([&](platform::Guard& g) {
+        g.step([&] { ran.push_back(1); });
+        g.step([&] {
+            ran.push_back(2);
+            throw Error(5, "Refuse", "not here");
+        });
+        g.step([&] { ran.push_back(3); });
+    });
+    EXPECT_EQ(ran, (std::vector<int>{1, 2})) << "neither run again nor gone on";
+    EXPECT_EQ(told, (std::vector<std::string>{"not here"}));
+    EXPECT_TRUE(script.shown.empty()) << "a refusal is no fault to report";
+
+    // Another error still reaches the reporter, whose Retry runs the step again.
+    int failures = 1;
+    ran.clear();
+    EXPECT_EQ(procedure(failures, ran), 12);
+    EXPECT_EQ(script.shown, (std::vector<int>{11}));
+    EXPECT_EQ(told.size(), 1u);
+
+    // Procedures that pass over failures can still tell a refusal.
+    EXPECT_TRUE(platform::tellIfRefusal(Error(5, "Refuse", "nor here")));
+    EXPECT_FALSE(platform::tellIfRefusal(Error(5, "Other", "a fault")));
+    EXPECT_EQ(told.size(), 2u);
+}
+
+TEST(Guard, WithoutATellerNothingIsARefusal)
+{
+    ScriptedReporter script{{}, {}};
+    platform::ScopedReporter scoped(script.reporter());
+    EXPECT_FALSE(platform::tellIfRefusal(Error(5, "Refuse", "not here")));
+    EXPECT_EQ(platform::reportError(Error(5, "Refuse", "not here")), Answer::Abort);
+    EXPECT_EQ(script.shown, (std::vector<int>{5}));
 }

@@ -90,6 +90,21 @@ TEST(WorkbookProtection, EveryChangeOfALockedCellIsRefusedWithNothingChanged)
         {"delete rows", [](Workbook& wb) { wb.deleteRows(1, 3, 1); }},
         {"insert columns", [](Workbook& wb) { wb.insertCols(1, 3, 1); }},
         {"delete columns", [](Workbook& wb) { wb.deleteCols(1, 3, 1); }},
+        // Formatting is a change too; a selection that holds any locked cell is refused whole.
+        {"bold", [](Workbook& wb) { wb.setFontBold(true); }},
+        {"italic", [](Workbook& wb) { wb.setFontItalic(true); }},
+        {"underline", [](Workbook& wb) { wb.setFontUnderline(true); }},
+        {"alignment", [](Workbook& wb) { wb.setHAlign(spreadsheet::HAlign::Center); }},
+        {"font name", [](Workbook& wb) { wb.setFontName("Courier New"); }},
+        {"font size", [](Workbook& wb) { wb.setFontSize(14); }},
+        {"number format", [](Workbook& wb) { wb.FormatFixed2(); }},
+        {"format of a second range",
+         [](Workbook& wb) {
+             wb.setSelection(1, 6, 3, 6);
+             wb.addSelection(RangeRef{3, 3, 3, 3});
+             wb.formatSelection([](CellFormat& f) { f.borderTop = spreadsheet::BorderStyle::Thin; });
+         }},
+        {"unlocking", [](Workbook& wb) { wb.formatSelection([](CellFormat& f) { f.locked = false; }); }},
     };
     for (const Row& r : rows) {
         Workbook wb = protectedBook();
@@ -120,11 +135,26 @@ TEST(WorkbookProtection, UnlockedCellsAndUnprotectedSheetsTakeChanges)
         {"fill handle", [](Workbook& wb) { wb.autoFill(1, RangeRef{2, 6, 2, 6}, RangeRef{2, 6, 3, 6}); },
          {3, 6, 3, 6}, Value("free")},
         {"replace", [](Workbook& wb) { (void)wb.replaceAll("free", "kept", {}); }, {2, 6, 2, 6}, Value("kept")},
+        // Clearing everything resets the cells' formats, and so their locks:
+        // the contents go all the same.
+        {"clear all", [](Workbook& wb) { wb.setSelection(2, 6, 2, 6), wb.EditClear(1); }, {2, 6, 2, 6}, Value()},
+        {"clear contents", [](Workbook& wb) { wb.setSelection(2, 6, 2, 6), wb.EditClear(3); }, {2, 6, 2, 6},
+         Value()},
     };
     for (const Row& r : rows) {
         Workbook wb = protectedBook();
         EXPECT_EQ(testsupport::errorNumber([&] { r.change(wb); }), 0) << r.name;
         EXPECT_EQ(wb.cellValue(1, r.cell.firstRow, r.cell.firstCol), r.expected) << r.name;
+    }
+
+    {
+        Workbook formatted = protectedBook();
+        formatted.setSelection(2, 6, 4, 6);
+        formatted.setFontBold(true);
+        EXPECT_TRUE(formatted.cellFormat(1, 3, 6).bold) << "unlocked cells take formats";
+        formatted.EditClear(2);
+        EXPECT_FALSE(formatted.cellFormat(1, 3, 6).bold);
+        EXPECT_TRUE(formatted.isLocked(1, RangeRef{3, 6, 3, 6})) << "a cleared format is the normal, locked one";
     }
 
     Workbook wb = protectedBook();
