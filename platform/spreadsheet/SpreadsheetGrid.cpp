@@ -260,19 +260,21 @@ void SpreadsheetGrid::followSheet()
 {
     const Workbook& wb = book();
     const detail::SheetData* now = &wb.sheetData(wb.Sheet());
-    if (now == m_shownSheet)
-        return;
-    // Positions of sheets no longer in the book go (a new sheet could take
-    // the place of a deleted one).
+    // Positions of sheets no longer in the book go at once: a sheet made
+    // later could take the place of a deleted one.
+    bool shownKept = false;
     std::map<const detail::SheetData*, QPoint> kept;
     for (std::int32_t s = 1; s <= wb.NumSheets(); ++s) {
         const detail::SheetData* sheet = &wb.sheetData(s);
-        if (sheet == m_shownSheet)
-            kept[sheet] = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
-        else if (const auto it = m_sheetScroll.find(sheet); it != m_sheetScroll.end())
+        shownKept = shownKept || sheet == m_shownSheet;
+        if (const auto it = m_sheetScroll.find(sheet); it != m_sheetScroll.end())
             kept.insert(*it);
     }
     m_sheetScroll = std::move(kept);
+    if (now == m_shownSheet)
+        return;
+    if (shownKept)
+        m_sheetScroll[m_shownSheet] = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
     m_shownSheet = now;
     const auto it = m_sheetScroll.find(now);
     const QPoint to = it != m_sheetScroll.end() ? it->second : QPoint(0, 0);
