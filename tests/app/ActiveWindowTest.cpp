@@ -109,6 +109,20 @@ TEST_F(ActiveWindow, UnhideShowsARowOrColumnHiddenBySizeZeroAtTheStandardSize)
         EXPECT_FALSE(first->ss()->cellRect(3, 3).isNull()) << "shown again";
         EXPECT_TRUE(reported.empty());
     }
+
+    // A row hidden with Hide comes back at the height it had of its own.
+    clickCell(*first, 5, 5);
+    testsupport::onModal<Size>(
+        [](Size& d) {
+            QTest::keyClick(d.size(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(d.size(), QStringLiteral("30"));
+        },
+        testsupport::ThenPress::Ok);
+    trigger("mnuFormatRowHeight");
+    trigger("mnuFormatRowHide");
+    EXPECT_EQ(first->workbook().sheetFormat(1).rowHeight(5), 0);
+    trigger("mnuFormatRowUnhide");
+    EXPECT_EQ(first->workbook().sheetFormat(1).rowHeight(5), 30);
 }
 
 TEST_F(ActiveWindow, FontBoxesFollowTheActiveCellOfTheWindowBroughtToTheFront)
