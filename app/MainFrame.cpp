@@ -557,30 +557,15 @@ void MainFrame::Form_Activate()
     mQuorin::ProgramState& program = mQuorin::Program();
     platform::guarded([&](platform::Guard& g) {
         g.step([&] { program.BuildColLetters(); });
-        g.step([&] {
-            // The file of the active document window stays in view: opening
-            // a file activates the frame again when its dialog closes.
-            const frmMDIChild* child = ActiveChild();
-            const std::string file = child ? child->fileHeld() : std::string();
-            m_panelText->setText(file.empty() ? QStringLiteral("File: No file in buffer")
-                                              : QStringLiteral("File: ") + QString::fromStdString(file));
-        });
+        // The file of the active document window stays in view: opening a
+        // file activates the frame again when its dialog closes.
+        g.step([&] { showFileOf(ActiveChild()); });
         g.step([&] {
             if (!program.IsSheetOpen()) {
                 return;
             }
             if (frmMDIChild* child = ActiveChild()) {
-                switch (child->visibleView()) {
-                case View::Data:
-                    child->ss()->SetFocus();
-                    break;
-                case View::Tree:
-                    child->TreeView1()->setFocus();
-                    break;
-                case View::Output:
-                    child->RichTextBox1()->setFocus();
-                    break;
-                }
+                focusVisibleView(*child);
             }
         });
         // The frame carries the about window's icon.
@@ -623,6 +608,24 @@ void MainFrame::ShowDocument(frmMDIChild* child)
             sub->setProperty("tessarayShown", true);
         }
         m_mdi->setActiveSubWindow(sub);
+        // The window's own activation gives the focus to its first field (the
+        // formula bar); the keys belong to the sheet, at its active cell.
+        focusVisibleView(*child);
+    }
+}
+
+void MainFrame::focusVisibleView(frmMDIChild& child)
+{
+    switch (child.visibleView()) {
+    case View::Data:
+        child.ss()->SetFocus();
+        break;
+    case View::Tree:
+        child.TreeView1()->setFocus();
+        break;
+    case View::Output:
+        child.RichTextBox1()->setFocus();
+        break;
     }
 }
 
@@ -668,6 +671,19 @@ void MainFrame::subWindowActivated(QMdiSubWindow* window)
         }
     }
     SetMenuSet(child->visibleView());
+    // The status bar and the formatting toolbar speak of the window in front.
+    showFileOf(child);
+    if (FormatCommands* format = FormatCommands::of(*this)) {
+        format->SyncFontBoxes();
+        format->SyncFormatToolbar();
+    }
+}
+
+void MainFrame::showFileOf(const frmMDIChild* child)
+{
+    const std::string file = child ? child->fileHeld() : std::string();
+    m_panelText->setText(file.empty() ? QStringLiteral("File: No file in buffer")
+                                      : QStringLiteral("File: ") + QString::fromStdString(file));
 }
 
 void MainFrame::ShowView(View view)

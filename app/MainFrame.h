@@ -117,6 +117,12 @@ private:
     void buildToolbars();
     void buildStatusBar();
     void subWindowActivated(QMdiSubWindow* window);
+    // "File: " and the file the window holds in the status bar's first
+    // panel ("File: No file in buffer" for none).
+    void showFileOf(const frmMDIChild* child);
+    // Gives the focus to the visible view of the window (the sheet's grid,
+    // the tree or the output text).
+    void focusVisibleView(frmMDIChild& child);
     void Form_QueryUnload();
     [[nodiscard]] bool unloadDocuments();
     void Form_Unload();

@@ -67,9 +67,15 @@ void FrameWorkbookHost::discardWorkbook(spreadsheet::Workbook& book)
 {
     frmMDIChild* child = windowOf(book);
     if (QMdiSubWindow* sub = subWindowOf(child)) {
+        // The window in front stays there: closing this one would otherwise
+        // bring forward whichever window the frame activated before it.
+        frmMDIChild* front = m_frame.ActiveChild();
         // Nothing of this window is the user's yet: it closes without a question.
         book.setChanged(false);
         sub->close();
+        if (front && front != child) {
+            m_frame.ShowDocument(front);
+        }
     }
 }
 

@@ -243,7 +243,8 @@ bool engineParses(std::string_view formula, const std::vector<std::string>& shee
     }
 }
 
-void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names)
+void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names,
+                 const Cell* only)
 {
     ixion::model_context cxt(ixion::rc_size_t(kMaxRows, kMaxCols));
 
@@ -272,7 +273,7 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
                     continue;
                 const ixion::abs_address_t pos(sheet, static_cast<ixion::row_t>(r), static_cast<ixion::col_t>(c));
                 Cell& cell = row[c];
-                if (cell.isFormula()) {
+                if (cell.isFormula() && (only == nullptr || &cell == only)) {
                     formulas.emplace_back(pos, &cell);
                     continue;
                 }

@@ -22,13 +22,17 @@
 
 namespace spreadsheet::detail {
 
+class Cell;
 struct SheetData;
 
 // Defined names become the engine's named expressions, so that formulas can
 // use them in any letter case. A name the engine cannot parse, or one that
 // refers to itself through other names, is left out: formulas using it give
 // #NAME? (the engine itself would recurse without end on such a name).
-void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names = {});
+// With `only`, that formula cell alone is computed: every other formula
+// takes part with the result it holds, and keeps it.
+void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names = {},
+                 const Cell* only = nullptr);
 
 // Whether the engine reads the word as a name (not a cell reference, a
 // function or a constant) in a sheet of this workbook's size.

@@ -94,6 +94,9 @@ std::string hashFill(int available, const TextWidth& width)
     while (static_cast<int>(fill.size()) < kLongestFill && width(fill + '#') <= available) {
         fill += '#';
     }
+    if (fill.empty() && available > 0) {
+        fill.push_back('#');
+    }
     return fill;
 }
 

@@ -26,12 +26,14 @@ using TextWidth = std::function<int(std::string_view)>;
 //               while |v| < 1E+15 and no further than its leading digit
 //               (0.00061 may become 0.0006, never 0.001 or 0);
 //        scientific: "d.dddE+nn" with fewer mantissa digits, down to "dE+nn";
-//   3. otherwise '#' repeated as often as it fits (possibly none).
+//   3. otherwise the fill of hashFill.
 // A text that is not a finite number is given back as Value shows it.
 [[nodiscard]] std::string fitNumberText(double v, int available, const TextWidth& width);
 
 // The fill for a value that cannot be shown in `available`: '#' as often as
-// it fits. Reusable by any number format whose text does not fit.
+// it fits, and one '#' (cut off by the cell) where not even one fits, so
+// that a number never leaves its cell looking empty; none only where there
+// is no room at all. Reusable by any number format whose text does not fit.
 [[nodiscard]] std::string hashFill(int available, const TextWidth& width);
 
 } // namespace spreadsheet

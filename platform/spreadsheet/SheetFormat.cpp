@@ -526,14 +526,24 @@ void SheetFormat::toggle(std::vector<std::int32_t>& list, std::int32_t first, st
     list = std::move(out);
 }
 
+void SheetFormat::dropZeroSizes(std::map<std::int32_t, double>& sizes, std::int32_t first, std::int32_t last)
+{
+    for (auto it = sizes.lower_bound(first); it != sizes.end() && it->first <= last;)
+        it = it->second <= 0 ? sizes.erase(it) : std::next(it);
+}
+
 void SheetFormat::setColHidden(std::int32_t first, std::int32_t last, bool hidden)
 {
     toggle(m_hiddenCols, first, last, hidden);
+    if (!hidden)
+        dropZeroSizes(m_colWidth, first, last);
 }
 
 void SheetFormat::setRowHidden(std::int32_t first, std::int32_t last, bool hidden)
 {
     toggle(m_hiddenRows, first, last, hidden);
+    if (!hidden)
+        dropZeroSizes(m_rowHeight, first, last);
 }
 
 } // namespace spreadsheet

@@ -124,6 +124,9 @@ public:
     void setDefaultRowHeight(double points);
     [[nodiscard]] bool isColHidden(std::int32_t col) const;
     [[nodiscard]] bool isRowHidden(std::int32_t row) const;
+    // Unhiding also gives a line that was hidden by a size of 0 the standard
+    // size again (the default width; the height its fonts need), as a line
+    // of size 0 could otherwise never be shown.
     void setColHidden(std::int32_t first, std::int32_t last, bool hidden);
     void setRowHidden(std::int32_t first, std::int32_t last, bool hidden);
     [[nodiscard]] const std::map<std::int32_t, double>& colWidths() const noexcept { return m_colWidth; }
@@ -166,6 +169,8 @@ private:
     // The row's runs with the columns from `at` on moved right by count.
     static std::vector<Run> shiftedRight(const std::vector<Run>& runs, std::int32_t at, std::int32_t count);
     static void toggle(std::vector<std::int32_t>& list, std::int32_t first, std::int32_t last, bool on);
+    // Forgets the sizes of 0 that lines first..last have of their own.
+    static void dropZeroSizes(std::map<std::int32_t, double>& sizes, std::int32_t first, std::int32_t last);
     // Line i of first..first + order.size() - 1 takes the size and hidden
     // flag of line order[i].
     static void permuteLines(std::map<std::int32_t, double>& sizes, std::vector<std::int32_t>& hidden,

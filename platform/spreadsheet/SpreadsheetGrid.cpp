@@ -50,6 +50,7 @@ SpreadsheetGrid::SpreadsheetGrid(SpreadsheetWidget* owner)
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setSingleStep(1);
     updateScrollBars();
+    m_shownSheet = &book().sheetData(book().Sheet());
 }
 
 SpreadsheetGrid::~SpreadsheetGrid() = default;
@@ -251,7 +252,34 @@ void SpreadsheetGrid::modelChanged()
     m_objects->modelChanged();
     // The headings may have come or gone with the workbook's options.
     updateScrollBars();
+    followSheet();
     viewport()->update();
+}
+
+void SpreadsheetGrid::followSheet()
+{
+    const Workbook& wb = book();
+    const detail::SheetData* now = &wb.sheetData(wb.Sheet());
+    // Positions of sheets no longer in the book go at once: a sheet made
+    // later could take the place of a deleted one.
+    bool shownKept = false;
+    std::map<const detail::SheetData*, QPoint> kept;
+    for (std::int32_t s = 1; s <= wb.NumSheets(); ++s) {
+        const detail::SheetData* sheet = &wb.sheetData(s);
+        shownKept = shownKept || sheet == m_shownSheet;
+        if (const auto it = m_sheetScroll.find(sheet); it != m_sheetScroll.end())
+            kept.insert(*it);
+    }
+    m_sheetScroll = std::move(kept);
+    if (now == m_shownSheet)
+        return;
+    if (shownKept)
+        m_sheetScroll[m_shownSheet] = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    m_shownSheet = now;
+    const auto it = m_sheetScroll.find(now);
+    const QPoint to = it != m_sheetScroll.end() ? it->second : QPoint(0, 0);
+    horizontalScrollBar()->setValue(to.x());
+    verticalScrollBar()->setValue(to.y());
 }
 
 void SpreadsheetGrid::paintEvent(QPaintEvent* /*event*/)
@@ -880,7 +908,7 @@ void SpreadsheetGrid::commitEdit()
     editor->hide();
     editor->deleteLater();
     try {
-        book().setCellEntry(book().Sheet(), m_editRow, m_editCol, text);
+        book().enterCell(book().Sheet(), m_editRow, m_editCol, text);
     } catch (const platform::Error& e) {
         m_owner->tellRefusal(e);
     }

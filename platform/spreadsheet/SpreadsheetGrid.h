@@ -5,6 +5,9 @@
 
 #include <QAbstractScrollArea>
 
+#include <QPoint>
+
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -14,6 +17,10 @@
 class QLineEdit;
 
 namespace spreadsheet {
+
+namespace detail {
+struct SheetData;
+}
 
 class ObjectLayer;
 class SpreadsheetWidget;
@@ -96,6 +103,9 @@ private:
     [[nodiscard]] int topRow() const;
     [[nodiscard]] int leftCol() const;
     void updateScrollBars();
+    // On a change of the active sheet: keeps the scroll position of the sheet
+    // left and shows the one the new sheet had (its top-left corner when new).
+    void followSheet();
     void selectTo(std::int32_t row, std::int32_t col);
     // Makes (row, col) the active cell, or with extend the moving corner of
     // the selection (the active cell stays); clamped to the sheet.
@@ -125,6 +135,10 @@ private:
     RangeRef m_fillSource;         // while the fill handle is dragged
     RangeRef m_fillTarget;
     std::unique_ptr<ObjectLayer> m_objects;  // the drawing objects over the cells
+    // Each sheet's scroll position (first column and row in view, less one),
+    // by the sheet's record, which keeps its place while sheets come and go.
+    std::map<const detail::SheetData*, QPoint> m_sheetScroll;
+    const detail::SheetData* m_shownSheet = nullptr;
     friend class ObjectLayer;
 };
 

@@ -255,7 +255,7 @@ void SpreadsheetWidget::commitFormulaBar()
     const std::string text = m_formulaEdit->text().toStdString();
     m_grid->cancelEdit();
     try {
-        m_book.setCellEntry(m_book.Sheet(), m_book.activeRow(), m_book.activeCol(), text);
+        m_book.enterCell(m_book.Sheet(), m_book.activeRow(), m_book.activeCol(), text);
     } catch (const platform::Error& e) {
         tellRefusal(e);
     }

@@ -426,6 +426,26 @@ void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t c
         setCellValue(sheet, row, col, parseEntry(text));
 }
 
+void Workbook::enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
+{
+    setCellEntry(sheet, row, col, text);
+    calculateEntered(sheet, row, col);
+}
+
+void Workbook::calculateEntered(std::int32_t sheet, std::int32_t row, std::int32_t col)
+{
+    if (m_options.autoRecalc)
+        return;  // every result is brought up to date when next read
+    const detail::Cell* c = sheetData(sheet).find(row, col);
+    if (!c || !c->isFormula())
+        return;
+    // The other formulas keep their results, so the book stays due for a
+    // recalculation (m_dirty is left as it is).
+    detail::recalculate(m_sheets, m_names, c);
+    if (m_onChange)
+        m_onChange();
+}
+
 void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
 {
     checkRect(range.firstRow, range.firstCol, range.lastRow, range.lastCol, "clearRange");
@@ -503,6 +523,7 @@ void Workbook::setText(std::string_view text)
 void Workbook::setFormula(std::string_view formula)
 {
     setCellFormula(m_active, active().activeRow, active().activeCol, formula);
+    calculateEntered(m_active, active().activeRow, active().activeCol);
 }
 
 std::string Workbook::Clip() const

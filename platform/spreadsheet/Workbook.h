@@ -64,8 +64,9 @@ enum class CellTypeCode : std::int16_t { Empty = 0, Number = 1, Text = 2, Logica
 // workbook and are not written to its files.
 struct WorkbookOptions {
     // On: formulas give up-to-date results after every change. Off: results
-    // stay as they were until CheckRecalc (a new formula shows nothing until
-    // then), except that reading a file and writing one compute them.
+    // stay as they were until CheckRecalc, except that a formula the user
+    // enters is computed at once (enterCell) and that reading a file and
+    // writing one compute them all.
     bool autoRecalc = true;
     bool showGridLines = true;
     bool showRowHeading = true;  // the row numbers at the left
@@ -140,6 +141,10 @@ public:
     void setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula);
     // As typed by a user: "=..." a formula, else parseEntry (number, logical, error, text).
     void setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
+    // As setCellEntry, for what the user enters into one cell (typing, the
+    // formula bar): a formula shows its result at once even while
+    // recalculation is off; only the formulas that depend on it wait.
+    void enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
     void clearRange(std::int32_t sheet, const RangeRef& range);
     // Type of a cell of the active sheet (member 282).
     [[nodiscard]] std::int16_t cellType(std::int32_t row, std::int32_t col) const;
@@ -156,7 +161,8 @@ public:
 
     [[nodiscard]] std::string Text() const;
     void setText(std::string_view text);
-    // Sets the active cell's formula, given without "=" (member 9).
+    // Sets the active cell's formula, given without "=" (member 9); it is
+    // computed at once as an entered formula is (enterCell).
     void setFormula(std::string_view formula);
     // The selection's first range as tab/CR LF text; setting it fills the
     // cells from the selection's top-left cell, a tab moving to the next
@@ -512,6 +518,8 @@ private:
     // What reading a value needs: up-to-date results under automatic
     // recalculation, the results as they stand otherwise.
     void calculateIfAutomatic() const;
+    // Under manual recalculation: computes the formula of this cell alone.
+    void calculateEntered(std::int32_t sheet, std::int32_t row, std::int32_t col);
     void checkSheet(std::int32_t sheet, const char* source) const;
     void touch();
     std::string defaultSheetName() const;

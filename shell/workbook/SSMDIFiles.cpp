@@ -365,8 +365,15 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     request.save = true;
     request.title = "Save";
     request.filter = SaveFilter();
+    // A book read or saved before offers its own type again; a new one the
+    // default output type of the settings (its position in the options
+    // dialog's list is the type's code less one).
     const std::int32_t tagType = fileTypeOfTag(book.Tag());
-    request.filterIndex = spreadsheet::isValidFileType(tagType) ? tagType : static_cast<int>(FileType::Native);
+    const double outPosition = platform::rt::Val(mQuorin::Program().gIni().OutFileType());
+    const std::int32_t outType = outPosition >= 0 && outPosition < 1e9 ? static_cast<std::int32_t>(outPosition) + 1 : 0;
+    request.filterIndex = spreadsheet::isValidFileType(tagType)   ? tagType
+                          : spreadsheet::isValidFileType(outType) ? outType
+                                                                  : static_cast<int>(FileType::Native);
     request.fileName = book.isNeverSaved() ? book.TableName() : book.title();
     request.initDir = book.isNeverSaved() ? mQuorin::Program().gDataDir : FileUtil::GetFilePath(book.TableName());
     request.flags = 2;  // ask before replacing a file

@@ -65,6 +65,10 @@ TEST(NumberFit, FillUsesTheMeasuredWidth)
     // Two units per character: a fill of 7 units holds three '#'.
     const auto twoEach = [](std::string_view t) { return 2 * static_cast<int>(t.size()); };
     EXPECT_EQ(spreadsheet::hashFill(7, twoEach), "###");
+    // Where not even one fits, one is drawn cut off: the cell never looks empty.
+    EXPECT_EQ(spreadsheet::hashFill(1, twoEach), "#");
+    EXPECT_EQ(fitNumberText(123456, 1, twoEach), "#");
+    EXPECT_EQ(spreadsheet::hashFill(0, twoEach), "");
     EXPECT_EQ(fitNumberText(-0.43355390196735, 7, twoEach), "###");
     EXPECT_EQ(fitNumberText(-0.43355390196735, 8, twoEach), "-0.4");
 }
