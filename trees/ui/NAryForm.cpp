@@ -32,6 +32,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
+#include "platform/print/PrintProgress.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/runtime/Convert.h"
 #include "shell/core/FileUtil.h"
@@ -728,6 +729,7 @@ void NAryForm::PrintNow()
     const double penPixels = m_model.LineThickness() * device->resolution() / 600.0;
     QPainter& painter = printer.painter();
     const double scale = printer.pixelsPerTwip();
+    bool cancelled = false;
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(list.fontPoints > 0 ? list.fontPoints : 8);
     const double textHeight = QFontMetricsF(font, device.get()).height() / scale;
@@ -741,7 +743,11 @@ void NAryForm::PrintNow()
     } else {
         constexpr double Margin = 720;
         const std::vector<PageBand> bands = pageBands(list, pageHeight - 2 * Margin, textHeight);
+        platform::PrintProgress progress(this, QStringLiteral("Print"));
         for (std::size_t i = 0; i < bands.size(); ++i) {
+            if (!progress.beforePage(static_cast<std::int32_t>(i), static_cast<std::int32_t>(bands.size()))) {
+                break;
+            }
             if (i > 0) {
                 printer.NewPage();
             }
@@ -765,8 +771,15 @@ void NAryForm::PrintNow()
             paintDrawList(painter, page, scale, penPixels);
             painter.restore();
         }
+        cancelled = progress.wasCancelled();
     }
-    printer.EndDoc();
+    if (cancelled) {
+        // A printout stopped part of the way is dropped whole (a PDF file
+        // it was writing goes with it), not sent as if it were the tree.
+        printer.KillDoc();
+    } else {
+        printer.EndDoc();
+    }
     m_model.setLabelSize(m_model.LabelWidth(), savedHeight);
     if (m_model.CurTreeType() == TreeKind::Mrc) {
         LengthsToCaptions(*m_model.RootNode());
@@ -774,6 +787,9 @@ void NAryForm::PrintNow()
         m_model.RootNode()->Box().Caption.clear();
         m_model.setShowInnerLabels(true);
         applyMenuState();
+    }
+    if (cancelled) {
+        box("Printing was cancelled.", platform::mb::Information | platform::mb::OkOnly, "Print");
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QStandardPaths>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -436,6 +438,36 @@ TEST_F(NAryFormTest, PrintNowPutsATallTreeOnAsManyPagesAsItNeeds)
             std::filesystem::copy_file(pdf, keep, std::filesystem::copy_options::overwrite_existing);
         }
     }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A printout of many pages shows how far it has come; Cancel drops it
+// whole and says so.
+TEST_F(NAryFormTest, CancelStopsALongPrintoutAndLeavesNoDocument)
+{
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    const auto pdf = dir.file("long.pdf");
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+    form.plot(0, pairedTree(1500), 1);
+    int pages = 0;
+    int cancelledAt = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (progress != nullptr && cancelledAt < 0 && progress->value() >= 3) {
+            pages = progress->maximum();
+            cancelledAt = progress->value();
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    watch.start(0);
+    trigger("PrintNow");
+    watch.stop();
+    EXPECT_GT(pages, 20);
+    EXPECT_GE(cancelledAt, 3);
+    EXPECT_LT(cancelledAt, pages - 1);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(boxes.last().text, "Printing was cancelled.");
     EXPECT_TRUE(reported.empty());
 }
 
