@@ -1,10 +1,13 @@
 #include "graphs/clsEMF.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <exception>
 #include <fstream>
 #include <limits>
+#include <string>
 #include <system_error>
 
 #include "platform/dialogs/Dialogs.h"
@@ -57,7 +60,30 @@ std::u16string utf16(const std::string& text)
     return out;
 }
 
-// A new empty file "Vor" + six characters + ".tmp" in the folder.
+// The process's file-creation mask. Linux reports it in /proc without
+// changing it; elsewhere it is read by setting it and putting it back.
+mode_t currentUmask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            try {
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8) & 0777u);
+            } catch (const std::exception&) {
+                break;
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// A new empty file "Vor" + six characters + ".tmp" in the folder. mkstemps
+// makes it readable by its owner only; the recording ends up as the user's
+// own file (saved under a name of the user's choice), so it gets the
+// permissions any new file of the user gets: 0666 less the umask.
 std::filesystem::path makeTempName(const std::filesystem::path& folder)
 {
     std::string pattern = (folder / "VorXXXXXX.tmp").string();
@@ -66,7 +92,13 @@ std::filesystem::path makeTempName(const std::filesystem::path& folder)
         throw platform::Error(platform::err::PathFileAccess, Source,
                               "Unable to make a temporary file in " + folder.string() + ".");
     }
+    const bool permitted = ::fchmod(fd, 0666 & ~currentUmask()) == 0;
     ::close(fd);
+    if (!permitted) {
+        ::unlink(pattern.c_str());
+        throw platform::Error(platform::err::PathFileAccess, Source,
+                              "Unable to make a temporary file in " + folder.string() + ".");
+    }
     return pattern;
 }
 

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QFormLayout>
@@ -24,6 +25,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "platform/print/PrintProgress.h"
 #include "platform/print/Printer.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/spreadsheet/CellAlignment.h"
@@ -74,6 +76,20 @@ std::vector<std::size_t> breakIndices(const std::vector<std::int32_t>& printed, 
     return out;
 }
 
+// Ends a job that was stopped part of the way: the print system is asked
+// to drop it and a PDF file that was being written goes, so that the pages
+// drawn so far do not stand as the whole document.
+void abandonJob(QPainter& painter, QPrinter& device)
+{
+    device.abort();
+    if (painter.isActive()) {
+        painter.end();
+    }
+    if (device.outputFormat() == QPrinter::PdfFormat && !device.outputFileName().isEmpty()) {
+        QFile::remove(device.outputFileName());
+    }
+}
+
 } // namespace
 
 void applyPageSetup(const PageSetup& setup, QPrinter& device)
@@ -83,7 +99,8 @@ void applyPageSetup(const PageSetup& setup, QPrinter& device)
     printer.setOrientation(setup.orientation);
 }
 
-std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device)
+std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device, const BeforePage& beforePage,
+                        WhenStopped whenStopped)
 {
     const SheetFormat& format = book.sheetFormat(sheet);
     // The print area, or the used range from A1.
@@ -204,6 +221,14 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
         p.restore();
     };
     for (std::int32_t i = 0; i < pageCount; ++i) {
+        if (beforePage && !beforePage(i, pageCount)) {
+            if (whenStopped == WhenStopped::AbandonJob) {
+                abandonJob(p, device);
+            } else {
+                p.end();
+            }
+            return i;
+        }
         if (i > 0) {
             device.newPage();
         }
@@ -406,8 +431,17 @@ void SpreadsheetWidget::FilePrintPreview()
     preview.setWindowTitle(tr("Print Preview"));
     const Workbook& book = m_book;
     const std::int32_t sheet = m_book.Sheet();
-    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-            [&book, sheet](QPrinter* printer) { printSheet(book, sheet, *printer); });
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this, &book, sheet, &preview](QPrinter* printer) {
+        // Cancel while the pages are drawn closes the preview.
+        platform::PrintProgress progress(this, tr("Print Preview"));
+        printSheet(
+            book, sheet, *printer,
+            [&progress](std::int32_t page, std::int32_t pages) { return progress.beforePage(page, pages); },
+            WhenStopped::KeepPages);
+        if (progress.wasCancelled()) {
+            QMetaObject::invokeMethod(&preview, &QDialog::reject, Qt::QueuedConnection);
+        }
+    });
     preview.exec();
 }
 
@@ -427,7 +461,13 @@ void SpreadsheetWidget::FilePrint(bool showDialog)
     if (showDialog && !fileNamed && !platform::PrintTarget::runPrintDialog(*device, this)) {
         return;
     }
-    printSheet(m_book, m_book.Sheet(), *device);
+    platform::PrintProgress progress(this, tr("Print"));
+    printSheet(m_book, m_book.Sheet(), *device,
+               [&progress](std::int32_t page, std::int32_t pages) { return progress.beforePage(page, pages); });
+    if (progress.wasCancelled()) {
+        platform::dialogs().MsgBox("Printing was cancelled.",
+                                   platform::mb::Information | platform::mb::OkOnly, "Print");
+    }
 }
 
 } // namespace spreadsheet

@@ -19,6 +19,7 @@
 // that margin selected, and nothing is kept.
 
 #include <cstdint>
+#include <functional>
 
 #include <QDialog>
 
@@ -39,10 +40,24 @@ class Workbook;
 // Paper and orientation of the page setup onto the device.
 void applyPageSetup(const PageSetup& setup, QPrinter& device);
 
+// Called before each page is drawn with the page (0-based) and the number
+// of pages; false stops the job.
+using BeforePage = std::function<bool(std::int32_t page, std::int32_t pages)>;
+
+// What a stopped job does with the pages drawn so far.
+enum class WhenStopped : std::uint8_t {
+    AbandonJob,  // the device's job is aborted and a PDF file it was writing removed
+    KeepPages,   // the pages stay (a preview shows them)
+};
+
 // Prints the used range of the sheet on the device and returns the number
 // of pages (0 for an empty sheet, which prints nothing). Error 482 when the
-// device cannot be drawn on.
-std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device);
+// device cannot be drawn on. When `beforePage` answers false, no further
+// page is drawn and the pages drawn until then are returned; a print job
+// is then abandoned, so that no part of the document is left as if it were
+// the whole.
+std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& device,
+                        const BeforePage& beforePage = {}, WhenStopped whenStopped = WhenStopped::AbandonJob);
 
 class PageSetupDlg : public QDialog {
     Q_OBJECT

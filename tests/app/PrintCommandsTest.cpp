@@ -4,6 +4,14 @@
 #include "app/PrintCommands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLocale>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -141,6 +149,57 @@ TEST_F(PrintCommandsTest, FilePrintPrintsTheActiveSheetThroughTheDialog)
         EXPECT_NE(text->find("YAL001C"), std::string::npos);
         EXPECT_NE(text->find("-0.4335539019"), std::string::npos);
     }
+}
+
+// File, Print on a sheet of many pages shows how far it has come; Cancel
+// stops it, no PDF file is left and the user is told. With
+// TESSARAY_SCREENSHOT set, the progress dialog over the main window is
+// saved there as a picture.
+TEST_F(PrintCommandsTest, LongPrintShowsItsProgressAndCancelStopsIt)
+{
+    spreadsheet::Workbook& book = frame->ActiveChild()->workbook();
+    for (int r = 1; r <= 3042; ++r) {
+        book.setCellValue(1, r, 1, spreadsheet::Value(std::to_string(1000 + r) + "_at"));
+        for (int c = 2; c <= 5; ++c) {
+            book.setCellValue(1, r, c, spreadsheet::Value(r * 0.001 - c));
+        }
+    }
+    frame->resize(1000, 700);
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    int cancelledAt = -1;
+    int pages = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (progress == nullptr || cancelledAt >= 0 || progress->value() < 5) {
+            return;
+        }
+        pages = progress->maximum();
+        EXPECT_EQ(progress->labelText(), QStringLiteral("Printing page %1 of %2")
+                                             .arg(QLocale().toString(progress->value() + 1), QLocale().toString(pages)));
+        if (const char* shot = std::getenv("TESSARAY_SCREENSHOT")) {
+            QImage picture = frame->grab().toImage();
+            QPainter painter(&picture);
+            const QImage dialog = progress->grab().toImage();
+            painter.drawImage(QPoint((picture.width() - dialog.width()) / 2, (picture.height() - dialog.height()) / 3),
+                              dialog);
+            painter.end();
+            picture.save(QString::fromLocal8Bit(shot));
+        }
+        cancelledAt = progress->value();
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    watch.start(0);
+    trigger("mnuFilePrint");
+    watch.stop();
+    EXPECT_GT(pages, 50);
+    EXPECT_GE(cancelledAt, 5);
+    EXPECT_LT(cancelledAt, pages);
+    EXPECT_FALSE(std::filesystem::exists(pdf()));
+    ASSERT_FALSE(boxes.calls().empty());
+    EXPECT_EQ(boxes.last().text, "Printing was cancelled.");
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(PrintCommandsTest, WithoutAPrinterTheUserNamesAPdfOrCancels)

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <limits>
 #include <set>
+#include <string>
+
+#include <sys/stat.h>
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Error.h"
@@ -161,6 +164,38 @@ TEST_F(ClsEmfTest, TempFileLivesWhileAHolderKeepsIt)
     EXPECT_FALSE(std::filesystem::exists(dropped));
     holder.reset();
     EXPECT_FALSE(std::filesystem::exists(kept));
+}
+
+// The recording becomes a file the user saves: it has the permissions the
+// user's umask gives every new file, not the owner-only mode of a private
+// temporary file, also once it is moved to another name.
+TEST_F(ClsEmfTest, RecordingFileTakesThePermissionsOfTheUmask)
+{
+    struct Row {
+        mode_t umask;
+        std::filesystem::perms expected;
+    };
+    using P = std::filesystem::perms;
+    const Row rows[] = {
+        {022, P::owner_read | P::owner_write | P::group_read | P::others_read},
+        {002, P::owner_read | P::owner_write | P::group_read | P::group_write | P::others_read},
+        {077, P::owner_read | P::owner_write},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.umask);
+        const mode_t previous = ::umask(row.umask);
+        const std::filesystem::path saved = dir.file("saved-" + std::to_string(row.umask) + ".emf");
+        {
+            clsEMF e(dir.path());
+            e.emfMoveToEx(0, 0);
+            e.emfLineTo(10, 10);
+            e.emfEndDoc();
+            std::filesystem::rename(e.emfFileName(), saved);
+        }
+        ::umask(previous);
+        ASSERT_TRUE(std::filesystem::exists(saved));
+        EXPECT_EQ(std::filesystem::status(saved).permissions() & P::all, row.expected);
+    }
 }
 
 struct RecordingTarget : graphs::EmfPlayTarget {

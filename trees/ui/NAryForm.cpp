@@ -7,10 +7,13 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +24,7 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "graphs/clsEMF.h"
@@ -28,6 +32,7 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
+#include "platform/print/PrintProgress.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/runtime/Convert.h"
 #include "shell/core/FileUtil.h"
@@ -77,6 +82,46 @@ std::string askSaveName(const std::string& title, const std::string& extension, 
     request.flags = 2;
     const auto chosen = platform::dialogs().FileDialog(request);
     return chosen ? chosen->path : std::string();
+}
+
+// A band of the drawing (twips, top inclusive, bottom exclusive) that one
+// printed page shows.
+struct PageBand {
+    double top;
+    double bottom;
+};
+
+// Cuts a drawing into bands of at most `bandHeight` twips, top to bottom.
+// A band ends above the first text that would cross its lower edge, so
+// that every text prints whole on exactly one page; lines that cross a
+// page's edge continue on the next page.
+std::vector<PageBand> pageBands(const DrawList& list, double bandHeight, double textHeight)
+{
+    std::vector<double> tops;
+    double bottom = 0;
+    for (const DrawItem& item : list.items) {
+        if (item.kind == DrawItem::Kind::Text) {
+            tops.push_back(item.y1);
+            bottom = std::max(bottom, item.y1 + textHeight);
+        } else {
+            bottom = std::max({bottom, item.y1, item.y2});
+        }
+    }
+    std::sort(tops.begin(), tops.end());
+    std::vector<PageBand> bands;
+    double top = 0;
+    do {
+        double end = top + bandHeight;
+        // The first text that starts in this band but does not end in it.
+        const auto crossing = std::lower_bound(tops.begin(), tops.end(), end - textHeight,
+                                               [](double t, double limit) { return t <= limit; });
+        if (crossing != tops.end() && *crossing < end && *crossing > top) {
+            end = *crossing;
+        }
+        bands.push_back({top, end});
+        top = end;
+    } while (top < bottom);
+    return bands;
 }
 
 } // namespace
@@ -295,8 +340,15 @@ void NAryForm::guarded(const std::function<void()>& command)
 
 double NAryForm::surfaceWidthTwips() const
 {
-    const int viewport = m_scroll->viewport()->width();
-    return std::max(MinimumSurfaceTwips, viewport * TwipsPerPixel);
+    // The surface is as wide as the drawing area less the vertical scroll
+    // bar, whether that bar is in sight or not: the width then does not
+    // depend on the drawing shown before, and a tall drawing, which brings
+    // the bar, never needs the horizontal bar because of it. The scroll
+    // area's own width is read, which its layout sets also while the window
+    // is hidden (its viewport follows only once it is shown).
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll->verticalScrollBar());
+    const int inner = m_scroll->width() - 2 * m_scroll->frameWidth() - bar;
+    return std::max(MinimumSurfaceTwips, inner * TwipsPerPixel);
 }
 
 void NAryForm::draw(TreeView view, bool notice, numeric::Progress* progress)
@@ -305,6 +357,7 @@ void NAryForm::draw(TreeView view, bool notice, numeric::Progress* progress)
     DrawList list = TreeLayout::DrawTree(m_model, surfaceWidthTwips(), view);
     numeric::detail::setValue(progress, 2);
     m_canvas->setDrawing(std::move(list), surfaceWidthTwips());
+    fitScrollBars();
     numeric::detail::setValue(progress, 3);
     applyMenuState();
     if (notice && m_model.Menu().scaleChecked && m_model.RootNode() != nullptr) {
@@ -324,6 +377,9 @@ void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1B
     numeric::detail::setMaximum(progress, 3);
     numeric::detail::setValue(progress, 0);
     m_view = TreeView::Phenogram;
+    // The window's parts take their places for its present size before the
+    // tree is fitted to it, also when it has not been shown yet.
+    layout()->activate();
     const bool first = !m_model.Initialised();
     m_model.PlotTree(type, treeStr, rootNum1Based);
     numeric::detail::setValue(progress, 1);
@@ -359,6 +415,22 @@ void NAryForm::resizeEvent(QResizeEvent* event)
     if (m_model.RootNode() != nullptr) {
         redraw();
     }
+}
+
+void NAryForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    fitScrollBars();
+}
+
+void NAryForm::fitScrollBars()
+{
+    // The scroll area shows or hides its bars in a pass it queues when the
+    // surface's size changes; a window that is hidden and shown again (as
+    // the modal Show subtree does) can come up with the bars of the surface
+    // before. Asking for the pass now places them for this surface.
+    QEvent request(QEvent::LayoutRequest);
+    QCoreApplication::sendEvent(m_scroll, &request);
 }
 
 void NAryForm::closeEvent(QCloseEvent* event)
@@ -662,8 +734,59 @@ void NAryForm::PrintNow()
     const DrawList list = TreeLayout::DrawTree(m_model, printer.ScaleWidth(), m_view);
     // The line thickness in the printer's pixels of a 600-dot inch.
     const double penPixels = m_model.LineThickness() * device->resolution() / 600.0;
-    paintDrawList(printer.painter(), list, printer.pixelsPerTwip(), penPixels);
-    printer.EndDoc();
+    QPainter& painter = printer.painter();
+    const double scale = printer.pixelsPerTwip();
+    bool cancelled = false;
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(list.fontPoints > 0 ? list.fontPoints : 8);
+    const double textHeight = QFontMetricsF(font, device.get()).height() / scale;
+    // A tree that fits the sheet prints on it as it is drawn; a taller one
+    // goes on as many pages as it needs, each inside half-inch margins at
+    // the top and the bottom, every leaf on one of them.
+    if (list.height <= pageHeight && std::none_of(list.items.begin(), list.items.end(), [&](const DrawItem& item) {
+            return std::max(item.y1, item.y2) + (item.kind == DrawItem::Kind::Text ? textHeight : 0) > pageHeight;
+        })) {
+        paintDrawList(painter, list, scale, penPixels);
+    } else {
+        constexpr double Margin = 720;
+        const std::vector<PageBand> bands = pageBands(list, pageHeight - 2 * Margin, textHeight);
+        platform::PrintProgress progress(this, QStringLiteral("Print"));
+        for (std::size_t i = 0; i < bands.size(); ++i) {
+            if (!progress.beforePage(static_cast<std::int32_t>(i), static_cast<std::int32_t>(bands.size()))) {
+                break;
+            }
+            if (i > 0) {
+                printer.NewPage();
+            }
+            const PageBand& band = bands[i];
+            DrawList page;
+            page.penWidth = list.penWidth;
+            page.fontPoints = list.fontPoints;
+            for (const DrawItem& item : list.items) {
+                const bool inside = item.kind == DrawItem::Kind::Text
+                                        ? item.y1 >= band.top && item.y1 < band.bottom
+                                        : std::max(item.y1, item.y2) >= band.top && std::min(item.y1, item.y2) <= band.bottom;
+                if (inside) {
+                    page.items.push_back(item);
+                }
+            }
+            painter.save();
+            // Lines stop at the band's edges; texts lie inside it.
+            painter.setClipRect(QRectF(0, Margin * scale - penPixels, printer.ScaleWidth() * scale,
+                                       (band.bottom - band.top) * scale + 2 * penPixels));
+            painter.translate(0, (Margin - band.top) * scale);
+            paintDrawList(painter, page, scale, penPixels);
+            painter.restore();
+        }
+        cancelled = progress.wasCancelled();
+    }
+    if (cancelled) {
+        // A printout stopped part of the way is dropped whole (a PDF file
+        // it was writing goes with it), not sent as if it were the tree.
+        printer.KillDoc();
+    } else {
+        printer.EndDoc();
+    }
     m_model.setLabelSize(m_model.LabelWidth(), savedHeight);
     if (m_model.CurTreeType() == TreeKind::Mrc) {
         LengthsToCaptions(*m_model.RootNode());
@@ -671,6 +794,9 @@ void NAryForm::PrintNow()
         m_model.RootNode()->Box().Caption.clear();
         m_model.setShowInnerLabels(true);
         applyMenuState();
+    }
+    if (cancelled) {
+        box("Printing was cancelled.", platform::mb::Information | platform::mb::OkOnly, "Print");
     }
 }
 

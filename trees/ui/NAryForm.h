@@ -139,6 +139,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum class PendingClick { None, ReRoot, AddOtu };
@@ -147,6 +148,8 @@ private:
     void connectItem(QMenu* menu, const char* name, const char* caption, std::function<void()> command,
                      bool checkable = false);
     void applyMenuState();
+    // Places the scroll bars for the surface as it is now.
+    void fitScrollBars();
     // Draws the model's tree in a view and shows it; with `notice`, the box
     // that points to the scale bar follows a drawing that has one. Laying
     // out and drawing are steps 2 and 3 of `progress`.

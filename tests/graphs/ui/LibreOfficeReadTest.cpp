@@ -4,11 +4,11 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <filesystem>
@@ -21,6 +21,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/widgets/graph/GraphView.h"
 #include "tests/graphs/ui/GraphTestData.h"
+#include "tests/support/LibreOffice.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -126,20 +127,24 @@ TEST(LibreOfficeReadsOurPictures, GraphAndRecorderFilesConvertToPictures)
 
     const std::filesystem::path out = dir.file("out");
     std::filesystem::create_directory(out);
-    QStringList args{QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(dir.file("profile").string()),
-                     QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("png"),
-                     QStringLiteral("--outdir"), QString::fromStdString(out.string())};
+    testsupport::OfficeRun run;
+    run.program = soffice.toStdString();
+    run.profile = dir.file("profile");
+    run.args = {"--convert-to", "png", "--outdir", out.string()};
     for (const Written& w : files) {
-        args << QString::fromStdString(dir.file(w.name).string());
+        run.args.push_back(dir.file(w.name).string());
     }
-    QProcess process;
-    process.start(soffice, args);
-    ASSERT_TRUE(process.waitForFinished(240000)) << "LibreOffice did not finish";
+    run.done = [&] {
+        return std::all_of(files.begin(), files.end(), [&out](const Written& w) {
+            return std::filesystem::exists(out / (std::filesystem::path(w.name).stem().string() + ".png"));
+        });
+    };
+    ASSERT_TRUE(testsupport::runOffice(run));
     std::map<std::string, double> inkInside;  // share of dark pixels inside each drawing
     for (const Written& w : files) {
         const std::filesystem::path png = out / (std::filesystem::path(w.name).stem().string() + ".png");
         SCOPED_TRACE(w.name);
-        ASSERT_TRUE(std::filesystem::exists(png)) << process.readAllStandardError().toStdString();
+        ASSERT_TRUE(std::filesystem::exists(png));
         const QImage image(QString::fromStdString(png.string()));
         ASSERT_FALSE(image.isNull());
         const QRect ink = inkBox(image);

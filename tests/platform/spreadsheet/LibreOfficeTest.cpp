@@ -21,6 +21,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/XlsReader.h"
+#include "tests/support/LibreOffice.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -35,16 +36,7 @@ using Grid = std::vector<std::vector<std::string>>;
 
 std::optional<fs::path> findSoffice()
 {
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        const fs::path candidate = fs::path(dir) / "soffice";
-        std::error_code ec;
-        if (!dir.empty() && fs::is_regular_file(candidate, ec))
-            return candidate;
-    }
-    return std::nullopt;
+    return testsupport::sofficePath();
 }
 
 constexpr const char* kNoSoffice =
@@ -107,15 +99,18 @@ std::map<std::string, Grid> libreOfficeSheets(const fs::path& soffice, const fs:
     fs::create_directories(out);
     // A point-decimal locale, whatever the test runs under, so that imported
     // text reads its numbers as numbers.
-    std::string cmd = "LC_ALL=C.UTF-8 '" + soffice.string() + "' -env:UserInstallation=file://" + (work / "profile").string() +
-                      " --headless --norestore";
+    testsupport::OfficeRun run;
+    run.program = soffice;
+    run.profile = work / "profile";
     if (!inFilter.empty())
-        cmd += " '--infilter=" + inFilter + "'";
+        run.args.push_back("--infilter=" + inFilter);
     // Tab, double quote, UTF-8, from line 1, cells as shown or not, every sheet.
-    cmd += std::string(" --convert-to 'csv:Text - txt - csv (StarCalc):9,34,76,1,,0,false,true,") +
-           (asShown ? "true" : "false") + ",false,false,-1'";
-    cmd += " --outdir '" + out.string() + "' '" + file.string() + "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    run.args.push_back("--convert-to");
+    run.args.push_back(std::string("csv:Text - txt - csv (StarCalc):9,34,76,1,,0,false,true,") +
+                       (asShown ? "true" : "false") + ",false,false,-1");
+    run.args.insert(run.args.end(), {"--outdir", out.string(), file.string()});
+    run.done = [&out] { return !fs::is_empty(out); };
+    EXPECT_TRUE(testsupport::runOffice(run)) << file;
     std::map<std::string, Grid> sheets;
     const std::string prefix = file.stem().string() + "-";
     for (const auto& entry : fs::directory_iterator(out)) {
@@ -213,11 +208,12 @@ const std::string kLongText = [] {
 void resavedByLibreOffice(const fs::path& soffice, const fs::path& ours, const fs::path& work, Workbook& back)
 {
     const fs::path out = work / "resaved";
-    const std::string cmd = "LC_ALL=C.UTF-8 '" + soffice.string() + "' -env:UserInstallation=file://" +
-                            (work / "profile").string() +
-                            " --headless --norestore --convert-to 'xls:MS Excel 97' --outdir '" + out.string() + "' '" +
-                            ours.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    testsupport::OfficeRun run;
+    run.program = soffice;
+    run.profile = work / "profile";
+    run.args = {"--convert-to", "xls:MS Excel 97", "--outdir", out.string(), ours.string()};
+    run.done = [&] { return fs::exists(out / ours.filename()); };
+    ASSERT_TRUE(testsupport::runOffice(run)) << ours;
     ASSERT_EQ(back.Read((out / ours.filename()).string()), static_cast<std::int32_t>(FileType::Excel97));
 }
 
@@ -242,6 +238,59 @@ Workbook sampleBook()
         wb.setCellValue(2, r, 1 + r % 7, Value(r * 0.5));
     wb.setSheet(1);
     return wb;
+}
+
+// The first start on a new profile may only make the profile and end with
+// status 81, as soffice.bin does; a second start does the work. A stand-in
+// program plays the three ways a start can go.
+TEST(LibreOffice, AStartThatOnlyMadeTheProfileIsTriedOnceMore)
+{
+    struct Row {
+        const char* name;
+        const char* firstStart;  // what the stand-in does on a new profile
+        int starts;
+    };
+    const Row rows[] = {
+        {"the work at once", ":", 1},
+        {"a restart request first", "mkdir -p \"$profile\"; exit 81", 2},
+        {"a start without its output first", "mkdir -p \"$profile\"; exit 0", 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TempDir dir;
+        const fs::path program = dir.file("soffice");
+        testsupport::writeFile(program, std::string("#!/bin/sh\n"
+                                                    "echo start >> \"") + dir.file("starts").string() + "\"\n"
+                                        "profile=\"${1#-env:UserInstallation=file://}\"\n"
+                                        "if [ ! -d \"$profile\" ]; then " + row.firstStart + "; fi\n"
+                                        "mkdir -p \"$profile\"; echo done > \"$5\"\n");
+        fs::permissions(program, fs::perms::owner_all);
+        testsupport::OfficeRun run;
+        run.program = program;
+        run.profile = dir.file("profile");
+        run.args = {"--convert-to", dir.file("out.txt").string()};
+        run.done = [&] { return fs::exists(dir.file("out.txt")); };
+        EXPECT_TRUE(testsupport::runOffice(run));
+        const std::string starts = testsupport::readFile(dir.file("starts"));
+        EXPECT_EQ(std::count(starts.begin(), starts.end(), '\n'), row.starts);
+    }
+}
+
+// A program that fails every time is reported with what it said, not taken
+// for a reader that found nothing.
+TEST(LibreOffice, AStartThatFailsTwiceIsReportedWithItsStatus)
+{
+    testsupport::TempDir dir;
+    const fs::path program = dir.file("soffice");
+    testsupport::writeFile(program, "#!/bin/sh\necho cannot open display >&2\nexit 1\n");
+    fs::permissions(program, fs::perms::owner_all);
+    testsupport::OfficeRun run;
+    run.program = program;
+    run.profile = dir.file("profile");
+    const ::testing::AssertionResult result = testsupport::runOffice(run);
+    EXPECT_FALSE(result);
+    EXPECT_NE(std::string(result.message()).find("status 1, then 1"), std::string::npos) << result.message();
+    EXPECT_NE(std::string(result.message()).find("cannot open display"), std::string::npos) << result.message();
 }
 
 TEST(LibreOffice, ShowsEveryCellOfEveryWorkbookFormatWeWrite)

@@ -13,6 +13,7 @@
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/platform/spreadsheet/NativeRecords.h"
+#include "tests/support/LibreOffice.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -451,7 +452,8 @@ TEST(WorkbookFormat, XlsRoundTripKeepsNumberFormats)
 // LibreOffice reads back what we write: bold, a number format, a column width.
 TEST(WorkbookFormat, XlsFormatsOpenInAnotherProgram)
 {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+    const auto soffice = testsupport::sofficePath();
+    if (!soffice)
         GTEST_SKIP() << "soffice (LibreOffice) is not installed: the .xls formats were not checked by another reader";
     testsupport::TempDir dir;
     Workbook wb;
@@ -468,12 +470,15 @@ TEST(WorkbookFormat, XlsFormatsOpenInAnotherProgram)
     for (FileType type : {FileType::Excel97, FileType::Excel5}) {
         const std::filesystem::path xls = dir.file(type == FileType::Excel97 ? "f8.xls" : "f5.xls");
         wb.Write(xls.string(), static_cast<std::int32_t>(type));
-        const std::string cmd = "cd '" + dir.path().string() + "' && timeout 120 soffice -env:UserInstallation=file://" +
-                                dir.path().string() + "/lo --headless --convert-to html '" + xls.string() +
-                                "' >/dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
         std::filesystem::path html = xls;
         html.replace_extension(".html");
+        testsupport::OfficeRun run;
+        run.program = *soffice;
+        run.profile = dir.file("lo");
+        run.workDir = dir.path();
+        run.args = {"--convert-to", "html", xls.string()};
+        run.done = [&html] { return std::filesystem::exists(html); };
+        ASSERT_TRUE(testsupport::runOffice(run)) << xls;
         const std::string page = testsupport::readFile(html);
         EXPECT_TRUE(std::regex_search(page, std::regex("<b>Heading</b>"))) << page;
         EXPECT_NE(page.find(">-0.434<"), std::string::npos) << page;

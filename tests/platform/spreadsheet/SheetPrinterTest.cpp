@@ -12,11 +12,14 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/print/PrintProgress.h"
 #include "platform/print/QtPrinter.h"
 #include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
@@ -393,7 +397,9 @@ TEST(PageSetupDlg, ControlsShowAndChangeTheSettings)
     EXPECT_EQ(v.scale, 75);
 }
 
-// Answers the next modal dialog of type T with `act` once it shows.
+// Answers the next modal dialog of type T with `act` once it shows: the
+// command may handle events before (a preview draws its pages with a
+// progress dialog first), so it looks again until the dialog is there.
 template <typename T, typename F>
 void whenShown(F act)
 {
@@ -404,6 +410,7 @@ void whenShown(F act)
                 return;
             }
         }
+        whenShown<T>(act);
     });
 }
 
@@ -524,6 +531,100 @@ TEST_F(GridPrinting, PrintWritesTheJobAndTheDialogCanStopIt)
     grid.FilePrint(false);  // the toolbar's form: no dialog
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(std::filesystem::exists(dir.file("out.pdf")));
+}
+
+// Watches for the print progress dialog while a job runs: records the most
+// pages it announced and, once it has counted `cancelAt` pages, presses its
+// Cancel button with the mouse.
+class ProgressWatch {
+public:
+    explicit ProgressWatch(int cancelAt = -1) : m_cancelAt(cancelAt)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { look(); });
+        m_timer.start(0);
+    }
+    int shownMaximum = 0;
+    int cancelledAt = -1;
+
+private:
+    void look()
+    {
+        QProgressDialog* d = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible()) {
+                d = p;
+            }
+        }
+        if (d == nullptr) {
+            return;
+        }
+        shownMaximum = std::max(shownMaximum, d->maximum());
+        if (m_cancelAt >= 0 && cancelledAt < 0 && d->value() >= m_cancelAt) {
+            auto* cancel = d->findChild<QPushButton*>();
+            ASSERT_NE(cancel, nullptr);
+            cancelledAt = d->value();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+    }
+    int m_cancelAt;
+    QTimer m_timer;
+};
+
+TEST_F(GridPrinting, LongJobsShowTheirProgressAndCancelLeavesNoDocument)
+{
+    fill(grid.workbook(), 3, 3);  // one page: no progress dialog
+    {
+        ProgressWatch watch;
+        grid.FilePrint(false);
+        EXPECT_EQ(watch.shownMaximum, 0);
+        EXPECT_TRUE(std::filesystem::exists(dir.file("out.pdf")));
+    }
+    std::filesystem::remove(dir.file("out.pdf"));
+
+    fill(grid.workbook(), 1500, 4);
+    int pages = 0;
+    {
+        ProgressWatch watch;
+        grid.FilePrint(false);
+        pages = watch.shownMaximum;
+        EXPECT_GT(pages, platform::PrintProgress::ShownAbovePages);
+        ASSERT_TRUE(std::filesystem::exists(dir.file("out.pdf")));
+        if (testsupport::hasPoppler()) {
+            EXPECT_EQ(testsupport::pdfPageCount(dir.file("out.pdf")), pages);
+        }
+        EXPECT_TRUE(boxes.calls().empty());
+    }
+    std::filesystem::remove(dir.file("out.pdf"));
+
+    {
+        ProgressWatch watch(3);
+        grid.FilePrint(false);
+        EXPECT_GE(watch.cancelledAt, 3);
+        EXPECT_LT(watch.cancelledAt, pages - 1);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.pdf"))) << "a cancelled job leaves no PDF file";
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, "Printing was cancelled.");
+    }
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(qobject_cast<QProgressDialog*>(w) && w->isVisible()) << "the progress dialog stays";
+    }
+}
+
+TEST_F(GridPrinting, CancelWhileThePreviewIsDrawnClosesIt)
+{
+    fill(grid.workbook(), 1500, 4);
+    ProgressWatch watch(2);
+    // Should the preview stay open, it is closed after a while and the test fails.
+    bool leftOpen = false;
+    QTimer::singleShot(60000, [&leftOpen] {
+        if (auto* d = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            leftOpen = true;
+            d->reject();
+        }
+    });
+    grid.FilePrintPreview();
+    EXPECT_GE(watch.cancelledAt, 2);
+    EXPECT_FALSE(leftOpen);
 }
 
 TEST_F(GridPrinting, PreviewShowsEveryPage)

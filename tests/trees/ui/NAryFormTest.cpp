@@ -10,14 +10,23 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
-#include <QProcess>
 #include <QStandardPaths>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
+#include <map>
 #include <set>
 #include <string>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +35,7 @@
 #include "platform/print/QtPrinter.h"
 #include "shell/core/mQuorin.h"
 #include "tests/support/PdfReader.h"
+#include "tests/support/LibreOffice.h"
 #include "tests/support/TestSupport.h"
 
 using trees::DrawItem;
@@ -372,6 +382,202 @@ TEST_F(NAryFormTest, PrintNowPutsEveryLeafOnThePage)
     }
 }
 
+// A tree of `pairs` pairs of leaves "leaf_001", "leaf_002", ...
+std::string pairedTree(int pairs)
+{
+    const auto leaf = [](int i) {
+        std::string n = std::to_string(i);
+        return "leaf_" + std::string(3 - std::min<std::size_t>(3, n.size()), '0') + n;
+    };
+    std::string text = "(";
+    for (int i = 0; i < pairs; ++i) {
+        text += (i > 0 ? "," : "") + std::string("(") + leaf(2 * i + 1) + ":0.1," + leaf(2 * i + 2) + ":0.2):0.05";
+    }
+    return text + ");";
+}
+
+// A tree taller than a sheet prints over as many pages as it needs, every
+// leaf whole on a page and none twice; one that fits prints on one page.
+TEST_F(NAryFormTest, PrintNowPutsATallTreeOnAsManyPagesAsItNeeds)
+{
+    if (!testsupport::hasPoppler()) {
+        GTEST_SKIP() << "pdftotext and pdfinfo are not installed";
+    }
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    struct Row {
+        const char* name;
+        int leaves;
+        bool scaled;
+        int minPages;
+        int maxPages;
+    };
+    const Row rows[] = {
+        {"300 leaves", 300, false, 3, 40},
+        {"300 leaves with the scale bar", 300, true, 3, 40},
+        {"120 leaves", 120, false, 3, 3},
+        {"20 leaves", 20, false, 1, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        form.close();
+        form.plot(0, pairedTree(row.leaves / 2), 1);
+        if (row.scaled) {
+            trigger("TreeScale");
+        }
+        const auto pdf = dir.file(std::string(row.name) + ".pdf");
+        platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+        trigger("PrintNow");
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        const int pages = testsupport::pdfPageCount(pdf);
+        EXPECT_GE(pages, row.minPages);
+        EXPECT_LE(pages, row.maxPages);
+        const auto words = testsupport::pdfWords(pdf);
+        ASSERT_TRUE(words.has_value());
+        std::map<std::string, int> printed;
+        for (const auto& w : *words) {
+            if (w.text.rfind("leaf_", 0) == 0) {
+                EXPECT_TRUE(w.insidePage()) << w.text;
+                ++printed[w.text];
+            }
+        }
+        EXPECT_EQ(printed.size(), static_cast<std::size_t>(row.leaves));
+        for (const auto& [name, count] : printed) {
+            EXPECT_EQ(count, 1) << name;
+        }
+        // The three-page printout is kept for a look when asked for.
+        if (const char* keep = std::getenv("TESSARAY_TREE_PRINTOUT"); keep != nullptr && pages == 3) {
+            std::filesystem::copy_file(pdf, keep, std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A printout of many pages shows how far it has come; Cancel drops it
+// whole and says so.
+TEST_F(NAryFormTest, CancelStopsALongPrintoutAndLeavesNoDocument)
+{
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    const auto pdf = dir.file("long.pdf");
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+    form.plot(0, pairedTree(1500), 1);
+    int pages = 0;
+    int cancelledAt = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (progress != nullptr && cancelledAt < 0 && progress->value() >= 3) {
+            pages = progress->maximum();
+            cancelledAt = progress->value();
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        }
+    });
+    watch.start(0);
+    trigger("PrintNow");
+    watch.stop();
+    EXPECT_GT(pages, 20);
+    EXPECT_GE(cancelledAt, 3);
+    EXPECT_LT(cancelledAt, pages - 1);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_EQ(boxes.last().text, "Printing was cancelled.");
+    EXPECT_TRUE(reported.empty());
+}
+
+// Where the window's parts lie, in the window's coordinates.
+struct WindowLayout {
+    QRect canvas;     // the drawing surface's part in sight
+    QSize surface;    // the whole drawing surface
+    QRect viewport;
+    bool hBar = false;
+    bool vBar = false;
+    QRect hBarRect;
+    QRect vBarRect;
+    int hValue = 0;
+    int vValue = 0;
+
+    friend bool operator==(const WindowLayout&, const WindowLayout&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const WindowLayout& l)
+{
+    const auto rect = [](const QRect& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height());
+    };
+    return out << "surface " << l.surface.width() << "x" << l.surface.height() << " in sight " << rect(l.canvas)
+               << ", viewport " << rect(l.viewport) << ", bars " << (l.hBar ? rect(l.hBarRect) : "-") << " / "
+               << (l.vBar ? rect(l.vBarRect) : "-") << ", scrolled " << l.hValue << "," << l.vValue;
+}
+
+WindowLayout layoutOf(NAryForm& form)
+{
+    QApplication::processEvents();
+    auto* scroll = form.findChild<QScrollArea*>();
+    WindowLayout l;
+    QWidget* viewport = scroll->viewport();
+    const QRect inSight = form.Picture1()->geometry().intersected(viewport->rect());
+    l.canvas = QRect(viewport->mapTo(&form, inSight.topLeft()), inSight.size());
+    l.surface = form.Picture1()->size();
+    l.viewport = QRect(viewport->mapTo(&form, QPoint(0, 0)), viewport->size());
+    l.hBar = scroll->horizontalScrollBar()->isVisible();
+    l.vBar = scroll->verticalScrollBar()->isVisible();
+    const auto barRect = [&form](QWidget* bar) { return QRect(bar->mapTo(&form, QPoint(0, 0)), bar->size()); };
+    l.hBarRect = l.hBar ? barRect(scroll->horizontalScrollBar()) : QRect();
+    l.vBarRect = l.vBar ? barRect(scroll->verticalScrollBar()) : QRect();
+    l.hValue = scroll->horizontalScrollBar()->value();
+    l.vValue = scroll->verticalScrollBar()->value();
+    return l;
+}
+
+// Show subtree opens the window modally, each time on the same tree: it
+// is laid out the same way each time, and the scroll bars that a tall
+// drawing needs stay in sight, also after a re-root.
+TEST_F(NAryFormTest, TheSameTreeOpensInTheSameLayoutWithItsScrollBarsInSight)
+{
+    const std::string tree = pairedTree(60);
+    std::vector<WindowLayout> opened;
+    for (int i = 0; i < 3; ++i) {
+        QTimer::singleShot(0, [&] {
+            opened.push_back(layoutOf(form));
+            trigger("TreeExit");
+        });
+        std::string text = tree;
+        form.PlotTree(0, text, 1);
+    }
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[1], opened[0]);
+    EXPECT_EQ(opened[2], opened[0]);
+
+    // A window narrower than the least surface needs both bars.
+    form.resize(300, 400);
+    WindowLayout reRooted;
+    std::string reRootedText;
+    QTimer::singleShot(0, [&] {
+        QApplication::processEvents();
+        trigger("TreeReRoot");
+        NAryNode* leaf = leafNamed(*form.model().RootNode(), "leaf_007");
+        ASSERT_NE(leaf, nullptr);
+        QTest::mouseClick(form.Picture1(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(static_cast<int>((leaf->Box().Left + 10) / trees::TwipsPerPixel),
+                                 static_cast<int>((leaf->Box().Top + 10) / trees::TwipsPerPixel)));
+        reRooted = layoutOf(form);
+        reRootedText = form.model().NHText();
+        trigger("TreeExit");
+    });
+    std::string text = tree;
+    form.PlotTree(0, text, 1);
+    EXPECT_TRUE(reRooted.hBar) << reRooted;
+    EXPECT_FALSE(reRootedText.empty());
+    EXPECT_NE(reRootedText, tree) << "the click re-rooted the tree";
+    for (const WindowLayout& l : {opened[0], reRooted}) {
+        EXPECT_TRUE(l.vBar) << l;
+        EXPECT_FALSE(l.canvas.intersects(l.hBarRect)) << l;
+        EXPECT_FALSE(l.canvas.intersects(l.vBarRect)) << l;
+        // A surface wider than the viewport has the bar that scrolls it.
+        EXPECT_EQ(l.hBar, l.surface.width() > l.viewport.width()) << l;
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
 TEST_F(NAryFormTest, ClosingForgetsTheTreeAndTheNextPlotStartsAfresh)
 {
     form.plot(0, kTree, 1);
@@ -404,9 +610,15 @@ TEST_F(NAryFormTest, MetafileCopiesAndFilesHoldTheTree)
     EXPECT_TRUE(boxes.calls().empty());
     const auto file = dir.file("tree.emf");
     boxes.choose(file.string());
+    const mode_t umask = ::umask(022);
     trigger("TreeSaveEMF");
+    ::umask(umask);
     ASSERT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(testsupport::readFile(file).substr(40, 4), " EMF");
+    using P = std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(file).permissions() & P::all,
+              P::owner_read | P::owner_write | P::group_read | P::others_read)
+        << "a saved metafile has the permissions of any file the user saves";
     for (const auto& e : reported) {
         ADD_FAILURE() << e.number() << " " << e.source() << ": " << e.description();
     }
@@ -426,12 +638,12 @@ TEST_F(NAryFormTest, SavedMetafileOpensInLibreOfficeUpright)
     trigger("TreeSaveEMF");
     ASSERT_TRUE(std::filesystem::exists(file));
 
-    QProcess office;
-    office.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(dir.file("lo").string()),
-                           QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("png"),
-                           QStringLiteral("--outdir"), QString::fromStdString(dir.path().string()),
-                           QString::fromStdString(file.string())});
-    ASSERT_TRUE(office.waitForFinished(180000));
+    testsupport::OfficeRun run;
+    run.program = soffice.toStdString();
+    run.profile = dir.file("lo");
+    run.args = {"--convert-to", "png", "--outdir", dir.path().string(), file.string()};
+    run.done = [this] { return std::filesystem::exists(dir.file("tree.png")); };
+    ASSERT_TRUE(testsupport::runOffice(run));
     const QImage picture(QString::fromStdString(dir.file("tree.png").string()));
     ASSERT_FALSE(picture.isNull());
     // The reader puts the drawing on a page; look at its ink only.
