@@ -33,7 +33,10 @@ function(tessaray_add_test)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TESSARAY_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
+    # One variable only: the discovered tests' properties are written as a
+    # list, so a second "A=B" entry would be split off as a property name.
+    # The offscreen platform comes from tests/support/GuiTestMain.cpp.
+    PROPERTIES ENVIRONMENT "TESSARAY_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data"
                TIMEOUT 300)
 endfunction()
 
