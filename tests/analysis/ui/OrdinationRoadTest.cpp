@@ -275,6 +275,16 @@ void retype(QLineEdit* edit, const char* text)
     QTest::keyClicks(edit, QString::fromLatin1(text));
 }
 
+// Counts the errors that reach the reporter while it lives, answering each
+// with Abort.
+struct ReportedErrors {
+    int count = 0;
+    platform::ScopedReporter reporter{[this](const platform::Error&) {
+        ++count;
+        return platform::Answer::Abort;
+    }};
+};
+
 TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
 {
     book().setCellEntry(1, 5, 3, "n/a");
@@ -294,14 +304,10 @@ TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
         ASSERT_NE(dialog, nullptr);
         dialog->show();
         const std::int32_t sheets = book().NumSheets();
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return platform::Answer::Abort;
-        });
+        ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         EXPECT_FALSE(dialog->ran());
         EXPECT_EQ(book().NumSheets(), sheets);
         ASSERT_EQ(boxes.calls().size(), 1u);
@@ -366,14 +372,10 @@ TEST_F(OrdinationRoad, NumbersBeyondTheirFieldsAreRefusedInWords)
         }
         const std::int32_t sheets = book().NumSheets();
         const double code = program.gMissingCode;
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return platform::Answer::Abort;
-        });
+        ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         ASSERT_EQ(boxes.calls().size(), 1u);
         EXPECT_EQ(boxes.last().text, row.message);
         EXPECT_FALSE(dialog->ran());
