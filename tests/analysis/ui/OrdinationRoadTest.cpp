@@ -52,6 +52,7 @@
 #include "app/frmMDIChild.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDialog.h"
+#include "tests/support/ReportedErrors.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -275,16 +276,6 @@ void retype(QLineEdit* edit, const char* text)
     QTest::keyClicks(edit, QString::fromLatin1(text));
 }
 
-// Counts the errors that reach the reporter while it lives, answering each
-// with Abort.
-struct ReportedErrors {
-    int count = 0;
-    platform::ScopedReporter reporter{[this](const platform::Error&) {
-        ++count;
-        return platform::Answer::Abort;
-    }};
-};
-
 TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
 {
     book().setCellEntry(1, 5, 3, "n/a");
@@ -304,7 +295,7 @@ TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
         ASSERT_NE(dialog, nullptr);
         dialog->show();
         const std::int32_t sheets = book().NumSheets();
-        ReportedErrors reported;
+        testsupport::ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
         EXPECT_EQ(reported.count, 0) << "no error box";
@@ -372,7 +363,7 @@ TEST_F(OrdinationRoad, NumbersBeyondTheirFieldsAreRefusedInWords)
         }
         const std::int32_t sheets = book().NumSheets();
         const double code = program.gMissingCode;
-        ReportedErrors reported;
+        testsupport::ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
         EXPECT_EQ(reported.count, 0) << "no error box";
