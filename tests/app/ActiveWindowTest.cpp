@@ -75,7 +75,15 @@ protected:
 
 TEST_F(ActiveWindow, UnhideShowsARowOrColumnHiddenBySizeZeroAtTheStandardSize)
 {
-    using Size = spreadsheet::LineSizeDialog;
+    // The next size box gets `typed` over what it holds, then OK.
+    const auto answerSize = [](const char* typed) {
+        testsupport::onModal<spreadsheet::LineSizeDialog>(
+            [typed](spreadsheet::LineSizeDialog& d) {
+                QTest::keyClick(d.size(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(d.size(), QString::fromLatin1(typed));
+            },
+            testsupport::ThenPress::Ok);
+    };
     const struct {
         const char* name;
         const char* sizeItem;
@@ -91,12 +99,7 @@ TEST_F(ActiveWindow, UnhideShowsARowOrColumnHiddenBySizeZeroAtTheStandardSize)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         clickCell(*first, 3, 3);
-        testsupport::onModal<Size>(
-            [](Size& d) {
-                QTest::keyClick(d.size(), Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClicks(d.size(), QStringLiteral("0"));
-            },
-            testsupport::ThenPress::Ok);
+        answerSize("0");
         trigger(row.sizeItem);
         EXPECT_EQ(row.shown(first->workbook().sheetFormat(1)), 0);
         EXPECT_TRUE(first->ss()->cellRect(3, 3).isNull()) << "hidden";
@@ -112,12 +115,7 @@ TEST_F(ActiveWindow, UnhideShowsARowOrColumnHiddenBySizeZeroAtTheStandardSize)
 
     // A row hidden with Hide comes back at the height it had of its own.
     clickCell(*first, 5, 5);
-    testsupport::onModal<Size>(
-        [](Size& d) {
-            QTest::keyClick(d.size(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClicks(d.size(), QStringLiteral("30"));
-        },
-        testsupport::ThenPress::Ok);
+    answerSize("30");
     trigger("mnuFormatRowHeight");
     trigger("mnuFormatRowHide");
     EXPECT_EQ(first->workbook().sheetFormat(1).rowHeight(5), 0);

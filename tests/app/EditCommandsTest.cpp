@@ -50,13 +50,9 @@ using spreadsheet::Value;
 
 namespace {
 
-class EditWindow : public shelltest::MainWindowFixture {
+class EditWindow : public shelltest::BookWindowFixture {
 protected:
-    EditWindow() : MainWindowFixture(false)
-    {
-        child = frame->NewDocument();
-        QGuiApplication::clipboard()->clear();
-    }
+    EditWindow() { QGuiApplication::clipboard()->clear(); }
 
     void click(const char* key)
     {
@@ -83,8 +79,6 @@ protected:
     {
         return *qobject_cast<platform::RichTextBox*>(child->RichTextBox1());
     }
-
-    shell::frmMDIChild* child = nullptr;
 };
 
 // ---- clipboard ---------------------------------------------------------------------

@@ -41,10 +41,8 @@ using spreadsheet::HAlign;
 
 namespace {
 
-class FormatWindow : public shelltest::MainWindowFixture {
+class FormatWindow : public shelltest::BookWindowFixture {
 protected:
-    FormatWindow() : MainWindowFixture(false) { child = frame->NewDocument(); }
-
     [[nodiscard]] QAction* button(const char* key) const
     {
         return shell::FormatCommands::of(*frame)->button(QString::fromLatin1(key));
@@ -57,8 +55,6 @@ protected:
     }
     void openFormatMenu() { shell::FormatCommands::of(*frame)->mnuFormat_Open(); }
     [[nodiscard]] spreadsheet::Workbook& book() const { return child->workbook(); }
-
-    shell::frmMDIChild* child = nullptr;
 };
 
 TEST_F(FormatWindow, StyleButtonsToggleFromTheModel)

@@ -105,4 +105,12 @@ protected:
     std::unique_ptr<platform::ScopedReporter> reporter;
 };
 
+// A main window that has not run its load steps, with one new book in it.
+class BookWindowFixture : public MainWindowFixture {
+protected:
+    BookWindowFixture() : MainWindowFixture(false) { child = frame->NewDocument(); }
+
+    shell::frmMDIChild* child = nullptr;
+};
+
 } // namespace shelltest

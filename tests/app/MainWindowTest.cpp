@@ -65,6 +65,17 @@ protected:
         return frame;
     }
 
+    // Loads and shows a main window with a new book in it, and makes the
+    // window the active one.
+    void loadWithActiveBook(std::unique_ptr<shell::MainFrame>& frame, shell::frmMDIChild*& book)
+    {
+        frame = loadFrame();
+        frame->show();
+        book = frame->NewDocument();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+
     static void change(shell::frmMDIChild* child, const char* text = "x")
     {
         child->workbook().setCellEntry(1, 1, 1, text);
@@ -702,11 +713,9 @@ void typeInto(QComboBox* box, const QString& text)
 
 TEST_F(ShellWindow, TypedZoomAndFontSizeTakeEffectOnEnterAndOnLeavingTheBox)
 {
-    auto frame = loadFrame();
-    frame->show();
-    shell::frmMDIChild* book = frame->NewDocument();
-    frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    std::unique_ptr<shell::MainFrame> frame;
+    shell::frmMDIChild* book = nullptr;
+    ASSERT_NO_FATAL_FAILURE(loadWithActiveBook(frame, book));
     QComboBox* zoom = frame->cboZoom();
     QComboBox* size = frame->cboFontSize();
     const struct {
@@ -756,11 +765,9 @@ TEST_F(ShellWindow, TypedZoomAndFontSizeTakeEffectOnEnterAndOnLeavingTheBox)
 
 TEST_F(ShellWindow, RefusedZoomAndFontSizeAreSaidOnceAndTheBoxesShowWhatTheSheetKept)
 {
-    auto frame = loadFrame();
-    frame->show();
-    shell::frmMDIChild* book = frame->NewDocument();
-    frame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    std::unique_ptr<shell::MainFrame> frame;
+    shell::frmMDIChild* book = nullptr;
+    ASSERT_NO_FATAL_FAILURE(loadWithActiveBook(frame, book));
     QComboBox* zoom = frame->cboZoom();
     QComboBox* size = frame->cboFontSize();
     typeInto(zoom, QStringLiteral("150"));

@@ -36,11 +36,10 @@ using spreadsheet::Value;
 
 namespace {
 
-class ProtectedWindow : public shelltest::MainWindowFixture {
+class ProtectedWindow : public shelltest::BookWindowFixture {
 protected:
-    ProtectedWindow() : MainWindowFixture(false)
+    ProtectedWindow()
     {
-        child = frame->NewDocument();
         frame->Form_Load();  // fills the font list
         frame->show();
         frame->activateWindow();
@@ -139,8 +138,6 @@ protected:
         EXPECT_EQ(box.style & 0xF, platform::mb::OkOnly) << what;
         EXPECT_TRUE(reported.empty()) << what << ": " << (reported.empty() ? "" : reported.front());
     }
-
-    shell::frmMDIChild* child = nullptr;
 };
 
 TEST_F(ProtectedWindow, ReplaceAllOnAProtectedSheetSaysSoAndChangesNothing)

@@ -39,14 +39,24 @@ TEST(frmSplash, SecondCopyIsRefusedWithItsMessage)
     EXPECT_FALSE(splash.isVisible());
 }
 
-TEST(frmSplash, FirstCopyShowsVersionAndBanner)
-{
+namespace {
+
+// A splash screen with no other copy running, its boxes answered from a script.
+struct FreshSplash {
     testsupport::TempDir dir;
     platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs scoped(boxes);
-    shell::frmSplash splash(QString::fromStdString(dir.file("Quorin.lock").string()));
+    platform::ScopedDialogs scoped{boxes};
+    shell::frmSplash splash{QString::fromStdString(dir.file("Quorin.lock").string())};
+};
+
+} // namespace
+
+TEST(frmSplash, FirstCopyShowsVersionAndBanner)
+{
+    FreshSplash fresh;
+    shell::frmSplash& splash = fresh.splash;
     EXPECT_TRUE(splash.Load(0));
-    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(fresh.boxes.calls().empty());
     EXPECT_EQ(splash.lblVersion()->text(), QStringLiteral("Version 2.0.7"));
     EXPECT_EQ(splash.lblPlatform()->text(), QStringLiteral("for Micorsoft Windows 95/98/NT"));
     EXPECT_FALSE(splash.banner().isNull());
@@ -81,10 +91,8 @@ int topIn(const QWidget& window, const QWidget& w)
 // logo beside the texts, the grant lines under the version.
 TEST(frmSplash, ShowsTheLogoAndTheGrantLinesInItsFrame)
 {
-    testsupport::TempDir dir;
-    platform::ScriptedDialogs boxes;
-    platform::ScopedDialogs scoped(boxes);
-    shell::frmSplash splash(QString::fromStdString(dir.file("Quorin.lock").string()));
+    FreshSplash fresh;
+    shell::frmSplash& splash = fresh.splash;
     ASSERT_TRUE(splash.Load(0));
     const auto* frame = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
     const auto* logo = splash.findChild<QLabel*>(QStringLiteral("imgLogo"));

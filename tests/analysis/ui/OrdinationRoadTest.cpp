@@ -52,6 +52,7 @@
 #include "app/frmMDIChild.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/ModalDialog.h"
+#include "tests/support/ReportedErrors.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -294,14 +295,10 @@ TEST_F(OrdinationRoad, TextInTheBlockIsNamedInWordsAndNothingIsWritten)
         ASSERT_NE(dialog, nullptr);
         dialog->show();
         const std::int32_t sheets = book().NumSheets();
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return platform::Answer::Abort;
-        });
+        testsupport::ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         EXPECT_FALSE(dialog->ran());
         EXPECT_EQ(book().NumSheets(), sheets);
         ASSERT_EQ(boxes.calls().size(), 1u);
@@ -366,14 +363,10 @@ TEST_F(OrdinationRoad, NumbersBeyondTheirFieldsAreRefusedInWords)
         }
         const std::int32_t sheets = book().NumSheets();
         const double code = program.gMissingCode;
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return platform::Answer::Abort;
-        });
+        testsupport::ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(dialog->cmdDone, Qt::LeftButton);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         ASSERT_EQ(boxes.calls().size(), 1u);
         EXPECT_EQ(boxes.last().text, row.message);
         EXPECT_FALSE(dialog->ran());

@@ -19,6 +19,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/ErrHandler.h"
 #include "shell/core/mQuorin.h"
+#include "tests/support/ReportedErrors.h"
 
 namespace {
 
@@ -334,14 +335,10 @@ TEST_F(ClusterDialog, RefusalsOfTypedValuesNameTheFieldAndChangeNothing)
             ASSERT_TRUE(d->chkMissing->isChecked());
             retype(d->txtMissing, row.missing);
         }
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return Answer::Abort;
-        });
+        testsupport::ReportedErrors reported;
         boxes.clear();
         QTest::mouseClick(d->cmdDone, Qt::LeftButton);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         ASSERT_EQ(boxes.calls().size(), 1u);
         EXPECT_EQ(boxes.last().text, row.message);
         EXPECT_EQ(boxes.last().title, "Cluster Options");
@@ -400,18 +397,14 @@ TEST_F(ClusterDialog, CountsTooLargeAreRefusedWithTheLargestAllowed)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.typed);
-        int reported = 0;
-        platform::ScopedReporter reporter([&](const platform::Error&) {
-            ++reported;
-            return Answer::Abort;
-        });
+        testsupport::ReportedErrors reported;
         auto d = loaded();
         d->show();
         boxes.clear();
         boxes.type(row.typed);
         d->cboClusterMethod->setFocus();
         QTest::keyClick(d->cboClusterMethod, row.key);
-        EXPECT_EQ(reported, 0) << "no error box";
+        EXPECT_EQ(reported.count, 0) << "no error box";
         ASSERT_EQ(boxes.calls().size(), 2u);
         EXPECT_EQ(boxes.last().text, row.message);
         EXPECT_EQ(d->cboClusterMethod->currentText().toStdString(), "Average Lingkage");

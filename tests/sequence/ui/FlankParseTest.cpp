@@ -174,6 +174,25 @@ TEST(FlankRetrieval, CutOffRecordRaisesAnErrorNamingTheGeneAndChangesNothing)
 
 namespace {
 
+// Parses the reply for gene ABC, which must raise one InvalidCall error and
+// keep no flank; returns the error's text ("" when none was raised).
+std::string refusedReply(const std::string& reply)
+{
+    SequenceSet left;
+    SequenceSet right;
+    std::string message;
+    try {
+        (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.number(), platform::err::InvalidCall);
+        message = e.description();
+    }
+    EXPECT_EQ(left.numSeq, 0);
+    EXPECT_EQ(right.numSeq, 0);
+    return message;
+}
+
 // CDS positions the record cannot hold: each is one error naming the gene and
 // the record, and no flank of the reply is kept, not even those of the
 // records before it.
@@ -196,19 +215,10 @@ TEST(FlankRetrieval, CdsPositionsOutsideTheRecordRaiseOneErrorNamingTheGene)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string reply = genbankRecord("NM_GOOD", "11..50", bases) + genbankRecord("NM_BAD", row.cds, bases);
-        SequenceSet left;
-        SequenceSet right;
-        try {
-            (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
-            ADD_FAILURE() << "no error";
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.number(), platform::err::InvalidCall);
-            EXPECT_NE(e.description().find("\"ABC\""), std::string::npos) << e.description();
-            EXPECT_NE(e.description().find("NM_BAD"), std::string::npos) << e.description();
-            EXPECT_NE(e.description().find("outside its 60 bases"), std::string::npos) << e.description();
-        }
-        EXPECT_EQ(left.numSeq, 0);
-        EXPECT_EQ(right.numSeq, 0);
+        const std::string message = refusedReply(reply);
+        EXPECT_NE(message.find("\"ABC\""), std::string::npos) << message;
+        EXPECT_NE(message.find("NM_BAD"), std::string::npos) << message;
+        EXPECT_NE(message.find("outside its 60 bases"), std::string::npos) << message;
     }
 }
 
@@ -261,18 +271,9 @@ TEST(FlankRetrieval, CdsPositionZeroRaisesAnErrorNamingTheGene)
     for (const char* cds : {"0..50", "11..0", "<0..50"}) {
         SCOPED_TRACE(cds);
         const std::string reply = genbankRecord("NM_GOOD", "11..50", bases) + genbankRecord("NM_ZERO", cds, bases);
-        SequenceSet left;
-        SequenceSet right;
-        try {
-            (void)sequence::ParseGenBankFlanks("ABC", reply, 5, 5, left, right);
-            ADD_FAILURE() << "no error";
-        } catch (const platform::Error& e) {
-            EXPECT_EQ(e.number(), platform::err::InvalidCall);
-            EXPECT_EQ(e.description(), "Gene \"ABC\": the GenBank record NM_ZERO places its CDS (" + std::string(cds) +
-                                           ") at position 0, before its first base.");
-        }
-        EXPECT_EQ(left.numSeq, 0);
-        EXPECT_EQ(right.numSeq, 0);
+        EXPECT_EQ(refusedReply(reply),
+                  "Gene \"ABC\": the GenBank record NM_ZERO places its CDS (" + std::string(cds) +
+                      ") at position 0, before its first base.");
     }
 }
 
