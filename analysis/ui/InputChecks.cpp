@@ -10,40 +10,6 @@ namespace {
 
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// The row and column that one corner ("$U$20000", "B3") names, whether or not
-// they lie on the sheet; false when the text is no cell reference at all.
-bool cornerOf(std::string_view text, std::int64_t& row, std::int64_t& col)
-{
-    std::size_t i = 0;
-    if (i < text.size() && text[i] == '$') {
-        ++i;
-    }
-    col = 0;
-    std::size_t letters = 0;
-    for (; i < text.size() && letters < 4; ++i, ++letters) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c < 'A' || c > 'Z') {
-            break;
-        }
-        col = col * 26 + (c - 'A' + 1);
-    }
-    if (letters == 0 || letters > 3) {
-        return false;
-    }
-    if (i < text.size() && text[i] == '$') {
-        ++i;
-    }
-    row = 0;
-    std::size_t digits = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 12; ++i, ++digits) {
-        row = row * 10 + (text[i] - '0');
-    }
-    return digits > 0 && i == text.size() && row >= 1;
-}
-
 // How far past the sheet a reference reaches: "" when it does not.
 std::string pastTheSheet(std::string_view text)
 {
@@ -56,7 +22,7 @@ std::string pastTheSheet(std::string_view text)
             text.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start);
         std::int64_t row = 0;
         std::int64_t col = 0;
-        if (!cornerOf(corner, row, col)) {
+        if (!spreadsheet::readCellShape(corner, row, col) || row < 1) {
             return {};
         }
         rows = rows || row > spreadsheet::kMaxRows;

@@ -39,38 +39,46 @@ std::string rangeRefText(const RangeRef& range, bool absolute)
     return s;
 }
 
-bool parseCellRef(std::string_view text, std::int32_t& row, std::int32_t& col) noexcept
+bool readCellShape(std::string_view text, std::int64_t& row, std::int64_t& col) noexcept
 {
+    // Far past any sheet, and small enough that one more step cannot overflow.
+    constexpr std::int64_t cap = std::int64_t{1} << 40;
     std::size_t i = 0;
     if (i < text.size() && text[i] == '$')
         ++i;
-    std::int32_t c = 0;
+    std::int64_t c = 0;
     std::size_t letters = 0;
-    while (i < text.size() && letters < 3) {
+    for (; i < text.size(); ++i, ++letters) {
         char ch = text[i];
         if (ch >= 'a' && ch <= 'z')
             ch = static_cast<char>(ch - 'a' + 'A');
         if (ch < 'A' || ch > 'Z')
             break;
-        c = c * 26 + (ch - 'A' + 1);
-        ++letters;
-        ++i;
+        c = std::min(cap, c * 26 + (ch - 'A' + 1));
     }
-    if (letters == 0 || letters > 2 || c > kMaxCols)
+    if (letters == 0)
         return false;
     if (i < text.size() && text[i] == '$')
         ++i;
-    std::int32_t r = 0;
+    std::int64_t r = 0;
     std::size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 6) {
-        r = r * 10 + (text[i] - '0');
-        ++digits;
-        ++i;
-    }
-    if (digits == 0 || i != text.size() || r < 1 || r > kMaxRows)
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+        r = std::min(cap, r * 10 + (text[i] - '0'));
+    if (digits == 0 || i != text.size())
         return false;
     row = r;
     col = c;
+    return true;
+}
+
+bool parseCellRef(std::string_view text, std::int32_t& row, std::int32_t& col) noexcept
+{
+    std::int64_t r = 0;
+    std::int64_t c = 0;
+    if (!readCellShape(text, r, c) || r < 1 || r > kMaxRows || c > kMaxCols)
+        return false;
+    row = static_cast<std::int32_t>(r);
+    col = static_cast<std::int32_t>(c);
     return true;
 }
 

@@ -36,6 +36,12 @@ struct RangeRef {
 // "A1:C9" (or "A1" for one cell); absolute gives "$A$1:$C$9".
 [[nodiscard]] std::string rangeRefText(const RangeRef& range, bool absolute = false);
 
+// The row and column that a cell-shaped text names ("B3", "$u$20000",
+// "ZZZ0"): letters, then digits, each with an optional "$" before them,
+// whether or not the sheet has that cell. Values far past the sheet stop
+// growing at 2^40. False for text of any other shape.
+[[nodiscard]] bool readCellShape(std::string_view text, std::int64_t& row, std::int64_t& col) noexcept;
+
 // Reads "B3", "$b$3", "A1:C9" (the two corners in any order). False when the
 // text is not a reference inside the sheet.
 [[nodiscard]] bool parseCellRef(std::string_view text, std::int32_t& row, std::int32_t& col) noexcept;

@@ -48,26 +48,6 @@ bool isWordChar(char c) noexcept
            static_cast<unsigned char>(c) >= 0x80;
 }
 
-// Letters then digits, each part with an optional "$" before it: a word
-// meant as a cell, whether or not the sheet has that cell.
-bool looksLikeCell(std::string_view w) noexcept
-{
-    std::size_t i = 0;
-    const auto skip = [&](auto&& accept) {
-        const std::size_t from = i;
-        while (i < w.size() && accept(w[i]))
-            ++i;
-        return i > from;
-    };
-    if (i < w.size() && w[i] == '$')
-        ++i;
-    if (!skip([](char c) { return isLetter(c); }))
-        return false;
-    if (i < w.size() && w[i] == '$')
-        ++i;
-    return skip([](char c) { return c >= '0' && c <= '9'; }) && i == w.size();
-}
-
 // The first reference after a sheet name ("Sheet9!A1", "'My data'!A1:B2")
 // that names a sheet the workbook lacks or a cell off the sheet
 // ("Sheet1!ZZZ0", "Sheet1!A0"): why it is refused; "" when there is none.
@@ -128,9 +108,11 @@ std::string sheetRefProblem(std::string_view text, const std::vector<std::string
         for (int end = 0; end < 2; ++end) {
             const std::size_t e = wordEnd(at);
             const std::string_view word = text.substr(at, e - at);
-            std::int32_t row = 0;
-            std::int32_t col = 0;
-            if (looksLikeCell(word) && !parseCellRef(word, row, col))
+            std::int64_t row = 0;
+            std::int64_t col = 0;
+            std::int32_t onSheetRow = 0;
+            std::int32_t onSheetCol = 0;
+            if (readCellShape(word, row, col) && !parseCellRef(word, onSheetRow, onSheetCol))
                 return "Refers to: \"" + std::string(word) +
                        "\" is not a cell of a sheet, whose columns run from A to IV and rows from 1 to 16384.";
             if (e >= text.size() || text[e] != ':')
