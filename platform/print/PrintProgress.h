@@ -20,6 +20,8 @@ class PrintProgress {
 public:
     // Jobs of more pages than this show the dialog.
     static constexpr std::int32_t ShownAbovePages = 5;
+    // What the printing window tells the user after a cancelled job.
+    static constexpr const char* CancelledMessage = "Printing was cancelled.";
 
     // `parent` (may be null) is the window the dialog stands over; `title`
     // is its caption.

@@ -465,7 +465,7 @@ void SpreadsheetWidget::FilePrint(bool showDialog)
     printSheet(m_book, m_book.Sheet(), *device,
                [&progress](std::int32_t page, std::int32_t pages) { return progress.beforePage(page, pages); });
     if (progress.wasCancelled()) {
-        platform::dialogs().MsgBox("Printing was cancelled.",
+        platform::dialogs().MsgBox(platform::PrintProgress::CancelledMessage,
                                    platform::mb::Information | platform::mb::OkOnly, "Print");
     }
 }

@@ -796,7 +796,7 @@ void NAryForm::PrintNow()
         applyMenuState();
     }
     if (cancelled) {
-        box("Printing was cancelled.", platform::mb::Information | platform::mb::OkOnly, "Print");
+        box(platform::PrintProgress::CancelledMessage, platform::mb::Information | platform::mb::OkOnly, "Print");
     }
 }
 
