@@ -123,8 +123,9 @@ void frmOption::browse(int box)
 
 void frmOption::cmdDone_Click()
 {
-    // A maximum out of range is the user's slip, not the program's fault: it
-    // is refused in words, the field keeps the focus and nothing is written.
+    // A maximum that is no number, does not fit 16 bits or is negative is the
+    // user's slip, not the program's fault: it is refused in words, the field
+    // keeps the focus and nothing is written.
     const std::optional<std::int16_t> maxRecent = MaxRecentFromText(m_txtOpt[0]->text().toStdString());
     if (!maxRecent) {
         (void)platform::dialogs().MsgBox(MaxRecentRefusal, platform::mb::Exclamation | platform::mb::OkOnly,

@@ -57,21 +57,15 @@ std::optional<std::int16_t> FontSizeFromText(std::string_view text)
 
 std::optional<std::int16_t> MaxRecentFromText(std::string_view text)
 {
-    std::string_view digits = trimBlanks(text);
-    if (!digits.empty() && digits.front() == '+') {
-        digits.remove_prefix(1);
-    }
-    if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    const platform::rt::FieldNumber typed = platform::rt::ReadNumber(text);
+    if (!typed.isNumber()) {
         return std::nullopt;
     }
-    int value = 0;
-    for (char c : digits) {
-        value = value * 10 + (c - '0');
-    }
-    if (value < MinRecentFiles || value > MaxRecentFiles) {
+    const std::optional<std::int16_t> maximum = toInt16(typed.value);
+    if (!maximum || *maximum < 0) {
         return std::nullopt;
     }
-    return static_cast<std::int16_t>(value);
+    return maximum;
 }
 
 std::string NextBookCaption(mQuorin::ProgramState& program)

@@ -41,15 +41,15 @@ inline constexpr std::int16_t MaxFontSize = 409;
 inline constexpr const char* FontSizeRefusal = "Font Size must be between 1 and 409";
 inline constexpr const char* FontSizeCaption = "Font Size";
 
-// The options dialog's maximum number of recent files: a whole number from
-// MinRecentFiles to MaxRecentFiles (blanks around it allowed, a "+" sign
-// too); nothing for any other text. The list is written back in full each
-// time a workbook is opened, so it is kept short.
-inline constexpr std::int16_t MinRecentFiles = 1;
-inline constexpr std::int16_t MaxRecentFiles = 16;
+// The options dialog's maximum number of recent files: the whole text as a
+// number (blanks around it allowed), converted to a 16-bit integer with
+// halves to the even one ("4.5" gives 4). Nothing for text that is not a
+// number, for a value past the 16-bit range and for a negative value, which
+// the recent-file list cannot be sized to. 0 is kept: the list then stops
+// growing.
 [[nodiscard]] std::optional<std::int16_t> MaxRecentFromText(std::string_view text);
 inline constexpr const char* MaxRecentRefusal =
-    "Maximum number of 'Recent files': enter a whole number from 1 to 16.";
+    "Maximum number of 'Recent files': enter a whole number from 0 to 32767.";
 
 // Counts one more book in the program's book counter and answers its name,
 // "Book" and the new count. A counter that would pass 32767 raises error 6

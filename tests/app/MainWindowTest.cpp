@@ -354,15 +354,17 @@ TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-TEST_F(ShellWindow, OptionsDialogRefusesAMaximumOfRecentFilesThatIsNoWholeNumberFromOneTo16)
+TEST_F(ShellWindow, OptionsDialogStoresEveryMaximumOfRecentFilesThatFitsAndRefusesTheRest)
 {
     auto frame = loadFrame();
     const struct {
         const char* typed;
         const char* stored;  // null: refused, and the settings file keeps what it had
     } rows[] = {
-        {"abc", nullptr}, {"99999", nullptr}, {"-1", nullptr}, {"0", nullptr}, {"17", nullptr},
-        {"4.5", nullptr}, {"", nullptr},      {"16", "16"},    {" 1", "1"},   {"+3", "3"},
+        {"abc", nullptr},   {"40000", nullptr}, {"-1", nullptr},    {"", nullptr},   {"1e999", nullptr},
+        {"4abc", nullptr},  {"-0.6", nullptr},  {"32768", nullptr}, {"0", "0"},      {"17", "17"},
+        {"4.5", "4"},       {"5.5", "6"},       {"-0.4", "0"},      {"16", "16"},    {" 1", "1"},
+        {"+3", "3"},        {"32767", "32767"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.typed);
@@ -387,7 +389,7 @@ TEST_F(ShellWindow, OptionsDialogRefusesAMaximumOfRecentFilesThatIsNoWholeNumber
         }));
         if (row.stored == nullptr) {
             ASSERT_EQ(boxes.calls().size(), 1u);
-            EXPECT_EQ(boxes.last().text, "Maximum number of 'Recent files': enter a whole number from 1 to 16.");
+            EXPECT_EQ(boxes.last().text, "Maximum number of 'Recent files': enter a whole number from 0 to 32767.");
             EXPECT_EQ(boxes.last().title, "Setup options");
             EXPECT_EQ(platform::profile::GetString("Recent Files", "MaxNumRecentFile", "", ini()), before);
         } else {
