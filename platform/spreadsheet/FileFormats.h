@@ -14,6 +14,7 @@
 
 namespace spreadsheet {
 class Workbook;
+struct UnkeptText;
 }
 
 namespace spreadsheet::detail {
@@ -34,6 +35,10 @@ void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
 
 // dataOnly: the active sheet's table alone; else a page with every sheet.
 void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly);
+
+// What a save in `type` (Excel 5 or 97) would do to the text and which type
+// keeps it whole: the first sentences of unkeptQuestion.
+std::string unkeptTextSentence(const Workbook& book, FileType type, const UnkeptText& text);
 
 bool looksLikeCompoundFile(std::string_view bytes) noexcept;
 // The whole file, already read. Cells past a sheet's rows and columns are

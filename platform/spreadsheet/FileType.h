@@ -30,4 +30,32 @@ static_assert(static_cast<int>(FileType::Count) == 9, "the output list has eight
     return code > 0 && code < static_cast<std::int32_t>(FileType::Count);
 }
 
+// The name of a type as the save dialog lists it ("Excel 97/2000"); "" for
+// None and Count.
+[[nodiscard]] constexpr std::string_view fileTypeName(FileType type) noexcept
+{
+    switch (type) {
+    case FileType::Excel5:
+        return "Excel 5 and 7/95";
+    case FileType::Excel97:
+        return "Excel 97/2000";
+    case FileType::Native:
+        return "Formula One 3/4/5";
+    case FileType::Native6:
+        return "Formula One 6";
+    case FileType::Html:
+        return "HTML";
+    case FileType::HtmlDataOnly:
+        return "HTML, data only";
+    case FileType::Text:
+        return "Tab-delimited text";
+    case FileType::TextValuesOnly:
+        return "Tab-delimited text, values only";
+    case FileType::None:
+    case FileType::Count:
+        break;
+    }
+    return {};
+}
+
 } // namespace spreadsheet

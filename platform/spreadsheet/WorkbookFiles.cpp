@@ -13,6 +13,8 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/PageSetup.h"
+#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/Workbook.h"
 
 namespace spreadsheet {
@@ -132,6 +134,95 @@ std::string leftOutMessage(const std::vector<LeftOut>& leftOut)
             line("Columns after 256 of sheet " + l.sheet + " were not loaded: a sheet holds 256 columns.");
     }
     return text;
+}
+
+namespace {
+
+// "1 drawing object", "3 drawing objects".
+std::string counted(std::size_t n, const std::string& one)
+{
+    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
+}
+
+// "a", "a and b", "a, b and c".
+std::string listed(const std::vector<std::string>& parts)
+{
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
+    }
+    return text;
+}
+
+// What of the content the save would lose, each part counted or named.
+std::string contentSentence(const Workbook& book, FileType type, const UnkeptContent& lost)
+{
+    std::vector<std::string> parts;
+    if (lost.objects > 0)
+        parts.push_back(counted(lost.objects, "drawing object"));
+    if (lost.names > 0)
+        parts.push_back(counted(lost.names, "defined name"));
+    if (lost.pageBreaks > 0)
+        parts.push_back(counted(lost.pageBreaks, "manual page break"));
+    if (lost.pageSetups.size() == 1)
+        parts.push_back("the page setup of sheet " + book.SheetName(lost.pageSetups.front()));
+    else if (!lost.pageSetups.empty())
+        parts.push_back("the page setups of " + std::to_string(lost.pageSetups.size()) + " sheets");
+    if (lost.options) {
+        const WorkbookOptions& o = book.options();
+        std::vector<std::string> changed;
+        if (!o.autoRecalc)
+            changed.emplace_back("manual recalculation");
+        if (!o.showGridLines)
+            changed.emplace_back("grid lines hidden");
+        if (!o.showRowHeading)
+            changed.emplace_back("row headings hidden");
+        if (!o.showColHeading)
+            changed.emplace_back("column headings hidden");
+        parts.push_back("the workbook options (" + listed(changed) + ")");
+    }
+    return std::string(fileTypeName(type)) +
+           " keeps no drawing objects, defined names, manual page breaks, page setups or workbook options: this "
+           "workbook would lose " +
+           listed(parts) + ". " + std::string(fileTypeName(FileType::Native)) + " keeps them.";
+}
+
+} // namespace
+
+UnkeptContent unkeptContent(const Workbook& book, FileType type)
+{
+    UnkeptContent lost;
+    if (type == FileType::Native || type == FileType::Native6)
+        return lost;
+    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
+        lost.objects += book.objects(s).size();
+        const SheetFormat& format = book.sheetFormat(s);
+        lost.pageBreaks += format.rowBreaks().size() + format.colBreaks().size();
+        if (book.pageSetup(s) != PageSetup())
+            lost.pageSetups.push_back(s);
+    }
+    lost.names = book.definedNames().size();
+    lost.options = book.options() != WorkbookOptions();
+    return lost;
+}
+
+std::optional<std::string> unkeptQuestion(const Workbook& book, FileType type)
+{
+    const std::optional<UnkeptText> text = firstUnkeptText(book, type);
+    const UnkeptContent content = unkeptContent(book, type);
+    if (!text && content.isEmpty())
+        return std::nullopt;
+    std::string question;
+    if (text)
+        question = detail::unkeptTextSentence(book, type, *text);
+    if (!content.isEmpty()) {
+        if (!question.empty())
+            question += "\r\n";
+        question += contentSentence(book, type, content);
+    }
+    return question + "\r\n\r\nSave in " + std::string(fileTypeName(type)) + " anyway?";
 }
 
 FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut)

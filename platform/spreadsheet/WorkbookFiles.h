@@ -58,9 +58,36 @@ struct UnkeptText {
 // CJK text) and keeps 2,072 characters of a cell; Excel 97/2000 keeps 32,767.
 // The other types keep every text. Linear in the cells.
 [[nodiscard]] std::optional<UnkeptText> firstUnkeptText(const Workbook& book, FileType type);
-// What to tell the user before such a save: the format, the place, what is
-// lost, the format that keeps it, and the question "Save in ... anyway?".
-[[nodiscard]] std::string unkeptTextMessage(const Workbook& book, FileType type, const UnkeptText& text);
+
+// What a workbook holds besides its cells that a file of some type would be
+// written without. Only our own format (Native, Native6) keeps drawing
+// objects, defined names, manual page breaks, page setups and the workbook
+// options; .xls, HTML and text files keep none of them. A page setup counts
+// only where it differs from a new sheet's (PageSetup{}), the options only
+// where they differ from a new workbook's (WorkbookOptions{}, every one on),
+// as our own format writes them only then: a book of plain cells loses
+// nothing.
+struct UnkeptContent {
+    std::size_t objects = 0;               // drawing objects of every sheet
+    std::size_t names = 0;                 // defined names
+    std::size_t pageBreaks = 0;            // manual row and column breaks of every sheet
+    std::vector<std::int32_t> pageSetups;  // the sheets (from 1) with a page setup of their own
+    bool options = false;                  // the workbook options differ from a new workbook's
+
+    [[nodiscard]] bool isEmpty() const noexcept
+    {
+        return objects == 0 && names == 0 && pageBreaks == 0 && pageSetups.empty() && !options;
+    }
+};
+// Nothing for our own format. Linear in the sheets, objects and breaks.
+[[nodiscard]] UnkeptContent unkeptContent(const Workbook& book, FileType type);
+
+// The one question before a save in `type` that would not keep everything
+// the workbook holds, or nothing when the type keeps it all: the first text
+// it would not keep whole (where, what is lost, the type that keeps it),
+// then what of the content above it would lose, each counted or named, and
+// the type that keeps that, then "Save in <type> anyway?". Lines end in CR LF.
+[[nodiscard]] std::optional<std::string> unkeptQuestion(const Workbook& book, FileType type);
 
 namespace detail {
 

@@ -569,23 +569,21 @@ std::optional<UnkeptText> firstUnkeptText(const Workbook& book, FileType type)
     return std::nullopt;
 }
 
-std::string unkeptTextMessage(const Workbook& book, FileType type, const UnkeptText& text)
+std::string detail::unkeptTextSentence(const Workbook& book, FileType type, const UnkeptText& text)
 {
     const bool biff8 = type == FileType::Excel97;
-    const std::string format = biff8 ? "Excel 97/2000" : "Excel 5 and 7/95";
+    const std::string format(fileTypeName(type));
     const std::string where = text.row == 0 ? "the name of sheet " + book.SheetName(text.sheet)
                                             : "cell " + cellRefText(text.row, text.col) + " of sheet " +
                                                   book.SheetName(text.sheet);
-    std::string message;
     if (text.tooLong) {
-        message = format + " cannot hold the whole text of " + where + ": it would keep " +
-                  withThousands(text.kept) + " of its " + withThousands(text.length) + " characters. " +
-                  (biff8 ? "Formula One 3/4/5" : "Excel 97/2000") + " keeps it whole.";
-    } else {
-        message = format + " cannot hold every character of " + where +
-                  ": it would write \"?\" in place of those it lacks. Excel 97/2000 keeps them.";
+        return format + " cannot hold the whole text of " + where + ": it would keep " + withThousands(text.kept) +
+               " of its " + withThousands(text.length) + " characters. " +
+               std::string(fileTypeName(biff8 ? FileType::Native : FileType::Excel97)) + " keeps it whole.";
     }
-    return message + "\r\n\r\nSave in " + format + " anyway?";
+    return format + " cannot hold every character of " + where +
+           ": it would write \"?\" in place of those it lacks. " + std::string(fileTypeName(FileType::Excel97)) +
+           " keeps them.";
 }
 
 } // namespace spreadsheet

@@ -140,21 +140,20 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::v
     }
 }
 
-// Before a save that would not keep every text whole (characters the type
-// lacks, texts longer than it holds) the user is told where and which type
-// keeps them, and chooses: false when the save is not to go on.
-bool goesOnDespiteUnkeptText(const Workbook& book, std::int32_t type)
+// Before a save in a type that would not keep everything the workbook holds
+// (texts it cannot hold whole, drawing objects, defined names, page breaks,
+// page setups, workbook options) the user is told what would be lost and
+// which type keeps it, in one question: false when the save is not to go on.
+bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
 {
     if (!spreadsheet::isValidFileType(type)) {
         return true;
     }
-    const auto fileType = static_cast<FileType>(type);
-    const auto unkept = spreadsheet::firstUnkeptText(book, fileType);
-    if (!unkept) {
+    const auto question = spreadsheet::unkeptQuestion(book, static_cast<FileType>(type));
+    if (!question) {
         return true;
     }
-    return platform::dialogs().MsgBox(spreadsheet::unkeptTextMessage(book, fileType, *unkept),
-                                      platform::mb::YesNo + platform::mb::Exclamation,
+    return platform::dialogs().MsgBox(*question, platform::mb::YesNo + platform::mb::Exclamation,
                                       shell::ProgramInfo::Title) == platform::Answer::Yes;
 }
 
@@ -190,9 +189,17 @@ bool openIntoWindow(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::Rec
 std::string SaveFilter()
 {
     static_assert(static_cast<int>(FileType::Count) == 9, "one filter entry per writable type, in code order");
-    return "Excel 5 and 7/95 (*.xls)|*.xls|Excel 97/2000 (*.xls)|*.xls|Formula One 3/4/5 (*.vts)|*.vts|"
-           "Formula One 6 (*.vts)|*.vts|HTML (*.htm)|*.htm|HTML, data only (*.htm)|*.htm|"
-           "Tab-delimited text (*.txt)|*.txt|Tab-delimited text, values only (*.txt)|*.txt";
+    constexpr const char* kExtensions[] = {"xls", "xls", "vts", "vts", "htm", "htm", "txt", "txt"};
+    std::string filter;
+    for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
+        const std::string extension = kExtensions[code - 1];
+        if (!filter.empty()) {
+            filter += '|';
+        }
+        filter += std::string(spreadsheet::fileTypeName(static_cast<FileType>(code))) + " (*." + extension + ")|*." +
+                  extension;
+    }
+    return filter;
 }
 
 // ---- delimited text -------------------------------------------------------------
@@ -347,7 +354,7 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     if (book->isNeverSaved()) {
         return SSMDISaveAsFile(host, *book);
     }
-    if (!goesOnDespiteUnkeptText(*book, fileTypeOfTag(book->Tag()))) {
+    if (!goesOnDespiteUnkept(*book, fileTypeOfTag(book->Tag()))) {
         return kSaveCancelled;
     }
     try {
@@ -391,7 +398,7 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     }
     const std::int32_t type =
         spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native);
-    if (!goesOnDespiteUnkeptText(book, type)) {
+    if (!goesOnDespiteUnkept(book, type)) {
         return kSaveCancelled;
     }
     try {

@@ -100,9 +100,12 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // Saves the active workbook: under its TableName in the type of its Tag, or,
 // never saved, through SSMDISaveAsFile. A failed write shows "Unable to save
 // " & TableName. Without a document window: kSaveCancelled. A type that
-// would not keep every text whole (Excel 5/95 and Cyrillic or CJK text, a
-// text longer than a cell of the type holds) is named with the first such
-// cell in a Yes/No question first; No writes nothing and gives kSaveCancelled.
+// would not keep everything the book holds (Excel 5/95 and Cyrillic or CJK
+// text, a text longer than a cell of the type holds; in any type but our own
+// the drawing objects, defined names, manual page breaks, page setups and
+// workbook options, see spreadsheet::unkeptQuestion) asks first, in one
+// Yes/No question naming all that would be lost; No writes nothing and gives
+// kSaveCancelled with the book as it was.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
 // Asks for a file name and type with the save dialog ("Save"), which starts
@@ -110,9 +113,10 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 // workbook's own folder otherwise, and writes `book` there; then TableName, the window's caption and the Tag follow the
 // new file. kSaveCancelled when the dialog ends without a file; a failed
 // write shows "Unable to write " & path and gives kSaveFailed with the
-// workbook's name and type unchanged. A type that would not keep every text
-// whole asks first, as SSMDISaveFile does; No gives kSaveCancelled with
-// nothing written and the name and type unchanged.
+// workbook's name and type unchanged. A type that would not keep everything
+// the book holds asks first, as SSMDISaveFile does; No gives kSaveCancelled
+// with nothing written and the name and type unchanged (a window closing
+// on it stays open).
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
 
 // The file a document window holds: its workbook's TableName once opened or

@@ -5,26 +5,33 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/profile/Profile.h"
+#include "platform/dialogs/Dialogs.h"
 #include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/InsertDialogs.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
@@ -35,6 +42,7 @@
 #include "app/WorkbookCommands.h"
 #include "app/frmMDIChild.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
 using platform::Answer;
@@ -464,6 +472,261 @@ TEST_F(WorkbookWindow, XlsWorkbookMadeElsewhereOpensWithItsFormulaResults)
         QApplication::processEvents();
         frame->grab().save(QString::fromLocal8Bit(shot));
     }
+}
+
+// ---- saves in a type that cannot keep what the book holds --------------------------
+
+// The question before a save that would lose what only our own files keep.
+std::string losesQuestion(const std::string& type, const std::string& lost)
+{
+    return type +
+           " keeps no drawing objects, defined names, manual page breaks, page setups or workbook options: this "
+           "workbook would lose " +
+           lost + ". Formula One 3/4/5 keeps them.\r\n\r\nSave in " + type + " anyway?";
+}
+
+class UnkeptSave : public WorkbookWindow {
+protected:
+    UnkeptSave()
+    {
+        frame->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+
+    // Defines the name for the active book's selection through Insert, Name.
+    void defineName(const char* name)
+    {
+        testsupport::onModal<spreadsheet::DefinedNameDialog>([name](spreadsheet::DefinedNameDialog& d) {
+            d.name()->setText(QString::fromLatin1(name));
+            d.addButton()->click();
+        });
+        trigger("mnuInsertName");
+        ASSERT_NE(active().findDefinedName(name), nullptr);
+    }
+    // Draws a rectangle over B2:C4 of the active sheet with Insert, Drawing
+    // Object and a drag on the grid.
+    void drawRectangle()
+    {
+        spreadsheet::SpreadsheetWidget* ss = frame->ActiveChild()->ss();
+        ss->resize(900, 600);
+        const QPoint from = ss->cellRect(2, 2).center();
+        const QPoint to = ss->cellRect(4, 3).center();
+        trigger("mnuInsertDORectangle");
+        QTest::mousePress(ss->gridSurface(), Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, to, ss->gridSurface()->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(ss->gridSurface(), &move);
+        QTest::mouseRelease(ss->gridSurface(), Qt::LeftButton, Qt::NoModifier, to);
+        ASSERT_EQ(active().objects(1).size(), 1U);
+    }
+    // Ctrl+S typed on the active book's grid, after a click that gives it
+    // the focus (the main window comes back to the front first, as a dialog
+    // closed on the offscreen platform leaves no window active).
+    void pressCtrlS()
+    {
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        spreadsheet::SpreadsheetWidget* ss = frame->ActiveChild()->ss();
+        QTest::mouseClick(ss->gridSurface(), Qt::LeftButton, Qt::NoModifier, ss->cellRect(6, 6).center());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    }
+    [[nodiscard]] bool holds(const shell::frmMDIChild* book) const
+    {
+        const std::vector<shell::frmMDIChild*> all = frame->Documents();
+        return std::find(all.begin(), all.end(), book) != all.end();
+    }
+    void expectAsked(const std::string& question)
+    {
+        ASSERT_EQ(boxes.calls().size(), 1U);
+        EXPECT_EQ(boxes.last().text, question);
+        EXPECT_EQ(boxes.last().title, "Tessaray");
+        EXPECT_EQ(boxes.last().style, platform::mb::YesNo + platform::mb::Exclamation);
+    }
+    // A new book as the user leaves it unsaved: unchanged name, type and flag.
+    void expectNeverSaved(const spreadsheet::Workbook& book)
+    {
+        EXPECT_TRUE(book.isNeverSaved());
+        EXPECT_TRUE(book.Tag().empty());
+        EXPECT_TRUE(book.isChanged());
+    }
+};
+
+// A new book with a defined name, saved as .xls in the type the dialog
+// proposes (Excel 5/95 when the settings store none): No writes nothing and
+// leaves the book as it was; Yes writes the file without the name.
+TEST_F(UnkeptSave, SaveAsXlsOfABookWithADefinedNameAsksFirst)
+{
+    active().setCellValue(1, 1, 1, Value(1.5));
+    active().setSelection(1, 1, 1, 1);
+    defineName("Dose");
+    const std::string p = path("dose.xls");
+    testsupport::writeFile(p, "an older file");
+    boxes.clear();
+    boxes.choose(p, static_cast<int>(spreadsheet::FileType::Excel5)).answer(Answer::No);
+    trigger("mnuFileSaveAs");
+    EXPECT_EQ(boxes.fileRequests().back().filterIndex, static_cast<int>(spreadsheet::FileType::Excel5));
+    expectAsked(losesQuestion("Excel 5 and 7/95", "1 defined name"));
+    EXPECT_EQ(testsupport::readFile(p), "an older file");
+    expectNeverSaved(active());
+    EXPECT_NE(active().findDefinedName("Dose"), nullptr);
+    EXPECT_NE(first->windowTitle().toStdString(), p);
+
+    boxes.clear();
+    boxes.choose(p, static_cast<int>(spreadsheet::FileType::Excel5)).answer(Answer::Yes);
+    trigger("mnuFileSaveAs");
+    ASSERT_EQ(boxes.calls().size(), 1U);
+    EXPECT_EQ(active().TableName(), p);
+    EXPECT_EQ(active().Tag(), "1");
+    EXPECT_FALSE(active().isChanged());
+    spreadsheet::Workbook back;
+    EXPECT_EQ(back.Read(p), static_cast<int>(spreadsheet::FileType::Excel5));
+    EXPECT_EQ(back.cellValue(1, 1, 1), Value(1.5));
+    EXPECT_TRUE(back.definedNames().empty());
+    EXPECT_TRUE(reported.empty());
+}
+
+// The standard toolbar's Save of a new book with a drawing object, as
+// tab-delimited text: No keeps the old file byte for byte.
+TEST_F(UnkeptSave, ToolbarSaveAsTextOfABookWithADrawingObjectAsksFirst)
+{
+    active().setCellValue(1, 1, 1, Value("gene"));
+    drawRectangle();
+    const std::string p = path("genes.txt");
+    testsupport::writeFile(p, "old\tlines\r\n");
+    boxes.clear();
+    boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(Answer::No);
+    shell::StandardToolbar::of(*frame)->button(QStringLiteral("Save"))->trigger();
+    expectAsked(losesQuestion("Tab-delimited text", "1 drawing object"));
+    EXPECT_EQ(testsupport::readFile(p), "old\tlines\r\n");
+    expectNeverSaved(active());
+    EXPECT_EQ(active().objects(1).size(), 1U);
+
+    boxes.clear();
+    boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(Answer::Yes);
+    shell::StandardToolbar::of(*frame)->button(QStringLiteral("Save"))->trigger();
+    EXPECT_EQ(boxes.calls().size(), 1U);
+    EXPECT_EQ(testsupport::readFile(p), "gene\r\n");
+    EXPECT_EQ(active().Tag(), std::to_string(static_cast<int>(spreadsheet::FileType::Text)));
+    EXPECT_TRUE(reported.empty());
+}
+
+// Ctrl+S on a book opened from .xls, after a name was added, writes back to
+// the file without a dialog: it asks first, and No leaves the file as it was.
+TEST_F(UnkeptSave, CtrlSOnABookFromXlsAfterANameWasAddedAsksFirst)
+{
+    const std::string p = path("from.xls");
+    {
+        spreadsheet::Workbook made;
+        made.setCellValue(1, 1, 1, Value(2.0));
+        made.Write(p, static_cast<int>(spreadsheet::FileType::Excel97));
+    }
+    const std::string before = testsupport::readFile(p);
+    open(p);
+    ASSERT_EQ(active().TableName(), p);
+    active().setCellValue(1, 2, 1, Value(3.0));
+    active().setSelection(1, 1, 2, 1);
+    defineName("Pair");
+    const std::size_t requests = boxes.fileRequests().size();
+    boxes.clear();
+    boxes.answer(Answer::No);
+    pressCtrlS();
+    expectAsked(losesQuestion("Excel 97/2000", "1 defined name"));
+    EXPECT_EQ(boxes.fileRequests().size(), requests);
+    EXPECT_EQ(testsupport::readFile(p), before);
+    EXPECT_EQ(active().TableName(), p);
+    EXPECT_EQ(active().Tag(), "2");
+    EXPECT_TRUE(active().isChanged());
+    EXPECT_NE(active().findDefinedName("Pair"), nullptr);
+
+    boxes.clear();
+    boxes.answer(Answer::Yes);
+    pressCtrlS();
+    EXPECT_EQ(boxes.calls().size(), 1U);
+    EXPECT_FALSE(active().isChanged());
+    spreadsheet::Workbook back;
+    (void)back.Read(p);
+    EXPECT_EQ(back.cellValue(1, 2, 1), Value(3.0));
+    EXPECT_TRUE(reported.empty());
+}
+
+// The save that "Save changes before closing?" starts asks as well: No to
+// losing the object keeps the window (and at File, Exit the program) open
+// with the book unsaved; Yes saves and the window closes.
+TEST_F(UnkeptSave, SaveAtCloseAndAtExitAsksAndNoKeepsTheBookOpen)
+{
+    active().setCellValue(1, 1, 1, Value(4.0));
+    drawRectangle();
+    shell::frmMDIChild* book = frame->ActiveChild();
+    const std::string p = path("closing.xls");
+    const std::string question = losesQuestion("Excel 5 and 7/95", "1 drawing object");
+    for (const char* command : {"mnuFileClose", "mnuFileExit"}) {
+        SCOPED_TRACE(command);
+        // Only the book with the object is changed.
+        for (shell::frmMDIChild* other : frame->Documents()) {
+            if (other != book) {
+                other->workbook().setChanged(false);
+            }
+        }
+        boxes.clear();
+        boxes.answer(Answer::Yes).choose(p, static_cast<int>(spreadsheet::FileType::Excel5)).answer(Answer::No);
+        trigger(command);
+        ASSERT_EQ(boxes.calls().size(), 2U);
+        EXPECT_EQ(boxes.calls()[0].text, "Save changes before closing?");
+        EXPECT_EQ(boxes.calls()[1].text, question);
+        EXPECT_FALSE(std::filesystem::exists(p));
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_TRUE(holds(book));
+        expectNeverSaved(book->workbook());
+        EXPECT_EQ(book->workbook().objects(1).size(), 1U);
+    }
+    boxes.clear();
+    boxes.answer(Answer::Yes).choose(p, static_cast<int>(spreadsheet::FileType::Excel5)).answer(Answer::Yes);
+    frame->ShowDocument(book);
+    trigger("mnuFileClose");
+    EXPECT_EQ(boxes.calls().size(), 2U);
+    EXPECT_TRUE(std::filesystem::exists(p));
+    QApplication::processEvents();
+    EXPECT_FALSE(holds(book));
+    EXPECT_TRUE(reported.empty());
+}
+
+// A book of plain cells asks nothing in any type; our own format asks
+// nothing of a book with names and objects.
+TEST_F(UnkeptSave, PlainBooksAndOurOwnFormatAskNothing)
+{
+    active().setCellValue(1, 1, 1, Value("gene"));
+    active().setCellValue(1, 1, 2, Value(0.5));
+    const struct {
+        const char* name;
+        spreadsheet::FileType type;
+    } plain[] = {
+        {"plain.xls", spreadsheet::FileType::Excel5},
+        {"plain97.xls", spreadsheet::FileType::Excel97},
+        {"plain.txt", spreadsheet::FileType::Text},
+        {"plain.htm", spreadsheet::FileType::Html},
+    };
+    boxes.clear();
+    for (const auto& row : plain) {
+        SCOPED_TRACE(row.name);
+        boxes.choose(path(row.name), static_cast<int>(row.type));
+        trigger("mnuFileSaveAs");
+        EXPECT_TRUE(std::filesystem::exists(path(row.name)));
+    }
+    active().setSelection(1, 2, 1, 2);
+    defineName("Half");
+    drawRectangle();
+    boxes.clear();
+    boxes.choose(path("whole.vts"), static_cast<int>(spreadsheet::FileType::Native));
+    trigger("mnuFileSaveAs");
+    active().setCellValue(1, 3, 3, Value(1.0));
+    pressCtrlS();
+    EXPECT_TRUE(boxes.calls().empty());
+    spreadsheet::Workbook back;
+    (void)back.Read(path("whole.vts"));
+    EXPECT_EQ(back.cellValue(1, 3, 3), Value(1.0));
+    EXPECT_EQ(back.objects(1).size(), 1U);
+    EXPECT_NE(back.findDefinedName("Half"), nullptr);
+    EXPECT_TRUE(reported.empty());
 }
 
 } // namespace

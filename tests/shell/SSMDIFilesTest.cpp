@@ -363,6 +363,10 @@ TEST_F(WorkbookFileCommands, SaveAsXlsAndNativeAndReopenGivesEqualValues)
         ASSERT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaved);
         EXPECT_EQ(dialogs.fileRequests().back().title, "Save");
         EXPECT_TRUE(dialogs.fileRequests().back().save);
+        EXPECT_EQ(dialogs.fileRequests().back().filter,
+                  "Excel 5 and 7/95 (*.xls)|*.xls|Excel 97/2000 (*.xls)|*.xls|Formula One 3/4/5 (*.vts)|*.vts|"
+                  "Formula One 6 (*.vts)|*.vts|HTML (*.htm)|*.htm|HTML, data only (*.htm)|*.htm|"
+                  "Tab-delimited text (*.txt)|*.txt|Tab-delimited text, values only (*.txt)|*.txt");
         // A name typed without extension is given the chosen type's.
         const std::string saved = path + (type == FileType::Native ? ".vts" : ".xls");
         EXPECT_TRUE(std::filesystem::exists(saved));
@@ -465,6 +469,43 @@ TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
             EXPECT_EQ(std::filesystem::last_write_time(path), before);
         }
     }
+}
+
+// A save that would lose a text and a defined name asks once, naming both;
+// No leaves the file on disk byte for byte and the book as it was.
+TEST_F(WorkbookFileCommands, ASaveThatWouldLoseTextsAndNamesAsksOnce)
+{
+    Workbook& book = host.newWorkbook();
+    book.setCellValue(1, 1, 1, Value(1.0));
+    const std::string path = (dir.path() / "book.xls").string();
+    book.Write(path, static_cast<int>(FileType::Excel5));
+    book.setTableName(path);
+    book.setTag(std::to_string(static_cast<int>(FileType::Excel5)));
+    const std::string before = testsupport::readFile(path);
+    book.setCellValue(1, 2, 1, Value("\xD0\x9F"));  // a Cyrillic letter
+    book.setDefinedName("One", "Sheet1!$A$1");
+
+    dialogs.answer(platform::Answer::No);
+    EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveCancelled);
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().text,
+              "Excel 5 and 7/95 cannot hold every character of cell A2 of sheet Sheet1: it would write \"?\" in "
+              "place of those it lacks. Excel 97/2000 keeps them.\r\nExcel 5 and 7/95 keeps no drawing objects, "
+              "defined names, manual page breaks, page setups or workbook options: this workbook would lose 1 "
+              "defined name. Formula One 3/4/5 keeps them.\r\n\r\nSave in Excel 5 and 7/95 anyway?");
+    EXPECT_EQ(testsupport::readFile(path), before);
+    EXPECT_EQ(book.TableName(), path);
+    EXPECT_EQ(book.Tag(), "1");
+    EXPECT_TRUE(book.isChanged());
+    EXPECT_EQ(book.definedNames().size(), 1U);
+
+    dialogs.clear();
+    dialogs.answer(platform::Answer::Yes);
+    EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaved);
+    EXPECT_EQ(dialogs.calls().size(), 1U);
+    Workbook back;
+    (void)back.Read(path);
+    EXPECT_EQ(back.cellValue(1, 2, 1), Value("?"));
 }
 
 TEST_F(WorkbookFileCommands, SavingAWorkbookFromDiskWritesItBackWithoutADialog)
