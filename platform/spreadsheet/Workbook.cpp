@@ -189,7 +189,12 @@ const PageSetup& Workbook::pageSetup(std::int32_t sheet) const
 void Workbook::setPageSetup(std::int32_t sheet, const PageSetup& setup)
 {
     checkPageSetup(setup);
-    sheetData(sheet).pageSetup = setup;
+    PageSetup& kept = sheetData(sheet).pageSetup;
+    if (kept == setup)
+        return;
+    kept = setup;
+    // A new page setup is part of what a save keeps: closing asks about it.
+    touch();
 }
 
 std::string sheetNameProblem(std::string_view name)
@@ -322,9 +327,11 @@ void Workbook::replaceSheets(std::vector<std::unique_ptr<SheetData>> sheets, std
 
 void Workbook::setOptions(const WorkbookOptions& options)
 {
+    if (m_options == options)
+        return;
     m_options = options;
-    if (m_onChange)
-        m_onChange();
+    // Options are saved with the book, so closing asks about them.
+    touch();
 }
 
 // ---- cells ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // dialogs answered from a script.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
@@ -32,8 +34,10 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/spreadsheet/FileType.h"
 #include "platform/spreadsheet/InsertDialogs.h"
+#include "platform/spreadsheet/SheetPrinter.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookOptionsDialog.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/workbook/SSMDI1.h"
 #include "shell/core/mQuorin.h"
@@ -726,6 +730,56 @@ TEST_F(UnkeptSave, PlainBooksAndOurOwnFormatAskNothing)
     EXPECT_EQ(back.cellValue(1, 3, 3), Value(1.0));
     EXPECT_EQ(back.objects(1).size(), 1U);
     EXPECT_NE(back.findDefinedName("Half"), nullptr);
+    EXPECT_TRUE(reported.empty());
+}
+
+// A page setup or workbook options changed through their dialogs are part of
+// the book: closing asks to save them, and the save keeps them. A dialog
+// left with Cancel, or with nothing changed, leaves the book unchanged.
+TEST_F(UnkeptSave, APageSetupOrOptionsChangedInTheirDialogsAreAskedAboutAtClose)
+{
+    active().setCellValue(1, 1, 1, Value(2.0));
+    const std::string p = path("setup.vts");
+    boxes.clear();
+    boxes.choose(p, static_cast<int>(spreadsheet::FileType::Native));
+    trigger("mnuFileSaveAs");
+    ASSERT_FALSE(active().isChanged());
+
+    testsupport::onModal<spreadsheet::PageSetupDlg>(
+        [](spreadsheet::PageSetupDlg& d) { d.findChild<QRadioButton*>("optLandscape")->setChecked(true); });
+    trigger("mnuFilePageSetup");
+    testsupport::onModal<spreadsheet::PageSetupDlg>([](spreadsheet::PageSetupDlg&) {}, testsupport::ThenPress::Ok);
+    trigger("mnuFilePageSetup");
+    testsupport::onModal<spreadsheet::WorkbookOptionsDialog>([](spreadsheet::WorkbookOptionsDialog&) {},
+                                                             testsupport::ThenPress::Ok);
+    trigger("mnuToolsOptions");
+    EXPECT_FALSE(active().isChanged()) << "Cancel, or OK with nothing changed, changed the book";
+
+    testsupport::onModal<spreadsheet::PageSetupDlg>(
+        [](spreadsheet::PageSetupDlg& d) { d.findChild<QRadioButton*>("optLandscape")->setChecked(true); },
+        testsupport::ThenPress::Ok);
+    trigger("mnuFilePageSetup");
+    EXPECT_TRUE(active().isChanged());
+    pressCtrlS();
+    EXPECT_FALSE(active().isChanged());
+
+    testsupport::onModal<spreadsheet::WorkbookOptionsDialog>(
+        [](spreadsheet::WorkbookOptionsDialog& d) { d.chkGridLines()->setChecked(false); },
+        testsupport::ThenPress::Ok);
+    trigger("mnuToolsOptions");
+    EXPECT_TRUE(active().isChanged());
+    shell::frmMDIChild* book = frame->ActiveChild();
+    boxes.clear();
+    boxes.answer(Answer::Yes).choose(p, static_cast<int>(spreadsheet::FileType::Native));
+    trigger("mnuFileClose");
+    ASSERT_EQ(boxes.calls().size(), 1U);
+    EXPECT_EQ(boxes.calls()[0].text, "Save changes before closing?");
+    QApplication::processEvents();
+    EXPECT_FALSE(holds(book));
+    spreadsheet::Workbook back;
+    (void)back.Read(p);
+    EXPECT_EQ(back.pageSetup(1).orientation, 2);
+    EXPECT_FALSE(back.options().showGridLines);
     EXPECT_TRUE(reported.empty());
 }
 
