@@ -18,6 +18,21 @@ bool isSkippable(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// The value of a hexadecimal digit; -1 for any other character.
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 double radixValue(std::string_view text, std::size_t pos, int radix)
 {
     double value = 0;
@@ -26,14 +41,7 @@ double radixValue(std::string_view text, std::size_t pos, int radix)
         if (isSkippable(c)) {
             continue;
         }
-        int digit = -1;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        }
+        const int digit = digitValue(c);
         if (digit < 0 || digit >= radix) {
             break;
         }
@@ -198,8 +206,9 @@ std::string generalText(double value)
 }
 
 // Val's reading, with a value beyond the range of a double given as an
-// infinity of its sign.
-double leadingValue(std::string_view text)
+// infinity of its sign; `found` tells whether the text begins with a number
+// at all (Val reads text without one as 0).
+double leadingValue(std::string_view text, bool* found = nullptr)
 {
     std::size_t pos = 0;
     while (pos < text.size() && isSkippable(text[pos])) {
@@ -207,15 +216,23 @@ double leadingValue(std::string_view text)
     }
     if (pos + 1 < text.size() && text[pos] == '&') {
         const char kind = text[pos + 1];
-        if (kind == 'h' || kind == 'H') {
-            return radixValue(text, pos + 2, 16);
-        }
-        if (kind == 'o' || kind == 'O') {
-            return radixValue(text, pos + 2, 8);
+        const int radix = kind == 'h' || kind == 'H' ? 16 : kind == 'o' || kind == 'O' ? 8 : 0;
+        if (radix != 0) {
+            if (found != nullptr) {
+                std::size_t first = pos + 2;
+                while (first < text.size() && isSkippable(text[first])) {
+                    ++first;
+                }
+                *found = first < text.size() && digitValue(text[first]) >= 0 && digitValue(text[first]) < radix;
+            }
+            return radixValue(text, pos + 2, radix);
         }
     }
     std::string digits;
     scanNumber(text, digits);
+    if (found != nullptr) {
+        *found = !digits.empty();
+    }
     if (digits.empty()) {
         return 0;
     }
@@ -270,7 +287,11 @@ FieldNumber ReadNumber(std::string_view text)
 
 FieldNumber ReadLeadingNumber(std::string_view text)
 {
-    const double value = leadingValue(text);
+    bool found = false;
+    const double value = leadingValue(text, &found);
+    if (!found) {
+        return {};
+    }
     return {std::isfinite(value) ? FieldNumber::Kind::Number : FieldNumber::Kind::OutOfRange, value};
 }
 

@@ -50,9 +50,10 @@ struct FieldNumber {
 // The whole text (blanks around it allowed) as a number: what IsNumeric
 // accepts and CDbl converts, with an out-of-range value reported as such.
 [[nodiscard]] FieldNumber ReadNumber(std::string_view text);
-// The leading number of the text as Val reads it ("5 clusters" is 5, text
-// without a number is 0), with an out-of-range value reported as such
-// instead of error 6.
+// The leading number of the text as Val reads it ("5 clusters" is 5), with
+// an out-of-range value reported as such instead of error 6. Text that does
+// not begin with a number ("abc", "") is NotANumber with value 0, the 0 that
+// Val gives it, so that a field may take that 0 or refuse the text.
 [[nodiscard]] FieldNumber ReadLeadingNumber(std::string_view text);
 
 // The largest number a field takes, rounded down to the 15 digits that CStr

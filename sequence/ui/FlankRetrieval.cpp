@@ -83,6 +83,24 @@ CdsPosition cdsPosition(std::string_view text)
     return position;
 }
 
+// An error's text as a reason of the summary: without the "Gene "X": " it
+// starts with, without its final stop, and in lower case where it starts
+// with a capitalised word ("The server did not answer ...").
+std::string errorReason(std::string text, std::string_view gene)
+{
+    const std::string prefix = "Gene \"" + std::string(gene) + "\": ";
+    if (text.rfind(prefix, 0) == 0) {
+        text.erase(0, prefix.size());
+    }
+    while (!text.empty() && (text.back() == '.' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z') {
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    return text;
+}
+
 void append(SequenceSet& set, std::string name, std::string seq)
 {
     set.name.push_back(std::move(name));
@@ -201,11 +219,32 @@ bool ChoicesAreValid(int species, int source)
 
 std::optional<std::int32_t> FlankLength(std::string_view text)
 {
-    const double value = platform::rt::ReadLeadingNumber(text).value;
-    if (!(value > -0.5) || value > MaxFlankLength) {
+    const platform::rt::FieldNumber typed = platform::rt::ReadLeadingNumber(text);
+    if (typed.kind == platform::rt::FieldNumber::Kind::NotANumber || !(typed.value > -0.5) ||
+        typed.value > MaxFlankLength) {
         return std::nullopt;
     }
-    return platform::rt::CLng(value);
+    return platform::rt::CLng(typed.value);
+}
+
+std::string FlankLengthRefusal(std::string_view side, std::string_view text)
+{
+    if (FlankLength(text)) {
+        return {};
+    }
+    const std::string box = "The number of " + std::string(side) + " nucleotides";
+    const platform::rt::FieldNumber typed = platform::rt::ReadLeadingNumber(text);
+    if (typed.kind == platform::rt::FieldNumber::Kind::NotANumber) {
+        const std::string advice = " Please type a number of 0 or more, such as 100.";
+        if (trimmed(text).empty()) {
+            return box + " is empty." + advice;
+        }
+        return box + " \"" + std::string(text) + "\" is not a number." + advice;
+    }
+    if (typed.value > MaxFlankLength) {
+        return box + " is too large: it can be at most " + std::to_string(MaxFlankLength) + ".";
+    }
+    return box + " must be 0 or more.";
 }
 
 std::optional<std::string> YeastSequence(std::string_view reply)
@@ -261,7 +300,7 @@ std::optional<std::string> LocusLinkIds(std::string_view page)
 }
 
 bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t up, std::int32_t down,
-                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* unknownFlanks)
+                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* notes)
 {
     constexpr std::string_view Source = "ParseGenBankFlanks";
     std::string sep = StrUtil::UnifyLineBreak(reply);
@@ -274,7 +313,7 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
     }
     SequenceSet newLeft;
     SequenceSet newRight;
-    std::vector<std::string> notes;
+    std::vector<std::string> newNotes;
     while (p != std::string::npos) {
         const auto lineEnd = std::min(reply.find(sep, p), reply.size());
         std::string locus = reply.substr(std::min(p + 12, lineEnd), 10);
@@ -285,9 +324,14 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
             throw geneError(Source, gene, "the GenBank record " + trimmed(locus) + " is cut off before its end.");
         }
         const std::string_view record(reply.data() + p, end - p);
+        const std::string from = " from record " + trimmed(locus);
 
         const auto cds = record.find("     CDS");
-        if (cds != std::string_view::npos) {
+        if (cds == std::string_view::npos) {
+            if (up > 0 || down > 0) {
+                newNotes.push_back("no flanks" + from + ": it has no CDS");
+            }
+        } else {
             const auto cdsEnd = std::min(record.find(sep, cds), record.size());
             const std::string location = trimmed(record.substr(cds + 8, cdsEnd - cds - 8));
             const CdsPosition start = cdsPosition(StrUtil::StrBeforeFirst(location, "."));
@@ -319,30 +363,76 @@ bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t u
             }
             const auto s = static_cast<std::int64_t>(std::floor(startValue));
             const auto e = static_cast<std::int64_t>(std::floor(endValue));
-            const std::string shownName = trimmed(name);
+            const std::string cdsText = "its CDS (" + location + ")";
+            // A flank cut shorter than asked: how many bases it has.
+            const auto fewer = [&](std::int64_t got, std::string_view side, std::int32_t asked,
+                                   const std::string& why) {
+                return "only " + std::to_string(got) + " " + std::string(side) + (got == 1 ? " base" : " bases") +
+                       from + ", where " + std::to_string(asked) + " were asked: " + why;
+            };
+            // Both ends unknown is said once for the record.
+            const bool neitherEnd = start.partial && stop.partial && up > 0 && down > 0;
+            if (neitherEnd) {
+                newNotes.push_back("no flanks" + from + ": it does not say where " + cdsText + " begins or ends");
+            }
             if (start.partial) {
-                notes.push_back("No upstream flank for " + shownName + ": the record does not say where its CDS (" +
-                                location + ") begins.");
+                if (up > 0 && !neitherEnd) {
+                    newNotes.push_back("no upstream flank" + from + ": it does not say where " + cdsText + " begins");
+                }
             } else if (s > 1 && s - 1 <= length) {
-                const std::int64_t from = up < s ? s - 1 - up : 0;
+                const std::int64_t first = up < s ? s - 1 - up : 0;
                 const std::int64_t count = up < s ? up : s - 1;
-                append(newLeft, name, q.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(count)));
+                append(newLeft, name, q.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count)));
+                if (count < up) {
+                    newNotes.push_back(fewer(count, "upstream", up, cdsText + " starts at base " + std::to_string(s)));
+                }
+            } else if (up > 0) {
+                newNotes.push_back("no upstream flank" + from + ": " + cdsText +
+                                   (start.numeric ? " starts at the first base" : " does not start with a position"));
             }
             if (stop.partial) {
-                notes.push_back("No downstream flank for " + shownName + ": the record does not say where its CDS (" +
-                                location + ") ends.");
+                if (down > 0 && !neitherEnd) {
+                    newNotes.push_back("no downstream flank" + from + ": it does not say where " + cdsText + " ends");
+                }
             } else if (length > e) {
                 append(newRight, name, q.substr(static_cast<std::size_t>(e), static_cast<std::size_t>(down)));
+                if (length - e < down) {
+                    newNotes.push_back(fewer(length - e, "downstream", down,
+                                             cdsText + " ends at base " + std::to_string(e) + " of " +
+                                                 std::to_string(length)));
+                }
+            } else if (down > 0) {
+                newNotes.push_back("no downstream flank" + from + ": " + cdsText + " ends at the last base");
             }
         }
         p = reply.find("LOCUS", end);
     }
     appendAll(left, newLeft);
     appendAll(right, newRight);
-    if (unknownFlanks != nullptr) {
-        unknownFlanks->insert(unknownFlanks->end(), notes.begin(), notes.end());
+    if (notes != nullptr) {
+        notes->insert(notes->end(), newNotes.begin(), newNotes.end());
     }
     return true;
+}
+
+std::string ShortfallSummary(const std::vector<GeneShortfall>& genes)
+{
+    if (genes.empty()) {
+        return {};
+    }
+    std::string text = "These genes did not give all the flanking sequence asked for:";
+    for (std::size_t i = 0; i < std::min(genes.size(), SummaryGenes); ++i) {
+        text += "\r\n\r\n" + genes[i].gene + ": ";
+        for (std::size_t r = 0; r < genes[i].reasons.size(); ++r) {
+            text += (r > 0 ? "; " : "") + genes[i].reasons[r];
+        }
+        text += ".";
+    }
+    if (genes.size() > SummaryGenes) {
+        const std::size_t more = genes.size() - SummaryGenes;
+        text += "\r\n\r\n... and " + std::to_string(more) + (more == 1 ? " more gene." : " more genes.");
+    }
+    return text;
 }
 
 platform::Answer AskOnFailure(const platform::Error& error)
@@ -393,8 +483,13 @@ bool FlankRetrieval::runGene(const std::string& gene, const std::function<void()
         if (m_stopRequested) {
             return false;
         }
+        m_reasons.clear();
         try {
             work();
+            if (!m_reasons.empty()) {
+                m_shortfalls.push_back({gene, std::move(m_reasons)});
+                m_reasons.clear();
+            }
             return true;
         } catch (...) {
             const platform::Error error = platform::currentAsError();
@@ -412,6 +507,9 @@ bool FlankRetrieval::runGene(const std::string& gene, const std::function<void()
             if (answer == platform::Answer::Retry) {
                 continue;
             }
+            // A gene's flanks are stored only when its work ends well, so a
+            // failed gene has none, whatever it noted before failing.
+            m_shortfalls.push_back({gene, {"no flanks, after an error: " + errorReason(named.description(), gene)}});
             if (answer == platform::Answer::Ignore) {
                 ++m_genesWithErrors;
                 return true;
@@ -430,6 +528,7 @@ void FlankRetrieval::start(std::size_t genes)
     m_stopRequested = false;
     m_genesDone = 0;
     m_genesWithErrors = 0;
+    m_shortfalls.clear();
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, static_cast<double>(genes));
 }
@@ -470,7 +569,15 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
         if (auto flanks = CutYeastFlanks(sequence, up, down)) {
             append(m_left, name, std::move(flanks->left));
             append(m_right, name, std::move(flanks->right));
+        } else {
+            fallsShort("no flanks: the yeast genome database sent only " + std::to_string(sequence.size()) +
+                       " bases, no more than the " + std::to_string(up) + " upstream and " + std::to_string(down) +
+                       " downstream asked for");
         }
+    };
+    const auto notFound = [&](const std::string& n) {
+        say("No sequence was found for " + n);
+        fallsShort("no flanks: the yeast genome database has no sequence for it");
     };
 
     eachGene(genes, [&](const std::string& n) {
@@ -478,7 +585,7 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
             if (auto sequence = request(n, n)) {
                 store(n, *sequence);
             } else {
-                say("No sequence was found for " + n);
+                notFound(n);
             }
             return;
         }
@@ -489,14 +596,14 @@ void FlankRetrieval::RetrieveFromYeastDB(const std::vector<std::string>& genes, 
             return;
         }
         if (b.empty()) {
-            say("No sequence was found for " + n);
+            notFound(n);
             return;
         }
         say("No sequence for " + a + ". Try " + b);
         if (auto sequence = request(n, b)) {
             store(n, *sequence);
         } else {
-            say("No sequence was found for " + n);
+            notFound(n);
         }
     });
 }
@@ -525,21 +632,23 @@ void FlankRetrieval::RetrieveFromGenBank(const std::vector<std::string>& genes, 
         const auto ids = LookUpLocusLink(n, species);
         if (!ids) {
             say("No LocusLink for gene: " + n);
+            fallsShort("no flanks: the gene-locus index has no entry for it");
             return;
         }
         const std::string reply = fetch(n, EntrezServer, EntrezUrl(m_servers, *ids));
         SequenceSet left;
         SequenceSet right;
-        std::vector<std::string> unknownFlanks;
-        if (!ParseGenBankFlanks(n, reply, up, down, left, right, &unknownFlanks)) {
+        std::vector<std::string> notes;
+        if (!ParseGenBankFlanks(n, reply, up, down, left, right, &notes)) {
             throw geneError("RetrieveFromGenBank", n, "the reply of the GenBank query holds no record.");
         }
         appendAll(m_left, left);
         appendAll(m_right, right);
         const auto records = std::count(ids->begin(), ids->end(), ',') + 1;
         say(std::to_string(records) + " sequence retrieved for gene: " + n);
-        for (const std::string& note : unknownFlanks) {
-            say(note);
+        for (std::string& note : notes) {
+            say(n + ": " + note + ".");
+            fallsShort(std::move(note));
         }
     });
 }

@@ -19,18 +19,24 @@
 // status line and skipped. A failure of the network, an error status of a
 // server (404, 500 ...) or a reply out of its layout is handed to the
 // failure callback with the gene's name in its text: Retry asks the server
-// again, Ignore goes on with the next gene, Abort stops the run. The sets are built apart from the program's and handed over by
-// commitTo: a stopped run keeps the flanks of the genes it went through in
-// left() and right(), for the caller to keep or to drop.
+// again, Ignore goes on with the next gene, Abort stops the run. Every gene
+// that gave no flank on a side, a flank shorter than asked, or ended on an
+// error is listed with its reasons in shortfalls(), for the caller to tell
+// the user once the run is over. The sets are built apart from the
+// program's and handed over by commitTo: a stopped run keeps the flanks of
+// the genes it went through in left() and right(), for the caller to keep
+// or to drop.
 //
 // Query values are percent-encoded, so species such as "fruit fly" and gene
 // names holding "&" or blanks make well-formed requests.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "numeric/Progress.h"
@@ -77,11 +83,15 @@ inline constexpr const char* SettingsSection = "Sequence Retrieval";
 // platform::dialogs() with the title "Info".
 [[nodiscard]] bool ChoicesAreValid(int species, int source);
 
-// A typed length: the leading number of the text rounded half to even; a
-// negative value or one above MaxFlankLength (a value beyond the range of a
-// double included) gives nothing (the dialog refuses it).
+// A typed length: the leading number of the text rounded half to even
+// ("100.5" is 100, "250 nt" is 250). Text that does not begin with a number
+// (empty text included), a negative value or one above MaxFlankLength (a
+// value beyond the range of a double included) gives nothing.
 inline constexpr std::int32_t MaxFlankLength = 100'000'000;
 [[nodiscard]] std::optional<std::int32_t> FlankLength(std::string_view text);
+// Why a length box's text gives no length, naming the box by its side
+// ("upstream" or "downstream"); "" when FlankLength takes it.
+[[nodiscard]] std::string FlankLengthRefusal(std::string_view side, std::string_view text);
 
 // Both flanks of a gene found in the yeast genome database.
 struct YeastFlanks {
@@ -112,15 +122,33 @@ struct YeastFlanks {
 // S (all S - 1 when fewer); right flank only when the sequence is longer
 // than E: the down letters after E (all when fewer). A position marked
 // partial ("<1..", "..>900": the CDS runs on past it) leaves the flank on
-// that side unknown: none is given, and a line saying so for the record is
-// added to `unknownFlanks` (when given). A record without a CDS gives no
-// flank. False when the reply holds no "LOCUS". A record without an ORIGIN
-// block or cut off before its "//", or whose CDS positions lie outside its
-// residues (0, negative, past its last residue, or too large for a number),
-// raises error 5 naming the gene and the record; the sets are then
-// unchanged.
+// that side unknown: none is given. A record without a CDS gives no flank.
+// Every flank of a side with a length above 0 that a record does not give,
+// or gives shorter than asked, adds a note (when `notes` is given) naming the
+// record and why, such as "no downstream flank from record NM_000020: it
+// does not say where its CDS (5..>15) ends"; notes start in lower case and
+// have no final stop. False when the reply holds no "LOCUS". A record
+// without an ORIGIN block or cut off before its "//", or whose CDS positions
+// lie outside its residues (0, negative, past its last residue, or too large
+// for a number), raises error 5 naming the gene and the record; the sets and
+// the notes are then unchanged.
 bool ParseGenBankFlanks(std::string_view gene, std::string reply, std::int32_t up, std::int32_t down,
-                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* unknownFlanks = nullptr);
+                        SequenceSet& left, SequenceSet& right, std::vector<std::string>* notes = nullptr);
+
+// A gene of a run that did not give every flank asked for, and why: one
+// reason for each side or record that fell short, or the error it ended on.
+// Reasons start in lower case and have no final stop.
+struct GeneShortfall {
+    std::string gene;
+    std::vector<std::string> reasons;
+};
+// The summary box lists this many genes, then counts the rest.
+inline constexpr std::size_t SummaryGenes = 10;
+// The text of the box that tells the user, once after a run, which genes
+// fell short: a heading, then one paragraph per gene ("GENE: reason;
+// reason.") for the first SummaryGenes, then "... and N more genes."; ""
+// when none did.
+[[nodiscard]] std::string ShortfallSummary(const std::vector<GeneShortfall>& genes);
 
 // What the failure callback answers: Abort, Retry or Ignore.
 using FailureHandler = std::function<platform::Answer(const platform::Error& error)>;
@@ -152,6 +180,11 @@ public:
     // The genes of the last run whose failure was answered Ignore: they
     // went by without their flanks.
     [[nodiscard]] std::size_t genesWithErrors() const { return m_genesWithErrors; }
+    // The genes of the last run that fell short, in the order of the run: a
+    // side without a flank or with a shorter one than asked (a side asked
+    // for 0 never falls short), a gene not found, or a failure answered
+    // Ignore or Abort.
+    [[nodiscard]] const std::vector<GeneShortfall>& shortfalls() const { return m_shortfalls; }
     // Asks a running run to stop after the request in hand.
     void stop() { m_stopRequested = true; }
     [[nodiscard]] const SequenceSet& left() const { return m_left; }
@@ -171,6 +204,8 @@ private:
     // run is to stop.
     bool runGene(const std::string& gene, const std::function<void()>& work);
     void say(const std::string& text) const;
+    // Adds a reason why the gene in hand falls short.
+    void fallsShort(std::string reason) { m_reasons.push_back(std::move(reason)); }
     // The body of the reply to `url`, asked for `gene` of the service
     // `server` names; a transfer failure or an HTTP error status raises an
     // error naming the gene.
@@ -184,6 +219,9 @@ private:
     bool m_stopRequested = false;
     std::size_t m_genesDone = 0;
     std::size_t m_genesWithErrors = 0;
+    std::vector<GeneShortfall> m_shortfalls;
+    // The reasons of the gene in hand, gathered while its work runs.
+    std::vector<std::string> m_reasons;
 };
 
 } // namespace sequence

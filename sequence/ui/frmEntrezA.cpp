@@ -22,7 +22,6 @@
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/net/QtInet.h"
-#include "platform/runtime/Convert.h"
 #include "platform/widgets/placement/WindowPlacement.h"
 #include "sequence/ui/BarProgress.h"
 #include "sequence/ui/FlankRetrieval.h"
@@ -283,6 +282,19 @@ void frmEntrezA::cmdRetrieve_Click()
         if (!valid) {
             return;
         }
+        // A length box whose text gives no length is refused in words
+        // before anything is asked of a server, and before the status line
+        // asks for patience.
+        const std::string upText = txtNumNtUp->text().toStdString();
+        const std::string downText = txtNumNtDown->text().toStdString();
+        const auto up = FlankLength(upText);
+        const auto down = FlankLength(downText);
+        if (!up || !down) {
+            (void)platform::dialogs().MsgBox(!up ? FlankLengthRefusal("upstream", upText)
+                                                 : FlankLengthRefusal("downstream", downText),
+                                             platform::mb::Information, Caption);
+            return;
+        }
         std::vector<std::string> genes;
         for (int i = 0; i < lstLocus->count(); ++i) {
             genes.push_back(lstLocus->item(i)->text().toStdString());
@@ -290,20 +302,6 @@ void frmEntrezA::cmdRetrieve_Click()
         lblWait->setVisible(true);
         setWait("Please be patient ......");
 
-        const auto up = FlankLength(txtNumNtUp->text().toStdString());
-        const auto down = FlankLength(txtNumNtDown->text().toStdString());
-        if (!up || !down) {
-            // A length is refused for being negative or for being too large.
-            const bool tooLarge =
-                platform::rt::ReadLeadingNumber(txtNumNtUp->text().toStdString()).value > MaxFlankLength ||
-                platform::rt::ReadLeadingNumber(txtNumNtDown->text().toStdString()).value > MaxFlankLength;
-            (void)platform::dialogs().MsgBox(
-                tooLarge ? "The number of upstream and downstream nucleotides is too large: it can be at most " +
-                               std::to_string(MaxFlankLength) + "."
-                         : std::string("The number of upstream and downstream nucleotides must be 0 or more."),
-                platform::mb::Information, Caption);
-            return;
-        }
         // Unsaved sequences of an open flank window are replaced only when
         // the user agrees.
         if (!mayReplaceOpenSets()) {
@@ -356,6 +354,12 @@ void frmEntrezA::cmdRetrieve_Click()
         if (const std::size_t failed = run.genesWithErrors(); failed > 0) {
             setWait(q("Retrieval ended with errors for " + std::to_string(failed) +
                       (failed == 1 ? " gene." : " genes.")));
+        }
+        // The status line goes with the dialog: genes that fell short are
+        // told once in a box that stays until answered, before the flank
+        // window opens.
+        if (const std::string summary = ShortfallSummary(run.shortfalls()); !summary.empty()) {
+            (void)platform::dialogs().MsgBox(summary, platform::mb::OkOnly | platform::mb::Exclamation, Caption);
         }
         auto& state = mQuorin::Program();
         if (run.left().numSeq > 0 || run.right().numSeq > 0) {

@@ -12,7 +12,12 @@
 // flank sets are replaced by a retrieval that went through every gene, or by
 // what a stopped one fetched when the user chooses to keep it. While the
 // flank work window holds unsaved sequences, a retrieval starts only after
-// the user agrees to replace them.
+// the user agrees to replace them. A length box whose text is no length
+// (not a number, empty, negative, too large) is refused in words naming the
+// box, and nothing is asked of a server. When a run is over, the genes that
+// gave no flank on a side, a shorter one than asked, or ended on an error are
+// named with their reasons in one box that stays until answered; a run
+// without such genes shows none.
 
 #include <QDialog>
 

@@ -149,8 +149,10 @@ TEST(ReadNumber, TellsNumbersFromTextAndFromValuesBeyondADouble)
     const Row rows[] = {
         {"12.5", Kind::Number, Kind::Number, 12.5},
         {" -3 ", Kind::Number, Kind::Number, -3},
-        {"abc", Kind::NotANumber, Kind::Number, 0},
-        {"", Kind::NotANumber, Kind::Number, 0},
+        {"abc", Kind::NotANumber, Kind::NotANumber, 0},
+        {"", Kind::NotANumber, Kind::NotANumber, 0},
+        {" - .e5", Kind::NotANumber, Kind::NotANumber, 0},
+        {"0", Kind::Number, Kind::Number, 0},
         {"5 clusters", Kind::NotANumber, Kind::Number, 5},
         {"1e10", Kind::Number, Kind::Number, 1e10},
         {"1e-999", Kind::Number, Kind::Number, 0},
@@ -177,4 +179,8 @@ TEST(ReadNumber, TellsNumbersFromTextAndFromValuesBeyondADouble)
     EXPECT_EQ(LargestNumberText(), "1.79769313486231E+308");
     EXPECT_TRUE(ReadNumber(LargestNumberText()).isNumber());
     EXPECT_TRUE(ReadLeadingNumber("&H" + std::string(300, 'F')).isTooLarge());
+    EXPECT_EQ(ReadLeadingNumber("&H64 nt").value, 100);
+    EXPECT_TRUE(ReadLeadingNumber("&H64 nt").isNumber());
+    EXPECT_FALSE(ReadLeadingNumber("&Hzz").isNumber()) << "a prefix without a digit is no number";
+    EXPECT_FALSE(ReadLeadingNumber("&O9").isNumber());
 }

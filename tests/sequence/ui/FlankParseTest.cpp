@@ -37,16 +37,61 @@ TEST(FlankRetrieval, YeastSequenceIsCutFromTheLastNumberOneAndKeepsItsLastResidu
     EXPECT_EQ(sequence::CutYeastFlanks("ttTT", 2, 1)->left, "tt") << "lower-case t stays";
 }
 
-TEST(FlankRetrieval, LengthsRoundHalvesToEvenAndNegativeOnesAreRefused)
+// A length is the leading number of its box, rounded; a box whose text is
+// no length is refused in words that name it.
+TEST(FlankRetrieval, LengthsRoundHalvesToEvenAndTextThatIsNoLengthIsRefusedByName)
 {
     EXPECT_EQ(sequence::FlankLength("100.5"), 100);
     EXPECT_EQ(sequence::FlankLength("101.5"), 102);
-    EXPECT_EQ(sequence::FlankLength("abc"), 0);
     EXPECT_EQ(sequence::FlankLength("  250 nt"), 250);
-    EXPECT_EQ(sequence::FlankLength("-5"), std::nullopt);
+    EXPECT_EQ(sequence::FlankLength("0"), 0);
     EXPECT_EQ(sequence::FlankLength("100000000"), 100000000);
-    for (const char* tooLarge : {"100000001", "1e10", "1e999", "1e999 nt"}) {
-        EXPECT_EQ(sequence::FlankLength(tooLarge), std::nullopt) << tooLarge;
+    EXPECT_EQ(sequence::FlankLengthRefusal("upstream", "250 nt"), "");
+    struct Row {
+        const char* text;
+        const char* refusal;
+    };
+    const Row rows[] = {
+        {"abc", "The number of downstream nucleotides \"abc\" is not a number. Please type a number of 0 or more, "
+                "such as 100."},
+        {"nt 250", "The number of downstream nucleotides \"nt 250\" is not a number. Please type a number of 0 or "
+                   "more, such as 100."},
+        {"", "The number of downstream nucleotides is empty. Please type a number of 0 or more, such as 100."},
+        {"  ", "The number of downstream nucleotides is empty. Please type a number of 0 or more, such as 100."},
+        {"-5", "The number of downstream nucleotides must be 0 or more."},
+        {"100000001", "The number of downstream nucleotides is too large: it can be at most 100000000."},
+        {"1e10", "The number of downstream nucleotides is too large: it can be at most 100000000."},
+        {"1e999", "The number of downstream nucleotides is too large: it can be at most 100000000."},
+        {"1e999 nt", "The number of downstream nucleotides is too large: it can be at most 100000000."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(sequence::FlankLength(row.text), std::nullopt);
+        EXPECT_EQ(sequence::FlankLengthRefusal("downstream", row.text), row.refusal);
+    }
+}
+
+// The box after a run: one line per gene with its reasons, ten genes, then
+// the count of the others.
+TEST(FlankRetrieval, ShortfallSummaryNamesTenGenesThenCountsTheRest)
+{
+    EXPECT_EQ(sequence::ShortfallSummary({}), "");
+    std::vector<sequence::GeneShortfall> genes = {{"A", {"no flanks: reason one"}},
+                                                  {"B", {"first reason", "second reason"}}};
+    EXPECT_EQ(sequence::ShortfallSummary(genes), "These genes did not give all the flanking sequence asked for:"
+                                                 "\r\n\r\nA: no flanks: reason one."
+                                                 "\r\n\r\nB: first reason; second reason.");
+    for (const auto& [count, tail] : std::vector<std::pair<std::size_t, std::string>>{
+             {10, "\r\n\r\nG10: no flanks."}, {11, "\r\n\r\nG10: no flanks.\r\n\r\n... and 1 more gene."},
+             {13, "\r\n\r\nG10: no flanks.\r\n\r\n... and 3 more genes."}}) {
+        SCOPED_TRACE(count);
+        genes.clear();
+        for (std::size_t i = 1; i <= count; ++i) {
+            genes.push_back({"G" + std::to_string(i), {"no flanks"}});
+        }
+        const std::string text = sequence::ShortfallSummary(genes);
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+        EXPECT_EQ(text.find("G11:"), std::string::npos);
     }
 }
 
@@ -98,6 +143,7 @@ struct ParseCase {
     int down;
     std::optional<std::pair<int, int>> left;   // 1-based first position and length
     std::optional<std::pair<int, int>> right;
+    std::vector<std::string> notes;            // each side missing or short
 };
 
 class ParseGenBank : public ::testing::TestWithParam<ParseCase> {};
@@ -112,7 +158,9 @@ TEST_P(ParseGenBank, CutsTheFlanksAroundTheCds)
         genbankRecord("NM_000001", c.cds, bases, "     exon            1..60\n                     /number=1\n");
     SequenceSet left;
     SequenceSet right;
-    ASSERT_TRUE(sequence::ParseGenBankFlanks("ABC", reply, c.up, c.down, left, right));
+    std::vector<std::string> notes;
+    ASSERT_TRUE(sequence::ParseGenBankFlanks("ABC", reply, c.up, c.down, left, right, &notes));
+    EXPECT_EQ(notes, c.notes);
     ASSERT_EQ(left.numSeq, c.left ? 1 : 0);
     ASSERT_EQ(right.numSeq, c.right ? 1 : 0);
     if (c.left) {
@@ -128,13 +176,27 @@ TEST_P(ParseGenBank, CutsTheFlanksAroundTheCds)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseGenBank,
-    ::testing::Values(ParseCase{"inside", "11..50", 5, 5, std::pair{6, 5}, std::pair{51, 5}},
-                      ParseCase{"startsAtBase1", "1..50", 5, 5, std::nullopt, std::pair{51, 5}},
-                      ParseCase{"endsAtLastBase", "11..60", 5, 5, std::pair{6, 5}, std::nullopt},
-                      ParseCase{"upstreamLongerThanThereIs", "11..50", 30, 30, std::pair{1, 10}, std::pair{51, 10}},
-                      ParseCase{"upstreamExactlyAll", "11..50", 10, 0, std::pair{1, 10}, std::pair{51, 0}},
-                      ParseCase{"complementHasNoLeftFlank", "complement(11..50)", 5, 5, std::nullopt,
-                                std::pair{51, 5}}),
+    ::testing::Values(
+        ParseCase{"inside", "11..50", 5, 5, std::pair{6, 5}, std::pair{51, 5}, {}},
+        ParseCase{"startsAtBase1", "1..50", 5, 5, std::nullopt, std::pair{51, 5},
+                  {"no upstream flank from record NM_000001: its CDS (1..50) starts at the first base"}},
+        ParseCase{"endsAtLastBase", "11..60", 5, 5, std::pair{6, 5}, std::nullopt,
+                  {"no downstream flank from record NM_000001: its CDS (11..60) ends at the last base"}},
+        ParseCase{"upstreamLongerThanThereIs", "11..50", 30, 30, std::pair{1, 10}, std::pair{51, 10},
+                  {"only 10 upstream bases from record NM_000001, where 30 were asked: its CDS (11..50) starts at "
+                   "base 11",
+                   "only 10 downstream bases from record NM_000001, where 30 were asked: its CDS (11..50) ends at "
+                   "base 50 of 60"}},
+        ParseCase{"oneBaseShort", "2..59", 5, 5, std::pair{1, 1}, std::pair{60, 1},
+                  {"only 1 upstream base from record NM_000001, where 5 were asked: its CDS (2..59) starts at base 2",
+                   "only 1 downstream base from record NM_000001, where 5 were asked: its CDS (2..59) ends at base "
+                   "59 of 60"}},
+        ParseCase{"upstreamExactlyAll", "11..50", 10, 0, std::pair{1, 10}, std::pair{51, 0}, {}},
+        // A side asked for 0 bases falls short of nothing.
+        ParseCase{"noneAskedNoneMissing", "1..60", 0, 0, std::nullopt, std::nullopt, {}},
+        ParseCase{"complementHasNoLeftFlank", "complement(11..50)", 5, 5, std::nullopt, std::pair{51, 5},
+                  {"no upstream flank from record NM_000001: its CDS (complement(11..50)) does not start with a "
+                   "position"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FlankRetrieval, RecordsAreParsedOnTheirOwn)
@@ -145,7 +207,9 @@ TEST(FlankRetrieval, RecordsAreParsedOnTheirOwn)
     const std::string reply = genbankRecord("NM_1", "", bases) + genbankRecord("NM_2", "21..40", bases);
     SequenceSet left;
     SequenceSet right;
-    ASSERT_TRUE(sequence::ParseGenBankFlanks("G", reply, 3, 4, left, right));
+    std::vector<std::string> notes;
+    ASSERT_TRUE(sequence::ParseGenBankFlanks("G", reply, 3, 4, left, right, &notes));
+    EXPECT_EQ(notes, std::vector<std::string>{"no flanks from record NM_1: it has no CDS"});
     ASSERT_EQ(left.numSeq, 1);
     EXPECT_EQ(left.name[0], "G_NM_2      ");
     EXPECT_EQ(left.seq[0], bases.substr(17, 3));
@@ -241,14 +305,16 @@ TEST(FlankRetrieval, PartialCdsLeavesTheFlankOnItsOpenSideUnknownAndSaysSo)
     const std::string bases = "acgtacgtacgtacgtacgt";
     const Row rows[] = {
         {"end marked partial", testsupport::readFile(testsupport::dataPath("cds_partial_end.reply")), {"acgt"}, {},
-         {"No downstream flank for ABC_NM_000020: the record does not say where its CDS (5..>15) ends."}},
+         {"only 4 upstream bases from record NM_000020, where 10 were asked: its CDS (5..>15) starts at base 5",
+          "no downstream flank from record NM_000020: it does not say where its CDS (5..>15) ends"}},
         {"both ends marked partial", testsupport::readFile(testsupport::dataPath("cds_partial_both.reply")), {}, {},
-         {"No upstream flank for ABC_NM_000020: the record does not say where its CDS (<1..>20) begins.",
-          "No downstream flank for ABC_NM_000020: the record does not say where its CDS (<1..>20) ends."}},
+         {"no flanks from record NM_000020: it does not say where its CDS (<1..>20) begins or ends"}},
         {"start marked partial", genbankRecord("NM_3", "<5..15", bases), {}, {"tacgt"},
-         {"No upstream flank for ABC_NM_3: the record does not say where its CDS (<5..15) begins."}},
+         {"no upstream flank from record NM_3: it does not say where its CDS (<5..15) begins",
+          "only 5 downstream bases from record NM_3, where 10 were asked: its CDS (<5..15) ends at base 15 of 20"}},
         {"partial end inside complement", genbankRecord("NM_4", "complement(5..>15)", bases), {}, {},
-         {"No downstream flank for ABC_NM_4: the record does not say where its CDS (complement(5..>15)) ends."}},
+         {"no upstream flank from record NM_4: its CDS (complement(5..>15)) does not start with a position",
+          "no downstream flank from record NM_4: it does not say where its CDS (complement(5..>15)) ends"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -63,11 +63,14 @@ TEST_F(Loopback, YeastPathGivesTwoSetsOfEqualCountAndRetriesTheSecondHalfOfAPair
         if (seq == "YAL001C" || seq == "YBR002W" || seq == "YCL003C") {
             return {yeastPage(known)};
         }
+        if (seq == "SHORT") {
+            return {yeastPage(std::string(150, 'A'))};
+        }
         return {"<html>No sequences found for " + seq + "</html>"};
     });
     sequence::FlankRetrieval run(inet, servers(server));
     wire(run);
-    run.RetrieveFromYeastDB({"YAL001C", "NOPE", "ABC1/YBR002W", "YCL003C/XYZ"}, 100, 100);
+    run.RetrieveFromYeastDB({"YAL001C", "NOPE", "ABC1/YBR002W", "YCL003C/XYZ", "SHORT"}, 100, 100);
     ASSERT_TRUE(run.finished());
     ASSERT_EQ(run.left().numSeq, 3);
     EXPECT_EQ(run.right().numSeq, 3);
@@ -76,11 +79,21 @@ TEST_F(Loopback, YeastPathGivesTwoSetsOfEqualCountAndRetriesTheSecondHalfOfAPair
     EXPECT_EQ(run.left().seq[0], std::string(100, 'C'));
     EXPECT_EQ(run.right().seq[0], std::string(100, 'U'));
     EXPECT_EQ(run.left().maxLen, 100);
-    EXPECT_EQ(server.targets().size(), 5U);
+    EXPECT_EQ(server.targets().size(), 6U);
     EXPECT_NE(server.targets()[2].find("seq=ABC1&"), std::string::npos);
     EXPECT_NE(server.targets()[3].find("seq=YBR002W&"), std::string::npos);
     EXPECT_EQ(statuses, (std::vector<std::string>{"No sequence was found for NOPE", "No sequence for ABC1. Try YBR002W"}));
     EXPECT_TRUE(failures.empty());
+    // The gene not found and the one too short for its flanks, which the
+    // status line passes by in silence.
+    ASSERT_EQ(run.shortfalls().size(), 2U);
+    EXPECT_EQ(run.shortfalls()[0].gene, "NOPE");
+    EXPECT_EQ(run.shortfalls()[0].reasons,
+              std::vector<std::string>{"no flanks: the yeast genome database has no sequence for it"});
+    EXPECT_EQ(run.shortfalls()[1].gene, "SHORT");
+    EXPECT_EQ(run.shortfalls()[1].reasons,
+              std::vector<std::string>{"no flanks: the yeast genome database sent only 150 bases, no more than the "
+                                       "100 upstream and 100 downstream asked for"});
 }
 
 TEST_F(Loopback, GenBankPathGivesIndependentSetsAndCountsEveryIdentifier)
@@ -111,9 +124,20 @@ TEST_F(Loopback, GenBankPathGivesIndependentSetsAndCountsEveryIdentifier)
     EXPECT_EQ(run.left().seq[0], bases.substr(10, 10));
     EXPECT_EQ(run.right().name[0], "TP53_NM_11     ");
     EXPECT_EQ(run.right().seq[0], bases.substr(40, 10));
-    EXPECT_EQ(statuses, (std::vector<std::string>{"2 sequence retrieved for gene: TP53", "No LocusLink for gene: NONE",
+    const std::string noUp = "no upstream flank from record NM_11: its CDS (1..40) starts at the first base";
+    const std::string noDown = "no downstream flank from record NM_22: its CDS (21..60) ends at the last base";
+    EXPECT_EQ(statuses, (std::vector<std::string>{"2 sequence retrieved for gene: TP53", "TP53: " + noUp + ".",
+                                                  "TP53: " + noDown + ".", "No LocusLink for gene: NONE",
                                                   "No LocusLink for gene: BARE"}));
     EXPECT_NE(server.targets()[1].find("uid=11,22&dopt=g"), std::string::npos);
+    const std::string unknown = "no flanks: the gene-locus index has no entry for it";
+    const std::vector<sequence::GeneShortfall> expected = {{"TP53", {noUp, noDown}}, {"NONE", {unknown}},
+                                                           {"BARE", {unknown}}};
+    ASSERT_EQ(run.shortfalls().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(run.shortfalls()[i].gene, expected[i].gene);
+        EXPECT_EQ(run.shortfalls()[i].reasons, expected[i].reasons);
+    }
 }
 
 struct FaultCase {
@@ -206,6 +230,13 @@ TEST_P(LoopbackHttpErrors, FailureSaysTheServerAnsweredWithAnErrorAndItsStatus)
     ASSERT_EQ(run.left().numSeq, 1);
     EXPECT_EQ(run.left().name[0].rfind("GOOD", 0), 0U);
     EXPECT_EQ(inet.StatusCode(), 200);
+    // The gene given up on is told with the error, without its gene prefix.
+    ASSERT_EQ(run.shortfalls().size(), 1U);
+    EXPECT_EQ(run.shortfalls()[0].gene, "BAD1");
+    EXPECT_EQ(run.shortfalls()[0].reasons,
+              std::vector<std::string>{"no flanks, after an error: the server of " + std::string(c.server) +
+                                       " answered with an error (HTTP status " + std::to_string(c.status) +
+                                       ") instead of a reply"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,10 +262,14 @@ TEST_F(Loopback, GenBankPathSaysWhichFlanksAPartialCdsLeavesUnknown)
     ASSERT_TRUE(run.finished());
     EXPECT_EQ(run.left().seq, std::vector<std::string>{"acgt"});
     EXPECT_EQ(run.right().numSeq, 0);
-    EXPECT_EQ(statuses, (std::vector<std::string>{"1 sequence retrieved for gene: PART",
-                                                  "No downstream flank for PART_NM_000020: the record does not say "
-                                                  "where its CDS (5..>15) ends."}));
+    const std::string noDown = "no downstream flank from record NM_000020: it does not say where its CDS (5..>15) ends";
+    const std::string shortUp =
+        "only 4 upstream bases from record NM_000020, where 10 were asked: its CDS (5..>15) starts at base 5";
+    EXPECT_EQ(statuses, (std::vector<std::string>{"1 sequence retrieved for gene: PART", "PART: " + shortUp + ".",
+                                                  "PART: " + noDown + "."}));
     EXPECT_TRUE(failures.empty());
+    ASSERT_EQ(run.shortfalls().size(), 1U);
+    EXPECT_EQ(run.shortfalls()[0].reasons, (std::vector<std::string>{shortUp, noDown}));
 }
 
 TEST_F(Loopback, TimeOutSaysHowLongItWaited)
@@ -275,6 +310,7 @@ TEST_F(Loopback, AbortStopsTheRunAndRetryAsksAgain)
         EXPECT_TRUE(run.finished());
         EXPECT_EQ(run.left().numSeq, 1);
         EXPECT_EQ(failures.size(), 1U);
+        EXPECT_TRUE(run.shortfalls().empty()) << "a gene retried to success falls short of nothing";
     }
     closing = true;
     failures.clear();
@@ -317,6 +353,13 @@ TEST_F(Loopback, AbortKeepsTheFlanksOfTheGenesGoneThrough)
     EXPECT_EQ(run.right().seq[0], std::string(10, 'U'));
     EXPECT_EQ(run.left().maxLen, 10);
     ASSERT_EQ(failures.size(), 1U);
+    // The gene not found and the gene the run stopped on; none after it.
+    ASSERT_EQ(run.shortfalls().size(), 2U);
+    EXPECT_EQ(run.shortfalls()[0].gene, "NONE");
+    EXPECT_EQ(run.shortfalls()[1].gene, "G3");
+    ASSERT_EQ(run.shortfalls()[1].reasons.size(), 1U);
+    EXPECT_EQ(run.shortfalls()[1].reasons[0].rfind("no flanks, after an error: ", 0), 0U)
+        << run.shortfalls()[1].reasons[0];
 
     sequence::SequenceSet left, right;
     run.commitTo(left, right);

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -27,6 +28,7 @@
 #include "platform/net/QtInet.h"
 #include "platform/widgets/richtext/RichTextBox.h"
 #include "shell/core/mQuorin.h"
+#include "tests/sequence/ui/FlankReplies.h"
 #include "tests/sequence/ui/LoopbackServer.h"
 #include "tests/support/TestSupport.h"
 
@@ -37,6 +39,17 @@ using testsupport::LoopbackServer;
 std::string yeastPage(const std::string& residues)
 {
     return "<PRE>\n>gene\n     1 " + residues + "\n</PRE>";
+}
+
+// 1000 bases in which every stretch of 100 differs from the others.
+std::string kilobase()
+{
+    std::string s;
+    const std::string letters = "acgt";
+    for (std::size_t i = 0; i < 1000; ++i) {
+        s += letters[(i * 7 + i / 5 + i / 13) % 4];
+    }
+    return s;
 }
 
 class EntrezDialog : public ::testing::Test {
@@ -105,7 +118,11 @@ TEST_F(EntrezDialog, RetrieveFillsBothSetsAndOpensTheWorkWindow)
     dlg.show();
     dlg.txtNumNtUp->setText("20");
     dlg.txtNumNtDown->setText("20.5");
+    dialogs.answer(platform::Answer::Ok);
     dlg.cmdRetrieve->click();
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    EXPECT_EQ(dialogs.last().text, "These genes did not give all the flanking sequence asked for:\r\n\r\n"
+                                   "NOPE: no flanks: the yeast genome database has no sequence for it.");
     EXPECT_EQ(workWindowsOpened, 1);
     EXPECT_TRUE(state.gFlankWinOpen);
     ASSERT_EQ(state.gLeft.numSeq, 2);
@@ -160,12 +177,20 @@ TEST_F(EntrezDialog, AbortOffersToKeepTheGenesAlreadyFetched)
         sequence::frmEntrezA dlg(nullptr, &inet);
         dlg.txtNumNtUp->setText("20");
         dlg.txtNumNtDown->setText("20");
-        dialogs.answer(platform::Answer::Abort).answer(keep);
+        dialogs.answer(platform::Answer::Abort).answer(keep).answer(platform::Answer::Ok);
         dlg.cmdRetrieve->click();
-        ASSERT_EQ(dialogs.calls().size(), 2U) << kept;
-        EXPECT_EQ(dialogs.last().text, "The retrieval stopped after 1 of 3 genes. Keep the flanking sequences fetched "
-                                       "so far (1 upstream, 1 downstream)?");
-        EXPECT_EQ(dialogs.last().title, "Sequence retrieval");
+        // Kept, the sets go on with the box that names the gene it stopped on.
+        ASSERT_EQ(dialogs.calls().size(), kept ? 3U : 2U) << kept;
+        EXPECT_EQ(dialogs.calls()[1].text, "The retrieval stopped after 1 of 3 genes. Keep the flanking sequences "
+                                           "fetched so far (1 upstream, 1 downstream)?");
+        EXPECT_EQ(dialogs.calls()[1].title, "Sequence retrieval");
+        if (kept) {
+            EXPECT_EQ(dialogs.last().text.rfind("These genes did not give all the flanking sequence asked for:\r\n"
+                                                "\r\nYAL002W: no flanks, after an error: ",
+                                                0),
+                      0U)
+                << dialogs.last().text;
+        }
         for (const std::string& target : server.targets()) {
             EXPECT_NE(LoopbackServer::param(target, "seq"), "NOPE") << "nothing is asked after Abort";
         }
@@ -187,6 +212,8 @@ TEST_F(EntrezDialog, AbortOffersToKeepTheGenesAlreadyFetched)
 TEST_F(EntrezDialog, ASecondRetrievalAsksBeforeReplacingUnsavedSequencesOfTheOpenWindow)
 {
     sequence::frmEntrezA::setWorkWindowOpener(nullptr);  // the real flank work window
+    state.gSelLociName = {"YAL001C", "YAL002W"};  // both found: no box after a run
+    state.gNumSelLoci = 2;
     std::string residues = std::string(20, 'A') + std::string(30, 'G') + std::string(20, 'C');
     LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
         if (LoopbackServer::param(target, "seq") == "NOPE") {
@@ -269,36 +296,44 @@ TEST_F(EntrezDialog, QuitDuringARequestCancelsItAndClosesAfterwards)
     EXPECT_EQ(workWindowsOpened, 0);
 }
 
-TEST_F(EntrezDialog, LengthTooLargeIsRefusedWithTheLargestAllowed)
+// A length box whose text is no length is refused in words naming the box,
+// typed as a user types it, and no server is asked.
+TEST_F(EntrezDialog, LengthThatIsNoLengthIsRefusedByItsBoxBeforeAnyRequest)
 {
     LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
     pointServersAt(server);
     platform::QtInet inet;
-    for (const char* typed : {"1e999", "1e10"}) {
-        SCOPED_TRACE(typed);
+    struct Row {
+        bool upstream;
+        const char* typed;
+        const char* refusal;
+    };
+    const Row rows[] = {
+        {true, "abc", "The number of upstream nucleotides \"abc\" is not a number. Please type a number of 0 or more, "
+                      "such as 100."},
+        {false, "", "The number of downstream nucleotides is empty. Please type a number of 0 or more, such as 100."},
+        {false, "-10", "The number of downstream nucleotides must be 0 or more."},
+        {true, "1e999", "The number of upstream nucleotides is too large: it can be at most 100000000."},
+        {false, "1e10", "The number of downstream nucleotides is too large: it can be at most 100000000."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.typed);
         dialogs.clear();
         sequence::frmEntrezA dlg(nullptr, &inet);
-        dlg.txtNumNtUp->selectAll();
-        QTest::keyClicks(dlg.txtNumNtUp, QString::fromLatin1(typed));
+        dlg.show();
+        QLineEdit* box = row.upstream ? dlg.txtNumNtUp : dlg.txtNumNtDown;
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, QString::fromLatin1(row.typed));
         QTest::mouseClick(dlg.cmdRetrieve, Qt::LeftButton);
         EXPECT_TRUE(server.targets().empty());
         ASSERT_EQ(dialogs.calls().size(), 1U);
-        EXPECT_EQ(dialogs.last().text,
-                  "The number of upstream and downstream nucleotides is too large: it can be at most 100000000.");
+        EXPECT_EQ(dialogs.last().text, row.refusal);
+        EXPECT_EQ(dialogs.last().title, "Sequence retrieval");
+        EXPECT_TRUE(dlg.isVisible()) << "the dialog stays for the length to be typed again";
+        EXPECT_FALSE(dlg.lblWait->isVisible()) << "no wait is announced for a refused length";
+        EXPECT_EQ(workWindowsOpened, 0);
     }
-}
-
-TEST_F(EntrezDialog, NegativeLengthIsRefusedBeforeAnyRequest)
-{
-    LoopbackServer server([](const std::string&) { return LoopbackServer::Reply{"x"}; });
-    pointServersAt(server);
-    platform::QtInet inet;
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.txtNumNtDown->setText("-10");
-    dlg.cmdRetrieve->click();
-    EXPECT_TRUE(server.targets().empty());
-    ASSERT_EQ(dialogs.calls().size(), 1U);
-    EXPECT_EQ(dialogs.last().text, "The number of upstream and downstream nucleotides must be 0 or more.");
 }
 
 // Genes given up on an error (here a server error and a cut-off record, both
@@ -331,23 +366,166 @@ TEST_F(EntrezDialog, StatusLineCountsTheGenesThatEndedWithErrors)
     dlg.cboDB->setCurrentIndex(1);
     dlg.txtNumNtUp->setText("4");
     dlg.txtNumNtDown->setText("5");
-    dialogs.answer(platform::Answer::Ignore).answer(platform::Answer::Ignore);
+    dialogs.answer(platform::Answer::Ignore).answer(platform::Answer::Ignore).answer(platform::Answer::Ok);
     std::vector<std::string> statusWhileAsked;
     dialogs.whileMessageShown = [&] { statusWhileAsked.push_back(dlg.lblWait->text().toStdString()); };
     dlg.cmdRetrieve->click();
     dialogs.whileMessageShown = nullptr;
     EXPECT_EQ(statusWhileAsked,
-              (std::vector<std::string>{"An error occurred for gene: YAL001C", "An error occurred for gene: NOPE"}));
-    ASSERT_EQ(dialogs.calls().size(), 2U);
+              (std::vector<std::string>{"An error occurred for gene: YAL001C", "An error occurred for gene: NOPE",
+                                        "Retrieval ended with errors for 2 genes."}));
+    ASSERT_EQ(dialogs.calls().size(), 3U);
     EXPECT_EQ(dialogs.calls()[0].text, "Gene \"YAL001C\": the server of the GenBank records answered with an error "
                                        "(HTTP status 500) instead of a reply.\r\n\r\nAbort stops the retrieval, "
                                        "Retry asks the server again, Ignore goes on with the next gene.");
     EXPECT_EQ(dialogs.calls()[0].style, platform::mb::AbortRetryIgnore | platform::mb::Exclamation);
     EXPECT_EQ(dialogs.calls()[1].text.rfind("Gene \"NOPE\": the GenBank record NM_3 is cut off", 0), 0U)
         << dialogs.calls()[1].text;
+    EXPECT_EQ(dialogs.calls()[2].text.rfind("These genes did not give all the flanking sequence asked for:\r\n\r\n"
+                                            "YAL001C: no flanks, after an error: the server of the GenBank records "
+                                            "answered with an error (HTTP status 500) instead of a reply.\r\n\r\n"
+                                            "NOPE: no flanks, after an error: the GenBank record NM_3 is cut off",
+                                            0),
+              0U)
+        << dialogs.calls()[2].text;
     EXPECT_EQ(dlg.lblWait->text().toStdString(), "Retrieval ended with errors for 2 genes.");
     EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{"acgt"});
     EXPECT_EQ(state.gRight.seq, std::vector<std::string>{"tacgt"});
+    EXPECT_EQ(workWindowsOpened, 1);
+}
+
+// GenBank via the gene-locus index for PARTIAL (CDS <5..>900), SHORT (CDS
+// 5..>15 in 20 bases), FAIL (the record query answers 500) and GOOD, 100
+// bases asked on each side.
+LoopbackServer::Handler mixedGenBankServer()
+{
+    return [](const std::string& target) -> LoopbackServer::Reply {
+        if (target.rfind("/LocusLink/", 0) == 0) {
+            const std::string q = LoopbackServer::param(target, "Q");
+            return {flanktest::locusPage(q == "PARTIAL" ? "1" : q == "SHORT" ? "2" : q == "FAIL" ? "3" : "4")};
+        }
+        const std::string uid = LoopbackServer::param(target, "uid");
+        if (uid == "1") {
+            return {flanktest::genbankRecord("NM_000001", "<5..>900", kilobase())};
+        }
+        if (uid == "2") {
+            return {testsupport::readFile(testsupport::dataPath("cds_partial_end.reply"))};
+        }
+        if (uid == "3") {
+            return {"<html>Internal error</html>", LoopbackServer::Mode::Normal, 500};
+        }
+        return {flanktest::genbankRecord("NM_000004", "201..800", kilobase())};
+    };
+}
+
+void chooseGenBank(sequence::frmEntrezA& dlg)
+{
+    dlg.cboSpecies->setCurrentIndex(1);
+    dlg.cboDB->setCurrentIndex(1);
+}
+
+const std::string MixedSummary =
+    "These genes did not give all the flanking sequence asked for:\r\n\r\n"
+    "PARTIAL: no flanks from record NM_000001: it does not say where its CDS (<5..>900) begins or ends.\r\n\r\n"
+    "SHORT: only 4 upstream bases from record NM_000020, where 100 were asked: its CDS (5..>15) starts at base 5; "
+    "no downstream flank from record NM_000020: it does not say where its CDS (5..>15) ends.\r\n\r\n"
+    "FAIL: no flanks, after an error: the server of the GenBank records answered with an error (HTTP status 500) "
+    "instead of a reply.";
+
+// One run with a partial CDS, a short flank and a server error (Ignore):
+// after the run one box names the three genes with their reasons while the
+// dialog still stands, and every flank that was got is delivered.
+TEST_F(EntrezDialog, RunThatFellShortNamesEachGeneWithItsReasonOnceAndKeepsWhatItGot)
+{
+    state.gSelLociName = {"PARTIAL", "SHORT", "FAIL", "GOOD"};
+    state.gNumSelLoci = 4;
+    LoopbackServer server(mixedGenBankServer());
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.show();
+    chooseGenBank(dlg);
+    dialogs.answer(platform::Answer::Ignore).answer(platform::Answer::Ok);
+    std::vector<bool> dialogUpWhileAsked;
+    std::vector<int> windowsWhileAsked;
+    dialogs.whileMessageShown = [&] {
+        dialogUpWhileAsked.push_back(dlg.isVisible());
+        windowsWhileAsked.push_back(workWindowsOpened);
+    };
+    QTest::mouseClick(dlg.cmdRetrieve, Qt::LeftButton);
+    dialogs.whileMessageShown = nullptr;
+
+    ASSERT_EQ(dialogs.calls().size(), 2U);
+    EXPECT_EQ(dialogs.calls()[0].text.rfind("Gene \"FAIL\": ", 0), 0U);
+    EXPECT_EQ(dialogs.calls()[1].text, MixedSummary);
+    EXPECT_EQ(dialogs.calls()[1].title, "Sequence retrieval");
+    EXPECT_EQ(dialogs.calls()[1].style, platform::mb::OkOnly | platform::mb::Exclamation);
+    EXPECT_EQ(dialogUpWhileAsked, (std::vector<bool>{true, true})) << "the box stands over the dialog";
+    EXPECT_EQ(windowsWhileAsked, (std::vector<int>{0, 0})) << "the flank window opens after the box";
+    EXPECT_EQ(dialogs.unscripted(), 0);
+
+    const std::string bases = kilobase();
+    EXPECT_EQ(state.gLeft.name, (std::vector<std::string>{"SHORT_NM_000020 ", "GOOD_NM_000004 "}));
+    EXPECT_EQ(state.gLeft.seq, (std::vector<std::string>{"acgt", bases.substr(100, 100)}));
+    EXPECT_EQ(state.gRight.name, std::vector<std::string>{"GOOD_NM_000004 "});
+    EXPECT_EQ(state.gRight.seq, std::vector<std::string>{bases.substr(800, 100)});
+    EXPECT_EQ(workWindowsOpened, 1);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+// A run in which every gene gives both flanks in full stays as quiet as it
+// was: no box, and the flank window opens.
+TEST_F(EntrezDialog, RunThatGotEveryFlankShowsNoBox)
+{
+    state.gSelLociName = {"GOOD", "GOOD2"};
+    state.gNumSelLoci = 2;
+    LoopbackServer server(mixedGenBankServer());
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.show();
+    chooseGenBank(dlg);
+    QTest::mouseClick(dlg.cmdRetrieve, Qt::LeftButton);
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(state.gLeft.numSeq, 2);
+    EXPECT_EQ(state.gRight.numSeq, 2);
+    EXPECT_EQ(workWindowsOpened, 1);
+}
+
+// Thirteen genes the database does not know and one it does: the box names
+// the first ten and counts the other three; the found gene is delivered.
+TEST_F(EntrezDialog, MoreThanTenGenesThatFellShortAreCountedPastTheTenth)
+{
+    state.gSelLociName.clear();
+    for (int i = 1; i <= 13; ++i) {
+        state.gSelLociName.push_back("NOPE" + std::to_string(i));
+    }
+    state.gSelLociName.push_back("YAL001C");
+    state.gNumSelLoci = 14;
+    LoopbackServer server([](const std::string& target) -> LoopbackServer::Reply {
+        if (LoopbackServer::param(target, "seq") == "YAL001C") {
+            return {yeastPage(std::string(120, 'A') + std::string(30, 'G') + std::string(120, 'C'))};
+        }
+        return {"No sequences"};
+    });
+    pointServersAt(server);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dialogs.answer(platform::Answer::Ok);
+    dlg.cmdRetrieve->click();
+    ASSERT_EQ(dialogs.calls().size(), 1U);
+    std::string expected = "These genes did not give all the flanking sequence asked for:";
+    for (int i = 1; i <= 10; ++i) {
+        expected +=
+            "\r\n\r\nNOPE" + std::to_string(i) + ": no flanks: the yeast genome database has no sequence for it.";
+    }
+    expected += "\r\n\r\n... and 3 more genes.";
+    EXPECT_EQ(dialogs.last().text, expected);
+    EXPECT_EQ(state.gLeft.name, std::vector<std::string>{"YAL001C"});
+    EXPECT_EQ(state.gLeft.seq, std::vector<std::string>{std::string(100, 'A')});
     EXPECT_EQ(workWindowsOpened, 1);
 }
 
@@ -410,6 +588,63 @@ TEST_F(EntrezDialog, HttpErrorScreenshot)
     });
     dlg.cmdRetrieve->click();
     EXPECT_TRUE(saved);
+}
+
+// The box after the mixed run, with the real message boxes: the server
+// error is answered Ignore, and the picture is the dialog with the summary
+// box drawn where it stands.
+TEST_F(EntrezDialog, ShortfallSummaryScreenshot)
+{
+    const char* shot = std::getenv("TESSARAY_SCREENSHOT_DIR");
+    if (!shot) {
+        GTEST_SKIP() << "set TESSARAY_SCREENSHOT_DIR to a folder to take the picture";
+    }
+    state.gSelLociName = {"PARTIAL", "SHORT", "FAIL", "GOOD"};
+    state.gNumSelLoci = 4;
+    LoopbackServer server(mixedGenBankServer());
+    pointServersAt(server);
+    platform::QtDialogs real;
+    platform::ScopedDialogs realScope(real);
+    platform::QtInet inet;
+    inet.setAccessType(platform::inet::Direct);
+    sequence::frmEntrezA dlg(nullptr, &inet);
+    dlg.resize(620, 380);
+    dlg.show();
+    dlg.activateWindow();
+    chooseGenBank(dlg);
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dlg, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        if (box->text().startsWith("Gene \"FAIL\"")) {
+            box->done(QMessageBox::Ignore);
+            return;
+        }
+        QApplication::processEvents();
+        QPixmap picture = dlg.grab();
+        const QPixmap front = box->grab();
+        QPixmap canvas(std::max(picture.width(), front.width() + 40), std::max(picture.height(), front.height() + 40));
+        canvas.fill(QColor(200, 200, 200));
+        {
+            QPainter painter(&canvas);
+            painter.drawPixmap(0, 0, picture);
+            const QPoint at((canvas.width() - front.width()) / 2, (canvas.height() - front.height()) / 2);
+            painter.drawPixmap(at, front);
+            painter.setPen(QColor(90, 90, 90));
+            painter.drawRect(QRect(at, front.size()).adjusted(-1, -1, 0, 0));
+        }
+        saved = canvas.save(QString::fromLocal8Bit(shot) + "/retrieval-shortfall-summary.png");
+        EXPECT_EQ(box->text().toStdString(), QString::fromStdString(MixedSummary).replace("\r\n", "\n").toStdString());
+        box->done(QMessageBox::Ok);
+    });
+    poll.start(100);
+    dlg.cmdRetrieve->click();
+    poll.stop();
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(state.gLeft.numSeq, 2);
 }
 
 } // namespace
