@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/runtime/Convert.h"
+
 namespace platform::registry {
 
 Value Value::string(std::string_view text)
@@ -65,20 +67,6 @@ std::string escape(std::string_view text)
     return out;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Reads a quoted string starting at text[pos] == '"'; pos ends after the closing quote.
 std::optional<std::string> readQuoted(std::string_view text, std::size_t& pos)
 {
@@ -108,8 +96,8 @@ std::optional<std::string> readQuoted(std::string_view text, std::size_t& pos)
             if (pos + 2 >= text.size()) {
                 return std::nullopt;
             }
-            const int hi = hexDigit(text[pos + 1]);
-            const int lo = hexDigit(text[pos + 2]);
+            const int hi = platform::rt::HexDigitValue(text[pos + 1]);
+            const int lo = platform::rt::HexDigitValue(text[pos + 2]);
             if (hi < 0 || lo < 0) {
                 return std::nullopt;
             }
@@ -149,8 +137,8 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(std::string_view text)
         if (pos + 2 > text.size()) {
             return std::nullopt;
         }
-        const int hi = hexDigit(text[pos]);
-        const int lo = hexDigit(text[pos + 1]);
+        const int hi = platform::rt::HexDigitValue(text[pos]);
+        const int lo = platform::rt::HexDigitValue(text[pos + 1]);
         if (hi < 0 || lo < 0) {
             return std::nullopt;
         }

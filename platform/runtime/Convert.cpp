@@ -18,21 +18,6 @@ bool isSkippable(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The value of a hexadecimal digit; -1 for any other character.
-int digitValue(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 double radixValue(std::string_view text, std::size_t pos, int radix)
 {
     double value = 0;
@@ -41,7 +26,7 @@ double radixValue(std::string_view text, std::size_t pos, int radix)
         if (isSkippable(c)) {
             continue;
         }
-        const int digit = digitValue(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0 || digit >= radix) {
             break;
         }
@@ -223,7 +208,7 @@ double leadingValue(std::string_view text, bool* found = nullptr)
                 while (first < text.size() && isSkippable(text[first])) {
                     ++first;
                 }
-                *found = first < text.size() && digitValue(text[first]) >= 0 && digitValue(text[first]) < radix;
+                *found = first < text.size() && HexDigitValue(text[first]) >= 0 && HexDigitValue(text[first]) < radix;
             }
             return radixValue(text, pos + 2, radix);
         }

@@ -56,6 +56,21 @@ struct FieldNumber {
 // Val gives it, so that a field may take that 0 or refuse the text.
 [[nodiscard]] FieldNumber ReadLeadingNumber(std::string_view text);
 
+// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other character.
+[[nodiscard]] constexpr int HexDigitValue(char c) noexcept
+{
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
 // The largest number a field takes, rounded down to the 15 digits that CStr
 // shows, so that its text typed back is a number again.
 inline constexpr double LargestNumber = 1.79769313486231e308;

@@ -549,6 +549,24 @@ TEST_F(EntrezDialog, Screenshot)
     ASSERT_TRUE(dlg.grab().save(QString::fromLocal8Bit(shot) + "/sequence-retrieval.png"));
 }
 
+// The dialog with the message box in front drawn where it stands, framed,
+// on a canvas large enough for both.
+QPixmap dialogWithBox(QWidget& dlg, QMessageBox& box)
+{
+    QApplication::processEvents();
+    const QPixmap picture = dlg.grab();
+    const QPixmap front = box.grab();
+    QPixmap canvas(std::max(picture.width(), front.width() + 40), std::max(picture.height(), front.height() + 40));
+    canvas.fill(QColor(200, 200, 200));
+    QPainter painter(&canvas);
+    painter.drawPixmap(0, 0, picture);
+    const QPoint at((canvas.width() - front.width()) / 2, (canvas.height() - front.height()) / 2);
+    painter.drawPixmap(at, front);
+    painter.setPen(QColor(90, 90, 90));
+    painter.drawRect(QRect(at, front.size()).adjusted(-1, -1, 0, 0));
+    return canvas;
+}
+
 // The box of a server error over the retrieval dialog, with the real message
 // box: the picture is the dialog with the box drawn where it stands.
 TEST_F(EntrezDialog, HttpErrorScreenshot)
@@ -573,17 +591,7 @@ TEST_F(EntrezDialog, HttpErrorScreenshot)
     QTimer::singleShot(200, &dlg, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        QApplication::processEvents();
-        QPixmap picture = dlg.grab();
-        const QPixmap front = box->grab();
-        {
-            QPainter painter(&picture);
-            const QPoint at((picture.width() - front.width()) / 2, (picture.height() - front.height()) / 2);
-            painter.drawPixmap(at, front);
-            painter.setPen(QColor(90, 90, 90));
-            painter.drawRect(QRect(at, front.size()).adjusted(-1, -1, 0, 0));
-        }
-        saved = picture.save(QString::fromLocal8Bit(shot) + "/retrieval-http-error.png");
+        saved = dialogWithBox(dlg, *box).save(QString::fromLocal8Bit(shot) + "/retrieval-http-error.png");
         box->done(QMessageBox::Abort);
     });
     dlg.cmdRetrieve->click();
@@ -623,20 +631,7 @@ TEST_F(EntrezDialog, ShortfallSummaryScreenshot)
             box->done(QMessageBox::Ignore);
             return;
         }
-        QApplication::processEvents();
-        QPixmap picture = dlg.grab();
-        const QPixmap front = box->grab();
-        QPixmap canvas(std::max(picture.width(), front.width() + 40), std::max(picture.height(), front.height() + 40));
-        canvas.fill(QColor(200, 200, 200));
-        {
-            QPainter painter(&canvas);
-            painter.drawPixmap(0, 0, picture);
-            const QPoint at((canvas.width() - front.width()) / 2, (canvas.height() - front.height()) / 2);
-            painter.drawPixmap(at, front);
-            painter.setPen(QColor(90, 90, 90));
-            painter.drawRect(QRect(at, front.size()).adjusted(-1, -1, 0, 0));
-        }
-        saved = canvas.save(QString::fromLocal8Bit(shot) + "/retrieval-shortfall-summary.png");
+        saved = dialogWithBox(dlg, *box).save(QString::fromLocal8Bit(shot) + "/retrieval-shortfall-summary.png");
         EXPECT_EQ(box->text().toStdString(), QString::fromStdString(MixedSummary).replace("\r\n", "\n").toStdString());
         box->done(QMessageBox::Ok);
     });
