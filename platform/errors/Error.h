@@ -43,6 +43,7 @@ inline constexpr std::int32_t ResultShape = 195;      // matrix result has the w
 inline constexpr std::int32_t InnerDimensions = 197;  // matrix inner dimensions differ
 inline constexpr std::int32_t InvalidPropertyValue = 380;
 inline constexpr std::int32_t CannotCreateObject = 429;
+inline constexpr std::int32_t PrinterError = 482;
 inline constexpr std::int32_t FileDialogCancelled = 32755;
 } // namespace err
 

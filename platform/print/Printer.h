@@ -92,6 +92,12 @@ public:
     virtual void EndDoc() = 0;
     virtual void KillDoc() = 0;
 
+    // Why the device refused to open the document (a PDF file that cannot
+    // be written, a printer that is gone), in plain words; "" while it takes
+    // what is drawn. Asked after the first drawing call, which opens the
+    // document: nothing drawn on a refusing device reaches paper.
+    [[nodiscard]] virtual std::string refusal() const { return {}; }
+
 protected:
     Printer() = default;
     Printer(const Printer&) = default;

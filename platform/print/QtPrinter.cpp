@@ -128,10 +128,21 @@ double QtPagePrinter::TextHeight(std::string_view) const
 
 QPainter& QtPagePrinter::painter()
 {
-    if (!m_painter.isActive()) {
-        m_painter.begin(&m_device);
+    if (!m_painter.isActive() && !m_refused) {
+        m_refused = !m_painter.begin(&m_device);
     }
     return m_painter;
+}
+
+std::string QtPagePrinter::refusal() const
+{
+    if (!m_refused) {
+        return {};
+    }
+    if (m_device.outputFormat() == QPrinter::PdfFormat) {
+        return "The PDF file \"" + m_device.outputFileName().toStdString() + "\" could not be written.";
+    }
+    return "The printer \"" + m_device.printerName().toStdString() + "\" did not take the job.";
 }
 
 void QtPagePrinter::drawText(double x, double y, std::string_view text)
@@ -159,8 +170,9 @@ void QtPagePrinter::NewPage()
 
 void QtPagePrinter::EndDoc()
 {
-    static_cast<void>(painter());
-    m_painter.end();
+    if (painter().isActive()) {
+        m_painter.end();
+    }
     resetPage();
 }
 
@@ -170,7 +182,9 @@ void QtPagePrinter::KillDoc()
     if (m_painter.isActive()) {
         m_painter.end();
     }
-    if (m_device.outputFormat() == QPrinter::PdfFormat && !m_device.outputFileName().isEmpty()) {
+    // The PDF file of the job goes with it; a file that the device refused
+    // to write was never the job's and stays.
+    if (!m_refused && m_device.outputFormat() == QPrinter::PdfFormat && !m_device.outputFileName().isEmpty()) {
         QFile::remove(m_device.outputFileName());
     }
     resetPage();

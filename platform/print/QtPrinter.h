@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <QFont>
 #include <QPainter>
@@ -54,9 +55,12 @@ public:
     void NewPage() override;
     void EndDoc() override;
     void KillDoc() override;
+    [[nodiscard]] std::string refusal() const override;
 
     // The painter of the open document (opening it when needed), for drawing
     // that the line-printer calls do not cover. Coordinates are device pixels.
+    // When the device refuses to open the document the painter stays
+    // inactive (it is not asked again) and refusal() says why.
     [[nodiscard]] QPainter& painter();
     // Device pixels per twip.
     [[nodiscard]] double pixelsPerTwip() const noexcept { return m_scale; }
@@ -73,6 +77,7 @@ private:
     double m_scale;
     std::int16_t m_paper;
     std::int16_t m_orientation;
+    bool m_refused = false;
 };
 
 class PrintTarget {

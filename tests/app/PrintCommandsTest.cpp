@@ -132,6 +132,21 @@ TEST_F(PrintCommandsTest, AnEmptyTreeViewEndsTheJobWithTheNumberedBox)
     EXPECT_FALSE(std::filesystem::exists(pdf()));
 }
 
+// A PDF file that cannot be written fails the job as a printer error that
+// names the file, instead of printing into nothing.
+TEST_F(PrintCommandsTest, TreePrintToAFileThatCannotBeWrittenSaysWhy)
+{
+    const auto unwritable = m_dir.path() / "no such folder" / "tree.pdf";
+    platform::PrintTarget::setPdfOutput(QString::fromStdString(unwritable.string()));
+    frame->ActiveChild()->MyRootNode(caterpillar(20));
+    trigger("mnuTreePrintVertical");
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().title, "Oru");
+    EXPECT_EQ(boxes.last().text, "482 The PDF file \"" + unwritable.string() + "\" could not be written.");
+    EXPECT_FALSE(std::filesystem::exists(unwritable.parent_path()));
+    EXPECT_TRUE(reported.empty());
+}
+
 TEST_F(PrintCommandsTest, FilePrintPrintsTheActiveSheetThroughTheDialog)
 {
     frame->ActiveChild()->workbook().setCellValue(1, 1, 1, spreadsheet::Value("YAL001C"));
@@ -211,6 +226,7 @@ TEST_F(PrintCommandsTest, WithoutAPrinterTheUserNamesAPdfOrCancels)
     frame->ActiveChild()->MyRootNode(caterpillar(5));
     boxes.cancelFile();
     trigger("mnuTreePrintVertical");
+    EXPECT_TRUE(boxes.calls().empty()) << "the user's own Cancel is answer enough";
     ASSERT_EQ(boxes.fileRequests().size(), 1u);
     EXPECT_TRUE(boxes.fileRequests()[0].save);
     EXPECT_EQ(boxes.fileRequests()[0].filter, "PDF (*.pdf)|*.pdf");

@@ -5,13 +5,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,7 @@
 #include "graphs/ui/DrawChart.h"
 #include "graphs/ui/frmChart.h"
 #include "platform/dialogs/ScriptedDialogs.h"
+#include "platform/print/QtPrinter.h"
 #include "platform/widgets/chart/ChartModel.h"
 #include "platform/widgets/chart/ChartView.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -29,8 +33,10 @@
 #include "shell/core/mQuorin.h"
 #include "app/MainFrame.h"
 #include "app/frmMDIChild.h"
+#include "tests/support/PdfReader.h"
 #include "tests/support/TestSupport.h"
 #include "trees/ui/NAryForm.h"
+#include "trees/view/TreeTool.h"
 
 namespace {
 
@@ -293,6 +299,75 @@ TEST_F(TreeMenu, ShowSubtreeOfTheWholeTreeDrawsEveryLeafAndShowsItsProgress)
     EXPECT_EQ(*std::max_element(values.begin(), values.end()), bar->maximum()) << "the bar reached its end";
     EXPECT_EQ(bar->value(), 0) << "and was cleared";
     form.close();
+}
+
+// Show subtree of a tree of 3,000 loci, Print Now, and Escape; then Show
+// subtree of one of the root's two halves and Print Now again. Escape closed
+// the window, so the second one draws and prints that half (before, it kept
+// the first drawing without its tree, and Print Now did nothing at all).
+TEST_F(TreeMenu, AfterEscapeTheNextSubtreeIsDrawnAndPrinted)
+{
+    struct PrintTargetReset {
+        ~PrintTargetReset()
+        {
+            platform::PrintTarget::setPdfOutput({});
+            platform::PrintTarget::setDialogHandler({});
+        }
+    } reset;
+    frame->NewDocument()->MyRootNode(balanced(3000));
+    commands->setModalDrawing(true);
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    trees::NAryForm& form = commands->naryForm();
+    const auto printNow = [&form](const std::filesystem::path& pdf) {
+        platform::PrintTarget::setPdfOutput(QString::fromStdString(pdf.string()));
+        form.action("PrintNow")->trigger();
+    };
+    // Runs `step` once the drawing window waits as the modal window (the
+    // drawing handles events before it waits, while its progress is shown).
+    QTimer watch;
+    std::function<void()> step;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (step && QApplication::activeModalWidget() == &form) {
+            std::exchange(step, {})();
+        }
+    });
+    watch.start(0);
+    const auto whole = m_dir.file("whole.pdf");
+    const auto half = m_dir.file("half.pdf");
+
+    nodes().setSelected(1, true);
+    step = [&] {
+        printNow(whole);
+        QTest::keyClick(&form, Qt::Key_Escape);
+    };
+    trigger("mnuTreeShowSubTree");
+    ASSERT_FALSE(form.isVisible());
+    ASSERT_TRUE(std::filesystem::exists(whole));
+
+    const std::int32_t firstHalf = nodes().Child(1);
+    std::int32_t halfLeaves = 0;
+    frame->ActiveChild()->CTreeTool()->GetTipsBelowNode(firstHalf, halfLeaves);
+    ASSERT_GT(halfLeaves, 0);
+    ASSERT_LT(halfLeaves, 3000);
+    nodes().setSelected(firstHalf, true);
+    std::int32_t drawnLeaves = 0;
+    step = [&] {
+        drawnLeaves = form.model().NameCount();
+        printNow(half);
+        form.action("TreeExit")->trigger();
+    };
+    trigger("mnuTreeShowSubTree");
+    EXPECT_EQ(drawnLeaves, halfLeaves);
+    ASSERT_TRUE(std::filesystem::exists(half));
+    EXPECT_TRUE(boxes.calls().empty()) << boxes.last().text;
+    EXPECT_TRUE(reported.empty());
+    if (testsupport::hasPoppler()) {
+        EXPECT_LT(testsupport::pdfPageCount(half), testsupport::pdfPageCount(whole));
+        const auto text = testsupport::pdfText(half);
+        ASSERT_TRUE(text.has_value());
+        EXPECT_NE(text->find("g0\n"), std::string::npos);
+        EXPECT_EQ(text->find("g2999"), std::string::npos) << "a leaf of the other half";
+    }
 }
 
 TEST_F(TreeMenu, TheExpressionPlotOpensWhollyInsideTheMainWindow)

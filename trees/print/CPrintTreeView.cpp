@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <string>
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
@@ -34,6 +35,11 @@ bool CPrintTreeView::PrintControl(platform::Printer& printer)
         const double right = m_page.MarginRight() * TwipsPerCm;
         ApplyPageSetup(printer, m_page);
         printer.Print(" ");
+        // A device that refused the document fails the job as a printer
+        // error, with its reason, instead of printing into nothing.
+        if (const std::string why = printer.refusal(); !why.empty()) {
+            throw platform::Error(platform::err::PrinterError, "PrintControl", why);
+        }
         PrintText(printer, m_page.Header(), left, right);
         printer.setCurrentX(left);
         printer.setCurrentY(m_page.MarginTop() * TwipsPerCm);
@@ -58,7 +64,8 @@ bool CPrintTreeView::PrintControl(platform::Printer& printer)
         if (Beep) {
             Beep();
         }
-        platform::dialogs().MsgBox("482 " + std::string(e.what()), platform::mb::Exclamation, "Oru");
+        platform::dialogs().MsgBox(std::to_string(platform::err::PrinterError) + " " + e.what(),
+                                   platform::mb::Exclamation, "Oru");
     }
     return false;
 }

@@ -18,9 +18,9 @@
 // rows of very deep trees stay on the paper (their lines drawn up to it).
 //
 // A failure of the job (no control, an empty control, margins that leave no
-// room for a row, a printer error) cancels the document, sounds the beep and
-// shows "<number> <description>" in an exclamation box titled "Oru";
-// PrintControl then returns false.
+// room for a row, a printer error, a device that refuses the document)
+// cancels the document, sounds the beep and shows "<number> <description>"
+// in an exclamation box titled "Oru"; PrintControl then returns false.
 
 #include <cstdint>
 #include <functional>

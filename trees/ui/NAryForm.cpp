@@ -384,7 +384,11 @@ void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1B
     m_model.PlotTree(type, treeStr, rootNum1Based);
     numeric::detail::setValue(progress, 1);
     if (!first) {
-        // The window was open: the text is stored, the drawing stays.
+        // The window was open: the text is stored and the tree it showed is
+        // gone, so its drawing goes too. The window never shows a tree it no
+        // longer holds, whose labels and printing would find nothing.
+        m_canvas->setDrawing(DrawList{}, surfaceWidthTwips());
+        fitScrollBars();
         applyMenuState();
         numeric::detail::setValue(progress, 3);
     } else {
@@ -433,12 +437,26 @@ void NAryForm::fitScrollBars()
     QCoreApplication::sendEvent(m_scroll, &request);
 }
 
-void NAryForm::closeEvent(QCloseEvent* event)
+void NAryForm::forgetTree()
 {
     m_pendingClick = PendingClick::None;
     m_model.Close();
     m_canvas->setDrawing(DrawList{}, surfaceWidthTwips());
+}
+
+void NAryForm::closeEvent(QCloseEvent* event)
+{
+    forgetTree();
     QDialog::closeEvent(event);
+}
+
+void NAryForm::done(int result)
+{
+    // Escape ends the dialog without a close event; it closes the window all
+    // the same, so the next Show subtree meets a closed window and draws
+    // its tree instead of keeping this drawing without its tree.
+    forgetTree();
+    QDialog::done(result);
 }
 
 QImage NAryForm::picture() const
@@ -714,14 +732,22 @@ void NAryForm::VerticalSpacing(double factor)
 void NAryForm::PrintNow()
 {
     if (m_model.RootNode() == nullptr) {
+        box(NoTreeToPrint, platform::mb::Exclamation | platform::mb::OkOnly, "Print");
         return;
     }
+    // Cancelling the choice of the PDF file or the print dialog is the
+    // user's own answer: nothing is printed and nothing more is said.
     auto device = platform::PrintTarget::jobPrinter(QStringLiteral("Tree"));
     if (!device || !platform::PrintTarget::runPrintDialog(*device, this)) {
         return;
     }
     platform::QtPagePrinter printer(*device);
     printer.setPaperSize(platform::paper::A4);
+    QPainter& painter = printer.painter();
+    if (const std::string why = printer.refusal(); !why.empty()) {
+        box(NotPrinted + why, platform::mb::Exclamation | platform::mb::OkOnly, "Print");
+        return;
+    }
     if (m_model.FontPoints() <= 0) {
         throw platform::Error::runtime(platform::err::DivisionByZero, "PrintNow");
     }
@@ -734,7 +760,6 @@ void NAryForm::PrintNow()
     const DrawList list = TreeLayout::DrawTree(m_model, printer.ScaleWidth(), m_view);
     // The line thickness in the printer's pixels of a 600-dot inch.
     const double penPixels = m_model.LineThickness() * device->resolution() / 600.0;
-    QPainter& painter = printer.painter();
     const double scale = printer.pixelsPerTwip();
     bool cancelled = false;
     QFont font(QStringLiteral("Arial"));

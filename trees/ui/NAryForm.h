@@ -86,7 +86,10 @@ public:
     // them as three steps (from 0 to 3), so that a caller can show how far a
     // tree of tens of thousands of leaves has come.
     void PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
-    // The same without waiting: the window is shown and stays open.
+    // The same without waiting: the window is shown and stays open. Into a
+    // window that has not been closed since its last tree, both store the
+    // text and show an empty surface: the tree is built again only after
+    // the window closes (its close button, Exit or Escape).
     void plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
 
     [[nodiscard]] NAryFormModel& model() noexcept { return m_model; }
@@ -123,12 +126,19 @@ public:
     void NodeLabel_Click(NAryNode& node);
     // The full redraw of the window (its resize handling): the phenogram.
     void redraw();
+    // Every end of the dialog (Escape too) closes the window.
+    void done(int result) override;
 
     // Draws the current tree into the metafile recording (frame of the
     // drawing surface; the spacing scaled to 8-point text and kept), ends the
     // recording and returns its file name; `release` also frees the
     // recording's pen.
     std::string RenderToMetafile(graphs::clsEMF& emf, bool release);
+
+    // What Print Now says when the window holds no tree, and before the
+    // reason when the printer refuses the job.
+    static constexpr const char* NoTreeToPrint = "There is no tree to print.";
+    static constexpr const char* NotPrinted = "The tree was not printed. ";
 
     // The box that refuses pasted text that is no tree, with the reason.
     [[nodiscard]] static std::string PasteRefusal(const std::string& reason);
@@ -158,6 +168,8 @@ private:
     void rebuild(TreeKind kind);
     void guarded(const std::function<void()>& command);
     void addOtuBelow(NAryNode& node);
+    // The closing: the tree, its drawing and a pending label click go.
+    void forgetTree();
 
     NAryFormModel m_model;
     QScrollArea* m_scroll = nullptr;

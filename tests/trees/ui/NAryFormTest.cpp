@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <set>
@@ -479,6 +480,104 @@ TEST_F(NAryFormTest, CancelStopsALongPrintoutAndLeavesNoDocument)
     EXPECT_LT(cancelledAt, pages - 1);
     EXPECT_FALSE(std::filesystem::exists(pdf));
     EXPECT_EQ(boxes.last().text, "Printing was cancelled.");
+    EXPECT_TRUE(reported.empty());
+}
+
+// Escape ends the window as its close button does: the tree goes, so the
+// next Show subtree meets a closed window and draws (and prints) its own
+// tree instead of the drawing of the one before.
+TEST_F(NAryFormTest, EscapeClosesTheWindowSoTheNextTreeIsDrawnAndPrinted)
+{
+    platform::PrintTarget::setDialogHandler([](QPrinter&, QWidget*) { return true; });
+    const auto first = dir.file("first.pdf");
+    const auto second = dir.file("second.pdf");
+    QTimer::singleShot(0, [&] {
+        platform::PrintTarget::setPdfOutput(QString::fromStdString(first.string()));
+        trigger("PrintNow");
+        QTest::keyClick(&form, Qt::Key_Escape);
+    });
+    std::string text = pairedTree(150);
+    form.PlotTree(0, text, 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.model().Initialised());
+    EXPECT_EQ(form.model().RootNode(), nullptr);
+    ASSERT_TRUE(std::filesystem::exists(first));
+
+    std::vector<std::string> shown;
+    QTimer::singleShot(0, [&] {
+        shown = texts(form.Picture1()->drawing());
+        platform::PrintTarget::setPdfOutput(QString::fromStdString(second.string()));
+        trigger("PrintNow");
+        trigger("TreeExit");
+    });
+    text = "((A:0.1,B:0.2):0.05,C:0.3);";
+    form.PlotTree(0, text, 1);
+    EXPECT_EQ(shown, (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_TRUE(reported.empty());
+}
+
+// Print Now that prints nothing says why, unless the user cancelled a
+// question of the printer set-up (which is answer enough).
+TEST_F(NAryFormTest, PrintNowThatPrintsNothingSaysWhy)
+{
+    const auto missingFolder = dir.path() / "no such folder" / "tree.pdf";
+    const std::string refusedText =
+        "The tree was not printed. The PDF file \"" + missingFolder.string() + "\" could not be written.";
+    struct Row {
+        const char* name;
+        std::function<void()> prepare;
+        std::string pdf;          // the PDF output ("" for the file dialog)
+        bool dialogAccepts;
+        std::string message;      // "" when nothing is said
+    };
+    const Row rows[] = {
+        {"a window that never held a tree", [] {}, dir.file("none.pdf").string(), true, "There is no tree to print."},
+        {"a tree given to the open window",
+         [&] {
+             form.plot(0, kTree, 1);
+             form.plot(0, "(A,B,C);", 1);
+             EXPECT_TRUE(form.Picture1()->drawing().items.empty()) << "the drawing of the tree that went";
+         },
+         dir.file("again.pdf").string(), true, "There is no tree to print."},
+        {"a PDF file in a folder that does not exist", [&] { form.plot(0, kTree, 1); }, missingFolder.string(), true,
+         refusedText},
+        {"the print dialog cancelled", [&] { form.plot(0, kTree, 1); }, dir.file("cancelled.pdf").string(), false,
+         ""},
+        {"the choice of the PDF file cancelled",
+         [&] {
+             form.plot(0, kTree, 1);
+             boxes.cancelFile();
+         },
+         "", true, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.pdf.empty() && platform::PrintTarget::hasSystemPrinter()) {
+            continue;  // the job would go to the printer, not to a file
+        }
+        form.close();
+        boxes.clear();
+        row.prepare();
+        platform::PrintTarget::setPdfOutput(QString::fromStdString(row.pdf));
+        const bool accepts = row.dialogAccepts;
+        platform::PrintTarget::setDialogHandler([accepts](QPrinter&, QWidget*) { return accepts; });
+        trigger("PrintNow");
+        if (row.message.empty()) {
+            EXPECT_TRUE(boxes.calls().empty()) << boxes.last().text;
+        } else {
+            ASSERT_EQ(boxes.calls().size(), 1u);
+            EXPECT_EQ(boxes.last().text, row.message);
+            EXPECT_EQ(boxes.last().title, "Print");
+        }
+        if (row.pdf.empty()) {
+            EXPECT_EQ(boxes.fileRequests().size(), 1u) << "the PDF file was asked for";
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(row.pdf));
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(missingFolder.parent_path()));
     EXPECT_TRUE(reported.empty());
 }
 
