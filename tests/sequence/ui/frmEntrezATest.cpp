@@ -567,6 +567,22 @@ QPixmap dialogWithBox(QWidget& dlg, QMessageBox& box)
     return canvas;
 }
 
+// The retrieval dialog as the user sees it, for a picture: real message
+// boxes, a real transfer to the loopback servers, the window shown.
+struct ShownDialog {
+    ShownDialog()
+    {
+        inet.setAccessType(platform::inet::Direct);
+        dlg.resize(620, 380);
+        dlg.show();
+        dlg.activateWindow();
+    }
+    platform::QtDialogs real;
+    platform::ScopedDialogs realScope{real};
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg{nullptr, &inet};
+};
+
 // The box of a server error over the retrieval dialog, with the real message
 // box: the picture is the dialog with the box drawn where it stands.
 TEST_F(EntrezDialog, HttpErrorScreenshot)
@@ -579,14 +595,8 @@ TEST_F(EntrezDialog, HttpErrorScreenshot)
         return LoopbackServer::Reply{"<html>Internal error</html>", LoopbackServer::Mode::Normal, 500};
     });
     pointServersAt(server);
-    platform::QtDialogs real;
-    platform::ScopedDialogs realScope(real);
-    platform::QtInet inet;
-    inet.setAccessType(platform::inet::Direct);
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.resize(620, 380);
-    dlg.show();
-    dlg.activateWindow();
+    ShownDialog shown;
+    sequence::frmEntrezA& dlg = shown.dlg;
     bool saved = false;
     QTimer::singleShot(200, &dlg, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -611,14 +621,8 @@ TEST_F(EntrezDialog, ShortfallSummaryScreenshot)
     state.gNumSelLoci = 4;
     LoopbackServer server(mixedGenBankServer());
     pointServersAt(server);
-    platform::QtDialogs real;
-    platform::ScopedDialogs realScope(real);
-    platform::QtInet inet;
-    inet.setAccessType(platform::inet::Direct);
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.resize(620, 380);
-    dlg.show();
-    dlg.activateWindow();
+    ShownDialog shown;
+    sequence::frmEntrezA& dlg = shown.dlg;
     chooseGenBank(dlg);
     bool saved = false;
     QTimer poll;
