@@ -36,7 +36,6 @@ namespace graphs {
 namespace {
 
 constexpr const char* Title = "Graph Tool";
-constexpr std::int32_t PrinterError = 482;
 
 // An input box whose empty answer (also Cancel) means "change nothing".
 std::optional<std::string> ask(const std::string& prompt, const std::string& title, const std::string& proposed)
@@ -526,7 +525,7 @@ void frmGraphics::GraphPrint()
     }
     device->setPageOrientation(m_graph->width() >= m_graph->height() ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!m_graph->print(*device)) {
-        throw platform::Error(PrinterError, "GraphPrint", "Unable to print the graph.");
+        throw platform::Error(platform::err::PrinterError, "GraphPrint", "Unable to print the graph.");
     }
 }
 

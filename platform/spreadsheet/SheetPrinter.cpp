@@ -178,7 +178,7 @@ std::int32_t printSheet(const Workbook& book, std::int32_t sheet, QPrinter& devi
 
     QPainter p;
     if (!p.begin(&device)) {
-        throw platform::Error(482, "FilePrint", "Printer error");
+        throw platform::Error(platform::err::PrinterError, "FilePrint", "Printer error");
     }
     const auto pageCount = static_cast<std::int32_t>(pages.size());
     const std::string fileName = QFileInfo(QString::fromStdString(book.TableName())).fileName().toStdString();

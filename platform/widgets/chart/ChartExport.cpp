@@ -15,7 +15,6 @@ namespace platform {
 
 namespace {
 constexpr double TwipsPerPixel = 15.0;
-constexpr std::int32_t PrinterError = 482;
 
 PlotView::Painting paintingOf(const ChartModel& model)
 {
@@ -76,7 +75,7 @@ bool printChart(const ChartModel& model, QSize size)
     QPainter& painter = printer.painter();
     if (!painter.isActive()) {
         printer.KillDoc();
-        throw Error(PrinterError, std::string(RuntimeSource), "Printer error");
+        throw Error(err::PrinterError, std::string(RuntimeSource), "Printer error");
     }
     paintChart(painter, printedChartRect(size, printablePage(*device), printer.pixelsPerTwip() * TwipsPerPixel),
                model);

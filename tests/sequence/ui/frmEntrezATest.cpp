@@ -52,16 +52,34 @@ std::string kilobase()
     return s;
 }
 
+// The retrieval dialog on screen, its transfers going straight to the
+// loopback servers.
+struct DirectDialog {
+    DirectDialog()
+    {
+        inet.setAccessType(platform::inet::Direct);
+        dlg.show();
+    }
+    platform::QtInet inet;
+    sequence::frmEntrezA dlg{nullptr, &inet};
+};
+
 class EntrezDialog : public ::testing::Test {
 protected:
     EntrezDialog()
         : env("QUORIN_WINDOWS_DIR", dir.path().string()), scope(state), dialogsScope(dialogs)
     {
-        state.gSelLociName = {"YAL001C", "YAL002W", "NOPE"};
-        state.gNumSelLoci = 3;
+        selectLoci({"YAL001C", "YAL002W", "NOPE"});
         sequence::frmEntrezA::setWorkWindowOpener([this] { ++workWindowsOpened; });
     }
     ~EntrezDialog() override { sequence::frmEntrezA::setWorkWindowOpener(nullptr); }
+
+    // The genes the dialog is opened for.
+    void selectLoci(std::vector<std::string> names)
+    {
+        state.gNumSelLoci = static_cast<std::int32_t>(names.size());
+        state.gSelLociName = std::move(names);
+    }
 
     void pointServersAt(const LoopbackServer& server, int timeout = 5)
     {
@@ -212,8 +230,7 @@ TEST_F(EntrezDialog, AbortOffersToKeepTheGenesAlreadyFetched)
 TEST_F(EntrezDialog, ASecondRetrievalAsksBeforeReplacingUnsavedSequencesOfTheOpenWindow)
 {
     sequence::frmEntrezA::setWorkWindowOpener(nullptr);  // the real flank work window
-    state.gSelLociName = {"YAL001C", "YAL002W"};  // both found: no box after a run
-    state.gNumSelLoci = 2;
+    selectLoci({"YAL001C", "YAL002W"});  // both found: no box after a run
     std::string residues = std::string(20, 'A') + std::string(30, 'G') + std::string(20, 'C');
     LoopbackServer server([&](const std::string& target) -> LoopbackServer::Reply {
         if (LoopbackServer::param(target, "seq") == "NOPE") {
@@ -437,14 +454,11 @@ const std::string MixedSummary =
 // dialog still stands, and every flank that was got is delivered.
 TEST_F(EntrezDialog, RunThatFellShortNamesEachGeneWithItsReasonOnceAndKeepsWhatItGot)
 {
-    state.gSelLociName = {"PARTIAL", "SHORT", "FAIL", "GOOD"};
-    state.gNumSelLoci = 4;
+    selectLoci({"PARTIAL", "SHORT", "FAIL", "GOOD"});
     LoopbackServer server(mixedGenBankServer());
     pointServersAt(server);
-    platform::QtInet inet;
-    inet.setAccessType(platform::inet::Direct);
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.show();
+    DirectDialog direct;
+    sequence::frmEntrezA& dlg = direct.dlg;
     chooseGenBank(dlg);
     dialogs.answer(platform::Answer::Ignore).answer(platform::Answer::Ok);
     std::vector<bool> dialogUpWhileAsked;
@@ -478,14 +492,11 @@ TEST_F(EntrezDialog, RunThatFellShortNamesEachGeneWithItsReasonOnceAndKeepsWhatI
 // was: no box, and the flank window opens.
 TEST_F(EntrezDialog, RunThatGotEveryFlankShowsNoBox)
 {
-    state.gSelLociName = {"GOOD", "GOOD2"};
-    state.gNumSelLoci = 2;
+    selectLoci({"GOOD", "GOOD2"});
     LoopbackServer server(mixedGenBankServer());
     pointServersAt(server);
-    platform::QtInet inet;
-    inet.setAccessType(platform::inet::Direct);
-    sequence::frmEntrezA dlg(nullptr, &inet);
-    dlg.show();
+    DirectDialog direct;
+    sequence::frmEntrezA& dlg = direct.dlg;
     chooseGenBank(dlg);
     QTest::mouseClick(dlg.cmdRetrieve, Qt::LeftButton);
     EXPECT_TRUE(dialogs.calls().empty());
@@ -535,8 +546,7 @@ TEST_F(EntrezDialog, Screenshot)
     if (!shot) {
         GTEST_SKIP() << "set TESSARAY_SCREENSHOT_DIR to a folder to take the picture";
     }
-    state.gSelLociName = {"YAL001C", "YAL002W", "YAL003W", "YAL004C/YAL005C", "YAL007C", "YAL008W", "YAL009W"};
-    state.gNumSelLoci = 7;
+    selectLoci({"YAL001C", "YAL002W", "YAL003W", "YAL004C/YAL005C", "YAL007C", "YAL008W", "YAL009W"});
     platform::QtInet inet;
     sequence::frmEntrezA dlg(nullptr, &inet);
     dlg.lblWait->setVisible(true);
@@ -572,15 +582,13 @@ QPixmap dialogWithBox(QWidget& dlg, QMessageBox& box)
 struct ShownDialog {
     ShownDialog()
     {
-        inet.setAccessType(platform::inet::Direct);
         dlg.resize(620, 380);
-        dlg.show();
         dlg.activateWindow();
     }
     platform::QtDialogs real;
     platform::ScopedDialogs realScope{real};
-    platform::QtInet inet;
-    sequence::frmEntrezA dlg{nullptr, &inet};
+    DirectDialog direct;
+    sequence::frmEntrezA& dlg = direct.dlg;
 };
 
 // The box of a server error over the retrieval dialog, with the real message
@@ -617,8 +625,7 @@ TEST_F(EntrezDialog, ShortfallSummaryScreenshot)
     if (!shot) {
         GTEST_SKIP() << "set TESSARAY_SCREENSHOT_DIR to a folder to take the picture";
     }
-    state.gSelLociName = {"PARTIAL", "SHORT", "FAIL", "GOOD"};
-    state.gNumSelLoci = 4;
+    selectLoci({"PARTIAL", "SHORT", "FAIL", "GOOD"});
     LoopbackServer server(mixedGenBankServer());
     pointServersAt(server);
     ShownDialog shown;
