@@ -527,6 +527,14 @@ void MainFrame::showEntry(int index, const std::string& caption)
     a->setEnabled(true);
 }
 
+void MainFrame::hideEntriesFrom(int count)
+{
+    for (std::size_t i = static_cast<std::size_t>(std::max(count, 0)); i < m_fileList.size(); ++i) {
+        m_fileList[i]->setVisible(false);
+        m_fileList[i]->setEnabled(false);
+    }
+}
+
 void MainFrame::Form_Load()
 {
     mQuorin::ProgramState& program = mQuorin::Program();

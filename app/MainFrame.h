@@ -83,8 +83,10 @@ public:
     // The recent-file entries of the File menu, in order.
     [[nodiscard]] const std::vector<QAction*>& mnuFileList() const { return m_fileList; }
 
-    // RecentFileMenu: entry i shows its caption, visible and enabled.
+    // RecentFileMenu: entry i shows its caption, visible and enabled; the
+    // entries from `count` on are hidden and disabled.
     void showEntry(int index, const std::string& caption) override;
+    void hideEntriesFrom(int count) override;
 
     // What a recent-file entry opens (set by the workbook-file commands).
     std::function<void(int index)> openRecentFile;

@@ -58,12 +58,17 @@ void IniQuorin::showList(RecentFileMenu& menu) const
     for (std::size_t i = 0; i < m_recent.size(); ++i) {
         menu.showEntry(static_cast<int>(i), std::to_string(i + 1) + ". " + m_recent[i]);
     }
+    menu.hideEntriesFrom(static_cast<int>(m_recent.size()));
 }
 
 void IniQuorin::RecentFile(RecentFileMenu& menu)
 {
     m_numRecent = readNumber(RecentSection, "NumRecentFile");
     if (m_numRecent == 0) {
+        // Read again after the list was shown (a close that was cancelled),
+        // an empty list leaves no entry that names a file.
+        m_recent.clear();
+        menu.hideEntriesFrom(0);
         return;
     }
     m_recent.assign(static_cast<std::size_t>(m_numRecent), std::string());
@@ -86,7 +91,7 @@ void IniQuorin::AddMenu(RecentFileMenu& menu, const std::string& fileName)
             return;
         }
         if (static_cast<int>(m_recent.size()) >= m_maxRecent) {
-            m_recent.resize(static_cast<std::size_t>(m_maxRecent - 1));
+            m_recent.pop_back();
         }
         m_recent.insert(m_recent.begin(), fileName);
         m_numRecent = static_cast<std::int16_t>(m_recent.size());

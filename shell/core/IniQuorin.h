@@ -20,10 +20,12 @@ namespace shell {
 // The menu that shows the recent-file list: entry i shows caption
 // "<i + 1>. <path>", visible and enabled. Entry 0 always exists (hidden until
 // the list has an entry); later entries are created as the list grows.
+// Entries from `count` on are hidden, so that none names a file past the list.
 class RecentFileMenu {
 public:
     virtual ~RecentFileMenu() = default;
     virtual void showEntry(int index, const std::string& caption) = 0;
+    virtual void hideEntriesFrom(int count) = 0;
 };
 
 class IniQuorin {
@@ -36,7 +38,10 @@ public:
     // Loads the list from the file and shows it in the menu.
     void RecentFile(RecentFileMenu& menu);
     // Puts a file at the top of the list, shows the list and writes it back.
-    // Raises "WriteMenu" / "Fail to write 'Recent Files' to QUORIN.INI" when
+    // A file already in the list moves to the top. A new file pushes every
+    // entry down one; the list grows while it is shorter than the maximum,
+    // else its last entry drops out, so a list longer than a lowered maximum
+    // keeps its length. With a maximum of 0 no new file is taken. Raises "WriteMenu" / "Fail to write 'Recent Files' to QUORIN.INI" when
     // the file cannot be written.
     void AddMenu(RecentFileMenu& menu, const std::string& fileName);
     bool WriteIniSuccess(const std::string& section, const std::string& key, const std::string& value,

@@ -387,6 +387,38 @@ TEST_F(WorkbookWindow, StatusBarKeepsTheOpenedFileWhenTheFrameIsActivatedAgain)
     EXPECT_EQ(frame->statusText().toStdString(), "File: " + p);
 }
 
+TEST_F(WorkbookWindow, AFileOpenedPastALoweredMaximumKeepsTheListAndEveryEntryOpensItsFile)
+{
+    // The settings of an earlier run: four files, the maximum since lowered to 2.
+    std::vector<std::string> files;
+    std::string settings = "[Recent Files]\r\nMaxNumRecentFile=2\r\nNumRecentFile=4\r\n";
+    for (int i = 0; i < 5; ++i) {
+        files.push_back(file("f" + std::to_string(i) + ".txt", "x\n" + std::to_string(i) + "\n"));
+        settings += "File" + std::to_string(i + 1) + "=" + files.back() + "\r\n";
+    }
+    testsupport::writeFile(m_dir.file("win") / "QUORIN.INI", settings);
+    program.releaseIni();
+    program.gIni().RecentFile(*frame);
+    open(files[4]);
+    const std::vector<std::string> expected = {files[4], files[0], files[1], files[2]};
+    ASSERT_EQ(program.gIni().NumRecentFile(), 4);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(program.gIni().RecentFileAt(static_cast<int>(i)), expected[i]);
+    }
+    for (std::size_t i = 0; i < frame->mnuFileList().size(); ++i) {
+        QAction* entry = frame->mnuFileList()[i];
+        ASSERT_EQ(entry->isVisible(), i < expected.size()) << i;
+        if (!entry->isVisible())
+            continue;
+        const std::string caption = entry->data().toString().toStdString();
+        const std::string path = caption.substr(caption.find(". ") + 2);
+        entry->trigger();
+        EXPECT_EQ(frame->statusText().toStdString(), "File: " + path) << caption;
+        EXPECT_EQ(active().cellValue(1, 2, 1), Value(path[path.size() - 5] - '0')) << caption;  // fN.txt holds N
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
 TEST_F(WorkbookWindow, RecentEntriesAreNumberedKeysAndListOnlyFilesThatLoaded)
 {
     const std::string a = file("a.txt", "x\ty\n1\t2\n");

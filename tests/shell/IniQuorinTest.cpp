@@ -13,6 +13,7 @@ namespace {
 struct MenuRecorder final : shell::RecentFileMenu {
     std::map<int, std::string> entries;
     void showEntry(int index, const std::string& caption) override { entries[index] = caption; }
+    void hideEntriesFrom(int count) override { entries.erase(entries.lower_bound(count), entries.end()); }
 };
 
 } // namespace
@@ -150,5 +151,46 @@ TEST(IniQuorin, NumbersOutOfRangeReadAsZero)
         const shell::IniQuorin settings(ini);
         EXPECT_EQ(settings.MaxNumRecentFile(), r.expected) << r.name;
         EXPECT_EQ(settings.InFileType(), std::to_string(r.expected)) << r.name;
+    }
+}
+
+TEST(IniQuorin, AddingAFileKeepsTheListLengthAndMovesEntriesDown)
+{
+    struct Row {
+        const char* name;
+        int max;
+        std::vector<std::string> stored;
+        std::string opened;
+        std::vector<std::string> expected;
+    };
+    const std::vector<std::string> four = {"/1", "/2", "/3", "/4"};
+    const Row rows[] = {
+        {"a listed file moves up past a lowered maximum", 2, four, "/3", {"/3", "/1", "/2", "/4"}},
+        {"a short list grows", 4, {"/1", "/2"}, "/5", {"/5", "/1", "/2"}},
+        {"a maximum of 0 takes no new file", 0, four, "/5", four},
+        {"a maximum of 0 still moves a listed file up", 0, four, "/2", {"/2", "/1", "/3", "/4"}},
+    };
+    for (const Row& r : rows) {
+        testsupport::TempDir dir;
+        const auto ini = dir.file("QUORIN.INI");
+        std::string text = "[Recent Files]\r\nMaxNumRecentFile=" + std::to_string(r.max) +
+                           "\r\nNumRecentFile=" + std::to_string(r.stored.size()) + "\r\n";
+        for (std::size_t i = 0; i < r.stored.size(); ++i) {
+            text += "File" + std::to_string(i + 1) + "=" + r.stored[i] + "\r\n";
+        }
+        testsupport::writeFile(ini, text);
+        shell::IniQuorin settings(ini);
+        MenuRecorder menu;
+        settings.RecentFile(menu);
+        settings.AddMenu(menu, r.opened);
+        shell::IniQuorin again(ini);
+        MenuRecorder reread;
+        again.RecentFile(reread);
+        std::map<int, std::string> expected;
+        for (std::size_t i = 0; i < r.expected.size(); ++i) {
+            expected[static_cast<int>(i)] = std::to_string(i + 1) + ". " + r.expected[i];
+        }
+        EXPECT_EQ(menu.entries, expected) << r.name;
+        EXPECT_EQ(reread.entries, expected) << r.name << ": the settings file holds the same list";
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -570,6 +571,7 @@ public:
         }
         entries[static_cast<std::size_t>(index)] = caption;
     }
+    void hideEntriesFrom(int count) override { entries.resize(std::min(entries.size(), static_cast<std::size_t>(count))); }
     std::vector<std::string> entries;
 };
 
