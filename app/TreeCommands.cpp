@@ -140,6 +140,14 @@ void TreeCommands::mnuTreeExprPlot()
     mQuorin::ProgramState& program = mQuorin::Program();
     program.gSelLociExpr.clear();
     program.gNumSelLoci = 0;
+    // Every clustering clears the data it last read, also when its dialog is
+    // then left without a run; a tree kept on screen then has no values
+    // until the next clustering reads the data again.
+    if (program.gRowName.empty() || program.gDataMat.empty()) {
+        platform::dialogs().MsgBox(DataClearedText, platform::mb::Information | platform::mb::OkOnly,
+                                   ProgramInfo::Title);
+        return;
+    }
     GetLociExprBelowNode(node);
     if (program.gNumSelLoci == 0) {
         platform::dialogs().MsgBox("None of the loci below this node is in the data set that was clustered.",

@@ -38,6 +38,11 @@ public:
     // The box that refuses a cut-off beyond the range of a double, above it
     // or (tooLarge false) below it.
     [[nodiscard]] static std::string CutoffOutOfRange(bool tooLarge);
+    // The box that refuses the expression plot after a later analysis
+    // command cleared the data that was clustered.
+    static constexpr const char* DataClearedText =
+        "The data that was clustered has been cleared by a later analysis command. "
+        "Cluster the data again (Analysis, Clustering) to plot the expression of these loci.";
 
     explicit TreeCommands(MainFrame& frame);
     ~TreeCommands() override;

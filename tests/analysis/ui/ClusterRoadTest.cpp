@@ -32,16 +32,20 @@
 #include "app/ClusterMenu.h"
 #include "analysis/ui/ClusterRun.h"
 #include "analysis/ui/frmClusterOpt.h"
+#include "graphs/ui/DrawChart.h"
+#include "graphs/ui/frmChart.h"
 #include "numeric/MatB.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Rnd.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/widgets/chart/ChartModel.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/core/StrUtil.h"
 #include "shell/core/mQuorin.h"
 #include "app/MainFrame.h"
+#include "app/TreeCommands.h"
 #include "app/WorkbookCommands.h"
 #include "app/frmMDIChild.h"
 #include "tests/app/MainWindowFixture.h"
@@ -157,6 +161,26 @@ protected:
         });
         frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
         ASSERT_TRUE(driven);
+    }
+
+    // Analysis, Clustering left with Escape in the dialog; false when the
+    // dialog did not open or Escape did not close it.
+    bool clusterLeftWithEscape()
+    {
+        bool left = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            left = !dialog->isVisible();
+            if (!left) {
+                dialog->reject();
+            }
+        });
+        frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
+        return left;
     }
 
     static void choose(analysis::frmClusterOpt& d, int method, int index)
@@ -395,23 +419,40 @@ TEST_F(ClusterRoad, ARefusedRunLeavesTheWindowAsItWas)
 TEST_F(ClusterRoad, EscapeInTheDialogStillTurnsToTheTreeView)
 {
     ASSERT_EQ(child->visibleView(), shell::View::Data);
-    bool left = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "the clustering dialog is open";
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        left = !dialog->isVisible();
-        if (!left) {
-            dialog->reject();
-        }
-    });
-    frame->action(QStringLiteral("mnuAnaCluster"))->trigger();
-    ASSERT_TRUE(left) << "Escape closes the dialog";
+    ASSERT_TRUE(clusterLeftWithEscape()) << "Escape closes the dialog";
     EXPECT_EQ(treeView().Count(), 0);
     EXPECT_EQ(child->visibleView(), shell::View::Tree);
     EXPECT_TRUE(child->ss()->isHidden());
     EXPECT_TRUE(frame->action(QStringLiteral("mnuTree"))->isVisible());
     EXPECT_FALSE(frame->action(QStringLiteral("mnuAnalysis"))->isVisible());
+}
+
+// A tree kept after No to "Delete the current tree" stays on screen when the
+// dialog is then left, but the data it was clustered from is cleared: its
+// expression plot says so, and clustering again brings the plot back.
+TEST_F(ClusterRoad, ExpressionPlotAfterTheDataWasClearedSaysSoAndClusteringBringsItBack)
+{
+    boxes.answer(Answer::Ok);
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 2, 1); });
+    frame->ShowView(shell::View::Data);
+    boxes.answer(Answer::No);
+    ASSERT_TRUE(clusterLeftWithEscape());
+    child->TreeView1()->Nodes().setSelected(1, true);
+    std::int32_t plotted = 0;
+    graphs::Graphics::setModalRunner([&](graphs::frmChart& w) { plotted = w.chart().columnCount(); });
+    boxes.answer(Answer::Ok);
+    frame->action(QStringLiteral("mnuTreeExprPlot"))->trigger();
+    EXPECT_EQ(plotted, 0);
+    EXPECT_EQ(boxes.last().text, shell::TreeCommands::DataClearedText);
+
+    frame->ShowView(shell::View::Data);
+    boxes.answer(Answer::No).answer(Answer::Ok);
+    cluster([&](analysis::frmClusterOpt& d) { choose(d, 2, 1); });
+    child->TreeView1()->Nodes().setSelected(1, true);
+    frame->action(QStringLiteral("mnuTreeExprPlot"))->trigger();
+    graphs::Graphics::setModalRunner({});
+    EXPECT_EQ(plotted, Loci) << "one line per locus of the first tree";
+    EXPECT_EQ(boxes.unscripted(), 0);
 }
 
 } // namespace
