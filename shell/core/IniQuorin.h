@@ -41,8 +41,9 @@ public:
     // A file already in the list moves to the top. A new file pushes every
     // entry down one; the list grows while it is shorter than the maximum,
     // else its last entry drops out, so a list longer than a lowered maximum
-    // keeps its length. With a maximum of 0 no new file is taken. Raises "WriteMenu" / "Fail to write 'Recent Files' to QUORIN.INI" when
-    // the file cannot be written.
+    // keeps its length. With a maximum of 0 no new file is taken. Raises
+    // "WriteMenu" / "Fail to write 'Recent Files' to QUORIN.INI" when the
+    // file cannot be written.
     void AddMenu(RecentFileMenu& menu, const std::string& fileName);
     bool WriteIniSuccess(const std::string& section, const std::string& key, const std::string& value,
                          const std::filesystem::path& iniFile);

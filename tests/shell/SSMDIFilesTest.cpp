@@ -571,7 +571,10 @@ public:
         }
         entries[static_cast<std::size_t>(index)] = caption;
     }
-    void hideEntriesFrom(int count) override { entries.resize(std::min(entries.size(), static_cast<std::size_t>(count))); }
+    void hideEntriesFrom(int count) override
+    {
+        entries.resize(std::min(entries.size(), static_cast<std::size_t>(count)));
+    }
     std::vector<std::string> entries;
 };
 
