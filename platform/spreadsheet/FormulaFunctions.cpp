@@ -74,12 +74,16 @@ double nowSerial()
     return kSerialOf1970 + seconds / 86400.0;
 }
 
-// A number written as text in an argument ("3", " 2.5 ").
-std::optional<double> numberInText(const std::string& text)
+// The number an argument gives: a number, or one written as text ("3").
+std::optional<double> numberOf(const Result& r)
 {
-    const Value v = parseEntry(text);
-    if (v.isNumber())
-        return v.number();
+    if (r.get_type() == Result::result_type::value)
+        return r.get_value();
+    if (r.get_type() == Result::result_type::string) {
+        const Value v = parseEntry(r.get_string());
+        if (v.isNumber())
+            return v.number();
+    }
     return std::nullopt;
 }
 
@@ -189,13 +193,10 @@ Result FormulaFunctions::call(const ixion::abs_address_t& pos, ixion::formula_to
             const Result n = evaluateArgument(pos, tokens, args[1], false);
             if (isError(n))
                 return n;
-            if (n.get_type() == Result::result_type::value) {
-                count = n.get_value();
-            } else if (n.get_type() == Result::result_type::string && numberInText(n.get_string())) {
-                count = *numberInText(n.get_string());
-            } else {
+            const auto given = numberOf(n);
+            if (!given)
                 return wrongArguments;
-            }
+            count = *given;
         }
         if (!(count >= 0))
             return wrongArguments;
@@ -276,22 +277,13 @@ std::optional<Result> FormulaFunctions::collectNumbers(const ixion::abs_address_
         return std::nullopt;
     }
     const Result r = evaluateArgument(pos, tokens, arg, false);
-    switch (r.get_type()) {
-    case Result::result_type::value:
-        numbers.push_back(r.get_value());
-        return std::nullopt;
-    case Result::result_type::string:
-        if (const auto n = numberInText(r.get_string())) {
-            numbers.push_back(*n);
-            return std::nullopt;
-        }
-        return Result(formula_error_t::invalid_value_type);
-    case Result::result_type::error:
+    if (isError(r))
         return r;
-    case Result::result_type::matrix:
-        break;
-    }
-    return Result(formula_error_t::invalid_value_type);
+    const auto n = numberOf(r);
+    if (!n)
+        return Result(formula_error_t::invalid_value_type);
+    numbers.push_back(*n);
+    return std::nullopt;
 }
 
 std::optional<ixion::abs_range_t> FormulaFunctions::referenceIn(const ixion::abs_address_t& pos,

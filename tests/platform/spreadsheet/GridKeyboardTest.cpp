@@ -219,6 +219,8 @@ TEST_F(GridKeyboardTest, TypedFormulasGiveWhatSpreadsheetsGive)
         {"=AVERAGE(A4:A6)", "#DIV/0!"},       // no number at all
         {"=LEFT(A5,-1)", "#VALUE!"},
         {"=SQRT(A1)", "#NAME?"},              // not evaluated: NOW below stays a number
+        {"=MIN(A1:A3,B10)", "#DIV/0!"},        // an error a reference brings in is carried
+        {"=MAX(\"12\",A1)", "12"},             // a number written as text counts
     };
     for (std::size_t r = 0; r < std::size(data); ++r) {
         clickCell(static_cast<int>(r) + 1, 1);
