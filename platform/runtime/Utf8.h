@@ -67,4 +67,28 @@ inline std::size_t utf8SequenceAt(std::string_view text, std::size_t i, char32_t
     return extra + 1;
 }
 
+// The text with each byte that starts no whole sequence (a lone
+// continuation byte, a sequence cut short, a byte UTF-8 never uses) replaced
+// by U+FFFD, so that no character of it is broken.
+inline std::string wholeUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t cp = 0;
+        const std::size_t length = utf8SequenceAt(text, i, cp);
+        if (length > 0) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            if (static_cast<unsigned char>(text[i]) < 0x80)
+                out += text[i];
+            else
+                appendUtf8(out, 0xFFFD);
+            ++i;
+        }
+    }
+    return out;
+}
+
 } // namespace platform::rt

@@ -18,6 +18,7 @@
 
 #include "platform/runtime/Utf8.h"
 #include "platform/spreadsheet/DefinedName.h"
+#include "platform/spreadsheet/FormulaFunctions.h"
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/SheetData.h"
 
@@ -307,6 +308,10 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
         bool logical = false;
     };
     std::vector<Registered> registered;
+    // Formulas calling functions that are computed here keep their texts
+    // for their turn.
+    FormulaFunctions functions(cxt, *resolver);
+    std::unordered_map<ixion::abs_address_t, std::string, ixion::abs_address_t::hash> ownCalls;
     for (auto& [pos, cell] : formulas) {
         try {
             const std::string text = spell ? rewriteFormulaNames(cell->formula(), spell) : cell->formula();
@@ -316,6 +321,10 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
             }
             ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
             const bool logical = givesLogical(tokens);
+            if (FormulaFunctions::calledIn(tokens)) {
+                ownCalls.emplace(pos, text);
+                tokens = functions.forDependencies(pos, std::move(tokens));
+            }
             cxt.set_formula_cell(pos, std::move(tokens));
             ixion::register_formula_cell(cxt, pos);
             dirty.insert(ixion::abs_range_t(pos));
@@ -337,19 +346,39 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
         return;
     }
     std::unordered_map<ixion::abs_address_t, CellError, ixion::abs_address_t::hash> failed;
-    try {
-        ixion::calculate_sorted_cells(cxt, sorted, 0);
-    } catch (const std::exception&) {
-        for (const ixion::abs_range_t& range : sorted) {
-            try {
-                ixion::calculate_sorted_cells(cxt, {range}, 0);
-            } catch (const ixion::not_implemented_error&) {
-                failed[range.first] = CellError::Name;
-            } catch (const std::exception&) {
-                failed[range.first] = CellError::Value;
-            }
+    const auto calculateOne = [&](const ixion::abs_address_t& pos, const std::function<void()>& calculate) {
+        try {
+            calculate();
+        } catch (const ixion::not_implemented_error&) {
+            failed[pos] = CellError::Name;
+        } catch (const std::exception&) {
+            failed[pos] = CellError::Value;
         }
+    };
+    const auto calculateRun = [&](const std::vector<ixion::abs_range_t>& run) {
+        try {
+            ixion::calculate_sorted_cells(cxt, run, 0);
+        } catch (const std::exception&) {
+            for (const ixion::abs_range_t& range : run)
+                calculateOne(range.first, [&] { ixion::calculate_sorted_cells(cxt, {range}, 0); });
+        }
+    };
+    // The engine computes runs of formulas between those calling functions
+    // computed here, which take their turn in the order of dependencies.
+    std::vector<ixion::abs_range_t> run;
+    for (const ixion::abs_range_t& range : sorted) {
+        const auto own = ownCalls.find(range.first);
+        if (own == ownCalls.end()) {
+            run.push_back(range);
+            continue;
+        }
+        calculateRun(run);
+        run.clear();
+        calculateOne(range.first, [&] {
+            functions.calculate(range.first, ixion::parse_formula_string(cxt, range.first, *resolver, own->second));
+        });
     }
+    calculateRun(run);
     if (!failed.empty()) {
         // Formulas that use a failed one, directly or not, carry its error
         // instead of reading it as empty.

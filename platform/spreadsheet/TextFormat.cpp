@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/Utf8.h"
 #include "platform/spreadsheet/CodePage.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/NumberFormat.h"
@@ -37,8 +38,10 @@ bool isValidUtf8(std::string_view s) noexcept
     return true;
 }
 
-std::string oneLine(std::string s)
+// A cell's text on one line, its characters whole.
+std::string oneLine(std::string_view text)
 {
+    std::string s = platform::rt::wholeUtf8(text);
     for (char& c : s)
         if (c == '\t' || c == '\r' || c == '\n')
             c = ' ';
@@ -179,7 +182,7 @@ void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly)
 {
     auto escape = [](std::string_view s) {
         std::string e;
-        for (char c : s) {
+        for (char c : platform::rt::wholeUtf8(s)) {
             switch (c) {
             case '&':
                 e += "&amp;";

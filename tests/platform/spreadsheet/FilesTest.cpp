@@ -359,6 +359,32 @@ TEST(WorkbookFiles, TextWriteKeepsEmptyCellsAndFlattensLineBreaksInTexts)
     EXPECT_EQ(testsupport::readFile(path), "two lines\t\t\r\n\t\t1e+20\r\n");
 }
 
+// A broken character in a cell (a byte of a damaged file) is written as
+// U+FFFD, so that the file stays UTF-8 and its other characters read back.
+TEST(WorkbookFiles, TextAndHtmlWritersWriteNoBrokenCharacter)
+{
+    testsupport::TempDir dir;
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value("x\xC3"));
+    wb.setCellValue(1, 1, 2, Value("\xC3\x85ngstr\xC3\xB6m"));
+    wb.setCellValue(1, 1, 3, Value("\x85"));
+    const std::string replaced = "x\xEF\xBF\xBD", kept = "\xC3\x85ngstr\xC3\xB6m", lone = "\xEF\xBF\xBD";
+    const std::string text = replaced + "\t" + kept + "\t" + lone;
+    const std::string html = "<td>" + replaced + "</td><td>" + kept + "</td><td>" + lone + "</td>";
+    for (const FileType type : {FileType::Text, FileType::TextValuesOnly, FileType::Html, FileType::HtmlDataOnly}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        const std::string path = dir.file("broken").string();
+        wb.Write(path, static_cast<std::int32_t>(type));
+        const bool isHtml = type == FileType::Html || type == FileType::HtmlDataOnly;
+        EXPECT_NE(testsupport::readFile(path).find(isHtml ? html : text), std::string::npos);
+        if (isHtml)
+            continue;  // written, never read
+        Workbook back;
+        back.Read(path);
+        EXPECT_EQ(back.cellValue(1, 1, 2), Value("\xC3\x85ngstr\xC3\xB6m"));
+    }
+}
+
 TEST(WorkbookFiles, XlsReadKeepsTheActiveBookAfterAFailedRead)
 {
     testsupport::TempDir dir;

@@ -10,11 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
+#include <vector>
 
 #include "platform/spreadsheet/SpreadsheetWidget.h"
+#include "platform/spreadsheet/Workbook.h"
 #include "tests/platform/spreadsheet/GridFixture.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -36,10 +41,20 @@ protected:
         ASSERT_NE(focus, nullptr);
         QTest::keyClick(focus, c, needsShift(c) ? Qt::ShiftModifier : Qt::NoModifier);
     }
+    // UTF-8 text; a letter past ASCII comes from its own key (Qt names the
+    // keys of Latin-1 letters by their capitals).
     static void type(std::string_view text)
     {
-        for (const char c : text)
-            type(c);
+        for (const QChar c : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) {
+            if (c.unicode() < 0x80) {
+                type(c.toLatin1());
+                continue;
+            }
+            QWidget* focus = QApplication::focusWidget();
+            ASSERT_NE(focus, nullptr);
+            QTest::sendKeyEvent(QTest::Click, focus, static_cast<Qt::Key>(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+        }
     }
     static void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -179,6 +194,66 @@ TEST_F(GridKeyboardTest, AKeyGivenToTheGridDuringAnEditGoesToTheEditorOnce)
     key(Qt::Key_F5, Qt::ShiftModifier);
     key(Qt::Key_Return);
     EXPECT_EQ(shown(2, 2), "abC_+x");
+}
+
+// Text and empty cells that a reference brings in stay out of AVERAGE, MIN
+// and MAX; text functions count characters, never bytes; NOW is a date
+// serial of the 1900 date system. The grid and a text save show the same.
+TEST_F(GridKeyboardTest, TypedFormulasGiveWhatSpreadsheetsGive)
+{
+    const char* const data[] = {"4", "9", "2", "abc", "\u00c5ngstr\u00f6m \u00b5g/ml"};
+    struct Row {
+        const char* formula;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"=AVERAGE(A1:A4)", "5"},
+        {"=MIN(A1,A4)", "4"},
+        {"=MAX(-3,A4)", "-3"},
+        {"=MAX(A1:A6)", "9"},                 // a range, with text and an empty cell in it
+        {"=AVERAGE(A1:A3,A6)+MIN(A2:A9)", "7"},
+        {"=SUM(A1:A4)", "15"},
+        {"=LEN(\"\u00c5ngstr\u00f6m \u00b5g/ml\")", "14"},
+        {"=LEFT(A5,1)", "\u00c5"},
+        {"=LEFT(A5,LEN(A5)-3)&\"|\"", "\u00c5ngstr\u00f6m \u00b5g|"},
+        {"=AVERAGE(A4:A6)", "#DIV/0!"},       // no number at all
+        {"=LEFT(A5,-1)", "#VALUE!"},
+        {"=SQRT(A1)", "#NAME?"},              // not evaluated: NOW below stays a number
+        {"=MIN(A1:A3,B10)", "#DIV/0!"},        // an error a reference brings in is carried
+        {"=MAX(\"12\",A1)", "12"},             // a number written as text counts
+    };
+    for (std::size_t r = 0; r < std::size(data); ++r) {
+        clickCell(static_cast<int>(r) + 1, 1);
+        type(data[r]);
+        key(Qt::Key_Return);
+    }
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        clickCell(static_cast<int>(r) + 1, 2);
+        type(rows[r].formula);
+        key(Qt::Key_Return);
+        EXPECT_EQ(shown(static_cast<int>(r) + 1, 2), rows[r].shown) << rows[r].formula;
+    }
+    clickCell(1, 3);
+    type("=NOW()");
+    key(Qt::Key_Return);
+    const double serialNow = 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
+    EXPECT_NEAR(widget->workbook().cellValue(1, 1, 3).number(), serialNow, 1.0) << "the local time of day";
+
+    testsupport::TempDir dir;
+    const auto path = dir.file("formulas.txt");
+    widget->workbook().Write(path.string(), static_cast<std::int32_t>(spreadsheet::FileType::Text));
+    const std::vector<std::string> lines = testsupport::crlfLines(testsupport::readFile(path));
+    ASSERT_EQ(lines.size(), std::size(rows));
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        const std::string line = (r < std::size(data) ? data[r] : "") + std::string("\t") + rows[r].shown + "\t";
+        EXPECT_EQ(lines[r].substr(0, line.size()), line) << rows[r].formula;
+    }
+    EXPECT_NEAR(std::strtod(lines[0].substr(lines[0].rfind('\t') + 1).c_str(), nullptr), serialNow, 1.0);
+
+    spreadsheet::Workbook back;
+    back.Read(path.string());
+    EXPECT_EQ(back.cellValue(1, 5, 1), Value(data[4])) << "read back as UTF-8";
+    EXPECT_EQ(back.cellValue(1, 8, 2), Value("\u00c5"));
 }
 
 } // namespace
