@@ -429,22 +429,6 @@ TEST(WorkbookFiles, CommaSeparatedTextWithoutTabsIsSplitAtCommas)
 
 namespace {
 
-// A book of one sheet named as a text file names it, of plain values each
-// shown as it is, loses nothing in any type.
-TEST(WorkbookFiles, APlainOneSheetBookIsSaidToLoseNothingInAnyType)
-{
-    Workbook wb;
-    wb.setCellValue(1, 1, 1, Value("gene"));
-    wb.setCellValue(1, 2, 1, Value(0.5));
-    wb.setCellValue(1, 2, 2, Value(-1234567.125));
-    wb.setPageSetup(1, spreadsheet::PageSetup());
-    wb.setOptions(spreadsheet::WorkbookOptions());
-    for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
-        SCOPED_TRACE(code);
-        EXPECT_EQ(spreadsheet::unkeptQuestion(wb, static_cast<FileType>(code)), std::nullopt);
-    }
-}
-
 // The question names each kind of loss on a line of its own, counted, the
 // first places named.
 TEST(WorkbookFiles, TheQuestionNamesEveryLossOfTheTypeCounted)
@@ -453,14 +437,7 @@ TEST(WorkbookFiles, TheQuestionNamesEveryLossOfTheTypeCounted)
         const char* name;
         std::function<void(Workbook&)> make;
         FileType type;
-        std::vector<std::string> lines;  // "" for no question
-    };
-    const auto object = [](Workbook& wb, std::int32_t sheet) {
-        spreadsheet::DrawingObject line;
-        line.kind = spreadsheet::ObjectKind::Line;
-        line.from = {1, 1, 0, 0};
-        line.to = {3, 3, 0, 0};
-        (void)wb.addObject(sheet, line);
+        std::vector<std::string> lines;
     };
     const Row rows[] = {
         {"two sheets as text", [](Workbook&) {}, FileType::Text,
@@ -485,79 +462,13 @@ TEST(WorkbookFiles, TheQuestionNamesEveryLossOfTheTypeCounted)
          {"1 formula, written as its value",
           "the characters it lacks in 4 texts, written as \"?\": cell C1 of sheet Expression data, cell C2 of sheet "
           "Expression data, cell C3 of sheet Expression data and 1 more (Excel 97/2000 keeps them)"}},
-        {"formats and a line break, text values only",
-         [](Workbook& wb) {
-             wb.setNumSheets(1);
-             wb.setSheetName(1, "Sheet1");
-             wb.setCellValue(1, 5, 1, Value("two\nlines"));
-             wb.setSelection(1, 1, 2, 2);
-             wb.setFontBold(true);
-             wb.SetColWidth(1, 1, 20);
-             wb.SetRowHidden(3, 3, true);
-         },
-         FileType::TextValuesOnly,
-         {"formatting: the formats of 4 cells and the size or hiding of 2 rows and columns",
-          "the tabs and line breaks of 1 text, written as blanks: cell A5 of sheet Sheet1"}},
-        {"everything beyond the cells, Excel 97",
-         [&](Workbook& wb) {
-             object(wb, 2);
-             wb.setDefinedName("Genes", "'Expression data'!$A$2:$A$3");
-             wb.setDefinedName("Dose", "0.05");
-             wb.editSheetFormat(1, [](spreadsheet::SheetFormat& f) {
-                 (void)f.addRowBreak(3);
-                 (void)f.addColBreak(2);
-                 f.freeze = {1, 1, 1, 0};
-                 f.printArea = spreadsheet::RangeRef{1, 1, 3, 2};
-                 f.printTitles = spreadsheet::RangeRef{1, 0, 1, 0};
-             });
-             wb.editSheetFormat(2, [](spreadsheet::SheetFormat& f) { f.isProtected = true; });
-             spreadsheet::PageSetup scaled;
-             scaled.scale = 50;
-             wb.setPageSetup(1, scaled);
-             wb.setPageSetup(2, scaled);
-             spreadsheet::WorkbookOptions options;
-             options.autoRecalc = false;
-             options.showColHeading = false;
-             wb.setOptions(options);
-         },
-         FileType::Excel97,
-         {"1 drawing object", "2 defined names", "2 manual page breaks",
-          "the page setups of sheets Expression data and M\xC3\xBCller 2", "the frozen panes of sheet Expression data",
-          "the protection of sheet M\xC3\xBCller 2", "the print area of sheet Expression data",
-          "the print titles of sheet Expression data",
-          "the workbook options (manual recalculation and column headings hidden)"}},
-        {"everything, our own format",
-         [&](Workbook& wb) {
-             object(wb, 1);
-             wb.setDefinedName("Dose", "0.05");
-             wb.setCellValue(1, 2, 3, Value(std::string(40000, 'x')));
-             wb.setFontBold(true);
-         },
-         FileType::Native6, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Workbook wb = sampleBook();
         row.make(wb);
         const std::optional<std::string> question = spreadsheet::unkeptQuestion(wb, row.type);
-        if (row.lines.empty()) {
-            EXPECT_EQ(question, std::nullopt);
-            continue;
-        }
         EXPECT_EQ(question.value_or(""), testsupport::unkeptQuestionText(row.type, row.lines));
-    }
-}
-
-// An HTML page we wrote is refused by the reader as no workbook, not read
-// as text with its tags in the cells.
-TEST(WorkbookFiles, AnHtmlPageIsNoWorkbook)
-{
-    testsupport::TempDir dir;
-    for (const FileType type : {FileType::Html, FileType::HtmlDataOnly}) {
-        const fs::path path = dir.file("page.htm");
-        sampleBook().Write(path.string(), static_cast<std::int32_t>(type));
-        Workbook back;
-        EXPECT_EQ(testsupport::errorNumber([&] { (void)back.Read(path.string()); }), spreadsheet::kInvalidFileFormat);
     }
 }
 

@@ -542,7 +542,8 @@ namespace {
 
 // A book as a user leaves it after an analysis: three sheets, formulas, a
 // number with a format, texts past Latin-1 and with a line break, formats,
-// a name, an object, frozen panes, print ranges, a page setup, protection.
+// a name, an object, frozen panes, print ranges, a page setup and break,
+// options, protection.
 Workbook richBook()
 {
     Workbook wb;
@@ -574,6 +575,10 @@ Workbook richBook()
     box.from = {2, 5, 0, 0};
     box.to = {6, 7, 0, 0};
     (void)wb.addObject(1, box);
+    wb.editSheetFormat(1, [](spreadsheet::SheetFormat& f) { (void)f.addRowBreak(3); });
+    spreadsheet::WorkbookOptions options;
+    options.showGridLines = false;
+    wb.setOptions(options);
     wb.setEnableProtection(true);
     wb.setCellValue(2, 1, 1, Value(0.1 + 0.2));
     wb.setCellFormula(2, 2, 1, "A1*10");
@@ -669,6 +674,8 @@ Differences differences(const Workbook& wb, const Workbook& back)
                 need("the size or hiding of");
         if (back.objects(b).size() != wb.objects(s).size())
             need("drawing object");
+        if (g.rowBreaks() != f.rowBreaks() || g.colBreaks() != f.colBreaks())
+            need("manual page break");
         if (back.pageSetup(b) != wb.pageSetup(s))
             need("the page setup of sheet " + wb.SheetName(s));
         if (g.freeze != f.freeze)
@@ -682,6 +689,8 @@ Differences differences(const Workbook& wb, const Workbook& back)
     }
     if (back.definedNames().size() != wb.definedNames().size())
         need("defined name");
+    if (back.options() != wb.options())
+        need("the workbook options (grid lines hidden)");
     if (d.formulas > 0)
         need(std::to_string(d.formulas) + (d.formulas == 1 ? " formula," : " formulas,"));
     if (d.numbers > 0)
