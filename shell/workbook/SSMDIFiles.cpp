@@ -142,9 +142,8 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::v
 }
 
 // Before a save in a type that would not keep everything the workbook holds
-// (texts it cannot hold whole, drawing objects, defined names, page breaks,
-// page setups, workbook options) the user is told what would be lost and
-// which type keeps it, in one question: false when the save is not to go on.
+// (as the type's writer describes what it keeps) the user is told all that
+// would be lost, in one question: false when the save is not to go on.
 bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
 {
     if (!spreadsheet::isValidFileType(type)) {

@@ -85,8 +85,8 @@ spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
 // cancelled dialog ends silently. A file whose first 500 bytes (all, when
 // shorter) are below 127 and that is not in the program's own workbook
 // format (which is text too) nor an HTML page (which the workbook reader
-// refuses, as we write pages but read none) is plain text, read by ReadDelimText into sheet 1
-// from A1 of the active workbook when that is an empty, unchanged workbook
+// refuses: we write pages but read none) is plain text, read by
+// ReadDelimText into sheet 1 from A1 of the active workbook when that is an empty, unchanged workbook
 // never saved, else of a new document window; any other file is read by the
 // workbook reader into a new document window that takes the path as its
 // TableName and caption and the file type code as its Tag. Any failure
