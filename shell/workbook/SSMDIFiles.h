@@ -86,12 +86,12 @@ spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
 // shorter) are below 127 and that is not in the program's own workbook
 // format (which is text too) nor an HTML page (which the workbook reader
 // refuses: we write pages but read none) is plain text, read by
-// ReadDelimText into sheet 1 from A1 of the active workbook when that is an empty, unchanged workbook
-// never saved, else of a new document window; any other file is read by the
-// workbook reader into a new document window that takes the path as its
-// TableName and caption and the file type code as its Tag. Any failure
-// (unreadable file, unknown format) closes the
-// window made for the file, shows "Unable to load " & path and changes no
+// ReadDelimText into sheet 1 from A1 of the active workbook when that is an
+// empty, unchanged workbook never saved, else of a new document window; any
+// other file is read by the workbook reader into a new document window that
+// takes the path as its TableName and caption and the file type code as its
+// Tag. Any failure (unreadable file, unknown format) closes the window made
+// for the file, shows "Unable to load " & path and changes no
 // workbook. Rows and columns that do not fit a sheet are left out, and once
 // the file shows, one message says which ("Rows after 16,384 of sheet Sheet1
 // were not loaded: a sheet holds 16,384 rows."). True when the file was loaded.
