@@ -86,6 +86,12 @@ void FrameWorkbookHost::setCaption(spreadsheet::Workbook& book, const std::strin
     }
 }
 
+std::string FrameWorkbookHost::caption(const spreadsheet::Workbook& book)
+{
+    const frmMDIChild* child = windowOf(book);
+    return child ? child->windowTitle().toStdString() : std::string();
+}
+
 spreadsheet::Workbook* FrameWorkbookHost::workbookOfFile(const std::string& path)
 {
     for (frmMDIChild* child : m_frame.Documents()) {

@@ -38,6 +38,7 @@ public:
     void showWorkbook(spreadsheet::Workbook& book) override;
     void discardWorkbook(spreadsheet::Workbook& book) override;
     void setCaption(spreadsheet::Workbook& book, const std::string& caption) override;
+    [[nodiscard]] std::string caption(const spreadsheet::Workbook& book) override;
     [[nodiscard]] spreadsheet::Workbook* workbookOfFile(const std::string& path) override;
     void setTextFileOf(spreadsheet::Workbook& book, const std::string& path) override;
     void setStatusText(const std::string& text) override;

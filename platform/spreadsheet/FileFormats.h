@@ -14,7 +14,7 @@
 
 namespace spreadsheet {
 class Workbook;
-struct UnkeptText;
+struct FileKeeps;
 }
 
 namespace spreadsheet::detail {
@@ -36,9 +36,11 @@ void writeText(std::ostream& out, const Workbook& book, bool valuesOnly);
 // dataOnly: the active sheet's table alone; else a page with every sheet.
 void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly);
 
-// What a save in `type` (Excel 5 or 97) would do to the text and which type
-// keeps it whole: the first sentences of unkeptQuestion.
-std::string unkeptTextSentence(const Workbook& book, FileType type, const UnkeptText& text);
+// What each writer keeps (FileKeeps in WorkbookFiles.h), next to its code.
+FileKeeps nativeKeeps();
+FileKeeps xlsKeeps(bool biff8);
+FileKeeps textKeeps(bool valuesOnly);
+FileKeeps htmlKeeps(bool dataOnly);
 
 bool looksLikeCompoundFile(std::string_view bytes) noexcept;
 // The whole file, already read. Cells past a sheet's rows and columns are

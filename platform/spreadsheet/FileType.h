@@ -58,4 +58,28 @@ static_assert(static_cast<int>(FileType::Count) == 9, "the output list has eight
     return {};
 }
 
+// The extension (without its dot) the save dialog gives files of a type;
+// "" for None and Count. Two types share each one.
+[[nodiscard]] constexpr std::string_view fileTypeExtension(FileType type) noexcept
+{
+    switch (type) {
+    case FileType::Excel5:
+    case FileType::Excel97:
+        return "xls";
+    case FileType::Native:
+    case FileType::Native6:
+        return "vts";
+    case FileType::Html:
+    case FileType::HtmlDataOnly:
+        return "htm";
+    case FileType::Text:
+    case FileType::TextValuesOnly:
+        return "txt";
+    case FileType::None:
+    case FileType::Count:
+        break;
+    }
+    return {};
+}
+
 } // namespace spreadsheet

@@ -14,6 +14,7 @@
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 
 namespace spreadsheet::detail {
 
@@ -532,6 +533,27 @@ const std::vector<std::string_view>* readDefinedNames(LineReader& in, const std:
 bool looksNative(std::string_view bytes) noexcept
 {
     return bytes.substr(0, kNativeMagic.size()) == kNativeMagic;
+}
+
+// Our own format keeps all a workbook holds.
+FileKeeps nativeKeeps()
+{
+    return {.everySheet = true,
+            .formulas = true,
+            .numbersInFull = true,
+            .formats = true,
+            .lineBreaks = true,
+            .everyCharacter = true,
+            .textLength = 0,
+            .objects = true,
+            .names = true,
+            .pageBreaks = true,
+            .pageSetups = true,
+            .options = true,
+            .frozenPanes = true,
+            .protection = true,
+            .printAreas = true,
+            .printTitles = true};
 }
 
 void writeNative(std::ostream& out, const Workbook& book, FileType type)

@@ -8,6 +8,7 @@
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 
 namespace spreadsheet::detail {
 
@@ -237,6 +238,23 @@ void writeHtml(std::ostream& out, const Workbook& book, bool dataOnly)
         table(s);
     }
     out << "</body>\r\n</html>\r\n";
+}
+
+// Text keeps the active sheet's values, each in its cell: formulas as
+// their results, numbers as shown unless valuesOnly, tabs and line breaks
+// inside texts as blanks, and nothing else.
+FileKeeps textKeeps(bool valuesOnly)
+{
+    return {.numbersInFull = valuesOnly, .everyCharacter = true};
+}
+
+// HTML keeps every sheet's values and name (dataOnly: the active sheet's
+// values alone), formulas as their results, numbers as shown, and no
+// formatting: the tables set numbers to the right and nothing else. A page
+// shows a tab or line break inside a text as a blank.
+FileKeeps htmlKeeps(bool dataOnly)
+{
+    return {.everySheet = !dataOnly, .everyCharacter = true};
 }
 
 } // namespace spreadsheet::detail

@@ -1,5 +1,6 @@
 #include "platform/spreadsheet/WorkbookFiles.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -13,8 +14,6 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FileFormats.h"
-#include "platform/spreadsheet/PageSetup.h"
-#include "platform/spreadsheet/SheetFormat.h"
 #include "platform/spreadsheet/Workbook.h"
 
 namespace spreadsheet {
@@ -136,93 +135,24 @@ std::string leftOutMessage(const std::vector<LeftOut>& leftOut)
     return text;
 }
 
-namespace {
-
-// "1 drawing object", "3 drawing objects".
-std::string counted(std::size_t n, const std::string& one)
+bool looksLikeHtml(std::string_view bytes) noexcept
 {
-    return std::to_string(n) + " " + one + (n == 1 ? "" : "s");
-}
-
-// "a", "a and b", "a, b and c".
-std::string listed(const std::vector<std::string>& parts)
-{
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            text += i + 1 == parts.size() ? " and " : ", ";
-        text += parts[i];
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos)
+        return false;
+    bytes.remove_prefix(start);
+    for (const std::string_view tag : {"<!doctype html", "<html", "<table"}) {
+        if (bytes.size() < tag.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < tag.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(bytes[i])) == tag[i];
+        if (same)
+            return true;
     }
-    return text;
-}
-
-// What of the content the save would lose, each part counted or named.
-std::string contentSentence(const Workbook& book, FileType type, const UnkeptContent& lost)
-{
-    std::vector<std::string> parts;
-    if (lost.objects > 0)
-        parts.push_back(counted(lost.objects, "drawing object"));
-    if (lost.names > 0)
-        parts.push_back(counted(lost.names, "defined name"));
-    if (lost.pageBreaks > 0)
-        parts.push_back(counted(lost.pageBreaks, "manual page break"));
-    if (lost.pageSetups.size() == 1)
-        parts.push_back("the page setup of sheet " + book.SheetName(lost.pageSetups.front()));
-    else if (!lost.pageSetups.empty())
-        parts.push_back("the page setups of " + std::to_string(lost.pageSetups.size()) + " sheets");
-    if (lost.options) {
-        const WorkbookOptions& o = book.options();
-        std::vector<std::string> changed;
-        if (!o.autoRecalc)
-            changed.emplace_back("manual recalculation");
-        if (!o.showGridLines)
-            changed.emplace_back("grid lines hidden");
-        if (!o.showRowHeading)
-            changed.emplace_back("row headings hidden");
-        if (!o.showColHeading)
-            changed.emplace_back("column headings hidden");
-        parts.push_back("the workbook options (" + listed(changed) + ")");
-    }
-    return std::string(fileTypeName(type)) +
-           " keeps no drawing objects, defined names, manual page breaks, page setups or workbook options: this "
-           "workbook would lose " +
-           listed(parts) + ". " + std::string(fileTypeName(FileType::Native)) + " keeps them.";
-}
-
-} // namespace
-
-UnkeptContent unkeptContent(const Workbook& book, FileType type)
-{
-    UnkeptContent lost;
-    if (type == FileType::Native || type == FileType::Native6)
-        return lost;
-    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
-        lost.objects += book.objects(s).size();
-        const SheetFormat& format = book.sheetFormat(s);
-        lost.pageBreaks += format.rowBreaks().size() + format.colBreaks().size();
-        if (book.pageSetup(s) != PageSetup())
-            lost.pageSetups.push_back(s);
-    }
-    lost.names = book.definedNames().size();
-    lost.options = book.options() != WorkbookOptions();
-    return lost;
-}
-
-std::optional<std::string> unkeptQuestion(const Workbook& book, FileType type)
-{
-    const std::optional<UnkeptText> text = firstUnkeptText(book, type);
-    const UnkeptContent content = unkeptContent(book, type);
-    if (!text && content.isEmpty())
-        return std::nullopt;
-    std::string question;
-    if (text)
-        question = detail::unkeptTextSentence(book, type, *text);
-    if (!content.isEmpty()) {
-        if (!question.empty())
-            question += "\r\n";
-        question += contentSentence(book, type, content);
-    }
-    return question + "\r\n\r\nSave in " + std::string(fileTypeName(type)) + " anyway?";
+    return false;
 }
 
 FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut)
@@ -234,11 +164,37 @@ FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<L
         return detail::readXls(bytes, into, leftOut);
     if (detail::looksNative(bytes))
         return detail::readNative(bytes, into);
+    if (looksLikeHtml(bytes))
+        detail::invalidFormat("readWorkbookFile", "an HTML page");
     if (detail::looksLikeText(bytes)) {
         detail::readText(bytes, into, leftOut);
         return FileType::Text;
     }
     detail::invalidFormat("readWorkbookFile", "not a workbook");
+}
+
+// Each writer's description of what its types keep, in the order of the
+// writers below.
+FileKeeps fileKeeps(FileType type)
+{
+    switch (type) {
+    case FileType::Excel5:
+    case FileType::Excel97:
+        return detail::xlsKeeps(type == FileType::Excel97);
+    case FileType::Native:
+    case FileType::Native6:
+        return detail::nativeKeeps();
+    case FileType::Html:
+    case FileType::HtmlDataOnly:
+        return detail::htmlKeeps(type == FileType::HtmlDataOnly);
+    case FileType::Text:
+    case FileType::TextValuesOnly:
+        return detail::textKeeps(type == FileType::TextValuesOnly);
+    case FileType::None:
+    case FileType::Count:
+        break;
+    }
+    return {};
 }
 
 void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type)

@@ -10,9 +10,10 @@
 //     or comma-separated when it holds commas but no tab;
 //   - cells past a sheet's 16,384 rows and 256 columns are left out, and
 //     each sheet that lost some is listed in `leftOut` (see LeftOut.h);
-//   - anything else, and any of these that is damaged, truncated, encrypted
-//     or empty, raises error 321 ("Invalid file format"), which the program
-//     reports as "Unable to load"; a missing file raises 53.
+//   - an HTML page or table (looksLikeHtml), anything else, and any of
+//     these that is damaged, truncated, encrypted or empty, raises error 321
+//     ("Invalid file format"), which the program reports as "Unable to
+//     load"; a missing file raises 53.
 //
 // Writing goes to a temporary file in the target's folder that replaces the
 // target only once it is complete, so a failed write leaves the old file as
@@ -20,9 +21,11 @@
 // full, 5 for a type that cannot be written.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/spreadsheet/FileType.h"
@@ -38,55 +41,93 @@ inline constexpr std::int32_t kInvalidFileFormat = 321;
 // Fills `into` (a fresh workbook) from the file and returns the file's type;
 // what did not fit a sheet is added to `leftOut` when given.
 FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
+// Whether the bytes begin (after a byte-order mark and blanks) with an HTML
+// page or table, as the HTML writers make them: no workbook this program
+// reads, so the reader refuses it (321) rather than take its tags for text.
+[[nodiscard]] bool looksLikeHtml(std::string_view bytes) noexcept;
 void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type);
 
-// A text that a save in some type would not keep whole: the first in the
-// workbook's order (sheet by sheet, its name first, then its cells row by
-// row).
-struct UnkeptText {
-    std::int32_t sheet = 0;  // from 1
-    std::int32_t row = 0;    // from 1; 0: the sheet's name
+// What a file of one type keeps of a workbook. Each writer describes its
+// own types next to its code (detail::nativeKeeps, xlsKeeps, textKeeps,
+// htmlKeeps) and the question before a save is built from that description
+// alone, so whatever a type is not described as keeping is named when the
+// book holds it. A field a description leaves out is false: a writer that
+// does not say it keeps something is asked about, never silent.
+struct FileKeeps {
+    bool everySheet = false;      // else the active sheet's cells alone, without its name
+    bool formulas = false;        // else their results
+    bool numbersInFull = false;   // else as shown, rounded by their number format (15 digits at most)
+    bool formats = false;         // cell formats, row heights, column widths, hidden lines, sheet defaults
+    bool lineBreaks = false;      // tabs and line breaks inside texts; else blanks in their place
+    bool everyCharacter = false;  // else Windows-1252 alone, "?" for the rest (one per character)
+    std::size_t textLength = 0;   // characters a text keeps (UTF-16 units where every character is kept); 0 any
+    bool objects = false;         // drawing objects
+    bool names = false;           // defined names
+    bool pageBreaks = false;      // manual page breaks
+    bool pageSetups = false;      // page setups of the sheets
+    bool options = false;         // the workbook options
+    bool frozenPanes = false;
+    bool protection = false;      // the sheets' protection
+    bool printAreas = false;
+    bool printTitles = false;
+};
+// The description of the writer of `type`; nothing kept for None and Count.
+[[nodiscard]] FileKeeps fileKeeps(FileType type);
+
+// A cell (row and col from 1) or, with row 0, the name of a sheet.
+struct TextPlace {
+    std::int32_t sheet = 0;
+    std::int32_t row = 0;
     std::int32_t col = 0;
-    bool tooLong = false;    // longer than a cell of the type holds; else it has
-                             // characters the type lacks
-    std::size_t length = 0;  // characters of the text (when too long)
-    std::size_t kept = 0;    // characters the type keeps (when too long)
 };
 
-// The first text a file of `type` would not keep whole: Excel 5/95 writes
-// texts in Windows-1252 ("?" for every character it lacks, as in Cyrillic or
-// CJK text) and keeps 2,072 characters of a cell; Excel 97/2000 keeps 32,767.
-// The other types keep every text. Linear in the cells.
-[[nodiscard]] std::optional<UnkeptText> firstUnkeptText(const Workbook& book, FileType type);
-
-// What a workbook holds besides its cells that a file of some type would be
-// written without. Only our own format (Native, Native6) keeps drawing
-// objects, defined names, manual page breaks, page setups and the workbook
-// options; .xls, HTML and text files keep none of them. A page setup counts
-// only where it differs from a new sheet's (PageSetup{}), the options only
-// where they differ from a new workbook's (WorkbookOptions{}, every one on),
-// as our own format writes them only then: a book of plain cells loses
-// nothing.
-struct UnkeptContent {
-    std::size_t objects = 0;               // drawing objects of every sheet
-    std::size_t names = 0;                 // defined names
-    std::size_t pageBreaks = 0;            // manual row and column breaks of every sheet
-    std::vector<std::int32_t> pageSetups;  // the sheets (from 1) with a page setup of their own
-    bool options = false;                  // the workbook options differ from a new workbook's
-
-    [[nodiscard]] bool isEmpty() const noexcept
-    {
-        return objects == 0 && names == 0 && pageBreaks == 0 && pageSetups.empty() && !options;
-    }
+// Places counted in full and named for the first kNamedPlaces of them.
+struct Places {
+    static constexpr std::size_t kNamedPlaces = 3;
+    std::size_t count = 0;
+    std::vector<TextPlace> first;
+    void add(const TextPlace& place);
 };
-// Nothing for our own format. Linear in the sheets, objects and breaks.
-[[nodiscard]] UnkeptContent unkeptContent(const Workbook& book, FileType type);
+
+// What a save in some type would not keep of a workbook: each part of
+// FileKeeps the book holds and the type does not keep, counted. A page
+// setup counts only where it differs from a new sheet's, the options only
+// where they differ from a new workbook's (every one on), frozen panes,
+// protection, print areas and titles only where a sheet has them.
+struct Unkept {
+    std::vector<std::int32_t> sheetsLeftOut;  // from 1, in order; the active sheet is written
+    bool sheetName = false;                   // the written sheet's name is lost
+    std::size_t formulas = 0;
+    std::size_t roundedNumbers = 0;           // numbers whose shown text reads back as another number
+    TextPlace firstRounded;                   // the first of them, for the question
+    std::size_t formattedCells = 0;           // cells of a style other than the sheet's normal one
+    std::size_t sizedLines = 0;               // rows and columns with a size of their own or hidden
+    std::size_t sheetDefaults = 0;            // sheets whose normal style or default sizes differ from a new one's
+    Places lineBreaks;                        // texts holding a tab or a line break
+    Places characters;                        // texts (and sheet names) with characters the type lacks
+    Places tooLong;                           // texts longer than the type keeps
+    std::size_t keptLength = 0;               // what the type keeps of a text, when some is too long
+    std::size_t objects = 0;
+    std::size_t names = 0;
+    std::size_t pageBreaks = 0;
+    std::vector<std::int32_t> pageSetups;     // sheets with a page setup of their own
+    bool options = false;
+    std::vector<std::int32_t> frozenPanes;    // sheets with frozen panes
+    std::vector<std::int32_t> protectedSheets;
+    std::vector<std::int32_t> printAreas;     // sheets with a print area
+    std::vector<std::int32_t> printTitles;    // sheets with print titles
+
+    [[nodiscard]] bool isEmpty() const noexcept;
+};
+// Linear in the cells, runs, objects and breaks (the sheets left out are
+// not looked at further: all of them is lost).
+[[nodiscard]] Unkept unkept(const Workbook& book, FileType type);
 
 // The one question before a save in `type` that would not keep everything
-// the workbook holds, or nothing when the type keeps it all: the first text
-// it would not keep whole (where, what is lost, the type that keeps it),
-// then what of the content above it would lose, each counted or named, and
-// the type that keeps that, then "Save in <type> anyway?". Lines end in CR LF.
+// the workbook holds, or nothing when the type keeps it all (always so for
+// our own format): one line per kind of loss, counted, the first few places
+// named, then the type that keeps it all and "Save in <type> anyway?".
+// Lines end in CR LF.
 [[nodiscard]] std::optional<std::string> unkeptQuestion(const Workbook& book, FileType type);
 
 namespace detail {

@@ -11,8 +11,8 @@
 // cells) and EOF.
 // Formulas are written as their current results. BIFF5 texts are written in
 // Windows-1252; characters it lacks become "?", and a cell keeps at most
-// 2,072 characters; a BIFF8 cell keeps at most 32,767. firstUnkeptText
-// finds what a save would lose before anything is written.
+// 2,072 characters; a BIFF8 cell keeps at most 32,767. xlsKeeps describes
+// what the file keeps; the question before a save is built from it.
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
@@ -487,103 +487,18 @@ FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* le
     return book.biff8 ? FileType::Excel97 : FileType::Excel5;
 }
 
+// .xls keeps every sheet, the formats and hidden lines, and each value:
+// formulas as their results; BIFF5 texts in Windows-1252. Objects, names,
+// page setups and breaks, panes, protection and print ranges are not
+// written.
+FileKeeps xlsKeeps(bool biff8)
+{
+    return {.everySheet = true,
+            .numbersInFull = true,
+            .formats = true,
+            .lineBreaks = true,
+            .everyCharacter = biff8,
+            .textLength = biff8 ? kBiff8MaxText : kBiff5MaxText};
+}
+
 } // namespace spreadsheet::detail
-
-namespace spreadsheet {
-
-namespace {
-
-// The characters of a text as a format counts them (UTF-16 units in BIFF8,
-// one byte per character in BIFF5), and whether Windows-1252 has them all.
-struct TextFit {
-    std::size_t length = 0;
-    bool allInCp1252 = true;
-};
-
-TextFit fitOf(std::string_view utf8, bool biff8)
-{
-    const std::u16string u = detail::utf8ToUtf16(utf8);
-    TextFit fit;
-    for (char16_t c : u) {
-        if (c >= 0xDC00 && c <= 0xDFFF && !biff8)
-            continue;  // BIFF5 writes one "?" for a pair
-        ++fit.length;
-        fit.allInCp1252 = fit.allInCp1252 && (c == u'?' || detail::utf16ToCp1252(c) != '?');
-    }
-    return fit;
-}
-
-// What the text loses in the format, if anything.
-std::optional<UnkeptText> lossOf(std::string_view utf8, bool biff8, std::size_t limit)
-{
-    const TextFit fit = fitOf(utf8, biff8);
-    UnkeptText t;
-    if (!biff8 && !fit.allInCp1252)
-        return t;
-    if (fit.length > limit) {
-        t.tooLong = true;
-        t.length = fit.length;
-        t.kept = limit;
-        return t;
-    }
-    return std::nullopt;
-}
-
-std::string withThousands(std::size_t n)
-{
-    std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3)
-        digits.insert(at - 3, ",");
-    return digits;
-}
-
-} // namespace
-
-std::optional<UnkeptText> firstUnkeptText(const Workbook& book, FileType type)
-{
-    if (type != FileType::Excel5 && type != FileType::Excel97)
-        return std::nullopt;
-    const bool biff8 = type == FileType::Excel97;
-    book.ensureCalculated();
-    for (std::int32_t s = 1; s <= book.NumSheets(); ++s) {
-        if (auto loss = lossOf(book.SheetName(s), biff8, detail::kMaxSheetName)) {
-            loss->sheet = s;
-            return loss;
-        }
-        const detail::SheetData& data = book.sheetData(s);
-        for (std::size_t r = 0; r < data.rows.size(); ++r) {
-            const auto& row = data.rows[r];
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                if (row[c].valueKind() != ValueKind::Text)
-                    continue;
-                const Value v = row[c].value();
-                if (auto loss = lossOf(v.text(), biff8, biff8 ? detail::kBiff8MaxText : detail::kBiff5MaxText)) {
-                    loss->sheet = s;
-                    loss->row = static_cast<std::int32_t>(r + 1);
-                    loss->col = static_cast<std::int32_t>(c + 1);
-                    return loss;
-                }
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-std::string detail::unkeptTextSentence(const Workbook& book, FileType type, const UnkeptText& text)
-{
-    const bool biff8 = type == FileType::Excel97;
-    const std::string format(fileTypeName(type));
-    const std::string where = text.row == 0 ? "the name of sheet " + book.SheetName(text.sheet)
-                                            : "cell " + cellRefText(text.row, text.col) + " of sheet " +
-                                                  book.SheetName(text.sheet);
-    if (text.tooLong) {
-        return format + " cannot hold the whole text of " + where + ": it would keep " + withThousands(text.kept) +
-               " of its " + withThousands(text.length) + " characters. " +
-               std::string(fileTypeName(biff8 ? FileType::Native : FileType::Excel97)) + " keeps it whole.";
-    }
-    return format + " cannot hold every character of " + where +
-           ": it would write \"?\" in place of those it lacks. " + std::string(fileTypeName(FileType::Excel97)) +
-           " keeps them.";
-}
-
-} // namespace spreadsheet

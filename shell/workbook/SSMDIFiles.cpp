@@ -1,6 +1,7 @@
 #include "shell/workbook/SSMDIFiles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -141,9 +142,8 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::v
 }
 
 // Before a save in a type that would not keep everything the workbook holds
-// (texts it cannot hold whole, drawing objects, defined names, page breaks,
-// page setups, workbook options) the user is told what would be lost and
-// which type keeps it, in one question: false when the save is not to go on.
+// (as the type's writer describes what it keeps) the user is told all that
+// would be lost, in one question: false when the save is not to go on.
 bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
 {
     if (!spreadsheet::isValidFileType(type)) {
@@ -155,6 +155,45 @@ bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
     }
     return platform::dialogs().MsgBox(*question, platform::mb::YesNo + platform::mb::Exclamation,
                                       shell::ProgramInfo::Title) == platform::Answer::Yes;
+}
+
+// The type a save to `path` writes: the chosen one, unless the file name
+// ends in the extension of other types of the list and not in the chosen
+// one's; then the first type of the list with that extension, so that no
+// file bears the extension of a format it is not in.
+std::int32_t typeForName(const std::string& path, std::int32_t chosen)
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot == 0) {
+        return chosen;
+    }
+    std::string extension = name.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == spreadsheet::fileTypeExtension(static_cast<FileType>(chosen))) {
+        return chosen;
+    }
+    for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
+        if (extension == spreadsheet::fileTypeExtension(static_cast<FileType>(code))) {
+            return code;
+        }
+    }
+    return chosen;
+}
+
+// A save to a file that another document window holds is refused, naming
+// that window: writing it would leave two windows bearing one file, each
+// overwriting the other's work. True (and told) when refused.
+bool heldByAnotherWindow(shell::WorkbookHost& host, const Workbook& book, const std::string& path)
+{
+    const Workbook* holder = host.workbookOfFile(path);
+    if (holder == nullptr || holder == &book) {
+        return false;
+    }
+    message("Unable to write " + path + ": the window " + host.caption(*holder) +
+            " holds that file. Close that window first, or save under another name.");
+    return true;
 }
 
 // The file into a document window (or the window holding it already to the
@@ -189,10 +228,9 @@ bool openIntoWindow(shell::WorkbookHost& host, shell::IniQuorin& ini, shell::Rec
 std::string SaveFilter()
 {
     static_assert(static_cast<int>(FileType::Count) == 9, "one filter entry per writable type, in code order");
-    constexpr const char* kExtensions[] = {"xls", "xls", "vts", "vts", "htm", "htm", "txt", "txt"};
     std::string filter;
     for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
-        const std::string extension = kExtensions[code - 1];
+        const std::string extension(spreadsheet::fileTypeExtension(static_cast<FileType>(code)));
         if (!filter.empty()) {
             filter += '|';
         }
@@ -329,7 +367,8 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path)
         // workbook reader by its header line.
         const bool native = bytes.compare(0, spreadsheet::detail::kNativeMagic.size(),
                                           spreadsheet::detail::kNativeMagic) == 0;
-        if (!native && StrUtil::IsAsciiHead(bytes, kAsciiHeadLength)) {
+        // A page we wrote is no workbook: the workbook reader refuses it.
+        if (!native && !spreadsheet::looksLikeHtml(bytes) && StrUtil::IsAsciiHead(bytes, kAsciiHeadLength)) {
             loadText(host, std::move(bytes), leftOut);
         } else {
             loadWorkbookFile(host, path, leftOut);
@@ -353,6 +392,9 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     }
     if (book->isNeverSaved()) {
         return SSMDISaveAsFile(host, *book);
+    }
+    if (heldByAnotherWindow(host, *book, book->TableName())) {
+        return kSaveFailed;
     }
     if (!goesOnDespiteUnkept(*book, fileTypeOfTag(book->Tag()))) {
         return kSaveCancelled;
@@ -396,8 +438,12 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     if (!chosen || chosen->path.empty()) {
         return kSaveCancelled;
     }
-    const std::int32_t type =
-        spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native);
+    const std::int32_t type = typeForName(
+        chosen->path,
+        spreadsheet::isValidFileType(chosen->filterIndex) ? chosen->filterIndex : static_cast<int>(FileType::Native));
+    if (heldByAnotherWindow(host, book, chosen->path)) {
+        return kSaveFailed;
+    }
     if (!goesOnDespiteUnkept(book, type)) {
         return kSaveCancelled;
     }

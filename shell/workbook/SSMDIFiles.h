@@ -84,13 +84,14 @@ spreadsheet::Workbook* NewWorkbook(shell::WorkbookHost& host);
 // comes first. An empty path asks with the open dialog ("Open file"); a
 // cancelled dialog ends silently. A file whose first 500 bytes (all, when
 // shorter) are below 127 and that is not in the program's own workbook
-// format (which is text too) is plain text, read by ReadDelimText into sheet 1
-// from A1 of the active workbook when that is an empty, unchanged workbook
-// never saved, else of a new document window; any other file is read by the
-// workbook reader into a new document window that takes the path as its
-// TableName and caption and the file type code as its Tag. Any failure
-// (unreadable file, unknown format) closes the
-// window made for the file, shows "Unable to load " & path and changes no
+// format (which is text too) nor an HTML page (which the workbook reader
+// refuses: we write pages but read none) is plain text, read by
+// ReadDelimText into sheet 1 from A1 of the active workbook when that is an
+// empty, unchanged workbook never saved, else of a new document window; any
+// other file is read by the workbook reader into a new document window that
+// takes the path as its TableName and caption and the file type code as its
+// Tag. Any failure (unreadable file, unknown format) closes the window made
+// for the file, shows "Unable to load " & path and changes no
 // workbook. Rows and columns that do not fit a sheet are left out, and once
 // the file shows, one message says which ("Rows after 16,384 of sheet Sheet1
 // were not loaded: a sheet holds 16,384 rows."). True when the file was loaded.
@@ -100,20 +101,26 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // Saves the active workbook: under its TableName in the type of its Tag, or,
 // never saved, through SSMDISaveAsFile. A failed write shows "Unable to save
 // " & TableName. Without a document window: kSaveCancelled. A type that
-// would not keep everything the book holds (Excel 5/95 and Cyrillic or CJK
-// text, a text longer than a cell of the type holds; in any type but our own
-// the drawing objects, defined names, manual page breaks, page setups and
-// workbook options, see spreadsheet::unkeptQuestion) asks first, in one
-// Yes/No question naming all that would be lost; No writes nothing and gives
-// kSaveCancelled with the book as it was.
+// would not keep everything the book holds (see spreadsheet::unkeptQuestion:
+// sheets, formulas, number precision, formats, characters, objects, names,
+// page setups and breaks, panes, protection, print ranges, options) asks
+// first, in one Yes/No question naming all that would be lost; No writes
+// nothing and gives kSaveCancelled with the book as it was. A file that
+// another document window holds is not written: "Unable to write " & path
+// & ": the window " & its caption & " holds that file. ..." and kSaveFailed.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
 // Asks for a file name and type with the save dialog ("Save"), which starts
 // in the program's data folder for a workbook never saved and in the
-// workbook's own folder otherwise, and writes `book` there; then TableName, the window's caption and the Tag follow the
-// new file. kSaveCancelled when the dialog ends without a file; a failed
-// write shows "Unable to write " & path and gives kSaveFailed with the
-// workbook's name and type unchanged. A type that would not keep everything
+// workbook's own folder otherwise, and writes `book` there; then TableName,
+// the window's caption and the Tag follow the new file. A typed name whose
+// extension (in any case) belongs to other types of the list and not to the
+// chosen one is written in the first type of the list with that extension
+// (x.xls with our own type chosen: Excel 5/95). kSaveCancelled when the
+// dialog ends without a file; a failed write shows "Unable to write " &
+// path and gives kSaveFailed with the workbook's name and type unchanged. A
+// file another document window holds is refused as SSMDISaveFile refuses
+// it (kSaveFailed, nothing written). A type that would not keep everything
 // the book holds asks first, as SSMDISaveFile does; No gives kSaveCancelled
 // with nothing written and the name and type unchanged (a window closing
 // on it stays open).

@@ -29,6 +29,7 @@ public:
     virtual void discardWorkbook(spreadsheet::Workbook& book) = 0;
     // The caption of the workbook's document window.
     virtual void setCaption(spreadsheet::Workbook& book, const std::string& caption) = 0;
+    [[nodiscard]] virtual std::string caption(const spreadsheet::Workbook& book) = 0;
     // The workbook whose document window holds the file at `path`: the file
     // it was opened from or last saved to, or the text file read into it
     // while it has not been saved. Null when no window holds it.

@@ -46,6 +46,7 @@
 #include "app/WorkbookCommands.h"
 #include "app/frmMDIChild.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/platform/spreadsheet/UnkeptQuestionText.h"
 #include "tests/support/ModalDialog.h"
 #include "tests/support/TestSupport.h"
 
@@ -351,16 +352,36 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     EXPECT_TRUE(reported.empty());
 }
 
+// A file that is no workbook we read, a damaged .xls or an HTML page we
+// wrote (plain ASCII or not), is refused in words and leaves no window.
 TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
 {
-    // The head of a compound file and nothing sound after it.
-    const std::string p = file("broken.xls", std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
-    open(p);
-    EXPECT_TRUE(reported.empty()) << (reported.empty() ? "" : reported[0]);
-    ASSERT_FALSE(boxes.calls().empty());
-    EXPECT_EQ(boxes.last().text, "Unable to load " + p);
-    EXPECT_EQ(frame->Documents().size(), 1U);
-    EXPECT_EQ(frame->ActiveChild(), first);
+    spreadsheet::Workbook page;
+    page.setCellValue(1, 1, 1, Value("gene"));
+    struct Row {
+        const char* name;
+        spreadsheet::FileType pageType;  // None: the damaged .xls
+    };
+    for (const Row& row : {Row{"broken.xls", spreadsheet::FileType::None}, Row{"page.htm", spreadsheet::FileType::Html},
+                           Row{"table.htm", spreadsheet::FileType::HtmlDataOnly}}) {
+        SCOPED_TRACE(row.name);
+        std::string p = path(row.name);
+        if (row.pageType == spreadsheet::FileType::None) {
+            // The head of a compound file and nothing sound after it.
+            p = file(row.name, std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
+        } else {
+            page.setCellValue(1, 2, 1, Value(row.pageType == spreadsheet::FileType::Html ? "M\xC3\xBCller" : "ascii"));
+            page.Write(p, static_cast<int>(row.pageType));
+        }
+        boxes.clear();
+        open(p);
+        EXPECT_TRUE(reported.empty()) << (reported.empty() ? "" : reported[0]);
+        ASSERT_FALSE(boxes.calls().empty());
+        EXPECT_EQ(boxes.last().text, "Unable to load " + p);
+        EXPECT_EQ(frame->Documents().size(), 1U);
+        EXPECT_EQ(frame->ActiveChild(), first);
+        EXPECT_EQ(first->workbook().lastUsedRow(1), 0);
+    }
 }
 
 TEST_F(WorkbookWindow, StatusBarKeepsTheOpenedFileWhenTheFrameIsActivatedAgain)
@@ -512,13 +533,10 @@ TEST_F(WorkbookWindow, XlsWorkbookMadeElsewhereOpensWithItsFormulaResults)
 
 // ---- saves in a type that cannot keep what the book holds --------------------------
 
-// The question before a save that would lose what only our own files keep.
-std::string losesQuestion(const std::string& type, const std::string& lost)
+// The question before a save that would lose one thing.
+std::string losesQuestion(spreadsheet::FileType type, const std::string& lost)
 {
-    return type +
-           " keeps no drawing objects, defined names, manual page breaks, page setups or workbook options: this "
-           "workbook would lose " +
-           lost + ". Formula One 3/4/5 keeps them.\r\n\r\nSave in " + type + " anyway?";
+    return testsupport::unkeptQuestionText(type, {lost});
 }
 
 class UnkeptSave : public WorkbookWindow {
@@ -601,7 +619,7 @@ TEST_F(UnkeptSave, SaveAsXlsOfABookWithADefinedNameAsksFirst)
     boxes.choose(p, static_cast<int>(spreadsheet::FileType::Excel5)).answer(Answer::No);
     trigger("mnuFileSaveAs");
     EXPECT_EQ(boxes.fileRequests().back().filterIndex, static_cast<int>(spreadsheet::FileType::Excel5));
-    expectAsked(losesQuestion("Excel 5 and 7/95", "1 defined name"));
+    expectAsked(losesQuestion(spreadsheet::FileType::Excel5, "1 defined name"));
     EXPECT_EQ(testsupport::readFile(p), "an older file");
     expectNeverSaved(active());
     EXPECT_NE(active().findDefinedName("Dose"), nullptr);
@@ -632,7 +650,7 @@ TEST_F(UnkeptSave, ToolbarSaveAsTextOfABookWithADrawingObjectAsksFirst)
     boxes.clear();
     boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(Answer::No);
     shell::StandardToolbar::of(*frame)->button(QStringLiteral("Save"))->trigger();
-    expectAsked(losesQuestion("Tab-delimited text", "1 drawing object"));
+    expectAsked(losesQuestion(spreadsheet::FileType::Text, "1 drawing object"));
     EXPECT_EQ(testsupport::readFile(p), "old\tlines\r\n");
     expectNeverSaved(active());
     EXPECT_EQ(active().objects(1).size(), 1U);
@@ -666,7 +684,7 @@ TEST_F(UnkeptSave, CtrlSOnABookFromXlsAfterANameWasAddedAsksFirst)
     boxes.clear();
     boxes.answer(Answer::No);
     pressCtrlS();
-    expectAsked(losesQuestion("Excel 97/2000", "1 defined name"));
+    expectAsked(losesQuestion(spreadsheet::FileType::Excel97, "1 defined name"));
     EXPECT_EQ(boxes.fileRequests().size(), requests);
     EXPECT_EQ(testsupport::readFile(p), before);
     EXPECT_EQ(active().TableName(), p);
@@ -694,7 +712,7 @@ TEST_F(UnkeptSave, SaveAtCloseAndAtExitAsksAndNoKeepsTheBookOpen)
     drawRectangle();
     shell::frmMDIChild* book = frame->ActiveChild();
     const std::string p = path("closing.xls");
-    const std::string question = losesQuestion("Excel 5 and 7/95", "1 drawing object");
+    const std::string question = losesQuestion(spreadsheet::FileType::Excel5, "1 drawing object");
     for (const char* command : {"mnuFileClose", "mnuFileExit"}) {
         SCOPED_TRACE(command);
         // Only the book with the object is changed.
@@ -812,6 +830,140 @@ TEST_F(UnkeptSave, APageSetupOrOptionsChangedInTheirDialogsAreAskedAboutAtClose)
     (void)back.Read(p);
     EXPECT_EQ(back.pageSetup(1).orientation, 2);
     EXPECT_FALSE(back.options().showGridLines);
+    EXPECT_TRUE(reported.empty());
+}
+
+// A book of two sheets saved as text, through Save As and through the save
+// at close: the question names the sheet left out; No leaves the old file
+// byte for byte (or none) and the book and its window as they were; Yes
+// writes the active sheet.
+TEST_F(UnkeptSave, TextSaveOfATwoSheetBookNamesTheSheetLeftOut)
+{
+    const std::string question =
+        losesQuestion(spreadsheet::FileType::Text, "sheet Sheet1: only the active sheet, Sheet2, is written, without its name");
+    const struct {
+        const char* command;
+        bool oldFile;
+    } rows[] = {{"mnuFileSaveAs", true}, {"mnuFileClose", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        trigger("mnuFileNew");
+        active().setCellValue(1, 1, 1, Value("gene"));
+        trigger("mnuInsertWorksheet");
+        ASSERT_EQ(active().NumSheets(), 2);
+        active().setCellValue(1, 1, 1, Value(2.5));
+        shell::frmMDIChild* book = frame->ActiveChild();
+        const std::string caption = book->windowTitle().toStdString();
+        const std::string p = path(std::string(row.command) + ".txt");
+        if (row.oldFile) {
+            testsupport::writeFile(p, "old\r\n");
+        }
+        const bool closing = std::string(row.command) == "mnuFileClose";
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
+            boxes.clear();
+            if (closing) {
+                boxes.answer(Answer::Yes);
+            }
+            frame->ShowDocument(book);
+            boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(answer);
+            trigger(row.command);
+            ASSERT_EQ(boxes.calls().size(), closing ? 2U : 1U);
+            EXPECT_EQ(boxes.last().text, question);
+            QApplication::processEvents();
+            if (answer == Answer::Yes) {
+                EXPECT_EQ(testsupport::readFile(p), "2.5\r\n");
+                EXPECT_EQ(holds(book), !closing);
+                break;
+            }
+            EXPECT_EQ(std::filesystem::exists(p), row.oldFile);
+            if (row.oldFile) {
+                EXPECT_EQ(testsupport::readFile(p), "old\r\n");
+            }
+            ASSERT_TRUE(holds(book));
+            expectNeverSaved(book->workbook());
+            EXPECT_EQ(book->workbook().NumSheets(), 2);
+            EXPECT_EQ(book->windowTitle().toStdString(), caption);
+        }
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A save to the file another window holds, through Save As or at close, is
+// refused in words naming that window; the file keeps its bytes and the
+// book its name, and the holder still saves to it.
+TEST_F(UnkeptSave, ASaveToAFileAnotherWindowHoldsIsRefused)
+{
+    for (const char* command : {"mnuFileSaveAs", "mnuFileClose"}) {
+        SCOPED_TRACE(command);
+        const std::string p = path(std::string(command) + "same.vts");
+        {
+            spreadsheet::Workbook made;
+            made.setCellValue(1, 1, 1, Value(1.0));
+            made.Write(p, static_cast<int>(spreadsheet::FileType::Native));
+        }
+        open(p);
+        shell::frmMDIChild* holder = frame->ActiveChild();
+        ASSERT_EQ(holder->workbook().TableName(), p);
+        holder->workbook().setCellValue(1, 1, 1, Value(2.0));
+        trigger("mnuFileNew");
+        shell::frmMDIChild* other = frame->ActiveChild();
+        ASSERT_NE(other, holder);
+        active().setCellValue(1, 1, 1, Value(3.0));
+        const std::string before = testsupport::readFile(p);
+        boxes.clear();
+        if (std::string(command) == "mnuFileClose") {
+            boxes.answer(Answer::Yes);
+        }
+        boxes.choose(p, static_cast<int>(spreadsheet::FileType::Native));
+        trigger(command);
+        EXPECT_EQ(boxes.last().text, "Unable to write " + p + ": the window " + p +
+                                         " holds that file. Close that window first, or save under another name.");
+        EXPECT_EQ(testsupport::readFile(p), before);
+        QApplication::processEvents();
+        ASSERT_TRUE(holds(other));
+        expectNeverSaved(other->workbook());
+
+        frame->ShowDocument(holder);
+        pressCtrlS();
+        spreadsheet::Workbook back;
+        (void)back.Read(p);
+        EXPECT_EQ(back.cellValue(1, 1, 1), Value(2.0));
+        other->workbook().setChanged(false);
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A typed name whose extension belongs to another type of the list writes
+// the first type with that extension; the chosen type's own extension, in
+// any case, or one of no type keeps the chosen type.
+TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
+{
+    using spreadsheet::FileType;
+    active().setCellValue(1, 1, 1, Value("gene"));
+    const struct {
+        const char* name;
+        FileType chosen;
+        FileType written;
+    } rows[] = {
+        {"x.xls", FileType::Native, FileType::Excel5},
+        {"x.txt", FileType::Native6, FileType::Text},
+        {"x.vts", FileType::Excel97, FileType::Native},
+        {"x.XLS", FileType::Excel97, FileType::Excel97},
+        {"x.dat", FileType::Native6, FileType::Native6},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string p = path(row.name);
+        boxes.clear();
+        boxes.choose(p, static_cast<int>(row.chosen));
+        trigger("mnuFileSaveAs");
+        EXPECT_TRUE(boxes.calls().empty());
+        EXPECT_EQ(active().Tag(), std::to_string(static_cast<int>(row.written)));
+        spreadsheet::Workbook back;
+        const int read = back.Read(p);
+        EXPECT_EQ(read, static_cast<int>(row.written));
+        EXPECT_EQ(back.cellValue(1, 1, 1), Value("gene"));
+    }
     EXPECT_TRUE(reported.empty());
 }
 

@@ -49,6 +49,7 @@ public:
         }
     }
     void setCaption(spreadsheet::Workbook& book, const std::string& caption) override { captions[&book] = caption; }
+    std::string caption(const spreadsheet::Workbook& book) override { return captions[&book]; }
     spreadsheet::Workbook* workbookOfFile(const std::string& path) override
     {
         for (const auto& b : books) {

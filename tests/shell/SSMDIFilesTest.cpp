@@ -15,6 +15,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/IniQuorin.h"
 #include "shell/core/mQuorin.h"
+#include "tests/platform/spreadsheet/UnkeptQuestionText.h"
 #include "tests/shell/FakeWorkbookHost.h"
 #include "tests/support/ErrorAssert.h"
 #include "tests/support/TestSupport.h"
@@ -398,7 +399,9 @@ TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
     const std::string cjk = "\xE9\x81\xBA\xE4\xBC\x9D\xE5\xAD\x90";                    // "遺伝子"
     const std::string long10k(10000, 'a');
     const std::string long40k(40000, 'b');
-    const std::string excel5Keeps = "Excel 97/2000 keeps them.\r\n\r\nSave in Excel 5 and 7/95 anyway?";
+    const auto asks = [](FileType type, const std::string& line) {
+        return testsupport::unkeptQuestionText(type, {line});
+    };
     struct Row {
         const char* name;
         std::string sheet;      // the first sheet's name
@@ -408,23 +411,22 @@ TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
     };
     const Row rows[] = {
         {"cyrillic sheet name and texts, Excel 5", sheetName, cyrillic, FileType::Excel5,
-         "Excel 5 and 7/95 cannot hold every character of the name of sheet " + sheetName +
-             ": it would write \"?\" in place of those it lacks. " + excel5Keeps},
+         asks(FileType::Excel5, "the characters it lacks in 2 texts, written as \"?\": the name of sheet " + sheetName +
+                                    " and cell B3 of sheet " + sheetName + " (Excel 97/2000 keeps them)")},
         {"cjk text, Excel 5", "Sheet1", "gene " + cjk, FileType::Excel5,
-         "Excel 5 and 7/95 cannot hold every character of cell B3 of sheet Sheet1: it would write \"?\" in place "
-         "of those it lacks. " + excel5Keeps},
+         asks(FileType::Excel5,
+              "the characters it lacks in 1 text, written as \"?\": cell B3 of sheet Sheet1 (Excel 97/2000 keeps them)")},
         {"10,000 characters, Excel 5", "Sheet1", long10k, FileType::Excel5,
-         "Excel 5 and 7/95 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 2,072 of its "
-         "10,000 characters. Excel 97/2000 keeps it whole.\r\n\r\nSave in Excel 5 and 7/95 anyway?"},
+         asks(FileType::Excel5, "the end of 1 text longer than 2,072 characters: cell B3 of sheet Sheet1")},
         {"40,000 characters, Excel 97", "Sheet1", long40k, FileType::Excel97,
-         "Excel 97/2000 cannot hold the whole text of cell B3 of sheet Sheet1: it would keep 32,767 of its "
-         "40,000 characters. Formula One 3/4/5 keeps it whole.\r\n\r\nSave in Excel 97/2000 anyway?"},
+         asks(FileType::Excel97, "the end of 1 text longer than 32,767 characters: cell B3 of sheet Sheet1")},
         {"cyrillic, Excel 97", sheetName, cyrillic, FileType::Excel97, ""},
         {"cjk and 10,000 characters, Excel 97", "Sheet1", cjk + long10k, FileType::Excel97, ""},
         {"Windows-1252 text and a question mark, Excel 5", "Sheet1", "M\xC3\xBCller \xE2\x82\xAC 5? ok",
          FileType::Excel5, ""},
         {"cyrillic, own format", sheetName, cyrillic + long40k, FileType::Native, ""},
     };
+    int saves = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         for (const platform::Answer answer : {platform::Answer::No, platform::Answer::Yes}) {
@@ -433,8 +435,8 @@ TEST_F(WorkbookFileCommands, SavesThatCannotKeepEveryTextAskBeforeWriting)
             book.setSheetName(1, row.sheet);
             book.setCellValue(1, 1, 1, Value("header"));
             book.setCellValue(1, 3, 2, Value(row.text));
-            const std::string path = (dir.path() / "saved.out").string();
-            std::filesystem::remove(path);
+            // Each window its own file: no window saves to a file another holds.
+            const std::string path = (dir.path() / ("saved" + std::to_string(++saves) + ".out")).string();
             dialogs.choose(path, static_cast<int>(row.type));
             if (!row.question.empty()) {
                 dialogs.answer(answer);
@@ -490,10 +492,10 @@ TEST_F(WorkbookFileCommands, ASaveThatWouldLoseTextsAndNamesAsksOnce)
     EXPECT_EQ(SSMDI1::SSMDISaveFile(host), SSMDI1::kSaveCancelled);
     ASSERT_EQ(dialogs.calls().size(), 1U);
     EXPECT_EQ(dialogs.last().text,
-              "Excel 5 and 7/95 cannot hold every character of cell A2 of sheet Sheet1: it would write \"?\" in "
-              "place of those it lacks. Excel 97/2000 keeps them.\r\nExcel 5 and 7/95 keeps no drawing objects, "
-              "defined names, manual page breaks, page setups or workbook options: this workbook would lose 1 "
-              "defined name. Formula One 3/4/5 keeps them.\r\n\r\nSave in Excel 5 and 7/95 anyway?");
+              testsupport::unkeptQuestionText(
+                  FileType::Excel5, {"the characters it lacks in 1 text, written as \"?\": cell A2 of sheet Sheet1 "
+                                     "(Excel 97/2000 keeps them)",
+                                     "1 defined name"}));
     EXPECT_EQ(testsupport::readFile(path), before);
     EXPECT_EQ(book.TableName(), path);
     EXPECT_EQ(book.Tag(), "1");
