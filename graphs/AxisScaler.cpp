@@ -75,6 +75,16 @@ double RoundDecimals(double x, int digits)
     return platform::rt::RoundHalfEven(x * scale) / scale;
 }
 
+AxisBounds CheckAxisBounds(double min, double max, int ticks)
+{
+    if (!(max > min)) {
+        return AxisBounds::NotIncreasing;
+    }
+    const double span = max - min;
+    const double step = span / std::max(ticks, 1);
+    return std::isfinite(span) && step > 0 ? AxisBounds::Drawable : AxisBounds::TooLong;
+}
+
 AxisNumberFormatResult AxisNumberFormat(double v)
 {
     if (v > 10) {

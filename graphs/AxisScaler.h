@@ -57,6 +57,13 @@ struct AxisRange {
 [[nodiscard]] AxisRange SetYAxisRange(const std::vector<std::vector<double>>& sets, std::size_t numPoints,
                                       int numTick, const std::string& previousFormat, bool negative);
 
+// Whether an axis from min to max cut into `ticks` steps can be drawn:
+// NotIncreasing when max is not above min; TooLong when the span or a tick
+// step is no finite number above 0 (bounds near the ends of the range of a
+// double, whose distance is beyond it).
+enum class AxisBounds { Drawable, NotIncreasing, TooLong };
+[[nodiscard]] AxisBounds CheckAxisBounds(double min, double max, int ticks);
+
 // x rounded to `digits` decimals, halves to the even neighbour.
 [[nodiscard]] double RoundDecimals(double x, int digits);
 
