@@ -58,11 +58,15 @@ struct AxisRange {
                                       int numTick, const std::string& previousFormat, bool negative);
 
 // Whether an axis from min to max cut into `ticks` steps can be drawn:
-// NotIncreasing when max is not above min; TooLong when the span or a tick
-// step is no finite number above 0 (bounds near the ends of the range of a
-// double, whose distance is beyond it).
+// NotIncreasing when max is not above min; TooLong when the span is longer
+// than LargestAxisSpan (the drawing works tick k out as min + k x span /
+// ticks, so ticks x span must be a finite number) or a step is no number
+// above 0.
 enum class AxisBounds { Drawable, NotIncreasing, TooLong };
 [[nodiscard]] AxisBounds CheckAxisBounds(double min, double max, int ticks);
+// The longest span an axis of `ticks` steps can be drawn with: the largest
+// double divided by the number of steps.
+[[nodiscard]] double LargestAxisSpan(int ticks);
 
 // x rounded to `digits` decimals, halves to the even neighbour.
 [[nodiscard]] double RoundDecimals(double x, int digits);

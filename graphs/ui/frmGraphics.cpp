@@ -345,7 +345,8 @@ void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
     if (bounds != AxisBounds::Drawable) {
         (void)platform::dialogs().MsgBox(bounds == AxisBounds::NotIncreasing
                                              ? BoundsOutOfOrderMessage(xAxis, minimum, other)
-                                             : BoundsTooFarApartMessage(xAxis, minimum, other),
+                                             : BoundsTooFarApartMessage(xAxis, minimum, other,
+                                                                        LargestAxisSpan(now.ticks)),
                                          platform::mb::Exclamation, Title);
         return;
     }
@@ -413,11 +414,11 @@ std::string frmGraphics::BoundsOutOfOrderMessage(bool xAxis, bool minimum, doubl
            " first. The graph is unchanged.";
 }
 
-std::string frmGraphics::BoundsTooFarApartMessage(bool xAxis, bool minimum, double other)
+std::string frmGraphics::BoundsTooFarApartMessage(bool xAxis, bool minimum, double other, double largest)
 {
     return "The " + boundName(xAxis, minimum) + " is too far from the " + (minimum ? "maximum, " : "minimum, ") +
-           platform::rt::CStr(other) + ": the axis between them would be longer than the largest number, " +
-           platform::rt::LargestNumberText() + ". The graph is unchanged.";
+           platform::rt::CStr(other) + ": the two can be at most " + platform::rt::CStr(largest) +
+           " apart. The graph is unchanged.";
 }
 
 std::string frmGraphics::LeftOffNote(int leftOff, int total)

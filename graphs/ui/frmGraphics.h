@@ -86,9 +86,9 @@ public:
     [[nodiscard]] static std::string BoundOutOfRangeMessage(bool xAxis, bool minimum, bool tooLarge);
     // A typed bound at or beyond the other bound of its axis (`other`).
     [[nodiscard]] static std::string BoundsOutOfOrderMessage(bool xAxis, bool minimum, double other);
-    // A typed bound so far from the other that the axis between them is
-    // longer than the range of a double.
-    [[nodiscard]] static std::string BoundsTooFarApartMessage(bool xAxis, bool minimum, double other);
+    // A typed bound so far from the other that the axis between them is too
+    // long to draw: longer than `largest`.
+    [[nodiscard]] static std::string BoundsTooFarApartMessage(bool xAxis, bool minimum, double other, double largest);
     // The note under a logarithmic graph: how many of its points it leaves
     // out, and why.
     [[nodiscard]] static std::string LeftOffNote(int leftOff, int total);

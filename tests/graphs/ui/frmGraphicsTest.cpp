@@ -231,12 +231,11 @@ TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing
                                "-1.79769313486231E+308. The graph is unchanged."},
         {"EditMaxZ", "-", "The maximum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph is "
                           "unchanged."},
-        {"EditMaxX", "1e308", "The maximum value for the X-axis is too far from the minimum, -1E+308: the axis "
-                              "between them would be longer than the largest number, 1.79769313486231E+308. The "
-                              "graph is unchanged.", "EditMinX", "-1e308"},
-        {"EditMinZ", "-1e308", "The minimum value for the Y-axis is too far from the maximum, 1E+308: the axis "
-                               "between them would be longer than the largest number, 1.79769313486231E+308. The "
-                               "graph is unchanged.", "EditMaxZ", "1e308"},
+        {"EditMinX", "-1e308", "The minimum value for the X-axis is too far from the maximum, 10: the two can be at "
+                               "most 2.99615522477053E+307 apart. The graph is unchanged.", "EditMaxX", "10"},
+        // A span within a double whose ticks are not: 6 x 1e308.
+        {"EditMaxZ", "1e308", "The maximum value for the Y-axis is too far from the minimum, 0: the two can be at "
+                              "most 2.99615522477053E+307 apart. The graph is unchanged.", "EditMinZ", "0"},
         {"EditMaxX", "-5", "The maximum value for the X-axis must be more than the minimum, 0; to move the axis past "
                            "it, set the minimum first. The graph is unchanged.", "EditMinX", "0"},
         {"EditMinZ", "40", "The minimum value for the Y-axis must be less than the maximum, 40; to move the axis past "
