@@ -352,14 +352,12 @@ TEST_F(GraphWindowTest, LogYLabelsItsAxisAtSeveralValues)
 TEST_F(GraphWindowTest, LogYSaysHowManyPointsItLeavesOutWhileItDoes)
 {
     const graphtest::Table scores = graphtest::seededScores(300, 77);
-    std::vector<double> y;
-    for (const auto& row : scores.data) {
-        y.push_back(row[0]);
-    }
-    const auto leftOff = std::count_if(y.begin(), y.end(), [](double v) { return v <= 0; });
+    const auto leftOff = std::count_if(scores.data.begin(), scores.data.end(), [](const auto& p) { return p[0] <= 0; });
     ASSERT_GT(leftOff, 50);
+    std::int32_t n = 300;
+    std::int32_t m = 1;
     std::string type = "SCATTER";
-    window.Graph2To3(scores.x, y, 300, "PC1", "PC2", type, true, true, &scores.pointNames);
+    window.DrawGraph(scores.x, scores.data, n, m, "PC1", "PC2", type, nullptr, true, true, &scores.pointNames);
     EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
     trigger("GphLogY");
     EXPECT_TRUE(window.leftOffNote()->isVisible());

@@ -255,16 +255,14 @@ TEST_F(NAryFormTest, NegativeBranchLengthsAreDrawnGoingBackAtTheirLength)
         QGuiApplication::clipboard()->setText(QString::fromLatin1(r.tree));
         trigger("TreePasteNH");
         EXPECT_TRUE(boxes.calls().empty()) << r.tree;
-        const double scale = form.model().XScale();
-        const double labelWidth = form.model().LabelWidth();
         std::vector<double> drawn;
         std::vector<std::pair<const NAryNode*, const NAryNode*>> stack{{form.model().RootNode(), nullptr}};
         while (!stack.empty()) {
             const auto [node, parent] = stack.back();
             stack.pop_back();
             if (parent != nullptr) {
-                const double offset = node->IsLeaf() ? 2 * labelWidth : 0;
-                drawn.push_back((node->Box().Left - parent->Box().Left - offset) / scale);
+                const double offset = node->IsLeaf() ? 2 * form.model().LabelWidth() : 0;
+                drawn.push_back((node->Box().Left - parent->Box().Left - offset) / form.model().XScale());
             }
             for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
                 stack.emplace_back(it->get(), node);
