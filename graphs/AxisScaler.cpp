@@ -75,6 +75,21 @@ double RoundDecimals(double x, int digits)
     return platform::rt::RoundHalfEven(x * scale) / scale;
 }
 
+double LargestAxisSpan(int ticks)
+{
+    return std::numeric_limits<double>::max() / std::max(ticks, 1);
+}
+
+AxisBounds CheckAxisBounds(double min, double max, int ticks)
+{
+    if (!(max > min)) {
+        return AxisBounds::NotIncreasing;
+    }
+    const double span = max - min;
+    return span <= LargestAxisSpan(ticks) && span / std::max(ticks, 1) > 0 ? AxisBounds::Drawable
+                                                                           : AxisBounds::TooLong;
+}
+
 AxisNumberFormatResult AxisNumberFormat(double v)
 {
     if (v > 10) {

@@ -57,6 +57,17 @@ struct AxisRange {
 [[nodiscard]] AxisRange SetYAxisRange(const std::vector<std::vector<double>>& sets, std::size_t numPoints,
                                       int numTick, const std::string& previousFormat, bool negative);
 
+// Whether an axis from min to max cut into `ticks` steps can be drawn:
+// NotIncreasing when max is not above min; TooLong when the span is longer
+// than LargestAxisSpan (the drawing works tick k out as min + k x span /
+// ticks, so ticks x span must be a finite number) or a step is no number
+// above 0.
+enum class AxisBounds { Drawable, NotIncreasing, TooLong };
+[[nodiscard]] AxisBounds CheckAxisBounds(double min, double max, int ticks);
+// The longest span an axis of `ticks` steps can be drawn with: the largest
+// double divided by the number of steps.
+[[nodiscard]] double LargestAxisSpan(int ticks);
+
 // x rounded to `digits` decimals, halves to the even neighbour.
 [[nodiscard]] double RoundDecimals(double x, int digits);
 

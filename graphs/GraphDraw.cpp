@@ -46,6 +46,19 @@ int ChartTypeOfKeyword(const std::string& keyword)
     return 0;
 }
 
+int PointsLeftOffLogAxis(const platform::GraphModel& graph)
+{
+    if (graph.chartType() != platform::GraphType::LogY) {
+        return 0;
+    }
+    int count = 0;
+    for (int s = 0; s < graph.numSets(); ++s) {
+        const std::vector<double>& values = graph.setValues(s);
+        count += static_cast<int>(std::count_if(values.begin(), values.end(), [](double v) { return v <= 0; }));
+    }
+    return count;
+}
+
 std::string DigitsFormat(int digits)
 {
     return "0." + std::string(static_cast<std::size_t>(std::max(0, digits)), '0');

@@ -65,6 +65,10 @@ DrawGraphResult Graph2To3(platform::GraphModel& graph, GraphWindowState& state, 
 // The chart type code of a keyword (any case), or 0 for an unknown one.
 [[nodiscard]] int ChartTypeOfKeyword(const std::string& keyword);
 
+// How many values of the graph its logarithmic Y axis leaves out (those of
+// 0 or less); 0 for every other chart type.
+[[nodiscard]] int PointsLeftOffLogAxis(const platform::GraphModel& graph);
+
 // "0." followed by `digits` zeros ("0." for 0).
 [[nodiscard]] std::string DigitsFormat(int digits);
 

@@ -20,11 +20,6 @@ namespace {
 constexpr double DefaultLength = 0.1;
 constexpr double ShortestDrawn = 0.0001;
 
-double nonNegative(double length)
-{
-    return length >= 0 ? length : 0.0;
-}
-
 std::string beforeFirstSemicolon(const std::string& text)
 {
     // A text without ";" is read whole (pasted trees often lack it).
@@ -209,7 +204,8 @@ NAryNode* NAryFormModel::newNode(NAryNode& parent, std::string caption, double l
     box.Width = m_labelWidth;
     box.Height = m_labelHeight;
     node->setIsLeaf(leaf);
-    node->setBranchLength(nonNegative(length));
+    // A negative length is kept: its branch is drawn going back.
+    node->setBranchLength(length);
     node->setDist2Root(parent.Dist2Root() + node->BranchLength());
     if (leaf) {
         m_maxLeafDist = std::max(m_maxLeafDist, node->Dist2Root());

@@ -4,9 +4,10 @@
 // without any widget. It receives a tree as text of one of three kinds and
 // builds a tree of NAryNode objects, one label per node:
 //
-//   0 Newick   "((P:0.1,Q:0.2):0.05,R:0.3);"  a missing length is 0.1 and a
-//              negative one 0; blanks are kept unless the text holds a "["
-//              comment, then comments and all blanks go;
+//   0 Newick   "((P:0.1,Q:0.2):0.05,R:0.3);"  a missing length is 0.1; a
+//              negative one is kept (TreeLayout draws its branch going back);
+//              blanks are kept unless the text holds a "[" comment, then
+//              comments and all blanks go;
 //   1 branch list (two lines joined by CR): " 5..6 6..1 6..2 5..3" and
 //              " 0.05 0.1 0.2 0.3"; nodes 1 .. NameCount are the leaves (in the
 //              order of LeafNames), larger numbers inner nodes;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
@@ -61,6 +62,44 @@ void postOrderBranches(const NAryNode& root, Emit emit)
     }
 }
 
+// The length a branch is drawn with: from 0 to below the shortest branch it is
+// raised to that, so that it shows; a negative length is drawn as it is.
+double drawnLength(double length)
+{
+    return length >= 0 && length < ShortestBranch ? ShortestBranch : length;
+}
+
+// Where the nodes stand as drawn, in branch-length units from the root: the
+// lowest and highest distance over all nodes, and whether any branch goes
+// back (a negative length).
+struct Reach {
+    double lowest = 0;
+    double highest = 0;
+    bool goesBack = false;
+};
+
+Reach reachOf(const NAryNode& root)
+{
+    Reach reach;
+    std::vector<std::pair<const NAryNode*, double>> stack{{&root, 0.0}};
+    while (!stack.empty()) {
+        const auto [node, at] = stack.back();
+        stack.pop_back();
+        reach.lowest = std::min(reach.lowest, at);
+        reach.highest = std::max(reach.highest, at);
+        for (const auto& child : node->Children()) {
+            reach.goesBack = reach.goesBack || child->BranchLength() < 0;
+            stack.emplace_back(child.get(), at + drawnLength(child->BranchLength()));
+        }
+    }
+    return reach;
+}
+
+double rootX(const LayoutParams& params)
+{
+    return RootX + params.back * params.xScale;
+}
+
 } // namespace
 
 double XScaleFor(double surfaceWidth, double depth)
@@ -91,9 +130,7 @@ void PlaceNodes(NAryNode& node, double x, double& y, const LayoutParams& params,
                 y += params.yGap;  // the gap falls only between siblings
             }
             NAryNode& child = *current.Children()[frame.next++];
-            if (child.BranchLength() < ShortestBranch) {
-                child.setBranchLength(ShortestBranch);
-            }
+            child.setBranchLength(drawnLength(child.BranchLength()));
             double childX = frame.x + child.BranchLength() * params.xScale;
             if (child.IsLeaf()) {
                 childX += 2 * params.labelWidth;
@@ -155,14 +192,14 @@ void DrawCladoBranches(const NAryNode& node, const LayoutParams& params, DrawLis
 void DrawPhenogram(NAryNode& root, const LayoutParams& params, DrawList& out)
 {
     double y = FirstSlotY;
-    PlaceNodes(root, RootX, y, params, out);
+    PlaceNodes(root, rootX(params), y, params, out);
     DrawPhenoBranches(root, params, out);
 }
 
 void DrawCladogram(NAryNode& root, const LayoutParams& params, DrawList& out)
 {
     double y = FirstSlotY;
-    PlaceNodes(root, RootX, y, params, out);
+    PlaceNodes(root, rootX(params), y, params, out);
     DrawCladoBranches(root, params, out);
 }
 
@@ -232,10 +269,14 @@ DrawList DrawTree(NAryFormModel& model, double surfaceWidth, TreeView view, Surf
         return out;
     }
     // A root without children (a reading that failed) has no depth: it is
-    // drawn alone, unscaled.
-    const double depth = model.DrawingDepth();
+    // drawn alone, unscaled. A tree with a branch going back spans from its
+    // leftmost node to its rightmost, and its root moves right by the
+    // stretch behind it.
+    const Reach reach = reachOf(*root);
+    const double depth = reach.goesBack ? reach.highest - reach.lowest : model.DrawingDepth();
     model.setXScale(depth > 0 ? XScaleFor(surfaceWidth, depth) : 0.0);
     LayoutParams params;
+    params.back = -reach.lowest;
     params.labelWidth = model.LabelWidth();
     params.labelHeight = model.LabelHeight();
     params.yGap = model.YGap();

@@ -8,7 +8,11 @@
 // leaf slot starts at y = 200; a leaf's slot is one label height, siblings are
 // YGap apart; a leaf stands 2 label widths plus its branch length times
 // XScale right of its parent, an inner node its branch length times XScale.
-// Branch lengths below 0.0001 are raised to 0.0001 in the model when placed.
+// Branch lengths from 0 to below 0.0001 are raised to 0.0001 in the model when
+// placed. A negative length is drawn as it is: its node stands left of its
+// parent, the branch going back; a tree that reaches left of its root has its
+// root moved right by that stretch, so that the whole tree stays on the
+// surface at one scale.
 // The phenogram draws right-angled branches from the right end of a parent's
 // label; the cladogram straight lines. All walks are iterative.
 //
@@ -63,6 +67,7 @@ struct LayoutParams {
     double labelHeight = 240;
     double yGap = 100;
     double xScale = 1;         // twips per unit of branch length
+    double back = 0;           // branch-length units the tree reaches left of its root
     bool showInnerLabels = false;
     bool mrc = false;          // inner nodes print their support text
     Surface surface = Surface::Screen;
@@ -89,13 +94,13 @@ inline constexpr std::string_view ScaleBarNotice =
 // Places the subtree's labels from (x, y), y running downwards (on return the
 // bottom of the subtree's last slot), and adds the node texts: leaves their
 // caption, inner nodes their caption (support text for MRC) only with
-// showInnerLabels. Raises branch lengths below 0.0001 to 0.0001.
+// showInnerLabels. Raises branch lengths from 0 to below 0.0001 to 0.0001.
 void PlaceNodes(NAryNode& node, double x, double& y, const LayoutParams& params, DrawList& out);
 
 void DrawPhenoBranches(const NAryNode& node, const LayoutParams& params, DrawList& out);
 void DrawCladoBranches(const NAryNode& node, const LayoutParams& params, DrawList& out);
 
-// PlaceNodes from (400, 200), then the branches of the view.
+// PlaceNodes from (400 + back x xScale, 200), then the branches of the view.
 void DrawPhenogram(NAryNode& root, const LayoutParams& params, DrawList& out);
 void DrawCladogram(NAryNode& root, const LayoutParams& params, DrawList& out);
 
@@ -115,8 +120,10 @@ void DrawScaleBar(const NAryNode& root, double depth, const LayoutParams& params
 // The full drawing of the model's tree on a surface `surfaceWidth` twips
 // wide: sets the model's XScale from its drawing depth (never dividing by
 // zero: a tree whose leaves all sit at the root is scaled by the depth it is
-// drawn with), draws the view, then the scale bar when the menu's scale is
-// checked, else sets the height to the lowest label top + 5 gaps. Pen width
+// drawn with; a tree with a negative branch length by the stretch from its
+// leftmost node to its rightmost, which is the scale bar's depth then too),
+// draws the view, then the scale bar when the menu's scale is checked, else
+// sets the height to the lowest label top + 5 gaps. Pen width
 // and font size follow the model's settings. An empty model gives an empty
 // list; a root without children is placed alone with XScale 0.
 [[nodiscard]] DrawList DrawTree(NAryFormModel& model, double surfaceWidth, TreeView view,

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPrinter>
@@ -13,12 +14,14 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
+#include "graphs/AxisScaler.h"
 #include "graphs/ChartLayout.h"
 #include "graphs/GraphZoom.h"
 #include "platform/dialogs/Dialogs.h"
@@ -47,13 +50,19 @@ std::optional<std::string> ask(const std::string& prompt, const std::string& tit
     return answer;
 }
 
+// "minimum value for the X-axis": the box of an axis bound, as its messages name it.
+std::string boundName(bool xAxis, bool minimum)
+{
+    return std::string(minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") + "-axis";
+}
+
 } // namespace
 
 frmGraphics::frmGraphics(QWidget* parent)
     : QMainWindow(parent), m_scroll(new QScrollArea()), m_picture(new QWidget()),
       m_graph(new platform::GraphView(m_picture)), m_frPickVar(new QGroupBox(QStringLiteral("Pick variables to plot"))),
       m_lstVar(new QListWidget()), m_cmdRePlot(new QPushButton(QStringLiteral("Re-Plot"))),
-      m_cmdQuit(new QPushButton(QStringLiteral("Cancel")))
+      m_cmdQuit(new QPushButton(QStringLiteral("Cancel"))), m_leftOffNote(new QLabel())
 {
     setObjectName(QStringLiteral("frmGraphics"));
     setWindowTitle(QString::fromLatin1(Title));
@@ -87,6 +96,10 @@ frmGraphics::frmGraphics(QWidget* parent)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_frPickVar);
     setCentralWidget(central);
+    // The status bar stays, so that the note coming and going does not
+    // resize the graph.
+    m_leftOffNote->setObjectName(QStringLiteral("LeftOffNote"));
+    statusBar()->addWidget(m_leftOffNote, 1);
 
     connect(m_cmdRePlot, &QPushButton::clicked, this, [this] {
         platform::guarded([this](platform::Guard& g) { g.step([this] { cmdRePlot(); }); });
@@ -245,6 +258,10 @@ QAction* frmGraphics::action(const QString& name) const
 void frmGraphics::redraw()
 {
     m_graph->draw();
+    const platform::GraphModel& model = m_graph->model();
+    const int leftOff = PointsLeftOffLogAxis(model);
+    const int total = model.numPoints() * model.numSets();
+    m_leftOffNote->setText(leftOff > 0 ? QString::fromStdString(LeftOffNote(leftOff, total)) : QString());
 }
 
 void frmGraphics::DrawGraph(const std::vector<double>& XValues, const std::vector<std::vector<double>>& Data,
@@ -319,9 +336,22 @@ void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
         return;
     }
     const std::optional<double> value = typed.value;
+    const auto axis = xAxis ? platform::GraphAxis::X : platform::GraphAxis::Y;
+    // The graph shows no other axis than the one asked for: bounds out of
+    // order, or too far apart to draw, are told and change nothing.
+    const platform::GraphAxisSettings& now = m_graph->model().axis(axis);
+    const double other = minimum ? now.max : now.min;
+    const AxisBounds bounds = CheckAxisBounds(minimum ? *value : other, minimum ? other : *value, now.ticks);
+    if (bounds != AxisBounds::Drawable) {
+        (void)platform::dialogs().MsgBox(bounds == AxisBounds::NotIncreasing
+                                             ? BoundsOutOfOrderMessage(xAxis, minimum, other)
+                                             : BoundsTooFarApartMessage(xAxis, minimum, other,
+                                                                        LargestAxisSpan(now.ticks)),
+                                         platform::mb::Exclamation, Title);
+        return;
+    }
     platform::guarded([&](platform::Guard& g) {
         g.step([&] {
-            const auto axis = xAxis ? platform::GraphAxis::X : platform::GraphAxis::Y;
             if (minimum) {
                 m_graph->model().setAxisMin(axis, *value);
             } else {
@@ -366,15 +396,35 @@ void frmGraphics::editDigits(const char* prompt, bool xAxis)
 
 std::string frmGraphics::NotANumberMessage(bool xAxis, bool minimum)
 {
-    return std::string("The ") + (minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") +
-           "-axis must be a number, such as 0, 2.5 or -10. The graph is unchanged.";
+    return "The " + boundName(xAxis, minimum) + " must be a number, such as 0, 2.5 or -10. The graph is unchanged.";
 }
 
 std::string frmGraphics::BoundOutOfRangeMessage(bool xAxis, bool minimum, bool tooLarge)
 {
-    return std::string("The ") + (minimum ? "minimum" : "maximum") + " value for the " + (xAxis ? "X" : "Y") +
-           "-axis is too " + (tooLarge ? "large: it can be at most " : "small: it can be at least -") +
+    return "The " + boundName(xAxis, minimum) + " is too " +
+           (tooLarge ? "large: it can be at most " : "small: it can be at least -") +
            platform::rt::LargestNumberText() + ". The graph is unchanged.";
+}
+
+std::string frmGraphics::BoundsOutOfOrderMessage(bool xAxis, bool minimum, double other)
+{
+    const std::string otherBound = minimum ? "maximum" : "minimum";
+    return "The " + boundName(xAxis, minimum) + " must be " + (minimum ? "less" : "more") + " than the " + otherBound +
+           ", " + platform::rt::CStr(other) + "; to move the axis past it, set the " + otherBound +
+           " first. The graph is unchanged.";
+}
+
+std::string frmGraphics::BoundsTooFarApartMessage(bool xAxis, bool minimum, double other, double largest)
+{
+    return "The " + boundName(xAxis, minimum) + " is too far from the " + (minimum ? "maximum, " : "minimum, ") +
+           platform::rt::CStr(other) + ": the two can be at most " + platform::rt::CStr(largest) +
+           " apart. The graph is unchanged.";
+}
+
+std::string frmGraphics::LeftOffNote(int leftOff, int total)
+{
+    return std::to_string(leftOff) + " of " + std::to_string(total) + (leftOff == 1 ? " points is" : " points are") +
+           " not shown: a logarithmic Y axis cannot show values of 0 or less.";
 }
 
 std::string frmGraphics::DigitsTooLargeMessage(bool xAxis)

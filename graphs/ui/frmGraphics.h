@@ -30,6 +30,7 @@
 
 class QAction;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QScrollArea;
@@ -69,6 +70,9 @@ public:
     [[nodiscard]] QPushButton* quitButton() const noexcept { return m_cmdQuit; }
     [[nodiscard]] QScrollArea* scrollArea() const noexcept { return m_scroll; }
     [[nodiscard]] QWidget* picture() const noexcept { return m_picture; }
+    // The line under the graph that says how many points a logarithmic axis
+    // leaves out, while it does; empty otherwise.
+    [[nodiscard]] QLabel* leftOffNote() const noexcept { return m_leftOffNote; }
 
     // The boxes that refuse an axis bound or a digit count that is not a
     // number (or more digits than a double holds): they name the field and
@@ -80,6 +84,14 @@ public:
     // A typed bound beyond the range of a double, above it or (tooLarge
     // false) below it.
     [[nodiscard]] static std::string BoundOutOfRangeMessage(bool xAxis, bool minimum, bool tooLarge);
+    // A typed bound at or beyond the other bound of its axis (`other`).
+    [[nodiscard]] static std::string BoundsOutOfOrderMessage(bool xAxis, bool minimum, double other);
+    // A typed bound so far from the other that the axis between them is too
+    // long to draw: longer than `largest`.
+    [[nodiscard]] static std::string BoundsTooFarApartMessage(bool xAxis, bool minimum, double other, double largest);
+    // The note under a logarithmic graph: how many of its points it leaves
+    // out, and why.
+    [[nodiscard]] static std::string LeftOffNote(int leftOff, int total);
     [[nodiscard]] static std::string DigitsTooLargeMessage(bool xAxis);
     [[nodiscard]] static std::string DigitsNotANumberMessage(bool xAxis);
 
@@ -134,6 +146,7 @@ private:
     QListWidget* m_lstVar;
     QPushButton* m_cmdRePlot;
     QPushButton* m_cmdQuit;
+    QLabel* m_leftOffNote;
     bool m_fitPending = true;  // the window was resized: the picture takes the client area once it is laid out
 };
 

@@ -630,7 +630,7 @@ void NAryForm::addOtuBelow(NAryNode& node)
     auto leaf = std::make_unique<NAryNode>();
     leaf->setIsLeaf(true);
     leaf->Box().Caption = name;
-    leaf->setBranchLength(length >= 0 ? length : 0);
+    leaf->setBranchLength(length);
     node.addChild(std::move(leaf));
     // The new leaf joins the tree's Newick text, so that every later
     // rebuild keeps it.

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QLogValueAxis>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -208,12 +210,16 @@ TEST_F(GraphWindowTest, AxisBoundsFromInputBoxes)
     EXPECT_EQ(model().axis(GraphAxis::Y).max, 40) << "a cancelled box changes nothing";
 }
 
-TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
+TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing)
 {
+    // A row may first set the other bound of its axis (`setFirst` with
+    // `firstAnswer`), which is taken.
     struct Row {
         const char* item;
         const char* answer;
         const char* message;
+        const char* setFirst = nullptr;
+        const char* firstAnswer = nullptr;
     } rows[] = {
         {"EditMinX", "lots", "The minimum value for the X-axis must be a number, such as 0, 2.5 or -10. The graph is "
                              "unchanged."},
@@ -225,6 +231,15 @@ TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
                                "-1.79769313486231E+308. The graph is unchanged."},
         {"EditMaxZ", "-", "The maximum value for the Y-axis must be a number, such as 0, 2.5 or -10. The graph is "
                           "unchanged."},
+        {"EditMinX", "-1e308", "The minimum value for the X-axis is too far from the maximum, 10: the two can be at "
+                               "most 2.99615522477053E+307 apart. The graph is unchanged.", "EditMaxX", "10"},
+        // A span within a double whose ticks are not: 6 x 1e308.
+        {"EditMaxZ", "1e308", "The maximum value for the Y-axis is too far from the minimum, 0: the two can be at "
+                              "most 2.99615522477053E+307 apart. The graph is unchanged.", "EditMinZ", "0"},
+        {"EditMaxX", "-5", "The maximum value for the X-axis must be more than the minimum, 0; to move the axis past "
+                           "it, set the minimum first. The graph is unchanged.", "EditMinX", "0"},
+        {"EditMinZ", "40", "The minimum value for the Y-axis must be less than the maximum, 40; to move the axis past "
+                           "it, set the maximum first. The graph is unchanged.", "EditMaxZ", "40"},
         {"EditNumDigitX", "two", "The number of digits after the decimal for the X-axis label must be a whole number "
                                  "from 0 to 15. The graph is unchanged."},
         {"EditNumDigitZ", "40000", "The number of digits after the decimal for the Y-axis label is too large: it "
@@ -241,6 +256,10 @@ TEST_F(GraphWindowTest, ATypingMistakeInAnAxisBoxIsToldPlainlyAndChangesNothing)
     const int gap = model().barGap();
     const std::string label = model().pointLabel(0);
     for (const Row& r : rows) {
+        if (r.setFirst != nullptr) {
+            dialogs.type(r.firstAnswer);
+            trigger(r.setFirst);
+        }
         const platform::GraphAxisSettings x = model().axis(GraphAxis::X);
         const platform::GraphAxisSettings y = model().axis(GraphAxis::Y);
         const int draws = window.graph().drawCount();
@@ -328,6 +347,25 @@ TEST_F(GraphWindowTest, LogYLabelsItsAxisAtSeveralValues)
         }
         EXPECT_GT(inkShare(window.graph().toImage()), 0.01);
     }
+}
+
+TEST_F(GraphWindowTest, LogYSaysHowManyPointsItLeavesOutWhileItDoes)
+{
+    const graphtest::Table scores = graphtest::seededScores(300, 77);
+    const auto leftOff = std::count_if(scores.data.begin(), scores.data.end(), [](const auto& p) { return p[0] <= 0; });
+    ASSERT_GT(leftOff, 50);
+    std::int32_t n = 300;
+    std::int32_t m = 1;
+    std::string type = "SCATTER";
+    window.DrawGraph(scores.x, scores.data, n, m, "PC1", "PC2", type, nullptr, true, true, &scores.pointNames);
+    EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
+    trigger("GphLogY");
+    EXPECT_TRUE(window.leftOffNote()->isVisible());
+    EXPECT_EQ(window.leftOffNote()->text().toStdString(),
+              std::to_string(leftOff) +
+                  " of 300 points are not shown: a logarithmic Y axis cannot show values of 0 or less.");
+    trigger("GphLine");
+    EXPECT_TRUE(window.leftOffNote()->text().isEmpty()) << "every point is shown again";
 }
 
 TEST_F(GraphWindowTest, TitlesPositionLegendAndLineWidth)

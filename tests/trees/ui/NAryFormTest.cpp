@@ -236,6 +236,53 @@ TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
     EXPECT_EQ(form.model().NameCount(), 24000);
 }
 
+TEST_F(NAryFormTest, NegativeBranchLengthsAreDrawnGoingBackAtTheirLength)
+{
+    form.plot(0, kTree, 1);
+    // Each branch's length as drawn, in the order of the text: how far its
+    // node stands right of its parent (a leaf beyond its two label widths).
+    struct Row {
+        const char* tree;
+        std::vector<double> lengths;
+    } rows[] = {
+        {"(a:-5,b:2);", {-5, 2}},
+        {"((a:1,b:2):-3,c:1);", {-3, 1, 2, 1}},
+        {"(a:-1,b:-2);", {-1, -2}},
+        {"(a:0,b:1);", {0.0001, 1}},  // a zero length shows as the shortest branch
+    };
+    for (const Row& r : rows) {
+        boxes.clear();
+        QGuiApplication::clipboard()->setText(QString::fromLatin1(r.tree));
+        trigger("TreePasteNH");
+        EXPECT_TRUE(boxes.calls().empty()) << r.tree;
+        std::vector<double> drawn;
+        std::vector<std::pair<const NAryNode*, const NAryNode*>> stack{{form.model().RootNode(), nullptr}};
+        while (!stack.empty()) {
+            const auto [node, parent] = stack.back();
+            stack.pop_back();
+            if (parent != nullptr) {
+                const double offset = node->IsLeaf() ? 2 * form.model().LabelWidth() : 0;
+                drawn.push_back((node->Box().Left - parent->Box().Left - offset) / form.model().XScale());
+            }
+            for (auto it = node->Children().rbegin(); it != node->Children().rend(); ++it) {
+                stack.emplace_back(it->get(), node);
+            }
+        }
+        ASSERT_EQ(drawn.size(), r.lengths.size()) << r.tree;
+        for (std::size_t i = 0; i < drawn.size(); ++i) {
+            EXPECT_NEAR(drawn[i], r.lengths[i], 1e-9) << r.tree << " branch " << i;
+        }
+        // The tree stays on the surface: no line left of the root's margin
+        // or past the surface's right edge.
+        for (const DrawItem& item : form.Picture1()->drawing().items) {
+            if (item.kind == DrawItem::Kind::Line) {
+                EXPECT_GE(std::min(item.x1, item.x2), trees::TreeLayout::RootX) << r.tree;
+                EXPECT_LE(std::max(item.x1, item.x2), form.surfaceWidthTwips()) << r.tree;
+            }
+        }
+    }
+}
+
 TEST_F(NAryFormTest, EveryPartOfATallTreeIsPaintedWhereItIsShown)
 {
     std::string text = "(";
