@@ -1,11 +1,11 @@
 #include "platform/profile/Profile.h"
 
-#include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 #include <vector>
+
+#include "platform/runtime/AsciiCase.h"
 
 namespace platform::profile {
 
@@ -19,13 +19,6 @@ std::string trim(std::string_view s)
     }
     const auto last = s.find_last_not_of(" \t");
     return std::string(s.substr(first, last - first + 1));
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 std::vector<std::string> readLines(const std::filesystem::path& file)
@@ -90,11 +83,11 @@ std::string GetString(std::string_view section, std::string_view key, std::strin
     bool inSection = false;
     for (const auto& line : readLines(file)) {
         if (const auto s = sectionOf(line)) {
-            inSection = sameName(*s, section);
+            inSection = rt::equalsNoCase(*s, section);
             continue;
         }
         if (inSection) {
-            if (const auto k = keyOf(line); k && sameName(*k, key)) {
+            if (const auto k = keyOf(line); k && rt::equalsNoCase(*k, key)) {
                 return valueOf(line);
             }
         }
@@ -114,7 +107,7 @@ bool WriteString(std::string_view section, std::string_view key, std::optional<s
             if (sectionLine >= 0) {
                 break;  // the end of our section
             }
-            if (sameName(*s, section)) {
+            if (rt::equalsNoCase(*s, section)) {
                 sectionLine = static_cast<std::ptrdiff_t>(i);
                 sectionEnd = sectionLine + 1;
             }
@@ -125,7 +118,7 @@ bool WriteString(std::string_view section, std::string_view key, std::optional<s
                 sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
             }
             if (keyLine < 0) {
-                if (const auto k = keyOf(lines[i]); k && sameName(*k, key)) {
+                if (const auto k = keyOf(lines[i]); k && rt::equalsNoCase(*k, key)) {
                     keyLine = static_cast<std::ptrdiff_t>(i);
                 }
             }

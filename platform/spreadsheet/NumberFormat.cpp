@@ -6,21 +6,12 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "platform/runtime/AsciiCase.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace spreadsheet {
 
 namespace {
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::vector<std::string_view> sections(std::string_view code)
 {
@@ -77,7 +68,7 @@ std::vector<Token> tokens(std::string_view s)
         } else if (std::string_view("0#?.,%Ee+-").find(c) != std::string_view::npos ||
                    std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos) {
             out.push_back({false, std::string(1, c)});
-        } else if ((c == 'A' || c == 'a') && (equalsNoCase(s.substr(i, 5), "AM/PM"))) {
+        } else if ((c == 'A' || c == 'a') && (platform::rt::equalsNoCase(s.substr(i, 5), "AM/PM"))) {
             out.push_back({false, "AM/PM"});
             i += 4;
         } else {
@@ -440,14 +431,14 @@ const Parsed& parsed(std::string_view code)
 
 bool isDateFormat(std::string_view code)
 {
-    if (equalsNoCase(code, "General"))
+    if (platform::rt::equalsNoCase(code, "General"))
         return false;
     return hasDateTokens(tokens(sections(code).front()));
 }
 
 std::string formatNumber(double v, std::string_view code)
 {
-    if (!std::isfinite(v) || code.empty() || code == "@" || equalsNoCase(code, "General"))
+    if (!std::isfinite(v) || code.empty() || code == "@" || platform::rt::equalsNoCase(code, "General"))
         return Value(v).displayText();
     const Parsed& p = parsed(code);
     std::size_t section = 0;
@@ -477,7 +468,7 @@ std::string formatNumber(double v, std::string_view code)
 
 std::string shownNumberText(double v, std::string_view code, int available, const TextWidth& width)
 {
-    if (code.empty() || code == "@" || equalsNoCase(code, "General"))
+    if (code.empty() || code == "@" || platform::rt::equalsNoCase(code, "General"))
         return fitNumberText(v, available, width);
     const std::string text = formatNumber(v, code);
     if (text.empty() && std::isfinite(v))

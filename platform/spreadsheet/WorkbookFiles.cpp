@@ -1,6 +1,5 @@
 #include "platform/spreadsheet/WorkbookFiles.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/errors/Error.h"
+#include "platform/runtime/AsciiCase.h"
 #include "platform/spreadsheet/FileFormats.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -143,15 +143,9 @@ bool looksLikeHtml(std::string_view bytes) noexcept
     if (start == std::string_view::npos)
         return false;
     bytes.remove_prefix(start);
-    for (const std::string_view tag : {"<!doctype html", "<html", "<table"}) {
-        if (bytes.size() < tag.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < tag.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(bytes[i])) == tag[i];
-        if (same)
+    for (const std::string_view tag : {"<!doctype html", "<html", "<table"})
+        if (platform::rt::startsWithNoCase(bytes, tag))
             return true;
-    }
     return false;
 }
 

@@ -1,7 +1,6 @@
 #include "shell/workbook/SSMDIFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "platform/dialogs/CommonDialog.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
+#include "platform/runtime/AsciiCase.h"
 #include "platform/runtime/Convert.h"
 #include "platform/runtime/FileNumbers.h"
 #include "platform/spreadsheet/CellRef.h"
@@ -168,14 +168,12 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
     if (dot == std::string::npos || dot == 0) {
         return chosen;
     }
-    std::string extension = name.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == spreadsheet::fileTypeExtension(static_cast<FileType>(chosen))) {
+    const std::string_view extension = std::string_view(name).substr(dot + 1);
+    if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(chosen)))) {
         return chosen;
     }
     for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
-        if (extension == spreadsheet::fileTypeExtension(static_cast<FileType>(code))) {
+        if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(code)))) {
             return code;
         }
     }
