@@ -139,10 +139,29 @@ bool looksLikeHtml(std::string_view bytes) noexcept
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
-    const std::size_t start = bytes.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos)
-        return false;
-    bytes.remove_prefix(start);
+    // What may stand before a page's first tag: blanks, an XML declaration
+    // (XHTML) and comments (a browser's "saved from" note, say).
+    for (;;) {
+        const std::size_t start = bytes.find_first_not_of(" \t\r\n");
+        if (start == std::string_view::npos)
+            return false;
+        bytes.remove_prefix(start);
+        std::size_t end = std::string_view::npos;
+        if (bytes.starts_with("<?xml")) {
+            end = bytes.find("?>");
+            if (end != std::string_view::npos)
+                end += 2;
+        } else if (bytes.starts_with("<!--")) {
+            end = bytes.find("-->", 4);
+            if (end != std::string_view::npos)
+                end += 3;
+        } else {
+            break;
+        }
+        if (end == std::string_view::npos)
+            return false;
+        bytes.remove_prefix(end);
+    }
     for (const std::string_view tag : {"<!doctype html", "<html", "<table"})
         if (platform::rt::startsWithNoCase(bytes, tag))
             return true;

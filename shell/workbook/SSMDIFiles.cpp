@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -159,8 +160,10 @@ bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
 
 // The type a save to `path` writes: the chosen one, unless the file name
 // ends in the extension of other types of the list and not in the chosen
-// one's; then the first type of the list with that extension, so that no
-// file bears the extension of a format it is not in.
+// one's; then the type with that extension that keeps the most, so that no
+// file bears the extension of a format it is not in. For .xls that is
+// Excel 97/2000, which keeps every character and long texts; Excel 5/95 is
+// written when it is chosen.
 std::int32_t typeForName(const std::string& path, std::int32_t chosen)
 {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -172,9 +175,15 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
     if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(chosen)))) {
         return chosen;
     }
-    for (std::int32_t code = 1; code < static_cast<std::int32_t>(FileType::Count); ++code) {
-        if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(code)))) {
-            return code;
+    // Each extension's types, the one keeping the most first.
+    constexpr FileType byWhatTheyKeep[] = {FileType::Native,       FileType::Native6, FileType::Excel97,
+                                           FileType::Excel5,       FileType::Html,    FileType::HtmlDataOnly,
+                                           FileType::Text,         FileType::TextValuesOnly};
+    static_assert(std::size(byWhatTheyKeep) == static_cast<std::size_t>(FileType::Count) - 1,
+                  "every type of the save list is ranked");
+    for (const FileType candidate : byWhatTheyKeep) {
+        if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(candidate))) {
+            return static_cast<std::int32_t>(candidate);
         }
     }
     return chosen;

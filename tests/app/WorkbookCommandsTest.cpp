@@ -352,8 +352,9 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     EXPECT_TRUE(reported.empty());
 }
 
-// A file that is no workbook we read, a damaged .xls or an HTML page we
-// wrote (plain ASCII or not), is refused in words and leaves no window.
+// A file that is no workbook we read, a damaged .xls, an HTML page we
+// wrote (plain ASCII or not) or one that opens with a byte-order mark, an
+// XML declaration or comments, is refused in words and leaves no window.
 TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
 {
     spreadsheet::Workbook page;
@@ -361,12 +362,24 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
     struct Row {
         const char* name;
         spreadsheet::FileType pageType;  // None: the damaged .xls
+        const char* head = nullptr;      // what a page from elsewhere opens with
     };
-    for (const Row& row : {Row{"broken.xls", spreadsheet::FileType::None}, Row{"page.htm", spreadsheet::FileType::Html},
-                           Row{"table.htm", spreadsheet::FileType::HtmlDataOnly}}) {
+    const Row rows[] = {
+        {"broken.xls", spreadsheet::FileType::None},
+        {"page.htm", spreadsheet::FileType::Html},
+        {"table.htm", spreadsheet::FileType::HtmlDataOnly},
+        {"xhtml.htm", spreadsheet::FileType::None,
+         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\">\r\n"},
+        {"saved.htm", spreadsheet::FileType::None,
+         "\xEF\xBB\xBF<!-- saved from url=(0022)http://example.org/ -->\r\n<!-- two\r\nlines -->\r\n"},
+        {"xmlcomment.htm", spreadsheet::FileType::None, " \r\n<?xml version=\"1.0\"?><!-- page --><!DOCTYPE html>"},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string p = path(row.name);
-        if (row.pageType == spreadsheet::FileType::None) {
+        if (row.head != nullptr) {
+            p = file(row.name, std::string(row.head) + "<html><body><table><tr><td>1</td></tr></table></body></html>\r\n");
+        } else if (row.pageType == spreadsheet::FileType::None) {
             // The head of a compound file and nothing sound after it.
             p = file(row.name, std::string("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8) + std::string(600, '\x01'));
         } else {
@@ -934,8 +947,9 @@ TEST_F(UnkeptSave, ASaveToAFileAnotherWindowHoldsIsRefused)
 }
 
 // A typed name whose extension belongs to another type of the list writes
-// the first type with that extension; the chosen type's own extension, in
-// any case, or one of no type keeps the chosen type.
+// the type with that extension that keeps the most (.xls: Excel 97/2000);
+// the chosen type's own extension, in any case, or one of no type keeps the
+// chosen type.
 TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
 {
     using spreadsheet::FileType;
@@ -945,7 +959,9 @@ TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
         FileType chosen;
         FileType written;
     } rows[] = {
-        {"x.xls", FileType::Native, FileType::Excel5},
+        {"x.xls", FileType::Native, FileType::Excel97},
+        {"y.XLS", FileType::Text, FileType::Excel97},
+        {"x5.xls", FileType::Excel5, FileType::Excel5},
         {"x.txt", FileType::Native6, FileType::Text},
         {"x.vts", FileType::Excel97, FileType::Native},
         {"x.XLS", FileType::Excel97, FileType::Excel97},
