@@ -124,6 +124,21 @@ std::vector<PageBand> pageBands(const DrawList& list, double bandHeight, double 
     return bands;
 }
 
+// Tells a tree text that the reader refused, while the window reads one:
+// the reader raises error BadTreeText with its own description of the fault
+// (the character and what is wrong there), which the user can act on; an
+// error 5 with only the run-time's text is a fault and goes to the reporter.
+// It takes the place of the teller in force (the workbook's refusals) only
+// while the window's own tree work runs, which changes no workbook.
+bool tellTreeTextRefusal(const platform::Error& e)
+{
+    if (e.number() != Newick::BadTreeText || e.description() == platform::StandardDescription(e.number())) {
+        return false;
+    }
+    box(NAryForm::TreeTextRefusal(e.description()), platform::mb::Exclamation | platform::mb::OkOnly);
+    return true;
+}
+
 } // namespace
 
 void paintDrawList(QPainter& painter, const DrawList& list, double pixelsPerTwip, double penPixels,
@@ -335,6 +350,7 @@ void NAryForm::applyMenuState()
 
 void NAryForm::guarded(const std::function<void()>& command)
 {
+    const platform::ScopedRefusalTeller refusals(&tellTreeTextRefusal);
     platform::guarded([&](platform::Guard& g) { g.step(command); });
 }
 
@@ -381,7 +397,10 @@ void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1B
     // tree is fitted to it, also when it has not been shown yet.
     layout()->activate();
     const bool first = !m_model.Initialised();
-    m_model.PlotTree(type, treeStr, rootNum1Based);
+    {
+        const platform::ScopedRefusalTeller refusals(&tellTreeTextRefusal);
+        m_model.PlotTree(type, treeStr, rootNum1Based);
+    }
     numeric::detail::setValue(progress, 1);
     if (!first) {
         // The window was open: the text is stored and the tree it showed is
@@ -574,6 +593,11 @@ std::string NAryForm::PasteRefusal(const std::string& reason)
 {
     return "The clipboard does not hold a tree in Newick form, such as ((A:0.1,B:0.2):0.05,C:0.3); " + reason +
            " The tree shown is unchanged.";
+}
+
+std::string NAryForm::TreeTextRefusal(const std::string& reason)
+{
+    return "The tree text cannot be read. " + reason;
 }
 
 void NAryForm::TreePasteNH()

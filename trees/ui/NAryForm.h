@@ -11,7 +11,9 @@
 // PlotTree shows the window modally, as the main window's Show subtree asks;
 // plot() does the same drawing without waiting, for tests and callers that
 // keep the window open. Every command runs under the program's error guard
-// (Abort leaves it, Retry runs the failing step again, Ignore goes on).
+// (Abort leaves it, Retry runs the failing step again, Ignore goes on); a
+// tree text that the reader refuses is no fault of the program and is told
+// in a plain box with the reader's reason (TreeTextRefusal), not reported.
 
 #include <cstdint>
 #include <functional>
@@ -142,6 +144,9 @@ public:
 
     // The box that refuses pasted text that is no tree, with the reason.
     [[nodiscard]] static std::string PasteRefusal(const std::string& reason);
+    // The box that tells why a tree text the window was given or rebuilds
+    // from cannot be read: the reader's reason follows.
+    [[nodiscard]] static std::string TreeTextRefusal(const std::string& reason);
 
     // The surface width the drawing is scaled to, in twips.
     [[nodiscard]] double surfaceWidthTwips() const;

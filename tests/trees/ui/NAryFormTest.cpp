@@ -236,6 +236,32 @@ TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
     EXPECT_EQ(form.model().NameCount(), 24000);
 }
 
+// A tree text the reader refuses, given to the window or rebuilt from by a
+// command, is told in one plain box with the reader's reason, not reported.
+TEST_F(NAryFormTest, ATreeTextTheReaderRefusesIsToldWithItsReason)
+{
+    struct Row {
+        const char* command;  // run after plotting "();", or null
+        std::string reason;
+    } rows[] = {
+        {nullptr, "Character 2: the group \"()\" holds no leaf."},
+        {"TreeRecPhe", "The branch list holds no branches."},
+    };
+    for (const Row& r : rows) {
+        form.close();
+        form.plot(0, "();", 1);
+        if (r.command != nullptr) {
+            boxes.clear();
+            trigger(r.command);
+        }
+        ASSERT_EQ(boxes.calls().size(), 1u) << r.reason;
+        EXPECT_EQ(boxes.last().text, NAryForm::TreeTextRefusal(r.reason));
+        EXPECT_EQ(boxes.last().style, platform::mb::Exclamation | platform::mb::OkOnly);
+        EXPECT_TRUE(reported.empty()) << r.reason;
+        boxes.clear();
+    }
+}
+
 TEST_F(NAryFormTest, NegativeBranchLengthsAreDrawnGoingBackAtTheirLength)
 {
     form.plot(0, kTree, 1);
