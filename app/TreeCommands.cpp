@@ -112,6 +112,13 @@ void TreeCommands::mnuTreeShowSubTree()
     if (!selection(child, node)) {
         return;
     }
+    // A leaf's subtree would be the text "();", which no tree reader takes:
+    // it is refused here, before the drawing window opens.
+    if (child->TreeView1()->Nodes().Children(node) == 0) {
+        platform::dialogs().MsgBox(LeafHasNoSubtree, platform::mb::Information | platform::mb::OkOnly,
+                                   ProgramInfo::Title);
+        return;
+    }
     std::string text;
     // The document window's progress bar follows the drawing (reading,
     // laying out, painting), which takes a second or more for the whole tree

@@ -42,7 +42,12 @@ public:
     // command cleared the data that was clustered.
     static constexpr const char* DataClearedText =
         "The data that was clustered has been cleared by a later analysis command. "
-        "Cluster the data again (Analysis, Clustering) to plot the expression of these loci.";
+        "Cluster the data again (Window, Data window, then Analysis, Clustering) to plot the expression of "
+        "these loci.";
+    // The box that refuses Show subtree on a leaf, which has no subtree to
+    // draw.
+    static constexpr const char* LeafHasNoSubtree =
+        "A leaf has no subtree to show. Please select a node of the tree that has leaves below it.";
 
     explicit TreeCommands(MainFrame& frame);
     ~TreeCommands() override;

@@ -130,6 +130,20 @@ TEST_F(TreeMenu, ShowSubtreeDrawsTheLeavesBelowTheNode)
     EXPECT_EQ(form.model().LeafNames(), (std::vector<std::string>{"A", "B", "C"}));
 }
 
+// A leaf has no subtree: Show subtree says so in the box the node commands
+// use, and neither the drawing window nor the error report comes up.
+TEST_F(TreeMenu, ShowSubtreeOnALeafIsRefusedInWordsBeforeAnyWindowOpens)
+{
+    nodes().setSelected(find("A"), true);
+    trigger("mnuTreeShowSubTree");
+    ASSERT_EQ(boxes.calls().size(), 1u);
+    EXPECT_EQ(boxes.last().text, shell::TreeCommands::LeafHasNoSubtree);
+    EXPECT_EQ(boxes.last().style, platform::mb::Information | platform::mb::OkOnly);
+    EXPECT_TRUE(reported.empty());
+    EXPECT_FALSE(commands->naryForm().isVisible());
+    EXPECT_FALSE(commands->naryForm().model().Initialised());
+}
+
 TEST_F(TreeMenu, CollapseThenExpandLeavesEveryNodeExpanded)
 {
     trigger("mnuTreeCollapse");
