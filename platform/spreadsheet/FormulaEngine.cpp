@@ -70,59 +70,6 @@ CellError mapError(ixion::formula_error_t e)
     }
 }
 
-// Whether the formula's result is a logical: a comparison outside any
-// parentheses or argument list (comparisons bind least of all operators).
-// The engine gives such results as the numbers 1 and 0; the cell shows TRUE
-// or FALSE. (The engine has none of the logical functions.)
-bool givesLogical(const ixion::formula_tokens_t& tokens)
-{
-    using ixion::fopcode_t;
-    // Parentheses around the whole formula change nothing.
-    std::size_t first = 0;
-    std::size_t last = tokens.size();
-    for (;;) {
-        if (last - first < 2 || tokens[first]->get_opcode() != fopcode_t::fop_open ||
-            tokens[last - 1]->get_opcode() != fopcode_t::fop_close)
-            break;
-        int depth = 0;
-        bool wraps = true;
-        for (std::size_t i = first; i + 1 < last && wraps; ++i) {
-            const fopcode_t op = tokens[i]->get_opcode();
-            depth += op == fopcode_t::fop_open ? 1 : op == fopcode_t::fop_close ? -1 : 0;
-            wraps = depth > 0;
-        }
-        if (!wraps)
-            break;
-        ++first;
-        --last;
-    }
-    if (first == last)
-        return false;
-    int depth = 0;
-    for (std::size_t i = first; i < last; ++i) {
-        switch (tokens[i]->get_opcode()) {
-        case fopcode_t::fop_open:
-            ++depth;
-            break;
-        case fopcode_t::fop_close:
-            --depth;
-            break;
-        case fopcode_t::fop_equal:
-        case fopcode_t::fop_not_equal:
-        case fopcode_t::fop_less:
-        case fopcode_t::fop_greater:
-        case fopcode_t::fop_less_equal:
-        case fopcode_t::fop_greater_equal:
-            if (depth == 0)
-                return true;
-            break;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
 Value toValue(const ixion::formula_result& r, bool logical)
 {
     switch (r.get_type()) {
@@ -321,6 +268,8 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
             }
             ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
             const bool logical = givesLogical(tokens);
+            if (logical)
+                functions.addLogicalCell(pos);
             if (FormulaFunctions::calledIn(tokens)) {
                 ownCalls.emplace(pos, text);
                 tokens = functions.forDependencies(pos, std::move(tokens));

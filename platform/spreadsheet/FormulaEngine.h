@@ -11,8 +11,8 @@
 // every formula that uses its result; a circular reference or another
 // failure inside the engine gives #VALUE! for the cells involved. Nothing
 // throws. The engine (version 0.17) lacks, among others, COUNT, SQRT, LN and
-// ABS. AVERAGE, MIN, MAX, LEN, LEFT and NOW, which it gets wrong, are
-// computed by FormulaFunctions.
+// ABS. AVERAGE, MIN, MAX, LEN, LEFT, CONCATENATE, NOW and the & operator,
+// which it gets wrong, are computed by FormulaFunctions.
 
 #include <memory>
 #include <string>

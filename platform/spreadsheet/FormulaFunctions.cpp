@@ -37,9 +37,25 @@ formula_function_t functionOf(const ixion::formula_token& token)
     case formula_function_t::func_len:
     case formula_function_t::func_left:
     case formula_function_t::func_now:
+    case formula_function_t::func_concatenate:
         return f;
     default:
         return formula_function_t::func_unknown;
+    }
+}
+
+bool isComparison(fopcode_t op)
+{
+    switch (op) {
+    case fopcode_t::fop_equal:
+    case fopcode_t::fop_not_equal:
+    case fopcode_t::fop_less:
+    case fopcode_t::fop_greater:
+    case fopcode_t::fop_less_equal:
+    case fopcode_t::fop_greater_equal:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -89,6 +105,47 @@ std::optional<double> numberOf(const Result& r)
 
 } // namespace
 
+bool givesLogical(const ixion::formula_tokens_t& tokens)
+{
+    // Parentheses around the whole formula change nothing.
+    std::size_t first = 0;
+    std::size_t last = tokens.size();
+    for (;;) {
+        if (last - first < 2 || tokens[first]->get_opcode() != fopcode_t::fop_open ||
+            tokens[last - 1]->get_opcode() != fopcode_t::fop_close)
+            break;
+        int depth = 0;
+        bool wraps = true;
+        for (std::size_t i = first; i + 1 < last && wraps; ++i) {
+            const fopcode_t op = tokens[i]->get_opcode();
+            depth += op == fopcode_t::fop_open ? 1 : op == fopcode_t::fop_close ? -1 : 0;
+            wraps = depth > 0;
+        }
+        if (!wraps)
+            break;
+        ++first;
+        --last;
+    }
+    if (first == last)
+        return false;
+    int depth = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        switch (tokens[i]->get_opcode()) {
+        case fopcode_t::fop_open:
+            ++depth;
+            break;
+        case fopcode_t::fop_close:
+            --depth;
+            break;
+        default:
+            if (depth == 0 && isComparison(tokens[i]->get_opcode()))
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
 FormulaFunctions::FormulaFunctions(ixion::model_context& cxt, const ixion::formula_name_resolver& resolver)
     : m_cxt(cxt), m_resolver(resolver)
 {
@@ -111,12 +168,18 @@ ixion::formula_tokens_t FormulaFunctions::forDependencies(const ixion::abs_addre
 bool FormulaFunctions::calledIn(const ixion::formula_tokens_t& tokens)
 {
     return std::any_of(tokens.begin(), tokens.end(), [](const auto& t) {
-        return functionOf(*t) != formula_function_t::func_unknown;
+        return functionOf(*t) != formula_function_t::func_unknown || t->get_opcode() == fopcode_t::fop_concat;
     });
+}
+
+void FormulaFunctions::addLogicalCell(const ixion::abs_address_t& pos)
+{
+    m_logicalCells.insert(pos);
 }
 
 void FormulaFunctions::calculate(const ixion::abs_address_t& pos, ixion::formula_tokens_t tokens)
 {
+    tokens = concatenationsAsCalls(pos, std::move(tokens));
     std::size_t slot = 0;
     for (;;) {
         // The last call of ours has none of ours inside it.
@@ -179,18 +242,16 @@ Result FormulaFunctions::call(const ixion::abs_address_t& pos, ixion::formula_to
         const bool left = functionOf(*tokens[function]) == formula_function_t::func_left;
         if (args.empty() || args.size() > (left ? 2u : 1u))
             return wrongArguments;
-        const Result text = evaluateArgument(pos, tokens, args[0], true);
+        const Result text = textOf(pos, tokens, args[0]);
         if (isError(text))
             return text;
-        if (text.get_type() != Result::result_type::string)
-            return wrongArguments;
         const std::string& s = text.get_string();
         const std::vector<std::size_t> starts = characterStarts(s);
         if (!left)
             return Result(static_cast<double>(starts.size()));
         double count = 1;
         if (args.size() == 2) {
-            const Result n = evaluateArgument(pos, tokens, args[1], false);
+            const Result n = evaluateArgument(pos, tokens, args[1]);
             if (isError(n))
                 return n;
             const auto given = numberOf(n);
@@ -204,6 +265,18 @@ Result FormulaFunctions::call(const ixion::abs_address_t& pos, ixion::formula_to
         if (whole >= static_cast<double>(starts.size()))
             return Result(s);
         return Result(s.substr(0, starts[static_cast<std::size_t>(whole)]));
+    }
+    case formula_function_t::func_concatenate: {
+        if (args.empty())
+            return wrongArguments;
+        std::string joined;
+        for (const Span& arg : args) {
+            const Result text = textOf(pos, tokens, arg);
+            if (isError(text))
+                return text;
+            joined += text.get_string();
+        }
+        return Result(std::move(joined));
     }
     default:
         break;
@@ -276,7 +349,7 @@ std::optional<Result> FormulaFunctions::collectNumbers(const ixion::abs_address_
         }
         return std::nullopt;
     }
-    const Result r = evaluateArgument(pos, tokens, arg, false);
+    const Result r = evaluateArgument(pos, tokens, arg);
     if (isError(r))
         return r;
     const auto n = numberOf(r);
@@ -317,24 +390,111 @@ std::optional<ixion::abs_range_t> FormulaFunctions::referenceIn(const ixion::abs
 }
 
 Result FormulaFunctions::evaluateArgument(const ixion::abs_address_t& pos, ixion::formula_tokens_t& tokens,
-                                          const Span& arg, bool asText)
+                                          const Span& arg)
 {
     if (arg.first == arg.second)
-        return asText ? Result(std::string()) : Result(0.0);  // left out: 0, or no text
+        return Result(0.0);  // left out: 0
     ixion::formula_tokens_t part;
-    if (asText) {
-        // (argument)&"" : the text the engine makes of it.
-        ixion::formula_tokens_t wrap = parse(pos, "(0)&\"\"");
-        part.push_back(std::move(wrap[0]));
-        for (std::size_t i = arg.first; i < arg.second; ++i)
-            part.push_back(std::move(tokens[i]));
-        for (std::size_t i = 2; i < wrap.size(); ++i)
-            part.push_back(std::move(wrap[i]));
-    } else {
-        for (std::size_t i = arg.first; i < arg.second; ++i)
-            part.push_back(std::move(tokens[i]));
-    }
+    for (std::size_t i = arg.first; i < arg.second; ++i)
+        part.push_back(std::move(tokens[i]));
     return evaluate(pos, std::move(part));
+}
+
+Result FormulaFunctions::textOf(const ixion::abs_address_t& pos, ixion::formula_tokens_t& tokens, const Span& arg)
+{
+    if (arg.first == arg.second)
+        return Result(std::string());
+    // The engine reads a logical cell, or a formula cell giving one, as 1 or
+    // 0, and an empty cell as 0.
+    bool logical = false;
+    if (const auto range = referenceIn(pos, tokens, arg); range && range->first == range->last) {
+        const ixion::celltype_t type = m_cxt.get_celltype(range->first);
+        if (type == ixion::celltype_t::empty)
+            return Result(std::string());
+        logical = type == ixion::celltype_t::boolean || m_logicalCells.count(range->first) > 0;
+    }
+    ixion::formula_tokens_t part;
+    for (std::size_t i = arg.first; i < arg.second; ++i)
+        part.push_back(std::move(tokens[i]));
+    logical = logical || givesLogical(part);
+    const Result r = evaluate(pos, std::move(part));
+    switch (r.get_type()) {
+    case Result::result_type::value:
+        if (logical)
+            return Result(std::string(r.get_value() != 0 ? "TRUE" : "FALSE"));
+        return Result(Value(r.get_value()).displayText());
+    case Result::result_type::matrix:  // a range of more than one cell
+        return Result(formula_error_t::invalid_value_type);
+    default:
+        return r;
+    }
+}
+
+ixion::formula_tokens_t FormulaFunctions::concatenationsAsCalls(const ixion::abs_address_t& pos,
+                                                                ixion::formula_tokens_t tokens) const
+{
+    ixion::formula_tokens_t out;
+    std::size_t i = 0;
+    while (i < tokens.size()) {
+        joinLevel(pos, tokens, i, out);
+        if (i < tokens.size())
+            out.push_back(std::move(tokens[i++]));  // a closing bracket without its opening one
+    }
+    return out;
+}
+
+void FormulaFunctions::joinLevel(const ixion::abs_address_t& pos, ixion::formula_tokens_t& in, std::size_t& i,
+                                 ixion::formula_tokens_t& out) const
+{
+    // & binds less tightly than arithmetic and more tightly than
+    // comparisons: an operand runs up to the next &, comparison, separator
+    // or closing bracket of its level.
+    std::vector<ixion::formula_tokens_t> operands(1);
+    const auto flush = [&] {
+        if (operands.size() == 1) {
+            for (auto& t : operands[0])
+                out.push_back(std::move(t));
+        } else {
+            std::string text = "CONCATENATE(0";
+            for (std::size_t k = 1; k < operands.size(); ++k)
+                text += ",0";
+            // CONCATENATE ( 0 , 0 ... ): the separators stand at 3, 5, ...
+            ixion::formula_tokens_t call = parse(pos, text + ")");
+            out.push_back(std::move(call[0]));
+            out.push_back(std::move(call[1]));
+            for (std::size_t k = 0; k < operands.size(); ++k) {
+                if (k > 0)
+                    out.push_back(std::move(call[2 * k + 1]));
+                for (auto& t : operands[k])
+                    out.push_back(std::move(t));
+            }
+            out.push_back(std::move(call.back()));
+        }
+        operands.clear();
+        operands.emplace_back();
+    };
+    while (i < in.size()) {
+        const fopcode_t op = in[i]->get_opcode();
+        if (op == fopcode_t::fop_close)
+            break;
+        if (op == fopcode_t::fop_concat) {
+            operands.emplace_back();
+            ++i;
+            continue;
+        }
+        if (op == fopcode_t::fop_sep || isComparison(op)) {
+            flush();
+            out.push_back(std::move(in[i++]));
+            continue;
+        }
+        operands.back().push_back(std::move(in[i++]));
+        if (op == fopcode_t::fop_open) {
+            joinLevel(pos, in, i, operands.back());
+            if (i < in.size())
+                operands.back().push_back(std::move(in[i++]));
+        }
+    }
+    flush();
 }
 
 Result FormulaFunctions::evaluate(const ixion::abs_address_t& pos, ixion::formula_tokens_t tokens)

@@ -12,6 +12,12 @@
 // - LEN and LEFT count characters, not the bytes of their UTF-8 (the engine
 //   counts bytes, and its LEFT could cut a character in two); a negative
 //   count in LEFT gives #VALUE!.
+// - LEN, LEFT, CONCATENATE and the & operator read a number as the cell
+//   shows it in the General format, up to 15 significant digits (12345678,
+//   0.333333333333333, 1.2345E-05), and a logical value as TRUE or FALSE; an
+//   empty cell is no text. (The engine keeps 6 digits, 1.23457e+07, and
+//   refuses logical values.) An & chain is computed as CONCATENATE of its
+//   operands.
 // - NOW gives the date and time as a serial of the 1900 date system, as the
 //   date formats count (the engine counts days from 1970).
 //
@@ -32,10 +38,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 namespace spreadsheet::detail {
+
+// Whether the formula's result is a logical: a comparison outside any
+// parentheses or argument list (comparisons bind least of all operators).
+// The engine gives such results as the numbers 1 and 0; the cell shows TRUE
+// or FALSE. (The engine has none of the logical functions.)
+[[nodiscard]] bool givesLogical(const ixion::formula_tokens_t& tokens);
 
 class FormulaFunctions {
 public:
@@ -50,6 +63,10 @@ public:
     // fails elsewhere.
     [[nodiscard]] ixion::formula_tokens_t forDependencies(const ixion::abs_address_t& pos,
                                                           ixion::formula_tokens_t tokens) const;
+
+    // The formula cell at pos gives a logical value, which reads as TRUE or
+    // FALSE where it is turned into text.
+    void addLogicalCell(const ixion::abs_address_t& pos);
 
     // Computes the registered formula cell at pos, whose precedents are all
     // computed, from the tokens of its formula. Throws what the engine
@@ -68,7 +85,17 @@ private:
     // The value of the tokens as the engine computes them in the cell at pos.
     ixion::formula_result evaluate(const ixion::abs_address_t& pos, ixion::formula_tokens_t tokens);
     ixion::formula_result evaluateArgument(const ixion::abs_address_t& pos, ixion::formula_tokens_t& tokens,
-                                           const Span& arg, bool asText);
+                                           const Span& arg);
+    // The argument as text: a text as it is, a number or logical value as
+    // the cell shows it, an error as it is.
+    ixion::formula_result textOf(const ixion::abs_address_t& pos, ixion::formula_tokens_t& tokens, const Span& arg);
+    // The tokens with every chain a&b&c as CONCATENATE(a,b,c).
+    ixion::formula_tokens_t concatenationsAsCalls(const ixion::abs_address_t& pos,
+                                                  ixion::formula_tokens_t tokens) const;
+    // Moves the tokens of one bracket level from in[i] on into out, up to
+    // the bracket closing it, with its & chains as calls.
+    void joinLevel(const ixion::abs_address_t& pos, ixion::formula_tokens_t& in, std::size_t& i,
+                   ixion::formula_tokens_t& out) const;
     // The range an argument names, when it is a reference, a range or a
     // defined name standing for one.
     std::optional<ixion::abs_range_t> referenceIn(const ixion::abs_address_t& pos,
@@ -83,6 +110,7 @@ private:
     const ixion::formula_name_resolver& m_resolver;
     std::string m_sheetName;  // the sheet holding the results of calls; "" until needed
     ixion::sheet_t m_sheet = 0;
+    std::unordered_set<ixion::abs_address_t, ixion::abs_address_t::hash> m_logicalCells;
 };
 
 } // namespace spreadsheet::detail

@@ -383,3 +383,85 @@ TEST(Formula, ComparisonsGiveLogicals)
 }
 
 } // namespace
+
+namespace {
+
+// A number turned into text by &, CONCATENATE, LEN or LEFT reads as the cell
+// shows it in the General format, up to 15 significant digits; a logical
+// value as TRUE or FALSE, an empty cell as no text.
+TEST(Formula, NumbersAndLogicalsTurnedIntoTextReadAsTheCellShowsThem)
+{
+    struct Row {
+        const char* entry;  // in column A
+        const char* joined; // A&""
+        double length;      // LEN(A)
+        const char* left4;  // LEFT(A,4)
+        const char* id;     // CONCATENATE("ID",A)
+    };
+    // LibreOffice 7.4 gives the same down to 0: its values.
+    const Row rows[] = {
+        {"12345678", "12345678", 8, "1234", "ID12345678"},
+        {"1234567", "1234567", 7, "1234", "ID1234567"},
+        {"123456789012345", "123456789012345", 15, "1234", "ID123456789012345"},
+        {"123456789012345.6", "123456789012346", 15, "1234", "ID123456789012346"},
+        {"99999999999999.9", "99999999999999.9", 16, "9999", "ID99999999999999.9"},
+        {"=10000000/3", "3333333.33333333", 16, "3333", "ID3333333.33333333"},
+        {"=1/3", "0.333333333333333", 17, "0.33", "ID0.333333333333333"},
+        {"=-1/3", "-0.333333333333333", 18, "-0.3", "ID-0.333333333333333"},
+        {"=0.1+0.2", "0.3", 3, "0.3", "ID0.3"},
+        {"-1234.5678", "-1234.5678", 10, "-123", "ID-1234.5678"},
+        {"0.000123456789012345", "0.000123456789012345", 20, "0.00", "ID0.000123456789012345"},
+        {"1.5E+300", "1.5E+300", 8, "1.5E", "ID1.5E+300"},
+        {"-1E-300", "-1E-300", 7, "-1E-", "ID-1E-300"},
+        {"0", "0", 1, "0", "ID0"},
+        // The cell's General text; LibreOffice writes -0.000012345, 1E-020 and
+        // 1.23456789012346E+017 (small numbers in fixed notation up to 20
+        // decimals, exponents of three digits), and 1 and 0 for logicals.
+        {"-0.000012345", "-1.2345E-05", 11, "-1.2", "ID-1.2345E-05"},
+        {"1E-20", "1E-20", 5, "1E-2", "ID1E-20"},
+        {"123456789012345678", "1.23456789012346E+17", 20, "1.23", "ID1.23456789012346E+17"},
+        {"TRUE", "TRUE", 4, "TRUE", "IDTRUE"},
+        {"FALSE", "FALSE", 5, "FALS", "IDFALSE"},
+        {"=2<3", "TRUE", 4, "TRUE", "IDTRUE"},
+        {"", "", 0, "", "ID"},
+    };
+    Workbook wb;
+    const auto rowCount = static_cast<std::int32_t>(std::size(rows));
+    for (std::int32_t r = 1; r <= rowCount; ++r) {
+        const std::string a = "A" + std::to_string(r);
+        wb.setCellEntry(1, r, 1, rows[r - 1].entry);
+        wb.setCellFormula(1, r, 2, a + "&\"\"");
+        wb.setCellFormula(1, r, 3, "LEN(" + a + ")");
+        wb.setCellFormula(1, r, 4, "LEFT(" + a + ",4)");
+        wb.setCellFormula(1, r, 5, "CONCATENATE(\"ID\"," + a + ")");
+    }
+    for (std::int32_t r = 1; r <= rowCount; ++r) {
+        const Row& row = rows[r - 1];
+        EXPECT_EQ(wb.cellValue(1, r, 2), Value(row.joined)) << row.entry;
+        EXPECT_EQ(wb.cellValue(1, r, 3), Value(row.length)) << row.entry;
+        EXPECT_EQ(wb.cellValue(1, r, 4), Value(row.left4)) << row.entry;
+        EXPECT_EQ(wb.cellValue(1, r, 5), Value(row.id)) << row.entry;
+    }
+
+    // Chains of &, nested and beside comparisons, and errors among them.
+    const struct {
+        const char* formula;
+        Value expected;
+    } joins[] = {
+        {"\"ID\"&A1&\"-\"&A19&A20", Value("ID12345678-FALSETRUE")},
+        {"LEN(\"a\"&(A7&\"b\"))", Value(19)},
+        {"-A1&\"x\"", Value("-12345678x")},
+        {"(A1>1)&\"\"", Value("TRUE")},
+        {"\"x\"&A1=\"x12345678\"", Value::logical(true)},
+        {"LEFT(A1&A18,9)&LEN(A19&A20)", Value("12345678T9")},
+        {"1/0&\"x\"", Value::error(CellError::Div0)},
+    };
+    std::int32_t col = 7;
+    for (const auto& j : joins) {
+        wb.setCellFormula(1, 1, col, j.formula);
+        EXPECT_EQ(wb.cellValue(1, 1, col), j.expected) << j.formula;
+        ++col;
+    }
+}
+
+} // namespace
