@@ -436,9 +436,14 @@ bool isDateFormat(std::string_view code)
     return hasDateTokens(tokens(sections(code).front()));
 }
 
+bool isTextFormat(std::string_view code) noexcept
+{
+    return code == "@";
+}
+
 std::string formatNumber(double v, std::string_view code)
 {
-    if (!std::isfinite(v) || code.empty() || code == "@" || platform::rt::equalsNoCase(code, "General"))
+    if (!std::isfinite(v) || code.empty() || isTextFormat(code) || platform::rt::equalsNoCase(code, "General"))
         return Value(v).displayText();
     const Parsed& p = parsed(code);
     std::size_t section = 0;
@@ -468,7 +473,7 @@ std::string formatNumber(double v, std::string_view code)
 
 std::string shownNumberText(double v, std::string_view code, int available, const TextWidth& width)
 {
-    if (code.empty() || code == "@" || platform::rt::equalsNoCase(code, "General"))
+    if (code.empty() || isTextFormat(code) || platform::rt::equalsNoCase(code, "General"))
         return fitNumberText(v, available, width);
     const std::string text = formatNumber(v, code);
     if (text.empty() && std::isfinite(v))

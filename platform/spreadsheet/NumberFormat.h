@@ -37,6 +37,10 @@ namespace spreadsheet {
 // Whether the code shows dates or times (such cells are numbers underneath).
 [[nodiscard]] bool isDateFormat(std::string_view code);
 
+// Whether the code is Text ("@"): what is typed into such a cell stays the
+// text typed (Workbook::setCellEntry).
+[[nodiscard]] bool isTextFormat(std::string_view code) noexcept;
+
 // The codes the Format Cells dialog offers, General first.
 [[nodiscard]] const std::vector<std::string>& builtInNumberFormats();
 

@@ -5,6 +5,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
@@ -427,7 +428,11 @@ void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t
 
 void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
 {
-    if (text.size() > 1 && text.front() == '=')
+    // A cell formatted as Text keeps what is typed as that very text, a
+    // leading "=" included, so that IDs such as "0042" stay as typed.
+    if (!text.empty() && isTextFormat(sheetFormat(sheet).format(row, col).numberFormat))
+        setCellValue(sheet, row, col, Value(std::string(text)));
+    else if (text.size() > 1 && text.front() == '=')
         setCellFormula(sheet, row, col, text);
     else
         setCellValue(sheet, row, col, parseEntry(text));

@@ -139,7 +139,8 @@ public:
     void setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value);
     // Sets a formula (with or without a leading "=").
     void setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula);
-    // As typed by a user: "=..." a formula, else parseEntry (number, logical, error, text).
+    // As typed by a user: "=..." a formula, else parseEntry (number, logical,
+    // error, text); in a cell formatted as Text ("@"), the text as typed.
     void setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
     // As setCellEntry, for what the user enters into one cell (typing, the
     // formula bar): a formula shows its result at once even while

@@ -12,6 +12,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/platform/spreadsheet/GridFixture.h"
 #include "tests/platform/spreadsheet/ValuePrinter.h"
+#include "tests/support/LibreOffice.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -254,6 +258,103 @@ TEST_F(GridKeyboardTest, TypedFormulasGiveWhatSpreadsheetsGive)
     back.Read(path.string());
     EXPECT_EQ(back.cellValue(1, 5, 1), Value(data[4])) << "read back as UTF-8";
     EXPECT_EQ(back.cellValue(1, 8, 2), Value("\u00c5"));
+}
+
+// What is typed into a cell formatted as Text ("@") stays the text typed, a
+// formula too: the text and HTML writers write it as typed, our own type and
+// both .xls types read it back as text, and LibreOffice reads our .xls cells
+// as texts (its CSV quotes texts alone). The same typing into a General cell
+// gives numbers, logicals, errors and formulas.
+TEST_F(GridKeyboardTest, EntriesTypedIntoTextCellsStayTheTextTyped)
+{
+    struct Row {
+        const char* typed;
+        Value general;           // what the same typing gives in column A (General)
+        const char* officeShows; // LibreOffice's CSV field for column A
+    };
+    const Row rows[] = {
+        {"0042", Value(42), "42"},
+        {"1e5", Value(1e5), "100000"},
+        {"3/4", Value("3/4"), "\"3/4\""},
+        {"-7", Value(-7), "-7"},
+        {"0.10", Value(0.1), "0.1"},
+        // LibreOffice reads a logical and an error as the formulas TRUE() and
+        // NA(), and its CSV gives the one as 1 and quotes the other's text.
+        {"TRUE", Value::logical(true), "1"},
+        {"#N/A", Value::error(spreadsheet::CellError::NA), "\"#N/A\""},
+        {"=1+2", Value(3), "3"},
+    };
+    auto& wb = widget->workbook();
+    wb.setSelection(1, 2, 20, 2);
+    wb.setNumberFormat("@");
+    for (std::size_t r = 0; r < std::size(rows); ++r) {
+        for (const int col : {1, 2}) {
+            clickCell(static_cast<int>(r) + 1, col);
+            type(rows[r].typed);
+            key(Qt::Key_Return);
+        }
+    }
+    auto expectRows = [&](const spreadsheet::Workbook& book, const char* what) {
+        for (std::size_t r = 0; r < std::size(rows); ++r) {
+            const auto row = static_cast<std::int32_t>(r) + 1;
+            EXPECT_EQ(book.cellValue(1, row, 1), rows[r].general) << what << ": " << rows[r].typed;
+            EXPECT_EQ(book.cellValue(1, row, 2), Value(rows[r].typed)) << what << ": " << rows[r].typed;
+            EXPECT_EQ(book.cellFormula(1, row, 2), "") << what << ": " << rows[r].typed;
+        }
+    };
+    expectRows(wb, "typed");
+    wb.setSelection(20, 2, 20, 2);
+    wb.setClip("007");
+    EXPECT_EQ(wb.cellValue(1, 20, 2), Value("007")) << "pasted text";
+    wb.clearRange(1, spreadsheet::RangeRef{20, 2, 20, 2});
+
+    testsupport::TempDir dir;
+    const auto text = dir.file("ids.txt");
+    wb.Write(text.string(), static_cast<std::int32_t>(spreadsheet::FileType::Text));
+    const std::vector<std::string> lines = testsupport::crlfLines(testsupport::readFile(text));
+    ASSERT_EQ(lines.size(), std::size(rows));
+    for (std::size_t r = 0; r < std::size(rows); ++r)
+        EXPECT_EQ(lines[r], rows[r].general.displayText() + "\t" + rows[r].typed);
+    const auto page = dir.file("ids.htm");
+    wb.Write(page.string(), static_cast<std::int32_t>(spreadsheet::FileType::HtmlDataOnly));
+    EXPECT_NE(testsupport::readFile(page).find("<td align=\"right\">42</td><td>0042</td>"), std::string::npos);
+
+    const std::optional<std::filesystem::path> soffice = testsupport::sofficePath();
+    struct Saved {
+        spreadsheet::FileType type;
+        std::string name;
+    };
+    for (const auto& [type, name] : {Saved{spreadsheet::FileType::Native, "ids.vts"},
+                                     Saved{spreadsheet::FileType::Excel97, "biff8.xls"},
+                                     Saved{spreadsheet::FileType::Excel5, "biff5.xls"}}) {
+        SCOPED_TRACE(name);
+        const auto path = dir.file(name);
+        wb.Write(path.string(), static_cast<std::int32_t>(type));
+        spreadsheet::Workbook back;
+        EXPECT_EQ(back.Read(path.string()), static_cast<std::int32_t>(type));
+        expectRows(back, name.c_str());
+        EXPECT_EQ(back.sheetFormat(1).format(1, 2).numberFormat, "@");
+        if (type == spreadsheet::FileType::Native)
+            continue;
+        if (!soffice) {
+            std::cout << "soffice is not installed: the .xls was not read by LibreOffice\n";
+            continue;
+        }
+        const auto out = dir.file("csv");
+        testsupport::OfficeRun run;
+        run.program = *soffice;
+        run.profile = dir.file("lo");
+        // Tab, double quote, UTF-8, every text cell quoted, cells as shown.
+        run.args = {"--convert-to", "csv:Text - txt - csv (StarCalc):9,34,76,1,,0,true,true,true", "--outdir",
+                    out.string(), path.string()};
+        const auto csv = out / std::filesystem::path(name).replace_extension(".csv");
+        run.done = [&csv] { return std::filesystem::exists(csv); };
+        ASSERT_TRUE(testsupport::runOffice(run));
+        std::string expected;
+        for (const Row& row : rows)
+            expected += row.officeShows + std::string("\t\"") + row.typed + "\"\n";
+        EXPECT_EQ(testsupport::readFile(csv), expected);
+    }
 }
 
 } // namespace
