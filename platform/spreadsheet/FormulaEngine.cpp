@@ -19,6 +19,7 @@
 #include "platform/runtime/Utf8.h"
 #include "platform/spreadsheet/DefinedName.h"
 #include "platform/spreadsheet/FormulaFunctions.h"
+#include "platform/spreadsheet/FormulaOrder.h"
 #include "platform/spreadsheet/FormulaText.h"
 #include "platform/spreadsheet/SheetData.h"
 
@@ -146,7 +147,8 @@ NameEdit registerNames(ixion::model_context& cxt, const ixion::formula_name_reso
         if (onCycle(upperAscii(name)) || !engineSafe(name) || !engineSafe(text))
             continue;
         try {
-            cxt.set_named_expression(name, origin, ixion::parse_formula_string(cxt, origin, resolver, text));
+            cxt.set_named_expression(name, origin,
+                                     inWorksheetOrder(ixion::parse_formula_string(cxt, origin, resolver, text)));
         } catch (const std::exception&) {
             // Left out: formulas using it give #NAME?.
         }
@@ -266,7 +268,7 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
                 cell->setFormulaResult(Value::error(CellError::Name));
                 continue;
             }
-            ixion::formula_tokens_t tokens = ixion::parse_formula_string(cxt, pos, *resolver, text);
+            ixion::formula_tokens_t tokens = inWorksheetOrder(ixion::parse_formula_string(cxt, pos, *resolver, text));
             const bool logical = givesLogical(tokens);
             if (logical)
                 functions.addLogicalCell(pos);
@@ -324,7 +326,8 @@ void recalculate(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vec
         calculateRun(run);
         run.clear();
         calculateOne(range.first, [&] {
-            functions.calculate(range.first, ixion::parse_formula_string(cxt, range.first, *resolver, own->second));
+            functions.calculate(range.first, inWorksheetOrder(ixion::parse_formula_string(cxt, range.first,
+                                                                                  *resolver, own->second)));
         });
     }
     calculateRun(run);

@@ -465,3 +465,58 @@ TEST(Formula, NumbersAndLogicalsTurnedIntoTextReadAsTheCellShowsThem)
 }
 
 } // namespace
+
+namespace {
+
+// Operators of one level are computed from left to right and ^ before * and
+// /, as spreadsheets compute them; the values are LibreOffice's for the same
+// formulas (A1 = 12, A2 = 3, A3 = 2).
+TEST(Formula, OperatorsAreComputedInWorksheetOrder)
+{
+    Workbook wb;
+    column(wb, {12, 3, 2});
+    struct Row {
+        const char* formula;
+        Value expected;
+    };
+    const Row rows[] = {
+        {"10/2/5", Value(1)},
+        {"100/4/5*2", Value(10)},
+        {"8/2/2", Value(2)},
+        {"2*3/4/5", Value(0.3)},
+        {"A1/A2/A3", Value(2)},
+        {"A1/A2*A3", Value(8)},
+        {"2^3^2", Value(64)},
+        {"2^3*2", Value(16)},
+        {"2*3^2", Value(18)},
+        {"-2^2", Value(4)},
+        {"2*-2^2", Value(8)},
+        {"2^-1", Value(0.5)},
+        {"1-2-3+4", Value(0)},
+        {"1+2*3-4/2", Value(5)},
+        {"(1+2)*3^2/3", Value(9)},
+        {"-(2+3)^2", Value(25)},
+        {"2^3^2/4-1", Value(15)},
+        {"1+2&3", Value("33")},
+        {"2*3&4", Value("64")},
+        {"1+1=2", Value::logical(true)},
+        {"SUM(1,2*3,8/2/2)", Value(9)},
+        {"IF(A1/A2/A3=2,A1/A2*A3,0)", Value(8)},
+    };
+    int col = 3;
+    for (const Row& r : rows) {
+        wb.setCellFormula(1, 1, col, r.formula);
+        const Value got = wb.cellValue(1, 1, col);
+        if (r.expected.kind() == spreadsheet::ValueKind::Number && got.kind() == spreadsheet::ValueKind::Number)
+            expectNearRel(got.number(), r.expected.number(), 1e-12) << r.formula;
+        else
+            EXPECT_EQ(got, r.expected) << r.formula;
+        // The formula keeps its text: the brackets are the engine's alone.
+        EXPECT_EQ(wb.cellFormula(1, 1, col), r.formula);
+        ++col;
+    }
+    wb.setCellFormula(1, 2, 3, "10/3*1000000");
+    expectNearRel(wb.cellValue(1, 2, 3).number(), 3333333.33333333, 1e-12);
+}
+
+} // namespace
