@@ -142,20 +142,38 @@ void loadWorkbookFile(shell::WorkbookHost& host, const std::string& path, std::v
     }
 }
 
+// What a save in a type does with what the workbook holds.
+enum class SaveKeeps {
+    Everything,  // the file holds the whole book
+    Part,        // the user agreed to lose what the question named
+    Cancelled,   // the user declined: nothing is to be written
+};
+
 // Before a save in a type that would not keep everything the workbook holds
 // (as the type's writer describes what it keeps) the user is told all that
-// would be lost, in one question: false when the save is not to go on.
-bool goesOnDespiteUnkept(const Workbook& book, std::int32_t type)
+// would be lost, in one question.
+SaveKeeps askBeforeUnkept(const Workbook& book, std::int32_t type)
 {
     if (!spreadsheet::isValidFileType(type)) {
-        return true;
+        return SaveKeeps::Everything;
     }
     const auto question = spreadsheet::unkeptQuestion(book, static_cast<FileType>(type));
     if (!question) {
-        return true;
+        return SaveKeeps::Everything;
     }
     return platform::dialogs().MsgBox(*question, platform::mb::YesNo + platform::mb::Exclamation,
-                                      shell::ProgramInfo::Title) == platform::Answer::Yes;
+                                      shell::ProgramInfo::Title) == platform::Answer::Yes
+               ? SaveKeeps::Part
+               : SaveKeeps::Cancelled;
+}
+
+// The write clears the changed flag; a file that holds only part of the book
+// leaves it set, so that closing still asks to save what no file holds.
+void noteWhatTheFileKeeps(Workbook& book, SaveKeeps keeps)
+{
+    if (keeps == SaveKeeps::Part) {
+        book.setChanged(true);
+    }
 }
 
 // The type a save to `path` writes: the chosen one, unless the file name
@@ -403,7 +421,8 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     if (heldByAnotherWindow(host, *book, book->TableName())) {
         return kSaveFailed;
     }
-    if (!goesOnDespiteUnkept(*book, fileTypeOfTag(book->Tag()))) {
+    const SaveKeeps keeps = askBeforeUnkept(*book, fileTypeOfTag(book->Tag()));
+    if (keeps == SaveKeeps::Cancelled) {
         return kSaveCancelled;
     }
     try {
@@ -412,6 +431,7 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
         message("Unable to save " + book->TableName());
         return kSaveFailed;
     }
+    noteWhatTheFileKeeps(*book, keeps);
     return kSaved;
 }
 
@@ -451,7 +471,8 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     if (heldByAnotherWindow(host, book, chosen->path)) {
         return kSaveFailed;
     }
-    if (!goesOnDespiteUnkept(book, type)) {
+    const SaveKeeps keeps = askBeforeUnkept(book, type);
+    if (keeps == SaveKeeps::Cancelled) {
         return kSaveCancelled;
     }
     try {
@@ -460,6 +481,7 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
         message("Unable to write " + chosen->path);
         return kSaveFailed;
     }
+    noteWhatTheFileKeeps(book, keeps);
     book.setTableName(chosen->path);
     host.setCaption(book, chosen->path);
     book.setTag(std::to_string(type));

@@ -105,9 +105,12 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // sheets, formulas, number precision, formats, characters, objects, names,
 // page setups and breaks, panes, protection, print ranges, options) asks
 // first, in one Yes/No question naming all that would be lost; No writes
-// nothing and gives kSaveCancelled with the book as it was. A file that
-// another document window holds is not written: "Unable to write " & path
-// & ": the window " & its caption & " holds that file. ..." and kSaveFailed.
+// nothing and gives kSaveCancelled with the book as it was; after Yes the
+// file holds only part of the book, which therefore stays changed (closing
+// asks "Save changes before closing?" again). A save that loses nothing
+// leaves the book unchanged. A file that another document window holds is
+// not written: "Unable to write " & path & ": the window " & its caption &
+// " holds that file. ..." and kSaveFailed.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
 // Asks for a file name and type with the save dialog ("Save"), which starts
@@ -123,7 +126,8 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 // it (kSaveFailed, nothing written). A type that would not keep everything
 // the book holds asks first, as SSMDISaveFile does; No gives kSaveCancelled
 // with nothing written and the name and type unchanged (a window closing
-// on it stays open).
+// on it stays open); Yes writes, the name and type follow the file, and the
+// book stays changed, as SSMDISaveFile leaves it.
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, spreadsheet::Workbook& book);
 
 // The file a document window holds: its workbook's TableName once opened or

@@ -644,7 +644,8 @@ TEST_F(UnkeptSave, SaveAsXlsOfABookWithADefinedNameAsksFirst)
     ASSERT_EQ(boxes.calls().size(), 1U);
     EXPECT_EQ(active().TableName(), p);
     EXPECT_EQ(active().Tag(), "1");
-    EXPECT_FALSE(active().isChanged());
+    // The file lacks the name: the book is in no file whole.
+    EXPECT_TRUE(active().isChanged());
     spreadsheet::Workbook back;
     EXPECT_EQ(back.Read(p), static_cast<int>(spreadsheet::FileType::Excel5));
     EXPECT_EQ(back.cellValue(1, 1, 1), Value(1.5));
@@ -709,7 +710,7 @@ TEST_F(UnkeptSave, CtrlSOnABookFromXlsAfterANameWasAddedAsksFirst)
     boxes.answer(Answer::Yes);
     pressCtrlS();
     EXPECT_EQ(boxes.calls().size(), 1U);
-    EXPECT_FALSE(active().isChanged());
+    EXPECT_TRUE(active().isChanged());
     spreadsheet::Workbook back;
     (void)back.Read(p);
     EXPECT_EQ(back.cellValue(1, 2, 1), Value(3.0));
@@ -778,6 +779,7 @@ TEST_F(UnkeptSave, PlainBooksAndOurOwnFormatAskNothing)
         boxes.choose(path(row.name), static_cast<int>(row.type));
         trigger("mnuFileSaveAs");
         EXPECT_TRUE(std::filesystem::exists(path(row.name)));
+        EXPECT_FALSE(active().isChanged());
     }
     active().setSelection(1, 2, 1, 2);
     defineName("Half");
@@ -788,6 +790,7 @@ TEST_F(UnkeptSave, PlainBooksAndOurOwnFormatAskNothing)
     active().setCellValue(1, 3, 3, Value(1.0));
     pressCtrlS();
     EXPECT_TRUE(boxes.calls().empty());
+    EXPECT_FALSE(active().isChanged());
     spreadsheet::Workbook back;
     (void)back.Read(path("whole.vts"));
     EXPECT_EQ(back.cellValue(1, 3, 3), Value(1.0));
@@ -896,6 +899,80 @@ TEST_F(UnkeptSave, TextSaveOfATwoSheetBookNamesTheSheetLeftOut)
             expectNeverSaved(book->workbook());
             EXPECT_EQ(book->workbook().NumSheets(), 2);
             EXPECT_EQ(book->windowTitle().toStdString(), caption);
+        }
+    }
+    EXPECT_TRUE(reported.empty());
+}
+
+// A two-sheet book saved as text with Yes is in no file whole: it stays
+// changed, and every way of closing asks "Save changes before closing?" as
+// before the save. Cancel keeps it; No closes without writing; Yes saves
+// again in that type, asks again what is lost, writes and closes, asking
+// nothing more.
+TEST_F(UnkeptSave, ABookSavedWithoutASheetAsksAgainAtEveryClose)
+{
+    const std::string question =
+        losesQuestion(spreadsheet::FileType::Text, "sheet Sheet1: only the active sheet, Sheet2, is written, without its name");
+    enum class Way { FileClose, WindowX, FileExit, MainWindowX };
+    const struct {
+        const char* name;
+        Way way;
+        Answer answer;
+    } rows[] = {
+        // Only the last row may close the program.
+        {"File, Close, Cancel", Way::FileClose, Answer::Cancel},
+        {"window's X, No", Way::WindowX, Answer::No},
+        {"File, Close, Yes", Way::FileClose, Answer::Yes},
+        {"main window's X, Cancel", Way::MainWindowX, Answer::Cancel},
+        {"File, Exit, Cancel", Way::FileExit, Answer::Cancel},
+        {"File, Exit, Yes", Way::FileExit, Answer::Yes},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (shell::frmMDIChild* other : frame->Documents()) {
+            other->workbook().setChanged(false);
+        }
+        trigger("mnuFileNew");
+        active().setCellValue(1, 1, 1, Value("gene"));
+        trigger("mnuInsertWorksheet");
+        active().setCellValue(1, 1, 1, Value(2.5));
+        shell::frmMDIChild* book = frame->ActiveChild();
+        const std::string name = "part" + std::to_string(&row - rows) + ".txt";
+        const std::string p = path(name);
+        boxes.clear();
+        boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(Answer::Yes);
+        trigger("mnuFileSaveAs");
+        ASSERT_EQ(boxes.last().text, question);
+        EXPECT_EQ(book->windowTitle().toStdString(), p);
+        EXPECT_EQ(book->workbook().Tag(), std::to_string(static_cast<int>(spreadsheet::FileType::Text)));
+        EXPECT_TRUE(book->workbook().isChanged());
+
+        testsupport::writeFile(p, "stale\r\n");
+        boxes.clear();
+        boxes.answer(row.answer);
+        if (row.answer == Answer::Yes) {
+            boxes.choose(p, static_cast<int>(spreadsheet::FileType::Text)).answer(Answer::Yes);
+        }
+        switch (row.way) {
+        case Way::FileClose: trigger("mnuFileClose"); break;
+        case Way::WindowX: (void)book->parentWidget()->close(); break;
+        case Way::FileExit: trigger("mnuFileExit"); break;
+        case Way::MainWindowX: (void)frame->close(); break;
+        }
+        QApplication::processEvents();
+        ASSERT_EQ(boxes.calls().size(), row.answer == Answer::Yes ? 2U : 1U);
+        EXPECT_EQ(boxes.calls()[0].text, "Save changes before closing?");
+        EXPECT_EQ(boxes.calls()[0].title, name);
+        if (row.answer == Answer::Yes) {
+            EXPECT_EQ(boxes.fileRequests().back().filterIndex, static_cast<int>(spreadsheet::FileType::Text));
+            EXPECT_EQ(boxes.last().text, question);
+        }
+        EXPECT_EQ(testsupport::readFile(p), row.answer == Answer::Yes ? "2.5\r\n" : "stale\r\n");
+        const bool closes = row.answer != Answer::Cancel;
+        const bool exits = row.way == Way::FileExit || row.way == Way::MainWindowX;
+        EXPECT_EQ(frame->isVisible(), !(exits && closes));
+        if (!(exits && closes)) {
+            EXPECT_EQ(holds(book), !closes);
         }
     }
     EXPECT_TRUE(reported.empty());
