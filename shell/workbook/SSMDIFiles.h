@@ -118,8 +118,8 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 // workbook's own folder otherwise, and writes `book` there; then TableName,
 // the window's caption and the Tag follow the new file. A typed name whose
 // extension (in any case) belongs to other types of the list and not to the
-// chosen one is written in the first type of the list with that extension
-// (x.xls with our own type chosen: Excel 5/95). kSaveCancelled when the
+// chosen one is written in the type with that extension that keeps the
+// most (x.xls with our own type chosen: Excel 97/2000). kSaveCancelled when the
 // dialog ends without a file; a failed write shows "Unable to write " &
 // path and gives kSaveFailed with the workbook's name and type unchanged. A
 // file another document window holds is refused as SSMDISaveFile refuses
