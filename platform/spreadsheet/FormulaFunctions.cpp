@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/runtime/Utf8.h"
+#include "platform/spreadsheet/FormulaOrder.h"
 #include "platform/spreadsheet/Value.h"
 
 namespace spreadsheet::detail {
@@ -41,21 +42,6 @@ formula_function_t functionOf(const ixion::formula_token& token)
         return f;
     default:
         return formula_function_t::func_unknown;
-    }
-}
-
-bool isComparison(fopcode_t op)
-{
-    switch (op) {
-    case fopcode_t::fop_equal:
-    case fopcode_t::fop_not_equal:
-    case fopcode_t::fop_less:
-    case fopcode_t::fop_greater:
-    case fopcode_t::fop_less_equal:
-    case fopcode_t::fop_greater_equal:
-        return true;
-    default:
-        return false;
     }
 }
 

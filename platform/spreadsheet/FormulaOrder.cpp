@@ -23,14 +23,9 @@ public:
 // How tightly a binary operator binds; 0 for a token that is none.
 int bindingOf(fopcode_t op)
 {
-    switch (op) {
-    case fopcode_t::fop_equal:
-    case fopcode_t::fop_not_equal:
-    case fopcode_t::fop_less:
-    case fopcode_t::fop_greater:
-    case fopcode_t::fop_less_equal:
-    case fopcode_t::fop_greater_equal:
+    if (isComparison(op))
         return 1;
+    switch (op) {
     case fopcode_t::fop_concat:
         return 2;
     case fopcode_t::fop_plus:
@@ -172,6 +167,21 @@ private:
 };
 
 } // namespace
+
+bool isComparison(ixion::fopcode_t op) noexcept
+{
+    switch (op) {
+    case fopcode_t::fop_equal:
+    case fopcode_t::fop_not_equal:
+    case fopcode_t::fop_less:
+    case fopcode_t::fop_greater:
+    case fopcode_t::fop_less_equal:
+    case fopcode_t::fop_greater_equal:
+        return true;
+    default:
+        return false;
+    }
+}
 
 ixion::formula_tokens_t inWorksheetOrder(ixion::formula_tokens_t tokens)
 {

@@ -13,9 +13,13 @@
 // brackets and computes what spreadsheets compute. The formula's own text is
 // not changed.
 
+#include <ixion/formula_opcode.hpp>
 #include <ixion/formula_tokens.hpp>
 
 namespace spreadsheet::detail {
+
+// True for =, <>, <, >, <= and >=.
+[[nodiscard]] bool isComparison(ixion::fopcode_t op) noexcept;
 
 // `tokens` with brackets around every operand that is an operation, in the
 // order described above. Tokens the grammar does not expect (an array, an
