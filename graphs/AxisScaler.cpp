@@ -6,6 +6,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/runtime/Convert.h"
+#include "platform/widgets/plot/AxisTicks.h"
 
 namespace graphs {
 
@@ -80,14 +81,20 @@ double LargestAxisSpan(int ticks)
     return std::numeric_limits<double>::max() / std::max(ticks, 1);
 }
 
-AxisBounds CheckAxisBounds(double min, double max, int ticks)
+AxisBounds CheckAxisBounds(double min, double max, int ticks, const std::string& format, bool logarithmic)
 {
     if (!(max > min)) {
         return AxisBounds::NotIncreasing;
     }
     const double span = max - min;
-    return span <= LargestAxisSpan(ticks) && span / std::max(ticks, 1) > 0 ? AxisBounds::Drawable
-                                                                           : AxisBounds::TooLong;
+    if (!(span <= LargestAxisSpan(ticks) && span / std::max(ticks, 1) > 0)) {
+        return AxisBounds::TooLong;
+    }
+    if (!logarithmic && platform::ChooseAxisLabels(min, max, ticks, platform::FormatDigits(format)).form ==
+                            platform::AxisLabelForm::Indistinct) {
+        return AxisBounds::TooShort;
+    }
+    return AxisBounds::Drawable;
 }
 
 AxisNumberFormatResult AxisNumberFormat(double v)

@@ -57,13 +57,16 @@ struct AxisRange {
 [[nodiscard]] AxisRange SetYAxisRange(const std::vector<std::vector<double>>& sets, std::size_t numPoints,
                                       int numTick, const std::string& previousFormat, bool negative);
 
-// Whether an axis from min to max cut into `ticks` steps can be drawn:
-// NotIncreasing when max is not above min; TooLong when the span is longer
-// than LargestAxisSpan (the drawing works tick k out as min + k x span /
-// ticks, so ticks x span must be a finite number) or a step is no number
-// above 0.
-enum class AxisBounds { Drawable, NotIncreasing, TooLong };
-[[nodiscard]] AxisBounds CheckAxisBounds(double min, double max, int ticks);
+// Whether an axis from min to max cut into `ticks` steps, labelled in
+// `format` ("0.00"), can be drawn: NotIncreasing when max is not above min;
+// TooLong when the span is longer than LargestAxisSpan (the drawing works
+// tick k out as min + k x span / ticks, so ticks x span must be a finite
+// number) or a step is no number above 0; TooShort when a linear axis is
+// too short to draw or its labels cannot tell its ticks apart in any form
+// (platform::ChooseAxisLabels). A logarithmic axis labels itself.
+enum class AxisBounds { Drawable, NotIncreasing, TooLong, TooShort };
+[[nodiscard]] AxisBounds CheckAxisBounds(double min, double max, int ticks, const std::string& format,
+                                         bool logarithmic);
 // The longest span an axis of `ticks` steps can be drawn with: the largest
 // double divided by the number of steps.
 [[nodiscard]] double LargestAxisSpan(int ticks);

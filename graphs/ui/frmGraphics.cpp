@@ -341,13 +341,21 @@ void frmGraphics::editBound(const char* prompt, bool xAxis, bool minimum)
     // order, or too far apart to draw, are told and change nothing.
     const platform::GraphAxisSettings& now = m_graph->model().axis(axis);
     const double other = minimum ? now.max : now.min;
-    const AxisBounds bounds = CheckAxisBounds(minimum ? *value : other, minimum ? other : *value, now.ticks);
+    // A logarithmic Y axis shows values above 0 only.
+    const bool logarithmic = !xAxis && m_graph->model().chartType() == platform::GraphType::LogY;
+    if (logarithmic && !(*value > 0)) {
+        (void)platform::dialogs().MsgBox(NotPositiveOnLogAxisMessage(minimum), platform::mb::Exclamation, Title);
+        return;
+    }
+    const AxisBounds bounds =
+        CheckAxisBounds(minimum ? *value : other, minimum ? other : *value, now.ticks, now.format, logarithmic);
     if (bounds != AxisBounds::Drawable) {
-        (void)platform::dialogs().MsgBox(bounds == AxisBounds::NotIncreasing
-                                             ? BoundsOutOfOrderMessage(xAxis, minimum, other)
-                                             : BoundsTooFarApartMessage(xAxis, minimum, other,
-                                                                        LargestAxisSpan(now.ticks)),
-                                         platform::mb::Exclamation, Title);
+        (void)platform::dialogs().MsgBox(
+            bounds == AxisBounds::NotIncreasing ? BoundsOutOfOrderMessage(xAxis, minimum, other)
+            : bounds == AxisBounds::TooShort
+                ? BoundsTooCloseMessage(xAxis, minimum, other)
+                : BoundsTooFarApartMessage(xAxis, minimum, other, LargestAxisSpan(now.ticks)),
+            platform::mb::Exclamation, Title);
         return;
     }
     platform::guarded([&](platform::Guard& g) {
@@ -419,6 +427,19 @@ std::string frmGraphics::BoundsTooFarApartMessage(bool xAxis, bool minimum, doub
     return "The " + boundName(xAxis, minimum) + " is too far from the " + (minimum ? "maximum, " : "minimum, ") +
            platform::rt::CStr(other) + ": the two can be at most " + platform::rt::CStr(largest) +
            " apart. The graph is unchanged.";
+}
+
+std::string frmGraphics::BoundsTooCloseMessage(bool xAxis, bool minimum, double other)
+{
+    return "The " + boundName(xAxis, minimum) + " is too close to the " + (minimum ? "maximum, " : "minimum, ") +
+           platform::rt::CStr(other) + ": the axis between them would be too short to draw with labels that tell "
+           "its ticks apart. The graph is unchanged.";
+}
+
+std::string frmGraphics::NotPositiveOnLogAxisMessage(bool minimum)
+{
+    return "The " + boundName(false, minimum) +
+           " must be more than 0: a logarithmic Y axis cannot show values of 0 or less. The graph is unchanged.";
 }
 
 std::string frmGraphics::LeftOffNote(int leftOff, int total)

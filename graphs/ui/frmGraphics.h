@@ -89,6 +89,11 @@ public:
     // A typed bound so far from the other that the axis between them is too
     // long to draw: longer than `largest`.
     [[nodiscard]] static std::string BoundsTooFarApartMessage(bool xAxis, bool minimum, double other, double largest);
+    // A typed bound so close to the other that the axis between them cannot
+    // be drawn, or its labels would read alike.
+    [[nodiscard]] static std::string BoundsTooCloseMessage(bool xAxis, bool minimum, double other);
+    // A Y bound of 0 or less typed while the Y axis is logarithmic.
+    [[nodiscard]] static std::string NotPositiveOnLogAxisMessage(bool minimum);
     // The note under a logarithmic graph: how many of its points it leaves
     // out, and why.
     [[nodiscard]] static std::string LeftOffNote(int leftOff, int total);

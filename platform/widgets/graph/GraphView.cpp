@@ -42,12 +42,29 @@ QString qs(const std::string& s)
 // "0.00" -> "%.2f"; "0." -> "%.0f."; "0" -> "%.0f".
 QString printfFormat(const std::string& format)
 {
-    const auto point = format.find('.');
-    if (point == std::string::npos) {
+    if (format.find('.') == std::string::npos) {
         return QStringLiteral("%.0f");
     }
-    const auto digits = std::count(format.begin() + static_cast<std::ptrdiff_t>(point), format.end(), '0');
+    const int digits = FormatDigits(format);
     return digits == 0 ? QStringLiteral("%.0f.") : QStringLiteral("%.%1f").arg(digits);
+}
+
+// The labels of a linear axis from lo to hi: in the axis's format, unless
+// that would show two ticks alike or a number too long for a label; then
+// with the decimals or the exponent that show each tick as it is.
+QString axisLabelFormat(const GraphAxisSettings& s, double lo, double hi)
+{
+    const int digits = FormatDigits(s.format);
+    const AxisLabels labels = ChooseAxisLabels(lo, hi, s.ticks, digits);
+    switch (labels.form) {
+    case AxisLabelForm::Fixed:
+        return labels.digits == digits ? printfFormat(s.format) : QStringLiteral("%.%1f").arg(labels.digits);
+    case AxisLabelForm::Exponent:
+        return QStringLiteral("%.%1e").arg(labels.digits);
+    case AxisLabelForm::Indistinct:
+        break;
+    }
+    return printfFormat(s.format);
 }
 
 QString pointName(const GraphModel& m, int p)
@@ -66,7 +83,7 @@ QValueAxis* valueAxis(const GraphAxisSettings& s)
     }
     axis->setRange(lo, hi);
     axis->setTickCount(s.ticks + 1);
-    axis->setLabelFormat(printfFormat(s.format));
+    axis->setLabelFormat(axisLabelFormat(s, lo, hi));
     axis->setTitleText(qs(s.title));
     return axis;
 }

@@ -240,6 +240,13 @@ TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing
                            "it, set the minimum first. The graph is unchanged.", "EditMinX", "0"},
         {"EditMinZ", "40", "The minimum value for the Y-axis must be less than the maximum, 40; to move the axis past "
                            "it, set the maximum first. The graph is unchanged.", "EditMaxZ", "40"},
+        // Bounds the drawing takes for one value, and labels no form tells apart.
+        {"EditMaxZ", "1e-100", "The maximum value for the Y-axis is too close to the minimum, 0: the axis between "
+                               "them would be too short to draw with labels that tell its ticks apart. The graph is "
+                               "unchanged.", "EditMinZ", "0"},
+        {"EditMinX", "1000000.000000001", "The minimum value for the X-axis is too close to the maximum, 1000000.00000001: "
+                                          "the axis between them would be too short to draw with labels that tell its "
+                                          "ticks apart. The graph is unchanged.", "EditMaxX", "1000000.00000001"},
         {"EditNumDigitX", "two", "The number of digits after the decimal for the X-axis label must be a whole number "
                                  "from 0 to 15. The graph is unchanged."},
         {"EditNumDigitZ", "40000", "The number of digits after the decimal for the Y-axis label is too large: it "
@@ -287,6 +294,66 @@ TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing
     dialogs.type("2.5");  // a digit count to the nearest whole number, halves to even
     trigger("EditNumDigitX");
     EXPECT_EQ(model().axis(GraphAxis::X).format, "0.00");
+}
+
+// Spans far from the usual are drawn as asked, each tick labelled as it is:
+// in the axis's format where that tells the ticks apart in a label's room,
+// else with more decimals or an exponent; a logarithmic Y axis refuses a
+// bound of 0 or less.
+TEST_F(GraphWindowTest, AxisSpansAreDrawnAsAskedWithLabelsThatTellTheTicksApart)
+{
+    const struct {
+        const char* minItem;
+        const char* min;
+        const char* maxItem;
+        const char* max;
+        bool minFirst;  // so that each bound is taken on its own
+        QString labelFormat;
+    } rows[] = {
+        // The X axis's format has no decimals, the Y axis's one.
+        {"EditMinX", "-5", "EditMaxX", "1e150", false, QStringLiteral("%.0e")},
+        {"EditMinX", "-1e307", "EditMaxX", "5", true, QStringLiteral("%.0e")},
+        {"EditMinX", "-5", "EditMaxX", "1e100", false, QStringLiteral("%.0e")},
+        {"EditMinZ", "0", "EditMaxZ", "1e-10", true, QStringLiteral("%.1e")},
+        {"EditMinZ", "0", "EditMaxZ", "0.3", true, QStringLiteral("%.2f")},
+        {"EditMinZ", "-2.5", "EditMaxZ", "16", true, QStringLiteral("%.1f")},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.min) + ".." + r.max);
+        const bool minFirst = r.minFirst;
+        dialogs.clear();
+        dialogs.type(minFirst ? r.min : r.max);
+        trigger(minFirst ? r.minItem : r.maxItem);
+        dialogs.type(minFirst ? r.max : r.min);
+        trigger(minFirst ? r.maxItem : r.minItem);
+        EXPECT_EQ(dialogs.calls().size(), 2u) << "no refusal";
+        const bool x = r.minItem[7] == 'X';
+        QValueAxis* axis = nullptr;
+        for (QAbstractAxis* a : window.graph().chart()->axes(x ? Qt::Horizontal : Qt::Vertical)) {
+            axis = axis != nullptr ? axis : qobject_cast<QValueAxis*>(a);
+        }
+        ASSERT_NE(axis, nullptr);
+        EXPECT_EQ(axis->min(), std::stod(r.min));
+        EXPECT_EQ(axis->max(), std::stod(r.max));
+        EXPECT_EQ(axis->labelFormat(), r.labelFormat);
+        EXPECT_GT(inkShare(window.graph().toImage()), 0.02) << "axes, labels and lines are drawn";
+    }
+
+    trigger("GphLogY");
+    for (const char* item : {"EditMinZ", "EditMaxZ"}) {
+        for (const char* typed : {"0", "-1"}) {
+            const platform::GraphAxisSettings y = model().axis(GraphAxis::Y);
+            dialogs.clear();
+            dialogs.type(typed);
+            trigger(item);
+            ASSERT_EQ(dialogs.calls().size(), 2u);
+            EXPECT_EQ(dialogs.last().text, std::string("The ") + (std::string(item) == "EditMinZ" ? "minimum" : "maximum") +
+                                               " value for the Y-axis must be more than 0: a logarithmic Y axis "
+                                               "cannot show values of 0 or less. The graph is unchanged.");
+            EXPECT_EQ(model().axis(GraphAxis::Y).min, y.min);
+            EXPECT_EQ(model().axis(GraphAxis::Y).max, y.max);
+        }
+    }
 }
 
 TEST_F(GraphWindowTest, ANewDrawingIsShownWholeWithoutThePreviousZoom)

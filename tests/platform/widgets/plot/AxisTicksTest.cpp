@@ -43,3 +43,42 @@ TEST(AxisTicks, LogAxisShowsAtLeastTwoLabelsInsideItsRange)
 }
 
 } // namespace
+
+namespace {
+
+// An axis keeps its own decimals where they tell its ticks apart in a
+// label's room, and never draws ticks that read alike.
+TEST(AxisTicks, LinearAxisLabelsTellEveryTickApart)
+{
+    using platform::AxisLabelForm;
+    const struct {
+        double lo, hi;
+        int digits;
+        AxisLabelForm form;
+        int shown;
+    } rows[] = {
+        {3.0, 16.7, 1, AxisLabelForm::Fixed, 1},
+        {-2.5, 16, 1, AxisLabelForm::Fixed, 1},
+        {0, 999999999, 0, AxisLabelForm::Fixed, 0},
+        {0, 0.3, 1, AxisLabelForm::Fixed, 2},
+        {0, 1e-10, 4, AxisLabelForm::Exponent, 4},
+        {0, 1e-10, 0, AxisLabelForm::Exponent, 0},
+        {-5, 1e150, 1, AxisLabelForm::Exponent, 1},
+        {-5, 1e12, 1, AxisLabelForm::Exponent, 1},
+        {0, 1e-100, 1, AxisLabelForm::Indistinct, 0},
+        {5e-20, 7e-20, 1, AxisLabelForm::Indistinct, 0},
+        {1, 1 + 1e-13, 15, AxisLabelForm::Indistinct, 0},
+        {4, 3, 1, AxisLabelForm::Indistinct, 0},
+    };
+    for (const auto& r : rows) {
+        const platform::AxisLabels got = platform::ChooseAxisLabels(r.lo, r.hi, 6, r.digits);
+        EXPECT_EQ(got.form, r.form) << r.lo << ".." << r.hi;
+        if (r.form != AxisLabelForm::Indistinct) {
+            EXPECT_EQ(got.digits, r.shown) << r.lo << ".." << r.hi;
+        }
+    }
+    EXPECT_EQ(platform::FormatDigits("0.000"), 3);
+    EXPECT_EQ(platform::FormatDigits("0."), 0);
+}
+
+} // namespace
