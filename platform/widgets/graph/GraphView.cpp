@@ -596,6 +596,8 @@ private:
         painter.drawPolygon(QPolygonF{plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + back,
                                       plot.bottomLeft() + back});
         painter.setPen(Qt::black);
+        // The labels as a value axis writes them (axisLabelFormat).
+        const AxisLabels labels = ChooseAxisLabels(lo, hi, ys.ticks, FormatDigits(ys.format));
         for (int t = 0; t <= ys.ticks; ++t) {
             const double v = lo + (hi - lo) * t / ys.ticks;
             const double y = yPos(v);
@@ -604,7 +606,10 @@ private:
             painter.drawLine(QPointF(plot.left(), y) + back, QPointF(plot.right(), y) + back);
             painter.setPen(Qt::black);
             painter.drawText(QRectF(0, y - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                             qs(FormatGraphLabel(v, ys.format)));
+                             labels.form == AxisLabelForm::Exponent ? QString::number(v, 'e', labels.digits)
+                             : labels.form == AxisLabelForm::Fixed && labels.digits != FormatDigits(ys.format)
+                                 ? QString::number(v, 'f', labels.digits)
+                                 : qs(FormatGraphLabel(v, ys.format)));
         }
         const double slot = plot.width() / n;
         const double groupWidth = slot * std::max(0.05, 1.0 - m_model.barGap() / 100.0) * 0.9;
