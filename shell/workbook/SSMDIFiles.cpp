@@ -176,12 +176,20 @@ void noteWhatTheFileKeeps(Workbook& book, SaveKeeps keeps)
     }
 }
 
+// Whether a file name's extension (any case) is one that files of `type` bear.
+bool bearsExtensionOf(std::string_view extension, FileType type)
+{
+    const std::string_view other = spreadsheet::fileTypeOtherExtension(type);
+    return platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(type)) ||
+           (!other.empty() && platform::rt::equalsNoCase(extension, other));
+}
+
 // The type a save to `path` writes: the chosen one, unless the file name
 // ends in the extension of other types of the list and not in the chosen
 // one's; then the type with that extension that keeps the most, so that no
 // file bears the extension of a format it is not in. For .xls that is
 // Excel 97/2000, which keeps every character and long texts; Excel 5/95 is
-// written when it is chosen.
+// written when it is chosen. A page bears .htm or .html.
 std::int32_t typeForName(const std::string& path, std::int32_t chosen)
 {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -190,7 +198,7 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
         return chosen;
     }
     const std::string_view extension = std::string_view(name).substr(dot + 1);
-    if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(chosen)))) {
+    if (bearsExtensionOf(extension, static_cast<FileType>(chosen))) {
         return chosen;
     }
     // Each extension's types, the one keeping the most first.
@@ -200,7 +208,7 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
     static_assert(std::size(byWhatTheyKeep) == static_cast<std::size_t>(FileType::Count) - 1,
                   "every type of the save list is ranked");
     for (const FileType candidate : byWhatTheyKeep) {
-        if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(candidate))) {
+        if (bearsExtensionOf(extension, candidate)) {
             return static_cast<std::int32_t>(candidate);
         }
     }
