@@ -16,6 +16,7 @@
 #include "shell/core/FileUtil.h"
 #include "shell/core/ShellRules.h"
 #include "shell/core/mQuorin.h"
+#include "shell/workbook/SSMDIFiles.h"
 
 namespace shell {
 
@@ -92,7 +93,9 @@ void frmOption::Form_Load()
                                     QStringLiteral("HTML, *.HTM, *.HTML"), QStringLiteral("HTML - data only, *.HTM, *.HTML"),
                                     QStringLiteral("Tab-delimited text, *.txt"),
                                     QStringLiteral("Tab-delimited text-values only, *.txt")});
-            m_cboOutFile->setCurrentIndex(static_cast<int>(platform::rt::Val(mQuorin::Program().gIni().OutFileType())));
+            // The type a save offers, which for a setting that names no
+            // type of the list is the program's own: Done stores what shows.
+            m_cboOutFile->setCurrentIndex(SSMDI1::DefaultSaveType(mQuorin::Program().gIni()) - 1);
         });
     });
 }

@@ -443,6 +443,13 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     return kSaved;
 }
 
+std::int32_t DefaultSaveType(const shell::IniQuorin& ini)
+{
+    const double outPosition = platform::rt::Val(ini.OutFileType());
+    const std::int32_t outType = outPosition >= 0 && outPosition < 1e9 ? static_cast<std::int32_t>(outPosition) + 1 : 0;
+    return spreadsheet::isValidFileType(outType) ? outType : static_cast<std::int32_t>(FileType::Native);
+}
+
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
 {
     platform::FileDialogRequest request;
@@ -450,14 +457,10 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     request.title = "Save";
     request.filter = SaveFilter();
     // A book read or saved before offers its own type again; a new one the
-    // default output type of the settings (its position in the options
-    // dialog's list is the type's code less one).
+    // default output type of the settings.
     const std::int32_t tagType = fileTypeOfTag(book.Tag());
-    const double outPosition = platform::rt::Val(mQuorin::Program().gIni().OutFileType());
-    const std::int32_t outType = outPosition >= 0 && outPosition < 1e9 ? static_cast<std::int32_t>(outPosition) + 1 : 0;
-    request.filterIndex = spreadsheet::isValidFileType(tagType)   ? tagType
-                          : spreadsheet::isValidFileType(outType) ? outType
-                                                                  : static_cast<int>(FileType::Native);
+    request.filterIndex =
+        spreadsheet::isValidFileType(tagType) ? tagType : DefaultSaveType(mQuorin::Program().gIni());
     request.fileName = book.isNeverSaved() ? book.TableName() : book.title();
     request.initDir = book.isNeverSaved() ? mQuorin::Program().gDataDir : FileUtil::GetFilePath(book.TableName());
     request.flags = 2;  // ask before replacing a file

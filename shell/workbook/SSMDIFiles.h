@@ -113,6 +113,12 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // " holds that file. ..." and kSaveFailed.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
 
+// The type the save dialog offers a book that has no type yet: the
+// settings' default output type (its code is its position in the options
+// dialog's list plus one), or the program's own type where the settings
+// name no type of the list.
+[[nodiscard]] std::int32_t DefaultSaveType(const shell::IniQuorin& ini);
+
 // Asks for a file name and type with the save dialog ("Save"), which starts
 // in the program's data folder for a workbook never saved and in the
 // workbook's own folder otherwise, and writes `book` there; then TableName,

@@ -338,6 +338,47 @@ TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
     EXPECT_EQ(current, file("data"));
 }
 
+// The options dialog shows the output type a save offers a new book, a
+// setting that names no type of the list included, and Done stores what it
+// shows, so the next start saves in the type the user saw.
+TEST_F(ShellWindow, TheOptionsDialogShowsTheOutputTypeASaveOffersAndStoresIt)
+{
+    const struct {
+        const char* stored;
+        const char* shown;
+        const char* storedOnDone;
+    } rows[] = {
+        {"99", "Formula One 3/4/5, *.vts", "2"},
+        {"8", "Formula One 3/4/5, *.vts", "2"},
+        {"32767", "Formula One 3/4/5, *.vts", "2"},
+        {"7", "Tab-delimited text-values only, *.txt", "7"},
+        {"4", "HTML, *.HTM, *.HTML", "4"},
+        {"0", "Excel 95/5-7,*.XLS", "0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored);
+        ASSERT_TRUE(platform::profile::WriteString("Defaults", "OutFileType", row.stored, ini()));
+        program.releaseIni();
+        auto frame = loadFrame();
+        (void)frame->NewDocument();
+        const auto offered = [&] {
+            boxes.cancelFile();
+            frame->action(QStringLiteral("mnuFileSaveAs"))->trigger();
+            return boxes.fileRequests().empty() ? -1 : boxes.fileRequests().back().filterIndex;
+        };
+        const int before = offered();
+        EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+            EXPECT_EQ(options.cboOutFile()->currentText().toStdString(), row.shown);
+            EXPECT_EQ(options.cboOutFile()->currentIndex() + 1, before);
+            options.cmdDone()->click();
+        }));
+        EXPECT_EQ(platform::profile::GetString("Defaults", "OutFileType", "", ini()), row.storedOnDone);
+        EXPECT_EQ(offered(), before);
+        program.releaseIni();
+        EXPECT_EQ(offered(), before) << "read again, as at the next start";
+    }
+}
+
 TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)
 {
     auto frame = loadFrame();

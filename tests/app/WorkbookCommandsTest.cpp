@@ -1063,7 +1063,8 @@ TEST_F(UnkeptSave, ASaveToAFileAnotherWindowHoldsIsRefused)
 }
 
 // A typed name whose extension belongs to another type of the list writes
-// the type with that extension that keeps the most (.xls: Excel 97/2000);
+// the type with that extension that keeps the most (.xls: Excel 97/2000;
+// .htm and .html: HTML);
 // the chosen type's own extension, in any case, or one of no type keeps the
 // chosen type.
 TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
