@@ -443,11 +443,29 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     return kSaved;
 }
 
+namespace {
+
+// The entry (from 1) of a list of `entries` that a default type of the
+// settings names by its position in the options dialog's list (from 0), or
+// `fallback` where it names none of them.
+std::int32_t entryOfSetting(const std::string& setting, std::int32_t entries, std::int32_t fallback)
+{
+    const double position = platform::rt::Val(setting);
+    return position >= 0 && position < entries ? static_cast<std::int32_t>(position) + 1 : fallback;
+}
+
+} // namespace
+
 std::int32_t DefaultSaveType(const shell::IniQuorin& ini)
 {
-    const double outPosition = platform::rt::Val(ini.OutFileType());
-    const std::int32_t outType = outPosition >= 0 && outPosition < 1e9 ? static_cast<std::int32_t>(outPosition) + 1 : 0;
-    return spreadsheet::isValidFileType(outType) ? outType : static_cast<std::int32_t>(FileType::Native);
+    return entryOfSetting(ini.OutFileType(), static_cast<std::int32_t>(FileType::Count) - 1,
+                          static_cast<std::int32_t>(FileType::Native));
+}
+
+std::int32_t DefaultOpenEntry(const shell::IniQuorin& ini)
+{
+    // The file dialog shows its first entry for an entry it does not have.
+    return entryOfSetting(ini.InFileType(), kOpenFilterEntries, 1);
 }
 
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
