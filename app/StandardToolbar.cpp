@@ -5,7 +5,6 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "platform/runtime/Convert.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "shell/core/ProgramInfo.h"
@@ -114,12 +113,7 @@ void StandardToolbar::Open()
     if (!files)
         return;
     mQuorin::ProgramState& program = mQuorin::Program();
-    std::int32_t inType = 0;
-    try {
-        inType = platform::rt::CLng(platform::rt::Val(program.gIni().InFileType()));
-    } catch (...) {
-        inType = 0;
-    }
+    const std::int32_t inType = SSMDI1::DefaultOpenEntry(program.gIni()) - 1;
     const std::optional<std::string> path =
         SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), "Open File", inType, program.gDataDir);
     if (!path)

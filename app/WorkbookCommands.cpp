@@ -15,7 +15,6 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "platform/runtime/Convert.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/widgets/treeview/TreeView.h"
@@ -274,14 +273,8 @@ void WorkbookCommands::mnuFileNew()
 void WorkbookCommands::mnuFileOpen()
 {
     mQuorin::ProgramState& program = mQuorin::Program();
-    std::optional<std::string> path;
-    std::int32_t inType = 0;
-    try {
-        inType = platform::rt::CLng(platform::rt::Val(program.gIni().InFileType()));
-    } catch (...) {
-        inType = 0;
-    }
-    path = SSMDI1::AskFileToOpen(m_frame.CommonDialog1(), "", inType, program.gDataDir);
+    const std::optional<std::string> path = SSMDI1::AskFileToOpen(
+        m_frame.CommonDialog1(), "", SSMDI1::DefaultOpenEntry(program.gIni()) - 1, program.gDataDir);
     if (!path) {
         return;
     }

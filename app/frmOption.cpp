@@ -12,10 +12,10 @@
 
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Guard.h"
-#include "platform/runtime/Convert.h"
 #include "shell/core/FileUtil.h"
 #include "shell/core/ShellRules.h"
 #include "shell/core/mQuorin.h"
+#include "shell/workbook/SSMDIFiles.h"
 
 namespace shell {
 
@@ -84,7 +84,9 @@ void frmOption::Form_Load()
                                    QStringLiteral("Formula One 3/4/5, *.vts"), QStringLiteral("Formula One 6, *.vts"),
                                    QStringLiteral("Tab-delimited text, *.txt"),
                                    QStringLiteral("Tab-delimited text-values only, *.txt")});
-            m_cboInFile->setCurrentIndex(static_cast<int>(platform::rt::Val(mQuorin::Program().gIni().InFileType())));
+            // The type the open dialog starts at, which for a setting that
+            // names no type of the list is the first: Done stores what shows.
+            m_cboInFile->setCurrentIndex(SSMDI1::DefaultOpenEntry(mQuorin::Program().gIni()) - 1);
         });
         g.step([&] {
             m_cboOutFile->addItems({QStringLiteral("Excel 95/5-7,*.XLS"), QStringLiteral("Excel 97/8, *.XLS"),
@@ -92,7 +94,9 @@ void frmOption::Form_Load()
                                     QStringLiteral("HTML, *.HTM, *.HTML"), QStringLiteral("HTML - data only, *.HTM, *.HTML"),
                                     QStringLiteral("Tab-delimited text, *.txt"),
                                     QStringLiteral("Tab-delimited text-values only, *.txt")});
-            m_cboOutFile->setCurrentIndex(static_cast<int>(platform::rt::Val(mQuorin::Program().gIni().OutFileType())));
+            // The type a save offers, which for a setting that names no
+            // type of the list is the program's own: Done stores what shows.
+            m_cboOutFile->setCurrentIndex(SSMDI1::DefaultSaveType(mQuorin::Program().gIni()) - 1);
         });
     });
 }

@@ -82,4 +82,11 @@ static_assert(static_cast<int>(FileType::Count) == 9, "the output list has eight
     return {};
 }
 
+// The other extension files of a type bear ("html" for a page, as well as
+// the save dialog's "htm"); "" for the types that have one alone.
+[[nodiscard]] constexpr std::string_view fileTypeOtherExtension(FileType type) noexcept
+{
+    return type == FileType::Html || type == FileType::HtmlDataOnly ? std::string_view("html") : std::string_view();
+}
+
 } // namespace spreadsheet

@@ -55,10 +55,12 @@ FindDialog::FindDialog(SpreadsheetWidget& grid, bool replace) : QDialog(&grid), 
     auto* form = new QFormLayout;
     m_what = new QLineEdit(this);
     m_what->setObjectName(QStringLiteral("findWhat"));
+    takeAnyCellText(*m_what);
     form->addRow(tr("Fi&nd what:"), m_what);
     if (replace) {
         m_with = new QLineEdit(this);
         m_with->setObjectName(QStringLiteral("replaceWith"));
+        takeAnyCellText(*m_with);
         form->addRow(tr("Re&place with:"), m_with);
     }
     m_searchBy = new QComboBox(this);

@@ -884,6 +884,7 @@ void SpreadsheetGrid::startEdit(const QString& text)
     f.setPointSizeF(kFontPoints * m_zoom / 100.0);
     m_editor->setFont(f);
     m_editor->setFrame(false);
+    takeAnyCellText(*m_editor);
     m_editor->setGeometry(cellRect(m_editRow, m_editCol).adjusted(1, 1, -1, -1));
     m_editor->setText(text);
     m_editor->installEventFilter(this);

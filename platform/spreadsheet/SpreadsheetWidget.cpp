@@ -9,6 +9,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "platform/dialogs/Dialogs.h"
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
@@ -32,6 +34,7 @@ SpreadsheetWidget::SpreadsheetWidget(QWidget* parent) : QWidget(parent)
     m_nameBox->setMinimumWidth(70);
     m_nameBox->setFrameShape(QFrame::StyledPanel);
     m_formulaEdit = new QLineEdit(m_formulaBar);
+    takeAnyCellText(*m_formulaEdit);
     m_formulaEdit->setFocusPolicy(Qt::ClickFocus);  // the grid, not the bar, takes the focus first
     bar->addWidget(m_nameBox);
     bar->addWidget(m_formulaEdit, 1);
@@ -261,6 +264,11 @@ void SpreadsheetWidget::commitFormulaBar()
     }
     m_grid->setFocus();
     refreshFormulaBar();
+}
+
+void takeAnyCellText(QLineEdit& editor)
+{
+    editor.setMaxLength(std::numeric_limits<int>::max());
 }
 
 void SpreadsheetWidget::tellRefusal(const platform::Error& e)

@@ -152,4 +152,9 @@ private:
     friend class SpreadsheetGrid;
 };
 
+// Lets a line editor of cells' texts (in the cell, the formula bar, Find
+// and Replace) take a text as long as a cell holds: Qt's line editors stop
+// at 32,767 characters and cut a longer text that is set or typed.
+void takeAnyCellText(QLineEdit& editor);
+
 } // namespace spreadsheet

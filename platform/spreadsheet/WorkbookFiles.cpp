@@ -135,36 +135,123 @@ std::string leftOutMessage(const std::vector<LeftOut>& leftOut)
     return text;
 }
 
+namespace {
+
+// A text's code units: its bytes, or its UTF-16 units in either byte order.
+class CodeUnits {
+public:
+    CodeUnits(std::string_view bytes, std::size_t width, bool bigEndian) noexcept
+        : m_bytes(bytes), m_width(width), m_bigEndian(bigEndian)
+    {
+    }
+
+    [[nodiscard]] std::size_t size() const noexcept { return m_bytes.size() / m_width; }
+
+    [[nodiscard]] unsigned operator[](std::size_t i) const noexcept
+    {
+        const auto byte = [this](std::size_t k) { return static_cast<unsigned char>(m_bytes[k]); };
+        if (m_width == 1)
+            return byte(i);
+        const unsigned first = byte(2 * i);
+        const unsigned second = byte(2 * i + 1);
+        return m_bigEndian ? (first << 8) | second : (second << 8) | first;
+    }
+
+    // Whether the units from `at` on begin with the ASCII `prefix`, in any case.
+    [[nodiscard]] bool startsWithNoCase(std::size_t at, std::string_view prefix) const noexcept
+    {
+        if (at > size() || size() - at < prefix.size())
+            return false;
+        for (std::size_t k = 0; k < prefix.size(); ++k) {
+            const unsigned u = (*this)[at + k];
+            if (u >= 0x80 || platform::rt::asciiLower(static_cast<char>(u)) != platform::rt::asciiLower(prefix[k]))
+                return false;
+        }
+        return true;
+    }
+
+    // The first place from `at` on where the ASCII `text` stands; npos if none.
+    [[nodiscard]] std::size_t find(std::string_view text, std::size_t at) const noexcept
+    {
+        for (; at < size(); ++at)
+            if (startsWithNoCase(at, text))
+                return at;
+        return std::string_view::npos;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_width;
+    bool m_bigEndian;
+};
+
+bool isBlank(unsigned u) noexcept
+{
+    return u == ' ' || u == '\t' || u == '\r' || u == '\n';
+}
+
+// The units of a page's bytes, past any byte-order mark. A UTF-16 page
+// without its mark is known by its first character, a blank or '<', whose
+// other byte is 0.
+CodeUnits unitsOf(std::string_view bytes) noexcept
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return {bytes.substr(3), 1, false};
+    if (bytes.starts_with("\xFF\xFE"))
+        return {bytes.substr(2), 2, false};
+    if (bytes.starts_with("\xFE\xFF"))
+        return {bytes.substr(2), 2, true};
+    const auto opens = [](char c) { return c == '<' || isBlank(static_cast<unsigned char>(c)); };
+    if (bytes.size() >= 2 && bytes[1] == '\0' && opens(bytes[0]))
+        return {bytes, 2, false};
+    if (bytes.size() >= 2 && bytes[0] == '\0' && opens(bytes[1]))
+        return {bytes, 2, true};
+    return {bytes, 1, false};
+}
+
+} // namespace
+
 bool looksLikeHtml(std::string_view bytes) noexcept
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
+    const CodeUnits text = unitsOf(bytes);
     // What may stand before a page's first tag: blanks, an XML declaration
     // (XHTML) and comments (a browser's "saved from" note, say).
+    std::size_t at = 0;
     for (;;) {
-        const std::size_t start = bytes.find_first_not_of(" \t\r\n");
-        if (start == std::string_view::npos)
+        while (at < text.size() && isBlank(text[at]))
+            ++at;
+        if (at == text.size())
             return false;
-        bytes.remove_prefix(start);
         std::size_t end = std::string_view::npos;
-        if (bytes.starts_with("<?xml")) {
-            end = bytes.find("?>");
+        if (text.startsWithNoCase(at, "<?xml")) {
+            end = text.find("?>", at + 5);
             if (end != std::string_view::npos)
                 end += 2;
-        } else if (bytes.starts_with("<!--")) {
-            end = bytes.find("-->", 4);
+        } else if (text.startsWithNoCase(at, "<!--")) {
+            end = text.find("-->", at + 4);
             if (end != std::string_view::npos)
                 end += 3;
         } else {
             break;
         }
         if (end == std::string_view::npos)
-            return false;
-        bytes.remove_prefix(end);
+            return false;  // a text whose first cell is "<!--x", say
+        at = end;
     }
-    for (const std::string_view tag : {"<!doctype html", "<html", "<table"})
-        if (platform::rt::startsWithNoCase(bytes, tag))
+    if (text.startsWithNoCase(at, "<!doctype html"))
+        return true;
+    // A page may leave out <html> (and <head>, <body>); a table alone opens
+    // with <table> or even <tr>. The tag's name ends at '>', '/' or a blank
+    // (its attributes), so a cell such as "<b>" or "<trend>" is no page.
+    if (text[at] != '<')
+        return false;
+    for (const std::string_view tag : {"html", "head", "body", "meta", "title", "table", "tr"}) {
+        if (!text.startsWithNoCase(at + 1, tag))
+            continue;
+        const std::size_t after = at + 1 + tag.size();
+        if (after == text.size() || text[after] == '>' || text[after] == '/' || isBlank(text[after]))
             return true;
+    }
     return false;
 }
 

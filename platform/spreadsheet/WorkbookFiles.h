@@ -41,9 +41,11 @@ inline constexpr std::int32_t kInvalidFileFormat = 321;
 // Fills `into` (a fresh workbook) from the file and returns the file's type;
 // what did not fit a sheet is added to `leftOut` when given.
 FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
-// Whether the bytes begin (after a byte-order mark and blanks) with an HTML
-// page or table, as the HTML writers make them: no workbook this program
-// reads, so the reader refuses it (321) rather than take its tags for text.
+// Whether the bytes begin (after a byte-order mark, blanks, an XML
+// declaration and comments) with an HTML page or table, ours or another
+// program's, in UTF-8 or in UTF-16 with or without its mark: no workbook
+// this program reads, so the reader refuses it (321) rather than take its
+// tags for text.
 [[nodiscard]] bool looksLikeHtml(std::string_view bytes) noexcept;
 void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type);
 

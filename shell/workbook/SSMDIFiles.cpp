@@ -176,12 +176,20 @@ void noteWhatTheFileKeeps(Workbook& book, SaveKeeps keeps)
     }
 }
 
+// Whether a file name's extension (any case) is one that files of `type` bear.
+bool bearsExtensionOf(std::string_view extension, FileType type)
+{
+    const std::string_view other = spreadsheet::fileTypeOtherExtension(type);
+    return platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(type)) ||
+           (!other.empty() && platform::rt::equalsNoCase(extension, other));
+}
+
 // The type a save to `path` writes: the chosen one, unless the file name
 // ends in the extension of other types of the list and not in the chosen
 // one's; then the type with that extension that keeps the most, so that no
 // file bears the extension of a format it is not in. For .xls that is
 // Excel 97/2000, which keeps every character and long texts; Excel 5/95 is
-// written when it is chosen.
+// written when it is chosen. A page bears .htm or .html.
 std::int32_t typeForName(const std::string& path, std::int32_t chosen)
 {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -190,7 +198,7 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
         return chosen;
     }
     const std::string_view extension = std::string_view(name).substr(dot + 1);
-    if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(static_cast<FileType>(chosen)))) {
+    if (bearsExtensionOf(extension, static_cast<FileType>(chosen))) {
         return chosen;
     }
     // Each extension's types, the one keeping the most first.
@@ -200,7 +208,7 @@ std::int32_t typeForName(const std::string& path, std::int32_t chosen)
     static_assert(std::size(byWhatTheyKeep) == static_cast<std::size_t>(FileType::Count) - 1,
                   "every type of the save list is ranked");
     for (const FileType candidate : byWhatTheyKeep) {
-        if (platform::rt::equalsNoCase(extension, spreadsheet::fileTypeExtension(candidate))) {
+        if (bearsExtensionOf(extension, candidate)) {
             return static_cast<std::int32_t>(candidate);
         }
     }
@@ -435,6 +443,31 @@ std::int16_t SSMDISaveFile(shell::WorkbookHost& host)
     return kSaved;
 }
 
+namespace {
+
+// The entry (from 1) of a list of `entries` that a default type of the
+// settings names by its position in the options dialog's list (from 0), or
+// `fallback` where it names none of them.
+std::int32_t entryOfSetting(const std::string& setting, std::int32_t entries, std::int32_t fallback)
+{
+    const double position = platform::rt::Val(setting);
+    return position >= 0 && position < entries ? static_cast<std::int32_t>(position) + 1 : fallback;
+}
+
+} // namespace
+
+std::int32_t DefaultSaveType(const shell::IniQuorin& ini)
+{
+    return entryOfSetting(ini.OutFileType(), static_cast<std::int32_t>(FileType::Count) - 1,
+                          static_cast<std::int32_t>(FileType::Native));
+}
+
+std::int32_t DefaultOpenEntry(const shell::IniQuorin& ini)
+{
+    // The file dialog shows its first entry for an entry it does not have.
+    return entryOfSetting(ini.InFileType(), kOpenFilterEntries, 1);
+}
+
 std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
 {
     platform::FileDialogRequest request;
@@ -442,14 +475,10 @@ std::int16_t SSMDISaveAsFile(shell::WorkbookHost& host, Workbook& book)
     request.title = "Save";
     request.filter = SaveFilter();
     // A book read or saved before offers its own type again; a new one the
-    // default output type of the settings (its position in the options
-    // dialog's list is the type's code less one).
+    // default output type of the settings.
     const std::int32_t tagType = fileTypeOfTag(book.Tag());
-    const double outPosition = platform::rt::Val(mQuorin::Program().gIni().OutFileType());
-    const std::int32_t outType = outPosition >= 0 && outPosition < 1e9 ? static_cast<std::int32_t>(outPosition) + 1 : 0;
-    request.filterIndex = spreadsheet::isValidFileType(tagType)   ? tagType
-                          : spreadsheet::isValidFileType(outType) ? outType
-                                                                  : static_cast<int>(FileType::Native);
+    request.filterIndex =
+        spreadsheet::isValidFileType(tagType) ? tagType : DefaultSaveType(mQuorin::Program().gIni());
     request.fileName = book.isNeverSaved() ? book.TableName() : book.title();
     request.initDir = book.isNeverSaved() ? mQuorin::Program().gDataDir : FileUtil::GetFilePath(book.TableName());
     request.flags = 2;  // ask before replacing a file

@@ -37,6 +37,7 @@ namespace SSMDI1 {
 inline constexpr const char* kOpenFilter =
     "Excel 5 and 7/95 (*.xls)|*.xls|Excel 97/2000(*.xls)|*.xls|Formula One 3/4/5 (*.vts)|*.vts|"
     "Formula One 6 (*.vts)|*.vts|Text files (*.txt)|*.txt|All files (*.*)|*.*";
+inline constexpr std::int32_t kOpenFilterEntries = 6;
 
 // The save dialog's filter: entry n (from 1) writes file type code n.
 [[nodiscard]] std::string SaveFilter();
@@ -112,6 +113,18 @@ bool SSMDIOpenFile(shell::WorkbookHost& host, std::string& path);
 // not written: "Unable to write " & path & ": the window " & its caption &
 // " holds that file. ..." and kSaveFailed.
 std::int16_t SSMDISaveFile(shell::WorkbookHost& host);
+
+// The type the save dialog offers a book that has no type yet: the
+// settings' default output type (its code is its position in the options
+// dialog's list plus one), or the program's own type where the settings
+// name no type of the list.
+[[nodiscard]] std::int32_t DefaultSaveType(const shell::IniQuorin& ini);
+
+// The entry of the open filter (from 1) the open dialog starts at: the
+// settings' default input type (its position in the options dialog's list
+// plus one), or the first entry where the settings name no type of the
+// list.
+[[nodiscard]] std::int32_t DefaultOpenEntry(const shell::IniQuorin& ini);
 
 // Asks for a file name and type with the save dialog ("Save"), which starts
 // in the program's data folder for a workbook never saved and in the

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -336,6 +337,57 @@ TEST_F(ShellWindow, GlobalOptionsItemOpensTheOptionsDialogThatStoresTheDefaults)
     EXPECT_TRUE(std::filesystem::is_directory(file("out")));
     EXPECT_EQ(program.gOutDir, file("out").string());
     EXPECT_EQ(current, file("data"));
+}
+
+// The options dialog shows the input type the open dialog starts at and the
+// output type a save offers a new book, a setting that names no type of its
+// list included, and Done stores what it shows, so the next start opens and
+// saves in the types the user saw.
+TEST_F(ShellWindow, TheOptionsDialogShowsTheTypesTheFileDialogsOfferAndStoresThem)
+{
+    const struct {
+        const char* key;
+        const char* stored;
+        const char* shown;
+        const char* storedOnDone;
+    } rows[] = {
+        {"OutFileType", "99", "Formula One 3/4/5, *.vts", "2"},
+        {"OutFileType", "8", "Formula One 3/4/5, *.vts", "2"},
+        {"OutFileType", "32767", "Formula One 3/4/5, *.vts", "2"},
+        {"OutFileType", "7", "Tab-delimited text-values only, *.txt", "7"},
+        {"OutFileType", "4", "HTML, *.HTM, *.HTML", "4"},
+        {"OutFileType", "0", "Excel 95/5-7,*.XLS", "0"},
+        {"InFileType", "99", "Excel 95/5-7,*.XLS", "0"},
+        {"InFileType", "6", "Excel 95/5-7,*.XLS", "0"},
+        {"InFileType", "32767", "Excel 95/5-7,*.XLS", "0"},
+        {"InFileType", "-2", "Excel 95/5-7,*.XLS", "0"},
+        {"InFileType", "5", "Tab-delimited text-values only, *.txt", "5"},
+        {"InFileType", "2", "Formula One 3/4/5, *.vts", "2"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.key) + "=" + row.stored);
+        const bool output = std::string_view(row.key) == "OutFileType";
+        ASSERT_TRUE(platform::profile::WriteString("Defaults", row.key, row.stored, ini()));
+        program.releaseIni();
+        auto frame = loadFrame();
+        (void)frame->NewDocument();
+        const auto offered = [&] {
+            boxes.cancelFile();
+            frame->action(QString::fromLatin1(output ? "mnuFileSaveAs" : "mnuFileOpen"))->trigger();
+            return boxes.fileRequests().empty() ? -1 : boxes.fileRequests().back().filterIndex;
+        };
+        const int before = offered();
+        EXPECT_TRUE(onOptionsDialog(*frame, [&](shell::frmOption& options) {
+            const QComboBox* box = output ? options.cboOutFile() : options.cboInFile();
+            EXPECT_EQ(box->currentText().toStdString(), row.shown);
+            EXPECT_EQ(box->currentIndex() + 1, before);
+            options.cmdDone()->click();
+        }));
+        EXPECT_EQ(platform::profile::GetString("Defaults", row.key, "", ini()), row.storedOnDone);
+        EXPECT_EQ(offered(), before);
+        program.releaseIni();
+        EXPECT_EQ(offered(), before) << "read again, as at the next start";
+    }
 }
 
 TEST_F(ShellWindow, EnterInTheOptionsDialogPressesDoneNotBrowse)

@@ -37,6 +37,7 @@
 #include "platform/spreadsheet/SheetPrinter.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/WorkbookFiles.h"
 #include "platform/spreadsheet/WorkbookOptionsDialog.h"
 #include "platform/widgets/treeview/TreeView.h"
 #include "shell/workbook/SSMDI1.h"
@@ -354,7 +355,8 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
 
 // A file that is no workbook we read, a damaged .xls, an HTML page we
 // wrote (plain ASCII or not) or one that opens with a byte-order mark, an
-// XML declaration or comments, is refused in words and leaves no window.
+// XML declaration or comments, or with a tag other than <html>, or in
+// UTF-16 without its mark, is refused in words and leaves no window.
 TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
 {
     spreadsheet::Workbook page;
@@ -363,7 +365,15 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
         const char* name;
         spreadsheet::FileType pageType;  // None: the damaged .xls
         const char* head = nullptr;      // what a page from elsewhere opens with
+        std::string whole = {};          // a whole page from elsewhere
     };
+    const auto inUtf16 = [](std::string_view ascii, bool bigEndian) {
+        std::string out;
+        for (const char c : ascii)
+            out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return out;
+    };
+    const std::string bare = "<head><title>Data</title></head>\r\n<body><table><tr><td>1</td></tr></table></body>\r\n";
     const Row rows[] = {
         {"broken.xls", spreadsheet::FileType::None},
         {"page.htm", spreadsheet::FileType::Html},
@@ -373,11 +383,21 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
         {"saved.htm", spreadsheet::FileType::None,
          "\xEF\xBB\xBF<!-- saved from url=(0022)http://example.org/ -->\r\n<!-- two\r\nlines -->\r\n"},
         {"xmlcomment.htm", spreadsheet::FileType::None, " \r\n<?xml version=\"1.0\"?><!-- page --><!DOCTYPE html>"},
+        {"head.htm", spreadsheet::FileType::None, nullptr, bare},
+        {"body.htm", spreadsheet::FileType::None, nullptr, "<BODY bgcolor=\"white\">\r\n<p>1</p></BODY>\r\n"},
+        {"meta.htm", spreadsheet::FileType::None, nullptr, "<meta charset=\"utf-8\">\r\n<table><tr><td>1</td></tr></table>"},
+        {"title.htm", spreadsheet::FileType::None, nullptr, "<Title>Expression</Title>\r\n<p>1</p>\r\n"},
+        {"table.txt", spreadsheet::FileType::None, nullptr, "<table border=1>\r\n<tr><td>1</td></tr></table>\r\n"},
+        {"tr.txt", spreadsheet::FileType::None, nullptr, "<TR>\r\n<td>1</td><td>2</td></TR>\r\n"},
+        {"utf16le.htm", spreadsheet::FileType::None, nullptr, inUtf16(bare, false)},
+        {"utf16be.htm", spreadsheet::FileType::None, nullptr, inUtf16(bare, true)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         std::string p = path(row.name);
-        if (row.head != nullptr) {
+        if (!row.whole.empty()) {
+            p = file(row.name, row.whole);
+        } else if (row.head != nullptr) {
             p = file(row.name, std::string(row.head) + "<html><body><table><tr><td>1</td></tr></table></body></html>\r\n");
         } else if (row.pageType == spreadsheet::FileType::None) {
             // The head of a compound file and nothing sound after it.
@@ -395,6 +415,25 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
         EXPECT_EQ(frame->ActiveChild(), first);
         EXPECT_EQ(first->workbook().lastUsedRow(1), 0);
     }
+}
+
+// A text table whose first cell only looks like a tag opens as a table.
+TEST_F(WorkbookWindow, ATextTableWhoseFirstCellLooksLikeATagOpensAsATable)
+{
+    for (const char* first : {"<b>", "<!--x", "<trend>"}) {
+        SCOPED_TRACE(first);
+        boxes.clear();
+        const std::string p = file("tag.txt", std::string(first) + "\t1.5\r\ngene\t2\r\n");
+        open(p);
+        EXPECT_TRUE(boxes.calls().empty());
+        const spreadsheet::Workbook& book = frame->ActiveChild()->workbook();
+        EXPECT_EQ(book.cellValue(1, 1, 1), Value(first));
+        EXPECT_EQ(book.cellValue(1, 1, 2), Value(1.5));
+        EXPECT_EQ(book.cellValue(1, 2, 1), Value("gene"));
+        frame->ActiveChild()->workbook().setChanged(false);
+        trigger("mnuFileClose");
+    }
+    EXPECT_TRUE(reported.empty());
 }
 
 TEST_F(WorkbookWindow, StatusBarKeepsTheOpenedFileWhenTheFrameIsActivatedAgain)
@@ -1024,7 +1063,8 @@ TEST_F(UnkeptSave, ASaveToAFileAnotherWindowHoldsIsRefused)
 }
 
 // A typed name whose extension belongs to another type of the list writes
-// the type with that extension that keeps the most (.xls: Excel 97/2000);
+// the type with that extension that keeps the most (.xls: Excel 97/2000;
+// .htm and .html: HTML);
 // the chosen type's own extension, in any case, or one of no type keeps the
 // chosen type.
 TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
@@ -1043,6 +1083,12 @@ TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
         {"x.vts", FileType::Excel97, FileType::Native},
         {"x.XLS", FileType::Excel97, FileType::Excel97},
         {"x.dat", FileType::Native6, FileType::Native6},
+        {"p.html", FileType::Text, FileType::Html},
+        {"p.HTML", FileType::Excel97, FileType::Html},
+        {"p.Html", FileType::Native6, FileType::Html},
+        {"p.htm", FileType::TextValuesOnly, FileType::Html},
+        {"d.html", FileType::HtmlDataOnly, FileType::HtmlDataOnly},
+        {"d.HTML", FileType::HtmlDataOnly, FileType::HtmlDataOnly},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -1052,6 +1098,13 @@ TEST_F(UnkeptSave, ATypedExtensionOfAnotherTypeWritesThatType)
         trigger("mnuFileSaveAs");
         EXPECT_TRUE(boxes.calls().empty());
         EXPECT_EQ(active().Tag(), std::to_string(static_cast<int>(row.written)));
+        if (row.written == FileType::Html || row.written == FileType::HtmlDataOnly) {
+            // Pages are written, not read back.
+            const std::string page = testsupport::readFile(p);
+            EXPECT_TRUE(spreadsheet::looksLikeHtml(page));
+            EXPECT_NE(page.find("<td>gene</td>"), std::string::npos) << page;
+            continue;
+        }
         spreadsheet::Workbook back;
         const int read = back.Read(p);
         EXPECT_EQ(read, static_cast<int>(row.written));

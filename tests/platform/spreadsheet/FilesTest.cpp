@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -175,6 +176,56 @@ TEST(WorkbookFiles, HtmlHoldsEverySheetEscaped)
     EXPECT_EQ(d.rfind("<table", 0), 0u) << "data only: the table alone";
     EXPECT_NE(d.find("1007_s_at"), std::string::npos);
     EXPECT_EQ(d.find("<html"), std::string::npos);
+}
+
+// An ASCII text in UTF-16, in either byte order, with or without its mark.
+std::string utf16(std::string_view ascii, bool bigEndian, bool mark)
+{
+    std::string out = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+    for (const char c : ascii) {
+        out += bigEndian ? '\0' : c;
+        out += bigEndian ? c : '\0';
+    }
+    return out;
+}
+
+// A page is known by its first tag, whatever stands before it and however
+// it is encoded; a text table whose first cell only looks like a tag is no page.
+TEST(WorkbookFiles, PagesAreKnownByTheirFirstTagAndTextTablesAreNot)
+{
+    const struct {
+        const char* text;
+        bool page;
+    } rows[] = {
+        {"<html><body><table><tr><td>1</td></tr></table></body></html>", true},
+        {"<!DOCTYPE html>\r\n<title>x</title>", true},
+        {"<head><title>Data</title></head><body>1</body>", true},
+        {"<BODY bgcolor=\"white\"><table><tr><td>1</td></tr></table>", true},
+        {"<meta charset=\"utf-8\"><table><tr><td>1</td></tr></table>", true},
+        {"<meta/>", true},
+        {"<Title>Expression</Title>", true},
+        {"<table border=1><tr><td>1</td></tr></table>", true},
+        {"\r\n  <TR><td>1</td></TR>", true},
+        {"<tr\n><td>1</td></tr>", true},
+        {"<!-- saved --> <?xml version=\"1.0\"?>\r\n<body>1</body>", true},
+        {"<b>\t1\r\nc\t2\r\n", false},
+        {"<!--x\t1\r\nc\t2\r\n", false},
+        {"<trend>\t1\r\n", false},
+        {"<headline\t1\r\n", false},
+        {"<td>1</td>\t2\r\n", false},
+        {"gene\t<html>\r\n", false},
+        {"probe\tt1\r\n1000_at\t-2.5\r\n", false},
+        {"  \r\n", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(spreadsheet::looksLikeHtml(row.text), row.page);
+        EXPECT_EQ(spreadsheet::looksLikeHtml("\xEF\xBB\xBF" + std::string(row.text)), row.page);
+        for (const bool bigEndian : {false, true})
+            for (const bool mark : {false, true})
+                EXPECT_EQ(spreadsheet::looksLikeHtml(utf16(row.text, bigEndian, mark)), row.page)
+                    << (bigEndian ? "UTF-16BE" : "UTF-16LE") << (mark ? " with its mark" : "");
+    }
 }
 
 std::string repeated(const std::string& s, int times)

@@ -5,7 +5,10 @@
 // and the focus widget.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -13,11 +16,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/SpreadsheetWidget.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/platform/spreadsheet/GridFixture.h"
@@ -358,3 +363,82 @@ TEST_F(GridKeyboardTest, EntriesTypedIntoTextCellsStayTheTextTyped)
 }
 
 } // namespace
+
+// A cell far longer than 32,767 characters (a text file's, a long paste) is
+// edited whole: F2 and Return keep it, what is typed goes to its end, in
+// the cell and in the formula bar, and a long paste or replacement is not cut.
+TEST_F(GridKeyboardTest, ACellOfAMegabyteIsEditedWhole)
+{
+    std::string megabyte;
+    for (int i = 0; megabyte.size() < (1u << 20); ++i)
+        megabyte += "gene" + std::to_string(i) + ' ';
+    megabyte += "end";
+    auto& wb = widget->workbook();
+    const auto cell = [&](int row) { return wb.cellValue(1, row, 2).displayText(); };
+    const auto editWith = [&](int row, const std::function<void()>& keys) {
+        wb.setCellEntry(1, row, 2, megabyte);
+        clickCell(row, 2);
+        keys();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> keys;
+        std::string after;
+    } rows[] = {
+        {"F2 and Return",
+         [&] {
+             key(Qt::Key_F2);
+             key(Qt::Key_Return);
+         },
+         megabyte},
+        {"F2, typing at the end, Tab",
+         [&] {
+             key(Qt::Key_F2);
+             key(Qt::Key_End);
+             type("_x+");
+             key(Qt::Key_Tab);
+         },
+         megabyte + "_x+"},
+        {"the formula bar, typing at the end, Return",
+         [&] {
+             QTest::mouseClick(formulaBar(), Qt::LeftButton);
+             QTest::keyClick(formulaBar(), Qt::Key_End);
+             type("Q");
+             key(Qt::Key_Return);
+         },
+         megabyte + "Q"},
+        {"a paste into an in-cell edit",
+         [&] {
+             QApplication::clipboard()->setText(QString::fromStdString(megabyte));
+             key(Qt::Key_F2);
+             key(Qt::Key_End);
+             key(Qt::Key_V, Qt::ControlModifier);
+             key(Qt::Key_Return);
+         },
+         megabyte + megabyte},
+    };
+    int row = 2;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        editWith(row, r.keys);
+        EXPECT_FALSE(widget->isEditing());
+        const std::string now = cell(row);
+        EXPECT_EQ(now.size(), r.after.size());
+        EXPECT_TRUE(now == r.after) << "the text changed within";
+        ++row;
+    }
+
+    // Replace All with a replacement of 40,000 characters puts it all in.
+    platform::ScriptedDialogs boxes;
+    platform::ScopedDialogs scoped(boxes);
+    wb.setCellEntry(1, row, 2, "probe");
+    QDialog* replace = widget->ReplaceDlg();
+    ASSERT_NE(replace, nullptr);
+    replace->findChild<QLineEdit*>(QStringLiteral("findWhat"))->setText(QStringLiteral("probe"));
+    const std::string with = megabyte.substr(0, 40000);
+    replace->findChild<QLineEdit*>(QStringLiteral("replaceWith"))->setText(QString::fromStdString(with));
+    replace->findChild<QPushButton*>(QStringLiteral("replaceAll"))->click();
+    EXPECT_EQ(boxes.last().text, "Replaced in 1 cell.");
+    EXPECT_TRUE(cell(row) == with) << cell(row).size();
+    replace->close();
+}
