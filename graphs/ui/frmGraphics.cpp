@@ -96,9 +96,11 @@ frmGraphics::frmGraphics(QWidget* parent)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_frPickVar);
     setCentralWidget(central);
-    // The status bar stays, so that the note coming and going does not
-    // resize the graph.
+    // The status bar stays, two lines high, so that the note coming and
+    // going, or taking a second line, does not resize the graph.
     m_leftOffNote->setObjectName(QStringLiteral("LeftOffNote"));
+    m_leftOffNote->setWordWrap(true);
+    m_leftOffNote->setFixedHeight(2 * m_leftOffNote->fontMetrics().lineSpacing());
     statusBar()->addWidget(m_leftOffNote, 1);
 
     connect(m_cmdRePlot, &QPushButton::clicked, this, [this] {
@@ -276,6 +278,7 @@ void frmGraphics::redraw()
         tell(false, range.maxKept, y.max, range.hi);
     }
     m_leftOffNote->setText(QString::fromStdString(note));
+    m_leftOffNote->setToolTip(m_leftOffNote->text());  // whole also where a narrow window cuts it
 }
 
 void frmGraphics::DrawGraph(const std::vector<double>& XValues, const std::vector<std::vector<double>>& Data,

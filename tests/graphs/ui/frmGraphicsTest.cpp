@@ -521,6 +521,9 @@ TEST_F(GraphWindowTest, LogYKeepsTheBoundsItCanUseAndSaysWhatItDoesWithTheOthers
         EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
         trigger("GphLogY");
         EXPECT_EQ(window.leftOffNote()->text().toStdString(), r.note);
+        QApplication::processEvents();
+        EXPECT_LE(window.leftOffNote()->heightForWidth(window.leftOffNote()->width()), window.leftOffNote()->height())
+            << "the whole note is shown";
         QLogValueAxis* logAxis = nullptr;
         for (QAbstractAxis* a : window.graph().chart()->axes(Qt::Vertical)) {
             logAxis = logAxis != nullptr ? logAxis : qobject_cast<QLogValueAxis*>(a);
