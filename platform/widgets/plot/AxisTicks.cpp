@@ -35,8 +35,9 @@ std::vector<double> multiplesWithin(double lo, double hi, std::initializer_list<
 
 // A finite number as a decimal of 15 significant digits, the most a double
 // holds: v = +-d.dddddddddddddd x 10^exponent. Labels are rounded from these
-// digits, so that a tick reads as the decimal number it stands for: the
-// double nearest 0.05 lies just below it and would round to 0.0.
+// digits, so that a tick reads as the decimal number it stands for: tick 1
+// of 0..0.3 in 6 steps, 0.3 / 6, is the double just below 0.05, which would
+// round to 0.0.
 struct Decimal {
     bool negative = false;
     std::string digits;
