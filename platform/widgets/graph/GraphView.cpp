@@ -110,6 +110,28 @@ QLogValueAxis* logAxis(QChart* chart, const GraphModel& m)
     return axis;
 }
 
+// The chart's right margin: `margin`, or more where the last label of a
+// value axis along the bottom or the top, centred on the axis's end, reaches
+// further out. The chart library keeps that room for its own value axes, not
+// for the category axes that valueAxis makes.
+int roomPastHorizontalAxis(QChart* chart, int margin)
+{
+    if (qobject_cast<QPolarChart*>(chart) != nullptr) {
+        return margin;
+    }
+    double room = margin;
+    for (QAbstractAxis* a : chart->axes(Qt::Horizontal)) {
+        auto* axis = qobject_cast<QCategoryAxis*>(a);
+        if (axis == nullptr || axis->categoriesLabels().isEmpty()) {
+            continue;
+        }
+        const QString last = axis->categoriesLabels().back();
+        const QString shown = last.left(last.indexOf(QStringLiteral("<!--")));
+        room = std::max(room, QFontMetricsF(axis->labelsFont()).horizontalAdvance(shown) / 2 + 4);
+    }
+    return static_cast<int>(std::ceil(room));
+}
+
 void hideFromLegend(QChart* chart, QAbstractSeries* series)
 {
     for (QLegendMarker* marker : chart->legend()->markers(series)) {
@@ -786,7 +808,7 @@ void GraphView::draw()
     chart->legend()->setVisible(m_model.hasLegend());
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(6, 6, 6, 6));
+    chart->setMargins(QMargins(6, 6, roomPastHorizontalAxis(chart, 6), 6));
     showChart(chart);
 }
 

@@ -301,8 +301,13 @@ TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing
 
 // The axis labels the graph draws, as their text items show them, from the
 // start of the axis on: those left of the plot area (the Y axis) or below it
-// (the X axis), without the axis's title.
-std::vector<std::string> drawnAxisLabels(platform::GraphView& graph, bool xAxis)
+// (the X axis), without the axis's title; with where they are in the scene.
+struct DrawnLabel {
+    std::string text;
+    QRectF at;
+};
+
+std::vector<DrawnLabel> drawnAxisLabels(platform::GraphView& graph, bool xAxis)
 {
     QApplication::processEvents();
     (void)graph.toImage();
@@ -311,7 +316,8 @@ std::vector<std::string> drawnAxisLabels(platform::GraphView& graph, bool xAxis)
         return {};
     }
     const QRectF plot = chart->mapRectToScene(chart->plotArea());
-    std::vector<std::pair<double, std::string>> found;
+    const std::string title = chart->axes(xAxis ? Qt::Horizontal : Qt::Vertical).front()->titleText().toStdString();
+    std::vector<std::pair<double, DrawnLabel>> found;
     for (QGraphicsItem* item : chart->scene()->items()) {
         auto* text = dynamic_cast<QGraphicsTextItem*>(item);
         if (text == nullptr || !text->isVisible() || text->rotation() != 0) {
@@ -319,26 +325,26 @@ std::vector<std::string> drawnAxisLabels(platform::GraphView& graph, bool xAxis)
         }
         const QRectF at = text->sceneBoundingRect();
         const std::string shown = text->toPlainText().toStdString();
-        if (shown.empty() || shown == chart->axes(xAxis ? Qt::Horizontal : Qt::Vertical).front()->titleText().toStdString()) {
+        if (shown.empty() || shown == title) {
             continue;
         }
         if (xAxis ? at.top() >= plot.bottom() - 1 : at.right() <= plot.left() + 1) {
-            found.emplace_back(xAxis ? at.center().x() : -at.center().y(), shown);
+            found.push_back({xAxis ? at.center().x() : -at.center().y(), {shown, at}});
         }
     }
-    std::sort(found.begin(), found.end());
-    std::vector<std::string> out;
-    for (const auto& [where, shown] : found) {
-        out.push_back(shown);
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<DrawnLabel> out;
+    for (const auto& [where, label] : found) {
+        out.push_back(label);
     }
     return out;
 }
 
-std::string joined(const std::vector<std::string>& texts)
+std::string joined(const std::vector<DrawnLabel>& labels)
 {
     std::string out;
-    for (const std::string& t : texts) {
-        out += (out.empty() ? "" : " ") + t;
+    for (const DrawnLabel& l : labels) {
+        out += (out.empty() ? "" : " ") + l.text;
     }
     return out;
 }
@@ -380,6 +386,16 @@ TEST_F(GraphWindowTest, AxisLabelsKeepTheDigitsSetAndReadEachTicksOwnValue)
         EXPECT_EQ(joined(drawnAxisLabels(window.graph(), r.x)), r.labels);
         EXPECT_GT(inkShare(window.graph().toImage()), 0.02) << "axes, labels and lines are drawn";
     }
+
+    // Without a legend beside it, the last X label, centred on the end of
+    // the axis, still lies wholly inside the graph.
+    std::string type = "SCATTER";
+    window.Graph2To3({-2.9023, 0.1, 1.5875}, {1, 2, 3}, 3, "PC1", "PC2", type, true, true, nullptr);
+    ASSERT_FALSE(model().hasLegend());
+    const std::vector<DrawnLabel> xLabels = drawnAxisLabels(window.graph(), true);
+    ASSERT_FALSE(xLabels.empty());
+    EXPECT_EQ(xLabels.back().text, "1.5875");
+    EXPECT_LE(xLabels.back().at.right(), window.graph().chart()->sceneBoundingRect().right());
 
     trigger("GphLogY");
     for (const char* item : {"EditMinZ", "EditMaxZ"}) {
