@@ -90,8 +90,8 @@ AxisBounds CheckAxisBounds(double min, double max, int ticks, const std::string&
     if (!(span <= LargestAxisSpan(ticks) && span / std::max(ticks, 1) > 0)) {
         return AxisBounds::TooLong;
     }
-    if (!logarithmic && platform::ChooseAxisLabels(min, max, ticks, platform::FormatDigits(format)).form ==
-                            platform::AxisLabelForm::Indistinct) {
+    if (!logarithmic &&
+        platform::ChooseAxisLabels(min, max, ticks, format).form == platform::AxisLabelForm::Indistinct) {
         return AxisBounds::TooShort;
     }
     return AxisBounds::Drawable;

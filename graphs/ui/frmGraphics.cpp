@@ -96,9 +96,11 @@ frmGraphics::frmGraphics(QWidget* parent)
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_frPickVar);
     setCentralWidget(central);
-    // The status bar stays, so that the note coming and going does not
-    // resize the graph.
+    // The status bar stays, two lines high, so that the note coming and
+    // going, or taking a second line, does not resize the graph.
     m_leftOffNote->setObjectName(QStringLiteral("LeftOffNote"));
+    m_leftOffNote->setWordWrap(true);
+    m_leftOffNote->setFixedHeight(2 * m_leftOffNote->fontMetrics().lineSpacing());
     statusBar()->addWidget(m_leftOffNote, 1);
 
     connect(m_cmdRePlot, &QPushButton::clicked, this, [this] {
@@ -261,7 +263,22 @@ void frmGraphics::redraw()
     const platform::GraphModel& model = m_graph->model();
     const int leftOff = PointsLeftOffLogAxis(model);
     const int total = model.numPoints() * model.numSets();
-    m_leftOffNote->setText(leftOff > 0 ? QString::fromStdString(LeftOffNote(leftOff, total)) : QString());
+    std::string note = leftOff > 0 ? LeftOffNote(leftOff, total) : std::string();
+    if (model.chartType() == platform::GraphType::LogY) {
+        // Bounds set under a linear type stay in the graph for the linear
+        // types; the logarithmic axis says what it does in their place.
+        const platform::LogAxisRange range = platform::LogYAxisRange(model);
+        const platform::GraphAxisSettings& y = model.axis(platform::GraphAxis::Y);
+        const auto tell = [&note](bool minimum, bool kept, double bound, double instead) {
+            if (!kept) {
+                note += (note.empty() ? "" : " ") + LogBoundNote(minimum, bound, instead);
+            }
+        };
+        tell(true, range.minKept, y.min, range.lo);
+        tell(false, range.maxKept, y.max, range.hi);
+    }
+    m_leftOffNote->setText(QString::fromStdString(note));
+    m_leftOffNote->setToolTip(m_leftOffNote->text());  // whole also where a narrow window cuts it
 }
 
 void frmGraphics::DrawGraph(const std::vector<double>& XValues, const std::vector<std::vector<double>>& Data,
@@ -446,6 +463,12 @@ std::string frmGraphics::LeftOffNote(int leftOff, int total)
 {
     return std::to_string(leftOff) + " of " + std::to_string(total) + (leftOff == 1 ? " points is" : " points are") +
            " not shown: a logarithmic Y axis cannot show values of 0 or less.";
+}
+
+std::string frmGraphics::LogBoundNote(bool minimum, double bound, double instead)
+{
+    return "The " + boundName(false, minimum) + ", " + platform::rt::CStr(bound) + ", is 0 or less: the axis " +
+           (minimum ? "starts" : "ends") + " at " + platform::rt::CStr(instead) + " instead.";
 }
 
 std::string frmGraphics::DigitsTooLargeMessage(bool xAxis)

@@ -71,7 +71,8 @@ public:
     [[nodiscard]] QScrollArea* scrollArea() const noexcept { return m_scroll; }
     [[nodiscard]] QWidget* picture() const noexcept { return m_picture; }
     // The line under the graph that says how many points a logarithmic axis
-    // leaves out, while it does; empty otherwise.
+    // leaves out, and which bounds of the Y axis it cannot use and what it
+    // takes instead, while it does; empty otherwise.
     [[nodiscard]] QLabel* leftOffNote() const noexcept { return m_leftOffNote; }
 
     // The boxes that refuse an axis bound or a digit count that is not a
@@ -97,6 +98,9 @@ public:
     // The note under a logarithmic graph: how many of its points it leaves
     // out, and why.
     [[nodiscard]] static std::string LeftOffNote(int leftOff, int total);
+    // The sentence of that note for a bound of the Y axis that a logarithmic
+    // axis cannot use (0 or less), with the value the axis takes instead.
+    [[nodiscard]] static std::string LogBoundNote(bool minimum, double bound, double instead);
     [[nodiscard]] static std::string DigitsTooLargeMessage(bool xAxis);
     [[nodiscard]] static std::string DigitsNotANumberMessage(bool xAxis);
 

@@ -276,7 +276,11 @@ TEST(GraphLabels, FormatsAndDigits)
         const char* format;
         const char* text;
     } rows[] = {{2.5, "0", "3"}, {-0.04, "0.0", "0.0"}, {1.23456, "0.0000", "1.2346"}, {7, "0.", "7."},
-                {-1.5, "0.00", "-1.50"}, {1234567, "0", "1234567"}};
+                {-1.5, "0.00", "-1.50"}, {1234567, "0", "1234567"},
+                // Halves of the decimal a double stands for, carries, and
+                // numbers too large to scale by the decimals.
+                {0.3 / 6, "0.0", "0.1"}, {1.005, "0.00", "1.01"}, {-0.05, "0.0", "-0.1"}, {9.995, "0.00", "10.00"},
+                {-0.004, "0.00", "0.00"}, {0.5, "0.", "1."}, {1e20, "0.000000000000000", "100000000000000000000.000000000000000"}};
     testsupport::CommaDecimalLocale comma;
     for (const auto& row : rows) {
         EXPECT_EQ(platform::FormatGraphLabel(row.v, row.format), row.text) << row.v << " " << row.format;

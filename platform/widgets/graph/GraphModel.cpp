@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/errors/Error.h"
+#include "platform/widgets/plot/AxisTicks.h"
 
 namespace platform {
 
@@ -189,30 +189,48 @@ void GraphModel::setBarGap(int gap)
     m_barGap = gap;
 }
 
+LogAxisRange LogYAxisRange(const GraphModel& graph)
+{
+    double smallest = 0;
+    double largest = 0;
+    for (int set = 0; set < graph.numSets(); ++set) {
+        for (double v : graph.setValues(set)) {
+            if (std::isfinite(v) && v > 0) {
+                smallest = smallest > 0 ? std::min(smallest, v) : v;
+                largest = std::max(largest, v);
+            }
+        }
+    }
+    const GraphAxisSettings& y = graph.axis(GraphAxis::Y);
+    LogAxisRange r;
+    r.minKept = y.min > 0;
+    r.maxKept = y.max > 0;
+    if (r.minKept) {
+        r.lo = y.min;
+    } else {
+        double below = smallest > 0 ? smallest : 0.1;
+        if (r.maxKept) {
+            below = std::min(below, y.max);
+        }
+        r.lo = std::pow(10.0, std::floor(std::log10(below)));
+        if (r.maxKept && !(r.lo < y.max)) {
+            r.lo /= 10;
+        }
+    }
+    if (r.maxKept) {
+        r.hi = y.max;
+    } else {
+        r.hi = largest > r.lo ? largest : r.lo * 10;
+    }
+    if (!(r.hi > r.lo)) {
+        r.hi = r.lo * 10;
+    }
+    return r;
+}
+
 std::string FormatGraphLabel(double value, const std::string& format)
 {
-    int decimals = 0;
-    const auto point = format.find('.');
-    if (point != std::string::npos) {
-        decimals = static_cast<int>(std::count(format.begin() + static_cast<std::ptrdiff_t>(point), format.end(), '0'));
-    }
-    if (!std::isfinite(value)) {
-        return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
-    }
-    const double scale = std::pow(10.0, decimals);
-    double rounded = std::round(value * scale) / scale;
-    if (rounded == 0) {
-        rounded = 0;  // no "-0"
-    }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, rounded);
-    std::string text(buffer);
-    // printf follows the C locale; the labels always use a point.
-    std::replace(text.begin(), text.end(), ',', '.');
-    if (point != std::string::npos && decimals == 0) {
-        text += '.';
-    }
-    return text;
+    return FormatLabel(value, format);
 }
 
 } // namespace platform

@@ -125,6 +125,20 @@ private:
     int m_barGap = 10;
 };
 
+// The range a logarithmic Y axis shows for the graph. Each bound of the Y
+// axis above 0 is kept (minKept, maxKept). A minimum of 0 or less gives way
+// to the power of ten at or below the smallest value above 0 (0.1 when there
+// is none) that lies below a kept maximum; a maximum of 0 or less to the
+// largest value above the axis's start (ten times the start when there is
+// none). Values that are not finite numbers are left out.
+struct LogAxisRange {
+    double lo = 0.1;
+    double hi = 1;
+    bool minKept = false;
+    bool maxKept = false;
+};
+[[nodiscard]] LogAxisRange LogYAxisRange(const GraphModel& graph);
+
 // Number text in a label format: "0" whole numbers, "0." followed by d
 // zeros for d decimals ("0." itself: whole numbers with a point). Halves go
 // away from zero. Never depends on the process locale.

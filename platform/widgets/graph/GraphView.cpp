@@ -39,51 +39,42 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
-// "0.00" -> "%.2f"; "0." -> "%.0f."; "0" -> "%.0f".
-QString printfFormat(const std::string& format)
-{
-    if (format.find('.') == std::string::npos) {
-        return QStringLiteral("%.0f");
-    }
-    const int digits = FormatDigits(format);
-    return digits == 0 ? QStringLiteral("%.0f.") : QStringLiteral("%.%1f").arg(digits);
-}
-
-// The labels of a linear axis from lo to hi: in the axis's format, unless
-// that would show two ticks alike or a number too long for a label; then
-// with the decimals or the exponent that show each tick as it is.
-QString axisLabelFormat(const GraphAxisSettings& s, double lo, double hi)
-{
-    const int digits = FormatDigits(s.format);
-    const AxisLabels labels = ChooseAxisLabels(lo, hi, s.ticks, digits);
-    switch (labels.form) {
-    case AxisLabelForm::Fixed:
-        return labels.digits == digits ? printfFormat(s.format) : QStringLiteral("%.%1f").arg(labels.digits);
-    case AxisLabelForm::Exponent:
-        return QStringLiteral("%.%1e").arg(labels.digits);
-    case AxisLabelForm::Indistinct:
-        break;
-    }
-    return printfFormat(s.format);
-}
-
 QString pointName(const GraphModel& m, int p)
 {
     const std::string& label = m.pointLabel(p);
     return label.empty() ? qs(FormatGraphLabel(m.x(p), m.axis(GraphAxis::X).format)) : qs(label);
 }
 
+// A linear value axis from s.min to s.max, labelled at its ticks as
+// ChooseAxisLabels writes them. The chart library's own value axis works its
+// labels out as min + k x span / ticks, which loses a small bound next to a
+// large one (the end tick of -1e307..5 would read 0): the axis is a category
+// axis instead, with one category ending at each tick and its label there.
 QValueAxis* valueAxis(const GraphAxisSettings& s)
 {
-    auto* axis = new QValueAxis();
+    auto* axis = new QCategoryAxis();
     double lo = s.min;
     double hi = s.max;
     if (!(hi > lo)) {
         hi = lo + 1;
     }
     axis->setRange(lo, hi);
-    axis->setTickCount(s.ticks + 1);
-    axis->setLabelFormat(axisLabelFormat(s, lo, hi));
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setStartValue(lo);
+    const AxisLabels labels = ChooseAxisLabels(lo, hi, s.ticks, s.format);
+    QStringList taken;
+    for (std::size_t k = 0; k < labels.ticks.size(); ++k) {
+        QString text = qs(labels.texts[k]);
+        // The axis keeps one category per label text, and draws its labels
+        // as HTML: a text that comes again (neighbours that read alike in
+        // the format asked for) is told apart by a comment, which is not
+        // drawn.
+        if (taken.contains(text)) {
+            text += QStringLiteral("<!--%1-->").arg(k);
+        }
+        taken << text;
+        axis->append(text, labels.ticks[k]);
+    }
     axis->setTitleText(qs(s.title));
     return axis;
 }
@@ -96,21 +87,9 @@ QValueAxis* valueAxis(const GraphAxisSettings& s)
 QLogValueAxis* logAxis(QChart* chart, const GraphModel& m)
 {
     const GraphAxisSettings& s = m.axis(GraphAxis::Y);
-    double smallest = 0;
-    double largest = 0;
-    for (int set = 0; set < m.numSets(); ++set) {
-        for (double v : m.setValues(set)) {
-            if (v > 0) {
-                smallest = smallest > 0 ? std::min(smallest, v) : v;
-                largest = std::max(largest, v);
-            }
-        }
-    }
-    double lo = s.min > 0 ? s.min : (smallest > 0 ? std::pow(10.0, std::floor(std::log10(smallest))) : 0.1);
-    double hi = std::max(s.max, largest);
-    if (!(hi > lo)) {
-        hi = lo * 10;
-    }
+    const LogAxisRange range = LogYAxisRange(m);
+    const double lo = range.lo;
+    const double hi = range.hi;
     auto* axis = new QLogValueAxis();
     axis->setBase(10);
     axis->setRange(lo, hi);
@@ -129,6 +108,28 @@ QLogValueAxis* logAxis(QChart* chart, const GraphModel& m)
     labels->setTitleText(qs(s.title));
     chart->addAxis(labels, Qt::AlignLeft);
     return axis;
+}
+
+// The chart's right margin: `margin`, or more where the last label of a
+// value axis along the bottom or the top, centred on the axis's end, reaches
+// further out. The chart library keeps that room for its own value axes, not
+// for the category axes that valueAxis makes.
+int roomPastHorizontalAxis(QChart* chart, int margin)
+{
+    if (qobject_cast<QPolarChart*>(chart) != nullptr) {
+        return margin;
+    }
+    double room = margin;
+    for (QAbstractAxis* a : chart->axes(Qt::Horizontal)) {
+        auto* axis = qobject_cast<QCategoryAxis*>(a);
+        if (axis == nullptr || axis->categoriesLabels().isEmpty()) {
+            continue;
+        }
+        const QString last = axis->categoriesLabels().back();
+        const QString shown = last.left(last.indexOf(QStringLiteral("<!--")));
+        room = std::max(room, QFontMetricsF(axis->labelsFont()).horizontalAdvance(shown) / 2 + 4);
+    }
+    return static_cast<int>(std::ceil(room));
 }
 
 void hideFromLegend(QChart* chart, QAbstractSeries* series)
@@ -596,20 +597,16 @@ private:
         painter.drawPolygon(QPolygonF{plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + back,
                                       plot.bottomLeft() + back});
         painter.setPen(Qt::black);
-        // The labels as a value axis writes them (axisLabelFormat).
-        const AxisLabels labels = ChooseAxisLabels(lo, hi, ys.ticks, FormatDigits(ys.format));
-        for (int t = 0; t <= ys.ticks; ++t) {
-            const double v = lo + (hi - lo) * t / ys.ticks;
-            const double y = yPos(v);
+        // The labels as a value axis writes them (valueAxis).
+        const AxisLabels labels = ChooseAxisLabels(lo, hi, ys.ticks, ys.format);
+        for (std::size_t t = 0; t < labels.ticks.size(); ++t) {
+            const double y = yPos(labels.ticks[t]);
             painter.setPen(QPen(QColor(200, 200, 200), 0.6));
             painter.drawLine(QPointF(plot.left(), y), QPointF(plot.left(), y) + back);
             painter.drawLine(QPointF(plot.left(), y) + back, QPointF(plot.right(), y) + back);
             painter.setPen(Qt::black);
             painter.drawText(QRectF(0, y - 8, plot.left() - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                             labels.form == AxisLabelForm::Exponent ? QString::number(v, 'e', labels.digits)
-                             : labels.form == AxisLabelForm::Fixed && labels.digits != FormatDigits(ys.format)
-                                 ? QString::number(v, 'f', labels.digits)
-                                 : qs(FormatGraphLabel(v, ys.format)));
+                             qs(labels.texts[t]));
         }
         const double slot = plot.width() / n;
         const double groupWidth = slot * std::max(0.05, 1.0 - m_model.barGap() / 100.0) * 0.9;
@@ -811,7 +808,7 @@ void GraphView::draw()
     chart->legend()->setVisible(m_model.hasLegend());
     chart->legend()->setAlignment(Qt::AlignRight);
     chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(6, 6, 6, 6));
+    chart->setMargins(QMargins(6, 6, roomPastHorizontalAxis(chart, 6), 6));
     showChart(chart);
 }
 

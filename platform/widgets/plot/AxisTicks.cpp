@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -32,41 +33,108 @@ std::vector<double> multiplesWithin(double lo, double hi, std::initializer_list<
     return out;
 }
 
-// The ticks of a linear axis, as the chart library works them out.
-std::vector<double> linearTicks(double lo, double hi, int ticks)
+// A finite number as a decimal of 15 significant digits, the most a double
+// holds: v = +-d.dddddddddddddd x 10^exponent. Labels are rounded from these
+// digits, so that a tick reads as the decimal number it stands for: tick 1
+// of 0..0.3 in 6 steps, 0.3 / 6, is the double just below 0.05, which would
+// round to 0.0.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+
+Decimal decimalOf(double v)
 {
-    const int steps = std::max(ticks, 1);
-    std::vector<double> out;
-    for (int k = 0; k <= steps; ++k) {
-        out.push_back(lo + k * (hi - lo) / steps);
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::abs(v),
+                                      std::chars_format::scientific, 14);
+    const std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    Decimal d;
+    d.negative = std::signbit(v);
+    d.digits = std::string(1, text[0]) + std::string(text.substr(2, 14));
+    const std::string_view power = text.substr(text.find('e') + 1);
+    std::from_chars(power.data() + (power[0] == '+' ? 1 : 0), power.data() + power.size(), d.exponent);
+    return d;
+}
+
+// The first `keep` of the digits as a whole number, the rest rounded off
+// with halves up; one digit longer when the rounding carries ("999" to
+// "1000"); "0" or "1" when nothing or only rounding is kept.
+std::string roundedDigits(const std::string& digits, int keep)
+{
+    if (keep < 0) {
+        return "0";
     }
-    return out;
+    const auto kept = static_cast<std::size_t>(keep);
+    std::string out = digits.substr(0, std::min(kept, digits.size()));
+    out.append(kept > digits.size() ? kept - digits.size() : 0, '0');
+    if (kept < digits.size() && digits[kept] >= '5') {
+        std::size_t i = out.size();
+        while (i > 0 && out[i - 1] == '9') {
+            out[--i] = '0';
+        }
+        if (i == 0) {
+            out.insert(out.begin(), '1');
+        } else {
+            ++out[i - 1];
+        }
+    }
+    return out.empty() ? "0" : out;
 }
 
-// v with `digits` decimals, fixed or with an exponent, as printf writes it
-// (the locale's decimal point aside, which changes neither length nor
-// likeness).
-std::string written(double v, bool exponent, int digits)
+// v with `decimals` decimals, halves away from zero; no sign on a 0.
+std::string fixedText(double v, int decimals)
 {
-    std::array<char, 400> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v,
-                                            exponent ? std::chars_format::scientific : std::chars_format::fixed, digits);
-    return error == std::errc() ? std::string(buffer.data(), end) : std::string();
+    const Decimal d = decimalOf(v);
+    std::string whole = roundedDigits(d.digits, d.exponent + 1 + decimals);
+    const auto places = static_cast<std::size_t>(decimals);
+    if (whole.size() < places + 1) {
+        whole.insert(0, places + 1 - whole.size(), '0');
+    }
+    if (places > 0) {
+        whole.insert(whole.size() - places, 1, '.');
+    }
+    const bool zero = whole.find_first_not_of("0.") == std::string::npos;
+    return (d.negative && !zero ? "-" : "") + whole;
 }
 
-// The labels of `ticks` so written, when every two neighbours differ and
-// each keeps within the lengths given (before the decimal point, in all).
-bool tellsApart(const std::vector<double>& ticks, bool exponent, int digits, std::size_t longestWhole,
-                std::size_t longest)
+// v with an exponent and `decimals` decimals, as printf's %e writes it
+// ("-1.5e+307", "5e+00"), halves away from zero; no sign on a 0.
+std::string exponentText(double v, int decimals)
 {
-    std::string before;
-    for (double t : ticks) {
-        std::string label = written(t, exponent, digits);
-        if (label.empty() || label == before || label.size() > longest ||
-            std::min(label.find('.'), label.size()) > longestWhole) {
+    Decimal d = decimalOf(v);
+    std::string kept = roundedDigits(d.digits, decimals + 1);
+    if (kept.size() > static_cast<std::size_t>(decimals) + 1) {
+        kept.pop_back();
+        ++d.exponent;
+    }
+    const bool zero = kept.find_first_not_of('0') == std::string::npos;
+    if (zero) {
+        d.exponent = 0;
+    }
+    const int power = std::abs(d.exponent);
+    return std::string(d.negative && !zero ? "-" : "") + kept[0] + (decimals > 0 ? "." + kept.substr(1) : "") + 'e' +
+           (d.exponent < 0 ? '-' : '+') + (power < 10 ? "0" : "") + std::to_string(power);
+}
+
+// The characters of a label before its decimal point (all of them when it
+// has none).
+std::size_t wholeLength(const std::string& label)
+{
+    return std::min(label.find('.'), label.size());
+}
+
+// Whether labels so written keep within the lengths given (before the
+// decimal point, in all) and every two neighbours differ.
+bool tellsApart(const std::vector<std::string>& labels, std::size_t longestWhole, std::size_t longest)
+{
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const std::string& label = labels[i];
+        if (label.empty() || label.size() > longest || wholeLength(label) > longestWhole ||
+            (i > 0 && label == labels[i - 1])) {
             return false;
         }
-        before = std::move(label);
     }
     return true;
 }
@@ -100,31 +168,86 @@ bool AxisSpanIsDrawable(double lo, double hi)
     return std::isfinite(span) && span > 1e-11 * std::max({1.0, std::abs(lo), std::abs(hi)});
 }
 
-AxisLabels ChooseAxisLabels(double lo, double hi, int ticks, int digits)
+double LinearAxisTick(double lo, double hi, int ticks, int k)
+{
+    const int steps = std::max(ticks, 1);
+    const double step = (hi - lo) / steps;
+    if (k <= 0 || k >= steps) {
+        return k <= 0 ? lo : hi;
+    }
+    const double v = 2 * k <= steps ? lo + k * step : hi - (steps - k) * step;
+    // Ticks are worked out to a few units in the last place of the larger
+    // bound: one within that of 0 is the 0 of a span across it.
+    const double rounding = 8 * std::numeric_limits<double>::epsilon() * std::max(std::abs(lo), std::abs(hi));
+    return std::abs(v) <= rounding ? 0.0 : v;
+}
+
+std::string FormatLabel(double value, std::string_view format)
+{
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? "NaN" : (value > 0 ? "Inf" : "-Inf");
+    }
+    const int decimals = FormatDigits(format);
+    std::string text = fixedText(value, decimals);
+    if (decimals == 0 && format.find('.') != std::string_view::npos) {
+        text += '.';
+    }
+    return text;
+}
+
+AxisLabels ChooseAxisLabels(double lo, double hi, int ticks, std::string_view format)
 {
     constexpr int kMostDigits = 15;
     constexpr std::size_t kLongestWhole = 10;
     constexpr std::size_t kLongestAdded = 12;
     constexpr std::size_t kAnyLength = std::string::npos;
-    digits = std::clamp(digits, 0, kMostDigits);
-    if (!AxisSpanIsDrawable(lo, hi)) {
-        return {};
+    const int steps = std::max(ticks, 1);
+    const int digits = std::clamp(FormatDigits(format), 0, kMostDigits);
+    AxisLabels out;
+    for (int k = 0; k <= steps; ++k) {
+        out.ticks.push_back(LinearAxisTick(lo, hi, steps, k));
+        out.texts.push_back(FormatLabel(out.ticks.back(), format));
     }
-    const std::vector<double> at = linearTicks(lo, hi, ticks);
-    if (tellsApart(at, false, digits, kLongestWhole, kAnyLength)) {
-        return {AxisLabelForm::Fixed, digits};
+    if (!AxisSpanIsDrawable(lo, hi)) {
+        return out;
+    }
+    const auto labelsWith = [&](bool exponent, int n) {
+        std::vector<std::string> texts;
+        for (double t : out.ticks) {
+            texts.push_back(exponent ? exponentText(t, n) : fixedText(t, n));
+        }
+        return texts;
+    };
+    // The format asked for holds where its labels fit and say more than one
+    // value, even where neighbours read alike.
+    const bool fits = std::all_of(out.texts.begin(), out.texts.end(),
+                                  [&](const std::string& t) { return wholeLength(t) <= kLongestWhole; });
+    const bool varies = std::any_of(out.texts.begin(), out.texts.end(),
+                                    [&](const std::string& t) { return t != out.texts.front(); });
+    if (fits && varies) {
+        out.form = AxisLabelForm::Fixed;
+        out.digits = digits;
+        return out;
     }
     for (int more = digits + 1; more <= kMostDigits; ++more) {
-        if (tellsApart(at, false, more, kLongestWhole, kLongestAdded)) {
-            return {AxisLabelForm::Fixed, more};
+        std::vector<std::string> texts = labelsWith(false, more);
+        if (tellsApart(texts, kLongestWhole, kLongestAdded)) {
+            out.form = AxisLabelForm::Fixed;
+            out.digits = more;
+            out.texts = std::move(texts);
+            return out;
         }
     }
     for (int n = digits; n <= kMostDigits; ++n) {
-        if (tellsApart(at, true, n, kAnyLength, kAnyLength)) {
-            return {AxisLabelForm::Exponent, n};
+        std::vector<std::string> texts = labelsWith(true, n);
+        if (tellsApart(texts, kAnyLength, kAnyLength)) {
+            out.form = AxisLabelForm::Exponent;
+            out.digits = n;
+            out.texts = std::move(texts);
+            return out;
         }
     }
-    return {};
+    return out;
 }
 
 } // namespace platform

@@ -4,6 +4,7 @@
 // a linear one writes its labels, without widgets, shared by the chart and
 // graph controls.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -27,25 +28,41 @@ namespace platform {
 // for one value and draws another range in their place.
 [[nodiscard]] bool AxisSpanIsDrawable(double lo, double hi);
 
-// How the labels of a linear axis from lo to hi with `ticks` steps (the
-// ticks at lo + k x (hi - lo) / ticks) are written, for labels asked with
-// `digits` decimals (0 to 15):
-// - Fixed with `digits` decimals, as asked, when no tick needs more than 10
-//   characters before the decimal point and no two neighbouring ticks read
-//   alike;
+// Tick k (0 to `ticks`) of a linear axis from lo to hi cut into `ticks`
+// equal steps, worked out from the nearer end: each end tick is its bound
+// exactly, also where the bounds differ greatly in size (lo + span would
+// read 0 for the end tick of -1e307..5, the 5 being lost in the span), and a
+// tick within rounding of 0 is 0.
+[[nodiscard]] double LinearAxisTick(double lo, double hi, int ticks, int k);
+
+// `value` in a label format: "0" whole numbers, "0." followed by d zeros
+// for d decimals ("0." itself: whole numbers followed by a point). Halves go
+// away from zero; no "-0"; always a point, whatever the locale; "NaN",
+// "Inf" and "-Inf" for those.
+[[nodiscard]] std::string FormatLabel(double value, std::string_view format);
+
+// The labels of a linear axis from lo to hi with `ticks` steps (the ticks
+// at LinearAxisTick), for labels asked in `format` ("0", "0.", "0.00"; up to
+// 15 decimals):
+// - Fixed: in `format`, as asked, when no label needs more than 10
+//   characters before the decimal point and not every tick reads the same:
+//   0 decimals on 0..1 read 0. 0. 0. 1. 1. 1. 1.;
 // - else Fixed with the fewest more decimals (up to 15, labels of at most 12
-//   characters) that tells every two neighbours apart: 0 to 0.3 in 0.05
-//   steps with 1 decimal would read 0.1 twice;
-// - else Exponent with the fewest decimals from `digits` (at most 15) that
-//   tells them apart: 1e-10 or 1e150 as such, not as 0.0000 or a number of
-//   151 digits that no label can hold;
+//   characters) that tells every two neighbours apart;
+// - else Exponent with the fewest decimals from the format's (at most 15)
+//   that tells them apart: 1e-10 or 1e150 as such, not as 0.0000 at every
+//   tick or a number of 151 digits that no label can hold;
 // - Indistinct when none of these tells the ticks apart, or the span cannot
-//   be drawn (AxisSpanIsDrawable): such an axis is not to be drawn.
+//   be drawn (AxisSpanIsDrawable): such an axis is not to be drawn. Its
+//   texts are then those of `format`.
+// `ticks` below 1 counts as 1. The ticks and their texts run from lo up.
 enum class AxisLabelForm { Fixed, Exponent, Indistinct };
 struct AxisLabels {
     AxisLabelForm form = AxisLabelForm::Indistinct;
     int digits = 0;
+    std::vector<double> ticks;
+    std::vector<std::string> texts;
 };
-[[nodiscard]] AxisLabels ChooseAxisLabels(double lo, double hi, int ticks, int digits);
+[[nodiscard]] AxisLabels ChooseAxisLabels(double lo, double hi, int ticks, std::string_view format);
 
 } // namespace platform

@@ -5,6 +5,8 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QClipboard>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/errors/Guard.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/runtime/Convert.h"
 #include "platform/widgets/graph/GraphView.h"
 #include "shell/core/mQuorin.h"
 #include "tests/graphs/ui/GraphTestData.h"
@@ -296,48 +299,103 @@ TEST_F(GraphWindowTest, AnAnswerTheGraphCannotTakeIsToldPlainlyAndChangesNothing
     EXPECT_EQ(model().axis(GraphAxis::X).format, "0.00");
 }
 
-// Spans far from the usual are drawn as asked, each tick labelled as it is:
-// in the axis's format where that tells the ticks apart in a label's room,
-// else with more decimals or an exponent; a logarithmic Y axis refuses a
-// bound of 0 or less.
-TEST_F(GraphWindowTest, AxisSpansAreDrawnAsAskedWithLabelsThatTellTheTicksApart)
+// The axis labels the graph draws, as their text items show them, from the
+// start of the axis on: those left of the plot area (the Y axis) or below it
+// (the X axis), without the axis's title; with where they are in the scene.
+struct DrawnLabel {
+    std::string text;
+    QRectF at;
+};
+
+std::vector<DrawnLabel> drawnAxisLabels(platform::GraphView& graph, bool xAxis)
+{
+    QApplication::processEvents();
+    (void)graph.toImage();
+    QChart* chart = graph.chart();
+    if (chart == nullptr) {
+        return {};
+    }
+    const QRectF plot = chart->mapRectToScene(chart->plotArea());
+    const std::string title = chart->axes(xAxis ? Qt::Horizontal : Qt::Vertical).front()->titleText().toStdString();
+    std::vector<std::pair<double, DrawnLabel>> found;
+    for (QGraphicsItem* item : chart->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (text == nullptr || !text->isVisible() || text->rotation() != 0) {
+            continue;
+        }
+        const QRectF at = text->sceneBoundingRect();
+        const std::string shown = text->toPlainText().toStdString();
+        if (shown.empty() || shown == title) {
+            continue;
+        }
+        if (xAxis ? at.top() >= plot.bottom() - 1 : at.right() <= plot.left() + 1) {
+            found.push_back({xAxis ? at.center().x() : -at.center().y(), {shown, at}});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<DrawnLabel> out;
+    for (const auto& [where, label] : found) {
+        out.push_back(label);
+    }
+    return out;
+}
+
+std::string joined(const std::vector<DrawnLabel>& labels)
+{
+    std::string out;
+    for (const DrawnLabel& l : labels) {
+        out += (out.empty() ? "" : " ") + l.text;
+    }
+    return out;
+}
+
+// The labels keep the digits the user set wherever they fit and say more
+// than one value, also where neighbours read alike; spans far from the usual
+// are drawn as asked with more decimals or an exponent, each tick reading
+// its own value. A logarithmic Y axis refuses a bound of 0 or less.
+TEST_F(GraphWindowTest, AxisLabelsKeepTheDigitsSetAndReadEachTicksOwnValue)
 {
     const struct {
-        const char* minItem;
+        bool x;
+        const char* digits;  // the answer to "Set number of digits after decimal"
         const char* min;
-        const char* maxItem;
         const char* max;
         bool minFirst;  // so that each bound is taken on its own
-        QString labelFormat;
+        const char* labels;
     } rows[] = {
-        // The X axis's format has no decimals, the Y axis's one.
-        {"EditMinX", "-5", "EditMaxX", "1e150", false, QStringLiteral("%.0e")},
-        {"EditMinX", "-1e307", "EditMaxX", "5", true, QStringLiteral("%.0e")},
-        {"EditMinX", "-5", "EditMaxX", "1e100", false, QStringLiteral("%.0e")},
-        {"EditMinZ", "0", "EditMaxZ", "1e-10", true, QStringLiteral("%.1e")},
-        {"EditMinZ", "0", "EditMaxZ", "0.3", true, QStringLiteral("%.2f")},
-        {"EditMinZ", "-2.5", "EditMaxZ", "16", true, QStringLiteral("%.1f")},
+        {false, "0", "0", "1", true, "0. 0. 0. 1. 1. 1. 1."},
+        {false, "1", "0", "0.3", true, "0.0 0.1 0.1 0.2 0.2 0.3 0.3"},
+        {false, "1", "-2.5", "16", true, "-2.5 0.6 3.7 6.8 9.8 12.9 16.0"},
+        {false, "2", "0", "1e-10", true, "0.00e+00 1.67e-11 3.33e-11 5.00e-11 6.67e-11 8.33e-11 1.00e-10"},
+        {true, "0", "-1e307", "5", true, "-1e+307 -8e+306 -7e+306 -5e+306 -3e+306 -2e+306 5e+00"},
+        {true, "0", "-5", "1e150", false, "-5e+00 2e+149 3e+149 5e+149 7e+149 8e+149 1e+150"},
+        {true, "3", "1", "2.2", true, "1.000 1.200 1.400 1.600 1.800 2.000 2.200"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.min) + ".." + r.max);
-        const bool minFirst = r.minFirst;
+        SCOPED_TRACE(std::string(r.x ? "X " : "Y ") + r.min + ".." + r.max + " with " + r.digits + " digits");
+        const char* minItem = r.x ? "EditMinX" : "EditMinZ";
+        const char* maxItem = r.x ? "EditMaxX" : "EditMaxZ";
         dialogs.clear();
-        dialogs.type(minFirst ? r.min : r.max);
-        trigger(minFirst ? r.minItem : r.maxItem);
-        dialogs.type(minFirst ? r.max : r.min);
-        trigger(minFirst ? r.maxItem : r.minItem);
-        EXPECT_EQ(dialogs.calls().size(), 2u) << "no refusal";
-        const bool x = r.minItem[7] == 'X';
-        QValueAxis* axis = nullptr;
-        for (QAbstractAxis* a : window.graph().chart()->axes(x ? Qt::Horizontal : Qt::Vertical)) {
-            axis = axis != nullptr ? axis : qobject_cast<QValueAxis*>(a);
-        }
-        ASSERT_NE(axis, nullptr);
-        EXPECT_EQ(axis->min(), std::stod(r.min));
-        EXPECT_EQ(axis->max(), std::stod(r.max));
-        EXPECT_EQ(axis->labelFormat(), r.labelFormat);
+        dialogs.type(r.digits);
+        trigger(r.x ? "EditNumDigitX" : "EditNumDigitZ");
+        dialogs.type(r.minFirst ? r.min : r.max);
+        trigger(r.minFirst ? minItem : maxItem);
+        dialogs.type(r.minFirst ? r.max : r.min);
+        trigger(r.minFirst ? maxItem : minItem);
+        EXPECT_EQ(dialogs.calls().size(), 3u) << "no refusal";
+        EXPECT_EQ(joined(drawnAxisLabels(window.graph(), r.x)), r.labels);
         EXPECT_GT(inkShare(window.graph().toImage()), 0.02) << "axes, labels and lines are drawn";
     }
+
+    // Without a legend beside it, the last X label, centred on the end of
+    // the axis, still lies wholly inside the graph.
+    std::string type = "SCATTER";
+    window.Graph2To3({-2.9023, 0.1, 1.5875}, {1, 2, 3}, 3, "PC1", "PC2", type, true, true, nullptr);
+    ASSERT_FALSE(model().hasLegend());
+    const std::vector<DrawnLabel> xLabels = drawnAxisLabels(window.graph(), true);
+    ASSERT_FALSE(xLabels.empty());
+    EXPECT_EQ(xLabels.back().text, "1.5875");
+    EXPECT_LE(xLabels.back().at.right(), window.graph().chart()->sceneBoundingRect().right());
 
     trigger("GphLogY");
     for (const char* item : {"EditMinZ", "EditMaxZ"}) {
@@ -426,13 +484,76 @@ TEST_F(GraphWindowTest, LogYSaysHowManyPointsItLeavesOutWhileItDoes)
     std::string type = "SCATTER";
     window.DrawGraph(scores.x, scores.data, n, m, "PC1", "PC2", type, nullptr, true, true, &scores.pointNames);
     EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
+    const double min = model().axis(GraphAxis::Y).min;
+    ASSERT_LT(min, 0);
     trigger("GphLogY");
     EXPECT_TRUE(window.leftOffNote()->isVisible());
     EXPECT_EQ(window.leftOffNote()->text().toStdString(),
               std::to_string(leftOff) +
-                  " of 300 points are not shown: a logarithmic Y axis cannot show values of 0 or less.");
+                  " of 300 points are not shown: a logarithmic Y axis cannot show values of 0 or less. The minimum "
+                  "value for the Y-axis, " + platform::rt::CStr(min) + ", is 0 or less: the axis starts at " +
+                  platform::rt::CStr(platform::LogYAxisRange(model()).lo) + " instead.");
     trigger("GphLine");
     EXPECT_TRUE(window.leftOffNote()->text().isEmpty()) << "every point is shown again";
+}
+
+// Bounds set under a linear graph type and then Log Y vs X: a bound the
+// logarithmic axis can use stays; one it cannot use is told in the note with
+// what the axis takes instead, and comes back with a linear type.
+TEST_F(GraphWindowTest, LogYKeepsTheBoundsItCanUseAndSaysWhatItDoesWithTheOthers)
+{
+    const std::vector<double> x{1, 2, 3, 4, 5, 6, 7};
+    const std::vector<double> y{-0.5, 0, 0.002, 0.05, 0.2, 1.5, 2};
+    std::string type = "SCATTER";
+    window.Graph2To3(x, y, static_cast<std::int32_t>(x.size()), "Time", "Expression", type, true, true, nullptr);
+    const std::string points = "2 of 7 points are not shown: a logarithmic Y axis cannot show values of 0 or less.";
+    const std::string minimumAt = " The minimum value for the Y-axis, ";
+    const struct {
+        const char* min;  // nullptr: the bounds the drawing chose
+        const char* max;
+        double lo, hi;    // the logarithmic axis
+        std::string note;
+    } rows[] = {
+        {nullptr, nullptr, 0.001, 2, points + minimumAt + "-1, is 0 or less: the axis starts at 0.001 instead."},
+        {"-1", "10", 0.001, 10, points + minimumAt + "-1, is 0 or less: the axis starts at 0.001 instead."},
+        {"0", "0.3", 0.001, 0.3, points + minimumAt + "0, is 0 or less: the axis starts at 0.001 instead."},
+        {"0.01", "10", 0.01, 10, points},
+        {"-3", "-1", 0.001, 2,
+         points + minimumAt + "-3, is 0 or less: the axis starts at 0.001 instead. The maximum value for the "
+                              "Y-axis, -1, is 0 or less: the axis ends at 2 instead."},
+        {"0", "0.001", 0.0001, 0.001, points + minimumAt + "0, is 0 or less: the axis starts at 0.0001 instead."},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.min != nullptr ? std::string(r.min) + ".." + r.max : std::string("as drawn"));
+        trigger("GphScatter");
+        if (r.min != nullptr) {
+            for (const auto& [item, answer] : {std::pair{"EditMaxZ", "1e6"}, std::pair{"EditMinZ", r.min},
+                                               std::pair{"EditMaxZ", r.max}}) {
+                dialogs.type(answer);
+                trigger(item);
+            }
+        }
+        const platform::GraphAxisSettings linear = model().axis(GraphAxis::Y);
+        EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
+        trigger("GphLogY");
+        EXPECT_EQ(window.leftOffNote()->text().toStdString(), r.note);
+        QApplication::processEvents();
+        EXPECT_LE(window.leftOffNote()->heightForWidth(window.leftOffNote()->width()), window.leftOffNote()->height())
+            << "the whole note is shown";
+        QLogValueAxis* logAxis = nullptr;
+        for (QAbstractAxis* a : window.graph().chart()->axes(Qt::Vertical)) {
+            logAxis = logAxis != nullptr ? logAxis : qobject_cast<QLogValueAxis*>(a);
+        }
+        ASSERT_NE(logAxis, nullptr);
+        expectNearRel(logAxis->min(), r.lo, 1e-12);
+        expectNearRel(logAxis->max(), r.hi, 1e-12);
+        EXPECT_EQ(model().axis(GraphAxis::Y).min, linear.min) << "the bounds stay for the linear types";
+        EXPECT_EQ(model().axis(GraphAxis::Y).max, linear.max);
+    }
+    trigger("GphScatter");
+    EXPECT_TRUE(window.leftOffNote()->text().isEmpty());
+    EXPECT_EQ(model().axis(GraphAxis::Y).min, 0.0);
+    EXPECT_EQ(model().axis(GraphAxis::Y).max, 0.001);
 }
 
 TEST_F(GraphWindowTest, TitlesPositionLegendAndLineWidth)
