@@ -412,11 +412,14 @@ std::optional<std::string> fractionSection(double x, const std::vector<Token>& t
     zero = wholeN == 0 && bestN == 0;
     std::string wholeText;
     if (bestN == 0 || wholeN != 0) {
-        wholeText = std::to_string(wholeN);
-        while (wholeText.size() < static_cast<std::size_t>(std::count(whole.begin(), whole.end(), '0')))
-            wholeText.insert(wholeText.begin(), '0');
-        if (thousands)
+        if (thousands) {
+            wholeText = std::to_string(wholeN);
+            while (wholeText.size() < static_cast<std::size_t>(std::count(whole.begin(), whole.end(), '0')))
+                wholeText.insert(wholeText.begin(), '0');
             wholeText = groupThousands(wholeText);
+        } else {
+            wholeText = padded(wholeN, whole, false);
+        }
     } else {
         // No whole number beside a fraction: each placeholder's padding alone.
         for (const char c : whole)
