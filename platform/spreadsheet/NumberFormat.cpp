@@ -328,8 +328,8 @@ std::string padded(std::uint64_t n, std::string_view places, bool right)
     return pad + digits;
 }
 
-// The largest magnitude a fraction shows; larger values show the General
-// text, as they do in other spreadsheets.
+// The largest magnitude a fraction shows (its whole number and numerator
+// stay exact); larger values show the General text.
 constexpr double kLargestFraction = 4294967296.0;
 
 // The most denominator digits a code may ask for (a search over each
@@ -542,8 +542,8 @@ bool isElapsed(const Token& t)
     return !t.literal && t.text[0] == '[';
 }
 
-// The largest elapsed time shown, in seconds: longer spans show the General
-// text, as they do in other spreadsheets.
+// The longest elapsed time shown, in seconds (about 136 years): longer
+// spans show the General text.
 constexpr double kLongestElapsedSeconds = 4294967296.0;
 
 // The most decimals of a second a code can show.
