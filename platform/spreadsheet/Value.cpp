@@ -90,7 +90,8 @@ std::string Value::displayText() const
         return {};
     case ValueKind::Number: {
         std::array<char, 64> buf{};
-        const double v = number();
+        // Negative zero (typed "-0", or a product like -1 * 0) reads as 0.
+        const double v = number() == 0 ? 0.0 : number();
         const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::general, 15);
         std::string s(buf.data(), res.ptr);
         for (char& c : s)

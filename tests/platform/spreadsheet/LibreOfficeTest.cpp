@@ -19,6 +19,7 @@
 
 #include "platform/spreadsheet/DrawingObject.h"
 #include "platform/spreadsheet/FileFormats.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/PageSetup.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "platform/spreadsheet/WorkbookFiles.h"
@@ -736,6 +737,109 @@ TEST(LibreOffice, EveryDifferenceARoundTripShowsWasNamedByTheQuestion)
         EXPECT_NE(question, "");
         for (const std::string& words : d.words)
             EXPECT_NE(question.find(words), std::string::npos) << "not named: " << words << "\n" << question;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A number format code with the values it is shown for.
+struct CodeValues {
+    const char* code;
+    std::vector<double> values;
+};
+
+// Each code of these families shows what LibreOffice's TEXT(value; code)
+// gives, character for character (blanks included). Where LibreOffice cannot
+// apply a code to a value it gives "#FMT"; the cell then shows the General
+// text. One flat document holds every pair (no code needs XML escapes),
+// read back through one run.
+TEST(LibreOffice, NumberFormatCodesShowWhatItsTextFunctionShows)
+{
+    const std::optional<fs::path> soffice = findSoffice();
+    if (!soffice)
+        GTEST_SKIP() << kNoSoffice;
+    const std::vector<double> fractionValues = {1.5,    0.5,   -1234.5678,  0,        3,       -3,
+                                                0.25,   -0.5,  1234.5678,   0.001,    -0.001,  0.999,
+                                                0.3333333, 2.04, 123456789.123, 1e9, 4294967295.5, 1e10};
+    const std::vector<double> elapsedValues = {1.5,     -1.5,  0,        0.0000115, 0.99999,    1234.5678,
+                                               -0.25,   0.5,   49710.26, -49710.26, 0.999999999, 1e7};
+    const std::vector<double> scaledValues = {1234.5678, -1234.5678, 0, 0.25, 123456789.123, -0.4, 499, 500, 1e15};
+    const std::vector<CodeValues> table = {
+        {"[h]:mm", elapsedValues},
+        {"[h]:mm:ss", elapsedValues},
+        {"[hh]:mm", elapsedValues},
+        {"[mm]:ss", elapsedValues},
+        {"[ss]", elapsedValues},
+        {"[h]", elapsedValues},
+        {"[h]:mm:ss.00", elapsedValues},
+        // Clock times from 0 on (a negative time is a date before the
+        // calendar), at values whose seconds need no rounding: a clock time
+        // here is rounded to the shown second, where LibreOffice cuts it.
+        {"mm:ss.0", {1.5, 0, 0.99999, 1234.5678, 0.5, 45291.75}},
+        {"h:mm:ss", {1.5, 0, 0.99999, 0.5}},
+        {"# ?/?", fractionValues},
+        {"?/?", fractionValues},
+        {"# ?\?/?\?", fractionValues},
+        {"?\?/?\?", fractionValues},
+        {"0 ?/?", fractionValues},
+        {"# ?\?\?/?\?\?", {1.5, 0.5, -1234.5678, 0, 3, 0.001, 0.999, 123456789.123}},
+        {"#,##0 ?/?", {12345.5, -1234567.25, 0, 1000}},
+        {"# ?/? \"in\"", {1.5, 0, -0.25}},
+        {"?? ?/?", {1.5, 0.5, 0}},
+        {"[h]:mm;\"minus \"[h]:mm", {1.5, -1.5}},
+        {"0.0,", scaledValues},
+        {"#,##0.0,", scaledValues},
+        {"#,##0,,", scaledValues},
+        {"0,", scaledValues},
+        {"#,##0,", scaledValues},
+        {"0.00,,", scaledValues},
+        {"0.0,\"k\"", scaledValues},
+        {"0,%", scaledValues},
+        {"#", {0, 0.25, -0.4, -0.001, 1234.5678, -1234.5678, 1e15}},
+        {"#,###", {0, 0.25, -0.4, 1234.5678, 123456789.123, 1e15}},
+        {"#,", {0, 0.25, 499, 500, -1234.5678}},
+        {"General", {0, 0.5, -1234.5678, 123456789.123, 3}},
+        {"@", {0, 0.5, -1234.5678, 3}},
+        {"#,##0.00", {0, -1234.5678, 1e15}},
+        {"0.00E+00", {0, -1234.5678, 0.000123}},
+    };
+
+    std::string doc =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+        " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+        " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+        " xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\""
+        " office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\">\n"
+        "<office:body><office:spreadsheet><table:table table:name=\"Codes\">\n";
+    std::vector<std::pair<double, std::string>> pairs;
+    for (const CodeValues& row : table) {
+        for (const double v : row.values) {
+            pairs.emplace_back(v, row.code);
+            const std::string r = std::to_string(pairs.size());
+            doc += "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"" +
+                   spreadsheet::numberToRoundTripText(v) +
+                   "\"/><table:table-cell office:value-type=\"string\"><text:p>" + row.code +
+                   "</text:p></table:table-cell><table:table-cell table:formula=\"of:=TEXT([.A" + r + "];[.B" + r +
+                   "])\"/></table:table-row>\n";
+        }
+    }
+    doc += "</table:table></office:spreadsheet></office:body></office:document>\n";
+    testsupport::TempDir dir;
+    const fs::path file = dir.file("codes.fods");
+    testsupport::writeFile(file, doc);
+    const auto sheets = libreOfficeSheets(*soffice, file, dir.path());
+    ASSERT_EQ(sheets.size(), 1u);
+    const Grid& grid = sheets.begin()->second;
+    ASSERT_EQ(grid.size(), pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const auto& [v, code] = pairs[i];
+        const std::string theirs = shownAt(grid, static_cast<std::int32_t>(i + 1), 3);
+        const std::string expected = theirs == "#FMT" ? Value(v).displayText() : theirs;
+        EXPECT_EQ("[" + spreadsheet::formatNumber(v, code) + "]", "[" + expected + "]")
+            << spreadsheet::numberToRoundTripText(v) << " under " << code;
     }
 }
 

@@ -90,6 +90,70 @@ TEST(NumberFormat, NumberThatDoesNotFitShowsHashes)
         EXPECT_EQ(shownNumberText(row.value, row.code, row.width, chars), row.shown) << row.name;
 }
 
+// Elapsed times, fractions, scaling commas and negative zero; where a code
+// cannot be applied the General text; what stays as it was beside them.
+TEST(NumberFormat, ElapsedFractionAndScaledCodes)
+{
+    const struct {
+        const char* name;
+        double value;
+        const char* code;
+        const char* text;
+    } rows[] = {
+        {"hours past a day", 1.5, "[h]:mm", "36:00"},
+        {"hours with seconds", 1.5, "[h]:mm:ss", "36:00:00"},
+        {"negative span", -1.5, "[h]:mm", "-36:00"},
+        {"negative span rounding to zero has no sign", -0.0000001, "[h]:mm", "0:00"},
+        {"span rounded to the second", 0.999999999, "[h]:mm:ss", "24:00:00"},
+        {"decimals of a second", 0.0104166666667, "[h]:mm:ss.00", "0:15:00.00"},
+        {"span too long shows General", 1e7, "[h]:mm", "10000000"},
+        {"span beside a date shows General", 1.5, "d [h]:mm", "1.5"},
+        {"mixed fraction", 1.5, "# ?/?", "1 1/2"},
+        {"fraction alone", 0.5, "?/?", "1/2"},
+        {"negative mixed fraction", -1234.5678, "# ?/?", "-1234 4/7"},
+        {"two-digit fraction padded", 1.5, "# ?\?/?\?", "1  1/2 "},
+        {"whole number keeps the fraction's room", 3, "# ?/?", "3    "},
+        {"zero keeps the fraction's room", 0, "# ?\?/?\?", "0      "},
+        {"improper fraction", 1.5, "?/?", "3/2"},
+        {"improper negative rounding to zero has no sign", -0.001, "?/?", "0/1"},
+        {"fraction too large shows General", 1e10, "# ?/?", "10000000000"},
+        {"fixed denominator shows General", 1.5, "# ?/4", "1.5"},
+        {"comma after the decimals scales", 1234.5678, "0.0,", "1.2"},
+        {"two commas scale by a million", 1234567890, "#,##0,,", "1,235"},
+        {"no digits for zero", 0, "#", ""},
+        {"negative zero under General", -0.0, "General", "0"},
+        {"negative zero as text", -0.0, "@", "0"},
+        {"negative zero fixed", -0.0, "0.00", "0.00"},
+        {"clock time rounded to the second", 0.0000115, "h:mm:ss", "0:00:01"},
+        {"clock tenths carry into the next day", 0.999999999, "mm:ss.0", "00:00.0"},
+        {"negative clock time has no text", -0.25, "mm:ss.0", ""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(formatNumber(row.value, row.code), row.text) << row.name;
+}
+
+// A code with no text for the value leaves the cell empty at any width;
+// texts that do not fit still show '#'s.
+TEST(NumberFormat, NoTextForTheValueLeavesTheCellEmpty)
+{
+    const struct {
+        const char* name;
+        double value;
+        const char* code;
+        int width;
+        const char* shown;
+    } rows[] = {
+        {"zero under #", 0, "#", 10, ""},
+        {"zero under # in a narrow column", 0, "#", 1, ""},
+        {"a quarter under #,###", 0.25, "#,###", 3, ""},
+        {"negative zero under General", -0.0, "General", 5, "0"},
+        {"fraction too wide", 1.5, "# ?/?", 4, "####"},
+        {"span too long is General, rounded to fit", 1e7, "[h]:mm", 5, "1E+07"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(shownNumberText(row.value, row.code, row.width, chars), row.shown) << row.name;
+}
+
 TEST(NumberFormat, DateCodesAreRecognised)
 {
     EXPECT_TRUE(spreadsheet::isDateFormat("m/d/yy"));

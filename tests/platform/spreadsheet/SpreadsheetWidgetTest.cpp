@@ -368,3 +368,51 @@ TEST_F(SpreadsheetWidgetTest, ManualPageBreaksShowAsDashedLinesWhereTheirPagesSt
     EXPECT_EQ(breakPixels(true, 6), 0);
     EXPECT_GT(breakPixels(true, 8), 0);
 }
+
+namespace {
+
+// Dark (text) pixels inside a cell, away from its grid lines.
+int inkIn(const QImage& image, const QRect& cell)
+{
+    int ink = 0;
+    for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+        for (int x = cell.left() + 2; x < cell.right() - 1; ++x)
+            ink += image.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    return ink;
+}
+
+// A number whose code has no text for it leaves its cell empty, in a wide
+// column and in one too narrow for a '#'; the cells beside it still draw
+// their texts.
+TEST_F(SpreadsheetWidgetTest, ACodeWithNoTextForTheValuePaintsAnEmptyCell)
+{
+    spreadsheet::Workbook& wb = widget->workbook();
+    const struct {
+        std::int32_t row;
+        double value;
+        const char* code;
+        bool ink;
+    } cells[] = {
+        {2, 0, "#", false}, {3, 0.25, "#,###", false}, {4, 1.5, "[h]:mm", true}, {5, 1.5, "# ?/?", true},
+    };
+    for (const auto& c : cells) {
+        for (std::int32_t col = 2; col <= 3; ++col) {
+            wb.setCellValue(1, c.row, col, Value(c.value));
+            wb.setSelection(c.row, col, c.row, col);
+            wb.setNumberFormat(c.code);
+        }
+    }
+    wb.SetColWidth(2, 2, 20);
+    wb.SetColWidth(3, 3, 1.5);
+    wb.setSelection(10, 6, 10, 6);
+    const QImage image = surface->grab().toImage();
+    for (const auto& c : cells) {
+        EXPECT_EQ(inkIn(image, widget->cellRect(c.row, 2)) > 0, c.ink) << c.code << " in a wide column";
+        if (!c.ink)
+            EXPECT_EQ(inkIn(image, widget->cellRect(c.row, 3)), 0) << c.code << " in a narrow column";
+        else
+            EXPECT_GT(inkIn(image, widget->cellRect(c.row, 3)), 0) << c.code << " shows '#' in a narrow column";
+    }
+}
+
+} // namespace

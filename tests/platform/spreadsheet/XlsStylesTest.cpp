@@ -7,7 +7,10 @@
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 #include "platform/spreadsheet/FileType.h"
+#include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/Workbook.h"
+#include "platform/spreadsheet/XlsReader.h"
+#include "platform/spreadsheet/XlsStyles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -222,6 +225,39 @@ TEST(XlsStyles, AFileReadAndWrittenAgainKeepsItsFormats)
     Workbook again;
     again.Read(second);
     expectSameFormats(again, wb, "second trip");
+}
+
+} // namespace
+
+namespace {
+
+// The built-in codes of .xls files for fractions and elapsed times read as
+// those codes and show their values as such.
+TEST(XlsStyles, BuiltInFractionAndElapsedCodesShowTheirValues)
+{
+    const struct {
+        std::uint16_t builtIn;
+        const char* code;
+        double value;
+        const char* text;
+    } rows[] = {
+        {12, "# ?/?", 1.5, "1 1/2"},
+        {13, "# ?\?/?\?", -1234.5678, "-1234 46/81"},
+        {46, "[h]:mm:ss", 1.5, "36:00:00"},
+        {47, "mm:ss.0", 0.99999, "59:59.1"},
+    };
+    spreadsheet::detail::BiffBook book;
+    for (const auto& row : rows) {
+        spreadsheet::detail::BiffXf xf;
+        xf.numberFormat = row.builtIn;
+        book.xfs.push_back(xf);
+    }
+    const std::vector<CellFormat> looks = spreadsheet::detail::xfLooks(book);
+    ASSERT_EQ(looks.size(), std::size(rows));
+    for (std::size_t i = 0; i < looks.size(); ++i) {
+        EXPECT_EQ(looks[i].numberFormat, rows[i].code) << rows[i].builtIn;
+        EXPECT_EQ(spreadsheet::formatNumber(rows[i].value, looks[i].numberFormat), rows[i].text) << rows[i].builtIn;
+    }
 }
 
 } // namespace
