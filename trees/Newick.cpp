@@ -326,7 +326,10 @@ void CheckTreeText(std::string_view original, std::string_view source)
             continue;
         }
         const std::size_t labelStart = p;
-        if (readLabel().empty()) {
+        const std::string_view label = readLabel();
+        // A quoted name holds at least one character too: '' names nothing.
+        if (label.empty() ||
+            UnquoteName(original.substr(static_cast<std::size_t>(label.data() - text.data()), label.size())).empty()) {
             badText(source, at(labelStart) + "a leaf has no name.");
         }
         if (p < end && text[p] == '(') {

@@ -216,7 +216,7 @@ TEST(NewickNames, ReadersTakeQuotedAndUnquotedNamesAlike)
     EXPECT_EQ(tree.leafNames, (std::vector<std::string>{"a [b]", "c"}));
 }
 
-TEST(NewickNames, AQuotedNameLeftOpenOrRunOnIsBadText)
+TEST(NewickNames, AQuotedNameLeftOpenRunOnOrEmptyIsBadText)
 {
     const struct {
         const char* text;
@@ -226,6 +226,7 @@ TEST(NewickNames, AQuotedNameLeftOpenOrRunOnIsBadText)
         {"(a,'b''c);", "Character 4: the quoted name that begins here has no closing quote."},
         {"('ab'c:1,d);", "Character 6: a name goes on after its closing quote"},
         {"('ab' 'c',d);", "Character 7: a name goes on after its closing quote"},
+        {"(A,B,(C,'')x);", "Character 9: a leaf has no name."},
     };
     for (const auto& row : rows) {
         try {
