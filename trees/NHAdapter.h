@@ -11,8 +11,9 @@
 // above 0, otherwise (negative, missing) it is 0.
 //
 // Writing: WriteNH gives "(" child {"," child} ")" with the Caption of every
-// child without children, quoted where it must be (Newick::QuoteName); WriteNHBranchLen adds ":" and the length rounded to
-// five decimals in its shortest form ("0.5", "1.25", "2").
+// child without children, quoted where it must be (Newick::QuoteName);
+// WriteNHBranchLen adds ":" and the length rounded to five decimals in its
+// shortest form ("0.5", "1.25", "2").
 //
 // No limit on the number of leaves; all walks are iterative.
 

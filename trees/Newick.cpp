@@ -88,14 +88,15 @@ std::vector<bool> quotedNameCharacters(std::string_view text, std::string_view s
                 p += text[p] == '\'' ? 2 : 1;
             }
             ++p;
-            std::fill(quoted.begin() + static_cast<std::ptrdiff_t>(open), quoted.begin() + static_cast<std::ptrdiff_t>(p),
-                      true);
+            std::fill(quoted.begin() + static_cast<std::ptrdiff_t>(open),
+                      quoted.begin() + static_cast<std::ptrdiff_t>(p), true);
             std::size_t next = p;
             while (next < text.size() && isBlank(text[next])) {
                 ++next;
             }
             if (next < text.size() && !endsQuotedName(text[next])) {
-                badText(source, at(next) + "a name goes on after its closing quote; \",\", \")\" or \":\" was expected.");
+                badText(source,
+                        at(next) + "a name goes on after its closing quote; \",\", \")\" or \":\" was expected.");
             }
             labelStart = false;
             continue;

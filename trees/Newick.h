@@ -98,14 +98,14 @@ inline constexpr int BadTreeText = 5;
 
 // Checks that `text` is one tree: a bracketed group of items separated by
 // ",", an item being a named leaf or a group, each optionally followed by ":"
-// and a number; a group may carry a label after its ")". The text may end
-// with ";" (what follows is not looked at). Names may be quoted. Raises a numbered error
-// (BadTreeText) with `source` and a description naming the fault and its
-// character position for: empty text, brackets that do not match, a leaf
-// without a name, a branch length that is not a number, text that is no
-// group, a branch length too large for a number, a tree with fewer than two
-// leaves, and the faults of quoted names that MaskQuotedNames names.
-// O(length), no recursion.
+// and a number; a group may carry a label after its ")". Names may be
+// quoted. The text may end with ";" (what follows is not looked at). Raises
+// a numbered error (BadTreeText) with `source` and a description naming the
+// fault and its character position for: empty text, brackets that do not
+// match, a leaf without a name (the quoted name '' too), a branch length
+// that is not a number, text that is no group, a branch length too large for
+// a number, a tree with fewer than two leaves, and the faults of quoted
+// names that MaskQuotedNames names. O(length), no recursion.
 void CheckTreeText(std::string_view text, std::string_view source);
 
 // ---- Re-rooting -----------------------------------------------------------------

@@ -78,7 +78,8 @@ void ScanItems(std::string_view text, std::string_view shape, const std::vector<
             }
             const std::string_view field = text.substr(fieldStart, comma - fieldStart);
             if (!field.empty() && !isBlankOnly(field)) {
-                onLeaf(parent, LeafItem{field, shape.substr(fieldStart, comma - fieldStart), runEndsGroup && comma == runEnd});
+                const std::string_view fieldShape = shape.substr(fieldStart, comma - fieldStart);
+                onLeaf(parent, LeafItem{field, fieldShape, runEndsGroup && comma == runEnd});
             }
             fieldStart = comma + 1;
         }
