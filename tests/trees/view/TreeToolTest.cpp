@@ -102,27 +102,6 @@ TEST(TreeTool, QuestionsAboutAnInnerNode)
     EXPECT_EQ(names, (std::vector<std::string>{"p", "q", "r"})) << "grows past the caller's size";
 }
 
-// Shown texts that hold blanks or tree punctuation are written quoted, the
-// tree view keeps them as they are, and every other text is written as shown.
-TEST(TreeTool, SubtreeTextQuotesLeafTextsThatTreeTextWouldMisread)
-{
-    std::vector<std::unique_ptr<MyNode>> x;
-    x.push_back(leaf("IL2 (human)", 0.5));
-    x.push_back(leaf("O'Brien x", 1.25));
-    std::vector<std::unique_ptr<MyNode>> r;
-    r.push_back(inner(0.5, std::move(x)));
-    r.push_back(leaf("1007_s_at", 1.0));
-    const auto tree = inner(0, std::move(r));
-    Planted p(*tree);
-    std::string text;
-    p.tool.OutTreeBranchlen(p.root, text);
-    EXPECT_EQ(text, "(('IL2 (human)':0.5,'O''Brien x':1.25):0.5,1007_s_at:1)");
-    std::vector<std::string> names;
-    std::int32_t position = 0;
-    p.tool.GetLociBelowNode(p.root, names, position);
-    EXPECT_EQ(names, (std::vector<std::string>{"IL2 (human)", "O'Brien x", "1007_s_at"}));
-}
-
 TEST(TreeTool, QuestionsAboutALeafAddNothing)
 {
     const auto tree = sampleTree();
