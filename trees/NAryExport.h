@@ -5,9 +5,10 @@
 //
 // WriteNHPlain appends "(" child {"," child} ")" below a node: a leaf writes
 // its label's caption (quoted where it must be, Newick::QuoteName), an inner
-// node its own group; the node's caption and a closing ";" are not written. WriteNHLengths does the same with ":" and the
-// branch length in five decimals ("0.10000") behind every child. Both are
-// iterative and cope with trees of any depth.
+// node its own group; the node's caption and a closing ";" are not written.
+// WriteNHLengths does the same with ":" and the branch length in five
+// decimals ("0.10000") behind every child. Both are iterative and cope with
+// trees of any depth.
 
 #include <string>
 

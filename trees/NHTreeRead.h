@@ -6,9 +6,10 @@
 // Reading (BuildNHTree): the bracket counts of the text as given must match;
 // then every "[...]" comment and every blank is removed, except inside quoted
 // names, which are read whole and without their quotes (Newick.h). With L =
-// the number of "," plus 1: leaves get Index 0, 1, 2, ... in reading order, the root
-// Index L and the inner nodes L+1, L+2, ... in reading order, so inner numbers
-// never collide with leaf numbers; captions of inner nodes stay empty.
+// the number of "," plus 1: leaves get Index 0, 1, 2, ... in reading order,
+// the root Index L and the inner nodes L+1, L+2, ... in reading order, so
+// inner numbers never collide with leaf numbers; captions of inner nodes stay
+// empty.
 // Branch lengths are kept as read (negative ones too). When the text holds any
 // ":", a missing length is 0.0001, except for a leaf that ends its group,
 // which gets 0; without any ":" every length is 0.
