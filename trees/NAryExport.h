@@ -4,10 +4,11 @@
 // of its levels for printing.
 //
 // WriteNHPlain appends "(" child {"," child} ")" below a node: a leaf writes
-// its label's caption, an inner node its own group; the node's caption and a
-// closing ";" are not written. WriteNHLengths does the same with ":" and the
-// branch length in five decimals ("0.10000") behind every child. Both are
-// iterative and cope with trees of any depth.
+// its label's caption (quoted where it must be, Newick::QuoteName), an inner
+// node its own group; the node's caption and a closing ";" are not written.
+// WriteNHLengths does the same with ":" and the branch length in five
+// decimals ("0.10000") behind every child. Both are iterative and cope with
+// trees of any depth.
 
 #include <string>
 

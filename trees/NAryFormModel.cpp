@@ -20,10 +20,12 @@ namespace {
 constexpr double DefaultLength = 0.1;
 constexpr double ShortestDrawn = 0.0001;
 
-std::string beforeFirstSemicolon(const std::string& text)
+std::string beforeFirstSemicolon(const std::string& text, const char* source)
 {
-    // A text without ";" is read whole (pasted trees often lack it).
-    const std::size_t semicolon = text.find(';');
+    // A text without ";" is read whole (pasted trees often lack it); a ";"
+    // inside a quoted name belongs to the name.
+    const std::size_t semicolon =
+        text.find(';') == std::string::npos ? std::string::npos : Newick::MaskQuotedNames(text, source).find(';');
     return semicolon == std::string::npos ? text : text.substr(0, semicolon);
 }
 
@@ -32,16 +34,17 @@ std::string beforeFirstSemicolon(const std::string& text)
     throw platform::Error(Newick::BadTreeText, source, std::move(description));
 }
 
-// The name of a leaf item, before its first ":", and its branch length:
-// lengthOf(field) when the item has a ":", else the default length.
+// The name of a leaf item, before its first ":" (without its quotes), and
+// its branch length: lengthOf(item) when the item has a ":", else the
+// default length.
 template <class LengthOf>
-std::pair<std::string_view, double> leafNameAndLength(std::string_view field, LengthOf&& lengthOf)
+std::pair<std::string, double> leafNameAndLength(const detail::LeafItem& item, LengthOf&& lengthOf)
 {
-    const std::size_t colon = field.find(':');
+    const std::size_t colon = item.shape.find(':');
     if (colon == std::string_view::npos) {
-        return {field, DefaultLength};
+        return {Newick::UnquoteName(item.field), DefaultLength};
     }
-    return {field.substr(0, colon), lengthOf(field)};
+    return {Newick::UnquoteName(item.field.substr(0, colon)), lengthOf(item)};
 }
 
 // Node numbers of a branch list are whole numbers from 1 up; larger ones than
@@ -66,7 +69,7 @@ std::int64_t nodeNumber(std::string_view number, std::string_view pair, const ch
 
 // ---- Entry points -----------------------------------------------------------------
 
-void NAryFormModel::PlotTree(int type, std::string_view treeStr, std::int32_t rootNum1Based)
+bool NAryFormModel::PlotTree(int type, std::string_view treeStr, std::int32_t rootNum1Based)
 {
     if (type < 0 || type >= static_cast<int>(TreeKind::Count)) {
         throw platform::Error(platform::err::InvalidCall, "PlotTree", "The tree type must be 0, 1 or 2.");
@@ -85,7 +88,7 @@ void NAryFormModel::PlotTree(int type, std::string_view treeStr, std::int32_t ro
     m_showInnerLabels = false;
     m_menu.phenogramShown = true;
     if (m_initialised) {
-        return;
+        return true;
     }
     m_lineThickness = 5;
     m_fontPoints = 8;
@@ -96,21 +99,30 @@ void NAryFormModel::PlotTree(int type, std::string_view treeStr, std::int32_t ro
     m_menu = TreeMenuState{};
     m_menu.scaleChecked = scaleChecked;
     m_leafNames.clear();
+    bool built = false;
     switch (kind) {
     case TreeKind::Newick:
-        BuildAndDraw(TreeKind::Newick);
+        built = BuildAndDraw(TreeKind::Newick);
         break;
     case TreeKind::Mrc:
         m_menu.scaleVisible = false;
         m_menu.pasteVisible = false;
-        BuildAndDraw(TreeKind::Mrc);
+        built = BuildAndDraw(TreeKind::Mrc);
         break;
     default:
         m_menu.saveVisible = false;
-        BuildAndDraw(TreeKind::BranchList);
+        built = BuildAndDraw(TreeKind::BranchList);
         break;
     }
+    if (!built) {
+        // Nothing of a text that gives no tree stays: the next tree is
+        // built afresh.
+        Close();
+        m_leafNames.clear();
+        return false;
+    }
     m_initialised = true;
+    return true;
 }
 
 bool NAryFormModel::BuildAndDraw(TreeKind kind)
@@ -250,21 +262,23 @@ void NAryFormModel::readNewick()
 {
     const char* source = "ReadNHGroup";
     m_leafNames.clear();
-    m_treeText = beforeFirstSemicolon(m_treeText);
-    if (m_treeText.find('[') != std::string::npos) {
-        m_treeText = Newick::StripBracketComments(m_treeText);
+    m_treeText = beforeFirstSemicolon(m_treeText, source);
+    const std::string masked = Newick::MaskQuotedNames(m_treeText, source);
+    if (masked.find('[') != std::string::npos) {
+        m_treeText = Newick::StripBracketComments(m_treeText, source);
     }
     Newick::CheckTreeText(m_treeText, source);
     const std::string_view text = m_treeText;
-    const std::vector<std::size_t> match = Newick::MatchBrackets(text);
-    const std::size_t open = text.find('(');
+    const std::string shape = Newick::MaskQuotedNames(text, source);
+    const std::vector<std::size_t> match = Newick::MatchBrackets(shape);
+    const std::size_t open = shape.find('(');
 
     auto onLeaf = [&](NAryNode* parent, const detail::LeafItem& item) {
-        const auto [name, length] = leafNameAndLength(item.field, [&](std::string_view field) {
-            return Newick::ReadLength(field.substr(field.rfind(':') + 1), source);
+        auto [name, length] = leafNameAndLength(item, [&](const detail::LeafItem& leaf) {
+            return Newick::ReadLength(leaf.field.substr(leaf.shape.rfind(':') + 1), source);
         });
-        newNode(*parent, std::string(name), length, true);
-        m_leafNames.emplace_back(name);
+        newNode(*parent, name, length, true);
+        m_leafNames.push_back(std::move(name));
     };
     auto onGroup = [&](NAryNode* parent, std::string_view tail) {
         // Anything between ")" and ":" is an inner label or support value; it is skipped.
@@ -280,7 +294,7 @@ void NAryFormModel::readNewick()
         }
         return newNode(*parent, platform::rt::CStr(static_cast<std::int64_t>(m_innerCount + 1)), length, false);
     };
-    detail::ScanItems<NAryNode*>(text, match, open + 1, match[open], m_root.get(), onLeaf, onGroup);
+    detail::ScanItems<NAryNode*>(text, shape, match, open + 1, match[open], m_root.get(), onLeaf, onGroup);
 }
 
 void NAryFormModel::numberAndList()
@@ -298,26 +312,28 @@ void NAryFormModel::readMrc()
 {
     const char* source = "ReadMRCGroup";
     m_leafNames.clear();
-    m_treeText = beforeFirstSemicolon(m_treeText);
+    m_treeText = beforeFirstSemicolon(m_treeText, source);
     const std::string_view text = m_treeText;
     if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         badText(source, "The tree text is empty.");
     }
-    const std::vector<std::size_t> match = Newick::MatchBrackets(text);
-    const auto opens = std::count(text.begin(), text.end(), '(');
-    const auto closes = std::count(text.begin(), text.end(), ')');
-    const std::size_t open = text.find('(');
+    const std::string shape = Newick::MaskQuotedNames(text, source);
+    const std::vector<std::size_t> match = Newick::MatchBrackets(shape);
+    const auto opens = std::count(shape.begin(), shape.end(), '(');
+    const auto closes = std::count(shape.begin(), shape.end(), ')');
+    const std::size_t open = shape.find('(');
     if (opens != closes || open == std::string_view::npos || match[open] == std::string_view::npos) {
         badText(source, "Left and right parentheses do not match.");
     }
 
     auto onLeaf = [&](NAryNode* parent, const detail::LeafItem& item) {
-        const auto [name, length] = leafNameAndLength(item.field, [&](std::string_view field) {
-            const std::size_t bracket = field.rfind(']');
-            return bracket == std::string_view::npos ? 0.0 : Newick::ReadLength(field.substr(bracket + 1), source);
+        auto [name, length] = leafNameAndLength(item, [&](const detail::LeafItem& leaf) {
+            const std::size_t bracket = leaf.shape.rfind(']');
+            return bracket == std::string_view::npos ? 0.0
+                                                     : Newick::ReadLength(leaf.field.substr(bracket + 1), source);
         });
-        newNode(*parent, std::string(name), length, true);
-        m_leafNames.emplace_back(name);
+        newNode(*parent, name, length, true);
+        m_leafNames.push_back(std::move(name));
     };
     auto onGroup = [&](NAryNode* parent, std::string_view tail) {
         const std::size_t colon = tail.find(':');
@@ -339,7 +355,7 @@ void NAryFormModel::readMrc()
         inner->Box().SupportText = std::move(support);
         return inner;
     };
-    detail::ScanItems<NAryNode*>(text, match, open + 1, match[open], m_root.get(), onLeaf, onGroup);
+    detail::ScanItems<NAryNode*>(text, shape, match, open + 1, match[open], m_root.get(), onLeaf, onGroup);
 }
 
 void NAryFormModel::readBranchList()
@@ -553,8 +569,8 @@ void NAryFormModel::VerticalSpacingFamily(double factor)
 
 bool NAryFormModel::PasteNH(std::string_view clipboard)
 {
-    std::string text = StrUtil::RemoveStr(StrUtil::RemoveStr(StrUtil::RemoveStr(clipboard, " "), "\r"), "\n");
-    text = StrUtil::RemoveStr(text, "\t");
+    // Blanks inside quoted names belong to the names.
+    const std::string text = Newick::RemoveOutsideQuotedNames(clipboard, " \r\n\t", "TreePasteNH");
     // A text that is no tree is refused before the tree in the window goes.
     Newick::CheckTreeText(text, "TreePasteNH");
     m_nhText = text;

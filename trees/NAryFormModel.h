@@ -7,7 +7,8 @@
 //   0 Newick   "((P:0.1,Q:0.2):0.05,R:0.3);"  a missing length is 0.1; a
 //              negative one is kept (TreeLayout draws its branch going back);
 //              blanks are kept unless the text holds a "[" comment, then
-//              comments and all blanks go;
+//              comments and all blanks go; quoted names ('IL2 (human)') are
+//              read whole, without their quotes;
 //   1 branch list (two lines joined by CR): " 5..6 6..1 6..2 5..3" and
 //              " 0.05 0.1 0.2 0.3"; nodes 1 .. NameCount are the leaves (in the
 //              order of LeafNames), larger numbers inner nodes;
@@ -66,8 +67,11 @@ public:
     // number, drops the drawn tree, shows the phenogram; while not yet
     // initialised it applies the drawing defaults (line 5, font 8, spacing
     // 100), resets the menu states for the kind and builds the tree. A kind
-    // outside 0..2: error 5. The window then shows itself modally.
-    void PlotTree(int type, std::string_view treeStr, std::int32_t rootNum1Based);
+    // outside 0..2: error 5. True when the tree was built (or, into an
+    // initialised model, the text stored); a text that gives no tree leaves
+    // the model closed (no tree, not initialised) and gives false. The window
+    // then shows itself modally.
+    bool PlotTree(int type, std::string_view treeStr, std::int32_t rootNum1Based);
 
     // Rebuilds the node tree from TreeText read as `kind`. Runs under the
     // program's error guard (Abort leaves, Retry runs the failing step again,

@@ -1,5 +1,7 @@
 #include "trees/NHAdapter.h"
 
+#include <algorithm>
+
 #include "platform/errors/Error.h"
 #include "platform/errors/Guard.h"
 #include "platform/runtime/Convert.h"
@@ -48,33 +50,39 @@ std::unique_ptr<MyNode> NHAdapter::BuildFromNH(std::string_view text)
     root->setCaption("1");
     m_innerCounter = 1;
     m_leafCount = 0;
-    const std::size_t semicolon = text.find(';');
-    if (semicolon == std::string_view::npos) {
+    if (text.find(';') == std::string_view::npos) {
         return root;
     }
-    std::string_view body = text.substr(0, semicolon);
-    body = body.substr(0, std::min(body.find('['), body.size()));
+    // The structure is read in the masked twin, so that quoted names hold
+    // ";", "[", "(", "," and ":" as names do.
+    const std::string masked = Newick::MaskQuotedNames(text, source);
+    const std::size_t semicolon = masked.find(';');
+    if (semicolon == std::string::npos) {
+        return root;
+    }
+    const std::size_t bodyLength = std::min(masked.find('['), semicolon);
+    const std::string_view body = text.substr(0, bodyLength);
+    const std::string_view shape = std::string_view(masked).substr(0, bodyLength);
     Newick::CheckTreeText(body, source);
-    const std::vector<std::size_t> match = Newick::MatchBrackets(body);
-    const std::size_t open = body.find('(');
+    const std::vector<std::size_t> match = Newick::MatchBrackets(shape);
+    const std::size_t open = shape.find('(');
 
     auto onLeaf = [&](MyNode* parent, const detail::LeafItem& item) {
-        const std::size_t colon = item.field.find(':');
-        std::string_view label = item.field;
+        const std::size_t colon = item.shape.find(':');
+        std::string label = Newick::UnquoteName(item.field.substr(0, colon));
         double length = 0;
         if (colon != std::string_view::npos) {
-            label = item.field.substr(0, colon);
-            length = Newick::ReadLength(item.field.substr(item.field.rfind(':') + 1), source);
+            length = Newick::ReadLength(item.field.substr(item.shape.rfind(':') + 1), source);
         }
         auto leaf = std::make_unique<MyNode>();
         leaf->setTip(true);
-        leaf->setCaption(std::string(label));
+        leaf->setCaption(label);
         leaf->setBranchLen(positiveOrZero(length));
         const auto slot = static_cast<std::size_t>(m_leafCount);
         if (slot < m_leafNames.size()) {
-            m_leafNames[slot] = std::string(label);
+            m_leafNames[slot] = std::move(label);
         } else {
-            m_leafNames.emplace_back(label);
+            m_leafNames.push_back(std::move(label));
         }
         ++m_leafCount;
         parent->addChild(std::move(leaf));
@@ -87,7 +95,7 @@ std::unique_ptr<MyNode> NHAdapter::BuildFromNH(std::string_view text)
         inner->setBranchLen(positiveOrZero(length));
         return parent->addChild(std::move(inner));
     };
-    detail::ScanItems<MyNode*>(body, match, open + 1, match[open], root.get(), onLeaf, onGroup);
+    detail::ScanItems<MyNode*>(body, shape, match, open + 1, match[open], root.get(), onLeaf, onGroup);
     return root;
 }
 

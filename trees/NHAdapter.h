@@ -5,13 +5,15 @@
 //
 // Reading (BuildFromNH): only the text before the first ";" is read (a text
 // without ";" gives the bare root) and only up to its first "["; blanks inside
-// names are kept. The root gets Caption "1", inner nodes "2", "3", ... in
+// names are kept; ";" and "[" inside quoted names belong to the names, which
+// are read without their quotes (Newick.h). The root gets Caption "1", inner nodes "2", "3", ... in
 // reading order; leaves carry their names. A branch length is kept when it is
 // above 0, otherwise (negative, missing) it is 0.
 //
 // Writing: WriteNH gives "(" child {"," child} ")" with the Caption of every
-// child without children; WriteNHBranchLen adds ":" and the length rounded to
-// five decimals in its shortest form ("0.5", "1.25", "2").
+// child without children, quoted where it must be (Newick::QuoteName);
+// WriteNHBranchLen adds ":" and the length rounded to five decimals in its
+// shortest form ("0.5", "1.25", "2").
 //
 // No limit on the number of leaves; all walks are iterative.
 

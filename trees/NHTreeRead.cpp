@@ -21,26 +21,30 @@ constexpr double MissingLength = 0.0001;
 bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
 {
     const char* source = "BuildNHTree";
-    const auto opens = std::count(text.begin(), text.end(), '(');
-    const auto closes = std::count(text.begin(), text.end(), ')');
+    // Brackets and commas inside quoted names are part of the names.
+    const std::string rawShape = Newick::MaskQuotedNames(text, source);
+    const auto opens = std::count(rawShape.begin(), rawShape.end(), '(');
+    const auto closes = std::count(rawShape.begin(), rawShape.end(), ')');
     if (opens != closes) {
         message = std::string(ParenMessage);
         return false;
     }
-    const auto commas = std::count(text.begin(), text.end(), ',');
+    const auto commas = std::count(rawShape.begin(), rawShape.end(), ',');
     if (commas >= INT32_MAX) {
         throw platform::Error(platform::err::Overflow, source, "The tree text is too long.");
     }
     const auto leafSlots = static_cast<std::int32_t>(commas + 1);
 
-    const std::string cleaned = Newick::StripBracketComments(text);
-    const std::size_t lastSemicolon = cleaned.rfind(';');
-    const std::string_view body =
-        std::string_view(cleaned).substr(0, lastSemicolon == std::string::npos ? cleaned.size() : lastSemicolon);
+    const std::string cleaned = Newick::StripBracketComments(text, source);
+    const std::string cleanedShape = Newick::MaskQuotedNames(cleaned, source);
+    const std::size_t lastSemicolon = cleanedShape.rfind(';');
+    const std::size_t bodyLength = lastSemicolon == std::string::npos ? cleaned.size() : lastSemicolon;
+    const std::string_view body = std::string_view(cleaned).substr(0, bodyLength);
+    const std::string_view shape = std::string_view(cleanedShape).substr(0, bodyLength);
     Newick::CheckTreeText(body, source);
-    const bool withLengths = body.find(':') != std::string_view::npos;
-    const std::vector<std::size_t> match = Newick::MatchBrackets(body);
-    const std::size_t open = body.find('(');
+    const bool withLengths = shape.find(':') != std::string_view::npos;
+    const std::vector<std::size_t> match = Newick::MatchBrackets(shape);
+    const std::size_t open = shape.find('(');
 
     Tree built;
     built.root = std::make_unique<MyNode>();
@@ -49,11 +53,10 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
     std::int32_t innerCounter = leafSlots;
 
     auto onLeaf = [&](MyNode* parent, const detail::LeafItem& item) {
-        const std::size_t colon = item.field.find(':');
+        const std::size_t colon = item.shape.find(':');
         double length = withLengths && !item.endsGroup ? MissingLength : 0.0;
-        std::string_view label = item.field;
+        std::string label = Newick::UnquoteName(item.field.substr(0, colon));
         if (colon != std::string_view::npos) {
-            label = item.field.substr(0, colon);
             length = Newick::ReadLength(item.field.substr(colon + 1), source);
         }
         if (built.leafCount >= leafSlots) {
@@ -61,10 +64,10 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
         }
         auto leaf = std::make_unique<MyNode>();
         leaf->setTip(true);
-        leaf->setCaption(std::string(label));
+        leaf->setCaption(label);
         leaf->setBranchLen(length);
         leaf->setIndex(built.leafCount);
-        built.leafNames[static_cast<std::size_t>(built.leafCount)] = std::string(label);
+        built.leafNames[static_cast<std::size_t>(built.leafCount)] = std::move(label);
         ++built.leafCount;
         parent->addChild(std::move(leaf));
     };
@@ -79,7 +82,7 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree)
         inner->setBranchLen(length);
         return parent->addChild(std::move(inner));
     };
-    detail::ScanItems<MyNode*>(body, match, open + 1, match[open], built.root.get(), onLeaf, onGroup);
+    detail::ScanItems<MyNode*>(body, shape, match, open + 1, match[open], built.root.get(), onLeaf, onGroup);
     tree = std::move(built);
     return true;
 }
@@ -110,7 +113,11 @@ bool ReRootNH(std::string_view text, std::string_view tipName, std::string& outp
             if (!tree.root) {
                 throw platform::Error(platform::err::ObjectNotSet, "ReRootNH", "No tree was read.");
             }
-            const MyNode* leaf = Newick::FindLeaf(*tree.root, tip);
+            // A quoted name keeps its blanks; an unquoted one loses them.
+            const MyNode* leaf = Newick::FindLeaf(*tree.root, tipName);
+            if (leaf == nullptr) {
+                leaf = Newick::FindLeaf(*tree.root, tip);
+            }
             if (leaf == nullptr) {
                 throw platform::Error(platform::err::InvalidCall, "ReRootNH",
                                       "\"" + std::string(tipName) + "\" is not the name of a leaf of the tree.");

@@ -4,16 +4,19 @@
 // window uses to re-root its tree at a leaf.
 //
 // Reading (BuildNHTree): the bracket counts of the text as given must match;
-// then every "[...]" comment and every blank is removed. With L = the number
-// of "," plus 1: leaves get Index 0, 1, 2, ... in reading order, the root
-// Index L and the inner nodes L+1, L+2, ... in reading order, so inner numbers
-// never collide with leaf numbers; captions of inner nodes stay empty.
+// then every "[...]" comment and every blank is removed, except inside quoted
+// names, which are read whole and without their quotes (Newick.h). With L =
+// the number of "," plus 1: leaves get Index 0, 1, 2, ... in reading order,
+// the root Index L and the inner nodes L+1, L+2, ... in reading order, so
+// inner numbers never collide with leaf numbers; captions of inner nodes stay
+// empty.
 // Branch lengths are kept as read (negative ones too). When the text holds any
 // ":", a missing length is 0.0001, except for a leaf that ends its group,
 // which gets 0; without any ":" every length is 0.
 //
 // Writing (WriteNHWithLengths): "(" child {"," child} ")", every child followed
-// by ":" and its length with exactly five decimals ("0.10000").
+// by ":" and its length with exactly five decimals ("0.10000"); names quoted
+// where they must be (Newick::QuoteName).
 //
 // All walks are iterative; a chain of 16,000 leaves reads, re-roots and
 // writes in linear time.
@@ -45,7 +48,8 @@ bool BuildNHTree(std::string_view text, std::string& message, Tree& tree);
 
 // Reads `text`, re-roots it at the leaf named `tipName` and appends the
 // re-rooted tree (WriteNHWithLengths and ";") to `output`; true on success.
-// Blanks in `tipName` are ignored, as the reader removes them from the text.
+// A leaf whose name is `tipName` is taken first; else one whose name is
+// `tipName` without blanks, as the reader removes them from unquoted names.
 // Unbalanced brackets: `message` = ParenMessage, false, `output` untouched.
 // Every other error (bad text, no leaf of that name) goes to the program's
 // error reporter: Abort returns false, Retry runs the failing step again,
@@ -56,7 +60,7 @@ bool ReRootNH(std::string_view text, std::string_view tipName, std::string& outp
 // Comments in square brackets blanked out, then every blank removed.
 [[nodiscard]] inline std::string StripBracketComments(std::string_view text)
 {
-    return Newick::StripBracketComments(text);
+    return Newick::StripBracketComments(text, "BuildNHTree");
 }
 
 // Appends the group of the node's children with five-decimal lengths.

@@ -51,7 +51,134 @@ std::string at(std::size_t position)
     return "Character " + std::to_string(position + 1) + ": ";
 }
 
+// Characters that may follow a quoted name (after blanks): what ends a
+// label, a comment, or "(" (which CheckTreeText then names).
+bool endsQuotedName(char c)
+{
+    return c == '(' || c == ')' || c == ',' || c == ':' || c == ';' || c == '[';
+}
+
+// For every character of the text, whether it belongs to a quoted name
+// (its quotes included), up to the first ";" outside quoted names.
+std::vector<bool> quotedNameCharacters(std::string_view text, std::string_view source)
+{
+    std::vector<bool> quoted(text.size(), false);
+    bool labelStart = true;
+    std::size_t p = 0;
+    while (p < text.size()) {
+        const char c = text[p];
+        if (c == ';') {
+            break;
+        }
+        if (c == '[') {
+            // A comment leaves the place in the label as it was.
+            const std::size_t close = text.find(']', p);
+            p = close == std::string_view::npos ? text.size() : close + 1;
+            continue;
+        }
+        if (c == '\'' && labelStart) {
+            const std::size_t open = p++;
+            while (true) {
+                if (p >= text.size()) {
+                    badText(source, at(open) + "the quoted name that begins here has no closing quote.");
+                }
+                if (text[p] == '\'' && (p + 1 >= text.size() || text[p + 1] != '\'')) {
+                    break;
+                }
+                p += text[p] == '\'' ? 2 : 1;
+            }
+            ++p;
+            std::fill(quoted.begin() + static_cast<std::ptrdiff_t>(open),
+                      quoted.begin() + static_cast<std::ptrdiff_t>(p), true);
+            std::size_t next = p;
+            while (next < text.size() && isBlank(text[next])) {
+                ++next;
+            }
+            if (next < text.size() && !endsQuotedName(text[next])) {
+                badText(source,
+                        at(next) + "a name goes on after its closing quote; \",\", \")\" or \":\" was expected.");
+            }
+            labelStart = false;
+            continue;
+        }
+        if (c == '(' || c == ',' || c == ')') {
+            labelStart = true;
+        } else if (!isBlank(c)) {
+            labelStart = false;
+        }
+        ++p;
+    }
+    return quoted;
+}
+
 } // namespace
+
+std::string QuoteName(std::string_view name)
+{
+    if (name.find_first_of(" \t\r\n()[]':;,") == std::string_view::npos) {
+        return std::string(name);
+    }
+    std::string out;
+    out.reserve(name.size() + 2);
+    out += '\'';
+    for (char c : name) {
+        out += c;
+        if (c == '\'') {
+            out += '\'';
+        }
+    }
+    out += '\'';
+    return out;
+}
+
+std::string UnquoteName(std::string_view label)
+{
+    std::string_view core = label;
+    while (!core.empty() && isBlank(core.front())) {
+        core.remove_prefix(1);
+    }
+    while (!core.empty() && isBlank(core.back())) {
+        core.remove_suffix(1);
+    }
+    if (core.size() < 2 || core.front() != '\'' || core.back() != '\'') {
+        return std::string(label);
+    }
+    core = core.substr(1, core.size() - 2);
+    std::string name;
+    name.reserve(core.size());
+    for (std::size_t i = 0; i < core.size(); ++i) {
+        name += core[i];
+        if (core[i] == '\'' && i + 1 < core.size() && core[i + 1] == '\'') {
+            ++i;
+        }
+    }
+    return name;
+}
+
+std::string MaskQuotedNames(std::string_view text, std::string_view source)
+{
+    const std::vector<bool> quoted = quotedNameCharacters(text, source);
+    std::string masked(text);
+    for (std::size_t i = 0; i < masked.size(); ++i) {
+        if (quoted[i]) {
+            masked[i] = 'Q';
+        }
+    }
+    return masked;
+}
+
+std::string RemoveOutsideQuotedNames(std::string_view text, std::string_view drop, std::string_view source)
+{
+    const std::vector<bool> quoted = quotedNameCharacters(text, source);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (quoted[i] || drop.find(text[i]) == std::string_view::npos) {
+            out += text[i];
+        }
+    }
+    return out;
+}
 
 double ReadLength(std::string_view text, std::string_view source)
 {
@@ -94,20 +221,25 @@ std::vector<std::size_t> MatchBrackets(std::string_view text)
     return match;
 }
 
-std::string StripBracketComments(std::string_view text)
+std::string StripBracketComments(std::string_view text, std::string_view source)
 {
-    std::string blanked(text);
-    std::size_t from = blanked.find('[');
-    while (from != std::string::npos) {
-        std::size_t to = blanked.find(']', from);
-        if (to == std::string::npos) {
-            to = blanked.size() - 1;
+    const std::vector<bool> quoted = quotedNameCharacters(text, source);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (quoted[i]) {
+            out += text[i];
+        } else if (text[i] == '[') {
+            const std::size_t close = text.find(']', i);
+            if (close == std::string_view::npos) {
+                break;
+            }
+            i = close;
+        } else if (text[i] != ' ') {
+            out += text[i];
         }
-        std::fill(blanked.begin() + static_cast<std::ptrdiff_t>(from),
-                  blanked.begin() + static_cast<std::ptrdiff_t>(to) + 1, ' ');
-        from = blanked.find('[', to);
     }
-    return RemoveBlanks(blanked);
+    return out;
 }
 
 std::string RemoveBlanks(std::string_view text)
@@ -122,8 +254,11 @@ std::string RemoveBlanks(std::string_view text)
     return out;
 }
 
-void CheckTreeText(std::string_view text, std::string_view source)
+void CheckTreeText(std::string_view original, std::string_view source)
 {
+    // Quoted names are names whatever they hold: the check reads the masked twin.
+    const std::string masked = MaskQuotedNames(original, source);
+    const std::string_view text = masked;
     const std::size_t end = std::min(text.find(';'), text.size());
     std::size_t p = 0;
     auto skipBlanks = [&] {
@@ -192,7 +327,10 @@ void CheckTreeText(std::string_view text, std::string_view source)
             continue;
         }
         const std::size_t labelStart = p;
-        if (readLabel().empty()) {
+        const std::string_view label = readLabel();
+        // A quoted name holds at least one character too: '' names nothing.
+        if (label.empty() ||
+            UnquoteName(original.substr(static_cast<std::size_t>(label.data() - text.data()), label.size())).empty()) {
             badText(source, at(labelStart) + "a leaf has no name.");
         }
         if (p < end && text[p] == '(') {

@@ -8,10 +8,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,10 +27,14 @@
 #include "tests/app/MainWindowFixture.h"
 
 #include "analysis/MyNode.h"
+#include "analysis/ui/frmClusterOpt.h"
+#include "app/ClusterMenu.h"
+#include "app/WorkbookCommands.h"
 #include "graphs/ui/DrawChart.h"
 #include "graphs/ui/frmChart.h"
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/print/QtPrinter.h"
+#include "platform/runtime/Rnd.h"
 #include "platform/widgets/chart/ChartModel.h"
 #include "platform/widgets/chart/ChartView.h"
 #include "platform/spreadsheet/Workbook.h"
@@ -447,6 +457,192 @@ TEST_F(TreeMenu, RetrieveOpensTheRetrievalDialogWithTheLociBelowTheNode)
     EXPECT_TRUE(retrieveShowsTheDialog());
     EXPECT_EQ(program.gSelLociName, (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(program.gNumSelLoci, 2);
+}
+
+// ---- Leaf names that hold the characters of tree text -----------------------------------
+
+const std::vector<std::string> kAwkwardLabels = {"IL2 (human)", "a;b", "ABC:123", "[x]y",
+                                                 "gene,1", "TP53 (p53), tumor", "O'Brien x"};
+
+std::vector<std::string> sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The leaf names of the Newick file `tree` as Biopython reads them, in its
+// order; empty when /usr/bin/python3 has no Biopython. Biopython 1.80 ends a
+// quoted name at the next quote, so the doubled quotes inside quoted names,
+// which stand for one quote, are kept out of its way and put back after.
+std::vector<std::string> biopythonLeaves(const std::filesystem::path& tree)
+{
+    const std::string out = tree.string() + ".leaves";
+    testsupport::writeFile(tree.string() + ".py", R"(import io, re, sys
+from Bio import Phylo
+text = open(sys.argv[1], encoding='utf-8').read()
+text = re.sub(r"'(?:[^']|'')*'", lambda m: "'" + m.group(0)[1:-1].replace("''", "\x01") + "'", text)
+tree = Phylo.read(io.StringIO(text), 'newick')
+sys.stdout.write('\n'.join(c.name.replace('\x01', "'") for c in tree.get_terminals()))
+)");
+    const std::string command =
+        "/usr/bin/python3 '" + tree.string() + ".py' '" + tree.string() + "' > '" + out + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << testsupport::readFile(out);
+    std::vector<std::string> names;
+    std::ifstream in(out, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        names.push_back(line);
+    }
+    return names;
+}
+
+// Each text drawn in the tree-drawing window, with the number of times it is.
+std::map<std::string, int> drawnTexts(const trees::NAryForm& form)
+{
+    std::map<std::string, int> out;
+    for (const trees::DrawItem& item : form.Picture1()->drawing().items) {
+        out[item.text] += item.kind == trees::DrawItem::Kind::Text ? 1 : 0;
+    }
+    return out;
+}
+
+class TreeTextRoad : public shelltest::MainWindowFixture {
+protected:
+    TreeTextRoad()
+    {
+        shell::InstallClusterDialog(*frame, &rng);
+        commands = shell::TreeCommands::of(*frame);
+        commands->setModalDrawing(false);
+    }
+
+    // The labels in a table opened from the File menu, clustered with
+    // average linkage on the Euclidean distance.
+    void clusterTheLabels()
+    {
+        std::string table = "Gene\tt1\tt2\tt3\r\n";
+        for (std::size_t i = 0; i < kAwkwardLabels.size(); ++i) {
+            const double v = static_cast<double>(i * i) * 0.7;
+            table += kAwkwardLabels[i] + "\t" + std::to_string(v) + "\t" + std::to_string(v * 0.5 + 1) + "\t" +
+                     std::to_string(10 - v) + "\r\n";
+        }
+        const auto file = m_dir.file("labels.txt");
+        testsupport::writeFile(file, table);
+        boxes.choose(file.string());
+        shell::WorkbookCommands::of(*frame)->mnuFileOpen();
+        boxes.answer(platform::Answer::Ok);  // "Options are recorded ..."
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<analysis::frmClusterOpt*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "the clustering dialog is open";
+            dialog->cboClusterMethod->setCurrentIndex(2);
+            dialog->cboClusterMethod_Click(2);
+            dialog->cboIndex->setCurrentIndex(1);
+            dialog->cmdDone_Click();
+            driven = dialog->isHidden();
+            if (!driven) {
+                dialog->reject();
+            }
+        });
+        trigger("mnuAnaCluster");
+        ASSERT_TRUE(driven);
+    }
+    platform::TreeViewModel& nodes() { return frame->ActiveChild()->TreeView1()->Nodes(); }
+
+    platform::rt::RandomSource rng{17};
+    shell::TreeCommands* commands = nullptr;
+};
+
+// Show subtree of the root draws every leaf as typed, before and after the
+// tree is re-rooted at a leaf; the window's Newick copy, its tree file and
+// its re-rooted text give Biopython the same names.
+TEST_F(TreeTextRoad, LabelsWithTreeCharactersAreDrawnAndWrittenAsTyped)
+{
+    clusterTheLabels();
+    ASSERT_EQ(nodes().Count(), 2 * static_cast<std::int32_t>(kAwkwardLabels.size()) - 1);  // "Root" and below
+    boxes.clear();
+    nodes().setSelected(1, true);
+    trigger("mnuTreeShowSubTree");
+    trees::NAryForm& form = commands->naryForm();
+    ASSERT_TRUE(form.isVisible());
+    EXPECT_TRUE(boxes.calls().empty()) << boxes.last().text;
+    EXPECT_EQ(sorted(form.model().LeafNames()), sorted(kAwkwardLabels));
+    for (const std::string& label : kAwkwardLabels) {
+        EXPECT_EQ(drawnTexts(form)[label], 1) << label;
+    }
+    EXPECT_NE(form.model().NHText().find("'O''Brien x':"), std::string::npos) << form.model().NHText();
+
+    form.action("TreeCopyNH")->trigger();
+    const auto copied = m_dir.file("copied.nwk");
+    testsupport::writeFile(copied, QGuiApplication::clipboard()->text().toStdString());
+    const auto saved = m_dir.file("labels.DND");
+    boxes.choose(saved.string());
+    form.action("TreeSave")->trigger();
+
+    form.action("TreeReRoot")->trigger();
+    for (std::int32_t i = 1; i <= form.model().LabelCount(); ++i) {
+        if (trees::NAryNode* n = form.model().NodeOfLabel(i); n->IsLeaf() && n->Box().Caption == "O'Brien x") {
+            form.NodeLabel_Click(*n);
+            break;
+        }
+    }
+    EXPECT_EQ(form.model().LeafNames().front(), "O'Brien x");
+    for (const std::string& label : kAwkwardLabels) {
+        EXPECT_EQ(drawnTexts(form)[label], 1) << label;
+    }
+    const auto reRooted = m_dir.file("rerooted.nwk");
+    testsupport::writeFile(reRooted, form.model().NHText());
+    EXPECT_TRUE(reported.empty()) << reported.front();
+    form.close();
+
+    if (std::system("/usr/bin/python3 -c 'import Bio.Phylo' > /dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Biopython is not importable by /usr/bin/python3 (scripts/bootstrap --test installs it)";
+    }
+    for (const auto& file : {copied, saved, reRooted}) {
+        EXPECT_EQ(sorted(biopythonLeaves(file)), sorted(kAwkwardLabels)) << testsupport::readFile(file);
+    }
+    EXPECT_EQ(biopythonLeaves(reRooted).front(), "O'Brien x");
+}
+
+// A tree text the reader refuses (here "(A:1,:2);", of a leaf without a
+// name) is told in its box, and no drawing window opens, modal or not.
+TEST_F(TreeTextRoad, ATreeTextTheReaderRefusesOpensNoWindow)
+{
+    auto root = node("", 0, false);
+    root->addChild(node("A", 1, true));
+    root->addChild(node("", 2, true));
+    frame->NewDocument()->MyRootNode(std::move(root));
+    trees::NAryForm& form = commands->naryForm();
+    bool waited = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QApplication::activeModalWidget() == &form) {
+            waited = true;
+            form.close();
+        }
+    });
+    watch.start(0);
+    for (const bool modal : {false, true}) {
+        SCOPED_TRACE(modal ? "modal" : "kept open");
+        commands->setModalDrawing(modal);
+        boxes.clear();
+        nodes().setSelected(1, true);
+        trigger("mnuTreeShowSubTree");
+        ASSERT_EQ(boxes.calls().size(), 1u);
+        EXPECT_EQ(boxes.last().text, trees::NAryForm::TreeTextRefusal("Character 6: a leaf has no name."));
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_FALSE(waited);
+        EXPECT_EQ(form.model().RootNode(), nullptr);
+        EXPECT_EQ(frame->ActiveChild()->ProgressBar1()->value(), 0);
+    }
+    EXPECT_TRUE(reported.empty());
+
+    // The next sound tree draws as ever.
+    commands->setModalDrawing(false);
+    frame->NewDocument()->MyRootNode(sample());
+    nodes().setSelected(1, true);
+    trigger("mnuTreeShowSubTree");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.model().LeafNames(), (std::vector<std::string>{"A", "B", "C"}));
+    form.close();
 }
 
 } // namespace

@@ -111,6 +111,9 @@ TEST(NewickCheck, BadTreeTextGivesNumberedErrorWithClearDescription)
         {"name before group", "(a(b,c));", "\"(\" follows a name"},
         {"leaf length too large", "(a:1e400,b);", "\"1e400\" is too large"},
         {"group length too large", "((a,b):-2e308,c);", "\"-2e308\" is too large"},
+        {"quote left open", "(a,'b''c);", "Character 4: the quoted name that begins here has no closing quote."},
+        {"name after quote", "('ab' 'c',d);", "Character 7: a name goes on after its closing quote"},
+        {"empty quoted name", "(A,B,(C,'')x);", "Character 9: a leaf has no name."},
     };
     for (const Row& row : rows) {
         try {

@@ -387,7 +387,7 @@ void NAryForm::rebuild(TreeKind kind)
     draw(TreeView::Phenogram, true);
 }
 
-void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
+bool NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
     numeric::detail::setMinimum(progress, 0);
     numeric::detail::setMaximum(progress, 3);
@@ -397,9 +397,16 @@ void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1B
     // tree is fitted to it, also when it has not been shown yet.
     layout()->activate();
     const bool first = !m_model.Initialised();
+    bool built = false;
     {
         const platform::ScopedRefusalTeller refusals(&tellTreeTextRefusal);
-        m_model.PlotTree(type, treeStr, rootNum1Based);
+        built = m_model.PlotTree(type, treeStr, rootNum1Based);
+    }
+    if (!built) {
+        // The refusal has been told; no window opens on a tree that is not there.
+        m_canvas->setDrawing(DrawList{}, surfaceWidthTwips());
+        numeric::detail::setValue(progress, 0);
+        return false;
     }
     numeric::detail::setValue(progress, 1);
     if (!first) {
@@ -414,11 +421,14 @@ void NAryForm::plot(int type, const std::string& treeStr, std::int32_t rootNum1B
         draw(TreeView::Phenogram, true, progress);
     }
     show();
+    return true;
 }
 
 void NAryForm::PlotTree(int type, std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress)
 {
-    plot(type, treeStr, rootNum1Based, progress);
+    if (!plot(type, treeStr, rootNum1Based, progress)) {
+        return;
+    }
     numeric::detail::setValue(progress, 0);  // drawn: the count is done while the window is open
     hide();
     exec();

@@ -91,8 +91,10 @@ public:
     // The same without waiting: the window is shown and stays open. Into a
     // window that has not been closed since its last tree, both store the
     // text and show an empty surface: the tree is built again only after
-    // the window closes (its close button, Exit or Escape).
-    void plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
+    // the window closes (its close button, Exit or Escape). A text the reader
+    // refuses is told in its box and opens no window (PlotTree returns at
+    // once); plot then returns false, else true.
+    bool plot(int type, const std::string& treeStr, std::int32_t rootNum1Based, numeric::Progress* progress = nullptr);
 
     [[nodiscard]] NAryFormModel& model() noexcept { return m_model; }
     [[nodiscard]] TreeCanvas* Picture1() const noexcept { return m_canvas; }

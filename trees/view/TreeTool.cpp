@@ -182,7 +182,7 @@ void TreeTool::OutTreeBranchlen(std::int32_t node, std::string& text) const
             text += ',';
         }
         if (v.Children(child) == 0) {
-            text += v.Text(child);
+            text += Newick::QuoteName(v.Text(child));
             length(child);
         } else {
             text += '(';

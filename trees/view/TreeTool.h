@@ -77,7 +77,8 @@ public:
     // lengths, without ";": "(" child {"," child} ")", each child its text
     // (leaf) or group, then ":" and its tag rounded to five decimals in the
     // shortest plain form ("0.5", "2", an empty tag "0"). A leaf gives "()".
-    // Texts are written as they are shown.
+    // Texts are written as they are shown, quoted where tree text needs it
+    // (Newick::QuoteName: "IL2 (human)" is written 'IL2 (human)').
     void OutTreeBranchlen(std::int32_t node, std::string& text) const;
     // Adds the number of leaves below the node (0 for a leaf).
     void GetTipsBelowNode(std::int32_t node, std::int32_t& count) const;

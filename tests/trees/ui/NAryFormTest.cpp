@@ -237,7 +237,8 @@ TEST_F(NAryFormTest, ABadTreeOfThousandsOfLeavesIsRefusedWithWhatIsWrong)
 }
 
 // A tree text the reader refuses, given to the window or rebuilt from by a
-// command, is told in one plain box with the reader's reason, not reported.
+// command, is told in one plain box with the reader's reason, not reported;
+// given to the window, it opens no window.
 TEST_F(NAryFormTest, ATreeTextTheReaderRefusesIsToldWithItsReason)
 {
     struct Row {
@@ -249,7 +250,9 @@ TEST_F(NAryFormTest, ATreeTextTheReaderRefusesIsToldWithItsReason)
     };
     for (const Row& r : rows) {
         form.close();
-        form.plot(0, "();", 1);
+        EXPECT_FALSE(form.plot(0, "();", 1));
+        EXPECT_FALSE(form.isVisible()) << r.reason;
+        EXPECT_EQ(form.model().RootNode(), nullptr) << r.reason;
         if (r.command != nullptr) {
             boxes.clear();
             trigger(r.command);
