@@ -53,7 +53,7 @@ std::string stripEquals(std::string_view f)
 
 } // namespace
 
-Workbook::Workbook()
+Workbook::Workbook() : m_graph(std::make_unique<detail::FormulaGraph>())
 {
     auto sheet = std::make_unique<SheetData>();
     sheet->name = "Sheet1";
@@ -345,26 +345,24 @@ void Workbook::calculateIfAutomatic() const
 
 void Workbook::ensureCalculated() const
 {
-    if (!m_dirty)
+    auto& sheets = const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets);
+    if (m_dirty) {
+        m_dirty = false;
+        m_changedCells.clear();
+        m_graph->recalculateAll(sheets, m_names);
         return;
-    m_dirty = false;
-    // The mirror is rebuilt from scratch; only worth it when a formula exists.
-    bool anyFormula = false;
-    for (const auto& s : m_sheets) {
-        for (const auto& row : s->rows) {
-            for (const auto& c : row)
-                if (c.isFormula()) {
-                    anyFormula = true;
-                    break;
-                }
-            if (anyFormula)
-                break;
-        }
-        if (anyFormula)
-            break;
     }
-    if (anyFormula)
-        detail::recalculate(const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets), m_names);
+    if (m_changedCells.empty())
+        return;
+    const std::vector<detail::CellKey> changed = std::move(m_changedCells);
+    m_changedCells.clear();
+    m_graph->recalculateChanged(sheets, changed);
+}
+
+void Workbook::cellChanged(std::int32_t sheet, std::int32_t row, std::int32_t col)
+{
+    if (!m_dirty)
+        m_changedCells.push_back(detail::CellKey{sheet - 1, col, row});
 }
 
 Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const
@@ -407,7 +405,7 @@ void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t c
     } else {
         s.at(row, col).setValue(value);
     }
-    m_dirty = true;
+    cellChanged(sheet, row, col);
     touch();
 }
 
@@ -422,7 +420,7 @@ void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t
         return;
     }
     s.at(row, col).setFormula(text);
-    m_dirty = true;
+    cellChanged(sheet, row, col);
     touch();
 }
 
@@ -452,8 +450,8 @@ void Workbook::calculateEntered(std::int32_t sheet, std::int32_t row, std::int32
     if (!c || !c->isFormula())
         return;
     // The other formulas keep their results, so the book stays due for a
-    // recalculation (m_dirty is left as it is).
-    detail::recalculate(m_sheets, m_names, c);
+    // recalculation of what changed.
+    detail::calculateOne(m_sheets, m_names, sheet - 1, row, col);
     if (m_onChange)
         m_onChange();
 }
@@ -467,11 +465,14 @@ void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
     for (std::int32_t r = range.firstRow; r <= lastRow; ++r) {
         auto& row = s.rows[static_cast<std::size_t>(r - 1)];
         const std::int32_t lastCol = std::min(range.lastCol, static_cast<std::int32_t>(row.size()));
-        for (std::int32_t c = range.firstCol; c <= lastCol; ++c)
-            row[static_cast<std::size_t>(c - 1)].clear();
+        for (std::int32_t c = range.firstCol; c <= lastCol; ++c) {
+            detail::Cell& cell = row[static_cast<std::size_t>(c - 1)];
+            if (!cell.isEmpty())
+                cellChanged(sheet, r, c);
+            cell.clear();
+        }
     }
     s.trimAll();
-    m_dirty = true;
     touch();
 }
 

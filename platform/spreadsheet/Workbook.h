@@ -53,6 +53,8 @@ namespace spreadsheet {
 
 namespace detail {
 struct SheetData;
+class FormulaGraph;
+struct CellKey;
 }
 
 // Type of a cell as the program tests it: 0 empty, 1 number, 2 text,
@@ -521,6 +523,9 @@ private:
     void calculateIfAutomatic() const;
     // Under manual recalculation: computes the formula of this cell alone.
     void calculateEntered(std::int32_t sheet, std::int32_t row, std::int32_t col);
+    // A constant or formula of the cell was set or cleared: what depends on
+    // it is computed when next due (everything, once the whole book is).
+    void cellChanged(std::int32_t sheet, std::int32_t row, std::int32_t col);
     void checkSheet(std::int32_t sheet, const char* source) const;
     void touch();
     std::string defaultSheetName() const;
@@ -549,7 +554,9 @@ private:
     WorkbookOptions m_options;
     std::vector<DefinedName> m_names;
     std::int32_t m_mode = 0;
-    mutable bool m_dirty = false;
+    mutable bool m_dirty = false;  // everything is due
+    mutable std::unique_ptr<detail::FormulaGraph> m_graph;
+    mutable std::vector<detail::CellKey> m_changedCells;  // due since the last calculation
 };
 
 } // namespace spreadsheet
