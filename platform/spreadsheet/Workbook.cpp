@@ -5,6 +5,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/FormulaParser.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -436,8 +437,29 @@ void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t c
         setCellValue(sheet, row, col, parseEntry(text));
 }
 
+namespace {
+
+// Refuses a formula that nests too deep or runs too long to be computed.
+void checkFormulaSize(std::string_view formula, const char* source)
+{
+    const detail::FormulaParseResult parsed = detail::parseFormula(stripEquals(formula));
+    if (parsed.tooLarge)
+        throw platform::Error(platform::err::InvalidCall, source,
+                              std::string(Workbook::kFormulaTooLarge) + parsed.problem +
+                                  " Split it over several cells or names.");
+}
+
+} // namespace
+
+bool Workbook::isFormulaRefusal(const platform::Error& e)
+{
+    return e.number() == platform::err::InvalidCall && e.description().starts_with(kFormulaTooLarge);
+}
+
 void Workbook::enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
 {
+    if (text.size() > 1 && text.front() == '=' && !isTextFormat(sheetFormat(sheet).format(row, col).numberFormat))
+        checkFormulaSize(text, "enterCell");
     setCellEntry(sheet, row, col, text);
     calculateEntered(sheet, row, col);
 }
@@ -535,6 +557,7 @@ void Workbook::setText(std::string_view text)
 
 void Workbook::setFormula(std::string_view formula)
 {
+    checkFormulaSize(formula, "Formula");
     setCellFormula(m_active, active().activeRow, active().activeCol, formula);
     calculateEntered(m_active, active().activeRow, active().activeCol);
 }

@@ -1,0 +1,275 @@
+// The evaluator's rules, one minimal case each, with the values LibreOffice
+// Calc 7.4 gives for the same formulas over the same block; bad and huge
+// formulas typed into a cell; and recalculation after edits.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/platform/spreadsheet/ValuePrinter.h"
+
+#include "platform/errors/Error.h"
+#include "platform/spreadsheet/FormulaEval.h"
+#include "platform/spreadsheet/Workbook.h"
+#include "tests/support/ErrorAssert.h"
+
+namespace {
+
+using spreadsheet::CellError;
+using spreadsheet::Value;
+using spreadsheet::Workbook;
+
+// Column A: 2, 4, 9, "abc", empty, TRUE, FALSE, =1/0, the text "12" in a
+// Text cell, "B", 0, -1.5, " 7 ", 0.001, "a", 100.
+Workbook dataBlock()
+{
+    Workbook wb;
+    const char* entries[] = {"2", "4", "9", "abc", "", "TRUE", "FALSE", "=1/0", nullptr, "B", "0", "-1.5", " 7 ",
+                             "0.001", "a", "100"};
+    for (int r = 1; r <= 16; ++r)
+        if (entries[r - 1] != nullptr)
+            wb.enterCell(1, r, 1, entries[r - 1]);
+    wb.setSelection(9, 1, 9, 1);
+    wb.setNumberFormat("@");
+    wb.enterCell(1, 9, 1, "12");
+    wb.setCellValue(1, 13, 1, Value(" 7 "));
+    return wb;
+}
+
+Value err(CellError e)
+{
+    return Value::error(e);
+}
+
+TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
+{
+    struct Row {
+        const char* rule;
+        const char* formula;
+        Value expected;
+    };
+    const Value yes = Value::logical(true);
+    const Value no = Value::logical(false);
+    const Row rows[] = {
+        {"exponent", "=3E2", Value(300)},
+        {"negative exponent", "=1E-5", Value(1e-5)},
+        {"signed exponent", "=1.5E+3", Value(1500)},
+        {"exponent in a product", "=2.5E-3*2", Value(0.005)},
+        {"leading point", "=.5", Value(0.5)},
+        {"exponent then divisions", "=1E3/10/10", Value(10)},
+        {"two minus signs", "=--3", Value(3)},
+        {"plus and minus", "=+-1", Value(-1)},
+        {"three signs", "=-+-2", Value(2)},
+        {"number text times", "=A9*3", Value(36)},
+        {"other text times", "=A4*3", err(CellError::Value)},
+        {"divided by number text", "=3/A9", Value(0.25)},
+        {"number text plus", "=A9+3", Value(15)},
+        {"typed number text", "=\"7\"*3", Value(21)},
+        {"number text as IF's condition", "=IF(A9,1,2)", Value(1)},
+        {"other text as IF's condition", "=IF(A4,1,2)", err(CellError::Value)},
+        {"sign of number text", "=-A9", Value(-12)},
+        {"INT of number text", "=INT(A9)", Value(12)},
+        {"empty text is no number", "=\"\"+1", err(CellError::Value)},
+        {"blanks around a number text", "=A13+1", Value(8)},
+        {"an error cell passes on", "=A8+3", err(CellError::Div0)},
+        {"an error beside a comparison", "=A8=1", err(CellError::Div0)},
+        {"the leftmost failure wins", "=A4+A8", err(CellError::Value)},
+        {"an error after a text", "=A4&A8", err(CellError::Div0)},
+        {"too large a power", "=1/(6^16773)", err(CellError::Num)},
+        {"no root compared", "=(-1)^0.5>0", err(CellError::Num)},
+        {"no root measured", "=LEN((-1)^0.5)", err(CellError::Num)},
+        {"no root as a condition", "=IF((-1)^0.5,1,2)", err(CellError::Num)},
+        {"odd root of a negative", "=(-8)^(1/3)", Value(-2)},
+        {"zero to the zero", "=0^0", Value(1)},
+        {"empty equals empty text", "=A5=\"\"", yes},
+        {"empty equals zero", "=A5=0", yes},
+        {"texts alphabetically", "=\"B\"<\"a\"", no},
+        {"texts alphabetically, case aside", "=\"abc\"<\"ABD\"", yes},
+        {"lower case first", "=\"a\"<\"A\"", yes},
+        {"equal texts spelled alike", "=\"abc\"=\"ABC\"", no},
+        {"numbers before texts", "=1<\"a\"", yes},
+        {"cells of texts", "=A10<A15", no},
+        {"nearly equal numbers", "=0.1+0.2=0.3", yes},
+        {"a difference that cancels", "=0.1+0.2-0.3", Value(0)},
+        {"COUNTA of an error cell", "=COUNTA(A8)", Value(1)},
+        {"COUNTA of a block", "=COUNTA(A1:A16)", Value(15)},
+        {"COUNTA of a text", "=COUNTA(\"abc\")", Value(1)},
+        {"COUNTA of a whole column", "=COUNTA(A:A)", Value(15)},
+        {"COUNTA of an empty cell", "=COUNTA(A5)", Value(0)},
+        {"SUM of a computed text", "=SUM(\"7\"&\"\")", err(CellError::Value)},
+        {"SUM of a typed text", "=SUM(\"7\")", err(CellError::Value)},
+        {"SUM of a block with logicals", "=SUM(A1:A7)", Value(16)},
+        {"SUM of a block with an error", "=SUM(A1:A11)", err(CellError::Div0)},
+        {"SUM of a text cell", "=SUM(A9)", Value(0)},
+        {"AVERAGE of no number", "=AVERAGE(A4)", err(CellError::Div0)},
+        {"MAX of no number", "=MAX(A4)", Value(0)},
+        {"MIN of a block and a cell", "=MIN(A1:A7,A12)", Value(-1.5)},
+        {"AVERAGE with a logical", "=AVERAGE(A1:A3,A6)", Value(4)},
+        {"IF of two, true", "=IF(1,2)", Value(2)},
+        {"IF of two, false", "=IF(0,2)", no},
+        {"IF computes the branch taken only", "=IF(A4=\"abc\",1,1/0)", Value(1)},
+        {"SUM of nothing", "=SUM()", Value(0)},
+        {"negative zero of a cell", "=-A11", Value(0)},
+        {"negative zero measured", "=LEN(-A11)", Value(1)},
+        {"negative zero of a product", "=0*-1", Value(0)},
+        {"a logical cell", "=A6", yes},
+        {"a logical cell as text", "=A6&\"\"", Value("TRUE")},
+        {"an error cell joined", "=A8&\"x\"", err(CellError::Div0)},
+        {"numbers joined as shown", "=CONCATENATE(A14,A6,A4)", Value("0.001TRUEabc")},
+        {"LEFT of a product", "=LEFT(A9*2,1)", Value("2")},
+        {"normalising a column", "=A14*1E3", Value(1)},
+        {"dividing by an absolute cell", "=A16/$A$16", Value(1)},
+        {"powers left to right", "=A1^A2^0.5", Value(4)},
+        {"logicals added", "=A7+A6", Value(1)},
+        {"an unknown function", "=SQRT(4)", err(CellError::Name)},
+        {"a percent sign", "=A1%", err(CellError::Name)},
+    };
+    Workbook wb = dataBlock();
+    std::int32_t row = 1;
+    for (const Row& r : rows) {
+        wb.enterCell(1, row, 3, r.formula);
+        const Value got = wb.cellValue(1, row, 3);
+        if (r.expected.isNumber() && got.isNumber()) {
+            EXPECT_NEAR(got.number(), r.expected.number(), 1e-12 * std::max(1.0, std::abs(r.expected.number())))
+                << r.rule << ": " << r.formula;
+        } else {
+            EXPECT_EQ(got, r.expected) << r.rule << ": " << r.formula;
+        }
+        if (r.expected == Value(0)) {
+            EXPECT_EQ(got.displayText(), "0") << r.rule << ": no -0 shown";
+        }
+        ++row;
+    }
+}
+
+TEST(FormulaRules, TextsOrderAlphabetically)
+{
+    struct Row {
+        const char* a;
+        const char* b;
+        int order;
+    };
+    const Row rows[] = {
+        {"a", "b", -1}, {"a", "B", -1}, {"Z", "a", 1}, {"a", "A", -1}, {"abc", "abcd", -1}, {"10", "9", -1},
+        {"1", "a", -1}, {"a_", "a1", -1}, {" ", "a", -1}, {"\xC3\xA9", "f", -1}, {"e", "\xC3\xA9", -1},
+        {"same", "same", 0},
+    };
+    for (const Row& r : rows) {
+        const int got = spreadsheet::detail::compareTexts(r.a, r.b);
+        EXPECT_EQ((got > 0) - (got < 0), r.order) << r.a << " vs " << r.b;
+        const int back = spreadsheet::detail::compareTexts(r.b, r.a);
+        EXPECT_EQ((back > 0) - (back < 0), -r.order) << r.b << " vs " << r.a;
+    }
+}
+
+// Texts that once crashed or froze the program, typed as a user types them.
+TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
+{
+    std::string plusChain = "=1";
+    std::string joinChain = "=A1";
+    for (int i = 1; i < 8000; ++i)
+        plusChain += "+1";
+    for (int i = 1; i < 10000; ++i)
+        joinChain += "&A1";
+    const std::string deep = "=" + std::string(10000, '(') + "1" + std::string(10000, ')');
+    std::string deepButFine = "=" + std::string(500, '(') + "1" + std::string(500, ')');
+    std::string manySigns = "=" + std::string(10001, '-') + "2";
+    struct Row {
+        const char* what;
+        std::string entry;
+        Value expected;
+    };
+    const Row rows[] = {
+        {"8,000 terms of +", plusChain, Value(8000)},
+        {"10,000 terms of &", joinChain, Value(std::string(10000, '2'))},
+        {"500 nested brackets", deepButFine, Value(1)},
+        {"10,001 signs", manySigns, Value(-2)},
+        {"a lone $", "=1+$+1", err(CellError::Name)},
+        {"a quote at the end", "=A1'", err(CellError::Name)},
+        {"a ! at the end", "=A1!", err(CellError::Name)},
+        {"a range to a row", "=A8:2", err(CellError::Name)},
+        {"a column to a row", "=M:1", err(CellError::Name)},
+        {"a range to a row past the sheet", "=A16384:1", err(CellError::Name)},
+        {"an open text", "=\"abc", err(CellError::Name)},
+        {"an open bracket", "=SUM(1,2", err(CellError::Name)},
+        {"an open sheet quote", "='Sheet1", err(CellError::Name)},
+        {"an operator at the end", "=1+", err(CellError::Name)},
+        {"a half error value", "=#REF", err(CellError::Name)},
+        {"a half exponent", "=1E+", err(CellError::Name)},
+        {"an unknown sheet", "=Nowhere!A1", err(CellError::Ref)},
+        {"a reference made #REF!", "=#REF!+1", err(CellError::Ref)},
+    };
+    Workbook wb;
+    wb.setCellValue(1, 1, 1, Value(2));
+    std::int32_t row = 1;
+    for (const Row& r : rows) {
+        wb.enterCell(1, row, 2, r.entry);
+        EXPECT_EQ(wb.cellValue(1, row, 2), r.expected) << r.what;
+        ++row;
+    }
+
+    // Too deep to compute: refused in words, the cell kept as it was.
+    wb.enterCell(1, 30, 2, "5");
+    std::string description;
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.enterCell(1, 30, 2, deep); }, nullptr, &description), 5);
+    EXPECT_TRUE(description.starts_with(Workbook::kFormulaTooLarge)) << description;
+    EXPECT_NE(description.find("1000 levels"), std::string::npos) << description;
+    EXPECT_EQ(wb.cellValue(1, 30, 2), Value(5));
+    wb.setSelection(30, 2, 30, 2);
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.setFormula(deep.substr(1)); }), 5);
+    const std::string tooLong = "=" + std::string(200000, '1');
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.enterCell(1, 30, 2, tooLong); }), 5);
+    EXPECT_EQ(wb.cellValue(1, 30, 2), Value(5));
+    // Set another way, as a file sets it, it shows an error value.
+    wb.setCellFormula(1, 31, 2, deep);
+    EXPECT_EQ(wb.cellValue(1, 31, 2), err(CellError::Name));
+}
+
+TEST(FormulaRules, EditsRecomputeWhatDependsOnThem)
+{
+    Workbook wb;
+    // A chain far longer than any recursion could follow.
+    constexpr int kChain = 16000;
+    wb.setCellValue(1, 1, 1, Value(1));
+    for (int r = 2; r <= kChain; ++r)
+        wb.setCellFormula(1, r, 1, "A" + std::to_string(r - 1) + "+1");
+    wb.setCellFormula(1, 1, 2, "SUM(A:A)");
+    wb.setCellFormula(1, 2, 2, "B1*2");
+    EXPECT_EQ(wb.cellValue(1, kChain, 1), Value(kChain));
+    wb.setCellValue(1, 1, 1, Value(11));
+    EXPECT_EQ(wb.cellValue(1, kChain, 1), Value(kChain + 10));
+    const double sum = static_cast<double>(kChain) * (kChain + 1) / 2 + 10.0 * kChain;
+    EXPECT_EQ(wb.cellValue(1, 1, 2), Value(sum));
+    EXPECT_EQ(wb.cellValue(1, 2, 2), Value(2 * sum));
+
+    // A circle shows #REF!, passed on to its users; broken, all compute again.
+    wb.setCellFormula(1, 1, 4, "D3+1");
+    wb.setCellFormula(1, 2, 4, "D1*2");
+    wb.setCellFormula(1, 3, 4, "D2");
+    wb.setCellFormula(1, 4, 4, "D3&\"!\"");
+    wb.setCellFormula(1, 5, 4, "SUM(D5:D6)");  // reads itself
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_EQ(wb.cellValue(1, r, 4), err(CellError::Ref)) << r;
+    EXPECT_EQ(wb.cellValue(1, 4, 4), err(CellError::Ref));
+    EXPECT_EQ(wb.cellValue(1, 5, 4), err(CellError::Ref));
+    wb.setCellValue(1, 3, 4, Value(5));
+    EXPECT_EQ(wb.cellValue(1, 1, 4), Value(6));
+    EXPECT_EQ(wb.cellValue(1, 2, 4), Value(12));
+    EXPECT_EQ(wb.cellValue(1, 4, 4), Value("5!"));
+
+    // A formula that becomes a constant, and cleared cells, tell their users.
+    wb.setCellFormula(1, 1, 5, "D1*10");
+    wb.setCellFormula(1, 2, 5, "E1+1");
+    EXPECT_EQ(wb.cellValue(1, 2, 5), Value(61));
+    wb.setCellValue(1, 1, 5, Value(1));
+    EXPECT_EQ(wb.cellValue(1, 2, 5), Value(2));
+    wb.clearRange(1, spreadsheet::RangeRef{1, 5, 1, 5});
+    EXPECT_EQ(wb.cellValue(1, 2, 5), Value(1));
+    wb.setCellFormula(1, 1, 5, "Sheet2!A1");
+    EXPECT_EQ(wb.cellValue(1, 2, 5), err(CellError::Ref)) << "no such sheet yet";
+    wb.setNumSheets(2);
+    wb.setCellValue(2, 1, 1, Value(41));
+    EXPECT_EQ(wb.cellValue(1, 2, 5), Value(42)) << "a new sheet, then a cell on it";
+}
+
+} // namespace
