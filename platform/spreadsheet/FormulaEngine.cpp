@@ -10,16 +10,28 @@ namespace spreadsheet::detail {
 
 namespace {
 
-// The blocks of the dependency index: 128 rows by 8 columns.
-constexpr std::int32_t kBucketRows = 128;
-constexpr std::int32_t kBucketCols = 8;
+// The blocks of the dependency index: small areas are filed under each
+// block of 16 rows by 8 columns they touch, large ones (more than 64 such
+// blocks) under blocks of 1,024 rows by 64 columns.
+constexpr std::int32_t kFineRows = 16;
+constexpr std::int32_t kFineCols = 8;
+constexpr std::int32_t kCoarseRows = 1024;
+constexpr std::int32_t kCoarseCols = 64;
+constexpr std::int64_t kMostFineBlocks = 64;
 // More cells changed at once than this are computed as a whole.
 constexpr std::size_t kMostChangesApart = 20000;
 
-std::uint64_t bucketKey(std::int32_t sheet, std::int32_t rowBucket, std::int32_t colBucket) noexcept
+std::uint64_t bucketKey(bool coarse, std::int32_t sheet, std::int32_t rowBucket, std::int32_t colBucket) noexcept
 {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(sheet)) << 32) |
+    return (coarse ? 1ULL << 62 : 0ULL) | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(sheet)) << 32) |
            (static_cast<std::uint64_t>(rowBucket) << 16) | static_cast<std::uint64_t>(colBucket);
+}
+
+bool isLarge(const CellArea& a) noexcept
+{
+    const std::int64_t rows = (a.row2 - 1) / kFineRows - (a.row1 - 1) / kFineRows + 1;
+    const std::int64_t cols = (a.col2 - 1) / kFineCols - (a.col1 - 1) / kFineCols + 1;
+    return rows * cols > kMostFineBlocks;
 }
 
 Cell* cellAt(std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key)
@@ -57,9 +69,12 @@ std::size_t FormulaGraph::size() const noexcept
 template <typename Visit>
 void FormulaGraph::forEachBucket(const CellArea& a, Visit&& visit) const
 {
-    for (std::int32_t rb = (a.row1 - 1) / kBucketRows; rb <= (a.row2 - 1) / kBucketRows; ++rb)
-        for (std::int32_t cb = (a.col1 - 1) / kBucketCols; cb <= (a.col2 - 1) / kBucketCols; ++cb)
-            visit(bucketKey(a.sheet, rb, cb));
+    const bool coarse = isLarge(a);
+    const std::int32_t rows = coarse ? kCoarseRows : kFineRows;
+    const std::int32_t cols = coarse ? kCoarseCols : kFineCols;
+    for (std::int32_t rb = (a.row1 - 1) / rows; rb <= (a.row2 - 1) / rows; ++rb)
+        for (std::int32_t cb = (a.col1 - 1) / cols; cb <= (a.col2 - 1) / cols; ++cb)
+            visit(bucketKey(coarse, a.sheet, rb, cb));
 }
 
 void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key,
@@ -83,6 +98,14 @@ void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets
         formulaAreas(*n.formula, sheets, m_names, key.sheet, n.areas, n.callsNow);
     for (std::uint32_t i = 0; i < n.areas.size(); ++i)
         forEachBucket(n.areas[i], [&](std::uint64_t b) { m_buckets[b].emplace_back(id, i); });
+    if (m_rowSpans.size() <= static_cast<std::size_t>(key.sheet))
+        m_rowSpans.resize(static_cast<std::size_t>(key.sheet) + 1);
+    auto& spans = m_rowSpans[static_cast<std::size_t>(key.sheet)];
+    if (spans.size() < static_cast<std::size_t>(key.row))
+        spans.resize(static_cast<std::size_t>(key.row), {std::int16_t{kMaxCols + 1}, std::int16_t{0}});
+    auto& span = spans[static_cast<std::size_t>(key.row - 1)];
+    span.first = std::min<std::int16_t>(span.first, static_cast<std::int16_t>(key.col));
+    span.second = std::max<std::int16_t>(span.second, static_cast<std::int16_t>(key.col));
     if (n.callsNow)
         m_volatile.push_back(id);
     m_index[key] = id;
@@ -116,17 +139,26 @@ void FormulaGraph::forEachFormulaIn(const std::vector<std::unique_ptr<SheetData>
 {
     if (a.sheet < 0 || static_cast<std::size_t>(a.sheet) >= sheets.size())
         return;
+    if (static_cast<std::size_t>(a.sheet) >= m_rowSpans.size())
+        return;  // no formula on that sheet
+    const auto& spans = m_rowSpans[static_cast<std::size_t>(a.sheet)];
     const SheetData& s = *sheets[static_cast<std::size_t>(a.sheet)];
-    const auto lastRow = std::min<std::int64_t>(a.row2, static_cast<std::int64_t>(s.rows.size()));
+    const auto lastRow = std::min<std::int64_t>(
+        a.row2, static_cast<std::int64_t>(std::min(s.rows.size(), spans.size())));
     if (lastRow < a.row1)
         return;
     const std::int64_t cells = (lastRow - a.row1 + 1) * (a.col2 - a.col1 + 1);
     if (cells <= 32 * (a.col2 - a.col1 + 1) || cells <= 4096) {
-        // A small area: its cells, read directly.
+        // A small area: its rows' formula columns, read directly.
         for (std::int64_t r = a.row1; r <= lastRow; ++r) {
+            const auto& span = spans[static_cast<std::size_t>(r - 1)];
+            const std::int64_t firstCol = std::max<std::int64_t>(a.col1, span.first);
+            if (firstCol > std::min<std::int64_t>(a.col2, span.second))
+                continue;
             const auto& line = s.rows[static_cast<std::size_t>(r - 1)];
-            const auto lastCol = std::min<std::int64_t>(a.col2, static_cast<std::int64_t>(line.size()));
-            for (std::int64_t c = a.col1; c <= lastCol; ++c) {
+            const auto lastCol =
+                std::min<std::int64_t>({a.col2, span.second, static_cast<std::int64_t>(line.size())});
+            for (std::int64_t c = firstCol; c <= lastCol; ++c) {
                 if (!line[static_cast<std::size_t>(c - 1)].isFormula())
                     continue;
                 const auto it = m_index.find(CellKey{a.sheet, static_cast<std::int32_t>(c), static_cast<std::int32_t>(r)});
@@ -151,6 +183,7 @@ void FormulaGraph::readAll(const std::vector<std::unique_ptr<SheetData>>& sheets
     m_index.clear();
     m_buckets.clear();
     m_volatile.clear();
+    m_rowSpans.clear();
     for (std::size_t si = 0; si < sheets.size(); ++si) {
         const SheetData& s = *sheets[si];
         for (std::size_t r = 0; r < s.rows.size(); ++r) {
@@ -184,7 +217,8 @@ void FormulaGraph::recalculateAll(std::vector<std::unique_ptr<SheetData>>& sheet
     computeAll(sheets);
 }
 
-void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<CellKey>& changed)
+void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<CellKey>& changed,
+                                      bool everything)
 {
     if (changed.size() > kMostChangesApart) {
         // Cheaper to read every formula again; the names stay as they were read.
@@ -201,6 +235,10 @@ void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& s
             removeNode(it->second);
         if (isFormula && m_index.find(key) == m_index.end())
             addNode(sheets, key, cell->formula());
+    }
+    if (everything) {
+        computeAll(sheets);
+        return;
     }
     // Everything that depends on them, breadth first.
     ++m_epoch;
@@ -225,36 +263,45 @@ void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& s
         mark(id);
     for (std::size_t q = 0; q < queue.size(); ++q) {
         const CellKey x = queue[q];
-        const auto b = m_buckets.find(bucketKey(x.sheet, (x.row - 1) / kBucketRows, (x.col - 1) / kBucketCols));
-        if (b == m_buckets.end())
-            continue;
-        for (const auto& [id, area] : b->second)
-            if (m_nodes[id].markEpoch != m_epoch && m_nodes[id].areas[area].contains(x.sheet, x.row, x.col))
-                mark(id);
+        for (const bool coarse : {false, true}) {
+            const std::int32_t rows = coarse ? kCoarseRows : kFineRows;
+            const std::int32_t cols = coarse ? kCoarseCols : kFineCols;
+            const auto b = m_buckets.find(bucketKey(coarse, x.sheet, (x.row - 1) / rows, (x.col - 1) / cols));
+            if (b == m_buckets.end())
+                continue;
+            for (const auto& [id, area] : b->second)
+                if (m_nodes[id].markEpoch != m_epoch && m_nodes[id].areas[area].contains(x.sheet, x.row, x.col))
+                    mark(id);
+        }
     }
     computeMarked(sheets, marked);
 }
 
 void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked)
 {
+    // The stack of formulas being ordered; the precedents each has still to
+    // visit are kept in one list, a frame's from `next` to `end`, those of
+    // the frames above it after them.
     struct Frame {
         Id id;
-        std::vector<Id> precedents;
-        std::size_t next = 0;
+        std::size_t first;
+        std::size_t next;
+        std::size_t end;
     };
     const std::uint32_t epoch = m_epoch;
     std::vector<Frame> stack;
+    std::vector<Id> pending;
     const auto push = [&](Id id) {
         Node& n = m_nodes[id];
         n.activeEpoch = epoch;
         n.stackAt = stack.size();
-        Frame f{id, {}, 0};
+        const std::size_t first = pending.size();
         for (const CellArea& a : n.areas)
             forEachFormulaIn(sheets, a, [&](Id p) {
                 if (m_nodes[p].markEpoch == epoch && m_nodes[p].doneEpoch != epoch)
-                    f.precedents.push_back(p);
+                    pending.push_back(p);
             });
-        stack.push_back(std::move(f));
+        stack.push_back(Frame{id, first, first, pending.size()});
     };
     for (const Id root : marked) {
         if (m_nodes[root].doneEpoch == epoch)
@@ -262,8 +309,8 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
         push(root);
         while (!stack.empty()) {
             Frame& top = stack.back();
-            if (top.next < top.precedents.size()) {
-                const Id p = top.precedents[top.next++];
+            if (top.next < top.end) {
+                const Id p = pending[top.next++];
                 Node& pn = m_nodes[p];
                 if (pn.doneEpoch == epoch)
                     continue;
@@ -289,6 +336,7 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
             }
             n.doneEpoch = epoch;
             n.activeEpoch = 0;
+            pending.resize(top.first);
             stack.pop_back();
         }
     }

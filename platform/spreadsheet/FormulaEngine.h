@@ -48,10 +48,11 @@ public:
     // Reads every formula and name afresh and computes every formula.
     void recalculateAll(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names);
     // After the listed cells changed (constants or formulas set, changed or
-    // cleared) and nothing else: computes what depends on them. The graph
-    // must have been built by recalculateAll since the last change of
-    // anything but cells.
-    void recalculateChanged(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<CellKey>& changed);
+    // cleared) and nothing else: computes what depends on them, or with
+    // `everything` every formula. The graph must have been built by
+    // recalculateAll since the last change of anything but cells.
+    void recalculateChanged(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<CellKey>& changed,
+                            bool everything = false);
 
     // How many formula cells the graph holds.
     [[nodiscard]] std::size_t size() const noexcept;
@@ -79,6 +80,10 @@ private:
     // For each block of cells, the (node, area) pairs whose area touches it.
     std::unordered_map<std::uint64_t, std::vector<std::pair<Id, std::uint32_t>>> m_buckets;
     std::vector<Id> m_volatile;
+    // For each sheet and row, the first and last column that may hold a
+    // formula (first > last: none), so that areas without formulas are
+    // passed over without reading their cells.
+    std::vector<std::vector<std::pair<std::int16_t, std::int16_t>>> m_rowSpans;
     NameTable m_names;
     std::uint32_t m_epoch = 0;
 };

@@ -89,7 +89,11 @@ double power(double a, double b) noexcept
             return -std::pow(-a, b);
         return std::numeric_limits<double>::quiet_NaN();
     }
-    return std::pow(a, b);
+    const double result = std::pow(a, b);
+    // A power too small to tell from 0 is no more a result than one too large.
+    if (result == 0.0 && a != 0.0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return result;
 }
 
 Value finite(double v)
@@ -143,6 +147,101 @@ bool textOf(const Value& v, std::string& out)
         break;
     }
     return false;
+}
+
+// Compensated summation, its last term held back so that a sum that
+// cancels to within the last bits of that term is 0, as a difference is.
+class CompensatedSum {
+public:
+    void add(double x) noexcept
+    {
+        if (x == 0.0)
+            return;
+        if (m_held == 0.0) {
+            m_held = x;
+            return;
+        }
+        addNow(m_held);
+        m_held = x;
+    }
+    [[nodiscard]] double total() const noexcept
+    {
+        const double sum = m_sum + m_error;
+        if (m_held == 0.0)
+            return sum;
+        if (((m_held < 0.0 && sum > 0.0) || (sum < 0.0 && m_held > 0.0)) && nearlyEqual(m_held, -sum))
+            return 0.0;
+        CompensatedSum last = *this;
+        last.addNow(m_held);
+        return last.m_sum + last.m_error;
+    }
+
+private:
+    void addNow(double x) noexcept
+    {
+        const double t = m_sum + x;
+        m_error += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
+        m_sum = t;
+    }
+    double m_sum = 0;
+    double m_error = 0;
+    double m_held = 0;
+};
+
+// Why an operation failed, and how firmly: when operands fail in different
+// ways, an error value computed inside the formula (or written in it) wins
+// over one read from a cell, and that over a text of the formula that reads
+// as no number.
+struct Fault {
+    CellError error = CellError::Value;
+    int tier = 0;  // 0 none, 1 an error value of the formula, 2 from a cell, 3 a text of the formula
+    explicit operator bool() const noexcept { return tier != 0; }
+};
+
+// A single value and whether a reference brought it.
+struct Scalar {
+    Value value;
+    bool fromCell = false;
+};
+
+Fault faultOf(const Scalar& s) noexcept
+{
+    if (!s.value.isError())
+        return {};
+    return Fault{s.value.errorCode(), s.fromCell ? 2 : 1};
+}
+
+// The number a value counts as where a number is wanted.
+bool numberOf(const Scalar& s, double& out, Fault& fault)
+{
+    if (s.value.isText()) {
+        if (parseNumber(s.value.text(), out))
+            return true;
+        fault = Fault{CellError::Value, s.fromCell ? 2 : 3};
+        return false;
+    }
+    CellError error{};
+    if (numberOf(s.value, out, error))
+        return true;
+    fault = faultOf(s);
+    return false;
+}
+
+// The failure of an operation whose left and right operands failed so;
+// rightFirst when, of two cells' failures, the right one's counts.
+Fault pick(const Fault& left, const Fault& right, bool rightFirst = false) noexcept
+{
+    if (left.tier == 1)
+        return left;
+    if (right.tier == 1)
+        return right;
+    if (rightFirst && right.tier == 2)
+        return right;
+    if (left.tier == 2)
+        return left;
+    if (right.tier == 2)
+        return right;
+    return left ? left : right;
 }
 
 // Where each character of the UTF-8 text starts; a byte that starts no
@@ -227,7 +326,7 @@ public:
 
     Value result(const ParsedFormula& f)
     {
-        Value v = scalar(eval(f, f.root(), m_sheet));
+        Value v = scalar(eval(f, f.root(), m_sheet)).value;
         if (v.isEmpty())
             return Value(0.0);
         if (v.isNumber())
@@ -263,23 +362,21 @@ private:
 
     // One value where one is wanted: a range gives the cell in the
     // formula's row or column.
-    Value scalar(Operand&& o) const
+    Scalar scalar(Operand&& o) const
     {
         if (!o.isArea)
-            return std::move(o.value);
+            return Scalar{std::move(o.value), false};
         const CellArea& a = o.area;
-        if (a.sheet < 0)
-            return Value::error(CellError::Ref);
         if (a.row1 == a.row2 && a.col1 == a.col2)
-            return cell(a.sheet, a.row1, a.col1);
+            return Scalar{cell(a.sheet, a.row1, a.col1), true};
         if (a.col1 == a.col2 && m_row >= a.row1 && m_row <= a.row2)
-            return cell(a.sheet, m_row, a.col1);
+            return Scalar{cell(a.sheet, m_row, a.col1), true};
         if (a.row1 == a.row2 && m_col >= a.col1 && m_col <= a.col2)
-            return cell(a.sheet, a.row1, m_col);
-        return Value::error(CellError::Value);
+            return Scalar{cell(a.sheet, a.row1, m_col), true};
+        return Scalar{Value::error(CellError::Value), true};
     }
 
-    Value scalarOf(const ParsedFormula& f, std::uint32_t node, std::int32_t own)
+    Scalar scalarOf(const ParsedFormula& f, std::uint32_t node, std::int32_t own)
     {
         return scalar(eval(f, node, own));
     }
@@ -322,11 +419,10 @@ private:
             return eval(*e->formula, e->formula->root(), 0);
         }
         case FormulaNode::Kind::Sign: {
-            const Value v = scalarOf(f, f.kids[n.first], own);
             double x = 0;
-            CellError error{};
-            if (!numberOf(v, x, error))
-                return of(Value::error(error));
+            Fault fault;
+            if (!numberOf(scalarOf(f, f.kids[n.first], own), x, fault))
+                return of(Value::error(fault.error));
             return of(finite(n.index == 1 ? -x : x));
         }
         case FormulaNode::Kind::Chain:
@@ -343,31 +439,49 @@ private:
         if (first == FormulaOp::Concat) {
             std::string joined;
             std::string part;
+            Fault failed;
             for (std::uint32_t k = 0; k < n.count; ++k) {
-                const Value v = scalarOf(f, f.kids[n.first + k], own);
-                if (!textOf(v, part))
-                    return v;
+                const Scalar s = scalarOf(f, f.kids[n.first + k], own);
+                const Fault fault = faultOf(s);
+                if (failed || fault) {
+                    // Of two cells' errors, the right one's shows.
+                    failed = k == 0 ? fault : Fault{pick(failed, fault, true).error, 1};
+                    if (failed.tier == 1 && k > 0)
+                        break;
+                    continue;
+                }
+                textOf(s.value, part);
                 joined += part;
             }
+            if (failed)
+                return Value::error(failed.error);
             return Value(std::move(joined));
         }
         if (first >= FormulaOp::Eq) {
-            Value left = scalarOf(f, f.kids[n.first], own);
+            Scalar left = scalarOf(f, f.kids[n.first], own);
             for (std::uint32_t k = 1; k < n.count; ++k) {
-                Value right = scalarOf(f, f.kids[n.first + k], own);
-                left = compare(f.ops[n.index + k - 1], left, right);
+                const Scalar right = scalarOf(f, f.kids[n.first + k], own);
+                const Fault fault = pick(faultOf(left), faultOf(right));
+                if (fault)
+                    left = Scalar{Value::error(fault.error), false};
+                else
+                    left = Scalar{compare(f.ops[n.index + k - 1], left.value, right.value), false};
             }
-            return left;
+            return std::move(left.value);
         }
         // Arithmetic: every operand a number, from left to right.
         double acc = 0;
-        CellError error{};
-        if (!numberOf(scalarOf(f, f.kids[n.first], own), acc, error))
-            return Value::error(error);
+        Fault failed;
+        numberOf(scalarOf(f, f.kids[n.first], own), acc, failed);
         for (std::uint32_t k = 1; k < n.count; ++k) {
             double x = 0;
-            if (!numberOf(scalarOf(f, f.kids[n.first + k], own), x, error))
-                return Value::error(error);
+            Fault fault;
+            numberOf(scalarOf(f, f.kids[n.first + k], own), x, fault);
+            if (failed || fault) {
+                // A failed operation is an error value of the formula.
+                failed = Fault{pick(failed, fault).error, 1};
+                break;
+            }
             switch (f.ops[n.index + k - 1]) {
             case FormulaOp::Pow:
                 acc = power(acc, x);
@@ -377,8 +491,9 @@ private:
                 break;
             case FormulaOp::Div:
                 if (x == 0.0)
-                    return Value::error(CellError::Div0);
-                acc /= x;
+                    failed = Fault{CellError::Div0, 1};
+                else
+                    acc /= x;
                 break;
             case FormulaOp::Add:
                 acc = cancellingAdd(acc, x);
@@ -389,9 +504,13 @@ private:
             default:
                 break;
             }
-            if (!std::isfinite(acc))
-                return Value::error(CellError::Num);
+            if (!failed && !std::isfinite(acc))
+                failed = Fault{CellError::Num, 1};
+            if (failed)
+                break;
         }
+        if (failed)
+            return Value::error(failed.error);
         return finite(acc);
     }
 
@@ -451,19 +570,11 @@ private:
                 return wrong;
             bool condition = false;
             if (!isMissing(0)) {
-                const Value c = scalarOf(f, arg(0), own);
-                if (c.isText()) {
-                    double x = 0;
-                    if (!parseNumber(c.text(), x))
-                        return wrong;
-                    condition = x != 0;
-                } else {
-                    double x = 0;
-                    CellError error{};
-                    if (!numberOf(c, x, error))
-                        return of(Value::error(error));
-                    condition = x != 0;
-                }
+                double x = 0;
+                Fault fault;
+                if (!numberOf(scalarOf(f, arg(0), own), x, fault))
+                    return of(Value::error(fault.error));
+                condition = x != 0;
             }
             if (n.count == 1)
                 return of(Value::logical(condition));
@@ -477,9 +588,9 @@ private:
             if (n.count != 1)
                 return wrong;
             double x = 0;
-            CellError error{};
-            if (!numberOf(scalarOf(f, arg(0), own), x, error))
-                return of(Value::error(error));
+            Fault fault;
+            if (!numberOf(scalarOf(f, arg(0), own), x, fault))
+                return of(Value::error(fault.error));
             return of(finite(std::floor(x)));
         }
         case FormulaFunction::Len:
@@ -487,19 +598,24 @@ private:
             const bool left = n.function == FormulaFunction::Left;
             if (n.count < 1 || n.count > (left ? 2u : 1u))
                 return wrong;
-            const Value v = scalarOf(f, arg(0), own);
+            const Scalar text = scalarOf(f, arg(0), own);
+            double count = 1;
+            Fault countFault;
+            if (left && n.count == 2 && !isMissing(1))
+                numberOf(scalarOf(f, arg(1), own), count, countFault);
+            // Of two failures, the count's shows unless the text's is an
+            // error value of the formula.
+            const Fault textFault = faultOf(text);
+            if (textFault || countFault) {
+                const Fault shown =
+                    textFault.tier == 1 ? textFault : (countFault ? countFault : textFault);
+                return of(Value::error(shown.error));
+            }
             std::string s;
-            if (!textOf(v, s))
-                return of(v);
+            textOf(text.value, s);
             const std::vector<std::size_t> starts = characterStarts(s);
             if (!left)
                 return of(Value(static_cast<double>(starts.size())));
-            double count = 1;
-            if (n.count == 2 && !isMissing(1)) {
-                CellError error{};
-                if (!numberOf(scalarOf(f, arg(1), own), count, error))
-                    return of(Value::error(error));
-            }
             if (!(count >= 0))
                 return wrong;
             const double whole = std::floor(count);
@@ -508,14 +624,24 @@ private:
             return of(Value(s.substr(0, starts[static_cast<std::size_t>(whole)])));
         }
         case FormulaFunction::Concatenate: {
+            // The first error value of the formula shows, else the last
+            // error a cell brings.
             std::string joined;
             std::string part;
-            for (std::uint32_t k = 0; k < n.count; ++k) {
-                const Value v = scalarOf(f, arg(k), own);
-                if (!textOf(v, part))
-                    return of(v);
-                joined += part;
+            Fault token;
+            Fault fromCell;
+            for (std::uint32_t k = 0; k < n.count && !token; ++k) {
+                const Scalar v = scalarOf(f, arg(k), own);
+                const Fault fault = faultOf(v);
+                if (fault.tier == 1)
+                    token = fault;
+                else if (fault)
+                    fromCell = fault;
+                else if (!fromCell && textOf(v.value, part))
+                    joined += part;
             }
+            if (token || fromCell)
+                return of(Value::error(token ? token.error : fromCell.error));
             return of(Value(std::move(joined)));
         }
         case FormulaFunction::CountA: {
@@ -550,22 +676,21 @@ private:
     {
         if (n.count == 0 && n.function != FormulaFunction::Sum)
             return Value::error(CellError::Value);
-        // Compensated summation keeps long sums exact to the last bits.
-        double sum = 0;
-        double compensation = 0;
+        CompensatedSum sum;
         double least = std::numeric_limits<double>::infinity();
         double most = -std::numeric_limits<double>::infinity();
         double count = 0;
-        std::optional<CellError> error;
+        // The first error value of the formula among the arguments shows,
+        // else the last failure of the others (a cell's error, a text).
+        Fault token;
+        Fault other;
         const auto take = [&](double x) {
-            const double t = sum + x;
-            compensation += std::fabs(sum) >= std::fabs(x) ? (sum - t) + x : (x - t) + sum;
-            sum = t;
+            sum.add(x);
             least = std::min(least, x);
             most = std::max(most, x);
             ++count;
         };
-        for (std::uint32_t k = 0; k < n.count && !error; ++k) {
+        for (std::uint32_t k = 0; k < n.count && !token; ++k) {
             const std::uint32_t a = f.kids[n.first + k];
             if (f.nodes[a].kind == FormulaNode::Kind::Missing)
                 continue;
@@ -578,7 +703,7 @@ private:
                     if (kind == ValueKind::Number || kind == ValueKind::Logical || kind == ValueKind::Error) {
                         const Value v = c.value();
                         if (v.isError()) {
-                            error = v.errorCode();
+                            other = Fault{v.errorCode(), 2};
                             return false;
                         }
                         take(v.isNumber() ? v.number() : (v.logicalValue() ? 1.0 : 0.0));
@@ -596,21 +721,21 @@ private:
                 take(v.logicalValue() ? 1.0 : 0.0);
                 break;
             case ValueKind::Error:
-                error = v.errorCode();
+                token = Fault{v.errorCode(), 1};
                 break;
             case ValueKind::Text:
-                error = CellError::Value;
+                other = Fault{CellError::Value, 3};
                 break;
             case ValueKind::Empty:
                 break;
             }
         }
-        if (error)
-            return Value::error(*error);
-        const double total = sum + compensation;
+        if (token || other)
+            return Value::error(token ? token.error : other.error);
+        const double total = sum.total();
         switch (n.function) {
         case FormulaFunction::Sum:
-            return finite(std::fabs(total) < std::fabs(sum) * 1.0 / 281474976710656.0 ? 0.0 : total);
+            return finite(total);
         case FormulaFunction::Average:
             if (count == 0)
                 return Value::error(CellError::Div0);

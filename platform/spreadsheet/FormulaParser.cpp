@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "platform/runtime/Utf8.h"
@@ -583,14 +584,12 @@ private:
         FormulaNode node;
         node.kind = FormulaNode::Kind::Number;
         if (res.ec == std::errc::result_out_of_range || !std::isfinite(value)) {
-            // 1E400 is too large to be a number; 1E-400 reads as 0.
-            node.kind = FormulaNode::Kind::Error;
-            node.error = CellError::Num;
-            if (spelled.find_first_of("123456789") == std::string_view::npos || spelled.find("E-") != std::string_view::npos ||
-                spelled.find("e-") != std::string_view::npos) {
-                node.kind = FormulaNode::Kind::Number;
-                value = 0;
-            }
+            // Past the range of numbers: 1E-400 reads as 0, 1E400 as the
+            // largest number there is (as LibreOffice reads them).
+            const bool tiny = spelled.find_first_of("123456789") == std::string_view::npos ||
+                              spelled.find("E-") != std::string_view::npos ||
+                              spelled.find("e-") != std::string_view::npos;
+            value = tiny ? 0.0 : std::numeric_limits<double>::max();
         } else if (res.ec != std::errc()) {
             refuse("\"" + std::string(spelled) + "\" is no number.");
         }

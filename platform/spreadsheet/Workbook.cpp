@@ -621,8 +621,14 @@ void Workbook::setClip(std::string_view text)
 
 void Workbook::CheckRecalc()
 {
-    m_dirty = true;
-    ensureCalculated();
+    if (m_dirty) {
+        ensureCalculated();
+    } else {
+        // The graph stands: every formula is computed again from it.
+        const std::vector<detail::CellKey> changed = std::move(m_changedCells);
+        m_changedCells.clear();
+        m_graph->recalculateChanged(m_sheets, changed, true);
+    }
     if (m_onChange)
         m_onChange();
 }
