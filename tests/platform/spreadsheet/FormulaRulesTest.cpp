@@ -11,7 +11,9 @@
 #include "tests/platform/spreadsheet/ValuePrinter.h"
 
 #include "platform/errors/Error.h"
+#include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/FormulaEval.h"
+#include "platform/spreadsheet/FormulaParser.h"
 #include "platform/spreadsheet/Workbook.h"
 #include "tests/support/ErrorAssert.h"
 
@@ -123,6 +125,27 @@ TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
         {"dividing by an absolute cell", "=A16/$A$16", Value(1)},
         {"powers left to right", "=A1^A2^0.5", Value(4)},
         {"logicals added", "=A7+A6", Value(1)},
+        {"a cell's failure before a text's", "=\"x\"+A8", err(CellError::Div0)},
+        {"the left cell's failure first", "=A8+A4", err(CellError::Div0)},
+        {"a computed error before a cell's", "=A8+(1/\"x\")", err(CellError::Value)},
+        {"the leftmost computed error", "=(1/0)+(1/\"x\")", err(CellError::Div0)},
+        {"a computed error compared", "=A8<(1/\"x\")", err(CellError::Value)},
+        {"the right cell's error joined", "=A8&(1/\"x\")", err(CellError::Value)},
+        {"SUM: the last failure of its arguments", "=SUM(A8,\"\")", err(CellError::Value)},
+        {"SUM: an error cell after a text", "=SUM(\"\",A8)", err(CellError::Div0)},
+        {"SUM: a computed error first", "=SUM(1/\"x\",A8)", err(CellError::Value)},
+        {"LEFT: the count's failure first", "=LEFT(A8,A4)", err(CellError::Value)},
+        {"LEFT: then the text's", "=LEFT(A4,A8)", err(CellError::Div0)},
+        {"CONCATENATE: a computed error first", "=CONCATENATE(A8,1/\"x\")", err(CellError::Value)},
+        {"a power too small to tell from 0", "=0.5^2000", err(CellError::Num)},
+        {"a power of 0", "=0^5", Value(0)},
+        {"a sum that cancels", "=SUM(0.1,0.2,0.3,-0.6)", Value(0)},
+        {"a number past the largest", "=1E400", Value(1.7976931348623157e308)},
+        {"a number past the smallest", "=1E-400", Value(0)},
+        {"IF of one", "=IF(1)", yes},
+        {"a left-out argument", "=SUM(1,)", Value(1)},
+        {"LEFT without a count", "=LEFT(\"abc\",)", Value("a")},
+        {"too many arguments", "=IF(1,2,3,4)", err(CellError::Value)},
         {"an unknown function", "=SQRT(4)", err(CellError::Name)},
         {"a percent sign", "=A1%", err(CellError::Name)},
     };
@@ -142,6 +165,13 @@ TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
         }
         ++row;
     }
+    // A range where one value is wanted: the cell of its row or column.
+    wb.enterCell(1, 2, 5, "=A1:A16");
+    wb.enterCell(1, 30, 5, "=A1:A16");
+    wb.enterCell(1, 20, 1, "=A1:F1");
+    EXPECT_EQ(wb.cellValue(1, 2, 5), Value(4));
+    EXPECT_EQ(wb.cellValue(1, 30, 5), err(CellError::Value));
+    EXPECT_EQ(wb.cellValue(1, 20, 1), Value(2));
 }
 
 TEST(FormulaRules, TextsOrderAlphabetically)
@@ -306,6 +336,86 @@ TEST(FormulaRules, EditedBooksHoldWhatAFullRecalculationGives)
             for (int c = 1; c <= 6; ++c)
                 ASSERT_EQ(incremental[i++], wb.cellValue(1, r, c)) << "step " << step << ", row " << r << ", column " << c;
     }
+}
+
+// A chain of names, each using the one before, as deep as a formula may
+// nest and deeper, read with no recursion of its own.
+TEST(FormulaRules, LongChainsOfNamesStopAtTheDepthAFormulaMayReach)
+{
+    Workbook wb;
+    wb.setDefinedName("Step1", "1");
+    for (int i = 2; i <= 1500; ++i)
+        wb.setDefinedName("Step" + std::to_string(i), "Step" + std::to_string(i - 1) + "+1");
+    wb.setCellFormula(1, 1, 1, "Step400");
+    wb.setCellFormula(1, 2, 1, "STEP1500");
+    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(400));
+    EXPECT_EQ(wb.cellValue(1, 2, 1), err(CellError::Name));
+}
+
+TEST(FormulaParser, ReadsReferencesRangesAndChains)
+{
+    namespace d = spreadsheet::detail;
+    struct Row {
+        const char* text;
+        const char* sheet;
+        std::int32_t row1, col1, row2, col2;
+    };
+    const Row rows[] = {
+        {"$B$3", "", 3, 2, 3, 2},
+        {"c9:a1", "", 1, 1, 9, 3},
+        {"A:C", "", 1, 1, spreadsheet::kMaxRows, 3},
+        {"$2:$1", "", 1, 1, 2, spreadsheet::kMaxCols},
+        {"Sheet2!A1:B2", "Sheet2", 1, 1, 2, 2},
+        {"'X Output1'!B2:B5", "X Output1", 2, 2, 5, 2},
+        {"'it''s'!IV16384", "it's", spreadsheet::kMaxRows, spreadsheet::kMaxCols, spreadsheet::kMaxRows,
+         spreadsheet::kMaxCols},
+        {"Donn\xC3\xA9" "es!A1", "Donn\xC3\xA9" "es", 1, 1, 1, 1},
+    };
+    for (const Row& r : rows) {
+        const d::FormulaParseResult parsed = d::parseFormula(r.text);
+        ASSERT_TRUE(parsed.formula) << r.text << ": " << parsed.problem;
+        ASSERT_EQ(parsed.formula->refs.size(), 1u) << r.text;
+        const d::FormulaRefPart& ref = parsed.formula->refs[0];
+        EXPECT_EQ(ref.sheet, r.sheet) << r.text;
+        EXPECT_EQ(std::vector<std::int32_t>({ref.row1, ref.col1, ref.row2, ref.col2}),
+                  std::vector<std::int32_t>({r.row1, r.col1, r.row2, r.col2}))
+            << r.text;
+    }
+
+    // A flat chain is one node holding all its operands, whatever its length.
+    std::string chain = "1";
+    for (int i = 0; i < 5000; ++i)
+        chain += i % 2 == 0 ? "+2" : "-3";
+    const d::FormulaParseResult flat = d::parseFormula(chain);
+    ASSERT_TRUE(flat.formula);
+    EXPECT_EQ(flat.formula->depth, 0);
+    const d::FormulaNode& root = flat.formula->nodes[flat.formula->root()];
+    EXPECT_EQ(root.kind, d::FormulaNode::Kind::Chain);
+    EXPECT_EQ(root.count, 5001u);
+
+    struct Refused {
+        const char* text;
+        bool tooLarge;
+    };
+    const std::string deep = std::string(1001, '(') + "1" + std::string(1001, ')');
+    const std::string deepCalls = [] {
+        std::string t;
+        for (int i = 0; i < 1001; ++i)
+            t += "SUM(";
+        return t + "1" + std::string(1001, ')');
+    }();
+    const Refused refused[] = {
+        {"", false}, {"1+", false}, {"A1:", false}, {"A1:B", false}, {"1:A", false}, {"A1 B1", false},
+        {"SUM(1;2)", false}, {"1..2", false}, {"$Data", false}, {"'Sheet1'", false}, {"#ERR!", false},
+        {deep.c_str(), true}, {deepCalls.c_str(), true},
+    };
+    for (const Refused& r : refused) {
+        const d::FormulaParseResult parsed = d::parseFormula(r.text);
+        EXPECT_FALSE(parsed.formula) << r.text;
+        EXPECT_FALSE(parsed.problem.empty()) << r.text;
+        EXPECT_EQ(parsed.tooLarge, r.tooLarge) << r.text;
+    }
+    EXPECT_TRUE(d::parseFormula(std::string(1000, '(') + "1" + std::string(1000, ')')).formula);
 }
 
 } // namespace
