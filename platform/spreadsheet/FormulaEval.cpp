@@ -188,13 +188,12 @@ private:
     double m_held = 0;
 };
 
-// Why an operation failed, and how firmly: when operands fail in different
-// ways, an error value computed inside the formula (or written in it) wins
-// over one read from a cell, and that over a text of the formula that reads
-// as no number.
+// Why an operation failed, and how: an error value computed inside the
+// formula (or written in it), an error value a cell holds, a text the
+// formula holds that reads as no number, a cell's text that reads as none.
 struct Fault {
     CellError error = CellError::Value;
-    int tier = 0;  // 0 none, 1 an error value of the formula, 2 from a cell, 3 a text of the formula
+    int tier = 0;  // 0 none, 1 computed, 2 a cell's error, 3 a text of the formula, 4 a cell's text
     explicit operator bool() const noexcept { return tier != 0; }
 };
 
@@ -217,7 +216,7 @@ bool numberOf(const Scalar& s, double& out, Fault& fault)
     if (s.value.isText()) {
         if (parseNumber(s.value.text(), out))
             return true;
-        fault = Fault{CellError::Value, s.fromCell ? 2 : 3};
+        fault = Fault{CellError::Value, s.fromCell ? 4 : 3};
         return false;
     }
     CellError error{};
@@ -227,21 +226,14 @@ bool numberOf(const Scalar& s, double& out, Fault& fault)
     return false;
 }
 
-// The failure of an operation whose left and right operands failed so;
-// rightFirst when, of two cells' failures, the right one's counts.
-Fault pick(const Fault& left, const Fault& right, bool rightFirst = false) noexcept
+// The failure an operator shows when its left and right operands failed
+// so, as LibreOffice shows it: an error computed inside the formula before
+// a cell's failure, that before a text of the formula that reads as no
+// number; of two alike, the left one.
+Fault pick(const Fault& left, const Fault& right) noexcept
 {
-    if (left.tier == 1)
-        return left;
-    if (right.tier == 1)
-        return right;
-    if (rightFirst && right.tier == 2)
-        return right;
-    if (left.tier == 2)
-        return left;
-    if (right.tier == 2)
-        return right;
-    return left ? left : right;
+    const auto rank = [](const Fault& f) { return f.tier == 0 ? 9 : f.tier == 4 ? 2 : f.tier; };
+    return rank(right) < rank(left) ? right : left;
 }
 
 // Where each character of the UTF-8 text starts; a byte that starts no
@@ -444,8 +436,7 @@ private:
                 const Scalar s = scalarOf(f, f.kids[n.first + k], own);
                 const Fault fault = faultOf(s);
                 if (failed || fault) {
-                    // Of two cells' errors, the right one's shows.
-                    failed = k == 0 ? fault : Fault{pick(failed, fault, true).error, 1};
+                    failed = k == 0 ? fault : Fault{pick(failed, fault).error, 1};
                     if (failed.tier == 1 && k > 0)
                         break;
                     continue;
@@ -724,7 +715,9 @@ private:
                 token = Fault{v.errorCode(), 1};
                 break;
             case ValueKind::Text:
-                other = Fault{CellError::Value, 3};
+                // MIN and MAX show a cell's error before the failure of a text.
+                if (!(other.tier == 2 && (n.function == FormulaFunction::Min || n.function == FormulaFunction::Max)))
+                    other = Fault{CellError::Value, 3};
                 break;
             case ValueKind::Empty:
                 break;
