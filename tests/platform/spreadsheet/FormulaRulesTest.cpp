@@ -206,6 +206,10 @@ TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
     const std::string deep = "=" + std::string(10000, '(') + "1" + std::string(10000, ')');
     std::string deepButFine = "=" + std::string(500, '(') + "1" + std::string(500, ')');
     std::string manySigns = "=" + std::string(10001, '-') + "2";
+    std::string deepCalls = "=";
+    for (int i = 0; i < 1000; ++i)
+        deepCalls += i % 2 == 0 ? "SUM(" : "-CONCATENATE(";
+    deepCalls += "1" + std::string(1000, ')');
     struct Row {
         const char* what;
         std::string entry;
@@ -216,6 +220,7 @@ TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
         {"10,000 terms of &", joinChain, Value(std::string(10000, '2'))},
         {"500 nested brackets", deepButFine, Value(1)},
         {"10,001 signs", manySigns, Value(-2)},
+        {"1,000 nested calls", deepCalls, Value(1)},
         {"a lone $", "=1+$+1", err(CellError::Name)},
         {"a quote at the end", "=A1'", err(CellError::Name)},
         {"a ! at the end", "=A1!", err(CellError::Name)},
@@ -348,8 +353,13 @@ TEST(FormulaRules, LongChainsOfNamesStopAtTheDepthAFormulaMayReach)
         wb.setDefinedName("Step" + std::to_string(i), "Step" + std::to_string(i - 1) + "+1");
     wb.setCellFormula(1, 1, 1, "Step400");
     wb.setCellFormula(1, 2, 1, "STEP1500");
+    // The deepest name there may be, inside the deepest formula.
+    wb.setCellFormula(1, 3, 1, std::string(1000, '(') + "Step1000" + std::string(1000, ')'));
+    wb.setCellFormula(1, 4, 1, "Step1001");
     EXPECT_EQ(wb.cellValue(1, 1, 1), Value(400));
     EXPECT_EQ(wb.cellValue(1, 2, 1), err(CellError::Name));
+    EXPECT_EQ(wb.cellValue(1, 3, 1), Value(1000));
+    EXPECT_EQ(wb.cellValue(1, 4, 1), err(CellError::Name));
 }
 
 TEST(FormulaParser, ReadsReferencesRangesAndChains)
