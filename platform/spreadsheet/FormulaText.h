@@ -3,7 +3,7 @@
 // The reference side of formula texts: finding the cell and range references
 // in a formula ("B3", "$A$1:C9", "Sheet2!A1", "'X Output1'!B2:B5") so that
 // they can be moved when rows or columns are inserted or deleted, or when a
-// formula is copied to another cell. Evaluation is the formula engine's.
+// formula is copied to another cell. Evaluation is FormulaEval's.
 //
 // Texts inside double quotes are never touched. Words followed by "(" are
 // function names and come out in upper case; references come out in upper

@@ -216,7 +216,7 @@ TEST(Formula, FunctionTheEngineLacksGivesNameErrorToItsUsersOnly)
 {
     Workbook wb;
     column(wb, {2, 4, 9});
-    wb.setCellFormula(1, 1, 2, "SQRT(A3)");  // not in the engine
+    wb.setCellFormula(1, 1, 2, "SQRT(A3)");  // not evaluated
     wb.setCellFormula(1, 1, 3, "B1+1");      // uses it
     wb.setCellFormula(1, 2, 3, "C1*2");      // uses it through C1
     wb.setCellFormula(1, 1, 4, "SUM(A1:A3)");
@@ -318,7 +318,7 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
     for (const Case& c : cases)
         EXPECT_EQ(book.cellValue(1, row++, 2), c.expected) << c.what;
 
-    // A sheet whose name the engine must not see keeps the others working.
+    // A sheet whose name no formula can spell keeps the others working.
     book.setSheetName(2, "Bad\x16");
     book.setCellFormula(1, 20, 1, "A1+1");
     EXPECT_EQ(book.cellValue(1, 20, 1), Value(2.5));
@@ -326,8 +326,7 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
 
 namespace {
 
-// A comparison gives a logical, not the number the engine computes it as,
-// in the cell, in what the grid shows, and in every file we write and read.
+// A comparison gives a logical, not a number, in the cell, in what the grid shows, and in every file we write and read.
 TEST(Formula, ComparisonsGiveLogicals)
 {
     Workbook wb;
@@ -511,7 +510,7 @@ TEST(Formula, OperatorsAreComputedInWorksheetOrder)
             expectNearRel(got.number(), r.expected.number(), 1e-12) << r.formula;
         else
             EXPECT_EQ(got, r.expected) << r.formula;
-        // The formula keeps its text: the brackets are the engine's alone.
+        // The formula keeps its text as typed.
         EXPECT_EQ(wb.cellFormula(1, 1, col), r.formula);
         ++col;
     }
