@@ -326,7 +326,8 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
 
 namespace {
 
-// A comparison gives a logical, not a number, in the cell, in what the grid shows, and in every file we write and read.
+// A comparison gives a logical, not a number, in the cell, in what the grid
+// shows, and in every file we write and read.
 TEST(Formula, ComparisonsGiveLogicals)
 {
     Workbook wb;
