@@ -132,6 +132,15 @@ constexpr std::string_view kOtherFunctions[] = {
     "ZTEST",
 };
 
+// A count as the messages write it: 1,000.
+std::string withThousands(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
 // How tightly an operator binds: the higher, the tighter.
 int levelOf(FormulaOp op) noexcept
 {
@@ -237,7 +246,7 @@ private:
     std::uint32_t expression(int depth)
     {
         if (depth > kMaxFormulaDepth)
-            throw Refused{"The formula nests brackets and functions more than " + std::to_string(kMaxFormulaDepth) +
+            throw Refused{"The formula nests brackets and functions more than " + withThousands(kMaxFormulaDepth) +
                               " levels deep.",
                           true};
         m_out->depth = std::max(m_out->depth, depth);
@@ -608,7 +617,7 @@ FormulaParseResult parseFormula(std::string_view text)
 {
     FormulaParseResult result;
     if (text.size() > kMaxFormulaLength) {
-        result.problem = "A formula can be at most " + std::to_string(kMaxFormulaLength) + " characters long.";
+        result.problem = "A formula can be at most " + withThousands(kMaxFormulaLength) + " characters long.";
         result.tooLarge = true;
         return result;
     }
