@@ -143,6 +143,44 @@ TEST(FormulaText, DeleteShrinksRangesAndKillsLoneReferences)
         EXPECT_EQ(detail::rewriteFormulaRefs(r.in, del), r.out) << r.in;
 }
 
+TEST(FormulaText, WholeColumnsAndRowsMoveAcrossTheLinesTheySpan)
+{
+    const auto all = [](const std::string&) { return true; };
+    struct Row {
+        const char* what;
+        detail::RefEdit edit;
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"a column inserted before", detail::insertColsEdit(all, 2, 1), "SUM(B:C)+$B:$B", "SUM(C:D)+$C:$C"},
+        {"rows inserted", detail::insertRowsEdit(all, 1, 2), "SUM(B:C)+COUNTA(2:$3)", "SUM(B:C)+COUNTA(4:$5)"},
+        {"a column deleted inside", detail::deleteColsEdit(all, 3, 1), "SUM(B:D)", "SUM(B:C)"},
+        {"the only column deleted", detail::deleteColsEdit(all, 2, 1), "SUM(B:B)+1", "SUM(#REF!)+1"},
+        {"rows deleted", detail::deleteRowsEdit(all, 1, 1), "SUM(A:A)+SUM(2:3)", "SUM(A:A)+SUM(1:2)"},
+        {"copied one down and one right", detail::offsetEdit(1, 1), "SUM(A:A)+SUM(1:$1)+SUM($A:$A)",
+         "SUM(B:B)+SUM(2:$1)+SUM($A:$A)"},
+        {"on another sheet", detail::insertColsEdit(all, 1, 1), "'My data'!A:A+Sheet2!1:2",
+         "'My data'!B:B+Sheet2!1:2"},
+        {"cells shifted down in part of the sheet", detail::insertCellsEdit(all, detail::ShiftAlong::Rows, 1, 1, 1, 3),
+         "SUM(A:A)+A1", "SUM(A:A)+A2"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(detail::rewriteFormulaRefs(r.in, r.edit), r.out) << r.what;
+    EXPECT_EQ(detail::rewriteFormulaRefs("sum(b:c)+\"A:A\"&iw:iw"), "SUM(B:C)+\"A:A\"&iw:iw") << "only columns of the sheet";
+
+    Workbook wb;
+    column(wb, {1, 2, 3});
+    wb.setCellFormula(1, 1, 3, "SUM(A:A)*10+COUNTA(2:3)");
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value(62));
+    wb.insertCols(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(1, 1, 4), "SUM(B:B)*10+COUNTA(2:3)");
+    EXPECT_EQ(wb.cellValue(1, 1, 4), Value(62)) << "the data moved with its column";
+    wb.insertRows(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(1, 2, 4), "SUM(B:B)*10+COUNTA(3:4)");
+    EXPECT_EQ(wb.cellValue(1, 2, 4), Value(62)) << "and with its rows";
+}
+
 TEST(FormulaText, SheetNamesAreQuotedWhenNeeded)
 {
     EXPECT_EQ(detail::quoteSheetName("Sheet1"), "Sheet1");
