@@ -48,6 +48,11 @@ std::string printRef(const FormulaRef& r)
     std::string s;
     if (!r.sheet.empty())
         s += quoteSheetName(r.sheet) + '!';
+    if (r.wholeCols)
+        return s + (r.absCol1 ? "$" : "") + columnLetters(r.col1) + ':' + (r.absCol2 ? "$" : "") + columnLetters(r.col2);
+    if (r.wholeRows)
+        return s + (r.absRow1 ? "$" : "") + std::to_string(r.row1) + ':' + (r.absRow2 ? "$" : "") +
+               std::to_string(r.row2);
     s += refPart(r.row1, r.col1, r.absRow1, r.absCol1);
     if (r.isRange)
         s += ':' + refPart(r.row2, r.col2, r.absRow2, r.absCol2);
@@ -61,10 +66,77 @@ std::size_t wordEnd(std::string_view f, std::size_t i)
     return i;
 }
 
+// "$A", "iv": a column of the sheet, and whether it has its "$".
+bool columnPart(std::string_view w, std::int32_t& col, bool& abs)
+{
+    abs = !w.empty() && w[0] == '$';
+    if (abs)
+        w.remove_prefix(1);
+    if (w.empty() || w.size() > 2)
+        return false;
+    std::int32_t c = 0;
+    for (char ch : w) {
+        if (!((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')))
+            return false;
+        c = c * 26 + (upper(ch) - 'A' + 1);
+    }
+    col = c;
+    return c <= kMaxCols;
+}
+
+// "$3", "16384": a row of the sheet, and whether it has its "$".
+bool rowPart(std::string_view w, std::int32_t& row, bool& abs)
+{
+    abs = !w.empty() && w[0] == '$';
+    if (abs)
+        w.remove_prefix(1);
+    if (w.empty() || w.size() > 5)
+        return false;
+    std::int32_t r = 0;
+    for (char ch : w) {
+        if (ch < '0' || ch > '9')
+            return false;
+        r = r * 10 + (ch - '0');
+    }
+    row = r;
+    return r >= 1 && r <= kMaxRows;
+}
+
+// Reads a range of whole columns or rows at i; the end position, or npos.
+std::size_t readWholeLines(std::string_view f, std::size_t i, FormulaRef& ref)
+{
+    const std::size_t e = wordEnd(f, i);
+    if (e == i || e >= f.size() || f[e] != ':')
+        return std::string_view::npos;
+    const std::size_t e2 = wordEnd(f, e + 1);
+    if (e2 == e + 1 || (e2 < f.size() && (f[e2] == '(' || f[e2] == '!')))
+        return std::string_view::npos;
+    const std::string_view first = f.substr(i, e - i);
+    const std::string_view second = f.substr(e + 1, e2 - e - 1);
+    FormulaRef r;
+    r.sheet = ref.sheet;
+    r.isRange = true;
+    if (columnPart(first, r.col1, r.absCol1) && columnPart(second, r.col2, r.absCol2)) {
+        r.wholeCols = true;
+        r.row1 = 1;
+        r.row2 = kMaxRows;
+    } else if (rowPart(first, r.row1, r.absRow1) && rowPart(second, r.row2, r.absRow2)) {
+        r.wholeRows = true;
+        r.col1 = 1;
+        r.col2 = kMaxCols;
+    } else {
+        return std::string_view::npos;
+    }
+    ref = std::move(r);
+    return e2;
+}
+
 // Reads a reference (or range) at i, the sheet already read. Returns the end
 // position, or npos when no reference stands there.
 std::size_t readRef(std::string_view f, std::size_t i, FormulaRef& ref)
 {
+    if (const std::size_t whole = readWholeLines(f, i, ref); whole != std::string_view::npos)
+        return whole;
     const std::size_t e = wordEnd(f, i);
     if (e == i || !parseRefWord(f.substr(i, e - i), ref.row1, ref.col1, ref.absRow1, ref.absCol1))
         return std::string_view::npos;
@@ -216,6 +288,12 @@ std::string rewrite(std::string_view f, const RefEdit& edit, const NameEdit& nam
             continue;
         }
         if (c >= '0' && c <= '9') {
+            FormulaRef rows;
+            if (const std::size_t e = readWholeLines(f, i, rows); e != std::string_view::npos) {
+                emitRef(out, rows, edit);
+                i = e;
+                continue;
+            }
             // A number literal, exponent included ("1E+5" is no reference).
             std::size_t j = i;
             while (j < f.size() && ((f[j] >= '0' && f[j] <= '9') || f[j] == '.'))
@@ -307,6 +385,8 @@ RefEdit shiftEdit(std::function<bool(const std::string&)> sheetMatches, ShiftAlo
         if (!sheetMatches(r.sheet))
             return true;
         const bool rows = along == ShiftAlong::Rows;
+        if ((rows && r.wholeCols) || (!rows && r.wholeRows))
+            return true;  // whole lines of cells stay whole
         const std::int32_t x1 = rows ? r.col1 : r.row1;
         const std::int32_t x2 = r.isRange ? (rows ? r.col2 : r.row2) : x1;
         if (std::min(x1, x2) < lo || std::max(x1, x2) > hi)
@@ -382,9 +462,10 @@ RefEdit offsetEdit(std::int32_t rowOffset, std::int32_t colOffset)
                 v += colOffset;
             return v >= 1 && v <= kMaxCols;
         };
-        bool ok = moveRow(r.row1, r.absRow1) && moveCol(r.col1, r.absCol1);
+        // Whole columns keep their rows, whole rows their columns.
+        bool ok = (r.wholeCols || moveRow(r.row1, r.absRow1)) && (r.wholeRows || moveCol(r.col1, r.absCol1));
         if (r.isRange)
-            ok = ok && moveRow(r.row2, r.absRow2) && moveCol(r.col2, r.absCol2);
+            ok = ok && (r.wholeCols || moveRow(r.row2, r.absRow2)) && (r.wholeRows || moveCol(r.col2, r.absCol2));
         return ok;
     };
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // The reference side of formula texts: finding the cell and range references
-// in a formula ("B3", "$A$1:C9", "Sheet2!A1", "'X Output1'!B2:B5") so that
+// in a formula ("B3", "$A$1:C9", "A:A", "$1:$3", "Sheet2!A1",
+// "'X Output1'!B2:B5") so that
 // they can be moved when rows or columns are inserted or deleted, or when a
-// formula is copied to another cell. Evaluation is the formula engine's.
+// formula is copied to another cell. Evaluation is FormulaEval's.
 //
 // Texts inside double quotes are never touched. Words followed by "(" are
 // function names and come out in upper case; references come out in upper
@@ -22,6 +23,10 @@ struct FormulaRef {
     bool isRange = false;
     std::int32_t row1 = 0, col1 = 0, row2 = 0, col2 = 0;  // row2/col2 only for ranges
     bool absRow1 = false, absCol1 = false, absRow2 = false, absCol2 = false;
+    // Whole columns (A:C, rows 1 to the last) or whole rows (1:3, columns A
+    // to the last): ranges that never move along the lines they span whole.
+    bool wholeCols = false;
+    bool wholeRows = false;
 };
 
 // Called once per reference; it may change the reference in place. Returning

@@ -273,8 +273,14 @@ void takeAnyCellText(QLineEdit& editor)
 
 void SpreadsheetWidget::tellRefusal(const platform::Error& e)
 {
-    if (!tellProtectionRefusal(e))
-        QApplication::beep();
+    if (tellProtectionRefusal(e))
+        return;
+    if (Workbook::isFormulaRefusal(e)) {
+        (void)platform::dialogs().MsgBox(e.description(), platform::mb::Exclamation | platform::mb::OkOnly,
+                                         kFormulaTitle);
+        return;
+    }
+    QApplication::beep();
 }
 
 void SpreadsheetWidget::userAction(const std::function<void()>& action) noexcept

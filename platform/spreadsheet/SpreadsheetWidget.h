@@ -70,6 +70,7 @@ public:
     // sheet (Workbook::kProtectedCells); typing, the formula bar, Delete, the
     // clipboard keys and the fill handle show it once per refused change.
     static constexpr const char* kProtectedTitle = spreadsheet::kProtectedTitle;
+    static constexpr const char* kFormulaTitle = "Formula";
 
     // The control's dialogs (SheetDialogs.h), shown modeless and returned.
     QDialog* FindDlg();
@@ -130,7 +131,8 @@ private:
     void refreshFormulaBar();
     void commitFormulaBar();
     // A change the workbook refused: a protected sheet's locked cells say so
-    // in a message box (titled kProtectedTitle); anything else beeps.
+    // in a message box (titled kProtectedTitle), and so does a formula too
+    // large to enter (titled kFormulaTitle); anything else beeps.
     void tellRefusal(const platform::Error& e);
     // Runs what a key, the mouse, the formula bar or a sheet tab asked for:
     // a change the workbook refuses is told (tellRefusal); any other failure

@@ -5,6 +5,7 @@
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/FormulaParser.h"
 #include "platform/spreadsheet/NumberFormat.h"
 #include "platform/spreadsheet/ObjectGeometry.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -53,7 +54,7 @@ std::string stripEquals(std::string_view f)
 
 } // namespace
 
-Workbook::Workbook()
+Workbook::Workbook() : m_graph(std::make_unique<detail::FormulaGraph>())
 {
     auto sheet = std::make_unique<SheetData>();
     sheet->name = "Sheet1";
@@ -345,26 +346,24 @@ void Workbook::calculateIfAutomatic() const
 
 void Workbook::ensureCalculated() const
 {
-    if (!m_dirty)
+    auto& sheets = const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets);
+    if (m_dirty) {
+        m_dirty = false;
+        m_changedCells.clear();
+        m_graph->recalculateAll(sheets, m_names);
         return;
-    m_dirty = false;
-    // The mirror is rebuilt from scratch; only worth it when a formula exists.
-    bool anyFormula = false;
-    for (const auto& s : m_sheets) {
-        for (const auto& row : s->rows) {
-            for (const auto& c : row)
-                if (c.isFormula()) {
-                    anyFormula = true;
-                    break;
-                }
-            if (anyFormula)
-                break;
-        }
-        if (anyFormula)
-            break;
     }
-    if (anyFormula)
-        detail::recalculate(const_cast<std::vector<std::unique_ptr<SheetData>>&>(m_sheets), m_names);
+    if (m_changedCells.empty())
+        return;
+    const std::vector<detail::CellKey> changed = std::move(m_changedCells);
+    m_changedCells.clear();
+    m_graph->recalculateChanged(sheets, changed);
+}
+
+void Workbook::cellChanged(std::int32_t sheet, std::int32_t row, std::int32_t col)
+{
+    if (!m_dirty)
+        m_changedCells.push_back(detail::CellKey{sheet - 1, col, row});
 }
 
 Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const
@@ -407,7 +406,7 @@ void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t c
     } else {
         s.at(row, col).setValue(value);
     }
-    m_dirty = true;
+    cellChanged(sheet, row, col);
     touch();
 }
 
@@ -422,7 +421,7 @@ void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t
         return;
     }
     s.at(row, col).setFormula(text);
-    m_dirty = true;
+    cellChanged(sheet, row, col);
     touch();
 }
 
@@ -438,8 +437,29 @@ void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t c
         setCellValue(sheet, row, col, parseEntry(text));
 }
 
+namespace {
+
+// Refuses a formula that nests too deep or runs too long to be computed.
+void checkFormulaSize(std::string_view formula, const char* source)
+{
+    const detail::FormulaParseResult parsed = detail::parseFormula(stripEquals(formula));
+    if (parsed.tooLarge)
+        throw platform::Error(platform::err::InvalidCall, source,
+                              std::string(Workbook::kFormulaTooLarge) + parsed.problem +
+                                  " Split it over several cells or names.");
+}
+
+} // namespace
+
+bool Workbook::isFormulaRefusal(const platform::Error& e)
+{
+    return e.number() == platform::err::InvalidCall && e.description().starts_with(kFormulaTooLarge);
+}
+
 void Workbook::enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
 {
+    if (text.size() > 1 && text.front() == '=' && !isTextFormat(sheetFormat(sheet).format(row, col).numberFormat))
+        checkFormulaSize(text, "enterCell");
     setCellEntry(sheet, row, col, text);
     calculateEntered(sheet, row, col);
 }
@@ -452,8 +472,8 @@ void Workbook::calculateEntered(std::int32_t sheet, std::int32_t row, std::int32
     if (!c || !c->isFormula())
         return;
     // The other formulas keep their results, so the book stays due for a
-    // recalculation (m_dirty is left as it is).
-    detail::recalculate(m_sheets, m_names, c);
+    // recalculation of what changed.
+    detail::calculateOne(m_sheets, m_names, sheet - 1, row, col);
     if (m_onChange)
         m_onChange();
 }
@@ -467,11 +487,14 @@ void Workbook::clearRange(std::int32_t sheet, const RangeRef& range)
     for (std::int32_t r = range.firstRow; r <= lastRow; ++r) {
         auto& row = s.rows[static_cast<std::size_t>(r - 1)];
         const std::int32_t lastCol = std::min(range.lastCol, static_cast<std::int32_t>(row.size()));
-        for (std::int32_t c = range.firstCol; c <= lastCol; ++c)
-            row[static_cast<std::size_t>(c - 1)].clear();
+        for (std::int32_t c = range.firstCol; c <= lastCol; ++c) {
+            detail::Cell& cell = row[static_cast<std::size_t>(c - 1)];
+            if (!cell.isEmpty())
+                cellChanged(sheet, r, c);
+            cell.clear();
+        }
     }
     s.trimAll();
-    m_dirty = true;
     touch();
 }
 
@@ -534,6 +557,7 @@ void Workbook::setText(std::string_view text)
 
 void Workbook::setFormula(std::string_view formula)
 {
+    checkFormulaSize(formula, "Formula");
     setCellFormula(m_active, active().activeRow, active().activeCol, formula);
     calculateEntered(m_active, active().activeRow, active().activeCol);
 }
@@ -597,8 +621,14 @@ void Workbook::setClip(std::string_view text)
 
 void Workbook::CheckRecalc()
 {
-    m_dirty = true;
-    ensureCalculated();
+    if (m_dirty) {
+        ensureCalculated();
+    } else {
+        // The graph stands: every formula is computed again from it.
+        const std::vector<detail::CellKey> changed = std::move(m_changedCells);
+        m_changedCells.clear();
+        m_graph->recalculateChanged(m_sheets, changed, true);
+    }
     if (m_onChange)
         m_onChange();
 }

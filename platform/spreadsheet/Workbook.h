@@ -53,6 +53,8 @@ namespace spreadsheet {
 
 namespace detail {
 struct SheetData;
+class FormulaGraph;
+struct CellKey;
 }
 
 // Type of a cell as the program tests it: 0 empty, 1 number, 2 text,
@@ -145,7 +147,13 @@ public:
     // As setCellEntry, for what the user enters into one cell (typing, the
     // formula bar): a formula shows its result at once even while
     // recalculation is off; only the formulas that depend on it wait.
+    // A formula nested deeper or longer than a formula may be is refused
+    // with error 5 saying so (isFormulaRefusal), the cell left as it was;
+    // set any other way (a file, a paste) it shows #NAME?.
     void enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
+    // How that refusal begins.
+    static constexpr std::string_view kFormulaTooLarge = "This formula is too large to enter. ";
+    [[nodiscard]] static bool isFormulaRefusal(const platform::Error& e);
     void clearRange(std::int32_t sheet, const RangeRef& range);
     // Type of a cell of the active sheet (member 282).
     [[nodiscard]] std::int16_t cellType(std::int32_t row, std::int32_t col) const;
@@ -163,7 +171,8 @@ public:
     [[nodiscard]] std::string Text() const;
     void setText(std::string_view text);
     // Sets the active cell's formula, given without "=" (member 9); it is
-    // computed at once as an entered formula is (enterCell).
+    // computed at once, and refused when too large, as an entered formula is
+    // (enterCell).
     void setFormula(std::string_view formula);
     // The selection's first range as tab/CR LF text; setting it fills the
     // cells from the selection's top-left cell, a tab moving to the next
@@ -521,6 +530,9 @@ private:
     void calculateIfAutomatic() const;
     // Under manual recalculation: computes the formula of this cell alone.
     void calculateEntered(std::int32_t sheet, std::int32_t row, std::int32_t col);
+    // A constant or formula of the cell was set or cleared: what depends on
+    // it is computed when next due (everything, once the whole book is).
+    void cellChanged(std::int32_t sheet, std::int32_t row, std::int32_t col);
     void checkSheet(std::int32_t sheet, const char* source) const;
     void touch();
     std::string defaultSheetName() const;
@@ -549,7 +561,9 @@ private:
     WorkbookOptions m_options;
     std::vector<DefinedName> m_names;
     std::int32_t m_mode = 0;
-    mutable bool m_dirty = false;
+    mutable bool m_dirty = false;  // everything is due
+    mutable std::unique_ptr<detail::FormulaGraph> m_graph;
+    mutable std::vector<detail::CellKey> m_changedCells;  // due since the last calculation
 };
 
 } // namespace spreadsheet

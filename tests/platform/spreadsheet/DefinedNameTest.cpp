@@ -62,7 +62,7 @@ TEST(DefinedNames, FormulasUseNamesInAnyCase)
 {
     Workbook wb = numbersBook();
     wb.setDefinedName("Data", "=Sheet1!$A$1:$A$10");
-    EXPECT_EQ(testsupport::errorNumber([&] { wb.setDefinedName("Rate", "0.5"); }), 380) << "a function of the engine";
+    EXPECT_EQ(testsupport::errorNumber([&] { wb.setDefinedName("Rate", "0.5"); }), 380) << "a worksheet function";
     wb.setDefinedName("half", "0.5");
     wb.setDefinedName("Scaled", "half*Sheet1!$A$10");  // a name using another name
     wb.setCellFormula(1, 1, 3, "SUM(Data)");

@@ -143,6 +143,44 @@ TEST(FormulaText, DeleteShrinksRangesAndKillsLoneReferences)
         EXPECT_EQ(detail::rewriteFormulaRefs(r.in, del), r.out) << r.in;
 }
 
+TEST(FormulaText, WholeColumnsAndRowsMoveAcrossTheLinesTheySpan)
+{
+    const auto all = [](const std::string&) { return true; };
+    struct Row {
+        const char* what;
+        detail::RefEdit edit;
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"a column inserted before", detail::insertColsEdit(all, 2, 1), "SUM(B:C)+$B:$B", "SUM(C:D)+$C:$C"},
+        {"rows inserted", detail::insertRowsEdit(all, 1, 2), "SUM(B:C)+COUNTA(2:$3)", "SUM(B:C)+COUNTA(4:$5)"},
+        {"a column deleted inside", detail::deleteColsEdit(all, 3, 1), "SUM(B:D)", "SUM(B:C)"},
+        {"the only column deleted", detail::deleteColsEdit(all, 2, 1), "SUM(B:B)+1", "SUM(#REF!)+1"},
+        {"rows deleted", detail::deleteRowsEdit(all, 1, 1), "SUM(A:A)+SUM(2:3)", "SUM(A:A)+SUM(1:2)"},
+        {"copied one down and one right", detail::offsetEdit(1, 1), "SUM(A:A)+SUM(1:$1)+SUM($A:$A)",
+         "SUM(B:B)+SUM(2:$1)+SUM($A:$A)"},
+        {"on another sheet", detail::insertColsEdit(all, 1, 1), "'My data'!A:A+Sheet2!1:2",
+         "'My data'!B:B+Sheet2!1:2"},
+        {"cells shifted down in part of the sheet", detail::insertCellsEdit(all, detail::ShiftAlong::Rows, 1, 1, 1, 3),
+         "SUM(A:A)+A1", "SUM(A:A)+A2"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(detail::rewriteFormulaRefs(r.in, r.edit), r.out) << r.what;
+    EXPECT_EQ(detail::rewriteFormulaRefs("sum(b:c)+\"A:A\"&iw:iw"), "SUM(B:C)+\"A:A\"&iw:iw") << "only columns of the sheet";
+
+    Workbook wb;
+    column(wb, {1, 2, 3});
+    wb.setCellFormula(1, 1, 3, "SUM(A:A)*10+COUNTA(2:3)");
+    EXPECT_EQ(wb.cellValue(1, 1, 3), Value(62));
+    wb.insertCols(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(1, 1, 4), "SUM(B:B)*10+COUNTA(2:3)");
+    EXPECT_EQ(wb.cellValue(1, 1, 4), Value(62)) << "the data moved with its column";
+    wb.insertRows(1, 1, 1);
+    EXPECT_EQ(wb.cellFormula(1, 2, 4), "SUM(B:B)*10+COUNTA(3:4)");
+    EXPECT_EQ(wb.cellValue(1, 2, 4), Value(62)) << "and with its rows";
+}
+
 TEST(FormulaText, SheetNamesAreQuotedWhenNeeded)
 {
     EXPECT_EQ(detail::quoteSheetName("Sheet1"), "Sheet1");
@@ -216,7 +254,7 @@ TEST(Formula, FunctionTheEngineLacksGivesNameErrorToItsUsersOnly)
 {
     Workbook wb;
     column(wb, {2, 4, 9});
-    wb.setCellFormula(1, 1, 2, "SQRT(A3)");  // not in the engine
+    wb.setCellFormula(1, 1, 2, "SQRT(A3)");  // not evaluated
     wb.setCellFormula(1, 1, 3, "B1+1");      // uses it
     wb.setCellFormula(1, 2, 3, "C1*2");      // uses it through C1
     wb.setCellFormula(1, 1, 4, "SUM(A1:A3)");
@@ -318,7 +356,7 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
     for (const Case& c : cases)
         EXPECT_EQ(book.cellValue(1, row++, 2), c.expected) << c.what;
 
-    // A sheet whose name the engine must not see keeps the others working.
+    // A sheet whose name no formula can spell keeps the others working.
     book.setSheetName(2, "Bad\x16");
     book.setCellFormula(1, 20, 1, "A1+1");
     EXPECT_EQ(book.cellValue(1, 20, 1), Value(2.5));
@@ -326,8 +364,8 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
 
 namespace {
 
-// A comparison gives a logical, not the number the engine computes it as,
-// in the cell, in what the grid shows, and in every file we write and read.
+// A comparison gives a logical, not a number, in the cell, in what the grid
+// shows, and in every file we write and read.
 TEST(Formula, ComparisonsGiveLogicals)
 {
     Workbook wb;
@@ -511,7 +549,7 @@ TEST(Formula, OperatorsAreComputedInWorksheetOrder)
             expectNearRel(got.number(), r.expected.number(), 1e-12) << r.formula;
         else
             EXPECT_EQ(got, r.expected) << r.formula;
-        // The formula keeps its text: the brackets are the engine's alone.
+        // The formula keeps its text as typed.
         EXPECT_EQ(wb.cellFormula(1, 1, col), r.formula);
         ++col;
     }

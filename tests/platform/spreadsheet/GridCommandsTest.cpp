@@ -136,6 +136,44 @@ TEST_F(GridCommandsTest, AProtectedSheetRefusesEachChangeOnceWithItsMessage)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
+TEST_F(GridCommandsTest, AFormulaTooDeepToComputeIsRefusedWithItsMessage)
+{
+    Workbook& wb = book();
+    wb.setCellValue(1, 2, 2, Value(7.0));
+    const std::string deep = "=" + std::string(1200, '(') + "1" + std::string(1200, ')');
+    QLineEdit* bar = widget->findChild<QLineEdit*>();
+    ASSERT_NE(bar, nullptr);
+    struct Row {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Row rows[] = {
+        {"the formula bar", [&] {
+             clickCell(2, 2);
+             QTest::mouseClick(bar, Qt::LeftButton);
+             bar->setText(QString::fromStdString(deep));
+             key(Qt::Key_Return);
+         }},
+        {"typing in the cell", [&] {
+             clickCell(2, 2);
+             type("=");
+             auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+             ASSERT_NE(editor, nullptr);
+             editor->setText(QString::fromStdString(deep));
+             key(Qt::Key_Return);
+         }},
+    };
+    for (const Row& r : rows) {
+        platform::ScriptedDialogs boxes;
+        const platform::ScopedDialogs scoped(boxes);
+        r.act();
+        ASSERT_EQ(boxes.calls().size(), 1u) << r.name << ": one message";
+        EXPECT_TRUE(boxes.last().text.starts_with(Workbook::kFormulaTooLarge)) << r.name << ": " << boxes.last().text;
+        EXPECT_EQ(boxes.last().title, SpreadsheetWidget::kFormulaTitle) << r.name;
+        EXPECT_EQ(wb.cellValue(1, 2, 2), Value(7.0)) << r.name << ": the cell keeps its value";
+    }
+}
+
 TEST_F(GridCommandsTest, CtrlKeysJumpToTheEdgesOfTheDataAndShiftExtends)
 {
     Workbook& wb = book();

@@ -206,7 +206,7 @@ TEST_F(GridKeyboardTest, AKeyGivenToTheGridDuringAnEditGoesToTheEditorOnce)
 }
 
 // Text and empty cells that a reference brings in stay out of AVERAGE, MIN
-// and MAX; text functions count characters, never bytes; NOW is a date
+// and MAX, a text given to them directly is refused; text functions count characters, never bytes; NOW is a date
 // serial of the 1900 date system. The grid and a text save show the same.
 TEST_F(GridKeyboardTest, TypedFormulasGiveWhatSpreadsheetsGive)
 {
@@ -229,7 +229,7 @@ TEST_F(GridKeyboardTest, TypedFormulasGiveWhatSpreadsheetsGive)
         {"=LEFT(A5,-1)", "#VALUE!"},
         {"=SQRT(A1)", "#NAME?"},              // not evaluated: NOW below stays a number
         {"=MIN(A1:A3,B10)", "#DIV/0!"},        // an error a reference brings in is carried
-        {"=MAX(\"12\",A1)", "12"},             // a number written as text counts
+        {"=MAX(\"12\",A1)", "#VALUE!"},        // a text given directly, even one of a number
     };
     for (std::size_t r = 0; r < std::size(data); ++r) {
         clickCell(static_cast<int>(r) + 1, 1);

@@ -1,0 +1,95 @@
+#pragma once
+
+// Computing a parsed formula over the workbook's cells, as LibreOffice Calc
+// computes it with its default settings:
+//
+// - A text where a number is wanted (the operators + - * / ^, a minus sign,
+//   INT, IF's condition, LEFT's count) counts as the number it reads as
+//   (" 12 ", "1E3"); any other text, "" included, gives #VALUE!. Logical
+//   values count as 1 and 0, an empty cell as 0.
+// - An error passes on as itself, the leftmost first; a result that is not
+//   a finite number is #NUM!. Sums and differences that cancel to within
+//   the last bits of their operands give 0 (0.1+0.2-0.3 is 0), and numbers
+//   that close are equal in comparisons.
+// - Comparisons: numbers (and logical values) come before texts; texts are
+//   ordered alphabetically (punctuation, then digits, then letters, a
+//   lower-case letter before its capital) and equal only when spelled
+//   alike; an empty cell is 0 beside a number and "" beside a text.
+// - SUM, AVERAGE, MIN and MAX count the numbers and logical values of their
+//   references and leave out texts and empty cells there; a text given to
+//   them directly, typed or computed, gives #VALUE!. COUNTA counts every
+//   value, errors and texts included. IF computes only the branch taken and
+//   gives FALSE when the condition fails and no third argument is given.
+// - A number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the
+//   cell shows it in the General format, up to 15 significant digits; a
+//   logical value as TRUE or FALSE; an empty cell as no text.
+// - A range where one value is wanted gives the cell in the formula's own
+//   row (of a one-column range) or column (of a one-row range), else #VALUE!.
+// - A function we do not compute, an unknown name and a formula that cannot
+//   be read give #NAME?.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/spreadsheet/DefinedName.h"
+#include "platform/spreadsheet/FormulaParser.h"
+#include "platform/spreadsheet/Value.h"
+
+namespace spreadsheet::detail {
+
+struct SheetData;
+
+// A rectangle of one sheet (sheets from 0, rows and columns from 1).
+struct CellArea {
+    std::int32_t sheet = 0;
+    std::int32_t row1 = 1, col1 = 1, row2 = 1, col2 = 1;
+
+    [[nodiscard]] bool contains(std::int32_t s, std::int32_t row, std::int32_t col) const noexcept
+    {
+        return s == sheet && row >= row1 && row <= row2 && col >= col1 && col <= col2;
+    }
+    friend bool operator==(const CellArea&, const CellArea&) = default;
+};
+
+// The workbook's defined names, read once for a recalculation. A name
+// whose text cannot be read, that reaches itself through other names or
+// nests deeper than a formula may gives #NAME?.
+class NameTable {
+public:
+    struct Entry {
+        std::shared_ptr<const ParsedFormula> formula;  // null: #NAME?
+        std::vector<CellArea> areas;                   // the cells it reads, through other names too
+        bool callsNow = false;                         // NOW() in it or in a name it uses
+    };
+    NameTable() = default;
+    NameTable(const std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names);
+
+    // The name in any letter case, or null.
+    [[nodiscard]] const Entry* find(std::string_view name) const;
+
+private:
+    std::unordered_map<std::string, Entry> m_byUpper;
+};
+
+// The sheet a reference names: its own (name "") or the first of that name;
+// -1 when no sheet has it.
+[[nodiscard]] std::int32_t sheetNamed(const std::vector<std::unique_ptr<SheetData>>& sheets, std::string_view name,
+                                      std::int32_t own);
+
+// The cells that the formula reads (through names too), and whether it calls NOW().
+void formulaAreas(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
+                  const NameTable& names, std::int32_t ownSheet, std::vector<CellArea>& areas, bool& callsNow);
+
+// The value of the formula in the cell (sheet from 0, row, col), reading
+// the cells' values as they stand: what the cell shows.
+[[nodiscard]] Value evaluateFormula(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
+                                    const NameTable& names, std::int32_t sheet, std::int32_t row, std::int32_t col);
+
+// Texts as comparisons order them: negative, 0 or positive.
+[[nodiscard]] int compareTexts(std::string_view a, std::string_view b);
+
+} // namespace spreadsheet::detail

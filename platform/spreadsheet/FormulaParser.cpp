@@ -1,0 +1,674 @@
+#include "platform/spreadsheet/FormulaParser.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "platform/runtime/Utf8.h"
+#include "platform/spreadsheet/CellRef.h"
+
+namespace spreadsheet::detail {
+
+namespace {
+
+char upperAscii(char c) noexcept
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) noexcept
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return upperAscii(x) == upperAscii(y); });
+}
+
+bool isLetter(char c) noexcept
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isDigit(char c) noexcept
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isWordStart(char c) noexcept
+{
+    return isLetter(c) || c == '_' || c == '$' || c == '\\' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool isWordChar(char c) noexcept
+{
+    return isWordStart(c) || isDigit(c) || c == '.';
+}
+
+// "$A", "iv": a column of the sheet.
+bool columnWord(std::string_view w, std::int32_t& col) noexcept
+{
+    if (!w.empty() && w[0] == '$')
+        w.remove_prefix(1);
+    if (w.empty() || w.size() > 2)
+        return false;
+    std::int32_t c = 0;
+    for (char ch : w) {
+        if (!isLetter(ch))
+            return false;
+        c = c * 26 + (upperAscii(ch) - 'A' + 1);
+    }
+    if (c > kMaxCols)
+        return false;
+    col = c;
+    return true;
+}
+
+// "$3", "16384": a row of the sheet.
+bool rowWord(std::string_view w, std::int32_t& row) noexcept
+{
+    if (!w.empty() && w[0] == '$')
+        w.remove_prefix(1);
+    if (w.empty() || w.size() > 5)
+        return false;
+    std::int32_t r = 0;
+    for (char ch : w) {
+        if (!isDigit(ch))
+            return false;
+        r = r * 10 + (ch - '0');
+    }
+    if (r < 1 || r > kMaxRows)
+        return false;
+    row = r;
+    return true;
+}
+
+constexpr std::array<std::pair<std::string_view, FormulaFunction>, 12> kFunctions{{
+    {"SUM", FormulaFunction::Sum},
+    {"AVERAGE", FormulaFunction::Average},
+    {"COUNTA", FormulaFunction::CountA},
+    {"IF", FormulaFunction::If},
+    {"INT", FormulaFunction::Int},
+    {"LEN", FormulaFunction::Len},
+    {"LEFT", FormulaFunction::Left},
+    {"CONCATENATE", FormulaFunction::Concatenate},
+    {"PI", FormulaFunction::Pi},
+    {"MAX", FormulaFunction::Max},
+    {"MIN", FormulaFunction::Min},
+    {"NOW", FormulaFunction::Now},
+}};
+
+// Worksheet functions that spreadsheets know besides ours: a defined name
+// may not take these either, lest a book made elsewhere mean a call by it.
+constexpr std::string_view kOtherFunctions[] = {
+    "ABS", "ACOS", "ACOSH", "ACOT", "ACOTH", "ADDRESS", "AGGREGATE", "AND", "ARABIC", "AREAS", "ASC", "ASIN",
+    "ASINH", "ATAN", "ATAN2", "ATANH", "AVEDEV", "AVERAGEA", "AVERAGEIF", "AVERAGEIFS", "BAHTTEXT", "BASE",
+    "BETADIST", "BETAINV", "BINOMDIST", "BITAND", "BITLSHIFT", "BITOR", "BITRSHIFT", "BITXOR", "CEILING", "CELL",
+    "CHAR", "CHIDIST", "CHIINV", "CHISQDIST", "CHISQINV", "CHITEST", "CHOOSE", "CLEAN", "CODE", "COLOR", "COLUMN",
+    "COLUMNS", "COMBIN", "COMBINA", "CONCAT", "CONFIDENCE", "CORREL", "COS", "COSH", "COT", "COTH", "COUNT",
+    "COUNTBLANK", "COUNTIF", "COUNTIFS", "COVAR", "CRITBINOM", "CSC", "CSCH", "CUMIPMT", "CUMPRINC", "CURRENT",
+    "DATE", "DATEDIF", "DATEVALUE", "DAVERAGE", "DAY", "DAYS", "DAYS360", "DB", "DCOUNT", "DCOUNTA", "DDB", "DDE",
+    "DECIMAL", "DEGREES", "DEVSQ", "DGET", "DMAX", "DMIN", "DOLLAR", "DPRODUCT", "DSTDEV", "DSTDEVP", "DSUM",
+    "DVAR", "DVARP", "EASTERSUNDAY", "EFFECT", "ENCODEURL", "ERRORTYPE", "EUROCONVERT", "EVEN", "EXACT", "EXP",
+    "EXPONDIST", "FACT", "FALSE", "FDIST", "FILTERXML", "FIND", "FINDB", "FINV", "FISHER", "FISHERINV", "FIXED",
+    "FLOOR", "FORECAST", "FORMULA", "FOURIER", "FREQUENCY", "FTEST", "FV", "GAMMA", "GAMMADIST", "GAMMAINV",
+    "GAMMALN", "GAUSS", "GCD", "GEOMEAN", "GETPIVOTDATA", "GOALSEEK", "GROWTH", "HARMEAN", "HLOOKUP", "HOUR",
+    "HYPERLINK", "HYPGEOMDIST", "IFERROR", "IFNA", "IFS", "INDEX", "INDIRECT", "INFO", "INTERCEPT", "IPMT", "IRR",
+    "ISBLANK", "ISERR", "ISERROR", "ISEVEN", "ISFORMULA", "ISLOGICAL", "ISNA", "ISNONTEXT", "ISNUMBER", "ISODD",
+    "ISOWEEKNUM", "ISPMT", "ISREF", "ISTEXT", "JIS", "KURT", "LARGE", "LCM", "LEFTB", "LENB", "LINEST", "LN", "LOG",
+    "LOG10", "LOGEST", "LOGINV", "LOGNORMDIST", "LOOKUP", "LOWER", "MATCH", "MAXA", "MAXIFS", "MDETERM", "MEDIAN",
+    "MID", "MIDB", "MINA", "MINIFS", "MINUTE", "MINVERSE", "MIRR", "MMULT", "MOD", "MODE", "MONTH", "MULTIRANGE",
+    "MUNIT", "MVALUE", "N", "NA", "NEG", "NEGBINOMDIST", "NETWORKDAYS", "NOMINAL", "NORMDIST", "NORMINV",
+    "NORMSDIST", "NORMSINV", "NOT", "NPER", "NPV", "NUMBERVALUE", "ODD", "OFFSET", "OR", "PDURATION", "PEARSON",
+    "PERCENTILE", "PERCENTRANK", "PERMUT", "PERMUTATIONA", "PHI", "PMT", "POISSON", "POWER", "PPMT", "PROB",
+    "PRODUCT", "PROPER", "PV", "QUARTILE", "RADIANS", "RAND", "RANK", "RATE", "RAWSUBTRACT", "REGEX", "REPLACE",
+    "REPLACEB", "REPT", "RIGHT", "RIGHTB", "ROMAN", "ROUND", "ROUNDDOWN", "ROUNDSIG", "ROUNDUP", "ROW", "ROWS", "RRI",
+    "RSQ", "SEARCH", "SEARCHB", "SEC", "SECH", "SECOND", "SHEET", "SHEETS", "SIGN", "SIN", "SINH", "SKEW", "SKEWP",
+    "SLN", "SLOPE", "SMALL", "SQRT", "STANDARDIZE", "STDEV", "STDEVA", "STDEVP", "STDEVPA", "STEYX", "STYLE",
+    "SUBSTITUTE", "SUBTOTAL", "SUMIF", "SUMIFS", "SUMPRODUCT", "SUMSQ", "SUMX2MY2", "SUMX2PY2", "SUMXMY2", "SWITCH",
+    "SYD", "T", "TAN", "TANH", "TDIST", "TEXT", "TEXTJOIN", "TIME", "TIMEVALUE", "TINV", "TODAY", "TRANSPOSE",
+    "TREND", "TRIM", "TRIMMEAN", "TRUE", "TRUNC", "TTEST", "TYPE", "UNICHAR", "UNICODE", "UPPER", "VALUE", "VAR",
+    "VARA", "VARP", "VARPA", "VDB", "VLOOKUP", "WAIT", "WEBSERVICE", "WEEKDAY", "WEEKNUM", "WEIBULL", "XOR", "YEAR",
+    "ZTEST",
+};
+
+// A count as the messages write it: 1,000.
+std::string withThousands(std::size_t n)
+{
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits;
+}
+
+// How tightly an operator binds: the higher, the tighter.
+int levelOf(FormulaOp op) noexcept
+{
+    switch (op) {
+    case FormulaOp::Pow:
+        return 5;
+    case FormulaOp::Mul:
+    case FormulaOp::Div:
+        return 4;
+    case FormulaOp::Add:
+    case FormulaOp::Sub:
+        return 3;
+    case FormulaOp::Concat:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+struct Refused {
+    std::string problem;
+    bool tooLarge = false;
+};
+
+class Parser {
+public:
+    explicit Parser(std::string_view text) : m_text(text) {}
+
+    std::shared_ptr<const ParsedFormula> run()
+    {
+        skipSpaces();
+        if (m_pos >= m_text.size())
+            refuse("The formula is empty.");
+        const std::uint32_t root = expression(0);
+        skipSpaces();
+        if (m_pos < m_text.size())
+            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
+        if (root != m_out->nodes.size() - 1) {
+            // The root must come last: a copy of it does.
+            FormulaNode copy = m_out->nodes[root];
+            m_out->nodes.push_back(copy);
+        }
+        return std::move(m_out);
+    }
+
+private:
+    [[noreturn]] void refuse(std::string problem) const { throw Refused{std::move(problem), false}; }
+
+    char peek() const noexcept { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
+    char peekAt(std::size_t at) const noexcept { return at < m_text.size() ? m_text[at] : '\0'; }
+
+    void skipSpaces() noexcept
+    {
+        while (m_pos < m_text.size() && m_text[m_pos] == ' ')
+            ++m_pos;
+    }
+
+    std::uint32_t add(const FormulaNode& node)
+    {
+        m_out->nodes.push_back(node);
+        return static_cast<std::uint32_t>(m_out->nodes.size() - 1);
+    }
+
+    // The binary operator at the current position, without taking it.
+    bool peekOperator(FormulaOp& op, std::size_t& length) const noexcept
+    {
+        length = 1;
+        switch (peek()) {
+        case '^': op = FormulaOp::Pow; return true;
+        case '*': op = FormulaOp::Mul; return true;
+        case '/': op = FormulaOp::Div; return true;
+        case '+': op = FormulaOp::Add; return true;
+        case '-': op = FormulaOp::Sub; return true;
+        case '&': op = FormulaOp::Concat; return true;
+        case '=': op = FormulaOp::Eq; return true;
+        case '<':
+            if (peekAt(m_pos + 1) == '>') {
+                op = FormulaOp::Ne;
+                length = 2;
+            } else if (peekAt(m_pos + 1) == '=') {
+                op = FormulaOp::Le;
+                length = 2;
+            } else {
+                op = FormulaOp::Lt;
+            }
+            return true;
+        case '>':
+            if (peekAt(m_pos + 1) == '=') {
+                op = FormulaOp::Ge;
+                length = 2;
+            } else {
+                op = FormulaOp::Gt;
+            }
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Operands and operators of one bracket level, by a stack of the
+    // chains still open (their levels rising from the bottom), so that a
+    // chain of any length costs no recursion.
+    std::uint32_t expression(int depth)
+    {
+        if (depth > kMaxFormulaDepth)
+            throw Refused{"The formula nests brackets and functions more than " + withThousands(kMaxFormulaDepth) +
+                              " levels deep.",
+                          true};
+        m_out->depth = std::max(m_out->depth, depth);
+        struct Open {
+            int level;
+            std::vector<std::uint32_t> operands;
+            std::vector<FormulaOp> ops;
+        };
+        std::vector<Open> open;
+        std::uint32_t current = operand(depth);
+        for (;;) {
+            skipSpaces();
+            FormulaOp op{};
+            std::size_t length = 0;
+            if (!peekOperator(op, length))
+                break;
+            m_pos += length;
+            const int level = levelOf(op);
+            while (!open.empty() && open.back().level > level) {
+                open.back().operands.push_back(current);
+                current = chain(open.back().operands, open.back().ops);
+                open.pop_back();
+            }
+            if (!open.empty() && open.back().level == level) {
+                open.back().operands.push_back(current);
+                open.back().ops.push_back(op);
+            } else {
+                open.push_back(Open{level, {current}, {op}});
+            }
+            current = operand(depth);
+        }
+        while (!open.empty()) {
+            open.back().operands.push_back(current);
+            current = chain(open.back().operands, open.back().ops);
+            open.pop_back();
+        }
+        return current;
+    }
+
+    std::uint32_t chain(const std::vector<std::uint32_t>& operands, const std::vector<FormulaOp>& ops)
+    {
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Chain;
+        node.first = static_cast<std::uint32_t>(m_out->kids.size());
+        node.count = static_cast<std::uint32_t>(operands.size());
+        node.index = static_cast<std::uint32_t>(m_out->ops.size());
+        m_out->kids.insert(m_out->kids.end(), operands.begin(), operands.end());
+        m_out->ops.insert(m_out->ops.end(), ops.begin(), ops.end());
+        return add(node);
+    }
+
+    // A run of signs and what follows it.
+    std::uint32_t operand(int depth)
+    {
+        std::uint32_t minus = 0;
+        bool signs = false;
+        for (;;) {
+            skipSpaces();
+            if (peek() == '-')
+                ++minus;
+            else if (peek() != '+')
+                break;
+            signs = true;
+            ++m_pos;
+        }
+        const std::uint32_t inner = primary(depth);
+        if (!signs || minus == 0)
+            return inner;  // a plus sign changes nothing
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Sign;
+        node.index = 2 - minus % 2;  // 1 negates, 2 only makes it a number
+        node.first = static_cast<std::uint32_t>(m_out->kids.size());
+        node.count = 1;
+        m_out->kids.push_back(inner);
+        return add(node);
+    }
+
+    std::uint32_t primary(int depth)
+    {
+        skipSpaces();
+        const char c = peek();
+        if (c == '\0')
+            refuse("The formula ends where a value is due.");
+        if (c == '"')
+            return text();
+        if (c == '#')
+            return errorValue();
+        if (c == '(') {
+            ++m_pos;
+            const std::uint32_t inner = expression(depth + 1);
+            skipSpaces();
+            if (peek() != ')')
+                refuse("A bracket is not closed.");
+            ++m_pos;
+            return inner;
+        }
+        if (c == '\'') {
+            std::string sheet = quotedSheet();
+            return reference(std::move(sheet));
+        }
+        if (isDigit(c) || c == '.') {
+            // A whole row range (1:3) or a number.
+            std::size_t end = m_pos;
+            while (isDigit(peekAt(end)))
+                ++end;
+            if (end > m_pos && peekAt(end) == ':')
+                return reference({});
+            return number();
+        }
+        if (!isWordStart(c))
+            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
+        std::size_t end = m_pos;
+        while (isWordChar(peekAt(end)))
+            ++end;
+        const std::string_view word = m_text.substr(m_pos, end - m_pos);
+        if (peekAt(end) == '!') {
+            m_pos = end + 1;
+            return reference(std::string(word));
+        }
+        if (peekAt(end) == '(') {
+            m_pos = end + 1;
+            return call(word, depth);
+        }
+        std::int64_t r = 0;
+        std::int64_t col = 0;
+        std::int32_t part = 0;
+        if (peekAt(end) == ':' || (readCellShape(word, r, col) && r >= 1 && r <= kMaxRows && col >= 1 &&
+                                   col <= kMaxCols) || (word.size() > 1 && word[0] == '$' && rowWord(word, part)))
+            return reference({});
+        m_pos = end;
+        if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE")) {
+            FormulaNode node;
+            node.kind = FormulaNode::Kind::Logical;
+            node.number = equalsNoCase(word, "TRUE") ? 1 : 0;
+            return add(node);
+        }
+        if (word.find('$') != std::string_view::npos)
+            refuse("\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Name;
+        node.index = static_cast<std::uint32_t>(m_out->texts.size());
+        m_out->texts.emplace_back(word);
+        return add(node);
+    }
+
+    std::string quotedSheet()
+    {
+        ++m_pos;  // the opening quote
+        std::string name;
+        for (;;) {
+            if (m_pos >= m_text.size())
+                refuse("A sheet name's quote is not closed.");
+            const char ch = m_text[m_pos++];
+            if (ch == '\'') {
+                if (peek() == '\'') {
+                    name += '\'';
+                    ++m_pos;
+                    continue;
+                }
+                break;
+            }
+            name += ch;
+        }
+        if (peek() != '!')
+            refuse("A quoted sheet name must be followed by \"!\" and a reference.");
+        ++m_pos;
+        return name;
+    }
+
+    // One end of a reference: a word or digits, without spaces.
+    std::string_view refWord()
+    {
+        std::size_t end = m_pos;
+        while (isWordChar(peekAt(end)) && peekAt(end) != '.')
+            ++end;
+        const std::string_view word = m_text.substr(m_pos, end - m_pos);
+        m_pos = end;
+        return word;
+    }
+
+    // A cell, a range of cells, of whole columns or of whole rows, after
+    // its sheet (if any) was read.
+    std::uint32_t reference(std::string sheet)
+    {
+        FormulaRefPart ref;
+        ref.sheet = std::move(sheet);
+        const std::string_view first = refWord();
+        std::int32_t row = 0;
+        std::int32_t col = 0;
+        const bool firstCell = parseCellRef(first, row, col) && first.find(':') == std::string_view::npos;
+        if (firstCell) {
+            ref.row1 = ref.row2 = row;
+            ref.col1 = ref.col2 = col;
+        }
+        if (peek() != ':') {
+            if (!firstCell)
+                refuse("\"" + std::string(first) + "\" is no cell reference.");
+            return refNode(std::move(ref));
+        }
+        ++m_pos;
+        const std::string_view second = refWord();
+        std::int32_t row2 = 0;
+        std::int32_t col2 = 0;
+        if (firstCell) {
+            if (!parseCellRef(second, row2, col2))
+                refuse("A range must run from one cell to another: \"" + std::string(first) + ":" +
+                       std::string(second) + "\" does not.");
+            ref.row2 = row2;
+            ref.col2 = col2;
+        } else if (columnWord(first, col) && columnWord(second, col2)) {
+            ref.row1 = 1;
+            ref.row2 = kMaxRows;
+            ref.col1 = col;
+            ref.col2 = col2;
+        } else if (rowWord(first, row) && rowWord(second, row2)) {
+            ref.col1 = 1;
+            ref.col2 = kMaxCols;
+            ref.row1 = row;
+            ref.row2 = row2;
+        } else {
+            refuse("A range must run from one cell to another, one column to another or one row to another: \"" +
+                   std::string(first) + ":" + std::string(second) + "\" does not.");
+        }
+        if (ref.row1 > ref.row2)
+            std::swap(ref.row1, ref.row2);
+        if (ref.col1 > ref.col2)
+            std::swap(ref.col1, ref.col2);
+        return refNode(std::move(ref));
+    }
+
+    std::uint32_t refNode(FormulaRefPart ref)
+    {
+        if (isWordChar(peek()) || peek() == '(' || peek() == '!')
+            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Ref;
+        node.index = static_cast<std::uint32_t>(m_out->refs.size());
+        m_out->refs.push_back(std::move(ref));
+        return add(node);
+    }
+
+    std::uint32_t call(std::string_view name, int depth)
+    {
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Call;
+        node.function = functionNamed(name);
+        if (node.function == FormulaFunction::Now)
+            m_out->callsNow = true;
+        std::vector<std::uint32_t> args;
+        skipSpaces();
+        if (peek() == ')') {
+            ++m_pos;
+        } else {
+            for (;;) {
+                skipSpaces();
+                if (peek() == ',' || peek() == ')') {
+                    FormulaNode missing;
+                    missing.kind = FormulaNode::Kind::Missing;
+                    args.push_back(add(missing));
+                } else {
+                    args.push_back(expression(depth + 1));
+                }
+                skipSpaces();
+                if (peek() == ',') {
+                    ++m_pos;
+                    continue;
+                }
+                if (peek() == ')') {
+                    ++m_pos;
+                    break;
+                }
+                refuse("The arguments of " + std::string(name) + " are not closed by a bracket.");
+            }
+        }
+        node.first = static_cast<std::uint32_t>(m_out->kids.size());
+        node.count = static_cast<std::uint32_t>(args.size());
+        m_out->kids.insert(m_out->kids.end(), args.begin(), args.end());
+        return add(node);
+    }
+
+    std::uint32_t text()
+    {
+        ++m_pos;  // the opening quote
+        std::string value;
+        for (;;) {
+            if (m_pos >= m_text.size())
+                refuse("A text's quote is not closed.");
+            const char ch = m_text[m_pos++];
+            if (ch == '"') {
+                if (peek() == '"') {
+                    value += '"';
+                    ++m_pos;
+                    continue;
+                }
+                break;
+            }
+            value += ch;
+        }
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Text;
+        node.index = static_cast<std::uint32_t>(m_out->texts.size());
+        m_out->texts.push_back(std::move(value));
+        return add(node);
+    }
+
+    std::uint32_t errorValue()
+    {
+        for (int e = 1; e < static_cast<int>(CellError::Count); ++e) {
+            const auto error = static_cast<CellError>(e);
+            const std::string_view spelled = errorText(error);
+            if (equalsNoCase(m_text.substr(m_pos, spelled.size()), spelled)) {
+                m_pos += spelled.size();
+                FormulaNode node;
+                node.kind = FormulaNode::Kind::Error;
+                node.error = error;
+                return add(node);
+            }
+        }
+        refuse("\"" + std::string(m_text.substr(m_pos, 8)) + "\" is no error value.");
+    }
+
+    std::uint32_t number()
+    {
+        const std::size_t start = m_pos;
+        while (isDigit(peek()))
+            ++m_pos;
+        if (peek() == '.') {
+            ++m_pos;
+            while (isDigit(peek()))
+                ++m_pos;
+        }
+        if ((peek() == 'E' || peek() == 'e') &&
+            (isDigit(peekAt(m_pos + 1)) ||
+             ((peekAt(m_pos + 1) == '+' || peekAt(m_pos + 1) == '-') && isDigit(peekAt(m_pos + 2))))) {
+            m_pos += 2;
+            while (isDigit(peek()))
+                ++m_pos;
+        }
+        const std::string_view spelled = m_text.substr(start, m_pos - start);
+        if (spelled == "." || isWordChar(peek()))
+            refuse("\"" + std::string(m_text.substr(start, 20)) + "\" is no number.");
+        double value = 0;
+        const auto res = std::from_chars(spelled.data(), spelled.data() + spelled.size(), value);
+        FormulaNode node;
+        node.kind = FormulaNode::Kind::Number;
+        if (res.ec == std::errc::result_out_of_range || !std::isfinite(value)) {
+            // Past the range of numbers: 1E-400 reads as 0, 1E400 as the
+            // largest number there is (as LibreOffice reads them).
+            const bool tiny = spelled.find_first_of("123456789") == std::string_view::npos ||
+                              spelled.find("E-") != std::string_view::npos ||
+                              spelled.find("e-") != std::string_view::npos;
+            value = tiny ? 0.0 : std::numeric_limits<double>::max();
+        } else if (res.ec != std::errc()) {
+            refuse("\"" + std::string(spelled) + "\" is no number.");
+        }
+        node.number = value;
+        return add(node);
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::shared_ptr<ParsedFormula> m_out = std::make_shared<ParsedFormula>();
+};
+
+} // namespace
+
+FormulaParseResult parseFormula(std::string_view text)
+{
+    FormulaParseResult result;
+    if (text.size() > kMaxFormulaLength) {
+        result.problem = "A formula can be at most " + withThousands(kMaxFormulaLength) + " characters long.";
+        result.tooLarge = true;
+        return result;
+    }
+    if (!isCleanFormulaText(text)) {
+        result.problem = "The formula holds characters that no formula can hold.";
+        return result;
+    }
+    try {
+        result.formula = Parser(text).run();
+    } catch (const Refused& r) {
+        result.problem = r.problem;
+        result.tooLarge = r.tooLarge;
+    }
+    return result;
+}
+
+FormulaFunction functionNamed(std::string_view name) noexcept
+{
+    for (const auto& [spelled, function] : kFunctions)
+        if (equalsNoCase(name, spelled))
+            return function;
+    return FormulaFunction::Unknown;
+}
+
+bool isWorksheetFunctionName(std::string_view word) noexcept
+{
+    if (functionNamed(word) != FormulaFunction::Unknown)
+        return true;
+    return std::any_of(std::begin(kOtherFunctions), std::end(kOtherFunctions),
+                       [&](std::string_view f) { return equalsNoCase(f, word); });
+}
+
+bool isCleanFormulaText(std::string_view text) noexcept
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            if (c < 0x20 || c == 0x7F)
+                return false;
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const std::size_t length = platform::rt::utf8SequenceAt(text, i, cp);
+        // Overlong forms, surrogates and code points past the last one.
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (length == 0 || length > 4 || cp < kLeast[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace spreadsheet::detail

@@ -1,0 +1,107 @@
+#pragma once
+
+// The grammar of worksheet formulas, read into a tree.
+//
+// A formula (without "=") is numbers in every spreadsheet spelling (3, 2.5,
+// .5, 3E2, 1E-5, 1.5E+3), texts in double quotes with "" for a quote,
+// TRUE and FALSE, error values (#REF!, #DIV/0!, ...), cell references with
+// optional "$" marks (B3, $A$1), ranges (A1:B3, whole columns A:A, whole
+// rows 1:3), other sheets' cells (Sheet2!A1, 'X Output1'!B2:B5), defined
+// names (any other word), function calls, runs of signs before an operand,
+// and the binary operators from the tightest to the loosest: ^, * and /,
+// + and -, &, then the comparisons = <> < > <= >=; operators of one level
+// are computed from left to right (10/2/5 is 1, 2^3^2 is 64) and a sign
+// binds tighter than ^ (-2^2 is 4).
+//
+// A run of operators of one level is kept as one node holding all its
+// operands, so that a flat chain of 10,000 terms is a tree of depth one:
+// the parser and whoever walks the tree recurse only as deep as brackets
+// and calls nest, and that is limited to kMaxFormulaDepth levels. Parsing
+// reads each character at most a fixed number of times, never past the end.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/spreadsheet/Value.h"
+
+namespace spreadsheet::detail {
+
+// Brackets and calls nested deeper than this are refused.
+inline constexpr int kMaxFormulaDepth = 1000;
+// A formula text longer than this (in bytes) is refused.
+inline constexpr std::size_t kMaxFormulaLength = 100000;
+
+enum class FormulaOp : std::uint8_t { Pow, Mul, Div, Add, Sub, Concat, Eq, Ne, Lt, Gt, Le, Ge };
+
+// The functions the evaluator computes; Unknown for any other name.
+enum class FormulaFunction : std::uint8_t {
+    Unknown, Sum, Average, CountA, If, Int, Len, Left, Concatenate, Pi, Max, Min, Now
+};
+
+struct FormulaRefPart {
+    std::string sheet;  // "" for the formula's own sheet
+    // Rows and columns from 1; a whole column spans all rows, a whole row
+    // all columns.
+    std::int32_t row1 = 1, col1 = 1, row2 = 1, col2 = 1;
+};
+
+struct FormulaNode {
+    enum class Kind : std::uint8_t {
+        Number,   // number
+        Text,     // texts[index]
+        Logical,  // number != 0
+        Error,    // error
+        Ref,      // refs[index], one cell or a range
+        Name,     // texts[index], the name as written
+        Call,     // function, arguments kids[first .. first + count)
+        Missing,  // an argument left out (SUM(1,,2))
+        Sign,     // kids[first]; negated when index is odd, a number when index > 0
+        Chain,    // operands kids[first .. first + count), operators ops[index ..)
+    };
+    Kind kind = Kind::Number;
+    FormulaFunction function = FormulaFunction::Unknown;
+    CellError error = CellError::Value;
+    std::uint32_t index = 0;
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+    double number = 0;
+};
+
+struct ParsedFormula {
+    std::vector<FormulaNode> nodes;  // nodes.back() is the root
+    std::vector<std::uint32_t> kids;
+    std::vector<FormulaOp> ops;
+    std::vector<std::string> texts;
+    std::vector<FormulaRefPart> refs;
+    bool callsNow = false;  // NOW() anywhere in it
+    int depth = 0;          // how deep brackets and calls nest
+
+    [[nodiscard]] std::uint32_t root() const noexcept { return static_cast<std::uint32_t>(nodes.size() - 1); }
+};
+
+struct FormulaParseResult {
+    std::shared_ptr<const ParsedFormula> formula;  // null when the text is refused
+    // Why it was refused, in words for the user; "" when it was read.
+    std::string problem;
+    // The text nests deeper or is longer than a formula may: refused at entry.
+    bool tooLarge = false;
+};
+
+// Reads the formula text (without "=").
+[[nodiscard]] FormulaParseResult parseFormula(std::string_view text);
+
+// The function a name (any case) calls; Unknown when it is none of ours.
+[[nodiscard]] FormulaFunction functionNamed(std::string_view name) noexcept;
+
+// Whether the word is the name of a worksheet function that spreadsheets
+// know (ours or another), which a defined name may not take.
+[[nodiscard]] bool isWorksheetFunctionName(std::string_view word) noexcept;
+
+// Whether the text is valid UTF-8 without control characters: the only text
+// a formula, a name or a sheet name may hold.
+[[nodiscard]] bool isCleanFormulaText(std::string_view text) noexcept;
+
+} // namespace spreadsheet::detail
