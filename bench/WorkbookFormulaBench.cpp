@@ -72,7 +72,7 @@ Span timed(const std::function<void(int)>& step)
 
 void print(const char* what, const Span& s)
 {
-    std::printf("%-58s %.4f - %.4f s\n", what, s.fastest, s.slowest);
+    std::printf("%-58s %8.3f - %8.3f ms\n", what, 1000 * s.fastest, 1000 * s.slowest);
 }
 
 } // namespace
