@@ -681,22 +681,29 @@ bool hasBareLogicalWord(std::string_view f)
 }
 
 // A text with the parts a number or logical turned into text leaves taken
-// out: digits, points, signs, the exponent's E, the words TRUE and FALSE,
-// and the start of such a word that LEFT left at the end.
-std::string withoutNumberParts(std::string s)
+// out: the words TRUE and FALSE and what LEFT leaves of one at the end of a
+// run of capitals, then digits, points, signs and the exponent's E.
+std::string withoutNumberParts(const std::string& s)
 {
-    for (const std::string_view word : {std::string_view("TRUE"), std::string_view("FALSE")}) {
-        for (std::size_t at = s.find(word); at != std::string::npos; at = s.find(word))
-            s.erase(at, word.size());
-        for (std::size_t n = word.size() - 1; n > 0; --n) {
-            if (s.size() >= n && std::string_view(s).substr(s.size() - n) == word.substr(0, n)) {
-                s.resize(s.size() - n);
-                break;
-            }
+    const auto isCapital = [](char c) { return std::isupper(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::string_view rest = std::string_view(s).substr(i);
+        std::size_t runEnd = i;
+        while (runEnd < s.size() && isCapital(s[runEnd]))
+            ++runEnd;
+        const std::string_view runRest = std::string_view(s).substr(i, runEnd - i);
+        if (rest.starts_with("TRUE") || rest.starts_with("FALSE")) {
+            i += rest.starts_with("TRUE") ? 4 : 5;
+        } else if (!runRest.empty() &&
+                   (std::string_view("TRUE").starts_with(runRest) || std::string_view("FALSE").starts_with(runRest))) {
+            i = runEnd;
+        } else {
+            out += s[i++];
         }
     }
-    std::erase_if(s, [](char c) { return isDigit(c) || c == '.' || c == '+' || c == '-' || c == 'E'; });
-    return s;
+    std::erase_if(out, [](char c) { return isDigit(c) || c == '.' || c == '+' || c == '-' || c == 'E'; });
+    return out;
 }
 
 struct Allowed {
@@ -707,15 +714,15 @@ struct Allowed {
 
 const Allowed kAllowed[] = {
     {"a number or logical turned into text reads as our cells show it",
-     "a number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the cell shows it in the General "
+     "number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the cell shows it in the General "
      "format, up to 15 significant digits (12345678, 0.333333333333333, 1.2345E-05), and a logical value as "
      "TRUE or FALSE",
      [](const std::string& f, const Ours& ours, const Value& theirs) {
          if (!(has(f, "&") || has(f, "CONCATENATE(") || has(f, "LEN(") || has(f, "LEFT(")))
              return false;
          // Such a text ("TRUE", "1E-05") read as a number again may be refused
-         // where LibreOffice's ("1", "0.00001") is taken.
-         if (ours.value == Value::error(CellError::Value) && !theirs.isError())
+         // where LibreOffice's ("1", "0.00001") is taken and computed on.
+         if (ours.value == Value::error(CellError::Value) && theirs != ours.value)
              return true;
          if (ours.value.kind() != theirs.kind() || theirs.isError())
              return false;
@@ -876,6 +883,18 @@ TEST(LibreOfficeFormulas, FormulasReadTheSameInLibreOfficesLanguage)
     };
     for (const Row& row : rows)
         EXPECT_EQ(odfFormula(row.typed), row.odf) << row.typed;
+}
+
+// What the comparison leaves of texts that hold a number or logical turned into text.
+TEST(LibreOfficeFormulas, TextsWithoutTheirNumberParts)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"3TRUE", ""},      {"31", ""},         {"abcFALSE|", "abc|"}, {"BTRUE", "B"},  {"TR-", ""},
+        {"TRUEFALSE", ""},  {"1E-05|", "|"},    {"0.00001|", "|"},     {"abc", "abc"},  {"B", "B"},
+        {"FAL", ""},        {"TRUEB", "B"},     {"xT", "x"},
+    };
+    for (const auto& [text, left] : rows)
+        EXPECT_EQ(withoutNumberParts(text), left) << text;
 }
 
 // What the comparison takes a formula's outermost operation to give.
