@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,65 @@ TEST_F(WorkbookFileCommands, UnreadableFileShowsUnableToLoadAndChangesNothing)
     EXPECT_EQ(host.activeWorkbook(), &active);
     EXPECT_EQ(active.lastUsedRow(1), 0);
     EXPECT_FALSE(active.isChanged());
+}
+
+// A book of our own type: 5 in A1 and each formula in column B from B1 down.
+std::string nativeBookOfFormulas(const std::vector<std::string>& formulas)
+{
+    std::string cells = "1\t1\tn\t5\n";
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        cells += std::to_string(i + 1) + "\t2\tf\t" + formulas[i] + "\n";
+    }
+    const std::string count = std::to_string(formulas.size() + 1);
+    return "TESSARAY WORKBOOK\t3\ntype\t3\nsheets\t1\t1\nsheet\tSheet1\nselected\t1\ncursor\t1\t1\n"
+           "range\t1\t1\t1\t1\ncells\t" + count + "\n" + cells + "endsheet\nend\t" + count + "\n";
+}
+
+std::string repeated(const std::string& part, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += part;
+    }
+    return out;
+}
+
+// Books holding formulas too long, too deep or broken for any evaluator
+// open through the File menu's road without ending the program: each such
+// cell shows its formula's result or an error value, and the book takes
+// entries at once afterwards.
+TEST_F(WorkbookFileCommands, BooksWithHugeOrBrokenFormulasOpenAndEveryCellAnswers)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::string> formulas;
+        std::optional<Value> right;  // the result when the formula is computed; else an error value is due
+    };
+    std::vector<std::string> tenRanges(7, "A8:2");
+    tenRanges.insert(tenRanges.end(), {"M:1", "A16384:1", "SUM(A8:2)"});
+    const Row rows[] = {
+        {"a chain of 8,000 + terms", {"1" + repeated("+1", 7999)}, Value(8000)},
+        {"10,000 nested brackets", {repeated("(", 10000) + "A1" + repeated(")", 10000)}, Value(5)},
+        {"a lone $", {"1+$+1"}, std::nullopt},
+        {"a reference and a quote", {"A1'"}, std::nullopt},
+        {"a reference and an exclamation mark", {"A1!"}, std::nullopt},
+        {"ten ranges from a cell to a row or column", tenRanges, std::nullopt},
+        {"a chain of 10,000 & terms", {"1" + repeated("&1", 9999)}, Value(std::string(10000, '1'))},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string path = file("formulas.vts", nativeBookOfFormulas(row.formulas));
+        ASSERT_TRUE(SSMDI1::SSMDIOpenFile(host, path));
+        Workbook& book = *host.books.back();
+        for (std::size_t i = 0; i < row.formulas.size(); ++i) {
+            const Value shown = book.cellValue(1, static_cast<std::int32_t>(i + 1), 2);
+            EXPECT_TRUE(shown.isError() || (row.right && shown == *row.right))
+                << "B" << i + 1 << " shows " << shown.displayText().substr(0, 40);
+        }
+        book.enterCell(1, 20, 1, "=A1*2");
+        EXPECT_EQ(book.cellValue(1, 20, 1), Value(10));
+    }
+    EXPECT_TRUE(dialogs.calls().empty());
 }
 
 // One line of 8,000 tabs and then 16,383 short lines (40 KB): once a table of
