@@ -20,6 +20,8 @@ namespace {
 // The serial of 1 January 1970 in the 1900 date system.
 constexpr double kSerialOf1970 = 25569.0;
 constexpr double kPi = 3.14159265358979323846;
+// The largest character count a text function takes, as LibreOffice's.
+constexpr double kLargestStringPosition = 2147483647.0;
 
 std::string upperAscii(std::string_view s)
 {
@@ -193,7 +195,8 @@ private:
 // formula holds that reads as no number, a cell's text that reads as none.
 struct Fault {
     CellError error = CellError::Value;
-    int tier = 0;  // 0 none, 1 computed, 2 a cell's error, 3 a text of the formula, 4 a cell's text
+    int tier = 0;  // 0 none, 1 computed, 2 a cell's error, 3 a text of the formula, 4 a cell's text,
+                   // 5 an error among the cells of a wider range
     explicit operator bool() const noexcept { return tier != 0; }
 };
 
@@ -594,6 +597,10 @@ private:
             Fault countFault;
             if (left && n.count == 2 && !isMissing(1))
                 numberOf(scalarOf(f, arg(1), own), count, countFault);
+            // A count below 0 or past the largest string position is refused
+            // as a failure of the count, which shows before a cell's error.
+            if (!countFault && !(count >= 0 && count <= kLargestStringPosition))
+                countFault = Fault{CellError::Value, 3};
             // Of two failures, the count's shows unless the text's is an
             // error value of the formula.
             const Fault textFault = faultOf(text);
@@ -607,8 +614,6 @@ private:
             const std::vector<std::size_t> starts = characterStarts(s);
             if (!left)
                 return of(Value(static_cast<double>(starts.size())));
-            if (!(count >= 0))
-                return wrong;
             const double whole = std::floor(count);
             if (whole >= static_cast<double>(starts.size()))
                 return of(Value(std::move(s)));
@@ -694,7 +699,10 @@ private:
                     if (kind == ValueKind::Number || kind == ValueKind::Logical || kind == ValueKind::Error) {
                         const Value v = c.value();
                         if (v.isError()) {
-                            other = Fault{v.errorCode(), 2};
+                            // A single cell's error outranks a text's failure
+                            // in MIN and MAX; one found in a wider range does not.
+                            const bool single = o.area.row1 == o.area.row2 && o.area.col1 == o.area.col2;
+                            other = Fault{v.errorCode(), single ? 2 : 5};
                             return false;
                         }
                         take(v.isNumber() ? v.number() : (v.logicalValue() ? 1.0 : 0.0));
