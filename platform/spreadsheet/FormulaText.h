@@ -16,18 +16,9 @@
 #include <string>
 #include <string_view>
 
-namespace spreadsheet::detail {
+#include "platform/spreadsheet/FormulaParser.h"
 
-struct FormulaRef {
-    std::string sheet;  // the sheet named in the reference; "" for the formula's own sheet
-    bool isRange = false;
-    std::int32_t row1 = 0, col1 = 0, row2 = 0, col2 = 0;  // row2/col2 only for ranges
-    bool absRow1 = false, absCol1 = false, absRow2 = false, absCol2 = false;
-    // Whole columns (A:C, rows 1 to the last) or whole rows (1:3, columns A
-    // to the last): ranges that never move along the lines they span whole.
-    bool wholeCols = false;
-    bool wholeRows = false;
-};
+namespace spreadsheet::detail {
 
 // Called once per reference; it may change the reference in place. Returning
 // false replaces the reference by #REF! (the cells it named are gone).
