@@ -18,6 +18,10 @@
 // the parser and whoever walks the tree recurse only as deep as brackets
 // and calls nest, and that is limited to kMaxFormulaDepth levels. Parsing
 // reads each character at most a fixed number of times, never past the end.
+//
+// The parser reads the tree from the tokens of lexFormula, which also serve
+// whoever rewrites formula texts (references moved, names renamed), so that
+// one reading of the grammar serves all.
 
 #include <cstdint>
 #include <memory>
