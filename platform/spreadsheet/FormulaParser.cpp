@@ -253,7 +253,7 @@ private:
             while (isDigit(peekAt(end)))
                 ++end;
             if (end > m_pos && peekAt(end) == ':')
-                return reference({}, begin);
+                return reference({}, false, begin);
             return number();
         }
         if (!isWordStart(c))
@@ -264,7 +264,7 @@ private:
         const std::string_view word = m_text.substr(m_pos, end - m_pos);
         if (peekAt(end) == '!') {
             m_pos = end + 1;
-            return reference(std::string(word), begin);
+            return reference(std::string(word), true, begin);
         }
         if (peekAt(end) == '(') {
             m_pos = end;
@@ -276,7 +276,7 @@ private:
         if (peekAt(end) == ':' ||
             (readCellShape(word, r, col) && r >= 1 && r <= kMaxRows && col >= 1 && col <= kMaxCols) ||
             (word.size() > 1 && word[0] == '$' && rowWord(word, part)))
-            return reference({}, begin);
+            return reference({}, false, begin);
         m_pos = end;
         if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE"))
             return make(FormulaToken::Kind::Logical, begin);
@@ -341,7 +341,7 @@ private:
         if (peek() != '!')
             return bad(begin, "A quoted sheet name must be followed by \"!\" and a reference.");
         ++m_pos;
-        return reference(std::move(name), begin);
+        return reference(std::move(name), true, begin);
     }
 
     // One end of a reference: a word or digits, without spaces.
@@ -368,16 +368,30 @@ private:
 
     // A cell, a range of cells, of whole columns or of whole rows, the
     // sheet (if any) read from begin on.
-    FormulaToken reference(std::string sheet, std::size_t begin)
+    FormulaToken reference(std::string sheet, bool namesSheet, std::size_t begin)
     {
         FormulaRef ref;
         ref.sheet = std::move(sheet);
+        const auto fail = [&](std::string problem, std::string_view first, std::string_view second) {
+            FormulaToken t = bad(begin, std::move(problem));
+            t.namesSheet = namesSheet;
+            for (const std::string_view end : {first, second}) {
+                std::int64_t r = 0;
+                std::int64_t c = 0;
+                std::int32_t onRow = 0;
+                std::int32_t onCol = 0;
+                if (t.offSheet.empty() && readCellShape(end, r, c) && !parseCellRef(end, onRow, onCol))
+                    t.offSheet = std::string(end);
+            }
+            t.ref = std::move(ref);
+            return t;
+        };
         const std::string_view first = refWord();
         const bool firstCell = cellEnd(first, ref.row1, ref.col1, ref.absRow1, ref.absCol1);
         if (peek() != ':') {
             if (!firstCell)
-                return bad(begin, "\"" + std::string(first) + "\" is no cell reference.");
-            return refToken(std::move(ref), begin);
+                return fail("\"" + std::string(first) + "\" is no cell reference.", first, {});
+            return refToken(std::move(ref), namesSheet, begin);
         }
         ++m_pos;
         const std::string_view second = refWord();
@@ -385,8 +399,9 @@ private:
         const auto marked = [](std::string_view w) { return !w.empty() && w[0] == '$'; };
         if (firstCell) {
             if (!cellEnd(second, ref.row2, ref.col2, ref.absRow2, ref.absCol2))
-                return bad(begin, "A range must run from one cell to another: \"" + std::string(first) + ":" +
-                                      std::string(second) + "\" does not.");
+                return fail("A range must run from one cell to another: \"" + std::string(first) + ":" +
+                                std::string(second) + "\" does not.",
+                            first, second);
         } else if (columnWord(first, ref.col1) && columnWord(second, ref.col2)) {
             ref.wholeCols = true;
             ref.row1 = 1;
@@ -400,19 +415,20 @@ private:
             ref.absRow1 = marked(first);
             ref.absRow2 = marked(second);
         } else {
-            return bad(begin, "A range must run from one cell to another, one column to another or one row to "
-                              "another: \"" +
-                                  std::string(first) + ":" + std::string(second) + "\" does not.");
+            return fail("A range must run from one cell to another, one column to another or one row to "
+                        "another: \"" +
+                            std::string(first) + ":" + std::string(second) + "\" does not.",
+                        first, second);
         }
-        return refToken(std::move(ref), begin);
+        return refToken(std::move(ref), namesSheet, begin);
     }
 
-    FormulaToken refToken(FormulaRef ref, std::size_t begin)
+    FormulaToken refToken(FormulaRef ref, bool namesSheet, std::size_t begin)
     {
-        if (isWordChar(peek()) || peek() == '(' || peek() == '!')
-            return bad(begin, cannotRead(m_pos));
-        FormulaToken t = make(FormulaToken::Kind::Ref, begin);
+        FormulaToken t = isWordChar(peek()) || peek() == '(' || peek() == '!' ? bad(begin, cannotRead(m_pos))
+                                                                              : make(FormulaToken::Kind::Ref, begin);
         t.ref = std::move(ref);
+        t.namesSheet = namesSheet;
         return t;
     }
 

@@ -79,6 +79,12 @@ struct FormulaToken {
     FormulaOp op = FormulaOp::Add;
     CellError error = CellError::Value;
     FormulaRef ref;
+    // A reference after a sheet name ("Sheet2!", "'My data'!"), whether or
+    // not the rest could be read; ref.sheet holds the name either way.
+    bool namesSheet = false;
+    // A Bad reference: an end shaped like a cell but off the sheet ("ZZZ0",
+    // "$A$0", "IW3"); "" for any other.
+    std::string offSheet;
     std::string problem;
 };
 
