@@ -160,24 +160,322 @@ int levelOf(FormulaOp op) noexcept
     }
 }
 
+// Reads the tokens of a formula text one after the other; see lexFormula.
+class Lexer {
+public:
+    explicit Lexer(std::string_view text) : m_text(text) {}
+
+    std::vector<FormulaToken> run()
+    {
+        std::vector<FormulaToken> tokens;
+        for (;;) {
+            while (peek() == ' ')
+                ++m_pos;
+            if (m_pos >= m_text.size())
+                return tokens;
+            tokens.push_back(token());
+        }
+    }
+
+private:
+    char peek() const noexcept { return peekAt(m_pos); }
+    char peekAt(std::size_t at) const noexcept { return at < m_text.size() ? m_text[at] : '\0'; }
+
+    FormulaToken make(FormulaToken::Kind kind, std::size_t begin)
+    {
+        FormulaToken t;
+        t.kind = kind;
+        t.begin = begin;
+        t.end = m_pos;
+        return t;
+    }
+
+    FormulaToken bad(std::size_t begin, std::string problem)
+    {
+        m_pos = std::max(m_pos, begin + 1);
+        FormulaToken t = make(FormulaToken::Kind::Bad, begin);
+        t.problem = std::move(problem);
+        return t;
+    }
+
+    FormulaToken operatorToken(FormulaOp op, std::size_t length)
+    {
+        const std::size_t begin = m_pos;
+        m_pos += length;
+        FormulaToken t = make(FormulaToken::Kind::Operator, begin);
+        t.op = op;
+        return t;
+    }
+
+    FormulaToken token()
+    {
+        const std::size_t begin = m_pos;
+        const char c = peek();
+        switch (c) {
+        case '"':
+            return text();
+        case '#':
+            return errorValue();
+        case '(':
+            ++m_pos;
+            return make(FormulaToken::Kind::Open, begin);
+        case ')':
+            ++m_pos;
+            return make(FormulaToken::Kind::Close, begin);
+        case ',':
+            ++m_pos;
+            return make(FormulaToken::Kind::Comma, begin);
+        case '^': return operatorToken(FormulaOp::Pow, 1);
+        case '*': return operatorToken(FormulaOp::Mul, 1);
+        case '/': return operatorToken(FormulaOp::Div, 1);
+        case '+': return operatorToken(FormulaOp::Add, 1);
+        case '-': return operatorToken(FormulaOp::Sub, 1);
+        case '&': return operatorToken(FormulaOp::Concat, 1);
+        case '=': return operatorToken(FormulaOp::Eq, 1);
+        case '<':
+            if (peekAt(m_pos + 1) == '>')
+                return operatorToken(FormulaOp::Ne, 2);
+            if (peekAt(m_pos + 1) == '=')
+                return operatorToken(FormulaOp::Le, 2);
+            return operatorToken(FormulaOp::Lt, 1);
+        case '>':
+            if (peekAt(m_pos + 1) == '=')
+                return operatorToken(FormulaOp::Ge, 2);
+            return operatorToken(FormulaOp::Gt, 1);
+        case '\'':
+            return quotedSheetReference();
+        default:
+            break;
+        }
+        if (isDigit(c) || c == '.') {
+            // A whole row range (1:3) or a number.
+            std::size_t end = m_pos;
+            while (isDigit(peekAt(end)))
+                ++end;
+            if (end > m_pos && peekAt(end) == ':')
+                return reference({}, false, begin);
+            return number();
+        }
+        if (!isWordStart(c))
+            return bad(begin, cannotRead(begin));
+        std::size_t end = m_pos;
+        while (isWordChar(peekAt(end)))
+            ++end;
+        const std::string_view word = m_text.substr(m_pos, end - m_pos);
+        if (peekAt(end) == '!') {
+            m_pos = end + 1;
+            return reference(std::string(word), true, begin);
+        }
+        if (peekAt(end) == '(') {
+            m_pos = end;
+            return make(FormulaToken::Kind::Function, begin);
+        }
+        std::int64_t r = 0;
+        std::int64_t col = 0;
+        std::int32_t part = 0;
+        if (peekAt(end) == ':' ||
+            (readCellShape(word, r, col) && r >= 1 && r <= kMaxRows && col >= 1 && col <= kMaxCols) ||
+            (word.size() > 1 && word[0] == '$' && rowWord(word, part)))
+            return reference({}, false, begin);
+        m_pos = end;
+        if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE"))
+            return make(FormulaToken::Kind::Logical, begin);
+        if (word.find('$') != std::string_view::npos)
+            return bad(begin, "\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+        return make(FormulaToken::Kind::Name, begin);
+    }
+
+    std::string cannotRead(std::size_t at) const
+    {
+        return "The formula cannot be read from \"" + std::string(m_text.substr(at, 20)) + "\" on.";
+    }
+
+    FormulaToken text()
+    {
+        const std::size_t begin = m_pos++;
+        for (;;) {
+            if (m_pos >= m_text.size())
+                return bad(begin, "A text's quote is not closed.");
+            if (m_text[m_pos++] == '"') {
+                if (peek() != '"')
+                    return make(FormulaToken::Kind::Text, begin);
+                ++m_pos;
+            }
+        }
+    }
+
+    FormulaToken errorValue()
+    {
+        const std::size_t begin = m_pos;
+        for (int e = 1; e < static_cast<int>(CellError::Count); ++e) {
+            const auto error = static_cast<CellError>(e);
+            const std::string_view spelled = errorText(error);
+            if (equalsNoCase(m_text.substr(m_pos, spelled.size()), spelled)) {
+                m_pos += spelled.size();
+                FormulaToken t = make(FormulaToken::Kind::Error, begin);
+                t.error = error;
+                return t;
+            }
+        }
+        return bad(begin, "\"" + std::string(m_text.substr(m_pos, 8)) + "\" is no error value.");
+    }
+
+    FormulaToken quotedSheetReference()
+    {
+        const std::size_t begin = m_pos++;
+        std::string name;
+        for (;;) {
+            if (m_pos >= m_text.size())
+                return bad(begin, "A sheet name's quote is not closed.");
+            const char ch = m_text[m_pos++];
+            if (ch == '\'') {
+                if (peek() == '\'') {
+                    name += '\'';
+                    ++m_pos;
+                    continue;
+                }
+                break;
+            }
+            name += ch;
+        }
+        if (peek() != '!')
+            return bad(begin, "A quoted sheet name must be followed by \"!\" and a reference.");
+        ++m_pos;
+        return reference(std::move(name), true, begin);
+    }
+
+    // One end of a reference: a word or digits, without spaces.
+    std::string_view refWord()
+    {
+        std::size_t end = m_pos;
+        while (isWordChar(peekAt(end)) && peekAt(end) != '.')
+            ++end;
+        const std::string_view word = m_text.substr(m_pos, end - m_pos);
+        m_pos = end;
+        return word;
+    }
+
+    // One cell's end of a reference with its "$" marks.
+    static bool cellEnd(std::string_view w, std::int32_t& row, std::int32_t& col, bool& absRow, bool& absCol)
+    {
+        if (!parseCellRef(w, row, col))
+            return false;
+        absCol = w[0] == '$';
+        const std::size_t firstDigit = w.find_first_of("0123456789");
+        absRow = w[firstDigit - 1] == '$';
+        return true;
+    }
+
+    // A cell, a range of cells, of whole columns or of whole rows, the
+    // sheet (if any) read from begin on.
+    FormulaToken reference(std::string sheet, bool namesSheet, std::size_t begin)
+    {
+        FormulaRef ref;
+        ref.sheet = std::move(sheet);
+        const auto fail = [&](std::string problem, std::string_view first, std::string_view second) {
+            FormulaToken t = bad(begin, std::move(problem));
+            t.namesSheet = namesSheet;
+            for (const std::string_view end : {first, second}) {
+                std::int64_t r = 0;
+                std::int64_t c = 0;
+                std::int32_t onRow = 0;
+                std::int32_t onCol = 0;
+                if (t.offSheet.empty() && readCellShape(end, r, c) && !parseCellRef(end, onRow, onCol))
+                    t.offSheet = std::string(end);
+            }
+            t.ref = std::move(ref);
+            return t;
+        };
+        const std::string_view first = refWord();
+        const bool firstCell = cellEnd(first, ref.row1, ref.col1, ref.absRow1, ref.absCol1);
+        if (peek() != ':') {
+            if (!firstCell)
+                return fail("\"" + std::string(first) + "\" is no cell reference.", first, {});
+            return refToken(std::move(ref), namesSheet, begin);
+        }
+        ++m_pos;
+        const std::string_view second = refWord();
+        ref.isRange = true;
+        const auto marked = [](std::string_view w) { return !w.empty() && w[0] == '$'; };
+        if (firstCell) {
+            if (!cellEnd(second, ref.row2, ref.col2, ref.absRow2, ref.absCol2))
+                return fail("A range must run from one cell to another: \"" + std::string(first) + ":" +
+                                std::string(second) + "\" does not.",
+                            first, second);
+        } else if (columnWord(first, ref.col1) && columnWord(second, ref.col2)) {
+            ref.wholeCols = true;
+            ref.row1 = 1;
+            ref.row2 = kMaxRows;
+            ref.absCol1 = marked(first);
+            ref.absCol2 = marked(second);
+        } else if (rowWord(first, ref.row1) && rowWord(second, ref.row2)) {
+            ref.wholeRows = true;
+            ref.col1 = 1;
+            ref.col2 = kMaxCols;
+            ref.absRow1 = marked(first);
+            ref.absRow2 = marked(second);
+        } else {
+            return fail("A range must run from one cell to another, one column to another or one row to "
+                        "another: \"" +
+                            std::string(first) + ":" + std::string(second) + "\" does not.",
+                        first, second);
+        }
+        return refToken(std::move(ref), namesSheet, begin);
+    }
+
+    FormulaToken refToken(FormulaRef ref, bool namesSheet, std::size_t begin)
+    {
+        FormulaToken t = isWordChar(peek()) || peek() == '(' || peek() == '!' ? bad(begin, cannotRead(m_pos))
+                                                                              : make(FormulaToken::Kind::Ref, begin);
+        t.ref = std::move(ref);
+        t.namesSheet = namesSheet;
+        return t;
+    }
+
+    FormulaToken number()
+    {
+        const std::size_t begin = m_pos;
+        while (isDigit(peek()))
+            ++m_pos;
+        if (peek() == '.') {
+            ++m_pos;
+            while (isDigit(peek()))
+                ++m_pos;
+        }
+        if ((peek() == 'E' || peek() == 'e') &&
+            (isDigit(peekAt(m_pos + 1)) ||
+             ((peekAt(m_pos + 1) == '+' || peekAt(m_pos + 1) == '-') && isDigit(peekAt(m_pos + 2))))) {
+            m_pos += 2;
+            while (isDigit(peek()))
+                ++m_pos;
+        }
+        const std::string_view spelled = m_text.substr(begin, m_pos - begin);
+        if (spelled == "." || isWordChar(peek()))
+            return bad(begin, "\"" + std::string(m_text.substr(begin, 20)) + "\" is no number.");
+        return make(FormulaToken::Kind::Number, begin);
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
 struct Refused {
     std::string problem;
     bool tooLarge = false;
 };
 
+// Builds the tree from the tokens.
 class Parser {
 public:
-    explicit Parser(std::string_view text) : m_text(text) {}
+    explicit Parser(std::string_view text) : m_text(text), m_tokens(lexFormula(text)) {}
 
     std::shared_ptr<const ParsedFormula> run()
     {
-        skipSpaces();
-        if (m_pos >= m_text.size())
+        if (m_tokens.empty())
             refuse("The formula is empty.");
         const std::uint32_t root = expression(0);
-        skipSpaces();
-        if (m_pos < m_text.size())
-            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
+        if (const FormulaToken* rest = peek())
+            refuse(cannotRead(*rest));
         if (root != m_out->nodes.size() - 1) {
             // The root must come last: a copy of it does.
             FormulaNode copy = m_out->nodes[root];
@@ -187,57 +485,25 @@ public:
     }
 
 private:
+    using Kind = FormulaToken::Kind;
+
     [[noreturn]] void refuse(std::string problem) const { throw Refused{std::move(problem), false}; }
 
-    char peek() const noexcept { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
-    char peekAt(std::size_t at) const noexcept { return at < m_text.size() ? m_text[at] : '\0'; }
-
-    void skipSpaces() noexcept
+    std::string cannotRead(const FormulaToken& t) const
     {
-        while (m_pos < m_text.size() && m_text[m_pos] == ' ')
-            ++m_pos;
+        return "The formula cannot be read from \"" + std::string(m_text.substr(t.begin, 20)) + "\" on.";
     }
+
+    // The next token, or null at the end.
+    const FormulaToken* peek() const noexcept { return m_at < m_tokens.size() ? &m_tokens[m_at] : nullptr; }
+    bool peekIs(Kind kind) const noexcept { return m_at < m_tokens.size() && m_tokens[m_at].kind == kind; }
+
+    std::string_view spelled(const FormulaToken& t) const { return m_text.substr(t.begin, t.end - t.begin); }
 
     std::uint32_t add(const FormulaNode& node)
     {
         m_out->nodes.push_back(node);
         return static_cast<std::uint32_t>(m_out->nodes.size() - 1);
-    }
-
-    // The binary operator at the current position, without taking it.
-    bool peekOperator(FormulaOp& op, std::size_t& length) const noexcept
-    {
-        length = 1;
-        switch (peek()) {
-        case '^': op = FormulaOp::Pow; return true;
-        case '*': op = FormulaOp::Mul; return true;
-        case '/': op = FormulaOp::Div; return true;
-        case '+': op = FormulaOp::Add; return true;
-        case '-': op = FormulaOp::Sub; return true;
-        case '&': op = FormulaOp::Concat; return true;
-        case '=': op = FormulaOp::Eq; return true;
-        case '<':
-            if (peekAt(m_pos + 1) == '>') {
-                op = FormulaOp::Ne;
-                length = 2;
-            } else if (peekAt(m_pos + 1) == '=') {
-                op = FormulaOp::Le;
-                length = 2;
-            } else {
-                op = FormulaOp::Lt;
-            }
-            return true;
-        case '>':
-            if (peekAt(m_pos + 1) == '=') {
-                op = FormulaOp::Ge;
-                length = 2;
-            } else {
-                op = FormulaOp::Gt;
-            }
-            return true;
-        default:
-            return false;
-        }
     }
 
     // Operands and operators of one bracket level, by a stack of the
@@ -257,13 +523,8 @@ private:
         };
         std::vector<Open> open;
         std::uint32_t current = operand(depth);
-        for (;;) {
-            skipSpaces();
-            FormulaOp op{};
-            std::size_t length = 0;
-            if (!peekOperator(op, length))
-                break;
-            m_pos += length;
+        while (peekIs(Kind::Operator)) {
+            const FormulaOp op = m_tokens[m_at++].op;
             const int level = levelOf(op);
             while (!open.empty() && open.back().level > level) {
                 open.back().operands.push_back(current);
@@ -303,14 +564,11 @@ private:
     {
         std::uint32_t minus = 0;
         bool signs = false;
-        for (;;) {
-            skipSpaces();
-            if (peek() == '-')
+        while (peekIs(Kind::Operator) && (peek()->op == FormulaOp::Add || peek()->op == FormulaOp::Sub)) {
+            if (peek()->op == FormulaOp::Sub)
                 ++minus;
-            else if (peek() != '+')
-                break;
             signs = true;
-            ++m_pos;
+            ++m_at;
         }
         const std::uint32_t inner = primary(depth);
         if (!signs || minus == 0)
@@ -326,161 +584,60 @@ private:
 
     std::uint32_t primary(int depth)
     {
-        skipSpaces();
-        const char c = peek();
-        if (c == '\0')
+        const FormulaToken* t = peek();
+        if (!t)
             refuse("The formula ends where a value is due.");
-        if (c == '"')
-            return text();
-        if (c == '#')
-            return errorValue();
-        if (c == '(') {
-            ++m_pos;
+        ++m_at;
+        FormulaNode node;
+        switch (t->kind) {
+        case Kind::Bad:
+            refuse(t->problem);
+        case Kind::Text:
+            return text(*t);
+        case Kind::Error:
+            node.kind = FormulaNode::Kind::Error;
+            node.error = t->error;
+            return add(node);
+        case Kind::Open: {
             const std::uint32_t inner = expression(depth + 1);
-            skipSpaces();
-            if (peek() != ')')
+            if (!peekIs(Kind::Close))
                 refuse("A bracket is not closed.");
-            ++m_pos;
+            ++m_at;
             return inner;
         }
-        if (c == '\'') {
-            std::string sheet = quotedSheet();
-            return reference(std::move(sheet));
-        }
-        if (isDigit(c) || c == '.') {
-            // A whole row range (1:3) or a number.
-            std::size_t end = m_pos;
-            while (isDigit(peekAt(end)))
-                ++end;
-            if (end > m_pos && peekAt(end) == ':')
-                return reference({});
-            return number();
-        }
-        if (!isWordStart(c))
-            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
-        std::size_t end = m_pos;
-        while (isWordChar(peekAt(end)))
-            ++end;
-        const std::string_view word = m_text.substr(m_pos, end - m_pos);
-        if (peekAt(end) == '!') {
-            m_pos = end + 1;
-            return reference(std::string(word));
-        }
-        if (peekAt(end) == '(') {
-            m_pos = end + 1;
-            return call(word, depth);
-        }
-        std::int64_t r = 0;
-        std::int64_t col = 0;
-        std::int32_t part = 0;
-        if (peekAt(end) == ':' || (readCellShape(word, r, col) && r >= 1 && r <= kMaxRows && col >= 1 &&
-                                   col <= kMaxCols) || (word.size() > 1 && word[0] == '$' && rowWord(word, part)))
-            return reference({});
-        m_pos = end;
-        if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE")) {
-            FormulaNode node;
+        case Kind::Ref:
+            return reference(t->ref);
+        case Kind::Number:
+            return number(*t);
+        case Kind::Function:
+            ++m_at;  // the "(" right after the name
+            return call(spelled(*t), depth);
+        case Kind::Logical:
             node.kind = FormulaNode::Kind::Logical;
-            node.number = equalsNoCase(word, "TRUE") ? 1 : 0;
+            node.number = equalsNoCase(spelled(*t), "TRUE") ? 1 : 0;
             return add(node);
+        case Kind::Name:
+            node.kind = FormulaNode::Kind::Name;
+            node.index = static_cast<std::uint32_t>(m_out->texts.size());
+            m_out->texts.emplace_back(spelled(*t));
+            return add(node);
+        default:
+            refuse(cannotRead(*t));
         }
-        if (word.find('$') != std::string_view::npos)
-            refuse("\"" + std::string(word) + "\" is neither a cell reference nor a name.");
-        FormulaNode node;
-        node.kind = FormulaNode::Kind::Name;
-        node.index = static_cast<std::uint32_t>(m_out->texts.size());
-        m_out->texts.emplace_back(word);
-        return add(node);
     }
 
-    std::string quotedSheet()
-    {
-        ++m_pos;  // the opening quote
-        std::string name;
-        for (;;) {
-            if (m_pos >= m_text.size())
-                refuse("A sheet name's quote is not closed.");
-            const char ch = m_text[m_pos++];
-            if (ch == '\'') {
-                if (peek() == '\'') {
-                    name += '\'';
-                    ++m_pos;
-                    continue;
-                }
-                break;
-            }
-            name += ch;
-        }
-        if (peek() != '!')
-            refuse("A quoted sheet name must be followed by \"!\" and a reference.");
-        ++m_pos;
-        return name;
-    }
-
-    // One end of a reference: a word or digits, without spaces.
-    std::string_view refWord()
-    {
-        std::size_t end = m_pos;
-        while (isWordChar(peekAt(end)) && peekAt(end) != '.')
-            ++end;
-        const std::string_view word = m_text.substr(m_pos, end - m_pos);
-        m_pos = end;
-        return word;
-    }
-
-    // A cell, a range of cells, of whole columns or of whole rows, after
-    // its sheet (if any) was read.
-    std::uint32_t reference(std::string sheet)
+    std::uint32_t reference(const FormulaRef& written)
     {
         FormulaRefPart ref;
-        ref.sheet = std::move(sheet);
-        const std::string_view first = refWord();
-        std::int32_t row = 0;
-        std::int32_t col = 0;
-        const bool firstCell = parseCellRef(first, row, col) && first.find(':') == std::string_view::npos;
-        if (firstCell) {
-            ref.row1 = ref.row2 = row;
-            ref.col1 = ref.col2 = col;
-        }
-        if (peek() != ':') {
-            if (!firstCell)
-                refuse("\"" + std::string(first) + "\" is no cell reference.");
-            return refNode(std::move(ref));
-        }
-        ++m_pos;
-        const std::string_view second = refWord();
-        std::int32_t row2 = 0;
-        std::int32_t col2 = 0;
-        if (firstCell) {
-            if (!parseCellRef(second, row2, col2))
-                refuse("A range must run from one cell to another: \"" + std::string(first) + ":" +
-                       std::string(second) + "\" does not.");
-            ref.row2 = row2;
-            ref.col2 = col2;
-        } else if (columnWord(first, col) && columnWord(second, col2)) {
-            ref.row1 = 1;
-            ref.row2 = kMaxRows;
-            ref.col1 = col;
-            ref.col2 = col2;
-        } else if (rowWord(first, row) && rowWord(second, row2)) {
-            ref.col1 = 1;
-            ref.col2 = kMaxCols;
-            ref.row1 = row;
-            ref.row2 = row2;
-        } else {
-            refuse("A range must run from one cell to another, one column to another or one row to another: \"" +
-                   std::string(first) + ":" + std::string(second) + "\" does not.");
-        }
+        ref.sheet = written.sheet;
+        ref.row1 = written.row1;
+        ref.col1 = written.col1;
+        ref.row2 = written.isRange ? written.row2 : written.row1;
+        ref.col2 = written.isRange ? written.col2 : written.col1;
         if (ref.row1 > ref.row2)
             std::swap(ref.row1, ref.row2);
         if (ref.col1 > ref.col2)
             std::swap(ref.col1, ref.col2);
-        return refNode(std::move(ref));
-    }
-
-    std::uint32_t refNode(FormulaRefPart ref)
-    {
-        if (isWordChar(peek()) || peek() == '(' || peek() == '!')
-            refuse("The formula cannot be read from \"" + std::string(m_text.substr(m_pos, 20)) + "\" on.");
         FormulaNode node;
         node.kind = FormulaNode::Kind::Ref;
         node.index = static_cast<std::uint32_t>(m_out->refs.size());
@@ -496,26 +653,23 @@ private:
         if (node.function == FormulaFunction::Now)
             m_out->callsNow = true;
         std::vector<std::uint32_t> args;
-        skipSpaces();
-        if (peek() == ')') {
-            ++m_pos;
+        if (peekIs(Kind::Close)) {
+            ++m_at;
         } else {
             for (;;) {
-                skipSpaces();
-                if (peek() == ',' || peek() == ')') {
+                if (peekIs(Kind::Comma) || peekIs(Kind::Close)) {
                     FormulaNode missing;
                     missing.kind = FormulaNode::Kind::Missing;
                     args.push_back(add(missing));
                 } else {
                     args.push_back(expression(depth + 1));
                 }
-                skipSpaces();
-                if (peek() == ',') {
-                    ++m_pos;
+                if (peekIs(Kind::Comma)) {
+                    ++m_at;
                     continue;
                 }
-                if (peek() == ')') {
-                    ++m_pos;
+                if (peekIs(Kind::Close)) {
+                    ++m_at;
                     break;
                 }
                 refuse("The arguments of " + std::string(name) + " are not closed by a bracket.");
@@ -527,23 +681,16 @@ private:
         return add(node);
     }
 
-    std::uint32_t text()
+    std::uint32_t text(const FormulaToken& t)
     {
-        ++m_pos;  // the opening quote
+        // Inside the quotes, "" stands for one quote.
+        const std::string_view inner = m_text.substr(t.begin + 1, t.end - t.begin - 2);
         std::string value;
-        for (;;) {
-            if (m_pos >= m_text.size())
-                refuse("A text's quote is not closed.");
-            const char ch = m_text[m_pos++];
-            if (ch == '"') {
-                if (peek() == '"') {
-                    value += '"';
-                    ++m_pos;
-                    continue;
-                }
-                break;
-            }
-            value += ch;
+        value.reserve(inner.size());
+        for (std::size_t i = 0; i < inner.size(); ++i) {
+            value += inner[i];
+            if (inner[i] == '"')
+                ++i;
         }
         FormulaNode node;
         node.kind = FormulaNode::Kind::Text;
@@ -552,42 +699,9 @@ private:
         return add(node);
     }
 
-    std::uint32_t errorValue()
+    std::uint32_t number(const FormulaToken& t)
     {
-        for (int e = 1; e < static_cast<int>(CellError::Count); ++e) {
-            const auto error = static_cast<CellError>(e);
-            const std::string_view spelled = errorText(error);
-            if (equalsNoCase(m_text.substr(m_pos, spelled.size()), spelled)) {
-                m_pos += spelled.size();
-                FormulaNode node;
-                node.kind = FormulaNode::Kind::Error;
-                node.error = error;
-                return add(node);
-            }
-        }
-        refuse("\"" + std::string(m_text.substr(m_pos, 8)) + "\" is no error value.");
-    }
-
-    std::uint32_t number()
-    {
-        const std::size_t start = m_pos;
-        while (isDigit(peek()))
-            ++m_pos;
-        if (peek() == '.') {
-            ++m_pos;
-            while (isDigit(peek()))
-                ++m_pos;
-        }
-        if ((peek() == 'E' || peek() == 'e') &&
-            (isDigit(peekAt(m_pos + 1)) ||
-             ((peekAt(m_pos + 1) == '+' || peekAt(m_pos + 1) == '-') && isDigit(peekAt(m_pos + 2))))) {
-            m_pos += 2;
-            while (isDigit(peek()))
-                ++m_pos;
-        }
-        const std::string_view spelled = m_text.substr(start, m_pos - start);
-        if (spelled == "." || isWordChar(peek()))
-            refuse("\"" + std::string(m_text.substr(start, 20)) + "\" is no number.");
+        const std::string_view spelled = this->spelled(t);
         double value = 0;
         const auto res = std::from_chars(spelled.data(), spelled.data() + spelled.size(), value);
         FormulaNode node;
@@ -607,11 +721,17 @@ private:
     }
 
     std::string_view m_text;
-    std::size_t m_pos = 0;
+    std::vector<FormulaToken> m_tokens;
+    std::size_t m_at = 0;
     std::shared_ptr<ParsedFormula> m_out = std::make_shared<ParsedFormula>();
 };
 
 } // namespace
+
+std::vector<FormulaToken> lexFormula(std::string_view text)
+{
+    return Lexer(text).run();
+}
 
 FormulaParseResult parseFormula(std::string_view text)
 {

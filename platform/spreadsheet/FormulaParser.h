@@ -18,6 +18,10 @@
 // the parser and whoever walks the tree recurse only as deep as brackets
 // and calls nest, and that is limited to kMaxFormulaDepth levels. Parsing
 // reads each character at most a fixed number of times, never past the end.
+//
+// The parser reads the tree from the tokens of lexFormula, which also serve
+// whoever rewrites formula texts (references moved, names renamed), so that
+// one reading of the grammar serves all.
 
 #include <cstdint>
 #include <memory>
@@ -40,6 +44,55 @@ enum class FormulaOp : std::uint8_t { Pow, Mul, Div, Add, Sub, Concat, Eq, Ne, L
 enum class FormulaFunction : std::uint8_t {
     Unknown, Sum, Average, CountA, If, Int, Len, Left, Concatenate, Pi, Max, Min, Now
 };
+
+// A reference as it is written: its sheet, its ends and their "$" marks.
+struct FormulaRef {
+    std::string sheet;  // the sheet named in the reference; "" for the formula's own sheet
+    bool isRange = false;
+    std::int32_t row1 = 0, col1 = 0, row2 = 0, col2 = 0;  // row2/col2 only for ranges, in the order written
+    bool absRow1 = false, absCol1 = false, absRow2 = false, absCol2 = false;
+    // Whole columns (A:C, rows 1 to the last) or whole rows (1:3, columns A
+    // to the last): ranges that never move along the lines they span whole.
+    bool wholeCols = false;
+    bool wholeRows = false;
+};
+
+// One word, sign or value of a formula text, at text[begin, end).
+struct FormulaToken {
+    enum class Kind : std::uint8_t {
+        Number,    // as spelled
+        Text,      // in double quotes, the quotes included
+        Logical,   // TRUE or FALSE in any case
+        Error,     // #REF!, #DIV/0!, ...
+        Ref,       // ref, its sheet included
+        Name,      // any other word
+        Function,  // the name of a call (the "(" right after it is an Open)
+        Operator,  // op
+        Open,
+        Close,
+        Comma,
+        Bad,       // text that no formula can hold here; problem says why
+    };
+    Kind kind = Kind::Bad;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    FormulaOp op = FormulaOp::Add;
+    CellError error = CellError::Value;
+    FormulaRef ref;
+    // A reference after a sheet name ("Sheet2!", "'My data'!"), whether or
+    // not the rest could be read; ref.sheet holds the name either way.
+    bool namesSheet = false;
+    // A Bad reference: an end shaped like a cell but off the sheet ("ZZZ0",
+    // "$A$0", "IW3"); "" for any other.
+    std::string offSheet;
+    std::string problem;
+};
+
+// The tokens of a formula text (without "=") in order, the spaces between
+// them left out. Any text can be read: what no formula can hold comes out
+// as Bad tokens of at least one character each, and reading goes on after
+// them, so the tokens never overlap and cover all but the spaces.
+[[nodiscard]] std::vector<FormulaToken> lexFormula(std::string_view text);
 
 struct FormulaRefPart {
     std::string sheet;  // "" for the formula's own sheet

@@ -9,26 +9,9 @@ namespace spreadsheet::detail {
 
 namespace {
 
-bool isWordChar(char c) noexcept
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-           c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
-
 char upper(char c) noexcept
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// A word as a cell reference, with its "$" marks.
-bool parseRefWord(std::string_view w, std::int32_t& row, std::int32_t& col, bool& absRow, bool& absCol)
-{
-    if (!parseCellRef(w, row, col))
-        return false;
-    absCol = !w.empty() && w[0] == '$';
-    const std::size_t firstDigit = w.find_first_of("0123456789");
-    absRow = firstDigit > 0 && w[firstDigit - 1] == '$';
-    return true;
 }
 
 std::string refPart(std::int32_t row, std::int32_t col, bool absRow, bool absCol)
@@ -57,101 +40,6 @@ std::string printRef(const FormulaRef& r)
     if (r.isRange)
         s += ':' + refPart(r.row2, r.col2, r.absRow2, r.absCol2);
     return s;
-}
-
-std::size_t wordEnd(std::string_view f, std::size_t i)
-{
-    while (i < f.size() && isWordChar(f[i]))
-        ++i;
-    return i;
-}
-
-// "$A", "iv": a column of the sheet, and whether it has its "$".
-bool columnPart(std::string_view w, std::int32_t& col, bool& abs)
-{
-    abs = !w.empty() && w[0] == '$';
-    if (abs)
-        w.remove_prefix(1);
-    if (w.empty() || w.size() > 2)
-        return false;
-    std::int32_t c = 0;
-    for (char ch : w) {
-        if (!((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z')))
-            return false;
-        c = c * 26 + (upper(ch) - 'A' + 1);
-    }
-    col = c;
-    return c <= kMaxCols;
-}
-
-// "$3", "16384": a row of the sheet, and whether it has its "$".
-bool rowPart(std::string_view w, std::int32_t& row, bool& abs)
-{
-    abs = !w.empty() && w[0] == '$';
-    if (abs)
-        w.remove_prefix(1);
-    if (w.empty() || w.size() > 5)
-        return false;
-    std::int32_t r = 0;
-    for (char ch : w) {
-        if (ch < '0' || ch > '9')
-            return false;
-        r = r * 10 + (ch - '0');
-    }
-    row = r;
-    return r >= 1 && r <= kMaxRows;
-}
-
-// Reads a range of whole columns or rows at i; the end position, or npos.
-std::size_t readWholeLines(std::string_view f, std::size_t i, FormulaRef& ref)
-{
-    const std::size_t e = wordEnd(f, i);
-    if (e == i || e >= f.size() || f[e] != ':')
-        return std::string_view::npos;
-    const std::size_t e2 = wordEnd(f, e + 1);
-    if (e2 == e + 1 || (e2 < f.size() && (f[e2] == '(' || f[e2] == '!')))
-        return std::string_view::npos;
-    const std::string_view first = f.substr(i, e - i);
-    const std::string_view second = f.substr(e + 1, e2 - e - 1);
-    FormulaRef r;
-    r.sheet = ref.sheet;
-    r.isRange = true;
-    if (columnPart(first, r.col1, r.absCol1) && columnPart(second, r.col2, r.absCol2)) {
-        r.wholeCols = true;
-        r.row1 = 1;
-        r.row2 = kMaxRows;
-    } else if (rowPart(first, r.row1, r.absRow1) && rowPart(second, r.row2, r.absRow2)) {
-        r.wholeRows = true;
-        r.col1 = 1;
-        r.col2 = kMaxCols;
-    } else {
-        return std::string_view::npos;
-    }
-    ref = std::move(r);
-    return e2;
-}
-
-// Reads a reference (or range) at i, the sheet already read. Returns the end
-// position, or npos when no reference stands there.
-std::size_t readRef(std::string_view f, std::size_t i, FormulaRef& ref)
-{
-    if (const std::size_t whole = readWholeLines(f, i, ref); whole != std::string_view::npos)
-        return whole;
-    const std::size_t e = wordEnd(f, i);
-    if (e == i || !parseRefWord(f.substr(i, e - i), ref.row1, ref.col1, ref.absRow1, ref.absCol1))
-        return std::string_view::npos;
-    if (e < f.size() && f[e] == '(')
-        return std::string_view::npos;
-    ref.isRange = false;
-    if (e < f.size() && f[e] == ':') {
-        const std::size_t e2 = wordEnd(f, e + 1);
-        if (e2 > e + 1 && parseRefWord(f.substr(e + 1, e2 - e - 1), ref.row2, ref.col2, ref.absRow2, ref.absCol2) &&
-            !(e2 < f.size() && f[e2] == '(')) {
-            ref.isRange = true;
-            return e2;
-        }
-    }
-    return e;
 }
 
 void emitRef(std::string& out, FormulaRef& ref, const RefEdit& edit)
@@ -236,127 +124,34 @@ std::string rewrite(std::string_view f, const RefEdit& edit, const NameEdit& nam
 {
     std::string out;
     out.reserve(f.size() + 8);
-    std::size_t i = 0;
-    while (i < f.size()) {
-        const char c = f[i];
-        if (c == '"') {
-            std::size_t j = i + 1;
-            while (j < f.size()) {
-                if (f[j] == '"') {
-                    if (j + 1 < f.size() && f[j + 1] == '"') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            j = std::min(j + 1, f.size());
-            out.append(f.substr(i, j - i));
-            i = j;
+    std::size_t at = 0;
+    for (FormulaToken& t : lexFormula(f)) {
+        out.append(f.substr(at, t.begin - at));  // the spaces before it
+        const std::string_view spelled = f.substr(t.begin, t.end - t.begin);
+        at = t.end;
+        switch (t.kind) {
+        case FormulaToken::Kind::Ref:
+            emitRef(out, t.ref, edit);
             continue;
-        }
-        if (c == '\'') {
-            std::string name;
-            std::size_t j = i + 1;
-            bool closed = false;
-            while (j < f.size()) {
-                if (f[j] == '\'') {
-                    if (j + 1 < f.size() && f[j + 1] == '\'') {
-                        name += '\'';
-                        j += 2;
-                        continue;
-                    }
-                    closed = true;
-                    break;
-                }
-                name += f[j++];
-            }
-            FormulaRef ref;
-            if (closed && j + 1 < f.size() && f[j + 1] == '!') {
-                ref.sheet = name;
-                const std::size_t e = readRef(f, j + 2, ref);
-                if (e != std::string_view::npos) {
-                    emitRef(out, ref, edit);
-                    i = e;
-                    continue;
-                }
-            }
-            const std::size_t stop = closed ? j + 1 : f.size();
-            out.append(f.substr(i, stop - i));
-            i = stop;
+        case FormulaToken::Kind::Number:
+        case FormulaToken::Kind::Logical:
+        case FormulaToken::Kind::Function:
+            for (char c : spelled)
+                out += upper(c);
             continue;
-        }
-        if (c >= '0' && c <= '9') {
-            FormulaRef rows;
-            if (const std::size_t e = readWholeLines(f, i, rows); e != std::string_view::npos) {
-                emitRef(out, rows, edit);
-                i = e;
-                continue;
-            }
-            // A number literal, exponent included ("1E+5" is no reference).
-            std::size_t j = i;
-            while (j < f.size() && ((f[j] >= '0' && f[j] <= '9') || f[j] == '.'))
-                ++j;
-            if (j < f.size() && (f[j] == 'e' || f[j] == 'E')) {
-                std::size_t k = j + 1;
-                if (k < f.size() && (f[k] == '+' || f[k] == '-'))
-                    ++k;
-                if (k < f.size() && f[k] >= '0' && f[k] <= '9') {
-                    while (k < f.size() && f[k] >= '0' && f[k] <= '9')
-                        ++k;
-                    j = k;
-                }
-            }
-            for (std::size_t k = i; k < j; ++k)
-                out += upper(f[k]);
-            i = j;
-            continue;
-        }
-        if (isWordChar(c)) {
-            const std::size_t e = wordEnd(f, i);
-            const std::string_view word = f.substr(i, e - i);
-            if (e < f.size() && f[e] == '!') {
-                FormulaRef ref;
-                ref.sheet = std::string(word);
-                const std::size_t e2 = readRef(f, e + 1, ref);
-                if (e2 != std::string_view::npos) {
-                    emitRef(out, ref, edit);
-                    i = e2;
-                    continue;
-                }
-            }
-            FormulaRef ref;
-            const std::size_t e2 = readRef(f, i, ref);
-            if (e2 != std::string_view::npos) {
-                emitRef(out, ref, edit);
-                i = e2;
-                continue;
-            }
-            std::size_t k = e;
-            while (k < f.size() && f[k] == ' ')
-                ++k;
-            const bool isFunction = k < f.size() && f[k] == '(';
-            const bool isConstant = word.size() <= 5 && (word == "true" || word == "false" || word == "True" ||
-                                                         word == "False" || word == "TRUE" || word == "FALSE");
-            const bool isSheet = e < f.size() && f[e] == '!';
-            const bool nameLike = (word[0] == '_' || (upper(word[0]) >= 'A' && upper(word[0]) <= 'Z')) &&
-                                  word.find('$') == std::string_view::npos;
-            if (names && nameLike && !isFunction && !isConstant && !isSheet) {
-                if (std::optional<std::string> to = names(word)) {
+        case FormulaToken::Kind::Name:
+            if (names)
+                if (std::optional<std::string> to = names(spelled)) {
                     out += *to;
-                    i = e;
                     continue;
                 }
-            }
-            for (char w : word)
-                out += (isFunction || isConstant) ? upper(w) : w;
-            i = e;
-            continue;
+            break;
+        default:
+            break;  // texts, operators and what cannot be read stay as written
         }
-        out += c;
-        ++i;
+        out.append(spelled);
     }
+    out.append(f.substr(at));
     return out;
 }
 

@@ -6,9 +6,12 @@
 // they can be moved when rows or columns are inserted or deleted, or when a
 // formula is copied to another cell. Evaluation is FormulaEval's.
 //
-// Texts inside double quotes are never touched. Words followed by "(" are
-// function names and come out in upper case; references come out in upper
-// case with their "$" marks.
+// The formula is read with the parser's tokens (lexFormula), so that a
+// reference is moved exactly when evaluation reads it as one. Texts inside
+// double quotes are never touched. Function names, TRUE and FALSE and the
+// "E" of numbers come out in upper case; references come out in upper case
+// with their "$" marks. What cannot be read (a broken formula kept in a
+// file) stays as written, and the rest of the formula is rewritten.
 
 #include <cstdint>
 #include <functional>
@@ -16,18 +19,9 @@
 #include <string>
 #include <string_view>
 
-namespace spreadsheet::detail {
+#include "platform/spreadsheet/FormulaParser.h"
 
-struct FormulaRef {
-    std::string sheet;  // the sheet named in the reference; "" for the formula's own sheet
-    bool isRange = false;
-    std::int32_t row1 = 0, col1 = 0, row2 = 0, col2 = 0;  // row2/col2 only for ranges
-    bool absRow1 = false, absCol1 = false, absRow2 = false, absCol2 = false;
-    // Whole columns (A:C, rows 1 to the last) or whole rows (1:3, columns A
-    // to the last): ranges that never move along the lines they span whole.
-    bool wholeCols = false;
-    bool wholeRows = false;
-};
+namespace spreadsheet::detail {
 
 // Called once per reference; it may change the reference in place. Returning
 // false replaces the reference by #REF! (the cells it named are gone).
@@ -37,9 +31,10 @@ using RefEdit = std::function<bool(FormulaRef&)>;
 // normalises case.
 [[nodiscard]] std::string rewriteFormulaRefs(std::string_view formula, const RefEdit& edit = {});
 
-// Called once per word that could be a defined name: starting with a letter
-// or "_", neither a reference, a function (a word before "("), TRUE/FALSE
-// nor a sheet name before "!". The replacement text, or nothing to keep it.
+// Called once per word that the parser reads as a defined name: neither a
+// reference, a function (a word right before "("), TRUE/FALSE, an error
+// value nor a sheet name before "!". The replacement text, or nothing to
+// keep it.
 using NameEdit = std::function<std::optional<std::string>(std::string_view word)>;
 
 // The formula with every name-like word passed through names (references

@@ -4,6 +4,7 @@
 #include "platform/spreadsheet/CellRef.h"
 #include "platform/spreadsheet/DefinedName.h"
 #include "platform/spreadsheet/FormulaEngine.h"
+#include "platform/spreadsheet/FormulaParser.h"
 #include "platform/spreadsheet/SheetData.h"
 #include "platform/spreadsheet/Workbook.h"
 
@@ -42,84 +43,23 @@ void checkName(std::string_view name)
         refuse(problem);
 }
 
-bool isWordChar(char c) noexcept
-{
-    return isLetter(c) || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '$' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
 // The first reference after a sheet name ("Sheet9!A1", "'My data'!A1:B2")
 // that names a sheet the workbook lacks or a cell off the sheet
 // ("Sheet1!ZZZ0", "Sheet1!A0"): why it is refused; "" when there is none.
-// Texts in double quotes are skipped. Sheets match ignoring case.
+// The text is read with the formula tokens, so texts in double quotes are
+// skipped. Sheets match ignoring case.
 std::string sheetRefProblem(std::string_view text, const std::vector<std::string>& sheetNames)
 {
-    const auto wordEnd = [&](std::size_t i) {
-        while (i < text.size() && isWordChar(text[i]))
-            ++i;
-        return i;
-    };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::string sheet;
-        std::size_t bang = std::string_view::npos;
-        if (text[i] == '"') {
-            const std::size_t close = text.find('"', i + 1);
-            i = close == std::string_view::npos ? text.size() : close + 1;
+    for (const detail::FormulaToken& t : detail::lexFormula(text)) {
+        if (!t.namesSheet)
             continue;
-        }
-        if (text[i] == '\'') {
-            std::size_t j = i + 1;
-            bool closed = false;
-            while (j < text.size()) {
-                if (text[j] == '\'' && j + 1 < text.size() && text[j + 1] == '\'') {
-                    sheet += '\'';
-                    j += 2;
-                } else if (text[j] == '\'') {
-                    closed = true;
-                    break;
-                } else {
-                    sheet += text[j++];
-                }
-            }
-            if (!closed || j + 1 >= text.size() || text[j + 1] != '!') {
-                i = j + 1;
-                continue;
-            }
-            bang = j + 1;
-        } else if (isWordChar(text[i])) {
-            const std::size_t e = wordEnd(i);
-            if (e >= text.size() || text[e] != '!') {
-                i = e;
-                continue;
-            }
-            sheet = std::string(text.substr(i, e - i));
-            bang = e;
-        } else {
-            ++i;
-            continue;
-        }
         const bool known = std::any_of(sheetNames.begin(), sheetNames.end(),
-                                       [&](const std::string& s) { return sameDefinedName(s, sheet); });
+                                       [&](const std::string& s) { return sameDefinedName(s, t.ref.sheet); });
         if (!known)
-            return "Refers to: there is no sheet named \"" + sheet + "\" in this workbook.";
-        // The cell, or both ends of a range.
-        std::size_t at = bang + 1;
-        for (int end = 0; end < 2; ++end) {
-            const std::size_t e = wordEnd(at);
-            const std::string_view word = text.substr(at, e - at);
-            std::int64_t row = 0;
-            std::int64_t col = 0;
-            std::int32_t onSheetRow = 0;
-            std::int32_t onSheetCol = 0;
-            if (readCellShape(word, row, col) && !parseCellRef(word, onSheetRow, onSheetCol))
-                return "Refers to: \"" + std::string(word) +
-                       "\" is not a cell of a sheet, whose columns run from A to IV and rows from 1 to 16384.";
-            if (e >= text.size() || text[e] != ':')
-                break;
-            at = e + 1;
-        }
-        i = bang + 1;
+            return "Refers to: there is no sheet named \"" + t.ref.sheet + "\" in this workbook.";
+        if (!t.offSheet.empty())
+            return "Refers to: \"" + t.offSheet +
+                   "\" is not a cell of a sheet, whose columns run from A to IV and rows from 1 to 16384.";
     }
     return {};
 }

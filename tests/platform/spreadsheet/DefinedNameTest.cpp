@@ -192,6 +192,15 @@ TEST(DefinedNames, RenamingRewritesItsUsersAndDeletingLeavesNameErrors)
     EXPECT_EQ(wb.cellValue(1, 2, 2), Value(2.0)) << "defined again, the formulas find it";
 }
 
+TEST(DefinedNames, RenamingLeavesErrorValuesSpelledLikeTheName)
+{
+    Workbook wb = numbersBook();
+    wb.setDefinedName("Div", "Sheet1!$A$1");
+    wb.setCellFormula(1, 1, 2, "IF(Div>0,Div,#DIV/0!)");
+    wb.renameDefinedName("Div", "Ratio");
+    EXPECT_EQ(wb.cellFormula(1, 1, 2), "IF(Ratio>0,Ratio,#DIV/0!)");
+}
+
 TEST(DefinedNames, NativeFileKeepsNamesAndRefusesBadRecords)
 {
     testsupport::TempDir dir;

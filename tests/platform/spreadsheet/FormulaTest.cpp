@@ -190,6 +190,64 @@ TEST(FormulaText, SheetNamesAreQuotedWhenNeeded)
     EXPECT_EQ(detail::quoteSheetName("1st"), "'1st'");
 }
 
+// The rewriting reads a formula as the parser does: words that only look
+// like references in texts, names, functions and error values stay as
+// they are; broken formulas keep what cannot be read and never fault.
+TEST(FormulaText, ReadsFormulasAsTheParserReadsThem)
+{
+    struct Row {
+        const char* what;
+        const char* in;
+        const char* moved;    // copied one row down and one column right
+        const char* renamed;  // every defined name written <so>
+    };
+    const Row rows[] = {
+        {"a reference inside a text", "\"A1\"&A1&\"Sheet2!B2\"", "\"A1\"&B2&\"Sheet2!B2\"", "\"A1\"&A1&\"Sheet2!B2\""},
+        {"a sheet name holding !", "'a!b'!A1+1", "'a!b'!B2+1", "'a!b'!A1+1"},
+        {"a sheet name holding a quote", "'It''s'!A1", "'It''s'!B2", "'It''s'!A1"},
+        {"a sheet named like a cell", "AB1!a1", "'AB1'!B2", "'AB1'!A1"},
+        {"names shaped almost like cells", "A1B+R1C1*IW1+A1", "A1B+R1C1*IW1+B2", "<A1B>+<R1C1>*<IW1>+A1"},
+        {"whole columns and rows after a sheet name", "SUM(Sheet2!b:$C)+'My data'!1:$2",
+         "SUM(Sheet2!C:$C)+'My data'!2:$2", "SUM(Sheet2!B:$C)+'My data'!1:$2"},
+        {"a function named like a cell", "log10(A1)+LOG10", "LOG10(B2)+LOG10", "LOG10(A1)+<LOG10>"},
+        {"error values are no names", "IF(A1,#N/A,#DIV/0!)&#NAME?", "IF(B2,#N/A,#DIV/0!)&#NAME?",
+         "IF(A1,#N/A,#DIV/0!)&#NAME?"},
+        {"logical words in any case", "tRuE+false", "TRUE+FALSE", "TRUE+FALSE"},
+        {"numbers with exponents", "1e-5*A1+.5e3", "1E-5*B2+.5E3", "1E-5*A1+.5E3"},
+        {"spaces kept", " SUM( A1 , x ) ", " SUM( B2 , x ) ", " SUM( A1 , <x> ) "},
+        {"an unclosed call", "sum(A1,", "SUM(B2,", "SUM(A1,"},
+        {"a range to no cell", "A8:2+A1", "A8:2+B2", "A8:2+A1"},
+        {"a lone $", "1+$+A1", "1+$+B2", "1+$+A1"},
+        {"a stray quote and !", "A1'+A1!", "B2'+A1!", "A1'+A1!"},
+        {"an unclosed sheet quote", "A1+'Sheet 2!A1", "B2+'Sheet 2!A1", "A1+'Sheet 2!A1"},
+        {"an unclosed text", "x&\"A1", "x&\"A1", "<x>&\"A1"},
+    };
+    const auto moved = detail::offsetEdit(1, 1);
+    const detail::NameEdit renamed = [](std::string_view w) { return "<" + std::string(w) + ">"; };
+    for (const Row& r : rows) {
+        EXPECT_EQ(detail::rewriteFormulaRefs(r.in, moved), r.moved) << r.what;
+        EXPECT_EQ(detail::rewriteFormulaNames(r.in, renamed), r.renamed) << r.what;
+    }
+
+    // Any cut of a formula still reads: its tokens come in order, each at
+    // least one character long, with nothing but spaces between them.
+    const std::string tricky = "SUM('It''s'!A1:$B$2, \"x\"\"y\", Sheet2!C:C)&#N/A+1E-5*-A8:2/LOG10(1:3)";
+    for (std::size_t n = 0; n <= tricky.size(); ++n) {
+        const std::string cut = tricky.substr(0, n);
+        std::size_t at = 0;
+        for (const detail::FormulaToken& t : detail::lexFormula(cut)) {
+            ASSERT_GE(t.begin, at) << cut;
+            ASSERT_GT(t.end, t.begin) << cut;
+            ASSERT_LE(t.end, cut.size()) << cut;
+            EXPECT_EQ(cut.find_first_not_of(' ', at), t.begin) << cut;
+            at = t.end;
+        }
+        EXPECT_EQ(cut.find_first_not_of(' ', at), std::string::npos) << cut;
+        EXPECT_NO_THROW((void)detail::rewriteFormulaRefs(cut, moved)) << cut;
+        EXPECT_NO_THROW((void)detail::rewriteFormulaNames(cut, renamed)) << cut;
+    }
+}
+
 } // namespace
 
 namespace {
