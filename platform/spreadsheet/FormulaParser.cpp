@@ -338,6 +338,8 @@ private:
             }
             name += ch;
         }
+        if (name.empty())
+            return bad(begin, "A sheet name cannot be empty.");
         if (peek() != '!')
             return bad(begin, "A quoted sheet name must be followed by \"!\" and a reference.");
         ++m_pos;
@@ -789,6 +791,11 @@ bool isCleanFormulaText(std::string_view text) noexcept
         i += length;
     }
     return true;
+}
+
+bool continuesFormulaWord(char c) noexcept
+{
+    return isWordChar(c);
 }
 
 } // namespace spreadsheet::detail

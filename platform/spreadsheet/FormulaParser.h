@@ -94,6 +94,11 @@ struct FormulaToken {
 // them, so the tokens never overlap and cover all but the spaces.
 [[nodiscard]] std::vector<FormulaToken> lexFormula(std::string_view text);
 
+// Whether the character can stand inside a word of a formula (a name, a
+// function, a cell reference), so that two such characters side by side
+// read as one word.
+[[nodiscard]] bool continuesFormulaWord(char c) noexcept;
+
 struct FormulaRefPart {
     std::string sheet;  // "" for the formula's own sheet
     // Rows and columns from 1; a whole column spans all rows, a whole row

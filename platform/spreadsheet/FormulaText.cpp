@@ -131,6 +131,12 @@ std::string rewrite(std::string_view f, const RefEdit& edit, const NameEdit& nam
         at = t.end;
         switch (t.kind) {
         case FormulaToken::Kind::Ref:
+            // A quoted sheet printed without its quotes would run into a
+            // word written just before it ('S'!A1 after a name), and the
+            // formula would read otherwise the next time: such a broken
+            // formula keeps the reference as written.
+            if (spelled.front() == '\'' && t.begin > 0 && continuesFormulaWord(f[t.begin - 1]))
+                break;
             emitRef(out, t.ref, edit);
             continue;
         case FormulaToken::Kind::Number:

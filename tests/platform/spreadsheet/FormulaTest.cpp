@@ -221,6 +221,8 @@ TEST(FormulaText, ReadsFormulasAsTheParserReadsThem)
         {"a stray quote and !", "A1'+A1!", "B2'+A1!", "A1'+A1!"},
         {"an unclosed sheet quote", "A1+'Sheet 2!A1", "B2+'Sheet 2!A1", "A1+'Sheet 2!A1"},
         {"an unclosed text", "x&\"A1", "x&\"A1", "<x>&\"A1"},
+        {"an empty sheet name", "''!''!A1", "''!''!B2", "''!''!A1"},
+        {"a quoted sheet straight after a word", "x'Ot'!A1+e''!A1", "x'Ot'!A1+e''!B2", "<x>'Ot'!A1+<e>''!A1"},
     };
     const auto moved = detail::offsetEdit(1, 1);
     const detail::NameEdit renamed = [](std::string_view w) { return "<" + std::string(w) + ">"; };
