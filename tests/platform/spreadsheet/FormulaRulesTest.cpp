@@ -305,6 +305,41 @@ TEST(FormulaRules, EditsRecomputeWhatDependsOnThem)
     EXPECT_EQ(wb.cellValue(1, 2, 4), Value(12));
     EXPECT_EQ(wb.cellValue(1, 4, 4), Value("5!"));
 
+    // Every formula on a circle shows #REF!, also one that reaches the circle
+    // only through an IF branch not taken or a count, after its entry, a
+    // recalculation, a retyping and each rebuild; a formula outside the
+    // circle computes from what the cells hold.
+    const char* thirds[] = {"=IF(1>0,7,C1)", "=COUNTA(C1)"};
+    testsupport::TempDir dir;
+    for (const char* third : thirds) {
+        Workbook book;
+        book.enterCell(1, 1, 6, "=COUNTA(D1)");
+        book.enterCell(1, 2, 6, "=D1");
+        book.enterCell(1, 1, 1, "=C1+D1");
+        book.enterCell(1, 1, 3, "=A1");
+        book.enterCell(1, 1, 4, third);
+        const auto expectCircle = [&](const Workbook& b, std::int32_t row, const char* after) {
+            for (const std::int32_t col : {1, 3, 4})
+                EXPECT_EQ(b.cellValue(1, row, col), err(CellError::Ref)) << third << ": column " << col << " " << after;
+            EXPECT_EQ(b.cellValue(1, row, 6), Value(1)) << third << ": a count of the circle " << after;
+            EXPECT_EQ(b.cellValue(1, row + 1, 6), err(CellError::Ref)) << third << ": a reader of the circle " << after;
+        };
+        expectCircle(book, 1, "after its entry");
+        book.CheckRecalc();
+        expectCircle(book, 1, "after a recalculation");
+        book.enterCell(1, 1, 4, third);
+        expectCircle(book, 1, "typed again");
+        book.insertRows(1, 1, 1);
+        expectCircle(book, 2, "after a row inserted above");
+        book.CopyRangeEx(1, 2, 1, 3, 6, book.SS(), 1, 2, 1, 3, 6);
+        expectCircle(book, 2, "pasted over itself");
+        const std::string path = dir.file("circle.vts").string();
+        book.Write(path, static_cast<std::int32_t>(spreadsheet::FileType::Native));
+        Workbook reopened;
+        reopened.Read(path);
+        expectCircle(reopened, 2, "saved and opened again");
+    }
+
     // A formula that becomes a constant, and cleared cells, tell their users.
     wb.setCellFormula(1, 1, 5, "D1*10");
     wb.setCellFormula(1, 2, 5, "E1+1");
