@@ -401,37 +401,42 @@ private:
         return name.find(' ') == std::string::npos ? name + "!" : "'" + name + "'!";
     }
     static std::string colLetter(int c) { return std::string(1, static_cast<char>('A' + c - 1)); }
+    // Each draw stands in a statement of its own, so that a seed gives the
+    // same edits whatever order a compiler evaluates operands in.
     std::string cell()
     {
         const std::string prefix = pick(5) == 0 ? sheetPrefix(sheet()) : "";
-        const bool absolute = pick(4) == 0;
-        return prefix + (absolute ? "$" : "") + colLetter(line()) + (absolute ? "$" : "") + std::to_string(line());
+        const std::string dollar = pick(4) == 0 ? "$" : "";
+        const int c = line(), r = line();
+        return prefix + dollar + colLetter(c) + dollar + std::to_string(r);
     }
     std::string range()
     {
         const std::string prefix = pick(5) == 0 ? sheetPrefix(sheet()) : "";
-        const int r = line(), c = line();
-        return prefix + colLetter(c) + std::to_string(r) + ":" + colLetter(std::min(6, c + pick(3))) +
-               std::to_string(std::min(6, r + pick(3)));
+        const int r = line(), c = line(), r2 = std::min(6, r + pick(3)), c2 = std::min(6, c + pick(3));
+        return prefix + colLetter(c) + std::to_string(r) + ":" + colLetter(c2) + std::to_string(r2);
     }
     std::string name() { return kNames[static_cast<std::size_t>(pick(static_cast<int>(std::size(kNames))))]; }
     std::string formula()
     {
-        switch (pick(14)) {
-        case 0: return "=" + cell() + "+" + cell();
-        case 1: return "=IF(1>0,7," + cell() + ")";
-        case 2: return "=COUNTA(" + cell() + ")";
-        case 3: return "=SUM(" + range() + ")";
-        case 4: return "=SUM(" + colLetter(line()) + ":" + colLetter(line()) + ")";
-        case 5: return "=COUNTA(" + std::to_string(line()) + ":" + std::to_string(line()) + ")";
-        case 6: return "=" + sheetPrefix(sheet()) + colLetter(line()) + std::to_string(line()) + "*2";
-        case 7: return "=" + name() + "+1";
-        case 8: return "=SUM(" + name() + ")";
-        case 9: return "=IF(" + cell() + ">3," + cell() + "," + cell() + ")";
-        case 10: return "=" + cell() + "&\"x\"";
-        case 11: return "=MAX(" + range() + ")-MIN(" + cell() + ")";
-        case 12: return "=AVERAGE(" + range() + ")";
-        default: return "=" + cell();
+        const int shape = pick(14);
+        const std::string a = cell(), b = cell(), c = cell(), area = range(), n = name();
+        const int i = line(), j = line(), s = sheet();
+        switch (shape) {
+        case 0: return "=" + a + "+" + b;
+        case 1: return "=IF(1>0,7," + a + ")";
+        case 2: return "=COUNTA(" + a + ")";
+        case 3: return "=SUM(" + area + ")";
+        case 4: return "=SUM(" + colLetter(i) + ":" + colLetter(j) + ")";
+        case 5: return "=COUNTA(" + std::to_string(i) + ":" + std::to_string(j) + ")";
+        case 6: return "=" + sheetPrefix(s) + colLetter(i) + std::to_string(j) + "*2";
+        case 7: return "=" + n + "+1";
+        case 8: return "=SUM(" + n + ")";
+        case 9: return "=IF(" + a + ">3," + b + "," + c + ")";
+        case 10: return "=" + a + "&\"x\"";
+        case 11: return "=MAX(" + area + ")-MIN(" + a + ")";
+        case 12: return "=AVERAGE(" + area + ")";
+        default: return "=" + a;
         }
     }
     std::string place(int s, int r, int c) const { return sheetPrefix(s) + colLetter(c) + std::to_string(r); }
