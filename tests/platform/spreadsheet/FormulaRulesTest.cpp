@@ -585,7 +585,7 @@ Workbook copyOf(const Workbook& wb)
 TEST(FormulaRules, EditedBooksHoldWhatAFullRecalculationGives)
 {
 #if defined(__SANITIZE_ADDRESS__)
-    constexpr int kEdits = 150;
+    constexpr int kEdits = 75;
 #else
     constexpr int kEdits = 500;
 #endif
