@@ -466,16 +466,14 @@ std::string formulaSizeProblem(std::string_view formula)
     return parsed.tooLarge ? parsed.problem : std::string();
 }
 
-// Refuses a formula that nests too deep or runs too long to be computed.
-void checkFormulaSize(std::string_view formula, const char* source)
+} // namespace
+
+void Workbook::checkFormulaSize(std::string_view formula, const char* source)
 {
     if (const std::string problem = formulaSizeProblem(formula); !problem.empty())
         throw platform::Error(platform::err::InvalidCall, source,
-                              std::string(Workbook::kFormulaTooLarge) + problem +
-                                  " Split it over several cells or names.");
+                              std::string(kFormulaTooLarge) + problem + " Split it over several cells or names.");
 }
-
-} // namespace
 
 bool Workbook::isFormulaRefusal(const platform::Error& e)
 {

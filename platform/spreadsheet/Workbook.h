@@ -342,10 +342,14 @@ public:
     // comes last. Nothing for an empty text or when no cell matches.
     [[nodiscard]] std::optional<std::pair<std::int32_t, std::int32_t>>
     findCell(std::string_view what, std::int32_t row, std::int32_t col, const FindOptions& options) const;
-    // Replaces the matches in one cell's entry; false when it has none.
+    // Replaces the matches in one cell's entry; false when it has none. An
+    // entry that would become a formula too large to enter is refused as
+    // enterCell refuses it, the cell unchanged.
     bool replaceInCell(std::int32_t row, std::int32_t col, std::string_view what, std::string_view with,
                        const FindOptions& options);
-    // Replaces the matches in every cell of the active sheet; the number of cells changed.
+    // Replaces the matches in every cell of the active sheet; the number of
+    // cells changed. Refused with nothing replaced when a cell is locked or
+    // would hold a formula too large to enter (isFormulaRefusal).
     std::int32_t replaceAll(std::string_view what, std::string_view with, const FindOptions& options);
 
     // ---- formats (WorkbookFormat.cpp) ---------------------------------------
@@ -539,6 +543,12 @@ public:
     void markFormulasDirty() noexcept { m_dirty = true; }
 
 private:
+    // Refuses (error 5, isFormulaRefusal) a formula that nests too deep or
+    // runs too long to be computed.
+    static void checkFormulaSize(std::string_view formula, const char* source);
+    // The cell's entry with the matches replaced; nothing when it has none.
+    [[nodiscard]] std::optional<std::string> replacedEntry(std::int32_t row, std::int32_t col, std::string_view what,
+                                                           std::string_view with, const FindOptions& options) const;
     // What reading a value needs: up-to-date results under automatic
     // recalculation, the results as they stand otherwise.
     void calculateIfAutomatic() const;
