@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/platform/spreadsheet/ValuePrinter.h"
@@ -215,12 +219,12 @@ TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
     for (int i = 1; i < 10000; ++i)
         joinChain += "&A1";
     const std::string deep = "=" + std::string(10000, '(') + "1" + std::string(10000, ')');
-    std::string deepButFine = "=" + std::string(500, '(') + "1" + std::string(500, ')');
+    std::string deepButFine = "=" + std::string(250, '(') + "1" + std::string(250, ')');
     std::string manySigns = "=" + std::string(10001, '-') + "2";
     std::string deepCalls = "=";
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 100; ++i)
         deepCalls += i % 2 == 0 ? "SUM(" : "-CONCATENATE(";
-    deepCalls += "1" + std::string(1000, ')');
+    deepCalls += "1" + std::string(100, ')');
     struct Row {
         const char* what;
         std::string entry;
@@ -229,9 +233,9 @@ TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
     const Row rows[] = {
         {"8,000 terms of +", plusChain, Value(8000)},
         {"10,000 terms of &", joinChain, Value(std::string(10000, '2'))},
-        {"500 nested brackets", deepButFine, Value(1)},
+        {"250 nested brackets", deepButFine, Value(1)},
         {"10,001 signs", manySigns, Value(-2)},
-        {"1,000 nested calls", deepCalls, Value(1)},
+        {"100 nested calls", deepCalls, Value(1)},
         {"a lone $", "=1+$+1", err(CellError::Name)},
         {"a quote at the end", "=A1'", err(CellError::Name)},
         {"a ! at the end", "=A1!", err(CellError::Name)},
@@ -261,7 +265,7 @@ TEST(FormulaRules, BadAndHugeFormulasAreAnsweredAtOnce)
     std::string description;
     EXPECT_EQ(testsupport::errorNumber([&] { wb.enterCell(1, 30, 2, deep); }, nullptr, &description), 5);
     EXPECT_TRUE(description.starts_with(Workbook::kFormulaTooLarge)) << description;
-    EXPECT_NE(description.find("1,000 levels"), std::string::npos) << description;
+    EXPECT_NE(description.find("256 levels"), std::string::npos) << description;
     EXPECT_EQ(wb.cellValue(1, 30, 2), Value(5));
     wb.setSelection(30, 2, 30, 2);
     EXPECT_EQ(testsupport::errorNumber([&] { wb.setFormula(deep.substr(1)); }), 5);
@@ -653,23 +657,110 @@ TEST(FormulaRules, EditedBooksHoldWhatAFullRecalculationGives)
     }
 }
 
-// A chain of names, each using the one before, as deep as a formula may
-// nest and deeper, read with no recursion of its own.
-TEST(FormulaRules, LongChainsOfNamesStopAtTheDepthAFormulaMayReach)
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Runs work on a thread whose stack is 1 MB (the sanitizers' larger frames
+// get the default stack), so that a recursion deeper than that stack
+// crashes the test.
+void onSmallStack(const std::function<void()>& work)
 {
-    Workbook wb;
-    wb.setDefinedName("Step1", "1");
-    for (int i = 2; i <= 1500; ++i)
-        wb.setDefinedName("Step" + std::to_string(i), "Step" + std::to_string(i - 1) + "+1");
-    wb.setCellFormula(1, 1, 1, "Step400");
-    wb.setCellFormula(1, 2, 1, "STEP1500");
-    // The deepest name there may be, inside the deepest formula.
-    wb.setCellFormula(1, 3, 1, std::string(1000, '(') + "Step1000" + std::string(1000, ')'));
-    wb.setCellFormula(1, 4, 1, "Step1001");
-    EXPECT_EQ(wb.cellValue(1, 1, 1), Value(400));
-    EXPECT_EQ(wb.cellValue(1, 2, 1), err(CellError::Name));
-    EXPECT_EQ(wb.cellValue(1, 3, 1), Value(1000));
-    EXPECT_EQ(wb.cellValue(1, 4, 1), err(CellError::Name));
+    pthread_attr_t attr;
+    ASSERT_EQ(pthread_attr_init(&attr), 0);
+    if (!kSanitized) {
+        ASSERT_EQ(pthread_attr_setstacksize(&attr, 1 << 20), 0);
+    }
+    pthread_t thread{};
+    const auto run = [](void* w) -> void* {
+        (*static_cast<const std::function<void()>*>(w))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+std::string repeated(std::string_view part, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += part;
+    return out;
+}
+
+// The deepest formulas of every shape (each chain, sign, call and defined
+// name one level) compute on a small stack; one level deeper is refused
+// when typed and shows #NAME? set another way. Chains of names, each
+// using the one before, are read with no recursion of their own.
+TEST(FormulaRules, TheDeepestFormulasAndNamesComputeOnASmallStack)
+{
+    constexpr int kMax = spreadsheet::detail::kMaxFormulaDepth;
+    const auto nested = [](std::string_view open, std::string_view inner, std::string_view close, int levels) {
+        return repeated(open, levels) + std::string(inner) + repeated(close, levels);
+    };
+    // 1=1&1+1*1^(...) is five operator levels a bracket; the rest are calls.
+    const auto operators = [&](int levels) {
+        return nested("1=1&1+1*1^(", nested("SUM(", "1", ")", levels % 5), ")", levels / 5);
+    };
+    struct Row {
+        const char* what;
+        std::function<std::string(int)> formula;
+        Value value;
+    };
+    const Row rows[] = {
+        {"brackets", [&](int n) { return nested("(", "1", ")", n); }, Value(1)},
+        {"sums", [&](int n) { return nested("SUM(", "1", ")", n); }, Value(1)},
+        {"conditions", [&](int n) { return nested("IF(1,", "2", ",0)", n); }, Value(2)},
+        {"texts", [&](int n) { return nested("CONCATENATE(\"a\",", "\"b\"", ")", n); },
+         Value(repeated("a", kMax) + "b")},
+        {"lengths", [&](int n) { return nested("LEN(", "\"abc\"", ")", n); }, Value(1)},
+        {"every operator level", operators, Value::logical(false)},
+        {"signs", [&](int n) { return nested("-(", "1", ")", n); }, Value(kMax % 2 == 0 ? 1 : -1)},
+        {"a deep name inside a deep formula", [&](int n) { return nested("SUM(", "Deep", ")", n - 101); },
+         Value(1)},
+    };
+    onSmallStack([&] {
+        Workbook wb;
+        // Deep holds 100 calls: 101 levels with the name itself.
+        wb.setDefinedName("Deep", nested("SUM(", "1", ")", 100));
+        wb.setDefinedName("Step1", "1");
+        for (int i = 2; i <= 1500; ++i)
+            wb.setDefinedName("Step" + std::to_string(i), "Step" + std::to_string(i - 1) + "+1");
+        std::int32_t row = 1;
+        for (const Row& r : rows) {
+            wb.enterCell(1, row, 1, "=" + r.formula(kMax));
+            EXPECT_EQ(wb.cellValue(1, row, 1), r.value) << r.what;
+            const std::string deeper = "=" + r.formula(kMax + 1);
+            if (std::string_view(r.what).starts_with("a deep name")) {
+                // The name's depth counts only when the formula is computed.
+                wb.enterCell(1, row, 2, deeper);
+                EXPECT_EQ(wb.cellValue(1, row, 2), Value::error(CellError::Name)) << r.what;
+            } else {
+                EXPECT_EQ(testsupport::errorNumber([&] { wb.enterCell(1, row, 2, deeper); }), 5) << r.what;
+            }
+            wb.setCellFormula(1, row, 3, deeper);
+            EXPECT_EQ(wb.cellValue(1, row, 3), Value::error(CellError::Name)) << r.what;
+            ++row;
+        }
+        // Each step of the chain is a name and a sum: two levels.
+        wb.setCellFormula(1, row, 1, "Step100");
+        wb.setCellFormula(1, row, 2, "STEP1500");
+        wb.setCellFormula(1, row, 3, "Step" + std::to_string(kMax / 2));
+        wb.setCellFormula(1, row, 4, "Step" + std::to_string(kMax / 2 + 1));
+        EXPECT_EQ(wb.cellValue(1, row, 1), Value(100));
+        EXPECT_EQ(wb.cellValue(1, row, 2), Value::error(CellError::Name));
+        EXPECT_EQ(wb.cellValue(1, row, 3), Value(kMax / 2));
+        EXPECT_EQ(wb.cellValue(1, row, 4), Value::error(CellError::Name));
+    });
 }
 
 TEST(FormulaParser, ReadsReferencesRangesAndChains)
@@ -708,7 +799,7 @@ TEST(FormulaParser, ReadsReferencesRangesAndChains)
         chain += i % 2 == 0 ? "+2" : "-3";
     const d::FormulaParseResult flat = d::parseFormula(chain);
     ASSERT_TRUE(flat.formula);
-    EXPECT_EQ(flat.formula->depth, 0);
+    EXPECT_EQ(flat.formula->depth, 1);
     const d::FormulaNode& root = flat.formula->nodes[flat.formula->root()];
     EXPECT_EQ(root.kind, d::FormulaNode::Kind::Chain);
     EXPECT_EQ(root.count, 5001u);
@@ -717,12 +808,12 @@ TEST(FormulaParser, ReadsReferencesRangesAndChains)
         const char* text;
         bool tooLarge;
     };
-    const std::string deep = std::string(1001, '(') + "1" + std::string(1001, ')');
+    const std::string deep = std::string(257, '(') + "1" + std::string(257, ')');
     const std::string deepCalls = [] {
         std::string t;
-        for (int i = 0; i < 1001; ++i)
+        for (int i = 0; i < 257; ++i)
             t += "SUM(";
-        return t + "1" + std::string(1001, ')');
+        return t + "1" + std::string(257, ')');
     }();
     const Refused refused[] = {
         {"", false}, {"1+", false}, {"A1:", false}, {"A1:B", false}, {"1:A", false}, {"A1 B1", false},
@@ -735,7 +826,7 @@ TEST(FormulaParser, ReadsReferencesRangesAndChains)
         EXPECT_FALSE(parsed.problem.empty()) << r.text;
         EXPECT_EQ(parsed.tooLarge, r.tooLarge) << r.text;
     }
-    EXPECT_TRUE(d::parseFormula(std::string(1000, '(') + "1" + std::string(1000, ')')).formula);
+    EXPECT_TRUE(d::parseFormula(std::string(256, '(') + "1" + std::string(256, ')')).formula);
 }
 
 } // namespace
