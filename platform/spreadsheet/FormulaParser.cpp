@@ -294,8 +294,12 @@ private:
         m_pos = end;
         if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE"))
             return make(FormulaToken::Kind::Logical, begin);
-        if (word.find('$') != std::string_view::npos)
-            return bad(begin, "\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+        if (word.find('$') != std::string_view::npos) {
+            FormulaToken t = bad(begin, "\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+            if (isCellPastSheet(word))
+                t.offSheet = std::string(word);
+            return t;
+        }
         return make(FormulaToken::Kind::Name, begin);
     }
 

@@ -20,6 +20,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -284,6 +285,9 @@ std::vector<Case> cases()
     for (const char* f : {"=$A1*A$2", "=SUM(A$1:$A3)", "=SUM($A$1:A$16)", "=$A$14-A$15", "=COUNTA($A4:A$9)",
                           "=MIN($A13:$A$16)", "=IF($A$6,$A2,A$3)", "=LEFT($A$4,$A$1)"})
         add("$ references", f);
+    // References past the sheet's last row or column.
+    for (const char* f : {"=E16385", "=IW1", "=A1+E16385", "=SUM(A1:A16385)", "=COUNTA(A16384:A16385)", "=$XFD$1*2"})
+        add("references past the sheet", f);
     // Small letters.
     for (const char* f : {"=sum(a1:a3)", "=if(a6,\"y\",\"n\")", "=counta(a:a)", "=left(a4,2)", "=concatenate(a1,a4)",
                           "=a1+$a$2", "=true+1", "=int(a2)", "=average(a1:a3,)", "=max($a$1:a16)", "=Pi()*a1",
@@ -824,6 +828,21 @@ bool writesNumberPastRange(std::string_view f)
     return false;
 }
 
+// Whether the formula names a cell past our sheet's last row (16384) or
+// column (IV), within LibreOffice's larger sheet.
+bool namesCellPastSheet(const std::string& f)
+{
+    static const std::regex cell(R"(\$?([A-Za-z]{1,3})\$?([0-9]{1,7}))");
+    for (auto it = std::sregex_iterator(f.begin(), f.end(), cell); it != std::sregex_iterator(); ++it) {
+        std::int64_t col = 0;
+        for (const char c : (*it)[1].str())
+            col = col * 26 + (std::toupper(static_cast<unsigned char>(c)) - 'A' + 1);
+        if (std::stoll((*it)[2].str()) > 16384 || col > 256)
+            return true;
+    }
+    return false;
+}
+
 struct Allowed {
     const char* name;
     const char* readme;  // the README's words, as they stand there (line breaks aside)
@@ -837,6 +856,13 @@ const Allowed kAllowed[] = {
      [](const std::string& f, const Ours& ours, const Value& theirs) {
          return writesNumberPastRange(f) && ours.value == Value::error(CellError::Num) &&
                 theirs == Value::error(CellError::Value);
+     }},
+    {"a reference past our sheet's last row or column is #REF!",
+     "A reference past the sheet's last row (16384) or column (IV), such as E16385 or IW1, is the error #REF!, "
+     "where LibreOffice, whose sheet is larger, reads the cell",
+     [](const std::string& f, const Ours& ours, const Value&) {
+         // COUNTA counts the error as a value.
+         return namesCellPastSheet(f) && (ours.value == Value::error(CellError::Ref) || has(f, "COUNTA("));
      }},
     {"a number or logical turned into text reads as our cells show it",
      "number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the cell shows it in the General "

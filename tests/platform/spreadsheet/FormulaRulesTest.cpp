@@ -180,6 +180,8 @@ TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
         {"a reference past the last column", "=IW1+1", err(CellError::Ref)},
         {"a range past the last row", "=SUM(A1:A16385)", err(CellError::Ref)},
         {"another sheet's cell past the last row", "=Sheet1!A16385", err(CellError::Ref)},
+        {"a marked reference past the last column", "=$IW$1", err(CellError::Ref)},
+        {"COUNTA: a range past the last row counts as one error", "=COUNTA(A16384:A16385)", Value(1)},
         {"a cell's error before a written one", "=A8+#N/A", err(CellError::Div0)},
         {"a written error before a cell's", "=#N/A+A8", err(CellError::NA)},
         {"a computed error before a written one", "=#N/A+(1/0)", err(CellError::Div0)},
