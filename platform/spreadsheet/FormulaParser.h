@@ -86,7 +86,9 @@ struct FormulaToken {
     // not the rest could be read; ref.sheet holds the name either way.
     bool namesSheet = false;
     // A Bad reference: an end shaped like a cell but off the sheet ("ZZZ0",
-    // "$A$0", "IW3"); "" for any other.
+    // "$A$0", "IW3"), or a word with "$" marks past the sheet ("$IW$1");
+    // "" for any other. The parser reads one past the last row or column
+    // (isCellPastSheet) as #REF!.
     std::string offSheet;
     std::string problem;
 };
@@ -94,7 +96,7 @@ struct FormulaToken {
 // The tokens of a formula text (without "=") in order, the blanks between
 // them left out. Any text can be read: what no formula can hold comes out
 // as Bad tokens of at least one character each, and reading goes on after
-// them, so the tokens never overlap and cover all but the spaces.
+// them, so the tokens never overlap and cover all but the blanks.
 [[nodiscard]] std::vector<FormulaToken> lexFormula(std::string_view text);
 
 // Whether the word is a cell of the sheets other spreadsheets have (columns
