@@ -1,6 +1,7 @@
 #include "platform/spreadsheet/FormulaEval.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -98,6 +99,31 @@ double power(double a, double b) noexcept
     return result;
 }
 
+// The value rounded to 15 significant digits, as INT reads it, so that a
+// quotient a last bit short of a whole number (9/0.00001) counts as that
+// number. A value with at most 11 bits after the binary point (a whole
+// number, 2.5, 123456789012345.67) is already as exact as its digits and
+// stays as it is.
+double roundedTo15Digits(double v) noexcept
+{
+    if (v == 0.0 || !std::isfinite(v))
+        return v;
+    int exponent = 0;
+    const double mantissa = std::frexp(std::fabs(v), &exponent);  // in [0.5, 1)
+    const auto bits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+    const int significant = 53 - std::countr_zero(bits);
+    if (significant - exponent <= 11)
+        return v;
+    const int shift = 14 - static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    const double scale = std::pow(10.0, std::abs(shift));
+    double scaled = shift < 0 ? v / scale : v * scale;
+    if (!std::isfinite(scaled))
+        return v;
+    scaled = std::round(scaled);
+    const double rounded = shift < 0 ? scaled * scale : scaled / scale;
+    return std::isfinite(rounded) ? rounded : v;
+}
+
 Value finite(double v)
 {
     if (!std::isfinite(v))
@@ -153,6 +179,10 @@ bool textOf(const Value& v, std::string& out)
 
 // Compensated summation, its last term held back so that a sum that
 // cancels to within the last bits of that term is 0, as a difference is.
+// Where the running sum would pass the largest number, it and every term
+// from then on are scaled down by a power of two (exactly), so that a total
+// that fits comes out whatever the order of the terms
+// (1E308+1E308-1E308 is 1E308); one that does not fit is infinite.
 class CompensatedSum {
 public:
     void add(double x) noexcept
@@ -170,24 +200,37 @@ public:
     {
         const double sum = m_sum + m_error;
         if (m_held == 0.0)
-            return sum;
-        if (((m_held < 0.0 && sum > 0.0) || (sum < 0.0 && m_held > 0.0)) && nearlyEqual(m_held, -sum))
+            return std::ldexp(sum, m_shift);
+        const double held = std::ldexp(m_held, -m_shift);
+        if (((held < 0.0 && sum > 0.0) || (sum < 0.0 && held > 0.0)) && nearlyEqual(held, -sum))
             return 0.0;
         CompensatedSum last = *this;
         last.addNow(m_held);
-        return last.m_sum + last.m_error;
+        return std::ldexp(last.m_sum + last.m_error, last.m_shift);
     }
 
 private:
+    static constexpr int kShiftStep = 64;
+
     void addNow(double x) noexcept
     {
-        const double t = m_sum + x;
+        if (m_shift != 0)
+            x = std::ldexp(x, -m_shift);
+        double t = m_sum + x;
+        if (std::isinf(t) && std::isfinite(x) && std::isfinite(m_sum)) {
+            m_shift += kShiftStep;
+            m_sum = std::ldexp(m_sum, -kShiftStep);
+            m_error = std::ldexp(m_error, -kShiftStep);
+            x = std::ldexp(x, -kShiftStep);
+            t = m_sum + x;
+        }
         m_error += std::fabs(m_sum) >= std::fabs(x) ? (m_sum - t) + x : (x - t) + m_sum;
         m_sum = t;
     }
     double m_sum = 0;
     double m_error = 0;
     double m_held = 0;
+    int m_shift = 0;  // m_sum and m_error count in units of 2^m_shift
 };
 
 // Why an operation failed, and how: an error value computed inside the
@@ -425,6 +468,8 @@ private:
         }
         case FormulaNode::Kind::Name: {
             const NameTable::Entry* e = m_names.find(f.texts[n.index]);
+            if (e == nullptr && isCellPastSheet(f.texts[n.index]))
+                return of(Value::error(CellError::Ref));
             if (e == nullptr || !e->formula)
                 return of(Value::error(CellError::Name));
             // The name's formula nests inside this one: together they may
@@ -473,15 +518,25 @@ private:
                 return Value::error(failed.error);
             return Value(std::move(joined));
         }
+        // An error value written in the formula ranks with a cell's error
+        // among the operands of arithmetic and comparisons (A8+#N/A shows
+        // A8's error), and with the errors computed inside it in joined texts.
+        const auto ranked = [&](std::uint32_t k, Fault fault) {
+            if (fault.tier == 1 && f.nodes[f.kids[n.first + k]].kind == FormulaNode::Kind::Error)
+                fault.tier = 2;
+            return fault;
+        };
         if (first >= FormulaOp::Eq) {
             Scalar left = scalarOf(f, f.kids[n.first], own);
+            Fault leftFault = ranked(0, faultOf(left));
             for (std::uint32_t k = 1; k < n.count; ++k) {
                 const Scalar right = scalarOf(f, f.kids[n.first + k], own);
-                const Fault fault = pick(faultOf(left), faultOf(right));
+                const Fault fault = pick(leftFault, ranked(k, faultOf(right)));
                 if (fault)
                     left = Scalar{Value::error(fault.error), false};
                 else
                     left = Scalar{compare(f.ops[n.index + k - 1], left.value, right.value), false};
+                leftFault = faultOf(left);
             }
             return std::move(left.value);
         }
@@ -489,13 +544,14 @@ private:
         double acc = 0;
         Fault failed;
         numberOf(scalarOf(f, f.kids[n.first], own), acc, failed);
+        failed = ranked(0, failed);
         for (std::uint32_t k = 1; k < n.count; ++k) {
             double x = 0;
             Fault fault;
             numberOf(scalarOf(f, f.kids[n.first + k], own), x, fault);
             if (failed || fault) {
                 // A failed operation is an error value of the formula.
-                failed = Fault{pick(failed, fault).error, 1};
+                failed = Fault{pick(failed, ranked(k, fault)).error, 1};
                 break;
             }
             switch (f.ops[n.index + k - 1]) {
@@ -607,7 +663,7 @@ private:
             Fault fault;
             if (!numberOf(scalarOf(f, arg(0), own), x, fault))
                 return of(Value::error(fault.error));
-            return of(finite(std::floor(x)));
+            return of(finite(std::floor(roundedTo15Digits(x))));
         }
         case FormulaFunction::Len:
         case FormulaFunction::Left: {
@@ -615,7 +671,8 @@ private:
             if (n.count < 1 || n.count > (left ? 2u : 1u))
                 return wrong;
             const Scalar text = scalarOf(f, arg(0), own);
-            double count = 1;
+            // A count left out (LEFT("abc",)) is 0; none at all is 1.
+            double count = left && n.count == 2 ? 0 : 1;
             Fault countFault;
             if (left && n.count == 2 && !isMissing(1))
                 numberOf(scalarOf(f, arg(1), own), count, countFault);
@@ -663,10 +720,13 @@ private:
             return of(Value(std::move(joined)));
         }
         case FormulaFunction::CountA: {
+            // An argument left out counts as a value (COUNTA(1,) is 2).
             double count = 0;
             for (std::uint32_t k = 0; k < n.count; ++k) {
-                if (isMissing(k))
+                if (isMissing(k)) {
+                    ++count;
                     continue;
+                }
                 Operand o = eval(f, arg(k), own);
                 if (o.isArea) {
                     forEachCell(o.area, [&](const Cell& c) {
@@ -710,8 +770,10 @@ private:
         };
         for (std::uint32_t k = 0; k < n.count && !token; ++k) {
             const std::uint32_t a = f.kids[n.first + k];
-            if (f.nodes[a].kind == FormulaNode::Kind::Missing)
+            if (f.nodes[a].kind == FormulaNode::Kind::Missing) {
+                take(0.0);  // an argument left out is a 0: MIN(1,) is 0, AVERAGE(1,) 0.5
                 continue;
+            }
             Operand o = eval(f, a, own);
             if (o.isArea) {
                 if (o.area.sheet < 0)

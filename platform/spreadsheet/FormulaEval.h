@@ -7,8 +7,11 @@
 //   INT, IF's condition, LEFT's count) counts as the number it reads as
 //   (" 12 ", "1E3"); any other text, "" included, gives #VALUE!. Logical
 //   values count as 1 and 0, an empty cell as 0.
-// - An error passes on as itself, the leftmost first; a result that is not
-//   a finite number is #NUM!. Sums and differences that cancel to within
+// - An error passes on as itself, the leftmost first (an error value written
+//   in the formula ranks with a cell's among the operands of arithmetic and
+//   comparisons: A8+#N/A shows A8's error); a result that is not a finite
+//   number is #NUM!, a sum that passes the largest number midway and ends
+//   below it excepted. Sums and differences that cancel to within
 //   the last bits of their operands give 0 (0.1+0.2-0.3 is 0), and numbers
 //   that close are equal in comparisons.
 // - Comparisons: numbers (and logical values) come before texts; texts are
@@ -17,8 +20,11 @@
 //   alike; an empty cell is 0 beside a number and "" beside a text.
 // - SUM, AVERAGE, MIN and MAX count the numbers and logical values of their
 //   references and leave out texts and empty cells there; a text given to
-//   them directly, typed or computed, gives #VALUE!. COUNTA counts every
-//   value, errors and texts included. IF computes only the branch taken and
+//   them directly, typed or computed, gives #VALUE!. An argument left out
+//   counts as 0 there (MIN(1,) is 0, AVERAGE(1,) 0.5) and as a value in
+//   COUNTA, which counts every value, errors and texts included; LEFT's
+//   count left out is 0. INT floors the value rounded to 15 significant
+//   digits (INT(9/0.00001) is 900000). IF computes only the branch taken and
 //   gives FALSE when the condition fails and no third argument is given.
 // - A number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the
 //   cell shows it in the General format, up to 15 significant digits; a
@@ -26,7 +32,8 @@
 // - A range where one value is wanted gives the cell in the formula's own
 //   row (of a one-column range) or column (of a one-row range), else #VALUE!.
 // - A function we do not compute, an unknown name and a formula that cannot
-//   be read give #NAME?.
+//   be read give #NAME?; a reference past the sheet's last row or column
+//   (E16385, IW1) gives #REF!.
 
 #include <cstdint>
 #include <memory>

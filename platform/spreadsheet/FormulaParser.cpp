@@ -35,6 +35,12 @@ bool isDigit(char c) noexcept
     return c >= '0' && c <= '9';
 }
 
+// A blank between the parts of a formula: a space, a tab or a line break.
+bool isBlank(char c) noexcept
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
 bool isWordStart(char c) noexcept
 {
     return isLetter(c) || c == '_' || c == '$' || c == '\\' || static_cast<unsigned char>(c) >= 0x80;
@@ -169,7 +175,7 @@ public:
     {
         std::vector<FormulaToken> tokens;
         for (;;) {
-            while (peek() == ' ')
+            while (isBlank(peek()))
                 ++m_pos;
             if (m_pos >= m_text.size())
                 return tokens;
@@ -180,6 +186,13 @@ public:
 private:
     char peek() const noexcept { return peekAt(m_pos); }
     char peekAt(std::size_t at) const noexcept { return at < m_text.size() ? m_text[at] : '\0'; }
+    // The first character from `at` on that is no blank.
+    std::size_t pastBlanks(std::size_t at) const noexcept
+    {
+        while (isBlank(peekAt(at)))
+            ++at;
+        return at;
+    }
 
     FormulaToken make(FormulaToken::Kind kind, std::size_t begin)
     {
@@ -252,7 +265,7 @@ private:
             std::size_t end = m_pos;
             while (isDigit(peekAt(end)))
                 ++end;
-            if (end > m_pos && peekAt(end) == ':')
+            if (end > m_pos && peekAt(pastBlanks(end)) == ':')
                 return reference({}, false, begin);
             return number();
         }
@@ -266,22 +279,27 @@ private:
             m_pos = end + 1;
             return reference(std::string(word), true, begin);
         }
-        if (peekAt(end) == '(') {
+        // Blanks may stand between a function's name and its bracket.
+        if (peekAt(pastBlanks(end)) == '(') {
             m_pos = end;
             return make(FormulaToken::Kind::Function, begin);
         }
         std::int64_t r = 0;
         std::int64_t col = 0;
         std::int32_t part = 0;
-        if (peekAt(end) == ':' ||
+        if (peekAt(pastBlanks(end)) == ':' ||
             (readCellShape(word, r, col) && r >= 1 && r <= kMaxRows && col >= 1 && col <= kMaxCols) ||
             (word.size() > 1 && word[0] == '$' && rowWord(word, part)))
             return reference({}, false, begin);
         m_pos = end;
         if (equalsNoCase(word, "TRUE") || equalsNoCase(word, "FALSE"))
             return make(FormulaToken::Kind::Logical, begin);
-        if (word.find('$') != std::string_view::npos)
-            return bad(begin, "\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+        if (word.find('$') != std::string_view::npos) {
+            FormulaToken t = bad(begin, "\"" + std::string(word) + "\" is neither a cell reference nor a name.");
+            if (isCellPastSheet(word))
+                t.offSheet = std::string(word);
+            return t;
+        }
         return make(FormulaToken::Kind::Name, begin);
     }
 
@@ -390,12 +408,14 @@ private:
         };
         const std::string_view first = refWord();
         const bool firstCell = cellEnd(first, ref.row1, ref.col1, ref.absRow1, ref.absCol1);
-        if (peek() != ':') {
+        // Blanks may stand on either side of a range's colon.
+        const std::size_t colon = pastBlanks(m_pos);
+        if (peekAt(colon) != ':') {
             if (!firstCell)
                 return fail("\"" + std::string(first) + "\" is no cell reference.", first, {});
             return refToken(std::move(ref), namesSheet, begin);
         }
-        ++m_pos;
+        m_pos = pastBlanks(colon + 1);
         const std::string_view second = refWord();
         ref.isRange = true;
         const auto marked = [](std::string_view w) { return !w.empty() && w[0] == '$'; };
@@ -478,6 +498,14 @@ public:
         const std::uint32_t root = expression(0);
         if (const FormulaToken* rest = peek())
             refuse(cannotRead(*rest));
+        if (m_pastRange) {
+            // The whole formula is #NUM!; its references still count as read.
+            FormulaNode error;
+            error.kind = FormulaNode::Kind::Error;
+            error.error = CellError::Num;
+            add(error);
+            return std::move(m_out);
+        }
         if (root != m_out->nodes.size() - 1) {
             // The root must come last: a copy of it does.
             FormulaNode copy = m_out->nodes[root];
@@ -612,6 +640,12 @@ private:
         FormulaNode node;
         switch (t->kind) {
         case Kind::Bad:
+            if (!t->offSheet.empty() && isCellPastSheet(t->offSheet)) {
+                // A reference past the last row or column points nowhere.
+                node.kind = FormulaNode::Kind::Error;
+                node.error = CellError::Ref;
+                return add(node);
+            }
             refuse(t->problem);
         case Kind::Text:
             return text(*t);
@@ -727,13 +761,16 @@ private:
         const auto res = std::from_chars(spelled.data(), spelled.data() + spelled.size(), value);
         FormulaNode node;
         node.kind = FormulaNode::Kind::Number;
-        if (res.ec == std::errc::result_out_of_range || !std::isfinite(value)) {
-            // Past the range of numbers: 1E-400 reads as 0, 1E400 as the
-            // largest number there is (as LibreOffice reads them).
-            const bool tiny = spelled.find_first_of("123456789") == std::string_view::npos ||
-                              spelled.find("E-") != std::string_view::npos ||
-                              spelled.find("e-") != std::string_view::npos;
-            value = tiny ? 0.0 : std::numeric_limits<double>::max();
+        if (res.ec == std::errc::result_out_of_range || !std::isfinite(value) ||
+            (value != 0.0 && std::fabs(value) < std::numeric_limits<double>::min())) {
+            // Past the range of numbers, too large (1E309) or too small to
+            // hold all its digits (1E-400, 1E-310): the formula gives #NUM!
+            // whatever it does with the number. A zero is a zero whatever
+            // its exponent (0E400).
+            const std::string_view mantissa = spelled.substr(0, spelled.find_first_of("Ee"));
+            if (mantissa.find_first_of("123456789") != std::string_view::npos)
+                m_pastRange = true;
+            value = 0.0;
         } else if (res.ec != std::errc()) {
             refuse("\"" + std::string(spelled) + "\" is no number.");
         }
@@ -744,6 +781,7 @@ private:
     std::string_view m_text;
     std::vector<FormulaToken> m_tokens;
     std::size_t m_at = 0;
+    bool m_pastRange = false;  // a number written past the range of numbers
     std::shared_ptr<ParsedFormula> m_out = std::make_shared<ParsedFormula>();
     std::vector<int> m_levels;  // the level of each node, as add counts it
 };
@@ -763,7 +801,7 @@ FormulaParseResult parseFormula(std::string_view text)
         result.tooLarge = true;
         return result;
     }
-    if (!isCleanFormulaText(text)) {
+    if (!isCleanFormulaText(text, true)) {
         result.problem = "The formula holds characters that no formula can hold.";
         return result;
     }
@@ -804,12 +842,12 @@ bool isWorksheetFunctionName(std::string_view word) noexcept
                        [&](std::string_view f) { return equalsNoCase(f, word); });
 }
 
-bool isCleanFormulaText(std::string_view text) noexcept
+bool isCleanFormulaText(std::string_view text, bool blanks) noexcept
 {
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            if (c < 0x20 || c == 0x7F)
+            if ((c < 0x20 && !(blanks && isBlank(text[i]))) || c == 0x7F)
                 return false;
             ++i;
             continue;
@@ -823,6 +861,16 @@ bool isCleanFormulaText(std::string_view text) noexcept
         i += length;
     }
     return true;
+}
+
+bool isCellPastSheet(std::string_view word) noexcept
+{
+    constexpr std::int64_t kLargestSheetRows = 1048576;
+    constexpr std::int64_t kLargestSheetCols = 16384;
+    std::int64_t row = 0;
+    std::int64_t col = 0;
+    return readCellShape(word, row, col) && row >= 1 && row <= kLargestSheetRows && col <= kLargestSheetCols &&
+           (row > kMaxRows || col > kMaxCols);
 }
 
 bool continuesFormulaWord(char c) noexcept

@@ -3,7 +3,8 @@
 // The grammar of worksheet formulas, read into a tree.
 //
 // A formula (without "=") is numbers in every spreadsheet spelling (3, 2.5,
-// .5, 3E2, 1E-5, 1.5E+3), texts in double quotes with "" for a quote,
+// .5, 3E2, 1E-5, 1.5E+3; one past the range of numbers, 1E309 or 1E-400,
+// makes the whole formula #NUM!), texts in double quotes with "" for a quote,
 // TRUE and FALSE, error values (#REF!, #DIV/0!, ...), cell references with
 // optional "$" marks (B3, $A$1), ranges (A1:B3, whole columns A:A, whole
 // rows 1:3), other sheets' cells (Sheet2!A1, 'X Output1'!B2:B5), defined
@@ -11,7 +12,9 @@
 // and the binary operators from the tightest to the loosest: ^, * and /,
 // + and -, &, then the comparisons = <> < > <= >=; operators of one level
 // are computed from left to right (10/2/5 is 1, 2^3^2 is 64) and a sign
-// binds tighter than ^ (-2^2 is 4).
+// binds tighter than ^ (-2^2 is 4). Blanks (spaces, tabs, line breaks) may
+// stand between any two parts, also between a function's name and its
+// bracket and on either side of a range's colon (SUM (A1 : A3)).
 //
 // A run of operators of one level is kept as one node holding all its
 // operands, so that a flat chain of 10,000 terms is a tree of depth one.
@@ -90,16 +93,23 @@ struct FormulaToken {
     // not the rest could be read; ref.sheet holds the name either way.
     bool namesSheet = false;
     // A Bad reference: an end shaped like a cell but off the sheet ("ZZZ0",
-    // "$A$0", "IW3"); "" for any other.
+    // "$A$0", "IW3"), or a word with "$" marks past the sheet ("$IW$1");
+    // "" for any other. The parser reads one past the last row or column
+    // (isCellPastSheet) as #REF!.
     std::string offSheet;
     std::string problem;
 };
 
-// The tokens of a formula text (without "=") in order, the spaces between
+// The tokens of a formula text (without "=") in order, the blanks between
 // them left out. Any text can be read: what no formula can hold comes out
 // as Bad tokens of at least one character each, and reading goes on after
-// them, so the tokens never overlap and cover all but the spaces.
+// them, so the tokens never overlap and cover all but the blanks.
 [[nodiscard]] std::vector<FormulaToken> lexFormula(std::string_view text);
+
+// Whether the word is a cell of the sheets other spreadsheets have (columns
+// A to XFD, rows 1 to 1048576) but lies past our sheet's last row or
+// column ("E16385", "IW1"): a reference that can point nowhere here.
+[[nodiscard]] bool isCellPastSheet(std::string_view word) noexcept;
 
 // Whether the character can stand inside a word of a formula (a name, a
 // function, a cell reference), so that two such characters side by side
@@ -172,7 +182,8 @@ struct FormulaParseResult {
 [[nodiscard]] bool isWorksheetFunctionName(std::string_view word) noexcept;
 
 // Whether the text is valid UTF-8 without control characters: the only text
-// a formula, a name or a sheet name may hold.
-[[nodiscard]] bool isCleanFormulaText(std::string_view text) noexcept;
+// a name or a sheet name may hold. With `blanks`, tabs and line breaks are
+// taken too: a formula may hold them, and reads them as spaces.
+[[nodiscard]] bool isCleanFormulaText(std::string_view text, bool blanks = false) noexcept;
 
 } // namespace spreadsheet::detail

@@ -16,9 +16,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -242,6 +244,67 @@ std::vector<Case> cases()
           "=SUM()", "=-A11", "=0*-1", "=LEN(-A11)", "=LEN(0*-1)", "=A6", "=A6&\"\"", "=A14*1E-3",
           "=A14/$A$1", "=INT(-2.5)", "=INT(A9)", "=LEFT(\"abc\",-1)", "=SUM(A1:A16)", "=AVERAGE(A1:A16)"})
         add("rules", f);
+
+    // What a user types beyond the shapes above. Blanks, tabs and line
+    // breaks between the parts, before a call's bracket and beside a
+    // range's colon.
+    for (const char* f :
+         {"=SUM (A1:A3)", "=SUM(A1 : A3)", "=SUM(A1 :A3)", "=SUM(A1: A3)", "=A1 + A2", "=\tA1*2", "=SUM(A1,\nA2)",
+          "=IF(A1>0,\r\n\"y\",\r\n\"n\")", "=COUNTA(A : A)", "= 1 + 2", "=LEFT (\"abc\" , 2)", "=-\tA1",
+          "=PI( )", "=SUM( )", "=AVERAGE(\tA1:A3\t)", "=A1\n*\nA2", "=CONCATENATE(A4 ,\n\"|\")", "=MAX( A1:A16 )",
+          "=A1:A3 ", "=\"a b\" & \"c\""})
+        add("blanks, tabs and line breaks", f);
+    // Arguments left out, alone and beside others.
+    for (const char* f : kAggregates)
+        for (const char* args : {"1,", ",1", ",", "A1,,A4", "A1:A16,", "-1,", "A4,", "A5,,"})
+            add("arguments left out", "=" + std::string(f) + "(" + args + ")");
+    for (const char* f :
+         {"=LEFT(\"abc\",)", "=LEFT(,2)", "=LEFT(A4,)", "=LEFT(,)", "=CONCATENATE(A1,,A4)", "=CONCATENATE(,)",
+          "=IF(1,)", "=IF(0,1,)", "=IF(,1,2)", "=IF(1,,2)", "=IF(A6,)&\"x\"", "=IF(0,,)", "=SUM(1,,2)", "=SUM(,)*2"})
+        add("arguments left out", f);
+    // Numbers at the edges of the range of numbers, and results past them.
+    for (const char* f :
+         {"=1E309", "=1E309*0", "=-1E309", "=1E-400", "=1E-310", "=0E400", "=1.7976931348623157E+308",
+          "=2.2250738585072014E-308", "=IF(1,2,1E309)", "=COUNTA(1E-400)", "=1E308*10", "=SUM(1E308,1E308,-1E308)",
+          "=SUM(1E308,-1E308,1E308)", "=SUM(1E308,1E308)", "=AVERAGE(1E308,1E308,-1E308)", "=A3*1E8", "=SUM(A3,1E308)"})
+        add("numbers at the edges", f);
+    // INT of quotients and products a last bit off a whole number, and
+    // such values compared with it.
+    for (const char* f :
+         {"=INT(9/0.00001)", "=INT(-9/0.00001)", "=INT(0.29*100)", "=INT(4.35*100)", "=INT(1/3*3)", "=INT(0.7/0.1)",
+          "=INT(A16*3*10)", "=INT(A14*10000)", "=INT(A14/0.0001)", "=INT(123456789012345.67)", "=INT(-1E-300)",
+          "=INT(A13)", "=INT(2.9999999999999996)", "=9/0.00001=900000", "=0.7/0.1=7", "=9/0.00001<900000",
+          "=-9/0.00001>=-900000", "=INT(9/0.00001)-900000"})
+        add("INT of quotients", f);
+    // Whole columns, and whole rows (every row holds formulas of the sheet,
+    // which differ in LibreOffice's sheet: only their presence is compared).
+    for (const char* f :
+         {"=SUM($A:$A)", "=SUM(A:$A)", "=AVERAGE($A:A)", "=COUNTA(C:$C)", "=MAX(A:A,C:C)", "=COUNTA(1:16)>=16",
+          "=COUNTA($2:$3)>=4", "=COUNTA(5:5,$A$1)>0", "=SUM(A:A)/COUNTA(A:A)"})
+        add("whole columns and rows", f);
+    // "$" marks in every place.
+    for (const char* f : {"=$A1*A$2", "=SUM(A$1:$A3)", "=SUM($A$1:A$16)", "=$A$14-A$15", "=COUNTA($A4:A$9)",
+                          "=MIN($A13:$A$16)", "=IF($A$6,$A2,A$3)", "=LEFT($A$4,$A$1)"})
+        add("$ references", f);
+    // References past the sheet's last row or column.
+    for (const char* f : {"=E16385", "=IW1", "=A1+E16385", "=SUM(A1:A16385)", "=COUNTA(A16384:A16385)", "=$XFD$1*2"})
+        add("references past the sheet", f);
+    // Small letters.
+    for (const char* f : {"=sum(a1:a3)", "=if(a6,\"y\",\"n\")", "=counta(a:a)", "=left(a4,2)", "=concatenate(a1,a4)",
+                          "=a1+$a$2", "=true+1", "=int(a2)", "=average(a1:a3,)", "=max($a$1:a16)", "=Pi()*a1",
+                          "=Len(a14)"})
+        add("small letters", f);
+    // Error values written in the formula, beside failing operands.
+    for (const char* e : {"#N/A", "#DIV/0!", "#REF!", "#NAME?", "#NUM!", "#VALUE!", "#NULL!"}) {
+        const std::string x = e;
+        for (const std::string& f :
+             {"=" + x, "=A8+" + x, "=" + x + "+A8", "=A4*" + x, "=" + x + "*A4", "=\"x\"+" + x, "=" + x + "-\"x\"",
+              "=A8&" + x, "=" + x + "&A8", "=A8=" + x, "=" + x + "<A8", "=(1/0)+" + x, "=" + x + "^(1/0)",
+              "=-" + x + "+A8", "=A8+(" + x + ")", "=COUNTA(" + x + ")", "=IF(" + x + ",1,2)", "=IF(1," + x + ")",
+              "=LEN(" + x + ")", "=SUM(A1," + x + ")", "=CONCATENATE(\"a\"," + x + ")", "=A1+A8+" + x,
+              "=" + x + "=\"x\""})
+            add("error values written", f);
+    }
     return all;
 }
 
@@ -256,6 +319,10 @@ std::string xmlEscaped(std::string_view s)
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        // Written as characters, lest the attribute's reader turn them into spaces.
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
         default: out += c;
         }
     }
@@ -293,8 +360,40 @@ std::size_t refLength(std::string_view f, std::size_t at, bool withRow)
     return i == digits ? 0 : i - at;
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The length of a row's part at `at`: "$3", "16"; 0 when there is none.
+std::size_t rowLength(std::string_view f, std::size_t at)
+{
+    std::size_t i = at;
+    if (i < f.size() && f[i] == '$')
+        ++i;
+    const std::size_t digits = i;
+    while (i < f.size() && isDigit(f[i]))
+        ++i;
+    return i == digits || (i < f.size() && (isLetter(f[i]) || f[i] == '.')) ? 0 : i - at;
+}
+
+// Where the colon of a range stands after `at`, blanks before it skipped,
+// and where its second part starts, blanks after it skipped; npos for none.
+std::pair<std::size_t, std::size_t> colonAfter(std::string_view f, std::size_t at)
+{
+    while (at < f.size() && isBlank(f[at]))
+        ++at;
+    if (at >= f.size() || f[at] != ':')
+        return {std::string_view::npos, 0};
+    std::size_t next = at + 1;
+    while (next < f.size() && isBlank(f[next]))
+        ++next;
+    return {at, next};
+}
+
 // A formula as typed here ("=SUM(A1:A3,$A$9)") in the OpenDocument formula
-// language: references in brackets with a point, arguments apart by ";".
+// language: references in brackets with a point (blanks inside a range left
+// out), arguments apart by ";", blanks elsewhere as written.
 std::string odfFormula(std::string_view typed)
 {
     const std::string_view f = typed.substr(1);
@@ -302,6 +401,17 @@ std::string odfFormula(std::string_view typed)
     std::size_t i = 0;
     while (i < f.size()) {
         const char c = f[i];
+        if (const std::size_t n = rowLength(f, i); n && (i == 0 || !isLetter(f[i - 1]))) {
+            // Whole rows: 1:3, $2:$2.
+            const auto [colon, next] = colonAfter(f, i + n);
+            if (colon != std::string_view::npos) {
+                if (const std::size_t m = rowLength(f, next)) {
+                    out += "[." + std::string(f.substr(i, n)) + ":." + std::string(f.substr(next, m)) + "]";
+                    i = next + m;
+                    continue;
+                }
+            }
+        }
         if (c == '"') {
             const std::size_t start = i++;
             while (i < f.size() && !(f[i] == '"' && (i + 1 >= f.size() || f[i + 1] != '"')))
@@ -319,18 +429,23 @@ std::string odfFormula(std::string_view typed)
             if (const std::size_t n = refLength(f, i, true)) {
                 out += "[." + std::string(f.substr(i, n));
                 i += n;
-                if (i < f.size() && f[i] == ':') {
-                    if (const std::size_t m = refLength(f, i + 1, true)) {
-                        out += ":." + std::string(f.substr(i + 1, m));
-                        i += 1 + m;
+                if (const auto [colon, next] = colonAfter(f, i); colon != std::string_view::npos) {
+                    if (const std::size_t m = refLength(f, next, true)) {
+                        out += ":." + std::string(f.substr(next, m));
+                        i = next + m;
                     }
                 }
                 out += "]";
             } else if (const std::size_t k = refLength(f, i, false);
-                       k && i + k < f.size() && f[i + k] == ':' && refLength(f, i + k + 1, false)) {
-                const std::size_t m = refLength(f, i + k + 1, false);
-                out += "[." + std::string(f.substr(i, k)) + ":." + std::string(f.substr(i + k + 1, m)) + "]";
-                i += k + 1 + m;
+                       k && colonAfter(f, i + k).first != std::string_view::npos &&
+                       refLength(f, colonAfter(f, i + k).second, false)) {
+                const std::size_t next = colonAfter(f, i + k).second;
+                const std::size_t m = refLength(f, next, false);
+                out += "[." + std::string(f.substr(i, k)) + ":." + std::string(f.substr(next, m)) + "]";
+                i = next + m;
+            } else if (c == '$') {
+                out += c;
+                ++i;
             } else {
                 while (i < f.size() && (isLetter(f[i]) || isDigit(f[i])))
                     out += f[i++];
@@ -691,6 +806,44 @@ std::string withoutNumberParts(const std::string& s)
     return out;
 }
 
+// Whether the formula writes a number past the range of numbers: too large
+// (1E309) or too small to hold its digits (1E-400, 1E-310).
+bool writesNumberPastRange(std::string_view f)
+{
+    for (std::size_t i = 1; i < f.size(); ++i) {
+        if (!(isDigit(f[i]) || f[i] == '.') || isLetter(f[i - 1]) || isDigit(f[i - 1]) || f[i - 1] == '$' ||
+            f[i - 1] == '.')
+            continue;
+        std::size_t end = i;
+        while (end < f.size() && (isDigit(f[end]) || f[end] == '.' || f[end] == 'E' ||
+                                  ((f[end] == '+' || f[end] == '-') && f[end - 1] == 'E')))
+            ++end;
+        const std::string number(f.substr(i, end - i));
+        const std::string mantissa = number.substr(0, number.find('E'));
+        const double value = std::strtod(number.c_str(), nullptr);
+        if (std::isinf(value) || (mantissa.find_first_of("123456789") != std::string::npos &&
+                                  std::fabs(value) < std::numeric_limits<double>::min()))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// Whether the formula names a cell past our sheet's last row (16384) or
+// column (IV), within LibreOffice's larger sheet.
+bool namesCellPastSheet(const std::string& f)
+{
+    static const std::regex cell(R"(\$?([A-Za-z]{1,3})\$?([0-9]{1,7}))");
+    for (auto it = std::sregex_iterator(f.begin(), f.end(), cell); it != std::sregex_iterator(); ++it) {
+        std::int64_t col = 0;
+        for (const char c : (*it)[1].str())
+            col = col * 26 + (std::toupper(static_cast<unsigned char>(c)) - 'A' + 1);
+        if (std::stoll((*it)[2].str()) > 16384 || col > 256)
+            return true;
+    }
+    return false;
+}
+
 struct Allowed {
     const char* name;
     const char* readme;  // the README's words, as they stand there (line breaks aside)
@@ -698,6 +851,20 @@ struct Allowed {
 };
 
 const Allowed kAllowed[] = {
+    {"a number past the range of numbers makes the formula #NUM!",
+     "A number written in a formula past the range of numbers (1E309, 1E-400) makes the formula #NUM!, where "
+     "LibreOffice shows Err:502",
+     [](const std::string& f, const Ours& ours, const Value& theirs) {
+         return writesNumberPastRange(f) && ours.value == Value::error(CellError::Num) &&
+                theirs == Value::error(CellError::Value);
+     }},
+    {"a reference past our sheet's last row or column is #REF!",
+     "A reference past the sheet's last row (16384) or column (IV), such as E16385 or IW1, is the error #REF!, "
+     "where LibreOffice, whose sheet is larger, reads the cell",
+     [](const std::string& f, const Ours& ours, const Value&) {
+         // COUNTA counts the error as a value.
+         return namesCellPastSheet(f) && (ours.value == Value::error(CellError::Ref) || has(f, "COUNTA("));
+     }},
     {"a number or logical turned into text reads as our cells show it",
      "number turned into text (by &, CONCATENATE, LEN or LEFT) reads as the cell shows it in the General "
      "format, up to 15 significant digits (12345678, 0.333333333333333, 1.2345E-05), and a logical value as "
@@ -861,6 +1028,9 @@ TEST(LibreOfficeFormulas, FormulasReadTheSameInLibreOfficesLanguage)
         {"=IF(A9,\"a,b\",\"x\"\"A1\")", "of:=IF([.A9];\"a,b\";\"x\"\"A1\")"},
         {"=1E-5*.5+1.5E+3-TRUE", "of:=1E-5*.5+1.5E+3-TRUE"},
         {"=CONCATENATE(C:C,PI())", "of:=CONCATENATE([.C:.C];PI())"},
+        {"=sum (a1 :\t$a3,\r\nA : $A)", "of:=sum ([.a1:.$a3];\r\n[.A:.$A])"},
+        {"=COUNTA(2:$3,$1 : 1)+1E-5", "of:=COUNTA([.2:.$3];[.$1:.1])+1E-5"},
+        {"=#DIV/0!+#N/A", "of:=#DIV/0!+#N/A"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(odfFormula(row.typed), row.odf) << row.typed;

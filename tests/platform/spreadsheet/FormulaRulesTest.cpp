@@ -155,11 +155,50 @@ TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
         {"a power too small to tell from 0", "=0.5^2000", err(CellError::Num)},
         {"a power of 0", "=0^5", Value(0)},
         {"a sum that cancels", "=SUM(0.1,0.2,0.3,-0.6)", Value(0)},
-        {"a number past the largest", "=1E400", Value(1.7976931348623157e308)},
-        {"a number past the smallest", "=1E-400", Value(0)},
+        {"a number past the largest", "=1E309", err(CellError::Num)},
+        {"a number past the largest, multiplied by 0", "=1E309*0", err(CellError::Num)},
+        {"a number past the smallest", "=1E-400", err(CellError::Num)},
+        {"a number too small for all its digits", "=IF(1,2,1E-310)", err(CellError::Num)},
+        {"a zero with a large exponent", "=0E400", Value(0)},
+        {"a sum past the largest midway", "=SUM(1E308,1E308,-1E308)", Value(1e308)},
+        {"a sum past the largest", "=SUM(1E308,1E308)", err(CellError::Num)},
+        {"an average past the largest midway", "=AVERAGE(1E308,1E308,-1E308)", Value(1e308 / 3)},
+        {"INT of a quotient a last bit short of a whole number", "=INT(9/0.00001)", Value(900000)},
+        {"INT of a negative quotient", "=INT(-9/0.00001)", Value(-900000)},
+        {"INT of a number exact to its last digit", "=INT(123456789012345.67)", Value(123456789012345.0)},
+        {"INT of a tiny negative number", "=INT(-1E-300)", Value(-1)},
+        {"a quotient equal to a whole number", "=9/0.00001=900000", yes},
         {"IF of one", "=IF(1)", yes},
         {"a left-out argument", "=SUM(1,)", Value(1)},
-        {"LEFT without a count", "=LEFT(\"abc\",)", Value("a")},
+        {"MIN: a left-out argument is 0", "=MIN(1,)", Value(0)},
+        {"MAX: a left-out argument is 0", "=MAX(-1,)", Value(0)},
+        {"MAX: a left-out argument beside a text cell", "=MAX(A4,)", Value(0)},
+        {"AVERAGE: a left-out argument counts", "=AVERAGE(1,)", Value(0.5)},
+        {"COUNTA: a left-out argument counts", "=COUNTA(1,)", Value(2)},
+        {"COUNTA: left-out arguments beside an empty cell", "=COUNTA(A5,,)", Value(2)},
+        {"LEFT with a left-out count", "=LEFT(\"abc\",)", Value("")},
+        {"LEFT of a left-out text", "=LEFT(,2)", Value("")},
+        {"CONCATENATE: a left-out argument is no text", "=CONCATENATE(\"a\",,\"b\")", Value("ab")},
+        {"IF: a left-out branch is empty", "=IF(1,)&\"x\"", Value("x")},
+        {"a blank before a call's bracket", "=SUM (A1)", Value(2)},
+        {"blanks beside a range's colon", "=SUM(A1 : A3)", Value(15)},
+        {"a blank before a range's colon", "=SUM($A$1 :A3)", Value(15)},
+        {"blanks beside whole columns' colon", "=COUNTA(A : A)", Value(15)},
+        {"a tab and line breaks as blanks", "=SUM(A1,\tA2,\r\nA3\n)", Value(15)},
+        {"small letters", "=sum(a1:a3)", Value(15)},
+        {"a reference past the last row", "=E16385", err(CellError::Ref)},
+        {"a reference past the last column", "=IW1+1", err(CellError::Ref)},
+        {"a range past the last row", "=SUM(A1:A16385)", err(CellError::Ref)},
+        {"another sheet's cell past the last row", "=Sheet1!A16385", err(CellError::Ref)},
+        {"a marked reference past the last column", "=$IW$1", err(CellError::Ref)},
+        {"COUNTA: a range past the last row counts as one error", "=COUNTA(A16384:A16385)", Value(1)},
+        {"a cell's error before a written one", "=A8+#N/A", err(CellError::Div0)},
+        {"a written error before a cell's", "=#N/A+A8", err(CellError::NA)},
+        {"a computed error before a written one", "=#N/A+(1/0)", err(CellError::Div0)},
+        {"a written error before a text", "=\"x\"+#REF!", err(CellError::Ref)},
+        {"a cell's text before a written error", "=A4*#N/A", err(CellError::Value)},
+        {"a comparison: a cell's error before a written one", "=A8=#N/A", err(CellError::Div0)},
+        {"joined: a written error before a cell's", "=A8&#N/A", err(CellError::NA)},
         {"too many arguments", "=IF(1,2,3,4)", err(CellError::Value)},
         {"an unknown function", "=SQRT(4)", err(CellError::Name)},
         {"a percent sign", "=A1%", err(CellError::Name)},
@@ -187,6 +226,12 @@ TEST(FormulaRules, EachRuleGivesWhatLibreOfficeGives)
     EXPECT_EQ(wb.cellValue(1, 2, 5), Value(4));
     EXPECT_EQ(wb.cellValue(1, 30, 5), err(CellError::Value));
     EXPECT_EQ(wb.cellValue(1, 20, 1), Value(2));
+    // A sum over cells passes the largest number midway and ends below it.
+    wb.enterCell(1, 40, 5, "1E308");
+    wb.enterCell(1, 41, 5, "1E308");
+    wb.enterCell(1, 42, 5, "-1E308");
+    wb.enterCell(1, 43, 5, "=SUM(E40:E42)");
+    EXPECT_EQ(wb.cellValue(1, 43, 5), Value(1e308));
 }
 
 TEST(FormulaRules, TextsOrderAlphabetically)

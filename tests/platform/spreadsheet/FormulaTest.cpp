@@ -34,6 +34,15 @@ TEST(Formula, EnteredWithOrWithoutEqualsAndRecalculatedAfterEdits)
     EXPECT_EQ(wb.cellValue(1, 5, 1), Value(12));
     EXPECT_EQ(wb.cellFormula(1, 5, 1), "SUM(A1:A3)*2");
     EXPECT_EQ(wb.cellEntryText(1, 4, 1), "=SUM(A1:A3)");
+    // Blanks, tabs and line breaks stay as typed, and the text typed again
+    // gives the same formula.
+    wb.enterCell(1, 6, 1, "=sum (a1 :\ta3,\r\n4)");
+    EXPECT_EQ(wb.cellValue(1, 6, 1), Value(10));
+    const std::string entry = wb.cellEntryText(1, 6, 1);
+    const std::string formula = wb.cellFormula(1, 6, 1);
+    EXPECT_EQ(entry, "=SUM (A1:A3,\r\n4)");
+    wb.enterCell(1, 6, 1, entry);
+    EXPECT_EQ(wb.cellFormula(1, 6, 1), formula);
 
     wb.setCellValue(1, 2, 1, Value(20));
     EXPECT_EQ(wb.cellValue(1, 4, 1), Value(24));
@@ -215,6 +224,10 @@ TEST(FormulaText, ReadsFormulasAsTheParserReadsThem)
         {"logical words in any case", "tRuE+false", "TRUE+FALSE", "TRUE+FALSE"},
         {"numbers with exponents", "1e-5*A1+.5e3", "1E-5*B2+.5E3", "1E-5*A1+.5E3"},
         {"spaces kept", " SUM( A1 , x ) ", " SUM( B2 , x ) ", " SUM( A1 , <x> ) "},
+        {"blanks before a bracket and beside a colon", "sum (a1 :\t$B$2,\n\tc:c\r\n)", "SUM (B2:$B$2,\n\tD:D\r\n)",
+         "SUM (A1:$B$2,\n\tC:C\r\n)"},
+        {"a name before a bracket", "x (1)+A1", "X (1)+B2", "X (1)+A1"},
+        {"cells past the sheet's last row", "E16385+A1:A16385", "E16385+A1:A16385", "<E16385>+A1:A16385"},
         {"an unclosed call", "sum(A1,", "SUM(B2,", "SUM(A1,"},
         {"a range to no cell", "A8:2+A1", "A8:2+B2", "A8:2+A1"},
         {"a lone $", "1+$+A1", "1+$+B2", "1+$+A1"},
@@ -232,8 +245,9 @@ TEST(FormulaText, ReadsFormulasAsTheParserReadsThem)
     }
 
     // Any cut of a formula still reads: its tokens come in order, each at
-    // least one character long, with nothing but spaces between them.
-    const std::string tricky = "SUM('It''s'!A1:$B$2, \"x\"\"y\", Sheet2!C:C)&#N/A+1E-5*-A8:2/LOG10(1:3)";
+    // least one character long, with nothing but blanks between them.
+    const std::string tricky =
+        "SUM('It''s'!A1 :\t$B$2, \"x\"\"y\",\r\nSheet2!C:C)&#N/A+1E-5*-A8:2/LOG10 (1 : 3)";
     for (std::size_t n = 0; n <= tricky.size(); ++n) {
         const std::string cut = tricky.substr(0, n);
         std::size_t at = 0;
@@ -241,10 +255,10 @@ TEST(FormulaText, ReadsFormulasAsTheParserReadsThem)
             ASSERT_GE(t.begin, at) << cut;
             ASSERT_GT(t.end, t.begin) << cut;
             ASSERT_LE(t.end, cut.size()) << cut;
-            EXPECT_EQ(cut.find_first_not_of(' ', at), t.begin) << cut;
+            EXPECT_EQ(cut.find_first_not_of(" \t\r\n", at), t.begin) << cut;
             at = t.end;
         }
-        EXPECT_EQ(cut.find_first_not_of(' ', at), std::string::npos) << cut;
+        EXPECT_EQ(cut.find_first_not_of(" \t\r\n", at), std::string::npos) << cut;
         EXPECT_NO_THROW((void)detail::rewriteFormulaRefs(cut, moved)) << cut;
         EXPECT_NO_THROW((void)detail::rewriteFormulaNames(cut, renamed)) << cut;
     }
@@ -402,7 +416,7 @@ TEST(Formula, StrayBytesFromADamagedFileNeverReachTheEngine)
         {"a sheet named in UTF-8", "'Donn\xC3\xA9" "es'!A1+1", Value(5.0)},
         {"a NUL byte", "SUM(A1\0A1)"s, Value::error(CellError::Name)},
         {"a control character", "A1\x01+1", Value::error(CellError::Name)},
-        {"a line break", "A1\r\n+1", Value::error(CellError::Name)},
+        {"a line break and a tab, read as blanks", "A1\r\n+\t1", Value(2.5)},
         {"a lone continuation byte", "A1+\x9E", Value::error(CellError::Name)},
         {"an impossible byte", "A1+\xFF", Value::error(CellError::Name)},
         {"a sequence cut short at the end", "A1&\"\xE2\x82\"", Value::error(CellError::Name)},
