@@ -881,8 +881,8 @@ const Allowed kAllowed[] = {
          return !theirs.isText() || withoutNumberParts(ours.value.text()) == withoutNumberParts(theirs.text());
      }},
     {"of two failing operands, the left one's error shows",
-     "Where both operands of an operator fail, the cell shows the left one's error, where LibreOffice shows "
-     "the right one's when a COUNTA is computed between the two",
+     "Where both operands of an operator fail and a COUNTA is computed between the two, the cell shows the left "
+     "one's error, where LibreOffice shows the right one's",
      [](const std::string& f, const Ours& ours, const Value& theirs) {
          return has(f, "COUNTA(") && ours.value.isError() && theirs.isError();
      }},
