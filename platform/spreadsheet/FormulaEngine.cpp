@@ -289,6 +289,7 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
         std::size_t end;
     };
     const std::uint32_t epoch = m_epoch;
+    m_aggregates.clear();
     std::vector<Frame> stack;
     std::vector<Id> pending;
     const auto push = [&](Id id) {
@@ -332,7 +333,7 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
                     cell->setFormulaResult(Value::error(CellError::Name));
                 else
                     cell->setFormulaResult(
-                        evaluateFormula(*n.formula, sheets, m_names, n.key.sheet, n.key.row, n.key.col));
+                        evaluateFormula(*n.formula, sheets, m_names, n.key.sheet, n.key.row, n.key.col, &m_aggregates));
             }
             n.doneEpoch = epoch;
             n.activeEpoch = 0;

@@ -85,6 +85,7 @@ private:
     // passed over without reading their cells.
     std::vector<std::vector<std::pair<std::int16_t, std::int16_t>>> m_rowSpans;
     NameTable m_names;
+    AggregateCache m_aggregates;
     std::uint32_t m_epoch = 0;
 };
 

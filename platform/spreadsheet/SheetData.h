@@ -33,6 +33,18 @@ public:
     // The constant, or for a formula its last computed result.
     [[nodiscard]] Value value() const;
     [[nodiscard]] ValueKind valueKind() const noexcept;
+    // The kind of value() and, for a number or a logical, the number it
+    // counts as (1 or 0 for a logical), read without building a Value.
+    [[nodiscard]] ValueKind kindAndNumber(double& number) const noexcept
+    {
+        if (!m_extra || m_extra->formula.empty()) {
+            number = m_number;
+            return m_kind;
+        }
+        const Value& r = m_extra->result;
+        number = r.isNumber() ? r.number() : (r.isLogical() && r.logicalValue() ? 1.0 : 0.0);
+        return r.kind();
+    }
     // Formula text without "="; "" when the cell holds a constant.
     [[nodiscard]] const std::string& formula() const noexcept;
 
