@@ -59,7 +59,9 @@ T& grownAt(std::vector<T>& v, std::size_t i)
 struct FormulaGraph::Node {
     CellKey key;
     std::shared_ptr<const ParsedFormula> formula;  // null: the text cannot be read
-    std::vector<CellArea> areas;
+    // The cells it reads: m_areas[firstArea, firstArea + areaCount).
+    std::uint32_t firstArea = 0;
+    std::uint32_t areaCount = 0;
     bool callsNow = false;
     bool alive = false;
     // Per recalculation (epoch): marked to be computed, on the stack, done.
@@ -195,18 +197,25 @@ void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets
         id = static_cast<Id>(m_nodes.size());
         m_nodes.emplace_back();
     }
+    if (m_deadAreas > 4096 && m_deadAreas > m_areas.size() / 2)
+        compactAreas();
     Node& n = m_nodes[id];
     n = Node{};
     n.key = key;
     n.alive = true;
     n.formula = parseFormula(text).formula;
+    m_scratchAreas.clear();
     if (n.formula)
-        formulaAreas(*n.formula, sheets, m_names, key.sheet, n.areas, n.callsNow);
-    for (std::uint32_t i = 0; i < n.areas.size(); ++i) {
-        if (isLarge(n.areas[i]))
-            addLargeReader(n.areas[i], id);
+        formulaAreas(*n.formula, sheets, m_names, key.sheet, m_scratchAreas, n.callsNow);
+    n.firstArea = static_cast<std::uint32_t>(m_areas.size());
+    n.areaCount = static_cast<std::uint32_t>(m_scratchAreas.size());
+    m_areas.insert(m_areas.end(), m_scratchAreas.begin(), m_scratchAreas.end());
+    for (std::uint32_t i = 0; i < n.areaCount; ++i) {
+        const CellArea& a = m_areas[n.firstArea + i];
+        if (isLarge(a))
+            addLargeReader(a, id);
         else
-            forEachBucket(n.areas[i], [&](std::uint64_t b) { m_buckets[b].emplace_back(id, i); });
+            forEachBucket(a, [&](std::uint64_t b) { m_buckets[b].emplace_back(id, i); });
     }
     ColumnCells& cells = column(key.sheet, key.col);
     if (cells.empty() || cells.back().first < key.row) {
@@ -224,7 +233,7 @@ void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets
 void FormulaGraph::removeNode(Id id)
 {
     Node& n = m_nodes[id];
-    for (const CellArea& a : n.areas) {
+    for (const CellArea& a : areasOf(n)) {
         if (isLarge(a)) {
             removeLargeReader(a, id);
             continue;
@@ -247,9 +256,30 @@ void FormulaGraph::removeNode(Id id)
                                      [](const auto& e, std::int32_t row) { return e.first < row; });
     if (at != cells.end() && at->first == n.key.row)
         cells.erase(at);
+    m_deadAreas += n.areaCount;
     n = Node{};
     m_free.push_back(id);
     --m_count;
+}
+
+std::span<const CellArea> FormulaGraph::areasOf(const Node& n) const noexcept
+{
+    return {m_areas.data() + n.firstArea, n.areaCount};
+}
+
+void FormulaGraph::compactAreas()
+{
+    std::vector<CellArea> kept;
+    kept.reserve(m_areas.size() - m_deadAreas);
+    for (Node& n : m_nodes) {
+        if (!n.alive)
+            continue;
+        const auto from = areasOf(n);
+        n.firstArea = static_cast<std::uint32_t>(kept.size());
+        kept.insert(kept.end(), from.begin(), from.end());
+    }
+    m_areas = std::move(kept);
+    m_deadAreas = 0;
 }
 
 template <typename Visit>
@@ -283,12 +313,15 @@ void FormulaGraph::readAll(const std::vector<std::unique_ptr<SheetData>>& sheets
     m_tallByCol.clear();
     m_wideByRow.clear();
     m_volatile.clear();
+    m_areas.clear();
+    m_deadAreas = 0;
     std::size_t formulas = 0;
     for (const auto& s : sheets)
         for (const auto& line : s->rows)
             for (const Cell& cell : line)
                 formulas += cell.isFormula() ? 1 : 0;
     m_nodes.reserve(formulas);
+    m_areas.reserve(2 * formulas);
     for (std::size_t si = 0; si < sheets.size(); ++si) {
         const SheetData& s = *sheets[si];
         for (std::size_t r = 0; r < s.rows.size(); ++r) {
@@ -370,7 +403,7 @@ void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& s
         const auto b = m_buckets.find(bucketKey(x.sheet, (x.row - 1) / kFineRows, (x.col - 1) / kFineCols));
         if (b != m_buckets.end())
             for (const auto& [id, area] : b->second)
-                if (m_nodes[id].markEpoch != m_epoch && m_nodes[id].areas[area].contains(x.sheet, x.row, x.col))
+                if (m_nodes[id].markEpoch != m_epoch && m_areas[m_nodes[id].firstArea + area].contains(x.sheet, x.row, x.col))
                     mark(id);
         // A large area's readers are all marked the first time one of its cells is met.
         forEachLargeAreaAt(x, [&](LargeArea& large) {
@@ -404,7 +437,7 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
         n.activeEpoch = epoch;
         n.stackAt = stack.size();
         const std::size_t first = pending.size();
-        for (const CellArea& a : n.areas)
+        for (const CellArea& a : areasOf(n))
             forEachFormulaIn(a, [&](Id p) {
                 if (m_nodes[p].markEpoch == epoch && m_nodes[p].doneEpoch != epoch)
                     pending.push_back(p);

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -77,6 +78,9 @@ private:
     void computeAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key, const std::string& text);
     void removeNode(Id id);
+    [[nodiscard]] std::span<const CellArea> areasOf(const Node& n) const noexcept;
+    // Drops the areas of removed nodes from m_areas.
+    void compactAreas();
     // The node of the formula cell, or kNone.
     [[nodiscard]] Id find(const CellKey& key) const noexcept;
     ColumnCells& column(std::int32_t sheet, std::int32_t col);
@@ -96,6 +100,12 @@ private:
     std::vector<Node> m_nodes;
     std::vector<Id> m_free;
     std::size_t m_count = 0;
+    // The areas of every node, one after another, so that reading many
+    // formulas allocates no list per formula; those of removed nodes stay
+    // until they are more than half.
+    std::vector<CellArea> m_areas;
+    std::size_t m_deadAreas = 0;
+    std::vector<CellArea> m_scratchAreas;
     // For each sheet and column, its formula cells: found by a binary search
     // of a flat array, and those of a range by one search per column.
     std::vector<std::vector<ColumnCells>> m_columns;
