@@ -300,7 +300,7 @@ void FormulaGraph::forEachFormulaIn(const CellArea& a, Visit&& visit) const
     }
 }
 
-void FormulaGraph::readAll(const std::vector<std::unique_ptr<SheetData>>& sheets)
+void FormulaGraph::readAll(std::vector<std::unique_ptr<SheetData>>& sheets)
 {
     m_nodes.clear();
     m_free.clear();
@@ -315,25 +315,37 @@ void FormulaGraph::readAll(const std::vector<std::unique_ptr<SheetData>>& sheets
     m_volatile.clear();
     m_areas.clear();
     m_deadAreas = 0;
-    std::size_t formulas = 0;
-    for (const auto& s : sheets)
-        for (const auto& line : s->rows)
-            for (const Cell& cell : line)
-                formulas += cell.isFormula() ? 1 : 0;
-    m_nodes.reserve(formulas);
-    m_areas.reserve(2 * formulas);
+    // The formula cells, found row by row as the cells lie, are read column
+    // by column: a column filled down is stored in that order, so that
+    // reading and computing them walks the memory in order.
+    std::vector<CellKey> keys;
+    std::vector<std::size_t> perColumn(static_cast<std::size_t>(kMaxCols) + 1);
     for (std::size_t si = 0; si < sheets.size(); ++si) {
         const SheetData& s = *sheets[si];
+        const std::size_t first = keys.size();
+        std::fill(perColumn.begin(), perColumn.end(), 0);
         for (std::size_t r = 0; r < s.rows.size(); ++r) {
             const auto& line = s.rows[r];
-            for (std::size_t c = 0; c < line.size(); ++c)
-                if (line[c].isFormula())
-                    addNode(sheets,
-                            CellKey{static_cast<std::int32_t>(si), static_cast<std::int32_t>(c + 1),
-                                    static_cast<std::int32_t>(r + 1)},
-                            line[c].formula());
+            for (std::size_t c = 0; c < line.size(); ++c) {
+                if (!line[c].isFormula())
+                    continue;
+                keys.push_back(CellKey{static_cast<std::int32_t>(si), static_cast<std::int32_t>(c + 1),
+                                       static_cast<std::int32_t>(r + 1)});
+                ++perColumn[c + 1];
+            }
         }
+        // A counting sort by column keeps each column's rows in order.
+        for (std::size_t c = 1; c < perColumn.size(); ++c)
+            perColumn[c] += perColumn[c - 1];
+        std::vector<CellKey> byColumn(keys.size() - first);
+        for (std::size_t i = first; i < keys.size(); ++i)
+            byColumn[perColumn[static_cast<std::size_t>(keys[i].col - 1)]++] = keys[i];
+        std::copy(byColumn.begin(), byColumn.end(), keys.begin() + static_cast<std::ptrdiff_t>(first));
     }
+    m_nodes.reserve(keys.size());
+    m_areas.reserve(2 * keys.size());
+    for (const CellKey& key : keys)
+        addNode(sheets, key, cellAt(sheets, key)->formula());
 }
 
 void FormulaGraph::computeAll(std::vector<std::unique_ptr<SheetData>>& sheets)
@@ -417,6 +429,43 @@ void FormulaGraph::recalculateChanged(std::vector<std::unique_ptr<SheetData>>& s
     computeMarked(sheets, marked);
 }
 
+void FormulaGraph::prefetchAhead(const std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked,
+                                 std::size_t at) const noexcept
+{
+    // With many formulas, fetching a formula's cell, its row and its tree
+    // from memory takes longer than computing it: the cell, the start of its
+    // row and the tree of the formula 16 ahead are asked for, then the side
+    // object of the cell and the lists of the tree of the one 8 ahead, found
+    // through what was asked for 8 formulas ago.
+    constexpr std::size_t kFirstAhead = 16;
+    constexpr std::size_t kSecondAhead = 8;
+    const auto cellOf = [&](const Node& n, bool first) -> const Cell* {
+        const SheetData& s = *sheets[static_cast<std::size_t>(n.key.sheet)];
+        if (static_cast<std::size_t>(n.key.row) > s.rows.size())
+            return nullptr;
+        const auto& line = s.rows[static_cast<std::size_t>(n.key.row - 1)];
+        if (static_cast<std::size_t>(n.key.col) > line.size())
+            return nullptr;
+        if (first)
+            __builtin_prefetch(line.data());
+        return line.data() + (n.key.col - 1);
+    };
+    if (at + kFirstAhead < marked.size()) {
+        const Node& n = m_nodes[marked[at + kFirstAhead]];
+        __builtin_prefetch(cellOf(n, true));
+        __builtin_prefetch(n.formula.get());
+    }
+    if (at + kSecondAhead < marked.size()) {
+        const Node& n = m_nodes[marked[at + kSecondAhead]];
+        if (const Cell* cell = cellOf(n, false))
+            cell->prefetch();
+        if (n.formula) {
+            __builtin_prefetch(n.formula->nodes.data());
+            __builtin_prefetch(n.formula->refs.data());
+        }
+    }
+}
+
 void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked)
 {
     // The stack of formulas being ordered; the precedents each has still to
@@ -444,7 +493,9 @@ void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets
             });
         stack.push_back(Frame{id, first, first, pending.size()});
     };
-    for (const Id root : marked) {
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+        prefetchAhead(sheets, marked, i);
+        const Id root = marked[i];
         if (m_nodes[root].doneEpoch == epoch)
             continue;
         push(root);

@@ -74,7 +74,7 @@ private:
     };
 
     // Reads every formula cell afresh, with the names as they were read.
-    void readAll(const std::vector<std::unique_ptr<SheetData>>& sheets);
+    void readAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void computeAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key, const std::string& text);
     void removeNode(Id id);
@@ -94,6 +94,9 @@ private:
     // Calls visit(large area) for each large area holding the cell.
     template <typename Visit>
     void forEachLargeAreaAt(const CellKey& key, Visit&& visit);
+    // Asks the processor for the cells of formulas a few places after `at`.
+    void prefetchAhead(const std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked,
+                       std::size_t at) const noexcept;
     // Computes the nodes marked with the current epoch, precedents first.
     void computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked);
 
