@@ -58,18 +58,21 @@ T& grownAt(std::vector<T>& v, std::size_t i)
 
 struct FormulaGraph::Node {
     CellKey key;
-    std::shared_ptr<const ParsedFormula> formula;  // null: the text cannot be read
     // The cells it reads: m_areas[firstArea, firstArea + areaCount).
     std::uint32_t firstArea = 0;
+    std::shared_ptr<const ParsedFormula> formula;  // null: the text cannot be read
     std::uint32_t areaCount = 0;
+    // Per recalculation (epoch): marked to be computed, reached by the
+    // walk, in a component not yet complete; the walk's numbers.
+    std::uint32_t markEpoch = 0;
+    std::uint32_t visitEpoch = 0;
+    std::uint32_t openEpoch = 0;
+    std::uint32_t order = 0;
+    std::uint32_t low = 0;
+    std::uint32_t stackAt = 0;
+    bool readsItself = false;
     bool callsNow = false;
     bool alive = false;
-    // Per recalculation (epoch): marked to be computed, on the stack, done.
-    std::uint32_t markEpoch = 0;
-    std::uint32_t doneEpoch = 0;
-    std::uint32_t activeEpoch = 0;
-    std::uint32_t cycleEpoch = 0;
-    std::size_t stackAt = 0;
 };
 
 FormulaGraph::FormulaGraph() = default;
@@ -468,68 +471,94 @@ void FormulaGraph::prefetchAhead(const std::vector<std::unique_ptr<SheetData>>& 
 
 void FormulaGraph::computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked)
 {
-    // The stack of formulas being ordered; the precedents each has still to
-    // visit are kept in one list, a frame's from `next` to `end`, those of
-    // the frames above it after them.
+    // Tarjan's strongly connected components (Tarjan 1972), walked with
+    // stacks of our own so that a chain of any length costs no recursion.
+    // An edge leads from a formula to each marked formula it reads, so a
+    // component is complete only after every component it reads: each is
+    // computed as it completes, precedents first. A component of more than
+    // one formula, or of one that reads its own cell, is a circle, found
+    // whole whatever formula the walk started from: all its formulas give
+    // #REF!, and the formulas reading them compute from that.
     struct Frame {
         Id id;
-        std::size_t first;
+        std::size_t first;  // its precedents still to visit are pending[next, end)
         std::size_t next;
         std::size_t end;
     };
     const std::uint32_t epoch = m_epoch;
     m_aggregates.clear();
-    std::vector<Frame> stack;
+    std::vector<Frame> calls;
     std::vector<Id> pending;
+    std::vector<Id> open;  // the components not yet complete, in the order reached
+    std::uint32_t reached = 0;
     const auto push = [&](Id id) {
         Node& n = m_nodes[id];
-        n.activeEpoch = epoch;
-        n.stackAt = stack.size();
+        n.visitEpoch = epoch;
+        n.openEpoch = epoch;
+        n.order = n.low = reached++;
+        n.readsItself = false;
+        n.stackAt = static_cast<std::uint32_t>(open.size());
+        open.push_back(id);
         const std::size_t first = pending.size();
         for (const CellArea& a : areasOf(n))
             forEachFormulaIn(a, [&](Id p) {
-                if (m_nodes[p].markEpoch == epoch && m_nodes[p].doneEpoch != epoch)
+                if (p == id)
+                    m_nodes[id].readsItself = true;
+                else if (m_nodes[p].markEpoch == epoch)
                     pending.push_back(p);
             });
-        stack.push_back(Frame{id, first, first, pending.size()});
+        calls.push_back(Frame{id, first, first, pending.size()});
+    };
+    const auto compute = [&](const Node& n, bool onCircle) {
+        Cell* cell = cellAt(sheets, n.key);
+        if (cell == nullptr || !cell->isFormula())
+            return;
+        if (onCircle)
+            cell->setFormulaResult(Value::error(CellError::Ref));
+        else if (!n.formula)
+            cell->setFormulaResult(Value::error(CellError::Name));
+        else
+            cell->setFormulaResult(
+                evaluateFormula(*n.formula, sheets, m_names, n.key.sheet, n.key.row, n.key.col, &m_aggregates));
     };
     for (std::size_t i = 0; i < marked.size(); ++i) {
         prefetchAhead(sheets, marked, i);
         const Id root = marked[i];
-        if (m_nodes[root].doneEpoch == epoch)
+        if (m_nodes[root].visitEpoch == epoch)
             continue;
         push(root);
-        while (!stack.empty()) {
-            Frame& top = stack.back();
+        while (!calls.empty()) {
+            Frame& top = calls.back();
             if (top.next < top.end) {
                 const Id p = pending[top.next++];
-                Node& pn = m_nodes[p];
-                if (pn.doneEpoch == epoch)
-                    continue;
-                if (pn.activeEpoch == epoch) {
-                    // A circle: every formula on the stack from p on is on it.
-                    for (std::size_t i = pn.stackAt; i < stack.size(); ++i)
-                        m_nodes[stack[i].id].cycleEpoch = epoch;
-                    continue;
+                const Node& pn = m_nodes[p];
+                if (pn.visitEpoch != epoch) {
+                    push(p);
+                } else if (pn.openEpoch == epoch) {
+                    Node& n = m_nodes[top.id];
+                    n.low = std::min(n.low, pn.order);
                 }
-                push(p);
                 continue;
             }
-            Node& n = m_nodes[top.id];
-            Cell* cell = cellAt(sheets, n.key);
-            if (cell != nullptr && cell->isFormula()) {
-                if (n.cycleEpoch == epoch)
-                    cell->setFormulaResult(Value::error(CellError::Ref));
-                else if (!n.formula)
-                    cell->setFormulaResult(Value::error(CellError::Name));
-                else
-                    cell->setFormulaResult(
-                        evaluateFormula(*n.formula, sheets, m_names, n.key.sheet, n.key.row, n.key.col, &m_aggregates));
-            }
-            n.doneEpoch = epoch;
-            n.activeEpoch = 0;
+            const Id id = top.id;
             pending.resize(top.first);
-            stack.pop_back();
+            calls.pop_back();
+            const Node& n = m_nodes[id];
+            if (!calls.empty()) {
+                Node& caller = m_nodes[calls.back().id];
+                caller.low = std::min(caller.low, n.low);
+            }
+            if (n.low != n.order)
+                continue;
+            // The component that id opened is complete.
+            const std::size_t at = n.stackAt;
+            const bool onCircle = open.size() - at > 1 || n.readsItself;
+            for (std::size_t i = at; i < open.size(); ++i) {
+                Node& member = m_nodes[open[i]];
+                member.openEpoch = 0;
+                compute(member, onCircle);
+            }
+            open.resize(at);
         }
     }
 }

@@ -10,8 +10,11 @@
 // the order of their dependencies, together with those calling NOW(); a
 // change of sheets, names or many cells at once computes everything. The
 // order is found with a stack of our own, so that a chain of formulas of any
-// length costs no recursion. The formulas of a circular reference (=D1 in
-// D1) give #REF!, and the formulas that use them pass that on. Nothing throws.
+// length costs no recursion. Circles are found whole, as the formulas'
+// texts read (IF's branches included): every formula on a circle of
+// references (=D1 in D1; A1 =C1, C1 =A1) gives #REF!, whatever the order the
+// formulas were entered or computed in, and a formula outside every circle
+// computes from what its cells hold. Nothing throws.
 
 #include <cstdint>
 #include <memory>
