@@ -464,6 +464,8 @@ void FormulaGraph::prefetchAhead(const std::vector<std::unique_ptr<SheetData>>& 
             cell->prefetch();
         if (n.formula) {
             __builtin_prefetch(n.formula->nodes.data());
+            __builtin_prefetch(n.formula->kids.data());
+            __builtin_prefetch(n.formula->ops.data());
             __builtin_prefetch(n.formula->refs.data());
         }
     }
