@@ -16,8 +16,6 @@ namespace {
 constexpr std::int32_t kFineRows = 16;
 constexpr std::int32_t kFineCols = 8;
 constexpr std::int64_t kMostFineBlocks = 64;
-// More cells changed at once than this are computed as a whole.
-constexpr std::size_t kMostChangesApart = 20000;
 
 std::uint64_t bucketKey(std::int32_t sheet, std::int32_t rowBucket, std::int32_t colBucket) noexcept
 {

@@ -43,6 +43,10 @@ struct CellKey {
 
 class FormulaGraph {
 public:
+    // More cells changed at once than this are computed as a whole: the
+    // graph is read again.
+    static constexpr std::size_t kMostChangesApart = 20000;
+
     FormulaGraph();
     ~FormulaGraph();
     FormulaGraph(const FormulaGraph&) = delete;

@@ -312,6 +312,18 @@ TEST(FormulaRules, EditsRecomputeWhatDependsOnThem)
     wb.setNumSheets(2);
     wb.setCellValue(2, 1, 1, Value(41));
     EXPECT_EQ(wb.cellValue(1, 2, 5), Value(42)) << "a new sheet, then a cell on it";
+
+    // More cells changed at once than are followed one by one, formulas
+    // among them: every formula is read again.
+    for (int r = 1; r <= 12500; ++r) {
+        wb.setCellValue(1, r, 6, Value(1));
+        wb.setCellValue(1, r, 8, Value(1));
+    }
+    wb.setCellFormula(1, 1, 7, "SUM(F:F)+SUM(H:H)+A1");
+    wb.setCellFormula(1, 2, 7, "G1*2");
+    EXPECT_EQ(wb.cellValue(1, 2, 7), Value(2 * (25000 + 11)));
+    wb.setCellValue(1, 1, 1, Value(12));
+    EXPECT_EQ(wb.cellValue(1, 2, 7), Value(2 * (25000 + 12)));
 }
 
 // Many formulas read one whole column or one wide block, whose total is
