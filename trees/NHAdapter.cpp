@@ -50,11 +50,9 @@ std::unique_ptr<MyNode> NHAdapter::BuildFromNH(std::string_view text)
     root->setCaption("1");
     m_innerCounter = 1;
     m_leafCount = 0;
-    if (text.find(';') == std::string_view::npos) {
-        return root;
-    }
     // The structure is read in the masked twin, so that quoted names hold
-    // ";", "[", "(", "," and ":" as names do.
+    // ";", "[", "(", "," and ":" as names do. A quoted name left open is
+    // refused whether or not a ";" follows.
     const std::string masked = Newick::MaskQuotedNames(text, source);
     const std::size_t semicolon = masked.find(';');
     if (semicolon == std::string::npos) {

@@ -4,9 +4,10 @@
 // over cluster trees, with the reader's state (the leaf names read).
 //
 // Reading (BuildFromNH): only the text before the first ";" is read (a text
-// without ";" gives the bare root) and only up to its first "["; blanks inside
-// names are kept; ";" and "[" inside quoted names belong to the names, which
-// are read without their quotes (Newick.h). The root gets Caption "1", inner nodes "2", "3", ... in
+// without ";" gives the bare root, unless a quoted name in it is left open,
+// which is bad text) and only up to its first "["; blanks inside names are
+// kept; ";" and "[" inside quoted names belong to the names, which are read
+// without their quotes (Newick.h); a leaf without a name has the empty name. The root gets Caption "1", inner nodes "2", "3", ... in
 // reading order; leaves carry their names. A branch length is kept when it is
 // above 0, otherwise (negative, missing) it is 0.
 //

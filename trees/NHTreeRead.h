@@ -40,10 +40,11 @@ struct Tree {
 };
 
 // Reads `text` into `tree`. Unbalanced brackets: `message` = ParenMessage,
-// result false, `tree` untouched. Other bad text (empty, a leaf without a
-// name, a length that is no number, fewer than two leaves): a numbered error
-// (5) with source "BuildNHTree". Text after the last ";" is not read; a text
-// without ";" is read to its end.
+// result false, `tree` untouched. Other bad text (empty, a group "()", a
+// length that is no number, fewer than two leaves): a numbered error (5)
+// with source "BuildNHTree". A leaf without a name is read with an empty
+// name. Text after the last ";" is not read; a text without ";" is read to
+// its end.
 bool BuildNHTree(std::string_view text, std::string& message, Tree& tree);
 
 // Reads `text`, re-roots it at the leaf named `tipName` and appends the

@@ -140,6 +140,9 @@ std::string UnquoteName(std::string_view label)
     while (!core.empty() && isBlank(core.back())) {
         core.remove_suffix(1);
     }
+    if (core.empty()) {
+        return std::string();
+    }
     if (core.size() < 2 || core.front() != '\'' || core.back() != '\'') {
         return std::string(label);
     }
@@ -326,13 +329,8 @@ void CheckTreeText(std::string_view original, std::string_view source)
             }
             continue;
         }
-        const std::size_t labelStart = p;
-        const std::string_view label = readLabel();
-        // A quoted name holds at least one character too: '' names nothing.
-        if (label.empty() ||
-            UnquoteName(original.substr(static_cast<std::size_t>(label.data() - text.data()), label.size())).empty()) {
-            badText(source, at(labelStart) + "a leaf has no name.");
-        }
+        // A leaf may have no name ("(,b)", "(:1,b)", "('',b)"): its name is empty.
+        (void)readLabel();
         if (p < end && text[p] == '(') {
             badText(source, at(p) + "\"(\" follows a name; \",\" or \")\" was expected.");
         }

@@ -62,8 +62,9 @@ inline constexpr int BadTreeText = 5;
 [[nodiscard]] std::string QuoteName(std::string_view name);
 
 // The name that a label of tree text stands for: a quoted label (blanks
-// around it aside) without its quotes and with every '' read as '; any other
-// label exactly as it is, blanks kept.
+// around it aside) without its quotes and with every '' read as '; a label
+// of blanks only is the empty name; any other label exactly as it is,
+// blanks kept.
 [[nodiscard]] std::string UnquoteName(std::string_view label);
 
 // The text with every character of each quoted name, its quotes included,
@@ -97,15 +98,16 @@ inline constexpr int BadTreeText = 5;
 [[nodiscard]] std::string RemoveBlanks(std::string_view text);
 
 // Checks that `text` is one tree: a bracketed group of items separated by
-// ",", an item being a named leaf or a group, each optionally followed by ":"
+// ",", an item being a leaf or a group, each optionally followed by ":"
 // and a number; a group may carry a label after its ")". Names may be
-// quoted. The text may end with ";" (what follows is not looked at). Raises
-// a numbered error (BadTreeText) with `source` and a description naming the
+// quoted, and a leaf's name may be empty ("(,b)", "(:1,b)", "('',b)").
+// The text may end with ";" (what follows is not looked at). Raises a
+// numbered error (BadTreeText) with `source` and a description naming the
 // fault and its character position for: empty text, brackets that do not
-// match, a leaf without a name (the quoted name '' too), a branch length
-// that is not a number, text that is no group, a branch length too large for
-// a number, a tree with fewer than two leaves, and the faults of quoted
-// names that MaskQuotedNames names. O(length), no recursion.
+// match, a group "()" that holds no item, a branch length that is not a
+// number, text that is no group, a branch length too large for a number, a
+// tree with fewer than two leaves, and the faults of quoted names that
+// MaskQuotedNames names. O(length), no recursion.
 void CheckTreeText(std::string_view text, std::string_view source);
 
 // ---- Re-rooting -----------------------------------------------------------------

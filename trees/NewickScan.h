@@ -6,7 +6,9 @@
 // a leaf as its raw field ("name" or "name:length"), a group as its tail
 // (the text after its ")" up to the next "," or the end of the enclosing
 // group: an optional label, then ":" and the length). Items come in reading
-// order, depth first, so readers number nodes as they meet them.
+// order, depth first, so readers number nodes as they meet them. A leaf
+// without a name ("(,b)", "(:1,b)") comes as its field all the same, empty
+// or blank before any ":".
 //
 // The scanner searches the masked twin of the text (Newick::MaskQuotedNames,
 // the same length), so that a quoted name holding "(", "," or ":" stays one
@@ -33,22 +35,38 @@ template <class Handle, class LeafFn, class GroupFn>
 void ScanItems(std::string_view text, std::string_view shape, const std::vector<std::size_t>& match,
                std::size_t begin, std::size_t end, Handle root, LeafFn onLeaf, GroupFn onGroup)
 {
+    // `i` is where the group's next item starts; a group is done when it has
+    // no more items. A group whose content is blank holds no item; in any
+    // other group every stretch before, between and after its commas is an
+    // item, so an empty stretch is a leaf with an empty name.
     struct Frame {
         Handle parent;
         std::size_t i;
         std::size_t end;
+        bool done;
     };
-    auto isBlankOnly = [](std::string_view s) { return s.find_first_not_of(" \t\r\n") == std::string_view::npos; };
-    std::vector<Frame> stack{Frame{root, begin, end}};
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    auto openGroup = [&](Handle parent, std::size_t from, std::size_t to) {
+        std::size_t first = from;
+        while (first < to && isBlank(shape[first])) {
+            ++first;
+        }
+        return Frame{parent, from, to, first == to};
+    };
+    std::vector<Frame> stack{openGroup(root, begin, end)};
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        if (frame.i >= frame.end) {
+        if (frame.done) {
             stack.pop_back();
             continue;
         }
         const std::string_view scope = shape.substr(0, frame.end);  // searches stay inside the group
-        if (shape[frame.i] == '(') {
-            std::size_t close = match[frame.i];
+        std::size_t first = frame.i;
+        while (first < frame.end && isBlank(shape[first])) {
+            ++first;
+        }
+        if (first < frame.end && shape[first] == '(') {
+            std::size_t close = match[first];
             if (close == std::string_view::npos || close >= frame.end) {
                 close = frame.end;  // unmatched: the group runs to the end of its parent
             }
@@ -57,32 +75,25 @@ void ScanItems(std::string_view text, std::string_view shape, const std::vector<
             if (tailEnd == std::string_view::npos || tailEnd > frame.end) {
                 tailEnd = frame.end;
             }
-            const std::size_t innerBegin = frame.i + 1;
-            frame.i = tailEnd < frame.end ? tailEnd + 1 : frame.end;
-            Handle child = onGroup(frame.parent, shape.substr(tailStart, tailEnd - tailStart));
-            stack.push_back(Frame{child, innerBegin, close});
+            frame.done = tailEnd >= frame.end;
+            frame.i = frame.done ? frame.end : tailEnd + 1;
+            const Handle parent = frame.parent;
+            Handle child = onGroup(parent, shape.substr(tailStart, tailEnd - tailStart));
+            stack.push_back(openGroup(child, first + 1, close));
             continue;
         }
-        std::size_t runEnd = scope.find('(', frame.i);
-        if (runEnd == std::string_view::npos || runEnd > frame.end) {
-            runEnd = frame.end;
+        // A leaf runs to the next "," of its group, or to the group's end; a
+        // "(" inside it (text the check refuses) ends it and starts the next item.
+        std::size_t stop = scope.find_first_of(",(", frame.i);
+        if (stop == std::string_view::npos || stop > frame.end) {
+            stop = frame.end;
         }
-        const bool runEndsGroup = runEnd == frame.end;
-        std::size_t fieldStart = frame.i;
-        const Handle parent = frame.parent;
-        frame.i = runEnd;
-        while (fieldStart < runEnd) {
-            std::size_t comma = scope.find(',', fieldStart);
-            if (comma == std::string_view::npos || comma > runEnd) {
-                comma = runEnd;
-            }
-            const std::string_view field = text.substr(fieldStart, comma - fieldStart);
-            if (!field.empty() && !isBlankOnly(field)) {
-                const std::string_view fieldShape = shape.substr(fieldStart, comma - fieldStart);
-                onLeaf(parent, LeafItem{field, fieldShape, runEndsGroup && comma == runEnd});
-            }
-            fieldStart = comma + 1;
-        }
+        const bool last = stop == frame.end;
+        const std::size_t fieldStart = frame.i;
+        frame.done = last;
+        frame.i = stop < frame.end && shape[stop] == ',' ? stop + 1 : stop;
+        onLeaf(frame.parent, LeafItem{text.substr(fieldStart, stop - fieldStart),
+                                      shape.substr(fieldStart, stop - fieldStart), last});
     }
 }
 

@@ -96,8 +96,19 @@ void paste(Workbook& book, PasteWhat what)
         const Workbook::ClipExtent e = Workbook::clipExtent(text);
         if (!book.clipFits(text))
             doesNotFit();
-        book.setClip(text);
-        book.setSelection(at.firstRow, at.firstCol, at.firstRow + e.rows - 1, at.firstCol + e.cols - 1);
+        // Formulas too large to enter are left out and refused after the
+        // rest is pasted: what was pasted is selected either way.
+        const auto selectPasted = [&] {
+            book.setSelection(at.firstRow, at.firstCol, at.firstRow + e.rows - 1, at.firstCol + e.cols - 1);
+        };
+        try {
+            book.setClip(text);
+        } catch (const platform::Error& refusal) {
+            if (Workbook::isFormulaRefusal(refusal))
+                selectPasted();
+            throw;
+        }
+        selectPasted();
         return;
     }
     const RangeRef& from = h.range;

@@ -23,6 +23,9 @@ enum class PasteWhat : std::int32_t { All = 0, Formulas = 1, Values = 2, Formats
 void copy(const Workbook& book);
 // Pastes from the selection's top-left cell and selects what was pasted.
 // Error 5 with the sheet unchanged when the cells would run off the sheet.
+// Text holding formulas too large to enter is pasted without them, then
+// refused with error 5 saying how many cells were left as they were
+// (Workbook::setClip).
 // All brings the cells and their formats, Formulas and Values the cells
 // alone, Formats the formats alone (cells copied from elsewhere have none).
 void paste(Workbook& book, PasteWhat what = PasteWhat::All);

@@ -383,9 +383,26 @@ private:
         return o;
     }
 
+    // Counts the levels of recursion on the way to a node, as the parser
+    // counts a formula's depth.
+    class Deeper {
+    public:
+        Deeper(int& level, int levels) noexcept : m_level(level), m_levels(levels) { m_level += m_levels; }
+        ~Deeper() { m_level -= m_levels; }
+        Deeper(const Deeper&) = delete;
+        Deeper& operator=(const Deeper&) = delete;
+
+    private:
+        int& m_level;
+        int m_levels;
+    };
+
     Operand eval(const ParsedFormula& f, std::uint32_t index, std::int32_t own)
     {
         const FormulaNode& n = f.nodes[index];
+        const bool recurses = n.kind == FormulaNode::Kind::Sign || n.kind == FormulaNode::Kind::Chain ||
+                              n.kind == FormulaNode::Kind::Call;
+        const Deeper deeper(m_level, recurses ? 1 : 0);
         switch (n.kind) {
         case FormulaNode::Kind::Number:
             return of(Value(n.number));
@@ -410,6 +427,11 @@ private:
             const NameTable::Entry* e = m_names.find(f.texts[n.index]);
             if (e == nullptr || !e->formula)
                 return of(Value::error(CellError::Name));
+            // The name's formula nests inside this one: together they may
+            // recurse no deeper than one formula may.
+            if (m_level + e->depth > kMaxFormulaDepth)
+                return of(Value::error(CellError::Name));
+            const Deeper named(m_level, 1);
             // A name's references without a sheet mean the first sheet.
             return eval(*e->formula, e->formula->root(), 0);
         }
@@ -774,6 +796,7 @@ private:
     std::int32_t m_sheet;
     std::int32_t m_row;
     std::int32_t m_col;
+    int m_level = 0;  // chains, signs, calls and names being computed
 };
 
 // The names a formula uses, upper-cased.
@@ -897,8 +920,10 @@ NameTable::NameTable(const std::vector<std::unique_ptr<SheetData>>& sheets, cons
     }
     for (auto& [key, r] : read) {
         Entry e;
-        if (r.valid)
+        if (r.valid) {
             e.formula = r.formula;
+            e.depth = r.depth;
+        }
         m_byUpper.emplace(key, std::move(e));
     }
     // The cells each valid name reads, through the names it uses.

@@ -64,6 +64,9 @@ public:
         std::shared_ptr<const ParsedFormula> formula;  // null: #NAME?
         std::vector<CellArea> areas;                   // the cells it reads, through other names too
         bool callsNow = false;                         // NOW() in it or in a name it uses
+        // The levels its formula adds where it is used: itself, its
+        // formula's and those of the names it uses (at most kMaxFormulaDepth).
+        int depth = 0;
     };
     NameTable() = default;
     NameTable(const std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<DefinedName>& names);

@@ -502,10 +502,31 @@ private:
 
     std::string_view spelled(const FormulaToken& t) const { return m_text.substr(t.begin, t.end - t.begin); }
 
+    // Adds a node whose kids are already there. Every node that computes
+    // others (a chain, a sign, a call) is one level of the evaluator's
+    // recursion above the deepest of them; it refuses a tree that would
+    // recurse deeper than kMaxFormulaDepth.
     std::uint32_t add(const FormulaNode& node)
     {
+        int level = 0;
+        if (node.kind == FormulaNode::Kind::Chain || node.kind == FormulaNode::Kind::Sign ||
+            node.kind == FormulaNode::Kind::Call) {
+            for (std::uint32_t k = node.first; k < node.first + node.count; ++k)
+                level = std::max(level, m_levels[m_out->kids[k]]);
+            if (++level > kMaxFormulaDepth)
+                tooDeep();
+        }
         m_out->nodes.push_back(node);
+        m_levels.push_back(level);
+        m_out->depth = std::max(m_out->depth, level);
         return static_cast<std::uint32_t>(m_out->nodes.size() - 1);
+    }
+
+    [[noreturn]] static void tooDeep()
+    {
+        throw Refused{"The formula nests brackets, functions and operators more than " +
+                          withThousands(kMaxFormulaDepth) + " levels deep.",
+                      true};
     }
 
     // Operands and operators of one bracket level, by a stack of the
@@ -513,11 +534,9 @@ private:
     // chain of any length costs no recursion.
     std::uint32_t expression(int depth)
     {
+        // The parser recurses once per bracket or call.
         if (depth > kMaxFormulaDepth)
-            throw Refused{"The formula nests brackets and functions more than " + withThousands(kMaxFormulaDepth) +
-                              " levels deep.",
-                          true};
-        m_out->depth = std::max(m_out->depth, depth);
+            tooDeep();
         struct Open {
             int level;
             std::vector<std::uint32_t> operands;
@@ -726,6 +745,7 @@ private:
     std::vector<FormulaToken> m_tokens;
     std::size_t m_at = 0;
     std::shared_ptr<ParsedFormula> m_out = std::make_shared<ParsedFormula>();
+    std::vector<int> m_levels;  // the level of each node, as add counts it
 };
 
 } // namespace
@@ -738,7 +758,7 @@ std::vector<FormulaToken> lexFormula(std::string_view text)
 FormulaParseResult parseFormula(std::string_view text)
 {
     FormulaParseResult result;
-    if (text.size() > kMaxFormulaLength) {
+    if (isFormulaTooLong(text)) {
         result.problem = "A formula can be at most " + withThousands(kMaxFormulaLength) + " characters long.";
         result.tooLarge = true;
         return result;
@@ -754,6 +774,18 @@ FormulaParseResult parseFormula(std::string_view text)
         result.tooLarge = r.tooLarge;
     }
     return result;
+}
+
+bool isFormulaTooLong(std::string_view text) noexcept
+{
+    if (text.size() <= kMaxFormulaLength)
+        return false;
+    // Each character starts with a byte that continues none (not 10xxxxxx).
+    std::size_t characters = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters > kMaxFormulaLength)
+            return true;
+    return false;
 }
 
 FormulaFunction functionNamed(std::string_view name) noexcept

@@ -14,10 +14,13 @@
 // binds tighter than ^ (-2^2 is 4).
 //
 // A run of operators of one level is kept as one node holding all its
-// operands, so that a flat chain of 10,000 terms is a tree of depth one:
-// the parser and whoever walks the tree recurse only as deep as brackets
-// and calls nest, and that is limited to kMaxFormulaDepth levels. Parsing
-// reads each character at most a fixed number of times, never past the end.
+// operands, so that a flat chain of 10,000 terms is a tree of depth one.
+// The evaluator recurses once per chain, sign and call on the way from the
+// root to a value (and once per defined name, into the name's formula);
+// the parser recurses once per bracket and call. Both are limited to
+// kMaxFormulaDepth levels, so that the deepest formula accepted computes
+// within a small stack. Parsing reads each character at most a fixed
+// number of times, never past the end.
 //
 // The parser reads the tree from the tokens of lexFormula, which also serve
 // whoever rewrites formula texts (references moved, names renamed), so that
@@ -33,9 +36,13 @@
 
 namespace spreadsheet::detail {
 
-// Brackets and calls nested deeper than this are refused.
-inline constexpr int kMaxFormulaDepth = 1000;
-// A formula text longer than this (in bytes) is refused.
+// A formula nested deeper than this is refused. Along any path from the
+// root, each operator chain, sign and call is one level, and a defined name
+// one more than the levels of its own formula; brackets and calls, which
+// the parser recurses into, may nest no deeper either. The deepest formula
+// computes within 1 MB of stack (about 250 KB in an optimised build).
+inline constexpr int kMaxFormulaDepth = 256;
+// A formula text longer than this many characters (UTF-8 code points) is refused.
 inline constexpr std::size_t kMaxFormulaLength = 100000;
 
 enum class FormulaOp : std::uint8_t { Pow, Mul, Div, Add, Sub, Concat, Eq, Ne, Lt, Gt, Le, Ge };
@@ -135,7 +142,7 @@ struct ParsedFormula {
     std::vector<std::string> texts;
     std::vector<FormulaRefPart> refs;
     bool callsNow = false;  // NOW() anywhere in it
-    int depth = 0;          // how deep brackets and calls nest
+    int depth = 0;          // the most chains, signs and calls on a path from the root
 
     [[nodiscard]] std::uint32_t root() const noexcept { return static_cast<std::uint32_t>(nodes.size() - 1); }
 };
@@ -148,8 +155,14 @@ struct FormulaParseResult {
     bool tooLarge = false;
 };
 
-// Reads the formula text (without "=").
+// Reads the formula text (without "="). A text longer than
+// kMaxFormulaLength characters is refused before it is read.
 [[nodiscard]] FormulaParseResult parseFormula(std::string_view text);
+
+// Whether the text is longer than a formula may be (kMaxFormulaLength
+// characters, UTF-8 code points); answered without reading the text as a
+// formula, in time linear in its length.
+[[nodiscard]] bool isFormulaTooLong(std::string_view text) noexcept;
 
 // The function a name (any case) calls; Unknown when it is none of ours.
 [[nodiscard]] FormulaFunction functionNamed(std::string_view name) noexcept;

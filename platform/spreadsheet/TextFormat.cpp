@@ -60,7 +60,12 @@ bool looksLikeText(std::string_view bytes) noexcept
         if (c == 0x7F)
             return false;
     }
-    return true;
+    // A file shorter than a compound file's signature may be a workbook cut
+    // short in its first bytes (0xD0 alone, say): a byte or two cannot tell
+    // Windows-1252 text from that, so such a file is text only in UTF-8
+    // (7-bit text included).
+    constexpr std::size_t compoundSignatureLength = 8;
+    return bytes.size() >= compoundSignatureLength || isValidUtf8(bytes);
 }
 
 void readText(std::string_view bytes, Workbook& into, std::vector<LeftOut>* leftOut)

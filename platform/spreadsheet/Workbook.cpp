@@ -398,7 +398,19 @@ std::string Workbook::cellEntryText(std::int32_t sheet, std::int32_t row, std::i
     if (c->isFormula())
         return "=" + c->formula();
     const Value v = c->value();
-    return v.isNumber() ? numberToRoundTripText(v.number()) : v.displayText();
+    if (v.isNumber())
+        return numberToRoundTripText(v.number());
+    // A text that typed back would give something else (a number, a
+    // formula, TRUE, an error value) is shown after the apostrophe that
+    // makes it a text; a cell formatted as Text takes any text as typed.
+    if (v.isText() && !v.text().empty() && !isTextFormat(sheetFormat(sheet).format(row, col).numberFormat)) {
+        const std::string& text = v.text();
+        const bool typedBack = text.front() != '\'' && !(text.size() > 1 && text.front() == '=') &&
+                               parseEntry(text) == v;
+        if (!typedBack)
+            return "'" + text;
+    }
+    return v.displayText();
 }
 
 void Workbook::setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value)
@@ -423,7 +435,11 @@ void Workbook::setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t
     checkCell(row, col, "setCellFormula");
     checkUnlocked(sheet, RangeRef{row, col, row, col}, "setCellFormula");
     SheetData& s = sheetData(sheet);
-    const std::string text = detail::rewriteFormulaRefs(stripEquals(formula));
+    std::string text = stripEquals(formula);
+    // A text too long for a formula is kept as it is (it shows #NAME?):
+    // nothing is read from it.
+    if (!detail::isFormulaTooLong(text))
+        text = detail::rewriteFormulaRefs(text);
     if (text.empty()) {
         setCellValue(sheet, row, col, Value());
         return;
@@ -441,32 +457,46 @@ void Workbook::setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t c
         setCellValue(sheet, row, col, Value(std::string(text)));
     else if (text.size() > 1 && text.front() == '=')
         setCellFormula(sheet, row, col, text);
+    else if (text.size() > 1 && text.front() == '\'')
+        setCellValue(sheet, row, col, Value(std::string(text.substr(1))));  // the apostrophe only says "text"
     else
         setCellValue(sheet, row, col, parseEntry(text));
 }
 
 namespace {
 
-// Refuses a formula that nests too deep or runs too long to be computed.
-void checkFormulaSize(std::string_view formula, const char* source)
+// Why a formula (with or without "=") nests too deep or runs too long to
+// be computed; "" when it does not. A text too long is answered before it
+// is read.
+std::string formulaSizeProblem(std::string_view formula)
 {
     const detail::FormulaParseResult parsed = detail::parseFormula(stripEquals(formula));
-    if (parsed.tooLarge)
-        throw platform::Error(platform::err::InvalidCall, source,
-                              std::string(Workbook::kFormulaTooLarge) + parsed.problem +
-                                  " Split it over several cells or names.");
+    return parsed.tooLarge ? parsed.problem : std::string();
 }
 
 } // namespace
 
+void Workbook::checkFormulaSize(std::string_view formula, const char* source)
+{
+    if (const std::string problem = formulaSizeProblem(formula); !problem.empty())
+        throw platform::Error(platform::err::InvalidCall, source,
+                              std::string(kFormulaTooLarge) + problem + " Split it over several cells or names.");
+}
+
 bool Workbook::isFormulaRefusal(const platform::Error& e)
 {
-    return e.number() == platform::err::InvalidCall && e.description().starts_with(kFormulaTooLarge);
+    return e.number() == platform::err::InvalidCall &&
+           (e.description().starts_with(kFormulaTooLarge) || e.description().starts_with(kFormulasTooLarge));
+}
+
+bool Workbook::isFormulaEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text) const
+{
+    return text.size() > 1 && text.front() == '=' && !isTextFormat(sheetFormat(sheet).format(row, col).numberFormat);
 }
 
 void Workbook::enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text)
 {
-    if (text.size() > 1 && text.front() == '=' && !isTextFormat(sheetFormat(sheet).format(row, col).numberFormat))
+    if (isFormulaEntry(sheet, row, col, text))
         checkFormulaSize(text, "enterCell");
     setCellEntry(sheet, row, col, text);
     calculateEntered(sheet, row, col);
@@ -604,9 +634,22 @@ void Workbook::setClip(std::string_view text)
     std::int32_t row = r.firstRow;
     std::int32_t col = r.firstCol;
     std::string field;
+    // Fields holding a formula too large to enter leave their cells as they
+    // were; the rest is pasted and the refusal counts them.
+    std::int32_t refused = 0;
+    std::string problem;
     auto put = [&] {
-        if (row <= kMaxRows && col <= kMaxCols)
-            setCellEntry(m_active, row, col, field);
+        if (row <= kMaxRows && col <= kMaxCols) {
+            std::string tooLarge;
+            if (isFormulaEntry(m_active, row, col, field))
+                tooLarge = formulaSizeProblem(field);
+            if (tooLarge.empty()) {
+                setCellEntry(m_active, row, col, field);
+            } else {
+                if (refused++ == 0)
+                    problem = std::move(tooLarge);
+            }
+        }
         field.clear();
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -625,6 +668,12 @@ void Workbook::setClip(std::string_view text)
         }
     }
     put();
+    if (refused > 0)
+        throw platform::Error(platform::err::InvalidCall, "Clip",
+                              std::string(kFormulasTooLarge) +
+                                  (refused == 1 ? "1 cell is left as it was. "
+                                                : std::to_string(refused) + " cells are left as they were. ") +
+                                  problem + " Split such a formula over several cells or names.");
 }
 
 void Workbook::CheckRecalc()

@@ -136,13 +136,17 @@ public:
     [[nodiscard]] Value cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
     // A formula's text without "=", or "" for a constant.
     [[nodiscard]] std::string cellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
-    // What the formula bar shows: "=" and the formula, or the value's text.
+    // What the formula bar shows: "=" and the formula, or the value's text;
+    // a text that typed back would read as something else ("12", "=x",
+    // "TRUE", "'a") after an apostrophe, so that typing the shown text
+    // gives the same cell.
     [[nodiscard]] std::string cellEntryText(std::int32_t sheet, std::int32_t row, std::int32_t col) const;
     void setCellValue(std::int32_t sheet, std::int32_t row, std::int32_t col, const Value& value);
     // Sets a formula (with or without a leading "=").
     void setCellFormula(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view formula);
-    // As typed by a user: "=..." a formula, else parseEntry (number, logical,
-    // error, text); in a cell formatted as Text ("@"), the text as typed.
+    // As typed by a user: "=..." a formula, "'..." the text after the
+    // apostrophe, else parseEntry (number, logical, error, text); in a cell
+    // formatted as Text ("@"), the text as typed.
     void setCellEntry(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
     // As setCellEntry, for what the user enters into one cell (typing, the
     // formula bar): a formula shows its result at once even while
@@ -153,7 +157,14 @@ public:
     void enterCell(std::int32_t sheet, std::int32_t row, std::int32_t col, std::string_view text);
     // How that refusal begins.
     static constexpr std::string_view kFormulaTooLarge = "This formula is too large to enter. ";
+    // How the refusal of a paste that left out such formulas begins (setClip).
+    static constexpr std::string_view kFormulasTooLarge = "Some formulas are too large to enter. ";
+    // Either refusal.
     [[nodiscard]] static bool isFormulaRefusal(const platform::Error& e);
+    // Whether the text entered into the cell would be a formula: "=" and
+    // more, in a cell not formatted as Text.
+    [[nodiscard]] bool isFormulaEntry(std::int32_t sheet, std::int32_t row, std::int32_t col,
+                                      std::string_view text) const;
     void clearRange(std::int32_t sheet, const RangeRef& range);
     // Type of a cell of the active sheet (member 282).
     [[nodiscard]] std::int16_t cellType(std::int32_t row, std::int32_t col) const;
@@ -177,6 +188,9 @@ public:
     // The selection's first range as tab/CR LF text; setting it fills the
     // cells from the selection's top-left cell, a tab moving to the next
     // column and a line break to the next row, each field entered as typed.
+    // A field holding a formula too large to enter leaves its cell as it
+    // was; the other fields are pasted, then error 5 (isFormulaRefusal)
+    // says how many cells were left.
     [[nodiscard]] std::string Clip() const;
     void setClip(std::string_view text);
     // Recalculates every formula now.
@@ -328,10 +342,14 @@ public:
     // comes last. Nothing for an empty text or when no cell matches.
     [[nodiscard]] std::optional<std::pair<std::int32_t, std::int32_t>>
     findCell(std::string_view what, std::int32_t row, std::int32_t col, const FindOptions& options) const;
-    // Replaces the matches in one cell's entry; false when it has none.
+    // Replaces the matches in one cell's entry; false when it has none. An
+    // entry that would become a formula too large to enter is refused as
+    // enterCell refuses it, the cell unchanged.
     bool replaceInCell(std::int32_t row, std::int32_t col, std::string_view what, std::string_view with,
                        const FindOptions& options);
-    // Replaces the matches in every cell of the active sheet; the number of cells changed.
+    // Replaces the matches in every cell of the active sheet; the number of
+    // cells changed. Refused with nothing replaced when a cell is locked or
+    // would hold a formula too large to enter (isFormulaRefusal).
     std::int32_t replaceAll(std::string_view what, std::string_view with, const FindOptions& options);
 
     // ---- formats (WorkbookFormat.cpp) ---------------------------------------
@@ -525,6 +543,12 @@ public:
     void markFormulasDirty() noexcept { m_dirty = true; }
 
 private:
+    // Refuses (error 5, isFormulaRefusal) a formula that nests too deep or
+    // runs too long to be computed.
+    static void checkFormulaSize(std::string_view formula, const char* source);
+    // The cell's entry with the matches replaced; nothing when it has none.
+    [[nodiscard]] std::optional<std::string> replacedEntry(std::int32_t row, std::int32_t col, std::string_view what,
+                                                           std::string_view with, const FindOptions& options) const;
     // What reading a value needs: up-to-date results under automatic
     // recalculation, the results as they stand otherwise.
     void calculateIfAutomatic() const;

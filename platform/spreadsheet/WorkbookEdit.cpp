@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+#include <optional>
+#include <string>
+#include <tuple>
 
 #include "platform/errors/Error.h"
 #include "platform/spreadsheet/SheetData.h"
@@ -427,13 +430,13 @@ std::optional<std::pair<std::int32_t, std::int32_t>> Workbook::findCell(std::str
     return std::nullopt;
 }
 
-bool Workbook::replaceInCell(std::int32_t row, std::int32_t col, std::string_view what, std::string_view with,
-                             const FindOptions& options)
+std::optional<std::string> Workbook::replacedEntry(std::int32_t row, std::int32_t col, std::string_view what,
+                                                   std::string_view with, const FindOptions& options) const
 {
     const std::string entry = cellEntryText(m_active, row, col);
     const std::vector<std::size_t> hits = matches(entry, what, options);
     if (hits.empty())
-        return false;
+        return std::nullopt;
     std::string out;
     std::size_t from = 0;
     const std::size_t length = options.wholeCell ? entry.size() : what.size();
@@ -443,7 +446,18 @@ bool Workbook::replaceInCell(std::int32_t row, std::int32_t col, std::string_vie
         from = at + length;
     }
     out.append(entry, from, std::string::npos);
-    setCellEntry(m_active, row, col, out);
+    return out;
+}
+
+bool Workbook::replaceInCell(std::int32_t row, std::int32_t col, std::string_view what, std::string_view with,
+                             const FindOptions& options)
+{
+    const std::optional<std::string> out = replacedEntry(row, col, what, with, options);
+    if (!out)
+        return false;
+    if (isFormulaEntry(m_active, row, col, *out))
+        checkFormulaSize(*out, "replaceInCell");
+    setCellEntry(m_active, row, col, *out);
     return true;
 }
 
@@ -456,20 +470,25 @@ std::int32_t Workbook::replaceAll(std::string_view what, std::string_view with, 
     const std::int32_t lastRow = lastUsedRow();
     const std::int32_t lastCol = lastUsedCol();
     const bool numbersCanMatch = numberTextCouldHold(what);
-    // The cells that match, all refused at once when one is locked.
-    std::vector<std::pair<std::int32_t, std::int32_t>> hits;
+    // The cells that match with their new entries, all refused at once when
+    // one is locked or would hold a formula too large to enter.
+    std::vector<std::tuple<std::int32_t, std::int32_t, std::string>> hits;
     for (std::int32_t r = 1; r <= lastRow; ++r)
         for (std::int32_t c = 1; c <= lastCol; ++c) {
             const Cell* cell = active().find(r, c);
-            if (cell && !cannotMatch(*cell, numbersCanMatch) &&
-                !matches(cellEntryText(m_active, r, c), what, options).empty()) {
+            if (!cell || cannotMatch(*cell, numbersCanMatch))
+                continue;
+            if (std::optional<std::string> out = replacedEntry(r, c, what, with, options)) {
                 checkUnlocked(m_active, RangeRef{r, c, r, c}, "replaceAll");
-                hits.emplace_back(r, c);
+                if (isFormulaEntry(m_active, r, c, *out))
+                    checkFormulaSize(*out, "replaceAll");
+                hits.emplace_back(r, c, std::move(*out));
             }
         }
-    for (const auto& [r, c] : hits)
-        if (replaceInCell(r, c, what, with, options))
-            ++changed;
+    for (const auto& [r, c, out] : hits) {
+        setCellEntry(m_active, r, c, out);
+        ++changed;
+    }
     return changed;
 }
 

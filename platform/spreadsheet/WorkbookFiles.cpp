@@ -192,11 +192,14 @@ bool isBlank(unsigned u) noexcept
 
 // The units of a page's bytes, past any byte-order mark. A UTF-16 page
 // without its mark is known by its first character, a blank or '<', whose
-// other byte is 0.
+// other byte is 0. A UTF-16 mark written out as UTF-8 characters ("ÿþ" or
+// "þÿ", as some converters leave it) stands before a UTF-8 page.
 CodeUnits unitsOf(std::string_view bytes) noexcept
 {
     if (bytes.starts_with("\xEF\xBB\xBF"))
         return {bytes.substr(3), 1, false};
+    if (bytes.starts_with("\xC3\xBF\xC3\xBE") || bytes.starts_with("\xC3\xBE\xC3\xBF"))
+        return {bytes.substr(4), 1, false};
     if (bytes.starts_with("\xFF\xFE"))
         return {bytes.substr(2), 2, false};
     if (bytes.starts_with("\xFE\xFF"))

@@ -6,8 +6,9 @@
 //   - a compound (OLE2) file holding a BIFF5 or BIFF8 workbook: .xls;
 //   - a file starting with the native header line: the native format;
 //   - text without control characters other than tab, CR and LF (UTF-8, or
-//     else read as Windows-1252): tab-delimited text into the first sheet,
-//     or comma-separated when it holds commas but no tab;
+//     else read as Windows-1252, except in a file of fewer than 8 bytes,
+//     which may be a workbook cut short): tab-delimited text into the first
+//     sheet, or comma-separated when it holds commas but no tab;
 //   - cells past a sheet's 16,384 rows and 256 columns are left out, and
 //     each sheet that lost some is listed in `leftOut` (see LeftOut.h);
 //   - an HTML page or table (looksLikeHtml), anything else, and any of
@@ -43,9 +44,10 @@ inline constexpr std::int32_t kInvalidFileFormat = 321;
 FileType readWorkbookFile(const std::string& path, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);
 // Whether the bytes begin (after a byte-order mark, blanks, an XML
 // declaration and comments) with an HTML page or table, ours or another
-// program's, in UTF-8 or in UTF-16 with or without its mark: no workbook
-// this program reads, so the reader refuses it (321) rather than take its
-// tags for text.
+// program's, in UTF-8 or in UTF-16 with or without its mark (a UTF-16 mark
+// that a converter wrote out as the UTF-8 characters "ÿþ" or "þÿ" counts as
+// a mark too): no workbook this program reads, so the reader refuses it
+// (321) rather than take its tags for text.
 [[nodiscard]] bool looksLikeHtml(std::string_view bytes) noexcept;
 void writeWorkbookFile(const std::string& path, const Workbook& book, FileType type);
 

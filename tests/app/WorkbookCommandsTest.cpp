@@ -353,10 +353,11 @@ TEST_F(WorkbookWindow, ClusteringAsksAboutTheOldTreeAndShowsTheTreeView)
     EXPECT_TRUE(reported.empty());
 }
 
-// A file that is no workbook we read, a damaged .xls, an HTML page we
-// wrote (plain ASCII or not) or one that opens with a byte-order mark, an
-// XML declaration or comments, or with a tag other than <html>, or in
-// UTF-16 without its mark, is refused in words and leaves no window.
+// A file that is no workbook we read, a damaged .xls (down to its first
+// byte), an HTML page we wrote (plain ASCII or not) or one that opens with a
+// byte-order mark (UTF-16's written out as characters too), an XML
+// declaration or comments, or with a tag other than <html>, or in UTF-16
+// without its mark, is refused in words and leaves no window.
 TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
 {
     spreadsheet::Workbook page;
@@ -391,6 +392,10 @@ TEST_F(WorkbookWindow, UnloadableFileShowsItsMessageAndLeavesNoWindow)
         {"tr.txt", spreadsheet::FileType::None, nullptr, "<TR>\r\n<td>1</td><td>2</td></TR>\r\n"},
         {"utf16le.htm", spreadsheet::FileType::None, nullptr, inUtf16(bare, false)},
         {"utf16be.htm", spreadsheet::FileType::None, nullptr, inUtf16(bare, true)},
+        {"marked.htm", spreadsheet::FileType::None, "\xC3\xBF\xC3\xBE"},  // "ÿþ": a UTF-16 mark as characters
+        {"markedbe.htm", spreadsheet::FileType::None, "\xC3\xBE\xC3\xBF"},
+        {"cut.xls", spreadsheet::FileType::None, nullptr, "\xD0"},  // the first byte of a compound file
+        {"cut2.xls", spreadsheet::FileType::None, nullptr, "\xD0\xCF"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -203,7 +203,8 @@ TEST(NAryFormModel, BadTextGoesToTheReporterWithANumberedError)
     const Row rows[] = {
         {"empty", 0, ""},
         {"unbalanced", 0, "((a,b);"},
-        {"missing name", 0, "(a,,b);"},
+        {"lone quote", 0, "'"},
+        {"semicolon alone", 0, ";"},
         {"non-numeric length", 0, "(a:zz,b);"},
         {"one leaf", 0, "(a);"},
         {"leaf subtree", 0, "();"},

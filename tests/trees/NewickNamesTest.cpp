@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ const struct NameRow {
     {"O'Brien x", "'O''Brien x'"},      {"a;b", "'a;b'"},             {"[x]y", "'[x]y'"},
     {"TP53 (p53), tumor", "'TP53 (p53), tumor'"},                     {"'quoted'", "'''quoted'''"},
     {"tab\there", "'tab\there'"},       {"1007_s_at", "1007_s_at"},  // nothing to quote: as before
+    {"", ""},  // a probe without a name: an empty label, written as nothing
 };
 
 std::vector<std::string> typedNames()
@@ -78,8 +80,17 @@ const struct Reader {
      }},
     {"drawing window",
      [](const std::string& text) {
+         // The window's guard answers the reporter; a refusal is raised here.
+         std::optional<platform::Error> refused;
+         const platform::ScopedReporter record([&](const platform::Error& e) {
+             refused.emplace(e);
+             return platform::Answer::Abort;
+         });
          NAryFormModel model;
-         EXPECT_TRUE(model.PlotTree(0, text, 1));
+         if (!model.PlotTree(0, text, 1)) {
+             EXPECT_TRUE(refused.has_value()) << "refused without an error: " << text;
+             throw refused.value_or(platform::Error(0, "drawing window", "no error"));
+         }
          return model.LeafNames();
      }},
     {"pasted",
@@ -162,22 +173,43 @@ TEST(NewickNames, ReRootingAtAQuotedNameKeepsEveryName)
 
 // Texts written before names were quoted, and quoting around blanks and
 // brackets: a quote inside a name is an ordinary character; a quoted name
-// keeps its blanks, brackets and semicolons.
+// keeps its blanks, brackets and semicolons. A leaf without a name, or
+// quoted as '', is read with the empty name; a text that holds no leaf, or
+// whose quoted name is left open, every reader refuses in the same words.
 TEST(NewickNames, ReadersTakeQuotedAndUnquotedNamesAlike)
 {
     const Throwing throwing;
     const struct {
         const char* text;
         std::vector<std::string> names;
+        const char* refusal = nullptr;
     } rows[] = {
         {"(O'Brien:1,b:2);", {"O'Brien", "b"}},
         {"( 'a b' :1,'c'':d':2);", {"a b", "c':d"}},
         {"('x[1]':1,y:2);", {"x[1]", "y"}},
         {"(('p;q':1,r):0.5,'s)':2);", {"p;q", "r", "s)"}},
+        {"(:1,b:2);", {"", "b"}},
+        {"('':1,b:2);", {"", "b"}},
+        {"( ,b);", {"", "b"}},
+        {"(a,(,c):0.5,);", {"a", "", "c", ""}},
+        {"(:1,:2);", {"", ""}},
+        {";", {}, "The tree text is empty."},
+        {"();", {}, "Character 2: the group \"()\" holds no leaf."},
+        {"'", {}, "Character 1: the quoted name that begins here has no closing quote."},
     };
     for (const auto& row : rows) {
         for (const Reader& reader : kReaders) {
-            EXPECT_EQ(reader.leaves(row.text), row.names) << reader.name << ": " << row.text;
+            if (row.refusal == nullptr) {
+                EXPECT_EQ(reader.leaves(row.text), row.names) << reader.name << ": " << row.text;
+                continue;
+            }
+            try {
+                (void)reader.leaves(row.text);
+                ADD_FAILURE() << reader.name << " reads " << row.text;
+            } catch (const platform::Error& e) {
+                EXPECT_EQ(e.number(), Newick::BadTreeText) << reader.name << ": " << row.text;
+                EXPECT_EQ(e.description(), row.refusal) << reader.name << ": " << row.text;
+            }
         }
     }
 }

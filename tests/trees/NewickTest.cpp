@@ -100,12 +100,12 @@ TEST(NewickCheck, BadTreeTextGivesNumberedErrorWithClearDescription)
         {"blank", "   ;", "empty"},
         {"unbalanced open", "((a,b);", "parentheses do not match"},
         {"unbalanced close", "(a,b));", "parentheses do not match"},
-        {"missing name", "(a,,b);", "no name"},
-        {"missing name at end", "(a,b,);", "no name"},
+        {"no leaf at all", "();", "Character 2: the group \"()\" holds no leaf."},
         {"empty group", "(a,());", "holds no leaf"},
         {"non-numeric length", "(a:x1,b);", "\"x1\" is not a number"},
         {"empty length", "(a:,b);", "is not a number"},
         {"one leaf", "(a);", "only one leaf"},
+        {"one unnamed leaf", "(:1);", "only one leaf"},
         {"leaf alone", "a;", "does not begin"},
         {"two trees", "(a,b),(c,d);", "follows the end"},
         {"name before group", "(a(b,c));", "\"(\" follows a name"},
@@ -113,7 +113,7 @@ TEST(NewickCheck, BadTreeTextGivesNumberedErrorWithClearDescription)
         {"group length too large", "((a,b):-2e308,c);", "\"-2e308\" is too large"},
         {"quote left open", "(a,'b''c);", "Character 4: the quoted name that begins here has no closing quote."},
         {"name after quote", "('ab' 'c',d);", "Character 7: a name goes on after its closing quote"},
-        {"empty quoted name", "(A,B,(C,'')x);", "Character 9: a leaf has no name."},
+        {"lone quote", "'", "Character 1: the quoted name that begins here has no closing quote."},
     };
     for (const Row& row : rows) {
         try {
@@ -140,9 +140,10 @@ TEST(NewickCheck, TinyLengthsReadAsZeroAndHugeOnesAreBadText)
     }
 }
 
-TEST(NewickCheck, AcceptsLabelsOnInnerNodesBlanksAndExponents)
+TEST(NewickCheck, AcceptsLabelsOnInnerNodesBlanksExponentsAndUnnamedLeaves)
 {
-    for (const char* text : {"(a,b);", "( a , b ) ;", "((a:1e-3,b:2)90:0.5,c);", "(a,b)root;", "(a:-1,b:+2)"}) {
+    for (const char* text : {"(a,b);", "( a , b ) ;", "((a:1e-3,b:2)90:0.5,c);", "(a,b)root;", "(a:-1,b:+2)",
+                             "(a,,b);", "(a,b,);", "(A,B,(C,'')x);", "(:1,b:2);", "( , );"}) {
         EXPECT_NO_THROW(Newick::CheckTreeText(text, "Reader")) << text;
     }
 }
@@ -296,6 +297,8 @@ TEST(NHAdapter, DefaultsAndBlanks)
     EXPECT_EQ(root->child(0)->Caption(), "gene 1");
     EXPECT_EQ(root->childCount(), 2u);
     EXPECT_EQ(testsupport::errorNumber([&] { (void)reader.BuildFromNH(""); }), Newick::BadTreeText);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)reader.BuildFromNH("'"); }), Newick::BadTreeText)
+        << "a quoted name left open is refused with or without \";\"";
     EXPECT_EQ(testsupport::errorNumber([&] { (void)reader.BuildFromNH("(a,(b,c);"); }), Newick::BadTreeText);
 }
 

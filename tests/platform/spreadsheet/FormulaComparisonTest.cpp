@@ -42,10 +42,10 @@ namespace fs = std::filesystem;
 
 // ---- the data block --------------------------------------------------------
 
-// Column A of both books, rows 1 to 16: numbers (negative, zero, very large
-// and very small), texts (one that reads as a number, typed into a cell
-// formatted as Text), an empty cell, both logicals and an error; 15 cells
-// hold something.
+// Column A of both books, rows 1 to 17: numbers (negative, zero, very large
+// and very small), texts (two that read as numbers, one typed into a cell
+// formatted as Text, one typed after an apostrophe), an empty cell, both
+// logicals and an error; 16 cells hold something.
 struct DataCell {
     const char* typed;  // what is typed into the cell; "" leaves it empty
     bool textFormat;    // formatted as Text before the typing
@@ -69,6 +69,7 @@ const DataCell kData[] = {
     {"1234.5678", false, Value(1234.5678)},              // A14
     {"-7", false, Value(-7)},                            // A15
     {"0.1", false, Value(0.1)},                          // A16
+    {"'12", false, Value("12")},                         // A17: the apostrophe makes a text of it
 };
 constexpr int kDataRows = static_cast<int>(std::size(kData));
 

@@ -3,6 +3,7 @@
 // keys that jump through the data, and rows that grow with their font.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFont>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/dialogs/ScriptedDialogs.h"
 #include "platform/spreadsheet/GridMetrics.h"
@@ -136,16 +138,27 @@ TEST_F(GridCommandsTest, AProtectedSheetRefusesEachChangeOnceWithItsMessage)
     EXPECT_TRUE(boxes.calls().empty());
 }
 
+// On every road a formula is entered, one too deep or too long is refused
+// with one message, its cell keeping its value; a paste of a block enters
+// the rest and says how many cells it left.
 TEST_F(GridCommandsTest, AFormulaTooDeepToComputeIsRefusedWithItsMessage)
 {
     Workbook& wb = book();
     wb.setCellValue(1, 2, 2, Value(7.0));
+    wb.setCellValue(1, 3, 3, Value(8.0));
     const std::string deep = "=" + std::string(1200, '(') + "1" + std::string(1200, ')');
+    const std::string megabyte = "=" + std::string(1 << 20, '1');
     QLineEdit* bar = widget->findChild<QLineEdit*>();
     ASSERT_NE(bar, nullptr);
+    const auto paste = [&](const std::string& text) {
+        clickCell(2, 2);
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        key(Qt::Key_V, Qt::ControlModifier);
+    };
     struct Row {
         const char* name;
         std::function<void()> act;
+        std::string_view message;  // how the message begins
     };
     const Row rows[] = {
         {"the formula bar", [&] {
@@ -153,7 +166,7 @@ TEST_F(GridCommandsTest, AFormulaTooDeepToComputeIsRefusedWithItsMessage)
              QTest::mouseClick(bar, Qt::LeftButton);
              bar->setText(QString::fromStdString(deep));
              key(Qt::Key_Return);
-         }},
+         }, Workbook::kFormulaTooLarge},
         {"typing in the cell", [&] {
              clickCell(2, 2);
              type("=");
@@ -161,17 +174,40 @@ TEST_F(GridCommandsTest, AFormulaTooDeepToComputeIsRefusedWithItsMessage)
              ASSERT_NE(editor, nullptr);
              editor->setText(QString::fromStdString(deep));
              key(Qt::Key_Return);
-         }},
+         }, Workbook::kFormulaTooLarge},
+        {"F2", [&] {
+             clickCell(2, 2);
+             key(Qt::Key_F2);
+             auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+             ASSERT_NE(editor, nullptr);
+             editor->setText(QString::fromStdString(deep));
+             key(Qt::Key_Return);
+         }, Workbook::kFormulaTooLarge},
+        {"Ctrl+V of a deep formula", [&] { paste(deep); }, Workbook::kFormulasTooLarge},
+        {"Ctrl+V of a formula of a megabyte", [&] { paste(megabyte); }, Workbook::kFormulasTooLarge},
     };
     for (const Row& r : rows) {
         platform::ScriptedDialogs boxes;
         const platform::ScopedDialogs scoped(boxes);
         r.act();
         ASSERT_EQ(boxes.calls().size(), 1u) << r.name << ": one message";
-        EXPECT_TRUE(boxes.last().text.starts_with(Workbook::kFormulaTooLarge)) << r.name << ": " << boxes.last().text;
+        EXPECT_TRUE(boxes.last().text.starts_with(r.message)) << r.name << ": " << boxes.last().text;
         EXPECT_EQ(boxes.last().title, SpreadsheetWidget::kFormulaTitle) << r.name;
         EXPECT_EQ(wb.cellValue(1, 2, 2), Value(7.0)) << r.name << ": the cell keeps its value";
     }
+
+    // A block: the two formulas too large keep their cells, the rest is pasted.
+    platform::ScriptedDialogs boxes;
+    const platform::ScopedDialogs scoped(boxes);
+    paste("1\t=2*3\r\n" + deep + "\t" + megabyte.substr(0, 100002) + "\r\n");
+    ASSERT_EQ(boxes.calls().size(), 1u) << "one message for the paste";
+    EXPECT_TRUE(boxes.last().text.starts_with(std::string(Workbook::kFormulasTooLarge) + "2 cells are left as they were."))
+        << boxes.last().text;
+    EXPECT_EQ(wb.cellValue(1, 2, 2), Value(1.0));
+    EXPECT_EQ(wb.cellValue(1, 2, 3), Value(6.0));
+    EXPECT_TRUE(wb.cellValue(1, 3, 2).isEmpty());
+    EXPECT_EQ(wb.cellValue(1, 3, 3), Value(8.0));
+    EXPECT_EQ(wb.SelectionEx(0), (RangeRef{2, 2, 3, 3})) << "what was pasted is selected";
 }
 
 TEST_F(GridCommandsTest, CtrlKeysJumpToTheEdgesOfTheDataAndShiftExtends)

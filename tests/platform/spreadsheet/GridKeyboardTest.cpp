@@ -288,6 +288,9 @@ TEST_F(GridKeyboardTest, EntriesTypedIntoTextCellsStayTheTextTyped)
         {"TRUE", Value::logical(true), "1"},
         {"#N/A", Value::error(spreadsheet::CellError::NA), "\"#N/A\""},
         {"=1+2", Value(3), "3"},
+        // The apostrophe makes a text of what follows it; a Text cell keeps it.
+        {"'12", Value("12"), "\"12\""},
+        {"'=1+2", Value("=1+2"), "\"=1+2\""},
     };
     auto& wb = widget->workbook();
     wb.setSelection(1, 2, 20, 2);
@@ -308,6 +311,30 @@ TEST_F(GridKeyboardTest, EntriesTypedIntoTextCellsStayTheTextTyped)
         }
     };
     expectRows(wb, "typed");
+    // The formula bar and F2 show the apostrophe again where the text typed
+    // without it would read otherwise, and Return gives the same cell.
+    const struct {
+        std::int32_t row, col;
+        const char* shown;
+    } shown[] = {{1, 1, "42"}, {3, 1, "3/4"}, {9, 1, "'12"}, {10, 1, "'=1+2"}, {9, 2, "'12"}};
+    for (const auto& c : shown) {
+        const Value before = wb.cellValue(1, c.row, c.col);
+        EXPECT_EQ(wb.cellEntryText(1, c.row, c.col), c.shown);
+        clickCell(c.row, c.col);
+        key(Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->text().toStdString(), c.shown);
+        key(Qt::Key_Return);
+        EXPECT_EQ(wb.cellValue(1, c.row, c.col), before) << c.shown;
+    }
+    wb.setCellValue(1, 20, 1, Value("TRUE"));
+    EXPECT_EQ(wb.cellEntryText(1, 20, 1), "'TRUE");
+    wb.setCellValue(1, 20, 1, Value("'a"));
+    EXPECT_EQ(wb.cellEntryText(1, 20, 1), "''a");
+    wb.enterCell(1, 20, 1, wb.cellEntryText(1, 20, 1));
+    EXPECT_EQ(wb.cellValue(1, 20, 1), Value("'a"));
+    wb.clearRange(1, spreadsheet::RangeRef{20, 1, 20, 1});
     wb.setSelection(20, 2, 20, 2);
     wb.setClip("007");
     EXPECT_EQ(wb.cellValue(1, 20, 2), Value("007")) << "pasted text";

@@ -390,6 +390,16 @@ TEST(WorkbookFind, ReplaceAllChangesEveryMatchAndKeepsKinds)
     EXPECT_EQ(wb.findCell("1.25", 1, 1, o), std::make_optional(std::make_pair(1, 2)));  // numbers by their text
     EXPECT_EQ(wb.findCell("-", 1, 2, o), std::make_optional(std::make_pair(1, 3)));
     EXPECT_EQ(wb.replaceAll("", "x", o), 0);
+
+    // A replacement that would make a formula too large to enter is refused,
+    // the cells unchanged; an apostrophe's text keeps it in the entry.
+    fill(wb, 2, 1, {{"=1+1", "=2+1", "'12"}});
+    const std::string deep = std::string(300, '(') + "1" + std::string(300, ')');
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)wb.replaceInCell(2, 1, "1+", deep + "+", o); }), 5);
+    EXPECT_EQ(testsupport::errorNumber([&] { (void)wb.replaceAll("+1", "+" + deep, o); }), 5);
+    EXPECT_EQ(rowTexts(wb, 2, 1, 3), (std::vector<std::string>{"=1+1", "=2+1", "'12"}));
+    EXPECT_EQ(wb.replaceAll("12", "13", o), 1);
+    EXPECT_EQ(wb.cellValue(1, 2, 3), Value("13"));
 }
 
 } // namespace
