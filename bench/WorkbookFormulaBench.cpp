@@ -226,7 +226,8 @@ int main(int argc, char** argv)
 {
     bench::Args(argc, argv,
                 "\n  Times formula entry, a data edit under 25,000 formulas and a full recalculation on a "
-                "12,625 x 128 sheet; takes no arguments.\n")
+                "12,625 x 128 sheet, then edits and full recalculations under whole-column totals and of "
+                "10,000 and 400,000 row formulas; takes no arguments.\n")
         .finish();
     std::printf("sheet of %d loci x %d arrays (B2:DY%d)\n", kLoci, kArrays, kLastRow);
 
