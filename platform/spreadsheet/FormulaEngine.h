@@ -17,8 +17,8 @@
 // computes from what its cells hold. Nothing throws.
 
 #include <cstdint>
-#include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,6 +43,10 @@ struct CellKey {
 
 class FormulaGraph {
 public:
+    // More cells changed at once than this are computed as a whole: the
+    // graph is read again.
+    static constexpr std::size_t kMostChangesApart = 20000;
+
     FormulaGraph();
     ~FormulaGraph();
     FormulaGraph(const FormulaGraph&) = delete;
@@ -63,31 +67,73 @@ public:
 private:
     struct Node;
     using Id = std::uint32_t;
+    static constexpr Id kNone = 0xFFFFFFFFu;
+    // The formula cells of one column of a sheet, (row, node) by row.
+    using ColumnCells = std::vector<std::pair<std::int32_t, Id>>;
+    // A large area, held once with the formulas that read it.
+    struct LargeArea {
+        CellArea area;
+        std::vector<Id> readers;
+        std::uint32_t markEpoch = 0;  // its readers marked in this recalculation
+    };
+    struct AreaHash {
+        std::size_t operator()(const CellArea& a) const noexcept;
+    };
 
     // Reads every formula cell afresh, with the names as they were read.
-    void readAll(const std::vector<std::unique_ptr<SheetData>>& sheets);
+    void readAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void computeAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key, const std::string& text);
     void removeNode(Id id);
+    [[nodiscard]] std::span<const CellArea> areasOf(const Node& n) const noexcept;
+    // Drops the areas of removed nodes from m_areas.
+    void compactAreas();
+    // The node of the formula cell, or kNone.
+    [[nodiscard]] Id find(const CellKey& key) const noexcept;
+    ColumnCells& column(std::int32_t sheet, std::int32_t col);
+    void addLargeReader(const CellArea& area, Id id);
+    void removeLargeReader(const CellArea& area, Id id);
     // Calls visit(id) for each formula cell of the area.
     template <typename Visit>
-    void forEachFormulaIn(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellArea& area, Visit&& visit) const;
+    void forEachFormulaIn(const CellArea& area, Visit&& visit) const;
     template <typename Visit>
     void forEachBucket(const CellArea& area, Visit&& visit) const;
+    // Calls visit(large area) for each large area holding the cell.
+    template <typename Visit>
+    void forEachLargeAreaAt(const CellKey& key, Visit&& visit);
+    // Asks the processor for the cells of formulas a few places after `at`.
+    void prefetchAhead(const std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked,
+                       std::size_t at) const noexcept;
     // Computes the nodes marked with the current epoch, precedents first.
     void computeMarked(std::vector<std::unique_ptr<SheetData>>& sheets, const std::vector<Id>& marked);
 
     std::vector<Node> m_nodes;
     std::vector<Id> m_free;
-    std::map<CellKey, Id> m_index;
-    // For each block of cells, the (node, area) pairs whose area touches it.
+    std::size_t m_count = 0;
+    // The areas of every node, one after another, so that reading many
+    // formulas allocates no list per formula; those of removed nodes stay
+    // until they are more than half.
+    std::vector<CellArea> m_areas;
+    std::size_t m_deadAreas = 0;
+    std::vector<CellArea> m_scratchAreas;
+    // For each sheet and column, its formula cells: found by a binary search
+    // of a flat array, and those of a range by one search per column.
+    std::vector<std::vector<ColumnCells>> m_columns;
+    // For each block of cells, the (node, area) pairs of the small areas
+    // that touch it.
     std::unordered_map<std::uint64_t, std::vector<std::pair<Id, std::uint32_t>>> m_buckets;
+    // The large areas, each once; for each sheet, the tall ones filed under
+    // each of their columns and the wide ones under each of their rows, so
+    // that the areas holding a cell are found among those of its column and
+    // row alone.
+    std::vector<LargeArea> m_large;
+    std::vector<std::uint32_t> m_freeLarge;
+    std::unordered_map<CellArea, std::uint32_t, AreaHash> m_largeIds;
+    std::vector<std::vector<std::vector<std::uint32_t>>> m_tallByCol;
+    std::vector<std::vector<std::vector<std::uint32_t>>> m_wideByRow;
     std::vector<Id> m_volatile;
-    // For each sheet and row, the first and last column that may hold a
-    // formula (first > last: none), so that areas without formulas are
-    // passed over without reading their cells.
-    std::vector<std::vector<std::pair<std::int16_t, std::int16_t>>> m_rowSpans;
     NameTable m_names;
+    AggregateCache m_aggregates;
     std::uint32_t m_epoch = 0;
 };
 

@@ -357,8 +357,8 @@ struct Operand {
 class Evaluator {
 public:
     Evaluator(const std::vector<std::unique_ptr<SheetData>>& sheets, const NameTable& names, std::int32_t sheet,
-              std::int32_t row, std::int32_t col)
-        : m_sheets(sheets), m_names(names), m_sheet(sheet), m_row(row), m_col(col)
+              std::int32_t row, std::int32_t col, AggregateCache* cache)
+        : m_sheets(sheets), m_names(names), m_cache(cache), m_sheet(sheet), m_row(row), m_col(col)
     {
     }
 
@@ -625,7 +625,28 @@ private:
         }
     }
 
+    // A call; an aggregate of one reference to a large area is taken from
+    // the cache, or computed and kept there.
     Operand call(const ParsedFormula& f, const FormulaNode& n, std::int32_t own)
+    {
+        const bool aggregates = n.function == FormulaFunction::Sum || n.function == FormulaFunction::Average ||
+                                n.function == FormulaFunction::CountA || n.function == FormulaFunction::Min ||
+                                n.function == FormulaFunction::Max;
+        if (m_cache == nullptr || !aggregates || n.count != 1 || f.nodes[f.kids[n.first]].kind != FormulaNode::Kind::Ref)
+            return callAfresh(f, n, own);
+        const FormulaRefPart& r = f.refs[f.nodes[f.kids[n.first]].index];
+        const CellArea area{sheetNamed(m_sheets, r.sheet, own), r.row1, r.col1, r.row2, r.col2};
+        const std::int64_t cells = std::int64_t{area.row2 - area.row1 + 1} * (area.col2 - area.col1 + 1);
+        if (area.sheet < 0 || cells < AggregateCache::kLeastCells)
+            return callAfresh(f, n, own);
+        if (const Value* kept = m_cache->find(n.function, area))
+            return of(*kept);
+        Operand o = callAfresh(f, n, own);
+        m_cache->store(n.function, area, o.value);
+        return o;
+    }
+
+    Operand callAfresh(const ParsedFormula& f, const FormulaNode& n, std::int32_t own)
     {
         const auto arg = [&](std::uint32_t k) { return f.kids[n.first + k]; };
         const auto isMissing = [&](std::uint32_t k) { return f.nodes[arg(k)].kind == FormulaNode::Kind::Missing; };
@@ -779,17 +800,16 @@ private:
                 if (o.area.sheet < 0)
                     return Value::error(CellError::Ref);
                 forEachCell(o.area, [&](const Cell& c) {
-                    const ValueKind kind = c.valueKind();
-                    if (kind == ValueKind::Number || kind == ValueKind::Logical || kind == ValueKind::Error) {
-                        const Value v = c.value();
-                        if (v.isError()) {
-                            // A single cell's error outranks a text's failure
-                            // in MIN and MAX; one found in a wider range does not.
-                            const bool single = o.area.row1 == o.area.row2 && o.area.col1 == o.area.col2;
-                            other = Fault{v.errorCode(), single ? 2 : 5};
-                            return false;
-                        }
-                        take(v.isNumber() ? v.number() : (v.logicalValue() ? 1.0 : 0.0));
+                    double x = 0;
+                    const ValueKind kind = c.kindAndNumber(x);
+                    if (kind == ValueKind::Number || kind == ValueKind::Logical) {
+                        take(x);
+                    } else if (kind == ValueKind::Error) {
+                        // A single cell's error outranks a text's failure
+                        // in MIN and MAX; one found in a wider range does not.
+                        const bool single = o.area.row1 == o.area.row2 && o.area.col1 == o.area.col2;
+                        other = Fault{c.value().errorCode(), single ? 2 : 5};
+                        return false;
                     }
                     return true;
                 });
@@ -834,6 +854,7 @@ private:
 
     const std::vector<std::unique_ptr<SheetData>>& m_sheets;
     const NameTable& m_names;
+    AggregateCache* m_cache;
     std::int32_t m_sheet;
     std::int32_t m_row;
     std::int32_t m_col;
@@ -1017,10 +1038,30 @@ void formulaAreas(const ParsedFormula& formula, const std::vector<std::unique_pt
     dedupe(areas);
 }
 
-Value evaluateFormula(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
-                      const NameTable& names, std::int32_t sheet, std::int32_t row, std::int32_t col)
+const Value* AggregateCache::find(FormulaFunction function, const CellArea& area) const
 {
-    return Evaluator(sheets, names, sheet, row, col).result(formula);
+    const auto it = m_values.find(Key{function, area});
+    return it == m_values.end() ? nullptr : &it->second;
+}
+
+void AggregateCache::store(FormulaFunction function, const CellArea& area, const Value& value)
+{
+    m_values.insert_or_assign(Key{function, area}, value);
+}
+
+std::size_t AggregateCache::KeyHash::operator()(const Key& k) const noexcept
+{
+    std::uint64_t h = static_cast<std::uint64_t>(k.function);
+    for (const std::int32_t x : {k.area.sheet, k.area.row1, k.area.col1, k.area.row2, k.area.col2})
+        h = (h ^ static_cast<std::uint32_t>(x)) * 0x100000001B3ULL;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+Value evaluateFormula(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
+                      const NameTable& names, std::int32_t sheet, std::int32_t row, std::int32_t col,
+                      AggregateCache* cache)
+{
+    return Evaluator(sheets, names, sheet, row, col, cache).result(formula);
 }
 
 int compareTexts(std::string_view a, std::string_view b)

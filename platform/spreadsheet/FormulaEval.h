@@ -90,14 +90,44 @@ private:
 [[nodiscard]] std::int32_t sheetNamed(const std::vector<std::unique_ptr<SheetData>>& sheets, std::string_view name,
                                       std::int32_t own);
 
+// The values of aggregates (SUM, AVERAGE, COUNTA, MIN, MAX) over one large
+// area, each written as one reference, kept through one recalculation. The
+// formulas inside an area are computed before any formula that reads it, so
+// every reader would compute the same value: it is computed once. Whoever
+// orders a recalculation holds one and clears it before the next.
+class AggregateCache {
+public:
+    // Areas of fewer cells than this are computed afresh each time, so that
+    // many small distinct ranges cost nothing extra.
+    static constexpr std::int64_t kLeastCells = 256;
+
+    void clear() noexcept { m_values.clear(); }
+    // The value kept for the function over the area, or null.
+    [[nodiscard]] const Value* find(FormulaFunction function, const CellArea& area) const;
+    void store(FormulaFunction function, const CellArea& area, const Value& value);
+
+private:
+    struct Key {
+        FormulaFunction function = FormulaFunction::Unknown;
+        CellArea area;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const noexcept;
+    };
+    std::unordered_map<Key, Value, KeyHash> m_values;
+};
+
 // The cells that the formula reads (through names too), and whether it calls NOW().
 void formulaAreas(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
                   const NameTable& names, std::int32_t ownSheet, std::vector<CellArea>& areas, bool& callsNow);
 
 // The value of the formula in the cell (sheet from 0, row, col), reading
-// the cells' values as they stand: what the cell shows.
+// the cells' values as they stand: what the cell shows. With a cache, the
+// aggregates over large areas are taken from it and kept in it.
 [[nodiscard]] Value evaluateFormula(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
-                                    const NameTable& names, std::int32_t sheet, std::int32_t row, std::int32_t col);
+                                    const NameTable& names, std::int32_t sheet, std::int32_t row, std::int32_t col,
+                                    AggregateCache* cache = nullptr);
 
 // Texts as comparisons order them: negative, 0 or positive.
 [[nodiscard]] int compareTexts(std::string_view a, std::string_view b);

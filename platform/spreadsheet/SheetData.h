@@ -33,8 +33,23 @@ public:
     // The constant, or for a formula its last computed result.
     [[nodiscard]] Value value() const;
     [[nodiscard]] ValueKind valueKind() const noexcept;
+    // The kind of value() and, for a number or a logical, the number it
+    // counts as (1 or 0 for a logical), read without building a Value.
+    [[nodiscard]] ValueKind kindAndNumber(double& number) const noexcept
+    {
+        if (!m_extra || m_extra->formula.empty()) {
+            number = m_number;
+            return m_kind;
+        }
+        const Value& r = m_extra->result;
+        number = r.isNumber() ? r.number() : (r.isLogical() && r.logicalValue() ? 1.0 : 0.0);
+        return r.kind();
+    }
     // Formula text without "="; "" when the cell holds a constant.
     [[nodiscard]] const std::string& formula() const noexcept;
+    // Asks the processor to fetch the side object that value(), formula()
+    // and setFormulaResult() read, ahead of a loop over many cells.
+    void prefetch() const noexcept { __builtin_prefetch(m_extra.get()); }
 
     void setValue(const Value& v);
     void setFormula(std::string text);  // keeps a result of Empty until calculated

@@ -362,8 +362,16 @@ void Workbook::ensureCalculated() const
 
 void Workbook::cellChanged(std::int32_t sheet, std::int32_t row, std::int32_t col)
 {
-    if (!m_dirty)
-        m_changedCells.push_back(detail::CellKey{sheet - 1, col, row});
+    if (m_dirty)
+        return;
+    if (m_changedCells.size() >= detail::FormulaGraph::kMostChangesApart) {
+        // So many changes are computed by reading every formula again:
+        // listing them further would cost memory and time for nothing.
+        m_dirty = true;
+        m_changedCells = {};
+        return;
+    }
+    m_changedCells.push_back(detail::CellKey{sheet - 1, col, row});
 }
 
 Value Workbook::cellValue(std::int32_t sheet, std::int32_t row, std::int32_t col) const

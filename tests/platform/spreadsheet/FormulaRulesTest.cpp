@@ -402,6 +402,74 @@ TEST(FormulaRules, EditsRecomputeWhatDependsOnThem)
     wb.setNumSheets(2);
     wb.setCellValue(2, 1, 1, Value(41));
     EXPECT_EQ(wb.cellValue(1, 2, 5), Value(42)) << "a new sheet, then a cell on it";
+
+    // More cells changed at once than are followed one by one, formulas
+    // among them: every formula is read again.
+    for (int r = 1; r <= 12500; ++r) {
+        wb.setCellValue(1, r, 6, Value(1));
+        wb.setCellValue(1, r, 8, Value(1));
+    }
+    wb.setCellFormula(1, 1, 7, "SUM(F:F)+SUM(H:H)+A1");
+    wb.setCellFormula(1, 2, 7, "G1*2");
+    EXPECT_EQ(wb.cellValue(1, 2, 7), Value(2 * (25000 + 11)));
+    wb.setCellValue(1, 1, 1, Value(12));
+    EXPECT_EQ(wb.cellValue(1, 2, 7), Value(2 * (25000 + 12)));
+}
+
+// Many formulas read one whole column or one wide block, whose total is
+// computed once for all: it follows a number typed into it, a formula inside
+// it computed again, an inserted row and a cell on another sheet.
+TEST(FormulaRules, EditsRecomputeTheTotalsOfLargeAreas)
+{
+    Workbook wb;
+    constexpr int kRows = 300;
+    for (int r = 1; r <= kRows; ++r) {
+        wb.setCellValue(1, r, 1, Value(r));
+        wb.setCellFormula(1, r, 2, "A" + std::to_string(r) + "*2");
+        wb.setCellFormula(1, r, 3, "A" + std::to_string(r) + "/SUM($A:$A)");
+        wb.setCellFormula(1, r, 4, "SUM(B:B)-B" + std::to_string(r));
+        wb.setCellFormula(1, r, 5, "COUNTA(A$1:A$16384)+MAX($A$1:$B$300)");
+    }
+    wb.setCellFormula(1, 1, 6, "SUM(Sheet2!A1:IV40)");
+    wb.setCellFormula(1, 2, 6, "AVERAGE(Sheet2!A1:IV40)*2");
+    const double total = kRows * (kRows + 1) / 2.0;
+    EXPECT_EQ(wb.cellValue(1, 10, 3), Value(10 / total));
+    EXPECT_EQ(wb.cellValue(1, 10, 4), Value(2 * total - 20));
+    EXPECT_EQ(wb.cellValue(1, 10, 5), Value(kRows + 2.0 * kRows));
+    EXPECT_EQ(wb.cellValue(1, 1, 6), err(CellError::Ref)) << "no such sheet yet";
+
+    // A number typed into the column: every reader, and the readers of the
+    // formulas inside the column computed again, see the new total.
+    wb.enterCell(1, 5, 1, "1005");
+    EXPECT_EQ(wb.cellValue(1, 10, 3), Value(10 / (total + 1000)));
+    EXPECT_EQ(wb.cellValue(1, 5, 3), Value(1005 / (total + 1000)));
+    EXPECT_EQ(wb.cellValue(1, 10, 4), Value(2 * (total + 1000) - 20));
+    EXPECT_EQ(wb.cellValue(1, 10, 5), Value(kRows + 2010.0));
+    wb.clearRange(1, spreadsheet::RangeRef{5, 1, 5, 1});
+    EXPECT_EQ(wb.cellValue(1, 10, 4), Value(2 * (total - 5) - 20));
+    EXPECT_EQ(wb.cellValue(1, 10, 5), Value(kRows - 1 + 2.0 * kRows));
+
+    // A formula of the column changed: its total's readers follow.
+    wb.setCellFormula(1, 7, 2, "1000");
+    EXPECT_EQ(wb.cellValue(1, 10, 4), Value(2 * (total - 5) - 14 + 1000 - 20));
+    EXPECT_EQ(wb.cellValue(1, 10, 5), Value(kRows - 1 + 1000.0));
+
+    // A row inserted above, and a number typed into it.
+    wb.insertRows(1, 1, 1);
+    wb.enterCell(1, 1, 1, "7");
+    EXPECT_EQ(wb.cellValue(1, 11, 3), Value(10 / (total - 5 + 7)));
+    EXPECT_EQ(wb.cellValue(1, 11, 5), Value(kRows - 1 + 1000.0)) << "the range moved down to A$2:A$16384";
+
+    // The wide block of another sheet (the formulas moved down a row), by
+    // its rows and columns alike.
+    wb.setNumSheets(2);
+    wb.setCellValue(2, 40, 256, Value(6));
+    wb.setCellValue(2, 1, 1, Value(2));
+    EXPECT_EQ(wb.cellValue(1, 2, 6), Value(8));
+    EXPECT_EQ(wb.cellValue(1, 3, 6), Value(8));
+    wb.setCellValue(2, 40, 256, Value(3));
+    EXPECT_EQ(wb.cellValue(1, 2, 6), Value(5));
+    EXPECT_EQ(wb.cellValue(1, 3, 6), Value(5));
 }
 
 // The same value: the same kind and, for numbers, the same bits.
