@@ -187,6 +187,21 @@ void FormulaGraph::forEachLargeAreaAt(const CellKey& x, Visit&& visit)
                 visit(m_large[at]);
 }
 
+std::shared_ptr<const ParsedFormula> FormulaGraph::sharedFormula(const std::string& text, std::int32_t row,
+                                                                 std::int32_t col)
+{
+    if (!formulaShape(text, row, col, m_shapeScratch))
+        return nullptr;  // a text refused before it is read
+    if (m_shapes.size() > 1024 && m_shapes.size() > 2 * m_count) {
+        // Edits left shapes that no formula has any more.
+        std::erase_if(m_shapes, [](const auto& entry) { return entry.second.use_count() <= 1; });
+    }
+    const auto [it, added] = m_shapes.try_emplace(m_shapeScratch);
+    if (added)
+        it->second = parseFormulaOfCell(text, row, col).formula;
+    return it->second;
+}
+
 void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key,
                            const std::string& text)
 {
@@ -204,10 +219,10 @@ void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets
     n = Node{};
     n.key = key;
     n.alive = true;
-    n.formula = parseFormula(text).formula;
+    n.formula = sharedFormula(text, key.row, key.col);
     m_scratchAreas.clear();
     if (n.formula)
-        formulaAreas(*n.formula, sheets, m_names, key.sheet, m_scratchAreas, n.callsNow);
+        formulaAreas(*n.formula, sheets, m_names, key.sheet, key.row, key.col, m_scratchAreas, n.callsNow);
     n.firstArea = static_cast<std::uint32_t>(m_areas.size());
     n.areaCount = static_cast<std::uint32_t>(m_scratchAreas.size());
     m_areas.insert(m_areas.end(), m_scratchAreas.begin(), m_scratchAreas.end());
@@ -316,6 +331,7 @@ void FormulaGraph::readAll(std::vector<std::unique_ptr<SheetData>>& sheets)
     m_volatile.clear();
     m_areas.clear();
     m_deadAreas = 0;
+    m_shapes.clear();
     // The formula cells, found row by row as the cells lie, are read column
     // by column: a column filled down is stored in that order, so that
     // reading and computing them walks the memory in order.
@@ -577,7 +593,7 @@ void calculateOne(std::vector<std::unique_ptr<SheetData>>& sheets, const std::ve
     const NameTable table(sheets, names);
     std::vector<CellArea> areas;
     bool callsNow = false;
-    formulaAreas(*parsed.formula, sheets, table, sheet, areas, callsNow);
+    formulaAreas(*parsed.formula, sheets, table, sheet, row, col, areas, callsNow);
     // A formula reading itself is a circle of its own.
     for (const CellArea& a : areas) {
         if (a.contains(sheet, row, col)) {

@@ -83,6 +83,9 @@ private:
     // Reads every formula cell afresh, with the names as they were read.
     void readAll(std::vector<std::unique_ptr<SheetData>>& sheets);
     void computeAll(std::vector<std::unique_ptr<SheetData>>& sheets);
+    // The tree of the formula text of the cell, shared by every formula of
+    // its shape (formulaShape); null when the text cannot be read.
+    std::shared_ptr<const ParsedFormula> sharedFormula(const std::string& text, std::int32_t row, std::int32_t col);
     void addNode(const std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key, const std::string& text);
     void removeNode(Id id);
     [[nodiscard]] std::span<const CellArea> areasOf(const Node& n) const noexcept;
@@ -132,6 +135,10 @@ private:
     std::vector<std::vector<std::vector<std::uint32_t>>> m_tallByCol;
     std::vector<std::vector<std::vector<std::uint32_t>>> m_wideByRow;
     std::vector<Id> m_volatile;
+    // The tree of each formula shape read since the graph was last read
+    // whole: a column filled down holds one tree, not one per cell.
+    std::unordered_map<std::string, std::shared_ptr<const ParsedFormula>> m_shapes;
+    std::string m_shapeScratch;
     NameTable m_names;
     AggregateCache m_aggregates;
     std::uint32_t m_epoch = 0;

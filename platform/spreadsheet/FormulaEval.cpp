@@ -459,9 +459,10 @@ private:
             return of(Value());
         case FormulaNode::Kind::Ref: {
             const FormulaRefPart& r = f.refs[n.index];
+            const FormulaRefEnds e = r.endsAt(m_row, m_col);
             Operand o;
             o.isArea = true;
-            o.area = CellArea{sheetNamed(m_sheets, r.sheet, own), r.row1, r.col1, r.row2, r.col2};
+            o.area = CellArea{sheetNamed(m_sheets, r.sheet, own), e.row1, e.col1, e.row2, e.col2};
             if (o.area.sheet < 0)
                 return of(Value::error(CellError::Ref));
             return o;
@@ -635,7 +636,8 @@ private:
         if (m_cache == nullptr || !aggregates || n.count != 1 || f.nodes[f.kids[n.first]].kind != FormulaNode::Kind::Ref)
             return callAfresh(f, n, own);
         const FormulaRefPart& r = f.refs[f.nodes[f.kids[n.first]].index];
-        const CellArea area{sheetNamed(m_sheets, r.sheet, own), r.row1, r.col1, r.row2, r.col2};
+        const FormulaRefEnds e = r.endsAt(m_row, m_col);
+        const CellArea area{sheetNamed(m_sheets, r.sheet, own), e.row1, e.col1, e.row2, e.col2};
         const std::int64_t cells = std::int64_t{area.row2 - area.row1 + 1} * (area.col2 - area.col1 + 1);
         if (area.sheet < 0 || cells < AggregateCache::kLeastCells)
             return callAfresh(f, n, own);
@@ -869,13 +871,16 @@ void namesUsed(const ParsedFormula& f, std::vector<std::string>& out)
             out.push_back(upperAscii(f.texts[n.index]));
 }
 
+// The cells the references of the formula in the cell (own, row, col) read.
 void ownAreas(const ParsedFormula& f, const std::vector<std::unique_ptr<SheetData>>& sheets, std::int32_t own,
-              std::vector<CellArea>& areas)
+              std::int32_t row, std::int32_t col, std::vector<CellArea>& areas)
 {
     for (const FormulaRefPart& r : f.refs) {
         const std::int32_t sheet = sheetNamed(sheets, r.sheet, own);
-        if (sheet >= 0)
-            areas.push_back(CellArea{sheet, r.row1, r.col1, r.row2, r.col2});
+        if (sheet < 0)
+            continue;
+        const FormulaRefEnds e = r.endsAt(row, col);
+        areas.push_back(CellArea{sheet, e.row1, e.col1, e.row2, e.col2});
     }
 }
 
@@ -1001,7 +1006,8 @@ NameTable::NameTable(const std::vector<std::unique_ptr<SheetData>>& sheets, cons
             if (it == m_byUpper.end() || !it->second.formula)
                 continue;
             const ParsedFormula& f = *it->second.formula;
-            ownAreas(f, sheets, 0, e.areas);
+            // A name's references are held as written: no cell moves them.
+            ownAreas(f, sheets, 0, 1, 1, e.areas);
             e.callsNow = e.callsNow || f.callsNow;
             std::vector<std::string> uses;
             namesUsed(f, uses);
@@ -1022,11 +1028,12 @@ const NameTable::Entry* NameTable::find(std::string_view name) const
 }
 
 void formulaAreas(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
-                  const NameTable& names, std::int32_t ownSheet, std::vector<CellArea>& areas, bool& callsNow)
+                  const NameTable& names, std::int32_t ownSheet, std::int32_t row, std::int32_t col,
+                  std::vector<CellArea>& areas, bool& callsNow)
 {
     areas.clear();
     callsNow = formula.callsNow;
-    ownAreas(formula, sheets, ownSheet, areas);
+    ownAreas(formula, sheets, ownSheet, row, col, areas);
     for (const FormulaNode& n : formula.nodes) {
         if (n.kind != FormulaNode::Kind::Name)
             continue;

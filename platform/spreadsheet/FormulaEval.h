@@ -118,9 +118,11 @@ private:
     std::unordered_map<Key, Value, KeyHash> m_values;
 };
 
-// The cells that the formula reads (through names too), and whether it calls NOW().
+// The cells that the formula of the cell (ownSheet, row, col) reads
+// (through names too), and whether it calls NOW().
 void formulaAreas(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,
-                  const NameTable& names, std::int32_t ownSheet, std::vector<CellArea>& areas, bool& callsNow);
+                  const NameTable& names, std::int32_t ownSheet, std::int32_t row, std::int32_t col,
+                  std::vector<CellArea>& areas, bool& callsNow);
 
 // The value of the formula in the cell (sheet from 0, row, col), reading
 // the cells' values as they stand: what the cell shows. With a cache, the

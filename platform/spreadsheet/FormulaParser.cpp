@@ -481,6 +481,46 @@ private:
     std::size_t m_pos = 0;
 };
 
+// The reference as a formula of the cell (row, col) holds it: as written,
+// or (`ofCell`) with the ends written without "$" as offsets from the cell.
+// A range is put in order only when read as written: one of a cell may run
+// either way from the cells it is shared with.
+FormulaRefPart refPart(const FormulaRef& written, bool ofCell, std::int32_t row, std::int32_t col)
+{
+    FormulaRefPart ref;
+    ref.sheet = written.sheet;
+    ref.row1 = written.row1;
+    ref.col1 = written.col1;
+    ref.row2 = written.isRange ? written.row2 : written.row1;
+    ref.col2 = written.isRange ? written.col2 : written.col1;
+    if (!ofCell) {
+        if (ref.row1 > ref.row2)
+            std::swap(ref.row1, ref.row2);
+        if (ref.col1 > ref.col2)
+            std::swap(ref.col1, ref.col2);
+        return ref;
+    }
+    const bool absRow2 = written.isRange ? written.absRow2 : written.absRow1;
+    const bool absCol2 = written.isRange ? written.absCol2 : written.absCol1;
+    if (!written.wholeCols && !written.absRow1) {
+        ref.relative |= FormulaRefPart::kRelativeRow1;
+        ref.row1 -= row;
+    }
+    if (!written.wholeRows && !written.absCol1) {
+        ref.relative |= FormulaRefPart::kRelativeCol1;
+        ref.col1 -= col;
+    }
+    if (!written.wholeCols && !absRow2) {
+        ref.relative |= FormulaRefPart::kRelativeRow2;
+        ref.row2 -= row;
+    }
+    if (!written.wholeRows && !absCol2) {
+        ref.relative |= FormulaRefPart::kRelativeCol2;
+        ref.col2 -= col;
+    }
+    return ref;
+}
+
 struct Refused {
     std::string problem;
     bool tooLarge = false;
@@ -489,7 +529,11 @@ struct Refused {
 // Builds the tree from the tokens.
 class Parser {
 public:
-    explicit Parser(std::string_view text) : m_text(text), m_tokens(lexFormula(text)) {}
+    // With `ofCell`, the references are held relative to the cell (row, col).
+    Parser(std::string_view text, bool ofCell, std::int32_t row, std::int32_t col)
+        : m_text(text), m_tokens(lexFormula(text)), m_ofCell(ofCell), m_row(row), m_col(col)
+    {
+    }
 
     std::shared_ptr<const ParsedFormula> run()
     {
@@ -683,20 +727,10 @@ private:
 
     std::uint32_t reference(const FormulaRef& written)
     {
-        FormulaRefPart ref;
-        ref.sheet = written.sheet;
-        ref.row1 = written.row1;
-        ref.col1 = written.col1;
-        ref.row2 = written.isRange ? written.row2 : written.row1;
-        ref.col2 = written.isRange ? written.col2 : written.col1;
-        if (ref.row1 > ref.row2)
-            std::swap(ref.row1, ref.row2);
-        if (ref.col1 > ref.col2)
-            std::swap(ref.col1, ref.col2);
         FormulaNode node;
         node.kind = FormulaNode::Kind::Ref;
         node.index = static_cast<std::uint32_t>(m_out->refs.size());
-        m_out->refs.push_back(std::move(ref));
+        m_out->refs.push_back(refPart(written, m_ofCell, m_row, m_col));
         return add(node);
     }
 
@@ -782,18 +816,14 @@ private:
     std::vector<FormulaToken> m_tokens;
     std::size_t m_at = 0;
     bool m_pastRange = false;  // a number written past the range of numbers
+    bool m_ofCell;
+    std::int32_t m_row;
+    std::int32_t m_col;
     std::shared_ptr<ParsedFormula> m_out = std::make_shared<ParsedFormula>();
     std::vector<int> m_levels;  // the level of each node, as add counts it
 };
 
-} // namespace
-
-std::vector<FormulaToken> lexFormula(std::string_view text)
-{
-    return Lexer(text).run();
-}
-
-FormulaParseResult parseFormula(std::string_view text)
+FormulaParseResult parse(std::string_view text, bool ofCell, std::int32_t row, std::int32_t col)
 {
     FormulaParseResult result;
     if (isFormulaTooLong(text)) {
@@ -806,12 +836,66 @@ FormulaParseResult parseFormula(std::string_view text)
         return result;
     }
     try {
-        result.formula = Parser(text).run();
+        result.formula = Parser(text, ofCell, row, col).run();
     } catch (const Refused& r) {
         result.problem = r.problem;
         result.tooLarge = r.tooLarge;
     }
     return result;
+}
+
+template <typename T>
+void appendBytes(std::string& out, const T& x)
+{
+    out.append(reinterpret_cast<const char*>(&x), sizeof x);
+}
+
+void appendText(std::string& out, std::string_view text)
+{
+    appendBytes(out, static_cast<std::uint32_t>(text.size()));
+    out.append(text);
+}
+
+} // namespace
+
+std::vector<FormulaToken> lexFormula(std::string_view text)
+{
+    return Lexer(text).run();
+}
+
+FormulaParseResult parseFormula(std::string_view text)
+{
+    return parse(text, false, 0, 0);
+}
+
+FormulaParseResult parseFormulaOfCell(std::string_view text, std::int32_t row, std::int32_t col)
+{
+    return parse(text, true, row, col);
+}
+
+bool formulaShape(std::string_view text, std::int32_t row, std::int32_t col, std::string& shape)
+{
+    if (isFormulaTooLong(text) || !isCleanFormulaText(text, true))
+        return false;
+    // The parser reads nothing of the text but its tokens, and of a
+    // reference nothing but the part it holds; the blanks between tokens
+    // only decide how the text falls into tokens.
+    shape.clear();
+    for (const FormulaToken& t : lexFormula(text)) {
+        shape += static_cast<char>(t.kind);
+        if (t.kind != FormulaToken::Kind::Ref) {
+            appendText(shape, text.substr(t.begin, t.end - t.begin));
+            if (t.kind == FormulaToken::Kind::Bad)
+                appendText(shape, t.offSheet);
+            continue;
+        }
+        const FormulaRefPart part = refPart(t.ref, true, row, col);
+        appendText(shape, part.sheet);
+        shape += static_cast<char>(part.relative);
+        for (const std::int32_t x : {part.row1, part.col1, part.row2, part.col2})
+            appendBytes(shape, x);
+    }
+    return true;
 }
 
 bool isFormulaTooLong(std::string_view text) noexcept

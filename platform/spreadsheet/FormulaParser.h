@@ -33,6 +33,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/spreadsheet/Value.h"
@@ -116,11 +117,42 @@ struct FormulaToken {
 // read as one word.
 [[nodiscard]] bool continuesFormulaWord(char c) noexcept;
 
-struct FormulaRefPart {
-    std::string sheet;  // "" for the formula's own sheet
-    // Rows and columns from 1; a whole column spans all rows, a whole row
-    // all columns.
+// The ends of a reference as one formula cell reads them: rows and columns
+// from 1, row1 <= row2 and col1 <= col2.
+struct FormulaRefEnds {
     std::int32_t row1 = 1, col1 = 1, row2 = 1, col2 = 1;
+};
+
+struct FormulaRefPart {
+    // Which ends are written without a "$" in a formula read for a cell
+    // (parseFormulaOfCell): those hold offsets from the formula's own row or
+    // column. The rows of whole columns and the columns of whole rows never
+    // move, and are held as they are.
+    static constexpr std::uint8_t kRelativeRow1 = 1, kRelativeCol1 = 2, kRelativeRow2 = 4, kRelativeCol2 = 8;
+
+    std::string sheet;  // "" for the formula's own sheet
+    // Rows and columns from 1, or offsets where `relative` says; a whole
+    // column spans all rows, a whole row all columns.
+    std::int32_t row1 = 1, col1 = 1, row2 = 1, col2 = 1;
+    std::uint8_t relative = 0;
+
+    // The ends as the formula in the cell (row, col) reads them.
+    [[nodiscard]] FormulaRefEnds endsAt(std::int32_t row, std::int32_t col) const noexcept
+    {
+        FormulaRefEnds e{row1, col1, row2, col2};
+        if (relative != 0) {
+            e.row1 += (relative & kRelativeRow1) != 0 ? row : 0;
+            e.col1 += (relative & kRelativeCol1) != 0 ? col : 0;
+            e.row2 += (relative & kRelativeRow2) != 0 ? row : 0;
+            e.col2 += (relative & kRelativeCol2) != 0 ? col : 0;
+        }
+        // A range written A$5:A3 and filled down past row 5 runs upwards.
+        if (e.row1 > e.row2)
+            std::swap(e.row1, e.row2);
+        if (e.col1 > e.col2)
+            std::swap(e.col1, e.col2);
+        return e;
+    }
 };
 
 struct FormulaNode {
@@ -166,8 +198,22 @@ struct FormulaParseResult {
 };
 
 // Reads the formula text (without "="). A text longer than
-// kMaxFormulaLength characters is refused before it is read.
+// kMaxFormulaLength characters is refused before it is read. Every
+// reference is held as written, "$" or not (as a defined name reads it).
 [[nodiscard]] FormulaParseResult parseFormula(std::string_view text);
+
+// Reads the formula text of the cell (row, col) as parseFormula does, but
+// holds the ends written without "$" as offsets from that cell, so that
+// the tree serves every cell whose formula has the same shape.
+[[nodiscard]] FormulaParseResult parseFormulaOfCell(std::string_view text, std::int32_t row, std::int32_t col);
+
+// The shape of the formula text of the cell (row, col): its tokens, with
+// the ends of references written without "$" as offsets from the cell, so
+// that a formula filled down or across keeps one shape. Formulas of one
+// shape read the same tree from parseFormulaOfCell, whichever of their
+// cells it was read for. False (and `shape` unchanged) for a text that
+// parseFormula refuses before reading its tokens.
+[[nodiscard]] bool formulaShape(std::string_view text, std::int32_t row, std::int32_t col, std::string& shape);
 
 // Whether the text is longer than a formula may be (kMaxFormulaLength
 // characters, UTF-8 code points); answered without reading the text as a
