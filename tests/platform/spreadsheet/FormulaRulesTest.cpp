@@ -389,6 +389,55 @@ TEST(FormulaRules, EditsRecomputeWhatDependsOnThem)
         expectCircle(reopened, 2, "saved and opened again");
     }
 
+    // Formulas filled down share one reading of their text. A range with one
+    // end fixed runs up from that end above it and down below it; the same
+    // formulas on another sheet read that sheet; one retyped leaves the
+    // others as they were; inserted rows move some of them and not others.
+    {
+        Workbook book;
+        book.setNumSheets(2);
+        for (std::int32_t s = 1; s <= 2; ++s) {
+            for (std::int32_t r = 1; r <= 9; ++r) {
+                const std::string row = std::to_string(r);
+                book.setCellValue(s, r, 1, Value(100.0 * s + r));
+                book.setCellFormula(s, r, 2, "SUM(A$5:A" + row + ")+$A$1");
+                book.setCellFormula(s, r, 3, "Sheet2!A" + row + "*2-B$1+B" + row + "/2");
+            }
+        }
+        const auto a = [&](std::int32_t s, std::int32_t r) { return book.cellValue(s, r, 1).number(); };
+        const auto sumFromFive = [&](std::int32_t s, std::int32_t r) {
+            double sum = a(s, 1);
+            for (std::int32_t i = std::min(r, 5); i <= std::max(r, 5); ++i)
+                sum += a(s, i);
+            return sum;
+        };
+        // The formulas of column B in rows 1 to lastRow but those skipped.
+        const auto expectFilled = [&](std::int32_t s, std::int32_t lastRow, std::vector<std::int32_t> skipped,
+                                      const char* after) {
+            for (std::int32_t r = 1; r <= lastRow; ++r) {
+                if (std::find(skipped.begin(), skipped.end(), r) == skipped.end()) {
+                    EXPECT_EQ(book.cellValue(s, r, 2), Value(sumFromFive(s, r))) << "sheet " << s << " row " << r << after;
+                }
+            }
+        };
+        for (std::int32_t s = 1; s <= 2; ++s) {
+            expectFilled(s, 9, {}, " as filled");
+            const double b1 = book.cellValue(s, 1, 2).number();
+            for (std::int32_t r = 1; r <= 9; ++r)
+                EXPECT_EQ(book.cellValue(s, r, 3), Value(a(2, r) * 2 - b1 + book.cellValue(s, r, 2).number() / 2))
+                    << "sheet " << s << " row " << r;
+        }
+        book.setCellFormula(1, 3, 2, "A3*1000");
+        EXPECT_EQ(book.cellValue(1, 3, 2), Value(a(1, 3) * 1000));
+        expectFilled(1, 9, {3}, " after one was retyped");
+        book.setCellValue(1, 5, 1, Value(-7));
+        expectFilled(1, 9, {3}, " after a number they read changed");
+        book.insertRows(1, 7, 2);
+        EXPECT_EQ(book.cellFormula(1, 9, 2), "SUM(A$5:A9)+$A$1") << "moved with its row";
+        expectFilled(1, 11, {3, 7, 8}, " after rows were inserted among them");
+        expectFilled(2, 9, {}, " after rows were inserted on the other sheet");
+    }
+
     // A formula that becomes a constant, and cleared cells, tell their users.
     wb.setCellFormula(1, 1, 5, "D1*10");
     wb.setCellFormula(1, 2, 5, "E1+1");
@@ -904,6 +953,52 @@ TEST(FormulaParser, ReadsReferencesRangesAndChains)
         EXPECT_EQ(std::vector<std::int32_t>({ref.row1, ref.col1, ref.row2, ref.col2}),
                   std::vector<std::int32_t>({r.row1, r.col1, r.row2, r.col2}))
             << r.text;
+        // Read for a cell, it holds its relative ends from there, and reads
+        // from that cell what it reads as written.
+        const d::FormulaParseResult ofCell = d::parseFormulaOfCell(r.text, 7000, 200);
+        ASSERT_TRUE(ofCell.formula) << r.text;
+        const d::FormulaRefEnds e = ofCell.formula->refs[0].endsAt(7000, 200);
+        EXPECT_EQ(std::vector<std::int32_t>({e.row1, e.col1, e.row2, e.col2}),
+                  std::vector<std::int32_t>({r.row1, r.col1, r.row2, r.col2}))
+            << r.text << " read for a cell";
+    }
+
+    // Formulas of one shape: the same tokens once relative ends are taken
+    // from the formula's cell; anything else the parser reads tells them apart.
+    struct Shapes {
+        const char* first;
+        std::int32_t row1, col1;
+        const char* second;
+        std::int32_t row2, col2;
+        bool same;
+    };
+    const Shapes shapes[] = {
+        {"($A1-$B1)/($A1+$B1+1)", 1, 3, "($A9-$B9)/($a9+$b9 + 1)", 9, 3, true},
+        {"SUM($A1:$B10)", 1, 3, "SUM($A2:$B11)", 2, 7, true},
+        {"A$5:A3", 3, 2, "A$5:A12", 12, 2, true},
+        {"$A$1", 1, 1, "$A$1", 5, 5, true},
+        {"$A$1", 1, 1, "$A$2", 2, 1, false},
+        {"B:B", 1, 3, "C:C", 70, 4, true},
+        {"$B:$B", 1, 3, "$B:$B", 1, 4, true},
+        {"B:B", 1, 3, "B:B", 1, 4, false},
+        {"$2:$3", 1, 1, "$2:$3", 9, 9, true},
+        {"2:3", 1, 1, "3:4", 2, 1, true},
+        {"Sheet2!A1", 1, 2, "Sheet2!A2", 2, 2, true},
+        {"Sheet2!A1", 1, 2, "Sheet3!A2", 2, 2, false},
+        {"SUM (A1)", 1, 2, "SUM(A2)", 2, 2, true},
+        {"A1", 1, 2, "A1", 2, 2, false},
+        {"E16385", 1, 1, "E16386", 2, 1, false},
+        {"IV1+1", 1, 1, "IV2+1", 2, 1, true},
+        {"X1+\"a\"", 1, 1, "X2+\"b\"", 2, 1, false},
+        {"A1B+1", 1, 1, "A1B+1", 2, 1, true},
+        {"1E309+A1", 1, 2, "1E308+A2", 2, 2, false},
+    };
+    for (const Shapes& r : shapes) {
+        std::string first;
+        std::string second;
+        ASSERT_TRUE(d::formulaShape(r.first, r.row1, r.col1, first)) << r.first;
+        ASSERT_TRUE(d::formulaShape(r.second, r.row2, r.col2, second)) << r.second;
+        EXPECT_EQ(first == second, r.same) << r.first << " / " << r.second;
     }
 
     // A flat chain is one node holding all its operands, whatever its length.
