@@ -5,7 +5,9 @@
 //
 // The graph keeps every formula cell's parsed text and the cells it reads,
 // indexed so that the formulas reading a given cell are found without a
-// look at the others. After an edit only the formulas that depend on the
+// look at the others. Formulas of one shape (filled down or across: the
+// same text once relative references are taken from the formula's cell)
+// share one parsed tree. After an edit only the formulas that depend on the
 // changed cells, directly or through other formulas, are computed again, in
 // the order of their dependencies, together with those calling NOW(); a
 // change of sheets, names or many cells at once computes everything. The
