@@ -992,6 +992,7 @@ TEST(FormulaParser, ReadsReferencesRangesAndChains)
         {"X1+\"a\"", 1, 1, "X2+\"b\"", 2, 1, false},
         {"A1B+1", 1, 1, "A1B+1", 2, 1, true},
         {"1E309+A1", 1, 2, "1E308+A2", 2, 2, false},
+        {"$A$1*2+1", 1, 3, "$A$1*2+2", 2, 3, false},
     };
     for (const Shapes& r : shapes) {
         std::string first;
