@@ -43,6 +43,9 @@ FileKeeps textKeeps(bool valuesOnly);
 FileKeeps htmlKeeps(bool dataOnly);
 
 bool looksLikeCompoundFile(std::string_view bytes) noexcept;
+// Whether the bytes are the first bytes of a compound file's signature and
+// nothing more: a workbook cut short in its first bytes.
+bool isCutCompoundSignature(std::string_view bytes) noexcept;
 // The whole file, already read. Cells past a sheet's rows and columns are
 // left out and noted in `leftOut` (when given).
 FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* leftOut = nullptr);

@@ -60,12 +60,9 @@ bool looksLikeText(std::string_view bytes) noexcept
         if (c == 0x7F)
             return false;
     }
-    // A file shorter than a compound file's signature may be a workbook cut
-    // short in its first bytes (0xD0 alone, say): a byte or two cannot tell
-    // Windows-1252 text from that, so such a file is text only in UTF-8
-    // (7-bit text included).
-    constexpr std::size_t compoundSignatureLength = 8;
-    return bytes.size() >= compoundSignatureLength || isValidUtf8(bytes);
+    // The first bytes of a compound file and nothing more (0xD0 alone, say)
+    // are a workbook cut short, not Windows-1252 text.
+    return !isCutCompoundSignature(bytes);
 }
 
 void readText(std::string_view bytes, Workbook& into, std::vector<LeftOut>* leftOut)

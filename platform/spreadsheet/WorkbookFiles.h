@@ -6,8 +6,8 @@
 //   - a compound (OLE2) file holding a BIFF5 or BIFF8 workbook: .xls;
 //   - a file starting with the native header line: the native format;
 //   - text without control characters other than tab, CR and LF (UTF-8, or
-//     else read as Windows-1252, except in a file of fewer than 8 bytes,
-//     which may be a workbook cut short): tab-delimited text into the first
+//     else read as Windows-1252), but not the first bytes of a compound
+//     file alone (a workbook cut short): tab-delimited text into the first
 //     sheet, or comma-separated when it holds commas but no tab;
 //   - cells past a sheet's 16,384 rows and 256 columns are left out, and
 //     each sheet that lost some is listed in `leftOut` (see LeftOut.h);

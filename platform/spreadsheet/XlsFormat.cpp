@@ -465,9 +465,20 @@ void writeXlsStream(const std::string& path, std::string_view stream, bool biff8
         throw platform::Error::runtime(platform::err::DiskFull, "writeXls");
 }
 
+namespace {
+
+constexpr std::string_view kCompoundSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+} // namespace
+
 bool looksLikeCompoundFile(std::string_view bytes) noexcept
 {
-    return bytes.size() >= 8 && bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    return bytes.starts_with(kCompoundSignature);
+}
+
+bool isCutCompoundSignature(std::string_view bytes) noexcept
+{
+    return !bytes.empty() && bytes.size() < kCompoundSignature.size() && kCompoundSignature.starts_with(bytes);
 }
 
 FileType readXls(std::string_view file, Workbook& into, std::vector<LeftOut>* leftOut)
