@@ -43,6 +43,13 @@ Cell* cellAt(std::vector<std::unique_ptr<SheetData>>& sheets, const CellKey& key
     return const_cast<Cell*>(sheets[static_cast<std::size_t>(key.sheet)]->find(key.row, key.col));
 }
 
+// Where the row stands, or would stand, among a column's formula cells.
+template <typename Cells>
+auto rowIn(Cells& cells, std::int32_t row)
+{
+    return std::lower_bound(cells.begin(), cells.end(), row, [](const auto& e, std::int32_t r) { return e.first < r; });
+}
+
 // The list for index i (from 0), made room for.
 template <typename T>
 T& grownAt(std::vector<T>& v, std::size_t i)
@@ -81,14 +88,6 @@ std::size_t FormulaGraph::size() const noexcept
     return m_count;
 }
 
-std::size_t FormulaGraph::AreaHash::operator()(const CellArea& a) const noexcept
-{
-    std::uint64_t h = 0xCBF29CE484222325ULL;
-    for (const std::int32_t x : {a.sheet, a.row1, a.col1, a.row2, a.col2})
-        h = (h ^ static_cast<std::uint32_t>(x)) * 0x100000001B3ULL;
-    return static_cast<std::size_t>(h ^ (h >> 29));
-}
-
 FormulaGraph::Id FormulaGraph::find(const CellKey& key) const noexcept
 {
     if (key.sheet < 0 || static_cast<std::size_t>(key.sheet) >= m_columns.size())
@@ -97,8 +96,7 @@ FormulaGraph::Id FormulaGraph::find(const CellKey& key) const noexcept
     if (key.col < 1 || static_cast<std::size_t>(key.col) > columns.size())
         return kNone;
     const ColumnCells& cells = columns[static_cast<std::size_t>(key.col - 1)];
-    const auto it = std::lower_bound(cells.begin(), cells.end(), key.row,
-                                     [](const auto& e, std::int32_t row) { return e.first < row; });
+    const auto it = rowIn(cells, key.row);
     return it != cells.end() && it->first == key.row ? it->second : kNone;
 }
 
@@ -115,6 +113,21 @@ void FormulaGraph::forEachBucket(const CellArea& a, Visit&& visit) const
             visit(bucketKey(a.sheet, rb, cb));
 }
 
+template <typename Visit>
+void FormulaGraph::forEachFiling(const CellArea& area, Visit&& visit)
+{
+    const auto sheet = static_cast<std::size_t>(area.sheet);
+    if (isTall(area)) {
+        auto& byCol = grownAt(m_tallByCol, sheet);
+        for (std::int32_t c = area.col1; c <= area.col2; ++c)
+            visit(grownAt(byCol, static_cast<std::size_t>(c - 1)));
+    } else {
+        auto& byRow = grownAt(m_wideByRow, sheet);
+        for (std::int32_t r = area.row1; r <= area.row2; ++r)
+            visit(grownAt(byRow, static_cast<std::size_t>(r - 1)));
+    }
+}
+
 void FormulaGraph::addLargeReader(const CellArea& area, Id id)
 {
     const auto [it, added] = m_largeIds.try_emplace(area, 0);
@@ -129,16 +142,7 @@ void FormulaGraph::addLargeReader(const CellArea& area, Id id)
         }
         it->second = at;
         m_large[at] = LargeArea{area, {}, 0};
-        const auto sheet = static_cast<std::size_t>(area.sheet);
-        if (isTall(area)) {
-            auto& byCol = grownAt(m_tallByCol, sheet);
-            for (std::int32_t c = area.col1; c <= area.col2; ++c)
-                grownAt(byCol, static_cast<std::size_t>(c - 1)).push_back(at);
-        } else {
-            auto& byRow = grownAt(m_wideByRow, sheet);
-            for (std::int32_t r = area.row1; r <= area.row2; ++r)
-                grownAt(byRow, static_cast<std::size_t>(r - 1)).push_back(at);
-        }
+        forEachFiling(area, [at](std::vector<std::uint32_t>& list) { list.push_back(at); });
     }
     m_large[it->second].readers.push_back(id);
 }
@@ -157,17 +161,7 @@ void FormulaGraph::removeLargeReader(const CellArea& area, Id id)
     }
     if (!readers.empty())
         return;
-    const auto unfile = [at](std::vector<std::uint32_t>& list) {
-        list.erase(std::remove(list.begin(), list.end(), at), list.end());
-    };
-    const auto sheet = static_cast<std::size_t>(area.sheet);
-    if (isTall(area)) {
-        for (std::int32_t c = area.col1; c <= area.col2; ++c)
-            unfile(m_tallByCol[sheet][static_cast<std::size_t>(c - 1)]);
-    } else {
-        for (std::int32_t r = area.row1; r <= area.row2; ++r)
-            unfile(m_wideByRow[sheet][static_cast<std::size_t>(r - 1)]);
-    }
+    forEachFiling(area, [at](std::vector<std::uint32_t>& list) { std::erase(list, at); });
     m_large[at] = LargeArea{};
     m_freeLarge.push_back(at);
     m_largeIds.erase(it);
@@ -237,9 +231,7 @@ void FormulaGraph::addNode(const std::vector<std::unique_ptr<SheetData>>& sheets
     if (cells.empty() || cells.back().first < key.row) {
         cells.emplace_back(key.row, id);
     } else {
-        const auto at = std::lower_bound(cells.begin(), cells.end(), key.row,
-                                         [](const auto& e, std::int32_t row) { return e.first < row; });
-        cells.emplace(at, key.row, id);
+        cells.emplace(rowIn(cells, key.row), key.row, id);
     }
     if (n.callsNow)
         m_volatile.push_back(id);
@@ -268,8 +260,7 @@ void FormulaGraph::removeNode(Id id)
     if (n.callsNow)
         m_volatile.erase(std::remove(m_volatile.begin(), m_volatile.end(), id), m_volatile.end());
     ColumnCells& cells = column(n.key.sheet, n.key.col);
-    const auto at = std::lower_bound(cells.begin(), cells.end(), n.key.row,
-                                     [](const auto& e, std::int32_t row) { return e.first < row; });
+    const auto at = rowIn(cells, n.key.row);
     if (at != cells.end() && at->first == n.key.row)
         cells.erase(at);
     m_deadAreas += n.areaCount;
@@ -309,9 +300,7 @@ void FormulaGraph::forEachFormulaIn(const CellArea& a, Visit&& visit) const
         const ColumnCells& cells = columns[static_cast<std::size_t>(c - 1)];
         if (cells.empty() || cells.back().first < a.row1 || cells.front().first > a.row2)
             continue;
-        auto it = std::lower_bound(cells.begin(), cells.end(), a.row1,
-                                   [](const auto& e, std::int32_t row) { return e.first < row; });
-        for (; it != cells.end() && it->first <= a.row2; ++it)
+        for (auto it = rowIn(cells, a.row1); it != cells.end() && it->first <= a.row2; ++it)
             visit(it->second);
     }
 }

@@ -78,9 +78,6 @@ private:
         std::vector<Id> readers;
         std::uint32_t markEpoch = 0;  // its readers marked in this recalculation
     };
-    struct AreaHash {
-        std::size_t operator()(const CellArea& a) const noexcept;
-    };
 
     // Reads every formula cell afresh, with the names as they were read.
     void readAll(std::vector<std::unique_ptr<SheetData>>& sheets);
@@ -96,6 +93,9 @@ private:
     // The node of the formula cell, or kNone.
     [[nodiscard]] Id find(const CellKey& key) const noexcept;
     ColumnCells& column(std::int32_t sheet, std::int32_t col);
+    // The lists a large area is filed in: its columns' or its rows'.
+    template <typename Visit>
+    void forEachFiling(const CellArea& area, Visit&& visit);
     void addLargeReader(const CellArea& area, Id id);
     void removeLargeReader(const CellArea& area, Id id);
     // Calls visit(id) for each formula cell of the area.
@@ -133,7 +133,7 @@ private:
     // row alone.
     std::vector<LargeArea> m_large;
     std::vector<std::uint32_t> m_freeLarge;
-    std::unordered_map<CellArea, std::uint32_t, AreaHash> m_largeIds;
+    std::unordered_map<CellArea, std::uint32_t, CellAreaHash> m_largeIds;
     std::vector<std::vector<std::vector<std::uint32_t>>> m_tallByCol;
     std::vector<std::vector<std::vector<std::uint32_t>>> m_wideByRow;
     std::vector<Id> m_volatile;

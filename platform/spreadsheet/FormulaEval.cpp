@@ -1058,10 +1058,7 @@ void AggregateCache::store(FormulaFunction function, const CellArea& area, const
 
 std::size_t AggregateCache::KeyHash::operator()(const Key& k) const noexcept
 {
-    std::uint64_t h = static_cast<std::uint64_t>(k.function);
-    for (const std::int32_t x : {k.area.sheet, k.area.row1, k.area.col1, k.area.row2, k.area.col2})
-        h = (h ^ static_cast<std::uint32_t>(x)) * 0x100000001B3ULL;
-    return static_cast<std::size_t>(h ^ (h >> 29));
+    return CellAreaHash{}(k.area, static_cast<std::uint64_t>(k.function));
 }
 
 Value evaluateFormula(const ParsedFormula& formula, const std::vector<std::unique_ptr<SheetData>>& sheets,

@@ -62,6 +62,18 @@ struct CellArea {
     friend bool operator==(const CellArea&, const CellArea&) = default;
 };
 
+// A hash of an area (FNV-1a over its sheet and ends), for the tables that
+// hold areas once; `seed` mixes in what else a key holds.
+struct CellAreaHash {
+    [[nodiscard]] std::size_t operator()(const CellArea& a, std::uint64_t seed = 0) const noexcept
+    {
+        std::uint64_t h = 0xCBF29CE484222325ULL ^ seed;
+        for (const std::int32_t x : {a.sheet, a.row1, a.col1, a.row2, a.col2})
+            h = (h ^ static_cast<std::uint32_t>(x)) * 0x100000001B3ULL;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+};
+
 // The workbook's defined names, read once for a recalculation. A name
 // whose text cannot be read, that reaches itself through other names or
 // nests deeper than a formula may gives #NAME?.
